@@ -1,0 +1,99 @@
+#include "base/text_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+
+namespace velmora {
+
+namespace {
+
+std::error_code lastError() { return {errno, std::generic_category()}; }
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+std::filesystem::path temporarySibling(const std::filesystem::path& file) {
+    static std::mt19937_64 random{std::random_device{}()};
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
+                  static_cast<unsigned long long>(random()));
+    std::filesystem::path tmp = file;
+    tmp += suffix;
+    return tmp;
+}
+
+}  // namespace
+
+std::error_code writeFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+    const std::filesystem::path tmp = temporarySibling(file);
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return lastError();
+    std::error_code error;
+    if (!writeAll(fd, bytes) || ::fsync(fd) != 0) error = lastError();
+    if (::close(fd) != 0 && !error) error = lastError();
+    if (!error && ::rename(tmp.c_str(), file.c_str()) != 0) error = lastError();
+    if (error) ::unlink(tmp.c_str());
+    return error;
+}
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string bytes;
+    in.seekg(0, std::ios::end);
+    const auto size = in.tellg();
+    if (size > 0) {
+        bytes.resize(static_cast<std::size_t>(size));
+        in.seekg(0);
+        in.read(bytes.data(), size);
+        bytes.resize(static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+std::vector<std::string> splitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+std::vector<std::string> readLines(const std::filesystem::path& file) {
+    auto bytes = readWholeFile(file);
+    return bytes ? splitLines(*bytes) : std::vector<std::string>{};
+}
+
+std::string joinLines(const std::vector<std::string>& lines, bool finalLineEnd) {
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        text += lines[i];
+        if (finalLineEnd || i + 1 < lines.size()) text += "\r\n";
+    }
+    return text;
+}
+
+std::string errorText(const std::error_code& error) { return error.message(); }
+
+}  // namespace velmora

@@ -1,0 +1,37 @@
+// Whole-file reading and writing by the program's file conventions: lines end in CR LF, files are
+// rewritten whole, and every write goes to a temporary file in the same folder that is renamed
+// over the old one, so a crash or a full disk never leaves a half-written file behind.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace velmora {
+
+// Writes `bytes` as the whole new content of `file`: temporary file, flush to disk, rename.
+// On failure the previous file is untouched, the temporary file is removed and the error is
+// returned (never thrown).
+[[nodiscard]] std::error_code writeFileAtomically(const std::filesystem::path& file,
+                                                  std::string_view bytes);
+
+// Reads a whole file; nullopt when it does not exist or cannot be read.
+[[nodiscard]] std::optional<std::string> readWholeFile(const std::filesystem::path& file);
+
+// Splits text into lines at CR LF, lone LF or lone CR. A final line end does not start an
+// empty last line.
+std::vector<std::string> splitLines(std::string_view text);
+
+// Reads a file's lines; an empty list for a missing file.
+std::vector<std::string> readLines(const std::filesystem::path& file);
+
+// Joins lines with CR LF; `finalLineEnd` adds one after the last line too.
+std::string joinLines(const std::vector<std::string>& lines, bool finalLineEnd = true);
+
+// The system's text for an error, as message boxes show it after "\r".
+std::string errorText(const std::error_code& error);
+
+}  // namespace velmora

@@ -1,0 +1,53 @@
+#include "base/text_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+using testing::TempDir;
+
+TEST(TextFile, SplitLinesTakesEveryLineEndKind) {
+    EXPECT_EQ(splitLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(splitLines("a\r\n"), (std::vector<std::string>{"a"}));
+    EXPECT_EQ(splitLines("a\r\n\r\n"), (std::vector<std::string>{"a", ""}));
+    EXPECT_TRUE(splitLines("").empty());
+}
+
+TEST(TextFile, JoinLinesUsesCrLf) {
+    EXPECT_EQ(joinLines({"a", "b"}), "a\r\nb\r\n");
+    EXPECT_EQ(joinLines({"a", "b"}, false), "a\r\nb");
+}
+
+TEST(TextFile, AtomicWriteReplacesWholeFileAndLeavesNoTemporary) {
+    TempDir dir;
+    const auto file = dir / "x.cfg";
+    ASSERT_FALSE(writeFileAtomically(file, "first version, longer"));
+    ASSERT_FALSE(writeFileAtomically(file, "second"));
+    EXPECT_EQ(readWholeFile(file), "second");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST(TextFile, FailedAtomicWriteKeepsThePreviousFile) {
+    if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+    TempDir dir;
+    const auto file = dir / "x.cfg";
+    ASSERT_FALSE(writeFileAtomically(file, "kept"));
+    chmod(dir.path().c_str(), 0500);
+    EXPECT_TRUE(writeFileAtomically(file, "lost"));
+    chmod(dir.path().c_str(), 0700);
+    EXPECT_EQ(readWholeFile(file), "kept");
+}
+
+TEST(TextFile, AtomicWriteIntoMissingFolderFails) {
+    TempDir dir;
+    EXPECT_TRUE(writeFileAtomically(dir / "missing" / "x", "data"));
+}
+
+}  // namespace
+}  // namespace velmora
