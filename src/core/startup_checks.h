@@ -1,0 +1,28 @@
+// The informative checks of start-up: free disk space of the home folder's drive and the
+// spelling dictionary. They only inform; start-up goes on.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace velmora::core {
+
+inline constexpr std::int64_t kCriticalFreeSpace = 1'000'000;
+inline constexpr std::int64_t kExtremeFreeSpace = 5'000'000;
+inline constexpr std::int64_t kLowFreeSpace = 10'000'000;
+
+inline constexpr const char* kDictionaryFile = "ENGLISH.DCT";
+inline constexpr const char* kDictionaryMissingText =
+    "Spelling dictionary - ENGLISH.DCT - was not found in the Velmora Pro home folder.\r"
+    "You will not have spell checking capability.";
+
+// The one warning for a free-space reading in bytes, the most severe that applies; nothing for a
+// failed (negative) reading or for more than 10,000,000 bytes. The text gives the reading in
+// megabytes of 1,000,000 bytes with one decimal ("4.8MB"), whole numbers without one ("5MB").
+std::optional<std::string> freeSpaceWarning(std::int64_t freeBytes);
+
+bool dictionaryPresent(const std::filesystem::path& home);
+
+}  // namespace velmora::core
