@@ -1,0 +1,113 @@
+#include "profiles/profile.h"
+
+#include <system_error>
+
+#include "base/settings_lines.h"
+#include "base/text_file.h"
+#include "profiles/password_scrambler.h"
+
+namespace velmora::profiles {
+
+std::filesystem::path profileFilePath(const std::filesystem::path& home, const std::string& name) {
+    return home / (name + kProfileExtension);
+}
+
+std::filesystem::path signatureFilePath(const std::filesystem::path& home,
+                                        const std::string& name) {
+    return home / (name + kSignatureExtension);
+}
+
+std::string profileFileBytes(const TUsersObjListBox& p) {
+    SettingsWriter writer;
+    writer.text(p.profileName)
+        .text(p.connectName)
+        .text(p.fromName)
+        .text(p.fromAddress)
+        .text(p.replyToAddress)
+        .text(p.organization)
+        .text(p.accountName)
+        .text(encodePassword(p.password))
+        .boolean(p.rememberPassword)
+        .text(p.pop3Server)
+        .text(p.smtpServer)
+        .boolean(p.retrieveWhenNotActive)
+        .integer(p.headersDefaultAction >= 0 && p.headersDefaultAction < kHeadersActionCount
+                     ? p.headersDefaultAction
+                     : 0);
+    return writer.bytes();
+}
+
+std::optional<TUsersObjListBox> readProfileFile(const std::filesystem::path& file) {
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) return std::nullopt;
+    auto bytes = std::filesystem::is_directory(file, error) ? std::nullopt : readWholeFile(file);
+    if (!bytes)
+        throw std::system_error(std::make_error_code(std::errc::io_error),
+                                "Cannot read " + file.string());
+    SettingsReader reader(splitLines(*bytes));
+    TUsersObjListBox p;
+    p.profileName = reader.text();
+    p.connectName = reader.text();
+    p.fromName = reader.text();
+    p.fromAddress = reader.text();
+    p.replyToAddress = reader.text();
+    p.organization = reader.text();
+    p.accountName = reader.text();
+    p.password = decodePassword(reader.text());
+    p.rememberPassword = reader.boolean(false);
+    p.pop3Server = reader.text();
+    p.smtpServer = reader.text();
+    p.retrieveWhenNotActive = reader.boolean(false);
+    p.headersDefaultAction = reader.choice(kHeadersActionCount, 0);
+    return p;
+}
+
+std::error_code writeProfileFile(const std::filesystem::path& file,
+                                 const TUsersObjListBox& profile) {
+    return writeFileAtomically(file, profileFileBytes(profile));
+}
+
+std::vector<std::string> readMasterUsr(const std::filesystem::path& home) {
+    std::vector<std::string> lines = readLines(home / kMasterUsrFile);
+    std::vector<std::string> names;
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        if (!trimBlanks(lines[i]).empty()) names.push_back(lines[i]);
+    return names;
+}
+
+std::error_code writeMasterUsr(const std::filesystem::path& home,
+                               const std::vector<std::string>& names) {
+    SettingsWriter writer;
+    for (const auto& name : names) writer.text(name);
+    return writer.save(home / kMasterUsrFile);
+}
+
+std::string trimBlanks(std::string_view text) {
+    const auto begin = text.find_first_not_of(" \t");
+    if (begin == std::string_view::npos) return {};
+    const auto end = text.find_last_not_of(" \t");
+    return std::string(text.substr(begin, end - begin + 1));
+}
+
+std::string profileNameKey(std::string_view name) {
+    std::string key = trimBlanks(name);
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return key;
+}
+
+std::string cutName(std::string_view name, std::size_t length) {
+    return std::string(name.substr(0, length));
+}
+
+std::optional<std::string> profileNameProblem(std::string_view name) {
+    if (name == "." || name == "..") return "it names a folder";
+    for (char ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '/' || c == '\\') return "it holds a path separator";
+        if (c < 0x20 || c == 0x7F) return "it holds a control character";
+    }
+    return std::nullopt;
+}
+
+}  // namespace velmora::profiles
