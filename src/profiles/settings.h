@@ -145,7 +145,9 @@ struct RetrieveSettings {
     Colour lightbarForeground = kClBlack;      // "Foreground" drop-down, written as a number
     bool defaultLightbarColor = true;          // "Default window lightbar color"
     int dateFormat = 0;                        // "Date column format", position in kDateFormats
-    int messagesButtonMode = 2;                // always follows deleteFromServer and the size choice
+    // The Messages button's mode, always the one deleteFromServer and the size choice give
+    // (messagesButtonMode in settings_rules.h): 3 for the default delete-and-all.
+    int messagesButtonMode = 3;
 
     bool operator==(const RetrieveSettings&) const = default;
 };
