@@ -44,10 +44,14 @@ std::optional<std::string> ProfileLists::loadProfiles(const std::filesystem::pat
         }
         if (!record) continue;  // a missing file drops its name silently
         if (trimBlanks(record->profileName).empty()) record->profileName = name;
-        append(std::move(*record));
+        appendEntry(std::move(*record));
     }
     active_ = rank_.empty() ? -1 : std::clamp(selected, 0, static_cast<int>(rank_.size()) - 1);
     connection_ = rank_.empty() ? -1 : 0;
+    if (events_) {
+        events_->profileListChanged();
+        events_->profileCountChanged(rank_.size());
+    }
     return failure;
 }
 
@@ -89,11 +93,19 @@ void ProfileLists::refreshActiveLogin() {
     login_.headersDefaultAction = p->headersDefaultAction;
 }
 
-void ProfileLists::append(TUsersObjListBox record) {
+void ProfileLists::appendEntry(TUsersObjListBox record) {
     rankTexts_.push_back(record.profileName);
     users_.push_back(record.profileName);
     connections_.push_back(connectionText(record));
     rank_.push_back(std::move(record));
+}
+
+void ProfileLists::append(TUsersObjListBox record) {
+    appendEntry(std::move(record));
+    if (events_) {
+        events_->profileListChanged();
+        events_->profileCountChanged(rank_.size());
+    }
 }
 
 void ProfileLists::removeAt(std::size_t index) {
@@ -106,6 +118,10 @@ void ProfileLists::removeAt(std::size_t index) {
     if (active_ > last) active_ = last;
     if (connection_ > last) connection_ = last;
     if (rank_.empty()) login_ = {};
+    if (events_) {
+        events_->profileListChanged();
+        events_->profileCountChanged(rank_.size());
+    }
 }
 
 bool ProfileLists::move(std::size_t from, std::size_t to) {
@@ -126,18 +142,23 @@ bool ProfileLists::move(std::size_t from, std::size_t to) {
     moveEntry(connections_, from, to);
     active_ = follow(active_);
     connection_ = follow(connection_);
+    if (events_) events_->profileListChanged();
     return true;
 }
 
 void ProfileLists::setListText(std::size_t index, const std::string& name) {
     if (index >= rank_.size()) return;
+    // A connection entry that shows the profile name follows the rename.
+    if (connections_[index] == rankTexts_[index]) connections_[index] = name;
     rankTexts_[index] = name;
     users_[index] = name;
+    if (events_) events_->profileListChanged();
 }
 
 void ProfileLists::setConnectionText(std::size_t index, const std::string& connectName) {
     if (index >= rank_.size()) return;
     connections_[index] = connectName.empty() ? rankTexts_[index] : connectName;
+    if (events_) events_->profileListChanged();
 }
 
 std::optional<std::size_t> ProfileLists::findName(const std::string& name) const {

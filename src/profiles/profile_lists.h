@@ -46,6 +46,9 @@ public:
     // The number of profiles changed: Compose, Count, Headers and Messages buttons and the
     // "Compose Using Profile" menu are enabled exactly when at least one profile exists.
     virtual void profileCountChanged(std::size_t /*count*/) {}
+    // The texts or the order of the profile and connection selectors changed (a rename, a new
+    // connect name, a reordering): render them again.
+    virtual void profileListChanged() {}
     // The signature editor loads the signature file of `profileName` (empty: it is emptied).
     virtual void loadSignatureFile(const std::string& /*profileName*/) {}
     // The signature editor opens, modal, on the signature blocks of `profileName`.
@@ -55,6 +58,7 @@ public:
 class ProfileLists {
 public:
     void setEvents(ProfileEvents* events) { events_ = events; }
+    ProfileEvents* events() const { return events_; }
 
     // Clears both selectors and fills the profile selector from master.usr, selecting the first
     // entry; a missing file leaves both empty. The records are read later by loadProfiles.
@@ -99,6 +103,8 @@ public:
     // Copies the active record's login values again (after the Users page edited them).
     void refreshActiveLogin();
 
+    // The changes below keep the three lists in step and report profileListChanged (and
+    // profileCountChanged when the number changed).
     // Appends a record to the three lists (without selecting it).
     void append(TUsersObjListBox record);
     // Removes the entry at `index` from the three lists; the selection is left for the caller.
@@ -120,6 +126,8 @@ public:
     void clear();
 
 private:
+    void appendEntry(TUsersObjListBox record);
+
     ProfileEvents* events_ = nullptr;
     std::vector<TUsersObjListBox> rank_;
     std::vector<std::string> rankTexts_;

@@ -1,0 +1,402 @@
+#include "profiles/users_page.h"
+
+#include <algorithm>
+#include <array>
+#include <system_error>
+
+#include "base/identity.h"
+#include "base/text_file.h"
+
+namespace velmora::profiles {
+
+namespace {
+
+constexpr std::array<const char*, 13> kFieldLabels = {
+    "Profile Name",
+    "Internet Connect Name",
+    "From Name",
+    "From Address",
+    "Reply-To Address",
+    "Organization",
+    "(Pop3) Account Name",
+    "Password",
+    "Remember Password",
+    "POP3 Mail Server",
+    "SMTP Mail Server",
+    "Retrieve When Not Active (Messages - All)",
+    "Retrieve default action",
+};
+
+bool isField(UsersFocus focus) { return focus <= UsersFocus::HeadersDefaultAction; }
+
+std::string* textOf(TUsersObjListBox& r, UsersFocus field) {
+    switch (field) {
+        case UsersFocus::ProfileName: return &r.profileName;
+        case UsersFocus::ConnectName: return &r.connectName;
+        case UsersFocus::FromName: return &r.fromName;
+        case UsersFocus::FromAddress: return &r.fromAddress;
+        case UsersFocus::ReplyToAddress: return &r.replyToAddress;
+        case UsersFocus::Organization: return &r.organization;
+        case UsersFocus::AccountName: return &r.accountName;
+        case UsersFocus::Password: return &r.password;
+        case UsersFocus::Pop3Server: return &r.pop3Server;
+        case UsersFocus::SmtpServer: return &r.smtpServer;
+        default: return nullptr;
+    }
+}
+
+[[noreturn]] void throwWriteError(const std::error_code& error, const std::filesystem::path& file) {
+    throw std::system_error(error, "Cannot write " + file.string());
+}
+
+}  // namespace
+
+const char* usersFieldLabel(UsersFocus field) {
+    return isField(field) ? kFieldLabels[static_cast<std::size_t>(field)] : "";
+}
+
+bool isTextField(UsersFocus focus) {
+    TUsersObjListBox probe;
+    return textOf(probe, focus) != nullptr;
+}
+
+UsersPage::UsersPage(ui::Platform& platform, std::filesystem::path home, ProfileLists& lists,
+                     Settings& settings)
+    : platform_(platform), home_(std::move(home)), lists_(lists), settings_(settings) {}
+
+bool UsersPage::deleteEnabled() const {
+    if (lists_.empty()) return false;
+    return focus_ == UsersFocus::RankList ||
+           (focus_ == UsersFocus::DeleteButton && previousFocus_ == UsersFocus::RankList);
+}
+
+void UsersPage::enterPage() {
+    if (lists_.empty()) {
+        clearFields();
+    } else {
+        showRecord(selected());
+    }
+}
+
+void UsersPage::leavePage() {
+    setFocus(UsersFocus::None);
+    saveEdits();
+    if (orderChanged_) writeMasterUsr();
+    if (settings_.changed.users) {
+        if (auto error = saveUsersPageSettings(home_, settings_.users))
+            throwWriteError(error, home_ / kUsersFile);
+        settings_.changed.users = false;
+    }
+    lists_.refreshActiveLogin();
+}
+
+void UsersPage::setFocus(UsersFocus focus) {
+    if (focus == focus_) return;
+    const UsersFocus old = focus_;
+    // The focus has moved before the rules run, as in the window system.
+    previousFocus_ = old;
+    focus_ = focus;
+    leaveFocus(old, focus);
+    enterFocus(focus);
+}
+
+void UsersPage::pressEnter() {
+    if (!isField(focus_)) return;
+    const auto next = focus_ == UsersFocus::HeadersDefaultAction
+                          ? UsersFocus::ProfileName
+                          : static_cast<UsersFocus>(static_cast<int>(focus_) + 1);
+    setFocus(next);
+}
+
+void UsersPage::enterFocus(UsersFocus focus) {
+    if (isField(focus) && !lists_.empty()) edited_ = true;
+    if (focus == UsersFocus::SmtpServer && fields_.smtpServer.empty())
+        fields_.smtpServer = fields_.pop3Server;
+    if (focus == UsersFocus::RankList) saveEdits();
+}
+
+void UsersPage::leaveFocus(UsersFocus focus, UsersFocus /*next*/) {
+    switch (focus) {
+        case UsersFocus::ProfileName:
+            leaveProfileName();
+            break;
+        case UsersFocus::ConnectName:
+            if (!lists_.empty())
+                lists_.setConnectionText(static_cast<std::size_t>(selected()), fields_.connectName);
+            break;
+        case UsersFocus::RankList:
+            if (orderChanged_) writeMasterUsr();
+            break;
+        default:
+            break;
+    }
+}
+
+void UsersPage::setText(UsersFocus field, std::string text) {
+    std::string* target = textOf(fields_, field);
+    if (!target) return;
+    if (field == UsersFocus::ProfileName && text.size() > kMaxProfileNameLength)
+        text.resize(kMaxProfileNameLength);
+    *target = std::move(text);
+    if (!lists_.empty()) edited_ = true;
+}
+
+void UsersPage::setChecked(UsersFocus box, bool checked) {
+    if (box == UsersFocus::RememberPassword) fields_.rememberPassword = checked;
+    else if (box == UsersFocus::RetrieveWhenNotActive) fields_.retrieveWhenNotActive = checked;
+    else return;
+    if (!lists_.empty()) edited_ = true;
+}
+
+void UsersPage::setHeadersAction(int action) {
+    if (lists_.empty()) return;
+    fields_.headersDefaultAction = std::clamp(action, 0, kHeadersActionCount - 1);
+    edited_ = true;
+}
+
+std::optional<std::string> UsersPage::acceptedRename(std::size_t index,
+                                                     const std::string& trimmed) {
+    if (trimmed.empty()) {
+        // A profile always keeps a name: its files are named by it.
+        platform_.system.beep();
+        return std::nullopt;
+    }
+    if (auto problem = profileNameProblem(trimmed)) {
+        platform_.system.beep();
+        platform_.dialogs.warning(kProductName, "User name '" + cutName(trimmed) +
+                                                    "' cannot be used as a file name: " +
+                                                    *problem + ".");
+        return std::nullopt;
+    }
+    if (auto other = lists_.findName(trimmed); other && *other != index) {
+        // Two profiles of one name would share (and overwrite) one profile file.
+        platform_.system.beep();
+        platform_.dialogs.information(
+            kProductName,
+            "User name '" + cutName(lists_.rankListTexts()[*other]) + "'" + " already in use.");
+        return std::nullopt;
+    }
+    return trimmed;
+}
+
+void UsersPage::leaveProfileName() {
+    if (lists_.empty() || selected() < 0) return;
+    const auto index = static_cast<std::size_t>(selected());
+    const std::string oldText = lists_.rankListTexts()[index];
+    const std::string trimmed = trimBlanks(fields_.profileName);
+    // The file system tells names apart by case, so any difference renames.
+    if (trimmed == oldText) return;
+    const auto accepted = acceptedRename(index, trimmed);
+    if (!accepted) {
+        fields_.profileName = oldText;
+        return;
+    }
+    lists_.setListText(index, *accepted);
+    fields_.profileName = *accepted;
+    std::error_code ignored;
+    const auto oldSignature = signatureFilePath(home_, oldText);
+    if (std::filesystem::exists(oldSignature, ignored))
+        std::filesystem::rename(oldSignature, signatureFilePath(home_, *accepted), ignored);
+}
+
+void UsersPage::saveEdits() {
+    if (!edited_) return;
+    if (lists_.empty() || selected() < 0) {
+        edited_ = false;
+        return;
+    }
+    const auto index = static_cast<std::size_t>(selected());
+    leaveProfileName();  // the name field may not have been left yet
+    TUsersObjListBox record = fields_;
+    record.profileName = lists_.rankListTexts()[index];
+    record.headersDefaultAction = std::clamp(record.headersDefaultAction, 0, kHeadersActionCount - 1);
+    const std::string oldName = lists_.record(index).profileName;
+    lists_.record(index) = record;
+    fields_ = record;
+    writeProfile(record);
+    writeMasterUsr();
+    if (record.profileName != oldName) {
+        std::error_code ignored;
+        std::filesystem::remove(profileFilePath(home_, oldName), ignored);
+        writeMasterUsr();
+    }
+    edited_ = false;
+    lists_.refreshActiveLogin();
+}
+
+void UsersPage::clickRankList(int index) {
+    setFocus(UsersFocus::RankList);
+    saveEdits();
+    if (index < 0 || static_cast<std::size_t>(index) >= lists_.size()) return;
+    if (index != selected()) lists_.selectActiveProfile(index);
+    showRecord(index);
+}
+
+bool UsersPage::rankKey(RankKey key, bool shift) {
+    if (lists_.empty()) return false;
+    const int last = static_cast<int>(lists_.size()) - 1;
+    if (key == RankKey::Delete) {
+        if (shift) return false;
+        deleteClick();
+        return true;
+    }
+    int target = selected();
+    switch (key) {
+        case RankKey::Up: target = std::max(0, selected() - 1); break;
+        case RankKey::Down: target = std::min(last, selected() + 1); break;
+        case RankKey::Home: target = 0; break;
+        case RankKey::End: target = last; break;
+        case RankKey::Delete: break;
+    }
+    if (shift) moveSelected(target);
+    else clickRankList(target);
+    return true;
+}
+
+void UsersPage::moveSelected(int to) {
+    const int from = selected();
+    if (from < 0 || to == from) return;
+    if (lists_.move(static_cast<std::size_t>(from), static_cast<std::size_t>(to)))
+        orderChanged_ = true;
+}
+
+void UsersPage::dragRankEntry(int from, int to) {
+    if (from < 0 || to < 0 || from == to) return;
+    if (lists_.move(static_cast<std::size_t>(from), static_cast<std::size_t>(to)))
+        orderChanged_ = true;
+    if (selected() >= 0) showRecord(selected());
+}
+
+void UsersPage::addClick() {
+    saveEdits();
+    ui::InputBoxRequest request;
+    request.caption = kAddUserCaption;
+    request.first.prompt = kAddUserPrompt;
+    std::string name;
+    for (;;) {
+        request.first.value.clear();  // every question starts empty
+        const auto answer = platform_.dialogs.inputBox(request);
+        if (!answer) {
+            setFocus(UsersFocus::AddButton);
+            return;
+        }
+        name = trimBlanks(answer->first);
+        if (name.size() > kMaxProfileNameLength) name = trimBlanks(name.substr(0, kMaxProfileNameLength));
+        if (name.empty()) {
+            // Nothing to add. The fields are cleared only when no profile is shown: clearing
+            // them over a profile would let the next typing overwrite that profile.
+            if (lists_.empty()) clearFields();
+            else showRecord(selected());
+            return;
+        }
+        if (auto problem = profileNameProblem(name)) {
+            platform_.system.beep();
+            platform_.dialogs.warning(kProductName, "User name '" + cutName(name) +
+                                                        "' cannot be used as a file name: " +
+                                                        *problem + ".");
+            continue;
+        }
+        if (auto existing = lists_.findName(name)) {
+            platform_.system.beep();
+            platform_.dialogs.information(kProductName,
+                                          "User name '" +
+                                              cutName(lists_.rankListTexts()[*existing]) + "'" +
+                                              " already in use.");
+            continue;
+        }
+        break;
+    }
+    TUsersObjListBox record;
+    record.profileName = name;
+    lists_.append(record);
+    const int last = static_cast<int>(lists_.size()) - 1;
+    lists_.selectActiveProfile(last);
+    lists_.selectConnectionProfile(last);
+    showRecord(last);
+    // Entering the name field sets the edited flag: the new profile is written at the next save.
+    setFocus(UsersFocus::ProfileName);
+}
+
+void UsersPage::deleteClick() {
+    if (!deleteEnabled()) return;
+    saveEdits();
+    const int index = selected();
+    const std::string shownName = trimBlanks(lists_.rankListTexts()[static_cast<std::size_t>(index)]);
+    const auto answer = platform_.dialogs.question(
+        kProductName, "Are you sure you want to delete user " + shownName + "?",
+        ui::Buttons::YesNo, ui::Answer::No);
+    if (answer != ui::Answer::Yes) return;
+
+    if (auto* events = lists_.events()) events->loadSignatureFile("");
+    const std::string fileName = lists_.record(static_cast<std::size_t>(index)).profileName;
+    lists_.removeAt(static_cast<std::size_t>(index));
+    std::error_code ignored;
+    std::filesystem::remove(signatureFilePath(home_, fileName), ignored);
+    std::filesystem::remove(profileFilePath(home_, fileName), ignored);
+    edited_ = false;
+
+    if (!lists_.empty()) {
+        writeMasterUsr();
+        const int next = index == 0 ? 0 : index - 1;
+        lists_.selectActiveProfile(next);
+        lists_.selectConnectionProfile(next);
+        showRecord(next);
+        return;
+    }
+    orderChanged_ = false;
+    std::filesystem::remove(home_ / kMasterUsrFile, ignored);
+    clearFields();
+    setFocus(UsersFocus::AddButton);
+}
+
+void UsersPage::signatureClick() {
+    if (lists_.empty()) return;
+    saveEdits();
+    if (auto* events = lists_.events())
+        events->openSignatureEditor(lists_.rankListTexts()[static_cast<std::size_t>(selected())]);
+}
+
+void UsersPage::fontClick() {
+    ui::FontChoice initial;
+    initial.family = settings_.users.font.name;
+    try {
+        initial.pointSize = std::stoi(settings_.users.font.size);
+    } catch (const std::exception&) {
+        initial.pointSize = 10;
+    }
+    initial.colour = colourName(settings_.users.font.colour);
+    const auto chosen = platform_.dialogs.chooseFont(initial);
+    if (!chosen) return;
+    settings_.users.font.name = chosen->family;
+    settings_.users.font.size = std::to_string(chosen->pointSize);
+    settings_.users.font.colour = colourFromName(chosen->colour);
+    settings_.changed.users = true;
+}
+
+void UsersPage::showRecord(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= lists_.size()) {
+        clearFields();
+        return;
+    }
+    fields_ = lists_.record(static_cast<std::size_t>(index));
+    fields_.profileName = lists_.rankListTexts()[static_cast<std::size_t>(index)];
+    edited_ = false;
+}
+
+void UsersPage::clearFields() {
+    fields_ = {};
+    edited_ = false;
+}
+
+void UsersPage::writeMasterUsr() {
+    if (auto error = profiles::writeMasterUsr(home_, lists_.names()))
+        throwWriteError(error, home_ / kMasterUsrFile);
+    orderChanged_ = false;
+}
+
+void UsersPage::writeProfile(const TUsersObjListBox& record) {
+    const auto file = profileFilePath(home_, record.profileName);
+    if (auto error = writeProfileFile(file, record)) throwWriteError(error, file);
+}
+
+}  // namespace velmora::profiles
