@@ -19,8 +19,12 @@ namespace velmora::profiles {
 
 namespace {
 
-// A desktop entry's Exec argument, quoted with its reserved characters escaped.
+// A desktop entry's Exec argument: as it is when it needs no quoting (xdg-mime reads only
+// unquoted programs), else quoted with its reserved characters escaped.
 std::string quoteExecArgument(const std::string& argument) {
+    if (!argument.empty() &&
+        argument.find_first_of(" \t\n\"'\\><~|&;$*?#()`=%") == std::string::npos)
+        return argument;
     std::string quoted = "\"";
     for (char c : argument) {
         if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
