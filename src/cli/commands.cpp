@@ -5,9 +5,12 @@
 namespace velmora::cli {
 
 // One row per subcommand, declared by the file that implements it.
+int runProfilesCommand(Context& context, const std::vector<std::string>& args);  // profiles_command.cpp
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
+        {"profiles", "list the user profiles: name, account, POP3 and SMTP server (tab-separated)",
+         runProfilesCommand},
     };
     return table;
 }

@@ -4,6 +4,7 @@
 
 #include "base/text_file.h"
 #include "profiles/password_scrambler.h"
+#include "profiles/profile_listing.h"
 #include "profiles/profile_lists.h"
 #include "support/temp_dir.h"
 
@@ -229,6 +230,27 @@ TEST(ProfileLists, MovingAnEntryMovesItInAllThreeListsAndKeepsTheSelection) {
     EXPECT_EQ(lists.activeIndex(), 3);
     EXPECT_EQ(lists.connectionIndex(), 0);
     EXPECT_FALSE(lists.move(0, 4));
+}
+
+}  // namespace
+}  // namespace velmora::profiles
+
+namespace velmora::profiles {
+namespace {
+
+TEST(ProfileListing, OneTabSeparatedLinePerProfileInListOrder) {
+    TempDir home;
+    TUsersObjListBox b = sampleProfile("B");
+    b.accountName = "bob\tsmith";
+    ASSERT_FALSE(writeProfileFile(profileFilePath(home.path(), "B"), b));
+    ASSERT_FALSE(writeProfileFile(profileFilePath(home.path(), "A"), sampleProfile("A")));
+    ASSERT_FALSE(writeMasterUsr(home.path(), {"B", "gone", "A"}));
+    const ProfileListing listing = listProfiles(home.path());
+    EXPECT_EQ(listing.text,
+              "B\tbob smith\tpop.example.com\tsmtp.example.com\n"
+              "A\tann\tpop.example.com\tsmtp.example.com\n");
+    EXPECT_FALSE(listing.failure);
+    EXPECT_EQ(listProfiles(home / "empty").text, "");
 }
 
 }  // namespace
