@@ -111,6 +111,11 @@ void TconfigForm::close() {
     leavePage(page_);
 }
 
+std::optional<std::pair<int, int>> TconfigForm::storedPosition() const {
+    if (!settings_.vl.configWindowLeft || !settings_.vl.configWindowTop) return std::nullopt;
+    return std::pair{*settings_.vl.configWindowLeft, *settings_.vl.configWindowTop};
+}
+
 void TconfigForm::setPosition(int left, int top) {
     left_ = left;
     top_ = top;

@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <string>
 
 #include "profiles/config_pages.h"
@@ -73,6 +75,8 @@ public:
     void close();
     // The widget reports where the window stands, for vl.cfg lines 11 and 12.
     void setPosition(int left, int top);
+    // Where the window stood when it was last closed (vl.cfg), or nullopt: centred.
+    std::optional<std::pair<int, int>> storedPosition() const;
 
     bool visible() const { return visible_; }
     ConfigPage page() const { return page_; }
