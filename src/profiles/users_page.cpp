@@ -313,8 +313,10 @@ void UsersPage::addClick() {
     lists_.selectActiveProfile(last);
     lists_.selectConnectionProfile(last);
     showRecord(last);
-    // Entering the name field sets the edited flag: the new profile is written at the next save.
+    // The new profile is written at the next save, even when the focus was already in the name
+    // field (entering it would set the flag anyway).
     setFocus(UsersFocus::ProfileName);
+    edited_ = true;
 }
 
 void UsersPage::deleteClick() {

@@ -127,6 +127,16 @@ TEST_F(UsersPageTest, FirstProfileOnAnEmptyHomeFolder) {
     EXPECT_TRUE(page.signatureEnabled());
 }
 
+TEST_F(UsersPageTest, ProfileAddedFromThePopupMenuWhileInTheNameFieldIsStillWritten) {
+    start({"Home"});
+    page.setFocus(UsersFocus::ProfileName);
+    answerAdd("Office");
+    page.addClick();
+    page.leavePage();
+    EXPECT_TRUE(exists("Office.usr"));
+    EXPECT_EQ(masterUsr(), (std::vector<std::string>{"Home", "Office"}));
+}
+
 TEST_F(UsersPageTest, EmptyNameAddsNothingAndKeepsTheShownProfile) {
     start({"Home"});
     answerAdd("   ");

@@ -40,8 +40,9 @@ QApplication& app() {
     static char name[] = "config_window_test";
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication application(argc, argv);
-    return application;
+    // Never destroyed: tearing QApplication down during static destruction crashes.
+    static QApplication* application = new QApplication(argc, argv);
+    return *application;
 }
 
 class ConfigWindowTest : public ::testing::Test {
