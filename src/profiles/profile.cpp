@@ -44,7 +44,11 @@ std::optional<TUsersObjListBox> readProfileFile(const std::filesystem::path& fil
     if (!bytes)
         throw std::system_error(std::make_error_code(std::errc::io_error),
                                 "Cannot read " + file.string());
-    SettingsReader reader(splitLines(*bytes));
+    return parseProfileFile(*bytes);
+}
+
+TUsersObjListBox parseProfileFile(std::string_view bytes) {
+    SettingsReader reader(splitLines(bytes));
     TUsersObjListBox p;
     p.profileName = reader.text();
     p.connectName = reader.text();

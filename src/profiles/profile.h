@@ -55,6 +55,9 @@ std::filesystem::path signatureFilePath(const std::filesystem::path& home,
 // The profile file's 14 lines: version, the fields in record order, the password scrambled,
 // the action as a number (a record without a choice, -1, writes 0).
 std::string profileFileBytes(const TUsersObjListBox& profile);
+// A profile file's bytes as a record. Never fails: missing lines keep the new-record values, an
+// action line that is not a number, or outside 0..3, reads as 0.
+TUsersObjListBox parseProfileFile(std::string_view bytes);
 // Reads a profile file; nullopt when it does not exist. Missing lines keep the new-record values;
 // an action line that is not a number, or outside 0..3, reads as 0.
 std::optional<TUsersObjListBox> readProfileFile(const std::filesystem::path& file);
