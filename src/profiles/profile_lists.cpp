@@ -35,6 +35,8 @@ std::optional<std::string> ProfileLists::loadProfiles(const std::filesystem::pat
     connections_.clear();
     std::optional<std::string> failure;
     for (const auto& name : wanted) {
+        // A hand-edited master.usr may name a path; only files of the home folder are read.
+        if (profileNameProblem(trimBlanks(name))) continue;
         std::optional<TUsersObjListBox> record;
         try {
             record = readProfileFile(profileFilePath(home, name));

@@ -65,8 +65,8 @@ public:
     void loadProfileNames(const std::filesystem::path& home);
 
     // Reads the profile file of every name in the profile selector, in order, into a record of
-    // the rank list and a connection selector entry. A name whose file is missing is dropped from
-    // the selector and loading goes on. A file that exists but cannot be read stops loading: the
+    // the rank list and a connection selector entry. A name whose file is missing, or that is no
+    // plain file name ("../x"), is dropped from the selector and loading goes on. A file that exists but cannot be read stops loading: the
     // profiles read so far stay and the error text is returned (shown as "Create Error 0746").
     // Afterwards the connection selector selects its first entry and the rank list the profile
     // selector's index; the active login values are not touched (see selectActiveProfile).

@@ -137,9 +137,10 @@ TEST(ProfileLists, LoadDropsNamesWithoutAFileAndKeepsTheListsInStep) {
     TempDir home;
     writeProfiles(home, {"A", "B", "C"});
     std::filesystem::remove(home / "B.usr");
+    ASSERT_FALSE(writeMasterUsr(home.path(), {"A", "B", "C", "../A"}));
     ProfileLists lists;
     lists.loadProfileNames(home.path());
-    EXPECT_EQ(lists.usersListBox(), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(lists.usersListBox(), (std::vector<std::string>{"A", "B", "C", "../A"}));
     EXPECT_EQ(lists.activeIndex(), 0);
     EXPECT_FALSE(lists.loadProfiles(home.path()));
     EXPECT_EQ(lists.names(), (std::vector<std::string>{"A", "C"}));
