@@ -42,7 +42,9 @@ protected:
             writeFile(signatureFilePath(home.path(), name), "46\r\nsig of " + name);
             stored.push_back(name);
         }
-        if (!names.empty()) ASSERT_FALSE(writeMasterUsr(home.path(), stored));
+        if (!names.empty()) {
+            ASSERT_FALSE(writeMasterUsr(home.path(), stored));
+        }
         lists.setEvents(&events);
         lists.loadProfileNames(home.path());
         ASSERT_FALSE(lists.loadProfiles(home.path()));
@@ -363,7 +365,11 @@ TEST_F(UsersPageTest, ProfileMenusAndTitleFollowTheList) {
     EXPECT_EQ(mainWindowTitle(true, lists), "Velmora Pro 4.6");
     EXPECT_EQ(mainWindowTitle(false, lists), "Velmora Pro 4.6 - User Profile [Home]");
 
-    for (int i = 0; i < 39; ++i) lists.append(TUsersObjListBox{std::string(45, 'a') + std::to_string(i)});
+    for (int i = 0; i < 39; ++i) {
+        TUsersObjListBox p;
+        p.profileName = std::string(45, 'a') + std::to_string(i);
+        lists.append(p);
+    }
     lists.selectActiveProfile(5);
     menus = buildProfileMenus(lists);
     EXPECT_EQ(menus.retrieveCaption, "Re&trieve  [" + std::string(42, 'a') + "]");
