@@ -24,8 +24,10 @@ function(velmora_test)
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE ${T_DEPS} velmora_test_support GTest::gtest GTest::gtest_main)
     set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    gtest_discover_tests(${T_NAME}
-        DISCOVERY_MODE PRE_TEST
-        PROPERTIES LABELS "${T_LABELS}" TIMEOUT 300
+    set(properties TIMEOUT 300
         ENVIRONMENT "VELMORA_SOURCE_DIR=${PROJECT_SOURCE_DIR};QT_QPA_PLATFORM=offscreen")
+    if(T_LABELS)
+        list(APPEND properties LABELS "${T_LABELS}")
+    endif()
+    gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST PROPERTIES ${properties})
 endfunction()

@@ -55,6 +55,15 @@ InstanceServer::InstanceServer(InstanceServer&& other) noexcept : fd_(other.fd_)
     other.fd_ = -1;
 }
 
+InstanceServer& InstanceServer::operator=(InstanceServer&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
 InstanceServer::~InstanceServer() {
     if (fd_ >= 0) ::close(fd_);
 }

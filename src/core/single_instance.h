@@ -17,7 +17,7 @@ public:
     static std::optional<InstanceServer> listen(const std::filesystem::path& home);
 
     InstanceServer(InstanceServer&& other) noexcept;
-    InstanceServer& operator=(InstanceServer&&) = delete;
+    InstanceServer& operator=(InstanceServer&& other) noexcept;
     ~InstanceServer();
 
     // Takes every hand-over that waits, without blocking, and calls `onText` for each text

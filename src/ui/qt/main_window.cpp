@@ -1,0 +1,546 @@
+#include "ui/qt/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include "core/error_report.h"
+#include "store/folders.h"
+#include "ui/qt/child_view.h"
+#include "ui/qt/text_convert.h"
+
+namespace velmora::ui::qt {
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole + 1;
+
+// Node pictures by kind: the desktop's folder pictures, a distinct one per default folder.
+QIcon nodeIcon(store::NodeKind kind) {
+    QStyle* style = QApplication::style();
+    switch (kind) {
+        case store::NodeKind::Root: return style->standardIcon(QStyle::SP_DriveHDIcon);
+        case store::NodeKind::InBox: return style->standardIcon(QStyle::SP_ArrowDown);
+        case store::NodeKind::OutBox: return style->standardIcon(QStyle::SP_ArrowUp);
+        case store::NodeKind::Sent: return style->standardIcon(QStyle::SP_DialogApplyButton);
+        case store::NodeKind::Trash: return style->standardIcon(QStyle::SP_TrashIcon);
+        case store::NodeKind::Drafts: return style->standardIcon(QStyle::SP_FileDialogDetailedView);
+        case store::NodeKind::Other: break;
+    }
+    return style->standardIcon(QStyle::SP_DirIcon);
+}
+
+Qt::WindowStates toQtState(ui::WindowState state) {
+    switch (state) {
+        case ui::WindowState::Minimized: return Qt::WindowMinimized;
+        case ui::WindowState::Maximized: return Qt::WindowMaximized;
+        case ui::WindowState::Normal: break;
+    }
+    return Qt::WindowNoState;
+}
+
+ui::WindowState fromQtState(Qt::WindowStates state) {
+    if (state & Qt::WindowMinimized) return ui::WindowState::Minimized;
+    if (state & Qt::WindowMaximized) return ui::WindowState::Maximized;
+    return ui::WindowState::Normal;
+}
+
+// Keeps the model's state and bounds of a child window in step with its frame.
+class SubWindowTracker final : public QObject {
+public:
+    SubWindowTracker(QMdiSubWindow* frame, ui::ChildWindow& window, core::TmainForm& model)
+        : QObject(frame), frame_(frame), window_(window), model_(model) {
+        frame->installEventFilter(this);
+        connect(frame, &QMdiSubWindow::windowStateChanged, this,
+                [this](Qt::WindowStates, Qt::WindowStates now) {
+                    window_.setState(fromQtState(now));
+                });
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::Move:
+            case QEvent::Resize:
+                if (!(frame_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+                    const QRect g = frame_->geometry();
+                    window_.setBounds({g.x(), g.y(), g.width(), g.height()});
+                }
+                break;
+            case QEvent::Close:
+                // The model decides; it closes the frame itself through childClosing.
+                event->ignore();
+                core::runReported(model_.platform().dialogs, model_.applicationTitle(),
+                                  [this] { model_.closeChild(window_); });
+                return true;
+            case QEvent::FocusIn:
+            case QEvent::WindowActivate:
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+
+private:
+    QMdiSubWindow* frame_;
+    ui::ChildWindow& window_;
+    core::TmainForm& model_;
+};
+
+}  // namespace
+
+MainWindow::MainWindow(core::TmainForm& model, QWidget* parent)
+    : QMainWindow(parent), model_(model) {
+    setObjectName(QStringLiteral("TmainForm"));
+    mdi_ = new QMdiArea(this);
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdi_);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* frame) {
+        if (!frame || filling_) return;
+        for (auto& [window, sub] : subWindows_) {
+            if (sub == frame) {
+                ui::ChildWindow* target = window;
+                run([this, target] { model_.activateChild(*target); });
+                return;
+            }
+        }
+    });
+    buildMenus();
+    buildToolbars();
+    buildTree();
+    buildStatusBar();
+    model_.setView(this);
+}
+
+MainWindow::~MainWindow() { model_.setView(nullptr); }
+
+void MainWindow::run(const std::function<void()>& command) {
+    core::runReported(model_.platform().dialogs, model_.applicationTitle(), command);
+}
+
+void MainWindow::showFrame() {
+    const auto& g = model_.geometry();
+    if (g.width > 0 && g.height > 0) setGeometry(g.left, g.top, g.width, g.height);
+    frameChanged();
+    show();
+}
+
+// ------------------------------------------------------------------------------------------
+
+void MainWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    auto toggle = [&](const QString& text, auto setter) {
+        QAction* a = view->addAction(text);
+        a->setCheckable(true);
+        connect(a, &QAction::toggled, this, [this, setter](bool on) {
+            if (!filling_) run([&] { (model_.*setter)(on); });
+        });
+        return a;
+    };
+    viewToolbar_ = toggle(QStringLiteral("&Toolbar"), &core::TmainForm::setToolbarShown);
+    viewProfileBar_ = toggle(QStringLiteral("&User Profile"), &core::TmainForm::setProfileToolbarShown);
+    viewFolders_ = toggle(QStringLiteral("&Folders"), &core::TmainForm::setFolderTreeShown);
+    viewFolders_->setShortcut(Qt::Key_F10);
+    viewStatusBar_ = toggle(QStringLiteral("&Status Bar"), &core::TmainForm::setStatusBarShown);
+    view->addSeparator();
+
+    QMenu* defaults = view->addMenu(QStringLiteral("&Default Folders"));
+    struct Entry {
+        const char* caption;
+        const char* folder;
+    };
+    for (const Entry& e : {Entry{"&InBox", "InBox"}, Entry{"&Drafts", "Drafts"},
+                           Entry{"&OutBox", "OutBox"}, Entry{"&Sent", "Sent"},
+                           Entry{"&Trash", "Trash"}}) {
+        QAction* a = defaults->addAction(QString::fromLatin1(e.caption));
+        a->setCheckable(true);
+        const std::string folder = e.folder;
+        connect(a, &QAction::triggered, this,
+                [this, folder] { run([&] { model_.openDefaultFolder(folder); }); });
+        connect(defaults, &QMenu::aboutToShow, a,
+                [this, a, folder] { a->setChecked(model_.isFolderWindowOpen(folder)); });
+    }
+    defaults->addAction(QStringLiteral("&All"), this,
+                        [this] { run([&] { model_.openAllDefaultFolders(); }); });
+
+    QMenu* user = view->addMenu(QStringLiteral("&User Defined Folders"));
+    connect(user, &QMenu::aboutToShow, this, [this, user] {
+        user->clear();
+        fillUserFoldersMenu(user, model_.tree().root());
+        if (user->isEmpty()) user->addAction(QStringLiteral("(none)"))->setEnabled(false);
+    });
+
+    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+    window->addAction(QStringLiteral("&Cascade"), mdi_, &QMdiArea::cascadeSubWindows);
+    window->addAction(QStringLiteral("Tile &Vertically"), mdi_, &QMdiArea::tileSubWindows);
+    window->addAction(QStringLiteral("Tile &Horizontally"), mdi_, &QMdiArea::tileSubWindows);
+    window->addAction(QStringLiteral("Mi&nimize All"), this, [this] {
+        for (QMdiSubWindow* w : mdi_->subWindowList()) w->showMinimized();
+    });
+    window->addAction(QStringLiteral("Cl&ose All"), this, [this] {
+        for (QMdiSubWindow* w : mdi_->subWindowList()) w->close();
+    });
+}
+
+void MainWindow::fillUserFoldersMenu(QMenu* menu, const store::TMailNode& node) {
+    for (const auto& child : node.children) {
+        if (!child->isUserNode() || !child->isMailFolder()) continue;
+        const QString label = toQt(child->label);
+        if (child->hasChildren()) {
+            fillUserFoldersMenu(menu->addMenu(label), *child);
+            continue;
+        }
+        const std::string logical = child->logicalPath();
+        QAction* a = menu->addAction(label);
+        a->setCheckable(true);
+        a->setChecked(model_.isFolderWindowOpen(logical));
+        connect(a, &QAction::triggered, this,
+                [this, logical] { run([&] { model_.openFolderWindow(logical, true); }); });
+    }
+}
+
+void MainWindow::buildToolbars() {
+    toolbar_ = addToolBar(QStringLiteral("Toolbar"));
+    toolbar_->setObjectName(QStringLiteral("mainToolbar"));
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    const auto& buttons = model_.toolButtons();
+    const QStyle::StandardPixmap pictures[core::kToolButtonCount] = {
+        QStyle::SP_ArrowBack,          QStyle::SP_ArrowForward,  QStyle::SP_DialogYesButton,
+        QStyle::SP_TrashIcon,          QStyle::SP_FileIcon,      QStyle::SP_DialogOkButton,
+        QStyle::SP_FileDialogListView, QStyle::SP_MessageBoxQuestion, QStyle::SP_ArrowRight,
+        QStyle::SP_DialogSaveButton,   QStyle::SP_DialogOpenButton};
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        toolActions_[i] = toolbar_->addAction(style()->standardIcon(pictures[i]),
+                                              toQt(buttons[i].caption));
+        toolActions_[i]->setToolTip(toQt(buttons[i].hint).section('|', 0, 0));
+    }
+
+    addToolBarBreak();
+    profileBar_ = addToolBar(QStringLiteral("User Profile"));
+    profileBar_->setObjectName(QStringLiteral("profileToolbar"));
+    auto addSelector = [&](const char* label, const char* name, const char* hint) {
+        profileBar_->addWidget(new QLabel(QString::fromLatin1(label), profileBar_));
+        auto* box = new QComboBox(profileBar_);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setToolTip(QString::fromLatin1(hint).section('|', 0, 0));
+        box->setMinimumWidth(150);
+        profileBar_->addWidget(box);
+        return box;
+    };
+    usersBox_ = addSelector("User ", "cboTBUsersListBox",
+                            "User Profile to be used for all email operations|");
+    connectionBox_ = addSelector("    Internet ", "cboTBInternetConnection",
+                                 "User Profile used for session internet connection|");
+    newMailBox_ = addSelector("    New Mail ", "cboTBNewMail",
+                              "Folders who received new mail via Rules & Filters using Retrieve "
+                              "All Messages|");
+    connect(usersBox_, &QComboBox::activated, this, [this](int index) {
+        run([&] { model_.profileLists().selectActiveProfile(index); });
+    });
+    connect(connectionBox_, &QComboBox::activated, this, [this](int index) {
+        run([&] { model_.profileLists().selectConnectionProfile(index); });
+    });
+}
+
+void MainWindow::buildTree() {
+    treeDock_ = new QDockWidget(QStringLiteral("Folders"), this);
+    treeDock_->setObjectName(QStringLiteral("folderDock"));
+    treeDock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    treeDock_->setTitleBarWidget(new QWidget(treeDock_));
+    tree_ = new QTreeWidget(treeDock_);
+    tree_->setObjectName(QStringLiteral("TMailTree"));
+    tree_->setHeaderHidden(true);
+    tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tree_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    tree_->installEventFilter(this);
+    treeDock_->setWidget(tree_);
+    addDockWidget(Qt::LeftDockWidgetArea, treeDock_);
+
+    connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
+        const auto path = pathFromQt(item->data(0, kPathRole).toString());
+        run([&] {
+            model_.setTreeSelection(path);
+            model_.treeOpen(path);
+        });
+    });
+    connect(tree_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* now, QTreeWidgetItem* before) {
+                if (before) {
+                    const auto kind = static_cast<store::NodeKind>(before->data(0, Qt::UserRole).toInt());
+                    before->setIcon(0, nodeIcon(kind));
+                }
+                if (now && !filling_) model_.setTreeSelection(pathFromQt(now->data(0, kPathRole).toString()));
+            });
+    connect(tree_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) {
+        if (!renaming_) return;
+        renaming_ = false;
+        const auto path = pathFromQt(item->data(0, kPathRole).toString());
+        const std::string name = fromQt(item->text(0));
+        item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+        bool renamed = false;
+        run([&] { renamed = model_.treeRename(path, name); });
+        if (!renamed) fillTree();
+    });
+
+    auto action = [&](const char* text, std::function<void()> f) {
+        QAction* a = new QAction(QString::fromLatin1(text), tree_);
+        connect(a, &QAction::triggered, this, [this, f] { run(f); });
+        tree_->addAction(a);
+    };
+    action("&Expand", [this] { if (auto* i = tree_->currentItem()) i->setExpanded(true); });
+    action("&Collapse", [this] { if (auto* i = tree_->currentItem()) i->setExpanded(false); });
+    action("Create &New Folder", [this] { model_.treeCreateFolder(selectedTreePath()); });
+    action("Edit Folder &Name", [this] {
+        if (auto* item = tree_->currentItem()) {
+            if (!model_.treeCanRename(selectedTreePath())) return;
+            renaming_ = true;
+            item->setFlags(item->flags() | Qt::ItemIsEditable);
+            tree_->editItem(item);
+        }
+    });
+    action("&Delete Folder", [this] { model_.treeDelete(selectedTreePath()); });
+    action("H&ide Folder Pane", [this] { model_.setFolderTreeShown(false); });
+    fillTree();
+}
+
+std::filesystem::path MainWindow::selectedTreePath() const {
+    QTreeWidgetItem* item = tree_->currentItem();
+    return item ? pathFromQt(item->data(0, kPathRole).toString()) : model_.home();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tree_ && event->type() == QEvent::KeyPress && !renaming_) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        QTreeWidgetItem* item = tree_->currentItem();
+        switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                if (item) {
+                    if (item->childCount() > 0) item->setExpanded(!item->isExpanded());
+                    else run([&] { model_.treeOpen(selectedTreePath()); });
+                }
+                return true;
+            case Qt::Key_Insert:
+                run([&] { model_.treeCreateFolder(selectedTreePath()); });
+                return true;
+            case Qt::Key_F2:
+                if (item && model_.treeCanRename(selectedTreePath())) {
+                    renaming_ = true;
+                    item->setFlags(item->flags() | Qt::ItemIsEditable);
+                    tree_->editItem(item);
+                }
+                return true;
+            case Qt::Key_Delete:
+                run([&] { model_.treeDelete(selectedTreePath()); });
+                return true;
+            default:
+                break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::fillTree() {
+    filling_ = true;
+    const auto selected = model_.treeSelection();
+    std::map<std::string, bool> expanded;
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it)
+        expanded[fromQt((*it)->data(0, kPathRole).toString())] = (*it)->isExpanded();
+    tree_->clear();
+    QTreeWidgetItem* current = nullptr;
+    std::function<void(const store::TMailNode&, QTreeWidgetItem*)> add =
+        [&](const store::TMailNode& node, QTreeWidgetItem* parent) {
+            auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree_);
+            item->setText(0, toQt(node.label));
+            item->setIcon(0, nodeIcon(node.kind));
+            item->setData(0, Qt::UserRole, static_cast<int>(node.kind));
+            item->setData(0, kPathRole, toQt(node.path));
+            if (node.path == selected) current = item;
+            for (const auto& child : node.children) add(*child, item);
+            const auto key = node.path.string();
+            item->setExpanded(expanded.count(key) ? expanded[key] : node.isRoot());
+        };
+    add(model_.tree().root(), nullptr);
+    if (current) {
+        tree_->setCurrentItem(current);
+        for (QTreeWidgetItem* p = current->parent(); p; p = p->parent()) p->setExpanded(true);
+    }
+    filling_ = false;
+}
+
+void MainWindow::buildStatusBar() {
+    const auto& texts = model_.statusPanels();
+    const int widths[6] = {0, 30, 30, 70, 55, 20};
+    for (int i = 0; i < 6; ++i) {
+        panels_[static_cast<std::size_t>(i)] = new QLabel(toQt(texts[static_cast<std::size_t>(i)]), this);
+        panels_[static_cast<std::size_t>(i)]->setObjectName(QStringLiteral("panel%1").arg(i));
+        if (i == 0) {
+            statusBar()->addWidget(panels_[0], 1);
+        } else {
+            panels_[static_cast<std::size_t>(i)]->setMinimumWidth(widths[i]);
+            statusBar()->addPermanentWidget(panels_[static_cast<std::size_t>(i)]);
+        }
+    }
+}
+
+// ------------------------------------------------------------------------------------------
+// Model notifications
+
+void MainWindow::frameChanged() {
+    filling_ = true;
+    setWindowTitle(toQt(model_.caption()));
+    const auto& texts = model_.statusPanels();
+    for (std::size_t i = 0; i < 6; ++i) panels_[i]->setText(toQt(texts[i]));
+    const auto& buttons = model_.toolButtons();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        toolActions_[i]->setVisible(buttons[i].visible);
+        toolActions_[i]->setEnabled(buttons[i].enabled);
+    }
+    const auto& vl = model_.settings().vl;
+    viewToolbar_->setChecked(vl.toolbarShown);
+    viewProfileBar_->setChecked(vl.profileToolbarShown);
+    viewFolders_->setChecked(vl.folderTreeShown);
+    viewStatusBar_->setChecked(vl.statusBarShown);
+    toolbar_->setVisible(vl.toolbarShown);
+    profileBar_->setVisible(vl.profileToolbarShown);
+    treeDock_->setVisible(vl.folderTreeShown);
+    statusBar()->setVisible(vl.statusBarShown);
+    resizeDocks({treeDock_}, {model_.folderTreeWidth()}, Qt::Horizontal);
+
+    auto& lists = model_.profileLists();
+    auto fill = [](QComboBox* box, const std::vector<std::string>& items, int selected) {
+        QStringList texts;
+        for (const auto& t : items) texts << toQt(t);
+        QStringList current;
+        for (int i = 0; i < box->count(); ++i) current << box->itemText(i);
+        if (current != texts) {
+            box->clear();
+            box->addItems(texts);
+        }
+        box->setCurrentIndex(selected);
+    };
+    fill(usersBox_, lists.usersListBox(), lists.activeIndex());
+    fill(connectionBox_, lists.connectionListBox(), lists.connectionIndex());
+    filling_ = false;
+}
+
+void MainWindow::treeChanged() { fillTree(); }
+
+void MainWindow::editFolderLabel(const store::TMailNode& node) {
+    fillTree();
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
+        if (pathFromQt((*it)->data(0, kPathRole).toString()) == node.path) {
+            tree_->setCurrentItem(*it);
+            renaming_ = true;
+            (*it)->setFlags((*it)->flags() | Qt::ItemIsEditable);
+            tree_->editItem(*it);
+            return;
+        }
+    }
+}
+
+void MainWindow::bringToFront() {
+    showMinimized();
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::childOpened(ui::ChildWindow& window) {
+    auto* frame = new QMdiSubWindow;
+    frame->setAttribute(Qt::WA_DeleteOnClose, false);
+    ChildView* view = createChildView(window, frame);
+    frame->setWidget(view);
+    frame->setWindowTitle(toQt(window.caption()));
+    mdi_->addSubWindow(frame);
+    new SubWindowTracker(frame, window, model_);
+    subWindows_[&window] = frame;
+    const auto& b = window.bounds();
+    if (b.width > 0 && b.height > 0) frame->setGeometry(b.left, b.top, b.width, b.height);
+    if (window.visible()) {
+        frame->show();
+        frame->setWindowState(toQtState(window.state()));
+    }
+}
+
+void MainWindow::childClosing(ui::ChildWindow& window) {
+    auto it = subWindows_.find(&window);
+    if (it == subWindows_.end()) return;
+    QPointer<QMdiSubWindow> frame = it->second;
+    subWindows_.erase(it);
+    if (frame) {
+        mdi_->removeSubWindow(frame);
+        frame->deleteLater();
+    }
+}
+
+void MainWindow::childChanged(ui::ChildWindow& window) {
+    auto it = subWindows_.find(&window);
+    if (it == subWindows_.end() || !it->second) return;
+    QMdiSubWindow* frame = it->second;
+    frame->setWindowTitle(toQt(window.caption()));
+    if (auto* view = dynamic_cast<ChildView*>(frame->widget())) view->refreshFromModel();
+    if (window.visible() && !frame->isVisible()) frame->show();
+    if (!window.visible() && frame->isVisible()) frame->hide();
+    if (fromQtState(frame->windowState()) != window.state())
+        frame->setWindowState(toQtState(window.state()));
+}
+
+void MainWindow::childActivated(ui::ChildWindow& window) {
+    auto it = subWindows_.find(&window);
+    if (it == subWindows_.end() || !it->second) return;
+    filling_ = true;
+    if (!it->second->isVisible()) it->second->show();
+    mdi_->setActiveSubWindow(it->second);
+    filling_ = false;
+}
+
+// ------------------------------------------------------------------------------------------
+
+void MainWindow::syncGeometry() {
+    if (isMinimized() || isMaximized() || model_.shuttingDown()) return;
+    const QRect g = geometry();
+    model_.setGeometry({g.x(), g.y(), g.width(), g.height()});
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    syncGeometry();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    syncGeometry();
+    panels_[0]->setMinimumWidth(width() * 45 / 100);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    closing_ = true;
+    run([this] {
+        model_.FormCloseQuery();
+        model_.FormClose();
+    });
+    event->accept();
+}
+
+}  // namespace velmora::ui::qt

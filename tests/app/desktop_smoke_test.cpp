@@ -1,0 +1,103 @@
+// Starts the real desktop program offscreen on a fresh home folder, as a user would, and stops
+// it with SIGTERM: it must create the default folders, restore and record its session, write its
+// settings and exit with status 0. A second start on the same home folder hands over and ends.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "support/temp_dir.h"
+
+extern char** environ;
+
+namespace velmora {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::TempDir;
+
+std::filesystem::path programPath() { return std::filesystem::path(VELMORA_DESKTOP_PROGRAM); }
+
+pid_t start(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    std::string program = programPath().string();
+    argv.push_back(program.data());
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    return pid;
+}
+
+// Waits for `done` for at most `limit`, checking every 50 ms.
+template <typename Done>
+bool waitUntil(Done done, std::chrono::milliseconds limit = 10s) {
+    for (auto waited = 0ms; waited < limit; waited += 50ms) {
+        if (done()) return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return done();
+}
+
+int waitExit(pid_t pid, std::chrono::milliseconds limit = 15s) {
+    int status = 0;
+    const bool ended = waitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, limit);
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+}
+
+// A home folder with one profile and a dictionary, so that start-up shows no modal box.
+void prepareHome(const TempDir& home) {
+    testing::writeFile(home / "ENGLISH.DCT", "word\r\n");
+    testing::writeFile(home / "folders.dat",
+                       "InBox\r\n0\r\n0\r\n0\r\n-20\r\n-30\r\n500\r\n300\r\n");
+}
+
+TEST(DesktopProgram, StartsOnNewHomeAndExitsCleanlyOnSigterm) {
+    TempDir parent;
+    const auto home = parent / "fresh";  // does not exist yet: the program creates it
+    std::filesystem::create_directories(home);
+    testing::writeFile(home / "ENGLISH.DCT", "word\r\n");
+    testing::writeFile(home / "folders.dat",
+                       "InBox\r\n0\r\n0\r\n0\r\n-20\r\n-30\r\n500\r\n300\r\n");
+    const pid_t pid = start({"--home", home.string()});
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(home / "Drafts.000"); }));
+    for (const char* d : {"InBox.000", "OutBox.000", "Sent.000", "Trash.000", "Drafts.000"})
+        EXPECT_TRUE(std::filesystem::is_directory(home / d)) << d;
+    std::this_thread::sleep_for(1500ms);  // let the deferred start-up step run
+    kill(pid, SIGTERM);
+    EXPECT_EQ(waitExit(pid), 0);
+    EXPECT_TRUE(std::filesystem::exists(home / "vl.cfg"));
+    EXPECT_TRUE(std::filesystem::exists(home / "main.cfg"));
+    const std::string folders = testing::readFile(home / "folders.dat");
+    EXPECT_EQ(folders.rfind("InBox\r\n", 0), 0u) << folders;
+    EXPECT_NE(folders.find("\r\n0\r\n0\r\n500\r\n300\r\n"), std::string::npos)
+        << "negative left/top restored as 0: " << folders;
+}
+
+TEST(DesktopProgram, SecondStartHandsOverAndEnds) {
+    TempDir home;
+    prepareHome(home);
+    const pid_t first = start({"--home", home.path().string()});
+    ASSERT_GT(first, 0);
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(home / "Drafts.000"); }));
+    std::this_thread::sleep_for(1000ms);
+    const pid_t second = start({"--home", home.path().string()});
+    EXPECT_EQ(waitExit(second, 10s), 0) << "the second process ends after handing over";
+    kill(first, SIGTERM);
+    EXPECT_EQ(waitExit(first), 0);
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,259 @@
+#include "core/main_form.h"
+#include "core/startup_checks.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_platform.h"
+#include "support/temp_dir.h"
+
+namespace velmora::core {
+namespace {
+
+using testing::FakePlatform;
+using testing::TempDir;
+using testing::readFile;
+using testing::writeFile;
+namespace fs = std::filesystem;
+
+// A started main window on a temporary home folder, driven through the fake platform.
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override { writeFile(home / "ENGLISH.DCT", "word\r\n"); }
+
+    TmainForm& start(std::vector<std::string> args = {}) {
+        form = std::make_unique<TmainForm>(fake.platform(), home.path(), parseCommandLine(args),
+                                           ScreenSize{1024, 768});
+        form->FormCreate();
+        fake.clock.advance(ui::Milliseconds{100});  // the one-shot start-up timer
+        EXPECT_TRUE(form->started());
+        return *form;
+    }
+    // Closes the frame as E&xit does; returns the fake time the shutdown took.
+    ui::Milliseconds shutDown() {
+        const auto before = fake.clock.elapsed();
+        form->FormCloseQuery();
+        form->FormClose();
+        form.reset();
+        return fake.clock.elapsed() - before;
+    }
+    void addProfile(const std::string& name) {
+        writeFile(home / "master.usr", "46\r\n" + name);
+        writeFile(home / (name + ".usr"), "46\r\n" + name);
+    }
+    std::vector<std::string> childKeys() const {
+        std::vector<std::string> keys;
+        for (const auto& c : form->children()) keys.push_back(c->key());
+        return keys;
+    }
+
+    TempDir home;
+    FakePlatform fake;
+    std::unique_ptr<TmainForm> form;
+};
+
+TEST_F(MainFormTest, FirstStartCreatesTheDefaultFoldersAndSaysNoProfileExists) {
+    TmainForm& f = start();
+    EXPECT_TRUE(f.firstRun());
+    std::vector<std::string> labels;
+    for (const auto& node : f.tree().root().children) labels.push_back(node->label);
+    EXPECT_EQ(labels, (std::vector<std::string>{"Drafts", "InBox", "OutBox", "Sent", "Trash"}));
+    EXPECT_EQ(f.statusPanels()[0], kNoProfileText);
+    EXPECT_TRUE(f.children().empty());
+    EXPECT_FALSE(f.toolButtons()[static_cast<int>(ToolButton::Count)].enabled);
+    EXPECT_FALSE(f.composeEnabled());
+    EXPECT_EQ(f.caption(), "Velmora Pro 4.6");
+    EXPECT_TRUE(fs::exists(home / "other.cfg"));
+    EXPECT_TRUE(fs::exists(home / "gui.cfg"));
+    EXPECT_TRUE(fake.dialogs.shown.empty());
+}
+
+TEST_F(MainFormTest, DefaultGeometryWhenMainCfgComesFromAnotherScreen) {
+    writeFile(home / "main.cfg", "46\r\n800\r\n500\r\n700\r\n10\r\n20");
+    TmainForm& f = start();
+    EXPECT_EQ(f.geometry().width, 993);   // 97 % of 1024
+    EXPECT_EQ(f.geometry().height, 691);  // 90 % of 768
+    EXPECT_EQ(f.geometry().left, 15);
+    EXPECT_EQ(f.geometry().top, 28);
+}
+
+TEST_F(MainFormTest, RestoresFolderWindowsWithNegativePositionsAtZero) {
+    fs::create_directories(home / "Work.001");
+    writeFile(home / "folders.dat",
+              "Work\r\n0\r\n0\r\n0\r\n-10\r\n-20\r\n640\r\n480\r\n"
+              "InBox\r\n0\r\n0\r\n2\r\n5\r\n6\r\n300\r\n200\r\n");
+    TmainForm& f = start();
+    EXPECT_EQ(childKeys(), (std::vector<std::string>{"InBox.InBox", "InBox.Work"}));
+    const ui::ChildWindow* work = f.findChild("InBox.Work");
+    ASSERT_NE(work, nullptr);
+    EXPECT_EQ(work->bounds().left, 0);
+    EXPECT_EQ(work->bounds().top, 0);
+    EXPECT_EQ(work->bounds().width, 640);
+    EXPECT_EQ(f.findChild("InBox.InBox")->state(), ui::WindowState::Maximized);
+}
+
+TEST_F(MainFormTest, ShutdownRecordsOpenFolderWindowsAndRestoresThem) {
+    addProfile("Home");
+    TmainForm& f = start();
+    EXPECT_EQ(childKeys(), std::vector<std::string>{"InBox.InBox"}) << "InBox opens with profiles";
+    f.openFolderWindow("Sent", true);
+    shutDown();
+    const std::string folders = readFile(home / "folders.dat");
+    // Visited from the last to the first in child order: InBox (older) first, then Sent.
+    EXPECT_EQ(folders.rfind("InBox\r\n", 0), 0u) << folders;
+    EXPECT_NE(folders.find("Sent\r\n"), std::string::npos);
+    EXPECT_EQ(folders.find("OutBox"), std::string::npos) << "OutBox was opened only to be closed";
+    start();
+    EXPECT_EQ(childKeys(), (std::vector<std::string>{"InBox.Sent", "InBox.InBox"}));
+}
+
+TEST_F(MainFormTest, CloseAllWindowsOnShutdownRecordsNothingAndInBoxOpensNextTime) {
+    addProfile("Home");
+    TmainForm& f = start();
+    f.openFolderWindow("Sent", true);
+    f.settings().other.closeAllWindowsOnShutdown = true;
+    shutDown();
+    EXPECT_FALSE(fs::exists(home / "folders.dat"));
+    start();
+    EXPECT_EQ(childKeys(), std::vector<std::string>{"InBox.InBox"});
+}
+
+TEST_F(MainFormTest, TrashOpenedOnlyForEmptyingIsNotRecorded) {
+    addProfile("Home");
+    TmainForm& f = start();
+    f.settings().other.emptyTrashOnExit = true;
+    shutDown();
+    const std::string folders = readFile(home / "folders.dat");
+    EXPECT_NE(folders.find("InBox"), std::string::npos);
+    EXPECT_EQ(folders.find("Trash"), std::string::npos) << folders;
+}
+
+TEST_F(MainFormTest, ShutdownPausesAreShortUnlessThGiven) {
+    addProfile("Home");
+    start();
+    const auto quick = shutDown();
+    start({"-th"});
+    const auto full = shutDown();
+    // OutBox: 250 (or 100) + 500 always; Trash not open and not emptied: nothing; FormClose 250.
+    EXPECT_EQ(quick, ui::Milliseconds{100 + 500 + 250});
+    EXPECT_EQ(full, ui::Milliseconds{250 + 500 + 250});
+}
+
+TEST_F(MainFormTest, FreeSpaceThresholds) {
+    fake.system.freeSpace = 5'000'000;
+    start();
+    auto warnings = fake.dialogs.texts("warning");
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].rfind("Free Disk Space Is EXTREMELY Low", 0), 0u);
+    form.reset();
+    fake.dialogs.clear();
+    fake.system.freeSpace = 10'000'001;
+    start();
+    EXPECT_TRUE(fake.dialogs.texts("warning").empty());
+}
+
+TEST_F(MainFormTest, MissingDictionaryIsReported) {
+    fs::remove(home / "ENGLISH.DCT");
+    TmainForm& f = start();
+    EXPECT_FALSE(f.spellCheckEnabled());
+    EXPECT_EQ(fake.dialogs.texts("information"),
+              std::vector<std::string>{kDictionaryMissingText});
+}
+
+TEST_F(MainFormTest, HandOverBringsToFrontAndRunsTheMailToAction) {
+    addProfile("Home");
+    TmainForm& f = start();
+    std::vector<std::string> composed;
+    f.hooks().composeTo = [&](const std::string& a) { composed.push_back(a); };
+    f.receiveHandOver("justBringToFront");
+    EXPECT_TRUE(composed.empty());
+    f.receiveHandOver("ann@example.com?subject=x");
+    EXPECT_EQ(composed, std::vector<std::string>{"ann@example.com"});
+    EXPECT_EQ(f.children().front()->key(), "InBox.InBox");
+}
+
+TEST_F(MainFormTest, MailToWithCopyToBufferOpensSentAndAppendsTheLink) {
+    addProfile("Home");
+    TmainForm& f = start();
+    f.settings().other.copyMailtoToBuffer = true;
+    std::vector<std::string> links;
+    f.hooks().appendWebLink = [&](const std::string& a) { links.push_back(a); };
+    f.mailTo("bob@example.com");
+    EXPECT_EQ(links, std::vector<std::string>{"bob@example.com"});
+    EXPECT_EQ(f.children().front()->key(), "InBox.Sent");
+}
+
+// --- folder tree commands -------------------------------------------------------------------
+
+TEST_F(MainFormTest, TwoNewFoldersInARowAndNothingUnderInBox) {
+    TmainForm& f = start();
+    f.treeCreateFolder(home.path());
+    f.treeCreateFolder(home.path());
+    EXPECT_TRUE(fs::is_directory(home / "New Folder.001"));
+    EXPECT_TRUE(fs::is_directory(home / "New Folder (2).001"));
+    EXPECT_EQ(f.children().front()->key(), "InBox.New Folder (2)");
+    f.treeCreateFolder(home / "InBox.000");
+    EXPECT_FALSE(fs::exists(home / "InBox.000" / "New Folder.001"));
+}
+
+TEST_F(MainFormTest, RenameMovesIndexAndLayoutAndReKeysTheWindow) {
+    fs::create_directories(home / "Work.001");
+    writeFile(home / "Work.001" / "Work.dat", "0\r\n");
+    writeFile(home / "Work.001" / "Work.cfg", "46\r\n");
+    TmainForm& f = start();
+    f.openFolderWindow("Work", true);
+    ASSERT_TRUE(f.treeCanRename(home / "Work.001"));
+    ASSERT_TRUE(f.treeRename(home / "Work.001", "Jobs"));
+    EXPECT_TRUE(fs::exists(home / "Jobs.001" / "Jobs.dat"));
+    EXPECT_TRUE(fs::exists(home / "Jobs.001" / "Jobs.cfg"));
+    EXPECT_FALSE(fs::exists(home / "Work.001"));
+    EXPECT_NE(f.findChild("InBox.Jobs"), nullptr);
+    EXPECT_EQ(f.findChild("InBox.Work"), nullptr);
+    EXPECT_EQ(f.children().front()->key(), "InBox.InBox") << "the tree moves to InBox";
+}
+
+TEST_F(MainFormTest, RenameRefusesReservedNamesAndDefaultFolders) {
+    fs::create_directories(home / "Work.001");
+    TmainForm& f = start();
+    EXPECT_FALSE(f.treeRename(home / "Work.001", "Sent"));
+    EXPECT_TRUE(fs::exists(home / "Work.001"));
+    EXPECT_EQ(fake.dialogs.texts("information").size(), 1u);
+    EXPECT_FALSE(f.treeCanRename(home / "InBox.000"));
+}
+
+TEST_F(MainFormTest, DeleteRefusedForNestedFolderAndConfirmedTwiceOtherwise) {
+    fs::create_directories(home / "Work.001" / "Sub.001");
+    writeFile(home / "Work.001" / "note.txt", "x");
+    writeFile(home / "Work.001" / "Sub.001" / "note.txt", "x");
+    TmainForm& f = start();
+    f.treeDelete(home / "Work.001");
+    EXPECT_TRUE(fs::exists(home / "Work.001"));
+    EXPECT_EQ(fake.dialogs.texts("information"),
+              std::vector<std::string>{
+                  "This Folder Contains A Nested Folder - You Must Delete That Folder First!"});
+
+    fake.dialogs.answers = {ui::Answer::Yes, ui::Answer::No};
+    f.treeDelete(home / "Work.001" / "Sub.001");
+    EXPECT_TRUE(fs::exists(home / "Work.001" / "Sub.001")) << "a No to the final check keeps it";
+    fake.dialogs.answers = {ui::Answer::Yes, ui::Answer::Yes};
+    f.treeDelete(home / "Work.001" / "Sub.001");
+    EXPECT_FALSE(fs::exists(home / "Work.001" / "Sub.001"));
+    EXPECT_EQ(f.treeSelection(), home / "Work.001");
+}
+
+TEST_F(MainFormTest, OpeningADirectoryThatIsNoMailFolderExplains) {
+    fs::create_directories(home / "Photos");
+    fs::create_directories(home / "Attach");
+    TmainForm& f = start();
+    f.treeOpen(home / "Attach");
+    EXPECT_TRUE(fake.dialogs.shown.empty());
+    f.treeOpen(home / "Photos");
+    ASSERT_EQ(fake.dialogs.texts("information").size(), 1u);
+    EXPECT_EQ(fake.dialogs.texts("information")[0].rfind(
+                  "This Folder is not associated with Velmora Pro.\r\r", 0),
+              0u);
+    EXPECT_EQ(fake.system.beeps, 1);
+    EXPECT_TRUE(f.children().empty());
+}
+
+}  // namespace
+}  // namespace velmora::core

@@ -1,0 +1,72 @@
+// Smoke test of the main window's widget offscreen: it renders the model's frame, tree, status
+// panels and child windows, and forwards tree commands. With VELMORA_SCREENSHOT_DIR set it also
+// saves a picture of the window there (docs/main-window.png is made this way).
+#include "ui/qt/main_window.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include "support/fake_platform.h"
+#include "support/temp_dir.h"
+
+namespace velmora::ui::qt {
+namespace {
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "ui_qt_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+TEST(MainWindow, RendersTheModelAndItsChildWindows) {
+    application();
+    testing::TempDir home;
+    testing::writeFile(home / "ENGLISH.DCT", "x");
+    std::filesystem::create_directories(home / "Work.001");
+    testing::FakePlatform fake;
+    core::TmainForm model(fake.platform(), home.path(), {}, {1280, 1024});
+    MainWindow window(model);
+    model.FormCreate();
+    window.showFrame();
+    fake.clock.advance(ui::Milliseconds{100});
+    QApplication::processEvents();
+
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Velmora Pro 4.6"));
+    auto* tree = window.findChild<QTreeWidget*>(QStringLiteral("TMailTree"));
+    ASSERT_NE(tree, nullptr);
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    QTreeWidgetItem* root = tree->topLevelItem(0);
+    EXPECT_EQ(root->text(0), QStringLiteral("Velmora"));
+    ASSERT_EQ(root->childCount(), 6);
+    EXPECT_EQ(root->child(0)->text(0), QStringLiteral("Drafts"));
+    EXPECT_EQ(root->child(5)->text(0), QStringLiteral("Work"));
+
+    model.openFolderWindow("InBox", true);
+    model.openFolderWindow("Work", true);
+    QApplication::processEvents();
+    auto* mdi = window.findChild<QMdiArea*>();
+    ASSERT_NE(mdi, nullptr);
+    EXPECT_EQ(mdi->subWindowList().size(), 2);
+    ASSERT_NE(mdi->activeSubWindow(), nullptr);
+    EXPECT_EQ(mdi->activeSubWindow()->windowTitle().left(4), QStringLiteral("Work"));
+
+    model.closeChild(*model.findChild("InBox.Work"));
+    QApplication::processEvents();
+    EXPECT_EQ(mdi->subWindowList().size(), 1);
+
+    if (const char* dir = std::getenv("VELMORA_SCREENSHOT_DIR")) {
+        window.resize(1000, 640);
+        QApplication::processEvents();
+        window.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/main-window.png"));
+    }
+    model.FormCloseQuery();
+    model.FormClose();
+}
+
+}  // namespace
+}  // namespace velmora::ui::qt
