@@ -7,6 +7,7 @@
 #include "core/error_report.h"
 #include "core/startup_checks.h"
 #include "profiles/profile_menus.h"
+#include "profiles/settings_rules.h"
 #include "reading/transfers.h"
 #include "store/folders.h"
 
@@ -71,12 +72,8 @@ void TmainForm::FormCreate() {
     tree_->refresh();
 
     profiles::loadMainWindowGroup(home_, settings_);
-    const auto& main = settings_.main;
-    if (main.present && main.screenWidth == screen_.width) {
-        geometry_ = {main.left, main.top, main.width, main.height};
-    } else {
-        applyDefaultGeometry();
-    }
+    const auto g = profiles::mainWindowGeometry(settings_.main, screen_.width, screen_.height);
+    geometry_ = {g.left, g.top, g.width, g.height};
 
     const bool narrow = screen_.width < 800;
     button(toolButtons_, ToolButton::Trash).visible = !narrow;
@@ -93,15 +90,8 @@ void TmainForm::FormCreate() {
     notifyTree();
 }
 
-void TmainForm::applyDefaultGeometry() {
-    geometry_.height = static_cast<int>(screen_.height * 0.90 + 0.5);
-    geometry_.width = static_cast<int>(screen_.width * 0.97 + 0.5);
-    geometry_.left = (screen_.width - geometry_.width) / 2;
-    geometry_.top = (screen_.height - geometry_.height) / 2 - 10;
-}
-
 int TmainForm::folderTreeWidth() const {
-    return settings_.vl.folderTreeWidth.value_or(geometry_.width / 5);
+    return profiles::folderTreeWidth(settings_.vl, geometry_.width);
 }
 
 bool TmainForm::hasProfiles() const { return !profileLists_.empty(); }
@@ -111,8 +101,7 @@ void TmainForm::MDIChildTimerTimer() {
     startupTimer_->stop();
     started_ = true;
 
-    profiles::loadConfigurationGroup(home_, settings_);
-    profileLists_.loadProfiles(home_);
+    buildConfigurationWindow();
     profiles::loadFirstTickGroup(home_, settings_);
     if (hasProfiles()) {
         profileLists_.selectActiveProfile(settings_.vl.activeProfile);
@@ -147,11 +136,8 @@ void TmainForm::MDIChildTimerTimer() {
     } else {
         (void)profiles::saveOtherSettings(home_, settings_.other);
         (void)profiles::saveGuiSettings(home_, settings_.gui);
-        if (hooks_.openUsersPageForFirstProfile) {
-            hooks_.openUsersPageForFirstProfile();
-        } else {
-            setStatusText(kNoProfileText);
-        }
+        setStatusText(kNoProfileText);
+        openConfiguration(profiles::ConfigPage::Users, true);
     }
     notifyFrame();
 }
@@ -217,6 +203,43 @@ void TmainForm::restoreFolderWindow(const FolderWindowRecord& record) {
     window.setState(record.placement.state);
     window.setBounds(record.placement.bounds);
     if (view_) view_->childChanged(window);
+}
+
+void TmainForm::buildConfigurationWindow() {
+    bool sizeLimitReset = false;
+    profiles::loadConfigurationGroup(home_, settings_, &sizeLimitReset);
+    if (auto error = profileLists_.loadProfiles(home_))
+        platform_.dialogs.warning(applicationTitle_, "Create Error 0746\r" + *error);
+    mailHandler_ = std::make_unique<profiles::XdgMailHandlerRegistry>(executablePath_);
+    configForm_ = std::make_unique<profiles::TconfigForm>(platform_, home_, profileLists_,
+                                                          settings_, *mailHandler_,
+                                                          static_cast<profiles::ConfigEvents*>(this));
+    configForm_->setErrorReporter([this](const std::string& text) { reportError(text); });
+    configForm_->reportLoadProblems(sizeLimitReset);
+}
+
+void TmainForm::openConfiguration(profiles::ConfigPage page, bool addFirstProfile) {
+    if (!configForm_) return;
+    if (hooks_.showConfiguration) {
+        hooks_.showConfiguration(page, addFirstProfile);
+    } else if (addFirstProfile) {
+        configForm_->openForFirstProfile();
+    } else {
+        configForm_->open(page);
+    }
+    setCaptions();
+    updateToolButtons();
+    notifyFrame();
+}
+
+void TmainForm::optionChanged(profiles::ConfigPage, const std::string&) {
+    // Options that act at once on open windows: captions and the Date column follow them.
+    for (const auto& child : children_)
+        if (auto* folder = dynamic_cast<reading::TinboxForm*>(child.get())) {
+            folder->updateCaption();
+            if (view_) view_->childChanged(*folder);
+        }
+    notifyFrame();
 }
 
 // ------------------------------------------------------------------------------------------

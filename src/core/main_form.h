@@ -15,6 +15,8 @@
 
 #include "core/command_line.h"
 #include "core/session_state.h"
+#include "profiles/config_form.h"
+#include "profiles/mail_handler.h"
 #include "profiles/profile_lists.h"
 #include "profiles/settings.h"
 #include "reading/folder_window.h"
@@ -72,8 +74,9 @@ struct MainFormHooks {
     std::function<void(const std::string& address)> composeTo;
     // Mail-to with "Copy web link MailTo: address to buffer": append to "WebLinks.txt".
     std::function<void(const std::string& address)> appendWebLink;
-    // First start without profiles: the configuration window on the Users page, adding one.
-    std::function<void()> openUsersPageForFirstProfile;
+    // Shows the configuration window (modal) on a page; with `addFirstProfile` its Users page
+    // goes straight to adding a profile. Unset: the window model is opened without a widget.
+    std::function<void(profiles::ConfigPage page, bool addFirstProfile)> showConfiguration;
     std::function<void()> setupAutoCheck;
     // "Check for new mail on startup": a headers-only retrieval.
     std::function<void()> retrieveHeaders;
@@ -97,7 +100,9 @@ struct MainFormHooks {
 inline constexpr const char* kNoProfileText =
     "No User Profile exists yet: add one with Configure, User Profiles.";
 
-class TmainForm final : public reading::FolderWindowHost, private profiles::ProfileEvents {
+class TmainForm final : public reading::FolderWindowHost,
+                        private profiles::ProfileEvents,
+                        private profiles::ConfigEvents {
 public:
     TmainForm(ui::Platform& platform, std::filesystem::path home, StartRequest start,
               ScreenSize screen);
@@ -195,10 +200,19 @@ public:
     // Report an error that left a command, as the event loop does.
     void reportError(const std::string& text);
 
+    // --- configuration window -------------------------------------------------------------
+    // The Configure menu's entries and the first start: the window on `page`.
+    void openConfiguration(profiles::ConfigPage page, bool addFirstProfile = false);
+    profiles::TconfigForm* configForm() { return configForm_.get(); }
+    // The program that mailto: links start when Velmora is the default mail program.
+    void setExecutablePath(std::filesystem::path program) { executablePath_ = std::move(program); }
+
 private:
     void setCaptions();
     void updateToolButtons();
-    void applyDefaultGeometry();
+    void buildConfigurationWindow();
+    // profiles::ConfigEvents
+    void optionChanged(profiles::ConfigPage page, const std::string& optionId) override;
     bool hasProfiles() const;
     void restoreSession();
     void restoreFolderWindow(const FolderWindowRecord& record);
@@ -227,6 +241,9 @@ private:
     MainFormHooks hooks_;
     profiles::ProfileLists profileLists_;
     SessionState sessionRecords_;
+    std::filesystem::path executablePath_ = "velmora";
+    std::unique_ptr<profiles::MailHandlerRegistry> mailHandler_;
+    std::unique_ptr<profiles::TconfigForm> configForm_;
 
     std::unique_ptr<store::TMailTree> tree_;
     std::filesystem::path treeSelection_;

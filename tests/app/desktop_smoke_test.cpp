@@ -57,8 +57,10 @@ int waitExit(pid_t pid, std::chrono::milliseconds limit = 15s) {
 }
 
 // A home folder with one profile and a dictionary, so that start-up shows no modal box.
-void prepareHome(const TempDir& home) {
+void prepareHome(const std::filesystem::path& home) {
     testing::writeFile(home / "ENGLISH.DCT", "word\r\n");
+    testing::writeFile(home / "master.usr", "46\r\nHome");
+    testing::writeFile(home / "Home.usr", "46\r\nHome");
     testing::writeFile(home / "folders.dat",
                        "InBox\r\n0\r\n0\r\n0\r\n-20\r\n-30\r\n500\r\n300\r\n");
 }
@@ -66,10 +68,7 @@ void prepareHome(const TempDir& home) {
 TEST(DesktopProgram, StartsOnNewHomeAndExitsCleanlyOnSigterm) {
     TempDir parent;
     const auto home = parent / "fresh";  // does not exist yet: the program creates it
-    std::filesystem::create_directories(home);
-    testing::writeFile(home / "ENGLISH.DCT", "word\r\n");
-    testing::writeFile(home / "folders.dat",
-                       "InBox\r\n0\r\n0\r\n0\r\n-20\r\n-30\r\n500\r\n300\r\n");
+    prepareHome(home);
     const pid_t pid = start({"--home", home.string()});
     ASSERT_GT(pid, 0);
     ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(home / "Drafts.000"); }));
@@ -88,7 +87,7 @@ TEST(DesktopProgram, StartsOnNewHomeAndExitsCleanlyOnSigterm) {
 
 TEST(DesktopProgram, SecondStartHandsOverAndEnds) {
     TempDir home;
-    prepareHome(home);
+    prepareHome(home.path());
     const pid_t first = start({"--home", home.path().string()});
     ASSERT_GT(first, 0);
     ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(home / "Drafts.000"); }));
@@ -97,6 +96,19 @@ TEST(DesktopProgram, SecondStartHandsOverAndEnds) {
     EXPECT_EQ(waitExit(second, 10s), 0) << "the second process ends after handing over";
     kill(first, SIGTERM);
     EXPECT_EQ(waitExit(first), 0);
+}
+
+TEST(DesktopProgram, FirstStartWithoutProfilesEndsOnSigtermWhileItsQuestionIsUp) {
+    TempDir home;
+    testing::writeFile(home / "ENGLISH.DCT", "word\r\n");
+    const pid_t pid = start({"--home", home.path().string()});
+    ASSERT_GT(pid, 0);
+    // The configuration window comes up and asks for the first profile's name.
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(home / "gui.cfg"); }));
+    std::this_thread::sleep_for(500ms);
+    kill(pid, SIGTERM);
+    EXPECT_EQ(waitExit(pid), 0);
+    EXPECT_TRUE(std::filesystem::exists(home / "vl.cfg"));
 }
 
 }  // namespace

@@ -64,7 +64,21 @@ TEST_F(MainFormTest, FirstStartCreatesTheDefaultFoldersAndSaysNoProfileExists) {
     EXPECT_EQ(f.caption(), "Velmora Pro 4.6");
     EXPECT_TRUE(fs::exists(home / "other.cfg"));
     EXPECT_TRUE(fs::exists(home / "gui.cfg"));
-    EXPECT_TRUE(fake.dialogs.shown.empty());
+    // The configuration window opens on the Users page and goes straight to adding a profile.
+    ASSERT_NE(f.configForm(), nullptr);
+    EXPECT_EQ(f.configForm()->page(), profiles::ConfigPage::Users);
+    ASSERT_EQ(fake.dialogs.inputBoxes.size(), 1u);
+    EXPECT_EQ(fake.dialogs.inputBoxes[0].caption, "Add User Name Profile");
+}
+
+TEST_F(MainFormTest, ProfileAddedOnFirstStartEnablesTheMailButtons) {
+    fake.dialogs.inputAnswers = {ui::InputBoxResult{"Home", ""}};
+    TmainForm& f = start();
+    EXPECT_EQ(f.profileLists().size(), 1u);
+    EXPECT_TRUE(f.toolButtons()[static_cast<int>(ToolButton::Count)].enabled);
+    EXPECT_TRUE(f.composeEnabled());
+    f.configForm()->close();  // leaving the page writes the profile
+    EXPECT_TRUE(fs::exists(home / "Home.usr"));
 }
 
 TEST_F(MainFormTest, DefaultGeometryWhenMainCfgComesFromAnotherScreen) {
@@ -244,6 +258,7 @@ TEST_F(MainFormTest, OpeningADirectoryThatIsNoMailFolderExplains) {
     fs::create_directories(home / "Photos");
     fs::create_directories(home / "Attach");
     TmainForm& f = start();
+    fake.dialogs.clear();
     f.treeOpen(home / "Attach");
     EXPECT_TRUE(fake.dialogs.shown.empty());
     f.treeOpen(home / "Photos");

@@ -27,6 +27,9 @@ TEST(MainWindow, RendersTheModelAndItsChildWindows) {
     application();
     testing::TempDir home;
     testing::writeFile(home / "ENGLISH.DCT", "x");
+    // One profile, so that start-up opens no modal configuration window.
+    testing::writeFile(home / "master.usr", "46\r\nHome");
+    testing::writeFile(home / "Home.usr", "46\r\nHome");
     std::filesystem::create_directories(home / "Work.001");
     testing::FakePlatform fake;
     core::TmainForm model(fake.platform(), home.path(), {}, {1280, 1024});
@@ -46,7 +49,6 @@ TEST(MainWindow, RendersTheModelAndItsChildWindows) {
     EXPECT_EQ(root->child(0)->text(0), QStringLiteral("Drafts"));
     EXPECT_EQ(root->child(5)->text(0), QStringLiteral("Work"));
 
-    model.openFolderWindow("InBox", true);
     model.openFolderWindow("Work", true);
     QApplication::processEvents();
     auto* mdi = window.findChild<QMdiArea*>();

@@ -18,6 +18,8 @@
 #include <QTreeWidget>
 
 #include "core/error_report.h"
+#include "profiles/profile_menus.h"
+#include "ui/qt/config_window.h"
 #include "store/folders.h"
 #include "ui/qt/child_view.h"
 #include "ui/qt/text_convert.h"
@@ -123,9 +125,18 @@ MainWindow::MainWindow(core::TmainForm& model, QWidget* parent)
     buildTree();
     buildStatusBar();
     model_.setView(this);
+    model_.hooks().showConfiguration = [this](profiles::ConfigPage page, bool addFirst) {
+        profiles::TconfigForm* form = model_.configForm();
+        if (!form) return;
+        if (!config_) config_ = std::make_unique<ConfigWindow>(*form, model_.profileLists(), this);
+        config_->openModal(page, addFirst);
+    };
 }
 
-MainWindow::~MainWindow() { model_.setView(nullptr); }
+MainWindow::~MainWindow() {
+    model_.hooks().showConfiguration = nullptr;
+    model_.setView(nullptr);
+}
 
 void MainWindow::run(const std::function<void()>& command) {
     core::runReported(model_.platform().dialogs, model_.applicationTitle(), command);
@@ -185,6 +196,43 @@ void MainWindow::buildMenus() {
         fillUserFoldersMenu(user, model_.tree().root());
         if (user->isEmpty()) user->addAction(QStringLiteral("(none)"))->setEnabled(false);
     });
+
+    QMenu* mail = menuBar()->addMenu(QStringLiteral("&Mail"));
+    QMenu* change = mail->addMenu(QStringLiteral("Change &User Profile"));
+    connect(mail, &QMenu::aboutToShow, this, [this, change] {
+        const profiles::ProfileMenus menus = profiles::buildProfileMenus(model_.profileLists());
+        change->clear();
+        change->setEnabled(menus.changeUserProfileEnabled);
+        for (std::size_t i = 0; i < menus.changeUserProfile.size(); ++i) {
+            QAction* a = change->addAction(toQt(menus.changeUserProfile[i].caption));
+            a->setCheckable(true);
+            a->setChecked(menus.changeUserProfile[i].checked);
+            const int index = static_cast<int>(i);
+            connect(a, &QAction::triggered, this, [this, index] {
+                run([&] { model_.profileLists().selectActiveProfile(index); });
+            });
+        }
+    });
+
+    QMenu* configure = menuBar()->addMenu(QStringLiteral("&Configure"));
+    std::map<QString, QMenu*> submenus;
+    for (const auto& entry : profiles::kConfigureMenu) {
+        // "&Settings/&Mail/&Retrieve (POP3)": the parts before the last name are submenus.
+        const QStringList parts = QString::fromLatin1(entry.path).split('/');
+        QMenu* parent = configure;
+        QString path;
+        for (int i = 0; i + 1 < parts.size(); ++i) {
+            path += parts[i] + '/';
+            auto found = submenus.find(path);
+            parent = found != submenus.end() ? found->second
+                                             : (submenus[path] = parent->addMenu(parts[i]));
+        }
+        QAction* a = parent->addAction(parts.last());
+        if (*entry.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(entry.shortcut)));
+        const profiles::ConfigPage page = entry.page;
+        connect(a, &QAction::triggered, this,
+                [this, page] { run([&] { model_.openConfiguration(page); }); });
+    }
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
     window->addAction(QStringLiteral("&Cascade"), mdi_, &QMdiArea::cascadeSubWindows);

@@ -21,6 +21,8 @@ class QAction;
 
 namespace velmora::ui::qt {
 
+class ConfigWindow;
+
 class MainWindow final : public QMainWindow, public core::MainFormView {
 public:
     explicit MainWindow(core::TmainForm& model, QWidget* parent = nullptr);
@@ -72,6 +74,7 @@ private:
     QAction* viewFolders_ = nullptr;
     QAction* viewStatusBar_ = nullptr;
     std::map<ui::ChildWindow*, QPointer<QMdiSubWindow>> subWindows_;
+    std::unique_ptr<ConfigWindow> config_;
     bool renaming_ = false;
     bool filling_ = false;
     bool closing_ = false;
