@@ -1,0 +1,23 @@
+// The mail exchangers of a domain, for address verification: one MX query through TDNSQuery and
+// the answer read into sorted "00010 mx.example.com" entries.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "net/dns_query.h"
+
+namespace velmora::net {
+
+class TMXResolver : public TDNSQuery {
+public:
+    using TDNSQuery::TDNSQuery;
+
+    // Fills `list` (cleared first) with one entry per MX record of `domain`: the preference as
+    // five digits, a space and the exchange name, sorted as text (ascending preference, ties by
+    // name). True when a server answered without error, even with no records; false for an empty
+    // domain, a name that does not exist, or when no server answered. Never throws.
+    bool Resolve(const std::string& domain, std::vector<std::string>& list);
+};
+
+}  // namespace velmora::net

@@ -1,0 +1,116 @@
+#include "net/reply_parsing.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace velmora::net {
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A whole word of decimal digits as a number; nullopt for anything else (or an overflow).
+std::optional<std::int64_t> decimalNumber(std::string_view word) {
+    if (word.empty()) return std::nullopt;
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (error != std::errc{} || end != word.data() + word.size() || value < 0) return std::nullopt;
+    return value;
+}
+
+std::string_view afterIndicator(std::string_view line) {
+    return line.size() > 4 ? line.substr(4) : std::string_view{};
+}
+
+}  // namespace
+
+int numericReplyCode(std::string_view line) {
+    const std::string_view head = line.substr(0, 3);
+    if (head.empty()) return -1;
+    int code = 0;
+    for (char c : head) {
+        if (!isDigit(c)) return -1;
+        code = code * 10 + (c - '0');
+    }
+    return code;
+}
+
+int pop3ReplyCode(std::string_view line) {
+    if (line.empty()) return 0;
+    if (line.front() == '+') return 1;
+    if (line.front() == '-') return -1;
+    return 0;
+}
+
+bool opensMultiLineReply(std::string_view line, int code) {
+    return code > 0 && line.size() > 3 && line[3] == '-' && line.find('-') == 3;
+}
+
+bool closesMultiLineReply(std::string_view line, int code) {
+    if (numericReplyCode(line) != code || line.size() < 3) return false;
+    return line.size() == 3 || (line[3] == ' ' && line.find(' ') == 3);
+}
+
+StatParse parseStatReply(std::string_view line, StatValues& values) {
+    const std::string_view rest = afterIndicator(line);
+    const std::size_t space = rest.find(' ');
+    if (space == std::string_view::npos) return StatParse::NoSize;
+    std::string_view sizeWord = rest.substr(space + 1);
+    sizeWord = sizeWord.substr(0, sizeWord.find(' '));
+    const auto count = decimalNumber(rest.substr(0, space));
+    const auto size = decimalNumber(sizeWord);
+    if (!count || !size) return StatParse::NotNumbers;
+    values = {*count, *size};
+    return StatParse::Values;
+}
+
+std::int64_t listReplySize(std::string_view line) {
+    const std::string_view rest = afterIndicator(line);
+    const std::size_t space = rest.find(' ');
+    if (space == std::string_view::npos) return 0;
+    return decimalNumber(rest.substr(space + 1)).value_or(0);
+}
+
+std::string uidlReplyWord(std::string_view line) {
+    std::size_t start = 0;
+    for (int word = 0; word < 2; ++word) {
+        const std::size_t space = line.find(' ', start);
+        if (space == std::string_view::npos) return {};
+        start = space + 1;
+    }
+    const std::string_view rest = line.substr(start);
+    return std::string(rest.substr(0, rest.find(' ')));
+}
+
+void undoByteStuffing(std::string& text) {
+    // Line by line with whole-line moves: this runs over every retrieved message.
+    const std::size_t size = text.size();
+    std::size_t write = 0;
+    std::size_t read = 0;
+    while (read < size) {
+        if (text[read] == '.' && read + 1 < size && text[read + 1] != '\r' &&
+            text[read + 1] != '\n')
+            ++read;  // drop the stuffed period
+        const std::size_t lineFeed = text.find('\n', read);
+        const std::size_t end = lineFeed == std::string::npos ? size : lineFeed + 1;
+        if (write != read) std::memmove(text.data() + write, text.data() + read, end - read);
+        write += end - read;
+        read = end;
+    }
+    text.resize(write);
+}
+
+void DotStuffer::stuff(std::string_view block, std::string& out) {
+    out.reserve(out.size() + block.size() + block.size() / 64);
+    std::size_t start = 0;
+    while (start < block.size()) {
+        if (atLineStart_ && block[start] == '.') out.push_back('.');
+        const std::size_t lineFeed = block.find('\n', start);
+        const std::size_t end = lineFeed == std::string_view::npos ? block.size() : lineFeed + 1;
+        out.append(block.substr(start, end - start));
+        atLineStart_ = lineFeed != std::string_view::npos;
+        start = end;
+    }
+}
+
+}  // namespace velmora::net

@@ -1,0 +1,62 @@
+// Reading the parts of POP3 and SMTP replies the clients act on, and the transparency of the
+// data both protocols carry (a line that starts with a period gets one more on the wire). Plain
+// functions over text: they never fail on odd input and never read past it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmora::net {
+
+// The first three characters as a decimal number ("250 ok" gives 250, "25" gives 25); -1 when
+// the line is empty or they are not all digits.
+int numericReplyCode(std::string_view line);
+
+// 1 for a line starting with "+", -1 for one starting with "-", 0 for anything else.
+int pop3ReplyCode(std::string_view line);
+
+// True when `line` opens a multi-line numeric reply: a positive code followed by "-"
+// ("250-first").
+bool opensMultiLineReply(std::string_view line, int code);
+// True when `line` is the last line of a multi-line reply of `code`: the same code followed by a
+// space, or the code alone.
+bool closesMultiLineReply(std::string_view line, int code);
+
+struct StatValues {
+    std::int64_t count = 0;
+    std::int64_t size = 0;
+};
+enum class StatParse { Values, NoSize, NotNumbers };
+// "+OK 2 320": after the indicator and its space, the text before the next space is the count
+// and the word after it the size. A reply with only a count gives NoSize (the caller keeps its
+// values); words that are not decimal numbers give NotNumbers.
+StatParse parseStatReply(std::string_view line, StatValues& values);
+
+// The size of a LIST reply "+OK 1 320": the text after the message number, read as a decimal
+// number; 0 when it is not one (so "320 octets" gives 0).
+std::int64_t listReplySize(std::string_view line);
+
+// The identifier of a UIDL reply "+OK 1 whqtswO00WBw418f9t5JxYwZ": the third word, up to the
+// next space; empty when there is none.
+std::string uidlReplyWord(std::string_view line);
+
+// Undoes a server's byte-stuffing in place: every line that begins with a period followed by
+// more text loses that period ("..x" becomes ".x", ".." becomes "."). A line of a single period
+// (the end line) stays.
+void undoByteStuffing(std::string& text);
+
+// Adds the byte-stuffing of SMTP data block by block: every line that begins with a period gets
+// one more, so lines of a single period and lines like ".x" arrive unchanged. Lines start at the
+// beginning of the data and after each line feed.
+class DotStuffer {
+public:
+    // Appends the stuffed form of `block` to `out`.
+    void stuff(std::string_view block, std::string& out);
+
+private:
+    bool atLineStart_ = true;
+};
+
+}  // namespace velmora::net

@@ -1,0 +1,362 @@
+#include "net/socket.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+
+#include "net/internal/errors_bridge.h"
+#include "net/reply_parsing.h"
+#include "net/socket_codes.h"
+
+namespace velmora::net {
+
+namespace {
+
+// gethostname() is asked with a buffer of this size.
+constexpr std::size_t kHostNameBufferSize = 512;
+// Events run at most this often while data flows without a wait.
+constexpr ui::Milliseconds kEventInterval{20};
+
+constexpr std::string_view kEndOfData = "\r\n.\r\n";
+constexpr std::string_view kEmptyData = ".\r\n";
+
+int percentOf(std::int64_t part, std::int64_t whole) {
+    if (whole < 1) return -1;
+    const double percent = std::round(static_cast<double>(part) * 100.0 / static_cast<double>(whole));
+    return static_cast<int>(std::min(100.0, percent));
+}
+
+}  // namespace
+
+TagSocket::TagSocket(ui::EventLoop& events, const ui::Clock& clock)
+    : events_(events), counter_(clock), throttle_(events, clock, kEventInterval),
+      scratch_(kReceiveBlockSize, '\0') {}
+
+TagSocket::~TagSocket() { closeSocket(); }
+
+int TagSocket::ReplyCode(std::string_view line) const { return numericReplyCode(line); }
+
+void TagSocket::fire(const TmsNotifyEvent& handler) {
+    if (handler) handler(*this);
+}
+
+void TagSocket::Open() {
+    fire(OnOpen);
+    if (Server.empty()) raiseSocketError(kErrServerRequired);
+    if (isOpen()) Close();
+    input_.clear();
+
+    const std::string host = Server.substr(0, Server.find(':'));
+    char name[kHostNameBufferSize] = {};
+    if (::gethostname(name, sizeof name - 1) == 0 && name[0] != '\0') {
+        localHostName_ = name;
+    } else {
+        localHostName_ = host;
+    }
+    resolveHost(host);
+    port_ = findPort();
+
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd_ < 0) raiseSocketError(socketCodeForErrno(errno));
+    // Each command goes out in one write; without this Nagle's algorithm holds it back until
+    // the previous segment is acknowledged, which delayed acknowledgements make 40 ms late.
+    const int on = 1;
+    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
+void TagSocket::resolveHost(const std::string& host) {
+    in_addr address{};
+    if (::inet_pton(AF_INET, host.c_str(), &address) != 1) {
+        lookup_.start(host);
+        counter_.Start();
+        while (!lookup_.done()) {
+            letEventsRun();
+            if (counter_.Expired()) raiseTimedOut();
+            if (!lookup_.pending()) raiseCanceled();  // abandoned from an event handler
+            if (!lookup_.done()) ::poll(nullptr, 0, kPollSliceMs);
+        }
+        counter_.Stop();
+        const int code = lookup_.errorCode();
+        address = lookup_.address();
+        lookup_.cancel();
+        raiseSocketError(code);
+    }
+    char text[INET_ADDRSTRLEN] = {};
+    if (!::inet_ntop(AF_INET, &address, text, sizeof text)) raiseSocketError(kErrResolvingHost);
+    remoteAddress_ = address;
+    remoteAddressText_ = text;
+}
+
+std::uint16_t TagSocket::findPort() {
+    const std::size_t colon = Server.find(':');
+    if (colon != std::string::npos) {
+        const std::string_view text = std::string_view(Server).substr(colon + 1);
+        unsigned port = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
+        if (error == std::errc{} && end == text.data() + text.size() && port >= 1 &&
+            port <= 0xFFFF)
+            return static_cast<std::uint16_t>(port);
+    }
+    if (ServiceName.empty()) raiseSocketError(kErrServiceRequired);
+    // A local file lookup (/etc/services), quick enough to make on this thread.
+    if (const servent* service = ::getservbyname(ServiceName.c_str(), "tcp"))
+        return ntohs(static_cast<std::uint16_t>(service->s_port));
+    return DefaultPort;
+}
+
+void TagSocket::connectToServer() {
+    if (canceled_) raiseCanceled();
+    requireOpen();
+    counter_.Start();
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(port_);
+    peer.sin_addr = remoteAddress_;
+    if (::connect(fd_, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
+        if (errno != EINPROGRESS && errno != EINTR) raiseSocketError(socketCodeForErrno(errno));
+        while (waitRound(POLLOUT) == 0) {
+        }
+        int error = 0;
+        socklen_t size = sizeof error;
+        if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size) != 0) error = errno;
+        // A refused or unreachable server is reported now, not after the time-out.
+        raiseSocketError(socketCodeForErrno(error));
+    }
+    counter_.Stop();
+}
+
+void TagSocket::letEventsRun() {
+    events_.processEvents();
+    if (canceled_) raiseCanceled();
+}
+
+short TagSocket::waitRound(short pollEvents) {
+    letEventsRun();
+    requireOpen();  // an event handler may have closed the socket
+    if (counter_.Expired()) raiseTimedOut();
+    pollfd entry{fd_, pollEvents, 0};
+    const int ready = ::poll(&entry, 1, kPollSliceMs);
+    if (ready < 0 && errno != EINTR) raiseSocketError(socketCodeForErrno(errno));
+    return ready > 0 ? entry.revents : 0;
+}
+
+std::size_t TagSocket::receiveSome(char* into, std::size_t capacity) {
+    for (;;) {
+        const ssize_t got = ::recv(fd_, into, capacity, 0);
+        if (got > 0) {
+            counter_.Start();
+            return static_cast<std::size_t>(got);
+        }
+        if (got == 0) {
+            // The server closed the connection while more was expected: say so now instead of
+            // waiting for the time-out.
+            raiseSocketError(kCodeConnectionReset);
+        }
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+        if (canceled_) raiseCanceled();
+        raiseSocketError(socketCodeForErrno(errno));
+    }
+}
+
+void TagSocket::requireOpen() {
+    if (!isOpen()) raiseSocketError(kErrNotConnected);
+}
+
+int TagSocket::ReadLine(std::string& line) {
+    requireOpen();
+    counter_.Start();
+    std::string text;
+    while (!input_.takeLine(text)) {
+        const std::size_t got = receiveSome(scratch_.data(), scratch_.size());
+        if (got > 0) {
+            input_.append(std::string_view(scratch_.data(), got));
+        } else {
+            waitRound(POLLIN);
+        }
+    }
+    counter_.Stop();
+    line = std::move(text);
+    return ReplyCode(line);
+}
+
+int TagSocket::ReadReply() {
+    const int code = ReadLine(LastReply);
+    if (opensMultiLineReply(LastReply, code)) {
+        do {
+            ReadLine(LastReply);
+        } while (!closesMultiLineReply(LastReply, code));
+    }
+    return code;
+}
+
+void TagSocket::SendLine(std::string_view text) {
+    requireOpen();
+    std::string line;
+    line.reserve(text.size() + 2);
+    line.append(text).append("\r\n");
+    counter_.Start();
+    sendAll(line);
+    counter_.Stop();
+}
+
+void TagSocket::sendAll(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(sent));
+            counter_.Start();
+            continue;
+        }
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            waitRound(POLLOUT);
+            continue;
+        }
+        if (canceled_) raiseCanceled();
+        raiseSocketError(socketCodeForErrno(sent < 0 ? errno : EPIPE));
+    }
+}
+
+void TagSocket::ReceiveToStream(std::string& stream, std::int64_t expectedSize) {
+    requireOpen();
+    counter_.Start();
+    const std::size_t begin = stream.size();
+    input_.takeAll(stream);  // whatever came with the reply line
+    std::size_t searched = begin;
+    std::size_t end = std::string::npos;
+    for (;;) {
+        if (stream.size() - begin >= kEmptyData.size() &&
+            stream.compare(begin, kEmptyData.size(), kEmptyData) == 0) {
+            end = begin + kEmptyData.size();
+            break;
+        }
+        const std::size_t from = std::max(begin, searched >= 4 ? searched - 4 : 0);
+        const std::size_t found = stream.find(kEndOfData, from);
+        if (found != std::string::npos) {
+            end = found + kEndOfData.size();
+            break;
+        }
+        searched = stream.size();
+        const std::size_t got = receiveSome(scratch_.data(), scratch_.size());
+        if (got > 0) {
+            stream.append(scratch_.data(), got);
+            if (OnProgress) {
+                const auto position = static_cast<std::int64_t>(stream.size());
+                OnProgress(*this, percentOf(position, expectedSize), position);
+            }
+            throttle_.poll();
+            if (canceled_) raiseCanceled();
+        } else {
+            waitRound(POLLIN);
+        }
+    }
+    // Anything the server sent after the end line belongs to the next reply.
+    if (end < stream.size()) {
+        input_.putBack(std::string_view(stream).substr(end));
+        stream.resize(end);
+    }
+    counter_.Stop();
+}
+
+void TagSocket::SendStream(std::istream& stream, DotStuffer* stuffer) {
+    requireOpen();
+    stream.clear();
+    stream.seekg(0, std::ios::end);
+    const std::int64_t size = std::max<std::int64_t>(0, static_cast<std::int64_t>(stream.tellg()));
+    stream.seekg(0, std::ios::beg);
+    counter_.Start();
+    std::string block(kSendBlockSize, '\0');
+    std::string stuffed;
+    std::int64_t position = 0;
+    for (;;) {
+        stream.read(block.data(), static_cast<std::streamsize>(block.size()));
+        const auto got = static_cast<std::size_t>(stream.gcount());
+        const std::string_view bytes(block.data(), got);
+        if (stuffer) {
+            stuffed.clear();
+            stuffer->stuff(bytes, stuffed);
+            sendAll(stuffed);
+        } else {
+            sendAll(bytes);
+        }
+        position += static_cast<std::int64_t>(got);
+        if (OnProgress) OnProgress(*this, size > 0 ? percentOf(position, size) : 100, position);
+        throttle_.poll();
+        if (canceled_) raiseCanceled();
+        if (got < block.size()) break;
+    }
+    counter_.Stop();
+    if (OnProgress) OnProgress(*this, 0, 0);
+}
+
+void TagSocket::closeSocket() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    input_.clear();
+}
+
+void TagSocket::Close() {
+    if (!isOpen()) return;
+    fire(OnClosing);
+    closeSocket();
+    fire(OnClosed);
+}
+
+void TagSocket::Cancel() {
+    canceled_ = true;
+    fire(OnCancel);
+    lookup_.cancel();
+    Close();
+}
+
+void TagSocket::Reset() {
+    canceled_ = false;
+    counter_.Stop();
+    counter_.ResetExpired();
+    lookup_.cancel();
+}
+
+void TagSocket::raiseSocketError(int code) {
+    if (code == 0) return;
+    counter_.Stop();
+    std::string text = internal::numberedText(code);
+    if (OnError) OnError(*this, text);
+    if (code == kCodeConnectionReset) Close();
+    internal::throwSocketError(text);
+}
+
+void TagSocket::raiseTimedOut() {
+    counter_.Stop();
+    const std::string text = internal::numberedText(internal::kNumberTimedOut);
+    std::string seen = text;
+    if (OnError) OnError(*this, seen);
+    lookup_.cancel();
+    Close();
+    internal::throwTimedOut(text);
+}
+
+void TagSocket::raiseCanceled() {
+    counter_.Stop();
+    const std::string text = internal::numberedText(internal::kNumberCanceled);
+    std::string seen = text;
+    if (OnError) OnError(*this, seen);
+    internal::throwCanceled(text);
+}
+
+void TagSocket::raiseServerError(const std::string& reply) {
+    counter_.Stop();
+    std::string seen = reply;
+    if (OnError) OnError(*this, seen);
+    internal::throwServerError(reply);
+}
+
+}  // namespace velmora::net

@@ -1,0 +1,171 @@
+// The TCP client under the SMTP and POP3 clients. It resolves the server name, connects, sends
+// command lines, reads reply lines and multi-line replies, receives a block that ends with a
+// line of a single period, and sends a stream, all with a time-out, user cancellation, progress
+// events and one error path.
+//
+// Every operation runs on the user-interface thread and looks synchronous to its caller. While
+// it waits it polls the socket a few milliseconds at a time and lets the event loop run in
+// between, so windows repaint and an event handler may call Cancel(); the host-name lookup runs
+// on a worker thread meanwhile. Nothing here is thread-safe, and a caller must not start a
+// second operation on the same socket from inside a wait.
+//
+// Failures are thrown (the classes of mime/errors.h), after OnError has seen their text:
+//   ESocketError    "[10061] Connection refused", "[11001] Host not found", numbered texts
+//                   such as "You have to connect to the server first" (the handler may change it)
+//   ETimedOutError  "Operation timed out": TimeOut seconds passed without progress
+//   ECanceledError  "Operation has been canceled": Cancel() was called during the operation
+// A refused or unreachable connection, and a peer that closes or resets the connection in the
+// middle of a reply or a transfer, are reported at once, never as a time-out.
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstdint>
+#include <functional>
+#include <istream>
+#include <string>
+#include <string_view>
+
+#include "net/host_lookup.h"
+#include "net/internal/input_buffer.h"
+#include "net/time_counter.h"
+#include "ui/events.h"
+
+namespace velmora::net {
+
+class TagSocket;
+class DotStuffer;
+
+using TmsNotifyEvent = std::function<void(TagSocket& sender)>;
+// The handler sees the text of every error before it is raised and may change it.
+using TmsErrorEvent = std::function<void(TagSocket& sender, std::string& text)>;
+// Perc: percent of the expected size, or -1 when no size is known. Transferred: bytes so far.
+using TmsProgressEvent = std::function<void(TagSocket& sender, int Perc, std::int64_t Transferred)>;
+
+// Numbered texts the socket layer raises.
+inline constexpr int kErrServerRequired = 57002;
+inline constexpr int kErrResolvingHost = 57004;
+inline constexpr int kErrServiceRequired = 57005;
+inline constexpr int kErrNotConnected = 57008;
+
+class TagSocket {
+public:
+    // Bulk transfers move up to this much per call.
+    static constexpr std::size_t kReceiveBlockSize = 65536;
+    static constexpr std::size_t kSendBlockSize = 65536;
+    // How long one poll of the socket may block before the event loop runs again.
+    static constexpr int kPollSliceMs = 5;
+
+    TagSocket(ui::EventLoop& events, const ui::Clock& clock);
+    // Closes the socket without firing events (the handlers may refer to objects already gone).
+    virtual ~TagSocket();
+    TagSocket(const TagSocket&) = delete;
+    TagSocket& operator=(const TagSocket&) = delete;
+
+    // "host", "host:port" or "a.b.c.d:port". A port of 1 to 65535 after the colon is used; no
+    // port, or anything else after the colon, means the service port or DefaultPort.
+    std::string Server;
+    std::uint16_t DefaultPort = 0;
+    // The reply line last read by the protocol (ReadLine's variable, ReadReply's last line).
+    std::string LastReply;
+
+    TmsNotifyEvent OnOpen;
+    TmsNotifyEvent OnClosing;
+    TmsNotifyEvent OnClosed;
+    TmsNotifyEvent OnCancel;
+    TmsErrorEvent OnError;
+    TmsProgressEvent OnProgress;
+
+    int TimeOut() const { return counter_.Seconds(); }
+    void setTimeOut(int seconds) { counter_.setSeconds(seconds); }
+    const std::string& LocalHostName() const { return localHostName_; }
+    // The dotted address and port of the last Open.
+    const std::string& RemoteAddress() const { return remoteAddressText_; }
+    std::uint16_t Port() const { return port_; }
+    bool isOpen() const { return fd_ >= 0; }
+    bool Canceled() const { return canceled_; }
+
+    // Resolves the server and creates the socket (the connection itself is made by the connect
+    // step of the protocols' Login). Fires OnOpen first. Raises 57002 for an empty Server, the
+    // lookup's socket error ("[11001] Host not found"), or a time-out or cancel of the lookup.
+    virtual void Open();
+    // Fires OnClosing, closes, fires OnClosed; nothing when no socket is open. Anything still
+    // buffered is dropped.
+    virtual void Close();
+    // Marks the operation canceled, fires OnCancel, abandons a pending lookup and closes. A wait
+    // in progress raises ECanceledError at its next test.
+    virtual void Cancel();
+    // Clears the canceled flag, the time-out, a pending lookup and the stored error, so that a
+    // new session can start. The protocols call it when they open and log in.
+    virtual void Reset();
+    // The first three characters as a decimal number; -1 when they are not one.
+    virtual int ReplyCode(std::string_view line) const;
+
+    // Reads one line; stores it without its line end into `line` and returns ReplyCode of it.
+    // Raises 57008 without an open socket, ESocketError when the connection closes before the
+    // line ends, and as above on time-out or cancel.
+    int ReadLine(std::string& line);
+    // Reads a possibly multi-line numeric reply ("250-a", "250 b") and returns its first line's
+    // code; LastReply holds the last line.
+    int ReadReply();
+    // Sends `text` and a carriage return and line feed in one write.
+    void SendLine(std::string_view text);
+    // Appends everything received to `stream` until it ends with CR LF "." CR LF (or the data
+    // is a single ".\r\n" line); the end line stays in the stream. Fires OnProgress against
+    // `expectedSize` (below 1: Perc -1). A connection closed before the end line raises
+    // ESocketError at once.
+    void ReceiveToStream(std::string& stream, std::int64_t expectedSize);
+    // Sends the stream's bytes from its start, through `stuffer` when given, firing OnProgress
+    // with the share of the stream sent, then once with 0 and 0.
+    void SendStream(std::istream& stream, DotStuffer* stuffer = nullptr);
+
+protected:
+    // The service looked up for the port when Server names none ("pop3", "smtp").
+    std::string ServiceName;
+
+    // The connect step of the protocols: connects to the resolved address and port, waiting
+    // with events. A refused or unreachable server raises its socket error at once.
+    void connectToServer();
+
+    // The error path: OnError may change the text; 10054 closes the socket first. Code 0 does
+    // nothing. Numbered texts (57002 ...) go through here too.
+    void raiseSocketError(int code);
+    [[noreturn]] void raiseTimedOut();
+    [[noreturn]] void raiseCanceled();
+    // Raises EServerError with the reply line, after OnError has seen it (it may not change it).
+    [[noreturn]] void raiseServerError(const std::string& reply);
+    // Raises 57008 unless a socket is open.
+    void requireOpen();
+    // Lets pending events run and raises when the user canceled meanwhile.
+    void letEventsRun();
+
+    ui::EventLoop& eventLoop() { return events_; }
+
+private:
+    void fire(const TmsNotifyEvent& handler);
+    void closeSocket();
+    // One round of waiting for `pollEvents`: events, the cancel and time-out tests, then a
+    // short poll. Returns the poll result bits (0 when nothing happened yet).
+    short waitRound(short pollEvents);
+    // Receives what is available (at most `capacity` bytes). Returns the number of bytes, 0
+    // when nothing is there yet; a closed or broken connection raises.
+    std::size_t receiveSome(char* into, std::size_t capacity);
+    void sendAll(std::string_view bytes);
+    void resolveHost(const std::string& host);
+    std::uint16_t findPort();
+
+    ui::EventLoop& events_;
+    TTimeCounter counter_;
+    ui::ThrottledEvents throttle_;
+    std::string scratch_;  // receive buffer
+    HostLookup lookup_;
+    internal::InputBuffer input_;
+    int fd_ = -1;
+    bool canceled_ = false;
+    in_addr remoteAddress_{};
+    std::string remoteAddressText_;
+    std::uint16_t port_ = 0;
+    std::string localHostName_;
+};
+
+}  // namespace velmora::net

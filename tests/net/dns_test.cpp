@@ -1,0 +1,262 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "net/dns_packet.h"
+#include "net/mx_resolver.h"
+#include "support/fake_platform.h"
+#include "support/servers/real_servers.h"
+#include "support/temp_dir.h"
+
+namespace velmora::net {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::FakeDialogs;
+
+std::string u16(int value) { return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)}; }
+
+std::string header(int id, int flags, int questions, int answers) {
+    return u16(id) + u16(flags) + u16(questions) + u16(answers) + u16(0) + u16(0);
+}
+
+const std::string kQuestion = std::string("\x07" "example\x04test\x00", 14) + u16(15) + u16(1);
+
+// An MX answer record whose owner is a pointer to the question name at offset 12.
+std::string mxRecord(int preference, const std::string& encodedExchange) {
+    const std::string data = u16(preference) + encodedExchange;
+    return std::string("\xC0\x0C", 2) + u16(15) + u16(1) + std::string(4, '\0') +
+           u16(static_cast<int>(data.size())) + data;
+}
+
+TEST(DnsPacket, QueryPacketHoldsTheLowerCasedNameAsLabels) {
+    const std::string packet = buildDnsQuery("Mail.Example.TEST", 0x1234, kDnsTypeMX);
+    const std::string expected = header(0x1234, 0x0100, 1, 0) +
+                                 std::string("\x04mail\x07" "example\x04test\x00", 19) + u16(15) +
+                                 u16(1);
+    EXPECT_EQ(packet, expected);
+    const std::string reverse = buildDnsQuery("1.0.0.127", 1, kDnsTypePTR);
+    EXPECT_NE(reverse.find(std::string("\x03" "127\x07in-addr\x04" "arpa\x00", 19)),
+              std::string::npos);
+}
+
+TEST(DnsPacket, ParsesMxRecordsWithCompressedNames) {
+    // The second exchange is "mx2" followed by a pointer back to "example.test" in the question.
+    const std::string reply = header(7, 0x8180, 1, 2) + kQuestion +
+                              mxRecord(20, std::string("\x03mx1\xC0\x0C", 6)) +
+                              mxRecord(5, std::string("\x03mx2\x07" "example\x04test\x00", 18));
+    const auto records = readMxRecords(reply);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(mxEntryText(records[0]), "00020 mx1.example.test");
+    EXPECT_EQ(mxEntryText(records[1]), "00005 mx2.example.test");
+}
+
+TEST(DnsPacket, MalformedRepliesNeverReadOutsideAndKeepWhatCameBefore) {
+    const std::string good = mxRecord(10, std::string("\x02ok\xC0\x0C", 5));
+    const std::string cname = std::string("\xC0\x0C", 2) + u16(5) + u16(1) + std::string(4, '\0') +
+                              u16(2) + std::string("\xC0\x0C", 2);
+    struct Case {
+        const char* name;
+        std::string reply;
+        std::size_t records;
+    } cases[] = {
+        {"shorter than a header", std::string("\x00\x07\x81", 3), 0},
+        {"answer count larger than the records", header(7, 0x8180, 1, 5) + kQuestion + good, 1},
+        {"data length past the end", header(7, 0x8180, 1, 1) + kQuestion +
+                                         good.substr(0, good.size() - 3), 0},
+        {"pointer forwards", header(7, 0x8180, 1, 2) + kQuestion + good +
+                                 mxRecord(1, std::string("\xC0\x7F", 2)), 1},
+        {"pointer to itself", header(7, 0x8180, 1, 1) + kQuestion +
+                                  mxRecord(1, std::string("\xC0\x2C", 2)), 0},
+        {"label past the end", header(7, 0x8180, 1, 1) + kQuestion +
+                                   mxRecord(1, std::string("\x3Fshort", 6)), 0},
+        {"other record types skipped", header(7, 0x8180, 1, 2) + kQuestion + cname + good, 1},
+        {"plain owner name", header(7, 0x8180, 1, 1) + kQuestion +
+                                 std::string("\x02ok\x00", 4) + good.substr(2), 1},
+        {"question name cut off", header(7, 0x8180, 1, 1) + kQuestion.substr(0, 6), 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(readMxRecords(c.reply).size(), c.records) << c.name;
+    }
+}
+
+TEST(DnsPacket, NameDecodingBoundsPointerChains) {
+    // Each pointer points at the one before it: a long backward chain ends at the hop limit.
+    std::string reply = std::string("\x01" "a\x00", 3);
+    for (int i = 0; i < 100; ++i) {
+        const int target = i == 0 ? 0 : 3 + 2 * (i - 1);
+        reply += std::string{static_cast<char>(0xC0 | (target >> 8)), static_cast<char>(target)};
+    }
+    EXPECT_EQ(readDnsName(reply, 3).value_or("?"), "a");
+    EXPECT_FALSE(readDnsName(reply, reply.size() - 2).has_value());
+}
+
+// A UDP DNS server on loopback whose answer is made by `answer` from the query.
+class FakeDnsServer {
+public:
+    explicit FakeDnsServer(std::function<std::vector<std::string>(const std::string&)> answer)
+        : answer_(std::move(answer)) {
+        fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { run(); });
+    }
+    ~FakeDnsServer() {
+        stop_ = true;
+        thread_.join();
+        ::close(fd_);
+    }
+    std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
+    int queries() const { return queries_; }
+
+private:
+    void run() {
+        while (!stop_) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 20) <= 0) continue;
+            char buffer[2048];
+            sockaddr_in from{};
+            socklen_t size = sizeof from;
+            const ssize_t got = ::recvfrom(fd_, buffer, sizeof buffer, 0,
+                                           reinterpret_cast<sockaddr*>(&from), &size);
+            if (got <= 0) continue;
+            ++queries_;
+            for (const std::string& datagram : answer_(std::string(buffer, got)))
+                ::sendto(fd_, datagram.data(), datagram.size(), 0,
+                         reinterpret_cast<sockaddr*>(&from), size);
+        }
+    }
+
+    std::function<std::vector<std::string>(const std::string&)> answer_;
+    int fd_ = -1;
+    std::uint16_t port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> queries_{0};
+    std::thread thread_;
+};
+
+int queryId(const std::string& query) {
+    return (static_cast<unsigned char>(query[0]) << 8) | static_cast<unsigned char>(query[1]);
+}
+
+TEST(MxResolver, SortsEntriesAndIgnoresDatagramsWithAnotherIdentifier) {
+    FakeDnsServer server([](const std::string& query) {
+        const int id = queryId(query);
+        const std::string answer = header(id, 0x8180, 1, 2) + kQuestion +
+                                   mxRecord(20, std::string("\x01" "b\xC0\x0C", 4)) +
+                                   mxRecord(5, std::string("\x01z\xC0\x0C", 4));
+        const std::string forged = header(id ^ 1, 0x8180, 1, 1) + kQuestion +
+                                   mxRecord(1, std::string("\x04evil\xC0\x0C", 7));
+        return std::vector<std::string>{forged, answer};
+    });
+    FakeDialogs dialogs;
+    TMXResolver resolver(dialogs);
+    resolver.setAlternativeDNS(server.address());
+    std::vector<std::string> entries{"stale"};
+    ASSERT_TRUE(resolver.Resolve("EXAMPLE.test", entries));
+    EXPECT_EQ(entries, (std::vector<std::string>{"00005 z.example.test", "00020 b.example.test"}));
+    EXPECT_EQ(resolver.AnswerCount(), 2);
+    EXPECT_EQ(resolver.QuestionCount(), 1);
+}
+
+TEST(MxResolver, SilentServerIsLeftAfterTheLimitAndTheNextOneAsked) {
+    FakeDnsServer silent([](const std::string&) { return std::vector<std::string>{}; });
+    FakeDnsServer failing([](const std::string& query) {
+        return std::vector<std::string>{header(queryId(query), 0x8183, 1, 0) + kQuestion};
+    });
+    FakeDnsServer empty([](const std::string& query) {
+        return std::vector<std::string>{header(queryId(query), 0x8180, 1, 0) + kQuestion};
+    });
+    FakeDialogs dialogs;
+    TMXResolver resolver(dialogs);
+    EXPECT_EQ(resolver.ServerWait, 3000ms);
+    resolver.ServerWait = 300ms;
+    // "a, b" keeps the comma in the first server text; it still names that server.
+    resolver.setAlternativeDNS(silent.address() + ", " + failing.address() + " " + empty.address());
+    EXPECT_EQ(resolver.FoundDNSServers.front(), silent.address() + ",");
+    std::vector<std::string> entries;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(resolver.Resolve("example.test", entries));
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 290ms);  // poll counts whole ms
+    EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(silent.queries(), 1);
+    EXPECT_EQ(failing.queries(), 1);
+    EXPECT_EQ(empty.queries(), 1);
+}
+
+TEST(MxResolver, NoAnswerGivesFalseWithoutAnException) {
+    FakeDnsServer nxdomain([](const std::string& query) {
+        return std::vector<std::string>{header(queryId(query), 0x8183, 1, 0) + kQuestion};
+    });
+    FakeDialogs dialogs;
+    TMXResolver resolver(dialogs);
+    resolver.ServerWait = 200ms;
+    std::vector<std::string> entries;
+    resolver.setAlternativeDNS(nxdomain.address() + " nonexistent.invalid:53 127.0.0.1:1");
+    EXPECT_FALSE(resolver.Resolve("nosuch.test", entries));
+    EXPECT_FALSE(resolver.Resolve("", entries));
+    EXPECT_EQ(resolver.AnswerCount(), 0);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST(MxResolver, WithoutServersWarnsAndAnswersFalse) {
+    FakeDialogs dialogs;
+    TMXResolver resolver(dialogs);
+    std::vector<std::string> entries;
+    EXPECT_FALSE(resolver.Resolve("example.test", entries));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].what, "warning");
+    EXPECT_EQ(dialogs.shown[0].title, "Fatal DNS Error");
+    EXPECT_EQ(dialogs.shown[0].text, "Could not find DNS Server entries in registry!");
+}
+
+TEST(DnsQuery, AlternativeDnsAppendsEachNewServerList) {
+    FakeDialogs dialogs;
+    TDNSQuery query(dialogs);
+    query.setAlternativeDNS("10.0.0.1 10.0.0.2");
+    query.setAlternativeDNS("10.0.0.1 10.0.0.2");  // unchanged: nothing appended
+    query.setAlternativeDNS("ns1,ns2");
+    query.setAlternativeDNS("");
+    EXPECT_EQ(query.FoundDNSServers,
+              (std::vector<std::string>{"10.0.0.1", "10.0.0.2", "ns1", "ns2"}));
+    EXPECT_EQ(query.AlternativeDNS(), "ns1,ns2");
+    EXPECT_STREQ(query.ReleaseDate(), "2001-05-15");
+}
+
+TEST(MxResolverWithDnsmasq, ServesMxRecordsEmptyAnswersAndUnknownNames) {
+    testing::TempDir folder;
+    testing::DnsmasqServer dnsmasq(folder.path());
+    dnsmasq.addMx("example.test", "mx1.example.test", 20);
+    dnsmasq.addMx("example.test", "mx0.example.test", 5);
+    dnsmasq.addHost("nomx.test", "127.0.0.1");
+    if (const std::string error = dnsmasq.start(); !error.empty()) GTEST_SKIP() << error;
+
+    for (const bool udp : {true, false}) {
+        FakeDialogs dialogs;
+        TMXResolver resolver(dialogs);
+        resolver.UseUDP = udp;
+        resolver.setAlternativeDNS(dnsmasq.address());
+        std::vector<std::string> entries;
+        ASSERT_TRUE(resolver.Resolve("example.test", entries)) << "udp " << udp;
+        EXPECT_EQ(entries,
+                  (std::vector<std::string>{"00005 mx0.example.test", "00020 mx1.example.test"}));
+        EXPECT_TRUE(resolver.Resolve("nomx.test", entries));
+        EXPECT_TRUE(entries.empty());
+        EXPECT_FALSE(resolver.Resolve("nosuch.test", entries));
+    }
+}
+
+}  // namespace
+}  // namespace velmora::net
