@@ -1,6 +1,7 @@
 #include "core/main_form.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "base/identity.h"
 #include "base/text_file.h"
@@ -86,6 +87,10 @@ void TmainForm::FormCreate() {
         runReported(platform_.dialogs, applicationTitle_, [this] { MDIChildTimerTimer(); });
     });
     startupTimer_->start();
+    statusClock_ = platform_.timers.createTimer(ui::Milliseconds{5000}, false, [this] {
+        updateStatusClock();
+        notifyFrame();
+    });
     notifyFrame();
     notifyTree();
 }
@@ -110,6 +115,8 @@ void TmainForm::MDIChildTimerTimer() {
     setCaptions();
     updateToolButtons();
 
+    updateStatusClock();
+    statusClock_->start();
     restoreSession();
     platform_.pause(ui::Milliseconds{450});
 
@@ -371,6 +378,20 @@ void TmainForm::FormClose() {
 
 // ------------------------------------------------------------------------------------------
 // Frame state
+
+void TmainForm::updateStatusClock() {
+    if (shuttingDown_) return;
+    const ui::LocalTime now = platform_.clock.localNow();
+    char date[16];
+    char time[16];
+    std::snprintf(date, sizeof date, "%02d/%02d/%04d", now.month % 100, now.day % 100,
+                  now.year % 10000);
+    const int hour12 = now.hour % 12 == 0 ? 12 : now.hour % 12;
+    std::snprintf(time, sizeof time, "%02d:%02d %s", hour12, now.minute % 100,
+                  now.hour < 12 ? "AM" : "PM");
+    statusPanels_[3] = settings_.other.statusBarDate ? date : "";
+    statusPanels_[4] = settings_.other.statusBarTime ? time : "";
+}
 
 void TmainForm::setStatusText(std::string text) {
     statusPanels_[0] = std::move(text);

@@ -211,6 +211,7 @@ private:
     void setCaptions();
     void updateToolButtons();
     void buildConfigurationWindow();
+    void updateStatusClock();
     // profiles::ConfigEvents
     void optionChanged(profiles::ConfigPage page, const std::string& optionId) override;
     bool hasProfiles() const;
@@ -250,6 +251,7 @@ private:
     std::vector<std::unique_ptr<ui::ChildWindow>> children_;
     reading::TinboxForm* currentFolderWindow_ = nullptr;
     std::unique_ptr<ui::Timer> startupTimer_;
+    std::unique_ptr<ui::Timer> statusClock_;  // date and time panels, every 5 seconds
 
     std::string applicationTitle_;
     std::string caption_;

@@ -81,6 +81,18 @@ TEST_F(MainFormTest, ProfileAddedOnFirstStartEnablesTheMailButtons) {
     EXPECT_TRUE(fs::exists(home / "Home.usr"));
 }
 
+TEST_F(MainFormTest, StatusClockShowsDateAndTimeEveryFiveSeconds) {
+    fake.clock.setLocalTime({2026, 12, 10, 15, 7, 0, 0, 4, 60});
+    TmainForm& f = start();
+    EXPECT_EQ(f.statusPanels()[3], "12/10/2026");
+    EXPECT_EQ(f.statusPanels()[4], "03:07 PM");
+    fake.clock.setLocalTime({2026, 12, 11, 0, 5, 0, 0, 5, 60});
+    f.settings().other.statusBarDate = false;
+    fake.clock.advance(ui::Milliseconds{5000});
+    EXPECT_EQ(f.statusPanels()[3], "");
+    EXPECT_EQ(f.statusPanels()[4], "12:05 AM");
+}
+
 TEST_F(MainFormTest, DefaultGeometryWhenMainCfgComesFromAnotherScreen) {
     writeFile(home / "main.cfg", "46\r\n800\r\n500\r\n700\r\n10\r\n20");
     TmainForm& f = start();

@@ -3,6 +3,10 @@
 // saves a picture of the window there (docs/main-window.png is made this way).
 #include "ui/qt/main_window.h"
 
+#include <QTableWidget>
+
+#include "ui/qt/folder_window_view.h"
+
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -25,6 +29,7 @@ QApplication& application() {
 
 TEST(MainWindow, RendersTheModelAndItsChildWindows) {
     application();
+    registerFolderWindowView();
     testing::TempDir home;
     testing::writeFile(home / "ENGLISH.DCT", "x");
     // One profile, so that start-up opens no modal configuration window.
@@ -55,7 +60,11 @@ TEST(MainWindow, RendersTheModelAndItsChildWindows) {
     ASSERT_NE(mdi, nullptr);
     EXPECT_EQ(mdi->subWindowList().size(), 2);
     ASSERT_NE(mdi->activeSubWindow(), nullptr);
-    EXPECT_EQ(mdi->activeSubWindow()->windowTitle().left(4), QStringLiteral("Work"));
+    EXPECT_EQ(mdi->activeSubWindow()->windowTitle(), QStringLiteral("Work   Message 0/0"));
+    auto* list = mdi->activeSubWindow()->findChild<QTableWidget*>(QStringLiteral("lvMail"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->columnCount(), 6);
+    EXPECT_EQ(list->horizontalHeaderItem(1)->text(), QStringLiteral("Size KB"));
 
     model.closeChild(*model.findChild("InBox.Work"));
     QApplication::processEvents();

@@ -15,6 +15,7 @@
 #include "core/home_folder.h"
 #include "core/main_form.h"
 #include "core/single_instance.h"
+#include "ui/qt/folder_window_view.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/text_convert.h"
@@ -73,9 +74,11 @@ int runDesktop(QApplication& app) {
     }
 
     installTerminationHandlers();
+    registerFolderWindowView();
     QtPlatform platform;
     const QSize screen = app.primaryScreen() ? app.primaryScreen()->size() : QSize(1280, 1024);
     core::TmainForm model(platform.platform(), home, request, {screen.width(), screen.height()});
+    model.setExecutablePath(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString());
     MainWindow window(model);
     platform.dialogs().setParent(&window);
 

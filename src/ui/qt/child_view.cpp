@@ -39,7 +39,8 @@ void registerChildView(const std::string& kind, ChildViewFactory factory) {
 
 ChildView* createChildView(ui::ChildWindow& window, QWidget* parent) {
     auto it = registry().find(window.kind());
-    if (it != registry().end()) return it->second(window, parent);
+    if (it != registry().end())
+        if (ChildView* view = it->second(window, parent)) return view;
     return new CaptionView(window, parent);
 }
 

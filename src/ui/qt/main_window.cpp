@@ -519,12 +519,13 @@ void MainWindow::childOpened(ui::ChildWindow& window) {
     mdi_->addSubWindow(frame);
     new SubWindowTracker(frame, window, model_);
     subWindows_[&window] = frame;
-    const auto& b = window.bounds();
+    // The frame takes its recorded bounds once shown (showing applies the widget's size hint
+    // and reports it back through the tracker, so the bounds are taken first).
+    const ui::WindowBounds b = window.bounds();
+    if (window.visible()) frame->show();
     if (b.width > 0 && b.height > 0) frame->setGeometry(b.left, b.top, b.width, b.height);
-    if (window.visible()) {
-        frame->show();
+    if (window.visible() && window.state() != ui::WindowState::Normal)
         frame->setWindowState(toQtState(window.state()));
-    }
 }
 
 void MainWindow::childClosing(ui::ChildWindow& window) {
