@@ -98,6 +98,22 @@ TEST(DesktopProgram, SecondStartHandsOverAndEnds) {
     EXPECT_EQ(waitExit(first), 0);
 }
 
+TEST(DesktopProgram, MinusMStartsASecondInstance) {
+    TempDir home;
+    prepareHome(home.path());
+    const pid_t first = start({"--home", home.path().string()});
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(home / "Drafts.000"); }));
+    std::this_thread::sleep_for(1000ms);
+    const pid_t second = start({"--home", home.path().string(), "-m"});
+    std::this_thread::sleep_for(1500ms);
+    int status = 0;
+    EXPECT_EQ(waitpid(second, &status, WNOHANG), 0) << "the second instance keeps running";
+    kill(second, SIGTERM);
+    EXPECT_EQ(waitExit(second), 0);
+    kill(first, SIGTERM);
+    EXPECT_EQ(waitExit(first), 0);
+}
+
 TEST(DesktopProgram, FirstStartWithoutProfilesEndsOnSigtermWhileItsQuestionIsUp) {
     TempDir home;
     testing::writeFile(home / "ENGLISH.DCT", "word\r\n");

@@ -117,6 +117,35 @@ TEST_F(MainFormTest, RestoresFolderWindowsWithNegativePositionsAtZero) {
     EXPECT_EQ(f.findChild("InBox.InBox")->state(), ui::WindowState::Maximized);
 }
 
+TEST_F(MainFormTest, RestoresEveryKindOfWindowInOrder) {
+    writeFile(home / "headers.dat", "0\r\n-1\r\n2\r\n700\r\n500\r\n");
+    writeFile(home / "scratch.dat", "notes.txt\r\n0\r\n1\r\n2\r\n300\r\n200\r\n");
+    writeFile(home / "compose.dat", "Drafts\r\n0\r\n");
+    writeFile(home / "folders.dat", "Sent\r\n0\r\n0\r\n0\r\n0\r\n0\r\n300\r\n200\r\n");
+    writeFile(home / "read.dat", "Sent\r\n0\r\n0\r\n-3\r\n4\r\n500\r\n400\r\n1\r\n"
+                                 "Gone\r\n0\r\n0\r\n0\r\n0\r\n500\r\n400\r\n0\r\n");
+    std::vector<std::string> order;
+    form = std::make_unique<TmainForm>(fake.platform(), home.path(), StartRequest{},
+                                       ScreenSize{1024, 768});
+    auto& hooks = form->hooks();
+    hooks.restoreHeadersWindow = [&](const WindowPlacement& p) {
+        order.push_back("headers " + std::to_string(p.bounds.left));
+    };
+    hooks.restoreScratchPad = [&](const ScratchPadRecord& r) { order.push_back("scratch " + r.fileName); };
+    hooks.restoreComposeWindow = [&](const ComposeWindowRecord& r, reading::TinboxForm& folder) {
+        order.push_back("compose " + r.folderName + " in " + folder.key());
+    };
+    hooks.restoreReadWindow = [&](const ReadWindowRecord& r, reading::TinboxForm& folder) {
+        order.push_back("read " + folder.key() + " left " + std::to_string(r.placement.bounds.left));
+    };
+    form->FormCreate();
+    fake.clock.advance(ui::Milliseconds{100});
+    EXPECT_EQ(order, (std::vector<std::string>{"headers 0", "scratch notes.txt",
+                                               "compose Drafts in InBox.Drafts",
+                                               "read InBox.Sent left 0"}))
+        << "a read window of a folder that is not open is not restored";
+}
+
 TEST_F(MainFormTest, ShutdownRecordsOpenFolderWindowsAndRestoresThem) {
     addProfile("Home");
     TmainForm& f = start();
