@@ -1,0 +1,82 @@
+// TTempFileStream: a byte stream over a temporary file of its own, which holds attachment data.
+// The file is created with the object (a unique name with the prefix "ms" in the system's
+// temporary folder) and closed and deleted with it, whatever happens. Writes are buffered; every
+// read, seek or size query sees all bytes written before it.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+namespace velmora::mime {
+
+class TTempFileStream {
+public:
+    // Creates the file; throws std::system_error when the temporary folder refuses it.
+    TTempFileStream();
+    ~TTempFileStream();
+    TTempFileStream(TTempFileStream&& other) noexcept;
+    TTempFileStream& operator=(TTempFileStream&& other) noexcept;
+    TTempFileStream(const TTempFileStream&) = delete;
+    TTempFileStream& operator=(const TTempFileStream&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+
+    // Bytes in the stream, and the position reads and writes start from (0 to Size).
+    std::uint64_t Size();
+    std::uint64_t Position() const { return position_; }
+    void Seek(std::uint64_t position);
+
+    // Writes at the position and moves it on; a write past the end extends the file.
+    // File errors (a full disk) throw std::system_error.
+    void Write(std::string_view bytes);
+
+    // Reads up to `count` bytes from the position and moves it on; fewer at the end of the data.
+    std::size_t Read(char* buffer, std::size_t count);
+
+    // Empties the stream (position 0).
+    void Clear();
+
+    // The whole content, wherever the position is. Meant for small data and tests.
+    std::string ReadAll();
+
+    // Replaces the content with all of `other` (from its position 0) or of a file, and leaves
+    // the position at the end. A missing or unreadable file throws std::system_error.
+    void CopyFrom(TTempFileStream& other);
+    void LoadFromFile(const std::filesystem::path& file);
+    void LoadFromStream(std::istream& input);
+
+    // Writes the whole content to a stream or calls `sink` with it in blocks, without changing
+    // the position.
+    void SaveToStream(std::ostream& output);
+    template <typename Sink>
+    void ForEachBlock(Sink&& sink);
+
+private:
+    void flush();
+    std::size_t readAt(std::uint64_t offset, char* buffer, std::size_t count);
+
+    int fd_ = -1;
+    std::filesystem::path path_;
+    std::uint64_t position_ = 0;
+    std::uint64_t size_ = 0;        // bytes in the file, not counting the buffer
+    std::string pending_;           // buffered bytes to be written at pendingOffset_
+    std::uint64_t pendingOffset_ = 0;
+};
+
+template <typename Sink>
+void TTempFileStream::ForEachBlock(Sink&& sink) {
+    flush();
+    std::string block(64 * 1024, '\0');
+    std::uint64_t offset = 0;
+    while (offset < size_) {
+        const std::size_t got = readAt(offset, block.data(), block.size());
+        if (got == 0) break;
+        sink(std::string_view(block.data(), got));
+        offset += got;
+    }
+}
+
+}  // namespace velmora::mime
