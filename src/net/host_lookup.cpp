@@ -20,19 +20,16 @@ struct HostLookup::State {
     in_addr address{};
 };
 
-namespace {
-
-void resolve(HostLookup::State& state);
-
-}  // namespace
-
-void HostLookup::start(const std::string& host) {
+void HostLookup::start(const std::string& host, HostResolver resolver) {
     cancel();
     auto state = std::make_shared<State>();
     state->host = host;
     try {
         // The thread holds its own reference, so an abandoned lookup can finish safely.
-        std::thread([state] { resolve(*state); }).detach();
+        std::thread([state, resolver = std::move(resolver)] {
+            state->code = resolver(state->host, state->address);
+            state->finished.store(true, std::memory_order_release);
+        }).detach();
     } catch (const std::system_error&) {
         state->code = 10055;
         state->finished = true;
@@ -48,30 +45,23 @@ int HostLookup::errorCode() const { return done() ? state_->code : 0; }
 
 in_addr HostLookup::address() const { return done() ? state_->address : in_addr{}; }
 
-namespace {
-
-void resolve(HostLookup::State& state) {
+int resolveWithSystem(const std::string& host, in_addr& address) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* answer = nullptr;
-    const int result = ::getaddrinfo(state.host.c_str(), nullptr, &hints, &answer);
-    if (result != 0) {
-        state.code = socketCodeForLookup(result, errno);
-    } else {
-        state.code = kCodeNoData;
-        for (const addrinfo* entry = answer; entry; entry = entry->ai_next) {
-            if (entry->ai_family == AF_INET && entry->ai_addr) {
-                state.address = reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr;
-                state.code = 0;
-                break;
-            }
+    const int result = ::getaddrinfo(host.c_str(), nullptr, &hints, &answer);
+    if (result != 0) return socketCodeForLookup(result, errno);
+    int code = kCodeNoData;
+    for (const addrinfo* entry = answer; entry; entry = entry->ai_next) {
+        if (entry->ai_family == AF_INET && entry->ai_addr) {
+            address = reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr;
+            code = 0;
+            break;
         }
-        ::freeaddrinfo(answer);
     }
-    state.finished.store(true, std::memory_order_release);
+    ::freeaddrinfo(answer);
+    return code;
 }
-
-}  // namespace
 
 }  // namespace velmora::net

@@ -5,10 +5,18 @@
 
 #include <netinet/in.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace velmora::net {
+
+// Resolves `host` to its first IPv4 address; returns 0, or a socket code such as 11001. Runs on
+// the worker thread.
+using HostResolver = std::function<int(const std::string& host, in_addr& address)>;
+
+// The system resolver (getaddrinfo).
+int resolveWithSystem(const std::string& host, in_addr& address);
 
 class HostLookup {
 public:
@@ -20,7 +28,7 @@ public:
 
     // Starts resolving `host` (any earlier lookup is abandoned). If no thread can be started the
     // lookup is done at once with code 10055.
-    void start(const std::string& host);
+    void start(const std::string& host, HostResolver resolver = resolveWithSystem);
     // Forgets the running lookup; pending() turns false and nothing of it is reported.
     void cancel();
     bool pending() const { return state_ != nullptr; }

@@ -54,6 +54,8 @@ class DotStuffer {
 public:
     // Appends the stuffed form of `block` to `out`.
     void stuff(std::string_view block, std::string& out);
+    // True when the bytes so far are empty or end with a line feed.
+    bool atLineStart() const { return atLineStart_; }
 
 private:
     bool atLineStart_ = true;

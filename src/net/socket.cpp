@@ -75,7 +75,7 @@ void TagSocket::Open() {
 void TagSocket::resolveHost(const std::string& host) {
     in_addr address{};
     if (::inet_pton(AF_INET, host.c_str(), &address) != 1) {
-        lookup_.start(host);
+        lookup_.start(host, resolver_);
         counter_.Start();
         while (!lookup_.done()) {
             letEventsRun();
@@ -273,13 +273,21 @@ void TagSocket::SendStream(std::istream& stream, DotStuffer* stuffer) {
     stream.seekg(0, std::ios::end);
     const std::int64_t size = std::max<std::int64_t>(0, static_cast<std::int64_t>(stream.tellg()));
     stream.seekg(0, std::ios::beg);
+    sendBlocks(size, [&stream](char* into, std::size_t capacity) {
+        stream.read(into, static_cast<std::streamsize>(capacity));
+        return static_cast<std::size_t>(stream.gcount());
+    }, stuffer);
+}
+
+void TagSocket::sendBlocks(std::int64_t size,
+                           const std::function<std::size_t(char*, std::size_t)>& read,
+                           DotStuffer* stuffer) {
     counter_.Start();
     std::string block(kSendBlockSize, '\0');
     std::string stuffed;
     std::int64_t position = 0;
     for (;;) {
-        stream.read(block.data(), static_cast<std::streamsize>(block.size()));
-        const auto got = static_cast<std::size_t>(stream.gcount());
+        const std::size_t got = read(block.data(), block.size());
         const std::string_view bytes(block.data(), got);
         if (stuffer) {
             stuffed.clear();

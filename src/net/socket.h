@@ -84,6 +84,9 @@ public:
     std::uint16_t Port() const { return port_; }
     bool isOpen() const { return fd_ >= 0; }
     bool Canceled() const { return canceled_; }
+    // Replaces the system resolver used for host names (tests, so that no lookup leaves the
+    // machine). Dotted addresses are never looked up.
+    void setHostResolver(HostResolver resolver) { resolver_ = std::move(resolver); }
 
     // Resolves the server and creates the socket (the connection itself is made by the connect
     // step of the protocols' Login). Fires OnOpen first. Raises 57002 for an empty Server, the
@@ -136,6 +139,10 @@ protected:
     [[noreturn]] void raiseServerError(const std::string& reply);
     // Raises 57008 unless a socket is open.
     void requireOpen();
+    // SendStream over any source of `size` bytes: `read` fills a block from the start on and
+    // returns how many bytes it gave (fewer than asked only at the end).
+    void sendBlocks(std::int64_t size, const std::function<std::size_t(char*, std::size_t)>& read,
+                    DotStuffer* stuffer);
     // Lets pending events run and raises when the user canceled meanwhile.
     void letEventsRun();
 
@@ -159,6 +166,7 @@ private:
     ui::ThrottledEvents throttle_;
     std::string scratch_;  // receive buffer
     HostLookup lookup_;
+    HostResolver resolver_ = resolveWithSystem;
     internal::InputBuffer input_;
     int fd_ = -1;
     bool canceled_ = false;

@@ -14,6 +14,7 @@ std::string numberedText(int code);
 [[noreturn]] void throwServerError(const std::string& text);
 [[noreturn]] void throwTimedOut(const std::string& text);
 [[noreturn]] void throwCanceled(const std::string& text);
+[[noreturn]] void throwMessageError(const std::string& text);
 
 inline constexpr int kNumberTimedOut = 57000;
 inline constexpr int kNumberCanceled = 57001;

@@ -1,0 +1,92 @@
+// The POP3 client: logs in with USER and PASS, learns the mailbox's message count and size from
+// STAT, retrieves messages with LIST and RETR, deletes them with DELE and ends with QUIT.
+// Operations take message indexes from 0 and send index + 1. TmsCustomPOP holds the protocol
+// and hands each retrieved text to StoreMessage; TmsPOP decodes each into its message list;
+// TmsRemotePOP (remote_pop.h) hands the raw text to the application.
+//
+// Failures (see socket.h for the socket errors, time-outs and cancellation):
+//   ESocketError "UserName property is required" / "Password property is required"
+//   EServerError with the server's reply line for a negative or unexpected greeting, USER, PASS,
+//                STAT, LIST, RETR or QUIT reply (a STAT reply whose count or size is not a
+//                number too); a negative DELE reply is ignored.
+// A socket error during log-in closes the connection; other failures leave the socket open for
+// the caller's Disconnect (QUIT) or Close.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "mime/message.h"
+#include "net/mail_base.h"
+
+namespace velmora::net {
+
+// Num: the message's index, counted from 0.
+using TmsNumNotifyEvent = std::function<void(TagSocket& sender, int Num)>;
+
+inline constexpr int kErrUserNameRequired = 57103;
+inline constexpr int kErrPasswordRequired = 57104;
+
+class TmsCustomPOP : public TmsMailBase {
+public:
+    static constexpr std::uint16_t kDefaultPop3Port = 110;
+
+    TmsCustomPOP(ui::EventLoop& events, const ui::Clock& clock);
+
+    std::string UserName;
+    std::string Password;
+    TmsNumNotifyEvent OnRetrieving;
+    TmsNumNotifyEvent OnRetrieved;
+    TmsNumNotifyEvent OnDeleting;
+
+    // From the last successful STAT; -1 until the first. Kept after Disconnect.
+    std::int64_t MessageCount() const { return messageCount_; }
+    std::int64_t TotalSize() const { return totalSize_; }
+
+    // Checks UserName and Password, then resets and opens the socket.
+    void Open() override;
+    // 1 for a line starting with "+", -1 for "-", 0 for anything else or an empty line.
+    int ReplyCode(std::string_view line) const override;
+
+    // LIST for the expected size, OnRetrieving, RETR, the text received up to its end line with
+    // the server's byte-stuffing undone (the end line stays), OnRetrieved, then StoreMessage.
+    void RetrieveMessage(int index);
+    // OnDeleting, then DELE; the reply is read but not checked.
+    void DeleteMessage(int index);
+
+protected:
+    // Takes the retrieved text of message `index` (ending in the ".\r\n" line).
+    virtual void StoreMessage(int index, std::string& stream) = 0;
+    virtual void CheckLoginData();
+
+    void Login() override;
+    void Logout() override;
+
+    // Sends `command` and reads one reply line into LastReply; a reply that is not positive
+    // raises EServerError with it.
+    void command(const std::string& text);
+    // LIST of one message: the size the server gives (0 when it gives no plain number).
+    std::int64_t listSize(int index);
+
+private:
+    void stat();
+
+    std::int64_t messageCount_ = -1;
+    std::int64_t totalSize_ = -1;
+};
+
+// Keeps every retrieved message, decoded, in Messages (in retrieval order); the application
+// reads them and clears the list when done.
+class TmsPOP : public TmsCustomPOP {
+public:
+    using TmsCustomPOP::TmsCustomPOP;
+
+    mime::TmsMessageList Messages;
+
+protected:
+    void StoreMessage(int index, std::string& stream) override;
+};
+
+}  // namespace velmora::net

@@ -1,0 +1,64 @@
+// The SMTP client: delivers one message per SendMail. It encodes the message into a temporary
+// file, greets the server (HELO with the local host name, or a bare HELO when that is refused),
+// gives the envelope (MAIL FROM, then RCPT TO for every recipient, carbon-copy and blind-copy
+// address in list order), sends the encoded text through DATA and says QUIT.
+//
+// The text goes out with SMTP transparency: every line that begins with a period gets one more
+// on the wire, so lines of a single period and lines like ".x" arrive unchanged; the message and
+// its encoded file are not changed for it. The text arrives exactly as encoded: when it does not
+// end with a line end one is added before the final period line.
+//
+// Failures (socket errors, time-outs and cancellation: socket.h):
+//   ESocketError "MailMessage property must be assigned" (also seen by OnError)
+//   EMessageError from the message's own check (no sender address, no recipient at all)
+//   EServerError with the server's reply line for a negative greeting, HELO (after the retry),
+//                MAIL FROM, DATA, end-of-data or QUIT reply, and for a rejected recipient
+//                unless OnAddressRejected sets Proceed (then that address is skipped).
+// Whatever fails, the session ends with QUIT (when the socket is still usable) and Close; the
+// first error is the one raised, never one of the clean-up.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "mime/message.h"
+#include "net/mail_base.h"
+
+namespace velmora::net {
+
+inline constexpr int kErrMailMessageRequired = 57102;
+
+using TmsAddressRejectedEvent =
+    std::function<void(TagSocket& sender, const std::string& TheAddress,
+                       const std::string& ServerReply, bool& Proceed)>;
+
+class TmsSMTP : public TmsMailBase {
+public:
+    static constexpr std::uint16_t kDefaultSmtpPort = 25;
+
+    TmsSMTP(ui::EventLoop& events, const ui::Clock& clock);
+
+    // The message to send; referenced, not owned: it must outlive SendMail.
+    mime::TmsMessage* MailMessage = nullptr;
+    TmsNotifyEvent OnPrepare;
+    TmsNotifyEvent OnSending;
+    TmsNotifyEvent OnMailSent;
+    TmsAddressRejectedEvent OnAddressRejected;
+
+    // Connects, sends MailMessage and disconnects; raises on any failure (see above).
+    void SendMail();
+
+    void Open() override;
+
+protected:
+    void Login() override;
+    void Logout() override;
+
+private:
+    void sendMessage();
+    // Sends `text` and checks that the reply's class (code / 100) is `expectedClass`.
+    bool commandAnswered(const std::string& text, int expectedClass);
+};
+
+}  // namespace velmora::net
