@@ -87,8 +87,4 @@ void TmsCustomPOP::DeleteMessage(int index) {
     ReadLine(LastReply);  // a negative reply does not stop the session
 }
 
-void TmsPOP::StoreMessage(int /*index*/, std::string& stream) {
-    Messages.Add().LoadFromString(stream);
-}
-
 }  // namespace velmora::net

@@ -231,6 +231,12 @@ void TagSocket::ReceiveToStream(std::string& stream, std::int64_t expectedSize) 
     counter_.Start();
     const std::size_t begin = stream.size();
     input_.takeAll(stream);  // whatever came with the reply line
+    const auto reportProgress = [&] {
+        if (!OnProgress) return;
+        const auto position = static_cast<std::int64_t>(stream.size());
+        OnProgress(*this, percentOf(position, expectedSize), position);
+    };
+    if (stream.size() > begin) reportProgress();
     std::size_t searched = begin;
     std::size_t end = std::string::npos;
     for (;;) {
@@ -249,10 +255,7 @@ void TagSocket::ReceiveToStream(std::string& stream, std::int64_t expectedSize) 
         const std::size_t got = receiveSome(scratch_.data(), scratch_.size());
         if (got > 0) {
             stream.append(scratch_.data(), got);
-            if (OnProgress) {
-                const auto position = static_cast<std::int64_t>(stream.size());
-                OnProgress(*this, percentOf(position, expectedSize), position);
-            }
+            reportProgress();
             throttle_.poll();
             if (canceled_) raiseCanceled();
         } else {
