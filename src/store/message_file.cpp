@@ -1,0 +1,405 @@
+#include "store/message_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <system_error>
+
+#include "base/identity.h"
+#include "base/text_file.h"
+#include "mime/safe_file_name.h"
+#include "store/date_text.h"
+#include "store/folder_index.h"
+
+namespace velmora::store {
+
+namespace {
+
+// Header names of the private block, in block order.
+constexpr const char* kFileNameHeader = "X-VL-filename";
+constexpr const char* kSenderNameHeader = "X-VL-senderName";
+constexpr const char* kSenderAddressHeader = "X-VL-senderAddress";
+constexpr const char* kMailDateHeader = "X-VL-mailDate";
+constexpr const char* kSortDateHeader = "X-VL-sortDate";
+constexpr const char* kSubjectHeader = "X-VL-subject";
+constexpr const char* kStatusHeader = "X-VL-status";
+constexpr const char* kSigBlockHeader = "X-VL-sigBlockCBOIndex";
+constexpr const char* kBccLinesHeader = "X-VL-BCC-Lines";
+constexpr const char* kBccStringHeader = "X-VL-BCC-Strings";
+constexpr const char* kAttachLinesHeader = "X-VL-Attach-Lines";
+constexpr const char* kAttachPathHeader = "X-VL-Attach-DrivePath";
+constexpr const char* kCloseAfterSendingHeader = "X-VL-chkCloseAfterSending";
+constexpr const char* kDeliveryAckHeader = "X-VL-chkDeliverlyAck";
+constexpr const char* kReadAckHeader = "X-VL-chkReadAck";
+constexpr const char* kReadAckStatusHeader = "X-VL-readAckStatus";
+constexpr const char* kSaveToSentHeader = "X-VL-chkSaveToSentFolder";
+constexpr const char* kOnePerRecipientHeader = "X-VL-sendOneRecipientPer";
+constexpr const char* kPriorityNewHeader = "X-VL-Priority";
+constexpr const char* kPriorityExistingHeader = "X-VL-priority";
+constexpr const char* kComposeFromHeader = "X-VL-composeFrom";
+constexpr const char* kComposeReplyToHeader = "X-VL-composeReplyTo";
+constexpr const char* kComposeOrganizationHeader = "X-VL-composeOrganization";
+constexpr const char* kVersionHeader = "X-VL-VLversion";
+
+// Older programs wrote these; they are removed with the block.
+constexpr const char* kOldBccLinesHeader = "X-BCC-Lines";
+constexpr const char* kOldAttachLinesHeader = "X-Attach-Lines";
+constexpr const char* kOldAttachPathHeader = "X-Attach-DrivePath";
+
+constexpr const char* kSingleNames[] = {
+    kFileNameHeader,        kSenderNameHeader,        kSenderAddressHeader,
+    kMailDateHeader,        kSortDateHeader,          kSubjectHeader,
+    kStatusHeader,          kSigBlockHeader,          kBccLinesHeader,
+    kAttachLinesHeader,     kCloseAfterSendingHeader, kDeliveryAckHeader,
+    kReadAckHeader,         kReadAckStatusHeader,     kSaveToSentHeader,
+    kOnePerRecipientHeader, kPriorityNewHeader,       kComposeFromHeader,
+    kComposeReplyToHeader,  kComposeOrganizationHeader, kVersionHeader};
+
+// Milliseconds of a local time counted from 1970-01-01 00:00:00.000, and back; only used to
+// step file names on by one millisecond across second, day and year boundaries.
+long long daysFromCivil(int y, int m, int d) {
+    y -= m <= 2 ? 1 : 0;
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return static_cast<long long>(era) * 146097 + doe - 719468;
+}
+
+void civilFromDays(long long z, int& y, int& m, int& d) {
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    y = static_cast<int>(yoe + era * 400 + (m <= 2 ? 1 : 0));
+}
+
+long long millisecondsOf(const ui::LocalTime& t) {
+    return ((daysFromCivil(t.year, t.month, t.day) * 24 + t.hour) * 60 + t.minute) * 60'000LL +
+           t.second * 1000LL + t.millisecond;
+}
+
+ui::LocalTime localTimeOf(long long ms) {
+    ui::LocalTime t;
+    long long days = ms / 86'400'000;
+    long long rest = ms % 86'400'000;
+    if (rest < 0) {
+        rest += 86'400'000;
+        --days;
+    }
+    civilFromDays(days, t.year, t.month, t.day);
+    t.hour = static_cast<int>(rest / 3'600'000);
+    t.minute = static_cast<int>(rest / 60'000 % 60);
+    t.second = static_cast<int>(rest / 1000 % 60);
+    t.millisecond = static_cast<int>(rest % 1000);
+    return t;
+}
+
+// The last name handed out in this run, so that two names asked for within one millisecond
+// differ even before the first message file is written.
+long long lastIssuedMilliseconds = -1;
+
+bool fileExists(const std::filesystem::path& path) {
+    std::error_code ec;
+    return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
+}
+
+std::string oneLine(std::string_view value) {
+    std::string line(value);
+    for (char& c : line)
+        if (c == '\r' || c == '\n') c = ' ';
+    return line;
+}
+
+std::string headerLine(std::string_view name, std::string_view value) {
+    return std::string(name) + ": " + oneLine(value);
+}
+
+const char* flagText(bool value) { return value ? "TRUE" : "FALSE"; }
+
+std::optional<int> readCount(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0)
+        return std::nullopt;
+    return std::min(value, kMaxIndexListEntries);
+}
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) !=
+            std::tolower(static_cast<unsigned char>(prefix[i])))
+            return false;
+    return true;
+}
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+// An own name that starts with a "~n~" prefix, without it.
+std::string_view withoutTildePrefix(std::string_view name) {
+    if (name.empty() || name[0] != '~') return name;
+    const auto second = name.find('~', 1);
+    // Positions 3, 4 and 5 counted from 1 are indexes 2, 3 and 4.
+    if (second >= 2 && second <= 4) return name.substr(second + 1);
+    return name;
+}
+
+// The header name of a line (before its ":"), or "" when it has none.
+std::string_view headerName(std::string_view line) {
+    const auto colon = line.find(':');
+    return colon == std::string_view::npos ? std::string_view{} : trimmed(line.substr(0, colon));
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && startsWithNoCase(a, b);
+}
+
+// `name` is `prefix` followed by one or more digits.
+bool isNumbered(std::string_view name, std::string_view prefix) {
+    if (name.size() <= prefix.size() || !startsWithNoCase(name, prefix)) return false;
+    return name.substr(prefix.size()).find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+bool isPrivateHeaderLine(std::string_view line) {
+    const std::string_view name = headerName(line);
+    if (name.empty()) return false;
+    for (const char* single : kSingleNames)
+        if (equalsNoCase(name, single)) return true;
+    return equalsNoCase(name, kOldBccLinesHeader) || equalsNoCase(name, kOldAttachLinesHeader) ||
+           isNumbered(name, kBccStringHeader) || isNumbered(name, kAttachPathHeader) ||
+           isNumbered(name, kOldAttachPathHeader);
+}
+
+}  // namespace
+
+std::string messageFileNameFor(const ui::LocalTime& t) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%04d.%02d.%02d.%02d.%02d.%02d.%03d", t.year, t.month,
+                  t.day, t.hour, t.minute, t.second, t.millisecond);
+    return buffer;
+}
+
+std::string newMessageFileName(const ui::Clock& clock, const std::filesystem::path& directory) {
+    long long candidate = std::max(millisecondsOf(clock.localNow()), lastIssuedMilliseconds + 1);
+    std::string name = messageFileNameFor(localTimeOf(candidate));
+    for (int tries = 0; tries < kMaxNameTries && fileExists(messageFilePath(directory, name));
+         ++tries) {
+        name = messageFileNameFor(localTimeOf(++candidate));
+    }
+    lastIssuedMilliseconds = candidate;
+    return name;
+}
+
+std::filesystem::path messageFilePath(const std::filesystem::path& directory,
+                                      std::string_view fileName) {
+    return directory / (std::string(fileName) + kMessageExtension);
+}
+
+std::string attachmentOwnName(std::string_view attachmentFileName) {
+    const auto at = attachmentFileName.find(kAttachmentInfix);
+    if (at == std::string_view::npos) return std::string(attachmentFileName);
+    return std::string(attachmentFileName.substr(at + std::char_traits<char>::length(kAttachmentInfix)));
+}
+
+std::optional<std::string> uniqueAttachmentName(const std::filesystem::path& directory,
+                                                std::string_view messageFileName,
+                                                std::string_view attachmentName) {
+    const std::string own = mime::safeFileName(attachmentName);
+    const std::string stem = std::string(messageFileName) + kAttachmentInfix;
+    if (!fileExists(directory / (stem + own))) return stem + own;
+    const std::string_view base = withoutTildePrefix(own);
+    for (int n = 1; n <= kMaxNameTries; ++n) {
+        std::string name = stem + "~" + std::to_string(n) + "~" + std::string(base);
+        if (!fileExists(directory / name)) return name;
+    }
+    return std::nullopt;
+}
+
+bool isStoredAttachmentPath(const std::filesystem::path& path) {
+    const std::string extension = path.parent_path().extension().string();
+    return path.has_filename() && (extension == ".000" || extension == ".001");
+}
+
+std::vector<std::string> privateHeaderBlock(const TObjListViewVLF& item,
+                                            PrioritySpelling spelling) {
+    std::vector<std::string> block;
+    block.reserve(24 + item.bccList.size() + item.attachList.size());
+    block.push_back(headerLine(kFileNameHeader, item.fileName));
+    block.push_back(headerLine(kSenderNameHeader, item.senderName));
+    block.push_back(headerLine(kSenderAddressHeader, item.senderAddress));
+    block.push_back(headerLine(kMailDateHeader, item.mailDate));
+    block.push_back(headerLine(kSortDateHeader, item.sortDate));
+    block.push_back(headerLine(kSubjectHeader, item.subject));
+    block.push_back(headerLine(kStatusHeader, item.status));
+    block.push_back(headerLine(kSigBlockHeader, std::to_string(item.sigBlockIndex)));
+    // The counts follow the lists, so the block always agrees with itself.
+    block.push_back(headerLine(kBccLinesHeader, std::to_string(item.bccList.size())));
+    for (std::size_t i = 0; i < item.bccList.size(); ++i)
+        block.push_back(headerLine(kBccStringHeader + std::to_string(i), item.bccList[i]));
+    block.push_back(headerLine(kAttachLinesHeader, std::to_string(item.attachList.size())));
+    for (std::size_t i = 0; i < item.attachList.size(); ++i)
+        block.push_back(headerLine(kAttachPathHeader + std::to_string(i), item.attachList[i]));
+    block.push_back(headerLine(kCloseAfterSendingHeader, flagText(item.closeAfterSending)));
+    block.push_back(headerLine(kDeliveryAckHeader, flagText(item.deliveryAck)));
+    block.push_back(headerLine(kReadAckHeader, flagText(item.readAck)));
+    if (isReadAckStatus(item.readAckStatus))
+        block.push_back(headerLine(kReadAckStatusHeader, item.readAckStatus));
+    block.push_back(headerLine(kSaveToSentHeader, flagText(item.saveToSent)));
+    block.push_back(headerLine(kOnePerRecipientHeader, flagText(item.sendOnePerRecipient)));
+    block.push_back(headerLine(
+        spelling == PrioritySpelling::NewMessage ? kPriorityNewHeader : kPriorityExistingHeader,
+        item.priority));
+    block.push_back(headerLine(kComposeFromHeader, item.composeFrom));
+    block.push_back(headerLine(kComposeReplyToHeader, item.composeReplyTo));
+    block.push_back(headerLine(kComposeOrganizationHeader, item.composeOrganization));
+    block.push_back(headerLine(kVersionHeader, kVersion));
+    return block;
+}
+
+void stripPrivateHeaders(mime::TmsMessage& message, const TObjListViewVLF& /*item*/) {
+    // Every occurrence goes, not only the first: a received message could carry block lines of
+    // its own ahead of ours, and the rebuild would then believe them (attachment paths that name
+    // files outside the folder). Our own files hold one block, so for them this is the same.
+    std::vector<std::string>& lines = message.Headers().Lines();
+    std::vector<std::string> kept;
+    kept.reserve(lines.size());
+    bool dropping = false;
+    for (auto& line : lines) {
+        const bool continuation = !line.empty() && (line[0] == ' ' || line[0] == '\t');
+        if (continuation) {
+            if (!dropping) kept.push_back(std::move(line));
+            continue;
+        }
+        dropping = isPrivateHeaderLine(line);
+        if (!dropping) kept.push_back(std::move(line));
+    }
+    lines = std::move(kept);
+}
+
+void writePrivateHeaders(mime::TmsMessage& message, TObjListViewVLF& item,
+                         PrioritySpelling spelling) {
+    stripPrivateHeaders(message, item);
+    item.version = kVersion;
+    item.bccCount = static_cast<int>(item.bccList.size());
+    item.attachCount = static_cast<int>(item.attachList.size());
+    for (auto& line : privateHeaderBlock(item, spelling)) message.Headers().Add(std::move(line));
+}
+
+void trimBodyLineBreaks(mime::TmsMessage& message) {
+    // The body text ends with the line break of its last line; removing two characters takes
+    // that break and, when the last line is empty, the break before it.
+    std::vector<std::string>& body = message.Body();
+    if (!body.empty() && body.back().empty()) body.pop_back();
+}
+
+std::optional<std::string> saveMessageFile(mime::TmsMessage& message,
+                                           const std::filesystem::path& file) {
+    trimBodyLineBreaks(message);
+    try {
+        message.SaveToFile(file);
+    } catch (const std::system_error& e) {
+        return errorText(e.code());
+    } catch (const std::exception& e) {
+        return std::string(e.what());
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> loadMessageFile(const std::filesystem::path& file,
+                                           mime::TmsMessage& message, ui::ThrottledEvents* events) {
+    message.SetEvents(events);
+    try {
+        message.LoadFromFile(file);
+    } catch (const std::system_error& e) {
+        message.SetEvents(nullptr);
+        return errorText(e.code());
+    } catch (const std::exception& e) {
+        message.SetEvents(nullptr);
+        return std::string(e.what());
+    }
+    message.SetEvents(nullptr);
+    return std::nullopt;
+}
+
+std::string readPrivateValue(const mime::TmsHeaders& headers, std::string_view name) {
+    const std::string prefix = std::string(name) + ":";
+    const auto& lines = headers.Lines();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!startsWithNoCase(lines[i], prefix)) continue;
+        const std::string_view line = lines[i];
+        const std::size_t skip = std::min(line.size(), prefix.size() + 1);
+        std::string value(trimmed(line.substr(skip)));
+        for (std::size_t j = i + 1;
+             j < lines.size() && !lines[j].empty() && (lines[j][0] == ' ' || lines[j][0] == '\t');
+             ++j) {
+            value += ' ';
+            value += trimmed(lines[j]);
+        }
+        return value;
+    }
+    return {};
+}
+
+TObjListViewVLF itemFromMessage(const mime::TmsMessage& message, std::string fileName) {
+    const mime::TmsHeaders& headers = message.Headers();
+    TObjListViewVLF item;
+    item.fileName = std::move(fileName);
+    item.senderName = readPrivateValue(headers, kSenderNameHeader);
+    item.senderAddress = readPrivateValue(headers, kSenderAddressHeader);
+    item.mailDate = headers.GetFieldValue("Date");
+    item.sortDate = sortDateText(item.mailDate);
+    item.subject = headers.GetFieldValue("Subject");
+    item.status = readPrivateValue(headers, kStatusHeader);
+    {
+        const std::string sig = readPrivateValue(headers, kSigBlockHeader);
+        int value = 0;
+        const auto [end, error] = std::from_chars(sig.data(), sig.data() + sig.size(), value);
+        item.sigBlockIndex = error == std::errc() && end == sig.data() + sig.size() ? value : 0;
+    }
+    const int bcc = readCount(readPrivateValue(headers, kBccLinesHeader)).value_or(0);
+    for (int i = 0; i < bcc; ++i)
+        item.bccList.push_back(readPrivateValue(headers, kBccStringHeader + std::to_string(i)));
+    item.bccCount = bcc;
+    const int attach = readCount(readPrivateValue(headers, kAttachLinesHeader)).value_or(0);
+    for (int i = 0; i < attach; ++i)
+        item.attachList.push_back(readPrivateValue(headers, kAttachPathHeader + std::to_string(i)));
+    item.attachCount = attach;
+    item.closeAfterSending = readPrivateValue(headers, kCloseAfterSendingHeader) == "TRUE";
+    item.deliveryAck = readPrivateValue(headers, kDeliveryAckHeader) == "TRUE";
+    item.readAck = readPrivateValue(headers, kReadAckHeader) == "TRUE";
+    item.saveToSent = readPrivateValue(headers, kSaveToSentHeader) == "TRUE";
+    item.sendOnePerRecipient = readPrivateValue(headers, kOnePerRecipientHeader) == "TRUE";
+    const std::string readAck = readPrivateValue(headers, kReadAckStatusHeader);
+    if (isReadAckStatus(readAck)) item.readAckStatus = readAck;
+    item.priority = readPrivateValue(headers, kPriorityExistingHeader);
+    item.composeFrom = readPrivateValue(headers, kComposeFromHeader);
+    item.composeReplyTo = readPrivateValue(headers, kComposeReplyToHeader);
+    item.composeOrganization = readPrivateValue(headers, kComposeOrganizationHeader);
+    item.version = readPrivateValue(headers, kVersionHeader);
+    return item;
+}
+
+void removePrivateBlockLines(std::vector<std::string>& lines) {
+    const auto first = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find(kFileNameHeader) != std::string::npos;
+    });
+    if (first == lines.end()) return;
+    const auto last = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find(kVersionHeader) != std::string::npos;
+    });
+    if (last == lines.end() || last < first) return;
+    lines.erase(first, last + 1);
+}
+
+}  // namespace velmora::store
