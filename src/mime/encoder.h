@@ -55,7 +55,7 @@ private:
     TmsMessage& message_;
 };
 
-// A boundary: eight random decimal digits from 0 to 8.
-std::string randomBoundary();
+// A boundary: eight random decimal digits from 0 to 8 (never 9). Pending events may run first.
+std::string randomBoundary(ui::ThrottledEvents* events = nullptr);
 
 }  // namespace velmora::mime

@@ -1,0 +1,408 @@
+#include "mime/encoder.h"
+
+#include <ostream>
+#include <random>
+#include <system_error>
+
+#include "mime/base64.h"
+#include "mime/header_words.h"
+#include "mime/headers.h"
+#include "mime/message.h"
+#include "mime/quoted_printable.h"
+#include "mime/uuencode.h"
+#include "ui/events.h"
+
+namespace velmora::mime {
+
+namespace {
+
+constexpr std::size_t kLongLine = 256;         // a body line this long is sent quoted-printable
+constexpr std::size_t kBase64LineBytes = 57;   // 76 characters a line
+constexpr std::size_t kUuLineBytes = 45;
+constexpr std::size_t kReadBlock = kBase64LineBytes * kUuLineBytes * 64;  // whole lines of both
+constexpr int kBoundaryDigits = 8;
+
+constexpr const char* kHeaderFieldsWritten[] = {
+    "From", "To", "CC", "BCC", "Return-Receipt-To", "X-Priority", "Subject", "Mime-Version",
+    "Content-Type", "X-Encoding", "Content-Transfer-Encoding"};
+
+void writeLine(std::string& out, std::string_view line) {
+    out.append(line);
+    out += "\r\n";
+}
+
+// A text written into a header line: a line break in it would start a new header line.
+std::string headerText(std::string_view text) {
+    std::string clean(text);
+    for (char& c : clean) {
+        if (c == '\r' || c == '\n' || c == '\0') c = ' ';
+    }
+    return clean;
+}
+
+// A file name inside double quotes of a header line.
+std::string quotedName(std::string_view name) {
+    std::string clean = headerText(name);
+    for (char& c : clean) {
+        if (c == '"') c = '\'';
+    }
+    return "\"" + clean + "\"";
+}
+
+std::string lowerName(const TmsAttItem& item) { return toLowerAscii(item.LastPathComponent()); }
+bool isAlternativeBody(const TmsAttItem& item) { return lowerName(item).rfind("_alt.", 0) == 0; }
+
+const char* transferEncodingName(std::uint8_t encoding) {
+    switch (encoding) {
+        case kEncodingBase64: return "Base64";
+        case kEncodingQuotedPrintable: return "Quoted-Printable";
+        default: return "7 bit";
+    }
+}
+
+const char* charsetName(TCharSet charSet) {
+    switch (charSet) {
+        case TCharSet::csISO8859: return "iso-8859-1";
+        case TCharSet::csISO2022jp: return "iso-2022-jp";
+        default: return "us-ascii";
+    }
+}
+
+void appendQuotedPrintable(std::string& out, ui::ThrottledEvents* events,
+                           const std::function<void(QuotedPrintableEncoder&)>& feed) {
+    QuotedPrintableEncoder encoder([&out](std::string_view line) { writeLine(out, line); }, events);
+    feed(encoder);
+    encoder.finish();
+}
+
+// Writes one message run into `out`.
+class Writer {
+public:
+    Writer(TmsCustomMessage& message, ui::ThrottledEvents* events, std::string& out)
+        : message_(message), events_(events), out_(out) {
+        for (const std::string& line : message.Body()) {
+            if (line.size() >= kLongLine) {
+                longLines_ = true;
+                break;
+            }
+        }
+    }
+
+    void writeBody() {
+        if (message_.Encoding() == TMsgEncoding::meUU) {
+            writeUuencodedBody();
+            return;
+        }
+        const std::string type = message_.ContentType();
+        const int attachments = message_.Attachments().Count();
+        if (type == "multipart/mixed") {
+            writeMultipart(false);
+        } else if (type == "multipart/alternative") {
+            writeMultipart(true);
+        } else if (type == "text/html" || type == "text/rtf") {
+            writeHtmlOrRtfBody(type);
+        } else if (attachments > 0) {
+            writeSingleAttachmentBody();
+        } else {
+            writePlainBody();
+        }
+    }
+
+private:
+    void line(std::string_view text) { writeLine(out_, text); }
+
+    void poll() {
+        if (events_) events_->poll();
+    }
+
+    void writeTextPartHeader() {
+        const TCharSet charSet = message_.CharSet();
+        line(std::string("Content-Type: text/plain; charset=\"") + charsetName(charSet) + "\"");
+        const bool quoted = charSet == TCharSet::csISO8859 || longLines_;
+        line(quoted ? "Content-Transfer-Encoding: quoted-printable" : "Content-Transfer-Encoding: 7bit");
+    }
+
+    void writeBodyQuotedPrintable() {
+        appendQuotedPrintable(out_, events_, [this](QuotedPrintableEncoder& encoder) {
+            for (const std::string& text : message_.Body()) {
+                encoder.feed(text);
+                encoder.feed("\r\n");
+            }
+        });
+    }
+
+    void writeEncodedText() {
+        if (message_.CharSet() == TCharSet::csISO8859 || longLines_) {
+            writeBodyQuotedPrintable();
+        } else {
+            for (const std::string& text : message_.Body()) line(text);
+        }
+    }
+
+    void writePlainBody() {
+        writeTextPartHeader();
+        line("");
+        writeEncodedText();
+    }
+
+    void writeHtmlOrRtfBody(const std::string& type) {
+        std::string contentType = type == "text/html" ? "Content-Type: text/html" : "Content-Type: text/rtf";
+        if (message_.CharSet() != TCharSet::csUSASCII) contentType += "; charset=\"iso-8859-1\"";
+        line(contentType);
+        line("Content-Transfer-Encoding: quoted-printable");
+        line("");
+        writeBodyQuotedPrintable();
+    }
+
+    // Reads the whole data of an item in blocks, from its start.
+    template <typename Sink>
+    void readData(TmsAttItem& item, Sink&& sink) {
+        TTempFileStream& data = item.Data();
+        data.Seek(0);
+        std::string block(kReadBlock, '\0');
+        for (;;) {
+            const std::size_t got = data.Read(block.data(), block.size());
+            sink(std::string_view(block.data(), got), got < block.size());
+            poll();
+            if (got < block.size()) break;
+        }
+    }
+
+    void writeAttachmentContent(TmsAttItem& item) {
+        switch (item.TransferEncoding()) {
+            case kEncodingBase64:
+                readData(item, [this](std::string_view bytes, bool last) {
+                    while (bytes.size() >= kBase64LineBytes) {
+                        appendBase64(bytes.substr(0, kBase64LineBytes), out_);
+                        out_ += "\r\n";
+                        bytes.remove_prefix(kBase64LineBytes);
+                    }
+                    // The last read is shorter than a line, possibly empty.
+                    if (last) {
+                        appendBase64(bytes, out_);
+                        out_ += "\r\n";
+                    }
+                });
+                break;
+            case kEncodingQuotedPrintable:
+                appendQuotedPrintable(out_, events_, [&](QuotedPrintableEncoder& encoder) {
+                    readData(item, [&encoder](std::string_view bytes, bool) { encoder.feed(bytes); });
+                });
+                break;
+            default: {
+                // Text lines, written with CR LF whatever their line breaks were.
+                std::string pending;
+                bool afterCR = false;
+                readData(item, [&](std::string_view bytes, bool) {
+                    for (const char c : bytes) {
+                        if (afterCR) {
+                            afterCR = false;
+                            if (c == '\n') continue;
+                        }
+                        if (c == '\r' || c == '\n') {
+                            line(pending);
+                            pending.clear();
+                            afterCR = c == '\r';
+                        } else {
+                            pending += c;
+                        }
+                    }
+                });
+                if (!pending.empty()) line(pending);
+                break;
+            }
+        }
+    }
+
+    void writeSingleAttachmentBody() {
+        TmsAttItem& item = message_.Attachments().Items(0);
+        const std::string name = lowerName(item);
+        const bool bodyFile = name == "_htmbody.htm" || name == "_rtfbody.rtf";
+        if (name == "_htmbody.htm") {
+            line("Content-Type: text/html");
+        } else if (name == "_rtfbody.rtf") {
+            line("Content-Type: text/rtf");
+        } else {
+            line("Content-Type: " + headerText(item.ContentType()) + "; name=" + quotedName(item.LastPathComponent()));
+        }
+        line(std::string("Content-Transfer-Encoding: ") + transferEncodingName(item.TransferEncoding()));
+        if (!bodyFile) line("Content-Disposition: attachment; filename=" + quotedName(item.LastPathComponent()));
+        line("");
+        writeAttachmentContent(item);
+    }
+
+    void writeMultipart(bool alternative) {
+        TmsAttList& attachments = message_.Attachments();
+        const bool bodyEmpty = message_.Body().empty();
+        const std::string firstName = attachments.Count() > 0 ? lowerName(attachments.Items(0)) : "";
+        bool htmlFirst = bodyEmpty && firstName == "_htmbody.htm";
+        bool rtfFirst = bodyEmpty && firstName == "_rtfbody.rtf";
+
+        std::string boundary = randomBoundary(events_);
+        line("Content-Type: " + headerText(message_.ContentType()) + "; boundary=\"" + boundary + "\"");
+        line("");
+        line("This is a multipart message in MIME format");
+        line("");
+        line("--" + boundary);
+
+        std::string outer;
+        bool nested = false;
+        if (attachments.Count() > 0 && isAlternativeBody(attachments.Items(0)) && !alternative) {
+            outer = boundary;
+            boundary = randomBoundary(events_);
+            nested = true;
+            line("Content-Type:  multipart/alternative; boundary=\"" + boundary + "\"");
+            line("Content-Transfer-Encoding: 7bit");
+            line("");
+            line("--" + boundary);
+        }
+
+        if (!bodyEmpty) {
+            writeTextPartHeader();
+            line("");
+            writeEncodedText();
+            line("");
+            line("--" + boundary);
+        }
+
+        const int count = attachments.Count();
+        for (int i = 0; i < count; ++i) {
+            TmsAttItem& item = attachments.Items(i);
+            if (i > 0) {
+                line("");
+                line("--" + boundary);
+                htmlFirst = rtfFirst = false;
+            }
+            const bool plain = !(alternative || nested || htmlFirst || rtfFirst);
+            std::string contentType = "Content-Type: " + headerText(item.ContentType());
+            if (plain) contentType += "; name=" + quotedName(item.LastPathComponent());
+            line(contentType);
+            line(std::string("Content-Transfer-Encoding: ") + transferEncodingName(item.TransferEncoding()));
+            if (plain) line("Content-Disposition: attachment; filename=" + quotedName(item.LastPathComponent()));
+            line("");
+            writeAttachmentContent(item);
+            line("");
+            if (i == count - 1) {
+                line("--" + boundary + "--");
+            } else if (nested && !isAlternativeBody(attachments.Items(i + 1))) {
+                line("--" + boundary + "--");
+                nested = false;
+                boundary = outer;
+            }
+        }
+        if (count == 0) line("--" + boundary + "--");
+    }
+
+    void writeUuencodedBody() {
+        line("");
+        for (const std::string& text : message_.Body()) line(text);
+        TmsAttList& attachments = message_.Attachments();
+        for (int i = 0; i < attachments.Count(); ++i) {
+            TmsAttItem& item = attachments.Items(i);
+            line("");
+            line("begin 600 " + headerText(item.LastPathComponent()));
+            readData(item, [this](std::string_view bytes, bool) {
+                while (!bytes.empty()) {
+                    const std::string_view piece = bytes.substr(0, kUuLineBytes);
+                    line(encodeUuLine(piece));
+                    bytes.remove_prefix(piece.size());
+                }
+            });
+            line("`");
+            line("end");
+        }
+    }
+
+    TmsCustomMessage& message_;
+    ui::ThrottledEvents* events_;
+    std::string& out_;
+    bool longLines_ = false;
+};
+
+std::string displayName(const TmsMessage& message, std::string_view name) {
+    std::string text = headerText(name);
+    if (message.CharSet() == TCharSet::csISO2022jp && message.Encoding() == TMsgEncoding::meMIME) {
+        const std::string encoded = EncodeJisHeaderWord(text);
+        if (encoded != text) return encoded;
+    }
+    if (text.find('.') != std::string::npos && text.find('"') == std::string::npos) {
+        text = "\"" + text + "\"";
+    }
+    return text;
+}
+
+void writeAddressLines(std::string& out, const TmsMessage& message, std::string_view field,
+                       const TmsAddressList& list) {
+    const int count = list.Count();
+    for (int i = 0; i < count; ++i) {
+        std::string text;
+        if (i == 0) {
+            text = std::string(field) + ":";
+            text.resize(10, ' ');
+        } else {
+            text.assign(10, ' ');
+        }
+        text += displayName(message, list[i].Name()) + " <" + headerText(list[i].Address());
+        text += i == count - 1 ? ">" : ">,";
+        writeLine(out, text);
+    }
+}
+
+}  // namespace
+
+std::string randomBoundary(ui::ThrottledEvents* events) {
+    static std::mt19937 engine{std::random_device{}()};
+    if (events) events->poll();
+    std::uniform_int_distribution<int> digit(0, 8);
+    std::string boundary;
+    for (int i = 0; i < kBoundaryDigits; ++i) boundary += static_cast<char>('0' + digit(engine));
+    return boundary;
+}
+
+TmsCustomEncoder::TmsCustomEncoder(TmsCustomMessage& message, ui::ThrottledEvents* events)
+    : message_(message), events_(events) {}
+
+std::string TmsCustomEncoder::EncodeToString() {
+    std::string out;
+    WriteHeaderLines(out);
+    Writer(message_, events_, out).writeBody();
+    return out;
+}
+
+void TmsCustomEncoder::Encode(std::ostream& output) {
+    const std::string text = EncodeToString();
+    output.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!output) throw std::system_error(EIO, std::generic_category(), "Write message");
+}
+
+TmsMessageEncoder::TmsMessageEncoder(TmsMessage& message, ui::ThrottledEvents* events)
+    : TmsCustomEncoder(message, events), message_(message) {}
+
+void TmsMessageEncoder::WriteHeaderLines(std::string& out) {
+    TmsMessage& message = message_;
+    writeLine(out, "From:     " + displayName(message, message.Sender().Name()) + " <" +
+                       headerText(message.Sender().Address()) + ">");
+    writeAddressLines(out, message, "To", message.Recipients());
+    writeAddressLines(out, message, "CC", message.CC());
+    if (message.ReturnReceipt()) {
+        writeLine(out, "Return-Receipt-To: <" + headerText(message.Sender().Address()) + ">");
+    }
+    if (message.Priority() == TPriority::ptLow) writeLine(out, "X-Priority: 5");
+    if (message.Priority() == TPriority::ptHigh) writeLine(out, "X-Priority: 1");
+
+    for (const char* field : kHeaderFieldsWritten) message.Headers().RemoveField(field);
+    for (const std::string& header : message.Headers()) {
+        // An empty line would end the header block early.
+        if (!trimWhite(header).empty()) writeLine(out, header);
+    }
+    if (!message.Subject().empty()) {
+        std::string subject = message.Subject();
+        if (message.CharSet() == TCharSet::csISO2022jp && message.Encoding() == TMsgEncoding::meMIME) {
+            subject = EncodeJisHeaderWord(subject);
+        }
+        writeLine(out, "Subject: " + headerText(subject));
+    }
+    if (message.Encoding() == TMsgEncoding::meMIME) writeLine(out, "Mime-Version: 1.0");
+}
+
+}  // namespace velmora::mime

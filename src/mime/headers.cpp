@@ -1,0 +1,199 @@
+#include "mime/headers.h"
+
+#include <algorithm>
+
+#include "mime/header_words.h"
+#include "mime/limits.h"
+
+namespace velmora::mime {
+
+namespace {
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+bool isContinuation(std::string_view line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
+
+std::string withColon(std::string_view name) {
+    std::string field(name);
+    if (field.empty() || field.back() != ':') field += ':';
+    return field;
+}
+
+// The text of a field line after its first colon and the one character after it.
+std::string_view afterColon(std::string_view line) {
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos || colon + 2 > line.size()) return {};
+    return line.substr(colon + 2);
+}
+
+// Position of `needle` in `text` at or after `from`, compared case-insensitively.
+std::size_t findNoCase(std::string_view text, std::string_view needle, std::size_t from) {
+    if (needle.empty() || needle.size() > text.size()) return std::string_view::npos;
+    for (std::size_t i = from; i + needle.size() <= text.size(); ++i) {
+        if (equalsNoCase(text.substr(i, needle.size()), needle)) return i;
+    }
+    return std::string_view::npos;
+}
+
+// Splits at commas outside double quotes; trims and decodes each piece. An empty piece before a
+// comma is an entry; an empty piece at the end is not.
+void splitAddresses(std::string_view text, std::vector<std::string>& list) {
+    bool quoted = false;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '"') {
+            quoted = !quoted;
+        } else if (text[i] == ',' && !quoted) {
+            list.push_back(DecodeHeaderWords(trimWhite(text.substr(start, i - start))));
+            start = i + 1;
+        }
+    }
+    const std::string_view last = trimWhite(text.substr(start));
+    if (!last.empty()) list.push_back(DecodeHeaderWords(last));
+}
+
+}  // namespace
+
+std::string_view trimWhite(std::string_view text) {
+    while (!text.empty() && isWhite(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isWhite(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::string toLowerAscii(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) c = lowerAscii(c);
+    return result;
+}
+
+std::string toUpperAscii(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) c = upperAscii(c);
+    return result;
+}
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    }
+    return true;
+}
+
+std::string cutText(std::string_view text) {
+    return std::string(text.substr(0, std::min(text.size(), kMaxTextLength)));
+}
+
+std::string TmsHeaders::GetFieldValue(std::string_view name) const {
+    const std::string field = withColon(name);
+    const auto found = std::find_if(lines_.begin(), lines_.end(), [&](const std::string& line) {
+        return startsWithNoCase(line, field);
+    });
+    if (found == lines_.end()) return {};
+
+    std::string value(trimWhite(afterColon(*found)));
+    for (auto next = found + 1; next != lines_.end() && isContinuation(*next); ++next) {
+        value += ' ';
+        value += trimWhite(*next);
+    }
+    value = std::string(trimWhite(value));
+    if (equalsNoCase(field, "Content-Type:") || equalsNoCase(field, "X-UIDL:")) return value;
+    return DecodeHeaderWords(value);
+}
+
+void TmsHeaders::GetFieldList(std::string_view name, std::vector<std::string>& list) const {
+    list.clear();
+    std::size_t i = 0;
+    while (i < lines_.size()) {
+        const std::string& line = lines_[i];
+        if (!startsWithNoCase(line, name)) {
+            ++i;
+            continue;
+        }
+        if (line.find(':') == std::string::npos) return;
+        splitAddresses(afterColon(line), list);
+        // Continuation lines: folded ones, and any line without a colon (no other field).
+        for (++i; i < lines_.size(); ++i) {
+            const std::string& next = lines_[i];
+            if (!isContinuation(next) && next.find(':') != std::string::npos) break;
+            splitAddresses(next, list);
+        }
+    }
+}
+
+std::vector<std::string> TmsHeaders::GetFieldList(std::string_view name) const {
+    std::vector<std::string> list;
+    GetFieldList(name, list);
+    return list;
+}
+
+void TmsHeaders::RemoveField(std::string_view name) {
+    const std::string field = withColon(name);
+    const auto found = std::find_if(lines_.begin(), lines_.end(), [&](const std::string& line) {
+        return startsWithNoCase(line, field);
+    });
+    if (found == lines_.end()) return;
+    auto last = found + 1;
+    while (last != lines_.end() && isContinuation(*last)) ++last;
+    lines_.erase(found, last);
+}
+
+void TmsHeaders::TruncateAtBlankLine() {
+    const auto blank = std::find_if(lines_.begin(), lines_.end(),
+                                    [](const std::string& line) { return line.empty(); });
+    lines_.erase(blank, lines_.end());
+}
+
+std::string TrimQuotes(std::string_view text) {
+    text = trimWhite(text);
+    while (!text.empty() && text.front() == '"') text.remove_prefix(1);
+    while (!text.empty() && text.back() == '"') text.remove_suffix(1);
+    return std::string(text);
+}
+
+std::string GetHeaderParam(std::string_view name, std::string_view value) {
+    if (name.empty()) return {};
+    // A real parameter (at the start of the value or after ";" or blank, followed by "=") is
+    // preferred; otherwise the first occurrence followed by "=" anywhere, so "name" also finds
+    // the value of "filename".
+    std::size_t chosen = std::string_view::npos;
+    for (std::size_t at = findNoCase(value, name, 0); at != std::string_view::npos;
+         at = findNoCase(value, name, at + 1)) {
+        std::size_t after = at + name.size();
+        while (after < value.size() && (value[after] == ' ' || value[after] == '\t')) ++after;
+        if (after >= value.size() || value[after] != '=') continue;
+        const bool atStart = at == 0 || value[at - 1] == ';' || isWhite(value[at - 1]);
+        if (atStart) {
+            chosen = at;
+            break;
+        }
+        if (chosen == std::string_view::npos) chosen = at;
+    }
+    if (chosen == std::string_view::npos) return {};
+
+    std::string_view rest = value.substr(chosen + name.size());
+    rest = rest.substr(rest.find('=') + 1);
+    rest = trimWhite(rest);
+    std::string_view param;
+    if (!rest.empty() && rest.front() == '"') {
+        rest.remove_prefix(1);
+        param = rest.substr(0, rest.find('"'));
+    } else {
+        param = rest.substr(0, rest.find_first_of(" \t;"));
+    }
+    param = trimWhite(param);
+    if (!param.empty() && param.back() == ';') param.remove_suffix(1);
+    return std::string(trimWhite(param));
+}
+
+std::string ContentTypeToken(std::string_view value) {
+    value = trimWhite(value);
+    return std::string(trimWhite(value.substr(0, value.find_first_of(" ;"))));
+}
+
+}  // namespace velmora::mime

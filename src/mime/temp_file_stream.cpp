@@ -1,0 +1,183 @@
+#include "mime/temp_file_stream.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <istream>
+#include <ostream>
+#include <system_error>
+
+namespace velmora::mime {
+
+namespace {
+
+// Writes are gathered up to this size, so decoding a line at a time costs no system call per line.
+constexpr std::size_t kWriteBufferSize = 256 * 1024;
+constexpr std::size_t kBlockSize = 64 * 1024;
+
+[[noreturn]] void throwErrno(const std::string& what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+}  // namespace
+
+TTempFileStream::TTempFileStream() {
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    if (error) folder = "/tmp";
+    std::string name = (folder / "msXXXXXX").string();
+    fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd_ < 0) throwErrno("Create temporary file in " + folder.string());
+    path_ = name;
+}
+
+TTempFileStream::~TTempFileStream() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(path_.c_str());
+    }
+}
+
+TTempFileStream::TTempFileStream(TTempFileStream&& other) noexcept
+    : fd_(other.fd_),
+      path_(std::move(other.path_)),
+      position_(other.position_),
+      size_(other.size_),
+      pending_(std::move(other.pending_)),
+      pendingOffset_(other.pendingOffset_) {
+    other.fd_ = -1;
+}
+
+TTempFileStream& TTempFileStream::operator=(TTempFileStream&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) {
+            ::close(fd_);
+            ::unlink(path_.c_str());
+        }
+        fd_ = other.fd_;
+        path_ = std::move(other.path_);
+        position_ = other.position_;
+        size_ = other.size_;
+        pending_ = std::move(other.pending_);
+        pendingOffset_ = other.pendingOffset_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+std::uint64_t TTempFileStream::Size() {
+    flush();
+    return size_;
+}
+
+void TTempFileStream::Seek(std::uint64_t position) { position_ = position; }
+
+void TTempFileStream::flush() {
+    std::string_view rest = pending_;
+    std::uint64_t offset = pendingOffset_;
+    while (!rest.empty()) {
+        const ssize_t written =
+            ::pwrite(fd_, rest.data(), rest.size(), static_cast<off_t>(offset));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            pending_.clear();
+            throwErrno("Write to temporary file " + path_.string());
+        }
+        rest.remove_prefix(static_cast<std::size_t>(written));
+        offset += static_cast<std::uint64_t>(written);
+    }
+    if (offset > size_) size_ = offset;
+    pending_.clear();
+}
+
+void TTempFileStream::Write(std::string_view bytes) {
+    if (bytes.empty()) return;
+    if (!pending_.empty() && position_ != pendingOffset_ + pending_.size()) flush();
+    if (pending_.empty()) pendingOffset_ = position_;
+    pending_.append(bytes);
+    position_ += bytes.size();
+    if (pending_.size() >= kWriteBufferSize) flush();
+}
+
+std::size_t TTempFileStream::readAt(std::uint64_t offset, char* buffer, std::size_t count) {
+    std::size_t total = 0;
+    while (total < count) {
+        const ssize_t got = ::pread(fd_, buffer + total, count - total,
+                                    static_cast<off_t>(offset + total));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throwErrno("Read from temporary file " + path_.string());
+        }
+        if (got == 0) break;
+        total += static_cast<std::size_t>(got);
+    }
+    return total;
+}
+
+std::size_t TTempFileStream::Read(char* buffer, std::size_t count) {
+    flush();
+    const std::size_t got = readAt(position_, buffer, count);
+    position_ += got;
+    return got;
+}
+
+void TTempFileStream::Clear() {
+    pending_.clear();
+    if (::ftruncate(fd_, 0) != 0) throwErrno("Truncate temporary file " + path_.string());
+    size_ = 0;
+    position_ = 0;
+}
+
+std::string TTempFileStream::ReadAll() {
+    flush();
+    std::string all(static_cast<std::size_t>(size_), '\0');
+    all.resize(readAt(0, all.data(), all.size()));
+    return all;
+}
+
+void TTempFileStream::CopyFrom(TTempFileStream& other) {
+    if (&other == this) return;
+    Clear();
+    other.ForEachBlock([this](std::string_view block) { Write(block); });
+}
+
+void TTempFileStream::LoadFromFile(const std::filesystem::path& file) {
+    const int in = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) throwErrno("Open " + file.string());
+    Clear();
+    std::string block(kBlockSize, '\0');
+    for (;;) {
+        const ssize_t got = ::read(in, block.data(), block.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            const int saved = errno;
+            ::close(in);
+            errno = saved;
+            throwErrno("Read " + file.string());
+        }
+        if (got == 0) break;
+        Write(std::string_view(block.data(), static_cast<std::size_t>(got)));
+    }
+    ::close(in);
+}
+
+void TTempFileStream::LoadFromStream(std::istream& input) {
+    Clear();
+    std::string block(kBlockSize, '\0');
+    while (input) {
+        input.read(block.data(), static_cast<std::streamsize>(block.size()));
+        const auto got = input.gcount();
+        if (got <= 0) break;
+        Write(std::string_view(block.data(), static_cast<std::size_t>(got)));
+    }
+}
+
+void TTempFileStream::SaveToStream(std::ostream& output) {
+    ForEachBlock([&output](std::string_view block) {
+        output.write(block.data(), static_cast<std::streamsize>(block.size()));
+    });
+    if (!output) throw std::system_error(EIO, std::generic_category(), "Write attachment data");
+}
+
+}  // namespace velmora::mime
