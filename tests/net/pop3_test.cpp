@@ -231,3 +231,30 @@ TEST(Pop3Client, ConnectionResetInTheMiddleOfAMessage) {
 
 }  // namespace
 }  // namespace velmora::net
+
+namespace velmora::net {
+namespace {
+
+TEST(Pop3Client, TmsPopDecodesEachRetrievedMessageIntoItsList) {
+    ScriptedServer server(withLogin({"C: LIST 1", "S: +OK 1 60", "C: RETR 1",
+                                     "R: +OK\\r\\nFrom: Ann <ann@example.test>\\r\\nSubject: "
+                                     "Hello\\r\\n\\r\\nline one\\r\\n..\\r\\n.\\r\\n",
+                                     "C: QUIT", "S: +OK"}));
+    FakePlatform fake;
+    TmsPOP pop(fake.events, fake.clock);
+    pop.Server = server.address();
+    pop.UserName = "alice";
+    pop.Password = "secret";
+    pop.Connect();
+    pop.RetrieveMessage(0);
+    pop.Disconnect();
+    EXPECT_EQ(server.finish(), "");
+    ASSERT_EQ(pop.Messages.Count(), 1);
+    mime::TmsListMessage& message = pop.Messages.Items(0);
+    EXPECT_EQ(message.Subject(), "Hello");
+    EXPECT_EQ(message.Sender().Address(), "ann@example.test");
+    EXPECT_EQ(message.Body(), (std::vector<std::string>{"line one", "."}));
+}
+
+}  // namespace
+}  // namespace velmora::net
