@@ -286,10 +286,16 @@ private:
 
         DataWriter writer(*item, encoding);
         std::string_view line;
+        std::string_view held;
+        bool holding = false;
         while (nextLine(line)) {
             if (encoding.value == kEncodingBase64 && line == ".") break;
-            writer.line(line);
+            if (holding) writer.line(held);
+            held = line;
+            holding = true;
         }
+        // A last line of a single period is the end line of a POP3 transfer, as for the body.
+        if (holding && held != ".") writer.line(held);
         writer.finish();
         message_.Attachments().Add(std::move(item));
     }
@@ -351,6 +357,8 @@ private:
                 }
                 lines.push_back(line);
             }
+            // The line break before the boundary belongs to the boundary.
+            if (ended && !lines.empty() && lines.back().empty()) lines.pop_back();
             if (quoted) {
                 std::string text;
                 const QuotedPrintableDecoder decoder;
@@ -440,13 +448,43 @@ private:
         std::string_view line;
         bool ended = false;
         try {
+            // Empty lines at the end of a part are held back: the line break before a boundary
+            // belongs to the boundary, and the writer puts one more empty line after every part
+            // that another part follows. A last line of a single period at the end of the input
+            // is the end line of a POP3 transfer.
             DataWriter writer(*item, encoding);
+            std::size_t emptyLines = 0;
+            bool periodHeld = false;
+            const auto writeEmptyLines = [&](std::size_t count) {
+                for (; count > 0; --count) writer.line({});
+            };
             while (nextLine(line)) {
                 if (startsWith(line, boundary_)) {
                     ended = true;
                     break;
                 }
-                writer.line(line);
+                if (periodHeld) {
+                    writer.line(".");
+                    periodHeld = false;
+                }
+                if (line.empty()) {
+                    ++emptyLines;
+                    continue;
+                }
+                writeEmptyLines(emptyLines);
+                emptyLines = 0;
+                if (line == ".") {
+                    periodHeld = true;
+                } else {
+                    writer.line(line);
+                }
+            }
+            if (ended) {
+                if (periodHeld) writer.line(".");
+                const std::size_t separators = isClosing(line, boundary_) ? 1 : 2;
+                writeEmptyLines(emptyLines > separators ? emptyLines - separators : 0);
+            } else {
+                writeEmptyLines(emptyLines);
             }
             writer.finish();
         } catch (const EMessageParserError&) {
@@ -460,16 +498,29 @@ private:
 
     // --- Non-MIME -----------------------------------------------------------------------------
 
+    // Text lines stay in the body, also those after an attachment; the one empty line written
+    // before each begin line is no text.
     void decodePlain() {
         std::string_view line;
+        std::size_t emptyLines = 0;
+        const auto addEmptyLines = [&](std::size_t count) {
+            for (; count > 0; --count) addBodyLine({});
+        };
         while (nextLine(line)) {
             if (isUuBeginLine(line)) {
+                addEmptyLines(emptyLines > 0 ? emptyLines - 1 : 0);
+                emptyLines = 0;
                 message_.SetEncoding(TMsgEncoding::meUU);
                 readUuAttachment(line);
+            } else if (line.empty()) {
+                ++emptyLines;
             } else {
+                addEmptyLines(emptyLines);
+                emptyLines = 0;
                 addBodyLine(line);
             }
         }
+        addEmptyLines(emptyLines);
     }
 
     // Reads one uuencoded attachment after its begin line, up to and with its end lines.

@@ -99,9 +99,10 @@ public:
             writeMultipart(false);
         } else if (type == "multipart/alternative") {
             writeMultipart(true);
-        } else if (type == "text/html" || type == "text/rtf") {
+        } else if ((type == "text/html" || type == "text/rtf") &&
+                   !(message_.Body().empty() && attachments > 0)) {
             writeHtmlOrRtfBody(type);
-        } else if (attachments > 0) {
+        } else if (attachments > 0) {  // also the body file "_htmbody.htm" or "_rtfbody.rtf"
             writeSingleAttachmentBody();
         } else {
             writePlainBody();
@@ -390,7 +391,13 @@ void TmsMessageEncoder::WriteHeaderLines(std::string& out) {
     if (message.Priority() == TPriority::ptLow) writeLine(out, "X-Priority: 5");
     if (message.Priority() == TPriority::ptHigh) writeLine(out, "X-Priority: 1");
 
-    for (const char* field : kHeaderFieldsWritten) message.Headers().RemoveField(field);
+    // Every occurrence goes: a second Content-Type left behind would contradict the one written.
+    for (const char* field : kHeaderFieldsWritten) {
+        for (int count = message.Headers().Count(); count > 0; count = message.Headers().Count()) {
+            message.Headers().RemoveField(field);
+            if (message.Headers().Count() == count) break;
+        }
+    }
     for (const std::string& header : message.Headers()) {
         // An empty line would end the header block early.
         if (!trimWhite(header).empty()) writeLine(out, header);

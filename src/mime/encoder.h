@@ -5,8 +5,8 @@
 //
 // Encoding changes the message object: the header fields the encoder writes itself (From, To,
 // CC, BCC, Return-Receipt-To, X-Priority, Subject, Mime-Version, Content-Type, X-Encoding,
-// Content-Transfer-Encoding) are removed from Headers (first occurrences), and an HTML or RTF
-// body is replaced by its quoted-printable lines.
+// Content-Transfer-Encoding) are removed from Headers, every occurrence of them. The body and
+// the attachments stay as they are, so a message can be written any number of times.
 #pragma once
 
 #include <iosfwd>

@@ -19,7 +19,7 @@ inline constexpr std::size_t kMaxHeaderBytes = 4 * 1024 * 1024;
 
 // Lines of the text body: each costs a string object, so a text of empty lines could otherwise
 // take many times its own size.
-inline constexpr std::size_t kMaxBodyLines = 4'000'000;
+inline constexpr std::size_t kMaxBodyLines = 1'000'000;
 
 // Texts of the error notices for these limits.
 inline constexpr const char* kTextTooManyAttachments = "The message has too many attachments";

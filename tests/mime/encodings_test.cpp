@@ -1,0 +1,201 @@
+// Base64, uuencode, quoted-printable and encoded header words.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mime/base64.h"
+#include "mime/errors.h"
+#include "mime/header_words.h"
+#include "mime/quoted_printable.h"
+#include "mime/uuencode.h"
+
+namespace velmora::mime {
+namespace {
+
+std::string allBytes() {
+    std::string bytes;
+    for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
+    return bytes;
+}
+
+TEST(Base64, LineLengthsAndPadding) {
+    EXPECT_EQ(encodeBase64Line(std::string(57, 'x')).size(), 76u);
+    EXPECT_EQ(encodeBase64Line(std::string(57, 'x')).find('='), std::string::npos);
+    EXPECT_EQ(encodeBase64Line("A"), "QQ==");
+    EXPECT_EQ(encodeBase64Line("AB"), "QUI=");
+    EXPECT_EQ(decodeBase64Line("QQ=="), "A");
+    EXPECT_EQ(decodeBase64Line("QUI="), "AB");
+    EXPECT_EQ(decodeBase64Line(encodeBase64Line(allBytes())), allBytes());
+}
+
+TEST(Base64, BadCharactersRaiseInvalidCharacter) {
+    for (const char* line : {"QU JD", "QUJD*", "Q\x01JD"}) {
+        try {
+            decodeBase64Line(line);
+            ADD_FAILURE() << line;
+        } catch (const EMessageParserError& error) {
+            EXPECT_STREQ(error.what(), "Invalid Character");
+        }
+    }
+}
+
+TEST(Base64, LinesOfOddLengthLoseNothing) {
+    // Whole groups of a line, a final partial group, and groups split over lines.
+    EXPECT_EQ(decodeBase64Line("QUJDRA"), "ABCD");
+    EXPECT_EQ(decodeBase64Line("QUJDREU"), "ABCDE");
+    EXPECT_EQ(decodeBase64Line("QUJDR"), "ABC");
+    std::string out;
+    Base64Decoder decoder;
+    for (const char* line : {"QUJ", "DREVG", "R0g="}) decoder.feedLine(line, out);
+    decoder.finish(out);
+    EXPECT_EQ(out, "ABCDEFGH");
+    EXPECT_EQ(decodeBase64Line("QUJD  "), "ABC");  // blanks after the data
+}
+
+TEST(Uuencode, LineShapes) {
+    const std::string full = encodeUuLine(std::string(45, 'a'));
+    EXPECT_EQ(full.size(), 61u);
+    EXPECT_EQ(full[0], 'M');
+    EXPECT_EQ(encodeUuLine(std::string(10, 'a')).size(), 15u);
+    EXPECT_EQ(encodeUuLine(""), "`");
+    EXPECT_EQ(encodeUuLine(std::string(3, '\0')), "#````");
+    const std::string bytes = allBytes();
+    for (std::size_t i = 0; i < bytes.size(); i += 45) {
+        const std::string piece = bytes.substr(i, 45);
+        EXPECT_EQ(decodeUuLine(encodeUuLine(piece)), piece);
+    }
+}
+
+TEST(Uuencode, DecodingKeepsToTheLengthCharacter) {
+    EXPECT_EQ(decodeUuLine("!86)C"), "a");               // one byte although two could be read
+    EXPECT_EQ(decodeUuLine("#    "), std::string(3, '\0'));  // blank is zero, as old encoders wrote
+    EXPECT_EQ(decodeUuLine("#"), std::string(3, '\0'));      // stripped blanks are zero bytes
+    EXPECT_THROW(decodeUuLine("#abc{"), EMessageParserError);
+}
+
+TEST(Uuencode, BeginLines) {
+    struct Case {
+        const char* line;
+        bool begin;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"begin 644 report.doc", true, "report.doc"},
+        {"BEGIN 600 \"two words.txt\"", true, "two words.txt"},
+        {"begin 644 first second", true, "first"},
+        {"begin 0644 mode-with-four-digits.bin", true, "mode-with-four-digits.bin"},
+        {"begin 644", true, ""},
+        {"begin 64", false, ""},
+        {"begin here we go", false, ""},
+        {"beginning 644 x", false, ""},
+        {"begin 644 \"unterminated", true, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(isUuBeginLine(c.line), c.begin) << c.line;
+        EXPECT_EQ(uuBeginLineFileName(c.line), c.name) << c.line;
+    }
+}
+
+std::vector<std::string> qpEncode(const std::string& bytes) {
+    std::vector<std::string> lines;
+    TQuotedPrintable::Encode(bytes, lines);
+    return lines;
+}
+
+std::string qpDecode(const std::vector<std::string>& lines) {
+    std::string out;
+    TQuotedPrintable::Decode(lines, out);
+    return out;
+}
+
+TEST(QuotedPrintable, EncodingCutsLongParagraphsBeforeASpace) {
+    std::string text;
+    while (text.size() < 100) text += "word ";
+    text.resize(100);
+    const auto lines = qpEncode(text + "\r\n");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_LE(lines[0].size(), 66u);
+    EXPECT_EQ(lines[0].back(), '=');
+    EXPECT_EQ(lines[1].front(), ' ');
+    EXPECT_EQ(qpDecode(lines), text + "\r\n");
+}
+
+TEST(QuotedPrintable, EncodingEscapes) {
+    EXPECT_EQ(qpEncode("a\tb=c\xE9 d \r\n"), std::vector<std::string>{"a=09b=3Dc=E9 d "});
+    EXPECT_EQ(qpEncode(std::string(70, 'x') + "\r\n"),
+              (std::vector<std::string>{std::string(65, 'x') + "=", "xxxxx"}));
+    EXPECT_EQ(qpEncode("\r\n\r\n"), (std::vector<std::string>{"", ""}));
+}
+
+TEST(QuotedPrintable, RoundTripKeepsEveryByte) {
+    const std::string cases[] = {
+        allBytes(),
+        "no final break",
+        "lone\nfeeds\nand\rreturns\r",
+        "ends with break\r\n",
+        std::string(30'000, 'y') + "\r\n" + std::string(50'000, 'z'),  // past the paragraph buffer
+        "=3D is literal text\r\n.\r\n",
+        std::string("\x1A\r\nafter end-of-file byte"),
+    };
+    for (const std::string& bytes : cases) EXPECT_EQ(qpDecode(qpEncode(bytes)), bytes);
+}
+
+TEST(QuotedPrintable, Decoding) {
+    struct Case {
+        std::vector<std::string> lines;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {{"soft=", "break"}, "softbreak\r\n"},
+        {{"=3d=3D"}, "==\r\n"},
+        {{"=ZZ stays", "=4"}, "=ZZ stays\r\n=4\r\n"},
+        {{"ends in escaped equals=3D"}, "ends in escaped equals=\r\n"},
+        {{"a=="}, "a="},
+        {{"\x1A"}, "\x1A"},
+        {{std::string(300, 'q')}, std::string(300, 'q') + "\r\n"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(qpDecode(c.lines), c.bytes) << c.lines[0];
+    EXPECT_EQ(decodeQuotedPrintableLine("first=0D=0Asecond"), "first");
+}
+
+TEST(HeaderWords, Decoding) {
+    struct Case {
+        const char* value;
+        const char* decoded;
+    };
+    const Case cases[] = {
+        {"plain text", "plain text"},
+        {"john_doe@example.com", "john_doe@example.com"},
+        {"=?iso-8859-1?Q?Andr=E9?= Pirard", "Andr\xE9 Pirard"},
+        {"=?iso-8859-1?q?a_b?=", "a b"},
+        {"=?utf-8?Q?a=5Fb?=", "a_b"},
+        {"=?utf-8?B?X18=?=", "__"},  // underscores of a B word stay
+        {"=?us-ascii?Q?one?= =?us-ascii?Q?two?=", "onetwo"},
+        {"=?us-ascii?Q?one?=\t =?us-ascii?B?dHdv?=", "onetwo"},
+        {"Re: =?utf-8?B?w6k=?= and more", "Re: \xC3\xA9 and more"},
+        {"=?utf-8?Q?=E9t=E9?=", "\xE9t\xE9"},
+        {"Is 1+1=?2", "Is 1+1=?2"},
+        {"=?broken", "=?broken"},
+        {"=?utf-8?X?abc?=", "=?utf-8?X?abc?="},
+        {"=?utf-8?B?not base64!?=", "=?utf-8?B?not base64!?="},
+        {"=?utf-8?Q?a=0D=0AX-Injected: yes?=", "a"},
+        {"=?utf-8?B?YQ0KYg==?=", "a  b"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(DecodeHeaderWords(c.value), c.decoded) << c.value;
+    EXPECT_EQ(DecodeHeaderWords(std::string(300, 'x')).size(), 255u);
+    std::string many;
+    for (int i = 0; i < 200; ++i) many += "=?utf-8?Q?abc?= ";
+    EXPECT_EQ(DecodeHeaderWords(many).size(), 255u);
+}
+
+TEST(HeaderWords, JisEncoding) {
+    const std::string jis = "\x1B$B$3$s\x1B(B";
+    EXPECT_EQ(EncodeJisHeaderWord(jis), "=?ISO-2022-JP?B?" + encodeBase64Line(jis) + "?=");
+    EXPECT_EQ(DecodeHeaderWords(EncodeJisHeaderWord(jis)), jis);
+    EXPECT_EQ(EncodeJisHeaderWord("plain"), "plain");
+    EXPECT_EQ(EncodeJisHeaderWord("\x1B" + std::string(300, 'a')).size(), 255u);
+}
+
+}  // namespace
+}  // namespace velmora::mime
