@@ -2,30 +2,40 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
+#include <numeric>
 
+#include "base/identity.h"
+#include "base/text_file.h"
+#include "store/date_text.h"
+#include "store/folder_index.h"
 #include "store/folders.h"
+#include "store/index_rebuild.h"
 
 namespace velmora::reading {
 
 namespace {
+
+// Before the index is checked against the message files, the window is left on screen.
+constexpr ui::Milliseconds kCheckPause{250};
 
 std::string& sharedLastWindowState() {
     static std::string state = "normal";
     return state;
 }
 
-std::vector<std::string> splitTabs(const std::string& text) {
-    std::vector<std::string> columns;
-    std::size_t start = 0;
-    for (;;) {
-        const auto tab = text.find('\t', start);
-        columns.push_back(text.substr(start, tab - start));
-        if (tab == std::string::npos) break;
-        start = tab + 1;
-    }
-    columns.resize(6);
-    return columns;
+int& sharedOpenCount() {
+    static int count = 0;
+    return count;
 }
+
+double sizeValue(std::string_view text) {
+    // The size texts are ours ("12.3"); anything else reads as far as it is a number.
+    const std::string copy(text);
+    return std::strtod(copy.c_str(), nullptr);
+}
+
+int sign(int value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
 
 }  // namespace
 
@@ -38,6 +48,22 @@ FolderKind folderKindOf(const std::string& logicalPath) {
     return FolderKind::User;
 }
 
+int compareRows(const store::FolderRow& a, const store::FolderRow& b, store::Column column) {
+    switch (column) {
+        case store::Column::Status:
+            return 0;
+        case store::Column::SizeKb: {
+            const double x = sizeValue(store::columnText(a.text, column));
+            const double y = sizeValue(store::columnText(b.text, column));
+            return x < y ? -1 : (x > y ? 1 : 0);
+        }
+        case store::Column::Date:
+            return sign(a.item.sortDate.compare(b.item.sortDate));
+        default:
+            return sign(store::columnText(a.text, column).compare(store::columnText(b.text, column)));
+    }
+}
+
 TinboxForm::TinboxForm(ui::Platform& platform, std::filesystem::path home,
                        std::string logicalPath, const profiles::Settings& settings,
                        FolderWindowHost& host)
@@ -46,14 +72,41 @@ TinboxForm::TinboxForm(ui::Platform& platform, std::filesystem::path home,
       logicalPath_(std::move(logicalPath)),
       settings_(settings),
       host_(host) {
+    ++sharedOpenCount();
     setKey(store::folderWindowKey(logicalPath_));
     updateCaption();
 }
 
+TinboxForm::~TinboxForm() { --sharedOpenCount(); }
+
 void TinboxForm::open() {
     indexRebuilt_ = false;
-    if (!rows_.empty()) setCurrentRow(static_cast<int>(rows_.size()) - 1);
-    updateCaption();
+    const auto index = store::readFolderIndex(indexFile());
+    if (index) {
+        rows_ = std::move(index->rows);
+        selected_.assign(rows_.size(), false);
+        selectedCount_ = 0;
+        if (index->damaged) {
+            // Keep what was read and add the message files the damaged part listed.
+            const auto missing = store::unlistedMessageFiles(directory(), rows_);
+            auto rebuilt = store::rebuildRows(missing, logicalPath_, settings_.retrieve.dateFormat,
+                                              platform_);
+            for (auto& row : rebuilt.rows) rows_.push_back(std::move(row));
+            selected_.assign(rows_.size(), false);
+            indexDirty_ = true;
+            indexRebuilt_ = true;
+        }
+    } else if (store::countMessageFiles(directory()) > 0) {
+        rebuildFolderIndex();
+        indexRebuilt_ = true;
+    }
+    sortRows();
+    if (index) {
+        platform_.pause(kCheckPause);
+        if (checkFolderIndex()) indexRebuilt_ = true;
+    }
+    renderDateColumn();
+    changed();
 }
 
 void TinboxForm::setLogicalPath(std::string logicalPath) {
@@ -70,9 +123,15 @@ std::filesystem::path TinboxForm::directory() const {
     return store::folderDirectory(home_, logicalPath_);
 }
 
-std::vector<std::string> TinboxForm::columns(std::size_t row) const {
-    return splitTabs(rows_.at(row).text);
+std::filesystem::path TinboxForm::indexFile() const {
+    return store::folderIndexFile(home_, logicalPath_);
 }
+
+std::array<std::string, store::kColumnCount> TinboxForm::columns(std::size_t row) const {
+    return store::splitRowText(rows_.at(row).text);
+}
+
+// --- rows ------------------------------------------------------------------------------------
 
 void TinboxForm::addRow(store::FolderRow row) {
     rows_.push_back(std::move(row));
@@ -81,41 +140,141 @@ void TinboxForm::addRow(store::FolderRow row) {
     changed();
 }
 
-void TinboxForm::removeRow(std::size_t row) {
-    if (row >= rows_.size()) return;
-    rows_.erase(rows_.begin() + static_cast<long>(row));
-    selected_.erase(selected_.begin() + static_cast<long>(row));
+void TinboxForm::addRows(std::vector<store::FolderRow> rows) {
+    if (rows.empty()) return;
+    for (auto& row : rows) rows_.push_back(std::move(row));
+    selected_.resize(rows_.size(), false);
     indexDirty_ = true;
+    changed();
+}
+
+void TinboxForm::removeRow(std::size_t row) { removeRows({row}); }
+
+void TinboxForm::removeRows(std::vector<std::size_t> rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    while (!rows.empty() && rows.back() >= rows_.size()) rows.pop_back();
+    if (rows.empty()) return;
+    std::size_t write = 0;
+    std::size_t next = 0;
+    for (std::size_t read = 0; read < rows_.size(); ++read) {
+        if (next < rows.size() && rows[next] == read) {
+            if (selected_[read]) --selectedCount_;
+            ++next;
+            continue;
+        }
+        if (write != read) {
+            rows_[write] = std::move(rows_[read]);
+            selected_[write] = selected_[read];
+        }
+        ++write;
+    }
+    rows_.resize(write);
+    selected_.resize(write);
+    indexDirty_ = true;
+    clampCurrent();
     const int last = static_cast<int>(rows_.size()) - 1;
-    if (current_ > last) current_ = last;
     if (firstVisible_ > std::max(0, last)) firstVisible_ = std::max(0, last);
     changed();
 }
 
-void TinboxForm::setCurrentRow(int row) {
+void TinboxForm::replaceRows(std::vector<store::FolderRow> rows) {
+    rows_ = std::move(rows);
+    selected_.assign(rows_.size(), false);
+    selectedCount_ = 0;
+    current_ = -1;
+    firstVisible_ = 0;
+    indexDirty_ = true;
+    changed();
+}
+
+// --- sorting -----------------------------------------------------------------------------------
+
+void TinboxForm::setSort(store::Column column, bool descending) {
+    sortColumn_ = column;
+    sortDescending_ = descending;
+}
+
+void TinboxForm::sortRows() {
+    const auto before = [this](const store::FolderRow& a, const store::FolderRow& b) {
+        const int order = compareRows(a, b, sortColumn_);
+        return sortDescending_ ? order > 0 : order < 0;
+    };
+    // An index is written in list order, so the usual case is a list already in order: checking
+    // that first keeps opening a folder linear in its rows.
+    bool sorted = true;
+    for (std::size_t i = 1; i < rows_.size() && sorted; ++i)
+        if (before(rows_[i], rows_[i - 1])) sorted = false;
+    if (!sorted) {
+        std::vector<std::size_t> order(rows_.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return before(rows_[a], rows_[b]);
+        });
+        std::vector<store::FolderRow> rows;
+        rows.reserve(rows_.size());
+        std::vector<bool> selected(rows_.size());
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            rows.push_back(std::move(rows_[order[i]]));
+            selected[i] = selected_[order[i]];
+        }
+        rows_ = std::move(rows);
+        selected_ = std::move(selected);
+    }
+    selectSortEnd();
+}
+
+void TinboxForm::selectSortEnd() {
+    if (rows_.empty()) {
+        current_ = -1;
+        changed();
+        return;
+    }
+    clickRow(sortDescending_ ? 0 : static_cast<int>(rows_.size()) - 1);
+}
+
+// --- current row and selection ---------------------------------------------------------------
+
+void TinboxForm::clampCurrent() {
     if (rows_.empty()) {
         current_ = -1;
     } else {
-        current_ = std::clamp(row, 0, static_cast<int>(rows_.size()) - 1);
+        current_ = std::clamp(current_, 0, static_cast<int>(rows_.size()) - 1);
     }
+}
+
+void TinboxForm::setCurrentRow(int row) {
+    current_ = row;
+    clampCurrent();
     changed();
 }
 
 void TinboxForm::clickRow(int row) {
     std::fill(selected_.begin(), selected_.end(), false);
-    setCurrentRow(row);
-    if (current_ >= 0) selected_[static_cast<std::size_t>(current_)] = true;
+    selectedCount_ = 0;
+    current_ = row;
+    clampCurrent();
+    if (current_ >= 0) {
+        selected_[static_cast<std::size_t>(current_)] = true;
+        selectedCount_ = 1;
+    }
     changed();
 }
 
 void TinboxForm::setSelected(std::size_t row, bool selected) {
-    if (row >= selected_.size()) return;
+    if (row >= selected_.size() || selected_[row] == selected) return;
     selected_[row] = selected;
+    if (selected) {
+        ++selectedCount_;
+    } else {
+        --selectedCount_;
+    }
     changed();
 }
 
 std::vector<int> TinboxForm::selectedRows() const {
     std::vector<int> rows;
+    rows.reserve(selectedCount_);
     for (std::size_t i = 0; i < selected_.size(); ++i)
         if (selected_[i]) rows.push_back(static_cast<int>(i));
     return rows;
@@ -123,6 +282,7 @@ std::vector<int> TinboxForm::selectedRows() const {
 
 void TinboxForm::selectAll() {
     std::fill(selected_.begin(), selected_.end(), true);
+    selectedCount_ = selected_.size();
     changed();
 }
 
@@ -135,6 +295,8 @@ void TinboxForm::restoreRows(int firstVisible, int selected) {
     clickRow(selected);
 }
 
+// --- texts -------------------------------------------------------------------------------------
+
 std::string TinboxForm::statusCountsText() const {
     std::size_t unread = 0;
     for (const auto& r : rows_)
@@ -146,12 +308,10 @@ std::string TinboxForm::statusCountsText() const {
 void TinboxForm::updateCaption() {
     std::string text = caption().rfind("* ", 0) == 0 ? "* " : "";
     text += folderName();
-    const std::size_t selectedCount =
-        static_cast<std::size_t>(std::count(selected_.begin(), selected_.end(), true));
     if (rows_.empty()) {
         text += "   Message 0/0";
-    } else if (selectedCount >= 2) {
-        text += " " + std::to_string(selectedCount) + " Selected/" + std::to_string(rows_.size());
+    } else if (selectedCount_ >= 2) {
+        text += " " + std::to_string(selectedCount_) + " Selected/" + std::to_string(rows_.size());
     } else {
         text += "   Message " + std::to_string(std::max(current_, 0) + 1) + "/" +
                 std::to_string(rows_.size());
@@ -166,12 +326,60 @@ void TinboxForm::changed() {
     host_.folderWindowChanged(*this);
 }
 
-void TinboxForm::onClose() {}
+// --- index -------------------------------------------------------------------------------------
+
+void TinboxForm::rebuildFolderIndex() {
+    auto result = store::rebuildRows(store::listMessageFiles(directory()), logicalPath_,
+                                     settings_.retrieve.dateFormat, platform_);
+    replaceRows(std::move(result.rows));
+    sortRows();
+}
+
+bool TinboxForm::checkFolderIndex() {
+    if (store::countMessageFiles(directory()) == rows_.size()) return false;
+    rebuildFolderIndex();
+    return true;
+}
+
+void TinboxForm::writeFolderIndex() {
+    const auto file = indexFile();
+    std::error_code ec;
+    if (rows_.empty()) {
+        if (std::filesystem::remove(file, ec) || !ec) {
+            indexDirty_ = false;
+            return;
+        }
+        platform_.dialogs.information(kProductName, "Delete file error 200: " + file.string());
+        return;
+    }
+    if (!indexDirty_) return;
+    if (auto error = store::writeFolderIndexFile(file, rows_)) {
+        platform_.system.beep();
+        platform_.dialogs.warning(kProductName,
+                                  "Write File Error 200: " + file.string() + "\r" + errorText(error));
+        return;
+    }
+    indexDirty_ = false;
+}
+
+void TinboxForm::renderDateColumn() {
+    const int format = settings_.retrieve.dateFormat;
+    for (auto& row : rows_)
+        store::replaceColumn(row.text, store::Column::Date, store::dateText(row.item.mailDate, format));
+}
+
+void TinboxForm::onClose() {
+    if (closed_) return;
+    closed_ = true;
+    writeFolderIndex();
+}
 
 const std::string& TinboxForm::lastWindowState() { return sharedLastWindowState(); }
 
 void TinboxForm::setLastWindowState(std::string state) {
     sharedLastWindowState() = std::move(state);
 }
+
+int TinboxForm::openCount() { return sharedOpenCount(); }
 
 }  // namespace velmora::reading

@@ -1,36 +1,152 @@
 #include "reading/transfers.h"
 
+#include <vector>
+
 #include "base/identity.h"
 #include "base/text_file.h"
+#include "store/folders.h"
+#include "store/message_transfer.h"
 
 namespace velmora::reading {
+
+namespace {
+
+// After a message leaves OutBox, the sending side is given time to notice.
+constexpr ui::Milliseconds kOutBoxPause{500};
+
+bool askDeleteConfirmation(TinboxForm& source, std::size_t rows, ui::Platform& platform) {
+    if (!source.settings().other.confirmDelete) return true;
+    const char* text = rows == 1 ? "Confirm mail message deletion?" : "Confirm deleting mail message(s)?";
+    return platform.dialogs.question("Confirmation Message", text, ui::Buttons::YesNo,
+                                     ui::Answer::Yes) == ui::Answer::Yes;
+}
+
+// The current row of the source afterwards: the row now at the old index, or the last one.
+void settleSource(TinboxForm& source, int oldCurrent) {
+    if (source.rowCount() == 0) {
+        source.clickRow(-1);
+        return;
+    }
+    source.clickRow(std::min(std::max(oldCurrent, 0), static_cast<int>(source.rowCount()) - 1));
+}
+
+// The rows in `rows` (ascending, distinct) of `source`, handled one after another as the list
+// shrinks: row i of the original list is at index i - k when k rows before it have gone.
+void transferRows(TinboxForm& source, TinboxForm& target, const std::vector<int>& rows,
+                  const TransferOptions& options, FolderWindowHost& host,
+                  ui::Platform& platform) {
+    if (rows.empty()) return;
+    if (!options.noDeleteConfirmation && !askDeleteConfirmation(source, rows.size(), platform))
+        return;
+    const bool shift = platform.system.shiftPressed();
+    const bool permanent = options.permanentAllowed &&
+                           (shift || source.folderKind() == FolderKind::Trash || &source == &target);
+    const int oldCurrent = source.currentRow();
+
+    if (permanent) {
+        int removed = 0;
+        for (int row : rows) deletePermanently(source, row - removed++, host, platform);
+        settleSource(source, oldCurrent);
+        source.setIndexDirty();
+        return;
+    }
+
+    std::vector<store::FolderRow> added;
+    std::vector<std::size_t> toRemove;
+    int removed = 0;
+    for (int row : rows) {
+        const int at = row - removed;  // the row's index as the list shrinks
+        const store::FolderRow& sourceRow = source.rows().at(static_cast<std::size_t>(row));
+        host.closeReadWindowsOf(source.logicalPath(), at);
+        auto outcome = store::copyStoredMessage(source.directory(), sourceRow.item,
+                                                target.directory(), platform.clock);
+        if (!outcome.item) {
+            platform.system.beep();
+            platform.dialogs.warning(kProductName, outcome.failure);
+            break;
+        }
+        added.push_back({sourceRow.text, std::move(*outcome.item)});
+        if (!options.copy) {
+            // The target holds the message now: the source's files may go (failures leave
+            // them behind without a message).
+            (void)store::deleteStoredMessage(source.directory(), sourceRow.item);
+            toRemove.push_back(static_cast<std::size_t>(row));
+            host.renumberReadWindowsAfter(source.logicalPath(), at);
+            ++removed;
+        }
+    }
+    source.removeRows(std::move(toRemove));
+    source.setIndexDirty();
+    if (!added.empty()) {
+        target.addRows(std::move(added));
+        target.sortRows();
+        target.setIndexDirty();
+    }
+    settleSource(source, oldCurrent);
+    host.folderWindowChanged(target);
+}
+
+TinboxForm* targetWindow(TinboxForm& source, const std::string& targetLogicalPath,
+                         FolderWindowHost& host) {
+    if (targetLogicalPath == source.logicalPath()) return nullptr;
+    if (!store::isValidMoveTarget(store::lastComponent(targetLogicalPath), source.logicalPath()))
+        return nullptr;
+    return &host.openFolderWindow(targetLogicalPath, false);
+}
+
+}  // namespace
+
+void transferSelected(TinboxForm& source, TinboxForm& target, const TransferOptions& options,
+                      FolderWindowHost& host, ui::Platform& platform) {
+    transferRows(source, target, source.selectedRows(), options, host, platform);
+}
+
+void transferOne(TinboxForm& source, TinboxForm& target, int row, const TransferOptions& options,
+                 FolderWindowHost& host, ui::Platform& platform) {
+    if (row < 0 || static_cast<std::size_t>(row) >= source.rowCount()) return;
+    transferRows(source, target, {row}, options, host, platform);
+}
 
 void deletePermanently(TinboxForm& window, int row, FolderWindowHost& host,
                        ui::Platform& platform) {
     if (row < 0 || static_cast<std::size_t>(row) >= window.rowCount()) return;
     host.closeReadWindowsOf(window.logicalPath(), row);
     const store::TObjListViewVLF& item = window.rows()[static_cast<std::size_t>(row)].item;
-    for (const auto& attachment : item.attachList) {
-        std::error_code ignored;
-        std::filesystem::remove(attachment, ignored);
-    }
-    if (!item.fileName.empty()) {
-        std::error_code ec;
-        const auto file = window.directory() / (item.fileName + ".vlf");
-        if (!std::filesystem::remove(file, ec) && ec) {
-            platform.system.beep();
-            platform.dialogs.warning(kProductName, "Delete File Error 13447\r" + errorText(ec));
-        }
+    if (auto ec = store::deleteStoredMessage(window.directory(), item)) {
+        platform.system.beep();
+        platform.dialogs.warning(kProductName, "Delete File Error 13447\r" + errorText(ec));
     }
     window.removeRow(static_cast<std::size_t>(row));
     host.renumberReadWindowsAfter(window.logicalPath(), row);
-    if (window.folderKind() == FolderKind::OutBox) platform.pause(ui::Milliseconds{500});
+    if (window.folderKind() == FolderKind::OutBox) platform.pause(kOutBoxPause);
+}
+
+void deleteSelected(TinboxForm& source, FolderWindowHost& host, ui::Platform& platform) {
+    if (source.selectedCount() == 0) return;
+    TinboxForm& trash = source.folderKind() == FolderKind::Trash
+                            ? source
+                            : host.openFolderWindow("Trash", false);
+    transferSelected(source, trash, kDeleteOptions, host, platform);
+}
+
+void moveSelected(TinboxForm& source, const std::string& targetLogicalPath, FolderWindowHost& host,
+                  ui::Platform& platform) {
+    if (TinboxForm* target = targetWindow(source, targetLogicalPath, host))
+        transferSelected(source, *target, kMoveOptions, host, platform);
+}
+
+void copySelected(TinboxForm& source, const std::string& targetLogicalPath, FolderWindowHost& host,
+                  ui::Platform& platform) {
+    if (TinboxForm* target = targetWindow(source, targetLogicalPath, host))
+        transferSelected(source, *target, kCopyOptions, host, platform);
 }
 
 void emptyTrashFolder(TinboxForm& trash, FolderWindowHost& host, ui::Platform& platform) {
     const std::vector<int> rows = trash.selectedRows();
     for (auto it = rows.rbegin(); it != rows.rend(); ++it)
         deletePermanently(trash, *it, host, platform);
+    std::error_code ignored;
+    std::filesystem::remove(trash.indexFile(), ignored);
 }
 
 }  // namespace velmora::reading
