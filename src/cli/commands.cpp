@@ -6,14 +6,29 @@ namespace velmora::cli {
 
 // One row per subcommand, declared by the file that implements it.
 int runProfilesCommand(Context& context, const std::vector<std::string>& args);  // profiles_command.cpp
+int runDecodeCommand(Context& context, const std::vector<std::string>& args);    // decode_command.cpp
+int runEncodeCommand(Context& context, const std::vector<std::string>& args);    // encode_command.cpp
 int runMxCommand(Context& context, const std::vector<std::string>& args);        // mx_command.cpp
+int runPop3Command(Context& context, const std::vector<std::string>& args);      // pop3_command.cpp
+int runSmtpCommand(Context& context, const std::vector<std::string>& args);      // smtp_command.cpp
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
         {"profiles", "list the user profiles: name, account, POP3 and SMTP server (tab-separated)",
          runProfilesCommand},
+        {"decode", "FILE [--save-attachments DIR]: the message as one JSON object (fields, body, "
+                   "attachments with size and sha256)",
+         runDecodeCommand},
+        {"encode", "JSON OUT: write the message a JSON object describes (\"-\" reads standard input)",
+         runEncodeCommand},
         {"mx", "DOMAIN --dns SERVER[:PORT]...: the domain's mail exchangers, \"00010 host\" a line",
          runMxCommand},
+        {"pop3", "--server HOST:PORT --user U [--password P] count | retrieve --out DIR [--delete] | "
+                 "headers (password also from VELMORA_PASSWORD)",
+         runPop3Command},
+        {"smtp", "--server HOST:PORT [--from A] [--to B]... [--cc C]... [--bcc D]... FILE: send a "
+                 "message file",
+         runSmtpCommand},
     };
     return table;
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdio>
+#include <thread>
 
 #include "support/servers/real_servers.h"
 #include "support/temp_dir.h"
@@ -17,9 +18,12 @@ struct CliRun {
     std::string out;  // standard output and error together
 };
 
-CliRun runCli(const std::string& arguments) {
+// Runs velmora-cli with `arguments`; `password` goes in through VELMORA_PASSWORD.
+CliRun runCli(const std::string& arguments, const std::string& password = "") {
     CliRun run;
-    const std::string command = std::string(VELMORA_CLI_PROGRAM) + " " + arguments + " 2>&1";
+    const std::string environment = password.empty() ? "" : "VELMORA_PASSWORD=" + password + " ";
+    const std::string command =
+        environment + std::string(VELMORA_CLI_PROGRAM) + " " + arguments + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return run;
     std::array<char, 4096> buffer{};
@@ -51,6 +55,63 @@ TEST(CliMx, PrintsTheSortedEntriesAndTellsWhetherAServerAnswered) {
     EXPECT_EQ(unknown.out, "velmora-cli: no DNS server answered for nosuch.test\n");
 
     EXPECT_EQ(runCli("mx example.test").status, 2);
+}
+
+TEST(CliPop3, CountRetrieveWithDeleteAndHeadersAgainstDovecot) {
+    testing::TempDir folder;
+    testing::DovecotServer dovecot(folder / "server");
+    dovecot.addUser("alice", "secret");
+    const std::string first = "Subject: one\r\n\r\n.\r\n..x\r\n";
+    const std::string second = "From: b@example.test\r\nSubject: two\r\n\r\nbody\r\n";
+    dovecot.addMessage("alice", first);
+    dovecot.addMessage("alice", second);
+    if (const std::string error = dovecot.start(); !error.empty()) GTEST_SKIP() << error;
+    const std::string login = "pop3 --server " + dovecot.address() + " --user alice ";
+
+    CliRun count = runCli(login + "--password secret count");
+    EXPECT_EQ(count.status, 0);
+    EXPECT_EQ(count.out, "2 messages, " + std::to_string(first.size() + second.size()) + " octets\n");
+
+    CliRun headers = runCli(login + "--password secret headers");
+    EXPECT_EQ(headers.status, 0);
+    EXPECT_EQ(headers.out, std::to_string(1) + " " + std::to_string(first.size()) +
+                               "\nSubject: one\n\n2 " + std::to_string(second.size()) +
+                               "\nFrom: b@example.test\nSubject: two\n\n");
+
+    const std::string out = (folder / "out").string();
+    CliRun retrieve = runCli(login + "retrieve --out " + out + " --delete", "secret");
+    EXPECT_EQ(retrieve.status, 0) << retrieve.out;
+    EXPECT_EQ(testing::readFile(folder / "out" / "msg_0.eml"), first);
+    EXPECT_EQ(testing::readFile(folder / "out" / "msg_1.eml"), second);
+    for (int attempt = 0; attempt < 100 && dovecot.messageCount("alice") != 0; ++attempt)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(dovecot.messageCount("alice"), 0u);
+}
+
+TEST(CliSmtp, SendsAMessageFileWithTheGivenEnvelope) {
+    testing::TempDir folder;
+    testing::SmtpSinkServer sink(folder / "server");
+    if (const std::string error = sink.start(); !error.empty()) GTEST_SKIP() << error;
+    testing::writeFile(folder / "message.eml",
+                       "From: old@example.test\r\nTo: old@example.test\r\nSubject: Hi\r\n\r\n"
+                       "Hello\r\n.\r\nBye\r\n");
+    CliRun sent = runCli("smtp --server " + sink.address() +
+                         " --from ann@example.test --to bob@example.test --cc carol@example.test"
+                         " --bcc dave@example.test " + (folder / "message.eml").string());
+    EXPECT_EQ(sent.status, 0) << sent.out;
+    ASSERT_TRUE(sink.waitForMessages(1, std::chrono::seconds(5)));
+    EXPECT_EQ(sink.envelope(0), (std::vector<std::string>{"ann@example.test", "bob@example.test",
+                                                          "carol@example.test",
+                                                          "dave@example.test"}));
+    const std::string delivered = sink.message(0);
+    EXPECT_NE(delivered.find("<ann@example.test>\r\n"), std::string::npos) << delivered;
+    EXPECT_EQ(delivered.find("dave@"), std::string::npos);
+    EXPECT_NE(delivered.find("\r\nHello\r\n.\r\nBye\r\n"), std::string::npos) << delivered;
+
+    CliRun refused = runCli("smtp --server 127.0.0.1:" + std::to_string(testing::freeLoopbackPort()) +
+                            " --to bob@example.test " + (folder / "message.eml").string());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "velmora-cli: [10061] Connection refused\n");
 }
 
 }  // namespace

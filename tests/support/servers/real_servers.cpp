@@ -83,8 +83,13 @@ std::string DovecotServer::start() {
 
     const std::string base = folder_.string();
     fs::create_directories(folder_ / "run");
-    fs::permissions(folder_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                 fs::perms::others_read | fs::perms::others_exec);
+    // dovecot's own users read the configuration and the password file: every folder from the
+    // temporary folder down to this one must let them through.
+    const fs::path temporary = fs::temp_directory_path();
+    for (fs::path at = folder_; !at.empty() && at != temporary && at != at.root_path();
+         at = at.parent_path())
+        fs::permissions(at, fs::perms::others_exec | fs::perms::group_exec, fs::perm_options::add);
+    fs::permissions(folder_, fs::perms::others_read | fs::perms::group_read, fs::perm_options::add);
     std::string users;
     for (const auto& [name, password] : users_) users += name + ":{PLAIN}" + password + "::::::\n";
     writeText(folder_ / "users", users);
