@@ -1,6 +1,7 @@
 #include "mime/message.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -56,6 +57,10 @@ void writeDataAtomically(TTempFileStream& data, const std::filesystem::path& tar
     std::string temporary = (target.parent_path() / ".msXXXXXX").string();
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) throwErrno("Create " + target.string());
+    // A saved attachment is an ordinary file of the user's, not a private temporary one.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
     try {
         data.ForEachBlock([&](std::string_view block) {
             while (!block.empty()) {
