@@ -47,6 +47,9 @@ constexpr const char* kOldBccLinesHeader = "X-BCC-Lines";
 constexpr const char* kOldAttachLinesHeader = "X-Attach-Lines";
 constexpr const char* kOldAttachPathHeader = "X-Attach-DrivePath";
 
+// The longest name one directory entry may have on the file systems we run on.
+constexpr std::size_t kMaxFileNameBytes = 255;
+
 constexpr const char* kSingleNames[] = {
     kFileNameHeader,        kSenderNameHeader,        kSenderAddressHeader,
     kMailDateHeader,        kSortDateHeader,          kSubjectHeader,
@@ -155,6 +158,22 @@ std::string_view withoutTildePrefix(std::string_view name) {
     return name;
 }
 
+// prefix + own, with the own name shortened in its middle when the whole would not fit in one
+// directory entry: the start and the extension stay, so the file still opens with its program.
+std::string fittedName(const std::string& prefix, std::string_view own) {
+    if (prefix.size() + own.size() <= kMaxFileNameBytes) return prefix + std::string(own);
+    const std::size_t room = kMaxFileNameBytes > prefix.size() ? kMaxFileNameBytes - prefix.size() : 1;
+    const auto dot = own.rfind('.');
+    std::string_view extension =
+        dot != std::string_view::npos && own.size() - dot <= room / 2 ? own.substr(dot) : "";
+    std::string_view start = own.substr(0, room - extension.size());
+    // Never end the start inside a UTF-8 character.
+    while (!start.empty() && (static_cast<unsigned char>(start.back()) & 0xC0) == 0x80)
+        start.remove_suffix(1);
+    if (!start.empty() && static_cast<unsigned char>(start.back()) >= 0xC0) start.remove_suffix(1);
+    return prefix + std::string(start) + std::string(extension);
+}
+
 // The header name of a line (before its ":"), or "" when it has none.
 std::string_view headerName(std::string_view line) {
     const auto colon = line.find(':');
@@ -217,10 +236,11 @@ std::optional<std::string> uniqueAttachmentName(const std::filesystem::path& dir
                                                 std::string_view attachmentName) {
     const std::string own = mime::safeFileName(attachmentName);
     const std::string stem = std::string(messageFileName) + kAttachmentInfix;
-    if (!fileExists(directory / (stem + own))) return stem + own;
+    std::string name = fittedName(stem, own);
+    if (!fileExists(directory / name)) return name;
     const std::string_view base = withoutTildePrefix(own);
     for (int n = 1; n <= kMaxNameTries; ++n) {
-        std::string name = stem + "~" + std::to_string(n) + "~" + std::string(base);
+        name = fittedName(stem + "~" + std::to_string(n) + "~", base);
         if (!fileExists(directory / name)) return name;
     }
     return std::nullopt;
@@ -388,6 +408,65 @@ TObjListViewVLF itemFromMessage(const mime::TmsMessage& message, std::string fil
     item.composeOrganization = readPrivateValue(headers, kComposeOrganizationHeader);
     item.version = readPrivateValue(headers, kVersionHeader);
     return item;
+}
+
+std::optional<std::string> saveAttachmentFiles(mime::TmsMessage& message,
+                                               const std::filesystem::path& directory,
+                                               TObjListViewVLF& item) {
+    std::vector<std::filesystem::path> written;
+    auto undo = [&written] {
+        for (const auto& file : written) {
+            std::error_code ignored;
+            std::filesystem::remove(file, ignored);
+        }
+    };
+    std::vector<std::string> paths;
+    mime::TmsAttList& attachments = message.Attachments();
+    for (int k = 0; k < attachments.Count(); ++k) {
+        mime::TmsAttItem& attachment = attachments.Items(k);
+        const auto name =
+            uniqueAttachmentName(directory, item.fileName, attachment.LastPathComponent());
+        if (!name) {
+            undo();
+            return errorText(std::make_error_code(std::errc::file_exists));
+        }
+        const auto path = directory / *name;
+        std::error_code ec;
+        try {
+            ec = writeFileAtomically(path, attachment.Data().ReadAll());
+        } catch (const std::system_error& e) {
+            ec = e.code();
+        }
+        if (ec) {
+            undo();
+            return errorText(ec);
+        }
+        written.push_back(path);
+        paths.push_back(path.string());
+    }
+    item.attachList = std::move(paths);
+    item.attachCount = static_cast<int>(item.attachList.size());
+    return std::nullopt;
+}
+
+std::optional<std::string> writeMessageFile(mime::TmsMessage& message, TObjListViewVLF& item,
+                                            const std::filesystem::path& directory,
+                                            PrioritySpelling spelling) {
+    writePrivateHeaders(message, item, spelling);
+    return saveMessageFile(message, messageFilePath(directory, item.fileName));
+}
+
+std::optional<std::string> restampMessageFile(const std::filesystem::path& directory,
+                                              TObjListViewVLF& item) {
+    const auto file = messageFilePath(directory, item.fileName);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec))
+        return std::string("Create PZListView X-Header Structure Error 8048");
+    mime::TmsMessage message;
+    if (auto error = loadMessageFile(file, message)) return "Load From File Error 7965\r" + *error;
+    writePrivateHeaders(message, item, PrioritySpelling::ExistingMessage);
+    if (auto error = saveMessageFile(message, file)) return "File I/O Error 8040\r" + *error;
+    return std::nullopt;
 }
 
 void removePrivateBlockLines(std::vector<std::string>& lines) {

@@ -102,6 +102,33 @@ std::string readPrivateValue(const mime::TmsHeaders& headers, std::string_view n
 // the private block. A message without a block gives empty texts, zero counts and false flags.
 TObjListViewVLF itemFromMessage(const mime::TmsMessage& message, std::string fileName);
 
+// --- the writers' shared path ---------------------------------------------------------------
+
+// Writes the attachments of `message` as files beside its message file in `directory`: each
+// under uniqueAttachmentName (so a name from the message never leaves the folder, and an
+// existing file is never overwritten), whole and atomically. Their paths become the item's
+// attachment list (and count). On failure the files written so far are removed again, the
+// item is left as it was and the system's error text is returned.
+[[nodiscard]] std::optional<std::string> saveAttachmentFiles(mime::TmsMessage& message,
+                                                             const std::filesystem::path& directory,
+                                                             TObjListViewVLF& item);
+
+// What every writer ends with: the private block written from the item (writePrivateHeaders)
+// and the message saved as directory/item.fileName ".vlf" (saveMessageFile). The error text on
+// failure; the previous file, if any, stays.
+[[nodiscard]] std::optional<std::string> writeMessageFile(mime::TmsMessage& message,
+                                                          TObjListViewVLF& item,
+                                                          const std::filesystem::path& directory,
+                                                          PrioritySpelling spelling);
+
+// Re-stamping after a status mark: the item's message file is loaded, its private block
+// rewritten from the item's current values and saved under the same name (atomically, so a
+// failure keeps the old file). The warning text on failure: "Create PZListView X-Header
+// Structure Error 8048" for a missing file, "Load From File Error 7965\r" or "File I/O Error
+// 8040\r" followed by the error text.
+[[nodiscard]] std::optional<std::string> restampMessageFile(const std::filesystem::path& directory,
+                                                            TObjListViewVLF& item);
+
 // Removes the private block from the lines of a message text (the compose window's quoted
 // original): from the first line containing "X-VL-filename" through the first line containing
 // "X-VL-VLversion", when both are there and in that order.
