@@ -355,8 +355,8 @@ void TinboxForm::writeFolderIndex() {
     if (!indexDirty_) return;
     if (auto error = store::writeFolderIndexFile(file, rows_)) {
         platform_.system.beep();
-        platform_.dialogs.warning(kProductName,
-                                  "Write File Error 200: " + file.string() + "\r" + errorText(error));
+        platform_.dialogs.warning(kProductName, "File I/O Error 200\r" + errorText(error) + "\r" +
+                                                    file.string());
         return;
     }
     indexDirty_ = false;
