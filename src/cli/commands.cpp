@@ -11,6 +11,9 @@ int runEncodeCommand(Context& context, const std::vector<std::string>& args);   
 int runMxCommand(Context& context, const std::vector<std::string>& args);        // mx_command.cpp
 int runPop3Command(Context& context, const std::vector<std::string>& args);      // pop3_command.cpp
 int runSmtpCommand(Context& context, const std::vector<std::string>& args);      // smtp_command.cpp
+int runListCommand(Context& context, const std::vector<std::string>& args);      // list_command.cpp
+int runShowCommand(Context& context, const std::vector<std::string>& args);      // show_command.cpp
+int runRebuildCommand(Context& context, const std::vector<std::string>& args);   // rebuild_command.cpp
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
@@ -29,6 +32,13 @@ const std::vector<Command>& commands() {
         {"smtp", "--server HOST:PORT [--from A] [--to B]... [--cc C]... [--bcc D]... FILE: send a "
                  "message file",
          runSmtpCommand},
+        {"list", "FOLDER: the rows of a mail folder (InBox, Work\\Sub), one tab-separated row a "
+                 "line, as its window lists them",
+         runListCommand},
+        {"show", "FOLDER ROW [--headers 0|1|2]: the preview text of row ROW (from 1): 0 body only, "
+                 "1 normal headers (default), 2 full headers",
+         runShowCommand},
+        {"rebuild", "FOLDER: rebuild the folder's index from its message files", runRebuildCommand},
     };
     return table;
 }

@@ -1,0 +1,47 @@
+#include "reading/standalone_folders.h"
+
+namespace velmora::reading {
+
+StandaloneFolders::StandaloneFolders(ui::Platform& platform, std::filesystem::path home,
+                                     const profiles::Settings& settings)
+    : platform_(platform), home_(std::move(home)), settings_(settings) {}
+
+StandaloneFolders::~StandaloneFolders() {
+    for (auto& [path, window] : windows_) window->onClose();
+}
+
+TinboxForm* StandaloneFolders::findFolderWindow(const std::string& logicalPath) {
+    const auto it = windows_.find(logicalPath);
+    return it == windows_.end() ? nullptr : it->second.get();
+}
+
+TinboxForm& StandaloneFolders::openFolderWindow(const std::string& logicalPath, bool show) {
+    if (TinboxForm* open = findFolderWindow(logicalPath)) return *open;
+    auto window = std::make_unique<TinboxForm>(platform_, home_, logicalPath, settings_, *this);
+    window->setVisible(show);
+    TinboxForm& created = *window;
+    windows_[logicalPath] = std::move(window);
+    created.open();
+    return created;
+}
+
+profiles::Settings loadFolderSettings(const std::filesystem::path& home) {
+    profiles::Settings settings;
+    settings.retrieve = profiles::loadRetrieveSettings(home);
+    settings.reply = profiles::loadReplySettings(home);
+    settings.read = profiles::loadReadSettings(home);
+    settings.other = profiles::loadOtherSettings(home);
+    return settings;
+}
+
+std::string logicalPathFromUser(std::string_view text) {
+    std::string path(text);
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    const auto first = path.find_first_not_of('\\');
+    if (first == std::string::npos) return {};
+    const auto last = path.find_last_not_of('\\');
+    return path.substr(first, last - first + 1);
+}
+
+}  // namespace velmora::reading
