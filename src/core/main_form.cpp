@@ -349,9 +349,7 @@ void TmainForm::emptyTrash() {
                                                           : ui::WindowState::Normal);
     trash->selectAll();
     pauseShutdown(250);
-    reading::emptyTrashFolder(*trash, *this, platform_);
-    std::error_code ignored;
-    std::filesystem::remove(store::folderIndexFile(home_, "Trash"), ignored);
+    reading::emptyTrashFolder(*trash, *this, platform_);  // removes Trash.dat too
     pauseShutdown(500);
 }
 

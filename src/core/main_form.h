@@ -166,6 +166,11 @@ public:
     bool treeRename(const std::filesystem::path& node, const std::string& newName);
     // Delete / "&Delete Folder".
     void treeDelete(const std::filesystem::path& node);
+    // May the selected rows of `source` be dropped on this node?
+    bool treeCanDrop(const std::filesystem::path& node, const reading::TinboxForm& source) const;
+    // Drops the selected rows of `source` on a node: they move into that folder, whose window is
+    // opened hidden when needed and minimized afterwards.
+    void treeDrop(const std::filesystem::path& node, reading::TinboxForm& source);
     // The node the tree shows selected (kept so that commands act on it).
     const std::filesystem::path& treeSelection() const { return treeSelection_; }
     void setTreeSelection(std::filesystem::path node);

@@ -245,6 +245,31 @@ void TmainForm::deleteAllMessages(reading::TinboxForm& window) {
         reading::deletePermanently(window, row, *this, platform_);
 }
 
+bool TmainForm::treeCanDrop(const std::filesystem::path& dir,
+                            const reading::TinboxForm& source) const {
+    const store::TMailNode* node = tree_->find(dir);
+    if (!node || node->isRoot() || source.selectedRows().empty()) return false;
+    if (node->hasChildren()) return true;  // refused on the drop itself, with its reason
+    return node->isMailFolder() && store::isValidMoveTarget(node->label, source.logicalPath());
+}
+
+void TmainForm::treeDrop(const std::filesystem::path& dir, reading::TinboxForm& source) {
+    store::TMailNode* node = tree_->find(dir);
+    if (!node || !treeCanDrop(dir, source)) return;
+    if (node->hasChildren()) {
+        platform_.dialogs.information(applicationTitle_,
+                                      "This is not a valid folder level - there are lower level "
+                                      "folders");
+        return;
+    }
+    const std::string target = node->logicalPath();
+    reading::moveSelected(source, target, *this, platform_);
+    if (reading::TinboxForm* window = findFolderWindow(target)) {
+        window->setState(ui::WindowState::Minimized);
+        if (view_) view_->childChanged(*window);
+    }
+}
+
 void TmainForm::treeDelete(const std::filesystem::path& dir) {
     store::TMailNode* node = tree_->find(dir);
     if (!node || !node->isUserNode() || node->isRoot()) return;

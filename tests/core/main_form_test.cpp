@@ -295,6 +295,35 @@ TEST_F(MainFormTest, DeleteRefusedForNestedFolderAndConfirmedTwiceOtherwise) {
     EXPECT_EQ(f.treeSelection(), home / "Work.001");
 }
 
+TEST_F(MainFormTest, DroppingRowsOnTheTreeMovesThemWhereAllowed) {
+    writeFile(home / "InBox.000" / "1000.vlf",
+              "From: Ann <ann@example.com>\r\nTo: bob@example.com\r\nSubject: Hi\r\n\r\nBody\r\n");
+    fs::create_directories(home / "Work.001" / "Sub.001");
+    TmainForm& f = start();
+    reading::TinboxForm& inbox = f.openFolderWindow("InBox", true);
+    ASSERT_EQ(inbox.rowCount(), 1u);
+    inbox.clickRow(0);
+    EXPECT_FALSE(f.treeCanDrop(home / "Sent.000", inbox)) << "InBox messages never go to Sent";
+    f.treeDrop(home / "Sent.000", inbox);
+    EXPECT_EQ(inbox.rowCount(), 1u);
+
+    fake.dialogs.clear();
+    f.treeDrop(home / "Work.001", inbox);
+    EXPECT_EQ(fake.dialogs.texts("information"),
+              std::vector<std::string>{
+                  "This is not a valid folder level - there are lower level folders"});
+    EXPECT_EQ(inbox.rowCount(), 1u);
+
+    ASSERT_TRUE(f.treeCanDrop(home / "Trash.000", inbox));
+    f.treeDrop(home / "Trash.000", inbox);
+    EXPECT_EQ(inbox.rowCount(), 0u);
+    reading::TinboxForm* trash = f.findFolderWindow("Trash");
+    ASSERT_NE(trash, nullptr);
+    EXPECT_EQ(trash->rowCount(), 1u);
+    EXPECT_EQ(trash->state(), ui::WindowState::Minimized);
+    EXPECT_FALSE(fs::exists(home / "InBox.000" / "1000.vlf"));
+}
+
 TEST_F(MainFormTest, OpeningADirectoryThatIsNoMailFolderExplains) {
     fs::create_directories(home / "Photos");
     fs::create_directories(home / "Attach");

@@ -32,6 +32,9 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->verticalHeader()->hide();
+    // Rows are dragged onto the folder tree to move them there.
+    list_->setDragEnabled(true);
+    list_->setDragDropMode(QAbstractItemView::DragOnly);
     list_->setToolTip(QStringLiteral("ListView component - shows mail message items.\n"
                                      "Right mouse click for pop-up menu."));
     for (int i = 0; i < 6; ++i) {

@@ -14,6 +14,7 @@ class FolderWindowView final : public ChildView {
 public:
     FolderWindowView(reading::TinboxForm& model, QWidget* parent);
     void refreshFromModel() override;
+    reading::TinboxForm& model() { return model_; }
 
 private:
     void syncSelection();

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QHeaderView>
@@ -20,6 +22,7 @@
 #include "core/error_report.h"
 #include "profiles/profile_menus.h"
 #include "ui/qt/config_window.h"
+#include "ui/qt/folder_window_view.h"
 #include "store/folders.h"
 #include "ui/qt/child_view.h"
 #include "ui/qt/text_convert.h"
@@ -317,6 +320,8 @@ void MainWindow::buildTree() {
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->setContextMenuPolicy(Qt::ActionsContextMenu);
     tree_->installEventFilter(this);
+    tree_->setAcceptDrops(true);
+    tree_->viewport()->installEventFilter(this);
     treeDock_->setWidget(tree_);
     addDockWidget(Qt::LeftDockWidgetArea, treeDock_);
 
@@ -372,7 +377,41 @@ std::filesystem::path MainWindow::selectedTreePath() const {
     return item ? pathFromQt(item->data(0, kPathRole).toString()) : model_.home();
 }
 
+namespace {
+
+// The folder window whose list a drag came from, or nullptr.
+FolderWindowView* dragSource(QDropEvent* event) {
+    for (QObject* o = event->source(); o; o = o->parent())
+        if (auto* view = dynamic_cast<FolderWindowView*>(o)) return view;
+    return nullptr;
+}
+
+}  // namespace
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tree_->viewport() &&
+        (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+         event->type() == QEvent::Drop)) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        FolderWindowView* source = dragSource(drop);
+        QTreeWidgetItem* item = tree_->itemAt(drop->position().toPoint());
+        const auto path = item ? pathFromQt(item->data(0, kPathRole).toString()) : model_.home();
+        const bool allowed = source && (event->type() == QEvent::DragEnter ||
+                                        model_.treeCanDrop(path, source->model()));
+        if (!allowed) {
+            drop->ignore();
+            return true;
+        }
+        // Reported as a copy so that the list widget removes nothing itself: the model moves
+        // the rows and the list is drawn again from it.
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        if (event->type() == QEvent::Drop) {
+            reading::TinboxForm& rows = source->model();
+            run([&] { model_.treeDrop(path, rows); });
+        }
+        return true;
+    }
     if (watched == tree_ && event->type() == QEvent::KeyPress && !renaming_) {
         auto* key = static_cast<QKeyEvent*>(event);
         QTreeWidgetItem* item = tree_->currentItem();
