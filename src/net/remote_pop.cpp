@@ -96,8 +96,16 @@ void TmsRemotePOP::StoreMessage(int index, std::string& stream) {
     }
     const std::filesystem::path file =
         messageDirectory_ + "msg_" + std::to_string(index) + ".eml";
-    if (const std::error_code error = writeFileAtomically(file, withoutEndLine(stream)))
+    if (const std::error_code error = files_.write(file, withoutEndLine(stream)))
         internal::throwMessageError("Cannot save " + file.string() + ": " + errorText(error));
+}
+
+void TmsRemotePOP::Logout() {
+    if (files_.pending()) {
+        if (const std::error_code error = files_.syncAll())
+            internal::throwMessageError("Cannot save the retrieved messages: " + errorText(error));
+    }
+    TmsCustomPOP::Logout();
 }
 
 }  // namespace velmora::net

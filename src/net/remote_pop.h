@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "mime/headers.h"
+#include "net/internal/message_files.h"
 #include "net/pop3.h"
 
 namespace velmora::net {
@@ -91,6 +92,9 @@ protected:
     // to MessageDirectory + "msg_" + index + ".eml", replacing a file of that name. A file that
     // cannot be written raises EMessageError naming it.
     void StoreMessage(int index, std::string& stream) override;
+    // The files saved in this session are flushed to disk before QUIT, which makes the server
+    // carry out deletions; when that fails, EMessageError is raised and no QUIT is sent.
+    void Logout() override;
 
 private:
     // UIDL (when asked; a negative reply is ignored), LIST and TOP n 1 of message `index`.
@@ -98,6 +102,7 @@ private:
     void checkUnchanged(int index, const TmsRemoteInfoItem& stored);
 
     std::string messageDirectory_;
+    internal::MessageFiles files_;
 };
 
 }  // namespace velmora::net

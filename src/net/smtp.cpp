@@ -1,6 +1,5 @@
 #include "net/smtp.h"
 
-#include "mime/temp_file_stream.h"
 
 #include "net/internal/errors_bridge.h"
 #include "net/reply_parsing.h"
@@ -62,9 +61,10 @@ void TmsSMTP::sendMessage() {
     mime::TmsMessage& message = *MailMessage;
     message.CheckRequiredFields();
 
-    mime::TTempFileStream encoded;
+    // The encoder builds the whole text in memory anyway; a temporary file would only copy it
+    // to disk and back.
     if (OnPrepare) OnPrepare(*this);
-    encoded.Write(message.SaveToString());
+    const std::string encoded = message.SaveToString();
     if (OnSending) OnSending(*this);
 
     const std::string sender = message.Sender().Address();
@@ -84,9 +84,13 @@ void TmsSMTP::sendMessage() {
 
     DotStuffer stuffer;
     requireOpen();
-    encoded.Seek(0);
-    sendBlocks(static_cast<std::int64_t>(encoded.Size()),
-               [&encoded](char* into, std::size_t capacity) { return encoded.Read(into, capacity); },
+    std::size_t sent = 0;
+    sendBlocks(static_cast<std::int64_t>(encoded.size()),
+               [&](char* into, std::size_t capacity) {
+                   const std::size_t count = encoded.copy(into, capacity, sent);
+                   sent += count;
+                   return count;
+               },
                &stuffer);
     if (!stuffer.atLineStart()) SendLine("");
     if (!commandAnswered(".", 2)) raiseServerError(LastReply);

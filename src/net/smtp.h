@@ -1,7 +1,7 @@
-// The SMTP client: delivers one message per SendMail. It encodes the message into a temporary
-// file, greets the server (HELO with the local host name, or a bare HELO when that is refused),
-// gives the envelope (MAIL FROM, then RCPT TO for every recipient, carbon-copy and blind-copy
-// address in list order), sends the encoded text through DATA and says QUIT.
+// The SMTP client: delivers one message per SendMail. It encodes the message, greets the
+// server (HELO with the local host name, or a bare HELO when that is refused), gives the
+// envelope (MAIL FROM, then RCPT TO for every recipient, carbon-copy and blind-copy address in
+// list order), sends the encoded text through DATA and says QUIT.
 //
 // The text goes out with SMTP transparency: every line that begins with a period gets one more
 // on the wire, so lines of a single period and lines like ".x" arrive unchanged; the message and
