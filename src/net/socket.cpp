@@ -49,6 +49,7 @@ void TagSocket::fire(const TmsNotifyEvent& handler) {
 }
 
 void TagSocket::Open() {
+    refuseNestedOperation();
     fire(OnOpen);
     if (Server.empty()) raiseSocketError(kErrServerRequired);
     if (isOpen()) Close();
@@ -133,8 +134,26 @@ void TagSocket::connectToServer() {
     counter_.Stop();
 }
 
+void TagSocket::runEvents(bool throttled) {
+    // An event handler may Close or Cancel, but another operation on this socket would take
+    // the bytes this one waits for: those raise while the events run.
+    const bool outer = !inEvents_;
+    inEvents_ = true;
+    try {
+        throttled ? throttle_.poll() : events_.processEvents();
+    } catch (...) {
+        if (outer) inEvents_ = false;
+        throw;
+    }
+    if (outer) inEvents_ = false;
+}
+
+void TagSocket::refuseNestedOperation() {
+    if (inEvents_) raiseSocketError(kCodeAlreadyInProgress);
+}
+
 void TagSocket::letEventsRun() {
-    events_.processEvents();
+    runEvents(false);
     if (canceled_) raiseCanceled();
 }
 
@@ -172,6 +191,7 @@ void TagSocket::requireOpen() {
 }
 
 int TagSocket::ReadLine(std::string& line) {
+    refuseNestedOperation();
     requireOpen();
     counter_.Start();
     std::string text;
@@ -199,6 +219,7 @@ int TagSocket::ReadReply() {
 }
 
 void TagSocket::SendLine(std::string_view text) {
+    refuseNestedOperation();
     requireOpen();
     std::string line;
     line.reserve(text.size() + 2);
@@ -227,6 +248,7 @@ void TagSocket::sendAll(std::string_view bytes) {
 }
 
 void TagSocket::ReceiveToStream(std::string& stream, std::int64_t expectedSize) {
+    refuseNestedOperation();
     requireOpen();
     counter_.Start();
     const std::size_t begin = stream.size();
@@ -256,7 +278,7 @@ void TagSocket::ReceiveToStream(std::string& stream, std::int64_t expectedSize) 
         if (got > 0) {
             stream.append(scratch_.data(), got);
             reportProgress();
-            throttle_.poll();
+            runEvents(true);
             if (canceled_) raiseCanceled();
         } else {
             waitRound(POLLIN);
@@ -285,6 +307,7 @@ void TagSocket::SendStream(std::istream& stream, DotStuffer* stuffer) {
 void TagSocket::sendBlocks(std::int64_t size,
                            const std::function<std::size_t(char*, std::size_t)>& read,
                            DotStuffer* stuffer) {
+    refuseNestedOperation();
     counter_.Start();
     std::string block(kSendBlockSize, '\0');
     std::string stuffed;
@@ -301,7 +324,7 @@ void TagSocket::sendBlocks(std::int64_t size,
         }
         position += static_cast<std::int64_t>(got);
         if (OnProgress) OnProgress(*this, size > 0 ? percentOf(position, size) : 100, position);
-        throttle_.poll();
+        runEvents(true);
         if (canceled_) raiseCanceled();
         if (got < block.size()) break;
     }

@@ -6,8 +6,7 @@
 // Every operation runs on the user-interface thread and looks synchronous to its caller. While
 // it waits it polls the socket a few milliseconds at a time and lets the event loop run in
 // between, so windows repaint and an event handler may call Cancel(); the host-name lookup runs
-// on a worker thread meanwhile. Nothing here is thread-safe, and a caller must not start a
-// second operation on the same socket from inside a wait.
+// on a worker thread meanwhile. Nothing here is thread-safe.
 //
 // Failures are thrown (the classes of mime/errors.h), after OnError has seen their text:
 //   ESocketError    "[10061] Connection refused", "[11001] Host not found", numbered texts
@@ -15,7 +14,9 @@
 //   ETimedOutError  "Operation timed out": TimeOut seconds passed without progress
 //   ECanceledError  "Operation has been canceled": Cancel() was called during the operation
 // A refused or unreachable connection, and a peer that closes or resets the connection in the
-// middle of a reply or a transfer, are reported at once, never as a time-out.
+// middle of a reply or a transfer, are reported at once, never as a time-out. An event handler
+// run inside a wait may Close or Cancel; any other operation on the same socket raises
+// "[10037] Operation already in progress" instead of taking the bytes the wait is reading.
 #pragma once
 
 #include <netinet/in.h>
@@ -145,11 +146,15 @@ protected:
                     DotStuffer* stuffer);
     // Lets pending events run and raises when the user canceled meanwhile.
     void letEventsRun();
+    // Raises "[10037] Operation already in progress" when called from an event handler that
+    // runs inside one of this socket's waits.
+    void refuseNestedOperation();
 
     ui::EventLoop& eventLoop() { return events_; }
 
 private:
     void fire(const TmsNotifyEvent& handler);
+    void runEvents(bool throttled);
     void closeSocket();
     // One round of waiting for `pollEvents`: events, the cancel and time-out tests, then a
     // short poll. Returns the poll result bits (0 when nothing happened yet).
@@ -170,6 +175,7 @@ private:
     internal::InputBuffer input_;
     int fd_ = -1;
     bool canceled_ = false;
+    bool inEvents_ = false;  // events run inside one of this socket's waits
     in_addr remoteAddress_{};
     std::string remoteAddressText_;
     std::uint16_t port_ = 0;

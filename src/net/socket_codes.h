@@ -6,6 +6,7 @@
 namespace velmora::net {
 
 inline constexpr int kCodeWouldBlock = 10035;
+inline constexpr int kCodeAlreadyInProgress = 10037;
 inline constexpr int kCodeConnectionReset = 10054;
 inline constexpr int kCodeConnectionRefused = 10061;
 inline constexpr int kCodeHostNotFound = 11001;

@@ -101,6 +101,44 @@ TEST(SocketClient, HostNamesAreLookedUpOffTheEventThread) {
     expectError<mime::ESocketError>([&] { unknown.connect(); }, "[11001] Host not found");
 }
 
+TEST(SocketClient, SlowLookupsCanTimeOutOrBeCanceled) {
+    const auto slowResolver = [](const std::string&, in_addr& address) {
+        std::this_thread::sleep_for(300ms);
+        return ::inet_pton(AF_INET, "127.0.0.1", &address) == 1 ? 0 : 11001;
+    };
+    FakePlatform fake;
+    TestSocket timing(fake, "slow.example.test:25");
+    timing.setHostResolver(slowResolver);
+    fake.events.post([&] { fake.clock.advance(61s); });
+    const auto started = std::chrono::steady_clock::now();
+    expectError<mime::ETimedOutError>([&] { timing.connect(); }, "Operation timed out");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 250ms);  // the worker is left behind
+
+    TestSocket canceled(fake, "slow.example.test:25");
+    canceled.setHostResolver(slowResolver);
+    fake.events.post([&] { canceled.Cancel(); });
+    expectError<mime::ECanceledError>([&] { canceled.connect(); }, "Operation has been canceled");
+}
+
+TEST(SocketClient, AnEventHandlerCannotStartASecondOperationInsideAWait) {
+    ScriptedServer server({"SLEEP 50", "S: 250 first"});
+    FakePlatform fake;
+    TestSocket socket(fake, server.address());
+    socket.connect();
+    std::string nested;
+    fake.events.post([&] {
+        try {
+            socket.SendLine("NOOP");
+        } catch (const mime::ESocketError& error) {
+            nested = error.what();
+        }
+    });
+    EXPECT_EQ(socket.ReadReply(), 250);
+    EXPECT_EQ(nested, "[10037] Operation already in progress");
+    socket.Close();
+    EXPECT_EQ(server.finish(), "");
+}
+
 TEST(SocketClient, LocalhostIsResolvedByTheSystem) {
     ScriptedServer server({"S: 220 hello"});
     FakePlatform fake;
