@@ -24,8 +24,11 @@ function(velmora_test)
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE ${T_DEPS} velmora_test_support GTest::gtest GTest::gtest_main)
     set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    # One variable per property: a ";" inside a value would split the property list that
+    # gtest_discover_tests passes on.
     set(properties TIMEOUT 300
-        ENVIRONMENT "VELMORA_SOURCE_DIR=${PROJECT_SOURCE_DIR};QT_QPA_PLATFORM=offscreen")
+        ENVIRONMENT "VELMORA_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+        ENVIRONMENT_MODIFICATION "QT_QPA_PLATFORM=set:offscreen")
     if(T_LABELS)
         list(APPEND properties LABELS "${T_LABELS}")
     endif()
