@@ -68,9 +68,8 @@ TransferEncoding transferEncodingOf(const TmsHeaders& headers) {
     return {};
 }
 
-// A file name parameter as the sender wrote it; encoded words in it are decoded.
 std::string nameParameter(std::string_view parameter, std::string_view value) {
-    return DecodeHeaderWords(GetHeaderParam(parameter, value));
+    return GetFileNameParam(parameter, value);
 }
 
 // Decodes the content lines of one attachment into its data file.
@@ -209,7 +208,7 @@ private:
         } else if (!lower.empty() && !contains(lower, "text/")) {
             decodeSingleAttachment(contentType);
         } else {
-            const std::string name = GetHeaderParam("name", contentType);
+            const std::string name = nameParameter("name", contentType);
             if (!name.empty() && name != "cc:Mail") {
                 decodeSingleAttachment(contentType);
             } else {

@@ -191,6 +191,94 @@ std::string GetHeaderParam(std::string_view name, std::string_view value) {
     return std::string(trimWhite(param));
 }
 
+namespace {
+
+// Where the value of parameter `name` starts (after "="), for a parameter at the start of the
+// value or after ";" or a blank; npos when there is none.
+std::size_t parameterValueStart(std::string_view name, std::string_view value) {
+    for (std::size_t at = findNoCase(value, name, 0); at != std::string_view::npos;
+         at = findNoCase(value, name, at + 1)) {
+        if (at > 0 && value[at - 1] != ';' && !isWhite(value[at - 1])) continue;
+        std::size_t after = at + name.size();
+        while (after < value.size() && (value[after] == ' ' || value[after] == '\t')) ++after;
+        if (after < value.size() && value[after] == '=') return after + 1;
+    }
+    return std::string_view::npos;
+}
+
+// The raw text of a parameter value at `start`: quoted, or up to the next ";".
+std::string_view rawParameterValue(std::string_view value, std::size_t start) {
+    std::string_view rest = trimWhite(value.substr(start));
+    if (!rest.empty() && rest.front() == '"') {
+        rest.remove_prefix(1);
+        return rest.substr(0, rest.find('"'));
+    }
+    return trimWhite(rest.substr(0, rest.find(';')));
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::string percentDecoded(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            const int high = hexDigit(text[i + 1]);
+            const int low = hexDigit(text[i + 2]);
+            if (high >= 0 && low >= 0) {
+                out += static_cast<char>(high * 16 + low);
+                i += 2;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// An extended value "charset'language'text": the text, %XX decoded.
+std::string extendedValue(std::string_view raw) {
+    const std::size_t first = raw.find('\'');
+    const std::size_t second = first == std::string_view::npos ? first : raw.find('\'', first + 1);
+    if (second != std::string_view::npos) raw.remove_prefix(second + 1);
+    return percentDecoded(raw);
+}
+
+// Continuations beyond this many pieces are ignored: names are cut at 255 bytes anyway.
+constexpr int kMaxNamePieces = 64;
+
+}  // namespace
+
+std::string GetFileNameParam(std::string_view name, std::string_view value) {
+    if (name.empty()) return {};
+    const std::string plain(name);
+    if (const std::size_t start = parameterValueStart(plain, value); start != std::string_view::npos) {
+        return cutText(DecodeHeaderWords(rawParameterValue(value, start)));
+    }
+    if (const std::size_t start = parameterValueStart(plain + "*", value); start != std::string_view::npos) {
+        return cutText(extendedValue(rawParameterValue(value, start)));
+    }
+    std::string joined;
+    for (int piece = 0; piece < kMaxNamePieces; ++piece) {
+        const std::string base = plain + "*" + std::to_string(piece);
+        if (const std::size_t start = parameterValueStart(base + "*", value); start != std::string_view::npos) {
+            const std::string_view raw = rawParameterValue(value, start);
+            joined += piece == 0 ? extendedValue(raw) : percentDecoded(raw);
+        } else if (const std::size_t plainStart = parameterValueStart(base, value);
+                   plainStart != std::string_view::npos) {
+            joined += rawParameterValue(value, plainStart);
+        } else {
+            break;
+        }
+        if (joined.size() >= kMaxTextLength) break;
+    }
+    return cutText(joined);
+}
+
 std::string ContentTypeToken(std::string_view value) {
     value = trimWhite(value);
     return std::string(trimWhite(value.substr(0, value.find_first_of(" ;"))));

@@ -59,6 +59,13 @@ std::string TrimQuotes(std::string_view text);
 // the next space; a trailing ";" is removed. Empty when the name is absent.
 std::string GetHeaderParam(std::string_view name, std::string_view value);
 
+// A file name parameter ("name", "filename") as mailers write it: like GetHeaderParam, but an
+// unquoted value runs to the next ";" (names with blanks are often written unquoted), the
+// RFC 2231 forms name*=charset'lang'text and name*0*=... name*1*=... are joined and their %XX
+// escapes decoded, and encoded words are decoded. No character set is converted. Empty when the
+// parameter is absent.
+std::string GetFileNameParam(std::string_view name, std::string_view value);
+
 // The value up to its first space or ";", trimmed ("text/plain" of "text/plain; charset=x").
 std::string ContentTypeToken(std::string_view value);
 

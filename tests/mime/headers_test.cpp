@@ -111,6 +111,25 @@ TEST(HeaderValueHelpers, Parameters) {
     for (const Case& c : cases) EXPECT_EQ(GetHeaderParam(c.name, c.value), c.parameter) << c.value;
 }
 
+TEST(HeaderValueHelpers, FileNameParameters) {
+    struct Case {
+        const char* name;
+        const char* value;
+        const char* fileName;
+    };
+    const Case cases[] = {
+        {"name", "text/plain; name=This is a test.txt", "This is a test.txt"},
+        {"filename", "attachment;\tfilename=\"a; b.pdf\"", "a; b.pdf"},
+        {"name", "application/pdf; name=\"=?utf-8?B?w6kucGRm?=\"", "\xC3\xA9.pdf"},
+        {"name", "application/octet-stream; name*=iso-2022-jp'ja'01%20Quien%20Te.mp3", "01 Quien Te.mp3"},
+        {"filename", "attachment; filename*0*=utf-8''caf%C3%A9; filename*1=\" menu.txt\"", "caf\xC3\xA9 menu.txt"},
+        {"name", "attachment; filename=\"not-a-name.txt\"", ""},
+        {"name", "text/plain", ""},
+        {"filename", "attachment; filename=%zz", "%zz"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(GetFileNameParam(c.name, c.value), c.fileName) << c.value;
+}
+
 TEST(ParseMailDate, Forms) {
     struct Case {
         const char* text;
