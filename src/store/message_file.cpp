@@ -366,7 +366,9 @@ std::string readPrivateValue(const mime::TmsHeaders& headers, std::string_view n
             value += ' ';
             value += trimmed(lines[j]);
         }
-        return value;
+        // An empty first line would otherwise leave the continuation's blank in front, and the
+        // value would change each time it is written and read again.
+        return std::string(trimmed(value));
     }
     return {};
 }
