@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdio>
 #include <system_error>
+#include <unordered_map>
+#include <vector>
 
 #include "base/identity.h"
 #include "base/text_file.h"
@@ -352,63 +354,108 @@ std::optional<std::string> loadMessageFile(const std::filesystem::path& file,
     return std::nullopt;
 }
 
+namespace {
+
+// The value of the header line at `at` whose name (with its colon) is `prefixLength` long.
+std::string privateValueAt(const std::vector<std::string>& lines, std::size_t at,
+                           std::size_t prefixLength) {
+    const std::string_view line = lines[at];
+    const std::size_t skip = std::min(line.size(), prefixLength + 1);
+    std::string value(trimmed(line.substr(skip)));
+    for (std::size_t j = at + 1;
+         j < lines.size() && !lines[j].empty() && (lines[j][0] == ' ' || lines[j][0] == '\t'); ++j) {
+        value += ' ';
+        value += trimmed(lines[j]);
+    }
+    // An empty first line would otherwise leave the continuation's blank in front, and the
+    // value would change each time it is written and read again.
+    return std::string(trimmed(value));
+}
+
+std::string lowered(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// Every header line's value by its lower-case name, the first line of a name winning, as
+// readPrivateValue finds them: one pass over the headers however many values are read.
+class PrivateValues {
+public:
+    explicit PrivateValues(const mime::TmsHeaders& headers) {
+        const auto& lines = headers.Lines();
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const std::size_t colon = lines[i].find(':');
+            if (colon == std::string::npos || colon == 0) continue;
+            std::string name = lowered(std::string_view(lines[i]).substr(0, colon));
+            if (!values_.contains(name)) values_.emplace(std::move(name), privateValueAt(lines, i, colon + 1));
+        }
+        lineCount_ = lines.size();
+    }
+
+    std::string operator()(std::string_view name) const {
+        const auto found = values_.find(lowered(name));
+        return found == values_.end() ? std::string() : found->second;
+    }
+
+    // A list count from the block; no list has more entries than the headers have lines.
+    int count(std::string_view name) const {
+        const int value = readCount((*this)(name)).value_or(0);
+        return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(value), lineCount_));
+    }
+
+private:
+    std::unordered_map<std::string, std::string> values_;
+    std::size_t lineCount_ = 0;
+};
+
+}  // namespace
+
 std::string readPrivateValue(const mime::TmsHeaders& headers, std::string_view name) {
     const std::string prefix = std::string(name) + ":";
     const auto& lines = headers.Lines();
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (!startsWithNoCase(lines[i], prefix)) continue;
-        const std::string_view line = lines[i];
-        const std::size_t skip = std::min(line.size(), prefix.size() + 1);
-        std::string value(trimmed(line.substr(skip)));
-        for (std::size_t j = i + 1;
-             j < lines.size() && !lines[j].empty() && (lines[j][0] == ' ' || lines[j][0] == '\t');
-             ++j) {
-            value += ' ';
-            value += trimmed(lines[j]);
-        }
-        // An empty first line would otherwise leave the continuation's blank in front, and the
-        // value would change each time it is written and read again.
-        return std::string(trimmed(value));
-    }
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (startsWithNoCase(lines[i], prefix)) return privateValueAt(lines, i, prefix.size());
     return {};
 }
 
 TObjListViewVLF itemFromMessage(const mime::TmsMessage& message, std::string fileName) {
     const mime::TmsHeaders& headers = message.Headers();
+    const PrivateValues value(headers);
     TObjListViewVLF item;
     item.fileName = std::move(fileName);
-    item.senderName = readPrivateValue(headers, kSenderNameHeader);
-    item.senderAddress = readPrivateValue(headers, kSenderAddressHeader);
+    item.senderName = value(kSenderNameHeader);
+    item.senderAddress = value(kSenderAddressHeader);
     item.mailDate = headers.GetFieldValue("Date");
     item.sortDate = sortDateText(item.mailDate);
     item.subject = headers.GetFieldValue("Subject");
-    item.status = readPrivateValue(headers, kStatusHeader);
+    item.status = value(kStatusHeader);
     {
-        const std::string sig = readPrivateValue(headers, kSigBlockHeader);
-        int value = 0;
-        const auto [end, error] = std::from_chars(sig.data(), sig.data() + sig.size(), value);
-        item.sigBlockIndex = error == std::errc() && end == sig.data() + sig.size() ? value : 0;
+        const std::string sig = value(kSigBlockHeader);
+        int number = 0;
+        const auto [end, error] = std::from_chars(sig.data(), sig.data() + sig.size(), number);
+        item.sigBlockIndex = error == std::errc() && end == sig.data() + sig.size() ? number : 0;
     }
-    const int bcc = readCount(readPrivateValue(headers, kBccLinesHeader)).value_or(0);
+    const int bcc = value.count(kBccLinesHeader);
     for (int i = 0; i < bcc; ++i)
-        item.bccList.push_back(readPrivateValue(headers, kBccStringHeader + std::to_string(i)));
+        item.bccList.push_back(value(kBccStringHeader + std::to_string(i)));
     item.bccCount = bcc;
-    const int attach = readCount(readPrivateValue(headers, kAttachLinesHeader)).value_or(0);
+    const int attach = value.count(kAttachLinesHeader);
     for (int i = 0; i < attach; ++i)
-        item.attachList.push_back(readPrivateValue(headers, kAttachPathHeader + std::to_string(i)));
+        item.attachList.push_back(value(kAttachPathHeader + std::to_string(i)));
     item.attachCount = attach;
-    item.closeAfterSending = readPrivateValue(headers, kCloseAfterSendingHeader) == "TRUE";
-    item.deliveryAck = readPrivateValue(headers, kDeliveryAckHeader) == "TRUE";
-    item.readAck = readPrivateValue(headers, kReadAckHeader) == "TRUE";
-    item.saveToSent = readPrivateValue(headers, kSaveToSentHeader) == "TRUE";
-    item.sendOnePerRecipient = readPrivateValue(headers, kOnePerRecipientHeader) == "TRUE";
-    const std::string readAck = readPrivateValue(headers, kReadAckStatusHeader);
+    item.closeAfterSending = value(kCloseAfterSendingHeader) == "TRUE";
+    item.deliveryAck = value(kDeliveryAckHeader) == "TRUE";
+    item.readAck = value(kReadAckHeader) == "TRUE";
+    item.saveToSent = value(kSaveToSentHeader) == "TRUE";
+    item.sendOnePerRecipient = value(kOnePerRecipientHeader) == "TRUE";
+    const std::string readAck = value(kReadAckStatusHeader);
     if (isReadAckStatus(readAck)) item.readAckStatus = readAck;
-    item.priority = readPrivateValue(headers, kPriorityExistingHeader);
-    item.composeFrom = readPrivateValue(headers, kComposeFromHeader);
-    item.composeReplyTo = readPrivateValue(headers, kComposeReplyToHeader);
-    item.composeOrganization = readPrivateValue(headers, kComposeOrganizationHeader);
-    item.version = readPrivateValue(headers, kVersionHeader);
+    item.priority = value(kPriorityExistingHeader);
+    item.composeFrom = value(kComposeFromHeader);
+    item.composeReplyTo = value(kComposeReplyToHeader);
+    item.composeOrganization = value(kComposeOrganizationHeader);
+    item.version = value(kVersionHeader);
     return item;
 }
 

@@ -168,6 +168,18 @@ TEST(PrivateValues, FirstLineCaseInsensitiveWithContinuations) {
     EXPECT_EQ(readPrivateValue(headers, "X-VL-missing"), "");
 }
 
+TEST(PrivateValues, ListCountsClaimNoMoreEntriesThanTheHeadersHaveLines) {
+    mime::TmsMessage message;
+    message.Headers().Lines() = {"X-VL-BCC-Lines: 100000", "X-VL-BCC-Strings0: cy@example.org",
+                                 "X-VL-Attach-Lines: 2", "X-VL-Attach-DrivePath1: /b.txt"};
+    const TObjListViewVLF item = itemFromMessage(message, "2001.07.31.15.30.45.123");
+    EXPECT_EQ(item.bccCount, 4);
+    ASSERT_EQ(item.bccList.size(), 4u);
+    EXPECT_EQ(item.bccList[0], "cy@example.org");
+    // A genuine count keeps its missing entries as empty paths.
+    EXPECT_EQ(item.attachList, (std::vector<std::string>{"", "/b.txt"}));
+}
+
 TEST(MessageFile, BodyLosesOnlyItsLastLineBreak) {
     testing::TempDir dir;
     MessageSpec spec;
