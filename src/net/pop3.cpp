@@ -1,5 +1,7 @@
 #include "net/pop3.h"
 
+#include <algorithm>
+
 #include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
 #include "net/reply_parsing.h"
@@ -74,7 +76,13 @@ void TmsCustomPOP::RetrieveMessage(int index) {
     if (OnRetrieving) OnRetrieving(*this, index);
     command("RETR " + std::to_string(index + 1));
     std::string stream;
-    if (expected > 0) stream.reserve(static_cast<std::size_t>(expected) + expected / 32 + 16);
+    // The size is the server's word: room is made for it only up to a bound, the text grows
+    // past it as it arrives.
+    constexpr std::int64_t kMaxReserve = 64 * 1024 * 1024;
+    if (expected > 0) {
+        const std::int64_t room = std::min(expected, kMaxReserve);
+        stream.reserve(static_cast<std::size_t>(room + room / 32 + 16));
+    }
     ReceiveToStream(stream, expected);
     undoByteStuffing(stream);
     if (OnRetrieved) OnRetrieved(*this, index);

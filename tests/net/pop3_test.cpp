@@ -136,6 +136,20 @@ TEST(Pop3Client, ListWithAWordAfterTheSizeGivesNoExpectedSize) {
     for (int perc : pop.percents) EXPECT_EQ(perc, -1);
 }
 
+TEST(Pop3Client, AnAbsurdListSizeCostsNoMemoryAndTheMessageArrives) {
+    ScriptedServer server(withLogin({"C: LIST 1", "S: +OK 1 9223372036854775807", "C: RETR 1",
+                                     "R: +OK\\r\\nA: b\\r\\n\\r\\nx\\r\\n.\\r\\n", "C: QUIT",
+                                     "S: +OK"}));
+    FakePlatform fake;
+    RecordingPOP pop(fake, server.address());
+    pop.Connect();
+    pop.RetrieveMessage(0);
+    pop.Disconnect();
+    EXPECT_EQ(server.finish(), "");
+    ASSERT_EQ(pop.stored.size(), 1u);
+    EXPECT_EQ(pop.stored[0], "A: b\r\n\r\nx\r\n.\r\n");
+}
+
 TEST(Pop3Client, NegativeDeleDoesNotStopTheSession) {
     ScriptedServer server(withLogin({"C: DELE 1", "S: -ERR message 1 already deleted",
                                      "C: DELE 2", "S: +OK", "C: QUIT", "S: +OK"}));
