@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "mime/header_words.h"
+#include "mime/internal/hex.h"
 #include "mime/limits.h"
 
 namespace velmora::mime {
@@ -216,19 +217,12 @@ std::string_view rawParameterValue(std::string_view value, std::size_t start) {
     return trimWhite(rest.substr(0, rest.find(';')));
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 std::string percentDecoded(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size()) {
-            const int high = hexDigit(text[i + 1]);
-            const int low = hexDigit(text[i + 2]);
+            const int high = internal::hexValue(text[i + 1]);
+            const int low = internal::hexValue(text[i + 2]);
             if (high >= 0 && low >= 0) {
                 out += static_cast<char>(high * 16 + low);
                 i += 2;

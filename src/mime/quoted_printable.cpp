@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "mime/internal/hex.h"
 #include "ui/events.h"
 
 namespace velmora::mime {
@@ -16,12 +17,7 @@ constexpr std::size_t kEventsEvery = 64 * 1024;
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
+using internal::hexValue;
 
 bool needsEscape(unsigned char c) { return c < 32 || c == '=' || c >= 128; }
 
