@@ -57,7 +57,7 @@ void walk(const std::string& text) {
 }
 
 TEST(Corpus, EveryMessageDecodes) {
-    const fs::path corpus = testing::sourceDir() / ".." / "shared" / "corpus";
+    const fs::path corpus = testing::sourceDir() / "tests" / "fixtures" / "mail-corpus";
     const auto files = filesBelow(corpus);
     if (files.empty()) GTEST_SKIP() << "no message corpus at " << corpus;
     int messages = 0;
@@ -72,7 +72,7 @@ TEST(Corpus, EveryMessageDecodes) {
 }
 
 TEST(Corpus, ContentOfKnownMessages) {
-    const fs::path corpus = testing::sourceDir() / ".." / "shared" / "corpus";
+    const fs::path corpus = testing::sourceDir() / "tests" / "fixtures" / "mail-corpus";
     const fs::path pdf = corpus / "attachment_emails" / "attachment_pdf.eml";
     if (!fs::exists(pdf)) GTEST_SKIP() << "no message corpus at " << corpus;
     TmsMessage message;

@@ -24,7 +24,7 @@ private:
 // Whole-file helpers for fixtures; readFile returns "" for a missing file.
 std::string readFile(const std::filesystem::path& file);
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
-// The source tree (for fixtures and the shared corpus), from VELMORA_SOURCE_DIR.
+// The source tree (for fixtures and the message corpus), from VELMORA_SOURCE_DIR.
 std::filesystem::path sourceDir();
 
 }  // namespace velmora::testing
