@@ -361,7 +361,10 @@ void TmainForm::FormClose() {
         window.onClose();
         if (view_) view_->childClosing(window);
         if (&window == currentFolderWindow_) currentFolderWindow_ = nullptr;
-        children_.pop_back();
+        // The close handlers may have activated (and so reordered) the other windows.
+        const auto it = std::find_if(children_.begin(), children_.end(),
+                                     [&](const auto& c) { return c.get() == &window; });
+        if (it != children_.end()) children_.erase(it);
     }
     settings_.main = {true, screen_.width, geometry_.height, geometry_.width, geometry_.top,
                       geometry_.left};
@@ -467,6 +470,10 @@ bool TmainForm::closeChild(ui::ChildWindow& window) {
     window.onClose();
     if (view_) view_->childClosing(window);
     if (&window == currentFolderWindow_) currentFolderWindow_ = nullptr;
+    // The close handlers may have activated (and so reordered) the other windows.
+    it = std::find_if(children_.begin(), children_.end(),
+                      [&](const auto& c) { return c.get() == &window; });
+    if (it == children_.end()) return true;
     std::unique_ptr<ui::ChildWindow> owned = std::move(*it);
     children_.erase(it);
     if (!currentFolderWindow_) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
 
@@ -159,6 +161,50 @@ TEST_F(MainFormTest, ShutdownRecordsOpenFolderWindowsAndRestoresThem) {
     EXPECT_EQ(folders.find("OutBox"), std::string::npos) << "OutBox was opened only to be closed";
     start();
     EXPECT_EQ(childKeys(), (std::vector<std::string>{"InBox.Sent", "InBox.InBox"}));
+}
+
+// A frame that activates the next child window when one closes, as an MDI area does.
+class ActivatingView : public MainFormView {
+public:
+    explicit ActivatingView(TmainForm& form) : form_(form) {}
+    void childOpened(ui::ChildWindow&) override {}
+    void childClosing(ui::ChildWindow& window) override {
+        closed.push_back(window.key());
+        for (const auto& other : form_.children())
+            if (other.get() != &window) form_.activateChild(*other);
+    }
+    void childChanged(ui::ChildWindow&) override {}
+    void childActivated(ui::ChildWindow&) override {}
+    void frameChanged() override {}
+    void treeChanged() override {}
+    void editFolderLabel(const store::TMailNode&) override {}
+    void bringToFront() override {}
+    std::vector<std::string> closed;
+
+private:
+    TmainForm& form_;
+};
+
+TEST_F(MainFormTest, WindowsActivatedWhileOneClosesDoNotTakeItsPlace) {
+    addProfile("Home");
+    TmainForm& f = start();
+    f.openFolderWindow("Sent", true);
+    f.openFolderWindow("Drafts", true);
+    ActivatingView view(f);
+    f.setView(&view);
+    ASSERT_TRUE(f.closeChild(*f.findChild("InBox.Sent")));
+    EXPECT_EQ(f.findChild("InBox.Sent"), nullptr);
+    EXPECT_NE(f.findChild("InBox.InBox"), nullptr);
+    EXPECT_NE(f.findChild("InBox.Drafts"), nullptr);
+
+    f.FormCloseQuery();
+    f.FormClose();
+    std::sort(view.closed.begin(), view.closed.end());
+    EXPECT_EQ(view.closed, (std::vector<std::string>{"InBox.Drafts", "InBox.InBox", "InBox.OutBox",
+                                                     "InBox.Sent"}))
+        << "every window closed once";
+    EXPECT_TRUE(f.children().empty());
+    f.setView(nullptr);
 }
 
 TEST_F(MainFormTest, CloseAllWindowsOnShutdownRecordsNothingAndInBoxOpensNextTime) {

@@ -67,27 +67,32 @@ ui::WindowState fromQtState(Qt::WindowStates state) {
 class SubWindowTracker final : public QObject {
 public:
     SubWindowTracker(QMdiSubWindow* frame, ui::ChildWindow& window, core::TmainForm& model)
-        : QObject(frame), frame_(frame), window_(window), model_(model) {
+        : QObject(frame), frame_(frame), window_(&window), model_(model) {
+        setObjectName(QStringLiteral("childWindowTracker"));
         frame->installEventFilter(this);
         connect(frame, &QMdiSubWindow::windowStateChanged, this,
                 [this](Qt::WindowStates, Qt::WindowStates now) {
-                    window_.setState(fromQtState(now));
+                    if (window_) window_->setState(fromQtState(now));
                 });
     }
+    // The model window is going: the frame may outlive it until it is deleted.
+    void detach() { window_ = nullptr; }
+
     bool eventFilter(QObject*, QEvent* event) override {
+        if (!window_) return false;
         switch (event->type()) {
             case QEvent::Move:
             case QEvent::Resize:
                 if (!(frame_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
                     const QRect g = frame_->geometry();
-                    window_.setBounds({g.x(), g.y(), g.width(), g.height()});
+                    window_->setBounds({g.x(), g.y(), g.width(), g.height()});
                 }
                 break;
             case QEvent::Close:
                 // The model decides; it closes the frame itself through childClosing.
                 event->ignore();
                 core::runReported(model_.platform().dialogs, model_.applicationTitle(),
-                                  [this] { model_.closeChild(window_); });
+                                  [this] { model_.closeChild(*window_); });
                 return true;
             case QEvent::FocusIn:
             case QEvent::WindowActivate:
@@ -100,7 +105,7 @@ public:
 
 private:
     QMdiSubWindow* frame_;
-    ui::ChildWindow& window_;
+    ui::ChildWindow* window_;
     core::TmainForm& model_;
 };
 
@@ -573,6 +578,12 @@ void MainWindow::childClosing(ui::ChildWindow& window) {
     QPointer<QMdiSubWindow> frame = it->second;
     subWindows_.erase(it);
     if (frame) {
+        // Hidden while its model window still exists, then cut off from it: the frame is
+        // deleted later, possibly only with the main window.
+        frame->hide();
+        if (auto* tracker = static_cast<SubWindowTracker*>(frame->findChild<QObject*>(
+                QStringLiteral("childWindowTracker"), Qt::FindDirectChildrenOnly)))
+            tracker->detach();
         mdi_->removeSubWindow(frame);
         frame->deleteLater();
     }
