@@ -30,7 +30,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-const std::string& stringMember(const JsonValue& object, const std::string& name, const std::string& fallback = {}) {
+std::string stringMember(const JsonValue& object, const std::string& name, const std::string& fallback = {}) {
     const JsonValue* value = object.find(name);
     if (!value || value->kind == JsonValue::Kind::Null) return fallback;
     if (!value->isString()) throw InputError("\"" + name + "\" must be a string");
@@ -73,7 +73,7 @@ void readMessage(const JsonValue& json, mime::TmsMessage& message) {
             message.Headers().Add(line.text);
         }
     }
-    const std::string& date = stringMember(json, "date");
+    const std::string date = stringMember(json, "date");
     if (!date.empty() && message.Headers().GetFieldValue("Date").empty()) message.Headers().Add("Date: " + date);
 
     if (const JsonValue* body = json.find("body")) {
@@ -88,19 +88,19 @@ void readMessage(const JsonValue& json, mime::TmsMessage& message) {
             throw InputError("\"body\" must be a string or a list of lines");
         }
     }
-    const std::string& contentType = stringMember(json, "contentType");
+    const std::string contentType = stringMember(json, "contentType");
     if (!contentType.empty()) message.SetContentType(contentType);
 
-    const std::string& encoding = stringMember(json, "encoding", "mime");
+    const std::string encoding = stringMember(json, "encoding", "mime");
     if (encoding == "uu") message.SetEncoding(mime::TMsgEncoding::meUU);
     else if (encoding != "mime") throw InputError("\"encoding\" must be \"mime\" or \"uu\"");
 
-    const std::string& charset = stringMember(json, "charset", "us-ascii");
+    const std::string charset = stringMember(json, "charset", "us-ascii");
     if (charset == "iso-8859-1") message.SetCharSet(mime::TCharSet::csISO8859);
     else if (charset == "iso-2022-jp") message.SetCharSet(mime::TCharSet::csISO2022jp);
     else if (charset != "us-ascii") throw InputError("unknown \"charset\" " + charset);
 
-    const std::string& priority = stringMember(json, "priority", "normal");
+    const std::string priority = stringMember(json, "priority", "normal");
     if (priority == "low") message.SetPriority(mime::TPriority::ptLow);
     else if (priority == "high") message.SetPriority(mime::TPriority::ptHigh);
     else if (priority != "normal") throw InputError("\"priority\" must be low, normal or high");
@@ -114,7 +114,7 @@ void readMessage(const JsonValue& json, mime::TmsMessage& message) {
         if (!attachments->isArray()) throw InputError("\"attachments\" must be a list");
         for (const JsonValue& entry : attachments->items) {
             if (!entry.isObject()) throw InputError("an attachment must be an object");
-            const std::string& path = stringMember(entry, "path");
+            const std::string path = stringMember(entry, "path");
             if (path.empty()) throw InputError("an attachment needs its \"path\"");
             mime::TmsAttItem& item = message.Attachments().Items(message.Attachments().AddFile(path));
             const std::string& name = stringMember(entry, "fileName");
