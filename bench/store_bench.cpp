@@ -112,11 +112,11 @@ void BM_RebuildIndex(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     if (!std::filesystem::exists(inbox)) {
         for (int n = 0; n < count; ++n) {
-            testing::MessageSpec spec;
-            spec.fileName = benchRow(n).item.fileName;
-            spec.subject = "message " + std::to_string(n);
-            spec.body.assign(40, "A line of an ordinary message body, of ordinary length.");
-            testing::storeMessage(inbox, spec);
+            testing::MessageSample sample;
+            sample.fileName = benchRow(n).item.fileName;
+            sample.subject = "message " + std::to_string(n);
+            sample.body.assign(40, "A line of an ordinary message body, of ordinary length.");
+            testing::storeMessage(inbox, sample);
         }
     }
     testing::FakePlatform fake;
@@ -134,11 +134,11 @@ void BM_MoveMessages(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     for (const char* dir : {"InBox.000", "Work.001"}) std::filesystem::create_directories(home / dir);
     for (int n = 0; n < count; ++n) {
-        testing::MessageSpec spec;
-        spec.fileName = benchRow(n).item.fileName;
-        spec.body.assign(40, "A line of an ordinary message body, of ordinary length.");
-        if (n % 10 == 0) spec.attachments = {{"report.pdf", std::string(20'000, 'p')}};
-        testing::storeMessage(home / "InBox.000", spec);
+        testing::MessageSample sample;
+        sample.fileName = benchRow(n).item.fileName;
+        sample.body.assign(40, "A line of an ordinary message body, of ordinary length.");
+        if (n % 10 == 0) sample.attachments = {{"report.pdf", std::string(20'000, 'p')}};
+        testing::storeMessage(home / "InBox.000", sample);
     }
     testing::FakePlatform fake;
     profiles::Settings settings;

@@ -11,7 +11,7 @@
 namespace velmora::reading {
 namespace {
 
-using testing::MessageSpec;
+using testing::MessageSample;
 
 mime::TmsMessage loaded(const std::string& text) {
     mime::TmsMessage message;
@@ -88,9 +88,9 @@ TEST(PreviewText, HeaderBlockInTheThreeModes) {
 TEST(PreviewText, AttachmentLinesByHandler) {
     testing::TempDir dir;
     testing::FakeDialogs dialogs;
-    MessageSpec spec;
-    spec.attachments = {{"notes.txt", "n"}, {"photo.jpg", "j"}, {"data.bin", "d"}};
-    mime::TmsMessage message = testing::buildMessage(spec);
+    MessageSample sample;
+    sample.attachments = {{"notes.txt", "n"}, {"photo.jpg", "j"}, {"data.bin", "d"}};
+    mime::TmsMessage message = testing::buildMessage(sample);
     message.Attachments().Items(2).SetContentType("application/octet-stream");
     testing::writeFile(dir / "notes.txt", "n");
 
@@ -133,10 +133,10 @@ TEST(Wrapping, SplitsAfterTheLastBlankOrHyphen) {
 TEST(PreviewText, OfAStoredRowWithoutItsPrivateBlock) {
     testing::TempDir dir;
     testing::FakeDialogs dialogs;
-    MessageSpec spec;
-    spec.body = {std::string(70, 'w')};
-    spec.attachments = {{"a.txt", "alpha"}};
-    const store::TObjListViewVLF item = testing::storeMessage(dir.path(), spec);
+    MessageSample sample;
+    sample.body = {std::string(70, 'w')};
+    sample.attachments = {{"a.txt", "alpha"}};
+    const store::TObjListViewVLF item = testing::storeMessage(dir.path(), sample);
     const auto text = previewTextOf(dir.path(), item, HeaderMode::Full, 65, dialogs);
     ASSERT_TRUE(text);
     EXPECT_EQ(text->find("X-VL-"), std::string::npos);

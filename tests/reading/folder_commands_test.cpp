@@ -34,12 +34,12 @@ TEST(FolderCommands, ListShowAndRebuild) {
     testing::TempDir home;
     const auto work = home / "Work.001" / "Sub.001";
     for (int n = 1; n <= 3; ++n) {
-        testing::MessageSpec spec;
-        spec.fileName = "2001.01.01.00.00.00.00" + std::to_string(n);
-        spec.subject = "subject " + std::to_string(n);
-        spec.date = "Tue, 0" + std::to_string(n) + " Jul 2001 10:00:00 +0000";
-        spec.body = {"line one of " + std::to_string(n), std::string(70, 'x')};
-        testing::storeMessage(work, spec);
+        testing::MessageSample sample;
+        sample.fileName = "2001.01.01.00.00.00.00" + std::to_string(n);
+        sample.subject = "subject " + std::to_string(n);
+        sample.date = "Tue, 0" + std::to_string(n) + " Jul 2001 10:00:00 +0000";
+        sample.body = {"line one of " + std::to_string(n), std::string(70, 'x')};
+        testing::storeMessage(work, sample);
     }
     const std::string homeArg = "--home '" + home.path().string() + "' ";
 

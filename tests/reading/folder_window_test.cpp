@@ -15,7 +15,7 @@
 namespace velmora::reading {
 namespace {
 
-using testing::MessageSpec;
+using testing::MessageSample;
 
 struct FolderWindowTest : ::testing::Test {
     testing::TempDir home;
@@ -29,11 +29,11 @@ struct FolderWindowTest : ::testing::Test {
     // Message files named 2001.01.01.00.00.00.00<n>, dated day n of July 2001.
     void storeMessages(const std::filesystem::path& dir, int count) {
         for (int n = 1; n <= count; ++n) {
-            MessageSpec spec;
-            spec.fileName = "2001.01.01.00.00.00.00" + std::to_string(n);
-            spec.subject = "subject " + std::to_string(n);
-            spec.date = "Tue, 0" + std::to_string(n) + " Jul 2001 10:00:00 +0000";
-            testing::storeMessage(dir, spec);
+            MessageSample sample;
+            sample.fileName = "2001.01.01.00.00.00.00" + std::to_string(n);
+            sample.subject = "subject " + std::to_string(n);
+            sample.date = "Tue, 0" + std::to_string(n) + " Jul 2001 10:00:00 +0000";
+            testing::storeMessage(dir, sample);
         }
     }
 };
@@ -72,7 +72,7 @@ TEST_F(FolderWindowTest, IndexOfTwoRowsWithThreeFilesIsRebuiltAfterLoading) {
         ASSERT_EQ(window.rowCount(), 2u);
         host.close("InBox");
     }
-    MessageSpec third;
+    MessageSample third;
     third.fileName = "2001.01.01.00.00.00.003";
     testing::storeMessage(inbox, third);
     const auto waitedBefore = fake.events.totalWaited();
@@ -127,11 +127,11 @@ TEST_F(FolderWindowTest, DescendingSortSelectsTheFirstRowAndDateFormatFiveSortsB
     for (const auto& [name, date] : std::vector<std::pair<std::string, std::string>>{
              {"a", "Mon, 02 Jul 2001 10:00:00 +0000"}, {"b", "Wed, 01 Aug 2001 10:00:00 +0000"},
              {"c", "Sun, 01 Jul 2001 10:00:00 +0000"}}) {
-        MessageSpec spec;
-        spec.fileName = name;
-        spec.subject = name;
-        spec.date = date;
-        testing::storeMessage(inbox, spec);
+        MessageSample sample;
+        sample.fileName = name;
+        sample.subject = name;
+        sample.date = date;
+        testing::storeMessage(inbox, sample);
     }
     settings.retrieve.dateFormat = 5;
     TinboxForm window(fake, home.path(), "InBox", settings, host);

@@ -12,7 +12,7 @@
 namespace velmora::reading {
 namespace {
 
-using testing::MessageSpec;
+using testing::MessageSample;
 
 struct TransfersTest : ::testing::Test {
     testing::TempDir home;
@@ -32,12 +32,12 @@ struct TransfersTest : ::testing::Test {
     // n messages in InBox, subjects "m1".."mn", in that list order.
     TinboxForm& inboxWith(int n, std::vector<std::pair<std::string, std::string>> attachments = {}) {
         for (int i = 1; i <= n; ++i) {
-            MessageSpec spec;
-            spec.fileName = "2001.01.01.00.00.00.00" + std::to_string(i);
-            spec.subject = "m" + std::to_string(i);
-            spec.date = "Tue, 0" + std::to_string(i) + " Jul 2001 10:00:00 +0000";
-            spec.attachments = attachments;
-            testing::storeMessage(inbox, spec);
+            MessageSample sample;
+            sample.fileName = "2001.01.01.00.00.00.00" + std::to_string(i);
+            sample.subject = "m" + std::to_string(i);
+            sample.date = "Tue, 0" + std::to_string(i) + " Jul 2001 10:00:00 +0000";
+            sample.attachments = attachments;
+            testing::storeMessage(inbox, sample);
         }
         return host.openFolderWindow("InBox", true);
     }
@@ -192,11 +192,11 @@ TEST_F(TransfersTest, AFullTargetDiskLosesNoMessage) {
     testing::FakeFolderHost diskHost(fake, disk.path(), diskSettings);
     std::filesystem::create_directories(disk.path() / "Work.001");
     for (int i = 1; i <= 3; ++i) {
-        MessageSpec spec;
-        spec.fileName = "2001.01.01.00.00.00.00" + std::to_string(i);
-        spec.subject = "m" + std::to_string(i);
-        spec.body.assign(1000, std::string(60, 'b'));
-        testing::storeMessage(inbox, spec);
+        MessageSample sample;
+        sample.fileName = "2001.01.01.00.00.00.00" + std::to_string(i);
+        sample.subject = "m" + std::to_string(i);
+        sample.body.assign(1000, std::string(60, 'b'));
+        testing::storeMessage(inbox, sample);
     }
     TinboxForm& source = host.openFolderWindow("InBox", true);
     TinboxForm& target = diskHost.openFolderWindow("Work", false);

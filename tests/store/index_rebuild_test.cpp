@@ -10,16 +10,16 @@
 namespace velmora::store {
 namespace {
 
-using testing::MessageSpec;
+using testing::MessageSample;
 
 TEST(IndexRebuild, OneRowPerMessageFileUnderTheProgressBox) {
     testing::TempDir dir;
     testing::FakePlatform fake;
     for (const char* name : {"2001.01.01.00.00.00.002", "2001.01.01.00.00.00.001", "2001.01.01.00.00.00.003"}) {
-        MessageSpec spec;
-        spec.fileName = name;
-        spec.subject = std::string("subject ") + name;
-        testing::storeMessage(dir.path(), spec);
+        MessageSample sample;
+        sample.fileName = name;
+        sample.subject = std::string("subject ") + name;
+        testing::storeMessage(dir.path(), sample);
     }
     testing::writeFile(dir / "notes.txt", "not a message");
     std::filesystem::create_directory(dir / "dir.vlf");

@@ -13,7 +13,7 @@
 namespace velmora::store {
 namespace {
 
-using testing::MessageSpec;
+using testing::MessageSample;
 
 std::vector<std::string> linesStartingWith(const std::string& text, const std::string& prefix) {
     std::vector<std::string> found;
@@ -74,18 +74,18 @@ TEST(AttachmentNames, OwnNameFollowsTheFirstAttInfix) {
 
 TEST(PrivateBlock, WrittenAfterTheOtherHeadersInBlockOrder) {
     testing::TempDir dir;
-    MessageSpec spec;
-    spec.attachments = {{"a.txt", "alpha"}, {"b.bin", "beta"}, {"c.doc", "gamma"}};
-    const TObjListViewVLF item = testing::storeMessage(dir.path(), spec);
+    MessageSample sample;
+    sample.attachments = {{"a.txt", "alpha"}, {"b.bin", "beta"}, {"c.doc", "gamma"}};
+    const TObjListViewVLF item = testing::storeMessage(dir.path(), sample);
     const std::string text = testing::readFile(messageFilePath(dir.path(), item.fileName));
 
     EXPECT_EQ(linesStartingWith(text, "X-VL-Attach-Lines: "),
               std::vector<std::string>{"X-VL-Attach-Lines: 3"});
     const auto paths = linesStartingWith(text, "X-VL-Attach-DrivePath");
     ASSERT_EQ(paths.size(), 3u);
-    EXPECT_EQ(paths[0], "X-VL-Attach-DrivePath0: " + (dir / (spec.fileName + ".att.a.txt")).string());
+    EXPECT_EQ(paths[0], "X-VL-Attach-DrivePath0: " + (dir / (sample.fileName + ".att.a.txt")).string());
     EXPECT_EQ(paths[2].rfind("X-VL-Attach-DrivePath2: ", 0), 0u);
-    EXPECT_EQ(testing::readFile(dir / (spec.fileName + ".att.b.bin")), "beta");
+    EXPECT_EQ(testing::readFile(dir / (sample.fileName + ".att.b.bin")), "beta");
     EXPECT_TRUE(linesStartingWith(text, "X-VL-BCC-Strings").empty());
     EXPECT_EQ(linesStartingWith(text, "X-VL-Priority: ").size(), 1u);  // the new-message spelling
 
@@ -102,9 +102,9 @@ TEST(PrivateBlock, WrittenAfterTheOtherHeadersInBlockOrder) {
 }
 
 TEST(PrivateBlock, NoAttachmentsMeansCountZeroAndNoPathLine) {
-    MessageSpec spec;
-    mime::TmsMessage message = testing::buildMessage(spec);
-    TObjListViewVLF item = testing::itemFor(spec);
+    MessageSample sample;
+    mime::TmsMessage message = testing::buildMessage(sample);
+    TObjListViewVLF item = testing::itemFor(sample);
     item.readAckStatus = "whatever";  // not one of the five words: the line is left out
     writePrivateHeaders(message, item, PrioritySpelling::ExistingMessage);
     const auto& lines = message.Headers().Lines();
@@ -118,9 +118,9 @@ TEST(PrivateBlock, NoAttachmentsMeansCountZeroAndNoPathLine) {
 
 TEST(PrivateBlock, RestampingTwiceLeavesOneBlock) {
     testing::TempDir dir;
-    MessageSpec spec;
-    spec.attachments = {{"a.txt", "alpha"}};
-    TObjListViewVLF item = testing::storeMessage(dir.path(), spec);
+    MessageSample sample;
+    sample.attachments = {{"a.txt", "alpha"}};
+    TObjListViewVLF item = testing::storeMessage(dir.path(), sample);
     item.status = "R O r f A N";
     ASSERT_FALSE(restampMessageFile(dir.path(), item));
     item.status = "R O R f A N";
@@ -182,15 +182,15 @@ TEST(PrivateValues, ListCountsClaimNoMoreEntriesThanTheHeadersHaveLines) {
 
 TEST(MessageFile, BodyLosesOnlyItsLastLineBreak) {
     testing::TempDir dir;
-    MessageSpec spec;
-    spec.body = {"text", "", ""};  // "text\r\n\r\n\r\n" less the last break
-    mime::TmsMessage message = testing::buildMessage(spec);
+    MessageSample sample;
+    sample.body = {"text", "", ""};  // "text\r\n\r\n\r\n" less the last break
+    mime::TmsMessage message = testing::buildMessage(sample);
     trimBodyLineBreaks(message);
     EXPECT_EQ(message.Body(), (std::vector<std::string>{"text", ""}));
 
     // Saved and read back: "text CR LF CR LF" ends in one empty line less.
-    spec.body = {"text", ""};
-    message = testing::buildMessage(spec);
+    sample.body = {"text", ""};
+    message = testing::buildMessage(sample);
     ASSERT_FALSE(saveMessageFile(message, dir / "m.vlf"));
     mime::TmsMessage back;
     ASSERT_FALSE(loadMessageFile(dir / "m.vlf", back));
@@ -199,10 +199,10 @@ TEST(MessageFile, BodyLosesOnlyItsLastLineBreak) {
 
 TEST(MessageFile, WriteThenRebuildGivesTheSameItem) {
     testing::TempDir dir;
-    MessageSpec spec;
-    spec.attachments = {{"a.txt", "alpha"}, {"b.txt", "beta"}};
-    mime::TmsMessage message = testing::buildMessage(spec);
-    TObjListViewVLF item = testing::itemFor(spec);
+    MessageSample sample;
+    sample.attachments = {{"a.txt", "alpha"}, {"b.txt", "beta"}};
+    mime::TmsMessage message = testing::buildMessage(sample);
+    TObjListViewVLF item = testing::itemFor(sample);
     ASSERT_FALSE(saveAttachmentFiles(message, dir.path(), item));
     item.sortDate = "20010731153045";
     item.bccList = {"Cy <cy@example.org>", "dee@example.org"};
@@ -221,8 +221,8 @@ TEST(MessageFile, WriteThenRebuildGivesTheSameItem) {
     ASSERT_FALSE(loadMessageFile(messageFilePath(dir.path(), item.fileName), loaded));
     const TObjListViewVLF back = itemFromMessage(loaded, item.fileName);
     TObjListViewVLF expected = item;
-    expected.mailDate = spec.date;       // from the Date header
-    expected.subject = spec.subject;     // from the Subject header
+    expected.mailDate = sample.date;       // from the Date header
+    expected.subject = sample.subject;     // from the Subject header
     EXPECT_EQ(back, expected);
 }
 
@@ -242,20 +242,20 @@ TEST(MessageFile, FileWithoutBlockRebuildsIntoAnEmptyItem) {
 TEST(MessageFile, FailuresKeepThePreviousFile) {
     testing::SmallDisk disk(64 * 1024);
     VELMORA_SKIP_WITHOUT(disk);
-    MessageSpec spec;
-    const TObjListViewVLF stored = testing::storeMessage(disk.path(), spec);
+    MessageSample sample;
+    const TObjListViewVLF stored = testing::storeMessage(disk.path(), sample);
     const auto file = messageFilePath(disk.path(), stored.fileName);
     const std::string before = testing::readFile(file);
 
     // A body far larger than the disk: the save fails and the old file is whole.
-    mime::TmsMessage big = testing::buildMessage(spec);
+    mime::TmsMessage big = testing::buildMessage(sample);
     big.SetBody(std::vector<std::string>(4000, std::string(60, 'x')));
     TObjListViewVLF item = stored;
     EXPECT_TRUE(writeMessageFile(big, item, disk.path(), PrioritySpelling::ExistingMessage));
     EXPECT_EQ(testing::readFile(file), before);
 
     // Attachments that do not fit: none is left behind and the item is unchanged.
-    mime::TmsMessage withFiles = testing::buildMessage(spec);
+    mime::TmsMessage withFiles = testing::buildMessage(sample);
     auto attachment = std::make_unique<mime::TmsAttItem>();
     attachment->SetFileName("small.txt");
     attachment->Data().Write("small");
@@ -264,11 +264,11 @@ TEST(MessageFile, FailuresKeepThePreviousFile) {
     attachment->SetFileName("huge.bin");
     attachment->Data().Write(std::string(200 * 1024, 'h'));
     withFiles.Attachments().Add(std::move(attachment));
-    TObjListViewVLF other = testing::itemFor(spec);
+    TObjListViewVLF other = testing::itemFor(sample);
     EXPECT_TRUE(saveAttachmentFiles(withFiles, disk.path(), other));
     EXPECT_TRUE(other.attachList.empty());
     EXPECT_EQ(listMessageFiles(disk.path()).size(), 1u);
-    EXPECT_FALSE(std::filesystem::exists(disk.path() / (spec.fileName + ".att.small.txt")));
+    EXPECT_FALSE(std::filesystem::exists(disk.path() / (sample.fileName + ".att.small.txt")));
 }
 
 TEST(MessageFile, PrivateBlockLinesRemovedFromAQuotedText) {

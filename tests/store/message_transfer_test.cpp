@@ -12,7 +12,7 @@
 namespace velmora::store {
 namespace {
 
-using testing::MessageSpec;
+using testing::MessageSample;
 
 // New file names never repeat within a run, so each test that checks them starts its clock in
 // a year of its own.
@@ -30,7 +30,7 @@ struct Folders {
 
 TEST(CopyStoredMessage, WithoutAttachmentsTheFileIsCopiedUnchanged) {
     Folders f(2031);
-    const TObjListViewVLF item = testing::storeMessage(f.inbox, MessageSpec{});
+    const TObjListViewVLF item = testing::storeMessage(f.inbox, MessageSample{});
     const CopyOutcome outcome = copyStoredMessage(f.inbox, item, f.work, f.clock);
     ASSERT_TRUE(outcome.item) << outcome.failure;
     EXPECT_EQ(outcome.item->fileName, "2031.12.10.09.30.00.000");
@@ -43,9 +43,9 @@ TEST(CopyStoredMessage, WithoutAttachmentsTheFileIsCopiedUnchanged) {
 
 TEST(CopyStoredMessage, AttachmentsGetTheNewNameAndTheBlockIsRewritten) {
     Folders f(2032);
-    MessageSpec spec;
-    spec.attachments = {{"report.doc", "doc bytes"}, {"photo.jpg", "jpg bytes"}};
-    const TObjListViewVLF item = testing::storeMessage(f.inbox, spec);
+    MessageSample sample;
+    sample.attachments = {{"report.doc", "doc bytes"}, {"photo.jpg", "jpg bytes"}};
+    const TObjListViewVLF item = testing::storeMessage(f.inbox, sample);
     // A file of the new attachment name is there already: the copy takes the ~1~ name.
     testing::writeFile(f.work / "2032.12.10.09.30.00.000.att.photo.jpg", "other");
 
@@ -69,9 +69,9 @@ TEST(CopyStoredMessage, AttachmentsGetTheNewNameAndTheBlockIsRewritten) {
 
 TEST(CopyStoredMessage, AFailureLeavesNothingInTheTarget) {
     Folders f;
-    MessageSpec spec;
-    spec.attachments = {{"a.txt", "alpha"}};
-    TObjListViewVLF item = testing::storeMessage(f.inbox, spec);
+    MessageSample sample;
+    sample.attachments = {{"a.txt", "alpha"}};
+    TObjListViewVLF item = testing::storeMessage(f.inbox, sample);
 
     // The target directory has become a plain file.
     testing::writeFile(f.home / "Gone.001", "x");
@@ -91,9 +91,9 @@ TEST(CopyStoredMessage, AFullTargetDiskLeavesNothingBehind) {
     testing::SmallDisk disk(96 * 1024);
     VELMORA_SKIP_WITHOUT(disk);
     Folders f;
-    MessageSpec spec;
-    spec.attachments = {{"small.txt", "small"}, {"big.bin", std::string(150 * 1024, 'b')}};
-    const TObjListViewVLF item = testing::storeMessage(f.inbox, spec);
+    MessageSample sample;
+    sample.attachments = {{"small.txt", "small"}, {"big.bin", std::string(150 * 1024, 'b')}};
+    const TObjListViewVLF item = testing::storeMessage(f.inbox, sample);
     const auto target = disk.path() / "Work.001";
     std::filesystem::create_directory(target);
     const CopyOutcome outcome = copyStoredMessage(f.inbox, item, target, f.clock);
@@ -104,9 +104,9 @@ TEST(CopyStoredMessage, AFullTargetDiskLeavesNothingBehind) {
 
 TEST(DeleteStoredMessage, MessageAndAttachmentFilesGoButNothingOutsideTheFolders) {
     Folders f;
-    MessageSpec spec;
-    spec.attachments = {{"a.txt", "alpha"}};
-    TObjListViewVLF item = testing::storeMessage(f.inbox, spec);
+    MessageSample sample;
+    sample.attachments = {{"a.txt", "alpha"}};
+    TObjListViewVLF item = testing::storeMessage(f.inbox, sample);
     testing::writeFile(f.home / "precious.txt", "keep");
     item.attachList.push_back((f.home / "precious.txt").string());
     EXPECT_FALSE(deleteStoredMessage(f.inbox, item));

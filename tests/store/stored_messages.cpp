@@ -9,15 +9,15 @@
 
 namespace velmora::testing {
 
-mime::TmsMessage buildMessage(const MessageSpec& spec) {
+mime::TmsMessage buildMessage(const MessageSample& sample) {
     mime::TmsMessage message;
-    message.Sender().SetName(spec.senderName);
-    message.Sender().SetAddress(spec.senderAddress);
-    for (const auto& [name, address] : spec.to) message.Recipients().Add(mime::TmsMailAddress(address, name));
-    message.SetSubject(spec.subject);
-    if (!spec.date.empty()) message.Headers().Add("Date: " + spec.date);
-    message.SetBody(spec.body);
-    for (const auto& [name, content] : spec.attachments) {
+    message.Sender().SetName(sample.senderName);
+    message.Sender().SetAddress(sample.senderAddress);
+    for (const auto& [name, address] : sample.to) message.Recipients().Add(mime::TmsMailAddress(address, name));
+    message.SetSubject(sample.subject);
+    if (!sample.date.empty()) message.Headers().Add("Date: " + sample.date);
+    message.SetBody(sample.body);
+    for (const auto& [name, content] : sample.attachments) {
         auto attachment = std::make_unique<mime::TmsAttItem>();
         attachment->SetFileName(name);
         attachment->Data().Write(content);
@@ -26,22 +26,22 @@ mime::TmsMessage buildMessage(const MessageSpec& spec) {
     return message;
 }
 
-store::TObjListViewVLF itemFor(const MessageSpec& spec) {
+store::TObjListViewVLF itemFor(const MessageSample& sample) {
     store::TObjListViewVLF item;
-    item.fileName = spec.fileName;
-    item.senderName = spec.senderName;
-    item.senderAddress = spec.senderAddress;
-    item.mailDate = spec.date;
-    item.subject = spec.subject;
-    item.status = spec.status;
+    item.fileName = sample.fileName;
+    item.senderName = sample.senderName;
+    item.senderAddress = sample.senderAddress;
+    item.mailDate = sample.date;
+    item.subject = sample.subject;
+    item.status = sample.status;
     item.priority = "N (Normal)";
     return item;
 }
 
-store::TObjListViewVLF storeMessage(const std::filesystem::path& directory, const MessageSpec& spec) {
+store::TObjListViewVLF storeMessage(const std::filesystem::path& directory, const MessageSample& sample) {
     std::filesystem::create_directories(directory);
-    mime::TmsMessage message = buildMessage(spec);
-    store::TObjListViewVLF item = itemFor(spec);
+    mime::TmsMessage message = buildMessage(sample);
+    store::TObjListViewVLF item = itemFor(sample);
     if (auto failure = store::saveAttachmentFiles(message, directory, item))
         throw std::runtime_error("saving attachments: " + *failure);
     if (!item.attachList.empty()) item.status[8] = 'A';

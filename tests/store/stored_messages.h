@@ -14,7 +14,7 @@
 
 namespace velmora::testing {
 
-struct MessageSpec {
+struct MessageSample {
     std::string fileName = "2001.07.31.15.30.45.123";
     std::string subject = "Quarterly report";
     std::string senderName = "Ann Lee";
@@ -27,14 +27,14 @@ struct MessageSpec {
     std::string status = "U O r f a N";
 };
 
-mime::TmsMessage buildMessage(const MessageSpec& spec);
+mime::TmsMessage buildMessage(const MessageSample& sample);
 
-// The item an arrival would make for the spec.
-store::TObjListViewVLF itemFor(const MessageSpec& spec);
+// The item an arrival would make for the sample.
+store::TObjListViewVLF itemFor(const MessageSample& sample);
 
 // Stores the message in `directory` as an arrival does: attachment files beside it, then the
 // message file with its private block. Returns the item (with the attachment paths).
-store::TObjListViewVLF storeMessage(const std::filesystem::path& directory, const MessageSpec& spec);
+store::TObjListViewVLF storeMessage(const std::filesystem::path& directory, const MessageSample& sample);
 
 // A tmpfs of `bytes` mounted on a fresh directory, unmounted on destruction. `path()` is empty
 // when mounting is not allowed here (the test then skips).
