@@ -378,13 +378,14 @@ std::string lowered(std::string_view text) {
     return out;
 }
 
-// Every header line's value by its lower-case name, the first line of a name winning, as
-// readPrivateValue finds them: one pass over the headers however many values are read.
+// The private block's values ("X-VL-" lines) by lower-case name, the first line of a name
+// winning, as readPrivateValue finds them: one pass over the headers however many are read.
 class PrivateValues {
 public:
     explicit PrivateValues(const mime::TmsHeaders& headers) {
         const auto& lines = headers.Lines();
         for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (!startsWithNoCase(lines[i], "X-VL-")) continue;
             const std::size_t colon = lines[i].find(':');
             if (colon == std::string::npos || colon == 0) continue;
             std::string name = lowered(std::string_view(lines[i]).substr(0, colon));
