@@ -15,6 +15,7 @@
 
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
+#include "../store/stored_messages.h"
 
 namespace velmora::ui::qt {
 namespace {
@@ -36,6 +37,31 @@ TEST(MainWindow, RendersTheModelAndItsChildWindows) {
     testing::writeFile(home / "master.usr", "46\r\nHome");
     testing::writeFile(home / "Home.usr", "46\r\nHome");
     std::filesystem::create_directories(home / "Work.001");
+    // Three messages in InBox, without an index: the window rebuilds it on opening.
+    const struct {
+        const char* fileName;
+        const char* sender;
+        const char* address;
+        const char* subject;
+        const char* date;
+    } arrivals[] = {
+        {"2026.12.08.09.12.03.101", "Ann Lee", "ann@example.org", "Quarterly report",
+         "Tue, 8 Dec 2026 09:12:03 +0100"},
+        {"2026.12.09.14.40.51.202", "Bob Stone", "bob@example.org", "Re: lunch on Friday",
+         "Wed, 9 Dec 2026 14:40:51 +0100"},
+        {"2026.12.10.08.05.17.303", "Cy Marsh", "cy@example.org", "Minutes of the board meeting",
+         "Thu, 10 Dec 2026 08:05:17 +0100"},
+    };
+    for (const auto& arrival : arrivals) {
+        velmora::testing::MessageSample sample;
+        sample.fileName = arrival.fileName;
+        sample.senderName = arrival.sender;
+        sample.senderAddress = arrival.address;
+        sample.subject = arrival.subject;
+        sample.date = arrival.date;
+        sample.to = {{"Dana Home", "dana@example.org"}};
+        velmora::testing::storeMessage(home / "InBox.000", sample);
+    }
     testing::FakePlatform fake;
     core::TmainForm model(fake.platform(), home.path(), {}, {1280, 1024});
     MainWindow window(model);
@@ -69,6 +95,12 @@ TEST(MainWindow, RendersTheModelAndItsChildWindows) {
     model.closeChild(*model.findChild("InBox.Work"));
     QApplication::processEvents();
     EXPECT_EQ(mdi->subWindowList().size(), 1);
+    auto* inbox = mdi->subWindowList()[0]->findChild<QTableWidget*>(QStringLiteral("lvMail"));
+    ASSERT_NE(inbox, nullptr);
+    ASSERT_EQ(inbox->rowCount(), 3);
+    QStringList subjects;
+    for (int row = 0; row < 3; ++row) subjects << inbox->item(row, 2)->text();
+    EXPECT_TRUE(subjects.contains(QStringLiteral("Re: lunch on Friday"))) << subjects.join(", ").toStdString();
 
     if (const char* dir = std::getenv("VELMORA_SCREENSHOT_DIR")) {
         window.resize(1000, 640);

@@ -32,6 +32,10 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->verticalHeader()->hide();
+    // One line a message, cut with an ellipsis where a column is too narrow.
+    list_->setWordWrap(false);
+    list_->setTextElideMode(Qt::ElideRight);
+    list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
     // Rows are dragged onto the folder tree to move them there.
     list_->setDragEnabled(true);
     list_->setDragDropMode(QAbstractItemView::DragOnly);
