@@ -68,10 +68,6 @@ TransferEncoding transferEncodingOf(const TmsHeaders& headers) {
     return {};
 }
 
-std::string nameParameter(std::string_view parameter, std::string_view value) {
-    return GetFileNameParam(parameter, value);
-}
-
 // Decodes the content lines of one attachment into its data file.
 class DataWriter {
 public:
@@ -208,7 +204,7 @@ private:
         } else if (!lower.empty() && !contains(lower, "text/")) {
             decodeSingleAttachment(contentType);
         } else {
-            const std::string name = nameParameter("name", contentType);
+            const std::string name = GetFileNameParam("name", contentType);
             if (!name.empty() && name != "cc:Mail") {
                 decodeSingleAttachment(contentType);
             } else {
@@ -275,8 +271,8 @@ private:
     void decodeSingleAttachment(const std::string& contentType) {
         auto item = newItem();
         item->SetContentType(contentType);
-        std::string name = nameParameter("name", contentType);
-        if (name.empty()) name = nameParameter("filename", headers_.GetFieldValue("Content-Disposition"));
+        std::string name = GetFileNameParam("name", contentType);
+        if (name.empty()) name = GetFileNameParam("filename", headers_.GetFieldValue("Content-Disposition"));
         if (name.empty()) name = generatedName("att.");
         item->SetFileName(name);
         const TransferEncoding encoding = transferEncodingOf(headers_);
@@ -431,11 +427,11 @@ private:
             if (item->ContentType() == "application/octet-stream") item->SetContentType(declared);
             item->SetTransferEncoding(encoding.value);
         };
-        const std::string name = nameParameter("name", partType);
+        const std::string name = GetFileNameParam("name", partType);
         if (!name.empty()) nameWith(name);
         if (item->FileName().empty()) {
             const std::string fileName =
-                nameParameter("filename", partHeaders_.GetFieldValue("Content-Disposition"));
+                GetFileNameParam("filename", partHeaders_.GetFieldValue("Content-Disposition"));
             if (!fileName.empty()) nameWith(fileName);
         }
         if (item->FileName().empty()) {
