@@ -362,9 +362,7 @@ void TmainForm::FormClose() {
         if (view_) view_->childClosing(window);
         if (&window == currentFolderWindow_) currentFolderWindow_ = nullptr;
         // The close handlers may have activated (and so reordered) the other windows.
-        const auto it = std::find_if(children_.begin(), children_.end(),
-                                     [&](const auto& c) { return c.get() == &window; });
-        if (it != children_.end()) children_.erase(it);
+        if (const auto it = childSlot(window); it != children_.end()) children_.erase(it);
     }
     settings_.main = {true, screen_.width, geometry_.height, geometry_.width, geometry_.top,
                       geometry_.left};
@@ -449,9 +447,14 @@ void TmainForm::addChild(std::unique_ptr<ui::ChildWindow> window, bool show) {
     if (show) activateChild(added);
 }
 
+std::vector<std::unique_ptr<ui::ChildWindow>>::iterator TmainForm::childSlot(
+    const ui::ChildWindow& window) {
+    return std::find_if(children_.begin(), children_.end(),
+                        [&](const auto& c) { return c.get() == &window; });
+}
+
 void TmainForm::activateChild(ui::ChildWindow& window) {
-    auto it = std::find_if(children_.begin(), children_.end(),
-                           [&](const auto& c) { return c.get() == &window; });
+    auto it = childSlot(window);
     if (it == children_.end()) return;
     std::rotate(children_.begin(), it, it + 1);  // the active window is first in child order
     if (auto* folder = dynamic_cast<reading::TinboxForm*>(&window)) {
@@ -464,15 +467,13 @@ void TmainForm::activateChild(ui::ChildWindow& window) {
 
 bool TmainForm::closeChild(ui::ChildWindow& window) {
     if (!window.closeQuery()) return false;
-    auto it = std::find_if(children_.begin(), children_.end(),
-                           [&](const auto& c) { return c.get() == &window; });
+    auto it = childSlot(window);
     if (it == children_.end()) return true;
     window.onClose();
     if (view_) view_->childClosing(window);
     if (&window == currentFolderWindow_) currentFolderWindow_ = nullptr;
     // The close handlers may have activated (and so reordered) the other windows.
-    it = std::find_if(children_.begin(), children_.end(),
-                      [&](const auto& c) { return c.get() == &window; });
+    it = childSlot(window);
     if (it == children_.end()) return true;
     std::unique_ptr<ui::ChildWindow> owned = std::move(*it);
     children_.erase(it);

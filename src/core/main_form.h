@@ -227,6 +227,8 @@ private:
     void deleteSessionFiles();
     void pauseShutdown(int fullMs);
     void addChild(std::unique_ptr<ui::ChildWindow> window, bool show);
+    // Where `window` stands in the child order; end() when it is not (or no longer) open.
+    std::vector<std::unique_ptr<ui::ChildWindow>>::iterator childSlot(const ui::ChildWindow& window);
     void showAndRestore(ui::ChildWindow& window);
     void rekeyFolderWindows(const std::string& oldLogical, const std::string& newLogical);
     void deleteAllMessages(reading::TinboxForm& window);
