@@ -18,7 +18,7 @@
 #include "net_bench_support.h"
 #include "support/servers/real_servers.h"
 #include "support/temp_dir.h"
-#include "ui/headless.h"
+#include "platform/headless.h"
 
 namespace {
 
@@ -90,8 +90,8 @@ void report(benchmark::State& state, const bench::CpuClock& cpu, std::int64_t by
 void BM_Pop3Retrieve_Velmora_Memory(benchmark::State& state) {
     Mailbox& mailbox = Mailbox::get();
     if (!mailbox.error.empty()) return state.SkipWithError(mailbox.error.c_str());
-    ui::SystemClock clock;
-    ui::HeadlessEventLoop events;
+    platform::SystemClock clock;
+    platform::HeadlessEventLoop events;
     bench::CpuClock cpu(bench::CpuClock::Self);
     std::int64_t bytes = 0;
     for (auto _ : state) {
@@ -112,8 +112,8 @@ void BM_Pop3Retrieve_Velmora_Memory(benchmark::State& state) {
 void BM_Pop3Retrieve_Velmora_Files(benchmark::State& state) {
     Mailbox& mailbox = Mailbox::get();
     if (!mailbox.error.empty()) return state.SkipWithError(mailbox.error.c_str());
-    ui::SystemClock clock;
-    ui::HeadlessEventLoop events;
+    platform::SystemClock clock;
+    platform::HeadlessEventLoop events;
     bench::CpuClock cpu(bench::CpuClock::Self);
     for (auto _ : state) {
         state.PauseTiming();  // making and removing the folder is not retrieval

@@ -8,7 +8,7 @@
 #include "net_bench_support.h"
 #include "support/servers/real_servers.h"
 #include "support/temp_dir.h"
-#include "ui/headless.h"
+#include "platform/headless.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ void report(benchmark::State& state, const bench::CpuClock& cpu) {
 void BM_SmtpSend500_Velmora(benchmark::State& state) {
     Sink& sink = Sink::get();
     if (!sink.error.empty()) return state.SkipWithError(sink.error.c_str());
-    ui::SystemClock clock;
-    ui::HeadlessEventLoop events;
+    platform::SystemClock clock;
+    platform::HeadlessEventLoop events;
     mime::TmsMessage message;
     message.LoadFromFile(sink.messageFile);
     message.Sender().SetAddress("ann@example.test");

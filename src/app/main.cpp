@@ -1,9 +1,9 @@
 // velmora: the desktop program.
 #include <QApplication>
 
-#include "ui/qt/application.h"
+#include "desktop/application.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return velmora::ui::qt::runDesktop(app);
+    return velmora::desktop::runDesktop(app);
 }

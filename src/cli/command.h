@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "ui/headless.h"
+#include "platform/headless.h"
 
 namespace velmora::cli {
 
 struct Context {
     std::filesystem::path home;  // --home, else the current directory
-    ui::HeadlessPlatform& headless;
+    platform::HeadlessPlatform& headless;
     std::ostream& out;
     std::ostream& err;
 };

@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
         printHelp(std::cerr);
         return 2;
     }
-    velmora::ui::HeadlessPlatform headless;
+    velmora::platform::HeadlessPlatform headless;
     velmora::cli::Context context{home, headless, std::cout, std::cerr};
     for (const auto& command : velmora::cli::commands()) {
         if (args[i] == command.name) {

@@ -53,7 +53,7 @@ int runPop3Command(Context& context, const std::vector<std::string>& args) {
     if (action != "retrieve" && (!out.empty() || deleteAfter))
         return usageError(context, "--out and --delete go with retrieve");
 
-    ui::Platform& platform = context.headless.platform();
+    platform::Platform& platform = context.headless.platform();
     net::TmsRemotePOP pop(platform.events, platform.clock);
     pop.Server = server;
     pop.UserName = user;

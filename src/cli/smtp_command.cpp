@@ -51,7 +51,7 @@ int runSmtpCommand(Context& context, const std::vector<std::string>& args) {
         replace(message.BCC(), bcc);
     }
 
-    ui::Platform& platform = context.headless.platform();
+    platform::Platform& platform = context.headless.platform();
     net::TmsSMTP smtp(platform.events, platform.clock);
     smtp.Server = server;
     smtp.MailMessage = &message;

@@ -1,6 +1,6 @@
 #include "core/error_report.h"
 
-#include "ui/dialogs.h"
+#include "platform/dialogs.h"
 
 namespace velmora::core {
 
@@ -9,7 +9,7 @@ std::string generalErrorText(const std::string& text) {
     return text;
 }
 
-bool runReported(ui::Dialogs& dialogs, const std::string& applicationTitle,
+bool runReported(platform::Dialogs& dialogs, const std::string& applicationTitle,
                  const std::function<void()>& command) {
     try {
         command();

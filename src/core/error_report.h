@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace velmora::ui {
+namespace velmora::platform {
 class Dialogs;
 }
 
@@ -25,7 +25,7 @@ std::string generalErrorText(const std::string& text);
 
 // Runs one command or event handler; an exception that leaves it is reported and swallowed.
 // Returns false when the command ended with an error.
-bool runReported(ui::Dialogs& dialogs, const std::string& applicationTitle,
+bool runReported(platform::Dialogs& dialogs, const std::string& applicationTitle,
                  const std::function<void()>& command);
 
 }  // namespace velmora::core

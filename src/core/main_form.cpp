@@ -16,7 +16,7 @@ namespace velmora::core {
 
 namespace {
 
-constexpr ui::Milliseconds kStartupTimer{100};
+constexpr platform::Milliseconds kStartupTimer{100};
 
 const char* const kToolCaptions[kToolButtonCount] = {
     "Prev", "Next", "Reply", "Trash", "Compose", "Send",
@@ -33,7 +33,7 @@ ToolButtonState& button(std::array<ToolButtonState, kToolButtonCount>& buttons, 
 
 }  // namespace
 
-TmainForm::TmainForm(ui::Platform& platform, std::filesystem::path home, StartRequest start,
+TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, StartRequest start,
                      ScreenSize screen)
     : platform_(platform),
       home_(std::move(home)),
@@ -87,7 +87,7 @@ void TmainForm::FormCreate() {
         runReported(platform_.dialogs, applicationTitle_, [this] { MDIChildTimerTimer(); });
     });
     startupTimer_->start();
-    statusClock_ = platform_.timers.createTimer(ui::Milliseconds{5000}, false, [this] {
+    statusClock_ = platform_.timers.createTimer(platform::Milliseconds{5000}, false, [this] {
         updateStatusClock();
         notifyFrame();
     });
@@ -118,7 +118,7 @@ void TmainForm::MDIChildTimerTimer() {
     updateStatusClock();
     statusClock_->start();
     restoreSession();
-    platform_.pause(ui::Milliseconds{450});
+    platform_.pause(platform::Milliseconds{450});
 
     if (firstRun_) refreshTree();
 
@@ -139,7 +139,7 @@ void TmainForm::MDIChildTimerTimer() {
             hooks_.retrieveHeaders();
         if (start_.hasMailTo) mailTo(start_.mailToAddress);
         if (children_.empty()) openFolderWindow("InBox", true);
-        platform_.pause(ui::Milliseconds{250});
+        platform_.pause(platform::Milliseconds{250});
     } else {
         (void)profiles::saveOtherSettings(home_, settings_.other);
         (void)profiles::saveGuiSettings(home_, settings_.gui);
@@ -253,7 +253,7 @@ void TmainForm::optionChanged(profiles::ConfigPage, const std::string&) {
 // Shutdown
 
 void TmainForm::pauseShutdown(int fullMs) {
-    platform_.pause(ui::Milliseconds{start_.fullShutdownPauses ? fullMs : 100});
+    platform_.pause(platform::Milliseconds{start_.fullShutdownPauses ? fullMs : 100});
 }
 
 void TmainForm::deleteSessionFiles() {
@@ -288,7 +288,7 @@ bool TmainForm::FormCloseQuery() {
         pauseShutdown(250);
         outbox.setVisible(true);
         closeChild(outbox);
-        platform_.pause(ui::Milliseconds{500});
+        platform_.pause(platform::Milliseconds{500});
     } else {
         pauseShutdown(250);
     }
@@ -310,7 +310,7 @@ void TmainForm::recordSession(bool trashWasOpen) {
     const bool closeAll = settings_.other.closeAllWindowsOnShutdown;
     std::vector<FolderWindowRecord> folders;
     for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
-        ui::ChildWindow& window = **it;
+        platform::ChildWindow& window = **it;
         if (auto* folder = dynamic_cast<reading::TinboxForm*>(&window)) {
             if (closeAll) continue;
             if (folder->logicalPath() == "Trash" && !trashWasOpen) continue;
@@ -344,9 +344,9 @@ void TmainForm::emptyTrash() {
         pauseShutdown(250);
         return;
     }
-    if (trash->state() == ui::WindowState::Minimized)
-        trash->setState(lastFolderWindowState() == "max" ? ui::WindowState::Maximized
-                                                          : ui::WindowState::Normal);
+    if (trash->state() == platform::WindowState::Minimized)
+        trash->setState(lastFolderWindowState() == "max" ? platform::WindowState::Maximized
+                                                          : platform::WindowState::Normal);
     trash->selectAll();
     pauseShutdown(250);
     reading::emptyTrashFolder(*trash, *this, platform_);  // removes Trash.dat too
@@ -357,7 +357,7 @@ void TmainForm::FormClose() {
     if (hooks_.cancelTransfers) hooks_.cancelTransfers();
     // Folder windows write their indexes as they close.
     while (!children_.empty()) {
-        ui::ChildWindow& window = *children_.back();
+        platform::ChildWindow& window = *children_.back();
         window.onClose();
         if (view_) view_->childClosing(window);
         if (&window == currentFolderWindow_) currentFolderWindow_ = nullptr;
@@ -370,7 +370,7 @@ void TmainForm::FormClose() {
     settings_.vl.connectionProfile = std::max(0, profileLists_.connectionIndex());
     if (auto ec = profiles::saveAtExit(home_, settings_))
         platform_.dialogs.warning(applicationTitle_, "File I/O Error 9563\r" + errorText(ec));
-    platform_.pause(ui::Milliseconds{250});
+    platform_.pause(platform::Milliseconds{250});
     if (auto ec = profiles::saveOtherAtExit(home_, settings_))
         platform_.dialogs.warning(applicationTitle_, "File I/O Error 9563\r" + errorText(ec));
 }
@@ -380,7 +380,7 @@ void TmainForm::FormClose() {
 
 void TmainForm::updateStatusClock() {
     if (shuttingDown_) return;
-    const ui::LocalTime now = platform_.clock.localNow();
+    const platform::LocalTime now = platform_.clock.localNow();
     char date[16];
     char time[16];
     std::snprintf(date, sizeof date, "%02d/%02d/%04d", now.month % 100, now.day % 100,
@@ -433,27 +433,27 @@ void TmainForm::reportError(const std::string& text) {
 // ------------------------------------------------------------------------------------------
 // Child windows
 
-ui::ChildWindow* TmainForm::findChild(const std::string& key) const {
+platform::ChildWindow* TmainForm::findChild(const std::string& key) const {
     for (const auto& child : children_)
         if (child->key() == key) return child.get();
     return nullptr;
 }
 
-void TmainForm::addChild(std::unique_ptr<ui::ChildWindow> window, bool show) {
+void TmainForm::addChild(std::unique_ptr<platform::ChildWindow> window, bool show) {
     window->setVisible(show);
-    ui::ChildWindow& added = *window;
+    platform::ChildWindow& added = *window;
     children_.insert(children_.begin(), std::move(window));
     if (view_) view_->childOpened(added);
     if (show) activateChild(added);
 }
 
-std::vector<std::unique_ptr<ui::ChildWindow>>::iterator TmainForm::childSlot(
-    const ui::ChildWindow& window) {
+std::vector<std::unique_ptr<platform::ChildWindow>>::iterator TmainForm::childSlot(
+    const platform::ChildWindow& window) {
     return std::find_if(children_.begin(), children_.end(),
                         [&](const auto& c) { return c.get() == &window; });
 }
 
-void TmainForm::activateChild(ui::ChildWindow& window) {
+void TmainForm::activateChild(platform::ChildWindow& window) {
     auto it = childSlot(window);
     if (it == children_.end()) return;
     std::rotate(children_.begin(), it, it + 1);  // the active window is first in child order
@@ -465,7 +465,7 @@ void TmainForm::activateChild(ui::ChildWindow& window) {
     notifyFrame();
 }
 
-bool TmainForm::closeChild(ui::ChildWindow& window) {
+bool TmainForm::closeChild(platform::ChildWindow& window) {
     if (!window.closeQuery()) return false;
     auto it = childSlot(window);
     if (it == children_.end()) return true;
@@ -475,7 +475,7 @@ bool TmainForm::closeChild(ui::ChildWindow& window) {
     // The close handlers may have activated (and so reordered) the other windows.
     it = childSlot(window);
     if (it == children_.end()) return true;
-    std::unique_ptr<ui::ChildWindow> owned = std::move(*it);
+    std::unique_ptr<platform::ChildWindow> owned = std::move(*it);
     children_.erase(it);
     if (!currentFolderWindow_) {
         for (const auto& child : children_) {
@@ -489,11 +489,11 @@ bool TmainForm::closeChild(ui::ChildWindow& window) {
     return true;
 }
 
-void TmainForm::showAndRestore(ui::ChildWindow& window) {
+void TmainForm::showAndRestore(platform::ChildWindow& window) {
     window.setVisible(true);
-    if (window.state() == ui::WindowState::Minimized)
-        window.setState(lastFolderWindowState() == "max" ? ui::WindowState::Maximized
-                                                          : ui::WindowState::Normal);
+    if (window.state() == platform::WindowState::Minimized)
+        window.setState(lastFolderWindowState() == "max" ? platform::WindowState::Maximized
+                                                          : platform::WindowState::Normal);
     activateChild(window);
     if (view_) view_->childChanged(window);
 }

@@ -22,8 +22,8 @@
 #include "reading/folder_window.h"
 #include "reading/folder_window_host.h"
 #include "store/folder_tree.h"
-#include "ui/child_window.h"
-#include "ui/platform.h"
+#include "platform/child_window.h"
+#include "platform/platform.h"
 
 namespace velmora::core {
 
@@ -54,10 +54,10 @@ struct ToolButtonState {
 class MainFormView {
 public:
     virtual ~MainFormView() = default;
-    virtual void childOpened(ui::ChildWindow& window) = 0;
-    virtual void childClosing(ui::ChildWindow& window) = 0;  // the model frees it afterwards
-    virtual void childChanged(ui::ChildWindow& window) = 0;  // key, caption, state, rows
-    virtual void childActivated(ui::ChildWindow& window) = 0;
+    virtual void childOpened(platform::ChildWindow& window) = 0;
+    virtual void childClosing(platform::ChildWindow& window) = 0;  // the model frees it afterwards
+    virtual void childChanged(platform::ChildWindow& window) = 0;  // key, caption, state, rows
+    virtual void childActivated(platform::ChildWindow& window) = 0;
     virtual void frameChanged() = 0;  // captions, panels, toolbars, menus, view flags
     virtual void treeChanged() = 0;   // the folder tree was listed again or its selection moved
     // Label editing of a freshly created folder, so that the user types its name.
@@ -89,12 +89,12 @@ struct MainFormHooks {
     std::function<void(const ReadWindowRecord&, reading::TinboxForm& folder)> restoreReadWindow;
     // Shutdown recording of a window that is not a folder window (read, compose, scratch pad,
     // retrieve-headers): add its record.
-    std::function<void(ui::ChildWindow&, SessionState& records)> recordWindow;
+    std::function<void(platform::ChildWindow&, SessionState& records)> recordWindow;
     // Read windows of a folder: close those of a row, renumber those below a removed row, and
     // re-key them when their folder was renamed.
     std::function<void(const std::string& logicalPath, int row)> closeReadWindows;
     std::function<void(const std::string& logicalPath, int removedRow)> renumberReadWindows;
-    std::function<void(ui::ChildWindow&, const std::string& newLogicalPath)> rekeyReadWindow;
+    std::function<void(platform::ChildWindow&, const std::string& newLogicalPath)> rekeyReadWindow;
 };
 
 inline constexpr const char* kNoProfileText =
@@ -104,7 +104,7 @@ class TmainForm final : public reading::FolderWindowHost,
                         private profiles::ProfileEvents,
                         private profiles::ConfigEvents {
 public:
-    TmainForm(ui::Platform& platform, std::filesystem::path home, StartRequest start,
+    TmainForm(platform::Platform& platform, std::filesystem::path home, StartRequest start,
               ScreenSize screen);
     ~TmainForm() override;
     TmainForm(const TmainForm&) = delete;
@@ -145,7 +145,7 @@ public:
     bool spellCheckEnabled() const { return spellCheckEnabled_; }
     bool composeEnabled() const { return composeEnabled_; }
     const std::filesystem::path& home() const { return home_; }
-    ui::Platform& platform() { return platform_; }
+    platform::Platform& platform() { return platform_; }
 
     // View toggles (check marks of the View menu); each is kept in the settings.
     void setToolbarShown(bool shown);
@@ -182,12 +182,12 @@ public:
 
     // --- child windows ------------------------------------------------------------------------
     // In the main window's child order: the most recently activated first.
-    const std::vector<std::unique_ptr<ui::ChildWindow>>& children() const { return children_; }
-    ui::ChildWindow* findChild(const std::string& key) const;
-    void activateChild(ui::ChildWindow& window);
+    const std::vector<std::unique_ptr<platform::ChildWindow>>& children() const { return children_; }
+    platform::ChildWindow* findChild(const std::string& key) const;
+    void activateChild(platform::ChildWindow& window);
     // Runs the window's close query and, when it agrees, closes and frees it. False when the
     // window stayed open.
-    bool closeChild(ui::ChildWindow& window);
+    bool closeChild(platform::ChildWindow& window);
     reading::TinboxForm* currentFolderWindow() const { return currentFolderWindow_; }
 
     // reading::FolderWindowHost
@@ -226,10 +226,10 @@ private:
     void emptyTrash();
     void deleteSessionFiles();
     void pauseShutdown(int fullMs);
-    void addChild(std::unique_ptr<ui::ChildWindow> window, bool show);
+    void addChild(std::unique_ptr<platform::ChildWindow> window, bool show);
     // Where `window` stands in the child order; end() when it is not (or no longer) open.
-    std::vector<std::unique_ptr<ui::ChildWindow>>::iterator childSlot(const ui::ChildWindow& window);
-    void showAndRestore(ui::ChildWindow& window);
+    std::vector<std::unique_ptr<platform::ChildWindow>>::iterator childSlot(const platform::ChildWindow& window);
+    void showAndRestore(platform::ChildWindow& window);
     void rekeyFolderWindows(const std::string& oldLogical, const std::string& newLogical);
     void deleteAllMessages(reading::TinboxForm& window);
     void notifyFrame();
@@ -240,7 +240,7 @@ private:
     void profileCountChanged(std::size_t count) override;
     void profileListChanged() override;
 
-    ui::Platform& platform_;
+    platform::Platform& platform_;
     std::filesystem::path home_;
     StartRequest start_;
     ScreenSize screen_;
@@ -255,10 +255,10 @@ private:
 
     std::unique_ptr<store::TMailTree> tree_;
     std::filesystem::path treeSelection_;
-    std::vector<std::unique_ptr<ui::ChildWindow>> children_;
+    std::vector<std::unique_ptr<platform::ChildWindow>> children_;
     reading::TinboxForm* currentFolderWindow_ = nullptr;
-    std::unique_ptr<ui::Timer> startupTimer_;
-    std::unique_ptr<ui::Timer> statusClock_;  // date and time panels, every 5 seconds
+    std::unique_ptr<platform::Timer> startupTimer_;
+    std::unique_ptr<platform::Timer> statusClock_;  // date and time panels, every 5 seconds
 
     std::string applicationTitle_;
     std::string caption_;

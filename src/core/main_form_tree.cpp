@@ -114,12 +114,12 @@ void TmainForm::treeCreateFolder(const std::filesystem::path& selected) {
                     "Delete Confirmation Message",
                     "Warning: Mail Messages Exist In This Folder!\rDo You Want To Delete Them In "
                     "Order To Create A Sub-Folder?",
-                    ui::Buttons::YesNo, ui::Answer::No) != ui::Answer::Yes)
+                    platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
                 return;
             if (platform_.dialogs.question("Final Confirmation Message",
                                            "Warning: Final Check - Mail Messages Exist In This "
                                            "Folder - Do You Really Want To Delete Them?",
-                                           ui::Buttons::YesNo, ui::Answer::No) != ui::Answer::Yes)
+                                           platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
                 return;
             if (!logical.empty()) {
                 reading::TinboxForm& window = openFolderWindow(logical, true);
@@ -265,7 +265,7 @@ void TmainForm::treeDrop(const std::filesystem::path& dir, reading::TinboxForm& 
     const std::string target = node->logicalPath();
     reading::moveSelected(source, target, *this, platform_);
     if (reading::TinboxForm* window = findFolderWindow(target)) {
-        window->setState(ui::WindowState::Minimized);
+        window->setState(platform::WindowState::Minimized);
         if (view_) view_->childChanged(*window);
     }
 }
@@ -289,14 +289,14 @@ void TmainForm::treeDelete(const std::filesystem::path& dir) {
                 "STOP - Mail Messages and/or Other Related Files Exists In This Folder!!\rAre You "
                 "Sure You Want To Delete All The Files In This Folder?\rIncluding The Folder "
                 "Itself?",
-                ui::Buttons::YesNo, ui::Answer::No) != ui::Answer::Yes)
+                platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
             return;
         if (platform_.dialogs.question(
                 "WARNING - Final Confirmation Message",
                 "WARNING: Final Check - Mail Messages and/or Other Related Files Exist In This "
                 "Folder!!\rDo You Really Want To Delete All The Files In This Folder?\rIncluding "
                 "The Folder Itself?",
-                ui::Buttons::YesNo, ui::Answer::No) != ui::Answer::Yes)
+                platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
             return;
         if (!logical.empty()) {
             reading::TinboxForm& window = openFolderWindow(logical, false);

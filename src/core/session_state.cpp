@@ -35,9 +35,9 @@ public:
     WindowPlacement placement(std::size_t i) const {
         WindowPlacement p;
         const int state = number(i);
-        p.state = state == 1   ? ui::WindowState::Minimized
-                  : state == 2 ? ui::WindowState::Maximized
-                               : ui::WindowState::Normal;
+        p.state = state == 1   ? platform::WindowState::Minimized
+                  : state == 2 ? platform::WindowState::Maximized
+                               : platform::WindowState::Normal;
         p.bounds.left = std::max(0, number(i + 1));
         p.bounds.top = std::max(0, number(i + 2));
         p.bounds.width = number(i + 3);

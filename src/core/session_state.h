@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "ui/child_window.h"
+#include "platform/child_window.h"
 
 namespace velmora::core {
 
@@ -20,8 +20,8 @@ inline constexpr const char* kComposeSessionFile = "compose.dat";
 inline constexpr const char* kScratchSessionFile = "scratch.dat";
 
 struct WindowPlacement {
-    ui::WindowState state = ui::WindowState::Normal;
-    ui::WindowBounds bounds;
+    platform::WindowState state = platform::WindowState::Normal;
+    platform::WindowBounds bounds;
 };
 
 struct FolderWindowRecord {

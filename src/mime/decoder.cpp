@@ -14,7 +14,7 @@
 #include "mime/message.h"
 #include "mime/quoted_printable.h"
 #include "mime/uuencode.h"
-#include "ui/events.h"
+#include "platform/events.h"
 
 namespace velmora::mime {
 
@@ -117,7 +117,7 @@ private:
 // One run of the decoder over one input.
 class Run {
 public:
-    Run(std::string_view input, TmsCustomMessage& message, ui::ThrottledEvents* events,
+    Run(std::string_view input, TmsCustomMessage& message, platform::ThrottledEvents* events,
         std::function<void()> resetAddressLists)
         : input_(input), reader_(input), message_(message), events_(events),
           resetAddressLists_(std::move(resetAddressLists)) {}
@@ -565,7 +565,7 @@ private:
     std::string_view input_;
     internal::LineReader reader_;
     TmsCustomMessage& message_;
-    ui::ThrottledEvents* events_;
+    platform::ThrottledEvents* events_;
     std::function<void()> resetAddressLists_;
     TmsHeaders headers_;
     TmsHeaders partHeaders_;

@@ -12,7 +12,7 @@
 
 #include <string_view>
 
-namespace velmora::ui {
+namespace velmora::platform {
 class ThrottledEvents;
 }
 
@@ -22,7 +22,7 @@ class TmsCustomMessage;
 
 class TmsCustomDecoder {
 public:
-    explicit TmsCustomDecoder(ui::ThrottledEvents* events = nullptr) : events_(events) {}
+    explicit TmsCustomDecoder(platform::ThrottledEvents* events = nullptr) : events_(events) {}
     virtual ~TmsCustomDecoder() = default;
 
     // Decodes `input` (a whole message; lines may end in CR LF, LF or CR) into `message`, which
@@ -34,7 +34,7 @@ protected:
     virtual void ResetAddressLists(TmsCustomMessage& message);
 
 private:
-    ui::ThrottledEvents* events_;
+    platform::ThrottledEvents* events_;
 };
 
 // The decoder of TmsMessage: also empties To, CC and BCC when a text part turns out to hold

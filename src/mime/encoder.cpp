@@ -10,7 +10,7 @@
 #include "mime/message.h"
 #include "mime/quoted_printable.h"
 #include "mime/uuencode.h"
-#include "ui/events.h"
+#include "platform/events.h"
 
 namespace velmora::mime {
 
@@ -68,7 +68,7 @@ const char* charsetName(TCharSet charSet) {
     }
 }
 
-void appendQuotedPrintable(std::string& out, ui::ThrottledEvents* events,
+void appendQuotedPrintable(std::string& out, platform::ThrottledEvents* events,
                            const std::function<void(QuotedPrintableEncoder&)>& feed) {
     QuotedPrintableEncoder encoder([&out](std::string_view line) { writeLine(out, line); }, events);
     feed(encoder);
@@ -78,7 +78,7 @@ void appendQuotedPrintable(std::string& out, ui::ThrottledEvents* events,
 // Writes one message run into `out`.
 class Writer {
 public:
-    Writer(TmsCustomMessage& message, ui::ThrottledEvents* events, std::string& out)
+    Writer(TmsCustomMessage& message, platform::ThrottledEvents* events, std::string& out)
         : message_(message), events_(events), out_(out) {
         for (const std::string& line : message.Body()) {
             if (line.size() >= kLongLine) {
@@ -315,7 +315,7 @@ private:
     }
 
     TmsCustomMessage& message_;
-    ui::ThrottledEvents* events_;
+    platform::ThrottledEvents* events_;
     std::string& out_;
     bool longLines_ = false;
 };
@@ -351,7 +351,7 @@ void writeAddressLines(std::string& out, const TmsMessage& message, std::string_
 
 }  // namespace
 
-std::string randomBoundary(ui::ThrottledEvents* events) {
+std::string randomBoundary(platform::ThrottledEvents* events) {
     static std::mt19937 engine{std::random_device{}()};
     if (events) events->poll();
     std::uniform_int_distribution<int> digit(0, 8);
@@ -360,7 +360,7 @@ std::string randomBoundary(ui::ThrottledEvents* events) {
     return boundary;
 }
 
-TmsCustomEncoder::TmsCustomEncoder(TmsCustomMessage& message, ui::ThrottledEvents* events)
+TmsCustomEncoder::TmsCustomEncoder(TmsCustomMessage& message, platform::ThrottledEvents* events)
     : message_(message), events_(events) {}
 
 std::string TmsCustomEncoder::EncodeToString() {
@@ -376,7 +376,7 @@ void TmsCustomEncoder::Encode(std::ostream& output) {
     if (!output) throw std::system_error(EIO, std::generic_category(), "Write message");
 }
 
-TmsMessageEncoder::TmsMessageEncoder(TmsMessage& message, ui::ThrottledEvents* events)
+TmsMessageEncoder::TmsMessageEncoder(TmsMessage& message, platform::ThrottledEvents* events)
     : TmsCustomEncoder(message, events), message_(message) {}
 
 void TmsMessageEncoder::WriteHeaderLines(std::string& out) {

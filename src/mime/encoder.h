@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-namespace velmora::ui {
+namespace velmora::platform {
 class ThrottledEvents;
 }
 
@@ -24,7 +24,7 @@ class TmsMessage;
 
 class TmsCustomEncoder {
 public:
-    explicit TmsCustomEncoder(TmsCustomMessage& message, ui::ThrottledEvents* events = nullptr);
+    explicit TmsCustomEncoder(TmsCustomMessage& message, platform::ThrottledEvents* events = nullptr);
     virtual ~TmsCustomEncoder() = default;
 
     // Writes the message text. Errors of the output or of reading attachment data propagate.
@@ -35,18 +35,18 @@ protected:
     // Writes the header lines of the message kind.
     virtual void WriteHeaderLines(std::string& out) = 0;
     TmsCustomMessage& Message() { return message_; }
-    ui::ThrottledEvents* Events() const { return events_; }
+    platform::ThrottledEvents* Events() const { return events_; }
 
 private:
     TmsCustomMessage& message_;
-    ui::ThrottledEvents* events_;
+    platform::ThrottledEvents* events_;
 };
 
 // The encoder of TmsMessage: From, To, CC (never BCC), Return-Receipt-To, X-Priority, the other
 // header lines of the message, Subject and Mime-Version.
 class TmsMessageEncoder : public TmsCustomEncoder {
 public:
-    TmsMessageEncoder(TmsMessage& message, ui::ThrottledEvents* events = nullptr);
+    TmsMessageEncoder(TmsMessage& message, platform::ThrottledEvents* events = nullptr);
 
 protected:
     void WriteHeaderLines(std::string& out) override;
@@ -56,6 +56,6 @@ private:
 };
 
 // A boundary: eight random decimal digits from 0 to 8 (never 9). Pending events may run first.
-std::string randomBoundary(ui::ThrottledEvents* events = nullptr);
+std::string randomBoundary(platform::ThrottledEvents* events = nullptr);
 
 }  // namespace velmora::mime

@@ -15,7 +15,7 @@
 #include "mime/attachment.h"
 #include "mime/headers.h"
 
-namespace velmora::ui {
+namespace velmora::platform {
 class ThrottledEvents;
 }
 
@@ -68,8 +68,8 @@ public:
     const std::string& StoredContentType() const { return contentType_; }
 
     // Where decoding and encoding let pending events run; none by default.
-    void SetEvents(ui::ThrottledEvents* events) { events_ = events; }
-    ui::ThrottledEvents* Events() const { return events_; }
+    void SetEvents(platform::ThrottledEvents* events) { events_ = events; }
+    platform::ThrottledEvents* Events() const { return events_; }
 
     // Raises EMessageError 57100 when the sender has no address.
     virtual void CheckRequiredFields();
@@ -110,7 +110,7 @@ private:
     TMsgEncoding encoding_ = TMsgEncoding::meMIME;
     TCharSet charSet_ = TCharSet::csUSASCII;
     int tag_ = 0;
-    ui::ThrottledEvents* events_ = nullptr;
+    platform::ThrottledEvents* events_ = nullptr;
 };
 
 class TmsMessage : public TmsCustomMessage {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "mime/internal/hex.h"
-#include "ui/events.h"
+#include "platform/events.h"
 
 namespace velmora::mime {
 
@@ -36,7 +36,7 @@ void appendEscaped(std::string_view piece, std::string& line) {
 
 }  // namespace
 
-QuotedPrintableEncoder::QuotedPrintableEncoder(LineSink sink, ui::ThrottledEvents* events)
+QuotedPrintableEncoder::QuotedPrintableEncoder(LineSink sink, platform::ThrottledEvents* events)
     : sink_(std::move(sink)), events_(events) {}
 
 void QuotedPrintableEncoder::emitPieces(std::string_view paragraph, bool last) {
@@ -140,7 +140,7 @@ void QuotedPrintableDecoder::feedLine(std::string_view line, std::string& out) c
 }
 
 void TQuotedPrintable::Encode(std::string_view bytes, std::vector<std::string>& lines,
-                              ui::ThrottledEvents* events) {
+                              platform::ThrottledEvents* events) {
     QuotedPrintableEncoder encoder([&lines](std::string_view line) { lines.emplace_back(line); },
                                    events);
     encoder.feed(bytes);

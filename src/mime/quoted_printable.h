@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-namespace velmora::ui {
+namespace velmora::platform {
 class ThrottledEvents;
 }
 
@@ -26,7 +26,7 @@ inline constexpr std::size_t kParagraphBufferSize = 24'576;
 class QuotedPrintableEncoder {
 public:
     using LineSink = std::function<void(std::string_view line)>;
-    explicit QuotedPrintableEncoder(LineSink sink, ui::ThrottledEvents* events = nullptr);
+    explicit QuotedPrintableEncoder(LineSink sink, platform::ThrottledEvents* events = nullptr);
     // Feeds the next bytes of the data; complete lines go to the sink.
     void feed(std::string_view bytes);
     // Ends the data: writes what is pending.
@@ -37,7 +37,7 @@ private:
     void emitPieces(std::string_view paragraph, bool last);
 
     LineSink sink_;
-    ui::ThrottledEvents* events_;
+    platform::ThrottledEvents* events_;
     std::string paragraph_;
     std::string line_;
     bool pendingCR_ = false;
@@ -57,7 +57,7 @@ public:
 class TQuotedPrintable {
 public:
     static void Encode(std::string_view bytes, std::vector<std::string>& lines,
-                       ui::ThrottledEvents* events = nullptr);
+                       platform::ThrottledEvents* events = nullptr);
     static void Decode(const std::vector<std::string>& lines, std::string& out);
 };
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialogs.h"
+#include "platform/dialogs.h"
 
 namespace velmora::net {
 
@@ -28,7 +28,7 @@ struct TDNSResultSet {
 
 class TDNSQuery {
 public:
-    explicit TDNSQuery(ui::Dialogs& dialogs) : dialogs_(dialogs) {}
+    explicit TDNSQuery(platform::Dialogs& dialogs) : dialogs_(dialogs) {}
     virtual ~TDNSQuery() = default;
 
     bool UseUDP = true;
@@ -58,7 +58,7 @@ public:
     void Query(TDNSResultSet& result);
 
 private:
-    ui::Dialogs& dialogs_;
+    platform::Dialogs& dialogs_;
     std::string alternativeDNS_;
     int questionCount_ = 0;
     int answerCount_ = 0;

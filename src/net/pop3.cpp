@@ -8,7 +8,7 @@
 
 namespace velmora::net {
 
-TmsCustomPOP::TmsCustomPOP(ui::EventLoop& events, const ui::Clock& clock)
+TmsCustomPOP::TmsCustomPOP(platform::EventLoop& events, const platform::Clock& clock)
     : TmsMailBase(events, clock) {
     DefaultPort = kDefaultPop3Port;
     ServiceName = "pop3";

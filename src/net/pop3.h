@@ -33,7 +33,7 @@ class TmsCustomPOP : public TmsMailBase {
 public:
     static constexpr std::uint16_t kDefaultPop3Port = 110;
 
-    TmsCustomPOP(ui::EventLoop& events, const ui::Clock& clock);
+    TmsCustomPOP(platform::EventLoop& events, const platform::Clock& clock);
 
     std::string UserName;
     std::string Password;

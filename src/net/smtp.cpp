@@ -12,7 +12,7 @@ bool hasClass(int code, int expectedClass) { return code / 100 == expectedClass;
 
 }  // namespace
 
-TmsSMTP::TmsSMTP(ui::EventLoop& events, const ui::Clock& clock) : TmsMailBase(events, clock) {
+TmsSMTP::TmsSMTP(platform::EventLoop& events, const platform::Clock& clock) : TmsMailBase(events, clock) {
     DefaultPort = kDefaultSmtpPort;
     ServiceName = "smtp";
 }

@@ -37,7 +37,7 @@ class TmsSMTP : public TmsMailBase {
 public:
     static constexpr std::uint16_t kDefaultSmtpPort = 25;
 
-    TmsSMTP(ui::EventLoop& events, const ui::Clock& clock);
+    TmsSMTP(platform::EventLoop& events, const platform::Clock& clock);
 
     // The message to send; referenced, not owned: it must outlive SendMail.
     mime::TmsMessage* MailMessage = nullptr;

@@ -23,7 +23,7 @@ namespace {
 // gethostname() is asked with a buffer of this size.
 constexpr std::size_t kHostNameBufferSize = 512;
 // Events run at most this often while data flows without a wait.
-constexpr ui::Milliseconds kEventInterval{20};
+constexpr platform::Milliseconds kEventInterval{20};
 
 constexpr std::string_view kEndOfData = "\r\n.\r\n";
 constexpr std::string_view kEmptyData = ".\r\n";
@@ -36,7 +36,7 @@ int percentOf(std::int64_t part, std::int64_t whole) {
 
 }  // namespace
 
-TagSocket::TagSocket(ui::EventLoop& events, const ui::Clock& clock)
+TagSocket::TagSocket(platform::EventLoop& events, const platform::Clock& clock)
     : events_(events), counter_(clock), throttle_(events, clock, kEventInterval),
       scratch_(kReceiveBlockSize, '\0') {}
 

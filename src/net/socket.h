@@ -30,7 +30,7 @@
 #include "net/host_lookup.h"
 #include "net/internal/input_buffer.h"
 #include "net/time_counter.h"
-#include "ui/events.h"
+#include "platform/events.h"
 
 namespace velmora::net {
 
@@ -57,7 +57,7 @@ public:
     // How long one poll of the socket may block before the event loop runs again.
     static constexpr int kPollSliceMs = 5;
 
-    TagSocket(ui::EventLoop& events, const ui::Clock& clock);
+    TagSocket(platform::EventLoop& events, const platform::Clock& clock);
     // Closes the socket without firing events (the handlers may refer to objects already gone).
     virtual ~TagSocket();
     TagSocket(const TagSocket&) = delete;
@@ -150,7 +150,7 @@ protected:
     // runs inside one of this socket's waits.
     void refuseNestedOperation();
 
-    ui::EventLoop& eventLoop() { return events_; }
+    platform::EventLoop& eventLoop() { return events_; }
 
 private:
     void fire(const TmsNotifyEvent& handler);
@@ -166,9 +166,9 @@ private:
     void resolveHost(const std::string& host);
     std::uint16_t findPort();
 
-    ui::EventLoop& events_;
+    platform::EventLoop& events_;
     TTimeCounter counter_;
-    ui::ThrottledEvents throttle_;
+    platform::ThrottledEvents throttle_;
     std::string scratch_;  // receive buffer
     HostLookup lookup_;
     HostResolver resolver_ = resolveWithSystem;

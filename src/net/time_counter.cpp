@@ -5,7 +5,7 @@
 namespace velmora::net {
 
 void TTimeCounter::Start() {
-    deadline_ = clock_.elapsed() + ui::Milliseconds{static_cast<long long>(seconds_) * 1000};
+    deadline_ = clock_.elapsed() + platform::Milliseconds{static_cast<long long>(seconds_) * 1000};
     running_ = true;
 }
 

@@ -4,7 +4,7 @@
 // time-out happen at once and the desktop program needs no timer per connection.
 #pragma once
 
-#include "ui/events.h"
+#include "platform/events.h"
 
 namespace velmora::net {
 
@@ -12,7 +12,7 @@ class TTimeCounter {
 public:
     static constexpr int kDefaultSeconds = 60;
 
-    explicit TTimeCounter(const ui::Clock& clock) : clock_(clock) {}
+    explicit TTimeCounter(const platform::Clock& clock) : clock_(clock) {}
 
     int Seconds() const { return seconds_; }
     void setSeconds(int seconds) { seconds_ = seconds; }
@@ -30,11 +30,11 @@ public:
     int Remaining() const;
 
 private:
-    const ui::Clock& clock_;
+    const platform::Clock& clock_;
     int seconds_ = kDefaultSeconds;
     bool running_ = false;
     bool expired_ = false;
-    ui::Milliseconds deadline_{0};
+    platform::Milliseconds deadline_{0};
 };
 
 }  // namespace velmora::net

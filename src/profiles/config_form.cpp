@@ -4,7 +4,7 @@
 
 namespace velmora::profiles {
 
-TconfigForm::TconfigForm(ui::Platform& platform, std::filesystem::path home, ProfileLists& lists,
+TconfigForm::TconfigForm(platform::Platform& platform, std::filesystem::path home, ProfileLists& lists,
                          Settings& settings, MailHandlerRegistry& mailHandler,
                          ConfigEvents* events)
     : platform_(platform),

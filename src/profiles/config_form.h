@@ -5,7 +5,7 @@
 // file when it is left and its values changed; "Close" leaves the current page and remembers the
 // window's position for vl.cfg.
 //
-// The Qt widget (ui/qt/config_window.h) renders the pages from their models and forwards the
+// The Qt widget (desktop/config_window.h) renders the pages from their models and forwards the
 // user's actions through run(), which turns a failure into the general error report.
 #pragma once
 
@@ -21,7 +21,7 @@
 #include "profiles/profile_lists.h"
 #include "profiles/settings.h"
 #include "profiles/users_page.h"
-#include "ui/platform.h"
+#include "platform/platform.h"
 
 namespace velmora::profiles {
 
@@ -49,7 +49,7 @@ inline constexpr std::array<ConfigureMenuEntry, 10> kConfigureMenu = {{
 class TconfigForm {
 public:
     // `lists` and `settings` belong to the main window and outlive this window.
-    TconfigForm(ui::Platform& platform, std::filesystem::path home, ProfileLists& lists,
+    TconfigForm(platform::Platform& platform, std::filesystem::path home, ProfileLists& lists,
                 Settings& settings, MailHandlerRegistry& mailHandler,
                 ConfigEvents* events = nullptr);
 
@@ -98,7 +98,7 @@ private:
     void enterPage(ConfigPage page);
     void leavePage(ConfigPage page);
 
-    ui::Platform& platform_;
+    platform::Platform& platform_;
     std::filesystem::path home_;
     Settings& settings_;
     UsersPage users_;

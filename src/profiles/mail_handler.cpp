@@ -125,7 +125,7 @@ void XdgMailHandlerRegistry::removeDesktopEntry() {
 }
 
 bool switchDefaultMailProgram(bool on, OtherSettings& other, MailHandlerRegistry& registry,
-                              ui::Dialogs& dialogs) {
+                              platform::Dialogs& dialogs) {
     const std::string product = kProductName;
     const auto current = registry.currentHandler();
     if (on) {

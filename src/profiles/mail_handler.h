@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "profiles/settings.h"
-#include "ui/dialogs.h"
+#include "platform/dialogs.h"
 
 namespace velmora::profiles {
 
@@ -69,6 +69,6 @@ private:
 // Switches the option as the user clicked it, with the messages of the Other page. Returns the
 // option's value afterwards: switching on stays off when the handler could not be set.
 bool switchDefaultMailProgram(bool on, OtherSettings& other, MailHandlerRegistry& registry,
-                              ui::Dialogs& dialogs);
+                              platform::Dialogs& dialogs);
 
 }  // namespace velmora::profiles

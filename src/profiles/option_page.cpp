@@ -28,7 +28,7 @@ OptionPage::OptionPage(ConfigPage page, const char* file, bool ChangedFlags::*fl
                        std::function<std::error_code(const std::filesystem::path&)> save)
     : page_(page), file_(file), flag_(flag), settings_(settings), save_(std::move(save)) {}
 
-void OptionPage::setContext(ui::Platform* platform, std::filesystem::path home,
+void OptionPage::setContext(platform::Platform* platform, std::filesystem::path home,
                             ConfigEvents* events) {
     platform_ = platform;
     home_ = std::move(home);
@@ -83,7 +83,7 @@ void OptionPage::markChanged(const std::string& id) {
 void OptionPage::chooseFont(const std::string& id) {
     if (!platform_) return;
     const FontSetting current = font(id);
-    ui::FontChoice initial;
+    platform::FontChoice initial;
     initial.family = current.name;
     try {
         initial.pointSize = std::stoi(current.size);
@@ -98,7 +98,7 @@ void OptionPage::chooseFont(const std::string& id) {
 
 void OptionPage::browseFile(const std::string& id) {
     if (!platform_) return;
-    ui::FileDialogRequest request;
+    platform::FileDialogRequest request;
     request.title = caption(id);
     request.filters = {{"Wave Files", {"*.wav"}}, {"All Files", {"*"}}};
     const std::filesystem::path current = text(id);

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "profiles/settings.h"
-#include "ui/platform.h"
+#include "platform/platform.h"
 
 namespace velmora::profiles {
 
@@ -102,7 +102,7 @@ public:
     virtual void enter() {}
     virtual void leave();
 
-    void setContext(ui::Platform* platform, std::filesystem::path home, ConfigEvents* events);
+    void setContext(platform::Platform* platform, std::filesystem::path home, ConfigEvents* events);
 
 protected:
     void add(Binding binding);
@@ -111,7 +111,7 @@ protected:
     virtual void afterChange(const std::string& /*id*/) {}
     void markChanged(const std::string& id);
     Settings& settings() const { return settings_; }
-    ui::Platform* platform() const { return platform_; }
+    platform::Platform* platform() const { return platform_; }
     const std::filesystem::path& home() const { return home_; }
 
 private:
@@ -123,7 +123,7 @@ private:
     Settings& settings_;
     std::function<std::error_code(const std::filesystem::path&)> save_;
     std::vector<Binding> bindings_;
-    ui::Platform* platform_ = nullptr;
+    platform::Platform* platform_ = nullptr;
     std::filesystem::path home_;
     ConfigEvents* events_ = nullptr;
 };

@@ -60,7 +60,7 @@ bool isTextField(UsersFocus focus) {
     return textOf(probe, focus) != nullptr;
 }
 
-UsersPage::UsersPage(ui::Platform& platform, std::filesystem::path home, ProfileLists& lists,
+UsersPage::UsersPage(platform::Platform& platform, std::filesystem::path home, ProfileLists& lists,
                      Settings& settings)
     : platform_(platform), home_(std::move(home)), lists_(lists), settings_(settings) {}
 
@@ -269,7 +269,7 @@ void UsersPage::dragRankEntry(int from, int to) {
 
 void UsersPage::addClick() {
     saveEdits();
-    ui::InputBoxRequest request;
+    platform::InputBoxRequest request;
     request.caption = kAddUserCaption;
     request.first.prompt = kAddUserPrompt;
     std::string name;
@@ -326,8 +326,8 @@ void UsersPage::deleteClick() {
     const std::string shownName = trimBlanks(lists_.rankListTexts()[static_cast<std::size_t>(index)]);
     const auto answer = platform_.dialogs.question(
         kProductName, "Are you sure you want to delete user " + shownName + "?",
-        ui::Buttons::YesNo, ui::Answer::No);
-    if (answer != ui::Answer::Yes) return;
+        platform::Buttons::YesNo, platform::Answer::No);
+    if (answer != platform::Answer::Yes) return;
 
     if (auto* events = lists_.events()) events->loadSignatureFile("");
     const std::string fileName = lists_.record(static_cast<std::size_t>(index)).profileName;
@@ -359,7 +359,7 @@ void UsersPage::signatureClick() {
 }
 
 void UsersPage::fontClick() {
-    ui::FontChoice initial;
+    platform::FontChoice initial;
     initial.family = settings_.users.font.name;
     try {
         initial.pointSize = std::stoi(settings_.users.font.size);

@@ -17,7 +17,7 @@
 
 #include "profiles/profile_lists.h"
 #include "profiles/settings.h"
-#include "ui/platform.h"
+#include "platform/platform.h"
 
 namespace velmora::profiles {
 
@@ -56,7 +56,7 @@ bool isTextField(UsersFocus focus);
 
 class UsersPage {
 public:
-    UsersPage(ui::Platform& platform, std::filesystem::path home, ProfileLists& lists,
+    UsersPage(platform::Platform& platform, std::filesystem::path home, ProfileLists& lists,
               Settings& settings);
 
     // --- what the page shows ------------------------------------------------------------------
@@ -123,7 +123,7 @@ private:
     void writeProfile(const TUsersObjListBox& record);
     int selected() const { return lists_.rankIndex(); }
 
-    ui::Platform& platform_;
+    platform::Platform& platform_;
     std::filesystem::path home_;
     ProfileLists& lists_;
     Settings& settings_;

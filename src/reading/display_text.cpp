@@ -84,7 +84,7 @@ bool fileExists(const std::string& path) {
 enum class Pane { Preview, ReadWindow };
 
 std::vector<std::string> displayLines(mime::TmsMessage& message, const store::TObjListViewVLF& item,
-                                      HeaderMode mode, ui::Dialogs& dialogs, Pane pane) {
+                                      HeaderMode mode, platform::Dialogs& dialogs, Pane pane) {
     std::vector<std::string> lines;
     if (mode != HeaderMode::BodyOnly) {
         const mime::TmsHeaders& headers = message.Headers();
@@ -192,7 +192,7 @@ std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int wi
 }
 
 std::vector<std::string> attachmentLines(const mime::TmsMessage& message,
-                                         const store::TObjListViewVLF& item, ui::Dialogs& dialogs) {
+                                         const store::TObjListViewVLF& item, platform::Dialogs& dialogs) {
     std::vector<std::string> lines;
     if (item.attachList.empty()) return lines;
     const mime::TmsAttList& attachments = message.Attachments();
@@ -223,19 +223,19 @@ std::vector<std::string> attachmentLines(const mime::TmsMessage& message,
 }
 
 std::vector<std::string> previewLines(mime::TmsMessage& message, const store::TObjListViewVLF& item,
-                                      HeaderMode mode, ui::Dialogs& dialogs) {
+                                      HeaderMode mode, platform::Dialogs& dialogs) {
     return displayLines(message, item, mode, dialogs, Pane::Preview);
 }
 
 std::vector<std::string> readWindowLines(mime::TmsMessage& message,
                                          const store::TObjListViewVLF& item, HeaderMode mode,
-                                         ui::Dialogs& dialogs) {
+                                         platform::Dialogs& dialogs) {
     return displayLines(message, item, mode, dialogs, Pane::ReadWindow);
 }
 
 std::optional<std::string> previewTextOf(const std::filesystem::path& directory,
                                          const store::TObjListViewVLF& item, HeaderMode mode,
-                                         int wrapWidth, ui::Dialogs& dialogs, std::string* failure) {
+                                         int wrapWidth, platform::Dialogs& dialogs, std::string* failure) {
     const auto file = store::messageFilePath(directory, item.fileName);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) {

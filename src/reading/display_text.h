@@ -12,7 +12,7 @@
 
 #include "mime/message.h"
 #include "store/list_item.h"
-#include "ui/dialogs.h"
+#include "platform/dialogs.h"
 
 namespace velmora::reading {
 
@@ -57,17 +57,17 @@ std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int wi
 // warning ("File I/O Error 3264\r" or "File I/O Error 3376\r" and the error text) and its line
 // is left out.
 std::vector<std::string> previewLines(mime::TmsMessage& message, const store::TObjListViewVLF& item,
-                                      HeaderMode mode, ui::Dialogs& dialogs);
+                                      HeaderMode mode, platform::Dialogs& dialogs);
 
 // The read window's lines: as the preview, but no BCC line, a "BCC:" header line stays among
 // the full headers, and the full headers end with one empty line.
 std::vector<std::string> readWindowLines(mime::TmsMessage& message,
                                          const store::TObjListViewVLF& item, HeaderMode mode,
-                                         ui::Dialogs& dialogs);
+                                         platform::Dialogs& dialogs);
 
 // The attachment lines alone, one group per attachment of the message, in attachment order.
 std::vector<std::string> attachmentLines(const mime::TmsMessage& message,
-                                         const store::TObjListViewVLF& item, ui::Dialogs& dialogs);
+                                         const store::TObjListViewVLF& item, platform::Dialogs& dialogs);
 
 // The preview pane's text of a row: the message file of `item` in `directory` loaded, its
 // private headers removed, the preview lines in `mode` wrapped at `wrapWidth`, joined with CR LF.
@@ -75,7 +75,7 @@ std::vector<std::string> attachmentLines(const mime::TmsMessage& message,
 // of the failure goes to `failure` when given.
 std::optional<std::string> previewTextOf(const std::filesystem::path& directory,
                                          const store::TObjListViewVLF& item, HeaderMode mode,
-                                         int wrapWidth, ui::Dialogs& dialogs,
+                                         int wrapWidth, platform::Dialogs& dialogs,
                                          std::string* failure = nullptr);
 
 }  // namespace velmora::reading

@@ -17,7 +17,7 @@ namespace velmora::reading {
 namespace {
 
 // Before the index is checked against the message files, the window is left on screen.
-constexpr ui::Milliseconds kCheckPause{250};
+constexpr platform::Milliseconds kCheckPause{250};
 
 std::string& sharedLastWindowState() {
     static std::string state = "normal";
@@ -64,7 +64,7 @@ int compareRows(const store::FolderRow& a, const store::FolderRow& b, store::Col
     }
 }
 
-TinboxForm::TinboxForm(ui::Platform& platform, std::filesystem::path home,
+TinboxForm::TinboxForm(platform::Platform& platform, std::filesystem::path home,
                        std::string logicalPath, const profiles::Settings& settings,
                        FolderWindowHost& host)
     : platform_(platform),

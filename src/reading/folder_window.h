@@ -19,8 +19,8 @@
 #include "profiles/settings.h"
 #include "reading/folder_window_host.h"
 #include "store/list_item.h"
-#include "ui/child_window.h"
-#include "ui/platform.h"
+#include "platform/child_window.h"
+#include "platform/platform.h"
 
 namespace velmora::reading {
 
@@ -48,9 +48,9 @@ inline constexpr const char* kPreviewHint = "Mail Message View window.\rRight mo
 // -1, 0 or 1, before the direction is applied.
 int compareRows(const store::FolderRow& a, const store::FolderRow& b, store::Column column);
 
-class TinboxForm : public ui::ChildWindow {
+class TinboxForm : public platform::ChildWindow {
 public:
-    TinboxForm(ui::Platform& platform, std::filesystem::path home, std::string logicalPath,
+    TinboxForm(platform::Platform& platform, std::filesystem::path home, std::string logicalPath,
                const profiles::Settings& settings, FolderWindowHost& host);
     ~TinboxForm() override;
     TinboxForm(const TinboxForm&) = delete;
@@ -78,7 +78,7 @@ public:
     std::filesystem::path directory() const;
     std::filesystem::path indexFile() const;
     const profiles::Settings& settings() const { return settings_; }
-    ui::Platform& platform() { return platform_; }
+    platform::Platform& platform() { return platform_; }
 
     // --- rows -----------------------------------------------------------------------------
     const std::vector<store::FolderRow>& rows() const { return rows_; }
@@ -163,7 +163,7 @@ private:
     void changed();
     void clampCurrent();
 
-    ui::Platform& platform_;
+    platform::Platform& platform_;
     std::filesystem::path home_;
     std::string logicalPath_;
     const profiles::Settings& settings_;

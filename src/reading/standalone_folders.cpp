@@ -2,7 +2,7 @@
 
 namespace velmora::reading {
 
-StandaloneFolders::StandaloneFolders(ui::Platform& platform, std::filesystem::path home,
+StandaloneFolders::StandaloneFolders(platform::Platform& platform, std::filesystem::path home,
                                      const profiles::Settings& settings)
     : platform_(platform), home_(std::move(home)), settings_(settings) {}
 

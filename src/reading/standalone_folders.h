@@ -11,13 +11,13 @@
 #include "profiles/settings.h"
 #include "reading/folder_window.h"
 #include "reading/folder_window_host.h"
-#include "ui/platform.h"
+#include "platform/platform.h"
 
 namespace velmora::reading {
 
 class StandaloneFolders final : public FolderWindowHost {
 public:
-    StandaloneFolders(ui::Platform& platform, std::filesystem::path home,
+    StandaloneFolders(platform::Platform& platform, std::filesystem::path home,
                       const profiles::Settings& settings);
     // Closes every window it opened, as closing the program does.
     ~StandaloneFolders() override;
@@ -31,7 +31,7 @@ public:
     void folderWindowChanged(TinboxForm&) override {}
 
 private:
-    ui::Platform& platform_;
+    platform::Platform& platform_;
     std::filesystem::path home_;
     const profiles::Settings& settings_;
     std::map<std::string, std::unique_ptr<TinboxForm>> windows_;

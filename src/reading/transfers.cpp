@@ -12,13 +12,13 @@ namespace velmora::reading {
 namespace {
 
 // After a message leaves OutBox, the sending side is given time to notice.
-constexpr ui::Milliseconds kOutBoxPause{500};
+constexpr platform::Milliseconds kOutBoxPause{500};
 
-bool askDeleteConfirmation(TinboxForm& source, std::size_t rows, ui::Platform& platform) {
+bool askDeleteConfirmation(TinboxForm& source, std::size_t rows, platform::Platform& platform) {
     if (!source.settings().other.confirmDelete) return true;
     const char* text = rows == 1 ? "Confirm mail message deletion?" : "Confirm deleting mail message(s)?";
-    return platform.dialogs.question("Confirmation Message", text, ui::Buttons::YesNo,
-                                     ui::Answer::Yes) == ui::Answer::Yes;
+    return platform.dialogs.question("Confirmation Message", text, platform::Buttons::YesNo,
+                                     platform::Answer::Yes) == platform::Answer::Yes;
 }
 
 // The current row of the source afterwards: the row now at the old index, or the last one.
@@ -34,7 +34,7 @@ void settleSource(TinboxForm& source, int oldCurrent) {
 // shrinks: row i of the original list is at index i - k when k rows before it have gone.
 void transferRows(TinboxForm& source, TinboxForm& target, const std::vector<int>& rows,
                   const TransferOptions& options, FolderWindowHost& host,
-                  ui::Platform& platform) {
+                  platform::Platform& platform) {
     if (rows.empty()) return;
     if (!options.noDeleteConfirmation && !askDeleteConfirmation(source, rows.size(), platform))
         return;
@@ -97,18 +97,18 @@ TinboxForm* targetWindow(TinboxForm& source, const std::string& targetLogicalPat
 }  // namespace
 
 void transferSelected(TinboxForm& source, TinboxForm& target, const TransferOptions& options,
-                      FolderWindowHost& host, ui::Platform& platform) {
+                      FolderWindowHost& host, platform::Platform& platform) {
     transferRows(source, target, source.selectedRows(), options, host, platform);
 }
 
 void transferOne(TinboxForm& source, TinboxForm& target, int row, const TransferOptions& options,
-                 FolderWindowHost& host, ui::Platform& platform) {
+                 FolderWindowHost& host, platform::Platform& platform) {
     if (row < 0 || static_cast<std::size_t>(row) >= source.rowCount()) return;
     transferRows(source, target, {row}, options, host, platform);
 }
 
 void deletePermanently(TinboxForm& window, int row, FolderWindowHost& host,
-                       ui::Platform& platform) {
+                       platform::Platform& platform) {
     if (row < 0 || static_cast<std::size_t>(row) >= window.rowCount()) return;
     host.closeReadWindowsOf(window.logicalPath(), row);
     const store::TObjListViewVLF& item = window.rows()[static_cast<std::size_t>(row)].item;
@@ -121,7 +121,7 @@ void deletePermanently(TinboxForm& window, int row, FolderWindowHost& host,
     if (window.folderKind() == FolderKind::OutBox) platform.pause(kOutBoxPause);
 }
 
-void deleteSelected(TinboxForm& source, FolderWindowHost& host, ui::Platform& platform) {
+void deleteSelected(TinboxForm& source, FolderWindowHost& host, platform::Platform& platform) {
     if (source.selectedCount() == 0) return;
     TinboxForm& trash = source.folderKind() == FolderKind::Trash
                             ? source
@@ -130,18 +130,18 @@ void deleteSelected(TinboxForm& source, FolderWindowHost& host, ui::Platform& pl
 }
 
 void moveSelected(TinboxForm& source, const std::string& targetLogicalPath, FolderWindowHost& host,
-                  ui::Platform& platform) {
+                  platform::Platform& platform) {
     if (TinboxForm* target = targetWindow(source, targetLogicalPath, host))
         transferSelected(source, *target, kMoveOptions, host, platform);
 }
 
 void copySelected(TinboxForm& source, const std::string& targetLogicalPath, FolderWindowHost& host,
-                  ui::Platform& platform) {
+                  platform::Platform& platform) {
     if (TinboxForm* target = targetWindow(source, targetLogicalPath, host))
         transferSelected(source, *target, kCopyOptions, host, platform);
 }
 
-void emptyTrashFolder(TinboxForm& trash, FolderWindowHost& host, ui::Platform& platform) {
+void emptyTrashFolder(TinboxForm& trash, FolderWindowHost& host, platform::Platform& platform) {
     const std::vector<int> rows = trash.selectedRows();
     for (auto it = rows.rbegin(); it != rows.rend(); ++it)
         deletePermanently(trash, *it, host, platform);

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "reading/folder_window.h"
-#include "ui/platform.h"
+#include "platform/platform.h"
 
 namespace velmora::reading {
 
@@ -39,31 +39,31 @@ inline constexpr TransferOptions kDeleteOptions{false, false, true};
 // row when the list became shorter). Both indexes are marked dirty. The first failed copy is
 // reported and ends the operation; the rows done before it stay done.
 void transferSelected(TinboxForm& source, TinboxForm& target, const TransferOptions& options,
-                      FolderWindowHost& host, ui::Platform& platform);
+                      FolderWindowHost& host, platform::Platform& platform);
 
 // The same for one row, whether it is selected or not.
 void transferOne(TinboxForm& source, TinboxForm& target, int row, const TransferOptions& options,
-                 FolderWindowHost& host, ui::Platform& platform);
+                 FolderWindowHost& host, platform::Platform& platform);
 
 // Removes the message of `row` for good: its attachment files (failures ignored), its message
 // file (a failure is reported with "Delete File Error 13447\r" and the row goes anyway), and the
 // row. Read windows of that row are closed first, those below renumbered. In OutBox it pauses
 // 500 ms afterwards.
 void deletePermanently(TinboxForm& window, int row, FolderWindowHost& host,
-                       ui::Platform& platform);
+                       platform::Platform& platform);
 
 // The commands: the delete command moves the selected rows to Trash (opening its window hidden
 // when needed) or deletes them as above; move and copy open the target's window hidden when
 // needed. A target that is the source, or that may not receive the source's messages, does
 // nothing.
-void deleteSelected(TinboxForm& source, FolderWindowHost& host, ui::Platform& platform);
+void deleteSelected(TinboxForm& source, FolderWindowHost& host, platform::Platform& platform);
 void moveSelected(TinboxForm& source, const std::string& targetLogicalPath, FolderWindowHost& host,
-                  ui::Platform& platform);
+                  platform::Platform& platform);
 void copySelected(TinboxForm& source, const std::string& targetLogicalPath, FolderWindowHost& host,
-                  ui::Platform& platform);
+                  platform::Platform& platform);
 
 // Trash emptying at shutdown: deletes every selected row of the Trash window permanently (the
 // main window selects them all first) and deletes the Trash index file.
-void emptyTrashFolder(TinboxForm& trash, FolderWindowHost& host, ui::Platform& platform);
+void emptyTrashFolder(TinboxForm& trash, FolderWindowHost& host, platform::Platform& platform);
 
 }  // namespace velmora::reading

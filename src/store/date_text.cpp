@@ -71,12 +71,12 @@ std::string sortDateText(std::string_view mailDate) {
     return sortDateOf(mime::ParseMailDate(mailDate).dateTime);
 }
 
-std::string sortDateOf(const ui::LocalTime& time) {
+std::string sortDateOf(const platform::LocalTime& time) {
     return printed("%04d%02d%02d%02d%02d%02d", time.year, time.month, time.day, time.hour,
                    time.minute, time.second);
 }
 
-std::string composedMailDate(const ui::LocalTime& time) {
+std::string composedMailDate(const platform::LocalTime& time) {
     const int month = time.month >= 1 && time.month <= 12 ? time.month : 1;
     const int offset = std::abs(time.zoneOffsetMinutes);
     return printed("%s, %02d %s %04d %02d:%02d:%02d %c%02d%02d",

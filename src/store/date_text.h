@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "mime/mail_date.h"
-#include "ui/events.h"
+#include "platform/events.h"
 
 namespace velmora::store {
 
@@ -25,11 +25,11 @@ std::string dateText(std::string_view mailDate, int format);
 std::string sortDateOf(const mime::TDateTime& date);
 // The sort date of a message's date text; "" when it holds no readable date.
 std::string sortDateText(std::string_view mailDate);
-std::string sortDateOf(const ui::LocalTime& time);
+std::string sortDateOf(const platform::LocalTime& time);
 
 // The date of a message composed here: "ddd, dd mmm yyyy hh:mm:ss " and the zone's offset from
 // UTC as "+hhnn" or "-hhnn" ("Thu, 10 Dec 2026 09:30:00 +0100").
-std::string composedMailDate(const ui::LocalTime& time);
+std::string composedMailDate(const platform::LocalTime& time);
 
 // Day of the week of a calendar date, 0 Sunday to 6 Saturday.
 int dayOfWeek(int year, int month, int day);

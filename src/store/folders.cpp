@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "base/identity.h"
-#include "ui/dialogs.h"
+#include "platform/dialogs.h"
 
 namespace velmora::store {
 
@@ -108,7 +108,7 @@ std::string readWindowKey(std::string_view logicalPath) {
     return kReadWindowPrefix + std::string(logicalPath);
 }
 
-std::string windowKind(std::string_view key, ui::Dialogs& dialogs, int errorCode) {
+std::string windowKind(std::string_view key, platform::Dialogs& dialogs, int errorCode) {
     const auto dot = key.find('.');
     if (dot == std::string_view::npos) {
         dialogs.warning(kProductName, "FindCharPos Error " + std::to_string(errorCode));
@@ -117,7 +117,7 @@ std::string windowKind(std::string_view key, ui::Dialogs& dialogs, int errorCode
     return std::string(key.substr(0, dot));
 }
 
-std::string windowKeyTail(std::string_view key, ui::Dialogs& dialogs, int errorCode) {
+std::string windowKeyTail(std::string_view key, platform::Dialogs& dialogs, int errorCode) {
     const auto dot = key.find('.');
     if (dot == std::string_view::npos) {
         dialogs.warning(kProductName, "FindCharPos Error " + std::to_string(errorCode));

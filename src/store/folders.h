@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace velmora::ui {
+namespace velmora::platform {
 class Dialogs;
 }
 
@@ -59,8 +59,8 @@ std::string readWindowKey(std::string_view logicalPath);
 // A window identifier's kind (text before the first ".") and tail (text after it). An identifier
 // without "." shows the warning "FindCharPos Error <code>" and gives "". The codes tell the
 // callers apart: 7446, 7501, 7533, 7641.
-std::string windowKind(std::string_view key, ui::Dialogs& dialogs, int errorCode = 7446);
-std::string windowKeyTail(std::string_view key, ui::Dialogs& dialogs, int errorCode = 7501);
+std::string windowKind(std::string_view key, platform::Dialogs& dialogs, int errorCode = 7446);
+std::string windowKeyTail(std::string_view key, platform::Dialogs& dialogs, int errorCode = 7501);
 
 // May messages of the folder `source` (a logical path) be moved or copied into `target` (a
 // folder name as the tree shows it)? Never when both are the same folder.

@@ -14,7 +14,7 @@ namespace {
 
 // The progress box is redrawn at most this often: one redraw per file would make a large
 // rebuild wait for the screen.
-constexpr ui::Milliseconds kProgressInterval{50};
+constexpr platform::Milliseconds kProgressInterval{50};
 
 std::string upperCase(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -60,7 +60,7 @@ std::size_t countMessageFiles(const std::filesystem::path& directory) {
 }
 
 FolderRow rowFromMessageFile(const std::filesystem::path& file, int dateFormat,
-                             ui::Platform& platform) {
+                             platform::Platform& platform) {
     std::error_code ec;
     const auto bytes = std::filesystem::file_size(file, ec);
     const std::string size = sizeText(ec ? 0 : bytes);
@@ -83,17 +83,17 @@ FolderRow rowFromMessageFile(const std::filesystem::path& file, int dateFormat,
 }
 
 RebuildResult rebuildRows(const std::vector<std::filesystem::path>& files,
-                          const std::string& logicalPath, int dateFormat, ui::Platform& platform) {
+                          const std::string& logicalPath, int dateFormat, platform::Platform& platform) {
     RebuildResult result;
     result.rows.reserve(files.size());
     const std::string caption = logicalPath + " Window";
     const std::string head = "Rebuilding " + upperCase(logicalPath) + " Index File ";
     const std::string total = " of " + std::to_string(files.size());
-    ui::ThrottledEvents events(platform.events, platform.clock);
-    ui::Milliseconds lastShown{-kProgressInterval.count()};
+    platform::ThrottledEvents events(platform.events, platform.clock);
+    platform::Milliseconds lastShown{-kProgressInterval.count()};
     bool shown = false;
     for (std::size_t n = 0; n < files.size(); ++n) {
-        const ui::Milliseconds now = platform.clock.elapsed();
+        const platform::Milliseconds now = platform.clock.elapsed();
         if (!shown || n + 1 == files.size() || now - lastShown >= kProgressInterval) {
             platform.dialogs.showStatus(
                 caption, {head + std::to_string(n + 1) + total, "Please Wait...", "", ""});

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "store/list_item.h"
-#include "ui/platform.h"
+#include "platform/platform.h"
 
 namespace velmora::store {
 
@@ -23,7 +23,7 @@ std::size_t countMessageFiles(const std::filesystem::path& directory);
 // "<>"), and the Date column in `dateFormat`. A file that cannot be read is reported with
 // "Load From File Error 6498\r" and the error text, and gives a row of what was read.
 FolderRow rowFromMessageFile(const std::filesystem::path& file, int dateFormat,
-                             ui::Platform& platform);
+                             platform::Platform& platform);
 
 struct RebuildResult {
     std::vector<FolderRow> rows;
@@ -34,7 +34,7 @@ struct RebuildResult {
 // "Rebuilding " LOGICALPATH " Index File " n " of " N and "Please Wait..."; the box is hidden
 // at the end. Pending events run while it works.
 RebuildResult rebuildRows(const std::vector<std::filesystem::path>& files,
-                          const std::string& logicalPath, int dateFormat, ui::Platform& platform);
+                          const std::string& logicalPath, int dateFormat, platform::Platform& platform);
 
 // The message files of `directory` that no row of `rows` names, for mending an index whose
 // end was damaged without losing the rows read before the damage.

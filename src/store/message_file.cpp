@@ -84,13 +84,13 @@ void civilFromDays(long long z, int& y, int& m, int& d) {
     y = static_cast<int>(yoe + era * 400 + (m <= 2 ? 1 : 0));
 }
 
-long long millisecondsOf(const ui::LocalTime& t) {
+long long millisecondsOf(const platform::LocalTime& t) {
     return ((daysFromCivil(t.year, t.month, t.day) * 24 + t.hour) * 60 + t.minute) * 60'000LL +
            t.second * 1000LL + t.millisecond;
 }
 
-ui::LocalTime localTimeOf(long long ms) {
-    ui::LocalTime t;
+platform::LocalTime localTimeOf(long long ms) {
+    platform::LocalTime t;
     long long days = ms / 86'400'000;
     long long rest = ms % 86'400'000;
     if (rest < 0) {
@@ -204,14 +204,14 @@ bool isPrivateHeaderLine(std::string_view line) {
 
 }  // namespace
 
-std::string messageFileNameFor(const ui::LocalTime& t) {
+std::string messageFileNameFor(const platform::LocalTime& t) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%04d.%02d.%02d.%02d.%02d.%02d.%03d", t.year, t.month,
                   t.day, t.hour, t.minute, t.second, t.millisecond);
     return buffer;
 }
 
-std::string newMessageFileName(const ui::Clock& clock, const std::filesystem::path& directory) {
+std::string newMessageFileName(const platform::Clock& clock, const std::filesystem::path& directory) {
     long long candidate = std::max(millisecondsOf(clock.localNow()), lastIssuedMilliseconds + 1);
     std::string name = messageFileNameFor(localTimeOf(candidate));
     for (int tries = 0; tries < kMaxNameTries && fileExists(messageFilePath(directory, name));
@@ -339,7 +339,7 @@ std::optional<std::string> saveMessageFile(mime::TmsMessage& message,
 }
 
 std::optional<std::string> loadMessageFile(const std::filesystem::path& file,
-                                           mime::TmsMessage& message, ui::ThrottledEvents* events) {
+                                           mime::TmsMessage& message, platform::ThrottledEvents* events) {
     message.SetEvents(events);
     try {
         message.LoadFromFile(file);

@@ -14,7 +14,7 @@
 
 #include "mime/message.h"
 #include "store/list_item.h"
-#include "ui/events.h"
+#include "platform/events.h"
 
 namespace velmora::store {
 
@@ -26,13 +26,13 @@ inline constexpr const char* kAttachmentInfix = ".att.";
 inline constexpr int kMaxNameTries = 100'000;
 
 // "yyyy.mm.dd.hh.nn.ss.zzz" of a local time (no extension).
-std::string messageFileNameFor(const ui::LocalTime& time);
+std::string messageFileNameFor(const platform::LocalTime& time);
 
 // The file name of a new message in `directory`, from the clock's local time. Never the name of
 // a message file that exists there, nor one handed out before by this program run: a name that
 // is taken moves on to the next millisecond, so two messages created in the same millisecond
 // never overwrite each other.
-std::string newMessageFileName(const ui::Clock& clock, const std::filesystem::path& directory);
+std::string newMessageFileName(const platform::Clock& clock, const std::filesystem::path& directory);
 
 // The message file of a file name in a folder directory.
 std::filesystem::path messageFilePath(const std::filesystem::path& directory,
@@ -90,7 +90,7 @@ void trimBodyLineBreaks(mime::TmsMessage& message);
 // holds whatever was read.
 [[nodiscard]] std::optional<std::string> loadMessageFile(const std::filesystem::path& file,
                                                          mime::TmsMessage& message,
-                                                         ui::ThrottledEvents* events = nullptr);
+                                                         platform::ThrottledEvents* events = nullptr);
 
 // The value of the first header line that starts with `name` and ":" (case-insensitive): the
 // text after the colon and the one character after it, trimmed, continuation lines appended

@@ -54,7 +54,7 @@ std::optional<std::string> copyFile(const std::filesystem::path& from,
 CopyOutcome copyStoredMessage(const std::filesystem::path& sourceDirectory,
                               const TObjListViewVLF& item,
                               const std::filesystem::path& targetDirectory,
-                              const ui::Clock& clock) {
+                              const platform::Clock& clock) {
     CopyOutcome outcome;
     TObjListViewVLF copy = item;
     copy.fileName = newMessageFileName(clock, targetDirectory);

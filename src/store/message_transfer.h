@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "store/list_item.h"
-#include "ui/events.h"
+#include "platform/events.h"
 
 namespace velmora::store {
 
@@ -33,7 +33,7 @@ struct CopyOutcome {
 CopyOutcome copyStoredMessage(const std::filesystem::path& sourceDirectory,
                               const TObjListViewVLF& item,
                               const std::filesystem::path& targetDirectory,
-                              const ui::Clock& clock);
+                              const platform::Clock& clock);
 
 // Deletes the attachment files of an item that lie in mail folder directories (failures
 // ignored) and its message file. Returns the error of deleting the message file; a message file

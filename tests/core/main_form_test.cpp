@@ -26,12 +26,12 @@ protected:
         form = std::make_unique<TmainForm>(fake.platform(), home.path(), parseCommandLine(args),
                                            ScreenSize{1024, 768});
         form->FormCreate();
-        fake.clock.advance(ui::Milliseconds{100});  // the one-shot start-up timer
+        fake.clock.advance(platform::Milliseconds{100});  // the one-shot start-up timer
         EXPECT_TRUE(form->started());
         return *form;
     }
     // Closes the frame as E&xit does; returns the fake time the shutdown took.
-    ui::Milliseconds shutDown() {
+    platform::Milliseconds shutDown() {
         const auto before = fake.clock.elapsed();
         form->FormCloseQuery();
         form->FormClose();
@@ -74,7 +74,7 @@ TEST_F(MainFormTest, FirstStartCreatesTheDefaultFoldersAndSaysNoProfileExists) {
 }
 
 TEST_F(MainFormTest, ProfileAddedOnFirstStartEnablesTheMailButtons) {
-    fake.dialogs.inputAnswers = {ui::InputBoxResult{"Home", ""}};
+    fake.dialogs.inputAnswers = {platform::InputBoxResult{"Home", ""}};
     TmainForm& f = start();
     EXPECT_EQ(f.profileLists().size(), 1u);
     EXPECT_TRUE(f.toolButtons()[static_cast<int>(ToolButton::Count)].enabled);
@@ -90,7 +90,7 @@ TEST_F(MainFormTest, StatusClockShowsDateAndTimeEveryFiveSeconds) {
     EXPECT_EQ(f.statusPanels()[4], "03:07 PM");
     fake.clock.setLocalTime({2026, 12, 11, 0, 5, 0, 0, 5, 60});
     f.settings().other.statusBarDate = false;
-    fake.clock.advance(ui::Milliseconds{5000});
+    fake.clock.advance(platform::Milliseconds{5000});
     EXPECT_EQ(f.statusPanels()[3], "");
     EXPECT_EQ(f.statusPanels()[4], "12:05 AM");
 }
@@ -111,12 +111,12 @@ TEST_F(MainFormTest, RestoresFolderWindowsWithNegativePositionsAtZero) {
               "InBox\r\n0\r\n0\r\n2\r\n5\r\n6\r\n300\r\n200\r\n");
     TmainForm& f = start();
     EXPECT_EQ(childKeys(), (std::vector<std::string>{"InBox.InBox", "InBox.Work"}));
-    const ui::ChildWindow* work = f.findChild("InBox.Work");
+    const platform::ChildWindow* work = f.findChild("InBox.Work");
     ASSERT_NE(work, nullptr);
     EXPECT_EQ(work->bounds().left, 0);
     EXPECT_EQ(work->bounds().top, 0);
     EXPECT_EQ(work->bounds().width, 640);
-    EXPECT_EQ(f.findChild("InBox.InBox")->state(), ui::WindowState::Maximized);
+    EXPECT_EQ(f.findChild("InBox.InBox")->state(), platform::WindowState::Maximized);
 }
 
 TEST_F(MainFormTest, RestoresEveryKindOfWindowInOrder) {
@@ -141,7 +141,7 @@ TEST_F(MainFormTest, RestoresEveryKindOfWindowInOrder) {
         order.push_back("read " + folder.key() + " left " + std::to_string(r.placement.bounds.left));
     };
     form->FormCreate();
-    fake.clock.advance(ui::Milliseconds{100});
+    fake.clock.advance(platform::Milliseconds{100});
     EXPECT_EQ(order, (std::vector<std::string>{"headers 0", "scratch notes.txt",
                                                "compose Drafts in InBox.Drafts",
                                                "read InBox.Sent left 0"}))
@@ -167,14 +167,14 @@ TEST_F(MainFormTest, ShutdownRecordsOpenFolderWindowsAndRestoresThem) {
 class ActivatingView : public MainFormView {
 public:
     explicit ActivatingView(TmainForm& form) : form_(form) {}
-    void childOpened(ui::ChildWindow&) override {}
-    void childClosing(ui::ChildWindow& window) override {
+    void childOpened(platform::ChildWindow&) override {}
+    void childClosing(platform::ChildWindow& window) override {
         closed.push_back(window.key());
         for (const auto& other : form_.children())
             if (other.get() != &window) form_.activateChild(*other);
     }
-    void childChanged(ui::ChildWindow&) override {}
-    void childActivated(ui::ChildWindow&) override {}
+    void childChanged(platform::ChildWindow&) override {}
+    void childActivated(platform::ChildWindow&) override {}
     void frameChanged() override {}
     void treeChanged() override {}
     void editFolderLabel(const store::TMailNode&) override {}
@@ -235,8 +235,8 @@ TEST_F(MainFormTest, ShutdownPausesAreShortUnlessThGiven) {
     start({"-th"});
     const auto full = shutDown();
     // OutBox: 250 (or 100) + 500 always; Trash not open and not emptied: nothing; FormClose 250.
-    EXPECT_EQ(quick, ui::Milliseconds{100 + 500 + 250});
-    EXPECT_EQ(full, ui::Milliseconds{250 + 500 + 250});
+    EXPECT_EQ(quick, platform::Milliseconds{100 + 500 + 250});
+    EXPECT_EQ(full, platform::Milliseconds{250 + 500 + 250});
 }
 
 TEST_F(MainFormTest, FreeSpaceThresholds) {
@@ -332,10 +332,10 @@ TEST_F(MainFormTest, DeleteRefusedForNestedFolderAndConfirmedTwiceOtherwise) {
               std::vector<std::string>{
                   "This Folder Contains A Nested Folder - You Must Delete That Folder First!"});
 
-    fake.dialogs.answers = {ui::Answer::Yes, ui::Answer::No};
+    fake.dialogs.answers = {platform::Answer::Yes, platform::Answer::No};
     f.treeDelete(home / "Work.001" / "Sub.001");
     EXPECT_TRUE(fs::exists(home / "Work.001" / "Sub.001")) << "a No to the final check keeps it";
-    fake.dialogs.answers = {ui::Answer::Yes, ui::Answer::Yes};
+    fake.dialogs.answers = {platform::Answer::Yes, platform::Answer::Yes};
     f.treeDelete(home / "Work.001" / "Sub.001");
     EXPECT_FALSE(fs::exists(home / "Work.001" / "Sub.001"));
     EXPECT_EQ(f.treeSelection(), home / "Work.001");
@@ -366,7 +366,7 @@ TEST_F(MainFormTest, DroppingRowsOnTheTreeMovesThemWhereAllowed) {
     reading::TinboxForm* trash = f.findFolderWindow("Trash");
     ASSERT_NE(trash, nullptr);
     EXPECT_EQ(trash->rowCount(), 1u);
-    EXPECT_EQ(trash->state(), ui::WindowState::Minimized);
+    EXPECT_EQ(trash->state(), platform::WindowState::Minimized);
     EXPECT_FALSE(fs::exists(home / "InBox.000" / "1000.vlf"));
 }
 

@@ -25,12 +25,12 @@ TEST(SessionState, ReadsEveryFileAndClampsNegativePositions) {
     EXPECT_EQ(s.folders[0].folderKey, "InBox");
     EXPECT_EQ(s.folders[0].firstVisibleRow, 3);
     EXPECT_EQ(s.folders[0].selectedRow, 5);
-    EXPECT_EQ(s.folders[0].placement.state, ui::WindowState::Maximized);
+    EXPECT_EQ(s.folders[0].placement.state, platform::WindowState::Maximized);
     EXPECT_EQ(s.folders[0].placement.bounds.left, 0);
     EXPECT_EQ(s.folders[0].placement.bounds.top, 0);
     EXPECT_EQ(s.folders[0].placement.bounds.width, 640);
     EXPECT_EQ(s.folders[1].folderKey, "Work\\Sub");
-    EXPECT_EQ(s.folders[1].placement.state, ui::WindowState::Minimized);
+    EXPECT_EQ(s.folders[1].placement.state, platform::WindowState::Minimized);
     ASSERT_EQ(s.reads.size(), 1u);
     EXPECT_EQ(s.reads[0].row, 7);
     EXPECT_EQ(s.reads[0].placement.bounds.left, 0);
@@ -55,13 +55,13 @@ TEST(SessionState, MissingFilesRestoreNothingAndTruncatedRecordIsDropped) {
 
 TEST(SessionState, WrittenRecordsReadBack) {
     TempDir home;
-    FolderWindowRecord folder{"Work\\Sub", 4, 6, {ui::WindowState::Maximized, {1, 2, 3, 4}}};
-    ReadWindowRecord read{"InBox", 3, {ui::WindowState::Normal, {5, 6, 7, 8}}, 2};
+    FolderWindowRecord folder{"Work\\Sub", 4, 6, {platform::WindowState::Maximized, {1, 2, 3, 4}}};
+    ReadWindowRecord read{"InBox", 3, {platform::WindowState::Normal, {5, 6, 7, 8}}, 2};
     writeFile(home / "folders.dat", formatFolderRecords({folder, folder}));
     writeFile(home / "read.dat", formatReadRecords({read}));
     writeFile(home / "compose.dat", formatComposeRecords({{"Sent", 9}}));
     writeFile(home / "scratch.dat", formatScratchRecords({{"notes.txt", {}}}));
-    writeFile(home / "headers.dat", formatHeadersRecord({ui::WindowState::Minimized, {}}));
+    writeFile(home / "headers.dat", formatHeadersRecord({platform::WindowState::Minimized, {}}));
     const SessionState s = readSessionState(home.path());
     ASSERT_EQ(s.folders.size(), 2u);
     EXPECT_EQ(s.folders[1].folderKey, "Work\\Sub");
@@ -70,7 +70,7 @@ TEST(SessionState, WrittenRecordsReadBack) {
     EXPECT_EQ(s.reads[0].tabPage, 2);
     EXPECT_EQ(s.composes[0].row, 9);
     EXPECT_EQ(s.scratchPads[0].fileName, "notes.txt");
-    EXPECT_EQ(s.headersWindow.state, ui::WindowState::Minimized);
+    EXPECT_EQ(s.headersWindow.state, platform::WindowState::Minimized);
     EXPECT_EQ(testing::readFile(home / "compose.dat"), "Sent\r\n9\r\n");
 }
 

@@ -28,7 +28,7 @@ struct CommandRun {
 };
 
 CommandRun run(int (*command)(Context&, const std::vector<std::string>&), const std::vector<std::string>& args) {
-    ui::HeadlessPlatform headless;
+    platform::HeadlessPlatform headless;
     std::ostringstream out;
     std::ostringstream err;
     Context context{std::filesystem::current_path(), headless, out, err};

@@ -121,7 +121,7 @@ TEST_F(ConfigFormTest, ChangeOnTheLastPageIsWrittenOnClose) {
 }
 
 TEST_F(ConfigFormTest, FirstStartOpensTheUsersPageAndAsksForAProfileName) {
-    fake.dialogs.inputAnswers.push_back(ui::InputBoxResult{"Home", ""});
+    fake.dialogs.inputAnswers.push_back(platform::InputBoxResult{"Home", ""});
     form.openForFirstProfile();
     EXPECT_TRUE(form.visible());
     EXPECT_EQ(form.page(), ConfigPage::Users);

@@ -54,7 +54,7 @@ protected:
     }
 
     void answerAdd(const std::string& name) {
-        fake.dialogs.inputAnswers.push_back(ui::InputBoxResult{name, ""});
+        fake.dialogs.inputAnswers.push_back(platform::InputBoxResult{name, ""});
     }
     std::vector<std::string> masterUsr() { return readMasterUsr(home.path()); }
     bool exists(const std::string& file) { return fs::exists(home / file); }
@@ -165,7 +165,7 @@ TEST_F(UsersPageTest, DeletingTheOnlyProfileRemovesAllItsFiles) {
     start({"Home"});
     page.setFocus(UsersFocus::RankList);
     EXPECT_TRUE(page.deleteEnabled());
-    fake.dialogs.answers.push_back(ui::Answer::Yes);
+    fake.dialogs.answers.push_back(platform::Answer::Yes);
     page.setFocus(UsersFocus::DeleteButton);  // coming from the rank list keeps it enabled
     page.deleteClick();
     EXPECT_EQ(fake.dialogs.texts("question"),
@@ -206,7 +206,7 @@ TEST_F(UsersPageTest, DeleteSelectsTheNewFirstOrThePreviousProfile) {
         UsersPage p(f, h.path(), l, s);
         p.enterPage();
         p.clickRankList(c.deleted);
-        f.dialogs.answers.push_back(ui::Answer::Yes);
+        f.dialogs.answers.push_back(platform::Answer::Yes);
         p.rankKey(RankKey::Delete, false);
         EXPECT_EQ(l.names(), c.left) << c.deleted;
         EXPECT_EQ(readMasterUsr(h.path()), c.left);
@@ -224,7 +224,7 @@ TEST_F(UsersPageTest, DeleteAnsweredNoKeepsEverythingAndDeleteNeedsTheRankList) 
     page.deleteClick();
     EXPECT_TRUE(fake.dialogs.shown.empty());
     page.setFocus(UsersFocus::RankList);
-    fake.dialogs.answers.push_back(ui::Answer::No);
+    fake.dialogs.answers.push_back(platform::Answer::No);
     page.deleteClick();
     EXPECT_EQ(lists.size(), 2u);
     EXPECT_TRUE(exists("A.usr"));
@@ -344,7 +344,7 @@ TEST_F(UsersPageTest, SignatureButtonSavesFirstAndOpensTheEditorForTheProfile) {
 
 TEST_F(UsersPageTest, FontButtonWritesUsersCfgWhenThePageIsLeft) {
     start({"Home"});
-    ui::FontChoice font;
+    platform::FontChoice font;
     font.family = "DejaVu Sans";
     font.pointSize = 12;
     font.colour = "clNavy";

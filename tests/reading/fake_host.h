@@ -12,13 +12,13 @@
 #include "profiles/settings.h"
 #include "reading/folder_window.h"
 #include "reading/folder_window_host.h"
-#include "ui/platform.h"
+#include "platform/platform.h"
 
 namespace velmora::testing {
 
 class FakeFolderHost final : public reading::FolderWindowHost {
 public:
-    FakeFolderHost(ui::Platform& platform, std::filesystem::path home, profiles::Settings& settings)
+    FakeFolderHost(platform::Platform& platform, std::filesystem::path home, profiles::Settings& settings)
         : platform_(platform), home_(std::move(home)), settings_(settings) {}
 
     reading::TinboxForm* findFolderWindow(const std::string& logicalPath) override {
@@ -53,7 +53,7 @@ public:
     int changes = 0;
 
 private:
-    ui::Platform& platform_;
+    platform::Platform& platform_;
     std::filesystem::path home_;
     profiles::Settings& settings_;
     std::map<std::string, std::unique_ptr<reading::TinboxForm>> windows_;

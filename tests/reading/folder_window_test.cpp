@@ -79,7 +79,7 @@ TEST_F(FolderWindowTest, IndexOfTwoRowsWithThreeFilesIsRebuiltAfterLoading) {
     TinboxForm& window = host.openFolderWindow("InBox", true);
     EXPECT_TRUE(window.indexWasRebuilt());
     EXPECT_EQ(window.rowCount(), 3u);
-    EXPECT_GE(fake.events.totalWaited() - waitedBefore, ui::Milliseconds{250});  // the pause first
+    EXPECT_GE(fake.events.totalWaited() - waitedBefore, platform::Milliseconds{250});  // the pause first
 }
 
 TEST_F(FolderWindowTest, DamagedIndexKeepsItsRowsAndGainsTheUnlistedFiles) {

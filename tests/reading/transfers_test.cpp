@@ -102,14 +102,14 @@ TEST_F(TransfersTest, ConfirmationIsAskedForDeletingOnlyAndNoEndsIt) {
     EXPECT_EQ(source.rowCount(), 2u);
 
     source.clickRow(0);
-    fake.dialogs.answers = {ui::Answer::No};
+    fake.dialogs.answers = {platform::Answer::No};
     deleteSelected(source, host, fake);
     ASSERT_EQ(fake.dialogs.texts("question"), std::vector<std::string>{"Confirm mail message deletion?"});
     EXPECT_EQ(fake.dialogs.shown.back().title, "Confirmation Message");
     EXPECT_EQ(source.rowCount(), 2u);
 
     source.selectAll();
-    fake.dialogs.answers = {ui::Answer::Yes};
+    fake.dialogs.answers = {platform::Answer::Yes};
     deleteSelected(source, host, fake);
     ASSERT_EQ(fake.dialogs.texts("question").size(), 2u);
     EXPECT_EQ(fake.dialogs.texts("question")[1], "Confirm deleting mail message(s)?");

@@ -57,7 +57,7 @@ TEST(DateText, TheSixColumnFormats) {
 TEST(DateText, ComposedDateCarriesTheZone) {
     EXPECT_EQ(composedMailDate({2026, 12, 10, 9, 5, 7, 0, 4, 60}), "Thu, 10 Dec 2026 09:05:07 +0100");
     EXPECT_EQ(composedMailDate({2001, 7, 31, 23, 0, 0, 0, 2, -330}), "Tue, 31 Jul 2001 23:00:00 -0530");
-    EXPECT_EQ(sortDateOf(ui::LocalTime{2001, 7, 31, 15, 30, 45, 123, 2, 0}), "20010731153045");
+    EXPECT_EQ(sortDateOf(platform::LocalTime{2001, 7, 31, 15, 30, 45, 123, 2, 0}), "20010731153045");
 }
 
 }  // namespace

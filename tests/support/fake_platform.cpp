@@ -12,7 +12,7 @@ struct FakeTimers::Entry {
     Milliseconds due{0};
 };
 
-class FakeTimer final : public ui::Timer {
+class FakeTimer final : public platform::Timer {
 public:
     FakeTimer(FakeTimers& owner, FakeTimers::Entry* entry) : owner_(owner), entry_(entry) {}
     ~FakeTimer() override {
@@ -37,7 +37,7 @@ private:
     FakeTimers::Entry* entry_;
 };
 
-std::unique_ptr<ui::Timer> FakeTimers::createTimer(Milliseconds interval, bool singleShot,
+std::unique_ptr<platform::Timer> FakeTimers::createTimer(Milliseconds interval, bool singleShot,
                                                    std::function<void()> onTimeout) {
     auto* entry = new Entry{interval, singleShot, std::move(onTimeout)};
     entries_.push_back(entry);
@@ -106,38 +106,38 @@ void FakeDialogs::record(ShownDialog dialog) {
 }
 
 namespace {
-const char* kindName(ui::MessageKind kind) {
+const char* kindName(platform::MessageKind kind) {
     switch (kind) {
-        case ui::MessageKind::Information: return "information";
-        case ui::MessageKind::Warning: return "warning";
-        case ui::MessageKind::Error: return "error";
-        case ui::MessageKind::Question: return "question";
+        case platform::MessageKind::Information: return "information";
+        case platform::MessageKind::Warning: return "warning";
+        case platform::MessageKind::Error: return "error";
+        case platform::MessageKind::Question: return "question";
     }
     return "?";
 }
 }  // namespace
 
-ui::Answer FakeDialogs::messageBox(const ui::MessageBoxRequest& request) {
+platform::Answer FakeDialogs::messageBox(const platform::MessageBoxRequest& request) {
     record({kindName(request.kind), request.title, request.text, request.buttons,
             request.defaultAnswer});
     if (answers.empty()) {
-        return request.buttons == ui::Buttons::Ok ? ui::Answer::Ok : request.defaultAnswer;
+        return request.buttons == platform::Buttons::Ok ? platform::Answer::Ok : request.defaultAnswer;
     }
-    ui::Answer answer = answers.front();
+    platform::Answer answer = answers.front();
     answers.pop_front();
     return answer;
 }
 
-std::string FakeDialogs::msgForm(const ui::MsgFormRequest& request) {
+std::string FakeDialogs::msgForm(const platform::MsgFormRequest& request) {
     msgForms.push_back(request);
     record({"msgForm", request.caption, request.lines[0]});
-    if (msgFormAnswers.empty()) return ui::kMsgFormNo;
+    if (msgFormAnswers.empty()) return platform::kMsgFormNo;
     std::string answer = msgFormAnswers.front();
     msgFormAnswers.pop_front();
     return answer;
 }
 
-std::optional<ui::InputBoxResult> FakeDialogs::inputBox(const ui::InputBoxRequest& request) {
+std::optional<platform::InputBoxResult> FakeDialogs::inputBox(const platform::InputBoxRequest& request) {
     inputBoxes.push_back(request);
     record({"inputBox", request.caption, request.first.prompt});
     if (inputAnswers.empty()) return std::nullopt;
@@ -146,7 +146,7 @@ std::optional<ui::InputBoxResult> FakeDialogs::inputBox(const ui::InputBoxReques
     return answer;
 }
 
-std::vector<std::filesystem::path> FakeDialogs::openFiles(const ui::FileDialogRequest& request) {
+std::vector<std::filesystem::path> FakeDialogs::openFiles(const platform::FileDialogRequest& request) {
     record({"openFiles", request.title, ""});
     if (fileAnswers.empty()) return {};
     auto answer = fileAnswers.front();
@@ -154,7 +154,7 @@ std::vector<std::filesystem::path> FakeDialogs::openFiles(const ui::FileDialogRe
     return answer;
 }
 
-std::optional<std::filesystem::path> FakeDialogs::saveFile(const ui::FileDialogRequest& request) {
+std::optional<std::filesystem::path> FakeDialogs::saveFile(const platform::FileDialogRequest& request) {
     record({"saveFile", request.title, ""});
     if (pathAnswers.empty()) return std::nullopt;
     auto answer = pathAnswers.front();
@@ -171,7 +171,7 @@ std::optional<std::filesystem::path> FakeDialogs::chooseDirectory(const std::str
     return answer;
 }
 
-std::optional<ui::FontChoice> FakeDialogs::chooseFont(const ui::FontChoice&) {
+std::optional<platform::FontChoice> FakeDialogs::chooseFont(const platform::FontChoice&) {
     record({"chooseFont", "", ""});
     if (fontAnswers.empty()) return std::nullopt;
     auto answer = fontAnswers.front();

@@ -11,34 +11,34 @@
 #include <string>
 #include <vector>
 
-#include "ui/platform.h"
+#include "platform/platform.h"
 
 namespace velmora::testing {
 
-using ui::Milliseconds;
+using platform::Milliseconds;
 
 class FakeTimers;
 
-class FakeClock final : public ui::Clock {
+class FakeClock final : public platform::Clock {
 public:
-    ui::Milliseconds elapsed() const override { return now_; }
-    ui::LocalTime localNow() const override { return local_; }
+    platform::Milliseconds elapsed() const override { return now_; }
+    platform::LocalTime localNow() const override { return local_; }
 
     // Moves time on; timers that fall due fire in order of their due time.
     void advance(Milliseconds by);
-    void setLocalTime(const ui::LocalTime& local) { local_ = local; }
+    void setLocalTime(const platform::LocalTime& local) { local_ = local; }
     void attach(FakeTimers* timers) { timers_ = timers; }
 
 private:
     Milliseconds now_{1'000'000};
-    ui::LocalTime local_{2026, 12, 10, 9, 30, 0, 0, 4, 60};
+    platform::LocalTime local_{2026, 12, 10, 9, 30, 0, 0, 4, 60};
     FakeTimers* timers_ = nullptr;
 };
 
-class FakeTimers final : public ui::Timers {
+class FakeTimers final : public platform::Timers {
 public:
     explicit FakeTimers(FakeClock& clock) : clock_(clock) { clock_.attach(this); }
-    std::unique_ptr<ui::Timer> createTimer(Milliseconds interval, bool singleShot,
+    std::unique_ptr<platform::Timer> createTimer(Milliseconds interval, bool singleShot,
                                            std::function<void()> onTimeout) override;
 
     // Fires every timer due at or before `now`, earliest first.
@@ -54,7 +54,7 @@ private:
     std::vector<Entry*> entries_;
 };
 
-class FakeEventLoop final : public ui::EventLoop {
+class FakeEventLoop final : public platform::EventLoop {
 public:
     explicit FakeEventLoop(FakeClock& clock) : clock_(clock) {}
     // Runs the callbacks posted so far, in order.
@@ -79,37 +79,37 @@ struct ShownDialog {
     std::string what;  // "information", "warning", "error", "question", "msgForm", "inputBox", ...
     std::string title;
     std::string text;
-    ui::Buttons buttons = ui::Buttons::Ok;
-    ui::Answer defaultAnswer = ui::Answer::Ok;
+    platform::Buttons buttons = platform::Buttons::Ok;
+    platform::Answer defaultAnswer = platform::Answer::Ok;
 };
 
-class FakeDialogs final : public ui::Dialogs {
+class FakeDialogs final : public platform::Dialogs {
 public:
-    ui::Answer messageBox(const ui::MessageBoxRequest& request) override;
-    std::string msgForm(const ui::MsgFormRequest& request) override;
-    std::optional<ui::InputBoxResult> inputBox(const ui::InputBoxRequest& request) override;
-    std::vector<std::filesystem::path> openFiles(const ui::FileDialogRequest& request) override;
-    std::optional<std::filesystem::path> saveFile(const ui::FileDialogRequest& request) override;
+    platform::Answer messageBox(const platform::MessageBoxRequest& request) override;
+    std::string msgForm(const platform::MsgFormRequest& request) override;
+    std::optional<platform::InputBoxResult> inputBox(const platform::InputBoxRequest& request) override;
+    std::vector<std::filesystem::path> openFiles(const platform::FileDialogRequest& request) override;
+    std::optional<std::filesystem::path> saveFile(const platform::FileDialogRequest& request) override;
     std::optional<std::filesystem::path> chooseDirectory(
         const std::string& title, const std::filesystem::path& initial) override;
-    std::optional<ui::FontChoice> chooseFont(const ui::FontChoice& initial) override;
+    std::optional<platform::FontChoice> chooseFont(const platform::FontChoice& initial) override;
     void showStatus(const std::string& caption, const std::array<std::string, 4>& lines) override;
     void hideStatus() override;
 
     // Scripted answers, taken in order; when a script runs dry the default answer is given
     // (Cancel / nullopt / empty for choosers, "No" for the message window).
-    std::deque<ui::Answer> answers;
+    std::deque<platform::Answer> answers;
     std::deque<std::string> msgFormAnswers;
-    std::deque<std::optional<ui::InputBoxResult>> inputAnswers;
+    std::deque<std::optional<platform::InputBoxResult>> inputAnswers;
     std::deque<std::vector<std::filesystem::path>> fileAnswers;
     std::deque<std::optional<std::filesystem::path>> pathAnswers;
-    std::deque<std::optional<ui::FontChoice>> fontAnswers;
+    std::deque<std::optional<platform::FontChoice>> fontAnswers;
     // Runs when a dialog is shown, before it answers (to act "while the box is up").
     std::function<void(const ShownDialog&)> onShow;
 
     std::vector<ShownDialog> shown;
-    std::vector<ui::MsgFormRequest> msgForms;
-    std::vector<ui::InputBoxRequest> inputBoxes;
+    std::vector<platform::MsgFormRequest> msgForms;
+    std::vector<platform::InputBoxRequest> inputBoxes;
     std::vector<std::array<std::string, 4>> statusLines;
     bool statusVisible = false;
 
@@ -121,7 +121,7 @@ private:
     void record(ShownDialog dialog);
 };
 
-class FakeSystem final : public ui::System {
+class FakeSystem final : public platform::System {
 public:
     void beep() override { ++beeps; }
     void playSound(const std::filesystem::path& file) override { sounds.push_back(file); }
@@ -149,8 +149,8 @@ public:
     FakePlatform(const FakePlatform&) = delete;
     FakePlatform& operator=(const FakePlatform&) = delete;
 
-    ui::Platform& platform() { return platform_; }
-    operator ui::Platform&() { return platform_; }
+    platform::Platform& platform() { return platform_; }
+    operator platform::Platform&() { return platform_; }
 
     FakeClock clock;
     FakeTimers timers{clock};
@@ -159,7 +159,7 @@ public:
     FakeSystem system;
 
 private:
-    ui::Platform platform_;
+    platform::Platform platform_;
 };
 
 }  // namespace velmora::testing

@@ -1,0 +1,116 @@
+#include "desktop/application.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "base/identity.h"
+#include "core/command_line.h"
+#include "core/error_report.h"
+#include "core/home_folder.h"
+#include "core/main_form.h"
+#include "core/single_instance.h"
+#include "desktop/folder_window_view.h"
+#include "desktop/main_window.h"
+#include "desktop/qt_platform.h"
+#include "desktop/text_convert.h"
+
+namespace velmora::desktop {
+
+namespace {
+
+// SIGTERM and SIGINT close the main window as "E&xit" does: the handler only writes a byte to
+// a pipe, which the event loop reads.
+int signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+void installTerminationHandlers() {
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+
+}  // namespace
+
+int runDesktop(QApplication& app) {
+    app.setApplicationName(QString::fromLatin1(kProductName));
+    app.setApplicationDisplayName(QString::fromLatin1(kVersionedName));
+    QStringList qtArgs = app.arguments();
+    std::vector<std::string> args;
+    for (int i = 1; i < qtArgs.size(); ++i) args.push_back(qtArgs[i].toLocal8Bit().toStdString());
+
+    core::StartRequest request;
+    std::filesystem::path home;
+    try {
+        request = core::parseCommandLine(args);
+        home = core::prepareHomeFolder(request.home);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "velmora: %s\n", e.what());
+        return 2;
+    }
+
+    std::optional<core::InstanceServer> server;
+    if (!request.allowSecondInstance) {
+        server = core::InstanceServer::listen(home);
+        if (!server) {
+            // Another instance runs on this home folder: hand over and end without a window.
+            if (core::handOverToRunningInstance(home, request.handOverText())) return 0;
+            server = core::InstanceServer::listen(home);  // it ended in the meantime
+        }
+    }
+
+    installTerminationHandlers();
+    registerFolderWindowView();
+    QtPlatform platform;
+    const QSize screen = app.primaryScreen() ? app.primaryScreen()->size() : QSize(1280, 1024);
+    core::TmainForm model(platform.platform(), home, request, {screen.width(), screen.height()});
+    model.setExecutablePath(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString());
+    MainWindow window(model);
+    platform.dialogs().setParent(&window);
+
+    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &window, [&] {
+        char buffer[16];
+        while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
+        }
+        // A question on screen is answered as cancelled first, so that its command ends and
+        // the exit runs from the main loop.
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        QTimer::singleShot(0, &window, [&window] { window.close(); });
+    });
+
+    // The general timer also takes hand-overs from later starts.
+    QTimer general;
+    general.setInterval(250);
+    QObject::connect(&general, &QTimer::timeout, &window, [&] {
+        if (!server) return;
+        server->poll([&](const std::string& text) {
+            core::runReported(platform.platform().dialogs, model.applicationTitle(),
+                              [&] { model.receiveHandOver(text); });
+        });
+    });
+    general.start();
+
+    if (!core::runReported(platform.platform().dialogs, kVersionedName,
+                           [&] { model.FormCreate(); }))
+        return 1;
+    window.showFrame();
+    app.setQuitOnLastWindowClosed(true);
+    return app.exec();
+}
+
+}  // namespace velmora::desktop

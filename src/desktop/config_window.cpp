@@ -1,0 +1,96 @@
+#include "desktop/config_window.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "desktop/config_option_page.h"
+#include "desktop/config_users_page.h"
+#include "desktop/text_convert.h"
+
+namespace velmora::desktop {
+
+using profiles::ConfigPage;
+
+ConfigWindow::ConfigWindow(profiles::TconfigForm& model, profiles::ProfileLists& lists,
+                           QWidget* parent)
+    : QDialog(parent), model_(model) {
+    setWindowTitle(toQt(std::string(model_.caption())));
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    tabs_ = new QTabWidget(this);
+    auto runner = [this](std::function<void()> action) { return run(action); };
+    for (int i = 0; i < profiles::kConfigPageCount; ++i) {
+        const auto page = static_cast<ConfigPage>(i);
+        QWidget* widget = nullptr;
+        if (page == ConfigPage::Users) {
+            users_ = new ConfigUsersPage(model_.users(), lists, runner, tabs_);
+            widget = users_;
+        } else if (profiles::OptionPage* options = model_.optionPage(page)) {
+            pages_[static_cast<std::size_t>(i)] = new ConfigOptionPage(*options, runner, tabs_);
+            widget = pages_[static_cast<std::size_t>(i)];
+        } else {
+            // The address books' page comes with the address books.
+            auto* empty = new QLabel(tabs_);
+            empty->setAlignment(Qt::AlignCenter);
+            widget = empty;
+        }
+        tabs_->addTab(widget, toQt(std::string(profiles::configPageCaption(page))));
+    }
+    layout->addWidget(tabs_);
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* close = buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (switching_ || index < 0) return;
+        const auto page = static_cast<ConfigPage>(index);
+        run([this, page] { model_.selectPage(page); });
+        refreshPage(page);
+    });
+    resize(760, 560);
+}
+
+bool ConfigWindow::run(const std::function<void()>& action) { return model_.run(action); }
+
+ConfigOptionPage* ConfigWindow::optionPage(ConfigPage page) {
+    return pages_[static_cast<std::size_t>(page)];
+}
+
+void ConfigWindow::refreshPage(ConfigPage page) {
+    if (page == ConfigPage::Users) users_->refresh();
+    else if (ConfigOptionPage* options = optionPage(page)) options->refresh();
+}
+
+void ConfigWindow::openOn(ConfigPage page) {
+    run([this, page] { model_.open(page); });
+    switching_ = true;
+    tabs_->setCurrentIndex(static_cast<int>(model_.page()));
+    switching_ = false;
+    for (int i = 0; i < profiles::kConfigPageCount; ++i) refreshPage(static_cast<ConfigPage>(i));
+    if (const auto position = model_.storedPosition()) move(position->first, position->second);
+    show();
+}
+
+void ConfigWindow::openModal(ConfigPage page, bool addFirstProfile) {
+    openOn(page);
+    if (addFirstProfile) {
+        QTimer::singleShot(0, this, [this] {
+            run([this] { model_.users().addClick(); });
+            users_->refresh();
+        });
+    }
+    exec();
+}
+
+void ConfigWindow::done(int result) {
+    model_.setPosition(x(), y());
+    run([this] { model_.close(); });
+    QDialog::done(result);
+}
+
+}  // namespace velmora::desktop

@@ -1,0 +1,83 @@
+// The main window's widget: renders the TmainForm model (folder tree, child-window area, toolbar,
+// profile toolbar, status bar panels, menus) and forwards the user's actions to it.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <map>
+
+#include "core/main_form.h"
+
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QToolBar;
+class QComboBox;
+class QMenu;
+class QAction;
+
+namespace velmora::desktop {
+
+class ConfigWindow;
+
+class MainWindow final : public QMainWindow, public core::MainFormView {
+public:
+    explicit MainWindow(core::TmainForm& model, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Applies the model's geometry and shows the frame.
+    void showFrame();
+
+    // core::MainFormView
+    void childOpened(platform::ChildWindow& window) override;
+    void childClosing(platform::ChildWindow& window) override;
+    void childChanged(platform::ChildWindow& window) override;
+    void childActivated(platform::ChildWindow& window) override;
+    void frameChanged() override;
+    void treeChanged() override;
+    void editFolderLabel(const store::TMailNode& node) override;
+    void bringToFront() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbars();
+    void buildTree();
+    void buildStatusBar();
+    void fillTree();
+    void fillUserFoldersMenu(QMenu* menu, const store::TMailNode& node);
+    void run(const std::function<void()>& command);
+    std::filesystem::path selectedTreePath() const;
+    void syncGeometry();
+
+    core::TmainForm& model_;
+    QMdiArea* mdi_ = nullptr;
+    QTreeWidget* tree_ = nullptr;
+    QDockWidget* treeDock_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    QToolBar* profileBar_ = nullptr;
+    QComboBox* usersBox_ = nullptr;
+    QComboBox* connectionBox_ = nullptr;
+    QComboBox* newMailBox_ = nullptr;
+    std::array<QLabel*, 6> panels_{};
+    std::array<QAction*, core::kToolButtonCount> toolActions_{};
+    QAction* viewToolbar_ = nullptr;
+    QAction* viewProfileBar_ = nullptr;
+    QAction* viewFolders_ = nullptr;
+    QAction* viewStatusBar_ = nullptr;
+    std::map<platform::ChildWindow*, QPointer<QMdiSubWindow>> subWindows_;
+    std::unique_ptr<ConfigWindow> config_;
+    bool renaming_ = false;
+    bool filling_ = false;
+    bool closing_ = false;
+};
+
+}  // namespace velmora::desktop

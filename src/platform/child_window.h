@@ -1,0 +1,54 @@
+// The frame every child window of the main window shares: the key by which the main window finds
+// it (kind "." name, e.g. "InBox.Work\Sub"), its caption, window state and bounds. A window model
+// derives from it; the Qt layer shows it as a sub-window and reports moves, resizes and state
+// changes back through the setters.
+#pragma once
+
+#include <string>
+
+namespace velmora::platform {
+
+// Values as the session files store them.
+enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
+
+struct WindowBounds {
+    int left = 0;
+    int top = 0;
+    int width = 600;
+    int height = 400;
+};
+
+class ChildWindow {
+public:
+    virtual ~ChildWindow() = default;
+
+    const std::string& key() const { return key_; }
+    void setKey(std::string key) { key_ = std::move(key); }
+    // The text before the first "." of the key ("InBox", "Read", "Compose"...).
+    std::string kind() const { return key_.substr(0, key_.find('.')); }
+
+    const std::string& caption() const { return caption_; }
+    void setCaption(std::string caption) { caption_ = std::move(caption); }
+
+    WindowState state() const { return state_; }
+    void setState(WindowState state) { state_ = state; }
+    const WindowBounds& bounds() const { return bounds_; }
+    void setBounds(const WindowBounds& bounds) { bounds_ = bounds; }
+
+    bool visible() const { return visible_; }
+    void setVisible(bool visible) { visible_ = visible; }
+
+    // Called before the window closes; false keeps it open.
+    virtual bool closeQuery() { return true; }
+    // Called once when the window closes, before it is destroyed: write what must be kept.
+    virtual void onClose() {}
+
+private:
+    std::string key_;
+    std::string caption_;
+    WindowState state_ = WindowState::Normal;
+    WindowBounds bounds_;
+    bool visible_ = true;
+};
+
+}  // namespace velmora::platform

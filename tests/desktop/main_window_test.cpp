@@ -1,0 +1,115 @@
+// Smoke test of the main window's widget offscreen: it renders the model's frame, tree, status
+// panels and child windows, and forwards tree commands. With VELMORA_SCREENSHOT_DIR set it also
+// saves a picture of the window there (docs/main-window.png is made this way).
+#include "desktop/main_window.h"
+
+#include <QTableWidget>
+
+#include "desktop/folder_window_view.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include "support/fake_platform.h"
+#include "support/temp_dir.h"
+#include "../store/stored_messages.h"
+
+namespace velmora::desktop {
+namespace {
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "desktop_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+TEST(MainWindow, RendersTheModelAndItsChildWindows) {
+    application();
+    registerFolderWindowView();
+    testing::TempDir home;
+    testing::writeFile(home / "ENGLISH.DCT", "x");
+    // One profile, so that start-up opens no modal configuration window.
+    testing::writeFile(home / "master.usr", "46\r\nHome");
+    testing::writeFile(home / "Home.usr", "46\r\nHome");
+    std::filesystem::create_directories(home / "Work.001");
+    // Three messages in InBox, without an index: the window rebuilds it on opening.
+    const struct {
+        const char* fileName;
+        const char* sender;
+        const char* address;
+        const char* subject;
+        const char* date;
+    } arrivals[] = {
+        {"2026.12.08.09.12.03.101", "Ann Lee", "ann@example.org", "Quarterly report",
+         "Tue, 8 Dec 2026 09:12:03 +0100"},
+        {"2026.12.09.14.40.51.202", "Bob Stone", "bob@example.org", "Re: lunch on Friday",
+         "Wed, 9 Dec 2026 14:40:51 +0100"},
+        {"2026.12.10.08.05.17.303", "Cy Marsh", "cy@example.org", "Minutes of the board meeting",
+         "Thu, 10 Dec 2026 08:05:17 +0100"},
+    };
+    for (const auto& arrival : arrivals) {
+        velmora::testing::MessageSample sample;
+        sample.fileName = arrival.fileName;
+        sample.senderName = arrival.sender;
+        sample.senderAddress = arrival.address;
+        sample.subject = arrival.subject;
+        sample.date = arrival.date;
+        sample.to = {{"Dana Home", "dana@example.org"}};
+        velmora::testing::storeMessage(home / "InBox.000", sample);
+    }
+    testing::FakePlatform fake;
+    core::TmainForm model(fake.platform(), home.path(), {}, {1280, 1024});
+    MainWindow window(model);
+    model.FormCreate();
+    window.showFrame();
+    fake.clock.advance(platform::Milliseconds{100});
+    QApplication::processEvents();
+
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Velmora Pro 4.6"));
+    auto* tree = window.findChild<QTreeWidget*>(QStringLiteral("TMailTree"));
+    ASSERT_NE(tree, nullptr);
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    QTreeWidgetItem* root = tree->topLevelItem(0);
+    EXPECT_EQ(root->text(0), QStringLiteral("Velmora"));
+    ASSERT_EQ(root->childCount(), 6);
+    EXPECT_EQ(root->child(0)->text(0), QStringLiteral("Drafts"));
+    EXPECT_EQ(root->child(5)->text(0), QStringLiteral("Work"));
+
+    model.openFolderWindow("Work", true);
+    QApplication::processEvents();
+    auto* mdi = window.findChild<QMdiArea*>();
+    ASSERT_NE(mdi, nullptr);
+    EXPECT_EQ(mdi->subWindowList().size(), 2);
+    ASSERT_NE(mdi->activeSubWindow(), nullptr);
+    EXPECT_EQ(mdi->activeSubWindow()->windowTitle(), QStringLiteral("Work   Message 0/0"));
+    auto* list = mdi->activeSubWindow()->findChild<QTableWidget*>(QStringLiteral("lvMail"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->columnCount(), 6);
+    EXPECT_EQ(list->horizontalHeaderItem(1)->text(), QStringLiteral("Size KB"));
+
+    model.closeChild(*model.findChild("InBox.Work"));
+    QApplication::processEvents();
+    EXPECT_EQ(mdi->subWindowList().size(), 1);
+    auto* inbox = mdi->subWindowList()[0]->findChild<QTableWidget*>(QStringLiteral("lvMail"));
+    ASSERT_NE(inbox, nullptr);
+    ASSERT_EQ(inbox->rowCount(), 3);
+    QStringList subjects;
+    for (int row = 0; row < 3; ++row) subjects << inbox->item(row, 2)->text();
+    EXPECT_TRUE(subjects.contains(QStringLiteral("Re: lunch on Friday"))) << subjects.join(", ").toStdString();
+
+    if (const char* dir = std::getenv("VELMORA_SCREENSHOT_DIR")) {
+        window.resize(1000, 640);
+        QApplication::processEvents();
+        window.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/main-window.png"));
+    }
+    model.FormCloseQuery();
+    model.FormClose();
+}
+
+}  // namespace
+}  // namespace velmora::desktop
