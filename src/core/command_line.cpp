@@ -1,20 +1,10 @@
 #include "core/command_line.h"
 
-#include <algorithm>
 #include <stdexcept>
 
+#include "base/text.h"
+
 namespace velmora::core {
-
-namespace {
-
-bool equalsNoCase(const std::string& a, const char* b) {
-    std::string lower = a;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower == b;
-}
-
-}  // namespace
 
 std::string StartRequest::handOverText() const {
     return hasMailTo ? mailToAddress : std::string(kJustBringToFront);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
 #include "base/identity.h"
 #include "base/text_file.h"
@@ -9,7 +10,10 @@
 #include "core/startup_checks.h"
 #include "profiles/profile_menus.h"
 #include "profiles/settings_rules.h"
+#include "base/text.h"
+#include "platform/session_records.h"
 #include "reading/transfers.h"
+#include "reading/window_kinds.h"
 #include "store/folders.h"
 
 namespace velmora::core {
@@ -18,18 +22,23 @@ namespace {
 
 constexpr platform::Milliseconds kStartupTimer{100};
 
-const char* const kToolCaptions[kToolButtonCount] = {
-    "Prev", "Next", "Reply", "Trash", "Compose", "Send",
-    "Headers", "Count", "Forward", "Print", "Messages"};
-const char* const kToolHints[kToolButtonCount] = {
-    "Cycle To View Previous Read Message Window|", "Cycle To View Next Read Message Window|",
-    "Reply To Sender|", "Trashcan|", "", "Send Current Email Message|",
-    "Download Mail Headers Only|", "Retrieve Mail Count & Size Only|", "Forward Mail Message|",
-    "Print Selected Mail Message(s)|", ""};
-
-ToolButtonState& button(std::array<ToolButtonState, kToolButtonCount>& buttons, ToolButton b) {
-    return buttons[static_cast<std::size_t>(b)];
-}
+// The session files, in the order shutdown deletes them (with the prefix of each deletion's
+// failure text) and in the order start-up restores them.
+struct SessionFileDeletion {
+    const char* file;
+    const char* failurePrefix;
+};
+constexpr SessionFileDeletion kSessionFileDeletions[] = {
+    {platform::kFoldersSessionFile, "folders.dat: Error 101 - "},
+    {platform::kHeadersSessionFile, "headers.dat: "},
+    {platform::kReadSessionFile, "read.dat: "},
+    {platform::kScratchSessionFile, "scratch.dat: "},
+    {platform::kComposeSessionFile, "compose.dat: "},
+    {platform::kFoldersSessionFile, "folders.dat: Error 102 - "},
+};
+constexpr const char* kSessionRestoreOrder[] = {
+    platform::kHeadersSessionFile, platform::kScratchSessionFile, platform::kComposeSessionFile,
+    platform::kFoldersSessionFile, platform::kReadSessionFile};
 
 }  // namespace
 
@@ -41,14 +50,14 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
       screen_(screen),
       tree_(std::make_unique<store::TMailTree>(home_)),
       treeSelection_(home_) {
-    for (std::size_t i = 0; i < kToolButtonCount; ++i)
-        toolButtons_[i] = {kToolCaptions[i], kToolHints[i], true, true};
+    reading::registerWindowKinds(kinds_, commands_, home_, *this, platform_);
 }
 
 TmainForm::~TmainForm() {
     // Windows still open when the frame goes (a test, or a failed start) are freed without
     // their close handling: FormCloseQuery / FormClose already ran when the user exited.
     currentFolderWindow_ = nullptr;
+    folderWindows_.clear();
     children_.clear();
 }
 
@@ -65,7 +74,7 @@ void TmainForm::FormCreate() {
 
     firstRun_ = !std::filesystem::exists(home_ / profiles::kVlFile, ec);
 
-    for (const char* name : {"InBox", "OutBox", "Sent", "Trash", "Drafts"}) {
+    for (const char* name : store::kDefaultFolderNames) {
         std::error_code ignored;  // a folder that cannot be created is simply missing
         std::filesystem::create_directory(home_ / (std::string(name) + store::kDefaultExtension),
                                           ignored);
@@ -76,9 +85,7 @@ void TmainForm::FormCreate() {
     const auto g = profiles::mainWindowGeometry(settings_.main, screen_.width, screen_.height);
     geometry_ = {g.left, g.top, g.width, g.height};
 
-    const bool narrow = screen_.width < 800;
-    button(toolButtons_, ToolButton::Trash).visible = !narrow;
-    button(toolButtons_, ToolButton::Print).visible = !narrow;
+    narrowScreen_ = screen_.width < 800;
 
     profileLists_.setEvents(this);
     profileLists_.loadProfileNames(home_);
@@ -113,7 +120,6 @@ void TmainForm::MDIChildTimerTimer() {
         profileLists_.selectConnectionProfile(settings_.vl.connectionProfile);
     }
     setCaptions();
-    updateToolButtons();
 
     updateStatusClock();
     statusClock_->start();
@@ -134,9 +140,9 @@ void TmainForm::MDIChildTimerTimer() {
     }
 
     if (hasProfiles()) {
-        if (hooks_.setupAutoCheck) hooks_.setupAutoCheck();
-        if (!start_.hasMailTo && settings_.other.checkMailOnStartup && hooks_.retrieveHeaders)
-            hooks_.retrieveHeaders();
+        const bool checkMailNow = !start_.hasMailTo && settings_.other.checkMailOnStartup;
+        for (const auto& kind : kinds_.all())
+            if (kind.started) kind.started(checkMailNow);
         if (start_.hasMailTo) mailTo(start_.mailToAddress);
         if (children_.empty()) openFolderWindow("InBox", true);
         platform_.pause(platform::Milliseconds{250});
@@ -153,14 +159,6 @@ void TmainForm::setCaptions() {
     caption_ = profiles::mainWindowTitle(settings_.vl.profileToolbarShown, profileLists_);
 }
 
-void TmainForm::updateToolButtons() {
-    const bool any = hasProfiles();
-    for (ToolButton b : {ToolButton::Count, ToolButton::Headers, ToolButton::Messages,
-                         ToolButton::Compose})
-        button(toolButtons_, b).enabled = any;
-    composeEnabled_ = any;
-}
-
 void TmainForm::activeProfileChanged(int) {
     setCaptions();
     notifyFrame();
@@ -168,48 +166,22 @@ void TmainForm::activeProfileChanged(int) {
 
 void TmainForm::profileListChanged() { notifyFrame(); }
 
-void TmainForm::profileCountChanged(std::size_t) {
-    updateToolButtons();
+void TmainForm::profileCountChanged(std::size_t count) {
+    // The first profile ends the notice that there is none.
+    if (count > 0 && statusPanel(StatusPanel::Messages) == kNoProfileText)
+        statusPanels_[0] = currentFolderWindow_ ? currentFolderWindow_->statusCountsText()
+                                                : "Status Messages";
     notifyFrame();
 }
 
 void TmainForm::restoreSession() {
-    const SessionFilesPresent present = sessionFilesPresent(home_);
-    const SessionState state = readSessionState(home_);
-    if (present.headers && state.hasHeadersWindow && hooks_.restoreHeadersWindow)
-        hooks_.restoreHeadersWindow(state.headersWindow);
-    if (present.scratch && hooks_.restoreScratchPad)
-        for (const auto& record : state.scratchPads) hooks_.restoreScratchPad(record);
-    if (present.compose && hooks_.restoreComposeWindow) {
-        for (const auto& record : state.composes) {
-            reading::TinboxForm& folder = openFolderWindow(record.folderName, true);
-            hooks_.restoreComposeWindow(record, folder);
-        }
+    for (const char* file : kSessionRestoreOrder) {
+        const platform::WindowKind* kind = kinds_.forSessionFile(file);
+        if (!kind || !kind->restore) continue;
+        std::error_code ec;
+        if (!std::filesystem::exists(home_ / file, ec)) continue;
+        kind->restore(readLines(home_ / file));
     }
-    if (present.folders)
-        for (const auto& record : state.folders) restoreFolderWindow(record);
-    if (present.read && hooks_.restoreReadWindow) {
-        for (const auto& record : state.reads) {
-            if (reading::TinboxForm* folder = findFolderWindow(record.folderKey))
-                hooks_.restoreReadWindow(record, *folder);
-        }
-    }
-}
-
-void TmainForm::restoreFolderWindow(const FolderWindowRecord& record) {
-    if (record.folderKey.empty()) return;
-    std::error_code ec;
-    if (!std::filesystem::is_directory(store::folderDirectory(home_, record.folderKey), ec))
-        return;  // the folder was removed since the last session
-    reading::TinboxForm& window = openFolderWindow(record.folderKey, true);
-    if (!window.indexWasRebuilt()) {
-        window.restoreRows(record.firstVisibleRow, record.selectedRow);
-    } else {
-        window.restoreRows(0, 0);
-    }
-    window.setState(record.placement.state);
-    window.setBounds(record.placement.bounds);
-    if (view_) view_->childChanged(window);
 }
 
 void TmainForm::buildConfigurationWindow() {
@@ -227,25 +199,22 @@ void TmainForm::buildConfigurationWindow() {
 
 void TmainForm::openConfiguration(profiles::ConfigPage page, bool addFirstProfile) {
     if (!configForm_) return;
-    if (hooks_.showConfiguration) {
-        hooks_.showConfiguration(page, addFirstProfile);
+    if (view_ && view_->showConfiguration(page, addFirstProfile)) {
     } else if (addFirstProfile) {
         configForm_->openForFirstProfile();
     } else {
         configForm_->open(page);
     }
     setCaptions();
-    updateToolButtons();
     notifyFrame();
 }
 
 void TmainForm::optionChanged(profiles::ConfigPage, const std::string&) {
     // Options that act at once on open windows: captions and the Date column follow them.
-    for (const auto& child : children_)
-        if (auto* folder = dynamic_cast<reading::TinboxForm*>(child.get())) {
-            folder->updateCaption();
-            if (view_) view_->childChanged(*folder);
-        }
+    for (const auto& child : children_) {
+        child->optionsChanged();
+        if (view_) view_->childChanged(*child);
+    }
     notifyFrame();
 }
 
@@ -257,24 +226,12 @@ void TmainForm::pauseShutdown(int fullMs) {
 }
 
 void TmainForm::deleteSessionFiles() {
-    struct Entry {
-        const char* file;
-        const char* prefix;
-    };
-    const Entry entries[] = {
-        {kFoldersSessionFile, "folders.dat: Error 101 - "},
-        {kHeadersSessionFile, "headers.dat: "},
-        {kReadSessionFile, "read.dat: "},
-        {kScratchSessionFile, "scratch.dat: "},
-        {kComposeSessionFile, "compose.dat: "},
-        {kFoldersSessionFile, "folders.dat: Error 102 - "},
-    };
-    for (const auto& e : entries) {
+    for (const auto& e : kSessionFileDeletions) {
         const auto file = home_ / e.file;
         std::error_code ec;
         if (!std::filesystem::exists(file, ec)) continue;
         if (!std::filesystem::remove(file, ec) && ec)
-            platform_.dialogs.warning(applicationTitle_, e.prefix + errorText(ec));
+            platform_.dialogs.warning(applicationTitle_, e.failurePrefix + errorText(ec));
     }
 }
 
@@ -293,48 +250,38 @@ bool TmainForm::FormCloseQuery() {
         pauseShutdown(250);
     }
 
-    const bool trashWasOpen = findFolderWindow("Trash") != nullptr;
-    if (trashWasOpen) {
+    trashOpenedForEmptying_ = nullptr;
+    if (findFolderWindow("Trash")) {
         pauseShutdown(250);
     } else if (settings_.other.emptyTrashOnExit) {
-        openFolderWindow("Trash", false);
+        trashOpenedForEmptying_ = &openFolderWindow("Trash", false);
         pauseShutdown(250);
     }
 
-    recordSession(trashWasOpen);
+    recordSession();
     if (settings_.other.emptyTrashOnExit) emptyTrash();
     return true;
 }
 
-void TmainForm::recordSession(bool trashWasOpen) {
-    const bool closeAll = settings_.other.closeAllWindowsOnShutdown;
-    std::vector<FolderWindowRecord> folders;
+void TmainForm::recordSession() {
+    if (settings_.other.closeAllWindowsOnShutdown) return;
+    // Visited from the last to the first in child order; each kind appends to its own file.
+    std::map<std::string, std::vector<std::string>> files;
     for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
         platform::ChildWindow& window = **it;
-        if (auto* folder = dynamic_cast<reading::TinboxForm*>(&window)) {
-            if (closeAll) continue;
-            if (folder->logicalPath() == "Trash" && !trashWasOpen) continue;
-            folders.push_back({folder->logicalPath(), folder->firstVisibleRow(),
-                               std::max(0, folder->currentRow()),
-                               {folder->state(), folder->bounds()}});
-        } else if (!closeAll && hooks_.recordWindow) {
-            hooks_.recordWindow(window, sessionRecords_);
-        }
+        if (&window == trashOpenedForEmptying_) continue;
+        const platform::WindowKind* kind = kinds_.forWindow(window);
+        if (!kind || !kind->record || kind->sessionFile.empty()) continue;
+        std::vector<std::string> lines = kind->record(window);
+        auto& file = files[kind->sessionFile];
+        file.insert(file.end(), std::make_move_iterator(lines.begin()),
+                    std::make_move_iterator(lines.end()));
     }
-    auto write = [&](const char* name, const std::string& bytes) {
-        if (auto ec = writeFileAtomically(home_ / name, bytes))
-            platform_.dialogs.warning(applicationTitle_,
-                                      std::string(name) + ": " + errorText(ec));
-    };
-    if (!folders.empty()) write(kFoldersSessionFile, formatFolderRecords(folders));
-    if (!sessionRecords_.reads.empty())
-        write(kReadSessionFile, formatReadRecords(sessionRecords_.reads));
-    if (!sessionRecords_.composes.empty())
-        write(kComposeSessionFile, formatComposeRecords(sessionRecords_.composes));
-    if (!sessionRecords_.scratchPads.empty())
-        write(kScratchSessionFile, formatScratchRecords(sessionRecords_.scratchPads));
-    if (sessionRecords_.hasHeadersWindow)
-        write(kHeadersSessionFile, formatHeadersRecord(sessionRecords_.headersWindow));
+    for (const auto& [name, lines] : files) {
+        if (lines.empty()) continue;
+        if (auto ec = writeFileAtomically(home_ / name, joinLines(lines)))
+            platform_.dialogs.warning(applicationTitle_, name + ": " + errorText(ec));
+    }
 }
 
 void TmainForm::emptyTrash() {
@@ -354,16 +301,10 @@ void TmainForm::emptyTrash() {
 }
 
 void TmainForm::FormClose() {
-    if (hooks_.cancelTransfers) hooks_.cancelTransfers();
+    for (const auto& kind : kinds_.all())
+        if (kind.shutdown) kind.shutdown();
     // Folder windows write their indexes as they close.
-    while (!children_.empty()) {
-        platform::ChildWindow& window = *children_.back();
-        window.onClose();
-        if (view_) view_->childClosing(window);
-        if (&window == currentFolderWindow_) currentFolderWindow_ = nullptr;
-        // The close handlers may have activated (and so reordered) the other windows.
-        if (const auto it = childSlot(window); it != children_.end()) children_.erase(it);
-    }
+    while (!children_.empty()) closeAndFree(*children_.back());
     settings_.main = {true, screen_.width, geometry_.height, geometry_.width, geometry_.top,
                       geometry_.left};
     settings_.vl.activeProfile = std::max(0, profileLists_.activeIndex());
@@ -457,7 +398,7 @@ void TmainForm::activateChild(platform::ChildWindow& window) {
     auto it = childSlot(window);
     if (it == children_.end()) return;
     std::rotate(children_.begin(), it, it + 1);  // the active window is first in child order
-    if (auto* folder = dynamic_cast<reading::TinboxForm*>(&window)) {
+    if (reading::TinboxForm* folder = asFolderWindow(window)) {
         currentFolderWindow_ = folder;
         statusPanels_[0] = folder->statusCountsText();
     }
@@ -467,26 +408,31 @@ void TmainForm::activateChild(platform::ChildWindow& window) {
 
 bool TmainForm::closeChild(platform::ChildWindow& window) {
     if (!window.closeQuery()) return false;
-    auto it = childSlot(window);
-    if (it == children_.end()) return true;
-    window.onClose();
-    if (view_) view_->childClosing(window);
-    if (&window == currentFolderWindow_) currentFolderWindow_ = nullptr;
-    // The close handlers may have activated (and so reordered) the other windows.
-    it = childSlot(window);
-    if (it == children_.end()) return true;
-    std::unique_ptr<platform::ChildWindow> owned = std::move(*it);
-    children_.erase(it);
-    if (!currentFolderWindow_) {
-        for (const auto& child : children_) {
-            if (auto* folder = dynamic_cast<reading::TinboxForm*>(child.get())) {
-                currentFolderWindow_ = folder;
-                break;
-            }
-        }
+    if (childSlot(window) == children_.end()) return true;
+    closeAndFree(window);
+    if (!currentFolderWindow_ && !folderWindows_.empty()) {
+        // The folder window latest in child order becomes current.
+        for (const auto& child : children_)
+            if ((currentFolderWindow_ = asFolderWindow(*child))) break;
     }
     notifyFrame();
     return true;
+}
+
+void TmainForm::closeAndFree(platform::ChildWindow& window) {
+    window.onClose();
+    if (view_) view_->childClosing(window);
+    if (&window == currentFolderWindow_) currentFolderWindow_ = nullptr;
+    if (&window == trashOpenedForEmptying_) trashOpenedForEmptying_ = nullptr;
+    std::erase_if(folderWindows_, [&](reading::TinboxForm* f) { return f == &window; });
+    // The close handlers may have activated (and so reordered) the other windows.
+    if (const auto it = childSlot(window); it != children_.end()) children_.erase(it);
+}
+
+reading::TinboxForm* TmainForm::asFolderWindow(const platform::ChildWindow& window) const {
+    for (reading::TinboxForm* folder : folderWindows_)
+        if (folder == &window) return folder;
+    return nullptr;
 }
 
 void TmainForm::showAndRestore(platform::ChildWindow& window) {
@@ -499,7 +445,9 @@ void TmainForm::showAndRestore(platform::ChildWindow& window) {
 }
 
 reading::TinboxForm* TmainForm::findFolderWindow(const std::string& logicalPath) {
-    return dynamic_cast<reading::TinboxForm*>(findChild(store::folderWindowKey(logicalPath)));
+    for (reading::TinboxForm* folder : folderWindows_)
+        if (folder->logicalPath() == logicalPath) return folder;
+    return nullptr;
 }
 
 reading::TinboxForm& TmainForm::openFolderWindow(const std::string& logicalPath, bool show) {
@@ -511,6 +459,7 @@ reading::TinboxForm& TmainForm::openFolderWindow(const std::string& logicalPath,
                                                         *this);
     reading::TinboxForm& created = *window;
     created.open();
+    folderWindows_.push_back(&created);
     addChild(std::move(window), show);
     return created;
 }
@@ -522,11 +471,18 @@ void TmainForm::folderWindowChanged(reading::TinboxForm& window) {
 }
 
 void TmainForm::closeReadWindowsOf(const std::string& logicalPath, int row) {
-    if (hooks_.closeReadWindows) hooks_.closeReadWindows(logicalPath, row);
+    std::vector<platform::ChildWindow*> showing;
+    for (const auto& child : children_)
+        if (child->showsFolderRow(logicalPath, row)) showing.push_back(child.get());
+    for (platform::ChildWindow* window : showing)
+        if (childSlot(*window) != children_.end()) closeChild(*window);
 }
 
 void TmainForm::renumberReadWindowsAfter(const std::string& logicalPath, int removedRow) {
-    if (hooks_.renumberReadWindows) hooks_.renumberReadWindows(logicalPath, removedRow);
+    for (const auto& child : children_) {
+        child->folderRowRemoved(logicalPath, removedRow);
+        if (view_) view_->childChanged(*child);
+    }
 }
 
 std::string TmainForm::lastFolderWindowState() const {
@@ -539,9 +495,26 @@ bool TmainForm::isFolderWindowOpen(const std::string& logicalPath) const {
 
 void TmainForm::openDefaultFolder(const std::string& name) { openFolderWindow(name, true); }
 
-void TmainForm::openAllDefaultFolders() {
-    for (const char* name : {"InBox", "Drafts", "OutBox", "Sent", "Trash"})
-        openFolderWindow(name, true);
+void TmainForm::minimizeAll() {
+    for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+        (*it)->setState(platform::WindowState::Minimized);
+        if (view_) view_->childChanged(**it);
+    }
+}
+
+void TmainForm::maximizeAll() {
+    for (auto state : {platform::WindowState::Normal, platform::WindowState::Maximized})
+        for (const auto& child : children_) {
+            child->setState(state);
+            if (view_) view_->childChanged(*child);
+        }
+}
+
+void TmainForm::closeAll() {
+    std::vector<platform::ChildWindow*> open;
+    for (const auto& child : children_) open.push_back(child.get());
+    for (platform::ChildWindow* window : open)
+        if (childSlot(*window) != children_.end()) closeChild(*window);
 }
 
 // ------------------------------------------------------------------------------------------
@@ -554,16 +527,16 @@ void TmainForm::receiveHandOver(const std::string& text) {
 }
 
 void TmainForm::mailTo(const std::string& address) {
+    // The web-link scratch pad takes the address as it came; a compose window trimmed.
     if (settings_.other.copyMailtoToBuffer) {
         openFolderWindow("Sent", true);
-        if (hooks_.appendWebLink) hooks_.appendWebLink(address);
+        if (const platform::WindowKind* pad = kinds_.find("ScratchPad"); pad && pad->mailTo)
+            pad->mailTo(address);
         return;
     }
     openFolderWindow("InBox", true);
-    std::string trimmed = address;
-    trimmed.erase(0, trimmed.find_first_not_of(" \t"));
-    trimmed.erase(trimmed.find_last_not_of(" \t") + 1);
-    if (hooks_.composeTo) hooks_.composeTo(trimmed);
+    if (const platform::WindowKind* compose = kinds_.find("Compose"); compose && compose->mailTo)
+        compose->mailTo(std::string(trimmed(address)));
 }
 
 }  // namespace velmora::core

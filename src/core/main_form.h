@@ -1,8 +1,10 @@
 // The main window model: the frame that holds every other window of the program. It owns the
 // folder tree, the child windows (found by their key: "InBox." + logical path for a folder
-// window, "Read." + logical path for a read window ...), the captions, the toolbars' and status
-// bar's state, start-up in two steps and the shutdown sequence. The Qt widget renders it and
-// forwards the user's actions; it is told of changes through MainFormView.
+// window, "Read." + logical path for a read window ...), the captions, the menus, toolbars and
+// status bar, start-up in two steps and the shutdown sequence. Windows of other modules take
+// part through the window-kind registry (session files, mail-to, start and shutdown) and the
+// events of platform::ChildWindow; their commands through the command registry. The Qt widget
+// renders it and forwards the user's actions; it is told of changes through MainFormView.
 #pragma once
 
 #include <array>
@@ -14,7 +16,6 @@
 #include <vector>
 
 #include "core/command_line.h"
-#include "core/session_state.h"
 #include "profiles/config_form.h"
 #include "profiles/mail_handler.h"
 #include "profiles/profile_lists.h"
@@ -23,7 +24,10 @@
 #include "reading/folder_window_host.h"
 #include "store/folder_tree.h"
 #include "platform/child_window.h"
+#include "platform/commands.h"
+#include "platform/menu.h"
 #include "platform/platform.h"
+#include "platform/window_kind.h"
 
 namespace velmora::core {
 
@@ -39,16 +43,12 @@ struct FrameGeometry {
     int height = 0;
 };
 
-// The main toolbar's buttons, in their order.
-enum class ToolButton { Prev, Next, Reply, Trash, Compose, Send, Headers, Count, Forward, Print, Messages };
-inline constexpr std::size_t kToolButtonCount = 11;
+// The status bar's panels, in their order.
+enum class StatusPanel { Messages, Insert, Caps, Date, Time, Spare };
+inline constexpr std::size_t kStatusPanelCount = 6;
 
-struct ToolButtonState {
-    std::string caption;
-    std::string hint;
-    bool visible = true;
-    bool enabled = true;
-};
+// How "&Window" arranges the child windows; the frame does the arranging.
+enum class Arrangement { ArrangeIcons, Cascade, TileVertically, TileHorizontally };
 
 // What the widget is told; each call comes after the model changed.
 class MainFormView {
@@ -64,37 +64,15 @@ public:
     virtual void editFolderLabel(const store::TMailNode& node) = 0;
     // Minimize and restore the application so that it comes to the front.
     virtual void bringToFront() = 0;
-};
-
-// What other modules do for the main window. The windows of later modules (compose, read,
-// retrieve-headers, scratch pad) and the mail operations register here; an unset entry means the
-// feature is not part of this program yet and its step is left out.
-struct MainFormHooks {
-    // Mail-to: a new compose window with `address` as its To: recipient, focused.
-    std::function<void(const std::string& address)> composeTo;
-    // Mail-to with "Copy web link MailTo: address to buffer": append to "WebLinks.txt".
-    std::function<void(const std::string& address)> appendWebLink;
     // Shows the configuration window (modal) on a page; with `addFirstProfile` its Users page
-    // goes straight to adding a profile. Unset: the window model is opened without a widget.
-    std::function<void(profiles::ConfigPage page, bool addFirstProfile)> showConfiguration;
-    std::function<void()> setupAutoCheck;
-    // "Check for new mail on startup": a headers-only retrieval.
-    std::function<void()> retrieveHeaders;
-    // Shutdown while a transfer runs: cancel the POP3, inspection and SMTP clients.
-    std::function<void()> cancelTransfers;
-    // Session restoring of the other window kinds.
-    std::function<void(const WindowPlacement&)> restoreHeadersWindow;
-    std::function<void(const ScratchPadRecord&)> restoreScratchPad;
-    std::function<void(const ComposeWindowRecord&, reading::TinboxForm& folder)> restoreComposeWindow;
-    std::function<void(const ReadWindowRecord&, reading::TinboxForm& folder)> restoreReadWindow;
-    // Shutdown recording of a window that is not a folder window (read, compose, scratch pad,
-    // retrieve-headers): add its record.
-    std::function<void(platform::ChildWindow&, SessionState& records)> recordWindow;
-    // Read windows of a folder: close those of a row, renumber those below a removed row, and
-    // re-key them when their folder was renamed.
-    std::function<void(const std::string& logicalPath, int row)> closeReadWindows;
-    std::function<void(const std::string& logicalPath, int removedRow)> renumberReadWindows;
-    std::function<void(platform::ChildWindow&, const std::string& newLogicalPath)> rekeyReadWindow;
+    // goes straight to adding a profile. False: no widget, the model runs the window itself.
+    virtual bool showConfiguration(profiles::ConfigPage page, bool addFirstProfile) {
+        (void)page, (void)addFirstProfile;
+        return false;
+    }
+    virtual void arrangeChildren(Arrangement how) { (void)how; }
+    // "E&xit": close the frame, which runs the shutdown.
+    virtual void closeFrame() {}
 };
 
 inline constexpr const char* kNoProfileText =
@@ -111,7 +89,9 @@ public:
     TmainForm& operator=(const TmainForm&) = delete;
 
     void setView(MainFormView* view) { view_ = view; }
-    MainFormHooks& hooks() { return hooks_; }
+    // The kinds of child window and the commands other modules registered.
+    platform::WindowKinds& windowKinds() { return kinds_; }
+    platform::Commands& commands() { return commands_; }
 
     // --- start-up ---------------------------------------------------------------------------
     // Main window creation: identity, home folder, default folders, geometry, profile lists,
@@ -134,16 +114,22 @@ public:
     // --- frame state --------------------------------------------------------------------------
     const std::string& caption() const { return caption_; }
     const std::string& applicationTitle() const { return applicationTitle_; }
-    const std::array<std::string, 6>& statusPanels() const { return statusPanels_; }
+    const std::string& statusPanel(StatusPanel panel) const {
+        return statusPanels_[static_cast<std::size_t>(panel)];
+    }
     void setStatusText(std::string text);
     const FrameGeometry& geometry() const { return geometry_; }
     void setGeometry(const FrameGeometry& geometry) { geometry_ = geometry; }
-    const std::array<ToolButtonState, kToolButtonCount>& toolButtons() const { return toolButtons_; }
+    // The menu bar, the main toolbar's buttons and the folder tree's pop-up menu as they stand
+    // now (captions, enabled and checked states, commands).
+    platform::Menu menuBar();
+    platform::Menu toolbar();
+    platform::Menu treeMenu();
     int folderTreeWidth() const;
     profiles::Settings& settings() { return settings_; }
     profiles::ProfileLists& profileLists() { return profileLists_; }
     bool spellCheckEnabled() const { return spellCheckEnabled_; }
-    bool composeEnabled() const { return composeEnabled_; }
+    bool hasProfiles() const;
     const std::filesystem::path& home() const { return home_; }
     platform::Platform& platform() { return platform_; }
 
@@ -188,7 +174,11 @@ public:
     // Runs the window's close query and, when it agrees, closes and frees it. False when the
     // window stayed open.
     bool closeChild(platform::ChildWindow& window);
-    reading::TinboxForm* currentFolderWindow() const { return currentFolderWindow_; }
+    reading::TinboxForm* currentFolderWindow() const override { return currentFolderWindow_; }
+    // "Mi&nimize All", "Ma&ximize All", "Cl&ose All".
+    void minimizeAll();
+    void maximizeAll();
+    void closeAll();
 
     // reading::FolderWindowHost
     reading::TinboxForm* findFolderWindow(const std::string& logicalPath) override;
@@ -214,23 +204,32 @@ public:
 
 private:
     void setCaptions();
-    void updateToolButtons();
     void buildConfigurationWindow();
     void updateStatusClock();
     // profiles::ConfigEvents
     void optionChanged(profiles::ConfigPage page, const std::string& optionId) override;
-    bool hasProfiles() const;
     void restoreSession();
-    void restoreFolderWindow(const FolderWindowRecord& record);
-    void recordSession(bool trashWasOpen);
+    void recordSession();
     void emptyTrash();
     void deleteSessionFiles();
     void pauseShutdown(int fullMs);
     void addChild(std::unique_ptr<platform::ChildWindow> window, bool show);
+    // Runs the window's close handling, takes it out of the child order and frees it.
+    void closeAndFree(platform::ChildWindow& window);
+    // The folder window that `window` is, or nullptr.
+    reading::TinboxForm* asFolderWindow(const platform::ChildWindow& window) const;
+    // A command of the tables: unregistered commands give a disabled entry.
+    platform::MenuEntry commandEntry(std::string name, std::string caption, std::string command,
+                                     std::string shortcut = "", std::string hint = "",
+                                     std::string icon = "");
+    platform::Menu viewMenu();
+    platform::Menu mailMenu();
+    platform::Menu configureMenu();
+    platform::Menu windowMenu();
+    platform::Menu userFolderEntries(const store::TMailNode& node);
     // Where `window` stands in the child order; end() when it is not (or no longer) open.
     std::vector<std::unique_ptr<platform::ChildWindow>>::iterator childSlot(const platform::ChildWindow& window);
     void showAndRestore(platform::ChildWindow& window);
-    void rekeyFolderWindows(const std::string& oldLogical, const std::string& newLogical);
     void deleteAllMessages(reading::TinboxForm& window);
     void notifyFrame();
     void notifyTree();
@@ -246,9 +245,9 @@ private:
     ScreenSize screen_;
     profiles::Settings settings_;
     MainFormView* view_ = nullptr;
-    MainFormHooks hooks_;
+    platform::WindowKinds kinds_;
+    platform::Commands commands_;
     profiles::ProfileLists profileLists_;
-    SessionState sessionRecords_;
     std::filesystem::path executablePath_ = "velmora";
     std::unique_ptr<profiles::MailHandlerRegistry> mailHandler_;
     std::unique_ptr<profiles::TconfigForm> configForm_;
@@ -256,20 +255,24 @@ private:
     std::unique_ptr<store::TMailTree> tree_;
     std::filesystem::path treeSelection_;
     std::vector<std::unique_ptr<platform::ChildWindow>> children_;
+    // The folder windows among the children, which the main window creates itself.
+    std::vector<reading::TinboxForm*> folderWindows_;
     reading::TinboxForm* currentFolderWindow_ = nullptr;
+    // The Trash window opened at shutdown only to be emptied: it is not recorded.
+    const platform::ChildWindow* trashOpenedForEmptying_ = nullptr;
     std::unique_ptr<platform::Timer> startupTimer_;
     std::unique_ptr<platform::Timer> statusClock_;  // date and time panels, every 5 seconds
 
     std::string applicationTitle_;
     std::string caption_;
-    std::array<std::string, 6> statusPanels_{"Status Messages", "INS", "CAP", "Date", "Time", "Spare"};
-    std::array<ToolButtonState, kToolButtonCount> toolButtons_;
+    std::array<std::string, kStatusPanelCount> statusPanels_{"Status Messages", "INS", "CAP",
+                                                             "Date", "Time", "Spare"};
     FrameGeometry geometry_;
+    bool narrowScreen_ = false;  // under 800 pixels: no Trash and Print buttons
     bool firstRun_ = false;
     bool started_ = false;
     bool shuttingDown_ = false;
     bool spellCheckEnabled_ = true;
-    bool composeEnabled_ = true;
 };
 
 }  // namespace velmora::core

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "base/identity.h"
+#include "base/text.h"
 #include "core/main_form.h"
 #include "reading/transfers.h"
 #include "store/folders.h"
@@ -24,8 +25,9 @@ bool pathHasMailExtension(const std::filesystem::path& home, const std::filesyst
 
 bool liesInDefaultFolder(const std::filesystem::path& home, const std::filesystem::path& dir) {
     const std::string relative = dir.lexically_relative(home).string();
-    for (const char* d : {"Drafts.000", "InBox.000", "OutBox.000", "Trash.000", "Sent.000"})
-        if (relative.find(d) != std::string::npos) return true;
+    for (const char* name : store::kDefaultFolderNames)
+        if (relative.find(std::string(name) + store::kDefaultExtension) != std::string::npos)
+            return true;
     return false;
 }
 
@@ -90,10 +92,7 @@ void TmainForm::treeOpen(const std::filesystem::path& dir) {
     store::TMailNode* node = tree_->find(dir);
     if (!node || node->isRoot() || node->hasChildren()) return;
     if (!pathHasMailExtension(home_, dir)) {
-        std::string last = dir.filename().string();
-        std::transform(last.begin(), last.end(), last.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (last != "attach") {
+        if (!equalsNoCase(dir.filename().string(), store::kAttachDirectory)) {
             platform_.system.beep();
             platform_.dialogs.information(applicationTitle_, kNotAMailFolderText);
         }
@@ -209,35 +208,16 @@ bool TmainForm::treeRename(const std::filesystem::path& dir, const std::string& 
         const auto cut = oldLogical.rfind('\\');
         const std::string newLogical =
             cut == std::string::npos ? newName : oldLogical.substr(0, cut + 1) + newName;
-        rekeyFolderWindows(oldLogical, newLogical);
+        for (const auto& child : children_) {
+            child->folderRenamed(oldLogical, newLogical);
+            if (view_) view_->childChanged(*child);
+        }
     }
     refreshTree();
     treeSelection_ = home_ / "InBox.000";
     openFolderWindow("InBox", true);
     notifyTree();
     return true;
-}
-
-void TmainForm::rekeyFolderWindows(const std::string& oldLogical, const std::string& newLogical) {
-    const auto renameTail = [&](const std::string& tail) -> std::optional<std::string> {
-        if (tail == oldLogical) return newLogical;
-        if (tail.rfind(oldLogical + "\\", 0) == 0) return newLogical + tail.substr(oldLogical.size());
-        return std::nullopt;
-    };
-    for (const auto& child : children_) {
-        if (auto* folder = dynamic_cast<reading::TinboxForm*>(child.get())) {
-            if (auto renamed = renameTail(folder->logicalPath())) {
-                folder->setLogicalPath(*renamed);
-                if (view_) view_->childChanged(*folder);
-            }
-        } else if (child->kind() == "Read" && hooks_.rekeyReadWindow) {
-            const std::string tail = child->key().substr(child->key().find('.') + 1);
-            if (auto renamed = renameTail(tail)) {
-                hooks_.rekeyReadWindow(*child, *renamed);
-                if (view_) view_->childChanged(*child);
-            }
-        }
-    }
 }
 
 void TmainForm::deleteAllMessages(reading::TinboxForm& window) {

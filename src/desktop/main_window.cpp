@@ -16,16 +16,18 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 
 #include "core/error_report.h"
 #include "profiles/profile_menus.h"
 #include "desktop/config_window.h"
-#include "desktop/folder_window_view.h"
-#include "store/folders.h"
 #include "desktop/child_view.h"
+#include "desktop/folder_window_view.h"
+#include "desktop/menu_builder.h"
 #include "desktop/text_convert.h"
+#include "store/folders.h"
 
 namespace velmora::desktop {
 
@@ -133,21 +135,40 @@ MainWindow::MainWindow(core::TmainForm& model, QWidget* parent)
     buildTree();
     buildStatusBar();
     model_.setView(this);
-    model_.hooks().showConfiguration = [this](profiles::ConfigPage page, bool addFirst) {
-        profiles::TconfigForm* form = model_.configForm();
-        if (!form) return;
-        if (!config_) config_ = std::make_unique<ConfigWindow>(*form, model_.profileLists(), this);
-        config_->openModal(page, addFirst);
-    };
 }
 
-MainWindow::~MainWindow() {
-    model_.hooks().showConfiguration = nullptr;
-    model_.setView(nullptr);
-}
+MainWindow::~MainWindow() { model_.setView(nullptr); }
 
 void MainWindow::run(const std::function<void()>& command) {
     core::runReported(model_.platform().dialogs, model_.applicationTitle(), command);
+}
+
+CommandRunner MainWindow::runner() {
+    return [this](const std::function<void()>& command) { run(command); };
+}
+
+bool MainWindow::showConfiguration(profiles::ConfigPage page, bool addFirstProfile) {
+    profiles::TconfigForm* form = model_.configForm();
+    if (!form) return false;
+    if (!config_) config_ = std::make_unique<ConfigWindow>(*form, model_.profileLists(), this);
+    config_->openModal(page, addFirstProfile);
+    return true;
+}
+
+void MainWindow::arrangeChildren(core::Arrangement how) {
+    switch (how) {
+        case core::Arrangement::Cascade: mdi_->cascadeSubWindows(); break;
+        case core::Arrangement::TileVertically:
+        case core::Arrangement::TileHorizontally: mdi_->tileSubWindows(); break;
+        case core::Arrangement::ArrangeIcons:
+            for (QMdiSubWindow* w : mdi_->subWindowList())
+                if (w->isMinimized()) w->showMinimized();
+            break;
+    }
+}
+
+void MainWindow::closeFrame() {
+    QTimer::singleShot(0, this, [this] { close(); });
 }
 
 void MainWindow::showFrame() {
@@ -160,131 +181,48 @@ void MainWindow::showFrame() {
 // ------------------------------------------------------------------------------------------
 
 void MainWindow::buildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
-
-    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    auto toggle = [&](const QString& text, auto setter) {
-        QAction* a = view->addAction(text);
-        a->setCheckable(true);
-        connect(a, &QAction::toggled, this, [this, setter](bool on) {
-            if (!filling_) run([&] { (model_.*setter)(on); });
+    for (const platform::MenuEntry& top : model_.menuBar()) {
+        QMenu* menu = menuBar()->addMenu(toQt(top.caption));
+        menu->setObjectName(QString::fromStdString(top.name));
+        menu->setAccessibleName(plainCaption(top.caption));
+        const std::string name = top.name;
+        // Captions and states follow the moment the menu opens.
+        connect(menu, &QMenu::aboutToShow, this, [this, menu, name] {
+            for (const platform::MenuEntry& fresh : model_.menuBar())
+                if (fresh.name == name) fillMenu(menu, fresh.entries, runner());
         });
-        return a;
-    };
-    viewToolbar_ = toggle(QStringLiteral("&Toolbar"), &core::TmainForm::setToolbarShown);
-    viewProfileBar_ = toggle(QStringLiteral("&User Profile"), &core::TmainForm::setProfileToolbarShown);
-    viewFolders_ = toggle(QStringLiteral("&Folders"), &core::TmainForm::setFolderTreeShown);
-    viewFolders_->setShortcut(Qt::Key_F10);
-    viewStatusBar_ = toggle(QStringLiteral("&Status Bar"), &core::TmainForm::setStatusBarShown);
-    view->addSeparator();
-
-    QMenu* defaults = view->addMenu(QStringLiteral("&Default Folders"));
-    struct Entry {
-        const char* caption;
-        const char* folder;
-    };
-    for (const Entry& e : {Entry{"&InBox", "InBox"}, Entry{"&Drafts", "Drafts"},
-                           Entry{"&OutBox", "OutBox"}, Entry{"&Sent", "Sent"},
-                           Entry{"&Trash", "Trash"}}) {
-        QAction* a = defaults->addAction(QString::fromLatin1(e.caption));
-        a->setCheckable(true);
-        const std::string folder = e.folder;
-        connect(a, &QAction::triggered, this,
-                [this, folder] { run([&] { model_.openDefaultFolder(folder); }); });
-        connect(defaults, &QMenu::aboutToShow, a,
-                [this, a, folder] { a->setChecked(model_.isFolderWindowOpen(folder)); });
+        fillMenu(menu, top.entries, runner());
+        menus_.push_back(menu);
     }
-    defaults->addAction(QStringLiteral("&All"), this,
-                        [this] { run([&] { model_.openAllDefaultFolders(); }); });
-
-    QMenu* user = view->addMenu(QStringLiteral("&User Defined Folders"));
-    connect(user, &QMenu::aboutToShow, this, [this, user] {
-        user->clear();
-        fillUserFoldersMenu(user, model_.tree().root());
-        if (user->isEmpty()) user->addAction(QStringLiteral("(none)"))->setEnabled(false);
-    });
-
-    QMenu* mail = menuBar()->addMenu(QStringLiteral("&Mail"));
-    QMenu* change = mail->addMenu(QStringLiteral("Change &User Profile"));
-    connect(mail, &QMenu::aboutToShow, this, [this, change] {
-        const profiles::ProfileMenus menus = profiles::buildProfileMenus(model_.profileLists());
-        change->clear();
-        change->setEnabled(menus.changeUserProfileEnabled);
-        for (std::size_t i = 0; i < menus.changeUserProfile.size(); ++i) {
-            QAction* a = change->addAction(toQt(menus.changeUserProfile[i].caption));
-            a->setCheckable(true);
-            a->setChecked(menus.changeUserProfile[i].checked);
-            const int index = static_cast<int>(i);
-            connect(a, &QAction::triggered, this, [this, index] {
-                run([&] { model_.profileLists().selectActiveProfile(index); });
-            });
-        }
-    });
-
-    QMenu* configure = menuBar()->addMenu(QStringLiteral("&Configure"));
-    std::map<QString, QMenu*> submenus;
-    for (const auto& entry : profiles::kConfigureMenu) {
-        // "&Settings/&Mail/&Retrieve (POP3)": the parts before the last name are submenus.
-        const QStringList parts = QString::fromLatin1(entry.path).split('/');
-        QMenu* parent = configure;
-        QString path;
-        for (int i = 0; i + 1 < parts.size(); ++i) {
-            path += parts[i] + '/';
-            auto found = submenus.find(path);
-            parent = found != submenus.end() ? found->second
-                                             : (submenus[path] = parent->addMenu(parts[i]));
-        }
-        QAction* a = parent->addAction(parts.last());
-        if (*entry.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(entry.shortcut)));
-        const profiles::ConfigPage page = entry.page;
-        connect(a, &QAction::triggered, this,
-                [this, page] { run([&] { model_.openConfiguration(page); }); });
-    }
-
-    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
-    window->addAction(QStringLiteral("&Cascade"), mdi_, &QMdiArea::cascadeSubWindows);
-    window->addAction(QStringLiteral("Tile &Vertically"), mdi_, &QMdiArea::tileSubWindows);
-    window->addAction(QStringLiteral("Tile &Horizontally"), mdi_, &QMdiArea::tileSubWindows);
-    window->addAction(QStringLiteral("Mi&nimize All"), this, [this] {
-        for (QMdiSubWindow* w : mdi_->subWindowList()) w->showMinimized();
-    });
-    window->addAction(QStringLiteral("Cl&ose All"), this, [this] {
-        for (QMdiSubWindow* w : mdi_->subWindowList()) w->close();
-    });
 }
 
-void MainWindow::fillUserFoldersMenu(QMenu* menu, const store::TMailNode& node) {
-    for (const auto& child : node.children) {
-        if (!child->isUserNode() || !child->isMailFolder()) continue;
-        const QString label = toQt(child->label);
-        if (child->hasChildren()) {
-            fillUserFoldersMenu(menu->addMenu(label), *child);
-            continue;
-        }
-        const std::string logical = child->logicalPath();
-        QAction* a = menu->addAction(label);
-        a->setCheckable(true);
-        a->setChecked(model_.isFolderWindowOpen(logical));
-        connect(a, &QAction::triggered, this,
-                [this, logical] { run([&] { model_.openFolderWindow(logical, true); }); });
-    }
+void MainWindow::refreshMenus() {
+    menusRefreshPending_ = false;
+    const platform::Menu bar = model_.menuBar();
+    for (std::size_t i = 0; i < menus_.size() && i < bar.size(); ++i)
+        if (!menus_[i]->isVisible()) fillMenu(menus_[i], bar[i].entries, runner());
 }
 
 void MainWindow::buildToolbars() {
     toolbar_ = addToolBar(QStringLiteral("Toolbar"));
     toolbar_->setObjectName(QStringLiteral("mainToolbar"));
     toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    const auto& buttons = model_.toolButtons();
-    const QStyle::StandardPixmap pictures[core::kToolButtonCount] = {
-        QStyle::SP_ArrowBack,          QStyle::SP_ArrowForward,  QStyle::SP_DialogYesButton,
-        QStyle::SP_TrashIcon,          QStyle::SP_FileIcon,      QStyle::SP_DialogOkButton,
-        QStyle::SP_FileDialogListView, QStyle::SP_MessageBoxQuestion, QStyle::SP_ArrowRight,
-        QStyle::SP_DialogSaveButton,   QStyle::SP_DialogOpenButton};
-    for (std::size_t i = 0; i < buttons.size(); ++i) {
-        toolActions_[i] = toolbar_->addAction(style()->standardIcon(pictures[i]),
-                                              toQt(buttons[i].caption));
-        toolActions_[i]->setToolTip(toQt(buttons[i].hint).section('|', 0, 0));
+    for (const platform::MenuEntry& button : model_.toolbar()) {
+        QAction* action = toolbar_->addAction(themeIcon(button.icon), toQt(button.caption));
+        action->setObjectName(QString::fromStdString(button.name));
+        action->setToolTip(toQt(button.hint).section('|', 0, 0));
+        if (QWidget* widget = toolbar_->widgetForAction(action)) {
+            widget->setObjectName(QString::fromStdString(button.name));
+            widget->setAccessibleName(toQt(button.caption));
+            widget->setAccessibleDescription(action->toolTip());
+        }
+        const std::string name = button.name;
+        // The command of the moment: a module may register it after the toolbar was built.
+        connect(action, &QAction::triggered, this, [this, name] {
+            for (const platform::MenuEntry& fresh : model_.toolbar())
+                if (fresh.name == name && fresh.command) run(fresh.command);
+        });
+        toolActions_[name] = action;
     }
 
     addToolBarBreak();
@@ -323,7 +261,6 @@ void MainWindow::buildTree() {
     tree_->setObjectName(QStringLiteral("TMailTree"));
     tree_->setHeaderHidden(true);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tree_->setContextMenuPolicy(Qt::ActionsContextMenu);
     tree_->installEventFilter(this);
     tree_->setAcceptDrops(true);
     tree_->viewport()->installEventFilter(this);
@@ -356,25 +293,26 @@ void MainWindow::buildTree() {
         if (!renamed) fillTree();
     });
 
-    auto action = [&](const char* text, std::function<void()> f) {
-        QAction* a = new QAction(QString::fromLatin1(text), tree_);
-        connect(a, &QAction::triggered, this, [this, f] { run(f); });
-        tree_->addAction(a);
-    };
-    action("&Expand", [this] { if (auto* i = tree_->currentItem()) i->setExpanded(true); });
-    action("&Collapse", [this] { if (auto* i = tree_->currentItem()) i->setExpanded(false); });
-    action("Create &New Folder", [this] { model_.treeCreateFolder(selectedTreePath()); });
-    action("Edit Folder &Name", [this] {
-        if (auto* item = tree_->currentItem()) {
-            if (!model_.treeCanRename(selectedTreePath())) return;
-            renaming_ = true;
-            item->setFlags(item->flags() | Qt::ItemIsEditable);
-            tree_->editItem(item);
-        }
+    tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tree_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(tree_);
+        menu.setObjectName(QStringLiteral("popTree"));
+        const ViewCommands own = {
+            {"mnuTree_Expand", [this] { if (auto* i = tree_->currentItem()) i->setExpanded(true); }},
+            {"mnuTree_Collapse", [this] { if (auto* i = tree_->currentItem()) i->setExpanded(false); }},
+            {"mnuTree_EditName", [this] { startRenaming(tree_->currentItem()); }},
+        };
+        fillMenu(&menu, model_.treeMenu(), runner(), own);
+        menu.exec(tree_->viewport()->mapToGlobal(at));
     });
-    action("&Delete Folder", [this] { model_.treeDelete(selectedTreePath()); });
-    action("H&ide Folder Pane", [this] { model_.setFolderTreeShown(false); });
     fillTree();
+}
+
+void MainWindow::startRenaming(QTreeWidgetItem* item) {
+    if (!item || !model_.treeCanRename(selectedTreePath())) return;
+    renaming_ = true;
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    tree_->editItem(item);
 }
 
 std::filesystem::path MainWindow::selectedTreePath() const {
@@ -432,11 +370,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
                 run([&] { model_.treeCreateFolder(selectedTreePath()); });
                 return true;
             case Qt::Key_F2:
-                if (item && model_.treeCanRename(selectedTreePath())) {
-                    renaming_ = true;
-                    item->setFlags(item->flags() | Qt::ItemIsEditable);
-                    tree_->editItem(item);
-                }
+                startRenaming(item);
                 return true;
             case Qt::Key_Delete:
                 run([&] { model_.treeDelete(selectedTreePath()); });
@@ -477,16 +411,26 @@ void MainWindow::fillTree() {
 }
 
 void MainWindow::buildStatusBar() {
-    const auto& texts = model_.statusPanels();
-    const int widths[6] = {0, 30, 30, 70, 55, 20};
-    for (int i = 0; i < 6; ++i) {
-        panels_[static_cast<std::size_t>(i)] = new QLabel(toQt(texts[static_cast<std::size_t>(i)]), this);
-        panels_[static_cast<std::size_t>(i)]->setObjectName(QStringLiteral("panel%1").arg(i));
-        if (i == 0) {
-            statusBar()->addWidget(panels_[0], 1);
+    struct PanelSpec {
+        core::StatusPanel panel;
+        const char* name;
+        int width;  // 0: the stretching first panel
+    };
+    const PanelSpec specs[core::kStatusPanelCount] = {
+        {core::StatusPanel::Messages, "StatusMessages", 0}, {core::StatusPanel::Insert, "Insert", 30},
+        {core::StatusPanel::Caps, "Caps", 30},               {core::StatusPanel::Date, "Date", 70},
+        {core::StatusPanel::Time, "Time", 55},               {core::StatusPanel::Spare, "Spare", 20}};
+    for (const PanelSpec& spec : specs) {
+        auto* label = new QLabel(toQt(model_.statusPanel(spec.panel)), this);
+        label->setObjectName(QStringLiteral("panel%1").arg(QString::fromLatin1(spec.name)));
+        label->setAccessibleName(QStringLiteral("Status bar: %1").arg(QString::fromLatin1(spec.name)));
+        label->setTextFormat(Qt::PlainText);
+        panels_[static_cast<std::size_t>(spec.panel)] = label;
+        if (spec.width == 0) {
+            statusBar()->addWidget(label, 1);
         } else {
-            panels_[static_cast<std::size_t>(i)]->setMinimumWidth(widths[i]);
-            statusBar()->addPermanentWidget(panels_[static_cast<std::size_t>(i)]);
+            label->setMinimumWidth(spec.width);
+            statusBar()->addPermanentWidget(label);
         }
     }
 }
@@ -497,18 +441,19 @@ void MainWindow::buildStatusBar() {
 void MainWindow::frameChanged() {
     filling_ = true;
     setWindowTitle(toQt(model_.caption()));
-    const auto& texts = model_.statusPanels();
-    for (std::size_t i = 0; i < 6; ++i) panels_[i]->setText(toQt(texts[i]));
-    const auto& buttons = model_.toolButtons();
-    for (std::size_t i = 0; i < buttons.size(); ++i) {
-        toolActions_[i]->setVisible(buttons[i].visible);
-        toolActions_[i]->setEnabled(buttons[i].enabled);
+    for (std::size_t i = 0; i < panels_.size(); ++i)
+        panels_[i]->setText(toQt(model_.statusPanel(static_cast<core::StatusPanel>(i))));
+    for (const platform::MenuEntry& button : model_.toolbar()) {
+        auto it = toolActions_.find(button.name);
+        if (it == toolActions_.end()) continue;
+        it->second->setVisible(button.visible);
+        it->second->setEnabled(button.enabled);
+    }
+    if (!menusRefreshPending_) {
+        menusRefreshPending_ = true;
+        QTimer::singleShot(0, this, [this] { refreshMenus(); });
     }
     const auto& vl = model_.settings().vl;
-    viewToolbar_->setChecked(vl.toolbarShown);
-    viewProfileBar_->setChecked(vl.profileToolbarShown);
-    viewFolders_->setChecked(vl.folderTreeShown);
-    viewStatusBar_->setChecked(vl.statusBarShown);
     toolbar_->setVisible(vl.toolbarShown);
     profileBar_->setVisible(vl.profileToolbarShown);
     treeDock_->setVisible(vl.folderTreeShown);

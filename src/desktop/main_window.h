@@ -8,6 +8,7 @@
 #include <map>
 
 #include "core/main_form.h"
+#include "desktop/menu_builder.h"
 
 class QLabel;
 class QMdiArea;
@@ -40,6 +41,9 @@ public:
     void treeChanged() override;
     void editFolderLabel(const store::TMailNode& node) override;
     void bringToFront() override;
+    bool showConfiguration(profiles::ConfigPage page, bool addFirstProfile) override;
+    void arrangeChildren(core::Arrangement how) override;
+    void closeFrame() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -49,12 +53,15 @@ protected:
 
 private:
     void buildMenus();
+    // Lays out the menu bar's menus again from the model, except a menu that is open.
+    void refreshMenus();
     void buildToolbars();
     void buildTree();
     void buildStatusBar();
     void fillTree();
-    void fillUserFoldersMenu(QMenu* menu, const store::TMailNode& node);
+    void startRenaming(QTreeWidgetItem* item);
     void run(const std::function<void()>& command);
+    CommandRunner runner();
     std::filesystem::path selectedTreePath() const;
     void syncGeometry();
 
@@ -67,12 +74,10 @@ private:
     QComboBox* usersBox_ = nullptr;
     QComboBox* connectionBox_ = nullptr;
     QComboBox* newMailBox_ = nullptr;
-    std::array<QLabel*, 6> panels_{};
-    std::array<QAction*, core::kToolButtonCount> toolActions_{};
-    QAction* viewToolbar_ = nullptr;
-    QAction* viewProfileBar_ = nullptr;
-    QAction* viewFolders_ = nullptr;
-    QAction* viewStatusBar_ = nullptr;
+    std::array<QLabel*, core::kStatusPanelCount> panels_{};
+    std::vector<QMenu*> menus_;  // the menu bar's, in the order of the model's table
+    std::map<std::string, QAction*> toolActions_;
+    bool menusRefreshPending_ = false;
     std::map<platform::ChildWindow*, QPointer<QMdiSubWindow>> subWindows_;
     std::unique_ptr<ConfigWindow> config_;
     bool renaming_ = false;

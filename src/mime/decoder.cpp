@@ -9,7 +9,7 @@
 #include "mime/errors.h"
 #include "mime/header_words.h"
 #include "mime/headers.h"
-#include "mime/internal/line_reader.h"
+#include "base/line_reader.h"
 #include "mime/limits.h"
 #include "mime/message.h"
 #include "mime/quoted_printable.h"
@@ -174,7 +174,7 @@ private:
     }
 
     void loadBodyFrom(std::string_view text) {
-        internal::LineReader lines(text);
+        LineReader lines(text);
         std::string_view line;
         while (lines.next(line)) addBodyLine(line);
     }
@@ -563,7 +563,7 @@ private:
     }
 
     std::string_view input_;
-    internal::LineReader reader_;
+    LineReader reader_;
     TmsCustomMessage& message_;
     platform::ThrottledEvents* events_;
     std::function<void()> resetAddressLists_;

@@ -10,8 +10,6 @@ namespace velmora::mime {
 
 namespace {
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 bool isContinuation(std::string_view line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
 
@@ -60,30 +58,6 @@ std::string_view trimWhite(std::string_view text) {
     while (!text.empty() && isWhite(text.front())) text.remove_prefix(1);
     while (!text.empty() && isWhite(text.back())) text.remove_suffix(1);
     return text;
-}
-
-std::string toLowerAscii(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = lowerAscii(c);
-    return result;
-}
-
-std::string toUpperAscii(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = upperAscii(c);
-    return result;
-}
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    }
-    return true;
 }
 
 std::string cutText(std::string_view text) {

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text.h"
+
 namespace velmora::mime {
 
 class TmsHeaders {
@@ -69,12 +71,8 @@ std::string GetFileNameParam(std::string_view name, std::string_view value);
 // The value up to its first space or ";", trimmed ("text/plain" of "text/plain; charset=x").
 std::string ContentTypeToken(std::string_view value);
 
-// Text helpers shared by the module.
+// Without leading and trailing white space of any kind (blank, tab, CR, LF, FF, VT).
 std::string_view trimWhite(std::string_view text);
-std::string toLowerAscii(std::string_view text);
-std::string toUpperAscii(std::string_view text);
-bool startsWithNoCase(std::string_view text, std::string_view prefix);
-bool equalsNoCase(std::string_view a, std::string_view b);
 // Cuts a text at 255 bytes.
 std::string cutText(std::string_view text);
 

@@ -43,6 +43,24 @@ public:
     // Called once when the window closes, before it is destroyed: write what must be kept.
     virtual void onClose() {}
 
+    // What the main window tells every child window; each kind reacts to what concerns it.
+    // Options of the configuration window changed (captions, date formats).
+    virtual void optionsChanged() {}
+    // The mail folder at `oldPath` (a logical path) is now at `newPath`.
+    virtual void folderRenamed(const std::string& oldPath, const std::string& newPath) {
+        (void)oldPath, (void)newPath;
+    }
+    // Does the window show row `row` of the folder at `folderPath`? Such windows are closed
+    // when that row goes.
+    virtual bool showsFolderRow(const std::string& folderPath, int row) const {
+        (void)folderPath, (void)row;
+        return false;
+    }
+    // Row `row` of the folder at `folderPath` was removed: rows below it moved up by one.
+    virtual void folderRowRemoved(const std::string& folderPath, int row) {
+        (void)folderPath, (void)row;
+    }
+
 private:
     std::string key_;
     std::string caption_;

@@ -5,19 +5,13 @@
 #include <system_error>
 
 #include "base/identity.h"
+#include "base/text.h"
 #include "base/text_file.h"
 #include "store/message_file.h"
 
 namespace velmora::reading {
 
 namespace {
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
 
 bool missing(std::string_view text) {
     const std::string_view t = trimmed(text);

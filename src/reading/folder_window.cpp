@@ -39,15 +39,6 @@ int sign(int value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
 
 }  // namespace
 
-FolderKind folderKindOf(const std::string& logicalPath) {
-    if (logicalPath == "InBox") return FolderKind::InBox;
-    if (logicalPath == "Drafts") return FolderKind::Drafts;
-    if (logicalPath == "OutBox") return FolderKind::OutBox;
-    if (logicalPath == "Sent") return FolderKind::Sent;
-    if (logicalPath == "Trash") return FolderKind::Trash;
-    return FolderKind::User;
-}
-
 int compareRows(const store::FolderRow& a, const store::FolderRow& b, store::Column column) {
     switch (column) {
         case store::Column::Status:
@@ -113,6 +104,15 @@ void TinboxForm::setLogicalPath(std::string logicalPath) {
     logicalPath_ = std::move(logicalPath);
     setKey(store::folderWindowKey(logicalPath_));
     updateCaption();
+}
+
+void TinboxForm::optionsChanged() { changed(); }
+
+void TinboxForm::folderRenamed(const std::string& oldPath, const std::string& newPath) {
+    if (auto renamed = store::renamedLogicalPath(logicalPath_, oldPath, newPath)) {
+        setLogicalPath(*renamed);
+        changed();
+    }
 }
 
 std::string TinboxForm::folderName() const {
@@ -316,7 +316,7 @@ void TinboxForm::updateCaption() {
         text += "   Message " + std::to_string(std::max(current_, 0) + 1) + "/" +
                 std::to_string(rows_.size());
     }
-    if (folderKind() == FolderKind::Trash && settings_.other.emptyTrashOnExit)
+    if (folderKind() == store::FolderKind::Trash && settings_.other.emptyTrashOnExit)
         text += " (Delete On Exit)";
     setCaption(text);
 }

@@ -18,15 +18,12 @@
 
 #include "profiles/settings.h"
 #include "reading/folder_window_host.h"
+#include "store/folders.h"
 #include "store/list_item.h"
 #include "platform/child_window.h"
 #include "platform/platform.h"
 
 namespace velmora::reading {
-
-enum class FolderKind { InBox, Drafts, OutBox, Sent, Trash, User };
-
-FolderKind folderKindOf(const std::string& logicalPath);
 
 struct ColumnSpec {
     const char* caption;
@@ -70,7 +67,7 @@ public:
     const std::string& logicalPath() const { return logicalPath_; }
     // Re-keys the window after its folder was renamed and rewrites the caption.
     void setLogicalPath(std::string logicalPath);
-    FolderKind folderKind() const { return folderKindOf(logicalPath_); }
+    store::FolderKind folderKind() const { return store::folderKindOf(logicalPath_); }
     // The folder name of captions and status texts: the logical path, or its last component
     // when "Use short folder names on window title bars" is on.
     std::string folderName() const;
@@ -152,6 +149,10 @@ public:
 
     // Writes the index.
     void onClose() override;
+    // The caption follows the options (short folder names, Trash emptied on exit).
+    void optionsChanged() override;
+    // Re-keys the window when its folder, or a folder it lies in, was renamed.
+    void folderRenamed(const std::string& oldPath, const std::string& newPath) override;
 
     // The state word of the last resized folder window: "min", "normal" or "max".
     static const std::string& lastWindowState();

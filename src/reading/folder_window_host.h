@@ -21,6 +21,8 @@ public:
     // Read windows of the folder showing rows below `removedRow` move up by one.
     virtual void renumberReadWindowsAfter(const std::string& logicalPath, int removedRow) = 0;
     virtual void folderWindowChanged(TinboxForm& window) = 0;
+    // The folder window the user worked in last; nullptr when none is open.
+    virtual TinboxForm* currentFolderWindow() const = 0;
 };
 
 }  // namespace velmora::reading

@@ -29,6 +29,7 @@ public:
     void closeReadWindowsOf(const std::string&, int) override {}
     void renumberReadWindowsAfter(const std::string&, int) override {}
     void folderWindowChanged(TinboxForm&) override {}
+    TinboxForm* currentFolderWindow() const override { return nullptr; }
 
 private:
     platform::Platform& platform_;

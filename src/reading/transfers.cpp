@@ -40,7 +40,7 @@ void transferRows(TinboxForm& source, TinboxForm& target, const std::vector<int>
         return;
     const bool shift = platform.system.shiftPressed();
     const bool permanent = options.permanentAllowed &&
-                           (shift || source.folderKind() == FolderKind::Trash || &source == &target);
+                           (shift || source.folderKind() == store::FolderKind::Trash || &source == &target);
     const int oldCurrent = source.currentRow();
 
     if (permanent) {
@@ -118,12 +118,12 @@ void deletePermanently(TinboxForm& window, int row, FolderWindowHost& host,
     }
     window.removeRow(static_cast<std::size_t>(row));
     host.renumberReadWindowsAfter(window.logicalPath(), row);
-    if (window.folderKind() == FolderKind::OutBox) platform.pause(kOutBoxPause);
+    if (window.folderKind() == store::FolderKind::OutBox) platform.pause(kOutBoxPause);
 }
 
 void deleteSelected(TinboxForm& source, FolderWindowHost& host, platform::Platform& platform) {
     if (source.selectedCount() == 0) return;
-    TinboxForm& trash = source.folderKind() == FolderKind::Trash
+    TinboxForm& trash = source.folderKind() == store::FolderKind::Trash
                             ? source
                             : host.openFolderWindow("Trash", false);
     transferSelected(source, trash, kDeleteOptions, host, platform);

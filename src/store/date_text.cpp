@@ -1,6 +1,7 @@
 #include "store/date_text.h"
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -24,14 +25,9 @@ std::string printed(const char* format, auto... values) {
 }  // namespace
 
 int dayOfWeek(int year, int month, int day) {
-    // Days since 1970-01-01 by the civil-calendar formula, then 1970-01-01 was a Thursday.
-    const int y = year - (month <= 2 ? 1 : 0);
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const long days = static_cast<long>(era) * 146097 + doe - 719468;
-    return static_cast<int>(((days % 7) + 7 + 4) % 7);
+    using namespace std::chrono;
+    const sys_days date{::std::chrono::year{year} / month / day};
+    return static_cast<int>(weekday{date}.c_encoding());
 }
 
 std::string dateText(std::string_view mailDate, int format) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "base/line_reader.h"
 #include "base/text_file.h"
 
 namespace velmora::store {
@@ -12,32 +13,24 @@ namespace {
 // Walks the lines of a buffer without copying them.
 class LineCursor {
 public:
-    explicit LineCursor(std::string_view text) : text_(text) {}
+    explicit LineCursor(std::string_view text) : text_(text), lines_(text) {}
 
-    bool atEnd() const { return pos_ >= text_.size(); }
+    bool atEnd() const { return lines_.atEnd(); }
 
     std::optional<std::string_view> next() {
-        if (atEnd()) return std::nullopt;
-        const std::size_t end = std::min(text_.find_first_of("\r\n", pos_), text_.size());
-        const std::string_view line = text_.substr(pos_, end - pos_);
-        pos_ = end;
-        if (pos_ < text_.size() && text_[pos_] == '\r') {
-            ++pos_;
-            if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
-        } else if (pos_ < text_.size()) {
-            ++pos_;  // a lone LF
-        }
+        std::string_view line;
+        if (!lines_.next(line)) return std::nullopt;
         return line;
     }
 
     // Only empty lines remain.
     bool onlyBlankLinesLeft() const {
-        return text_.find_first_not_of("\r\n", pos_) == std::string_view::npos;
+        return text_.find_first_not_of("\r\n", lines_.position()) == std::string_view::npos;
     }
 
 private:
     std::string_view text_;
-    std::size_t pos_ = 0;
+    LineReader lines_;
 };
 
 std::optional<int> parseCount(std::string_view line) {

@@ -29,19 +29,25 @@ void eraseAll(std::string& text, std::string_view what) {
         text.erase(at, what.size());
 }
 
-enum class FolderClass { InBox, Drafts, OutBox, Sent, Trash, User, Attach };
+}  // namespace
 
-FolderClass classify(std::string_view name) {
-    if (name == "InBox") return FolderClass::InBox;
-    if (name == "Drafts") return FolderClass::Drafts;
-    if (name == "OutBox") return FolderClass::OutBox;
-    if (name == "Sent") return FolderClass::Sent;
-    if (name == "Trash") return FolderClass::Trash;
-    if (name == kAttachDirectory) return FolderClass::Attach;
-    return FolderClass::User;
+FolderKind folderKindOf(std::string_view logicalPath) {
+    if (logicalPath == "InBox") return FolderKind::InBox;
+    if (logicalPath == "Drafts") return FolderKind::Drafts;
+    if (logicalPath == "OutBox") return FolderKind::OutBox;
+    if (logicalPath == "Sent") return FolderKind::Sent;
+    if (logicalPath == "Trash") return FolderKind::Trash;
+    return FolderKind::User;
 }
 
-}  // namespace
+std::optional<std::string> renamedLogicalPath(std::string_view path, std::string_view oldPath,
+                                              std::string_view newPath) {
+    if (path == oldPath) return std::string(newPath);
+    if (path.size() > oldPath.size() && path.substr(0, oldPath.size()) == oldPath &&
+        path[oldPath.size()] == '\\')
+        return std::string(newPath) + std::string(path.substr(oldPath.size()));
+    return std::nullopt;
+}
 
 bool isDefaultFolderName(std::string_view name) {
     for (const char* n : kDefaultFolderNames)
@@ -128,25 +134,22 @@ std::string windowKeyTail(std::string_view key, platform::Dialogs& dialogs, int 
 
 bool isValidMoveTarget(std::string_view target, std::string_view source) {
     if (target == source) return false;
-    const FolderClass to = classify(target);
-    if (to == FolderClass::Attach) return false;
-    switch (classify(source)) {
-        case FolderClass::InBox:
-            return to == FolderClass::Trash || to == FolderClass::User;
-        case FolderClass::Drafts:
-            return to == FolderClass::OutBox || to == FolderClass::Trash;
-        case FolderClass::OutBox:
-            return to == FolderClass::Drafts || to == FolderClass::Trash;
-        case FolderClass::Sent:
-            return to == FolderClass::Drafts || to == FolderClass::OutBox ||
-                   to == FolderClass::Trash || to == FolderClass::User;
-        case FolderClass::Trash:
+    if (target == kAttachDirectory || source == kAttachDirectory) return false;
+    const FolderKind to = folderKindOf(target);
+    switch (folderKindOf(source)) {
+        case FolderKind::InBox:
+            return to == FolderKind::Trash || to == FolderKind::User;
+        case FolderKind::Drafts:
+            return to == FolderKind::OutBox || to == FolderKind::Trash;
+        case FolderKind::OutBox:
+            return to == FolderKind::Drafts || to == FolderKind::Trash;
+        case FolderKind::Sent:
+            return to == FolderKind::Drafts || to == FolderKind::OutBox ||
+                   to == FolderKind::Trash || to == FolderKind::User;
+        case FolderKind::Trash:
             return true;
-        case FolderClass::User:
-            return to == FolderClass::InBox || to == FolderClass::Trash ||
-                   to == FolderClass::User;
-        case FolderClass::Attach:
-            return false;
+        case FolderKind::User:
+            return to == FolderKind::InBox || to == FolderKind::Trash || to == FolderKind::User;
     }
     return false;
 }

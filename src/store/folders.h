@@ -8,6 +8,7 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,16 @@ inline constexpr const char* kAttachDirectory = "Attach";
 
 // True for exactly "InBox", "OutBox", "Sent", "Drafts" or "Trash".
 bool isDefaultFolderName(std::string_view name);
+
+// What a folder is to the commands: one of the five default folders, or a user folder.
+enum class FolderKind { InBox, Drafts, OutBox, Sent, Trash, User };
+// The kind of a folder named by its logical path (or a default folder's name).
+FolderKind folderKindOf(std::string_view logicalPath);
+
+// The logical path `path` takes when the folder `oldPath` is renamed to `newPath`: `newPath`
+// for the folder itself, `newPath` + the rest for a folder inside it; nullopt for any other.
+std::optional<std::string> renamedLogicalPath(std::string_view path, std::string_view oldPath,
+                                              std::string_view newPath);
 
 // ".000" for the five default names, ".001" for every other name.
 std::string folderExtension(std::string_view name);

@@ -1,15 +1,10 @@
 #include "store/list_item.h"
 
+#include "base/text.h"
+
 namespace velmora::store {
 
 namespace {
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
 
 bool countsAsEmpty(std::string_view text) {
     const std::string_view t = trimmed(text);

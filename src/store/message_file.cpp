@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <system_error>
 #include <unordered_map>
 #include <vector>
 
 #include "base/identity.h"
+#include "base/text.h"
 #include "base/text_file.h"
 #include "mime/safe_file_name.h"
 #include "store/date_text.h"
@@ -63,29 +65,12 @@ constexpr const char* kSingleNames[] = {
 
 // Milliseconds of a local time counted from 1970-01-01 00:00:00.000, and back; only used to
 // step file names on by one millisecond across second, day and year boundaries.
-long long daysFromCivil(int y, int m, int d) {
-    y -= m <= 2 ? 1 : 0;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return static_cast<long long>(era) * 146097 + doe - 719468;
-}
-
-void civilFromDays(long long z, int& y, int& m, int& d) {
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long doe = z - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(yoe + era * 400 + (m <= 2 ? 1 : 0));
-}
-
+// Local times as milliseconds on one scale (days since 1970-01-01), so that the next free
+// millisecond can be counted on.
 long long millisecondsOf(const platform::LocalTime& t) {
-    return ((daysFromCivil(t.year, t.month, t.day) * 24 + t.hour) * 60 + t.minute) * 60'000LL +
+    using namespace std::chrono;
+    const sys_days date{::std::chrono::year{t.year} / t.month / t.day};
+    return ((date.time_since_epoch().count() * 24LL + t.hour) * 60 + t.minute) * 60'000LL +
            t.second * 1000LL + t.millisecond;
 }
 
@@ -97,7 +82,10 @@ platform::LocalTime localTimeOf(long long ms) {
         rest += 86'400'000;
         --days;
     }
-    civilFromDays(days, t.year, t.month, t.day);
+    const std::chrono::year_month_day date{std::chrono::sys_days{std::chrono::days{days}}};
+    t.year = static_cast<int>(date.year());
+    t.month = static_cast<int>(static_cast<unsigned>(date.month()));
+    t.day = static_cast<int>(static_cast<unsigned>(date.day()));
     t.hour = static_cast<int>(rest / 3'600'000);
     t.minute = static_cast<int>(rest / 60'000 % 60);
     t.second = static_cast<int>(rest / 1000 % 60);
@@ -135,22 +123,6 @@ std::optional<int> readCount(std::string_view text) {
     return std::min(value, kMaxIndexListEntries);
 }
 
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) !=
-            std::tolower(static_cast<unsigned char>(prefix[i])))
-            return false;
-    return true;
-}
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 // An own name that starts with a "~n~" prefix, without it.
 std::string_view withoutTildePrefix(std::string_view name) {
     if (name.empty() || name[0] != '~') return name;
@@ -180,10 +152,6 @@ std::string fittedName(const std::string& prefix, std::string_view own) {
 std::string_view headerName(std::string_view line) {
     const auto colon = line.find(':');
     return colon == std::string_view::npos ? std::string_view{} : trimmed(line.substr(0, colon));
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && startsWithNoCase(a, b);
 }
 
 // `name` is `prefix` followed by one or more digits.
@@ -372,12 +340,6 @@ std::string privateValueAt(const std::vector<std::string>& lines, std::size_t at
     return std::string(trimmed(value));
 }
 
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 // The private block's values ("X-VL-" lines) by lower-case name, the first line of a name
 // winning, as readPrivateValue finds them: one pass over the headers however many are read.
 class PrivateValues {
@@ -388,14 +350,14 @@ public:
             if (!startsWithNoCase(lines[i], "X-VL-")) continue;
             const std::size_t colon = lines[i].find(':');
             if (colon == std::string::npos || colon == 0) continue;
-            std::string name = lowered(std::string_view(lines[i]).substr(0, colon));
+            std::string name = toLowerAscii(std::string_view(lines[i]).substr(0, colon));
             if (!values_.contains(name)) values_.emplace(std::move(name), privateValueAt(lines, i, colon + 1));
         }
         lineCount_ = lines.size();
     }
 
     std::string operator()(std::string_view name) const {
-        const auto found = values_.find(lowered(name));
+        const auto found = values_.find(toLowerAscii(name));
         return found == values_.end() ? std::string() : found->second;
     }
 

@@ -42,6 +42,18 @@ protected:
         writeFile(home / "master.usr", "46\r\n" + name);
         writeFile(home / (name + ".usr"), "46\r\n" + name);
     }
+    // Stand-ins for the commands the retrieval and compose modules register.
+    static void registerMailCommands(TmainForm& f) {
+        for (const char* name : {"retrieve.count", "retrieve.headers", "retrieve.messages",
+                                 "compose.new"})
+            f.commands().add(name, {[] {}});
+    }
+    static platform::MenuEntry toolButton(TmainForm& f, const std::string& name) {
+        const platform::Menu buttons = f.toolbar();
+        const platform::MenuEntry* entry = platform::findMenuEntry(buttons, name);
+        EXPECT_NE(entry, nullptr) << name;
+        return entry ? *entry : platform::MenuEntry{};
+    }
     std::vector<std::string> childKeys() const {
         std::vector<std::string> keys;
         for (const auto& c : form->children()) keys.push_back(c->key());
@@ -59,10 +71,11 @@ TEST_F(MainFormTest, FirstStartCreatesTheDefaultFoldersAndSaysNoProfileExists) {
     std::vector<std::string> labels;
     for (const auto& node : f.tree().root().children) labels.push_back(node->label);
     EXPECT_EQ(labels, (std::vector<std::string>{"Drafts", "InBox", "OutBox", "Sent", "Trash"}));
-    EXPECT_EQ(f.statusPanels()[0], kNoProfileText);
+    EXPECT_EQ(f.statusPanel(StatusPanel::Messages), kNoProfileText);
     EXPECT_TRUE(f.children().empty());
-    EXPECT_FALSE(f.toolButtons()[static_cast<int>(ToolButton::Count)].enabled);
-    EXPECT_FALSE(f.composeEnabled());
+    registerMailCommands(f);
+    EXPECT_FALSE(toolButton(f, "cmdTBCount").enabled) << "no profile yet";
+    EXPECT_FALSE(toolButton(f, "cmdTBCompose").enabled);
     EXPECT_EQ(f.caption(), "Velmora Pro 4.6");
     EXPECT_TRUE(fs::exists(home / "other.cfg"));
     EXPECT_TRUE(fs::exists(home / "gui.cfg"));
@@ -77,8 +90,11 @@ TEST_F(MainFormTest, ProfileAddedOnFirstStartEnablesTheMailButtons) {
     fake.dialogs.inputAnswers = {platform::InputBoxResult{"Home", ""}};
     TmainForm& f = start();
     EXPECT_EQ(f.profileLists().size(), 1u);
-    EXPECT_TRUE(f.toolButtons()[static_cast<int>(ToolButton::Count)].enabled);
-    EXPECT_TRUE(f.composeEnabled());
+    registerMailCommands(f);
+    EXPECT_TRUE(toolButton(f, "cmdTBCount").enabled);
+    EXPECT_TRUE(toolButton(f, "cmdTBCompose").enabled);
+    EXPECT_NE(f.statusPanel(StatusPanel::Messages), kNoProfileText)
+        << "the notice goes with the first profile";
     f.configForm()->close();  // leaving the page writes the profile
     EXPECT_TRUE(fs::exists(home / "Home.usr"));
 }
@@ -86,13 +102,13 @@ TEST_F(MainFormTest, ProfileAddedOnFirstStartEnablesTheMailButtons) {
 TEST_F(MainFormTest, StatusClockShowsDateAndTimeEveryFiveSeconds) {
     fake.clock.setLocalTime({2026, 12, 10, 15, 7, 0, 0, 4, 60});
     TmainForm& f = start();
-    EXPECT_EQ(f.statusPanels()[3], "12/10/2026");
-    EXPECT_EQ(f.statusPanels()[4], "03:07 PM");
+    EXPECT_EQ(f.statusPanel(StatusPanel::Date), "12/10/2026");
+    EXPECT_EQ(f.statusPanel(StatusPanel::Time), "03:07 PM");
     fake.clock.setLocalTime({2026, 12, 11, 0, 5, 0, 0, 5, 60});
     f.settings().other.statusBarDate = false;
     fake.clock.advance(platform::Milliseconds{5000});
-    EXPECT_EQ(f.statusPanels()[3], "");
-    EXPECT_EQ(f.statusPanels()[4], "12:05 AM");
+    EXPECT_EQ(f.statusPanel(StatusPanel::Date), "");
+    EXPECT_EQ(f.statusPanel(StatusPanel::Time), "12:05 AM");
 }
 
 TEST_F(MainFormTest, DefaultGeometryWhenMainCfgComesFromAnotherScreen) {
@@ -129,23 +145,30 @@ TEST_F(MainFormTest, RestoresEveryKindOfWindowInOrder) {
     std::vector<std::string> order;
     form = std::make_unique<TmainForm>(fake.platform(), home.path(), StartRequest{},
                                        ScreenSize{1024, 768});
-    auto& hooks = form->hooks();
-    hooks.restoreHeadersWindow = [&](const WindowPlacement& p) {
-        order.push_back("headers " + std::to_string(p.bounds.left));
+    // Kinds of other modules, each restoring from its own file.
+    auto kind = [&](const char* prefix, const char* file) {
+        platform::WindowKind k;
+        k.keyPrefix = prefix;
+        k.sessionFile = file;
+        k.restore = [&order, prefix, this](const std::vector<std::string>& lines) {
+            std::string opened;
+            for (const auto& c : form->children()) opened += " " + c->key();
+            order.push_back(std::string(prefix) + " " + std::to_string(lines.size()) + " lines," +
+                            (opened.empty() ? " nothing open" : opened));
+        };
+        form->windowKinds().add(std::move(k));
     };
-    hooks.restoreScratchPad = [&](const ScratchPadRecord& r) { order.push_back("scratch " + r.fileName); };
-    hooks.restoreComposeWindow = [&](const ComposeWindowRecord& r, reading::TinboxForm& folder) {
-        order.push_back("compose " + r.folderName + " in " + folder.key());
-    };
-    hooks.restoreReadWindow = [&](const ReadWindowRecord& r, reading::TinboxForm& folder) {
-        order.push_back("read " + folder.key() + " left " + std::to_string(r.placement.bounds.left));
-    };
+    kind("Headers", "headers.dat");
+    kind("ScratchPad", "scratch.dat");
+    kind("Compose", "compose.dat");
+    kind("Read", "read.dat");
     form->FormCreate();
     fake.clock.advance(platform::Milliseconds{100});
-    EXPECT_EQ(order, (std::vector<std::string>{"headers 0", "scratch notes.txt",
-                                               "compose Drafts in InBox.Drafts",
-                                               "read InBox.Sent left 0"}))
-        << "a read window of a folder that is not open is not restored";
+    EXPECT_EQ(order, (std::vector<std::string>{"Headers 5 lines, nothing open",
+                                               "ScratchPad 6 lines, nothing open",
+                                               "Compose 2 lines, nothing open",
+                                               "Read 16 lines, InBox.Sent"}))
+        << "folder windows are reopened between compose and read windows";
 }
 
 TEST_F(MainFormTest, ShutdownRecordsOpenFolderWindowsAndRestoresThem) {
@@ -264,11 +287,15 @@ TEST_F(MainFormTest, HandOverBringsToFrontAndRunsTheMailToAction) {
     addProfile("Home");
     TmainForm& f = start();
     std::vector<std::string> composed;
-    f.hooks().composeTo = [&](const std::string& a) { composed.push_back(a); };
+    platform::WindowKind compose;
+    compose.keyPrefix = "Compose";
+    compose.mailTo = [&](const std::string& a) { composed.push_back(a); };
+    f.windowKinds().add(std::move(compose));
     f.receiveHandOver("justBringToFront");
     EXPECT_TRUE(composed.empty());
     f.receiveHandOver("ann@example.com?subject=x");
-    EXPECT_EQ(composed, std::vector<std::string>{"ann@example.com"});
+    f.receiveHandOver("  bob@example.com  ");
+    EXPECT_EQ(composed, (std::vector<std::string>{"ann@example.com", "bob@example.com"}));
     EXPECT_EQ(f.children().front()->key(), "InBox.InBox");
 }
 
@@ -277,7 +304,10 @@ TEST_F(MainFormTest, MailToWithCopyToBufferOpensSentAndAppendsTheLink) {
     TmainForm& f = start();
     f.settings().other.copyMailtoToBuffer = true;
     std::vector<std::string> links;
-    f.hooks().appendWebLink = [&](const std::string& a) { links.push_back(a); };
+    platform::WindowKind pad;
+    pad.keyPrefix = "ScratchPad";
+    pad.mailTo = [&](const std::string& a) { links.push_back(a); };
+    f.windowKinds().add(std::move(pad));
     f.mailTo("bob@example.com");
     EXPECT_EQ(links, std::vector<std::string>{"bob@example.com"});
     EXPECT_EQ(f.children().front()->key(), "InBox.Sent");

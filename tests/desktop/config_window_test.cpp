@@ -17,6 +17,7 @@
 
 #include "base/text_file.h"
 #include "support/fake_platform.h"
+#include "support/qt_application.h"
 #include "support/temp_dir.h"
 #include "desktop/config_option_page.h"
 #include "desktop/config_users_page.h"
@@ -35,15 +36,7 @@ public:
     void removeDesktopEntry() override {}
 };
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "config_window_test";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: tearing QApplication down during static destruction crashes.
-    static QApplication* application = new QApplication(argc, argv);
-    return *application;
-}
+QApplication& app() { return testing::testApplication(); }
 
 class ConfigWindowTest : public ::testing::Test {
 protected:

@@ -14,19 +14,14 @@
 #include <gtest/gtest.h>
 
 #include "support/fake_platform.h"
+#include "support/qt_application.h"
 #include "support/temp_dir.h"
 #include "../store/stored_messages.h"
 
 namespace velmora::desktop {
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "desktop_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
+QApplication& application() { return testing::testApplication(); }
 
 TEST(MainWindow, RendersTheModelAndItsChildWindows) {
     application();

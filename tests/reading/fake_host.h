@@ -41,6 +41,7 @@ public:
             if (path == logicalPath && row > removedRow) --row;
     }
     void folderWindowChanged(reading::TinboxForm&) override { ++changes; }
+    reading::TinboxForm* currentFolderWindow() const override { return current; }
 
     // Closes a window as the main window does: onClose writes its index.
     void close(const std::string& logicalPath) {
@@ -51,6 +52,7 @@ public:
     std::vector<std::pair<std::string, int>> readWindows;
     std::vector<std::pair<std::string, int>> closed;
     int changes = 0;
+    reading::TinboxForm* current = nullptr;
 
 private:
     platform::Platform& platform_;

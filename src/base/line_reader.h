@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string_view>
 
-namespace velmora::mime::internal {
+namespace velmora {
 
 class LineReader {
 public:
@@ -58,4 +58,4 @@ private:
     std::size_t nextLF_ = kUnknown;
 };
 
-}  // namespace velmora::mime::internal
+}  // namespace velmora

@@ -1,0 +1,281 @@
+// The main window's menu bar, toolbar and folder-tree menu as tables. Entries whose work belongs
+// to another module name its command; until that module registers it, the entry is disabled.
+#include <algorithm>
+
+#include "core/main_form.h"
+#include "profiles/profile_menus.h"
+#include "store/folders.h"
+
+namespace velmora::core {
+
+namespace {
+
+using platform::Menu;
+using platform::MenuEntry;
+
+struct DefaultFolderEntry {
+    const char* name;
+    const char* caption;
+    const char* folder;
+};
+constexpr DefaultFolderEntry kDefaultFolderEntries[] = {
+    {"mnuView_DefaultFolders_InBox", "&InBox", "InBox"},
+    {"mnuView_DefaultFolders_Drafts", "&Drafts", "Drafts"},
+    {"mnuView_DefaultFolders_OutBox", "&OutBox", "OutBox"},
+    {"mnuView_DefaultFolders_Sent", "&Sent", "Sent"},
+    {"mnuView_DefaultFolders_Trash", "&Trash", "Trash"},
+};
+
+// The main toolbar, in its order: name, caption, hint, icon, command.
+struct ToolEntry {
+    const char* name;
+    const char* caption;
+    const char* hint;
+    const char* icon;
+    const char* command;
+    bool needsProfile;  // also disabled while no profile exists
+};
+constexpr ToolEntry kToolEntries[] = {
+    {"cmdTBPrev", "Prev", "Cycle To View Previous Read Message Window|", "go-previous",
+     "mail.previous", false},
+    {"cmdTBNext", "Next", "Cycle To View Next Read Message Window|", "go-next", "mail.next", false},
+    {"cmdTBReply", "Reply", "Reply To Sender|", "mail-reply-sender", "reply.sender", false},
+    {"cmdTBTrash", "Trash", "Trashcan|", "user-trash", "mail.delete", false},
+    {"cmdTBCompose", "Compose", "", "mail-message-new", "compose.new", true},
+    {"cmdTBSend", "Send", "Send Current Email Message|", "mail-send", "send.current", false},
+    {"cmdTBHeaders", "Headers", "Download Mail Headers Only|", "view-list-details",
+     "retrieve.headers", true},
+    {"cmdTBCount", "Count", "Retrieve Mail Count & Size Only|", "dialog-information",
+     "retrieve.count", true},
+    {"cmdTBForward", "Forward", "Forward Mail Message|", "mail-forward", "forward", false},
+    {"cmdTBPrint", "Print", "Print Selected Mail Message(s)|", "document-print", "print", false},
+    {"cmdTBMessages", "Messages", "", "mail-receive", "retrieve.messages", true},
+};
+
+MenuEntry submenu(std::string name, std::string caption, Menu entries) {
+    MenuEntry entry{std::move(name), std::move(caption)};
+    entry.entries = std::move(entries);
+    entry.enabled = !entry.entries.empty();
+    return entry;
+}
+
+MenuEntry toggle(std::string name, std::string caption, bool checked, std::function<void()> run,
+                 std::string shortcut = "") {
+    MenuEntry entry{std::move(name), std::move(caption)};
+    entry.checkable = true;
+    entry.checked = checked;
+    entry.command = std::move(run);
+    entry.shortcut = std::move(shortcut);
+    return entry;
+}
+
+MenuEntry action(std::string name, std::string caption, std::function<void()> run,
+                 bool enabled = true) {
+    MenuEntry entry{std::move(name), std::move(caption)};
+    entry.command = std::move(run);
+    entry.enabled = enabled;
+    return entry;
+}
+
+}  // namespace
+
+MenuEntry TmainForm::commandEntry(std::string name, std::string caption, std::string command,
+                                  std::string shortcut, std::string hint, std::string icon) {
+    MenuEntry entry{std::move(name), std::move(caption)};
+    entry.hint = std::move(hint);
+    entry.icon = std::move(icon);
+    entry.shortcut = std::move(shortcut);
+    entry.enabled = commands_.available(command);
+    if (const platform::Command* c = commands_.find(command); c && c->run) entry.command = c->run;
+    return entry;
+}
+
+Menu TmainForm::menuBar() {
+    Menu file{
+        commandEntry("mnuFile_Print", "&Print", "print"),
+        commandEntry("mnuFile_PrinterSetup", "Pri&nter Setup", "printerSetup"),
+        commandEntry("mnuFile_ImportText", "Compose - &Import ASCII Text File",
+                     "compose.importText"),
+        commandEntry("mnuFile_BackupAddressBooks", "&Backup Address Books", "addressBooks.backup"),
+        MenuEntry::separator(),
+        action("mnuFile_Exit", "E&xit", [this] {
+            if (view_) view_->closeFrame();
+        }),
+    };
+    return {
+        submenu("mnuFile", "&File", std::move(file)),
+        submenu("mnuView", "&View", viewMenu()),
+        submenu("mnuMail", "&Mail", mailMenu()),
+        submenu("mnuConfigure", "&Configure", configureMenu()),
+        submenu("mnuWindow", "&Window", windowMenu()),
+    };
+}
+
+Menu TmainForm::viewMenu() {
+    const auto& vl = settings_.vl;
+    Menu defaults;
+    for (const auto& e : kDefaultFolderEntries) {
+        const std::string folder = e.folder;
+        defaults.push_back(toggle(e.name, e.caption, isFolderWindowOpen(folder),
+                                  [this, folder] { openDefaultFolder(folder); }));
+    }
+    defaults.push_back(action("mnuView_DefaultFolders_All", "&All", [this] { openAllDefaultFolders(); }));
+    Menu user = userFolderEntries(tree_->root());
+    if (user.empty()) user.push_back(action("mnuView_UserFolders_None", "(none)", nullptr, false));
+    return {
+        commandEntry("mnuView_RulesFilters", "&Rules && Filters", "rules.show"),
+        MenuEntry::separator(),
+        toggle("mnuView_Toolbar", "&Toolbar", vl.toolbarShown,
+               [this] { setToolbarShown(!settings_.vl.toolbarShown); }),
+        toggle("mnuView_UserProfile", "&User Profile", vl.profileToolbarShown,
+               [this] { setProfileToolbarShown(!settings_.vl.profileToolbarShown); }),
+        toggle("mnuView_Folders", "&Folders", vl.folderTreeShown,
+               [this] { setFolderTreeShown(!settings_.vl.folderTreeShown); }, "F10"),
+        toggle("mnuView_StatusBar", "&Status Bar", vl.statusBarShown,
+               [this] { setStatusBarShown(!settings_.vl.statusBarShown); }),
+        MenuEntry::separator(),
+        commandEntry("mnuView_Headers", "&Headers", "headers.show"),
+        submenu("mnuView_DefaultFolders", "&Default Folders", std::move(defaults)),
+        submenu("mnuView_UserFolders", "&User Defined Folders", std::move(user)),
+    };
+}
+
+Menu TmainForm::userFolderEntries(const store::TMailNode& node) {
+    Menu entries;
+    for (const auto& child : node.children) {
+        if (!child->isUserNode() || !child->isMailFolder()) continue;
+        const std::string logical = child->logicalPath();
+        const std::string name = "mnuView_UserFolders_" + logical;
+        if (child->hasChildren()) {
+            entries.push_back(submenu(name, child->label, userFolderEntries(*child)));
+            continue;
+        }
+        entries.push_back(toggle(name, child->label, isFolderWindowOpen(logical),
+                                 [this, logical] { openFolderWindow(logical, true); }));
+    }
+    return entries;
+}
+
+Menu TmainForm::mailMenu() {
+    const profiles::ProfileMenus profileMenus = profiles::buildProfileMenus(profileLists_);
+    Menu retrieve{
+        commandEntry("mnuMail_Retrieve_Count", "&Count", "retrieve.count"),
+        commandEntry("mnuMail_Retrieve_Headers", "&Headers", "retrieve.headers", "F2"),
+        commandEntry("mnuMail_Retrieve_All", "Messages - &All", "retrieve.all", "F3"),
+        commandEntry("mnuMail_Retrieve_Filtered", "Messages - Size &Filtered", "retrieve.filtered"),
+        MenuEntry::separator(),
+        commandEntry("mnuMail_Retrieve_DeleteOnServer", "Delete Mail On Server",
+                     "retrieve.deleteOnServer"),
+    };
+    Menu change;
+    for (std::size_t i = 0; i < profileMenus.changeUserProfile.size(); ++i) {
+        const int index = static_cast<int>(i);
+        change.push_back(toggle("mnuMail_ChangeUserProfile_" + std::to_string(i),
+                                profileMenus.changeUserProfile[i].caption,
+                                profileMenus.changeUserProfile[i].checked,
+                                [this, index] { profileLists_.selectActiveProfile(index); }));
+    }
+    MenuEntry changeEntry = submenu("mnuMail_ChangeUserProfile", "Change &User Profile",
+                                    std::move(change));
+    changeEntry.enabled = profileMenus.changeUserProfileEnabled;
+    MenuEntry retrieveEntry = submenu("mnuMail_Retrieve", profileMenus.retrieveCaption,
+                                      std::move(retrieve));
+    retrieveEntry.enabled = hasProfiles();
+    MenuEntry compose = commandEntry("mnuMail_Compose", "&Compose", "compose.new", "F4");
+    compose.enabled = compose.enabled && hasProfiles();
+    return {
+        std::move(retrieveEntry),
+        std::move(changeEntry),
+        MenuEntry::separator(),
+        std::move(compose),
+        MenuEntry::separator(),
+        commandEntry("mnuMail_DeleteMessage", "&Delete Message", "mail.delete"),
+        commandEntry("mnuMail_SelectAll", "Select All Messa&ges", "mail.selectAll", "Ctrl+A"),
+        MenuEntry::separator(),
+        commandEntry("mnuMail_Forward", "&Forward", "forward", "F12"),
+        commandEntry("mnuMail_ReplyToSender", "R&eply To Sender", "reply.sender", "F11"),
+        commandEntry("mnuMail_ReplyToAll", "Reply To All", "reply.all"),
+        MenuEntry::separator(),
+        commandEntry("mnuMail_SendMessage", "&Send Message", "send.current", "F5"),
+        commandEntry("mnuMail_Previous", "< Previo&us", "mail.previous", "F6"),
+        commandEntry("mnuMail_Next", "&Next >", "mail.next", "F7"),
+    };
+}
+
+Menu TmainForm::configureMenu() {
+    // "&Settings/&Mail/&Retrieve (POP3)": the parts before the last name are submenus.
+    Menu menu;
+    for (const auto& e : profiles::kConfigureMenu) {
+        Menu* level = &menu;
+        std::string path = e.path;
+        std::string name = "mnuConfigure";
+        for (auto slash = path.find('/'); slash != std::string::npos; slash = path.find('/')) {
+            const std::string part = path.substr(0, slash);
+            path.erase(0, slash + 1);
+            name += "_" + part;
+            auto it = std::find_if(level->begin(), level->end(),
+                                   [&](const MenuEntry& m) { return m.caption == part; });
+            if (it == level->end()) {
+                level->push_back({name, part});
+                it = level->end() - 1;
+            }
+            level = &it->entries;
+        }
+        const profiles::ConfigPage page = e.page;
+        MenuEntry entry = action(name + "_" + path, path, [this, page] { openConfiguration(page); });
+        entry.shortcut = e.shortcut;
+        level->push_back(std::move(entry));
+    }
+    return menu;
+}
+
+Menu TmainForm::windowMenu() {
+    const bool any = !children_.empty();
+    auto arrange = [this](Arrangement how) {
+        return [this, how] {
+            if (view_ && !children_.empty()) view_->arrangeChildren(how);
+        };
+    };
+    return {
+        action("mnuWindow_ArrangeIcons", "&Arrange Icons", arrange(Arrangement::ArrangeIcons), any),
+        action("mnuWindow_Cascade", "&Cascade", arrange(Arrangement::Cascade), any),
+        action("mnuWindow_TileVertically", "Tile &Vertically", arrange(Arrangement::TileVertically),
+               any),
+        action("mnuWindow_TileHorizontally", "Tile &Horizontally",
+               arrange(Arrangement::TileHorizontally), any),
+        action("mnuWindow_MinimizeAll", "Mi&nimize All", [this] { minimizeAll(); }, any),
+        action("mnuWindow_MaximizeAll", "Ma&ximize All", [this] { maximizeAll(); }, any),
+        action("mnuWindow_CloseAll", "Cl&ose All", [this] { closeAll(); }, any),
+    };
+}
+
+Menu TmainForm::toolbar() {
+    Menu buttons;
+    for (const ToolEntry& t : kToolEntries) {
+        MenuEntry entry = commandEntry(t.name, t.caption, t.command, "", t.hint, t.icon);
+        if (t.needsProfile && !hasProfiles()) entry.enabled = false;
+        const std::string_view name = t.name;
+        if (narrowScreen_ && (name == "cmdTBTrash" || name == "cmdTBPrint")) entry.visible = false;
+        buttons.push_back(std::move(entry));
+    }
+    return buttons;
+}
+
+Menu TmainForm::treeMenu() {
+    // Expanding and collapsing are the tree widget's own; the rest act on the selected node.
+    return {
+        {"mnuTree_Expand", "&Expand"},
+        {"mnuTree_Collapse", "&Collapse"},
+        action("mnuTree_CreateFolder", "Create &New Folder",
+               [this] { treeCreateFolder(treeSelection_); }),
+        action("mnuTree_EditName", "Edit Folder &Name", nullptr, treeCanRename(treeSelection_)),
+        action("mnuTree_DeleteFolder", "&Delete Folder", [this] { treeDelete(treeSelection_); }),
+        action("mnuTree_HidePane", "H&ide Folder Pane", [this] { setFolderTreeShown(false); }),
+    };
+}
+
+void TmainForm::openAllDefaultFolders() {
+    for (const auto& e : kDefaultFolderEntries) openFolderWindow(e.folder, true);
+}
+
+}  // namespace velmora::core
