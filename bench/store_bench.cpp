@@ -16,7 +16,7 @@
 #include "store/folder_index.h"
 #include "store/index_rebuild.h"
 #include "store/message_file.h"
-#include "store/stored_messages.h"
+#include "support/stored_messages.h"
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
 

@@ -16,7 +16,7 @@
 #include "support/fake_platform.h"
 #include "support/qt_application.h"
 #include "support/temp_dir.h"
-#include "../store/stored_messages.h"
+#include "support/stored_messages.h"
 
 namespace velmora::desktop {
 namespace {

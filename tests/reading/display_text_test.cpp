@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../store/stored_messages.h"
+#include "support/stored_messages.h"
 #include "base/text_file.h"
 #include "store/message_file.h"
 #include "support/fake_platform.h"

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "../store/stored_messages.h"
+#include "support/stored_messages.h"
 #include "base/text_file.h"
 #include "store/folder_index.h"
 #include "support/temp_dir.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../store/stored_messages.h"
+#include "support/stored_messages.h"
 #include "fake_host.h"
 #include "store/index_rebuild.h"
 #include "store/message_file.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "stored_messages.h"
+#include "support/stored_messages.h"
 #include "support/temp_dir.h"
 
 namespace velmora::store {

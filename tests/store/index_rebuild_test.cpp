@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "store/message_file.h"
-#include "stored_messages.h"
+#include "support/stored_messages.h"
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
 

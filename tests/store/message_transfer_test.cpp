@@ -5,7 +5,7 @@
 #include "base/text_file.h"
 #include "store/index_rebuild.h"
 #include "store/message_file.h"
-#include "stored_messages.h"
+#include "support/stored_messages.h"
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
 
