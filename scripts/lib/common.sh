@@ -15,6 +15,8 @@ VELMORA_PACKAGES=(
     mpop msmtp
     # the desktop's mailto registration
     xdg-utils
+    # the word list the spelling dictionary is made from
+    wamerican
 )
 
 velmora_install_packages() {

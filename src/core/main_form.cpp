@@ -73,6 +73,7 @@ void TmainForm::FormCreate() {
     if (std::filesystem::exists(sound, ec)) platform_.system.playSound(sound);
 
     firstRun_ = !std::filesystem::exists(home_ / profiles::kVlFile, ec);
+    if (firstRun_) provideDictionary(home_, executablePath_.parent_path());
 
     for (const char* name : store::kDefaultFolderNames) {
         std::error_code ignored;  // a folder that cannot be created is simply missing
@@ -125,6 +126,7 @@ void TmainForm::MDIChildTimerTimer() {
     statusClock_->start();
     restoreSession();
     platform_.pause(platform::Milliseconds{450});
+    if (shuttingDown_) return;  // the program was ended while the windows came back
 
     if (firstRun_) refreshTree();
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/identity.h"
+#include "base/text_file.h"
 
 namespace velmora::core {
 
@@ -45,6 +46,13 @@ std::optional<std::string> freeSpaceWarning(std::int64_t freeBytes) {
 bool dictionaryPresent(const std::filesystem::path& home) {
     std::error_code ec;
     return std::filesystem::exists(home / kDictionaryFile, ec);
+}
+
+bool provideDictionary(const std::filesystem::path& home, const std::filesystem::path& programDir) {
+    if (dictionaryPresent(home) || programDir.empty()) return true;
+    const auto words = readWholeFile(programDir / kDictionaryFile);
+    if (!words) return true;
+    return !writeFileAtomically(home / kDictionaryFile, *words);
 }
 
 }  // namespace velmora::core

@@ -25,4 +25,9 @@ std::optional<std::string> freeSpaceWarning(std::int64_t freeBytes);
 
 bool dictionaryPresent(const std::filesystem::path& home);
 
+// A new home folder gets the program's own dictionary (the ENGLISH.DCT beside the program), so
+// that only a dictionary the user removed is reported missing. Nothing happens when the home
+// folder has one already or the program came without one; false when copying failed.
+bool provideDictionary(const std::filesystem::path& home, const std::filesystem::path& programDir);
+
 }  // namespace velmora::core

@@ -1,10 +1,12 @@
 #include "desktop/application.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
+#include <functional>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -82,15 +84,29 @@ int runDesktop(QApplication& app) {
     MainWindow window(model);
     platform.dialogs().setParent(&window);
 
+    // A termination signal ends the program as E&xit does, with no one to answer: waits end,
+    // later questions take the answer that changes nothing, and the modal windows on screen
+    // close one by one, innermost first, each letting the command that opened it end; then the
+    // frame closes, which records the session and writes the settings.
+    std::function<void()> endProgram = [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+                dialog->reject();
+            } else {
+                modal->close();
+            }
+            QTimer::singleShot(0, &window, endProgram);
+            return;
+        }
+        window.close();
+    };
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &window, [&] {
         char buffer[16];
         while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
         }
-        // A question on screen is answered as cancelled first, so that its command ends and
-        // the exit runs from the main loop.
-        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-        QTimer::singleShot(0, &window, [&window] { window.close(); });
+        platform.beginEnding();
+        QTimer::singleShot(0, &window, endProgram);
     });
 
     // The general timer also takes hand-overs from later starts.

@@ -138,7 +138,22 @@ QString initialPath(const platform::FileDialogRequest& request) {
 
 }  // namespace
 
+namespace {
+
+// The answer of a box no one is there to answer: the one that changes nothing.
+platform::Answer answerWhileEnding(platform::Buttons buttons) {
+    switch (buttons) {
+        case platform::Buttons::Ok: return platform::Answer::Ok;
+        case platform::Buttons::YesNo: return platform::Answer::No;
+        case platform::Buttons::AbortRetryIgnore: return platform::Answer::Abort;
+        default: return platform::Answer::Cancel;
+    }
+}
+
+}  // namespace
+
 platform::Answer QtDialogs::messageBox(const platform::MessageBoxRequest& request) {
+    if (ending_) return answerWhileEnding(request.buttons);
     QMessageBox box(toQtIcon(request.kind), toQt(request.title), toQtMessage(request.text),
                     toQtButtons(request.buttons), parent_);
     box.setDefaultButton(toQtButton(request.defaultAnswer));
@@ -146,12 +161,14 @@ platform::Answer QtDialogs::messageBox(const platform::MessageBoxRequest& reques
 }
 
 std::string QtDialogs::msgForm(const platform::MsgFormRequest& request) {
+    if (ending_) return platform::kMsgFormNo;
     MsgFormDialog dialog(parent_, request);
     dialog.exec();
     return dialog.answer;
 }
 
 std::optional<platform::InputBoxResult> QtDialogs::inputBox(const platform::InputBoxRequest& request) {
+    if (ending_) return std::nullopt;
     QDialog dialog(parent_);
     dialog.setWindowTitle(toQt(request.caption));
     auto* form = new QFormLayout(&dialog);
@@ -173,6 +190,7 @@ std::optional<platform::InputBoxResult> QtDialogs::inputBox(const platform::Inpu
 
 std::vector<std::filesystem::path> QtDialogs::openFiles(const platform::FileDialogRequest& request) {
     std::vector<std::filesystem::path> result;
+    if (ending_) return result;
     if (request.multiple) {
         for (const QString& f : QFileDialog::getOpenFileNames(
                  parent_, toQt(request.title), initialPath(request), filterText(request.filters)))
@@ -186,6 +204,7 @@ std::vector<std::filesystem::path> QtDialogs::openFiles(const platform::FileDial
 }
 
 std::optional<std::filesystem::path> QtDialogs::saveFile(const platform::FileDialogRequest& request) {
+    if (ending_) return std::nullopt;
     QString f = QFileDialog::getSaveFileName(parent_, toQt(request.title), initialPath(request),
                                              filterText(request.filters));
     if (f.isEmpty()) return std::nullopt;
@@ -194,12 +213,14 @@ std::optional<std::filesystem::path> QtDialogs::saveFile(const platform::FileDia
 
 std::optional<std::filesystem::path> QtDialogs::chooseDirectory(
     const std::string& title, const std::filesystem::path& initial) {
+    if (ending_) return std::nullopt;
     QString d = QFileDialog::getExistingDirectory(parent_, toQt(title), toQt(initial));
     if (d.isEmpty()) return std::nullopt;
     return pathFromQt(d);
 }
 
 std::optional<platform::FontChoice> QtDialogs::chooseFont(const platform::FontChoice& initial) {
+    if (ending_) return std::nullopt;
     QFont font(toQt(initial.family), initial.pointSize);
     font.setBold(initial.bold);
     font.setItalic(initial.italic);
@@ -302,9 +323,20 @@ platform::LocalTime QtClock::localNow() const {
 void QtEventLoop::processEvents() { QCoreApplication::processEvents(); }
 
 void QtEventLoop::waitForEvents(platform::Milliseconds limit) {
+    if (quit_) {
+        QCoreApplication::processEvents();
+        return;
+    }
     QEventLoop loop;
     QTimer::singleShot(static_cast<int>(limit.count()), &loop, &QEventLoop::quit);
+    waits_.push_back(&loop);
     loop.exec();
+    waits_.pop_back();
+}
+
+void QtEventLoop::requestQuit() {
+    quit_ = true;
+    for (QEventLoop* wait : waits_) wait->quit();
 }
 
 namespace {

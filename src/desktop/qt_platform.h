@@ -4,7 +4,10 @@
 
 #include <QPointer>
 #include <QWidget>
+
+class QEventLoop;
 #include <memory>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -14,6 +17,9 @@ class QtDialogs final : public platform::Dialogs {
 public:
     // Dialogs are centred over `parent` when it is set (the main window).
     void setParent(QWidget* parent) { parent_ = parent; }
+    // While the program is being ended no dialog is shown: each takes the answer that changes
+    // nothing (Cancel, No, no file).
+    void setEnding() { ending_ = true; }
 
     platform::Answer messageBox(const platform::MessageBoxRequest& request) override;
     std::string msgForm(const platform::MsgFormRequest& request) override;
@@ -29,6 +35,7 @@ public:
 private:
     QPointer<QWidget> parent_;
     std::unique_ptr<QWidget> status_;
+    bool ending_ = false;
 };
 
 class QtSystem final : public platform::System {
@@ -53,6 +60,13 @@ class QtEventLoop final : public platform::EventLoop {
 public:
     void processEvents() override;
     void waitForEvents(platform::Milliseconds limit) override;
+    bool quitRequested() const override { return quit_; }
+    // Ends every wait now running and every later one at once.
+    void requestQuit();
+
+private:
+    std::vector<QEventLoop*> waits_;  // the nested waits, innermost last
+    bool quit_ = false;
 };
 
 class QtTimers final : public platform::Timers {
@@ -66,6 +80,11 @@ public:
     QtPlatform();
     platform::Platform& platform() { return platform_; }
     QtDialogs& dialogs() { return dialogs_; }
+    // A termination signal: waits end, dialogs answer without showing.
+    void beginEnding() {
+        dialogs_.setEnding();
+        events_.requestQuit();
+    }
 
 private:
     QtDialogs dialogs_;

@@ -5,7 +5,8 @@ namespace velmora::platform {
 void pause(EventLoop& events, const Clock& clock, Milliseconds duration) {
     const Milliseconds deadline = clock.elapsed() + duration;
     events.processEvents();
-    for (Milliseconds now = clock.elapsed(); now < deadline; now = clock.elapsed()) {
+    for (Milliseconds now = clock.elapsed(); now < deadline && !events.quitRequested();
+         now = clock.elapsed()) {
         events.waitForEvents(deadline - now);
     }
 }

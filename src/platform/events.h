@@ -39,9 +39,13 @@ public:
     virtual void processEvents() = 0;
     // Waits up to `limit` for events (timers among them), handles those that came, and returns.
     virtual void waitForEvents(Milliseconds limit) = 0;
+    // The program is being ended (a termination signal): waits end at once, and a wait that
+    // can fail ends as cancelled.
+    virtual bool quitRequested() const { return false; }
 };
 
 // Waits `duration` while events keep being handled; timers and user commands may run inside.
+// Ends early when the program is being ended.
 void pause(EventLoop& events, const Clock& clock, Milliseconds duration);
 
 // Lets pending events run from a tight loop (decoding, copying), but at most once every

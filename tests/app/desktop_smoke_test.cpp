@@ -114,17 +114,36 @@ TEST(DesktopProgram, MinusMStartsASecondInstance) {
     EXPECT_EQ(waitExit(first), 0);
 }
 
-TEST(DesktopProgram, FirstStartWithoutProfilesEndsOnSigtermWhileItsQuestionIsUp) {
+// The first start on an empty home folder: the configuration window is up, modal, and over it
+// the box that asks for the first profile's name. SIGTERM closes both and the program.
+TEST(DesktopProgram, FirstStartOnAnEmptyHomeEndsOnSigtermWhileTheProfileNameBoxIsUp) {
     TempDir home;
-    testing::writeFile(home / "ENGLISH.DCT", "word\r\n");
     const pid_t pid = start({"--home", home.path().string()});
     ASSERT_GT(pid, 0);
-    // The configuration window comes up and asks for the first profile's name.
     ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(home / "gui.cfg"); }));
-    std::this_thread::sleep_for(500ms);
+    std::this_thread::sleep_for(1000ms);
     kill(pid, SIGTERM);
-    EXPECT_EQ(waitExit(pid), 0);
-    EXPECT_TRUE(std::filesystem::exists(home / "vl.cfg"));
+    EXPECT_EQ(waitExit(pid, 10s), 0);
+    EXPECT_TRUE(std::filesystem::exists(home / "vl.cfg")) << "the settings are written";
+    EXPECT_TRUE(std::filesystem::exists(home / "main.cfg"));
+    EXPECT_TRUE(std::filesystem::exists(home / "ENGLISH.DCT"))
+        << "a new home folder gets the program's dictionary";
+}
+
+// A later start without a profile and with the dictionary removed: the information box comes
+// first, the configuration window after it. SIGTERM during the first box ends the program too.
+TEST(DesktopProgram, StartWithoutProfileEndsOnSigtermWhileTheDictionaryNoticeIsUp) {
+    TempDir home;
+    testing::writeFile(home / "vl.cfg", "46\r\n");
+    const pid_t pid = start({"--home", home.path().string()});
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(home / "Drafts.000"); }));
+    std::this_thread::sleep_for(1200ms);
+    kill(pid, SIGTERM);
+    EXPECT_EQ(waitExit(pid, 10s), 0);
+    EXPECT_TRUE(std::filesystem::exists(home / "main.cfg"));
+    EXPECT_FALSE(std::filesystem::exists(home / "ENGLISH.DCT"))
+        << "only a new home folder gets the dictionary";
 }
 
 }  // namespace

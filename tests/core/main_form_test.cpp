@@ -25,6 +25,7 @@ protected:
     TmainForm& start(std::vector<std::string> args = {}) {
         form = std::make_unique<TmainForm>(fake.platform(), home.path(), parseCommandLine(args),
                                            ScreenSize{1024, 768});
+        if (!program.empty()) form->setExecutablePath(program);
         form->FormCreate();
         fake.clock.advance(platform::Milliseconds{100});  // the one-shot start-up timer
         EXPECT_TRUE(form->started());
@@ -62,6 +63,7 @@ protected:
 
     TempDir home;
     FakePlatform fake;
+    std::filesystem::path program;  // the program file, when a test needs what lies beside it
     std::unique_ptr<TmainForm> form;
 };
 
@@ -273,6 +275,24 @@ TEST_F(MainFormTest, FreeSpaceThresholds) {
     fake.system.freeSpace = 10'000'001;
     start();
     EXPECT_TRUE(fake.dialogs.texts("warning").empty());
+}
+
+TEST_F(MainFormTest, NewHomeFolderGetsTheProgramsDictionaryAndOnlyARemovedOneIsReported) {
+    fs::remove(home / "ENGLISH.DCT");
+    TempDir programDir;
+    writeFile(programDir / "ENGLISH.DCT", "aardvark\r\nabacus\r\n");
+    program = programDir / "velmora";
+    TmainForm& f = start();
+    EXPECT_TRUE(f.spellCheckEnabled());
+    EXPECT_TRUE(fake.dialogs.texts("information").empty());
+    EXPECT_EQ(readFile(home / "ENGLISH.DCT"), "aardvark\r\nabacus\r\n");
+    shutDown();
+
+    fs::remove(home / "ENGLISH.DCT");  // the user removed it: no longer a first start
+    TmainForm& again = start();
+    EXPECT_FALSE(again.spellCheckEnabled());
+    EXPECT_EQ(fake.dialogs.texts("information"),
+              std::vector<std::string>{kDictionaryMissingText});
 }
 
 TEST_F(MainFormTest, MissingDictionaryIsReported) {
