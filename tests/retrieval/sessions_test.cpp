@@ -301,12 +301,12 @@ TEST_F(SessionTest, TheExecutionStepUsesThePasswordTypedForThisRun) {
 
 TEST_F(SessionTest, ARejectedLogInDropsTheTypedPassword) {
     ScriptedServer server({"S: +OK ready", "C: USER alice", "S: +OK", "C: PASS wrong",
-                           "S: -ERR Bad password or unknown username", "C: QUIT", "S: +OK"});
+                           "S: -ERR Bad password or unknown username"});
     addProfile("Home", server.port(), false);
     retrieval.passwords().remember("Home", "127.0.0.1:" + std::to_string(server.port()), "wrong");
     fake.dialogs.inputAnswers.push_back(platform::InputBoxResult{"wrong", ""});
     const SessionOutcome outcome = retrieval.count();
-    server.finish();
+    EXPECT_EQ(server.finish(), "");
     EXPECT_TRUE(outcome.loginRejected);
     EXPECT_EQ(fake.dialogs.texts("information"),
               std::vector<std::string>{"Bad Password or Unknown Username."});
