@@ -83,7 +83,7 @@ void FakeClock::advance(Milliseconds by) {
         now_ = std::max(now_, *due);
         timers_->fireDue(now_);
     }
-    now_ = target;
+    now_ = std::max(now_, target);  // a callback that waited may have moved it further
     if (timers_) timers_->fireDue(now_);
 }
 

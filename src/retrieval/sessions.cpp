@@ -1,0 +1,725 @@
+#include "retrieval/sessions.h"
+
+#include <algorithm>
+#include <set>
+
+#include "base/identity.h"
+#include "base/text_file.h"
+#include "mime/errors.h"
+#include "mime/headers.h"
+#include "net/remote_pop.h"
+#include "profiles/settings_rules.h"
+#include "retrieval/arrival.h"
+#include "retrieval/headers_form.h"
+#include "store/folders.h"
+
+namespace velmora::retrieval {
+
+namespace {
+
+const std::string kInBox = store::kDefaultFolderNames[0];
+constexpr platform::Milliseconds kConnectedPause{500};
+constexpr platform::Milliseconds kClosingPause{250};
+
+// The session's clients flush the folders that received messages before QUIT, the moment the
+// server carries out the deletions; when that fails no QUIT is sent and the server keeps all.
+template <class Base>
+class DurableClient final : public Base {
+  public:
+    DurableClient(platform::Platform& platform, DurableFolders& durable)
+        : Base(platform.events, platform.clock), durable_(durable) {}
+
+  protected:
+    void Logout() override {
+        if (this->isOpen() && durable_.pending()) {
+            if (const auto error = durable_.syncAll())
+                throw mime::EMessageError("Cannot save the retrieved messages: " +
+                                          errorText(error));
+        }
+        Base::Logout();
+    }
+
+  private:
+    DurableFolders& durable_;
+};
+
+bool containsNoCase(const std::string& text, std::string_view word) {
+    return mime::toLowerAscii(text).find(word) != std::string::npos;
+}
+
+std::string shownName(const profiles::TUsersObjListBox& profile) {
+    return profiles::cutName(profile.profileName);
+}
+
+}  // namespace
+
+ConnectionFailure connectionFailure(const std::string& error) {
+    if (error.find("11001") != std::string::npos)
+        return {"Error 11001 Host not found.\r\rPossibly no internet connection.", true, false};
+    if (containsNoCase(error, "bad password or unknown username"))
+        return {"Bad Password or Unknown Username.", false, false};
+    if (containsNoCase(error, "operation timed out")) return {"Operation timed out.", false, true};
+    if (error.find("11004") != std::string::npos)
+        return {"Error 11004 No data record.\r\rPossibly no internet connection.", true, false};
+    return {error, false, false};
+}
+
+std::string groupedNumber(std::int64_t value) {
+    if (value < 0) value = 0;
+    std::string digits = std::to_string(value);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    return text;
+}
+
+// Steps 1 and 9 of every session: busy, title, timer, menus; and the end step on every path.
+class Retrieval::Frame {
+  public:
+    Frame(Retrieval& retrieval, bool quiet) : retrieval_(retrieval) {
+        RetrievalHost& host = retrieval.host_;
+        if (host.busy()) return;
+        active_ = true;
+        host.setBusy(true);
+        title_ = host.applicationTitle();
+        host.setApplicationTitle(" Retrieving");
+        timerWasRunning_ = host.autoCheckRunning();
+        host.stopAutoCheck();
+        host.setMailCommandsEnabled(false);
+        retrieval.quiet_ = quiet;
+    }
+    ~Frame() {
+        if (!active_) return;
+        RetrievalHost& host = retrieval_.host_;
+        retrieval_.progress_.onCancel = nullptr;
+        retrieval_.progress_.close();
+        host.setBusy(false);
+        host.setApplicationTitle(title_);
+        host.setMailCommandsEnabled(true);
+        if (timerWasRunning_) host.restartAutoCheck();
+        retrieval_.quiet_ = false;
+    }
+    Frame(const Frame&) = delete;
+    Frame& operator=(const Frame&) = delete;
+    bool active() const { return active_; }
+
+  private:
+    Retrieval& retrieval_;
+    bool active_ = false;
+    bool timerWasRunning_ = false;
+    std::string title_;
+};
+
+Retrieval::Retrieval(platform::Platform& platform, std::filesystem::path home,
+                     profiles::Settings& settings, profiles::ProfileLists& profiles,
+                     const RuleList& rules, RetrievalHost& host)
+    : platform_(platform),
+      home_(std::move(home)),
+      settings_(settings),
+      profiles_(profiles),
+      rules_(rules),
+      host_(host) {}
+
+const profiles::TUsersObjListBox* Retrieval::activeProfile() const {
+    return profiles_.activeProfile();
+}
+
+void Retrieval::clearNewMailForUserSession() {
+    host_.clearNewMailMarkers();
+    newMail_.clear();
+    host_.newMailListChanged();
+}
+
+void Retrieval::failed(SessionOutcome& outcome, const std::string& text, bool generalReport) {
+    outcome.ok = false;
+    outcome.error = text;
+    progress_.close();
+    if (quiet_) {
+        host_.showStatus(text);
+    } else if (generalReport) {
+        host_.reportError(text);
+    }
+}
+
+std::optional<Retrieval::Login> Retrieval::prepare(const std::string& caption, bool executionStep,
+                                                   bool quiet) {
+    const profiles::TUsersObjListBox* active = activeProfile();
+    if (!active) return std::nullopt;
+    Login login{*active, {}, {}};
+    const std::string name = shownName(login.profile);
+    auto refuse = [&](const std::string& what) {
+        const std::string text = "User " + name + " does not have " + what + " defined.\r\r" +
+                                 "Cannot connect to mail server.";
+        if (quiet) {
+            host_.showStatus(text);
+        } else {
+            platform_.system.beep();
+            platform_.dialogs.warning(kProductName, text);
+        }
+    };
+    if (profiles::trimBlanks(login.profile.accountName).empty()) {
+        refuse("an ISP Login Name");
+        return std::nullopt;
+    }
+    if (profiles::trimBlanks(login.profile.pop3Server).empty()) {
+        refuse("a POP3 Mail Server name");
+        return std::nullopt;
+    }
+    if (!quiet) progress_.start(caption);
+    progress_.setUpperLine("Connecting to <" + login.profile.pop3Server + ">");
+
+    login.server = profiles::serverWithPort(login.profile.pop3Server, settings_.retrieve.pop3Port);
+    if (login.profile.rememberPassword) {
+        login.password = login.profile.password;
+    } else if (auto cached = passwords_.find(login.profile.profileName, login.server);
+               cached && (executionStep || quiet)) {
+        login.password = *cached;
+    } else if (quiet) {
+        return std::nullopt;  // the automatic check asks before it counts
+    } else {
+        std::optional<std::string> typed;
+        if (askPassword) {
+            typed = askPassword(login.profile);
+        } else if (auto answer =
+                       platform_.dialogs.inputBox({"Password Entry Form For [" + name + "]",
+                                                   {"Enter Password", "", true},
+                                                   {}})) {
+            typed = answer->first;
+        }
+        if (!typed || typed->empty()) {
+            progress_.close();
+            return std::nullopt;
+        }
+        login.password = *typed;
+        passwords_.remember(login.profile.profileName, login.server, login.password);
+    }
+    progress_.setTimeoutLine(
+        "Connection timeout in " +
+        std::to_string(profiles::timeoutSeconds(settings_.retrieve.connectTimeout)) + " seconds");
+    return login;
+}
+
+bool Retrieval::connect(net::TmsCustomPOP& client, const Login& login, bool quiet,
+                        SessionOutcome& outcome) {
+    client.UserName = login.profile.accountName;
+    client.Password = login.password;
+    client.Server = login.server;
+    const int seconds = profiles::timeoutSeconds(settings_.retrieve.connectTimeout);
+    client.setTimeOut(seconds);
+    client.OnProgress = [this](net::TagSocket&, int percent, std::int64_t) {
+        progress_.setUpperBar(percent);
+    };
+    progress_.onCancel = [&client] { client.Cancel(); };
+
+    // Only shows the time left; the time-out itself is the client's.
+    int left = seconds;
+    auto countdown = platform_.timers.createTimer(platform::Milliseconds{1000}, false, [&] {
+        if (left > 0) --left;
+        progress_.setTimeoutLine(left > 0
+                                     ? "Connection timeout in " + std::to_string(left) + " seconds"
+                                     : std::string("Timed out"));
+    });
+    countdown->start();
+    std::string error;
+    try {
+        client.Connect();
+    } catch (const mime::EServerError& e) {
+        error = e.what();
+        outcome.loginRejected = true;
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    countdown->stop();
+    if (!error.empty() || !client.isOpen()) {
+        if (error.empty()) error = "Connection closed";
+        // A refused log-in must not be retried with the same password by later sessions.
+        if (outcome.loginRejected) passwords_.forget(login.profile.profileName, login.server);
+        progress_.close();
+        client.Cancel();
+        reportConnectionFailure(error, login, quiet, outcome);
+        return false;
+    }
+    outcome.connected = true;
+    progress_.setUpperLine("Connected");
+    platform_.pause(kConnectedPause);
+    progress_.hideTimeoutLine();
+    return true;
+}
+
+void Retrieval::reportConnectionFailure(const std::string& error, const Login&, bool quiet,
+                                        SessionOutcome& outcome) {
+    const ConnectionFailure failure = connectionFailure(error);
+    outcome.ok = false;
+    outcome.error = failure.text;
+    if (failure.disableExecute)
+        if (TheadersForm* window = host_.findHeadersWindow()) window->disableExecute();
+    if (quiet) {
+        host_.showStatus(failure.text);
+        return;
+    }
+    platform_.system.beep();
+    platform_.dialogs.information(kProductName, failure.text);
+}
+
+SessionOutcome Retrieval::count(bool quiet, bool keepNewMail) {
+    SessionOutcome outcome;
+    Frame frame(*this, quiet);
+    if (!frame.active()) return outcome;
+    if (!quiet) {
+        host_.clearNewMailIndication();
+        if (!keepNewMail) clearNewMailForUserSession();
+    }
+    const profiles::TUsersObjListBox* active = activeProfile();
+    if (!active) return outcome;
+    const std::string caption = "Message Count For [" + shownName(*active) + "]";
+    auto login = prepare(caption, false, quiet);
+    if (!login) return outcome;
+    outcome.started = true;
+    DurableClient<net::TmsPOP> client(platform_, durable_);
+    if (!connect(client, *login, quiet, outcome)) return outcome;
+    outcome.messageCount = std::max<std::int64_t>(client.MessageCount(), 0);
+    outcome.totalSize = std::max<std::int64_t>(client.TotalSize(), 0);
+    try {
+        client.Disconnect();
+    } catch (const std::exception&) {
+        // Counting is done; a failed log-out changes nothing.
+    }
+    progress_.close();
+    outcome.ok = true;
+    if (quiet) return outcome;
+    std::string text = caption + "\r\r";
+    if (outcome.messageCount == 0)
+        text += "Total Messages: 0\r\r       Total Bytes: 0";
+    else
+        text += "Total Messages: " + std::to_string(outcome.messageCount) +
+                "\r\r       Total Bytes: " + groupedNumber(outcome.totalSize);
+    platform_.system.beep();
+    platform_.dialogs.information(kProductName, text);
+    return outcome;
+}
+
+SessionOutcome Retrieval::fetchHeaders(const std::string& caption, bool automaticActions,
+                                       Login& login, SessionOutcome outcome) {
+    (void)caption;
+    DurableClient<net::TmsRemotePOP> client(platform_, durable_);
+    if (!connect(client, login, false, outcome)) {
+        if (TheadersForm* window = host_.findHeadersWindow()) window->fetchFinished();
+        return outcome;
+    }
+    const std::int64_t n = std::max<std::int64_t>(client.MessageCount(), 0);
+    if (n > 0) {
+        progress_.setLowerLine("Retrieving Header 1 of " + std::to_string(n));
+        progress_.setUpperLine("Retrieving Header Data");
+        progress_.setMessageCount(n);
+    }
+    const std::int64_t limit = profiles::sizeLimitBytes(settings_.retrieve.sizeLimit);
+    client.OnNextInfoUpdated = [&](net::TagSocket&, int index) {
+        const net::TmsRemoteInfoItem& item = client.RemoteInfo.Items(index);
+        ServerAction action = defaultServerAction(login.profile.headersDefaultAction);
+        if (automaticActions) {
+            action = settings_.retrieve.deleteFromServer ? ServerAction::RetAndDel
+                                                         : ServerAction::RetAndHold;
+            if (limit > 0 && item.Size >= limit) {
+                action = ServerAction::Hold;
+                ++outcome.sizeHeld;
+            }
+        }
+        HeadersRow row;
+        row.columns = headersRowColumns(action, index, item, settings_.retrieve.dateFormat);
+        row.action = action;
+        row.serverIndex = index;
+        row.info = item;
+        // Looked up each time; the window cannot close while busy, but it may not be open.
+        host_.showHeadersWindow().addRow(std::move(row));
+        if (index + 1 < n)
+            progress_.setLowerLine("Retrieving Header " + std::to_string(index + 2) + " of " +
+                                   std::to_string(n));
+        progress_.messageDone(index);
+    };
+    try {
+        client.UpdateInfo();
+    } catch (const std::exception& e) {
+        if (TheadersForm* window = host_.findHeadersWindow()) window->clearRows();
+        failed(outcome, e.what(), true);
+        return outcome;
+    }
+    progress_.setUpperLine("Closing Connection");
+    platform_.pause(kClosingPause);
+    try {
+        client.Disconnect();
+    } catch (const std::exception& e) {
+        platform_.system.beep();
+        platform_.dialogs.warning(kProductName, std::string("Close Error 8863\r") + e.what());
+    }
+    host_.showHeadersWindow().fetchFinished();
+    outcome.ok = true;
+    return outcome;
+}
+
+SessionOutcome Retrieval::headers() {
+    SessionOutcome outcome;
+    Frame frame(*this, false);
+    if (!frame.active()) return outcome;
+    host_.clearNewMailIndication();
+    clearNewMailForUserSession();
+    TheadersForm& window = host_.showHeadersWindow();
+    window.clearRows();
+    const profiles::TUsersObjListBox* active = activeProfile();
+    if (!active) return outcome;
+    const std::string caption = "Retrieving Headers For [" + shownName(*active) + "]";
+    auto login = prepare(caption, false, false);
+    if (!login) return outcome;
+    outcome.started = true;
+    outcome = fetchHeaders(caption, false, *login, outcome);
+    progress_.close();
+    return outcome;
+}
+
+SessionOutcome Retrieval::execute(const std::string& caption, const Login& login,
+                                  SessionOutcome outcome) {
+    TheadersForm* window = host_.findHeadersWindow();
+    if (!window || window->rowCount() == 0) return outcome;
+    newMail_.clear();
+    host_.newMailListChanged();
+    std::size_t toRetrieve = 0;
+    for (const auto& row : window->rows())
+        if (row.action == ServerAction::RetAndDel || row.action == ServerAction::RetAndHold)
+            ++toRetrieve;
+    {
+        reading::TinboxForm& inbox = host_.folders().openFolderWindow(kInBox, toRetrieve > 0);
+        if (toRetrieve > 0) host_.showFolderWindow(inbox);
+    }
+    if (!progress_.visible()) progress_.start(caption);
+    progress_.setCaption(caption);
+
+    DurableClient<net::TmsRemotePOP> client(platform_, durable_);
+    if (!connect(client, login, false, outcome)) {
+        if (connectionFailure(outcome.error).timedOut)
+            host_.showHeadersWindow();
+        else if (TheadersForm* open = host_.findHeadersWindow())
+            open->clearRows();
+        return outcome;
+    }
+
+    // The marks are made afresh from the rows: nothing left from an earlier, failed execution.
+    std::vector<HeadersRow>& rows = window->mutableRows();
+    int servers = 0;
+    for (const auto& row : rows) servers = std::max(servers, row.serverIndex + 1);
+    client.RemoteInfo.Clear();
+    std::vector<int> executionOf(static_cast<std::size_t>(servers), -1);
+    std::vector<const HeadersRow*> rowOf(static_cast<std::size_t>(servers), nullptr);
+    for (const auto& row : rows) rowOf[static_cast<std::size_t>(row.serverIndex)] = &row;
+    for (int index = 0; index < servers; ++index) {
+        auto item = std::make_unique<net::TmsRemoteInfoItem>();
+        if (const HeadersRow* row = rowOf[static_cast<std::size_t>(index)]) *item = row->info;
+        item->Flags = 0;
+        client.RemoteInfo.Add(std::move(item));
+    }
+    int next = 0;
+    int held = 0;
+    for (auto& row : rows) {
+        row.executionNumber = -1;
+        switch (row.action) {
+            case ServerAction::RetAndDel:
+                client.MarkForRetrieval(row.serverIndex);
+                client.MarkForDeletion(row.serverIndex);
+                break;
+            case ServerAction::RetAndHold:
+                client.MarkForRetrieval(row.serverIndex);
+                break;
+            case ServerAction::Delete:
+                client.MarkForDeletion(row.serverIndex);
+                break;
+            case ServerAction::Hold:
+                ++held;
+                continue;
+        }
+        row.executionNumber = next++;
+        executionOf[static_cast<std::size_t>(row.serverIndex)] = row.executionNumber;
+    }
+    const std::int64_t total = static_cast<std::int64_t>(rows.size()) - held;
+    progress_.setMessageCount(total);
+    auto numberOf = [&](int index) -> std::int64_t {
+        return index >= 0 && index < servers ? executionOf[static_cast<std::size_t>(index)] : 0;
+    };
+
+    ArrivalContext context{platform_, home_,    settings_,  rules_, host_.folders(),
+                           newMail_,  durable_, &progress_, {}};
+    context.bringToFront = [this](reading::TinboxForm& target) { host_.showFolderWindow(target); };
+    std::string storeFailure;
+    client.OnRetrieving = [&](net::TagSocket&, int index) {
+        const std::string k = std::to_string(numberOf(index) + 1);
+        progress_.setUpperLine("Retrieving Message " + k + " Progress");
+        progress_.setLowerLine("Processing Message " + k + " of " + std::to_string(total));
+    };
+    client.OnDeleting = [&](net::TagSocket&, int index) {
+        progress_.setUpperLine("Deleting Message " + std::to_string(numberOf(index) + 1) +
+                               " From Mail Server");
+    };
+    client.OnUserMessageSave = [&](net::TagSocket&, int index, std::string& contents) {
+        mime::TmsMessage message;
+        message.LoadFromString(contents);
+        net::TmsRemoteInfoItem& item = client.RemoteInfo.Items(index);
+        ArrivingMessage arriving{
+            message, ArrivalPath::HeadersWindow, !item.Delete(), item.Size, numberOf(index), total};
+        const ArrivalResult result = storeArrivingMessage(context, arriving);
+        if (!result.safe) {
+            // This message and every later one stay on the server, untouched.
+            storeFailure = result.failure;
+            for (int later = index; later < client.RemoteInfo.Count(); ++later)
+                client.RemoteInfo.Items(later).Flags = 0;
+            return;
+        }
+        ++outcome.stored;
+        progress_.messageDone(numberOf(index));
+    };
+    try {
+        client.ExecuteActions();
+    } catch (const std::exception& e) {
+        failed(outcome, e.what(), true);
+        if (TheadersForm* open = host_.findHeadersWindow()) open->clearRows();
+        selectFirstNewRow();
+        return outcome;
+    }
+    if (TheadersForm* open = host_.findHeadersWindow()) open->clearRows();
+    selectFirstNewRow();
+    host_.minimizeHeadersWindow();
+    if (reading::TinboxForm* current = host_.currentFolderWindow())
+        host_.showFolderWindow(*current);
+    else
+        host_.showFolderWindow(host_.folders().openFolderWindow(kInBox, true));
+    if (!storeFailure.empty()) {
+        outcome.ok = false;
+        outcome.error = storeFailure;
+    } else {
+        outcome.ok = true;
+    }
+    return outcome;
+}
+
+SessionOutcome Retrieval::executeAction() {
+    SessionOutcome outcome;
+    Frame frame(*this, false);
+    if (!frame.active()) return outcome;
+    const profiles::TUsersObjListBox* active = activeProfile();
+    if (!active) return outcome;
+    const std::string caption = "Executing Actions For [" + shownName(*active) + "]";
+    auto login = prepare(caption, true, false);
+    if (!login) return outcome;
+    outcome.started = true;
+    return execute(caption, *login, outcome);
+}
+
+SessionOutcome Retrieval::retrieveFiltered() {
+    SessionOutcome outcome;
+    Frame frame(*this, false);
+    if (!frame.active()) return outcome;
+    host_.clearNewMailIndication();
+    clearNewMailForUserSession();
+    host_.showHeadersWindow().clearRows();
+    const profiles::TUsersObjListBox* active = activeProfile();
+    if (!active) return outcome;
+    const std::string caption = "Retrieving Messages For [" + shownName(*active) + "]";
+    auto login = prepare(caption, false, false);
+    if (!login) return outcome;
+    outcome.started = true;
+    outcome = fetchHeaders(caption, true, *login, outcome);
+    if (!outcome.ok) return outcome;
+    const int sizeHeld = outcome.sizeHeld;
+    const bool any = host_.findHeadersWindow() && host_.findHeadersWindow()->rowCount() > 0;
+    if (any) {
+        // The second step logs in with the password of this run.
+        outcome = execute(caption, *login, outcome);
+    }
+    progress_.close();
+    const std::size_t limitChoice = static_cast<std::size_t>(std::clamp(
+        settings_.retrieve.sizeLimit, 0, static_cast<int>(profiles::kSizeLimitChoices.size()) - 1));
+    const std::string limit = profiles::kSizeLimitChoices[limitChoice];
+    if (sizeHeld == 1) {
+        platform_.dialogs.information(kProductName,
+                                      "1 message was not retrieved.\r\rIt exceeded the " + limit +
+                                          " Retrieve limit.\r\rIt is still on the mail server.\r");
+    } else if (sizeHeld > 1) {
+        platform_.dialogs.information(
+            kProductName, std::to_string(sizeHeld) +
+                              " messages were not retrieved.\r\rEach one exceeded the " + limit +
+                              " Retrieve limit.\r\rThey are still on the mail server.\r");
+    }
+    outcome.sizeHeld = sizeHeld;
+    if (!any) {
+        host_.minimizeHeadersWindow();
+        if (reading::TinboxForm* current = host_.currentFolderWindow())
+            host_.showFolderWindow(*current);
+    }
+    return outcome;
+}
+
+SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox& profile,
+                                               SessionOutcome outcome) {
+    host_.showFolderWindow(host_.folders().openFolderWindow(kInBox, true));
+    const std::string caption = "Retrieving All Messages For [" + shownName(profile) + "]";
+    auto login = prepare(caption, false, false);
+    if (!login) return outcome;
+    outcome.started = true;
+    DurableClient<net::TmsPOP> client(platform_, durable_);
+    if (!connect(client, *login, false, outcome)) return outcome;
+    const std::int64_t n = std::max<std::int64_t>(client.MessageCount(), 0);
+    const bool deleteAfter = settings_.retrieve.deleteFromServer;
+    progress_.setMessageCount(n);
+    progress_.setUpperLine("Retrieving Message 1 Progress");
+    progress_.setLowerLine("Processing Message 1 of " + std::to_string(n));
+    client.OnRetrieving = [&](net::TagSocket&, int index) {
+        progress_.setUpperLine("Retrieving Message " + std::to_string(index + 1) + " Progress");
+    };
+    ArrivalContext context{platform_, home_,    settings_,  rules_, host_.folders(),
+                           newMail_,  durable_, &progress_, {}};
+    context.bringToFront = [this](reading::TinboxForm& target) { host_.showFolderWindow(target); };
+    bool ok = true;
+    try {
+        for (std::int64_t i = 0; i < n; ++i) {
+            const int index = static_cast<int>(std::min<std::int64_t>(i, INT32_MAX - 1));
+            client.RetrieveMessage(index);
+            if (client.Messages.Count() == 0) continue;
+            ArrivingMessage arriving{
+                client.Messages.Items(0), ArrivalPath::WholeMessage, !deleteAfter, 0, i, n};
+            const ArrivalResult result = storeArrivingMessage(context, arriving);
+            client.Messages.Clear();
+            if (!result.safe) {
+                // This message and the rest stay on the server; what was stored is kept.
+                ok = false;
+                outcome.error = result.failure;
+                break;
+            }
+            ++outcome.stored;
+            if (deleteAfter) client.DeleteMessage(index);
+            progress_.messageDone(i);
+        }
+    } catch (const std::exception& e) {
+        // No QUIT: the server keeps every message of this session.
+        client.Cancel();
+        failed(outcome, e.what(), true);
+        selectFirstNewRow();
+        return outcome;
+    }
+    progress_.setUpperLine("Closing Connection");
+    platform_.pause(kClosingPause);
+    try {
+        client.Disconnect();
+    } catch (const std::exception& e) {
+        ok = false;
+        outcome.error = std::string("Close Error 9889\r") + e.what();
+        platform_.system.beep();
+        platform_.dialogs.warning(kProductName, outcome.error);
+    }
+    selectFirstNewRow();
+    if (reading::TinboxForm* inbox = host_.folders().findFolderWindow(kInBox))
+        inbox->setIndexDirty();
+    platform_.pause(kClosingPause);
+    progress_.close();
+    outcome.ok = ok;
+    return outcome;
+}
+
+SessionOutcome Retrieval::retrieveAll(std::optional<int> namedProfile) {
+    SessionOutcome outcome;
+    Frame frame(*this, false);
+    if (!frame.active()) return outcome;
+    host_.clearNewMailIndication();
+    clearNewMailForUserSession();
+    if (profiles_.empty()) return outcome;
+    const int before = profiles_.activeIndex();
+    if (namedProfile) profiles_.selectActiveProfile(*namedProfile);
+    const int commandProfile = profiles_.activeIndex();
+    std::set<std::string> handledServers;
+    int last = commandProfile;
+    bool allOk = true;
+    bool anyStarted = false;
+    std::string firstError;
+    for (std::size_t index = 0; index < profiles_.size(); ++index) {
+        const profiles::TUsersObjListBox& record = profiles_.record(index);
+        if (static_cast<int>(index) != commandProfile && !record.retrieveWhenNotActive) continue;
+        const std::string server = mime::toLowerAscii(profiles::trimBlanks(record.pop3Server));
+        if (!server.empty() && !handledServers.insert(server).second) continue;
+        profiles_.selectActiveProfile(static_cast<int>(index));
+        last = static_cast<int>(index);
+        SessionOutcome one = retrieveAllOfProfile(profiles_.record(index), SessionOutcome{});
+        anyStarted = anyStarted || one.started;
+        outcome.connected = outcome.connected || one.connected;
+        outcome.stored += one.stored;
+        if (one.started && !one.ok) {
+            allOk = false;
+            if (firstError.empty()) firstError = one.error;
+        }
+    }
+    profiles_.selectActiveProfile(namedProfile ? last : before);
+    outcome.started = anyStarted;
+    outcome.ok = anyStarted && allOk;
+    outcome.error = firstError;
+    return outcome;
+}
+
+SessionOutcome Retrieval::messages() {
+    if (settings_.retrieve.retrieveAllRegardlessOfSize) return retrieveAll();
+    return retrieveFiltered();
+}
+
+void Retrieval::selectFirstNewRow() {
+    reading::FolderWindowHost& folders = host_.folders();
+    std::vector<const NewMailList::Entry*> received;
+    for (const auto& entry : newMail_.entries())
+        if (!entry.folder.empty()) received.push_back(&entry);
+    host_.newMailListChanged();
+    if (received.empty()) {
+        reading::TinboxForm& inbox = folders.openFolderWindow(kInBox, true);
+        if (inbox.rowCount() > 0) inbox.clickRow(static_cast<int>(inbox.rowCount()) - 1);
+        host_.showFolderWindow(inbox);
+        return;
+    }
+    const NewMailList::Entry* first = received.front();
+    for (const NewMailList::Entry* entry : received) {
+        if (entry->folder == kInBox) first = entry;
+        reading::TinboxForm& window = folders.openFolderWindow(entry->folder, true);
+        window.clickRow(std::min(entry->lastRow + 1, static_cast<int>(window.rowCount()) - 1));
+        host_.showFolderWindow(window);
+    }
+    // The folder shown last becomes the current one.
+    host_.showFolderWindow(folders.openFolderWindow(first->folder, true));
+}
+
+void Retrieval::toggleDeleteOnServer() {
+    settings_.retrieve.deleteFromServer = !settings_.retrieve.deleteFromServer;
+    settings_.retrieve.messagesButtonMode = profiles::messagesButtonMode(
+        settings_.retrieve.deleteFromServer, settings_.retrieve.retrieveAllRegardlessOfSize);
+    settings_.changed.retrieve = true;
+    buttonModeSetElsewhere_ = true;
+}
+
+void Retrieval::messagesButtonRightClick() {
+    auto& retrieve = settings_.retrieve;
+    if (buttonModeSetElsewhere_) {
+        retrieve.deleteFromServer = !retrieve.deleteFromServer;
+        buttonModeSetElsewhere_ = false;
+    } else {
+        // delete + all, leave + filtered, leave + all, delete + filtered, delete + all ...
+        const bool del = retrieve.deleteFromServer;
+        const bool all = retrieve.retrieveAllRegardlessOfSize;
+        if (del && all) {
+            retrieve.deleteFromServer = false;
+            retrieve.retrieveAllRegardlessOfSize = false;
+        } else if (!del && !all) {
+            retrieve.retrieveAllRegardlessOfSize = true;
+        } else if (!del && all) {
+            retrieve.deleteFromServer = true;
+            retrieve.retrieveAllRegardlessOfSize = false;
+        } else {
+            retrieve.retrieveAllRegardlessOfSize = true;
+        }
+    }
+    retrieve.messagesButtonMode = profiles::messagesButtonMode(
+        retrieve.deleteFromServer, retrieve.retrieveAllRegardlessOfSize);
+    settings_.changed.retrieve = true;
+}
+
+}  // namespace velmora::retrieval

@@ -1,0 +1,185 @@
+// Retrieval against Debian's dovecot on loopback, through the sessions and through velmora-cli
+// retrieve as cron would run it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+
+#include "support/stored_messages.h"
+#include "fake_retrieval_host.h"
+#include "profiles/profile.h"
+#include "profiles/settings.h"
+#include "retrieval/sessions.h"
+#include "store/folder_index.h"
+#include "store/folders.h"
+#include "support/fake_platform.h"
+#include "support/servers/real_servers.h"
+#include "support/temp_dir.h"
+
+namespace velmora::retrieval {
+namespace {
+
+std::string fixture(const char* name) {
+    return testing::readFile(testing::sourceDir() / "tests" / "fixtures" / "net" / name);
+}
+
+const std::string kPlain =
+    "From: Ann <ann@example.test>\r\nTo: bob@example.test\r\nSubject: Work: plans\r\n"
+    "Date: Tue, 31 Jul 2001 15:30:45 +0200\r\n\r\nfirst\r\n.\r\n..\r\nlast\r\n";
+
+struct DovecotRetrievalTest : ::testing::Test {
+    void SetUp() override {
+        server.addUser("alice", "secret");
+        server.addMessage("alice", kPlain);
+        server.addMessage("alice", fixture("corpus-attachment-pdf.eml"));
+        server.addMessage("alice", fixture("corpus-basic-email.eml"));
+        if (const std::string error = server.start(); !error.empty())
+            GTEST_SKIP() << "dovecot: " << error;
+        for (const char* name : store::kDefaultFolderNames)
+            std::filesystem::create_directories(store::folderDirectory(home.path(), name));
+        std::filesystem::create_directories(home / "Work.001");
+    }
+
+    // A home folder as the desktop program leaves it: one profile, the POP3 port, a move rule.
+    void writeHome() {
+        profiles::TUsersObjListBox profile;
+        profile.profileName = "Home";
+        profile.accountName = "alice";
+        profile.pop3Server = "127.0.0.1";
+        ASSERT_FALSE(profiles::writeMasterUsr(home.path(), {"Home"}));
+        ASSERT_FALSE(
+            profiles::writeProfileFile(profiles::profileFilePath(home.path(), "Home"), profile));
+        profiles::RetrieveSettings retrieve;
+        retrieve.pop3Port = std::to_string(server.port());
+        ASSERT_FALSE(profiles::saveRetrieveSettings(home.path(), retrieve));
+        RuleList rules;
+        TMailFiltersObjectListBox rule;
+        rule.description = "work";
+        rule.filterOn = static_cast<int>(RuleField::Subject);
+        rule.filterHow = static_cast<int>(RuleComparison::BeginsWith);
+        rule.filterText = "work:";
+        rule.action = static_cast<int>(RuleAction::MoveTo);
+        rule.folderPath = (home / "Work.001").string();
+        rules.rules.push_back(rule);
+        rules.selected = 0;
+        ASSERT_FALSE(saveRules(rules, home / kRulesFile));
+    }
+
+    testing::TempDir folder;
+    testing::DovecotServer server{folder.path()};
+    testing::TempDir home;
+};
+
+TEST_F(DovecotRetrievalTest, RetrieveAllStoresByTheRulesAndEmptiesTheMailbox) {
+    testing::FakePlatform fake;
+    profiles::Settings settings;
+    settings.retrieve.pop3Port = std::to_string(server.port());
+    profiles::ProfileLists profiles;
+    profiles::TUsersObjListBox profile;
+    profile.profileName = "Home";
+    profile.accountName = "alice";
+    profile.password = "secret";
+    profile.rememberPassword = true;
+    profile.pop3Server = "127.0.0.1";
+    profiles.append(profile);
+    profiles.selectActiveProfile(0);
+    RuleList rules;
+    TMailFiltersObjectListBox rule;
+    rule.filterOn = static_cast<int>(RuleField::Subject);
+    rule.filterText = "work:";
+    rule.action = static_cast<int>(RuleAction::CopyTo);
+    rule.folderPath = (home / "Work.001").string();
+    rules.rules.push_back(rule);
+    testing::FakeRetrievalHost host(fake, home.path(), settings);
+    Retrieval retrieval(fake, home.path(), settings, profiles, rules, host);
+
+    const SessionOutcome outcome = retrieval.retrieveAll();
+    EXPECT_TRUE(outcome.ok) << outcome.error;
+    EXPECT_EQ(outcome.stored, 3);
+    EXPECT_EQ(host.folderHost.findFolderWindow("InBox")->rowCount(), 3u);
+    ASSERT_EQ(host.folderHost.findFolderWindow("Work")->rowCount(), 1u);
+    EXPECT_EQ(host.folderHost.findFolderWindow("Work")->columns(0)[2], "Work: plans");
+    EXPECT_EQ(server.messageCount("alice"), 0u);
+    // The PDF attachment is a file beside its message.
+    bool attachment = false;
+    for (const auto& row : host.folderHost.findFolderWindow("InBox")->rows())
+        attachment = attachment || row.item.attachCount == 1;
+    EXPECT_TRUE(attachment);
+}
+
+TEST_F(DovecotRetrievalTest, AFullDiskNeverDeletesTheMessageOnTheServer) {
+    testing::SmallDisk disk(48 * 1024);
+    VELMORA_SKIP_WITHOUT(disk);
+    for (const char* name : store::kDefaultFolderNames)
+        std::filesystem::create_directories(store::folderDirectory(disk.path(), name));
+    server.addMessage("alice", "Subject: big\r\n\r\n" + std::string(80 * 1024, 'x') + "\r\n");
+    testing::FakePlatform fake;
+    profiles::Settings settings;
+    settings.retrieve.pop3Port = std::to_string(server.port());
+    profiles::ProfileLists profiles;
+    profiles::TUsersObjListBox profile;
+    profile.profileName = "Home";
+    profile.accountName = "alice";
+    profile.password = "secret";
+    profile.rememberPassword = true;
+    profile.pop3Server = "127.0.0.1";
+    profiles.append(profile);
+    profiles.selectActiveProfile(0);
+    RuleList rules;
+    testing::FakeRetrievalHost host(fake, disk.path(), settings);
+    Retrieval retrieval(fake, disk.path(), settings, profiles, rules, host);
+    const SessionOutcome outcome = retrieval.retrieveAll();
+    EXPECT_FALSE(outcome.ok);
+    // What fitted was stored and deleted; the big message and whatever follows stay.
+    EXPECT_EQ(server.messageCount("alice") + static_cast<std::size_t>(outcome.stored), 4u);
+    EXPECT_GE(server.messageCount("alice"), 1u);
+    EXPECT_FALSE(host.busyFlag);
+    EXPECT_TRUE(host.commandsEnabled);
+}
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+};
+
+CliRun runCli(const std::string& arguments, const std::string& password = "") {
+    CliRun run;
+    const std::string environment = password.empty() ? "" : "VELMORA_PASSWORD=" + password + " ";
+    FILE* pipe =
+        ::popen((environment + VELMORA_CLI_PROGRAM + " " + arguments + " 2>&1").c_str(), "r");
+    if (!pipe) return run;
+    std::array<char, 4096> buffer{};
+    while (const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), pipe))
+        run.out.append(buffer.data(), got);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+TEST_F(DovecotRetrievalTest, CliRetrieveFetchesTheMailboxIntoTheFoldersByTheRules) {
+    writeHome();
+    const std::string h = "--home " + home.path().string() + " ";
+    const CliRun count = runCli(h + "retrieve --mode count", "secret");
+    EXPECT_EQ(count.status, 0) << count.out;
+    EXPECT_NE(count.out.find("3 messages, "), std::string::npos) << count.out;
+
+    const CliRun wrong = runCli(h + "retrieve --mode all", "wrong");
+    EXPECT_EQ(wrong.status, 1) << wrong.out;
+    EXPECT_EQ(server.messageCount("alice"), 3u);
+
+    const CliRun all = runCli(h + "retrieve --mode all --progress", "secret");
+    ASSERT_EQ(all.status, 0) << all.out;
+    EXPECT_NE(all.out.find("3 messages stored"), std::string::npos) << all.out;
+    EXPECT_EQ(server.messageCount("alice"), 0u);
+    // The indexes were written, so the folder windows (and the desktop program) show the rows.
+    const auto inbox = store::readFolderIndex(home / "InBox.000" / "InBox.dat");
+    ASSERT_TRUE(inbox);
+    EXPECT_EQ(inbox->rows.size(), 2u);
+    const CliRun list = runCli(h + "list Work");
+    EXPECT_EQ(list.status, 0);
+    EXPECT_NE(list.out.find("Work: plans"), std::string::npos) << list.out;
+}
+
+}  // namespace
+}  // namespace velmora::retrieval

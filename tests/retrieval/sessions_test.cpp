@@ -1,0 +1,382 @@
+#include "retrieval/sessions.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_retrieval_host.h"
+#include "net/scripted_server.h"
+#include "store/folders.h"
+#include "store/message_file.h"
+#include "support/fake_platform.h"
+#include "support/temp_dir.h"
+
+namespace velmora::retrieval {
+namespace {
+
+using Script = std::vector<std::string>;
+using testing::ScriptedServer;
+
+Script operator+(Script a, const Script& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+struct ServerMessage {
+    std::string subject;
+    int size = 100;
+};
+
+std::string headerText(const ServerMessage& m) {
+    return "From: Ann Lee <ann@example.org>\\r\\nTo: Bob <bob@example.org>\\r\\nSubject: " +
+           m.subject + "\\r\\nDate: Tue, 31 Jul 2001 15:30:45 +0200\\r\\n";
+}
+
+Script login(int count, const std::string& password = "secret", std::int64_t total = 999) {
+    return {"S: +OK ready",
+            "C: USER alice",
+            "S: +OK",
+            "C: PASS " + password,
+            "S: +OK",
+            "C: STAT",
+            "S: +OK " + std::to_string(count) + " " + std::to_string(total)};
+}
+
+Script retr(int n, const ServerMessage& m) {
+    const std::string number = std::to_string(n);
+    return {"C: LIST " + number, "S: +OK " + number + " " + std::to_string(m.size),
+            "C: RETR " + number,
+            "R: +OK\\r\\n" + headerText(m) + "\\r\\nbody of " + m.subject + "\\r\\n.\\r\\n"};
+}
+
+Script info(int n, const ServerMessage& m) {
+    const std::string number = std::to_string(n);
+    return {"C: UIDL " + number,
+            "S: +OK " + number + " uid-" + number,
+            "C: LIST " + number,
+            "S: +OK " + number + " " + std::to_string(m.size),
+            "C: TOP " + number + " 1",
+            "R: +OK\\r\\n" + headerText(m) + "\\r\\nbody of " + m.subject + "\\r\\n.\\r\\n"};
+}
+
+Script dele(int n) {
+    return {"C: DELE " + std::to_string(n), "S: +OK"};
+}
+const Script kQuit = {"C: QUIT", "S: +OK"};
+
+struct SessionTest : ::testing::Test {
+    testing::TempDir home;
+    testing::FakePlatform fake;
+    profiles::Settings settings;
+    profiles::ProfileLists profiles;
+    RuleList rules;
+    testing::FakeRetrievalHost host{fake, home.path(), settings};
+    Retrieval retrieval{fake, home.path(), settings, profiles, rules, host};
+
+    SessionTest() {
+        for (const char* name : store::kDefaultFolderNames)
+            std::filesystem::create_directories(store::folderDirectory(home.path(), name));
+        host.timerRunning = true;
+    }
+
+    void addProfile(const std::string& name, std::uint16_t port, bool remember = true,
+                    int headersAction = 0) {
+        profiles::TUsersObjListBox profile;
+        profile.profileName = name;
+        profile.accountName = "alice";
+        profile.password = "secret";
+        profile.rememberPassword = remember;
+        profile.pop3Server = "127.0.0.1";
+        profile.headersDefaultAction = headersAction;
+        profiles.append(profile);
+        profiles.selectActiveProfile(0);
+        settings.retrieve.pop3Port = std::to_string(port);
+    }
+
+    std::size_t inboxRows() {
+        reading::TinboxForm* inbox = host.folderHost.findFolderWindow("InBox");
+        return inbox ? inbox->rowCount() : 0;
+    }
+
+    std::size_t messageFiles(const std::string& folder) {
+        std::size_t count = 0;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(store::folderDirectory(home.path(), folder)))
+            if (entry.path().extension() == ".vlf") ++count;
+        return count;
+    }
+
+    // The end step ran: busy cleared, title back, menus enabled, the timer restarted.
+    void expectSessionEnded() {
+        EXPECT_FALSE(host.busyFlag);
+        EXPECT_EQ(host.title, "Velmora Pro");
+        EXPECT_TRUE(host.commandsEnabled);
+        EXPECT_TRUE(host.timerRunning);
+        EXPECT_FALSE(retrieval.progressBox().visible());
+    }
+};
+
+TEST_F(SessionTest, CountShowsTheMailboxAndGroupsTheBytes) {
+    ScriptedServer server(login(1234567, "secret", 1234567) + kQuit);
+    addProfile("Home", server.port());
+    const SessionOutcome outcome = retrieval.count();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_TRUE(outcome.ok);
+    EXPECT_EQ(fake.dialogs.texts("information"),
+              std::vector<std::string>{"Message Count For [Home]\r\rTotal Messages: 1234567\r\r"
+                                       "       Total Bytes: 1,234,567"});
+    expectSessionEnded();
+    EXPECT_EQ(host.busyChanges, (std::vector<bool>{true, false}));
+}
+
+TEST_F(SessionTest, CountOfAnEmptyMailbox) {
+    ScriptedServer server(login(0, "secret", 0) + kQuit);
+    addProfile("Home", server.port());
+    retrieval.count();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(fake.dialogs.texts("information"),
+              std::vector<std::string>{"Message Count For [Home]\r\rTotal Messages: 0\r\r"
+                                       "       Total Bytes: 0"});
+}
+
+TEST_F(SessionTest, ProfileWithoutServerWarnsAndLeavesBusyCleared) {
+    addProfile("Home", 110);
+    profiles.record(0).pop3Server = "";
+    profiles.selectActiveProfile(0);
+    EXPECT_FALSE(retrieval.count().started);
+    EXPECT_EQ(fake.dialogs.texts("warning"),
+              std::vector<std::string>{"User Home does not have a POP3 Mail Server name "
+                                       "defined.\r\rCannot connect to mail server."});
+    expectSessionEnded();
+}
+
+TEST_F(SessionTest, NothingStartsWhileBusy) {
+    addProfile("Home", 110);
+    host.busyFlag = true;
+    EXPECT_FALSE(retrieval.retrieveAll().started);
+    EXPECT_TRUE(fake.dialogs.shown.empty());
+}
+
+TEST_F(SessionTest, ConnectionFailuresGetTheirOwnTexts) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"[11001] Host not found",
+         "Error 11001 Host not found.\r\rPossibly no internet connection."},
+        {"-ERR Bad password or unknown username", "Bad Password or Unknown Username."},
+        {"Operation timed out", "Operation timed out."},
+        {"[11004] Valid name, no data record",
+         "Error 11004 No data record.\r\rPossibly no internet connection."},
+        {"[10061] Connection refused", "[10061] Connection refused"},
+    };
+    for (const auto& [error, text] : cases) EXPECT_EQ(connectionFailure(error).text, text);
+    EXPECT_TRUE(connectionFailure("[11001] Host not found").disableExecute);
+}
+
+TEST_F(SessionTest, RetrieveAllStoresEachMessageAndDeletesItAfterwards) {
+    ScriptedServer server(login(2) + retr(1, {"first"}) + dele(1) + retr(2, {"second"}) + dele(2) +
+                          kQuit);
+    addProfile("Home", server.port());
+    const SessionOutcome outcome = retrieval.retrieveAll();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_TRUE(outcome.ok) << outcome.error;
+    EXPECT_EQ(outcome.stored, 2);
+    ASSERT_EQ(inboxRows(), 2u);
+    reading::TinboxForm& inbox = *host.folderHost.findFolderWindow("InBox");
+    EXPECT_EQ(inbox.columns(0)[0], "U O r f a N");
+    EXPECT_EQ(inbox.columns(1)[2], "second");
+    // The first new row is selected in InBox.
+    EXPECT_EQ(inbox.selectedRows(), std::vector<int>{0});
+    EXPECT_EQ(host.current, "InBox");
+    expectSessionEnded();
+}
+
+TEST_F(SessionTest, LeavingOnTheServerSendsNoDele) {
+    settings.retrieve.deleteFromServer = false;
+    ScriptedServer server(login(1) + retr(1, {"kept"}) + kQuit);
+    addProfile("Home", server.port());
+    EXPECT_TRUE(retrieval.retrieveAll().ok);
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(host.folderHost.findFolderWindow("InBox")->columns(0)[0], "U C r f a N");
+}
+
+TEST_F(SessionTest, AStoreFailureNeverDeletesTheMessageOnTheServer) {
+    std::filesystem::remove_all(home / "InBox.000");
+    testing::writeFile(home / "InBox.000", "in the way");
+    // RETR 1 fails to store: no DELE, no second RETR, and a clean QUIT.
+    ScriptedServer server(login(2) + retr(1, {"first"}) + kQuit);
+    addProfile("Home", server.port());
+    const SessionOutcome outcome = retrieval.retrieveAll();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.error.rfind("File I/O Error 9563\r", 0), 0u);
+    EXPECT_EQ(inboxRows(), 0u);
+    expectSessionEnded();
+}
+
+TEST_F(SessionTest, AConnectionDroppedAfterTheThirdRetrLosesNothing) {
+    Script script = login(4) + retr(1, {"one"}) + dele(1) + retr(2, {"two"}) + dele(2) +
+                    Script{"C: LIST 3", "S: +OK 3 100", "C: RETR 3",
+                           "R: +OK\\r\\nSubject: three\\r\\n\\r\\nhalf a mess", "CLOSE"};
+    ScriptedServer server(script);
+    addProfile("Home", server.port());
+    const SessionOutcome outcome = retrieval.retrieveAll();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_FALSE(outcome.ok);
+    ASSERT_EQ(host.errors.size(), 1u);
+    // Two whole messages stored, no third file; without QUIT the server deleted nothing.
+    EXPECT_EQ(inboxRows(), 2u);
+    EXPECT_EQ(messageFiles("InBox"), 2u);
+    for (const auto& entry : std::filesystem::directory_iterator(home / "InBox.000"))
+        EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+    EXPECT_EQ(server.received().back(), "RETR 3");
+    expectSessionEnded();
+}
+
+TEST_F(SessionTest, HeadersWithTheDefaultActionHoldRetrieveNothingOnExecute) {
+    const ServerMessage a{"alpha"}, b{"beta"}, c{"gamma"};
+    ScriptedServer server(login(3) + info(1, a) + info(2, b) + info(3, c) + kQuit +
+                          Script{"ACCEPT"} + login(3) + kQuit);
+    addProfile("Home", server.port(), true, 2);
+    EXPECT_TRUE(retrieval.headers().ok);
+    TheadersForm& window = *host.findHeadersWindow();
+    ASSERT_EQ(window.rowCount(), 3u);
+    EXPECT_EQ(window.caption(), "Retrieve Headers - 3 Headers");
+    for (const auto& row : window.rows()) EXPECT_EQ(row.columns[0], "Hold");
+    EXPECT_EQ(window.rows()[1].columns[1], "2");
+    EXPECT_EQ(window.rows()[1].columns[3], "beta");
+    EXPECT_EQ(window.rows()[1].columns[4], "Ann Lee <ann@example.org>");
+    EXPECT_EQ(window.rows()[1].columns[5], "Bob <bob@example.org>");
+    EXPECT_TRUE(window.executeEnabled());
+    EXPECT_EQ(window.currentRow(), 0);
+
+    EXPECT_TRUE(retrieval.executeAction().ok);
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(inboxRows(), 0u);
+    EXPECT_EQ(window.rowCount(), 0u);
+    EXPECT_EQ(window.caption(), "Retrieve Headers - 0 Headers");
+    EXPECT_EQ(window.state(), platform::WindowState::Minimized);
+}
+
+TEST_F(SessionTest, ExecutingMixedActionsAfterSortingHitsTheNumbersTheRowsShow) {
+    const ServerMessage a{"zulu"}, b{"alpha"}, c{"mike"};
+    Script second = login(3) + info(1, a) + retr(1, a) + info(1, a) + dele(1) + info(2, b) +
+                    dele(2) + info(3, c) + retr(3, c) + kQuit;
+    ScriptedServer server(login(3) + info(1, a) + info(2, b) + info(3, c) + kQuit +
+                          Script{"ACCEPT"} + second);
+    addProfile("Home", server.port());
+    retrieval.headers();
+    TheadersForm& window = *host.findHeadersWindow();
+    window.sortBy(3);  // by Subject: alpha (2), mike (3), zulu (1)
+    ASSERT_EQ(window.rows()[0].columns[1], "2");
+    window.clickRow(0);
+    window.pressKey('d');
+    window.clickRow(1);
+    window.pressKey('O');
+    window.clickRow(2);
+    window.pressKey('r');
+    const SessionOutcome outcome = retrieval.executeAction();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_TRUE(outcome.ok) << outcome.error;
+    ASSERT_EQ(inboxRows(), 2u);
+    reading::TinboxForm& inbox = *host.folderHost.findFolderWindow("InBox");
+    EXPECT_EQ(inbox.columns(0)[2], "zulu");
+    EXPECT_EQ(inbox.columns(0)[0], "U O r f a N");
+    EXPECT_EQ(inbox.columns(1)[2], "mike");
+    EXPECT_EQ(inbox.columns(1)[0], "U C r f a N");
+}
+
+TEST_F(SessionTest, TheExecutionStepUsesThePasswordTypedForThisRun) {
+    const ServerMessage a{"one"};
+    ScriptedServer server(login(1, "typed") + info(1, a) + kQuit + Script{"ACCEPT"} +
+                          login(1, "typed") + info(1, a) + retr(1, a) + info(1, a) + dele(1) +
+                          kQuit);
+    addProfile("Home", server.port(), false);
+    fake.dialogs.inputAnswers.push_back(platform::InputBoxResult{"typed", ""});
+    retrieval.headers();
+    ASSERT_EQ(fake.dialogs.inputBoxes.size(), 1u);
+    EXPECT_EQ(fake.dialogs.inputBoxes[0].caption, "Password Entry Form For [Home]");
+    EXPECT_TRUE(fake.dialogs.inputBoxes[0].first.masked);
+    EXPECT_TRUE(retrieval.executeAction().ok);
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(fake.dialogs.inputBoxes.size(), 1u);  // not asked again
+    EXPECT_EQ(inboxRows(), 1u);
+}
+
+TEST_F(SessionTest, ARejectedLogInDropsTheTypedPassword) {
+    ScriptedServer server({"S: +OK ready", "C: USER alice", "S: +OK", "C: PASS wrong",
+                           "S: -ERR Bad password or unknown username"});
+    addProfile("Home", server.port(), false);
+    retrieval.passwords().remember("Home", "127.0.0.1:" + std::to_string(server.port()), "wrong");
+    fake.dialogs.inputAnswers.push_back(platform::InputBoxResult{"wrong", ""});
+    const SessionOutcome outcome = retrieval.count();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_TRUE(outcome.loginRejected);
+    EXPECT_EQ(fake.dialogs.texts("information"),
+              std::vector<std::string>{"Bad Password or Unknown Username."});
+    EXPECT_FALSE(retrieval.passwords().find("Home", "127.0.0.1:" + std::to_string(server.port())));
+    expectSessionEnded();
+}
+
+TEST_F(SessionTest, SizeLimitHoldsMessagesOfTheLimitAndRetrievesSmallerOnes) {
+    settings.retrieve.retrieveAllRegardlessOfSize = false;
+    settings.retrieve.sizeLimit = 1;  // 8K
+    const ServerMessage big{"big", 8192}, small{"small", 8191}, bigger{"bigger", 9000};
+    Script second = login(3) + info(2, small) + retr(2, small) + info(2, small) + dele(2) + kQuit;
+    ScriptedServer server(login(3) + info(1, big) + info(2, small) + info(3, bigger) + kQuit +
+                          Script{"ACCEPT"} + second);
+    addProfile("Home", server.port());
+    const SessionOutcome outcome = retrieval.messages();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(outcome.sizeHeld, 2);
+    ASSERT_EQ(inboxRows(), 1u);
+    EXPECT_EQ(host.folderHost.findFolderWindow("InBox")->columns(0)[2], "small");
+    EXPECT_EQ(fake.dialogs.texts("information"),
+              std::vector<std::string>{"2 messages were not retrieved.\r\rEach one exceeded the 8K "
+                                       "Retrieve limit.\r\rThey are still on the mail server.\r"});
+    expectSessionEnded();
+}
+
+TEST_F(SessionTest, TwoProfilesOnOneServerAreRetrievedOncePerCommand) {
+    ScriptedServer server(login(1) + retr(1, {"only once"}) + dele(1) + kQuit);
+    addProfile("First", server.port());
+    addProfile("Second", server.port());
+    profiles.record(1).retrieveWhenNotActive = true;
+    profiles.selectActiveProfile(0);
+    retrieval.retrieveAll();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(inboxRows(), 1u);
+    EXPECT_EQ(profiles.activeIndex(), 0);
+}
+
+TEST_F(SessionTest, RulesMoveMessagesIntoTheirFolder) {
+    std::filesystem::create_directories(home / "Work.001");
+    TMailFiltersObjectListBox rule;
+    rule.filterOn = static_cast<int>(RuleField::Subject);
+    rule.filterHow = static_cast<int>(RuleComparison::BeginsWith);
+    rule.filterText = "work";
+    rule.action = static_cast<int>(RuleAction::MoveTo);
+    rule.folderPath = (home / "Work.001").string();
+    rules.rules.push_back(rule);
+    ScriptedServer server(login(2) + retr(1, {"Work: plan"}) + dele(1) + retr(2, {"lunch"}) +
+                          dele(2) + kQuit);
+    addProfile("Home", server.port());
+    retrieval.retrieveAll();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(host.folderHost.findFolderWindow("Work")->rowCount(), 1u);
+    EXPECT_EQ(inboxRows(), 1u);
+    // InBox received mail, so it is current and shows its first new row.
+    EXPECT_EQ(host.current, "InBox");
+    ASSERT_EQ(retrieval.newMail().entries().size(), 2u);
+}
+
+TEST_F(SessionTest, MessagesButtonRightClicksCycleTheFourModes) {
+    settings.retrieve.deleteFromServer = true;
+    settings.retrieve.retrieveAllRegardlessOfSize = true;
+    std::vector<int> modes;
+    for (int i = 0; i < 5; ++i) {
+        retrieval.messagesButtonRightClick();
+        modes.push_back(settings.retrieve.messagesButtonMode);
+    }
+    // First: delete and leave switch; then the cycle.
+    EXPECT_EQ(modes, (std::vector<int>{1, 2, 3, 4, 1}));
+}
+
+}  // namespace
+}  // namespace velmora::retrieval
