@@ -6,7 +6,7 @@
 namespace velmora::retrieval {
 
 std::string PasswordCache::keyOf(const std::string& profile, const std::string& server) {
-    return profiles::profileNameKey(profile) + '\n' + mime::toLowerAscii(mime::trimWhite(server));
+    return profiles::profileNameKey(profile) + '\n' + toLowerAscii(mime::trimWhite(server));
 }
 
 std::optional<std::string> PasswordCache::find(const std::string& profile,

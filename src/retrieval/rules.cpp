@@ -144,8 +144,8 @@ std::error_code saveRules(const RuleList& list, const std::filesystem::path& fil
 }
 
 bool ruleMatches(RuleComparison how, std::string_view value, std::string_view text) {
-    const std::string v = mime::toLowerAscii(value);
-    const std::string t = mime::toLowerAscii(text);
+    const std::string v = toLowerAscii(value);
+    const std::string t = toLowerAscii(text);
     switch (how) {
         case RuleComparison::BeginsWith:
             return !t.empty() && v.starts_with(t);

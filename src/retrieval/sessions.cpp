@@ -44,7 +44,7 @@ class DurableClient final : public Base {
 };
 
 bool containsNoCase(const std::string& text, std::string_view word) {
-    return mime::toLowerAscii(text).find(word) != std::string::npos;
+    return toLowerAscii(text).find(word) != std::string::npos;
 }
 
 std::string shownName(const profiles::TUsersObjListBox& profile) {
@@ -640,7 +640,7 @@ SessionOutcome Retrieval::retrieveAll(std::optional<int> namedProfile) {
     for (std::size_t index = 0; index < profiles_.size(); ++index) {
         const profiles::TUsersObjListBox& record = profiles_.record(index);
         if (static_cast<int>(index) != commandProfile && !record.retrieveWhenNotActive) continue;
-        const std::string server = mime::toLowerAscii(profiles::trimBlanks(record.pop3Server));
+        const std::string server = toLowerAscii(profiles::trimBlanks(record.pop3Server));
         if (!server.empty() && !handledServers.insert(server).second) continue;
         profiles_.selectActiveProfile(static_cast<int>(index));
         last = static_cast<int>(index);
