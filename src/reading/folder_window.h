@@ -58,11 +58,11 @@ public:
 
     // Loads the rows from the folder index: when the index file exists its records are read,
     // after the count check pause (250 ms) the rows are checked against the message files and
-    // rebuilt when their numbers differ; without an index the rows are rebuilt from the message files (none gives
-    // an empty list). A damaged index keeps the rows read before the damage and gains rows for
-    // the message files it no longer lists. Then the list is sorted, the last row (ascending) or
-    // first row (descending) becomes current and selected, and the Date column is rendered in
-    // the date column format of the settings.
+    // rebuilt when their numbers differ; without an index the rows are rebuilt from the message
+    // files (none gives an empty list). A damaged index keeps the rows read before the damage and
+    // gains rows for the message files it no longer lists. Then the list is sorted, the last row
+    // (ascending) or first row (descending) becomes current and selected, and the Date column is
+    // rendered in the date column format of the settings.
     void open();
     // True when opening had to rebuild (or mend) the index.
     bool indexWasRebuilt() const { return indexRebuilt_; }

@@ -247,7 +247,8 @@ std::optional<std::string> uniqueAttachmentName(const std::filesystem::path& dir
 
 std::string numberedAttachmentName(std::string_view prefix, std::string_view ownName, int n) {
     if (n == 0) return fittedName(std::string(prefix), ownName);
-    return fittedName(std::string(prefix) + "~" + std::to_string(n) + "~", withoutTildePrefix(ownName));
+    return fittedName(std::string(prefix) + "~" + std::to_string(n) + "~",
+                      withoutTildePrefix(ownName));
 }
 
 bool isStoredAttachmentPath(const std::filesystem::path& path) {
