@@ -45,11 +45,13 @@ std::string nextFreeName(const std::filesystem::path& folder, const std::string&
         if (taken.count(name)) continue;
         std::error_code error;
         const auto status = std::filesystem::symlink_status(folder / name, error);
+        if (status.type() == std::filesystem::file_type::not_found) return name;
+        // A name that cannot be looked at (a folder without search permission) is no free one.
+        if (error) throw std::system_error(error, "Attachment file " + (folder / name).string());
         if (std::filesystem::is_symlink(status)) {
             throwErrno(ELOOP,
                        "Attachment file " + (folder / name).string() + " is a symbolic link");
         }
-        if (status.type() == std::filesystem::file_type::not_found) return name;
     }
     throwErrno(EEXIST, "No free name for attachment " + own + " in " + folder.string());
 }
