@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -75,7 +76,10 @@ Timed timedRun(const std::vector<std::string>& argv) {
 void BM_CliDecode_BesideBase64(benchmark::State& state) {
     const Files& f = files();
     const std::vector<std::string> base64 = {"/usr/bin/base64", "-d", f.base64.string()};
-    const std::vector<std::string> decode = {VELMORA_CLI_PROGRAM, "decode", f.message.string()};
+    // VELMORA_CLI in the environment names another build to measure, for a comparison.
+    const char* program = std::getenv("VELMORA_CLI");
+    const std::vector<std::string> decode = {program ? program : VELMORA_CLI_PROGRAM, "decode",
+                                             f.message.string()};
     Timed toolTotal;
     Timed cliTotal;
     for (auto _ : state) {
