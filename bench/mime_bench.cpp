@@ -10,76 +10,18 @@
 #include <string>
 #include <vector>
 
+#include "message_samples.h"
 #include "mime/base64.h"
 #include "mime/message.h"
 
 namespace {
 
-using velmora::mime::TmsAttItem;
+using bench::addAttachment;
+using bench::baseMessage;
+using bench::largeAttachmentMessage;
+using bench::proseLines;
+using bench::randomBytes;
 using velmora::mime::TmsMessage;
-
-std::string randomBytes(std::size_t size, unsigned seed) {
-    std::mt19937_64 random(seed);
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; i += 8) {
-        const std::uint64_t value = random();
-        std::memcpy(bytes.data() + i, &value, std::min<std::size_t>(8, size - i));
-    }
-    return bytes;
-}
-
-std::string proseLines(std::size_t size, unsigned seed) {
-    static const char* words[] = {"mail", "the", "message", "attached", "report", "tomorrow", "café",
-                                  "meeting", "please", "find", "regards", "quarterly", "numbers"};
-    std::mt19937 random(seed);
-    std::string text;
-    std::size_t lineLength = 0;
-    while (text.size() < size) {
-        const char* word = words[random() % (sizeof words / sizeof *words)];
-        text += word;
-        lineLength += std::strlen(word) + 1;
-        if (lineLength > 66) {
-            text += "\r\n";
-            lineLength = 0;
-        } else {
-            text += ' ';
-        }
-    }
-    return text + "\r\n";
-}
-
-void addAttachment(TmsMessage& message, const std::string& name, const std::string& data) {
-    auto item = std::make_unique<TmsAttItem>();
-    item->SetFileName(name);
-    item->Data().Write(data);
-    message.Attachments().Add(std::move(item));
-}
-
-TmsMessage baseMessage(const std::string& body) {
-    TmsMessage message;
-    message.Sender().SetName("Jane Sender");
-    message.Sender().SetAddress("jane@example.com");
-    message.Recipients().AddAddress("bob@example.com", "Bob");
-    message.SetSubject("Quarterly numbers");
-    message.Headers().Add("Date: Tue, 3 Mar 1998 10:20:30 +0100");
-    message.Headers().Add("Message-ID: <1234@example.com>");
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = body.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(body.substr(start, end - start));
-    }
-    message.SetBody(std::move(lines));
-    return message;
-}
-
-const std::string& largeAttachmentMessage() {
-    static const std::string text = [] {
-        TmsMessage message = baseMessage(proseLines(2000, 1));
-        addAttachment(message, "video.bin", randomBytes(20 * 1024 * 1024, 2));
-        return message.SaveToString();
-    }();
-    return text;
-}
 
 // About 2,000 messages, most of them a few KB of text, a quarter with an attachment of tens to
 // hundreds of KB, a few with an alternative HTML body or quoted-printable text.

@@ -1,11 +1,13 @@
-// The subcommands of velmora-cli. Each subsystem adds its commands in a file of its own
-// (decode_command.cpp, pop3_command.cpp ...) and one row to the table in commands.cpp.
+// The commands of velmora-cli. Each command lives in a file of its own (decode_command.cpp,
+// pop3_command.cpp ...) defining one run function; commands.cpp declares it and gives it its
+// row in the command table, which --help lists in order.
 #pragma once
 
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/headless.h"
@@ -19,7 +21,8 @@ struct Context {
     std::ostream& err;
 };
 
-// A command gets the arguments after its name and returns the process exit status.
+// A command gets the arguments after its name and returns the process exit status: 0 done, 1
+// failed (the reason printed on context.err), 2 bad usage.
 using CommandFunction = std::function<int(Context&, const std::vector<std::string>&)>;
 
 struct Command {
@@ -28,7 +31,11 @@ struct Command {
     CommandFunction run;
 };
 
+// The command table, in the order --help lists it.
 const std::vector<Command>& commands();
+
+// The row named `name`, or nullptr.
+const Command* findCommand(std::string_view name);
 
 // Prints "velmora-cli: <message>" on the error stream and returns 2, for bad usage.
 int usageError(Context& context, const std::string& message);

@@ -1,23 +1,23 @@
+#include <algorithm>
 #include <ostream>
 
 #include "cli/command.h"
 
 namespace velmora::cli {
 
-// One row per subcommand, declared by the file that implements it.
-int runProfilesCommand(Context& context,
-                       const std::vector<std::string>& args);  // profiles_command.cpp
-int runDecodeCommand(Context& context, const std::vector<std::string>& args);  // decode_command.cpp
-int runEncodeCommand(Context& context, const std::vector<std::string>& args);  // encode_command.cpp
-int runMxCommand(Context& context, const std::vector<std::string>& args);      // mx_command.cpp
-int runPop3Command(Context& context, const std::vector<std::string>& args);    // pop3_command.cpp
-int runSmtpCommand(Context& context, const std::vector<std::string>& args);    // smtp_command.cpp
-int runListCommand(Context& context, const std::vector<std::string>& args);    // list_command.cpp
-int runShowCommand(Context& context, const std::vector<std::string>& args);    // show_command.cpp
-int runRebuildCommand(Context& context,
-                      const std::vector<std::string>& args);  // rebuild_command.cpp
-int runRetrieveCommand(Context& context,
-                       const std::vector<std::string>& args);  // retrieve_command.cpp
+// Each defined in its own <name>_command.cpp. A new command adds its declaration here and its
+// row to the table below, nothing else in this file.
+using Args = std::vector<std::string>;
+int runProfilesCommand(Context& context, const Args& args);
+int runDecodeCommand(Context& context, const Args& args);
+int runEncodeCommand(Context& context, const Args& args);
+int runMxCommand(Context& context, const Args& args);
+int runPop3Command(Context& context, const Args& args);
+int runSmtpCommand(Context& context, const Args& args);
+int runListCommand(Context& context, const Args& args);
+int runShowCommand(Context& context, const Args& args);
+int runRebuildCommand(Context& context, const Args& args);
+int runRetrieveCommand(Context& context, const Args& args);
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
@@ -56,6 +56,14 @@ const std::vector<Command>& commands() {
          runRetrieveCommand},
     };
     return table;
+}
+
+const Command* findCommand(std::string_view name) {
+    const auto& table = commands();
+    const auto found = std::find_if(table.begin(), table.end(), [name](const Command& command) {
+        return command.name == name;
+    });
+    return found == table.end() ? nullptr : &*found;
 }
 
 int usageError(Context& context, const std::string& message) {

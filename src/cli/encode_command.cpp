@@ -26,64 +26,92 @@ namespace velmora::cli {
 namespace {
 
 class InputError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
-std::string stringMember(const JsonValue& object, const std::string& name, const std::string& fallback = {}) {
-    const JsonValue* value = object.find(name);
-    if (!value || value->kind == JsonValue::Kind::Null) return fallback;
-    if (!value->isString()) throw InputError("\"" + name + "\" must be a string");
-    return value->text;
+const Json* member(const Json& object, const char* name) {
+    const auto found = object.find(name);
+    return found == object.end() || found->is_null() ? nullptr : &*found;
 }
 
-void readAddress(const JsonValue& value, mime::TmsMailAddress& address) {
-    if (value.isString()) {
-        mime::ParseMailAddress(value.text, address);
+std::string stringMember(const Json& object, const char* name, const std::string& fallback = {}) {
+    const Json* value = member(object, name);
+    if (!value) return fallback;
+    if (!value->is_string()) throw InputError(std::string("\"") + name + "\" must be a string");
+    return bytesOf(*value);
+}
+
+const Json* listMember(const Json& object, const char* name) {
+    const Json* value = member(object, name);
+    if (value && !value->is_array())
+        throw InputError(std::string("\"") + name + "\" must be a list");
+    return value;
+}
+
+void readAddress(const Json& value, mime::TmsMailAddress& address) {
+    if (value.is_string()) {
+        mime::ParseMailAddress(bytesOf(value), address);
         return;
     }
-    if (!value.isObject()) throw InputError("an address must be an object or a string");
+    if (!value.is_object()) throw InputError("an address must be an object or a string");
     address.SetName(stringMember(value, "name"));
     address.SetAddress(stringMember(value, "address"));
 }
 
-void readAddressList(const JsonValue& object, const std::string& name, mime::TmsAddressList& list) {
-    const JsonValue* value = object.find(name);
+void readAddressList(const Json& object, const char* name, mime::TmsAddressList& list) {
+    const Json* value = listMember(object, name);
     if (!value) return;
-    if (!value->isArray()) throw InputError("\"" + name + "\" must be a list");
-    for (const JsonValue& entry : value->items) {
+    for (const Json& entry : *value) {
         mime::TmsMailAddress address;
         readAddress(entry, address);
         list.Add(address);
     }
 }
 
-void readMessage(const JsonValue& json, mime::TmsMessage& message) {
-    if (!json.isObject()) throw InputError("the message must be a JSON object");
-    if (const JsonValue* from = json.find("from")) readAddress(*from, message.Sender());
+std::string lineOf(const Json& value, const char* what) {
+    if (!value.is_string()) throw InputError(std::string(what) + " must be a string");
+    return bytesOf(value);
+}
+
+void readAttachment(const Json& entry, mime::TmsMessage& message) {
+    if (!entry.is_object()) throw InputError("an attachment must be an object");
+    const std::string path = stringMember(entry, "path");
+    if (path.empty()) throw InputError("an attachment needs its \"path\"");
+    mime::TmsAttItem& item = message.Attachments().Items(message.Attachments().AddFile(path));
+    const std::string name = stringMember(entry, "fileName");
+    if (!name.empty()) item.StoreFileName(name);
+    const std::string type = stringMember(entry, "contentType");
+    if (!type.empty()) item.SetContentType(type);
+    if (const Json* transfer = member(entry, "transferEncoding")) {
+        const double number = transfer->is_number() ? transfer->get<double>() : -1;
+        if (number != 0 && number != 1 && number != 2) {
+            throw InputError("\"transferEncoding\" must be 0, 1 or 2");
+        }
+        item.SetTransferEncoding(static_cast<std::uint8_t>(number));
+    }
+}
+
+void readMessage(const Json& json, mime::TmsMessage& message) {
+    if (!json.is_object()) throw InputError("the message must be a JSON object");
+    if (const Json* from = member(json, "from")) readAddress(*from, message.Sender());
     readAddressList(json, "to", message.Recipients());
     readAddressList(json, "cc", message.CC());
     readAddressList(json, "bcc", message.BCC());
     message.SetSubject(stringMember(json, "subject"));
 
-    if (const JsonValue* headers = json.find("headers")) {
-        if (!headers->isArray()) throw InputError("\"headers\" must be a list");
-        for (const JsonValue& line : headers->items) {
-            if (!line.isString()) throw InputError("a header line must be a string");
-            message.Headers().Add(line.text);
-        }
+    if (const Json* headers = listMember(json, "headers")) {
+        for (const Json& line : *headers) message.Headers().Add(lineOf(line, "a header line"));
     }
     const std::string date = stringMember(json, "date");
-    if (!date.empty() && message.Headers().GetFieldValue("Date").empty()) message.Headers().Add("Date: " + date);
+    if (!date.empty() && message.Headers().GetFieldValue("Date").empty())
+        message.Headers().Add("Date: " + date);
 
-    if (const JsonValue* body = json.find("body")) {
-        if (body->isString()) {
-            message.SetBody(splitLines(body->text));
-        } else if (body->isArray()) {
-            for (const JsonValue& line : body->items) {
-                if (!line.isString()) throw InputError("a body line must be a string");
-                message.Body().push_back(line.text);
-            }
+    if (const Json* body = member(json, "body")) {
+        if (body->is_string()) {
+            message.SetBody(splitLines(bytesOf(*body)));
+        } else if (body->is_array()) {
+            for (const Json& line : *body) message.Body().push_back(lineOf(line, "a body line"));
         } else {
             throw InputError("\"body\" must be a string or a list of lines");
         }
@@ -92,56 +120,50 @@ void readMessage(const JsonValue& json, mime::TmsMessage& message) {
     if (!contentType.empty()) message.SetContentType(contentType);
 
     const std::string encoding = stringMember(json, "encoding", "mime");
-    if (encoding == "uu") message.SetEncoding(mime::TMsgEncoding::meUU);
-    else if (encoding != "mime") throw InputError("\"encoding\" must be \"mime\" or \"uu\"");
+    if (encoding == "uu")
+        message.SetEncoding(mime::TMsgEncoding::meUU);
+    else if (encoding != "mime")
+        throw InputError("\"encoding\" must be \"mime\" or \"uu\"");
 
     const std::string charset = stringMember(json, "charset", "us-ascii");
-    if (charset == "iso-8859-1") message.SetCharSet(mime::TCharSet::csISO8859);
-    else if (charset == "iso-2022-jp") message.SetCharSet(mime::TCharSet::csISO2022jp);
-    else if (charset != "us-ascii") throw InputError("unknown \"charset\" " + charset);
+    if (charset == "iso-8859-1")
+        message.SetCharSet(mime::TCharSet::csISO8859);
+    else if (charset == "iso-2022-jp")
+        message.SetCharSet(mime::TCharSet::csISO2022jp);
+    else if (charset != "us-ascii")
+        throw InputError("unknown \"charset\" " + charset);
 
     const std::string priority = stringMember(json, "priority", "normal");
-    if (priority == "low") message.SetPriority(mime::TPriority::ptLow);
-    else if (priority == "high") message.SetPriority(mime::TPriority::ptHigh);
-    else if (priority != "normal") throw InputError("\"priority\" must be low, normal or high");
+    if (priority == "low")
+        message.SetPriority(mime::TPriority::ptLow);
+    else if (priority == "high")
+        message.SetPriority(mime::TPriority::ptHigh);
+    else if (priority != "normal")
+        throw InputError("\"priority\" must be low, normal or high");
 
-    if (const JsonValue* receipt = json.find("returnReceipt")) {
-        if (receipt->kind != JsonValue::Kind::Boolean) throw InputError("\"returnReceipt\" must be true or false");
-        message.SetReturnReceipt(receipt->boolean);
+    if (const Json* receipt = member(json, "returnReceipt")) {
+        if (!receipt->is_boolean()) throw InputError("\"returnReceipt\" must be true or false");
+        message.SetReturnReceipt(receipt->get<bool>());
     }
 
-    if (const JsonValue* attachments = json.find("attachments")) {
-        if (!attachments->isArray()) throw InputError("\"attachments\" must be a list");
-        for (const JsonValue& entry : attachments->items) {
-            if (!entry.isObject()) throw InputError("an attachment must be an object");
-            const std::string path = stringMember(entry, "path");
-            if (path.empty()) throw InputError("an attachment needs its \"path\"");
-            mime::TmsAttItem& item = message.Attachments().Items(message.Attachments().AddFile(path));
-            const std::string& name = stringMember(entry, "fileName");
-            if (!name.empty()) item.StoreFileName(name);
-            const std::string& type = stringMember(entry, "contentType");
-            if (!type.empty()) item.SetContentType(type);
-            if (const JsonValue* transfer = entry.find("transferEncoding")) {
-                if (transfer->kind != JsonValue::Kind::Number || transfer->number < 0 || transfer->number > 2) {
-                    throw InputError("\"transferEncoding\" must be 0, 1 or 2");
-                }
-                item.SetTransferEncoding(static_cast<std::uint8_t>(transfer->number));
-            }
-        }
+    if (const Json* attachments = listMember(json, "attachments")) {
+        for (const Json& entry : *attachments) readAttachment(entry, message);
     }
 }
 
 }  // namespace
 
 int runEncodeCommand(Context& context, const std::vector<std::string>& args) {
-    if (args.size() != 2) return usageError(context, "encode JSON OUT (JSON \"-\" reads standard input)");
+    if (args.size() != 2)
+        return usageError(context, "encode JSON OUT (JSON \"-\" reads standard input)");
     std::string text;
     if (args[0] == "-") {
         text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
     } else {
         const auto read = readWholeFile(args[0]);
         if (!read) {
-            context.err << "velmora-cli: Load From File Error 6498: cannot read " << args[0] << "\n";
+            context.err << "velmora-cli: Load From File Error 6498: cannot read " << args[0]
+                        << "\n";
             return 1;
         }
         text = *read;

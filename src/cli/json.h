@@ -1,45 +1,37 @@
-// The small JSON reader and writer of velmora-cli's decode and encode commands. Texts of mail are
-// bytes: each byte is written as the JSON character of the same code (0 to 255), so the output is
-// exact for any input and stays plain ASCII; reading maps characters 0 to 255 back to those bytes
-// (characters above 255 become their UTF-8 bytes).
+// JSON for velmora-cli's decode and encode commands, through nlohmann-json. Texts of mail are
+// bytes, JSON strings are characters: each byte stands for the character of the same code (0 to
+// 255), so any bytes survive the trip and the printed text is plain ASCII ("\u00e9" for byte
+// 0xE9). Read back, characters 0 to 255 become those bytes and characters above 255 their UTF-8
+// bytes.
 #pragma once
 
-#include <map>
-#include <memory>
+#include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace velmora::cli {
 
-// "\"...\"" with every byte escaped as needed (\u00XX for controls and bytes 128 to 255).
-std::string jsonString(std::string_view bytes);
+// Objects keep their members in the order they were written.
+using Json = nlohmann::ordered_json;
 
-class JsonValue {
-public:
-    enum class Kind { Null, Boolean, Number, String, Array, Object };
+// The JSON string value (UTF-8) whose characters are the codes of `bytes`.
+std::string jsonText(std::string_view bytes);
 
-    Kind kind = Kind::Null;
-    bool boolean = false;
-    double number = 0;
-    std::string text;
-    std::vector<JsonValue> items;
-    std::map<std::string, JsonValue> members;
+// The bytes of a JSON string value: characters up to 255 one byte each, others their UTF-8.
+// `value` must be a string (nlohmann's type_error otherwise).
+std::string bytesOf(const Json& value);
 
-    bool isString() const { return kind == Kind::String; }
-    bool isArray() const { return kind == Kind::Array; }
-    bool isObject() const { return kind == Kind::Object; }
-    // The member `name` of an object, or nullptr.
-    const JsonValue* find(const std::string& name) const;
-};
+// One line of ASCII JSON: every character outside ASCII escaped as \uXXXX.
+std::string printJson(const Json& value);
 
 class JsonError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
-// Parses one JSON document; throws JsonError with the offset of the fault.
-JsonValue parseJson(std::string_view text);
+// Parses one JSON document. Bytes that do not form UTF-8 are read as the characters of their
+// codes (as a Latin-1 file would mean them). Throws JsonError saying where the text is wrong.
+Json parseJson(std::string_view text);
 
 }  // namespace velmora::cli

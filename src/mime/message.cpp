@@ -30,13 +30,19 @@ bool isAlternativeBody(const TmsAttItem& item) {
     throw std::system_error(errno, std::generic_category(), what);
 }
 
+// Reads straight into one string of the file's size (one byte more, to see the end), so a large
+// message is neither copied block by block nor moved as the string grows; a file that grows
+// meanwhile, or is no regular file, is still read to its end.
 std::string readFileBytes(const std::filesystem::path& file) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throwErrno("Open " + file.string());
-    std::string bytes;
-    std::string block(kReadBlock, '\0');
+    struct stat status {};
+    const bool sized = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    std::string bytes(sized ? static_cast<std::size_t>(status.st_size) + 1 : kReadBlock, '\0');
+    std::size_t used = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, block.data(), block.size());
+        if (used == bytes.size()) bytes.resize(bytes.size() * 2);
+        const ssize_t got = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (got < 0) {
             if (errno == EINTR) continue;
             const int saved = errno;
@@ -45,9 +51,10 @@ std::string readFileBytes(const std::filesystem::path& file) {
             throwErrno("Read " + file.string());
         }
         if (got == 0) break;
-        bytes.append(block.data(), static_cast<std::size_t>(got));
+        used += static_cast<std::size_t>(got);
     }
     ::close(fd);
+    bytes.resize(used);
     return bytes;
 }
 

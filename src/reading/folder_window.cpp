@@ -16,9 +16,6 @@ namespace velmora::reading {
 
 namespace {
 
-// Before the index is checked against the message files, the window is left on screen.
-constexpr platform::Milliseconds kCheckPause{250};
-
 std::string& sharedLastWindowState() {
     static std::string state = "normal";
     return state;
@@ -93,7 +90,8 @@ void TinboxForm::open() {
     }
     sortRows();
     if (index) {
-        platform_.pause(kCheckPause);
+        // The window is left on screen before its index is checked against the message files.
+        if (countCheckPause_.count() > 0) platform_.pause(countCheckPause_);
         if (checkFolderIndex()) indexRebuilt_ = true;
     }
     renderDateColumn();

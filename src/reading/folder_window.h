@@ -54,15 +54,18 @@ public:
     TinboxForm& operator=(const TinboxForm&) = delete;
 
     // Loads the rows from the folder index: when the index file exists its records are read,
-    // after 250 ms the rows are checked against the message files and rebuilt when their
-    // numbers differ; without an index the rows are rebuilt from the message files (none gives
-    // an empty list). A damaged index keeps the rows read before the damage and gains rows for
-    // the message files it no longer lists. Then the list is sorted, the last row (ascending) or
-    // first row (descending) becomes current and selected, and the Date column is rendered in
-    // the date column format of the settings.
+    // after the count check pause (250 ms) the rows are checked against the message files and
+    // rebuilt when their numbers differ; without an index the rows are rebuilt from the message
+    // files (none gives an empty list). A damaged index keeps the rows read before the damage and
+    // gains rows for the message files it no longer lists. Then the list is sorted, the last row
+    // (ascending) or first row (descending) becomes current and selected, and the Date column is
+    // rendered in the date column format of the settings.
     void open();
     // True when opening had to rebuild (or mend) the index.
     bool indexWasRebuilt() const { return indexRebuilt_; }
+    // How long open() leaves the window on screen before the count check. A window nobody
+    // sees (the command line's) checks at once with 0.
+    void setCountCheckPause(platform::Milliseconds pause) { countCheckPause_ = pause; }
 
     const std::string& logicalPath() const { return logicalPath_; }
     // Re-keys the window after its folder was renamed and rewrites the caption.
@@ -179,6 +182,7 @@ private:
     bool indexDirty_ = false;
     bool indexRebuilt_ = false;
     bool closed_ = false;
+    platform::Milliseconds countCheckPause_{250};
 };
 
 }  // namespace velmora::reading

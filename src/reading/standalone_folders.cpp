@@ -19,6 +19,8 @@ TinboxForm& StandaloneFolders::openFolderWindow(const std::string& logicalPath, 
     if (TinboxForm* open = findFolderWindow(logicalPath)) return *open;
     auto window = std::make_unique<TinboxForm>(platform_, home_, logicalPath, settings_, *this);
     window->setVisible(show);
+    // No window is on screen to wait for: the index is checked against the files at once.
+    window->setCountCheckPause(platform::Milliseconds{0});
     TinboxForm& created = *window;
     windows_[logicalPath] = std::move(window);
     created.open();

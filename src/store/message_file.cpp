@@ -206,14 +206,17 @@ std::optional<std::string> uniqueAttachmentName(const std::filesystem::path& dir
                                                 std::string_view attachmentName) {
     const std::string own = mime::safeFileName(attachmentName);
     const std::string stem = std::string(messageFileName) + kAttachmentInfix;
-    std::string name = fittedName(stem, own);
-    if (!fileExists(directory / name)) return name;
-    const std::string_view base = withoutTildePrefix(own);
-    for (int n = 1; n <= kMaxNameTries; ++n) {
-        name = fittedName(stem + "~" + std::to_string(n) + "~", base);
+    for (int n = 0; n <= kMaxNameTries; ++n) {
+        std::string name = numberedAttachmentName(stem, own, n);
         if (!fileExists(directory / name)) return name;
     }
     return std::nullopt;
+}
+
+std::string numberedAttachmentName(std::string_view prefix, std::string_view ownName, int n) {
+    if (n == 0) return fittedName(std::string(prefix), ownName);
+    return fittedName(std::string(prefix) + "~" + std::to_string(n) + "~",
+                      withoutTildePrefix(ownName));
 }
 
 bool isStoredAttachmentPath(const std::filesystem::path& path) {

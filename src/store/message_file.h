@@ -52,6 +52,12 @@ std::optional<std::string> uniqueAttachmentName(const std::filesystem::path& dir
                                                 std::string_view messageFileName,
                                                 std::string_view attachmentName);
 
+// The names that rule tries, one by one, for an own name already made safe: n = 0 gives
+// prefix + ownName, n >= 1 prefix "~n~" and the own name without a prefix of its own, each
+// shortened in its middle to fit one directory entry. For callers that create the file with
+// O_EXCL and move on to n + 1 while the name is taken (up to kMaxNameTries).
+std::string numberedAttachmentName(std::string_view prefix, std::string_view ownName, int n);
+
 // Attachment files are only ever kept in mail folder directories (".000" or ".001"). A path
 // elsewhere in an item is never deleted or copied, whatever an index or message file claims.
 bool isStoredAttachmentPath(const std::filesystem::path& path);

@@ -283,5 +283,18 @@ TEST(SaveAttachment, NeverWritesThroughALink) {
     EXPECT_EQ(testing::readFile(dir / "attach" / "same.txt"), "new");
 }
 
+// A file is read straight into a string of its size, up to its last byte.
+TEST(LoadFromFile, ReadsTheWholeFile) {
+    TempDir dir;
+    const std::string text = "Subject: big\r\n\r\n" + std::string(600'000, 'x') + "\r\nend\r\n";
+    testing::writeFile(dir / "m.eml", text);
+    TmsMessage fromFile;
+    fromFile.LoadFromFile(dir / "m.eml");
+    EXPECT_EQ(fromFile.Subject(), "big");
+    ASSERT_EQ(fromFile.Body().size(), 2u);
+    EXPECT_EQ(fromFile.Body()[0], std::string(600'000, 'x'));
+    EXPECT_EQ(fromFile.Body()[1], "end");
+}
+
 }  // namespace
 }  // namespace velmora::mime

@@ -4,6 +4,7 @@
 
 #include "support/stored_messages.h"
 #include "fake_host.h"
+#include "reading/standalone_folders.h"
 #include "reading/transfers.h"
 #include "store/folder_index.h"
 #include "store/folders.h"
@@ -80,6 +81,23 @@ TEST_F(FolderWindowTest, IndexOfTwoRowsWithThreeFilesIsRebuiltAfterLoading) {
     EXPECT_TRUE(window.indexWasRebuilt());
     EXPECT_EQ(window.rowCount(), 3u);
     EXPECT_GE(fake.events.totalWaited() - waitedBefore, platform::Milliseconds{250});  // the pause first
+}
+
+TEST_F(FolderWindowTest, TheCommandLinesWindowsCheckTheIndexWithoutThePause) {
+    storeMessages(inbox, 2);
+    {
+        StandaloneFolders folders(fake, home.path(), settings);
+        ASSERT_EQ(folders.openFolderWindow("InBox", false).rowCount(), 2u);
+    }
+    MessageSample third;
+    third.fileName = "2001.01.01.00.00.00.003";
+    testing::storeMessage(inbox, third);
+    const auto waitedBefore = fake.events.totalWaited();
+    StandaloneFolders folders(fake, home.path(), settings);
+    TinboxForm& window = folders.openFolderWindow("InBox", false);
+    EXPECT_TRUE(window.indexWasRebuilt());
+    EXPECT_EQ(window.rowCount(), 3u);
+    EXPECT_EQ(fake.events.totalWaited(), waitedBefore);
 }
 
 TEST_F(FolderWindowTest, DamagedIndexKeepsItsRowsAndGainsTheUnlistedFiles) {
