@@ -17,8 +17,8 @@ TmsCustomPOP::TmsCustomPOP(platform::EventLoop& events, const platform::Clock& c
 int TmsCustomPOP::ReplyCode(std::string_view line) const { return pop3ReplyCode(line); }
 
 void TmsCustomPOP::CheckLoginData() {
-    if (UserName.empty()) raiseSocketError(kErrUserNameRequired);
-    if (Password.empty()) raiseSocketError(kErrPasswordRequired);
+    if (UserName.empty()) raiseSocketError(mime::kTextUserNameRequired);
+    if (Password.empty()) raiseSocketError(mime::kTextPasswordRequired);
 }
 
 void TmsCustomPOP::Open() {

@@ -26,8 +26,6 @@ namespace velmora::net {
 // Num: the message's index, counted from 0.
 using TmsNumNotifyEvent = std::function<void(TagSocket& sender, int Num)>;
 
-inline constexpr int kErrUserNameRequired = 57103;
-inline constexpr int kErrPasswordRequired = 57104;
 
 class TmsCustomPOP : public TmsMailBase {
 public:

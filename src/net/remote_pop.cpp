@@ -1,6 +1,7 @@
 #include "net/remote_pop.h"
 
 #include "base/text_file.h"
+#include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
 #include "net/reply_parsing.h"
 
@@ -67,7 +68,7 @@ void TmsRemotePOP::checkUnchanged(int index, const TmsRemoteInfoItem& stored) {
         stored.UIDL.empty() || current.UIDL.empty() || stored.UIDL == current.UIDL;
     if (!sameIdentifier || current.Size != stored.Size ||
         current.Headers.Lines() != stored.Headers.Lines())
-        raiseSocketError(kErrIdsAreDifferent);
+        raiseSocketError(mime::kTextIdsDifferent);
 }
 
 void TmsRemotePOP::ExecuteActions() {

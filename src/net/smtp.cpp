@@ -1,6 +1,6 @@
 #include "net/smtp.h"
 
-
+#include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
 #include "net/reply_parsing.h"
 
@@ -18,7 +18,7 @@ TmsSMTP::TmsSMTP(platform::EventLoop& events, const platform::Clock& clock) : Tm
 }
 
 void TmsSMTP::Open() {
-    if (Server.empty()) raiseSocketError(kErrServerRequired);
+    if (Server.empty()) raiseSocketError(mime::kTextServerRequired);
     Reset();
     TmsMailBase::Open();
 }
@@ -57,7 +57,7 @@ void TmsSMTP::SendMail() {
 }
 
 void TmsSMTP::sendMessage() {
-    if (!MailMessage) raiseSocketError(kErrMailMessageRequired);
+    if (!MailMessage) raiseSocketError(mime::kTextMailMessageRequired);
     mime::TmsMessage& message = *MailMessage;
     message.CheckRequiredFields();
 

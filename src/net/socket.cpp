@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
 #include "net/reply_parsing.h"
 #include "net/socket_codes.h"
@@ -51,7 +52,7 @@ void TagSocket::fire(const TmsNotifyEvent& handler) {
 void TagSocket::Open() {
     refuseNestedOperation();
     fire(OnOpen);
-    if (Server.empty()) raiseSocketError(kErrServerRequired);
+    if (Server.empty()) raiseSocketError(mime::kTextServerRequired);
     if (isOpen()) Close();
     input_.clear();
 
@@ -91,7 +92,9 @@ void TagSocket::resolveHost(const std::string& host) {
         raiseSocketError(code);
     }
     char text[INET_ADDRSTRLEN] = {};
-    if (!::inet_ntop(AF_INET, &address, text, sizeof text)) raiseSocketError(kErrResolvingHost);
+    if (!::inet_ntop(AF_INET, &address, text, sizeof text)) {
+        raiseSocketError(mime::kTextErrorResolvingHost);
+    }
     remoteAddress_ = address;
     remoteAddressText_ = text;
 }
@@ -106,7 +109,7 @@ std::uint16_t TagSocket::findPort() {
             port <= 0xFFFF)
             return static_cast<std::uint16_t>(port);
     }
-    if (ServiceName.empty()) raiseSocketError(kErrServiceRequired);
+    if (ServiceName.empty()) raiseSocketError(mime::kTextServiceNameRequired);
     // A local file lookup (/etc/services), quick enough to make on this thread.
     if (const servent* service = ::getservbyname(ServiceName.c_str(), "tcp"))
         return ntohs(static_cast<std::uint16_t>(service->s_port));
@@ -187,7 +190,7 @@ std::size_t TagSocket::receiveSome(char* into, std::size_t capacity) {
 }
 
 void TagSocket::requireOpen() {
-    if (!isOpen()) raiseSocketError(kErrNotConnected);
+    if (!isOpen()) raiseSocketError(mime::kTextNotConnected);
 }
 
 int TagSocket::ReadLine(std::string& line) {
@@ -370,7 +373,7 @@ void TagSocket::raiseSocketError(int code) {
 
 void TagSocket::raiseTimedOut() {
     counter_.Stop();
-    const std::string text = internal::numberedText(internal::kNumberTimedOut);
+    const std::string text = internal::numberedText(mime::kTextTimedOut);
     std::string seen = text;
     if (OnError) OnError(*this, seen);
     lookup_.cancel();
@@ -380,7 +383,7 @@ void TagSocket::raiseTimedOut() {
 
 void TagSocket::raiseCanceled() {
     counter_.Stop();
-    const std::string text = internal::numberedText(internal::kNumberCanceled);
+    const std::string text = internal::numberedText(mime::kTextCanceled);
     std::string seen = text;
     if (OnError) OnError(*this, seen);
     internal::throwCanceled(text);
