@@ -324,6 +324,38 @@ TEST_F(UsersPageTest, RememberPasswordClearedIsSavedWithThePassword) {
     EXPECT_EQ(lists.activeLogin().headersDefaultAction, 2);
 }
 
+TEST_F(UsersPageTest, ConnectionChoicesAreSavedAndOutOfRangeValuesRefused) {
+    start({"Home"});
+    page.setFocus(UsersFocus::Pop3Security);
+    page.setChoice(UsersFocus::Pop3Security, 2);
+    page.setChoice(UsersFocus::SmtpSecurity, 1);
+    page.setChoice(UsersFocus::SmtpLogin, 2);
+    page.setChoice(UsersFocus::Pop3Login, 9);  // no such method: ignored
+    page.setNumber(UsersFocus::Pop3Port, 70000);
+    page.setNumber(UsersFocus::DeleteAfterDays, 30);
+    page.setChecked(UsersFocus::LeaveOnServer, true);
+    page.setChecked(UsersFocus::AllowPlainTextPassword, true);
+    page.leavePage();
+    const auto stored = readProfileFile(home / "Home.usr");
+    EXPECT_EQ(stored->pop3Security, Security::Tls);
+    EXPECT_EQ(stored->smtpSecurity, Security::StartTls);
+    EXPECT_EQ(stored->smtpLogin, SmtpLogin::Login);
+    EXPECT_EQ(stored->pop3Login, Pop3Login::UserPass);
+    EXPECT_EQ(stored->pop3Port, kMaxPort);
+    EXPECT_EQ(stored->deleteFromServerAfterDays, 30);
+    EXPECT_TRUE(stored->leaveOnServer);
+    EXPECT_TRUE(stored->allowPlainTextPassword);
+    EXPECT_EQ(fieldValue(*stored, UsersFocus::SmtpLogin), 2);
+    EXPECT_EQ(choicesOf(UsersFocus::Pop3Security).at(1), "STARTTLS");
+}
+
+TEST_F(UsersPageTest, EnterFromTheLastFieldGoesBackToTheFirst) {
+    start({"Home"});
+    page.setFocus(UsersFocus::DeleteWithTrash);
+    page.pressEnter();
+    EXPECT_EQ(page.focus(), UsersFocus::ProfileName);
+}
+
 TEST_F(UsersPageTest, EnterMovesToTheNextFieldAndConnectNameFeedsTheSelector) {
     start({"Home"});
     page.setFocus(UsersFocus::ConnectName);
