@@ -41,6 +41,11 @@ std::filesystem::path signatureFilePath(const std::filesystem::path& home,
     return home / (name + kSignatureExtension);
 }
 
+std::filesystem::path seenMessagesFilePath(const std::filesystem::path& home,
+                                           const std::string& name) {
+    return home / (name + kSeenMessagesExtension);
+}
+
 std::string profileFileBytes(const TUsersObjListBox& p) {
     SettingsWriter writer;
     writer.text(p.profileName)

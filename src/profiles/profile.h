@@ -1,6 +1,7 @@
 // The user profile record and its files in the home folder: "master.usr" with the profile names
 // in list order, one "<name>.usr" file per profile, and the profile's signature file
-// "<name>.sig" (whose content belongs to the signature editor; profiles only move and delete it).
+// "<name>.sig" (whose content belongs to the signature editor; profiles only move and delete it),
+// and "<name>.uidl", the messages left on the server (the same).
 #pragma once
 
 #include <filesystem>
@@ -15,6 +16,9 @@ namespace velmora::profiles {
 inline constexpr const char* kMasterUsrFile = "master.usr";
 inline constexpr const char* kProfileExtension = ".usr";
 inline constexpr const char* kSignatureExtension = ".sig";
+// The identifiers of the messages retrieved and left on the server (see retrieval's
+// SeenMessages); renamed and deleted with the profile.
+inline constexpr const char* kSeenMessagesExtension = ".uidl";
 
 // A profile name is the base name of its files: 240 characters leave room for the extension
 // within the 255-byte file-name limit.
@@ -92,6 +96,8 @@ struct TUsersObjListBox {
 std::filesystem::path profileFilePath(const std::filesystem::path& home, const std::string& name);
 std::filesystem::path signatureFilePath(const std::filesystem::path& home,
                                         const std::string& name);
+std::filesystem::path seenMessagesFilePath(const std::filesystem::path& home,
+                                           const std::string& name);
 
 // The profile file: version, the fields in record order, the password scrambled, the action as
 // a number (a record without a choice, -1, writes 0), then the connection lines.

@@ -305,6 +305,10 @@ void UsersPage::leaveProfileName() {
     const auto oldSignature = signatureFilePath(home_, oldText);
     if (std::filesystem::exists(oldSignature, ignored))
         std::filesystem::rename(oldSignature, signatureFilePath(home_, *accepted), ignored);
+    // Without its list of retrieved messages, the profile would fetch them all again.
+    const auto oldSeen = seenMessagesFilePath(home_, oldText);
+    if (std::filesystem::exists(oldSeen, ignored))
+        std::filesystem::rename(oldSeen, seenMessagesFilePath(home_, *accepted), ignored);
 }
 
 void UsersPage::saveEdits() {
@@ -442,6 +446,7 @@ void UsersPage::deleteClick() {
     lists_.removeAt(static_cast<std::size_t>(index));
     std::error_code ignored;
     std::filesystem::remove(signatureFilePath(home_, fileName), ignored);
+    std::filesystem::remove(seenMessagesFilePath(home_, fileName), ignored);
     std::filesystem::remove(profileFilePath(home_, fileName), ignored);
     edited_ = false;
 

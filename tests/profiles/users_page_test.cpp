@@ -163,6 +163,7 @@ TEST_F(UsersPageTest, NameThatCannotBeAFileNameIsRefused) {
 
 TEST_F(UsersPageTest, DeletingTheOnlyProfileRemovesAllItsFiles) {
     start({"Home"});
+    writeFile(home / "Home.uidl", "46\r\n");
     page.setFocus(UsersFocus::RankList);
     EXPECT_TRUE(page.deleteEnabled());
     fake.dialogs.answers.push_back(platform::Answer::Yes);
@@ -173,6 +174,7 @@ TEST_F(UsersPageTest, DeletingTheOnlyProfileRemovesAllItsFiles) {
     EXPECT_FALSE(exists("master.usr"));
     EXPECT_FALSE(exists("Home.usr"));
     EXPECT_FALSE(exists("Home.sig"));
+    EXPECT_FALSE(exists("Home.uidl"));
     EXPECT_TRUE(lists.empty());
     EXPECT_FALSE(page.signatureEnabled());
     EXPECT_FALSE(page.deleteEnabled());
@@ -232,11 +234,14 @@ TEST_F(UsersPageTest, DeleteAnsweredNoKeepsEverythingAndDeleteNeedsTheRankList) 
 
 TEST_F(UsersPageTest, RenamingHomeToOfficeMovesTheProfileAndSignatureFiles) {
     start({"Home"});
+    writeFile(home / "Home.uidl", "46\r\nabc\t1\r\n");
     page.setFocus(UsersFocus::ProfileName);
     page.setText(UsersFocus::ProfileName, " Office ");
     page.setFocus(UsersFocus::ConnectName);  // leaving the name moves the signature file
     EXPECT_TRUE(exists("Office.sig"));
     EXPECT_FALSE(exists("Home.sig"));
+    EXPECT_TRUE(exists("Office.uidl"));  // else every message left on the server comes again
+    EXPECT_FALSE(exists("Home.uidl"));
     EXPECT_EQ(lists.usersListBox(), std::vector<std::string>{"Office"});
     EXPECT_EQ(lists.connectionListBox(), std::vector<std::string>{"Office"});
     page.setFocus(UsersFocus::RankList);  // entering the list saves the edits
