@@ -16,7 +16,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "mime/message.h"
 #include "net/mail_base.h"
@@ -53,6 +55,10 @@ public:
     void RetrieveMessage(int index);
     // OnDeleting, then DELE; the reply is read but not checked.
     void DeleteMessage(int index);
+    // UIDL of the whole mailbox: one identifier per message index ("" where the server gave
+    // none for it), or nullopt when the server does not answer UIDL positively. Lines whose
+    // number is outside the mailbox are ignored; at most MessageCount() lines are read.
+    std::optional<std::vector<std::string>> UniqueIds();
 
 protected:
     // Takes the retrieved text of message `index` (ending in the ".\r\n" line).
