@@ -1,5 +1,6 @@
 #include "net/smtp.h"
 
+#include <exception>
 
 #include "net/internal/errors_bridge.h"
 #include "net/reply_parsing.h"
@@ -41,6 +42,7 @@ void TmsSMTP::Logout() {
 }
 
 void TmsSMTP::SendMail() {
+    quitFailure_.clear();
     try {
         Connect();
         sendMessage();
@@ -53,7 +55,11 @@ void TmsSMTP::SendMail() {
         }
         throw;
     }
-    Disconnect();
+    try {
+        Disconnect();
+    } catch (const std::exception& error) {
+        quitFailure_ = error.what();
+    }
 }
 
 void TmsSMTP::sendMessage() {
