@@ -1,5 +1,7 @@
 #include "net/smtp.h"
 
+#include <exception>
+
 #include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
 #include "net/reply_parsing.h"
@@ -41,6 +43,7 @@ void TmsSMTP::Logout() {
 }
 
 void TmsSMTP::SendMail() {
+    quitFailure_.clear();
     try {
         Connect();
         sendMessage();
@@ -53,7 +56,11 @@ void TmsSMTP::SendMail() {
         }
         throw;
     }
-    Disconnect();
+    try {
+        Disconnect();
+    } catch (const std::exception& error) {
+        quitFailure_ = error.what();
+    }
 }
 
 void TmsSMTP::sendMessage() {

@@ -43,9 +43,13 @@ Script login(int count, const std::string& password = "secret", std::int64_t tot
 
 Script retr(int n, const ServerMessage& m) {
     const std::string number = std::to_string(n);
+    // The message is at least as long as LIST says: a shorter one would stay on the server.
+    std::string body = "body of " + m.subject;
+    const std::size_t length = headerText(m).size() - 4 * 2 + 2 + body.size() + 2;  // as sent
+    if (length < static_cast<std::size_t>(m.size)) body.append(m.size - length, 'x');
     return {"C: LIST " + number, "S: +OK " + number + " " + std::to_string(m.size),
             "C: RETR " + number,
-            "R: +OK\\r\\n" + headerText(m) + "\\r\\nbody of " + m.subject + "\\r\\n.\\r\\n"};
+            "R: +OK\\r\\n" + headerText(m) + "\\r\\n" + body + "\\r\\n.\\r\\n"};
 }
 
 Script info(int n, const ServerMessage& m) {
