@@ -463,7 +463,7 @@ void TagSocket::raiseTimedOut() {
     counter_.Stop();
     const std::string text = internal::numberedText(mime::kTextTimedOut);
     stopClocks();
-    const std::string text = internal::numberedText(internal::kNumberTimedOut);
+    const std::string text = internal::numberedText(mime::kTextTimedOut);
     std::string seen = text;
     if (OnError) OnError(*this, seen);
     lookup_.cancel();
@@ -475,7 +475,7 @@ void TagSocket::raiseCanceled() {
     counter_.Stop();
     const std::string text = internal::numberedText(mime::kTextCanceled);
     stopClocks();
-    const std::string text = internal::numberedText(internal::kNumberCanceled);
+    const std::string text = internal::numberedText(mime::kTextCanceled);
     std::string seen = text;
     if (OnError) OnError(*this, seen);
     internal::throwCanceled(text);

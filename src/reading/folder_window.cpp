@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <numeric>
+#include <system_error>
 
 #include "base/identity.h"
 #include "base/text_file.h"
@@ -69,7 +70,12 @@ TinboxForm::~TinboxForm() { --sharedOpenCount(); }
 
 void TinboxForm::open() {
     indexRebuilt_ = false;
-    const auto index = store::readFolderIndex(indexFile());
+    // Until loading has succeeded the rows are not the folder's, and closing must leave its
+    // index file alone (an index too large for memory must not be deleted as empty).
+    loadFailed_ = true;
+    std::error_code readError;
+    const auto index = store::readFolderIndex(indexFile(), readError);
+    if (readError) throw std::system_error(readError, "Read folder index " + indexFile().string());
     if (index) {
         rows_ = std::move(index->rows);
         selected_.assign(rows_.size(), false);
@@ -95,6 +101,7 @@ void TinboxForm::open() {
         if (checkFolderIndex()) indexRebuilt_ = true;
     }
     renderDateColumn();
+    loadFailed_ = false;
     changed();
 }
 
@@ -340,6 +347,7 @@ bool TinboxForm::checkFolderIndex() {
 }
 
 void TinboxForm::writeFolderIndex() {
+    if (loadFailed_) return;
     const auto file = indexFile();
     std::error_code ec;
     if (rows_.empty()) {
