@@ -460,8 +460,6 @@ void TagSocket::raiseSocketError(int code) {
 }
 
 void TagSocket::raiseTimedOut() {
-    counter_.Stop();
-    const std::string text = internal::numberedText(mime::kTextTimedOut);
     stopClocks();
     const std::string text = internal::numberedText(mime::kTextTimedOut);
     std::string seen = text;
@@ -472,8 +470,6 @@ void TagSocket::raiseTimedOut() {
 }
 
 void TagSocket::raiseCanceled() {
-    counter_.Stop();
-    const std::string text = internal::numberedText(mime::kTextCanceled);
     stopClocks();
     const std::string text = internal::numberedText(mime::kTextCanceled);
     std::string seen = text;

@@ -584,7 +584,11 @@ std::string Retrieval::LeftOnServer::idOf(std::int64_t index) const {
 
 SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox& profile,
                                                SessionOutcome outcome) {
-    host_.showFolderWindow(host_.folders().openFolderWindow(kInBox, true));
+    try {
+        host_.showFolderWindow(host_.folders().openFolderWindow(kInBox, true));
+    } catch (const std::exception&) {
+        // Storing the first message reports the folder and keeps it on the server.
+    }
     const std::string caption = "Retrieving All Messages For [" + shownName(profile) + "]";
     auto login = prepare(caption, false, false);
     if (!login) return outcome;
@@ -729,6 +733,15 @@ SessionOutcome Retrieval::messages() {
 }
 
 void Retrieval::selectFirstNewRow() {
+    try {
+        showFirstNewRow();
+    } catch (const std::exception& e) {
+        // The mail is stored; only showing it failed.
+        host_.reportError(e.what());
+    }
+}
+
+void Retrieval::showFirstNewRow() {
     reading::FolderWindowHost& folders = host_.folders();
     std::vector<const NewMailList::Entry*> received;
     for (const auto& entry : newMail_.entries())

@@ -132,6 +132,7 @@ class Retrieval {
     };
     LeftOnServer leftOnServer(net::TmsCustomPOP& client, const profiles::TUsersObjListBox& profile);
     void clearNewMailForUserSession();
+    void showFirstNewRow();
     void failed(SessionOutcome& outcome, const std::string& text, bool generalReport);
 
     platform::Platform& platform_;

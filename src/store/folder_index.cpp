@@ -172,7 +172,10 @@ std::optional<IndexContent> readFolderIndex(const std::filesystem::path& file,
                                             std::error_code& error) {
     const auto bytes = readRegularFile(file, error, kMaxIndexFileBytes);
     if (!bytes) {
-        if (error == std::errc::no_such_file_or_directory) error.clear();
+        // No folder directory (or a file in its place) holds no index either; writing the
+        // folder's first message then reports the folder itself.
+        if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory)
+            error.clear();
         return std::nullopt;
     }
     return parseFolderIndex(*bytes);
