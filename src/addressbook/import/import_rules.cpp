@@ -55,6 +55,23 @@ ImportedEntries entriesOfList(const TDistributionList& list) {
     return out;
 }
 
+namespace {
+void appendBook(const TAddressBook& book, ImportedEntries& out, int depth) {
+    ImportedEntries own = entriesOfBook(book);
+    out.entries.insert(out.entries.end(), own.entries.begin(), own.entries.end());
+    out.addresses += own.addresses;
+    out.lists += own.lists;
+    if (depth >= 32) return;  // sub-books are a tree the readers build, never this deep
+    for (int i = 0; i < book.subBookCount(); ++i) appendBook(book.subBook(i), out, depth + 1);
+}
+}  // namespace
+
+ImportedEntries entriesOfAll(const TOutlookAddressBooks& reader) {
+    ImportedEntries out;
+    for (int i = 0; i < reader.BookCount(); ++i) appendBook(reader.Books(i), out, 0);
+    return out;
+}
+
 std::string importSummary(int addresses, int lists) {
     return std::to_string(addresses) + " regular email address(es) imported.\r\r" +
            std::to_string(lists) + " distribution email address(es) imported.";

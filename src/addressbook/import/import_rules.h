@@ -31,6 +31,9 @@ TEmailNameObjListView entryOfList(const TDistributionList& list);
 ImportedEntries entriesOfBook(const TAddressBook& book);
 ImportedEntries entriesOfList(const TDistributionList& list);
 
+// Everything the reader read: every top-level book's items, then its sub-books' (depth first).
+ImportedEntries entriesOfAll(const TOutlookAddressBooks& reader);
+
 // "n regular email address(es) imported.\r\rm distribution email address(es) imported."
 std::string importSummary(int addresses, int lists);
 
