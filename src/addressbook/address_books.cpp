@@ -64,6 +64,13 @@ void AddressBooks::countAll() {
     }
 }
 
+void AddressBooks::setCount(std::string_view name, int count) {
+    if (BookInfo* b = find(name)) {
+        b->entryCount = count;
+        b->loadedOnce = true;
+    }
+}
+
 bool AddressBooks::reorder(const std::vector<std::string>& order) {
     std::vector<std::string> a = names();
     std::vector<std::string> b = order;

@@ -49,6 +49,7 @@ public:
     [[nodiscard]] std::error_code writeList() const;
     // Counts every book's entries from its file.
     void countAll();
+    void setCount(std::string_view name, int count);
     // Replaces the order of the books (the same names, moved); false when `order` is not a
     // permutation of the current names.
     bool reorder(const std::vector<std::string>& order);
