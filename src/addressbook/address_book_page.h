@@ -18,6 +18,7 @@
 #include "addressbook/book_list.h"
 #include "addressbook/entry.h"
 #include "addressbook/print_layout.h"
+#include "addressbook/verify_form.h"
 #include "mime/address.h"
 #include "platform/menu.h"
 #include "platform/platform.h"
@@ -136,6 +137,8 @@ public:
     void fontClick();
     void setColumnWidths(int nickname, int fullName);
     void verifyClick();
+    // The selected entries in list order with their positions, for the verification window.
+    std::vector<VerifyEntry> selectedForVerification();
     void importClick();
 
     // --- the fields of the entry under edit --------------------------------------------------

@@ -241,6 +241,15 @@ void AddressBooksPage::verifyClick() {
     if (events_) events_->verifyAddresses();
 }
 
+std::vector<VerifyEntry> AddressBooksPage::selectedForVerification() {
+    storeEntry();
+    std::vector<int> rows = selection_;
+    std::sort(rows.begin(), rows.end());
+    std::vector<VerifyEntry> out;
+    for (int r : rows) out.push_back({r, row(r)});
+    return out;
+}
+
 void AddressBooksPage::importClick() {
     if (buildMode_ || books_.loadedName().empty()) return;
     storeEntry();
