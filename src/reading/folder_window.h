@@ -158,6 +158,9 @@ public:
     std::vector<int> selectedRows() const;
     std::size_t selectedCount() const { return selectedCount_; }
     void selectAll();
+    // Replaces the selection in one step (the list widget's selection after a click or key);
+    // rows out of range are ignored.
+    void setSelection(const std::vector<int>& rows);
     int firstVisibleRow() const { return firstVisible_; }
     void setFirstVisibleRow(int row);
     // Session restoring: scroll to `firstVisible` and select and make current `selected` (both

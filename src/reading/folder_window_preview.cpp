@@ -94,6 +94,18 @@ void TinboxForm::rowClicked(int row) {
     if (previewTimer_) previewTimer_->start();
 }
 
+void TinboxForm::setSelection(const std::vector<int>& rows) {
+    std::fill(selected_.begin(), selected_.end(), false);
+    selectedCount_ = 0;
+    for (int row : rows) {
+        if (row < 0 || static_cast<std::size_t>(row) >= selected_.size() || selected_[static_cast<std::size_t>(row)])
+            continue;
+        selected_[static_cast<std::size_t>(row)] = true;
+        ++selectedCount_;
+    }
+    changed();
+}
+
 void TinboxForm::currentRowMoved(int row) {
     if (rows_.empty()) return;
     row = std::clamp(row, 0, static_cast<int>(rows_.size()) - 1);
