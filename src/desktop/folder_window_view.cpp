@@ -206,6 +206,7 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     connect(preview_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         showMenu(model_.previewMenu(), at, preview_->viewport());
     });
+    setFocusProxy(list_);
     openViews().insert(this);
     refreshFromModel();
 }
@@ -306,9 +307,11 @@ bool FolderWindowView::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (watched == preview_) {
-        if (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress) {
+        // A click or a key in the pane marks the message read; focus alone does not, since Qt
+        // also moves focus there when windows are shown, hidden or activated.
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)
             run([this] { model_.previewEntered(); });
-        } else if (event->type() == QEvent::KeyPress) {
+        if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
                 run([this] { model_.openSelectedRows(); });
