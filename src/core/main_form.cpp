@@ -400,7 +400,11 @@ void TmainForm::activateChild(platform::ChildWindow& window) {
     auto it = childSlot(window);
     if (it == children_.end()) return;
     std::rotate(children_.begin(), it, it + 1);  // the active window is first in child order
-    if (reading::TinboxForm* folder = asFolderWindow(window)) {
+    reading::TinboxForm* folder = asFolderWindow(window);
+    // A read window makes its folder's window the current one.
+    if (!folder && window.kind() == "Read")
+        folder = findFolderWindow(window.key().substr(window.key().find('.') + 1));
+    if (folder) {
         currentFolderWindow_ = folder;
         statusPanels_[0] = folder->statusCountsText();
     }
@@ -470,6 +474,27 @@ void TmainForm::folderWindowChanged(reading::TinboxForm& window) {
     if (&window == currentFolderWindow_) statusPanels_[0] = window.statusCountsText();
     if (view_) view_->childChanged(window);
     notifyFrame();
+}
+
+platform::ChildWindow& TmainForm::addChildWindow(std::unique_ptr<platform::ChildWindow> window) {
+    platform::ChildWindow& added = *window;
+    addChild(std::move(window), true);
+    return added;
+}
+
+std::vector<platform::ChildWindow*> TmainForm::childWindows() const {
+    std::vector<platform::ChildWindow*> windows;
+    for (const auto& child : children_) windows.push_back(child.get());
+    return windows;
+}
+
+void TmainForm::childWindowChanged(platform::ChildWindow& window) {
+    if (view_) view_->childChanged(window);
+}
+
+void TmainForm::setPreviewShown(bool shown) {
+    settings_.vl.previewShown = shown;
+    for (reading::TinboxForm* folder : folderWindows_) folder->previewShownChanged();
 }
 
 void TmainForm::closeReadWindowsOf(const std::string& logicalPath, int row) {

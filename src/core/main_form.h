@@ -186,6 +186,13 @@ public:
     void closeReadWindowsOf(const std::string& logicalPath, int row) override;
     void renumberReadWindowsAfter(const std::string& logicalPath, int removedRow) override;
     void folderWindowChanged(reading::TinboxForm& window) override;
+    platform::ChildWindow& addChildWindow(std::unique_ptr<platform::ChildWindow> window) override;
+    void activateChildWindow(platform::ChildWindow& window) override { activateChild(window); }
+    bool closeChildWindow(platform::ChildWindow& window) override { return closeChild(window); }
+    std::vector<platform::ChildWindow*> childWindows() const override;
+    void childWindowChanged(platform::ChildWindow& window) override;
+    void setPreviewShown(bool shown) override;
+    const platform::Commands& registeredCommands() const override { return commands_; }
 
     // --- hand-over and mail-to ----------------------------------------------------------------
     // A text handed over by a second start: "justBringToFront" or a mail-to address.

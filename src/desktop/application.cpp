@@ -18,6 +18,7 @@
 #include "core/main_form.h"
 #include "core/single_instance.h"
 #include "desktop/folder_window_view.h"
+#include "desktop/read_window_view.h"
 #include "desktop/main_window.h"
 #include "desktop/qt_platform.h"
 #include "desktop/text_convert.h"
@@ -77,6 +78,7 @@ int runDesktop(QApplication& app) {
 
     installTerminationHandlers();
     registerFolderWindowView();
+    registerReadWindowView();
     QtPlatform platform;
     const QSize screen = app.primaryScreen() ? app.primaryScreen()->size() : QSize(1280, 1024);
     core::TmainForm model(platform.platform(), home, request, {screen.width(), screen.height()});
