@@ -45,6 +45,8 @@ void MainRetrieval::setNewMailSignals(platform::NewMailSignals lent) {
 void MainRetrieval::runSession(const std::function<void()>& session) {
     if (main_.busy()) return;
     runReported(main_.platform().dialogs, main_.applicationTitle(), session);
+    // The sessions change the headers window's rows and buttons as they go.
+    if (retrieval::TheadersForm* headers = findHeadersWindow()) main_.childChanged(*headers);
     main_.refreshFrame();
 }
 
