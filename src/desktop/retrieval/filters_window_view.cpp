@@ -111,7 +111,7 @@ FiltersWindowView::FiltersWindowView(retrieval::TfiltersForm& model, QWidget* pa
     connect(close, &QPushButton::clicked, this, [this] { closeWindow(); });
     connect(list_, &QListWidget::currentRowChanged, this, [this](int index) {
         if (filling_ || index < 0) return;
-        model_.leaveFilterText(fromQt(text_->text()));
+        leaveText();
         model_.selectRule(index);
         refreshFromModel();
     });
@@ -122,9 +122,7 @@ FiltersWindowView::FiltersWindowView(retrieval::TfiltersForm& model, QWidget* pa
     connect(filterOn_, &QComboBox::activated, this, [this](int i) { model_.setFilterOn(i); refreshFromModel(); });
     connect(filterHow_, &QComboBox::activated, this, [this](int i) { model_.setFilterHow(i); refreshFromModel(); });
     connect(action_, &QComboBox::activated, this, [this](int i) { model_.setAction(i); refreshFromModel(); });
-    connect(text_, &QLineEdit::editingFinished, this, [this] {
-        if (!filling_) model_.leaveFilterText(fromQt(text_->text()));
-    });
+    connect(text_, &QLineEdit::editingFinished, this, [this] { leaveText(); });
     connect(folders_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
         model_.clickFolder({fromQt(item->data(0, kPathRole).toString()), fromQt(item->text(0))});
         refreshFromModel();
@@ -159,8 +157,16 @@ void FiltersWindowView::fillFolderTree() {
     add(tree.root(), nullptr);
 }
 
-void FiltersWindowView::closeWindow() {
+void FiltersWindowView::leaveText() {
+    if (filling_) return;
+    // The prompt of a new rule is shown as the field's placeholder, so typing never mixes with
+    // it; an untouched field leaves the rule as it was.
+    if (text_->text().isEmpty() && model_.filterTextField() == retrieval::kFilterTextPrompt) return;
     model_.leaveFilterText(fromQt(text_->text()));
+}
+
+void FiltersWindowView::closeWindow() {
+    leaveText();
     // The frame's close goes through the main window, which hides the window (writing the files).
     if (QWidget* frame = parentWidget()) frame->close();
 }
@@ -198,7 +204,8 @@ void FiltersWindowView::refreshFromModel() {
     filterOn_->setCurrentIndex(model_.filterOnChoice());
     filterHow_->setCurrentIndex(model_.filterHowChoice());
     action_->setCurrentIndex(model_.actionChoice());
-    text_->setText(toQt(model_.filterTextField()));
+    const bool prompt = model_.filterTextField() == retrieval::kFilterTextPrompt;
+    text_->setText(prompt ? QString() : toQt(model_.filterTextField()));
     folderLabel_->setText(toQt(model_.folderLabel()));
     folderLabel_->setEnabled(model_.folderLabelEnabled());
     folders_->setEnabled(model_.folderLabelEnabled());

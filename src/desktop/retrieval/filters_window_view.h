@@ -30,6 +30,8 @@ class FiltersWindowView final : public ChildView {
 
   private:
     void fillFolderTree();
+    // Leaving the filter text field: its text becomes the selected rule's.
+    void leaveText();
     void closeWindow();
 
     retrieval::TfiltersForm& model_;
