@@ -7,6 +7,7 @@
 #include "base/identity.h"
 #include "base/text_file.h"
 #include "core/error_report.h"
+#include "core/main_retrieval.h"
 #include "core/startup_checks.h"
 #include "profiles/profile_menus.h"
 #include "profiles/settings_rules.h"
@@ -51,6 +52,12 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
       tree_(std::make_unique<store::TMailTree>(home_)),
       treeSelection_(home_) {
     reading::registerWindowKinds(kinds_, commands_, home_, *this, platform_);
+    retrieval_ = std::make_unique<MainRetrieval>(*this);
+    retrieval_->registerWith(kinds_, commands_);
+}
+
+void TmainForm::setNewMailSignals(platform::NewMailSignals lent) {
+    retrieval_->setNewMailSignals(lent);
 }
 
 TmainForm::~TmainForm() {
@@ -163,6 +170,24 @@ void TmainForm::setCaptions() {
 
 void TmainForm::activeProfileChanged(int) {
     setCaptions();
+    for (const auto& child : children_) {
+        child->profileChanged();
+        if (view_) view_->childChanged(*child);
+    }
+    notifyFrame();
+}
+
+bool TmainForm::selectActiveProfile(int index) {
+    if (busy_) {
+        notifyFrame();  // the selector shows the active profile again
+        return false;
+    }
+    profileLists_.selectActiveProfile(index);
+    return true;
+}
+
+void TmainForm::setBusy(bool busy) {
+    busy_ = busy;
     notifyFrame();
 }
 
@@ -340,6 +365,16 @@ void TmainForm::setStatusText(std::string text) {
     notifyFrame();
 }
 
+void TmainForm::setStatusPanel(StatusPanel panel, std::string text) {
+    statusPanels_[static_cast<std::size_t>(panel)] = std::move(text);
+    notifyFrame();
+}
+
+void TmainForm::setApplicationTitle(std::string title) {
+    applicationTitle_ = std::move(title);
+    notifyFrame();
+}
+
 void TmainForm::setToolbarShown(bool shown) {
     settings_.vl.toolbarShown = shown;
     notifyFrame();
@@ -380,6 +415,15 @@ platform::ChildWindow* TmainForm::findChild(const std::string& key) const {
     for (const auto& child : children_)
         if (child->key() == key) return child.get();
     return nullptr;
+}
+
+void TmainForm::openChild(std::unique_ptr<platform::ChildWindow> window, bool show) {
+    addChild(std::move(window), show);
+}
+
+void TmainForm::childChanged(platform::ChildWindow& window) {
+    if (view_) view_->childChanged(window);
+    notifyFrame();
 }
 
 void TmainForm::addChild(std::unique_ptr<platform::ChildWindow> window, bool show) {
