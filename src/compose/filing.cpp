@@ -102,8 +102,6 @@ FilingOutcome fileComposeFields(const ComposeFields& fields,
     item.composeReplyTo = oneLine(fields.replyTo);
     item.deliveryAck = fields.deliveryAck;
     if (!profile.organization.empty()) item.composeOrganization = oneLine(profile.organization);
-    if (!trimmed(fields.replyTo).empty())
-        message.Headers().Add("Reply-To: " + oneLine(fields.replyTo));
 
     for (const std::string& line : fields.to) message.Recipients().Add(mime::ParseMailAddress(oneLine(line)));
     for (const std::string& line : fields.cc) message.CC().Add(mime::ParseMailAddress(oneLine(line)));
