@@ -128,6 +128,7 @@ void TcomposeForm::initialise() {
         }
         body_ = body;
     }
+    initialBody_ = body_;
     loading_ = false;
     changed();
 }
@@ -719,7 +720,8 @@ bool TcomposeForm::hasUnsavedWork() {
                            !trimmed(plain_[2]).empty() || !trimmed(subject_).empty();
     if (mode_ == ComposeMode::Reply || mode_ == ComposeMode::Forward) return true;
     if (mode_ == ComposeMode::Compose && !source_) {
-        if (!addressed && trimmed(body_).empty()) return false;
+        if (!addressed && (body_ == initialBody_ || body_.find_first_not_of(" \t\r\n") == std::string::npos))
+            return false;
         if (trimmed(plain_[0]).empty()) {
             plain_[0] = kPlaceholderTo;
             rebuildLines(AddressField::To);

@@ -258,6 +258,7 @@ private:
     std::vector<std::string> lines_[3];
     std::string subject_;
     std::string body_;
+    std::string initialBody_;  // what the initialisation put there (empty lines, signature)
     ComposeFields fields_;  // options, priority, attachments, signature choice
     ComposePage page_ = ComposePage::Compose;
     int selectedLine_ = -1;

@@ -57,6 +57,9 @@ public:
     virtual TcomposeForm& addComposeWindow(std::unique_ptr<TcomposeForm> window) = 0;
     virtual std::vector<TcomposeForm*> composeWindows() = 0;
     virtual void bringToFront(TcomposeForm& window) = 0;
+    // The compose window when the active child window is one (the Send command acts on it),
+    // else nullptr.
+    virtual TcomposeForm* activeComposeWindow() = 0;
     virtual void closeComposeWindow(TcomposeForm& window) = 0;
     // Tells the view that the window's fields, captions or menus changed.
     virtual void composeWindowChanged(TcomposeForm& window) = 0;
