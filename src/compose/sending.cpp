@@ -143,6 +143,7 @@ Sending::Delivery Sending::deliver(mime::TmsMessage& message, const std::string&
     OnExit forget{[this] { client_ = nullptr; }};
     try {
         checkEnvelopeAddresses(message);
+        if (cancelled_) return {};
         client.MailMessage = &message;
         client.SendMail();
     } catch (const std::exception& error) {
