@@ -287,6 +287,12 @@ bool Sending::fillFromStored(reading::TinboxForm& window, const store::TObjListV
     message.BCC().Clear();
     std::vector<std::string> seen;
     for (const std::string& bcc : item.bccList) {
+        if (bcc.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
+            // A stored line break would have been an extra recipient or command on the wire.
+            platform_.dialogs.information(kProductName,
+                                          "Address not allowed in the SMTP envelope: " + oneLine(bcc));
+            return false;
+        }
         const auto parsed = mime::ParseMailAddress(oneLine(bcc));
         if (std::find(seen.begin(), seen.end(), parsed.Address()) != seen.end()) continue;
         seen.push_back(parsed.Address());
