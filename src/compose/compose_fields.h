@@ -28,6 +28,8 @@ struct ComposeFields {
     bool readAck = false;
     bool saveToSent = false;
     bool sendOnePer = false;
+
+    bool operator==(const ComposeFields&) const = default;
 };
 
 }  // namespace velmora::compose

@@ -177,6 +177,7 @@ void TcomposeForm::loadStored() {
     fields_.saveToSent = item.saveToSent;
     fields_.sendOnePer = item.sendOnePerRecipient;
     setCaption("Compose " + std::to_string(number_) + " - " + source.folder + " - [" + subject_ + "]");
+    loadedFields_ = fields();
 }
 
 void TcomposeForm::setMailTo(const std::string& address) {
@@ -714,20 +715,16 @@ platform::Menu TcomposeForm::popupMenu() {
 
 // --- closing --------------------------------------------------------------------------------
 
-bool TcomposeForm::hasUnsavedWork() {
+bool TcomposeForm::unsavedWork() const {
     if (saved_) return false;
+    if (mode_ == ComposeMode::Reply || mode_ == ComposeMode::Forward) return true;
+    // A reopened message left as it was loaded is still stored where it came from.
+    if (source_ && loadedFields_ && fields() == *loadedFields_) return false;
     const bool addressed = !trimmed(plain_[0]).empty() || !trimmed(plain_[1]).empty() ||
                            !trimmed(plain_[2]).empty() || !trimmed(subject_).empty();
-    if (mode_ == ComposeMode::Reply || mode_ == ComposeMode::Forward) return true;
-    if (mode_ == ComposeMode::Compose && !source_) {
-        if (!addressed && (body_ == initialBody_ || body_.find_first_not_of(" \t\r\n") == std::string::npos))
-            return false;
-        if (trimmed(plain_[0]).empty()) {
-            plain_[0] = kPlaceholderTo;
-            rebuildLines(AddressField::To);
-        }
-        return true;
-    }
+    if (mode_ == ComposeMode::Compose && !source_)
+        return addressed ||
+               (body_ != initialBody_ && body_.find_first_not_of(" \t\r\n") != std::string::npos);
     return addressed;
 }
 
@@ -737,9 +734,13 @@ bool TcomposeForm::closeQuery() {
     if (autoSaveTimer_) autoSaveTimer_->stop();
     syncAddressFields();
     (void)writeAddressListLayout(context_.home, layout_);
-    if (!hasUnsavedWork()) {
+    if (!unsavedWork()) {
         closing_ = true;
         return true;
+    }
+    if (mode_ == ComposeMode::Compose && !source_ && trimmed(plain_[0]).empty()) {
+        plain_[0] = kPlaceholderTo;  // a filed draft has a recipient
+        rebuildLines(AddressField::To);
     }
     platform_.system.beep();
     std::string subject(trimmed(subject_));

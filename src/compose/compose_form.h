@@ -219,6 +219,9 @@ public:
     // Yes moves the window there (a bad address or a failed filing keeps it open), No files it
     // into Trash. Refused while the window sends.
     bool closeQuery() override;
+    // Would closing ask the save question? Never for a window moved, sent and filed, or a
+    // reopened message left as it was loaded; always for a reply or forward.
+    bool unsavedWork() const;
     void onClose() override;
     // The record of compose.dat: the source's folder and its row there now; none for a new
     // message or a source no longer there.
@@ -232,7 +235,6 @@ private:
     void insertGreeting();
     profiles::TUsersObjListBox profile() const;
     std::string profileFromText() const;
-    bool hasUnsavedWork();
     void closeWindow();
     std::string captionStem() const;
     bool fromDraftsOrOutBox() const;
@@ -258,7 +260,8 @@ private:
     std::vector<std::string> lines_[3];
     std::string subject_;
     std::string body_;
-    std::string initialBody_;  // what the initialisation put there (empty lines, signature)
+    std::string initialBody_;
+    std::optional<ComposeFields> loadedFields_;  // a reopened message as it was loaded  // what the initialisation put there (empty lines, signature)
     ComposeFields fields_;  // options, priority, attachments, signature choice
     ComposePage page_ = ComposePage::Compose;
     int selectedLine_ = -1;

@@ -40,6 +40,14 @@ std::shared_ptr<ComposeWindows> registerWindowKinds(platform::WindowKinds& kinds
     kind.shutdown = [w] {
         if (w->sending().running()) w->sending().cancel();
     };
+    kind.exitQuery = [&host] {
+        for (TcomposeForm* window : host.composeWindows()) {
+            if (!window->unsavedWork()) continue;  // recorded in compose.dat instead
+            if (!window->closeQuery()) return false;
+            host.closeComposeWindow(*window);
+        }
+        return true;
+    };
     kinds.add(std::move(kind));
 
     commands.add("compose.new", {[w] { w->composeCommand(); },

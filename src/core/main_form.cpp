@@ -6,6 +6,9 @@
 
 #include "base/identity.h"
 #include "base/text_file.h"
+#include "compose/compose_windows.h"
+#include "compose/window_kinds.h"
+#include "core/compose_host.h"
 #include "core/error_report.h"
 #include "core/startup_checks.h"
 #include "profiles/profile_menus.h"
@@ -51,6 +54,8 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
       tree_(std::make_unique<store::TMailTree>(home_)),
       treeSelection_(home_) {
     reading::registerWindowKinds(kinds_, commands_, home_, *this, platform_);
+    composeHost_ = std::make_unique<MainComposeHost>(*this);
+    compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
 }
 
 TmainForm::~TmainForm() {
@@ -162,6 +167,7 @@ void TmainForm::setCaptions() {
 }
 
 void TmainForm::activeProfileChanged(int) {
+    if (const auto* active = profileLists_.activeProfile()) compose_->loadSignatures(active->profileName);
     setCaptions();
     notifyFrame();
 }
@@ -239,6 +245,8 @@ void TmainForm::deleteSessionFiles() {
 
 bool TmainForm::FormCloseQuery() {
     if (shuttingDown_) return true;
+    for (const auto& kind : kinds_.all())
+        if (kind.exitQuery && !kind.exitQuery()) return false;
     shuttingDown_ = true;
     deleteSessionFiles();
 
@@ -419,6 +427,16 @@ bool TmainForm::closeChild(platform::ChildWindow& window) {
     }
     notifyFrame();
     return true;
+}
+
+void TmainForm::freeChild(platform::ChildWindow& window) {
+    if (childSlot(window) == children_.end()) return;
+    closeAndFree(window);
+    notifyFrame();
+}
+
+void TmainForm::childChanged(platform::ChildWindow& window) {
+    if (view_) view_->childChanged(window);
 }
 
 void TmainForm::closeAndFree(platform::ChildWindow& window) {

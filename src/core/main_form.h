@@ -29,7 +29,13 @@
 #include "platform/platform.h"
 #include "platform/window_kind.h"
 
+namespace velmora::compose {
+class ComposeWindows;
+}
+
 namespace velmora::core {
+
+class MainComposeHost;
 
 struct ScreenSize {
     int width = 1280;
@@ -118,6 +124,11 @@ public:
         return statusPanels_[static_cast<std::size_t>(panel)];
     }
     void setStatusText(std::string text);
+    // The taskbar text (" Sending" while mail goes out).
+    void setApplicationTitle(std::string title) {
+        applicationTitle_ = std::move(title);
+        notifyFrame();
+    }
     const FrameGeometry& geometry() const { return geometry_; }
     void setGeometry(const FrameGeometry& geometry) { geometry_ = geometry; }
     // The menu bar, the main toolbar's buttons and the folder tree's pop-up menu as they stand
@@ -174,6 +185,16 @@ public:
     // Runs the window's close query and, when it agrees, closes and frees it. False when the
     // window stayed open.
     bool closeChild(platform::ChildWindow& window);
+    // A child window made by another module (a compose window), added first in child order.
+    void addChildWindow(std::unique_ptr<platform::ChildWindow> window, bool show) {
+        addChild(std::move(window), show);
+    }
+    // Closes and frees a child whose close question already ran.
+    void freeChild(platform::ChildWindow& window);
+    // The view shows the child's fields, caption and state again.
+    void childChanged(platform::ChildWindow& window);
+    // The compose windows' shared state, sending and Edit In Compose (openStored).
+    compose::ComposeWindows& composeWindows() { return *compose_; }
     reading::TinboxForm* currentFolderWindow() const override { return currentFolderWindow_; }
     // "Mi&nimize All", "Ma&ximize All", "Cl&ose All".
     void minimizeAll();
@@ -273,6 +294,8 @@ private:
     bool started_ = false;
     bool shuttingDown_ = false;
     bool spellCheckEnabled_ = true;
+    std::unique_ptr<MainComposeHost> composeHost_;
+    std::shared_ptr<compose::ComposeWindows> compose_;
 };
 
 }  // namespace velmora::core
