@@ -355,6 +355,15 @@ void TcomposeForm::addAttachments(const std::vector<std::filesystem::path>& path
     for (TcomposeForm* other : context_.host.composeWindows()) other->changed();
 }
 
+void TcomposeForm::addAttachmentsClick() {
+    platform::FileDialogRequest request;
+    request.title = "Attach Files";
+    request.initialDirectory = context_.home / store::kAttachDirectory;
+    request.multiple = true;
+    addAttachments(platform_.dialogs.openFiles(request));
+    changed();
+}
+
 void TcomposeForm::attachRecent(int index) {
     const auto& paths = context_.shared.recent.paths;
     if (index < 0 || index >= static_cast<int>(paths.size())) return;

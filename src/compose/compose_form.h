@@ -140,6 +140,8 @@ public:
     // Attaches each path that is a regular file that can be opened for reading; others are
     // reported. With Capture on, each also goes into the recently used list.
     void addAttachments(const std::vector<std::filesystem::path>& paths);
+    // "Add --->": the files chosen in the file dialog.
+    void addAttachmentsClick();
     // "Add" beside the recently used list.
     void attachRecent(int index);
     // Removes the attachments at `indices`; a stored copy in the source's folder is deleted after
