@@ -8,6 +8,8 @@
 #include "base/text_file.h"
 #include "compose/addresses.h"
 #include "mime/address.h"
+#include "net/mx_resolver.h"
+#include "profiles/profile.h"
 #include "profiles/settings_rules.h"
 #include "reading/display_text.h"
 #include "reading/folder_window.h"
@@ -203,6 +205,7 @@ void TcomposeForm::leavePlain(AddressField field) {
 }
 
 void TcomposeForm::setLines(AddressField field, std::vector<std::string> lines) {
+    lastList_ = field;
     for (auto& line : lines) line = oneLine(line);
     lines_[index(field)] = std::move(lines);
 }
@@ -625,7 +628,77 @@ void TcomposeForm::appendFromComposeTxt() {
     changed();
 }
 
+std::string TcomposeForm::verifyAddresses() {
+    if (verifying_ || loading_) return {};
+    if (page_ == ComposePage::To || page_ == ComposePage::CC || page_ == ComposePage::BCC)
+        lastList_ = static_cast<AddressField>(static_cast<int>(page_) - static_cast<int>(ComposePage::To));
+    if (platform_.dialogs.question("Internet Connection Confirmation",
+                                   "Are you connected to the internet?\rPress ESC key to cancel address "
+                                   "verification.",
+                                   platform::Buttons::YesNo, platform::Answer::Yes) != platform::Answer::Yes)
+        return {};
+    const auto& settings = context_.host.settings();
+    net::TMXResolver resolver(platform_.dialogs);
+    resolver.FoundDNSServers = {settings.other.dnsServer};
+    verifying_ = true;
+    verifyCancelled_ = false;
+    int unverified = 0;
+    auto& lines = lines_[index(lastList_)];
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        platform_.events.processEvents();
+        if (verifyCancelled_) {
+            verifying_ = false;
+            platform_.dialogs.information(kProductName, "Address Verification Cancelled");
+            changed();
+            return "Address Verification Cancelled";
+        }
+        selectedLine_ = static_cast<int>(i);
+        if (lines[i].find('@') == std::string::npos) {
+            lines[i] += " *** NickName? ***";
+            ++unverified;
+            continue;
+        }
+        std::vector<std::string> exchangers;
+        const std::string domain = mailDomain(lines[i]);
+        if (domain.empty() || !resolver.Resolve(domain, exchangers) || exchangers.empty()) {
+            lines[i] += " *** Unverified ***";
+            ++unverified;
+        }
+    }
+    verifying_ = false;
+    selectedLine_ = -1;
+    if (!settings.other.verificationSoundFile.empty())
+        platform_.system.playSound(settings.other.verificationSoundFile);
+    const std::string result = unverified == 0 ? "All addresses were successfully verified!"
+                               : unverified == 1
+                                   ? "There was 1 unverified address."
+                                   : "There were " + std::to_string(unverified) + " unverified addresses.";
+    platform_.dialogs.information(kProductName, result);
+    changed();
+    return result;
+}
+
+void TcomposeForm::changeProfile(const std::string& name) {
+    const auto& lists = context_.host.profiles();
+    const auto at = lists.findName(name);
+    if (!at) return;
+    profileName_ = lists.record(*at).profileName;
+    from_ = profileFromText();
+    replyTo_ = profile().replyToAddress;
+    const auto file = profiles::signatureFilePath(context_.home, profileName_);
+    signatures_ = readSignatureFile(file);
+    signatureText_.clear();
+    signatureEdited_ = false;
+    fields_.sigBlockIndex = -1;
+    if (!signatures_.blocks.empty()) chooseSignature(signatures_.defaultPosition);
+    changed();
+}
+
 void TcomposeForm::pressEscape(bool shift) {
+    if (verifying_) {
+        verifyCancelled_ = true;
+        return;
+    }
     if (shift || page_ == ComposePage::Body || page_ == ComposePage::Options ||
         page_ == ComposePage::Attachments) {
         if (closeQuery()) closeWindow();
@@ -692,6 +765,20 @@ platform::Menu TcomposeForm::popupMenu() {
     MenuEntry copy = entry("popCopyMessage", "&Copy Message", nullptr, ready);
     copy.entries = {entry("popCopyMessage_Drafts", "&Drafts", [this] { copyTo("Drafts"); }, ready),
                     entry("popCopyMessage_OutBox", "&OutBox", [this] { copyTo("OutBox"); }, ready)};
+    MenuEntry profilesMenu = entry("popChangeProfile", "Change &User Profile", nullptr, ready);
+    const auto& lists = context_.host.profiles();
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        const std::string name = lists.record(i).profileName;
+        std::error_code ec;
+        std::string caption = name;
+        if (std::filesystem::exists(profiles::signatureFilePath(context_.home, name), ec)) caption += "  [sig]";
+        if (caption.size() > 64) caption.resize(64);
+        MenuEntry p = entry("popChangeProfile" + std::to_string(i), caption, [this, name] { changeProfile(name); },
+                            ready);
+        p.checkable = true;
+        p.checked = name == profileName_;
+        profilesMenu.entries.push_back(std::move(p));
+    }
     MenuEntry sort = entry("popSortAddresses", "Sort Email Addresses", nullptr);
     sort.entries = {entry("popSortTo", "Sort To: Email Addresses", [this] { sortAddresses(AddressField::To); }),
                     entry("popSortCC", "Sort CC: Email Addresses", [this] { sortAddresses(AddressField::CC); }),
@@ -708,7 +795,9 @@ platform::Menu TcomposeForm::popupMenu() {
               ready && !trimmed(plain_[0]).empty()),
         std::move(copy),
         entry("popSendMessage", "&Send Message", [this] { sendMessageClick(); }, sendEnabled(), "F5"),
+        entry("popVerifyAddresses", "&Verify Addresses", [this] { verifyAddresses(); }, ready, "Ctrl+A"),
         std::move(sort),
+        std::move(profilesMenu),
         MenuEntry::separator(),
         entry("popSaveBody", "Save Body To Compose.txt &File", [this] { saveBodyToComposeTxt(); }, true,
               "Ctrl+S"),

@@ -165,6 +165,16 @@ public:
     // alone, sorted without case.
     void sortAddresses(AddressField field);
 
+    // "&Verify Addresses": the mail exchangers of every line of the list page in use (To when
+    // none), asked of the address-verification DNS server; unverified lines get a mark. Escape
+    // meanwhile cancels. The result text is returned as shown ("" when not run).
+    std::string verifyAddresses();
+    // "Change &User Profile": From, Reply To and the signature choice of that profile.
+    void changeProfile(const std::string& profileName);
+    const std::string& profileName() const { return profileName_; }
+    // The window's profile (the active one unless changed here); an empty record without any.
+    profiles::TUsersObjListBox profile() const;
+
     // --- signatures ------------------------------------------------------------------------
     const SignatureList& signatureChoice() const { return signatures_; }
     int chosenSignature() const { return fields_.sigBlockIndex; }
@@ -235,7 +245,6 @@ private:
     void loadStored();
     void rebuildLines(AddressField field);
     void insertGreeting();
-    profiles::TUsersObjListBox profile() const;
     std::string profileFromText() const;
     void closeWindow();
     std::string captionStem() const;
@@ -274,6 +283,9 @@ private:
     std::string typeAhead_;
     std::string typeAheadBox_;
     bool typeAheadFailed_ = false;
+    bool verifying_ = false;
+    bool verifyCancelled_ = false;
+    AddressField lastList_ = AddressField::To;
 
     SignatureList signatures_;
     std::string signatureText_;

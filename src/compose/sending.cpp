@@ -182,8 +182,7 @@ void Sending::sendComposeWindow(TcomposeForm& window) {
             return;
     }
     if (fields.sendOnePer) (void)writeSendOnePer(home_, fields.to);
-    const profiles::TUsersObjListBox* active = host_.profiles().activeProfile();
-    const profiles::TUsersObjListBox profile = active ? *active : profiles::TUsersObjListBox{};
+    const profiles::TUsersObjListBox profile = window.profile();
     const std::string lastFolder = window.sourceFolderWindow();
     const bool fromDraftsOrOutBox =
         window.source() && (window.mode() == ComposeMode::Drafts || window.mode() == ComposeMode::OutBox);

@@ -7,6 +7,7 @@
 #include "fake_compose_host.h"
 #include "store/message_file.h"
 #include "support/fake_platform.h"
+#include "support/servers/real_servers.h"
 #include "support/stored_messages.h"
 #include "support/temp_dir.h"
 
@@ -300,6 +301,43 @@ TEST_F(ComposeWindow, ComposeTxtSavedAndAppended) {
     w.setBody("zero");
     w.appendFromComposeTxt();
     EXPECT_EQ(w.body(), "zero\r\none\r\ntwo");
+}
+
+TEST_F(ComposeWindow, VerifyMarksLinesWithoutMailExchangers) {
+    testing::TempDir dnsDir;
+    testing::DnsmasqServer dns(dnsDir.path() / "dns");
+    dns.addMx("example.test", "mx1.example.test", 20);
+    dns.addHost("nomx.test", "127.0.0.1");
+    if (const std::string error = dns.start(); !error.empty()) GTEST_SKIP() << "dnsmasq: " << error;
+    host.settingsValue.other.dnsServer = dns.address();
+    TcomposeForm& w = open();
+    w.setLines(AddressField::CC, {"Ann <ann@example.test>", "bob@nomx.test", "carl"});
+    fake.dialogs.answers = {Answer::Yes};
+    EXPECT_EQ(w.verifyAddresses(), "There were 2 unverified addresses.");
+    EXPECT_EQ(w.lines(AddressField::CC),
+              (std::vector<std::string>{"Ann <ann@example.test>", "bob@nomx.test *** Unverified ***",
+                                        "carl *** NickName? ***"}));
+}
+
+TEST_F(ComposeWindow, ChangingTheProfileSetsFromAndItsSignatures) {
+    profiles::TUsersObjListBox home2;
+    home2.profileName = "Home";
+    home2.fromAddress = "ann@home.example";
+    home2.replyToAddress = "r@home.example";
+    host.profileLists.append(home2);
+    SignatureList list;
+    list.blocks = {{"Casual", {"-- a"}}};
+    ASSERT_FALSE(writeSignatureFile(home.path() / "Home.sig", list));
+    TcomposeForm& w = open();
+    const auto menu = w.popupMenu();
+    const auto* entry = platform::findMenuEntry(menu, "popChangeProfile1");
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->caption, "Home  [sig]");
+    entry->command();
+    EXPECT_EQ(w.from(), "ann@home.example");
+    EXPECT_EQ(w.replyTo(), "r@home.example");
+    EXPECT_EQ(w.signatureText(), "-- a");
+    EXPECT_EQ(w.profile().profileName, "Home");
 }
 
 TEST(SignatureFile, DamagedPositionReadsAsTheFirstAndTheLastLineHasNoLineEnd) {
