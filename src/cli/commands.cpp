@@ -18,6 +18,7 @@ int runListCommand(Context& context, const Args& args);
 int runShowCommand(Context& context, const Args& args);
 int runRebuildCommand(Context& context, const Args& args);
 int runRetrieveCommand(Context& context, const Args& args);
+int runSendCommand(Context& context, const Args& args);
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
@@ -54,6 +55,10 @@ const std::vector<Command>& commands() {
          "the folders by the rules (password from the profile, VELMORA_PASSWORD or a "
          "prompt)",
          runRetrieveCommand},
+        {"send",
+         "FILE... | --outbox: send stored messages, or every OutBox message (filed into Sent), "
+         "with the active profile's SMTP server",
+         runSendCommand},
     };
     return table;
 }

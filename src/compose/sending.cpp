@@ -63,6 +63,10 @@ std::string sendFailureText(const std::string& error) {
 Sending::Sending(platform::Platform& platform, std::filesystem::path home, ComposeHost& host)
     : platform_(platform), home_(std::move(home)), host_(host) {}
 
+void Sending::pause(int milliseconds) {
+    if (readingPauses_) platform_.pause(platform::Milliseconds{milliseconds});
+}
+
 void Sending::cancel() {
     cancelled_ = true;
     if (client_) client_->Cancel();
@@ -116,11 +120,11 @@ Sending::Delivery Sending::deliver(mime::TmsMessage& message, const std::string&
         box.hideTimeoutLine();
         box.setUpperLine("Preparing message to send");
         box.setLowerLine("Sending Message " + std::to_string(current) + " of " + std::to_string(total));
-        platform_.pause(platform::Milliseconds{350});
+        pause(350);
     };
     client.OnSending = [&](net::TagSocket&) {
         box.setUpperLine("Sending message");
-        platform_.pause(platform::Milliseconds{350});
+        pause(350);
     };
     client.OnProgress = [&](net::TagSocket&, int percent, std::int64_t) {
         box.setUpperBar(percent < 0 || percent > 90 ? 100 : percent);
@@ -128,7 +132,7 @@ Sending::Delivery Sending::deliver(mime::TmsMessage& message, const std::string&
     client.OnMailSent = [&](net::TagSocket&) {
         box.setUpperLine("Message sent");
         box.setUpperBar(0);
-        platform_.pause(platform::Milliseconds{250});
+        pause(250);
     };
     client.OnAddressRejected = [&](net::TagSocket&, const std::string& address, const std::string& reply,
                                    bool& proceed) {
@@ -137,7 +141,7 @@ Sending::Delivery Sending::deliver(mime::TmsMessage& message, const std::string&
                       kProductName,
                       "Email Address Rejected\r\r     Address: " + address + "\r\rServer reply: " + reply +
                           "\r\rDo you wish to continue sending message(s)?",
-                      platform::Buttons::YesNo, platform::Answer::Yes) == platform::Answer::Yes;
+                      platform::Buttons::YesNo, platform::Answer::No) == platform::Answer::Yes;
     };
     client_ = &client;
     OnExit forget{[this] { client_ = nullptr; }};
@@ -250,7 +254,7 @@ void Sending::sendComposeWindow(TcomposeForm& window) {
         filed = window.fileInto("Sent", fromDraftsOrOutBox);
     }
     window.markSent(filed);
-    platform_.pause(platform::Milliseconds{500});
+    pause(500);
     if (!lastFolder.empty())
         if (auto* folder = host_.folders().findFolderWindow(lastFolder)) host_.showFolderWindow(*folder);
     const int after = host_.settings().send.retrieveAfterSending;
@@ -270,20 +274,24 @@ bool Sending::fillFromStored(reading::TinboxForm& window, const store::TObjListV
         platform_.dialogs.warning(kProductName, "File I/O Error 3773\r" + *failure);
         return false;
     }
+    return prepareStored(item, window.folderKind() == store::FolderKind::Sent, message);
+}
+
+bool Sending::prepareStored(const store::TObjListViewVLF& item, bool fromSent, mime::TmsMessage& message) {
     store::stripPrivateHeaders(message, item);
     if (!trimmed(item.composeFrom).empty()) {
         ComposeFields f;
         f.from = item.composeFrom;
         message.Sender() = composeSender(f, {}, SenderQuoting::ForMessage);
-    } else {
+    } else if (!item.senderAddress.empty()) {
         message.Sender() = mime::TmsMailAddress(item.senderAddress, item.senderName);
-    }
+    }  // else a file without the private block: its own From stays
     auto& headers = message.Headers();
     replaceField(headers, "Reply-To", item.composeReplyTo.empty() ? "" : "Reply-To: " + oneLine(item.composeReplyTo));
     message.SetReturnReceipt(item.deliveryAck);
     replaceField(headers, "X-Organization",
                  item.composeOrganization.empty() ? "" : "X-Organization: " + oneLine(item.composeOrganization));
-    message.BCC().Clear();
+    if (!item.bccList.empty()) message.BCC().Clear();
     std::vector<std::string> seen;
     for (const std::string& bcc : item.bccList) {
         if (bcc.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
@@ -314,7 +322,7 @@ bool Sending::fillFromStored(reading::TinboxForm& window, const store::TObjListV
         const profiles::TUsersObjListBox* active = host_.profiles().activeProfile();
         if (active) addTraceHeaders(message, *active);
     }
-    if (window.folderKind() == store::FolderKind::Sent) replaceField(headers, "Message-ID", "");
+    if (fromSent) replaceField(headers, "Message-ID", "");
     addDateAndMessageId(message, platform_.clock.localNow());
     return true;
 }
@@ -328,7 +336,7 @@ std::vector<std::string> Sending::sendSelectedRows(reading::TinboxForm& window) 
     OnExit restoreTitle{[this, title] { host_.setApplicationTitle(title); }};
     if (kind == store::FolderKind::OutBox && host_.settings().send.sendOutBoxTogether) {
         window.selectAll();
-        platform_.pause(platform::Milliseconds{100});
+        pause(100);
     }
     // The run works on the items as they stand now; rows are found again by file name after.
     std::vector<store::TObjListViewVLF> items;
@@ -362,7 +370,31 @@ std::vector<std::string> Sending::sendSelectedRows(reading::TinboxForm& window) 
             sendAgain(window, delivered);
         }
     }
-    platform_.pause(platform::Milliseconds{500});
+    pause(500);
+    return delivered;
+}
+
+int Sending::sendMessageFiles(const std::vector<std::filesystem::path>& files) {
+    if (host_.busy() || running_) return 0;
+    int delivered = 0;
+    beginRun();
+    OnExit end{[this] { endRun(); }};
+    const int total = static_cast<int>(files.size());
+    for (int i = 0; i < total; ++i) {
+        if (cancelled_ || platform_.events.quitRequested()) break;
+        const auto& file = files[static_cast<std::size_t>(i)];
+        mime::TmsMessage message;
+        if (auto failure = store::loadMessageFile(file, message)) {
+            platform_.dialogs.warning(kProductName, "File I/O Error 3773\r" + file.string() + "\r" + *failure);
+            continue;
+        }
+        const store::TObjListViewVLF item = store::itemFromMessage(message, file.stem().string());
+        if (!prepareStored(item, false, message)) continue;
+        const auto result =
+            deliver(message, recipientsCaption(reading::recipientListText(message.Recipients())), i + 1, total);
+        if (!result.ok) break;
+        ++delivered;
+    }
     return delivered;
 }
 

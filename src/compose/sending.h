@@ -53,8 +53,15 @@ public:
     void cancel();
     bool cancelled() const { return cancelled_; }
 
+    // Stored message files (".vlf", anywhere), each filled from its private block as an OutBox
+    // message is, in one run. Returns how many were delivered; the run stops at the first
+    // failed delivery (a file that cannot be read is reported and skipped).
+    int sendMessageFiles(const std::vector<std::filesystem::path>& files);
+
     // Lets tests replace host-name lookups of the client.
     std::function<void(net::TmsSMTP&)> prepareClient;
+    // The short pauses that let a user read the progress box; the command line runs without.
+    void setReadingPauses(bool on) { readingPauses_ = on; }
 
 private:
     struct Delivery {
@@ -67,12 +74,16 @@ private:
     void endRun();
     bool fillFromStored(reading::TinboxForm& window, const store::TObjListViewVLF& item,
                         mime::TmsMessage& message);
+    // The stored message loaded into `message` made ready to send from its item.
+    bool prepareStored(const store::TObjListViewVLF& item, bool fromSent, mime::TmsMessage& message);
+    void pause(int milliseconds);
     void sendAgain(reading::TinboxForm& sent, const std::vector<std::string>& fileNames);
 
     platform::Platform& platform_;
     std::filesystem::path home_;
     ComposeHost& host_;
     bool running_ = false;
+    bool readingPauses_ = true;
     bool cancelled_ = false;
     bool boxOpen_ = false;
     bool autoCheckWasRunning_ = false;
