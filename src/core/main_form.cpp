@@ -6,6 +6,9 @@
 
 #include "base/identity.h"
 #include "base/text_file.h"
+#include "compose/compose_windows.h"
+#include "compose/window_kinds.h"
+#include "core/compose_host.h"
 #include "core/error_report.h"
 #include "core/main_retrieval.h"
 #include "core/startup_checks.h"
@@ -54,6 +57,8 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
     reading::registerWindowKinds(kinds_, commands_, home_, *this, platform_);
     retrieval_ = std::make_unique<MainRetrieval>(*this);
     retrieval_->registerWith(kinds_, commands_);
+    composeHost_ = std::make_unique<MainComposeHost>(*this);
+    compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
 }
 
 void TmainForm::setNewMailSignals(platform::NewMailSignals lent) {
@@ -169,6 +174,7 @@ void TmainForm::setCaptions() {
 }
 
 void TmainForm::activeProfileChanged(int) {
+    if (const auto* active = profileLists_.activeProfile()) compose_->loadSignatures(active->profileName);
     setCaptions();
     for (const auto& child : children_) {
         child->profileChanged();
@@ -264,6 +270,8 @@ void TmainForm::deleteSessionFiles() {
 
 bool TmainForm::FormCloseQuery() {
     if (shuttingDown_) return true;
+    for (const auto& kind : kinds_.all())
+        if (kind.exitQuery && !kind.exitQuery()) return false;
     shuttingDown_ = true;
     deleteSessionFiles();
 
@@ -469,8 +477,15 @@ bool TmainForm::closeChild(platform::ChildWindow& window) {
     return true;
 }
 
+void TmainForm::freeChild(platform::ChildWindow& window) {
+    if (childSlot(window) == children_.end()) return;
+    closeAndFree(window);
+    notifyFrame();
+}
+
 void TmainForm::closeAndFree(platform::ChildWindow& window) {
     window.onClose();
+    for (const auto& listener : closingListeners_) listener(window);
     if (view_) view_->childClosing(window);
     if (&window == currentFolderWindow_) currentFolderWindow_ = nullptr;
     if (&window == trashOpenedForEmptying_) trashOpenedForEmptying_ = nullptr;

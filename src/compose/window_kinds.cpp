@@ -1,0 +1,59 @@
+#include "compose/window_kinds.h"
+
+#include "platform/session_records.h"
+#include "reading/folder_window.h"
+#include "store/folders.h"
+
+namespace velmora::compose {
+
+std::shared_ptr<ComposeWindows> registerWindowKinds(platform::WindowKinds& kinds,
+                                                    platform::Commands& commands,
+                                                    const std::filesystem::path& home,
+                                                    ComposeHost& host, platform::Platform& platform) {
+    auto windows = std::make_shared<ComposeWindows>(platform, home, host);
+    ComposeWindows* w = windows.get();
+
+    platform::WindowKind kind;
+    kind.keyPrefix = "Compose";
+    kind.sessionFile = platform::kComposeSessionFile;
+    kind.restore = [w, &host, home](const std::vector<std::string>& lines) {
+        for (const auto& record : platform::parseComposeRecords(lines)) {
+            const auto folderKind = store::folderKindOf(record.folderName);
+            if (folderKind != store::FolderKind::Drafts && folderKind != store::FolderKind::OutBox &&
+                folderKind != store::FolderKind::Sent)
+                continue;
+            std::error_code ec;
+            if (!std::filesystem::is_directory(store::folderDirectory(home, record.folderName), ec)) continue;
+            host.folders().openFolderWindow(record.folderName, true);
+            w->openStored(record.folderName, record.row);
+        }
+    };
+    kind.record = [&host](platform::ChildWindow& child) -> std::vector<std::string> {
+        for (TcomposeForm* window : host.composeWindows()) {
+            if (window != &child) continue;
+            if (auto record = window->sessionRecord())
+                return platform::composeRecordLines({record->first, record->second});
+        }
+        return {};
+    };
+    kind.mailTo = [w](const std::string& address) { w->openNew(address); };
+    kind.shutdown = [w] {
+        if (w->sending().running()) w->sending().cancel();
+    };
+    kind.exitQuery = [&host] {
+        for (TcomposeForm* window : host.composeWindows()) {
+            if (!window->unsavedWork()) continue;  // recorded in compose.dat instead
+            if (!window->closeQuery()) return false;
+            host.closeComposeWindow(*window);
+        }
+        return true;
+    };
+    kinds.add(std::move(kind));
+
+    commands.add("compose.new", {[w] { w->composeCommand(); },
+                                 [&host] { return !host.busy() && !host.profiles().empty(); }});
+    commands.add("send.current", {[w] { w->sendCommand(); }, [w] { return w->sendAvailable(); }});
+    return windows;
+}
+
+}  // namespace velmora::compose
