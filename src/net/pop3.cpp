@@ -94,7 +94,7 @@ void TmsCustomPOP::RetrieveMessage(int index) {
 }
 
 void TmsCustomPOP::StoreReceived(int index, ReceivedText& text) {
-    std::string stream = text.str();
+    std::string stream = text.release();
     StoreMessage(index, stream);
 }
 
