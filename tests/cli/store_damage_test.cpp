@@ -32,13 +32,16 @@ struct Home {
         EXPECT_TRUE(std::filesystem::is_regular_file(index));
     }
 
-    // Runs the command in a bounded child; its exit status, or -1 when it did not end.
-    int run(const std::vector<std::string>& command, velmora::testing::ChildLimits limits = {}) {
+    // Runs the command in a bounded child; its exit status, -1 when it did not end, 99 when its
+    // error output lacks `error`.
+    int run(const std::vector<std::string>& command, const std::string& error = {},
+            velmora::testing::ChildLimits limits = {.seconds = kSeconds}) {
         std::vector<std::string> args{"--home", dir.path().string()};
         args.insert(args.end(), command.begin(), command.end());
-        if (limits.seconds == 30) limits.seconds = kSeconds;
-        const auto result =
-            velmora::testing::runLimitedChild(limits, [&] { return runCli(args).status; });
+        const auto result = velmora::testing::runLimitedChild(limits, [&] {
+            const auto run = runCli(args);
+            return run.err.find(error) == std::string::npos ? 99 : run.status;
+        });
         return result.exited ? result.status : -1;
     }
 };
@@ -53,10 +56,10 @@ TEST(StoreDamage, AnIndexThatIsAFifoOrADirectoryIsAnError) {
             std::filesystem::create_directory(home.index);
         }
         // Before, the FIFO hung `list` and the directory gave std::bad_alloc.
-        EXPECT_EQ(home.run({"list", "InBox"}), 1) << (fifo ? "FIFO" : "directory");
-        EXPECT_EQ(home.run({"rebuild", "InBox"}), 1) << (fifo ? "FIFO" : "directory");
-        const auto run = runCli({"--home", home.dir.path().string(), "list", "InBox"});
-        if (!fifo) EXPECT_NE(run.err.find("Read folder index"), std::string::npos) << run.err;
+        const std::string error = "Read folder index " + home.index.string() + ": " +
+                                  (fifo ? "Not a regular file" : "Is a directory");
+        EXPECT_EQ(home.run({"list", "InBox"}, error), 1) << (fifo ? "FIFO" : "directory");
+        EXPECT_EQ(home.run({"rebuild", "InBox"}, error), 1) << (fifo ? "FIFO" : "directory");
         // Nothing replaced or removed it.
         EXPECT_EQ(std::filesystem::is_fifo(home.index), fifo);
         EXPECT_EQ(std::filesystem::is_directory(home.index), !fifo);
@@ -103,7 +106,7 @@ TEST(StoreDamage, AnIndexTooLargeForMemoryIsNeitherWrittenNorDeleted) {
     std::string index;
     while (index.size() < 30u * 1024 * 1024) index += record;
     velmora::testing::writeFile(home.index, index);
-    EXPECT_EQ(home.run({"list", "InBox"}, {.addressSpaceBytes = 256ull * 1024 * 1024}), 1);
+    EXPECT_EQ(home.run({"list", "InBox"}, {}, {.addressSpaceBytes = 256ull * 1024 * 1024, .seconds = kSeconds}), 1);
     EXPECT_EQ(std::filesystem::file_size(home.index), index.size());
 }
 
