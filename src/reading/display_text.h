@@ -66,6 +66,8 @@ std::vector<std::string> readWindowLines(mime::TmsMessage& message,
                                          platform::Dialogs& dialogs);
 
 // The attachment lines alone, one group per attachment of the message, in attachment order.
+// An attachment file is looked at only when it is a regular file inside a mail folder's
+// directory (inside `directory` for previewTextOf); any other path is "Attachment Not Found".
 std::vector<std::string> attachmentLines(const mime::TmsMessage& message,
                                          const store::TObjListViewVLF& item, platform::Dialogs& dialogs);
 

@@ -110,5 +110,47 @@ TEST(StoreDamage, AnIndexTooLargeForMemoryIsNeitherWrittenNorDeleted) {
     EXPECT_EQ(std::filesystem::file_size(home.index), index.size());
 }
 
+// A message whose private block names, as its attachment file, something that is not a regular
+// file inside its folder. Before, `show` read /dev/zero without end and waited on the FIFO; now
+// the path is not used: the preview says the attachment is not found.
+TEST(StoreDamage, ShowUsesOnlyAttachmentFilesInsideTheFolder) {
+    TempDir scratch;
+    ASSERT_EQ(::mkfifo((scratch / "outside-fifo").c_str(), 0600), 0);
+    const std::vector<std::string> hostile = {"/dev/zero", "FIFO", "LINK", "/etc/passwd",
+                                              (scratch / "outside-fifo").string()};
+    for (std::string path : hostile) {
+        TempDir home;
+        const auto inbox = home / "InBox.000";
+        velmora::testing::MessageSample sample;
+        sample.attachments = {{"notes.txt", "n"}};
+        const auto item = velmora::testing::storeMessage(inbox, sample);
+        ASSERT_EQ(item.attachList.size(), 1u);
+        if (path == "FIFO") {
+            path = (inbox / "fifo.att.notes.txt").string();
+            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        } else if (path == "LINK") {
+            path = (inbox / "link.att.notes.txt").string();
+            std::filesystem::create_symlink("/dev/zero", path);
+        }
+        const auto file = inbox / (item.fileName + ".vlf");
+        std::string text = velmora::testing::readFile(file);
+        const auto at = text.find(item.attachList[0]);
+        ASSERT_NE(at, std::string::npos) << text;
+        text.replace(at, item.attachList[0].size(), path);
+        velmora::testing::writeFile(file, text);
+
+        const auto result = velmora::testing::runLimitedChild({.seconds = kSeconds}, [&] {
+            const auto run = runCli({"--home", home.path().string(), "show", "InBox", "1"});
+            // The preview wraps long lines; the path is looked for in the unwrapped text.
+            std::string unwrapped = run.out;
+            std::erase(unwrapped, '\n');
+            if (unwrapped.find("Attachment Not Found: " + path) == std::string::npos) return 99;
+            return run.status;
+        });
+        EXPECT_TRUE(result.exited) << path << " did not end in time";
+        EXPECT_EQ(result.status, 0) << path;
+    }
+}
+
 }  // namespace
 }  // namespace velmora::cli
