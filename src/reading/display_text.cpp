@@ -80,38 +80,6 @@ bool fileExists(const std::string& path, const std::filesystem::path* folder) {
     return folder ? store::isFolderAttachmentFile(*folder, path) : store::isFolderAttachmentFile(path);
 }
 
-std::vector<std::string> attachmentLinesIn(const mime::TmsMessage& message,
-                                           const store::TObjListViewVLF& item, platform::Dialogs& dialogs,
-                                           const std::filesystem::path* folder) {
-    std::vector<std::string> lines;
-    if (item.attachList.empty()) return lines;
-    const mime::TmsAttList& attachments = message.Attachments();
-    for (int k = 0; k < attachments.Count(); ++k) {
-        const std::string& type = attachments.Items(k).ContentType();
-        const Handler handler = handlerFor(type);
-        if (static_cast<std::size_t>(k) >= item.attachList.size()) {
-            lines.push_back(std::string("Attachment ") + handler.label + " Error");
-            lines.emplace_back("Attachment Cannot Be Retrieved From msMessage Structure");
-            lines.push_back("Attachment Content-Type: " + type);
-            continue;
-        }
-        const std::string& path = item.attachList[static_cast<std::size_t>(k)];
-        if (handler.emptyLineFirst) lines.emplace_back();
-        if (handler.checksFile && !fileExists(path, folder)) {
-            lines.push_back("Attachment Not Found: " + path);
-            continue;
-        }
-        if (handler.readFailure) {
-            if (auto failure = readFailureOf(path)) {
-                dialogs.warning(kProductName, handler.readFailure + *failure);
-                continue;
-            }
-        }
-        lines.push_back("Attachment: " + path);
-    }
-    return lines;
-}
-
 enum class Pane { Preview, ReadWindow };
 
 std::vector<std::string> displayLines(mime::TmsMessage& message, const store::TObjListViewVLF& item,
@@ -140,7 +108,7 @@ std::vector<std::string> displayLines(mime::TmsMessage& message, const store::TO
         }
     }
     for (const auto& line : message.Body()) lines.push_back(line);
-    for (auto& line : attachmentLinesIn(message, item, dialogs, folder)) lines.push_back(std::move(line));
+    for (auto& line : attachmentLines(message, item, dialogs, folder)) lines.push_back(std::move(line));
     return lines;
 }
 
@@ -224,8 +192,35 @@ std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int wi
 }
 
 std::vector<std::string> attachmentLines(const mime::TmsMessage& message,
-                                         const store::TObjListViewVLF& item, platform::Dialogs& dialogs) {
-    return attachmentLinesIn(message, item, dialogs, nullptr);
+                                         const store::TObjListViewVLF& item, platform::Dialogs& dialogs,
+                                         const std::filesystem::path* folder) {
+    std::vector<std::string> lines;
+    if (item.attachList.empty()) return lines;
+    const mime::TmsAttList& attachments = message.Attachments();
+    for (int k = 0; k < attachments.Count(); ++k) {
+        const std::string& type = attachments.Items(k).ContentType();
+        const Handler handler = handlerFor(type);
+        if (static_cast<std::size_t>(k) >= item.attachList.size()) {
+            lines.push_back(std::string("Attachment ") + handler.label + " Error");
+            lines.emplace_back("Attachment Cannot Be Retrieved From msMessage Structure");
+            lines.push_back("Attachment Content-Type: " + type);
+            continue;
+        }
+        const std::string& path = item.attachList[static_cast<std::size_t>(k)];
+        if (handler.emptyLineFirst) lines.emplace_back();
+        if (handler.checksFile && !fileExists(path, folder)) {
+            lines.push_back("Attachment Not Found: " + path);
+            continue;
+        }
+        if (handler.readFailure) {
+            if (auto failure = readFailureOf(path)) {
+                dialogs.warning(kProductName, handler.readFailure + *failure);
+                continue;
+            }
+        }
+        lines.push_back("Attachment: " + path);
+    }
+    return lines;
 }
 
 std::vector<std::string> previewLines(mime::TmsMessage& message, const store::TObjListViewVLF& item,

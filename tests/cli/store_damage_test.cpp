@@ -116,8 +116,8 @@ TEST(StoreDamage, AnIndexTooLargeForMemoryIsNeitherWrittenNorDeleted) {
 TEST(StoreDamage, ShowUsesOnlyAttachmentFilesInsideTheFolder) {
     TempDir scratch;
     ASSERT_EQ(::mkfifo((scratch / "outside-fifo").c_str(), 0600), 0);
-    const std::vector<std::string> hostile = {"/dev/zero", "FIFO", "LINK", "/etc/passwd",
-                                              (scratch / "outside-fifo").string()};
+    const std::vector<std::string> hostile = {"/dev/zero", "FIFO", "LINK", "OTHER FOLDER",
+                                              "/etc/passwd", (scratch / "outside-fifo").string()};
     for (std::string path : hostile) {
         TempDir home;
         const auto inbox = home / "InBox.000";
@@ -131,6 +131,10 @@ TEST(StoreDamage, ShowUsesOnlyAttachmentFilesInsideTheFolder) {
         } else if (path == "LINK") {
             path = (inbox / "link.att.notes.txt").string();
             std::filesystem::create_symlink("/dev/zero", path);
+        } else if (path == "OTHER FOLDER") {
+            std::filesystem::create_directory(home / "Sent.000");
+            path = (home / "Sent.000" / "other.att.notes.txt").string();
+            velmora::testing::writeFile(path, "another message's file");
         }
         const auto file = inbox / (item.fileName + ".vlf");
         std::string text = velmora::testing::readFile(file);
