@@ -172,7 +172,9 @@ std::optional<IndexContent> readFolderIndex(const std::filesystem::path& file,
                                             std::error_code& error) {
     const auto bytes = readRegularFile(file, error, kMaxIndexFileBytes);
     if (!bytes) {
-        if (error == std::errc::no_such_file_or_directory) error.clear();
+        // No index: the file is missing, or the folder itself is (not even a directory).
+        if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory)
+            error.clear();
         return std::nullopt;
     }
     return parseFolderIndex(*bytes);
