@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -63,10 +64,11 @@ public:
             case Qt::ToolTipRole: {
                 const auto text = store::columnText(form_.rows()[row].text,
                                                     static_cast<store::Column>(index.column()));
-                return toQt(std::string(text));
+                return toQtGuessed(std::string(text));
             }
             case Qt::FontRole: {
-                if (!form_.rowLook(row).bold) return {};
+                // The Status letters stay light: bold, eleven of them no longer fit their column.
+                if (index.column() == 0 || !form_.rowLook(row).bold) return {};
                 QFont font;
                 font.setBold(true);
                 return font;
@@ -225,11 +227,11 @@ void FolderWindowView::showMenu(const platform::Menu& menu, const QPoint& at, QW
                                                          : QStringLiteral("Message list menu"));
     const ViewCommands own = {
         {"popPreview_CopyText", [this] {
-             const QString selected = preview_->textCursor().selectedText();
-             if (!selected.isEmpty()) {
+             // The pane's text is UTF-8 for display: it goes to the clipboard as shown.
+             if (preview_->textCursor().hasSelection()) {
                  preview_->copy();
              } else {
-                 run([this] { model_.platform().system.setClipboardText(model_.previewText()); });
+                 QApplication::clipboard()->setText(toQtReadable(model_.previewText()));
              }
          }}};
     fillMenu(&popup, menu, [this](const std::function<void()>& command) { run(command); }, own);
@@ -278,7 +280,7 @@ void FolderWindowView::refreshFromModel() {
     preview_->setVisible(model_.previewShown());
     if (model_.previewText() != shownPreview_) {
         shownPreview_ = model_.previewText();
-        preview_->setPlainText(toQtMessage(shownPreview_));
+        preview_->setPlainText(toQtReadable(shownPreview_));
         preview_->moveCursor(QTextCursor::Start);
     }
     filling_ = false;

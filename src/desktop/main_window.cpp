@@ -504,7 +504,7 @@ void MainWindow::childOpened(platform::ChildWindow& window) {
     frame->setAttribute(Qt::WA_DeleteOnClose, false);
     ChildView* view = createChildView(window, frame);
     frame->setWidget(view);
-    frame->setWindowTitle(toQt(window.caption()));
+    frame->setWindowTitle(toQtGuessed(window.caption()));
     mdi_->addSubWindow(frame);
     new SubWindowTracker(frame, window, model_);
     subWindows_[&window] = frame;
@@ -538,7 +538,7 @@ void MainWindow::childChanged(platform::ChildWindow& window) {
     auto it = subWindows_.find(&window);
     if (it == subWindows_.end() || !it->second) return;
     QMdiSubWindow* frame = it->second;
-    frame->setWindowTitle(toQt(window.caption()));
+    frame->setWindowTitle(toQtGuessed(window.caption()));
     if (auto* view = dynamic_cast<ChildView*>(frame->widget())) view->refreshFromModel();
     if (window.visible() && !frame->isVisible()) frame->show();
     if (!window.visible() && frame->isVisible()) frame->hide();

@@ -6,6 +6,7 @@
 #include "base/text_file.h"
 #include "reading/folder_window.h"
 #include "reading/read_windows.h"
+#include "reading/readable_text.h"
 #include "store/folders.h"
 #include "store/message_file.h"
 
@@ -158,8 +159,8 @@ void TinboxForm::composePreview() {
     for (const auto& r : rows_)
         if (r.item.fileName == loadedFile_) row = &r;
     if (!row) return;
-    const auto lines = previewLines(*loaded_, row->item, headerMode_, platform_.dialogs);
-    previewText_ = joinLines(wrapLines(lines, wordWrapWidth(settings_.reply.wordWrap)), false);
+    const auto lines = readableLines(previewLines(*loaded_, row->item, headerMode_, platform_.dialogs), *loaded_);
+    previewText_ = joinLines(wrapUtf8Lines(lines, wordWrapWidth(settings_.reply.wordWrap)), false);
 }
 
 mime::TmsMessage* TinboxForm::loadedMessage() {

@@ -8,6 +8,7 @@
 #include "reading/att_save_to_form.h"
 #include "reading/folder_window.h"
 #include "reading/read_windows.h"
+#include "reading/readable_text.h"
 #include "reading/transfers.h"
 #include "store/folders.h"
 #include "store/message_file.h"
@@ -89,7 +90,8 @@ void TreadForm::composeText() {
     const HeaderMode mode = page_ == ReadPage::Full       ? HeaderMode::Full
                             : page_ == ReadPage::BodyOnly ? HeaderMode::BodyOnly
                                                           : HeaderMode::Normal;
-    text_ = joinLines(readWindowLines(*message_, item_, mode, folder->platform().dialogs), false);
+    text_ = joinLines(readableLines(readWindowLines(*message_, item_, mode, folder->platform().dialogs), *message_),
+                      false);
 }
 
 void TreadForm::setCounter(int k) {
