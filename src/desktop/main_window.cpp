@@ -544,6 +544,12 @@ void MainWindow::childChanged(platform::ChildWindow& window) {
     if (!window.visible() && frame->isVisible()) frame->hide();
     if (fromQtState(frame->windowState()) != window.state())
         frame->setWindowState(toQtState(window.state()));
+    // Bounds the model set itself (a window of the last session) reach the frame; the frame's
+    // own moves come back through the tracker, so the two agree otherwise.
+    const platform::WindowBounds b = window.bounds();
+    if (window.state() == platform::WindowState::Normal && b.width > 0 && b.height > 0 &&
+        frame->geometry() != QRect(b.left, b.top, b.width, b.height))
+        frame->setGeometry(b.left, b.top, b.width, b.height);
 }
 
 void MainWindow::childActivated(platform::ChildWindow& window) {

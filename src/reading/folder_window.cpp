@@ -98,6 +98,7 @@ void TinboxForm::open() {
     }
     renderDateColumn();
     changed();
+    if (previewTimer_) previewTimer_->start();  // the current row's preview follows
 }
 
 void TinboxForm::setLogicalPath(std::string logicalPath) {
@@ -293,6 +294,7 @@ void TinboxForm::setFirstVisibleRow(int row) {
 void TinboxForm::restoreRows(int firstVisible, int selected) {
     setFirstVisibleRow(firstVisible);
     clickRow(selected);
+    if (previewTimer_) previewTimer_->start();
 }
 
 // --- texts -------------------------------------------------------------------------------------
@@ -323,6 +325,7 @@ void TinboxForm::updateCaption() {
 
 void TinboxForm::changed() {
     updateCaption();
+    followCurrentRow();
     host_.folderWindowChanged(*this);
 }
 

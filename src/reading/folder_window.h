@@ -302,6 +302,9 @@ private:
     void applyLayout();
     void composePreview();
     void previewTimerFired();
+    // The preview shows another row than the current one (rows went, another row became
+    // current): it is loaded anew after the preview delay, or cleared when no row is left.
+    void followCurrentRow();
     void afterRowsRemoved();
     void storeStatus(int row, std::string status);
     platform::MenuEntry commandEntry(std::string name, std::string caption, const char* command,

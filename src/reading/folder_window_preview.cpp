@@ -117,6 +117,16 @@ void TinboxForm::currentRowMoved(int row) {
     changed();
 }
 
+void TinboxForm::followCurrentRow() {
+    if (loadedFile_.empty() || !previewTimer_) return;
+    if (current_ < 0 || static_cast<std::size_t>(current_) >= rows_.size()) {
+        clearPreview();
+        return;
+    }
+    if (rows_[static_cast<std::size_t>(current_)].item.fileName != loadedFile_ && !previewTimer_->isActive())
+        previewTimer_->start();
+}
+
 void TinboxForm::previewTimerFired() {
     loadPreview();
     changed();

@@ -200,6 +200,8 @@ void TreadForm::deleteMessage() {
     transferOne(*folder, trash, row_, kDeleteOptions, host_, platform);
     leaving_ = false;
     if (folder->rowCount() == before) return;  // not confirmed, or the copy failed
+    folder->loadPreview();
+    host_.folderWindowChanged(*folder);
 
     const auto others = readWindowsOf(host_, logicalPath);
     if (folder->rowCount() == 0) {

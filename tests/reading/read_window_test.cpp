@@ -132,6 +132,23 @@ TEST_F(ReadWindowTest, DeletingInTheOnlyWindowShowsTheNextRowThenTheNewLastRow) 
     EXPECT_EQ(host.active, &inbox);
 }
 
+TEST_F(ReadWindowTest, DeletingWithSeveralWindowsClosesThisOneAndThePreviewFollows) {
+    for (int n = 1; n <= 3; ++n) store(n);
+    TinboxForm& inbox = folder();
+    TreadForm* first = openReadWindow(inbox, 0);
+    TreadForm* second = openReadWindow(inbox, 2);
+    inbox.clickRow(1);
+    inbox.loadPreview();
+    ASSERT_NE(inbox.previewText().find("subject 2"), std::string::npos);
+    inbox.clickRow(0);  // the folder's current row is the one the first window deletes
+    first->deleteMessage();
+    EXPECT_EQ(host.childWindows().size(), 1u);
+    EXPECT_EQ(host.active, second);
+    EXPECT_EQ(second->row(), 1);
+    EXPECT_EQ(second->caption(), "Read 1/1 [InBox 2/2] [subject 3]");
+    EXPECT_EQ(inbox.loadedFileName(), inbox.rows()[static_cast<std::size_t>(inbox.currentRow())].item.fileName);
+}
+
 TEST_F(ReadWindowTest, ReSortingKeepsEachWindowOnItsMessage) {
     for (int n = 1; n <= 3; ++n) store(n);
     TinboxForm& inbox = folder();
