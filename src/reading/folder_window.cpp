@@ -209,9 +209,27 @@ void TinboxForm::sortRows() {
     if (!sorted) {
         std::vector<std::size_t> order(rows_.size());
         std::iota(order.begin(), order.end(), 0);
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            return before(rows_[a], rows_[b]);
-        });
+        // Each row's key is found once, not at every comparison (a text column means a walk over
+        // the row's tabs).
+        if (sortColumn_ == store::Column::Status) {
+            // All rows compare equal: the order stays.
+        } else if (sortColumn_ == store::Column::SizeKb) {
+            std::vector<double> keys(rows_.size());
+            for (std::size_t i = 0; i < rows_.size(); ++i)
+                keys[i] = sizeValue(store::columnText(rows_[i].text, sortColumn_));
+            std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+                return sortDescending_ ? keys[a] > keys[b] : keys[a] < keys[b];
+            });
+        } else {
+            std::vector<std::string_view> keys(rows_.size());
+            for (std::size_t i = 0; i < rows_.size(); ++i)
+                keys[i] = sortColumn_ == store::Column::Date
+                              ? std::string_view(rows_[i].item.sortDate)
+                              : store::columnText(rows_[i].text, sortColumn_);
+            std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+                return sortDescending_ ? keys[a] > keys[b] : keys[a] < keys[b];
+            });
+        }
         std::vector<store::FolderRow> rows;
         rows.reserve(rows_.size());
         std::vector<bool> selected(rows_.size());
