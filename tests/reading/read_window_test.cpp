@@ -8,6 +8,7 @@
 #include "reading/attachment_files.h"
 #include "reading/folder_window.h"
 #include "reading/read_windows.h"
+#include "reading/window_kinds.h"
 #include "store/message_file.h"
 #include "support/fake_platform.h"
 #include "support/stored_messages.h"
@@ -157,6 +158,41 @@ TEST_F(ReadWindowTest, ReSortingKeepsEachWindowOnItsMessage) {
     EXPECT_EQ(window->row(), 2);
     EXPECT_EQ(inbox.rows()[2].item.fileName, window->item().fileName);
     EXPECT_EQ(inbox.readWindowRows(), std::vector<int>{2});
+}
+
+TEST_F(ReadWindowTest, ReadWindowsAreRecordedAndReopenedWithTheirTabPage) {
+    for (int n = 1; n <= 3; ++n) store(n);
+    platform::WindowKinds kinds;
+    platform::Commands commands;
+    registerWindowKinds(kinds, commands, home.path(), host, fake);
+    const platform::WindowKind* reads = kinds.find("Read");
+    ASSERT_NE(reads, nullptr);
+    EXPECT_EQ(reads->sessionFile, "read.dat");
+
+    TinboxForm& inbox = folder();
+    TreadForm* window = openReadWindow(inbox, 1);
+    window->choosePage(ReadPage::BodyOnly);
+    window->setBounds({10, 20, 500, 300});
+    const auto lines = reads->record(*window);
+    EXPECT_EQ(lines, (std::vector<std::string>{"InBox", "1", "0", "10", "20", "500", "300", "2"}));
+    host.closeChildWindow(*window);
+    ASSERT_TRUE(host.childWindows().empty());
+
+    // Row 9 no longer exists: that record is skipped.
+    auto restored = lines;
+    for (const char* line : {"InBox", "9", "0", "0", "0", "600", "400", "1"}) restored.emplace_back(line);
+    reads->restore(restored);
+    ASSERT_EQ(host.childWindows().size(), 1u);
+    auto* again = dynamic_cast<TreadForm*>(host.childWindows().front());
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->row(), 1);
+    EXPECT_EQ(again->page(), ReadPage::BodyOnly);
+    EXPECT_EQ(again->bounds().width, 500);
+    EXPECT_EQ(again->text().rfind("Hello Bob,", 0), 0u);
+
+    // The main window's previous and next and delete come from this module too.
+    EXPECT_TRUE(commands.available("mail.next"));
+    EXPECT_TRUE(commands.available("mail.delete"));
 }
 
 struct AttachmentsTest : ReadWindowTest {
