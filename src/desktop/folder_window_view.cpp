@@ -142,7 +142,7 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
     list_->horizontalHeader()->setSectionsClickable(true);
     list_->horizontalHeader()->setSortIndicatorShown(true);
-    list_->horizontalHeader()->setStretchLastSection(true);
+    list_->horizontalHeader()->setStretchLastSection(false);  // widths stay as the user set them
     list_->horizontalHeader()->setAccessibleName(QStringLiteral("Message list columns"));
     for (int c = 0; c < store::kColumnCount; ++c) list_->setColumnWidth(c, model_.columnWidth(c));
     list_->setDragEnabled(true);
@@ -193,14 +193,9 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     connect(list_->horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int column, int, int width) {
                 if (filling_) return;
-                model_.setColumnWidth(column, width);
-                for (FolderWindowView* other : openViews()) {
-                    if (other == this) continue;
-                    other->model_.setColumnWidth(column, width);
-                    other->filling_ = true;
-                    other->list_->setColumnWidth(column, width);
-                    other->filling_ = false;
-                }
+                reading::TinboxForm::setColumnWidthEverywhere(column, width);
+                for (FolderWindowView* other : openViews())
+                    if (other != this) other->syncColumnWidths();
             });
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         showMenu(model_.listMenu(), at, list_->viewport());
@@ -209,11 +204,30 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
         showMenu(model_.previewMenu(), at, preview_->viewport());
     });
     setFocusProxy(list_);
-    openViews().insert(this);
     refreshFromModel();
 }
 
 FolderWindowView::~FolderWindowView() { openViews().erase(this); }
+
+// Only shown views take part in resizing: a closing window's view is hidden before its model
+// goes, and a view shown again reads the widths from its model.
+void FolderWindowView::showEvent(QShowEvent* event) {
+    openViews().insert(this);
+    syncColumnWidths();
+    ChildView::showEvent(event);
+}
+
+void FolderWindowView::hideEvent(QHideEvent* event) {
+    openViews().erase(this);
+    ChildView::hideEvent(event);
+}
+
+void FolderWindowView::syncColumnWidths() {
+    filling_ = true;
+    for (int c = 0; c < store::kColumnCount; ++c)
+        if (list_->columnWidth(c) != model_.columnWidth(c)) list_->setColumnWidth(c, model_.columnWidth(c));
+    filling_ = false;
+}
 
 void FolderWindowView::run(const std::function<void()>& command) {
     core::runReported(model_.platform().dialogs, kProductName, command);

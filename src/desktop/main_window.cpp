@@ -206,6 +206,7 @@ void MainWindow::refreshMenus() {
 void MainWindow::buildToolbars() {
     toolbar_ = addToolBar(QStringLiteral("Toolbar"));
     toolbar_->setObjectName(QStringLiteral("mainToolbar"));
+    toolbar_->setAccessibleName(QStringLiteral("Toolbar"));
     toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     for (const platform::MenuEntry& button : model_.toolbar()) {
         QAction* action = toolbar_->addAction(themeIcon(button.icon), toQt(button.caption));
@@ -228,10 +229,12 @@ void MainWindow::buildToolbars() {
     addToolBarBreak();
     profileBar_ = addToolBar(QStringLiteral("User Profile"));
     profileBar_->setObjectName(QStringLiteral("profileToolbar"));
+    profileBar_->setAccessibleName(QStringLiteral("User Profile toolbar"));
     auto addSelector = [&](const char* label, const char* name, const char* hint) {
         profileBar_->addWidget(new QLabel(QString::fromLatin1(label), profileBar_));
         auto* box = new QComboBox(profileBar_);
         box->setObjectName(QString::fromLatin1(name));
+        box->setAccessibleName(QString::fromLatin1(label).trimmed());
         box->setToolTip(QString::fromLatin1(hint).section('|', 0, 0));
         box->setMinimumWidth(150);
         profileBar_->addWidget(box);
@@ -259,6 +262,7 @@ void MainWindow::buildTree() {
     treeDock_->setTitleBarWidget(new QWidget(treeDock_));
     tree_ = new QTreeWidget(treeDock_);
     tree_->setObjectName(QStringLiteral("TMailTree"));
+    tree_->setAccessibleName(QStringLiteral("Mail folders"));
     tree_->setHeaderHidden(true);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->installEventFilter(this);

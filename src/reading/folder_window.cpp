@@ -21,9 +21,9 @@ std::string& sharedLastWindowState() {
     return state;
 }
 
-int& sharedOpenCount() {
-    static int count = 0;
-    return count;
+std::vector<TinboxForm*>& openWindows() {
+    static std::vector<TinboxForm*> windows;
+    return windows;
 }
 
 double sizeValue(std::string_view text) {
@@ -60,14 +60,14 @@ TinboxForm::TinboxForm(platform::Platform& platform, std::filesystem::path home,
       logicalPath_(std::move(logicalPath)),
       settings_(settings),
       host_(host) {
-    ++sharedOpenCount();
+    openWindows().push_back(this);
     setKey(store::folderWindowKey(logicalPath_));
     applyLayout();
     previewTimer_ = platform_.timers.createTimer(kPreviewDelay, true, [this] { previewTimerFired(); });
     updateCaption();
 }
 
-TinboxForm::~TinboxForm() { --sharedOpenCount(); }
+TinboxForm::~TinboxForm() { std::erase(openWindows(), this); }
 
 void TinboxForm::open() {
     indexRebuilt_ = false;
@@ -403,6 +403,10 @@ void TinboxForm::setLastWindowState(std::string state) {
     sharedLastWindowState() = std::move(state);
 }
 
-int TinboxForm::openCount() { return sharedOpenCount(); }
+int TinboxForm::openCount() { return static_cast<int>(openWindows().size()); }
+
+void TinboxForm::setColumnWidthEverywhere(int column, int width) {
+    for (TinboxForm* window : openWindows()) window->setColumnWidth(column, width);
+}
 
 }  // namespace velmora::reading

@@ -3,6 +3,7 @@
 // read window with its tabs. With VELMORA_SCREENSHOT_DIR set it saves pictures of both windows
 // there (docs/folder-window.png and docs/read-window.png are made this way).
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMdiArea>
@@ -31,6 +32,18 @@ View* findView(QWidget* parent) {
     for (QWidget* widget : parent->findChildren<QWidget*>())
         if (auto* view = dynamic_cast<View*>(widget)) return view;
     return nullptr;
+}
+
+// The controls a screen reader or an AT-SPI test tool needs to find by name.
+void expectAccessibleNames(QWidget* view) {
+    for (QWidget* widget : view->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractItemView*>(widget) || qobject_cast<QPlainTextEdit*>(widget) ||
+                             qobject_cast<QTabWidget*>(widget);
+        if (!control || widget->objectName().startsWith(QStringLiteral("qt_"))) continue;
+        if (auto* header = qobject_cast<QHeaderView*>(widget); header && header->isHidden()) continue;
+        EXPECT_FALSE(widget->accessibleName().isEmpty())
+            << widget->metaObject()->className() << " " << widget->objectName().toStdString();
+    }
 }
 
 void saveScreenshot(QWidget& widget, const char* name) {
@@ -121,6 +134,7 @@ TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
     ASSERT_GE(rowOf(QStringLiteral("Réunion à Zürich")), 0);
     ASSERT_GE(rowOf(QStringLiteral("Привет — 日本語 €")), 0);
     EXPECT_EQ(list->accessibleName(), QStringLiteral("Messages"));
+    expectAccessibleNames(view);
     // Unread rows are bold; the high-priority one is drawn in its colour.
     const int bob = rowOf(QStringLiteral("Re: lunch"));
     EXPECT_TRUE(list->model()->index(bob, 2).data(Qt::FontRole).value<QFont>().bold());
@@ -154,6 +168,7 @@ TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
     auto* read = findView<ReadWindowView>(mdi->activeSubWindow());
     ASSERT_NE(read, nullptr);
     EXPECT_EQ(mdi->activeSubWindow()->windowTitle(), QStringLiteral("Read 1/1 [InBox 1/5] [Quarterly report]"));
+    expectAccessibleNames(read);
     auto* tabs = read->findChild<QTabWidget*>(QStringLiteral("tabsRead"));
     ASSERT_NE(tabs, nullptr);
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("Full Headers"));
