@@ -11,6 +11,7 @@
 #include "store/folder_index.h"
 #include "store/folders.h"
 #include "store/index_rebuild.h"
+#include "reading/read_windows.h"
 
 namespace velmora::reading {
 
@@ -393,6 +394,7 @@ void TinboxForm::onClose() {
     if (closed_) return;
     closed_ = true;
     if (previewTimer_) previewTimer_->stop();
+    closeReadWindows(*this);  // they cannot live without their folder window
     if (layoutWrittenOnClose_) writeLayout();
     writeFolderIndex();
 }

@@ -38,6 +38,7 @@ ReadPage pageOfTab(int tab) {
 
 TreadForm::TreadForm(TinboxForm& owner, int row)
     : host_(owner.host()),
+      platform_(owner.platform()),
       ownerPath_(owner.logicalPath()),
       row_(row),
       message_(std::make_unique<mime::TmsMessage>()),
@@ -113,7 +114,7 @@ void TreadForm::updateCaption() {
 void TreadForm::choosePage(ReadPage page) {
     TinboxForm* folder = owner();
     if (!folder) {
-        // Without its folder window the page cannot follow the folder's header mode.
+        platform_.dialogs.warning(kProductName, "InBox Assignment Error 0523");
         return;
     }
     page_ = page;
@@ -249,8 +250,8 @@ void TreadForm::onClose() {
     closed_ = true;
     TinboxForm* folder = owner();
     if (!folder) {
-        // Closes anyway: nothing of the folder is left to update.
-        // (The owner is found by key; it may have been closed first.)
+        // The folder window closed first: nothing of it is left to update; the window closes.
+        platform_.dialogs.warning(kProductName, "InBox Assignment Error 0190");
         return;
     }
     auto& entries = folder->readWindowRows();

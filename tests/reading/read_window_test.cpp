@@ -195,6 +195,18 @@ TEST_F(ReadWindowTest, ReadWindowsAreRecordedAndReopenedWithTheirTabPage) {
     EXPECT_TRUE(commands.available("mail.delete"));
 }
 
+TEST_F(ReadWindowTest, ClosingTheFolderWindowClosesItsReadWindows) {
+    store(1);
+    store(2);
+    TinboxForm& inbox = folder();
+    openReadWindow(inbox, 0);
+    openReadWindow(inbox, 1);
+    ASSERT_EQ(host.childWindows().size(), 2u);
+    host.close("InBox");
+    EXPECT_TRUE(host.childWindows().empty());
+    EXPECT_TRUE(fake.dialogs.texts("warning").empty());
+}
+
 struct AttachmentsTest : ReadWindowTest {
     store::TObjListViewVLF item;
     AttachmentsTest() {
