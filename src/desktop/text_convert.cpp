@@ -14,7 +14,8 @@ std::string fromQt(const QString& text) {
 }
 
 QString toQtMessage(const std::string& bytes) {
-    QString text = toQt(bytes);
+    // A message may quote a subject or a name in whatever set it came in.
+    QString text = toQtGuessed(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;

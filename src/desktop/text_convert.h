@@ -11,7 +11,7 @@ namespace velmora::desktop {
 
 QString toQt(const std::string& bytes);
 std::string fromQt(const QString& text);
-// A message-box text: "\r" and "\r\n" shown as line breaks.
+// A message-box text: "\r" and "\r\n" shown as line breaks, bytes read as toQtGuessed does.
 QString toQtMessage(const std::string& bytes);
 // Message texts for display: UTF-8 as the reading module makes it readable (reading/
 // readable_text.h), "\r\n" and "\r" shown as line breaks.
