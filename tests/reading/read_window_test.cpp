@@ -8,6 +8,7 @@
 #include "reading/attachment_files.h"
 #include "reading/folder_window.h"
 #include "reading/read_windows.h"
+#include "reading/transfers.h"
 #include "reading/window_kinds.h"
 #include "store/message_file.h"
 #include "support/fake_platform.h"
@@ -260,6 +261,28 @@ TEST_F(AttachmentsTest, DeletingAfterTheFolderChangedIsRefused) {
               "Unable to delete attachment(s).\rInBox message(s) have been deleted since opening "
               "this Read window.\rThe indexes are no longer in sync.\rClose this Read window, "
               "re-open it and then delete attachments.");
+    EXPECT_TRUE(fs::exists(item.attachList[0]));
+}
+
+TEST_F(AttachmentsTest, SameRowCountWithAnotherMessageOnTheRowIsRefusedToo) {
+    MessageSample earlier;
+    earlier.fileName = "2000.01.01.00.00.00.000";
+    earlier.date = "Sat, 01 Jan 2000 10:00:00 +0000";
+    testing::storeMessage(home / "Trash.000", earlier);
+    TinboxForm& inbox = folder();
+    TreadForm* window = openReadWindow(inbox, 0);
+    window->choosePage(ReadPage::Attachments);
+    inbox.clickRow(1);
+    inbox.deleteSelectedRows();  // one row goes ...
+    TinboxForm& trash = host.openFolderWindow("Trash", false);
+    for (std::size_t i = 0; i < trash.rowCount(); ++i)
+        if (trash.rows()[i].item.fileName == earlier.fileName) trash.clickRow(static_cast<int>(i));
+    moveSelected(trash, "InBox", host, fake);  // ... and an older one comes: row 0 is another message
+    ASSERT_EQ(inbox.rowCount(), 2u);
+    ASSERT_NE(inbox.rows()[0].item.fileName, window->item().fileName);
+    window->deleteSelectedAttachments();
+    ASSERT_FALSE(fake.dialogs.texts("information").empty());
+    EXPECT_EQ(fake.dialogs.texts("information").back().rfind("Unable to delete attachment(s).\r", 0), 0u);
     EXPECT_TRUE(fs::exists(item.attachList[0]));
 }
 
