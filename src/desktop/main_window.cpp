@@ -208,6 +208,7 @@ void MainWindow::refreshMenus() {
 void MainWindow::buildToolbars() {
     toolbar_ = addToolBar(QStringLiteral("Toolbar"));
     toolbar_->setObjectName(QStringLiteral("mainToolbar"));
+    toolbar_->setAccessibleName(QStringLiteral("Toolbar"));
     toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     for (const platform::MenuEntry& button : model_.toolbar()) {
         QAction* action = toolbar_->addAction(themeIcon(button.icon), toQt(button.caption));
@@ -237,10 +238,12 @@ void MainWindow::buildToolbars() {
     addToolBarBreak();
     profileBar_ = addToolBar(QStringLiteral("User Profile"));
     profileBar_->setObjectName(QStringLiteral("profileToolbar"));
+    profileBar_->setAccessibleName(QStringLiteral("User Profile toolbar"));
     auto addSelector = [&](const char* label, const char* name, const char* hint) {
         profileBar_->addWidget(new QLabel(QString::fromLatin1(label), profileBar_));
         auto* box = new QComboBox(profileBar_);
         box->setObjectName(QString::fromLatin1(name));
+        box->setAccessibleName(QString::fromLatin1(label).trimmed());
         box->setToolTip(QString::fromLatin1(hint).section('|', 0, 0));
         box->setMinimumWidth(150);
         profileBar_->addWidget(box);
@@ -271,6 +274,7 @@ void MainWindow::buildTree() {
     treeDock_->setTitleBarWidget(new QWidget(treeDock_));
     tree_ = new QTreeWidget(treeDock_);
     tree_->setObjectName(QStringLiteral("TMailTree"));
+    tree_->setAccessibleName(QStringLiteral("Mail folders"));
     tree_->setHeaderHidden(true);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->installEventFilter(this);
@@ -526,7 +530,7 @@ void MainWindow::childOpened(platform::ChildWindow& window) {
     frame->setAttribute(Qt::WA_DeleteOnClose, false);
     ChildView* view = createChildView(window, frame);
     frame->setWidget(view);
-    frame->setWindowTitle(toQt(window.caption()));
+    frame->setWindowTitle(toQtGuessed(window.caption()));
     mdi_->addSubWindow(frame);
     new SubWindowTracker(frame, window, model_);
     subWindows_[&window] = frame;
@@ -560,12 +564,18 @@ void MainWindow::childChanged(platform::ChildWindow& window) {
     auto it = subWindows_.find(&window);
     if (it == subWindows_.end() || !it->second) return;
     QMdiSubWindow* frame = it->second;
-    frame->setWindowTitle(toQt(window.caption()));
+    frame->setWindowTitle(toQtGuessed(window.caption()));
     if (auto* view = dynamic_cast<ChildView*>(frame->widget())) view->refreshFromModel();
     if (window.visible() && !frame->isVisible()) frame->show();
     if (!window.visible() && frame->isVisible()) frame->hide();
     if (fromQtState(frame->windowState()) != window.state())
         frame->setWindowState(toQtState(window.state()));
+    // Bounds the model set itself (a window of the last session) reach the frame; the frame's
+    // own moves come back through the tracker, so the two agree otherwise.
+    const platform::WindowBounds b = window.bounds();
+    if (window.state() == platform::WindowState::Normal && b.width > 0 && b.height > 0 &&
+        frame->geometry() != QRect(b.left, b.top, b.width, b.height))
+        frame->setGeometry(b.left, b.top, b.width, b.height);
 }
 
 void MainWindow::childActivated(platform::ChildWindow& window) {

@@ -7,6 +7,7 @@
 #include "base/identity.h"
 #include "base/text.h"
 #include "base/text_file.h"
+#include "reading/readable_text.h"
 #include "store/message_file.h"
 
 namespace velmora::reading {
@@ -191,6 +192,36 @@ std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int wi
     return wrapped;
 }
 
+std::vector<std::string> wrapUtf8Lines(const std::vector<std::string>& lines, int width) {
+    if (width < 1) return lines;
+    const std::size_t w = static_cast<std::size_t>(width);
+    std::vector<std::string> wrapped;
+    wrapped.reserve(lines.size());
+    std::vector<std::size_t> starts;  // byte offset of each character
+    for (const auto& line : lines) {
+        std::string_view rest = line;
+        for (;;) {
+            starts.clear();
+            for (std::size_t i = 0; i < rest.size(); ++i)
+                if ((static_cast<unsigned char>(rest[i]) & 0xC0) != 0x80) starts.push_back(i);
+            if (starts.size() <= w) break;
+            // The last blank or hyphen among the first w characters (both are one byte).
+            std::size_t split = starts[w];
+            for (std::size_t k = w; k-- > 0;) {
+                const char c = rest[starts[k]];
+                if (c == ' ' || c == '-') {
+                    split = starts[k] + 1;
+                    break;
+                }
+            }
+            wrapped.emplace_back(rest.substr(0, split));
+            rest.remove_prefix(split);
+        }
+        wrapped.emplace_back(rest);
+    }
+    return wrapped;
+}
+
 std::vector<std::string> attachmentLines(const mime::TmsMessage& message,
                                          const store::TObjListViewVLF& item, platform::Dialogs& dialogs,
                                          const std::filesystem::path* folder) {
@@ -249,9 +280,9 @@ std::optional<std::string> previewTextOf(const std::filesystem::path& directory,
         return std::nullopt;
     }
     store::stripPrivateHeaders(message, item);
-    return joinLines(
-        wrapLines(displayLines(message, item, mode, dialogs, Pane::Preview, &directory), wrapWidth),
-        false);
+    const auto lines = readableLines(
+        displayLines(message, item, mode, dialogs, Pane::Preview, &directory), message);
+    return joinLines(wrapUtf8Lines(lines, wrapWidth), false);
 }
 
 }  // namespace velmora::reading

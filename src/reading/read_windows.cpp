@@ -71,6 +71,11 @@ void renumberReadWindows(FolderWindowHost& host, const std::string& logicalPath)
     }
 }
 
+void closeReadWindows(TinboxForm& folder) {
+    for (TreadForm* window : readWindowsOf(folder.host(), folder.logicalPath()))
+        folder.host().closeChildWindow(*window);
+}
+
 void followSortedRows(TinboxForm& folder) {
     for (TreadForm* window : readWindowsOf(folder.host(), folder.logicalPath())) {
         window->followSortedRow();
