@@ -6,6 +6,7 @@
 
 #include "base/identity.h"
 #include "base/text_file.h"
+#include "core/address_book_hooks.h"
 #include "core/error_report.h"
 #include "core/startup_checks.h"
 #include "profiles/profile_menus.h"
@@ -51,6 +52,7 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
       tree_(std::make_unique<store::TMailTree>(home_)),
       treeSelection_(home_) {
     reading::registerWindowKinds(kinds_, commands_, home_, *this, platform_);
+    addressBooks_ = std::make_unique<AddressBookHooks>(*this);
 }
 
 TmainForm::~TmainForm() {
@@ -115,6 +117,7 @@ void TmainForm::MDIChildTimerTimer() {
     started_ = true;
 
     buildConfigurationWindow();
+    addressBooks_->load();
     profiles::loadFirstTickGroup(home_, settings_);
     if (hasProfiles()) {
         profileLists_.selectActiveProfile(settings_.vl.activeProfile);
@@ -197,6 +200,7 @@ void TmainForm::buildConfigurationWindow() {
                                                           static_cast<profiles::ConfigEvents*>(this));
     configForm_->setErrorReporter([this](const std::string& text) { reportError(text); });
     configForm_->reportLoadProblems(sizeLimitReset);
+    configForm_->setAddressBooksPage(addressBooks_.get());
 }
 
 void TmainForm::openConfiguration(profiles::ConfigPage page, bool addFirstProfile) {

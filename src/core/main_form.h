@@ -75,6 +75,8 @@ public:
     virtual void closeFrame() {}
 };
 
+class AddressBookHooks;
+
 inline constexpr const char* kNoProfileText =
     "No User Profile exists yet: add one with Configure, User Profiles.";
 
@@ -114,6 +116,12 @@ public:
     // --- frame state --------------------------------------------------------------------------
     const std::string& caption() const { return caption_; }
     const std::string& applicationTitle() const { return applicationTitle_; }
+    void setApplicationTitleText(std::string title) {
+        applicationTitle_ = std::move(title);
+        notifyFrame();
+    }
+    // The address books: the Address Books page and what it needs of this window.
+    AddressBookHooks& addressBooks() { return *addressBooks_; }
     const std::string& statusPanel(StatusPanel panel) const {
         return statusPanels_[static_cast<std::size_t>(panel)];
     }
@@ -251,6 +259,7 @@ private:
     std::filesystem::path executablePath_ = "velmora";
     std::unique_ptr<profiles::MailHandlerRegistry> mailHandler_;
     std::unique_ptr<profiles::TconfigForm> configForm_;
+    std::unique_ptr<AddressBookHooks> addressBooks_;
 
     std::unique_ptr<store::TMailTree> tree_;
     std::filesystem::path treeSelection_;
