@@ -63,6 +63,8 @@ struct EntryFields {
 
 enum class ClipboardPart { Name, Address, NameAndAddress };
 
+// At most this many books in the harvest and "Add Sender" sub-menus.
+inline constexpr std::size_t kMaxBookMenuEntries = 100;
 inline constexpr const char* kFileIoError = "File I/O Error 9563";
 inline constexpr const char* kTypeAheadReady = "Type Ahead Ready";
 inline constexpr const char* kTypeAheadLeft = "ESC Type Ahead";
@@ -75,6 +77,7 @@ public:
                      AddressBookEvents* events = nullptr);
 
     AddressBooks& books() { return books_; }
+    platform::Platform& platform() { return platform_; }
     const AddressBooks& books() const { return books_; }
     void setEvents(AddressBookEvents* events) { events_ = events; }
 
@@ -162,6 +165,8 @@ public:
     PageFocus focus() const { return focus_; }
     // The text selected in a field after a command (the first address line after Enter).
     const std::string& selectedText() const { return selectedText_; }
+    // The text the user selected in the address pane (for "Locate Source Record").
+    void setAddressSelection(std::string text) { selectedText_ = std::move(text); }
 
     // --- type-ahead in the entry list --------------------------------------------------------
     void typeAheadKey(char key);  // codes 48 to 126
@@ -202,6 +207,11 @@ public:
     platform::Menu backupMenu();
     // The page's pop-up menu.
     platform::Menu popupMenu();
+    // A sub-menu of the books for the folder and read windows' harvest and "Add Sender" entries:
+    // the first 100 books, the selected one checked, each choosing `choose(book)`. Entry names
+    // are `namePrefix` and the position.
+    platform::Menu bookChoiceMenu(const std::string& namePrefix,
+                                  const std::function<void(const std::string&)>& choose) const;
 
     // Stores the fields into the entry under edit (addressCount and noteCount follow the lists).
     void storeEntry();

@@ -298,6 +298,17 @@ TEST_F(PageTest, HarvestingListsAndSeparateEntries) {
     EXPECT_EQ(page().books().readBook("Friends").entries.size(), 7u);
 }
 
+TEST_F(PageTest, BookChoiceMenuForTheFolderWindowsHarvestEntries) {
+    std::vector<std::string> chosen;
+    const platform::Menu menu =
+        page().bookChoiceMenu("popHarvestSenders_", [&](const std::string& book) { chosen.push_back(book); });
+    ASSERT_EQ(menu.size(), 2u);
+    EXPECT_TRUE(menu[0].checked);
+    EXPECT_EQ(menu[1].name, "popHarvestSenders_1");
+    menu[1].command();
+    EXPECT_EQ(chosen, std::vector<std::string>{"Work"});
+}
+
 TEST_F(PageTest, BuildModeNeedsOneEntryAndGathersAddresses) {
     page().setSelection({0, 1});
     EXPECT_FALSE(page().setBuildMode(true));

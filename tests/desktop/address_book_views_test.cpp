@@ -78,9 +78,11 @@ TEST_F(AddressBookViewsTest, PageShowsTheModelAndForwardsEdits) {
     EXPECT_EQ(child<QLabel>(view, "lblTypeAhead")->text(), QStringLiteral("bob"));
     child<QPushButton>(view, "cmdSave")->click();
     EXPECT_EQ(page.books().readBook("Friends").entries.size(), 3u);
-    for (QWidget* w : view.findChildren<QWidget*>())
-        if (qobject_cast<QPushButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QCheckBox*>(w))
+    for (QWidget* w : view.findChildren<QWidget*>()) {
+        if (qobject_cast<QPushButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QCheckBox*>(w)) {
             EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+        }
+    }
 }
 
 TEST_F(AddressBookViewsTest, DialogsRenderTheirModels) {

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -106,6 +107,11 @@ AddressBookPageView::AddressBookPageView(addressbook::AddressBooksPage& page, co
     addressesLabel_ = new QLabel(addressPage);
     addresses_ = named(new QPlainTextEdit(addressPage), "richEditAddresses", QStringLiteral("Email Addresses"));
     addresses_->installEventFilter(this);
+    // In build mode entries dragged from the list onto the pane give it their addresses.
+    list_->setDragEnabled(true);
+    list_->setDragDropMode(QAbstractItemView::DragOnly);
+    addresses_->viewport()->setAcceptDrops(true);
+    addresses_->viewport()->installEventFilter(this);
     addressLayout->addWidget(addressesLabel_);
     addressLayout->addWidget(addresses_, 1);
     tabs->addTab(addressPage, QStringLiteral("Addresses"));
@@ -271,6 +277,23 @@ void AddressBookPageView::refresh() {
 }
 
 bool AddressBookPageView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == addresses_->viewport()) {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto* drag = static_cast<QDropEvent*>(event);
+            if (drag->source() != list_) return false;
+            if (page_.buildMode()) drag->acceptProposedAction();
+            else drag->ignore();
+            return true;
+        }
+        if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            if (drop->source() != list_) return false;
+            drop->acceptProposedAction();
+            act([this] { page_.dropSelectedOnAddresses(); });
+            addresses_->moveCursor(QTextCursor::End);
+            return true;
+        }
+    }
     if (watched == list_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const QString text = key->text();
