@@ -102,6 +102,7 @@ bool AddressBooksPage::saveLoadedBook() {
 
 bool AddressBooksPage::selectBook(const std::string& name) {
     if (!books_.contains(name)) return false;
+    if (buildMode_) setBuildMode(false);
     if (books_.changes() > 0 && !books_.loadedName().empty()) {
         storeEntry();
         if (!saveLoadedBook()) return false;  // the changes stay, the old book stays loaded
@@ -139,7 +140,7 @@ void AddressBooksPage::afterLoad() {
     else clearFields();
 }
 
-bool AddressBooksPage::refuseName(const std::string& name, bool anyOverlap, const std::string* own) {
+bool AddressBooksPage::refuseName(const std::string& name, bool anyOverlap) {
     if (std::optional<std::string> problem = bookNameProblem(name)) {
         platform_.system.beep();
         info("Address Book name '" + name + "' cannot be used: " + *problem);
@@ -148,7 +149,6 @@ bool AddressBooksPage::refuseName(const std::string& name, bool anyOverlap, cons
     for (const BookInfo& b : books_.books()) {
         const bool clash = anyOverlap ? toLowerAscii(b.name).find(toLowerAscii(name)) != std::string::npos
                                       : equalsNoCase(b.name, name);
-        (void)own;
         if (!clash) continue;
         platform_.system.beep();
         info("Address Book name  '" + b.name + "'" + "  already in use.");
@@ -157,7 +157,9 @@ bool AddressBooksPage::refuseName(const std::string& name, bool anyOverlap, cons
     return false;
 }
 
-void AddressBooksPage::newBookClick() { runNewBook(); }
+void AddressBooksPage::newBookClick() {
+    if (!buildMode_) runNewBook();
+}
 
 void AddressBooksPage::runNewBook() {
     for (;;) {
@@ -165,7 +167,7 @@ void AddressBooksPage::runNewBook() {
             platform_.dialogs.inputBox({kNewBookCaption, {kBookPrompt, "", false}, std::nullopt});
         if (!answer || answer->first.empty()) return;
         const std::string name = answer->first;
-        if (refuseName(name, true, nullptr)) continue;
+        if (refuseName(name, true)) continue;
         if (books_.changes() > 0 && !books_.loadedName().empty()) {
             storeEntry();
             if (!saveLoadedBook()) return;
@@ -187,13 +189,13 @@ void AddressBooksPage::runNewBook() {
 
 void AddressBooksPage::editNameClick() {
     const std::string old = books_.loadedName();
-    if (old.empty()) return;
+    if (old.empty() || buildMode_) return;
     for (;;) {
         std::optional<platform::InputBoxResult> answer =
             platform_.dialogs.inputBox({kEditBookCaption, {kBookPrompt, old, false}, std::nullopt});
         if (!answer || answer->first.empty()) return;
         const std::string name = answer->first;
-        if (refuseName(name, false, &old)) continue;
+        if (refuseName(name, false)) continue;
         if (std::error_code ec = books_.rename(old, name)) {
             platform_.system.beep();
             if (ec == std::errc::file_exists)
@@ -209,7 +211,7 @@ void AddressBooksPage::editNameClick() {
 
 void AddressBooksPage::removeClick() {
     const std::string name = books_.loadedName();
-    if (name.empty()) return;
+    if (name.empty() || buildMode_) return;
     platform_.system.beep();
     if (platform_.dialogs.question(kProductName,
                                    "Are you sure you want to remove Address Book '" + name + "'" + "?",

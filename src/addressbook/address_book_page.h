@@ -226,7 +226,9 @@ private:
     void writeConfig();
     void warnWrite(const std::error_code& ec);
     void info(const std::string& text);
-    bool refuseName(const std::string& name, bool anyOverlap, const std::string* own);
+    // Refuses (with the message) a name that cannot name a book, or that clashes with a book:
+    // `anyOverlap` when it occurs inside another book's name, else when it equals one.
+    bool refuseName(const std::string& name, bool anyOverlap);
     void sortEntries();
     void selectOnly(int index);
     void runNewBook();
