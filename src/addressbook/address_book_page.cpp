@@ -225,6 +225,7 @@ void AddressBooksPage::removeClick() {
     }
     selection_.clear();
     current_ = -1;
+    ++listRevision_;
     clearFields();
     if (!books_.books().empty()) {
         const std::size_t next = std::min(static_cast<std::size_t>(at), books_.books().size() - 1);
@@ -279,6 +280,7 @@ void AddressBooksPage::sortEntries() {
         sorted.push_back(std::move(entries[order[i]]));
     }
     entries = std::move(sorted);
+    ++listRevision_;
     for (int& s : selection_) s = newIndex[static_cast<std::size_t>(s)];
     if (current_ >= 0) current_ = newIndex[static_cast<std::size_t>(current_)];
     if (buildTarget_ >= 0) buildTarget_ = newIndex[static_cast<std::size_t>(buildTarget_)];

@@ -109,6 +109,9 @@ public:
     int rowCount() const { return static_cast<int>(books_.entries().size()); }
     const TEmailNameObjListView& row(int index) const { return books_.entries().at(static_cast<std::size_t>(index)); }
     const std::vector<int>& selection() const { return selection_; }
+    // Raised whenever rows are added, removed or moved (not when one row's texts change), so
+    // a view knows when to lay out the whole list again.
+    int listRevision() const { return listRevision_; }
     int currentRow() const { return current_; }
     // A click (or keyboard move) on a row: the entry under edit is stored, the row shown.
     // `extend` adds it to the selection.
@@ -243,6 +246,7 @@ private:
     bool configChanged_ = false;
     std::vector<int> selection_;
     int current_ = -1;
+    int listRevision_ = 0;
     EntryFields fields_;
     PageFocus focus_ = PageFocus::None;
     std::string selectedText_;

@@ -98,6 +98,7 @@ std::string AddressBooksPage::entriesLabel() const {
 
 int AddressBooksPage::appendEntry(TEmailNameObjListView entry) {
     books_.entries().push_back(std::move(entry));
+    ++listRevision_;
     return rowCount() - 1;
 }
 
@@ -129,6 +130,7 @@ void AddressBooksPage::deleteClick() {
     const int first = rows.back();
     auto& entries = books_.entries();
     for (int r : rows) entries.erase(entries.begin() + r);
+    ++listRevision_;
     selection_.clear();
     current_ = -1;
     changed();
@@ -161,6 +163,7 @@ void AddressBooksPage::cutClick() {
     std::sort(rows.begin(), rows.end(), std::greater<>());
     const int first = rows.back();
     for (int r : rows) books_.entries().erase(books_.entries().begin() + r);
+    ++listRevision_;
     selection_.clear();
     current_ = -1;
     changed();

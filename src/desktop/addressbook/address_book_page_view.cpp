@@ -14,13 +14,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTreeWidget>
+#include <QItemSelectionModel>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "addressbook/import_form.h"
 #include "addressbook/order_form.h"
 #include "core/address_book_hooks.h"
 #include "desktop/addressbook/address_book_dialogs.h"
+#include "desktop/addressbook/entry_list_model.h"
 #include "desktop/menu_builder.h"
 #include "desktop/text_convert.h"
 
@@ -73,10 +75,12 @@ AddressBookPageView::AddressBookPageView(addressbook::AddressBooksPage& page, co
 
     auto* body = new QHBoxLayout;
     auto* left = new QVBoxLayout;
-    list_ = named(new QTreeWidget(this), "lvAddressBook", QStringLiteral("Address Book Entries"));
-    list_->setColumnCount(2);
-    list_->setHeaderLabels({QStringLiteral("Nickname"), QStringLiteral("Full Name")});
+    list_ = named(new QTreeView(this), "lvAddressBook", QStringLiteral("Address Book Entries"));
+    model_ = new EntryListModel(page_, list_);
+    list_->setModel(model_);
     list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->header()->setSectionsClickable(true);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->installEventFilter(this);
     left->addWidget(list_, 1);
@@ -157,10 +161,10 @@ AddressBookPageView::AddressBookPageView(addressbook::AddressBooksPage& page, co
     connect(add_, &QPushButton::clicked, this, [this] { act([this] { page_.addClick(); }); });
     connect(delete_, &QPushButton::clicked, this, [this] { act([this] { page_.deleteClick(); }); });
     connect(save_, &QPushButton::clicked, this, [this] { act([this] { page_.saveClick(); }); });
-    connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] {
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (updating_) return;
         std::vector<int> rows;
-        for (QTreeWidgetItem* item : list_->selectedItems()) rows.push_back(list_->indexOfTopLevelItem(item));
+        for (const QModelIndex& index : list_->selectionModel()->selectedRows()) rows.push_back(index.row());
         act([this, rows] { page_.setSelection(rows); });
     });
     connect(list_->header(), &QHeaderView::sectionClicked, this,
@@ -228,16 +232,17 @@ void AddressBookPageView::refresh() {
     backup_->setEnabled(!page_.selectedBook().empty());
     bookControls_->setVisible(config.showBooks);
 
-    list_->clear();
-    QFont font(toQt(config.fontName), config.fontSize);
-    list_->setFont(font);
-    for (int i = 0; i < page_.rowCount(); ++i) {
-        auto* item = new QTreeWidgetItem({toQt(page_.row(i).nickname), toQt(page_.row(i).fullName)});
-        list_->addTopLevelItem(item);
+    const QFont font(toQt(config.fontName), config.fontSize);
+    if (list_->font() != font) list_->setFont(font);
+    model_->update();
+    QItemSelection selection;
+    for (int r : page_.selection()) selection.select(model_->index(r, 0), model_->index(r, 1));
+    list_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (page_.currentRow() >= 0) {
+        const QModelIndex current = model_->index(page_.currentRow(), 0);
+        list_->selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+        list_->scrollTo(current);
     }
-    for (int r : page_.selection())
-        if (QTreeWidgetItem* item = list_->topLevelItem(r)) item->setSelected(true);
-    if (QTreeWidgetItem* current = list_->topLevelItem(page_.currentRow())) list_->scrollToItem(current);
     list_->setColumnWidth(0, config.nicknameWidth);
     list_->setColumnWidth(1, config.fullNameWidth);
     entriesLabel_->setText(toQt(page_.entriesLabel()));

@@ -15,7 +15,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 
 namespace velmora::core {
 class AddressBookHooks;
@@ -33,7 +33,7 @@ public:
 
     // Shows the model's state.
     void refresh();
-    QTreeWidget& entryList() { return *list_; }
+    QTreeView& entryList() { return *list_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,7 +55,8 @@ private:
     QPushButton* editBook_ = nullptr;
     QPushButton* removeBook_ = nullptr;
     QPushButton* backup_ = nullptr;
-    QTreeWidget* list_ = nullptr;
+    QTreeView* list_ = nullptr;
+    class EntryListModel* model_ = nullptr;
     QLabel* entriesLabel_ = nullptr;
     QLabel* typeAhead_ = nullptr;
     QPushButton* add_ = nullptr;
