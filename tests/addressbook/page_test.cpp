@@ -333,6 +333,14 @@ TEST_F(PageTest, BuildModeNeedsOneEntryAndGathersAddresses) {
     EXPECT_EQ(fake.dialogs.texts("information").back(), "Highlight Only One Email Address.");
     page().locateSourceRecord("nobody@example.com");
     EXPECT_EQ(fake.dialogs.texts("information").back(), "Email Address Was Not Found!");
+    // An address standing in two other entries: the earlier one is the source.
+    page().clickRow(2);
+    page().editAddresses({"cy@example.com", "shared@example.com"});
+    page().clickRow(1);
+    page().editAddresses({"shared@example.com"});
+    page().clickRow(0);
+    page().locateSourceRecord("shared@example.com");
+    EXPECT_EQ(page().currentRow(), 1);
 }
 
 TEST(PageWriteFailures, AFullOrReadOnlyDiskKeepsTheChangesAndShowsNoSuccess) {
