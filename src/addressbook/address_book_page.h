@@ -143,6 +143,9 @@ public:
     void fontClick();
     void setColumnWidths(int nickname, int fullName);
     void verifyClick();
+    // "Export...": the book, or the selected entries, to a file chosen with a dialog, as CSV
+    // when its name ends in ".csv", else as vCard 4.0.
+    void exportClick(bool selectedOnly);
     // The selected entries in list order with their positions, for the verification window.
     std::vector<VerifyEntry> selectedForVerification();
     void importClick();

@@ -175,6 +175,22 @@ TEST_F(PageTest, EntryClipboardCaptionsAndPaste) {
     EXPECT_EQ(fake.system.clipboard, "Cy Two <cy@example.com>");
 }
 
+TEST_F(PageTest, ExportsTheBookOrTheSelectionAsVCardOrCsv) {
+    fake.dialogs.pathAnswers = {home / "all.vcf", home / "two.csv", home / "missing" / "x.vcf"};
+    page().exportClick(false);
+    EXPECT_EQ(fake.dialogs.texts("information").back(), "3 entries exported to " + (home / "all.vcf").string() + ".");
+    const std::string vcards = readFile(home / "all.vcf");
+    std::size_t cards = 0;
+    for (std::size_t at = vcards.find("BEGIN:VCARD"); at != std::string::npos; at = vcards.find("BEGIN:VCARD", at + 1))
+        ++cards;
+    EXPECT_EQ(cards, 3u);
+    page().setSelection({0, 2});
+    page().exportClick(true);
+    EXPECT_EQ(readFile(home / "two.csv").rfind("\"Full Name\",\"Nickname\"", 0), 0u);
+    page().exportClick(false);
+    EXPECT_EQ(fake.dialogs.texts("warning").back().rfind("File I/O Error 9563\r", 0), 0u);
+}
+
 TEST_F(PageTest, TypeAheadFindsFromTheLastMatch) {
     page().typeAheadKey('B');
     EXPECT_EQ(page().currentRow(), 1);
