@@ -133,9 +133,10 @@ void AddressBooksPage::afterLoad() {
     buildTarget_ = -1;
     typeAhead_.clear();
     typeAheadStart_ = 0;
-    sortEntries();
+    // The old book's rows mean nothing in the new one.
     selection_.clear();
     current_ = -1;
+    sortEntries();
     if (rowCount() > 0) selectOnly(0);
     else clearFields();
 }
@@ -281,9 +282,13 @@ void AddressBooksPage::sortEntries() {
     }
     entries = std::move(sorted);
     ++listRevision_;
-    for (int& s : selection_) s = newIndex[static_cast<std::size_t>(s)];
-    if (current_ >= 0) current_ = newIndex[static_cast<std::size_t>(current_)];
-    if (buildTarget_ >= 0) buildTarget_ = newIndex[static_cast<std::size_t>(buildTarget_)];
+    const auto remap = [&newIndex](int& row) {
+        row = row >= 0 && static_cast<std::size_t>(row) < newIndex.size() ? newIndex[static_cast<std::size_t>(row)] : -1;
+    };
+    for (int& row : selection_) remap(row);
+    std::erase(selection_, -1);
+    remap(current_);
+    remap(buildTarget_);
 }
 
 void AddressBooksPage::setShowBooks(bool shown) {
