@@ -215,4 +215,10 @@ std::optional<NicknameMatch> AddressBooks::findNickname(std::string_view nicknam
     return std::nullopt;
 }
 
+std::optional<NicknameMatch> findNicknameInHome(const fs::path& home, std::string_view nickname) {
+    AddressBooks books(home);
+    books.readList();
+    return books.findNickname(nickname);
+}
+
 }  // namespace velmora::addressbook

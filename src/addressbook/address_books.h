@@ -108,4 +108,9 @@ private:
     int changes_ = 0;
 };
 
+// The lookup of the compose window's recipients for a caller that holds no AddressBooks: reads
+// the book list of `home` and each book in list order. nullopt when no entry or list has that
+// nickname (compared without case).
+std::optional<NicknameMatch> findNicknameInHome(const std::filesystem::path& home, std::string_view nickname);
+
 }  // namespace velmora::addressbook

@@ -115,6 +115,8 @@ TEST(AddressBooks, NicknameLookupSeesUnsavedChangesAndOtherBooks) {
     EXPECT_EQ(team->book, "B");
     EXPECT_TRUE(team->entry.isMailingList);
     EXPECT_FALSE(books.findNickname("nobody"));
+    EXPECT_EQ(findNicknameInHome(home.path(), "team")->entry.addresses, std::vector<std::string>{"x@y"});
+    EXPECT_FALSE(findNicknameInHome(home.path(), "annie"));  // not saved yet
 }
 
 }  // namespace
