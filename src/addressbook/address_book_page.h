@@ -169,6 +169,12 @@ public:
     // "Mailing List Count: n Entries".
     std::string mailingListCountLabel() const;
     PageFocus focus() const { return focus_; }
+    // The focus a command asked for, once: the view moves the focus and the request is done.
+    PageFocus takeFocus() {
+        const PageFocus f = focus_;
+        focus_ = PageFocus::None;
+        return f;
+    }
     // The text selected in a field after a command (the first address line after Enter).
     const std::string& selectedText() const { return selectedText_; }
     // The text the user selected in the address pane (for "Locate Source Record").

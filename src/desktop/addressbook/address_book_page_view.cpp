@@ -272,7 +272,7 @@ void AddressBookPageView::refresh() {
     buildList_->setChecked(page_.buildMode());
     buildList_->setEnabled(page_.rowCount() > 0);
     buildLabel_->setVisible(page_.buildMode());
-    switch (page_.focus()) {
+    switch (page_.takeFocus()) {
         case addressbook::PageFocus::AddButton: add_->setFocus(); break;
         case addressbook::PageFocus::FullName: fullName_->setFocus(); fullName_->selectAll(); break;
         case addressbook::PageFocus::ListFrom: listFrom_->setFocus(); break;
