@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -22,6 +23,15 @@ W* named(W* widget, const char* name, const QString& accessible) {
     widget->setObjectName(QString::fromLatin1(name));
     widget->setAccessibleName(accessible);
     return widget;
+}
+
+// Centred horizontally, its top at `fraction` of the screen's height.
+void placeOnScreen(QDialog* dialog, double fraction) {
+    const QScreen* screen = dialog->screen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    dialog->move(area.x() + (area.width() - dialog->width()) / 2,
+                 area.y() + static_cast<int>(area.height() * fraction));
 }
 
 void fillList(QListWidget* list, const std::vector<std::string>& lines) {
@@ -94,6 +104,7 @@ void VerifyDialog::refresh() {
 }
 
 void VerifyDialog::runModal() {
+    placeOnScreen(this, 0.1);
     form_.open();
     QTimer::singleShot(0, this, [this] { form_.startCheck(); refresh(); });
     exec();
@@ -260,6 +271,7 @@ OrderDialog::OrderDialog(addressbook::TorderABKForm& form, DialogRunner run, QWi
                 QTimer::singleShot(0, this, [this, from, target] { act([this, from, target] { form_.drag(from, target); }); });
             });
     resize(360, 320);
+    placeOnScreen(this, 1.0 / 3);
     refresh();
 }
 
