@@ -222,7 +222,7 @@ void AddressBooksPage::removeClick() {
     if (std::error_code ec = books_.remove(name)) {
         platform_.system.beep();
         platform_.dialogs.warning(kProductName, "Delete File Error 13447\r" + errorText(ec));
-        return;
+        if (books_.contains(name)) return;  // still listed: nothing was removed
     }
     selection_.clear();
     current_ = -1;
