@@ -84,6 +84,8 @@ public:
     virtual bool frameMinimized() const { return false; }
 };
 
+class AddressBookHooks;
+
 inline constexpr const char* kNoProfileText =
     "No User Profile exists yet: add one with Configure, User Profiles.";
 
@@ -125,6 +127,12 @@ public:
     // --- frame state --------------------------------------------------------------------------
     const std::string& caption() const { return caption_; }
     const std::string& applicationTitle() const { return applicationTitle_; }
+    void setApplicationTitleText(std::string title) {
+        applicationTitle_ = std::move(title);
+        notifyFrame();
+    }
+    // The address books: the Address Books page and what it needs of this window.
+    AddressBookHooks& addressBooks() { return *addressBooks_; }
     const std::string& statusPanel(StatusPanel panel) const {
         return statusPanels_[static_cast<std::size_t>(panel)];
     }
@@ -304,6 +312,7 @@ private:
     std::unique_ptr<profiles::MailHandlerRegistry> mailHandler_;
     std::unique_ptr<profiles::TconfigForm> configForm_;
     std::unique_ptr<MainRetrieval> retrieval_;
+    std::unique_ptr<AddressBookHooks> addressBooks_;
 
     std::unique_ptr<store::TMailTree> tree_;
     std::filesystem::path treeSelection_;

@@ -2,6 +2,7 @@
 // to another module name its command; until that module registers it, the entry is disabled.
 #include <algorithm>
 
+#include "core/address_book_hooks.h"
 #include "core/main_form.h"
 #include "profiles/profile_menus.h"
 #include "store/folders.h"
@@ -101,7 +102,7 @@ Menu TmainForm::menuBar() {
         commandEntry("mnuFile_PrinterSetup", "Pri&nter Setup", "printerSetup"),
         commandEntry("mnuFile_ImportText", "Compose - &Import ASCII Text File",
                      "compose.importText"),
-        commandEntry("mnuFile_BackupAddressBooks", "&Backup Address Books", "addressBooks.backup"),
+        submenu("mnuFile_BackupAddressBooks", "&Backup Address Books", addressBooks_->page().backupMenu()),
         MenuEntry::separator(),
         action("mnuFile_Exit", "E&xit", [this] {
             if (view_) view_->closeFrame();

@@ -152,7 +152,7 @@ CommandRunner MainWindow::runner() {
 bool MainWindow::showConfiguration(profiles::ConfigPage page, bool addFirstProfile) {
     profiles::TconfigForm* form = model_.configForm();
     if (!form) return false;
-    if (!config_) config_ = std::make_unique<ConfigWindow>(*form, model_.profileLists(), this);
+    if (!config_) config_ = std::make_unique<ConfigWindow>(*form, model_.profileLists(), this, &model_.addressBooks());
     config_->openModal(page, addFirstProfile);
     return true;
 }
