@@ -322,8 +322,9 @@ void MainWindow::buildTree() {
 
 void MainWindow::startRenaming(QTreeWidgetItem* item) {
     if (!item || !model_.treeCanRename(selectedTreePath())) return;
-    renaming_ = true;
+    // Changing the flags reports the item as changed: only an edit that follows is a rename.
     item->setFlags(item->flags() | Qt::ItemIsEditable);
+    renaming_ = true;
     tree_->editItem(item);
 }
 
@@ -365,6 +366,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             reading::TinboxForm& rows = source->model();
             run([&] { model_.treeDrop(path, rows); });
         }
+        return true;
+    }
+    // F2 renames in the tree: there it is no shortcut of "&Headers".
+    if (watched == tree_ && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
+        event->accept();
         return true;
     }
     if (watched == tree_ && event->type() == QEvent::KeyPress && !renaming_) {
@@ -506,8 +513,8 @@ void MainWindow::editFolderLabel(const store::TMailNode& node) {
     for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
         if (pathFromQt((*it)->data(0, kPathRole).toString()) == node.path) {
             tree_->setCurrentItem(*it);
-            renaming_ = true;
             (*it)->setFlags((*it)->flags() | Qt::ItemIsEditable);
+            renaming_ = true;
             tree_->editItem(*it);
             return;
         }

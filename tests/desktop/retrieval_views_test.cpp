@@ -12,8 +12,10 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include "desktop/main_window.h"
 #include "desktop/retrieval/filters_window_view.h"
 #include "desktop/retrieval/headers_window_view.h"
 #include "desktop/retrieval/new_mail_signals.h"
@@ -173,6 +175,39 @@ TEST(RetrievalViews, NewMailSignalsDoNothingHarmfulWithoutATray) {
     const QString route = signals_.notifier.lastRoute();
     EXPECT_TRUE(route.isEmpty() || route == QStringLiteral("dbus") ||
                 route == QStringLiteral("tray"));
+}
+
+TEST(RetrievalViews, F2InTheFolderTreeRenamesTheFolderInsteadOfFetchingHeaders) {
+    testing::testApplication();
+    testing::TempDir home;
+    testing::writeFile(home / "ENGLISH.DCT", "x");
+    testing::writeFile(home / "master.usr", "46\r\nHome");
+    testing::writeFile(home / "Home.usr", "46\r\nHome");
+    std::filesystem::create_directories(home / "Work.001");
+    testing::FakePlatform fake;
+    core::TmainForm model(fake.platform(), home.path(), {}, {1280, 1024});
+    MainWindow window(model);
+    model.FormCreate();
+    window.showFrame();
+    fake.clock.advance(platform::Milliseconds{100});
+    QApplication::processEvents();
+    ASSERT_TRUE(model.commands().available("retrieve.headers")) << "F2 is a live shortcut";
+    auto* tree = window.findChild<QTreeWidget*>(QStringLiteral("TMailTree"));
+    QTreeWidgetItem* work = tree->topLevelItem(0)->child(5);
+    ASSERT_EQ(work->text(0), QStringLiteral("Work"));
+    window.activateWindow();
+    tree->setFocus();
+    tree->setCurrentItem(work);
+    QTest::keyClick(tree, Qt::Key_F2);
+    auto* editor = tree->viewport()->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor && editor->isVisible()) << "the label is being edited";
+    EXPECT_EQ(model.findChild(retrieval::kHeadersWindowKey), nullptr);
+    editor->setText(QStringLiteral("Projects"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(std::filesystem::is_directory(home / "Projects.001"));
+    model.FormCloseQuery();
+    model.FormClose();
 }
 
 }  // namespace
