@@ -236,7 +236,8 @@ void TmainForm::openConfiguration(profiles::ConfigPage page, bool addFirstProfil
     notifyFrame();
 }
 
-void TmainForm::optionChanged(profiles::ConfigPage, const std::string&) {
+void TmainForm::optionChanged(profiles::ConfigPage page, const std::string& optionId) {
+    retrieval_->optionChanged(page, optionId);
     // Options that act at once on open windows: captions and the Date column follow them.
     for (const auto& child : children_) {
         child->optionsChanged();

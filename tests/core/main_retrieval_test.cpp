@@ -211,5 +211,18 @@ TEST_F(MainRetrievalTest, AutomaticCheckCountsOnTheFramesTimersAndIsToggledFromT
     EXPECT_EQ(f.statusPanel(StatusPanel::Spare), "Auto-Mail Checking Disabled");
 }
 
+TEST_F(MainRetrievalTest, TurningNotifyOnInTheConfigurationWindowStartsCheckingAtOnce) {
+    writeProfiles(110);
+    TmainForm& f = start();
+    EXPECT_FALSE(f.retrieval().autoCheckRunning());
+    profiles::TconfigForm* config = f.configForm();
+    ASSERT_NE(config, nullptr);
+    profiles::OptionPage* misc = config->optionPage(profiles::ConfigPage::Misc);
+    ASSERT_NE(misc, nullptr);
+    misc->setChecked("notify", true);
+    EXPECT_TRUE(f.retrieval().autoCheckRunning());
+    EXPECT_TRUE(entry(f.menuBar(), "mnuMail_AutoMailCheck").checked);
+}
+
 }  // namespace
 }  // namespace velmora::core
