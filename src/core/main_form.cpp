@@ -166,6 +166,7 @@ void TmainForm::MDIChildTimerTimer() {
 
 void TmainForm::setCaptions() {
     caption_ = profiles::mainWindowTitle(settings_.vl.profileToolbarShown, profileLists_);
+    if (!settings_.vl.statusBarShown && !captionNote_.empty()) caption_ += " - " + captionNote_;
 }
 
 void TmainForm::activeProfileChanged(int) {
@@ -371,6 +372,12 @@ void TmainForm::setStatusPanel(StatusPanel panel, std::string text) {
     notifyFrame();
 }
 
+void TmainForm::setCaptionNote(std::string note) {
+    captionNote_ = std::move(note);
+    setCaptions();
+    notifyFrame();
+}
+
 void TmainForm::setApplicationTitle(std::string title) {
     applicationTitle_ = std::move(title);
     notifyFrame();
@@ -394,6 +401,7 @@ void TmainForm::setFolderTreeShown(bool shown) {
 
 void TmainForm::setStatusBarShown(bool shown) {
     settings_.vl.statusBarShown = shown;
+    setCaptions();
     notifyFrame();
 }
 

@@ -225,6 +225,7 @@ void MainRetrieval::reportError(const std::string& text) { main_.reportError(tex
 
 void MainRetrieval::showCheckStatus(const std::string& text) {
     main_.setStatusPanel(StatusPanel::Spare, text);
+    main_.setCaptionNote(text);  // shown there while the status bar is hidden
 }
 
 bool MainRetrieval::applicationMinimized() const { return main_.frameMinimized(); }

@@ -206,9 +206,14 @@ TEST_F(MainRetrievalTest, AutomaticCheckCountsOnTheFramesTimersAndIsToggledFromT
     EXPECT_EQ(f.retrieval().newMail().entries()[0].text, "*** 2 Messages");
     EXPECT_TRUE(f.retrieval().autoCheckRunning()) << "counting down again";
 
+    f.setStatusBarShown(false);
+    fake.clock.advance(platform::Milliseconds{1000});
+    EXPECT_EQ(f.caption(), "Velmora Pro 4.6 - Auto-Mail Check in 0:57") << "no status bar to show it";
     f.commands().run("autoCheck.toggle");
     EXPECT_FALSE(entry(f.menuBar(), "mnuMail_AutoMailCheck").checked);
     EXPECT_EQ(f.statusPanel(StatusPanel::Spare), "Auto-Mail Checking Disabled");
+    f.setStatusBarShown(true);
+    EXPECT_EQ(f.caption(), "Velmora Pro 4.6");
 }
 
 TEST_F(MainRetrievalTest, TurningNotifyOnInTheConfigurationWindowStartsCheckingAtOnce) {
