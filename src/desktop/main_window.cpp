@@ -26,6 +26,7 @@
 #include "desktop/child_view.h"
 #include "desktop/folder_window_view.h"
 #include "desktop/menu_builder.h"
+#include "desktop/retrieval/new_mail_signals.h"
 #include "desktop/retrieval/retrieval_views.h"
 #include "desktop/text_convert.h"
 #include "store/folders.h"
@@ -468,6 +469,8 @@ void MainWindow::frameChanged() {
         it->second->setVisible(button.visible);
         it->second->setEnabled(button.enabled);
         it->second->setToolTip(toQt(button.hint).section('|', 0, 0));
+        if (QWidget* widget = toolbar_->widgetForAction(it->second))
+            widget->setAccessibleDescription(it->second->toolTip());
     }
     if (!menusRefreshPending_) {
         menusRefreshPending_ = true;
@@ -521,11 +524,32 @@ void MainWindow::editFolderLabel(const store::TMailNode& node) {
     }
 }
 
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || restoring_) return;
+    if (isMinimized() && tray_ && tray_->available() && model_.settings().other.minimizeToTray) {
+        // Off the taskbar, into the tray; a click on the icon brings the window back.
+        inTray_ = true;
+        if (!tray_->visible())
+            tray_->show(platform::TrayPicture::Plain, "Velmora Pro - Single Click To Restore");
+        QTimer::singleShot(0, this, [this] { hide(); });
+    } else if (!isMinimized() && inTray_) {
+        inTray_ = false;
+        if (tray_) tray_->hide();
+    }
+}
+
 void MainWindow::bringToFront() {
+    restoring_ = true;
+    if (inTray_) {
+        inTray_ = false;
+        if (tray_) tray_->hide();
+    }
     showMinimized();
     showNormal();
     raise();
     activateWindow();
+    restoring_ = false;
 }
 
 void MainWindow::childOpened(platform::ChildWindow& window) {

@@ -1,5 +1,6 @@
 // Offscreen smoke tests of the retrieval widgets: each renders its model, forwards the user's
-// actions to it, and names every control for screen readers.
+// actions to it, and names every control for screen readers. With VELMORA_SCREENSHOT_DIR set the
+// retrieve-headers window is also saved there as a picture (docs/retrieve-headers.png).
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -82,6 +83,8 @@ TEST(RetrievalViews, HeadersWindowShowsTheRowsAndForwardsKeysSortingAndButtons) 
     EXPECT_EQ(list->item(2, 3)->text(), QStringLiteral("<b>third</b>"));
     EXPECT_EQ(model.rows()[0].serverIndex, 1);
 
+    if (const char* dir = std::getenv("VELMORA_SCREENSHOT_DIR"))
+        view.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/retrieve-headers.png"));
     view.findChild<QPushButton*>(QStringLiteral("cmdExecute"))->click();
     EXPECT_EQ(executed, 1);
     model.clearRows();

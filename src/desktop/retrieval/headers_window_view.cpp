@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "desktop/text_convert.h"
 
@@ -46,11 +47,14 @@ HeadersWindowView::HeadersWindowView(retrieval::TheadersForm& model, QWidget* pa
     list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
     list_->horizontalHeader()->setStretchLastSection(true);
     list_->horizontalHeader()->setSectionsClickable(true);
+    list_->horizontalHeader()->setSortIndicatorShown(true);
     for (int i = 0; i < retrieval::kHeadersColumnCount; ++i) {
         const auto column = static_cast<std::size_t>(i);
         list_->setHorizontalHeaderItem(
             i, new QTableWidgetItem(QString::fromLatin1(retrieval::kHeadersColumnCaptions[column])));
-        list_->setColumnWidth(i, model_.layout().widths[column]);
+        // Never narrower than the caption with the sort arrow, whatever the stored width.
+        list_->setColumnWidth(i, std::max(model_.layout().widths[column],
+                                          list_->horizontalHeader()->sectionSizeHint(i)));
     }
     list_->installEventFilter(this);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -162,7 +166,6 @@ void HeadersWindowView::refreshFromModel() {
     }
     if (model_.currentRow() >= 0)
         list_->setCurrentCell(model_.currentRow(), 0, QItemSelectionModel::NoUpdate);
-    list_->horizontalHeader()->setSortIndicatorShown(true);
     list_->horizontalHeader()->setSortIndicator(
         model_.sortColumn(), model_.sortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
     actions_->setEnabled(model_.actionGroupEnabled());
