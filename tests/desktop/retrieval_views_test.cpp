@@ -104,6 +104,8 @@ TEST(RetrievalViews, RulesWindowAddsRulesAndTheReorderWindowWritesTheNewOrder) {
     retrieval::TfiltersForm model(fake.platform(), home.path(), rules);
     FiltersWindowView view(model, nullptr);
     view.show();
+    EXPECT_FALSE(view.findChild<QComboBox*>(QStringLiteral("cboFilterOn"))->isEnabled())
+        << "no rule to set it for";
     fake.dialogs.inputAnswers.push_back(platform::InputBoxResult{"Newsletters", ""});
     fake.dialogs.inputAnswers.push_back(platform::InputBoxResult{"Boss", ""});
     auto* add = view.findChild<QPushButton*>(QStringLiteral("cmdAdd"));
@@ -111,6 +113,9 @@ TEST(RetrievalViews, RulesWindowAddsRulesAndTheReorderWindowWritesTheNewOrder) {
     add->click();
     auto* list = view.findChild<QListWidget*>(QStringLiteral("lstFilters"));
     ASSERT_EQ(list->count(), 2);
+    EXPECT_TRUE(view.findChild<QComboBox*>(QStringLiteral("cboFilterOn"))->isEnabled());
+    EXPECT_TRUE(view.findChild<QLineEdit*>(QStringLiteral("txtFilterText"))->text().isEmpty())
+        << "the prompt is the placeholder";
     EXPECT_EQ(list->item(1)->text(), QStringLiteral("Boss"));
     EXPECT_EQ(list->currentRow(), 1);
     EXPECT_EQ(view.findChild<QComboBox*>(QStringLiteral("cboFilterAction"))->currentText(),

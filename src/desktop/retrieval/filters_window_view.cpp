@@ -207,8 +207,12 @@ void FiltersWindowView::refreshFromModel() {
     const bool prompt = model_.filterTextField() == retrieval::kFilterTextPrompt;
     text_->setText(prompt ? QString() : toQt(model_.filterTextField()));
     folderLabel_->setText(toQt(model_.folderLabel()));
-    folderLabel_->setEnabled(model_.folderLabelEnabled());
-    folders_->setEnabled(model_.folderLabelEnabled());
+    // The choices belong to the selected rule: without one there is nothing to set.
+    const bool any = model_.selected() >= 0;
+    for (QWidget* w : std::initializer_list<QWidget*>{filterOn_, filterHow_, action_, text_})
+        w->setEnabled(any);
+    folderLabel_->setEnabled(any && model_.folderLabelEnabled());
+    folders_->setEnabled(any && model_.folderLabelEnabled());
     for (QTreeWidgetItemIterator it(folders_); *it; ++it)
         if (fromQt((*it)->data(0, kPathRole).toString()) == model_.treeFolder())
             folders_->setCurrentItem(*it);
