@@ -122,6 +122,8 @@ FiltersWindowView::FiltersWindowView(retrieval::TfiltersForm& model, QWidget* pa
     connect(filterOn_, &QComboBox::activated, this, [this](int i) { model_.setFilterOn(i); refreshFromModel(); });
     connect(filterHow_, &QComboBox::activated, this, [this](int i) { model_.setFilterHow(i); refreshFromModel(); });
     connect(action_, &QComboBox::activated, this, [this](int i) { model_.setAction(i); refreshFromModel(); });
+    // Kept in the rule as it is typed, so closing the window by its frame keeps it as well.
+    connect(text_, &QLineEdit::textEdited, this, [this] { leaveText(); });
     connect(text_, &QLineEdit::editingFinished, this, [this] { leaveText(); });
     connect(folders_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
         model_.clickFolder({fromQt(item->data(0, kPathRole).toString()), fromQt(item->text(0))});
