@@ -133,6 +133,9 @@ TEST_F(MainRetrievalTest, MessagesButtonRetrievesIntoTheInBoxWindowAndListsItInN
     ASSERT_EQ(newMail.entries().size(), 1u);
     EXPECT_EQ(newMail.entries()[0].folder, "InBox");
     EXPECT_EQ(inbox->caption().rfind("* ", 0), 0u) << inbox->caption();
+    f.openFolderWindow("Sent", true);
+    f.retrieval().chooseNewMail(0);  // the New Mail selector's entry shows that folder again
+    EXPECT_EQ(f.currentFolderWindow(), inbox);
 
     // The next user session takes the marks away.
     ScriptedServer again(login(0) + kQuit);
@@ -141,6 +144,19 @@ TEST_F(MainRetrievalTest, MessagesButtonRetrievesIntoTheInBoxWindowAndListsItInN
     EXPECT_EQ(again.finish(), "");
     EXPECT_NE(inbox->caption().rfind("* ", 0), 0u) << inbox->caption();
     EXPECT_TRUE(f.retrieval().newMail().empty());
+}
+
+TEST_F(MainRetrievalTest, RetrieveViaUserProfileMakesThatProfileActiveFirst) {
+    ScriptedServer server(login(1) + kQuit);
+    writeProfiles(server.port(), {"Home", "Work"});
+    TmainForm& f = start();
+    ASSERT_EQ(f.profileLists().activeIndex(), 0);
+    entry(f.menuBar(), "mnuMail_RetrieveVia_1_Count").command();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(f.profileLists().activeIndex(), 1);
+    EXPECT_EQ(fake.dialogs.texts("information").back(),
+              "Message Count For [Work]\r\rTotal Messages: 1\r\r       Total Bytes: 4,096");
+    EXPECT_TRUE(entry(f.menuBar(), "mnuMail_RetrieveVia_1_Headers").shortcut.empty());
 }
 
 TEST_F(MainRetrievalTest, HeadersWindowIsAChildWindowEmptiedByAProfileChangeAndRecorded) {
