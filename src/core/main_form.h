@@ -30,7 +30,13 @@
 #include "platform/platform.h"
 #include "platform/window_kind.h"
 
+namespace velmora::compose {
+class ComposeWindows;
+}
+
 namespace velmora::core {
+
+class MainComposeHost;
 
 struct ScreenSize {
     int width = 1280;
@@ -199,6 +205,15 @@ public:
     // Runs the window's close query and, when it agrees, closes and frees it. False when the
     // window stayed open.
     bool closeChild(platform::ChildWindow& window);
+    // Closes and frees a child whose close question already ran.
+    void freeChild(platform::ChildWindow& window);
+    // Called for every child window just before it is freed, so that whoever opened a window
+    // of its own kind can forget it.
+    void watchChildClosing(std::function<void(platform::ChildWindow&)> listener) {
+        closingListeners_.push_back(std::move(listener));
+    }
+    // The compose windows' shared state, sending and Edit In Compose (openStored).
+    compose::ComposeWindows& composeWindows() { return *compose_; }
     reading::TinboxForm* currentFolderWindow() const override { return currentFolderWindow_; }
     // Adds a child window of another module in front of the child order; shown and activated
     // when `show` is set.
@@ -218,6 +233,13 @@ public:
     void closeReadWindowsOf(const std::string& logicalPath, int row) override;
     void renumberReadWindowsAfter(const std::string& logicalPath, int removedRow) override;
     void folderWindowChanged(reading::TinboxForm& window) override;
+    platform::ChildWindow& addChildWindow(std::unique_ptr<platform::ChildWindow> window) override;
+    void activateChildWindow(platform::ChildWindow& window) override { activateChild(window); }
+    bool closeChildWindow(platform::ChildWindow& window) override { return closeChild(window); }
+    std::vector<platform::ChildWindow*> childWindows() const override;
+    void childWindowChanged(platform::ChildWindow& window) override;
+    void setPreviewShown(bool shown) override;
+    const platform::Commands& registeredCommands() const override { return commands_; }
 
     // --- hand-over and mail-to ----------------------------------------------------------------
     // A text handed over by a second start: "justBringToFront" or a mail-to address.
@@ -289,6 +311,7 @@ private:
     std::unique_ptr<store::TMailTree> tree_;
     std::filesystem::path treeSelection_;
     std::vector<std::unique_ptr<platform::ChildWindow>> children_;
+    std::vector<std::function<void(platform::ChildWindow&)>> closingListeners_;
     // The folder windows among the children, which the main window creates itself.
     std::vector<reading::TinboxForm*> folderWindows_;
     reading::TinboxForm* currentFolderWindow_ = nullptr;
@@ -309,6 +332,8 @@ private:
     bool shuttingDown_ = false;
     bool busy_ = false;
     bool spellCheckEnabled_ = true;
+    std::unique_ptr<MainComposeHost> composeHost_;
+    std::shared_ptr<compose::ComposeWindows> compose_;
 };
 
 }  // namespace velmora::core

@@ -30,6 +30,10 @@ MainRetrieval::MainRetrieval(TmainForm& main)
                                                        main_.settings(), main_.profileLists(),
                                                        rules_, *this);
     setNewMailSignals(quiet_->signals());
+    main_.watchChildClosing([this](platform::ChildWindow& window) {
+        if (&window == headers_) headers_ = nullptr;
+        if (&window == filters_) filters_ = nullptr;
+    });
 }
 
 MainRetrieval::~MainRetrieval() = default;
@@ -144,9 +148,7 @@ void MainRetrieval::chooseNewMail(int index) {
 // ------------------------------------------------------------------------------------------
 // Windows
 
-retrieval::TheadersForm* MainRetrieval::findHeadersWindow() {
-    return dynamic_cast<retrieval::TheadersForm*>(main_.findChild(retrieval::kHeadersWindowKey));
-}
+retrieval::TheadersForm* MainRetrieval::findHeadersWindow() { return headers_; }
 
 retrieval::TheadersForm& MainRetrieval::showHeadersWindow() {
     if (retrieval::TheadersForm* open = findHeadersWindow()) {
@@ -161,6 +163,7 @@ retrieval::TheadersForm& MainRetrieval::showHeadersWindow() {
             [this] { runSession([this] { sessions_->executeAction(); }); }});
     retrieval::TheadersForm& created = *window;
     main_.openChild(std::move(window), true);
+    headers_ = &created;
     return created;
 }
 
@@ -181,14 +184,14 @@ void MainRetrieval::minimizeHeadersWindow() {
 }
 
 retrieval::TfiltersForm& MainRetrieval::showRulesWindow() {
-    if (auto* open = dynamic_cast<retrieval::TfiltersForm*>(
-            main_.findChild(retrieval::kFiltersWindowKey))) {
-        main_.showChild(*open);
-        return *open;
+    if (filters_) {
+        main_.showChild(*filters_);
+        return *filters_;
     }
     auto window = std::make_unique<retrieval::TfiltersForm>(main_.platform(), main_.home(), rules_);
     retrieval::TfiltersForm& created = *window;
     main_.openChild(std::move(window), true);
+    filters_ = &created;
     return created;
 }
 

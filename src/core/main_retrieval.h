@@ -80,6 +80,9 @@ class MainRetrieval final : public retrieval::RetrievalHost, public retrieval::A
     void setCheckCommandsEnabled(bool enabled) override;
 
   private:
+    // The two windows of this module while they are open.
+    retrieval::TheadersForm* headers_ = nullptr;
+    retrieval::TfiltersForm* filters_ = nullptr;
     // Runs a session command unless busy, reporting what escapes it.
     void runSession(const std::function<void()>& session);
     void restoreHeadersWindow(const std::vector<std::string>& lines);

@@ -17,7 +17,9 @@
 #include "core/home_folder.h"
 #include "core/main_form.h"
 #include "core/single_instance.h"
+#include "desktop/compose/compose_window_view.h"
 #include "desktop/folder_window_view.h"
+#include "desktop/read_window_view.h"
 #include "desktop/main_window.h"
 #include "desktop/qt_platform.h"
 #include "desktop/retrieval/new_mail_signals.h"
@@ -79,7 +81,9 @@ int runDesktop(QApplication& app) {
 
     installTerminationHandlers();
     registerFolderWindowView();
+    registerReadWindowView();
     registerRetrievalViews();
+    registerComposeWindowView();
     QtPlatform platform;
     const QSize screen = app.primaryScreen() ? app.primaryScreen()->size() : QSize(1280, 1024);
     core::TmainForm model(platform.platform(), home, request, {screen.width(), screen.height()});

@@ -11,23 +11,33 @@
 //                number too); a negative DELE reply is ignored.
 // A socket error during log-in closes the connection; other failures leave the socket open for
 // the caller's Disconnect (QUIT) or Close.
+//
+// What a message may take is bounded by the size LIST announces (messageSizeBound in
+// transfer_limits.h); past it the session ends with ESocketError "The message is too large:
+// ...". A message that arrives shorter than announced is stored as received, reported through
+// OnShortMessage, and never deleted on the server in that session: DeleteMessage passes over
+// it, so a copy the server may still hold whole is not lost.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "mime/message.h"
 #include "net/mail_base.h"
+#include "net/received_text.h"
 
 namespace velmora::net {
 
 // Num: the message's index, counted from 0.
 using TmsNumNotifyEvent = std::function<void(TagSocket& sender, int Num)>;
+using TmsShortMessageEvent = std::function<void(TagSocket& sender, int Num, std::int64_t Announced,
+                                                std::int64_t Received)>;
 
-inline constexpr int kErrUserNameRequired = 57103;
-inline constexpr int kErrPasswordRequired = 57104;
 
 class TmsCustomPOP : public TmsMailBase {
 public:
@@ -40,6 +50,8 @@ public:
     TmsNumNotifyEvent OnRetrieving;
     TmsNumNotifyEvent OnRetrieved;
     TmsNumNotifyEvent OnDeleting;
+    // A message arrived with fewer octets than LIST announced (it is stored all the same).
+    TmsShortMessageEvent OnShortMessage;
 
     // From the last successful STAT; -1 until the first. Kept after Disconnect.
     std::int64_t MessageCount() const { return messageCount_; }
@@ -53,12 +65,22 @@ public:
     // LIST for the expected size, OnRetrieving, RETR, the text received up to its end line with
     // the server's byte-stuffing undone (the end line stays), OnRetrieved, then StoreMessage.
     void RetrieveMessage(int index);
-    // OnDeleting, then DELE; the reply is read but not checked.
+    // OnDeleting, then DELE; the reply is read but not checked. A message that arrived shorter
+    // than announced in this session is not deleted: nothing is sent, no event fires.
     void DeleteMessage(int index);
+    // UIDL of the whole mailbox: one identifier per message index ("" where the server gave
+    // none for it), or nullopt when the server does not answer UIDL positively. Lines whose
+    // number is outside the mailbox are ignored; at most MessageCount() lines are read.
+    std::optional<std::vector<std::string>> UniqueIds();
+    // True when message `index` arrived shorter than LIST announced in this session.
+    bool ArrivedShort(int index) const { return shortMessages_.count(index) != 0; }
 
 protected:
     // Takes the retrieved text of message `index` (ending in the ".\r\n" line).
     virtual void StoreMessage(int index, std::string& stream) = 0;
+    // Takes the text as it was received (in memory or in a temporary file); by default hands
+    // it to StoreMessage as one string.
+    virtual void StoreReceived(int index, ReceivedText& text);
     virtual void CheckLoginData();
 
     void Login() override;
@@ -73,6 +95,7 @@ protected:
 private:
     void stat();
 
+    std::set<int> shortMessages_;
     std::int64_t messageCount_ = -1;
     std::int64_t totalSize_ = -1;
 };

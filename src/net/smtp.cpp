@@ -1,6 +1,8 @@
 #include "net/smtp.h"
 
+#include <exception>
 
+#include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
 #include "net/reply_parsing.h"
 
@@ -18,7 +20,7 @@ TmsSMTP::TmsSMTP(platform::EventLoop& events, const platform::Clock& clock) : Tm
 }
 
 void TmsSMTP::Open() {
-    if (Server.empty()) raiseSocketError(kErrServerRequired);
+    if (Server.empty()) raiseSocketError(mime::kTextServerRequired);
     Reset();
     TmsMailBase::Open();
 }
@@ -41,6 +43,7 @@ void TmsSMTP::Logout() {
 }
 
 void TmsSMTP::SendMail() {
+    quitFailure_.clear();
     try {
         Connect();
         sendMessage();
@@ -53,11 +56,15 @@ void TmsSMTP::SendMail() {
         }
         throw;
     }
-    Disconnect();
+    try {
+        Disconnect();
+    } catch (const std::exception& error) {
+        quitFailure_ = error.what();
+    }
 }
 
 void TmsSMTP::sendMessage() {
-    if (!MailMessage) raiseSocketError(kErrMailMessageRequired);
+    if (!MailMessage) raiseSocketError(mime::kTextMailMessageRequired);
     mime::TmsMessage& message = *MailMessage;
     message.CheckRequiredFields();
 

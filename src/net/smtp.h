@@ -15,7 +15,9 @@
 //                MAIL FROM, DATA, end-of-data or QUIT reply, and for a rejected recipient
 //                unless OnAddressRejected sets Proceed (then that address is skipped).
 // Whatever fails, the session ends with QUIT (when the socket is still usable) and Close; the
-// first error is the one raised, never one of the clean-up.
+// first error is the one raised, never one of the clean-up. Once the server has accepted the
+// data the message is sent: a QUIT that fails then raises nothing (a caller that retried would
+// send the message twice) and its text is kept in QuitFailure.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +29,6 @@
 
 namespace velmora::net {
 
-inline constexpr int kErrMailMessageRequired = 57102;
 
 using TmsAddressRejectedEvent =
     std::function<void(TagSocket& sender, const std::string& TheAddress,
@@ -48,6 +49,8 @@ public:
 
     // Connects, sends MailMessage and disconnects; raises on any failure (see above).
     void SendMail();
+    // The error of a QUIT that failed after the message was accepted; empty otherwise.
+    const std::string& QuitFailure() const { return quitFailure_; }
 
     void Open() override;
 
@@ -59,6 +62,8 @@ private:
     void sendMessage();
     // Sends `text` and checks that the reply's class (code / 100) is `expectedClass`.
     bool commandAnswered(const std::string& text, int expectedClass);
+
+    std::string quitFailure_;
 };
 
 }  // namespace velmora::net

@@ -12,7 +12,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
+#include "net/received_text.h"
 #include "net/reply_parsing.h"
 #include "net/socket_codes.h"
 
@@ -37,7 +39,7 @@ int percentOf(std::int64_t part, std::int64_t whole) {
 }  // namespace
 
 TagSocket::TagSocket(platform::EventLoop& events, const platform::Clock& clock)
-    : events_(events), counter_(clock), throttle_(events, clock, kEventInterval),
+    : events_(events), clock_(clock), counter_(clock), throttle_(events, clock, kEventInterval),
       scratch_(kReceiveBlockSize, '\0') {}
 
 TagSocket::~TagSocket() { closeSocket(); }
@@ -51,7 +53,7 @@ void TagSocket::fire(const TmsNotifyEvent& handler) {
 void TagSocket::Open() {
     refuseNestedOperation();
     fire(OnOpen);
-    if (Server.empty()) raiseSocketError(kErrServerRequired);
+    if (Server.empty()) raiseSocketError(mime::kTextServerRequired);
     if (isOpen()) Close();
     input_.clear();
 
@@ -91,7 +93,9 @@ void TagSocket::resolveHost(const std::string& host) {
         raiseSocketError(code);
     }
     char text[INET_ADDRSTRLEN] = {};
-    if (!::inet_ntop(AF_INET, &address, text, sizeof text)) raiseSocketError(kErrResolvingHost);
+    if (!::inet_ntop(AF_INET, &address, text, sizeof text)) {
+        raiseSocketError(mime::kTextErrorResolvingHost);
+    }
     remoteAddress_ = address;
     remoteAddressText_ = text;
 }
@@ -106,7 +110,7 @@ std::uint16_t TagSocket::findPort() {
             port <= 0xFFFF)
             return static_cast<std::uint16_t>(port);
     }
-    if (ServiceName.empty()) raiseSocketError(kErrServiceRequired);
+    if (ServiceName.empty()) raiseSocketError(mime::kTextServiceNameRequired);
     // A local file lookup (/etc/services), quick enough to make on this thread.
     if (const servent* service = ::getservbyname(ServiceName.c_str(), "tcp"))
         return ntohs(static_cast<std::uint16_t>(service->s_port));
@@ -157,10 +161,24 @@ void TagSocket::letEventsRun() {
     if (canceled_) raiseCanceled();
 }
 
+void TagSocket::startDeadline(std::int64_t bytes) {
+    const std::int64_t transferSeconds = std::max<std::int64_t>(0, bytes) / kMinimumTransferRate;
+    deadline_ = clock_.elapsed() +
+                platform::Milliseconds{(static_cast<std::int64_t>(TimeOut()) + transferSeconds) * 1000};
+    deadlineRunning_ = true;
+}
+
+bool TagSocket::deadlinePassed() const { return deadlineRunning_ && clock_.elapsed() >= deadline_; }
+
+void TagSocket::stopClocks() {
+    counter_.Stop();
+    deadlineRunning_ = false;
+}
+
 short TagSocket::waitRound(short pollEvents) {
     letEventsRun();
     requireOpen();  // an event handler may have closed the socket
-    if (counter_.Expired()) raiseTimedOut();
+    if (counter_.Expired() || deadlinePassed()) raiseTimedOut();
     pollfd entry{fd_, pollEvents, 0};
     const int ready = ::poll(&entry, 1, kPollSliceMs);
     if (ready < 0 && errno != EINTR) raiseSocketError(socketCodeForErrno(errno));
@@ -187,18 +205,20 @@ std::size_t TagSocket::receiveSome(char* into, std::size_t capacity) {
 }
 
 void TagSocket::requireOpen() {
-    if (!isOpen()) raiseSocketError(kErrNotConnected);
+    if (!isOpen()) raiseSocketError(mime::kTextNotConnected);
 }
 
-int TagSocket::ReadLine(std::string& line) {
-    refuseNestedOperation();
-    requireOpen();
+int TagSocket::readLineWithin(std::string& line) {
     counter_.Start();
     std::string text;
     while (!input_.takeLine(text)) {
+        if (input_.partialLineBytes() > kMaxReplyLineBytes)
+            raiseProtocolError("The server's reply line is too long (over " +
+                               std::to_string(kMaxReplyLineBytes) + " bytes)");
         const std::size_t got = receiveSome(scratch_.data(), scratch_.size());
         if (got > 0) {
             input_.append(std::string_view(scratch_.data(), got));
+            if (deadlinePassed()) raiseTimedOut();
         } else {
             waitRound(POLLIN);
         }
@@ -208,13 +228,30 @@ int TagSocket::ReadLine(std::string& line) {
     return ReplyCode(line);
 }
 
+int TagSocket::ReadLine(std::string& line) {
+    refuseNestedOperation();
+    requireOpen();
+    startDeadline(0);
+    const int code = readLineWithin(line);
+    stopDeadline();
+    return code;
+}
+
 int TagSocket::ReadReply() {
-    const int code = ReadLine(LastReply);
+    refuseNestedOperation();
+    requireOpen();
+    startDeadline(0);  // one deadline for all the lines of the reply
+    const int code = readLineWithin(LastReply);
     if (opensMultiLineReply(LastReply, code)) {
+        int lines = 1;
         do {
-            ReadLine(LastReply);
+            if (++lines > kMaxReplyLines)
+                raiseProtocolError("The server's reply is too long (over " +
+                                   std::to_string(kMaxReplyLines) + " lines)");
+            readLineWithin(LastReply);
         } while (!closesMultiLineReply(LastReply, code));
     }
+    stopDeadline();
     return code;
 }
 
@@ -225,8 +262,9 @@ void TagSocket::SendLine(std::string_view text) {
     line.reserve(text.size() + 2);
     line.append(text).append("\r\n");
     counter_.Start();
+    startDeadline(static_cast<std::int64_t>(line.size()));
     sendAll(line);
-    counter_.Stop();
+    stopClocks();
 }
 
 void TagSocket::sendAll(std::string_view bytes) {
@@ -247,10 +285,59 @@ void TagSocket::sendAll(std::string_view bytes) {
     }
 }
 
-void TagSocket::ReceiveToStream(std::string& stream, std::int64_t expectedSize) {
+void TagSocket::raiseTooLarge(std::int64_t limit, std::int64_t expectedSize) {
+    std::string text = "The message is too large: more than " + std::to_string(limit) +
+                       " octets arrived";
+    if (expectedSize > 0) text += " where the server announced " + std::to_string(expectedSize);
+    raiseProtocolError(text);
+}
+
+void TagSocket::ReceiveText(ReceivedText& text, std::int64_t expectedSize, std::int64_t limit) {
     refuseNestedOperation();
     requireOpen();
     counter_.Start();
+    startDeadline(expectedSize > 0 ? expectedSize : limit);
+    DotUnstuffer unstuffer;
+    std::string decoded;
+    std::int64_t onWire = 0;
+    // Takes what the unstuffer uses of `bytes`; the rest (after the end line) is put back.
+    const auto take = [&](std::string_view bytes) {
+        decoded.clear();
+        const std::size_t used = unstuffer.feed(bytes, decoded);
+        onWire += static_cast<std::int64_t>(used);
+        if (onWire > limit) raiseTooLarge(limit, expectedSize);
+        text.append(decoded);
+        if (used < bytes.size()) input_.putBack(bytes.substr(used));
+        if (OnProgress) OnProgress(*this, percentOf(onWire, expectedSize), onWire);
+    };
+    try {
+        std::string held;
+        input_.takeAll(held);  // whatever came with the reply line
+        if (!held.empty()) take(held);
+        while (!unstuffer.ended()) {
+            const std::size_t got = receiveSome(scratch_.data(), scratch_.size());
+            if (got > 0) {
+                take(std::string_view(scratch_.data(), got));
+                runEvents(true);
+                if (canceled_) raiseCanceled();
+                if (deadlinePassed()) raiseTimedOut();
+            } else {
+                waitRound(POLLIN);
+            }
+        }
+    } catch (...) {
+        Close();
+        throw;
+    }
+    stopClocks();
+}
+
+void TagSocket::ReceiveToStream(std::string& stream, std::int64_t expectedSize,
+                                std::int64_t limit) {
+    refuseNestedOperation();
+    requireOpen();
+    counter_.Start();
+    startDeadline(expectedSize > 0 ? expectedSize : limit);
     const std::size_t begin = stream.size();
     input_.takeAll(stream);  // whatever came with the reply line
     const auto reportProgress = [&] {
@@ -274,12 +361,15 @@ void TagSocket::ReceiveToStream(std::string& stream, std::int64_t expectedSize) 
             break;
         }
         searched = stream.size();
+        if (static_cast<std::int64_t>(stream.size() - begin) > limit)
+            raiseTooLarge(limit, expectedSize);
         const std::size_t got = receiveSome(scratch_.data(), scratch_.size());
         if (got > 0) {
             stream.append(scratch_.data(), got);
             reportProgress();
             runEvents(true);
             if (canceled_) raiseCanceled();
+            if (deadlinePassed()) raiseTimedOut();
         } else {
             waitRound(POLLIN);
         }
@@ -289,7 +379,7 @@ void TagSocket::ReceiveToStream(std::string& stream, std::int64_t expectedSize) 
         input_.putBack(std::string_view(stream).substr(end));
         stream.resize(end);
     }
-    counter_.Stop();
+    stopClocks();
 }
 
 void TagSocket::SendStream(std::istream& stream, DotStuffer* stuffer) {
@@ -309,6 +399,7 @@ void TagSocket::sendBlocks(std::int64_t size,
                            DotStuffer* stuffer) {
     refuseNestedOperation();
     counter_.Start();
+    startDeadline(size);
     std::string block(kSendBlockSize, '\0');
     std::string stuffed;
     std::int64_t position = 0;
@@ -328,7 +419,7 @@ void TagSocket::sendBlocks(std::int64_t size,
         if (canceled_) raiseCanceled();
         if (got < block.size()) break;
     }
-    counter_.Stop();
+    stopClocks();
     if (OnProgress) OnProgress(*this, 0, 0);
 }
 
@@ -354,14 +445,14 @@ void TagSocket::Cancel() {
 
 void TagSocket::Reset() {
     canceled_ = false;
-    counter_.Stop();
+    stopClocks();
     counter_.ResetExpired();
     lookup_.cancel();
 }
 
 void TagSocket::raiseSocketError(int code) {
     if (code == 0) return;
-    counter_.Stop();
+    stopClocks();
     std::string text = internal::numberedText(code);
     if (OnError) OnError(*this, text);
     if (code == kCodeConnectionReset) Close();
@@ -369,8 +460,8 @@ void TagSocket::raiseSocketError(int code) {
 }
 
 void TagSocket::raiseTimedOut() {
-    counter_.Stop();
-    const std::string text = internal::numberedText(internal::kNumberTimedOut);
+    stopClocks();
+    const std::string text = internal::numberedText(mime::kTextTimedOut);
     std::string seen = text;
     if (OnError) OnError(*this, seen);
     lookup_.cancel();
@@ -379,18 +470,26 @@ void TagSocket::raiseTimedOut() {
 }
 
 void TagSocket::raiseCanceled() {
-    counter_.Stop();
-    const std::string text = internal::numberedText(internal::kNumberCanceled);
+    stopClocks();
+    const std::string text = internal::numberedText(mime::kTextCanceled);
     std::string seen = text;
     if (OnError) OnError(*this, seen);
     internal::throwCanceled(text);
 }
 
 void TagSocket::raiseServerError(const std::string& reply) {
-    counter_.Stop();
+    stopClocks();
     std::string seen = reply;
     if (OnError) OnError(*this, seen);
     internal::throwServerError(reply);
+}
+
+void TagSocket::raiseProtocolError(const std::string& reply) {
+    stopClocks();
+    std::string text = reply;
+    if (OnError) OnError(*this, text);
+    Close();
+    internal::throwSocketError(text);
 }
 
 }  // namespace velmora::net

@@ -12,7 +12,13 @@
 //   ESocketError    "[10061] Connection refused", "[11001] Host not found", numbered texts
 //                   such as "You have to connect to the server first" (the handler may change it)
 //   ETimedOutError  "Operation timed out": TimeOut seconds passed without progress
+//   ETimedOutError  also when a command or transfer as a whole takes longer than the time-out
+//                   plus its size at kMinimumTransferRate (transfer_limits.h): a server that
+//                   trickles bytes cannot hold a session for ever
 //   ECanceledError  "Operation has been canceled": Cancel() was called during the operation
+//   ESocketError    for a server that breaks the bounds of transfer_limits.h: a reply line
+//                   without an end, a reply of endless lines, a message far larger than
+//                   announced; the connection is closed first, since the conversation is lost
 // A refused or unreachable connection, and a peer that closes or resets the connection in the
 // middle of a reply or a transfer, are reported at once, never as a time-out. An event handler
 // run inside a wait may Close or Cancel; any other operation on the same socket raises
@@ -30,12 +36,14 @@
 #include "net/host_lookup.h"
 #include "net/internal/input_buffer.h"
 #include "net/time_counter.h"
+#include "net/transfer_limits.h"
 #include "platform/events.h"
 
 namespace velmora::net {
 
 class TagSocket;
 class DotStuffer;
+class ReceivedText;
 
 using TmsNotifyEvent = std::function<void(TagSocket& sender)>;
 // The handler sees the text of every error before it is raised and may change it.
@@ -43,11 +51,6 @@ using TmsErrorEvent = std::function<void(TagSocket& sender, std::string& text)>;
 // Perc: percent of the expected size, or -1 when no size is known. Transferred: bytes so far.
 using TmsProgressEvent = std::function<void(TagSocket& sender, int Perc, std::int64_t Transferred)>;
 
-// Numbered texts the socket layer raises.
-inline constexpr int kErrServerRequired = 57002;
-inline constexpr int kErrResolvingHost = 57004;
-inline constexpr int kErrServiceRequired = 57005;
-inline constexpr int kErrNotConnected = 57008;
 
 class TagSocket {
 public:
@@ -117,8 +120,15 @@ public:
     // Appends everything received to `stream` until it ends with CR LF "." CR LF (or the data
     // is a single ".\r\n" line); the end line stays in the stream. Fires OnProgress against
     // `expectedSize` (below 1: Perc -1). A connection closed before the end line raises
-    // ESocketError at once.
-    void ReceiveToStream(std::string& stream, std::int64_t expectedSize);
+    // ESocketError at once. More than `limit` bytes raise ESocketError "The message is too
+    // large: ..." and close the connection.
+    void ReceiveToStream(std::string& stream, std::int64_t expectedSize,
+                         std::int64_t limit = kMaxMessageSize);
+    // The same transfer with the byte-stuffing undone as it arrives, into `text` (which may
+    // spill to a temporary file); the end line stays. `limit` counts the bytes on the wire. Any
+    // failure in the middle closes the connection, since the rest of the data would be taken
+    // for replies.
+    void ReceiveText(ReceivedText& text, std::int64_t expectedSize, std::int64_t limit);
     // Sends the stream's bytes from its start, through `stuffer` when given, firing OnProgress
     // with the share of the stream sent, then once with 0 and 0.
     void SendStream(std::istream& stream, DotStuffer* stuffer = nullptr);
@@ -138,6 +148,13 @@ protected:
     [[noreturn]] void raiseCanceled();
     // Raises EServerError with the reply line, after OnError has seen it (it may not change it).
     [[noreturn]] void raiseServerError(const std::string& reply);
+    // A server that broke the conversation's bounds: OnError may change the text; the socket
+    // is closed and ESocketError raised.
+    [[noreturn]] void raiseProtocolError(const std::string& text);
+    // Starts the deadline of one command or transfer: the time-out plus `bytes` at the minimum
+    // transfer rate, counted from now. Every wait until the operation ends checks it.
+    void startDeadline(std::int64_t bytes);
+    void stopDeadline() { deadlineRunning_ = false; }
     // Raises 57008 unless a socket is open.
     void requireOpen();
     // SendStream over any source of `size` bytes: `read` fills a block from the start on and
@@ -154,6 +171,10 @@ protected:
 
 private:
     void fire(const TmsNotifyEvent& handler);
+    void stopClocks();
+    bool deadlinePassed() const;
+    int readLineWithin(std::string& line);
+    [[noreturn]] void raiseTooLarge(std::int64_t limit, std::int64_t expectedSize);
     void runEvents(bool throttled);
     void closeSocket();
     // One round of waiting for `pollEvents`: events, the cancel and time-out tests, then a
@@ -167,7 +188,10 @@ private:
     std::uint16_t findPort();
 
     platform::EventLoop& events_;
+    const platform::Clock& clock_;
     TTimeCounter counter_;
+    platform::Milliseconds deadline_{0};
+    bool deadlineRunning_ = false;
     platform::ThrottledEvents throttle_;
     std::string scratch_;  // receive buffer
     HostLookup lookup_;

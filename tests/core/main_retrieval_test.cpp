@@ -32,7 +32,8 @@ const Script kQuit = {"C: QUIT", "S: +OK"};
 
 Script retr(int n, const std::string& subject) {
     const std::string number = std::to_string(n);
-    return {"C: LIST " + number, "S: +OK " + number + " 200", "C: RETR " + number,
+    // LIST announces no more than the text holds: a shorter message is never deleted.
+    return {"C: LIST " + number, "S: +OK " + number + " 100", "C: RETR " + number,
             "R: +OK\\r\\nFrom: Ann Lee <ann@example.org>\\r\\nTo: bob@example.org\\r\\n"
             "Subject: " + subject + "\\r\\nDate: Tue, 31 Jul 2001 15:30:45 +0200\\r\\n\\r\\n"
             "body\\r\\n.\\r\\n"};

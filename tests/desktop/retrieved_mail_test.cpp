@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QTableWidget>
+#include <QTableView>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -51,9 +51,9 @@ QStringList subjectsShown(MainWindow& window, const std::string& folder) {
     for (QMdiSubWindow* frame : window.findChild<QMdiArea*>()->subWindowList()) {
         auto* view = dynamic_cast<FolderWindowView*>(frame->widget());
         if (!view || view->model().logicalPath() != folder) continue;
-        auto* list = view->findChild<QTableWidget*>(QStringLiteral("lvMail"));
-        for (int row = 0; list && row < list->rowCount(); ++row)
-            if (QTableWidgetItem* item = list->item(row, 2)) subjects << item->text();
+        QAbstractItemModel* rows = view->list()->model();
+        for (int row = 0; row < rows->rowCount(); ++row)
+            subjects << rows->index(row, 2).data().toString();
     }
     subjects.sort();
     return subjects;
