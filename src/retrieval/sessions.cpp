@@ -123,6 +123,10 @@ Retrieval::Retrieval(platform::Platform& platform, std::filesystem::path home,
       rules_(rules),
       host_(host) {}
 
+void Retrieval::pauseToShow(platform::Milliseconds duration) {
+    if (showPauses_) platform_.pause(duration);
+}
+
 const profiles::TUsersObjListBox* Retrieval::activeProfile() const {
     return profiles_.activeProfile();
 }
@@ -244,7 +248,7 @@ bool Retrieval::connect(net::TmsCustomPOP& client, const Login& login, bool quie
     }
     outcome.connected = true;
     progress_.setUpperLine("Connected");
-    platform_.pause(kConnectedPause);
+    pauseToShow(kConnectedPause);
     progress_.hideTimeoutLine();
     return true;
 }
@@ -347,7 +351,7 @@ SessionOutcome Retrieval::fetchHeaders(const std::string& caption, bool automati
         return outcome;
     }
     progress_.setUpperLine("Closing Connection");
-    platform_.pause(kClosingPause);
+    pauseToShow(kClosingPause);
     try {
         client.Disconnect();
     } catch (const std::exception& e) {
@@ -671,7 +675,7 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
         }
     }
     progress_.setUpperLine("Closing Connection");
-    platform_.pause(kClosingPause);
+    pauseToShow(kClosingPause);
     try {
         client.Disconnect();
     } catch (const std::exception& e) {
@@ -683,7 +687,7 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
     selectFirstNewRow();
     if (reading::TinboxForm* inbox = host_.folders().findFolderWindow(kInBox))
         inbox->setIndexDirty();
-    platform_.pause(kClosingPause);
+    pauseToShow(kClosingPause);
     progress_.close();
     outcome.ok = ok;
     return outcome;
