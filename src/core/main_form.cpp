@@ -174,6 +174,7 @@ void TmainForm::MDIChildTimerTimer() {
 
 void TmainForm::setCaptions() {
     caption_ = profiles::mainWindowTitle(settings_.vl.profileToolbarShown, profileLists_);
+    if (!settings_.vl.statusBarShown && !captionNote_.empty()) caption_ += " - " + captionNote_;
 }
 
 void TmainForm::activeProfileChanged(int) {
@@ -246,7 +247,8 @@ void TmainForm::openConfiguration(profiles::ConfigPage page, bool addFirstProfil
     notifyFrame();
 }
 
-void TmainForm::optionChanged(profiles::ConfigPage, const std::string&) {
+void TmainForm::optionChanged(profiles::ConfigPage page, const std::string& optionId) {
+    retrieval_->optionChanged(page, optionId);
     // Options that act at once on open windows: captions and the Date column follow them.
     for (const auto& child : children_) {
         child->optionsChanged();
@@ -382,6 +384,12 @@ void TmainForm::setStatusPanel(StatusPanel panel, std::string text) {
     notifyFrame();
 }
 
+void TmainForm::setCaptionNote(std::string note) {
+    captionNote_ = std::move(note);
+    setCaptions();
+    notifyFrame();
+}
+
 void TmainForm::setApplicationTitle(std::string title) {
     applicationTitle_ = std::move(title);
     notifyFrame();
@@ -405,6 +413,7 @@ void TmainForm::setFolderTreeShown(bool shown) {
 
 void TmainForm::setStatusBarShown(bool shown) {
     settings_.vl.statusBarShown = shown;
+    setCaptions();
     notifyFrame();
 }
 

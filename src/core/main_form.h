@@ -140,6 +140,9 @@ public:
     void setStatusPanel(StatusPanel panel, std::string text);
     // The taskbar text; the frame's caption stays.
     void setApplicationTitle(std::string title);
+    // A text that, while the status bar is hidden, also stands in the caption after " - " (the
+    // automatic check's count-down); empty: none.
+    void setCaptionNote(std::string note);
     // The program-wide busy flag: set while mail is retrieved or sent. Profile changes are
     // refused while it is set, and the transfer commands do nothing.
     bool busy() const { return busy_; }
@@ -328,6 +331,7 @@ private:
 
     std::string applicationTitle_;
     std::string caption_;
+    std::string captionNote_;
     std::array<std::string, kStatusPanelCount> statusPanels_{"Status Messages", "INS", "CAP",
                                                              "Date", "Time", "Spare"};
     FrameGeometry geometry_;

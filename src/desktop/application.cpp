@@ -92,6 +92,7 @@ int runDesktop(QApplication& app) {
     platform.dialogs().setParent(&window);
     QtNewMailSignals newMailSignals(&window, [&window] { window.bringToFront(); });
     model.setNewMailSignals(newMailSignals.lend());
+    window.setTrayIcon(&newMailSignals.tray);
 
     // A termination signal ends the program as E&xit does, with no one to answer: waits end,
     // later questions take the answer that changes nothing, and the modal windows on screen

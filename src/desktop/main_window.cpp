@@ -26,6 +26,7 @@
 #include "desktop/child_view.h"
 #include "desktop/folder_window_view.h"
 #include "desktop/menu_builder.h"
+#include "desktop/retrieval/new_mail_signals.h"
 #include "desktop/retrieval/retrieval_views.h"
 #include "desktop/text_convert.h"
 #include "store/folders.h"
@@ -326,8 +327,9 @@ void MainWindow::buildTree() {
 
 void MainWindow::startRenaming(QTreeWidgetItem* item) {
     if (!item || !model_.treeCanRename(selectedTreePath())) return;
-    renaming_ = true;
+    // Changing the flags reports the item as changed: only an edit that follows is a rename.
     item->setFlags(item->flags() | Qt::ItemIsEditable);
+    renaming_ = true;
     tree_->editItem(item);
 }
 
@@ -369,6 +371,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             reading::TinboxForm& rows = source->model();
             run([&] { model_.treeDrop(path, rows); });
         }
+        return true;
+    }
+    // F2 renames in the tree: there it is no shortcut of "&Headers".
+    if (watched == tree_ && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
+        event->accept();
         return true;
     }
     if (watched == tree_ && event->type() == QEvent::KeyPress && !renaming_) {
@@ -465,6 +473,8 @@ void MainWindow::frameChanged() {
         it->second->setVisible(button.visible);
         it->second->setEnabled(button.enabled);
         it->second->setToolTip(toQt(button.hint).section('|', 0, 0));
+        if (QWidget* widget = toolbar_->widgetForAction(it->second))
+            widget->setAccessibleDescription(it->second->toolTip());
     }
     if (!menusRefreshPending_) {
         menusRefreshPending_ = true;
@@ -510,19 +520,40 @@ void MainWindow::editFolderLabel(const store::TMailNode& node) {
     for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
         if (pathFromQt((*it)->data(0, kPathRole).toString()) == node.path) {
             tree_->setCurrentItem(*it);
-            renaming_ = true;
             (*it)->setFlags((*it)->flags() | Qt::ItemIsEditable);
+            renaming_ = true;
             tree_->editItem(*it);
             return;
         }
     }
 }
 
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || restoring_) return;
+    if (isMinimized() && tray_ && tray_->available() && model_.settings().other.minimizeToTray) {
+        // Off the taskbar, into the tray; a click on the icon brings the window back.
+        inTray_ = true;
+        if (!tray_->visible())
+            tray_->show(platform::TrayPicture::Plain, "Velmora Pro - Single Click To Restore");
+        QTimer::singleShot(0, this, [this] { hide(); });
+    } else if (!isMinimized() && inTray_) {
+        inTray_ = false;
+        if (tray_) tray_->hide();
+    }
+}
+
 void MainWindow::bringToFront() {
+    restoring_ = true;
+    if (inTray_) {
+        inTray_ = false;
+        if (tray_) tray_->hide();
+    }
     showMinimized();
     showNormal();
     raise();
     activateWindow();
+    restoring_ = false;
 }
 
 void MainWindow::childOpened(platform::ChildWindow& window) {
