@@ -7,6 +7,7 @@
 #include "compose/compose_form.h"
 #include "compose/filing.h"
 #include "compose/outgoing.h"
+#include "compose/sent_moves.h"
 #include "mime/errors.h"
 #include "profiles/settings_rules.h"
 #include "reading/display_text.h"
@@ -362,10 +363,7 @@ std::vector<std::string> Sending::sendSelectedRows(reading::TinboxForm& window) 
     if (host_.settings().compose.saveToSent && !delivered.empty()) {
         if (kind == store::FolderKind::OutBox) {
             reading::TinboxForm& sent = host_.folders().openFolderWindow("Sent", false);
-            for (const std::string& name : delivered) {
-                const int row = findRowByFileName(window, name);
-                if (row >= 0) reading::transferOne(window, sent, row, reading::kMoveOptions, host_.folders(), platform_);
-            }
+            moveDeliveredToSent(window, sent, delivered, host_.folders(), platform_);
         } else {
             sendAgain(window, delivered);
         }

@@ -219,6 +219,36 @@ TEST_F(Sending_, StoredBccOnlyInTheEnvelopeHighPriorityAndNoPrivateHeaders) {
     EXPECT_EQ(folder("Sent").rowCount(), 1u);
 }
 
+TEST_F(Sending_, DeliveredRowsWithAndWithoutAttachmentsMoveIntoSentWhole) {
+    testing::writeFile(home.path() / "notes.txt", "attached notes");
+    ComposeFields f;
+    f.to = {"one@x.org"};
+    const std::string plain = fileInto("OutBox", f);
+    f.attachments = {home.path() / "notes.txt"};
+    const std::string withFile = fileInto("OutBox", f);
+    auto& outbox = folder("OutBox");
+    outbox.selectAll();
+    testing::ScriptedServer server(sessions({session({"one@x.org"}), session({"one@x.org"})}));
+    useServer(server.port());
+    EXPECT_EQ(windows.sending().sendSelectedRows(outbox).size(), 2u);
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(outbox.rowCount(), 0u);
+    auto& sent = folder("Sent");
+    ASSERT_EQ(sent.rowCount(), 2u);
+    EXPECT_GE(findRowByFileName(sent, plain), 0);  // moved under its own name
+    for (const auto& row : sent.rows()) {
+        EXPECT_TRUE(fs::exists(store::messageFilePath(sent.directory(), row.item.fileName)));
+        for (const auto& path : row.item.attachList) {
+            EXPECT_EQ(fs::path(path).parent_path(), sent.directory());
+            EXPECT_EQ(testing::readFile(path), "attached notes");
+        }
+    }
+    std::size_t left = 0;
+    for (const auto& e : fs::directory_iterator(outbox.directory())) left += e.path().extension() != ".dat";
+    EXPECT_EQ(left, 0u);
+    (void)withFile;
+}
+
 TEST_F(Sending_, SendAgainAddsANewRowAndKeepsTheOld) {
     ComposeFields f;
     f.to = {"bob@x.org"};
