@@ -870,6 +870,7 @@ void TcomposeForm::closeWindow() {
 }
 
 void TcomposeForm::onClose() {
+    if (auto closed = std::move(onClosed)) closed();
     if (autoSaveTimer_) autoSaveTimer_->stop();
     if (initTimer_) initTimer_->stop();
     (void)writeRecentAttachments(context_.home, context_.shared.recent);

@@ -235,6 +235,8 @@ public:
     // reopened message left as it was loaded; always for a reply or forward.
     bool unsavedWork() const;
     void onClose() override;
+    // Told once when the window closes, before the model goes (a view stops forwarding then).
+    std::function<void()> onClosed;
     // The record of compose.dat: the source's folder and its row there now; none for a new
     // message or a source no longer there.
     std::optional<std::pair<std::string, int>> sessionRecord();

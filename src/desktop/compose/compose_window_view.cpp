@@ -11,7 +11,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -90,7 +92,37 @@ ComposeWindowView::ComposeWindowView(compose::TcomposeForm& model, QWidget* pare
     });
     connect(send_, &QPushButton::clicked, this, [this] { model_.sendMessageClick(); });
     connect(outBox_, &QPushButton::clicked, this, [this] { model_.moveTo("OutBox"); });
+    // Once the model is gone nothing may reach it: a field losing focus as the frame hides
+    // would otherwise run its leave step on a closed window.
+    model_.onClosed = [view = QPointer<ComposeWindowView>(this)] {
+        if (!view) return;
+        for (QObject* child : view->findChildren<QObject*>()) QObject::disconnect(child, nullptr, view, nullptr);
+        view->closed_ = true;
+    };
     refreshFromModel();
+}
+
+bool ComposeWindowView::eventFilter(QObject* watched, QEvent* event) {
+    // Files dropped on the attachment list are attached.
+    if (watched == attachments_->viewport() && !closed_) {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (drag->mimeData()->hasUrls()) {
+                drag->acceptProposedAction();
+                return true;
+            }
+        } else if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            std::vector<std::filesystem::path> paths;
+            for (const QUrl& url : drop->mimeData()->urls())
+                if (url.isLocalFile()) paths.push_back(pathFromQt(url.toLocalFile()));
+            model_.addAttachments(paths);
+            drop->acceptProposedAction();
+            refreshFromModel();
+            return true;
+        }
+    }
+    return ChildView::eventFilter(watched, event);
 }
 
 QLineEdit* ComposeWindowView::lineEdit(const char* name, const char* accessible, QWidget* parent) {
@@ -218,6 +250,9 @@ QWidget* ComposeWindowView::attachmentsPage() {
     attachments_->setObjectName(QStringLiteral("lstAttachments"));
     attachments_->setAccessibleName(QStringLiteral("Attachments"));
     attachments_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    attachments_->setAcceptDrops(true);
+    attachments_->viewport()->setAcceptDrops(true);
+    attachments_->viewport()->installEventFilter(this);
     auto* row = new QHBoxLayout;
     auto* add = new QPushButton(QStringLiteral("Add --->"), page);
     add->setObjectName(QStringLiteral("cmdAddAttachment"));
@@ -256,7 +291,7 @@ QWidget* ComposeWindowView::attachmentsPage() {
 }
 
 void ComposeWindowView::refreshFromModel() {
-    if (filling_) return;
+    if (filling_ || closed_) return;
     filling_ = true;
     setWindowTitle(toQt(model_.caption()));
     setLineText(from_, model_.from());
@@ -311,6 +346,7 @@ void ComposeWindowView::refreshFromModel() {
 }
 
 void ComposeWindowView::contextMenuEvent(QContextMenuEvent* event) {
+    if (closed_) return;
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("popComposeMenu"));
     fillMenu(&menu, model_.popupMenu(), runCommand);
@@ -318,6 +354,7 @@ void ComposeWindowView::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void ComposeWindowView::keyPressEvent(QKeyEvent* event) {
+    if (closed_) return;
     if (event->key() == Qt::Key_Escape) {
         model_.pressEscape(event->modifiers() & Qt::ShiftModifier);
         return;
