@@ -712,7 +712,10 @@ std::filesystem::path TcomposeForm::autoSavePath() const { return autoSaveFile(c
 void TcomposeForm::autoSaveTick() {
     if (context_.host.busy() || sending_ || body_.empty()) return;
     const auto file = autoSavePath();
-    if (writeFileAtomically(file, body_)) return;
+    if (auto ec = writeFileAtomically(file, body_)) {
+        context_.host.showStatus(file.string() + " not saved: " + errorText(ec));
+        return;
+    }
     platform_.pause(platform::Milliseconds{1000});
     context_.host.showStatus(file.string() + " saved.");
 }

@@ -245,7 +245,6 @@ void Sending::sendComposeWindow(TcomposeForm& window) {
                 break;
             }
         }
-        if (!delivered) window.options().closeAfterSending = fields.closeAfterSending;
     }
     if (!delivered) return;
 
@@ -253,6 +252,7 @@ void Sending::sendComposeWindow(TcomposeForm& window) {
     if (fields.saveToSent || fromDraftsOrOutBox) {
         host_.folders().openFolderWindow("Sent", true);
         filed = window.fileInto("Sent", fromDraftsOrOutBox);
+        host_.bringToFront(window);
     }
     window.markSent(filed);
     pause(500);
