@@ -583,7 +583,11 @@ bool TcomposeForm::fileInto(const std::string& folder, bool removeSource) {
     const auto outcome =
         fileComposeFields(fields(), profile(), folder, removeSource ? source_ : std::nullopt, filing);
     if (!outcome.filed) return false;
-    if (removeSource && source_) source_ = outcome.message;
+    if (removeSource && source_) {
+        // The new copy is the source now, and the window is one of its folder.
+        source_ = outcome.message;
+        mode_ = modeOfFolder(folder);
+    }
     return true;
 }
 

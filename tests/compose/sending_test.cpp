@@ -102,6 +102,42 @@ TEST_F(Sending_, ThreeToLinesOnePerGoOneByOneAndComeBack) {
     EXPECT_EQ(server.data()[1].find("a@x.org"), std::string::npos) << server.data()[1];
 }
 
+TEST_F(Sending_, ANewMessageSentWhileDraftsIsCurrentRemovesNothingFromDrafts) {
+    ComposeFields f;
+    f.to = {"bob@x.org"};
+    fileInto("Drafts", f);
+    fileInto("Drafts", f);
+    host.folderHost.current = &folder("Drafts");
+    testing::ScriptedServer server(session({"carl@x.org"}));
+    useServer(server.port());
+    TcomposeForm& w = open({"carl@x.org"});
+    windows.sendCommand();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(folder("Drafts").rowCount(), 2u);
+    EXPECT_EQ(folder("Sent").rowCount(), 1u);
+    EXPECT_TRUE(w.saved());
+}
+
+TEST_F(Sending_, AReopenedDraftIsRemovedOnceAfterDelivery) {
+    ComposeFields f;
+    f.to = {"bob@x.org"};
+    f.subject = "Draft";
+    const std::string draft = fileInto("Drafts", f);
+    const std::string neighbour = fileInto("Drafts", f);
+    testing::ScriptedServer server(session({"bob@x.org"}));
+    useServer(server.port());
+    TcomposeForm* w = windows.openStored("Drafts", findRowByFileName(folder("Drafts"), draft));
+    fake.clock.advance(platform::Milliseconds{60});
+    host.active = w;
+    windows.sendCommand();
+    EXPECT_EQ(server.finish(), "");
+    ASSERT_EQ(folder("Drafts").rowCount(), 1u);
+    EXPECT_EQ(folder("Drafts").rows()[0].item.fileName, neighbour);
+    EXPECT_EQ(folder("Sent").rowCount(), 1u);
+    EXPECT_EQ(w->source()->folder, "Sent");  // the copy in Sent is its source now
+    EXPECT_EQ(w->mode(), ComposeMode::Sent);
+}
+
 TEST_F(Sending_, TwoToLinesWithoutOnePerAskFirstAndNoSendsNothing) {
     TcomposeForm& w = open({"a@x.org", "b@x.org"});
     fake.dialogs.answers = {Answer::No};
