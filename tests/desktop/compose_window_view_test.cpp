@@ -64,6 +64,13 @@ TEST(ComposeWindowView, ShowsTheModelAndForwardsEdits) {
     EXPECT_EQ(tabs->tabText(3), QStringLiteral("To: [2]"));
     EXPECT_TRUE(send->isEnabled());
 
+    // Typing in the address-book list finds "bob"; Enter puts him into To once more.
+    auto* book = view.findChild<QWidget*>(QStringLiteral("lvAddressBook"));
+    QTest::keyClicks(book, QStringLiteral("bo"));
+    EXPECT_EQ(model->addressBookRow(), 0);
+    QTest::keyClick(book, Qt::Key_Return);
+    EXPECT_EQ(model->lines(compose::AddressField::To).size(), 3u);
+
     auto* body = view.findChild<QPlainTextEdit*>(QStringLiteral("richEditBody"));
     body->setPlainText(QStringLiteral("Hello Bob"));
     EXPECT_EQ(model->body(), "Hello Bob");

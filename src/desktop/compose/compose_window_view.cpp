@@ -103,8 +103,43 @@ ComposeWindowView::ComposeWindowView(compose::TcomposeForm& model, QWidget* pare
 }
 
 bool ComposeWindowView::eventFilter(QObject* watched, QEvent* event) {
+    // Typing in the address-book list searches it; Enter inserts the entry found.
+    if (watched == addressBook_ && event->type() == QEvent::KeyPress && !closed_) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            const auto& book = model_.addressBook();
+            const int row = model_.addressBookRow();
+            if (row >= 0 && row < static_cast<int>(book.size())) {
+                AddressField field = AddressField::To;
+                if (model_.page() == ComposePage::Compose && (key->modifiers() & Qt::ControlModifier))
+                    field = AddressField::CC;
+                else if (model_.page() == ComposePage::CC)
+                    field = AddressField::CC;
+                else if (model_.page() == ComposePage::BCC)
+                    field = AddressField::BCC;
+                model_.insertEntry(book[static_cast<std::size_t>(row)], field);
+            }
+            return true;
+        }
+        if (key->key() == Qt::Key_Backspace) {
+            model_.typeAheadBackspace();
+            refreshFromModel();
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            model_.resetTypeAhead();
+            refreshFromModel();
+            return true;
+        }
+        if (text.size() == 1 && text[0] >= QLatin1Char('0') && text[0] <= QLatin1Char('~')) {
+            model_.typeAhead(text[0].toLatin1());
+            refreshFromModel();
+            return true;
+        }
+    }
     // Files dropped on the attachment list are attached.
-    if (watched == attachments_->viewport() && !closed_) {
+    if (attachments_ && watched == attachments_->viewport() && !closed_) {
         if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
             auto* drag = static_cast<QDragMoveEvent*>(event);
             if (drag->mimeData()->hasUrls()) {
@@ -169,6 +204,7 @@ QWidget* ComposeWindowView::composePage() {
     addressBook_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     addressBook_->verticalHeader()->hide();
     addressBook_->horizontalHeader()->setStretchLastSection(true);
+    addressBook_->installEventFilter(this);
     form->addRow(QStringLiteral("Address book:"), addressBook_);
     typeAhead_ = new QLabel(page);
     typeAhead_->setObjectName(QStringLiteral("lblTypeAhead"));
