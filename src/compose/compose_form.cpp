@@ -13,6 +13,7 @@
 #include "profiles/settings_rules.h"
 #include "reading/display_text.h"
 #include "reading/folder_window.h"
+#include "store/folder_index.h"
 #include "store/folders.h"
 #include "store/message_file.h"
 
@@ -95,6 +96,7 @@ void TcomposeForm::initialise() {
     if (const auto* active = context_.host.profiles().activeProfile()) profileName_ = active->profileName;
 
     book_ = context_.host.addressBook().entries();
+    bookRow_ = book_.empty() ? -1 : 0;
     layout_ = readAddressListLayout(context_.home);
     auto others = context_.host.composeWindows();
     const bool alone = std::none_of(others.begin(), others.end(),
@@ -283,7 +285,8 @@ void TcomposeForm::insertGreeting() {
     };
     replace("%FIRSTNAME%", firstName);
     replace("%FULLNAME%", fullName);
-    body_ = greeting + "\r\n" + body_;
+    // The greeting takes the first of the empty lines a new message starts with.
+    body_ = greeting + (body_.starts_with("\r\n") ? "" : "\r\n") + body_;
 }
 
 // --- pages ----------------------------------------------------------------------------------
@@ -883,11 +886,24 @@ void TcomposeForm::onClose() {
     (void)writeRecentAttachments(context_.home, context_.shared.recent);
 }
 
-std::optional<std::pair<std::string, int>> TcomposeForm::sessionRecord() {
+std::optional<std::pair<std::string, int>> TcomposeForm::sessionRecord() const {
     if (!source_) return std::nullopt;
-    auto* window = context_.host.folders().findFolderWindow(source_->folder);
-    if (!window) window = &context_.host.folders().openFolderWindow(source_->folder, false);
-    const int row = findRowByFileName(*window, source_->fileName);
+    int row = -1;
+    if (const auto* window = context_.host.folders().findFolderWindow(source_->folder)) {
+        row = findRowByFileName(*window, source_->fileName);
+    } else {
+        // No window to ask (and none may be opened while the session is recorded): the row the
+        // folder window will give the message when it opens, sorted by date as it opens.
+        const auto index = store::readFolderIndex(store::folderIndexFile(context_.home, source_->folder));
+        if (index) {
+            auto rows = index->rows;
+            std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
+                return reading::compareRows(a, b, store::Column::Date) < 0;
+            });
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                if (rows[i].item.fileName == source_->fileName) row = static_cast<int>(i);
+        }
+    }
     if (row < 0) return std::nullopt;
     return std::pair{source_->folder, row};
 }

@@ -239,7 +239,7 @@ public:
     std::function<void()> onClosed;
     // The record of compose.dat: the source's folder and its row there now; none for a new
     // message or a source no longer there.
-    std::optional<std::pair<std::string, int>> sessionRecord();
+    std::optional<std::pair<std::string, int>> sessionRecord() const;
 
 private:
     static std::size_t index(AddressField field) { return static_cast<std::size_t>(field); }

@@ -173,6 +173,18 @@ TEST_F(ComposeWindow, CopyingFromDraftsTwiceLeavesOneCopyAndTheNeighbours) {
     EXPECT_FALSE(w->saved());
 }
 
+TEST_F(ComposeWindow, TheSessionRecordFindsTheRowEvenWithTheFolderWindowClosed) {
+    const auto names = store3("Drafts");
+    const int row = findRowByFileName(folder("Drafts"), names[2]);
+    TcomposeForm* w = windows.openStored("Drafts", row);
+    fake.clock.advance(platform::Milliseconds{60});
+    EXPECT_EQ(w->sessionRecord(), (std::pair<std::string, int>{"Drafts", row}));
+    folder("Drafts").setIndexDirty();
+    host.folderHost.close("Drafts");  // writes the index
+    EXPECT_EQ(w->sessionRecord(), (std::pair<std::string, int>{"Drafts", row}));
+    EXPECT_EQ(host.folderHost.findFolderWindow("Drafts"), nullptr);  // nothing was opened
+}
+
 TEST_F(ComposeWindow, MovingToOutBoxRemovesTheDraftAndCloses) {
     const auto names = store3("Drafts");
     TcomposeForm* w = windows.openStored("Drafts", findRowByFileName(folder("Drafts"), names[0]));
