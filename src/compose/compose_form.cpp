@@ -245,6 +245,33 @@ void TcomposeForm::leaveSubject() {
 
 void TcomposeForm::setBody(std::string text) { body_ = std::move(text); }
 
+void TcomposeForm::importTextFile() {
+    if (page_ != ComposePage::Compose && page_ != ComposePage::Body) {
+        platform_.system.beep();
+        platform_.dialogs.information(kProductName, "The cursor must be placed in the Body of the compose message");
+        return;
+    }
+    platform::FileDialogRequest request;
+    request.title = "Import ASCII Text File";
+    request.filters = {{"Text files (*.txt)", {"*.TXT", "*.txt"}}};
+    const auto chosen = platform_.dialogs.openFiles(request);
+    if (chosen.empty()) return;
+    std::error_code ec;
+    const auto text = std::filesystem::is_regular_file(chosen.front(), ec) ? readWholeFile(chosen.front())
+                                                                           : std::nullopt;
+    if (!text) {
+        platform_.dialogs.warning(kProductName, "Load ASCII Text File Error 2393");
+        return;
+    }
+    auto lines = bodyLines(body_);
+    const auto inserted = splitLines(*text);
+    const auto at = static_cast<std::size_t>(std::min<int>(caretLine_, static_cast<int>(lines.size())));
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), inserted.begin(), inserted.end());
+    body_ = joinLines(lines, false);
+    caretLine_ = static_cast<int>(at + inserted.size());
+    changed();
+}
+
 void TcomposeForm::setPriority(Priority priority) {
     fields_.priority = priority;
     changed();
@@ -764,10 +791,7 @@ platform::Menu TcomposeForm::popupMenu() {
                                  !signatures_.blocks.empty());
     for (std::size_t i = 0; i < signatures_.blocks.size(); ++i) {
         MenuEntry block = entry("popInsertSignature" + std::to_string(i), signatures_.blocks[i].name,
-                                [this, i] {
-                                    insertSignatureAtCaret(static_cast<int>(i),
-                                                           static_cast<int>(bodyLines(body_).size()));
-                                });
+                                [this, i] { insertSignatureAtCaret(static_cast<int>(i), caretLine_); });
         block.checkable = true;
         block.checked = static_cast<int>(i) == fields_.sigBlockIndex;
         signatures.entries.push_back(std::move(block));

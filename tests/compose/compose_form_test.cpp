@@ -304,6 +304,22 @@ TEST_F(ComposeWindow, NewMessageGetsTheDefaultSignatureAndInsertsAtTheCaret) {
     EXPECT_EQ(readSignatureFile(home.path() / "Work.sig").blocks[1].block.text, "-- \r\nAnn Lee\r\nLee & Co");
 }
 
+TEST_F(ComposeWindow, ImportingATextFileInsertsItAtTheCaretLine) {
+    TcomposeForm& w = open();
+    w.setBody("one\r\ntwo");
+    w.setCaretLine(1);
+    testing::writeFile(home.path() / "note.txt", "a\nb\n");
+    fake.dialogs.fileAnswers = {{home.path() / "note.txt"}, {home.path() / "missing.txt"}};
+    w.importTextFile();
+    EXPECT_EQ(w.body(), "one\r\na\r\nb\r\ntwo");
+    EXPECT_EQ(w.caretLine(), 3);
+    w.importTextFile();
+    EXPECT_EQ(fake.dialogs.texts("warning"), (std::vector<std::string>{"Load ASCII Text File Error 2393"}));
+    w.showPage(ComposePage::Options);
+    w.importTextFile();
+    EXPECT_EQ(fake.dialogs.texts("information").back(), "The cursor must be placed in the Body of the compose message");
+}
+
 TEST_F(ComposeWindow, ComposeTxtSavedAndAppended) {
     TcomposeForm& w = open();
     w.appendFromComposeTxt();

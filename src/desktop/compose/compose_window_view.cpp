@@ -90,6 +90,9 @@ ComposeWindowView::ComposeWindowView(compose::TcomposeForm& model, QWidget* pare
     connect(body_, &QPlainTextEdit::textChanged, this, [this] {
         if (!filling_) model_.setBody(editorText(body_));
     });
+    connect(body_, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        if (!filling_) model_.setCaretLine(body_->textCursor().blockNumber());
+    });
     connect(send_, &QPushButton::clicked, this, [this] { model_.sendMessageClick(); });
     connect(outBox_, &QPushButton::clicked, this, [this] { model_.moveTo("OutBox"); });
     // Once the model is gone nothing may reach it: a field losing focus as the frame hides
