@@ -116,6 +116,12 @@ public:
     void leaveSubject();
     const std::string& body() const { return body_; }
     void setBody(std::string text);
+    // The line of the Body's caret (0 the first), as the view reports it.
+    int caretLine() const { return caretLine_; }
+    void setCaretLine(int line) { caretLine_ = line < 0 ? 0 : line; }
+    // File, "Compose - &Import ASCII Text File": a text file inserted into the Body at the caret
+    // line (only on the Compose and Body pages); the caret goes after it.
+    void importTextFile();
     Priority priority() const { return fields_.priority; }
     void setPriority(Priority priority);
     bool sendOnePer() const { return fields_.sendOnePer; }
@@ -235,9 +241,11 @@ public:
     // reopened message left as it was loaded; always for a reply or forward.
     bool unsavedWork() const;
     void onClose() override;
+    // Told once when the window closes, before the model goes (a view stops forwarding then).
+    std::function<void()> onClosed;
     // The record of compose.dat: the source's folder and its row there now; none for a new
     // message or a source no longer there.
-    std::optional<std::pair<std::string, int>> sessionRecord();
+    std::optional<std::pair<std::string, int>> sessionRecord() const;
 
 private:
     static std::size_t index(AddressField field) { return static_cast<std::size_t>(field); }
@@ -272,6 +280,7 @@ private:
     std::string subject_;
     std::string body_;
     std::string initialBody_;
+    int caretLine_ = 0;
     std::optional<ComposeFields> loadedFields_;  // a reopened message as it was loaded  // what the initialisation put there (empty lines, signature)
     ComposeFields fields_;  // options, priority, attachments, signature choice
     ComposePage page_ = ComposePage::Compose;

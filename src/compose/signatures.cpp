@@ -34,8 +34,13 @@ std::vector<std::string> signatureLines(const std::string& text) { return splitL
 std::string signatureText(const std::vector<std::string>& lines) { return joinLines(lines, false); }
 
 SignatureList readSignatureFile(const std::filesystem::path& file) {
+    const auto bytes = readWholeFile(file);
+    return bytes ? parseSignatureFile(*bytes) : SignatureList{};
+}
+
+SignatureList parseSignatureFile(std::string_view bytes) {
     SignatureList list;
-    const auto lines = readLines(file);
+    const auto lines = splitLines(bytes);
     if (lines.size() < 2) return list;
     const long position = number(lines[1]).value_or(0);
     std::size_t next = 2;
@@ -58,20 +63,27 @@ SignatureList readSignatureFile(const std::filesystem::path& file) {
     return list;
 }
 
+std::string signatureFileBytes(const SignatureList& list) {
+    std::vector<std::string> lines{kVersionCode, std::to_string(list.defaultPosition)};
+    for (const auto& block : list.blocks) {
+        const auto text = signatureLines(block.block.text);
+        std::string name = block.name;
+        for (char& c : name)
+            if (c == '\r' || c == '\n') c = ' ';
+        lines.push_back(std::move(name));
+        lines.push_back(std::to_string(text.size()));
+        lines.insert(lines.end(), text.begin(), text.end());
+    }
+    return joinLines(lines, false);
+}
+
 std::error_code writeSignatureFile(const std::filesystem::path& file, const SignatureList& list) {
     if (list.blocks.empty()) {
         std::error_code ec;
         std::filesystem::remove(file, ec);
         return ec;
     }
-    std::vector<std::string> lines{kVersionCode, std::to_string(list.defaultPosition)};
-    for (const auto& block : list.blocks) {
-        const auto text = signatureLines(block.block.text);
-        lines.push_back(block.name);
-        lines.push_back(std::to_string(text.size()));
-        lines.insert(lines.end(), text.begin(), text.end());
-    }
-    return writeFileAtomically(file, joinLines(lines, false));
+    return writeFileAtomically(file, signatureFileBytes(list));
 }
 
 std::string nameInUseText(const std::string& existing) {

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -43,6 +44,10 @@ struct SignatureList {
 std::vector<std::string> signatureLines(const std::string& text);
 std::string signatureText(const std::vector<std::string>& lines);
 
+// The list held by a signature file's bytes, and the bytes of a list (names made one line).
+// Never fails: a missing or damaged part reads as described above.
+SignatureList parseSignatureFile(std::string_view bytes);
+std::string signatureFileBytes(const SignatureList& list);
 SignatureList readSignatureFile(const std::filesystem::path& file);
 // Writes the list (atomically), or deletes the file when the list is empty.
 [[nodiscard]] std::error_code writeSignatureFile(const std::filesystem::path& file,
