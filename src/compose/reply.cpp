@@ -140,7 +140,14 @@ std::vector<std::string> quotedLines(mime::TmsMessage& shown, const store::TObjL
     store::TObjListViewVLF withoutBcc = item;
     withoutBcc.bccList.clear();
     withoutBcc.bccCount = 0;
-    const auto text = reading::previewLines(shown, withoutBcc, mode, dialogs);
+    auto text = reading::previewLines(shown, withoutBcc, mode, dialogs);
+    // An attachment line names the file it is stored in here; the recipient gets its own name,
+    // never a path of this machine.
+    for (auto& line : text)
+        for (const std::string& path : item.attachList)
+            if (!path.empty() && line.ends_with(path) && line.rfind("Attachment", 0) == 0)
+                line = line.substr(0, line.size() - path.size()) +
+                       store::attachmentOwnName(fs::path(path).filename().string());
     return PrefixLines(reading::wrapLines(text, wrapWidth), indent);
 }
 

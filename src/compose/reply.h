@@ -53,8 +53,9 @@ struct ReplyRequest {
 bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request, ComposeContext& context);
 
 // The quoted text of a message (addOriginalText's lines): its display text in `mode` without
-// any blind-copy line (BCC header lines are taken out of `message`), wrapped at `wrapWidth`,
-// every line prefixed with `indent`.
+// any blind-copy line (BCC header lines are taken out of `message`) and with attachment lines
+// naming the attachment instead of the file it is stored in, wrapped at `wrapWidth`, every line
+// prefixed with `indent`.
 std::vector<std::string> quotedLines(mime::TmsMessage& message, const store::TObjListViewVLF& item,
                                      reading::HeaderMode mode, int wrapWidth, const std::string& indent,
                                      platform::Dialogs& dialogs);

@@ -251,23 +251,20 @@ std::string getUserReplyFullName(std::string_view templ, std::string_view name) 
     return replaceOnce(templ, "%FULLNAME%", fullNameOf(n));
 }
 
-std::string getUserReplyNickName(std::string_view templ, std::string_view name, std::string_view nickName) {
-    std::string nick(trimmed(nickName));
+std::string getUserReplyNickName(std::string_view templ, std::string_view name, const AddressBookEntry* entry) {
+    if (!entry) return withoutPlaceholder(templ);
+    std::string nick(trimmed(entry->nickName));
     if (nick.size() > 1) nick[0] = upperAscii(nick[0]);
-    std::string result = nick.empty() ? withoutPlaceholder(templ) : replaceOnce(templ, "%NICKNAME%", nick);
-    if (nick.empty() || trimmed(result).empty())
-        result = getUserReplyFirstName(replaceOnce(templ, "%NICKNAME%", "%FIRSTNAME%"), name);
-    return result;
+    // An entry without a nickname greets by the first name.
+    if (nick.empty()) return getUserReplyFirstName(replaceOnce(templ, "%NICKNAME%", "%FIRSTNAME%"), name);
+    return replaceOnce(templ, "%NICKNAME%", nick);
 }
 
 std::string addGreeting(std::string_view templ, std::string_view name, std::string_view address,
                         const std::vector<AddressBookEntry>& book) {
     std::string shownName(trimmed(name));
-    std::string nickName;
-    if (const AddressBookEntry* entry = entryOf(address, book)) {
-        if (!trimmed(entry->fullName).empty()) shownName = std::string(trimmed(entry->fullName));
-        nickName = entry->nickName;
-    }
+    const AddressBookEntry* entry = entryOf(address, book);
+    if (entry && !trimmed(entry->fullName).empty()) shownName = std::string(trimmed(entry->fullName));
     std::string line(templ);
     for (const char* placeholder : kPlaceholders) {
         if (templ.find(placeholder) == std::string_view::npos) continue;
@@ -275,7 +272,7 @@ std::string addGreeting(std::string_view templ, std::string_view name, std::stri
         if (p == "%FIRSTNAME%") line = getUserReplyFirstName(templ, shownName);
         else if (p == "%LASTNAME%") line = getUserReplyLastName(templ, shownName);
         else if (p == "%FULLNAME%") line = getUserReplyFullName(templ, shownName);
-        else line = getUserReplyNickName(templ, shownName, nickName);
+        else line = getUserReplyNickName(templ, shownName, entry);
         break;
     }
     return oneLine(line);

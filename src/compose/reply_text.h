@@ -76,7 +76,9 @@ std::string getUserReplyGreeting(std::string_view templ);
 std::string getUserReplyFirstName(std::string_view templ, std::string_view name);
 std::string getUserReplyLastName(std::string_view templ, std::string_view name);
 std::string getUserReplyFullName(std::string_view templ, std::string_view name);
-std::string getUserReplyNickName(std::string_view templ, std::string_view name, std::string_view nickName);
+// Without an address-book entry the placeholder is taken out ("Hi %NICKNAME%:" gives "Hi:");
+// an entry without a nickname greets by the first name.
+std::string getUserReplyNickName(std::string_view templ, std::string_view name, const AddressBookEntry* entry);
 std::string addGreeting(std::string_view templ, std::string_view name, std::string_view address,
                         const std::vector<AddressBookEntry>& book);
 
