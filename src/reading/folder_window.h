@@ -82,6 +82,10 @@ inline constexpr const char* kAddSender = "addressbook.addSender";
 inline constexpr const char* kHarvest = "addressbook.harvest";
 inline constexpr const char* kPrint = "print.text";
 inline constexpr const char* kHelp = "help.contents";
+// A message was read: the user entered the preview pane, or a read window showed it (read
+// acknowledgements look at it).
+inline constexpr const char* kReadAckPreview = "readAck.previewEntered";
+inline constexpr const char* kReadAckShown = "readAck.readWindowShown";
 }  // namespace folder_commands
 
 class TinboxForm : public platform::ChildWindow {

@@ -248,6 +248,9 @@ void TinboxForm::markMailMessageAttachmentMoved() { setStatusLetter(current_, 9,
 void TinboxForm::markMailMessageAttachmentCopied() { setStatusLetter(current_, 9, 'C'); }
 void TinboxForm::markMailMessageAttachmentDeleted() { setStatusLetter(current_, 9, 'D'); }
 
-void TinboxForm::previewEntered() { markMailMessageRead(current_); }
+void TinboxForm::previewEntered() {
+    markMailMessageRead(current_);
+    host_.registeredCommands().run(folder_commands::kReadAckPreview);
+}
 
 }  // namespace velmora::reading

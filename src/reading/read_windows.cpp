@@ -59,6 +59,7 @@ TreadForm* openReadWindow(TinboxForm& folder, int row) {
                                                  : static_cast<ReadPage>(static_cast<int>(folder.headerMode()));
     added.choosePage(page);
     renumberReadWindows(host, folder.logicalPath());
+    host.registeredCommands().run(folder_commands::kReadAckShown);
     return &added;
 }
 
