@@ -85,6 +85,7 @@ public:
 };
 
 class AddressBookHooks;
+class ComposeAddressBook;
 
 inline constexpr const char* kNoProfileText =
     "No User Profile exists yet: add one with Configure, User Profiles.";
@@ -341,6 +342,7 @@ private:
     bool shuttingDown_ = false;
     bool busy_ = false;
     bool spellCheckEnabled_ = true;
+    std::unique_ptr<ComposeAddressBook> composeBook_;
     std::unique_ptr<MainComposeHost> composeHost_;
     std::shared_ptr<compose::ComposeWindows> compose_;
 };

@@ -2,6 +2,7 @@
 // Send commands and File, Exit.
 #include <gtest/gtest.h>
 
+#include "addressbook/address_books.h"
 #include "compose/compose_form.h"
 #include "compose/compose_windows.h"
 #include "core/main_form.h"
@@ -89,6 +90,30 @@ TEST_F(ComposeInMainWindow, OpeningADraftsRowInItsFolderWindowOpensItInAComposeW
     EXPECT_EQ(windows[0]->subject(), "Finish me");
     EXPECT_EQ(windows[0]->mode(), ComposeMode::Drafts);
     EXPECT_TRUE(fake.dialogs.texts("information").empty());
+}
+
+TEST_F(ComposeInMainWindow, NicknamesOfTheAddressBooksExpandInTheAddressFields) {
+    {
+        addressbook::AddressBooks books(home.path());
+        ASSERT_FALSE(books.create("Friends"));
+        ASSERT_TRUE(books.load("Friends").readable);
+        addressbook::TEmailNameObjListView bob;
+        bob.nickname = "bob";
+        bob.fullName = "Bob Marsh";
+        bob.addresses = {"bob@example.org"};
+        books.entries().push_back(bob);
+        books.markChanged();
+        ASSERT_FALSE(books.saveLoaded());
+    }
+    core::TmainForm& f = start();
+    f.commands().find("compose.new")->run();
+    auto windows = composeWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    fake.clock.advance(platform::Milliseconds{60});
+    windows[0]->setPlain(AddressField::To, "BOB");
+    windows[0]->leavePlain(AddressField::To);
+    EXPECT_NE(windows[0]->plain(AddressField::To).find("bob@example.org"), std::string::npos)
+        << windows[0]->plain(AddressField::To);
 }
 
 TEST_F(ComposeInMainWindow, ExitAsksAboutUnsavedWorkAndKeepsItInDrafts) {
