@@ -346,7 +346,19 @@ TEST(TlsRefusals, StartTlsThatIsStrippedOrRefusedNeverFallsBackToPlainText) {
              smtp.MailMessage = &message;
              smtp.SendMail();
          },
-         "454 4.7.0 TLS not available"},
+         "The server 127.0.0.1 refused STARTTLS: 454 4.7.0 TLS not available"},
+        {"STLS answered -ERR",
+         {"S: +OK ready", "C: CAPA", "R: +OK\\r\\nSTLS\\r\\n.\\r\\n", "C: STLS",
+          "S: -ERR not now", "CLOSE"},
+         [](FakePlatform& fake, const std::string& address) {
+             KeepingPOP pop(fake.events, fake.clock);
+             pop.Server = address;
+             pop.UserName = "alice";
+             pop.Password = "secret";
+             pop.Options.security = Security::StartTls;
+             pop.Connect();
+         },
+         "The server 127.0.0.1 refused STLS: -ERR not now"},
         {"CAPA without STLS",
          {"S: +OK ready", "C: CAPA", "R: +OK\\r\\nUSER\\r\\nSASL PLAIN\\r\\n.\\r\\n", "CLOSE"},
          [](FakePlatform& fake, const std::string& address) {
