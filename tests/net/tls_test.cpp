@@ -69,7 +69,8 @@ protected:
         } kinds[] = {{"good", loopback, testing::TestCertificates::Issuer::TestCa, false},
                      {"unknown", loopback, testing::TestCertificates::Issuer::UnknownCa, false},
                      {"expired", loopback, testing::TestCertificates::Issuer::TestCa, true},
-                     {"otherhost", {"mail.other.test"}, testing::TestCertificates::Issuer::TestCa, false}};
+                     {"otherhost", {"mail.other.test"}, testing::TestCertificates::Issuer::TestCa, false},
+                     {"selfsigned", loopback, testing::TestCertificates::Issuer::Itself, false}};
         for (const auto& kind : kinds) {
             const testing::ServerCertificate certificate =
                 s.certificates.issue(kind.name, kind.hosts, kind.issuer, kind.expired);
@@ -175,6 +176,7 @@ TEST_F(TlsServers, CertificatesThatDoNotVerifyAreRefusedWithTheReasonAndTheFinge
         {"unknown CA after STLS", "unknown", Security::StartTls, "its issuer is unknown"},
         {"expired", "expired", Security::Tls, "it has expired"},
         {"wrong host name", "otherhost", Security::Tls, "it was issued for another host than 127.0.0.1"},
+        {"self-signed", "selfsigned", Security::Tls, "it is self-signed"},
     };
     for (const Case& c : cases) {
         KeepingPOP pop(fake.events, fake.clock);
