@@ -6,7 +6,12 @@
 
 #include "base/identity.h"
 #include "base/text_file.h"
+#include "compose/compose_windows.h"
+#include "compose/window_kinds.h"
+#include "core/address_book_hooks.h"
+#include "core/compose_host.h"
 #include "core/error_report.h"
+#include "core/main_retrieval.h"
 #include "core/startup_checks.h"
 #include "profiles/profile_menus.h"
 #include "profiles/settings_rules.h"
@@ -51,6 +56,15 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
       tree_(std::make_unique<store::TMailTree>(home_)),
       treeSelection_(home_) {
     reading::registerWindowKinds(kinds_, commands_, home_, *this, platform_);
+    retrieval_ = std::make_unique<MainRetrieval>(*this);
+    retrieval_->registerWith(kinds_, commands_);
+    addressBooks_ = std::make_unique<AddressBookHooks>(*this);
+    composeHost_ = std::make_unique<MainComposeHost>(*this);
+    compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
+}
+
+void TmainForm::setNewMailSignals(platform::NewMailSignals lent) {
+    retrieval_->setNewMailSignals(lent);
 }
 
 TmainForm::~TmainForm() {
@@ -115,6 +129,7 @@ void TmainForm::MDIChildTimerTimer() {
     started_ = true;
 
     buildConfigurationWindow();
+    addressBooks_->load();
     profiles::loadFirstTickGroup(home_, settings_);
     if (hasProfiles()) {
         profileLists_.selectActiveProfile(settings_.vl.activeProfile);
@@ -159,10 +174,30 @@ void TmainForm::MDIChildTimerTimer() {
 
 void TmainForm::setCaptions() {
     caption_ = profiles::mainWindowTitle(settings_.vl.profileToolbarShown, profileLists_);
+    if (!settings_.vl.statusBarShown && !captionNote_.empty()) caption_ += " - " + captionNote_;
 }
 
 void TmainForm::activeProfileChanged(int) {
+    if (const auto* active = profileLists_.activeProfile()) compose_->loadSignatures(active->profileName);
     setCaptions();
+    for (const auto& child : children_) {
+        child->profileChanged();
+        if (view_) view_->childChanged(*child);
+    }
+    notifyFrame();
+}
+
+bool TmainForm::selectActiveProfile(int index) {
+    if (busy_) {
+        notifyFrame();  // the selector shows the active profile again
+        return false;
+    }
+    profileLists_.selectActiveProfile(index);
+    return true;
+}
+
+void TmainForm::setBusy(bool busy) {
+    busy_ = busy;
     notifyFrame();
 }
 
@@ -197,6 +232,7 @@ void TmainForm::buildConfigurationWindow() {
                                                           static_cast<profiles::ConfigEvents*>(this));
     configForm_->setErrorReporter([this](const std::string& text) { reportError(text); });
     configForm_->reportLoadProblems(sizeLimitReset);
+    configForm_->setAddressBooksPage(addressBooks_.get());
 }
 
 void TmainForm::openConfiguration(profiles::ConfigPage page, bool addFirstProfile) {
@@ -211,7 +247,8 @@ void TmainForm::openConfiguration(profiles::ConfigPage page, bool addFirstProfil
     notifyFrame();
 }
 
-void TmainForm::optionChanged(profiles::ConfigPage, const std::string&) {
+void TmainForm::optionChanged(profiles::ConfigPage page, const std::string& optionId) {
+    retrieval_->optionChanged(page, optionId);
     // Options that act at once on open windows: captions and the Date column follow them.
     for (const auto& child : children_) {
         child->optionsChanged();
@@ -239,6 +276,8 @@ void TmainForm::deleteSessionFiles() {
 
 bool TmainForm::FormCloseQuery() {
     if (shuttingDown_) return true;
+    for (const auto& kind : kinds_.all())
+        if (kind.exitQuery && !kind.exitQuery()) return false;
     shuttingDown_ = true;
     deleteSessionFiles();
 
@@ -340,6 +379,22 @@ void TmainForm::setStatusText(std::string text) {
     notifyFrame();
 }
 
+void TmainForm::setStatusPanel(StatusPanel panel, std::string text) {
+    statusPanels_[static_cast<std::size_t>(panel)] = std::move(text);
+    notifyFrame();
+}
+
+void TmainForm::setCaptionNote(std::string note) {
+    captionNote_ = std::move(note);
+    setCaptions();
+    notifyFrame();
+}
+
+void TmainForm::setApplicationTitle(std::string title) {
+    applicationTitle_ = std::move(title);
+    notifyFrame();
+}
+
 void TmainForm::setToolbarShown(bool shown) {
     settings_.vl.toolbarShown = shown;
     notifyFrame();
@@ -358,6 +413,7 @@ void TmainForm::setFolderTreeShown(bool shown) {
 
 void TmainForm::setStatusBarShown(bool shown) {
     settings_.vl.statusBarShown = shown;
+    setCaptions();
     notifyFrame();
 }
 
@@ -382,6 +438,15 @@ platform::ChildWindow* TmainForm::findChild(const std::string& key) const {
     return nullptr;
 }
 
+void TmainForm::openChild(std::unique_ptr<platform::ChildWindow> window, bool show) {
+    addChild(std::move(window), show);
+}
+
+void TmainForm::childChanged(platform::ChildWindow& window) {
+    if (view_) view_->childChanged(window);
+    notifyFrame();
+}
+
 void TmainForm::addChild(std::unique_ptr<platform::ChildWindow> window, bool show) {
     window->setVisible(show);
     platform::ChildWindow& added = *window;
@@ -400,7 +465,11 @@ void TmainForm::activateChild(platform::ChildWindow& window) {
     auto it = childSlot(window);
     if (it == children_.end()) return;
     std::rotate(children_.begin(), it, it + 1);  // the active window is first in child order
-    if (reading::TinboxForm* folder = asFolderWindow(window)) {
+    reading::TinboxForm* folder = asFolderWindow(window);
+    // A read window makes its folder's window the current one.
+    if (!folder && window.kind() == "Read")
+        folder = findFolderWindow(window.key().substr(window.key().find('.') + 1));
+    if (folder) {
         currentFolderWindow_ = folder;
         statusPanels_[0] = folder->statusCountsText();
     }
@@ -421,8 +490,15 @@ bool TmainForm::closeChild(platform::ChildWindow& window) {
     return true;
 }
 
+void TmainForm::freeChild(platform::ChildWindow& window) {
+    if (childSlot(window) == children_.end()) return;
+    closeAndFree(window);
+    notifyFrame();
+}
+
 void TmainForm::closeAndFree(platform::ChildWindow& window) {
     window.onClose();
+    for (const auto& listener : closingListeners_) listener(window);
     if (view_) view_->childClosing(window);
     if (&window == currentFolderWindow_) currentFolderWindow_ = nullptr;
     if (&window == trashOpenedForEmptying_) trashOpenedForEmptying_ = nullptr;
@@ -470,6 +546,27 @@ void TmainForm::folderWindowChanged(reading::TinboxForm& window) {
     if (&window == currentFolderWindow_) statusPanels_[0] = window.statusCountsText();
     if (view_) view_->childChanged(window);
     notifyFrame();
+}
+
+platform::ChildWindow& TmainForm::addChildWindow(std::unique_ptr<platform::ChildWindow> window) {
+    platform::ChildWindow& added = *window;
+    addChild(std::move(window), true);
+    return added;
+}
+
+std::vector<platform::ChildWindow*> TmainForm::childWindows() const {
+    std::vector<platform::ChildWindow*> windows;
+    for (const auto& child : children_) windows.push_back(child.get());
+    return windows;
+}
+
+void TmainForm::childWindowChanged(platform::ChildWindow& window) {
+    if (view_) view_->childChanged(window);
+}
+
+void TmainForm::setPreviewShown(bool shown) {
+    settings_.vl.previewShown = shown;
+    for (reading::TinboxForm* folder : folderWindows_) folder->previewShownChanged();
 }
 
 void TmainForm::closeReadWindowsOf(const std::string& logicalPath, int row) {

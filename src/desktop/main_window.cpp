@@ -26,6 +26,8 @@
 #include "desktop/child_view.h"
 #include "desktop/folder_window_view.h"
 #include "desktop/menu_builder.h"
+#include "desktop/retrieval/new_mail_signals.h"
+#include "desktop/retrieval/retrieval_views.h"
 #include "desktop/text_convert.h"
 #include "store/folders.h"
 
@@ -134,6 +136,7 @@ MainWindow::MainWindow(core::TmainForm& model, QWidget* parent)
     buildToolbars();
     buildTree();
     buildStatusBar();
+    createProgressBox(model_, this);
     model_.setView(this);
 }
 
@@ -150,7 +153,7 @@ CommandRunner MainWindow::runner() {
 bool MainWindow::showConfiguration(profiles::ConfigPage page, bool addFirstProfile) {
     profiles::TconfigForm* form = model_.configForm();
     if (!form) return false;
-    if (!config_) config_ = std::make_unique<ConfigWindow>(*form, model_.profileLists(), this);
+    if (!config_) config_ = std::make_unique<ConfigWindow>(*form, model_.profileLists(), this, &model_.addressBooks());
     config_->openModal(page, addFirstProfile);
     return true;
 }
@@ -206,6 +209,7 @@ void MainWindow::refreshMenus() {
 void MainWindow::buildToolbars() {
     toolbar_ = addToolBar(QStringLiteral("Toolbar"));
     toolbar_->setObjectName(QStringLiteral("mainToolbar"));
+    toolbar_->setAccessibleName(QStringLiteral("Toolbar"));
     toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     for (const platform::MenuEntry& button : model_.toolbar()) {
         QAction* action = toolbar_->addAction(themeIcon(button.icon), toQt(button.caption));
@@ -217,6 +221,13 @@ void MainWindow::buildToolbars() {
             widget->setAccessibleDescription(action->toolTip());
         }
         const std::string name = button.name;
+        // A right-click on Messages moves its mode on.
+        if (name == "cmdTBMessages")
+            if (QWidget* widget = toolbar_->widgetForAction(action)) {
+                widget->setContextMenuPolicy(Qt::CustomContextMenu);
+                connect(widget, &QWidget::customContextMenuRequested, this,
+                        [this] { run([this] { model_.commands().run("retrieve.messagesMode"); }); });
+            }
         // The command of the moment: a module may register it after the toolbar was built.
         connect(action, &QAction::triggered, this, [this, name] {
             for (const platform::MenuEntry& fresh : model_.toolbar())
@@ -228,10 +239,12 @@ void MainWindow::buildToolbars() {
     addToolBarBreak();
     profileBar_ = addToolBar(QStringLiteral("User Profile"));
     profileBar_->setObjectName(QStringLiteral("profileToolbar"));
+    profileBar_->setAccessibleName(QStringLiteral("User Profile toolbar"));
     auto addSelector = [&](const char* label, const char* name, const char* hint) {
         profileBar_->addWidget(new QLabel(QString::fromLatin1(label), profileBar_));
         auto* box = new QComboBox(profileBar_);
         box->setObjectName(QString::fromLatin1(name));
+        box->setAccessibleName(QString::fromLatin1(label).trimmed());
         box->setToolTip(QString::fromLatin1(hint).section('|', 0, 0));
         box->setMinimumWidth(150);
         profileBar_->addWidget(box);
@@ -245,7 +258,10 @@ void MainWindow::buildToolbars() {
                               "Folders who received new mail via Rules & Filters using Retrieve "
                               "All Messages|");
     connect(usersBox_, &QComboBox::activated, this, [this](int index) {
-        run([&] { model_.profileLists().selectActiveProfile(index); });
+        run([&] { model_.selectActiveProfile(index); });
+    });
+    connect(newMailBox_, &QComboBox::activated, this, [this](int index) {
+        run([&] { chooseNewMail(model_, index); });
     });
     connect(connectionBox_, &QComboBox::activated, this, [this](int index) {
         run([&] { model_.profileLists().selectConnectionProfile(index); });
@@ -259,6 +275,7 @@ void MainWindow::buildTree() {
     treeDock_->setTitleBarWidget(new QWidget(treeDock_));
     tree_ = new QTreeWidget(treeDock_);
     tree_->setObjectName(QStringLiteral("TMailTree"));
+    tree_->setAccessibleName(QStringLiteral("Mail folders"));
     tree_->setHeaderHidden(true);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->installEventFilter(this);
@@ -310,8 +327,9 @@ void MainWindow::buildTree() {
 
 void MainWindow::startRenaming(QTreeWidgetItem* item) {
     if (!item || !model_.treeCanRename(selectedTreePath())) return;
-    renaming_ = true;
+    // Changing the flags reports the item as changed: only an edit that follows is a rename.
     item->setFlags(item->flags() | Qt::ItemIsEditable);
+    renaming_ = true;
     tree_->editItem(item);
 }
 
@@ -353,6 +371,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             reading::TinboxForm& rows = source->model();
             run([&] { model_.treeDrop(path, rows); });
         }
+        return true;
+    }
+    // F2 renames in the tree: there it is no shortcut of "&Headers".
+    if (watched == tree_ && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
+        event->accept();
         return true;
     }
     if (watched == tree_ && event->type() == QEvent::KeyPress && !renaming_) {
@@ -448,6 +472,9 @@ void MainWindow::frameChanged() {
         if (it == toolActions_.end()) continue;
         it->second->setVisible(button.visible);
         it->second->setEnabled(button.enabled);
+        it->second->setToolTip(toQt(button.hint).section('|', 0, 0));
+        if (QWidget* widget = toolbar_->widgetForAction(it->second))
+            widget->setAccessibleDescription(it->second->toolTip());
     }
     if (!menusRefreshPending_) {
         menusRefreshPending_ = true;
@@ -474,6 +501,15 @@ void MainWindow::frameChanged() {
     };
     fill(usersBox_, lists.usersListBox(), lists.activeIndex());
     fill(connectionBox_, lists.connectionListBox(), lists.connectionIndex());
+    if (const QStringList mail = newMailTexts(model_); mail != [&] {
+            QStringList shown;
+            for (int i = 0; i < newMailBox_->count(); ++i) shown << newMailBox_->itemText(i);
+            return shown;
+        }()) {
+        newMailBox_->clear();
+        newMailBox_->addItems(mail);
+    }
+    newMailBox_->setCurrentIndex(newMailSelection(model_));
     filling_ = false;
 }
 
@@ -484,19 +520,40 @@ void MainWindow::editFolderLabel(const store::TMailNode& node) {
     for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
         if (pathFromQt((*it)->data(0, kPathRole).toString()) == node.path) {
             tree_->setCurrentItem(*it);
-            renaming_ = true;
             (*it)->setFlags((*it)->flags() | Qt::ItemIsEditable);
+            renaming_ = true;
             tree_->editItem(*it);
             return;
         }
     }
 }
 
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || restoring_) return;
+    if (isMinimized() && tray_ && tray_->available() && model_.settings().other.minimizeToTray) {
+        // Off the taskbar, into the tray; a click on the icon brings the window back.
+        inTray_ = true;
+        if (!tray_->visible())
+            tray_->show(platform::TrayPicture::Plain, "Velmora Pro - Single Click To Restore");
+        QTimer::singleShot(0, this, [this] { hide(); });
+    } else if (!isMinimized() && inTray_) {
+        inTray_ = false;
+        if (tray_) tray_->hide();
+    }
+}
+
 void MainWindow::bringToFront() {
+    restoring_ = true;
+    if (inTray_) {
+        inTray_ = false;
+        if (tray_) tray_->hide();
+    }
     showMinimized();
     showNormal();
     raise();
     activateWindow();
+    restoring_ = false;
 }
 
 void MainWindow::childOpened(platform::ChildWindow& window) {
@@ -504,7 +561,7 @@ void MainWindow::childOpened(platform::ChildWindow& window) {
     frame->setAttribute(Qt::WA_DeleteOnClose, false);
     ChildView* view = createChildView(window, frame);
     frame->setWidget(view);
-    frame->setWindowTitle(toQt(window.caption()));
+    frame->setWindowTitle(toQtGuessed(window.caption()));
     mdi_->addSubWindow(frame);
     new SubWindowTracker(frame, window, model_);
     subWindows_[&window] = frame;
@@ -538,12 +595,18 @@ void MainWindow::childChanged(platform::ChildWindow& window) {
     auto it = subWindows_.find(&window);
     if (it == subWindows_.end() || !it->second) return;
     QMdiSubWindow* frame = it->second;
-    frame->setWindowTitle(toQt(window.caption()));
+    frame->setWindowTitle(toQtGuessed(window.caption()));
     if (auto* view = dynamic_cast<ChildView*>(frame->widget())) view->refreshFromModel();
     if (window.visible() && !frame->isVisible()) frame->show();
     if (!window.visible() && frame->isVisible()) frame->hide();
     if (fromQtState(frame->windowState()) != window.state())
         frame->setWindowState(toQtState(window.state()));
+    // Bounds the model set itself (a window of the last session) reach the frame; the frame's
+    // own moves come back through the tracker, so the two agree otherwise.
+    const platform::WindowBounds b = window.bounds();
+    if (window.state() == platform::WindowState::Normal && b.width > 0 && b.height > 0 &&
+        frame->geometry() != QRect(b.left, b.top, b.width, b.height))
+        frame->setGeometry(b.left, b.top, b.width, b.height);
 }
 
 void MainWindow::childActivated(platform::ChildWindow& window) {

@@ -87,6 +87,7 @@ public:
         auto* layout = new QVBoxLayout(this);
         for (const auto& line : request.lines) {
             auto* label = new QLabel(toQtMessage(line), this);
+            label->setTextFormat(Qt::PlainText);  // texts may quote a subject: never markup
             label->setAlignment(Qt::AlignCenter);
             layout->addWidget(label);
         }
@@ -156,6 +157,7 @@ platform::Answer QtDialogs::messageBox(const platform::MessageBoxRequest& reques
     if (ending_) return answerWhileEnding(request.buttons);
     QMessageBox box(toQtIcon(request.kind), toQt(request.title), toQtMessage(request.text),
                     toQtButtons(request.buttons), parent_);
+    box.setTextFormat(Qt::PlainText);  // texts may quote a subject: never markup
     box.setDefaultButton(toQtButton(request.defaultAnswer));
     return fromQtButton(box.exec());
 }
@@ -219,6 +221,20 @@ std::optional<std::filesystem::path> QtDialogs::chooseDirectory(
     return pathFromQt(d);
 }
 
+std::optional<std::filesystem::path> QtDialogs::chooseTargetDirectory(
+    const platform::DirectoryRequest& request) {
+    if (ending_) return std::nullopt;
+    QFileDialog dialog(parent_, toQt(request.title), toQt(request.initialDirectory));
+    dialog.setObjectName(QStringLiteral("TattSaveToForm"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (!request.acceptCaption.empty()) dialog.setLabelText(QFileDialog::Accept, toQt(request.acceptCaption));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("&Cancel"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return pathFromQt(dialog.selectedFiles().front());
+}
+
 std::optional<platform::FontChoice> QtDialogs::chooseFont(const platform::FontChoice& initial) {
     if (ending_) return std::nullopt;
     QFont font(toQt(initial.family), initial.pointSize);
@@ -245,6 +261,7 @@ void QtDialogs::showStatus(const std::string& caption, const std::array<std::str
         auto* layout = new QVBoxLayout(box);
         for (int i = 0; i < 4; ++i) {
             auto* label = new QLabel(box);
+            label->setTextFormat(Qt::PlainText);
             label->setAlignment(Qt::AlignCenter);
             label->setObjectName(QStringLiteral("line%1").arg(i));
             layout->addWidget(label);

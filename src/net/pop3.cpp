@@ -25,8 +25,8 @@ TmsCustomPOP::TmsCustomPOP(platform::EventLoop& events, const platform::Clock& c
 int TmsCustomPOP::ReplyCode(std::string_view line) const { return pop3ReplyCode(line); }
 
 void TmsCustomPOP::CheckLoginData() {
-    if (UserName.empty()) raiseSocketError(kErrUserNameRequired);
-    if (Password.empty()) raiseSocketError(kErrPasswordRequired);
+    if (UserName.empty()) raiseSocketError(mime::kTextUserNameRequired);
+    if (Password.empty()) raiseSocketError(mime::kTextPasswordRequired);
 }
 
 void TmsCustomPOP::Open() {
@@ -170,6 +170,34 @@ void TmsCustomPOP::DeleteMessage(int index) {
     if (OnDeleting) OnDeleting(*this, index);
     SendLine("DELE " + std::to_string(index + 1));
     ReadLine(LastReply);  // a negative reply does not stop the session
+}
+
+std::optional<std::vector<std::string>> TmsCustomPOP::UniqueIds() {
+    SendLine("UIDL");
+    if (ReadLine(LastReply) != 1) return std::nullopt;
+    const std::int64_t count = std::max<std::int64_t>(messageCount_, 0);
+    std::vector<std::string> ids(static_cast<std::size_t>(count));
+    std::string line;
+    // One line a message and the end line; a server sending more is cut off at the count.
+    for (std::int64_t read = 0; read <= count; ++read) {
+        ReadLine(line);
+        if (line == ".") return ids;
+        const auto space = line.find(' ');
+        std::int64_t number = 0;
+        for (std::size_t i = 0; i < space && i < line.size(); ++i) {
+            if (line[i] < '0' || line[i] > '9' || number > count) {
+                number = 0;
+                break;
+            }
+            number = number * 10 + (line[i] - '0');
+        }
+        if (space == std::string::npos || number < 1 || number > count) continue;
+        const std::size_t begin = line.find_first_not_of(' ', space);
+        if (begin == std::string::npos) continue;
+        const std::size_t end = line.find(' ', begin);
+        ids[static_cast<std::size_t>(number - 1)] = line.substr(begin, end - begin);
+    }
+    raiseServerError("UIDL listing longer than the mailbox");
 }
 
 }  // namespace velmora::net

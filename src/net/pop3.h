@@ -30,8 +30,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "mime/message.h"
 #include "net/capabilities.h"
@@ -45,8 +47,6 @@ using TmsNumNotifyEvent = std::function<void(TagSocket& sender, int Num)>;
 using TmsShortMessageEvent = std::function<void(TagSocket& sender, int Num, std::int64_t Announced,
                                                 std::int64_t Received)>;
 
-inline constexpr int kErrUserNameRequired = 57103;
-inline constexpr int kErrPasswordRequired = 57104;
 
 class TmsCustomPOP : public TmsMailBase {
 public:
@@ -81,6 +81,10 @@ public:
     // OnDeleting, then DELE; the reply is read but not checked. A message that arrived shorter
     // than announced in this session is not deleted: nothing is sent, no event fires.
     void DeleteMessage(int index);
+    // UIDL of the whole mailbox: one identifier per message index ("" where the server gave
+    // none for it), or nullopt when the server does not answer UIDL positively. Lines whose
+    // number is outside the mailbox are ignored; at most MessageCount() lines are read.
+    std::optional<std::vector<std::string>> UniqueIds();
     // True when message `index` arrived shorter than LIST announced in this session.
     bool ArrivedShort(int index) const { return shortMessages_.count(index) != 0; }
 

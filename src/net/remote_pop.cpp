@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/text_file.h"
+#include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
 #include "net/reply_parsing.h"
 #include "net/transfer_limits.h"
@@ -70,7 +71,7 @@ void TmsRemotePOP::checkUnchanged(int index, const TmsRemoteInfoItem& stored) {
         stored.UIDL.empty() || current.UIDL.empty() || stored.UIDL == current.UIDL;
     if (!sameIdentifier || current.Size != stored.Size ||
         current.Headers.Lines() != stored.Headers.Lines())
-        raiseSocketError(kErrIdsAreDifferent);
+        raiseSocketError(mime::kTextIdsDifferent);
 }
 
 void TmsRemotePOP::ExecuteActions() {

@@ -23,7 +23,6 @@
 
 namespace velmora::net {
 
-inline constexpr int kErrIdsAreDifferent = 57105;
 
 struct TmsRemoteInfoItem {
     static constexpr std::uint8_t kRetrieve = 0x01;

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
 #include "net/internal/sasl.h"
 #include "net/reply_parsing.h"
@@ -22,7 +23,7 @@ TmsSMTP::TmsSMTP(platform::EventLoop& events, const platform::Clock& clock) : Tm
 }
 
 void TmsSMTP::Open() {
-    if (Server.empty()) raiseSocketError(kErrServerRequired);
+    if (Server.empty()) raiseSocketError(mime::kTextServerRequired);
     Reset();
     TmsMailBase::Open();
 }
@@ -117,7 +118,7 @@ void TmsSMTP::SendMail() {
 }
 
 void TmsSMTP::sendMessage() {
-    if (!MailMessage) raiseSocketError(kErrMailMessageRequired);
+    if (!MailMessage) raiseSocketError(mime::kTextMailMessageRequired);
     mime::TmsMessage& message = *MailMessage;
     message.CheckRequiredFields();
 

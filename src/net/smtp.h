@@ -38,7 +38,6 @@
 
 namespace velmora::net {
 
-inline constexpr int kErrMailMessageRequired = 57102;
 
 using TmsAddressRejectedEvent =
     std::function<void(TagSocket& sender, const std::string& TheAddress,

@@ -13,6 +13,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
 #include "net/internal/tls_session.h"
 #include "net/received_text.h"
@@ -55,7 +56,7 @@ void TagSocket::fire(const TmsNotifyEvent& handler) {
 void TagSocket::Open() {
     refuseNestedOperation();
     fire(OnOpen);
-    if (Server.empty()) raiseSocketError(kErrServerRequired);
+    if (Server.empty()) raiseSocketError(mime::kTextServerRequired);
     if (isOpen()) Close();
     input_.clear();
 
@@ -93,16 +94,16 @@ void TagSocket::resolveHost(const std::string& host) {
         addresses_ = lookup_.addresses();
         lookup_.cancel();
         raiseSocketError(code);
-        if (addresses_.empty()) raiseSocketError(kErrResolvingHost);
+        if (addresses_.empty()) raiseSocketError(mime::kTextErrorResolvingHost);
     }
     remoteAddressText_ = addresses_.front().text();
-    if (remoteAddressText_.empty()) raiseSocketError(kErrResolvingHost);
+    if (remoteAddressText_.empty()) raiseSocketError(mime::kTextErrorResolvingHost);
 }
 
 std::uint16_t TagSocket::findPort() {
     if (Options.security == Security::Tls && DefaultTlsPort != 0) return DefaultTlsPort;
     if (Options.security == Security::StartTls && DefaultStartTlsPort != 0) return DefaultStartTlsPort;
-    if (ServiceName.empty()) raiseSocketError(kErrServiceRequired);
+    if (ServiceName.empty()) raiseSocketError(mime::kTextServiceNameRequired);
     // A local file lookup (/etc/services), quick enough to make on this thread.
     if (const servent* service = ::getservbyname(ServiceName.c_str(), "tcp"))
         return ntohs(static_cast<std::uint16_t>(service->s_port));
@@ -376,7 +377,7 @@ std::size_t TagSocket::receiveSome(char* into, std::size_t capacity) {
 }
 
 void TagSocket::requireOpen() {
-    if (!isOpen()) raiseSocketError(kErrNotConnected);
+    if (!isOpen()) raiseSocketError(mime::kTextNotConnected);
 }
 
 int TagSocket::readLineWithin(std::string& line) {
@@ -647,7 +648,7 @@ void TagSocket::raiseSocketError(int code) {
 
 void TagSocket::raiseTimedOut() {
     stopClocks();
-    const std::string text = internal::numberedText(internal::kNumberTimedOut);
+    const std::string text = internal::numberedText(mime::kTextTimedOut);
     std::string seen = text;
     if (OnError) OnError(*this, seen);
     lookup_.cancel();
@@ -657,7 +658,7 @@ void TagSocket::raiseTimedOut() {
 
 void TagSocket::raiseCanceled() {
     stopClocks();
-    const std::string text = internal::numberedText(internal::kNumberCanceled);
+    const std::string text = internal::numberedText(mime::kTextCanceled);
     std::string seen = text;
     if (OnError) OnError(*this, seen);
     internal::throwCanceled(text);

@@ -57,11 +57,6 @@ using TmsErrorEvent = std::function<void(TagSocket& sender, std::string& text)>;
 // Perc: percent of the expected size, or -1 when no size is known. Transferred: bytes so far.
 using TmsProgressEvent = std::function<void(TagSocket& sender, int Perc, std::int64_t Transferred)>;
 
-// Numbered texts the socket layer raises.
-inline constexpr int kErrServerRequired = 57002;
-inline constexpr int kErrResolvingHost = 57004;
-inline constexpr int kErrServiceRequired = 57005;
-inline constexpr int kErrNotConnected = 57008;
 
 class TagSocket {
 public:

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/file_access.h"
 #include "base/identity.h"
 #include "base/text.h"
 #include "base/text_file.h"
@@ -224,6 +225,17 @@ bool isStoredAttachmentPath(const std::filesystem::path& path) {
     return path.has_filename() && (extension == ".000" || extension == ".001");
 }
 
+bool isFolderAttachmentFile(const std::filesystem::path& directory, const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!path.is_absolute() || !path.has_filename()) return false;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec))) return false;
+    return std::filesystem::equivalent(path.parent_path(), directory, ec) && !ec;
+}
+
+bool isFolderAttachmentFile(const std::filesystem::path& path) {
+    return isStoredAttachmentPath(path) && isFolderAttachmentFile(path.parent_path(), path);
+}
+
 std::vector<std::string> privateHeaderBlock(const TObjListViewVLF& item,
                                             PrioritySpelling spelling) {
     std::vector<std::string> block;
@@ -313,7 +325,16 @@ std::optional<std::string> loadMessageFile(const std::filesystem::path& file,
                                            mime::TmsMessage& message, platform::ThrottledEvents* events) {
     message.SetEvents(events);
     try {
-        message.LoadFromFile(file);
+        // Read here rather than by the message object, so only a regular file is ever read: a
+        // name in a folder may be a FIFO or a device.
+        message.Clear();
+        std::error_code readError;
+        const auto bytes = readRegularFile(file, readError);
+        if (!bytes) {
+            message.SetEvents(nullptr);
+            return errorText(readError);
+        }
+        message.LoadFromString(*bytes);
     } catch (const std::system_error& e) {
         message.SetEvents(nullptr);
         return errorText(e.code());
