@@ -69,7 +69,8 @@ protected:
         } kinds[] = {{"good", loopback, testing::TestCertificates::Issuer::TestCa, false},
                      {"unknown", loopback, testing::TestCertificates::Issuer::UnknownCa, false},
                      {"expired", loopback, testing::TestCertificates::Issuer::TestCa, true},
-                     {"otherhost", {"mail.other.test"}, testing::TestCertificates::Issuer::TestCa, false}};
+                     {"otherhost", {"mail.other.test"}, testing::TestCertificates::Issuer::TestCa, false},
+                     {"selfsigned", loopback, testing::TestCertificates::Issuer::Itself, false}};
         for (const auto& kind : kinds) {
             const testing::ServerCertificate certificate =
                 s.certificates.issue(kind.name, kind.hosts, kind.issuer, kind.expired);
@@ -175,6 +176,7 @@ TEST_F(TlsServers, CertificatesThatDoNotVerifyAreRefusedWithTheReasonAndTheFinge
         {"unknown CA after STLS", "unknown", Security::StartTls, "its issuer is unknown"},
         {"expired", "expired", Security::Tls, "it has expired"},
         {"wrong host name", "otherhost", Security::Tls, "it was issued for another host than 127.0.0.1"},
+        {"self-signed", "selfsigned", Security::Tls, "it is self-signed"},
     };
     for (const Case& c : cases) {
         KeepingPOP pop(fake.events, fake.clock);
@@ -346,7 +348,19 @@ TEST(TlsRefusals, StartTlsThatIsStrippedOrRefusedNeverFallsBackToPlainText) {
              smtp.MailMessage = &message;
              smtp.SendMail();
          },
-         "454 4.7.0 TLS not available"},
+         "The server 127.0.0.1 refused STARTTLS: 454 4.7.0 TLS not available"},
+        {"STLS answered -ERR",
+         {"S: +OK ready", "C: CAPA", "R: +OK\\r\\nSTLS\\r\\n.\\r\\n", "C: STLS",
+          "S: -ERR not now", "CLOSE"},
+         [](FakePlatform& fake, const std::string& address) {
+             KeepingPOP pop(fake.events, fake.clock);
+             pop.Server = address;
+             pop.UserName = "alice";
+             pop.Password = "secret";
+             pop.Options.security = Security::StartTls;
+             pop.Connect();
+         },
+         "The server 127.0.0.1 refused STLS: -ERR not now"},
         {"CAPA without STLS",
          {"S: +OK ready", "C: CAPA", "R: +OK\\r\\nUSER\\r\\nSASL PLAIN\\r\\n.\\r\\n", "CLOSE"},
          [](FakePlatform& fake, const std::string& address) {

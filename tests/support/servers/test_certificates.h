@@ -24,9 +24,10 @@ public:
     // The test CA's certificate, the file a client is given with --ca.
     const std::filesystem::path& caFile() const { return caCertificate_; }
 
-    enum class Issuer { TestCa, UnknownCa };
+    enum class Issuer { TestCa, UnknownCa, Itself };
     // A server certificate `name` for `hosts` ("localhost", "127.0.0.1", "::1": DNS or IP
     // entries of the subject alternative name); `expired` makes one valid only in January 2020.
+    // Issuer::Itself makes a self-signed one (`expired` does not apply).
     ServerCertificate issue(const std::string& name, const std::vector<std::string>& hosts,
                             Issuer issuer = Issuer::TestCa, bool expired = false);
 
