@@ -63,6 +63,8 @@ TinboxForm::TinboxForm(platform::Platform& platform, std::filesystem::path home,
       host_(host) {
     ++sharedOpenCount();
     setKey(store::folderWindowKey(logicalPath_));
+    applyLayout();
+    previewTimer_ = platform_.timers.createTimer(kPreviewDelay, true, [this] { previewTimerFired(); });
     updateCaption();
 }
 
@@ -377,6 +379,8 @@ void TinboxForm::renderDateColumn() {
 void TinboxForm::onClose() {
     if (closed_) return;
     closed_ = true;
+    if (previewTimer_) previewTimer_->stop();
+    if (layoutWrittenOnClose_) writeLayout();
     writeFolderIndex();
 }
 
