@@ -37,10 +37,6 @@ std::string firstRecipientAddress(const mime::TmsMessage& message) {
     return address;
 }
 
-}  // namespace
-
-namespace {
-
 // Calls `visit` with each message file of `directory`. A missing directory (or a path that is
 // no directory at all) holds no files; one that cannot be listed (or whose listing breaks off)
 // throws, so an unreadable folder is never taken for an empty one.
