@@ -193,6 +193,7 @@ public:
     void childWindowChanged(platform::ChildWindow& window) override;
     void setPreviewShown(bool shown) override;
     const platform::Commands& registeredCommands() const override { return commands_; }
+    profiles::ProfileLists* userProfiles() override { return &profileLists_; }
 
     // --- hand-over and mail-to ----------------------------------------------------------------
     // A text handed over by a second start: "justBringToFront" or a mail-to address.

@@ -84,6 +84,10 @@ inline constexpr const char* kPrint = "print.text";
 inline constexpr const char* kHelp = "help.contents";
 }  // namespace folder_commands
 
+class TinboxForm;
+// The "Change &User Profile" submenu entry of the pop-up menus.
+platform::MenuEntry profileMenu(FolderWindowHost& host, const std::string& name);
+
 class TinboxForm : public platform::ChildWindow {
 public:
     TinboxForm(platform::Platform& platform, std::filesystem::path home, std::string logicalPath,

@@ -10,6 +10,7 @@
 
 #include "platform/child_window.h"
 #include "platform/commands.h"
+#include "profiles/profile_lists.h"
 
 namespace velmora::reading {
 
@@ -45,6 +46,8 @@ public:
     // The commands other modules registered (reply, forward, send, editing in compose ...);
     // menu entries of unregistered ones are disabled.
     virtual const platform::Commands& registeredCommands() const = 0;
+    // The user profiles, for the "Change &User Profile" submenus; nullptr without them.
+    virtual profiles::ProfileLists* userProfiles() { return nullptr; }
 };
 
 }  // namespace velmora::reading

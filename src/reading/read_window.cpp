@@ -443,6 +443,7 @@ platform::Menu TreadForm::popupMenu() {
         menu.push_back(std::move(entry));
     }
     menu.push_back(platform::MenuEntry::separator());
+    menu.push_back(profileMenu(host_, "popRead_Profile"));
     auto addSender = command("popRead_AddSender", "Add Sender To Address &Book", cmd::kAddSender);
     addSender.visible = replies && commands.find(cmd::kAddSender);
     menu.push_back(std::move(addSender));
