@@ -217,6 +217,17 @@ void FolderWindowView::showEvent(QShowEvent* event) {
     ChildView::showEvent(event);
 }
 
+void FolderWindowView::resizeEvent(QResizeEvent* event) {
+    // The state word every folder window shares: how the last resized one stands.
+    if (QWidget* frame = parentWidget()) {
+        const Qt::WindowStates state = frame->windowState();
+        reading::TinboxForm::setLastWindowState(state & Qt::WindowMinimized   ? "min"
+                                                : state & Qt::WindowMaximized ? "max"
+                                                                              : "normal");
+    }
+    ChildView::resizeEvent(event);
+}
+
 void FolderWindowView::hideEvent(QHideEvent* event) {
     openViews().erase(this);
     ChildView::hideEvent(event);

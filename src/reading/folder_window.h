@@ -82,6 +82,9 @@ inline constexpr const char* kAddSender = "addressbook.addSender";
 inline constexpr const char* kHarvest = "addressbook.harvest";
 inline constexpr const char* kPrint = "print.text";
 inline constexpr const char* kHelp = "help.contents";
+// The read-acknowledgement check for the current row of the current folder window, run when the
+// user enters the preview pane or a read window opens on a text page.
+inline constexpr const char* kReadAckCheck = "readack.check";
 }  // namespace folder_commands
 
 class TinboxForm;

@@ -248,6 +248,11 @@ void TinboxForm::markMailMessageAttachmentMoved() { setStatusLetter(current_, 9,
 void TinboxForm::markMailMessageAttachmentCopied() { setStatusLetter(current_, 9, 'C'); }
 void TinboxForm::markMailMessageAttachmentDeleted() { setStatusLetter(current_, 9, 'D'); }
 
-void TinboxForm::previewEntered() { markMailMessageRead(current_); }
+void TinboxForm::previewEntered() {
+    markMailMessageRead(current_);
+    if (const platform::Command* check = host_.registeredCommands().find(folder_commands::kReadAckCheck);
+        check && check->run)
+        check->run();
+}
 
 }  // namespace velmora::reading

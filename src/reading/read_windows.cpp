@@ -59,6 +59,10 @@ TreadForm* openReadWindow(TinboxForm& folder, int row) {
                                                  : static_cast<ReadPage>(static_cast<int>(folder.headerMode()));
     added.choosePage(page);
     renumberReadWindows(host, folder.logicalPath());
+    if (page != ReadPage::Attachments)
+        if (const platform::Command* check = host.registeredCommands().find(folder_commands::kReadAckCheck);
+            check && check->run)
+            check->run();
     return &added;
 }
 
