@@ -6,7 +6,11 @@
 
 #include "base/identity.h"
 #include "base/text_file.h"
+#include "compose/compose_windows.h"
+#include "compose/window_kinds.h"
+#include "core/compose_host.h"
 #include "core/error_report.h"
+#include "core/main_retrieval.h"
 #include "core/startup_checks.h"
 #include "profiles/profile_menus.h"
 #include "profiles/settings_rules.h"
@@ -51,6 +55,14 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
       tree_(std::make_unique<store::TMailTree>(home_)),
       treeSelection_(home_) {
     reading::registerWindowKinds(kinds_, commands_, home_, *this, platform_);
+    retrieval_ = std::make_unique<MainRetrieval>(*this);
+    retrieval_->registerWith(kinds_, commands_);
+    composeHost_ = std::make_unique<MainComposeHost>(*this);
+    compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
+}
+
+void TmainForm::setNewMailSignals(platform::NewMailSignals lent) {
+    retrieval_->setNewMailSignals(lent);
 }
 
 TmainForm::~TmainForm() {
@@ -162,7 +174,26 @@ void TmainForm::setCaptions() {
 }
 
 void TmainForm::activeProfileChanged(int) {
+    if (const auto* active = profileLists_.activeProfile()) compose_->loadSignatures(active->profileName);
     setCaptions();
+    for (const auto& child : children_) {
+        child->profileChanged();
+        if (view_) view_->childChanged(*child);
+    }
+    notifyFrame();
+}
+
+bool TmainForm::selectActiveProfile(int index) {
+    if (busy_) {
+        notifyFrame();  // the selector shows the active profile again
+        return false;
+    }
+    profileLists_.selectActiveProfile(index);
+    return true;
+}
+
+void TmainForm::setBusy(bool busy) {
+    busy_ = busy;
     notifyFrame();
 }
 
@@ -239,6 +270,8 @@ void TmainForm::deleteSessionFiles() {
 
 bool TmainForm::FormCloseQuery() {
     if (shuttingDown_) return true;
+    for (const auto& kind : kinds_.all())
+        if (kind.exitQuery && !kind.exitQuery()) return false;
     shuttingDown_ = true;
     deleteSessionFiles();
 
@@ -340,6 +373,16 @@ void TmainForm::setStatusText(std::string text) {
     notifyFrame();
 }
 
+void TmainForm::setStatusPanel(StatusPanel panel, std::string text) {
+    statusPanels_[static_cast<std::size_t>(panel)] = std::move(text);
+    notifyFrame();
+}
+
+void TmainForm::setApplicationTitle(std::string title) {
+    applicationTitle_ = std::move(title);
+    notifyFrame();
+}
+
 void TmainForm::setToolbarShown(bool shown) {
     settings_.vl.toolbarShown = shown;
     notifyFrame();
@@ -380,6 +423,15 @@ platform::ChildWindow* TmainForm::findChild(const std::string& key) const {
     for (const auto& child : children_)
         if (child->key() == key) return child.get();
     return nullptr;
+}
+
+void TmainForm::openChild(std::unique_ptr<platform::ChildWindow> window, bool show) {
+    addChild(std::move(window), show);
+}
+
+void TmainForm::childChanged(platform::ChildWindow& window) {
+    if (view_) view_->childChanged(window);
+    notifyFrame();
 }
 
 void TmainForm::addChild(std::unique_ptr<platform::ChildWindow> window, bool show) {
@@ -425,8 +477,15 @@ bool TmainForm::closeChild(platform::ChildWindow& window) {
     return true;
 }
 
+void TmainForm::freeChild(platform::ChildWindow& window) {
+    if (childSlot(window) == children_.end()) return;
+    closeAndFree(window);
+    notifyFrame();
+}
+
 void TmainForm::closeAndFree(platform::ChildWindow& window) {
     window.onClose();
+    for (const auto& listener : closingListeners_) listener(window);
     if (view_) view_->childClosing(window);
     if (&window == currentFolderWindow_) currentFolderWindow_ = nullptr;
     if (&window == trashOpenedForEmptying_) trashOpenedForEmptying_ = nullptr;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <numeric>
+#include <system_error>
 
 #include "base/identity.h"
 #include "base/text_file.h"
@@ -72,7 +73,12 @@ TinboxForm::~TinboxForm() { std::erase(openWindows(), this); }
 
 void TinboxForm::open() {
     indexRebuilt_ = false;
-    const auto index = store::readFolderIndex(indexFile());
+    // Until loading has succeeded the rows are not the folder's, and closing must leave its
+    // index file alone (an index too large for memory must not be deleted as empty).
+    loadFailed_ = true;
+    std::error_code readError;
+    const auto index = store::readFolderIndex(indexFile(), readError);
+    if (readError) throw std::system_error(readError, "Read folder index " + indexFile().string());
     if (index) {
         rows_ = std::move(index->rows);
         selected_.assign(rows_.size(), false);
@@ -98,6 +104,7 @@ void TinboxForm::open() {
         if (checkFolderIndex()) indexRebuilt_ = true;
     }
     renderDateColumn();
+    loadFailed_ = false;
     changed();
     if (previewTimer_) previewTimer_->start();  // the current row's preview follows
 }
@@ -364,6 +371,7 @@ bool TinboxForm::checkFolderIndex() {
 }
 
 void TinboxForm::writeFolderIndex() {
+    if (loadFailed_) return;
     const auto file = indexFile();
     std::error_code ec;
     if (rows_.empty()) {

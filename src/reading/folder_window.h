@@ -105,7 +105,9 @@ public:
     // files (none gives an empty list). A damaged index keeps the rows read before the damage and
     // gains rows for the message files it no longer lists. Then the list is sorted, the last row
     // (ascending) or first row (descending) becomes current and selected, and the Date column is
-    // rendered in the date column format of the settings.
+    // rendered in the date column format of the settings. An index that cannot be read (not a
+    // regular file, a read error) or a folder that cannot be listed throws std::system_error;
+    // after any failure to load, the window never writes or deletes the index.
     void open();
     // True when opening had to rebuild (or mend) the index.
     bool indexWasRebuilt() const { return indexRebuilt_; }
@@ -194,7 +196,7 @@ public:
     bool checkFolderIndex();
     // Writes the index as closing does: an empty list deletes the index file; otherwise the
     // file is rewritten (atomically) when the index is dirty. Failures are reported in a warning
-    // and leave the old file; the dirty flag stays set then.
+    // and leave the old file; the dirty flag stays set then. Does nothing after a failed open().
     void writeFolderIndex();
     // Renders the Date column of every row again from its mail date in the current format.
     void renderDateColumn();
@@ -336,6 +338,7 @@ private:
     bool indexDirty_ = false;
     bool indexRebuilt_ = false;
     bool closed_ = false;
+    bool loadFailed_ = false;  // open() did not finish: the rows are not the folder's
     platform::Milliseconds countCheckPause_{250};
 
     FolderLayout layout_;
