@@ -249,6 +249,8 @@ public:
     void childWindowChanged(platform::ChildWindow& window) override;
     void setPreviewShown(bool shown) override;
     const platform::Commands& registeredCommands() const override { return commands_; }
+    profiles::ProfileLists* userProfiles() override { return &profileLists_; }
+    void setFolderListHeight(int height) override { settings_.vl.folderListHeight = height; }
 
     // --- hand-over and mail-to ----------------------------------------------------------------
     // A text handed over by a second start: "justBringToFront" or a mail-to address.

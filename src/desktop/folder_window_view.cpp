@@ -180,6 +180,9 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     splitter_->setSizes({model_.settings().vl.folderListHeight, 250});
     layout->addWidget(splitter_);
 
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] {
+        if (model_.previewShown() && !filling_) model_.host().setFolderListHeight(splitter_->sizes().value(0));
+    });
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { syncSelectionToModel(); });
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -215,6 +218,17 @@ void FolderWindowView::showEvent(QShowEvent* event) {
     openViews().insert(this);
     syncColumnWidths();
     ChildView::showEvent(event);
+}
+
+void FolderWindowView::resizeEvent(QResizeEvent* event) {
+    // The state word every folder window shares: how the last resized one stands.
+    if (QWidget* frame = parentWidget()) {
+        const Qt::WindowStates state = frame->windowState();
+        reading::TinboxForm::setLastWindowState(state & Qt::WindowMinimized   ? "min"
+                                                : state & Qt::WindowMaximized ? "max"
+                                                                              : "normal");
+    }
+    ChildView::resizeEvent(event);
 }
 
 void FolderWindowView::hideEvent(QHideEvent* event) {
@@ -292,6 +306,12 @@ void FolderWindowView::refreshFromModel() {
                                                 model_.sortDescending() ? Qt::DescendingOrder
                                                                         : Qt::AscendingOrder);
     preview_->setVisible(model_.previewShown());
+    // The list height every folder window shares, when there is room for it.
+    const int listHeight = model_.settings().vl.folderListHeight;
+    const QList<int> sizes = splitter_->sizes();
+    if (model_.previewShown() && isVisible() && sizes.size() == 2 && sizes[0] != listHeight &&
+        sizes[0] + sizes[1] > listHeight)
+        splitter_->setSizes({listHeight, sizes[0] + sizes[1] - listHeight});
     if (model_.previewText() != shownPreview_) {
         shownPreview_ = model_.previewText();
         preview_->setPlainText(toQtReadable(shownPreview_));

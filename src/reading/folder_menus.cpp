@@ -289,6 +289,25 @@ platform::Menu headerModeEntries(TinboxForm& window, bool preview) {
 
 }  // namespace
 
+// "Change &User Profile": the profile names (cut to 64 characters), the active one checked;
+// hidden with a single profile.
+platform::MenuEntry profileMenu(FolderWindowHost& host, const std::string& name) {
+    platform::MenuEntry entry(name, "Change &User Profile");
+    profiles::ProfileLists* profiles = host.userProfiles();
+    entry.visible = profiles && profiles->usersListBox().size() > 1;
+    if (!entry.visible) return entry;
+    const auto& names = profiles->usersListBox();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        platform::MenuEntry choice(name + "_" + std::to_string(i), names[i].substr(0, 64));
+        choice.checkable = true;
+        choice.checked = static_cast<int>(i) == profiles->activeIndex();
+        const int index = static_cast<int>(i);
+        choice.command = [profiles, index] { profiles->selectActiveProfile(index); };
+        entry.entries.push_back(std::move(choice));
+    }
+    return entry;
+}
+
 platform::Menu TinboxForm::listMenu() {
     const FolderKind kind = folderKind();
     const bool plural = selectedCount_ >= 2;
@@ -302,6 +321,7 @@ platform::Menu TinboxForm::listMenu() {
                                                                       : "Show Mail Message &Window");
     preview.command = [this] { host_.setPreviewShown(!previewShown()); };
     menu.push_back(std::move(preview));
+    menu.push_back(profileMenu(host_, "popListView_Profile"));
     menu.push_back(platform::MenuEntry::separator());
 
     auto addSender = commandEntry("popListView_AddSender", "Add Sender To Address &Book", cmd::kAddSender);
@@ -382,6 +402,7 @@ platform::Menu TinboxForm::previewMenu() {
     platform::MenuEntry hide("popPreview_Hide", "Hide Mail Message &Window");
     hide.command = [this] { host_.setPreviewShown(false); };
     menu.push_back(std::move(hide));
+    menu.push_back(profileMenu(host_, "popPreview_Profile"));
     auto addSender = commandEntry("popPreview_AddSender", "Add Sender To Address &Book", cmd::kAddSender);
     addSender.visible = replyKinds && host_.registeredCommands().find(cmd::kAddSender);
     menu.push_back(std::move(addSender));

@@ -88,6 +88,10 @@ inline constexpr const char* kReadAckPreview = "readAck.previewEntered";
 inline constexpr const char* kReadAckShown = "readAck.readWindowShown";
 }  // namespace folder_commands
 
+class TinboxForm;
+// The "Change &User Profile" submenu entry of the pop-up menus.
+platform::MenuEntry profileMenu(FolderWindowHost& host, const std::string& name);
+
 class TinboxForm : public platform::ChildWindow {
 public:
     TinboxForm(platform::Platform& platform, std::filesystem::path home, std::string logicalPath,

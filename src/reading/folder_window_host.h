@@ -10,6 +10,7 @@
 
 #include "platform/child_window.h"
 #include "platform/commands.h"
+#include "profiles/profile_lists.h"
 
 namespace velmora::reading {
 
@@ -42,9 +43,14 @@ public:
     // Shows or hides the preview pane of every folder window (the shared flag of the layout
     // settings).
     virtual void setPreviewShown(bool shown) = 0;
+    // The list height above the preview, shared by all folder windows and kept in the layout
+    // settings; by default not kept.
+    virtual void setFolderListHeight(int height) { (void)height; }
     // The commands other modules registered (reply, forward, send, editing in compose ...);
     // menu entries of unregistered ones are disabled.
     virtual const platform::Commands& registeredCommands() const = 0;
+    // The user profiles, for the "Change &User Profile" submenus; nullptr without them.
+    virtual profiles::ProfileLists* userProfiles() { return nullptr; }
 };
 
 }  // namespace velmora::reading

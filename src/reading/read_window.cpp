@@ -206,15 +206,17 @@ void TreadForm::deleteMessage() {
     host_.folderWindowChanged(*folder);
 
     const auto others = readWindowsOf(host_, logicalPath);
+    // Closing frees this window: what follows uses locals only.
+    FolderWindowHost& host = host_;
     if (folder->rowCount() == 0) {
-        host_.closeChildWindow(*this);
-        host_.activateChildWindow(*folder);
+        host.closeChildWindow(*this);
+        host.activateChildWindow(*folder);
         return;
     }
     if (others.size() > 1) {
-        host_.closeChildWindow(*this);
-        if (auto remaining = readWindowsOf(host_, logicalPath); !remaining.empty())
-            host_.activateChildWindow(*remaining.front());
+        host.closeChildWindow(*this);
+        if (auto remaining = readWindowsOf(host, logicalPath); !remaining.empty())
+            host.activateChildWindow(*remaining.front());
         return;
     }
     const int next = std::min(row_, static_cast<int>(folder->rowCount()) - 1);
@@ -444,6 +446,7 @@ platform::Menu TreadForm::popupMenu() {
         menu.push_back(std::move(entry));
     }
     menu.push_back(platform::MenuEntry::separator());
+    menu.push_back(profileMenu(host_, "popRead_Profile"));
     auto addSender = command("popRead_AddSender", "Add Sender To Address &Book", cmd::kAddSender);
     addSender.visible = replies && commands.find(cmd::kAddSender);
     menu.push_back(std::move(addSender));

@@ -59,7 +59,8 @@ TreadForm* openReadWindow(TinboxForm& folder, int row) {
                                                  : static_cast<ReadPage>(static_cast<int>(folder.headerMode()));
     added.choosePage(page);
     renumberReadWindows(host, folder.logicalPath());
-    host.registeredCommands().run(folder_commands::kReadAckShown);
+    // Read acknowledgements look at a message shown as text, not at its attachments page.
+    if (page != ReadPage::Attachments) host.registeredCommands().run(folder_commands::kReadAckShown);
     return &added;
 }
 

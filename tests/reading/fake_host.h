@@ -95,6 +95,7 @@ public:
         for (auto& [path, window] : windows_) window->previewShownChanged();
     }
     const platform::Commands& registeredCommands() const override { return commands; }
+    profiles::ProfileLists* userProfiles() override { return profileLists; }
 
     // Closes a window as the main window does: onClose writes its index.
     void close(const std::string& logicalPath) {
@@ -103,6 +104,7 @@ public:
     }
 
     platform::Commands commands;
+    profiles::ProfileLists* profileLists = nullptr;
     platform::ChildWindow* active = nullptr;
     int activations = 0;
     int childChanges = 0;

@@ -274,6 +274,26 @@ TEST_F(FolderPreviewTest, TwoSelectedRowsMakeTheCaptionsPlural) {
     for (const auto& target : entry(menu, "popListView_Move").entries) EXPECT_NE(target.caption, "InBox");
 }
 
+TEST_F(FolderPreviewTest, ProfileSubmenuListsTheProfilesOnlyWhenThereAreSeveral) {
+    store("InBox", 1);
+    TinboxForm& window = open("InBox");
+    EXPECT_FALSE(entry(window.listMenu(), "popListView_Profile").visible);
+    testing::writeFile(home / "master.usr", "46\r\nHome\r\nWork");
+    testing::writeFile(home / "Home.usr", "46\r\nHome");
+    testing::writeFile(home / "Work.usr", "46\r\nWork");
+    profiles::ProfileLists lists;
+    lists.loadProfileNames(home.path());
+    ASSERT_FALSE(lists.loadProfiles(home.path()));
+    ASSERT_EQ(lists.usersListBox().size(), 2u);
+    host.profileLists = &lists;
+    const auto menu = window.listMenu();
+    const auto& profile = entry(menu, "popListView_Profile");
+    ASSERT_EQ(profile.entries.size(), 2u);
+    EXPECT_TRUE(profile.entries[static_cast<std::size_t>(lists.activeIndex())].checked);
+    profile.entries[1].command();
+    EXPECT_EQ(lists.activeIndex(), 1);
+}
+
 TEST_F(FolderPreviewTest, OpeningADraftWithoutTheComposeCommandSaysSo) {
     store("Drafts", 1);
     TinboxForm& window = open("Drafts");
