@@ -20,6 +20,7 @@ int runRebuildCommand(Context& context, const Args& args);
 int runRetrieveCommand(Context& context, const Args& args);
 int runBooksCommand(Context& context, const Args& args);
 int runImportCommand(Context& context, const Args& args);
+int runSendCommand(Context& context, const Args& args);
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
@@ -61,6 +62,10 @@ const std::vector<Command>& commands() {
          "FILE|DIR [--book NAME]: import an address book (CSV, vCard, LDIF, a folder of "
          "nickname files) into the book NAME (default: the first)",
          runImportCommand},
+        {"send",
+         "FILE... | --outbox: send stored messages, or every OutBox message (filed into Sent), "
+         "with the active profile's SMTP server",
+         runSendCommand},
     };
     return table;
 }

@@ -6,8 +6,12 @@
 
 #include "base/identity.h"
 #include "base/text_file.h"
+#include "compose/compose_windows.h"
+#include "compose/window_kinds.h"
 #include "core/address_book_hooks.h"
+#include "core/compose_host.h"
 #include "core/error_report.h"
+#include "core/main_retrieval.h"
 #include "core/startup_checks.h"
 #include "profiles/profile_menus.h"
 #include "profiles/settings_rules.h"
@@ -52,7 +56,16 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
       tree_(std::make_unique<store::TMailTree>(home_)),
       treeSelection_(home_) {
     reading::registerWindowKinds(kinds_, commands_, home_, *this, platform_);
+    retrieval_ = std::make_unique<MainRetrieval>(*this);
+    retrieval_->registerWith(kinds_, commands_);
+    composeHost_ = std::make_unique<MainComposeHost>(*this);
     addressBooks_ = std::make_unique<AddressBookHooks>(*this);
+    composeHost_->setAddressBook(addressBooks_.get());
+    compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
+}
+
+void TmainForm::setNewMailSignals(platform::NewMailSignals lent) {
+    retrieval_->setNewMailSignals(lent);
 }
 
 TmainForm::~TmainForm() {
@@ -165,7 +178,26 @@ void TmainForm::setCaptions() {
 }
 
 void TmainForm::activeProfileChanged(int) {
+    if (const auto* active = profileLists_.activeProfile()) compose_->loadSignatures(active->profileName);
     setCaptions();
+    for (const auto& child : children_) {
+        child->profileChanged();
+        if (view_) view_->childChanged(*child);
+    }
+    notifyFrame();
+}
+
+bool TmainForm::selectActiveProfile(int index) {
+    if (busy_) {
+        notifyFrame();  // the selector shows the active profile again
+        return false;
+    }
+    profileLists_.selectActiveProfile(index);
+    return true;
+}
+
+void TmainForm::setBusy(bool busy) {
+    busy_ = busy;
     notifyFrame();
 }
 
@@ -243,6 +275,8 @@ void TmainForm::deleteSessionFiles() {
 
 bool TmainForm::FormCloseQuery() {
     if (shuttingDown_) return true;
+    for (const auto& kind : kinds_.all())
+        if (kind.exitQuery && !kind.exitQuery()) return false;
     shuttingDown_ = true;
     deleteSessionFiles();
 
@@ -344,6 +378,16 @@ void TmainForm::setStatusText(std::string text) {
     notifyFrame();
 }
 
+void TmainForm::setStatusPanel(StatusPanel panel, std::string text) {
+    statusPanels_[static_cast<std::size_t>(panel)] = std::move(text);
+    notifyFrame();
+}
+
+void TmainForm::setApplicationTitle(std::string title) {
+    applicationTitle_ = std::move(title);
+    notifyFrame();
+}
+
 void TmainForm::setToolbarShown(bool shown) {
     settings_.vl.toolbarShown = shown;
     notifyFrame();
@@ -386,6 +430,15 @@ platform::ChildWindow* TmainForm::findChild(const std::string& key) const {
     return nullptr;
 }
 
+void TmainForm::openChild(std::unique_ptr<platform::ChildWindow> window, bool show) {
+    addChild(std::move(window), show);
+}
+
+void TmainForm::childChanged(platform::ChildWindow& window) {
+    if (view_) view_->childChanged(window);
+    notifyFrame();
+}
+
 void TmainForm::addChild(std::unique_ptr<platform::ChildWindow> window, bool show) {
     window->setVisible(show);
     platform::ChildWindow& added = *window;
@@ -404,7 +457,11 @@ void TmainForm::activateChild(platform::ChildWindow& window) {
     auto it = childSlot(window);
     if (it == children_.end()) return;
     std::rotate(children_.begin(), it, it + 1);  // the active window is first in child order
-    if (reading::TinboxForm* folder = asFolderWindow(window)) {
+    reading::TinboxForm* folder = asFolderWindow(window);
+    // A read window makes its folder's window the current one.
+    if (!folder && window.kind() == "Read")
+        folder = findFolderWindow(window.key().substr(window.key().find('.') + 1));
+    if (folder) {
         currentFolderWindow_ = folder;
         statusPanels_[0] = folder->statusCountsText();
     }
@@ -425,8 +482,15 @@ bool TmainForm::closeChild(platform::ChildWindow& window) {
     return true;
 }
 
+void TmainForm::freeChild(platform::ChildWindow& window) {
+    if (childSlot(window) == children_.end()) return;
+    closeAndFree(window);
+    notifyFrame();
+}
+
 void TmainForm::closeAndFree(platform::ChildWindow& window) {
     window.onClose();
+    for (const auto& listener : closingListeners_) listener(window);
     if (view_) view_->childClosing(window);
     if (&window == currentFolderWindow_) currentFolderWindow_ = nullptr;
     if (&window == trashOpenedForEmptying_) trashOpenedForEmptying_ = nullptr;
@@ -474,6 +538,27 @@ void TmainForm::folderWindowChanged(reading::TinboxForm& window) {
     if (&window == currentFolderWindow_) statusPanels_[0] = window.statusCountsText();
     if (view_) view_->childChanged(window);
     notifyFrame();
+}
+
+platform::ChildWindow& TmainForm::addChildWindow(std::unique_ptr<platform::ChildWindow> window) {
+    platform::ChildWindow& added = *window;
+    addChild(std::move(window), true);
+    return added;
+}
+
+std::vector<platform::ChildWindow*> TmainForm::childWindows() const {
+    std::vector<platform::ChildWindow*> windows;
+    for (const auto& child : children_) windows.push_back(child.get());
+    return windows;
+}
+
+void TmainForm::childWindowChanged(platform::ChildWindow& window) {
+    if (view_) view_->childChanged(window);
+}
+
+void TmainForm::setPreviewShown(bool shown) {
+    settings_.vl.previewShown = shown;
+    for (reading::TinboxForm* folder : folderWindows_) folder->previewShownChanged();
 }
 
 void TmainForm::closeReadWindowsOf(const std::string& logicalPath, int row) {

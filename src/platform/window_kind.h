@@ -33,6 +33,9 @@ struct WindowKind {
     std::function<void(bool checkMailNow)> started;
     // Shutdown, before any window closes: a running transfer is cancelled.
     std::function<void()> shutdown;
+    // File, Exit, before anything is recorded: the kind's windows ask their close questions
+    // (a compose window with unsaved work offers to keep it). False keeps the program running.
+    std::function<bool()> exitQuery;
 };
 
 class WindowKinds {

@@ -13,12 +13,12 @@ constexpr platform::Milliseconds kAutoCloseBox{2000};
 
 AutoMailCheck::AutoMailCheck(platform::Platform& platform, profiles::Settings& settings,
                              profiles::ProfileLists& profiles, Retrieval& retrieval,
-                             platform::NewMailSignals signals, AutoCheckHost& host)
+                             platform::NewMailSignals lent, AutoCheckHost& host)
     : platform_(platform),
       settings_(settings),
       profiles_(profiles),
       retrieval_(retrieval),
-      signals_(signals),
+      signals_(lent),
       host_(host) {
     countdown_ = platform_.timers.createTimer(kSecond, false, [this] { countdownTick(); });
     // The count-down decides when a check runs; the check timer tells that checking is on.

@@ -1,6 +1,7 @@
 #include "retrieval/sessions.h"
 
 #include <algorithm>
+#include <chrono>
 #include <set>
 
 #include "base/identity.h"
@@ -556,9 +557,38 @@ SessionOutcome Retrieval::retrieveFiltered() {
     return outcome;
 }
 
+Retrieval::LeftOnServer Retrieval::leftOnServer(net::TmsCustomPOP& client,
+                                                const profiles::TUsersObjListBox& profile) {
+    LeftOnServer left;
+    left.ids = client.UniqueIds();
+    if (!left.ids) return left;
+    left.seen.emplace(profiles::seenMessagesFilePath(home_, profile.profileName));
+    const platform::LocalTime now = platform_.clock.localNow();
+    left.today = std::chrono::sys_days(std::chrono::year_month_day(
+                                           std::chrono::year(now.year),
+                                           std::chrono::month(static_cast<unsigned>(now.month)),
+                                           std::chrono::day(static_cast<unsigned>(now.day))))
+                     .time_since_epoch()
+                     .count();
+    for (const std::string& id :
+         left.seen->dueForDeletion(*left.ids, left.today, profile.deleteFromServerAfterDays))
+        left.due.insert(id);
+    return left;
+}
+
+std::string Retrieval::LeftOnServer::idOf(std::int64_t index) const {
+    if (!ids || index < 0 || static_cast<std::size_t>(index) >= ids->size()) return {};
+    const std::string& id = (*ids)[static_cast<std::size_t>(index)];
+    return isValidUidl(id) ? id : std::string();
+}
+
 SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox& profile,
                                                SessionOutcome outcome) {
-    host_.showFolderWindow(host_.folders().openFolderWindow(kInBox, true));
+    try {
+        host_.showFolderWindow(host_.folders().openFolderWindow(kInBox, true));
+    } catch (const std::exception&) {
+        // Storing the first message reports the folder and keeps it on the server.
+    }
     const std::string caption = "Retrieving All Messages For [" + shownName(profile) + "]";
     auto login = prepare(caption, false, false);
     if (!login) return outcome;
@@ -566,7 +596,11 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
     DurableClient<net::TmsPOP> client(platform_, durable_);
     if (!connect(client, *login, false, outcome)) return outcome;
     const std::int64_t n = std::max<std::int64_t>(client.MessageCount(), 0);
-    const bool deleteAfter = settings_.retrieve.deleteFromServer;
+    // Left on the server, each message is fetched once, told apart by its UIDL; a server that
+    // gives no UIDL list is retrieved as without the choice.
+    LeftOnServer left = profile.leaveOnServer ? leftOnServer(client, profile)
+                                              : LeftOnServer{};
+    const bool deleteAfter = !left.active() && settings_.retrieve.deleteFromServer;
     progress_.setMessageCount(n);
     progress_.setUpperLine("Retrieving Message 1 Progress");
     progress_.setLowerLine("Processing Message 1 of " + std::to_string(n));
@@ -580,12 +614,34 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
     try {
         for (std::int64_t i = 0; i < n; ++i) {
             const int index = static_cast<int>(std::min<std::int64_t>(i, INT32_MAX - 1));
+            const std::string id = left.idOf(i);
+            if (!id.empty() && left.seen->contains(id)) {
+                if (left.due.count(id)) client.DeleteMessage(index);
+                progress_.messageDone(i);
+                continue;
+            }
             client.RetrieveMessage(index);
             if (client.Messages.Count() == 0) continue;
             ArrivingMessage arriving{
                 client.Messages.Items(0), ArrivalPath::WholeMessage, !deleteAfter, 0, i, n};
             const ArrivalResult result = storeArrivingMessage(context, arriving);
             client.Messages.Clear();
+            if (result.safe && !id.empty()) {
+                // The message's names reach the disk before it is marked as fetched, so a crash
+                // between the two fetches it again rather than never.
+                std::error_code error = durable_.syncAll();
+                if (!error) error = left.seen->record(id, left.today);
+                if (error) {
+                    ok = false;
+                    outcome.error = "File I/O Error 9563\r" +
+                                    profiles::seenMessagesFilePath(home_, profile.profileName)
+                                        .string() +
+                                    ": " + errorText(error);
+                    platform_.system.beep();
+                    platform_.dialogs.warning(kProductName, outcome.error);
+                    break;
+                }
+            }
             if (!result.safe) {
                 // This message and the rest stay on the server; what was stored is kept.
                 ok = false;
@@ -602,6 +658,17 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
         failed(outcome, e.what(), true);
         selectFirstNewRow();
         return outcome;
+    }
+    if (left.active() && ok) {
+        // Only what the server keeps after this session's deletions stays in the list.
+        std::vector<std::string> kept;
+        for (const std::string& id : *left.ids)
+            if (!left.due.count(id)) kept.push_back(id);
+        if (const auto error = left.seen->keepOnly(kept)) {
+            outcome.error = "File I/O Error 9563\r" + errorText(error);
+            platform_.system.beep();
+            platform_.dialogs.warning(kProductName, outcome.error);
+        }
     }
     progress_.setUpperLine("Closing Connection");
     platform_.pause(kClosingPause);
@@ -666,6 +733,15 @@ SessionOutcome Retrieval::messages() {
 }
 
 void Retrieval::selectFirstNewRow() {
+    try {
+        showFirstNewRow();
+    } catch (const std::exception& e) {
+        // The mail is stored; only showing it failed.
+        host_.reportError(e.what());
+    }
+}
+
+void Retrieval::showFirstNewRow() {
     reading::FolderWindowHost& folders = host_.folders();
     std::vector<const NewMailList::Entry*> received;
     for (const auto& entry : newMail_.entries())

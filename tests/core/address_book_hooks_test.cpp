@@ -38,6 +38,13 @@ TEST(AddressBookHooks, BooksLoadAtStartupAndTheFileMenuBacksThemUp) {
     EXPECT_EQ(fake.dialogs.texts("information").back(), "[Friends] Address Book Successfully Backed Up!");
     EXPECT_TRUE(std::filesystem::exists(home / "Friends.abk.bak"));
 
+    // The compose windows' view of the books.
+    const compose::AddressBookEntry* ann = form.addressBooks().findNickname(" ANN ");
+    ASSERT_NE(ann, nullptr);
+    EXPECT_EQ(ann->addresses, std::vector<std::string>{"ann@x"});
+    EXPECT_EQ(form.addressBooks().entries().size(), 1u);
+    EXPECT_EQ(form.addressBooks().findNickname("nobody"), nullptr);
+
     ASSERT_NE(form.configForm(), nullptr);
     EXPECT_EQ(form.configForm()->addressBooksPage(), &form.addressBooks());
     form.openConfiguration(profiles::ConfigPage::AddressBooks);

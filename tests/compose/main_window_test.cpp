@@ -1,0 +1,111 @@
+// The compose windows inside the real main window: mail-to, the session file, the Compose and
+// Send commands and File, Exit.
+#include <gtest/gtest.h>
+
+#include "compose/compose_form.h"
+#include "compose/compose_windows.h"
+#include "core/main_form.h"
+#include "reading/folder_window.h"
+#include "store/folders.h"
+#include "support/fake_platform.h"
+#include "support/stored_messages.h"
+#include "support/temp_dir.h"
+
+namespace velmora::compose {
+namespace {
+
+using testing::writeFile;
+
+class ComposeInMainWindow : public ::testing::Test {
+protected:
+    ComposeInMainWindow() {
+        writeFile(home / "ENGLISH.DCT", "word\r\n");
+        writeFile(home / "master.usr", "46\r\nWork");
+        writeFile(home / "Work.usr", "46\r\nWork\r\n\r\nAnn Lee\r\nann@example.org");
+    }
+    core::TmainForm& start(std::vector<std::string> args = {}) {
+        form = std::make_unique<core::TmainForm>(fake.platform(), home.path(), core::parseCommandLine(args),
+                                                 core::ScreenSize{1024, 768});
+        form->FormCreate();
+        fake.clock.advance(platform::Milliseconds{100});
+        fake.clock.advance(platform::Milliseconds{1000});
+        return *form;
+    }
+    std::vector<TcomposeForm*> composeWindows() {
+        std::vector<TcomposeForm*> all;
+        for (const auto& child : form->children())
+            if (auto* c = dynamic_cast<TcomposeForm*>(child.get())) all.push_back(c);
+        return all;
+    }
+
+    testing::TempDir home;
+    testing::FakePlatform fake;
+    std::unique_ptr<core::TmainForm> form;
+};
+
+TEST_F(ComposeInMainWindow, MailToOpensAnAddressedComposeWindowAndTheCommandsAreRegistered) {
+    core::TmainForm& f = start({"mailto:bob@example.org"});
+    const auto windows = composeWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows[0]->key(), "Compose.Compose");
+    EXPECT_EQ(windows[0]->plain(AddressField::To), "bob@example.org");
+    EXPECT_EQ(windows[0]->from(), "Ann Lee <ann@example.org>");
+    EXPECT_TRUE(f.commands().available("compose.new"));
+    f.activateChild(*windows[0]);
+    EXPECT_TRUE(f.commands().available("send.current"));
+}
+
+TEST_F(ComposeInMainWindow, TheSessionFileReopensTheDraftAndExitRecordsItAgain) {
+    testing::MessageSample draft;
+    draft.subject = "Half written";
+    testing::storeMessage(home.path() / "Drafts.000", draft);
+    writeFile(home / "compose.dat", "Drafts\r\n0\r\n");
+    start();
+    auto windows = composeWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    fake.clock.advance(platform::Milliseconds{60});
+    EXPECT_EQ(windows[0]->subject(), "Half written");
+    EXPECT_EQ(windows[0]->mode(), ComposeMode::Drafts);
+    // Unchanged: File, Exit asks nothing and records the window.
+    EXPECT_TRUE(form->FormCloseQuery());
+    EXPECT_TRUE(fake.dialogs.texts("question").empty());
+    EXPECT_EQ(testing::readFile(home / "compose.dat"), "Drafts\r\n0\r\n");
+}
+
+TEST_F(ComposeInMainWindow, OpeningADraftsRowInItsFolderWindowOpensItInAComposeWindow) {
+    testing::MessageSample draft;
+    draft.subject = "Finish me";
+    testing::storeMessage(home.path() / "Drafts.000", draft);
+    core::TmainForm& f = start();
+    reading::TinboxForm& drafts = f.openFolderWindow("Drafts", true);
+    ASSERT_EQ(drafts.rowCount(), 1u);
+    drafts.clickRow(0);
+    EXPECT_TRUE(f.commands().available(reading::folder_commands::kEditInCompose));
+    EXPECT_FALSE(f.commands().available(reading::folder_commands::kSendSelected)) << "not OutBox";
+    drafts.openSelectedRows();
+    const auto windows = composeWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    fake.clock.advance(platform::Milliseconds{60});
+    EXPECT_EQ(windows[0]->subject(), "Finish me");
+    EXPECT_EQ(windows[0]->mode(), ComposeMode::Drafts);
+    EXPECT_TRUE(fake.dialogs.texts("information").empty());
+}
+
+TEST_F(ComposeInMainWindow, ExitAsksAboutUnsavedWorkAndKeepsItInDrafts) {
+    start();
+    form->commands().find("compose.new")->run();
+    auto windows = composeWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    fake.clock.advance(platform::Milliseconds{60});
+    windows[0]->setSubject("Do not lose me");
+    fake.dialogs.answers = {platform::Answer::Yes};
+    EXPECT_TRUE(form->FormCloseQuery());
+    ASSERT_FALSE(fake.dialogs.shown.empty());
+    EXPECT_EQ(fake.dialogs.shown[0].text, "Save Compose Message [Do not lose me] To Drafts Folder?");
+    EXPECT_TRUE(composeWindows().empty());
+    ASSERT_NE(form->findFolderWindow("Drafts"), nullptr);
+    EXPECT_EQ(form->findFolderWindow("Drafts")->rowCount(), 1u);
+}
+
+}  // namespace
+}  // namespace velmora::compose
