@@ -11,6 +11,51 @@ AddressBookHooks::AddressBookHooks(TmainForm& main)
 
 void AddressBookHooks::load() { page_.loadAtStartup(); }
 
+void AddressBookHooks::registerCommands(platform::Commands& commands) {
+    auto withWindow = [this] {
+        return main_.currentFolderWindow() != nullptr && !page_.selectedBook().empty();
+    };
+    auto withMessage = [this, withWindow] {
+        if (!withWindow()) return false;
+        return main_.currentFolderWindow()->loadedMessage() != nullptr;
+    };
+    commands.add("addressbook.addSender", {[this] {
+                                               reading::TinboxForm* window = main_.currentFolderWindow();
+                                               if (!window) return;
+                                               if (mime::TmsMessage* message = window->loadedMessage())
+                                                   page_.addSender(page_.selectedBook(), message->Sender());
+                                           },
+                                           withMessage});
+    commands.add("addressbook.harvest", {[this] {
+                                             reading::TinboxForm* window = main_.currentFolderWindow();
+                                             if (!window) return;
+                                             std::vector<std::string> senders;
+                                             for (int row : window->selectedRows())
+                                                 senders.push_back(window->rows().at(static_cast<std::size_t>(row))
+                                                                       .item.senderAddress);
+                                             page_.harvestSendersAsList(page_.selectedBook(), senders);
+                                         },
+                                         [this, withWindow] {
+                                             return withWindow() && !main_.currentFolderWindow()->selectedRows().empty();
+                                         }});
+    commands.add("addressbook.harvestRecipients", {[this] {
+                                                       reading::TinboxForm* window = main_.currentFolderWindow();
+                                                       if (!window) return;
+                                                       if (mime::TmsMessage* m = window->loadedMessage())
+                                                           page_.harvestRecipientsAsList(page_.selectedBook(),
+                                                                                         m->Recipients(), m->CC());
+                                                   },
+                                                   withMessage});
+    commands.add("addressbook.harvestRecipientsSeparate",
+                 {[this] {
+                      reading::TinboxForm* window = main_.currentFolderWindow();
+                      if (!window) return;
+                      if (mime::TmsMessage* m = window->loadedMessage())
+                          page_.harvestRecipientsAsEntries(page_.selectedBook(), m->Recipients(), m->CC());
+                  },
+                  withMessage});
+}
+
 namespace {
 
 compose::AddressBookEntry composeEntry(const addressbook::TEmailNameObjListView& e) {

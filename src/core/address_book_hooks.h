@@ -15,6 +15,7 @@
 #include "addressbook/address_book_page.h"
 #include "addressbook/verify_form.h"
 #include "compose/nickname_book.h"
+#include "platform/commands.h"
 #include "profiles/external_page.h"
 
 namespace velmora::core {
@@ -31,6 +32,12 @@ public:
     addressbook::AddressBooksPage& page() { return page_; }
     // Reads the books (after the profiles).
     void load();
+    // The folder windows' address-book commands, acting on the current folder window and the
+    // book selected on the page: "addressbook.addSender" (the current message's sender),
+    // "addressbook.harvest" (the selected messages' senders as a mailing list),
+    // "addressbook.harvestRecipients" (the current message's To and CC as a mailing list) and
+    // "addressbook.harvestRecipientsSeparate" (one entry each).
+    void registerCommands(platform::Commands& commands);
 
     // profiles::ExternalPage
     void enterPage() override { page_.enterPage(); }

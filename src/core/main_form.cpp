@@ -61,6 +61,7 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
     composeHost_ = std::make_unique<MainComposeHost>(*this);
     addressBooks_ = std::make_unique<AddressBookHooks>(*this);
     composeHost_->setAddressBook(addressBooks_.get());
+    addressBooks_->registerCommands(commands_);
     compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
 }
 
