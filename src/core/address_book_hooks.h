@@ -2,15 +2,20 @@
 // the profiles), filled into the configuration window's page interface, the File menu backups,
 // and what the page and the verification window need of the main window (status bar,
 // application title, busy flag, automatic checking). The windows the page opens (verification,
-// import, re-order) are shown by the desktop through the open... callbacks.
+// import, re-order) are shown by the desktop through the open... callbacks. The compose windows
+// read the books through compose::NicknameBook: the entries of the book selected on the page, and
+// nicknames looked up in every book (the selected one first, with its unsaved changes).
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
 #include "addressbook/address_book_page.h"
 #include "addressbook/verify_form.h"
+#include "compose/nickname_book.h"
+#include "platform/commands.h"
 #include "profiles/external_page.h"
 
 namespace velmora::core {
@@ -19,13 +24,20 @@ class TmainForm;
 
 class AddressBookHooks final : public profiles::ExternalPage,
                                public addressbook::AddressBookEvents,
-                               public addressbook::VerificationHost {
+                               public addressbook::VerificationHost,
+                               public compose::NicknameBook {
 public:
     explicit AddressBookHooks(TmainForm& main);
 
     addressbook::AddressBooksPage& page() { return page_; }
     // Reads the books (after the profiles).
     void load();
+    // The folder windows' address-book commands, acting on the current folder window and the
+    // book selected on the page: "addressbook.addSender" (the current message's sender),
+    // "addressbook.harvest" (the selected messages' senders as a mailing list),
+    // "addressbook.harvestRecipients" (the current message's To and CC as a mailing list) and
+    // "addressbook.harvestRecipientsSeparate" (one entry each).
+    void registerCommands(platform::Commands& commands);
 
     // profiles::ExternalPage
     void enterPage() override { page_.enterPage(); }
@@ -49,30 +61,25 @@ public:
     // settings and the completion sound.
     std::unique_ptr<addressbook::TckAddressForm> makeVerification();
 
-    // addressbook::VerificationHost. The busy flag and the automatic-check timer belong to the
-    // mail transfers; until they report here through the functions below, no transfer runs.
-    bool busy() const override { return busyFlag ? busyFlag() : busy_; }
+    // compose::NicknameBook
+    std::vector<compose::AddressBookEntry> entries() const override;
+    // The pointer stays valid until the books change (booksChanged).
+    const compose::AddressBookEntry* findNickname(std::string_view nickName) const override;
+
+    // addressbook::VerificationHost: the main window's busy flag and automatic check.
+    bool busy() const override;
     void setBusy(bool busy) override;
-    bool autoCheckRunning() const override { return autoCheckIsRunning ? autoCheckIsRunning() : false; }
-    void stopAutoCheck() override {
-        if (stopAutoCheckTimer) stopAutoCheckTimer();
-    }
-    void restartAutoCheck() override {
-        if (restartAutoCheckTimer) restartAutoCheckTimer();
-    }
+    bool autoCheckRunning() const override;
+    void stopAutoCheck() override;
+    void restartAutoCheck() override;
     std::string applicationTitle() const override;
     void setApplicationTitle(const std::string& title) override;
-
-    std::function<bool()> busyFlag;
-    std::function<void(bool)> setBusyFlag;
-    std::function<bool()> autoCheckIsRunning;
-    std::function<void()> stopAutoCheckTimer;
-    std::function<void()> restartAutoCheckTimer;
 
 private:
     TmainForm& main_;
     addressbook::AddressBooksPage page_;
-    bool busy_ = false;
+    // Nicknames found for the compose windows since the books last changed.
+    mutable std::map<std::string, compose::AddressBookEntry> found_;
 };
 
 }  // namespace velmora::core

@@ -9,7 +9,6 @@
 #include "compose/compose_windows.h"
 #include "compose/window_kinds.h"
 #include "core/address_book_hooks.h"
-#include "core/compose_address_book.h"
 #include "core/compose_host.h"
 #include "core/error_report.h"
 #include "core/main_retrieval.h"
@@ -60,9 +59,9 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
     retrieval_ = std::make_unique<MainRetrieval>(*this);
     retrieval_->registerWith(kinds_, commands_);
     addressBooks_ = std::make_unique<AddressBookHooks>(*this);
-    composeBook_ = std::make_unique<ComposeAddressBook>(addressBooks_->page().books());
     composeHost_ = std::make_unique<MainComposeHost>(*this);
-    composeHost_->setAddressBook(composeBook_.get());
+    composeHost_->setAddressBook(addressBooks_.get());
+    addressBooks_->registerCommands(commands_);
     compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
 }
 

@@ -85,7 +85,6 @@ public:
 };
 
 class AddressBookHooks;
-class ComposeAddressBook;
 
 inline constexpr const char* kNoProfileText =
     "No User Profile exists yet: add one with Configure, User Profiles.";
@@ -128,10 +127,6 @@ public:
     // --- frame state --------------------------------------------------------------------------
     const std::string& caption() const { return caption_; }
     const std::string& applicationTitle() const { return applicationTitle_; }
-    void setApplicationTitleText(std::string title) {
-        applicationTitle_ = std::move(title);
-        notifyFrame();
-    }
     // The address books: the Address Books page and what it needs of this window.
     AddressBookHooks& addressBooks() { return *addressBooks_; }
     const std::string& statusPanel(StatusPanel panel) const {
@@ -317,8 +312,8 @@ private:
     std::filesystem::path executablePath_ = "velmora";
     std::unique_ptr<profiles::MailHandlerRegistry> mailHandler_;
     std::unique_ptr<profiles::TconfigForm> configForm_;
-    std::unique_ptr<MainRetrieval> retrieval_;
     std::unique_ptr<AddressBookHooks> addressBooks_;
+    std::unique_ptr<MainRetrieval> retrieval_;
 
     std::unique_ptr<store::TMailTree> tree_;
     std::filesystem::path treeSelection_;
@@ -344,7 +339,6 @@ private:
     bool shuttingDown_ = false;
     bool busy_ = false;
     bool spellCheckEnabled_ = true;
-    std::unique_ptr<ComposeAddressBook> composeBook_;
     std::unique_ptr<MainComposeHost> composeHost_;
     std::shared_ptr<compose::ComposeWindows> compose_;
 };
