@@ -557,6 +557,7 @@ void MainWindow::childOpened(platform::ChildWindow& window) {
     frame->setAttribute(Qt::WA_DeleteOnClose, false);
     ChildView* view = createChildView(window, frame);
     frame->setWidget(view);
+    if (view->staysOnTop()) frame->setWindowFlags(frame->windowFlags() | Qt::WindowStaysOnTopHint);
     frame->setWindowTitle(toQt(window.caption()));
     mdi_->addSubWindow(frame);
     new SubWindowTracker(frame, window, model_);
