@@ -2,7 +2,9 @@
 
 
 #include "mime/errors.h"
+#include "base/text_file.h"
 #include "net/internal/errors_bridge.h"
+#include "net/internal/sasl.h"
 #include "net/reply_parsing.h"
 
 namespace velmora::net {
@@ -16,6 +18,7 @@ constexpr std::string_view kEndLine = ".\r\n";
 TmsCustomPOP::TmsCustomPOP(platform::EventLoop& events, const platform::Clock& clock)
     : TmsMailBase(events, clock) {
     DefaultPort = kDefaultPop3Port;
+    DefaultTlsPort = kDefaultPop3sPort;
     ServiceName = "pop3";
 }
 
@@ -41,14 +44,75 @@ void TmsCustomPOP::Login() {
     try {
         Reset();
         shortMessages_.clear();
+        capabilities_ = {};
         connectToServer();
         if (ReadLine(LastReply) != 1) raiseServerError(LastReply);
-        command("USER " + UserName);
-        command("PASS " + Password);
+        const std::string greeting = LastReply;
+        const bool classic = Options.security == Security::None && Options.auth == AuthMethod::Default;
+        if (!classic) askCapabilities();
+        if (Options.security == Security::StartTls) {
+            if (!capabilities_.offers("STLS"))
+                raiseRefusal("The server " + HostName() +
+                             " does not offer STLS: nothing is sent over the unencrypted connection");
+            command("STLS");
+            startTls();
+            askCapabilities();  // what the server lists may change once the session is private
+        }
+        authenticate(greeting);
         stat();
     } catch (const mime::ESocketError&) {
         Close();
         throw;
+    }
+}
+
+void TmsCustomPOP::askCapabilities() {
+    SendLine("CAPA");
+    if (ReadLine(LastReply) != 1) {
+        capabilities_ = {};  // a server from before RFC 2449 lists nothing
+        return;
+    }
+    std::string text;
+    ReceiveToStream(text, -1, kMaxReplyLineBytes);
+    undoByteStuffing(text);
+    std::vector<std::string> lines = splitLines(text);
+    if (!lines.empty() && lines.back() == ".") lines.pop_back();
+    capabilities_ = Capabilities::fromCapaLines(lines);
+}
+
+void TmsCustomPOP::authenticate(const std::string& greeting) {
+    AuthMethod method = Options.auth;
+    if (method == AuthMethod::Default)
+        method = Encrypted() && capabilities_.offersMechanism("PLAIN") ? AuthMethod::Plain
+                                                                       : AuthMethod::UserPass;
+    if (method == AuthMethod::Apop) {
+        const std::string timestamp = apopTimestamp(greeting);
+        if (timestamp.empty())
+            raiseRefusal("The server " + HostName() + " does not offer APOP");
+        command("APOP " + UserName + " " + internal::apopDigest(timestamp, Password));
+        return;
+    }
+    const bool classic = Options.security == Security::None && Options.auth == AuthMethod::Default;
+    if (!Encrypted() && !classic && !Options.allowPlainTextPassword)
+        raiseRefusal("The password is not sent: the connection to " + HostName() +
+                     " is not encrypted (allow plain-text password to send it all the same)");
+    switch (method) {
+    case AuthMethod::Plain:
+        command("AUTH PLAIN " + internal::saslPlainResponse(UserName, Password));
+        break;
+    case AuthMethod::Login:
+        SendLine("AUTH LOGIN");
+        for (const std::string* answer : {&UserName, &Password}) {
+            ReadLine(LastReply);
+            if (!authChallenge(LastReply)) raiseServerError(LastReply);
+            SendLine(internal::base64Of(*answer));
+        }
+        if (ReadLine(LastReply) != 1) raiseServerError(LastReply);
+        break;
+    default:
+        command("USER " + UserName);
+        command("PASS " + Password);
+        break;
     }
 }
 
@@ -94,7 +158,7 @@ void TmsCustomPOP::RetrieveMessage(int index) {
 }
 
 void TmsCustomPOP::StoreReceived(int index, ReceivedText& text) {
-    std::string stream = text.str();
+    std::string stream = text.release();
     StoreMessage(index, stream);
 }
 

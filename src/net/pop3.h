@@ -1,5 +1,6 @@
-// The POP3 client: logs in with USER and PASS, learns the mailbox's message count and size from
-// STAT, retrieves messages with LIST and RETR, deletes them with DELE and ends with QUIT.
+// The POP3 client: logs in (USER and PASS as the classic client; with the connection options
+// also over TLS or after STLS, with AUTH PLAIN or APOP), learns the mailbox's message count and
+// size from STAT, retrieves messages with LIST and RETR, deletes them with DELE and ends with QUIT.
 // Operations take message indexes from 0 and send index + 1. TmsCustomPOP holds the protocol
 // and hands each retrieved text to StoreMessage; TmsPOP decodes each into its message list;
 // TmsRemotePOP (remote_pop.h) hands the raw text to the application.
@@ -9,6 +10,13 @@
 //   EServerError with the server's reply line for a negative or unexpected greeting, USER, PASS,
 //                STAT, LIST, RETR or QUIT reply (a STAT reply whose count or size is not a
 //                number too); a negative DELE reply is ignored.
+// Log-in with Options (connection_options.h): implicit TLS happens in the connect step; for
+// any choice beyond the classic one CAPA is asked first. Security::StartTls sends STLS, and a
+// server that does not list it, or refuses it, ends the log-in with an error: nothing goes over
+// the plain connection. AuthMethod::Default logs in with AUTH PLAIN over TLS when the server
+// lists SASL PLAIN, else USER/PASS; Apop needs the greeting's timestamp. A password never goes
+// over a connection without TLS unless Options.allowPlainTextPassword is set (the classic
+// Default log-in on Security::None excepted): ESocketError "The password is not sent: ...".
 // A socket error during log-in closes the connection; other failures leave the socket open for
 // the caller's Disconnect (QUIT) or Close.
 //
@@ -28,6 +36,7 @@
 #include <vector>
 
 #include "mime/message.h"
+#include "net/capabilities.h"
 #include "net/mail_base.h"
 #include "net/received_text.h"
 
@@ -42,6 +51,7 @@ using TmsShortMessageEvent = std::function<void(TagSocket& sender, int Num, std:
 class TmsCustomPOP : public TmsMailBase {
 public:
     static constexpr std::uint16_t kDefaultPop3Port = 110;
+    static constexpr std::uint16_t kDefaultPop3sPort = 995;
 
     TmsCustomPOP(platform::EventLoop& events, const platform::Clock& clock);
 
@@ -52,6 +62,9 @@ public:
     TmsNumNotifyEvent OnDeleting;
     // A message arrived with fewer octets than LIST announced (it is stored all the same).
     TmsShortMessageEvent OnShortMessage;
+
+    // What the server listed in reply to CAPA at the last log-in (empty when not asked).
+    const Capabilities& ServerCapabilities() const { return capabilities_; }
 
     // From the last successful STAT; -1 until the first. Kept after Disconnect.
     std::int64_t MessageCount() const { return messageCount_; }
@@ -94,6 +107,10 @@ protected:
 
 private:
     void stat();
+    void askCapabilities();
+    void authenticate(const std::string& greeting);
+
+    Capabilities capabilities_;
 
     std::set<int> shortMessages_;
     std::int64_t messageCount_ = -1;

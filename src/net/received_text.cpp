@@ -116,3 +116,16 @@ std::string ReceivedText::str() const {
 }
 
 }  // namespace velmora::net
+
+namespace velmora::net {
+
+std::string ReceivedText::release() {
+    std::string text = fd_ < 0 ? std::move(memory_) : str();
+    memory_.clear();
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    size_ = 0;
+    return text;
+}
+
+}  // namespace velmora::net

@@ -31,6 +31,8 @@ public:
     // The whole text (read back from the file when it spilled); raises EMessageError when the
     // file cannot be read.
     std::string str() const;
+    // The same, moving the bytes out when they are in memory (the text is empty afterwards).
+    std::string release();
     // Hands the first `length` bytes (at most size()) to `write` block by block; stops at the
     // first error `write` returns, and returns it (or the file's read error).
     [[nodiscard]] std::error_code copy(std::int64_t length,

@@ -30,9 +30,12 @@
 #include <cstdint>
 #include <functional>
 #include <istream>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "net/connection_options.h"
 #include "net/host_lookup.h"
 #include "net/internal/input_buffer.h"
 #include "net/time_counter.h"
@@ -44,6 +47,9 @@ namespace velmora::net {
 class TagSocket;
 class DotStuffer;
 class ReceivedText;
+namespace internal {
+class TlsSession;
+}
 
 using TmsNotifyEvent = std::function<void(TagSocket& sender)>;
 // The handler sees the text of every error before it is raised and may change it.
@@ -59,6 +65,8 @@ public:
     static constexpr std::size_t kSendBlockSize = 65536;
     // How long one poll of the socket may block before the event loop runs again.
     static constexpr int kPollSliceMs = 5;
+    // An address that has not answered by then gets company: the next one is tried alongside.
+    static constexpr platform::Milliseconds kNextAddressDelay{250};
 
     TagSocket(platform::EventLoop& events, const platform::Clock& clock);
     // Closes the socket without firing events (the handlers may refer to objects already gone).
@@ -66,10 +74,17 @@ public:
     TagSocket(const TagSocket&) = delete;
     TagSocket& operator=(const TagSocket&) = delete;
 
-    // "host", "host:port" or "a.b.c.d:port". A port of 1 to 65535 after the colon is used; no
-    // port, or anything else after the colon, means the service port or DefaultPort.
+    // "host", "host:port", "a.b.c.d:port", "::1" or "[::1]:995" (server_address.h). A port of 1
+    // to 65535 after the host is used; no port, or anything else after the colon, means
+    // DefaultTlsPort for implicit TLS, DefaultStartTlsPort for STARTTLS (when set), else the
+    // service port or DefaultPort.
     std::string Server;
     std::uint16_t DefaultPort = 0;
+    std::uint16_t DefaultTlsPort = 0;
+    std::uint16_t DefaultStartTlsPort = 0;
+    // Security, log-in and certificate choices (connection_options.h); read at Open and at the
+    // protocols' log-in.
+    ConnectionOptions Options;
     // The reply line last read by the protocol (ReadLine's variable, ReadReply's last line).
     std::string LastReply;
 
@@ -83,8 +98,14 @@ public:
     int TimeOut() const { return counter_.Seconds(); }
     void setTimeOut(int seconds) { counter_.setSeconds(seconds); }
     const std::string& LocalHostName() const { return localHostName_; }
-    // The dotted address and port of the last Open.
+    // The address ("192.0.2.1", "::1") and port of the last connection (of the first address
+    // to try, before the connection is made).
     const std::string& RemoteAddress() const { return remoteAddressText_; }
+    // True while the connection runs over TLS.
+    bool Encrypted() const { return tls_ != nullptr; }
+    // The SHA-256 fingerprint ("AB:CD:...") of the certificate the server showed at the last
+    // TLS handshake, also when it was refused: the one to show the user who may trust it.
+    const std::string& PeerFingerprint() const { return peerFingerprint_; }
     std::uint16_t Port() const { return port_; }
     bool isOpen() const { return fd_ >= 0; }
     bool Canceled() const { return canceled_; }
@@ -115,6 +136,8 @@ public:
     // Reads a possibly multi-line numeric reply ("250-a", "250 b") and returns its first line's
     // code; LastReply holds the last line.
     int ReadReply();
+    // The same, keeping every line of the reply in `lines` (EHLO's list of extensions).
+    int ReadReplyLines(std::vector<std::string>& lines);
     // Sends `text` and a carriage return and line feed in one write.
     void SendLine(std::string_view text);
     // Appends everything received to `stream` until it ends with CR LF "." CR LF (or the data
@@ -137,9 +160,19 @@ protected:
     // The service looked up for the port when Server names none ("pop3", "smtp").
     std::string ServiceName;
 
-    // The connect step of the protocols: connects to the resolved address and port, waiting
-    // with events. A refused or unreachable server raises its socket error at once.
+    // The connect step of the protocols: connects to the resolved addresses and port, waiting
+    // with events; the next address is tried when one fails, or alongside when it has not
+    // answered within kNextAddressDelay; the first to connect is kept. When every address fails
+    // the last error is raised. With Options.security Tls the TLS handshake follows.
     void connectToServer();
+    // The TLS handshake over the connection (implicit TLS, or after STLS / STARTTLS): anything
+    // received before it is dropped; a certificate that does not verify, unless its fingerprint
+    // is Options.trustedFingerprint, raises ESocketError "The certificate of HOST is not
+    // trusted: REASON (SHA-256 fingerprint ...)", a failed handshake "The TLS handshake with
+    // HOST failed: REASON"; both close the connection.
+    void startTls();
+    // The host part of Server (brackets removed), as the certificate must name it.
+    const std::string& HostName() const { return host_; }
 
     // The error path: OnError may change the text; 10054 closes the socket first. Code 0 does
     // nothing. Numbered texts (57002 ...) go through here too.
@@ -151,6 +184,10 @@ protected:
     // A server that broke the conversation's bounds: OnError may change the text; the socket
     // is closed and ESocketError raised.
     [[noreturn]] void raiseProtocolError(const std::string& text);
+    // A refusal of the client's own (a password not to be sent in clear, STARTTLS not offered):
+    // OnError may change the text; ESocketError is raised and the connection stays, so the
+    // session can still end with QUIT.
+    [[noreturn]] void raiseRefusal(const std::string& text);
     // Starts the deadline of one command or transfer: the time-out plus `bytes` at the minimum
     // transfer rate, counted from now. Every wait until the operation ends checks it.
     void startDeadline(std::int64_t bytes);
@@ -174,6 +211,7 @@ private:
     void stopClocks();
     bool deadlinePassed() const;
     int readLineWithin(std::string& line);
+    int readReply(std::vector<std::string>* lines);
     [[noreturn]] void raiseTooLarge(std::int64_t limit, std::int64_t expectedSize);
     void runEvents(bool throttled);
     void closeSocket();
@@ -186,6 +224,8 @@ private:
     void sendAll(std::string_view bytes);
     void resolveHost(const std::string& host);
     std::uint16_t findPort();
+    std::size_t receiveTls(char* into, std::size_t capacity);
+    void sendTls(std::string_view bytes);
 
     platform::EventLoop& events_;
     const platform::Clock& clock_;
@@ -198,9 +238,12 @@ private:
     HostResolver resolver_ = resolveWithSystem;
     internal::InputBuffer input_;
     int fd_ = -1;
+    std::unique_ptr<internal::TlsSession> tls_;
+    std::string peerFingerprint_;
     bool canceled_ = false;
     bool inEvents_ = false;  // events run inside one of this socket's waits
-    in_addr remoteAddress_{};
+    std::string host_;
+    std::vector<SocketAddress> addresses_;
     std::string remoteAddressText_;
     std::uint16_t port_ = 0;
     std::string localHostName_;

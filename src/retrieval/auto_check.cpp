@@ -4,6 +4,7 @@
 
 #include "base/identity.h"
 #include "profiles/settings_rules.h"
+#include "retrieval/connection_choices.h"
 
 namespace velmora::retrieval {
 
@@ -135,8 +136,7 @@ void AutoMailCheck::check() {
         return;
     }
     const std::string name = profiles::cutName(profile->profileName);
-    const std::string server =
-        profiles::serverWithPort(profile->pop3Server, settings_.retrieve.pop3Port);
+    const std::string server = pop3ServerAddress(*profile, settings_.retrieve.pop3Port);
     if (!profile->rememberPassword && !retrieval_.passwords().find(profile->profileName, server)) {
         auto answer = platform_.dialogs.inputBox(
             {"Password Entry Form For [" + name + "]", {"Enter Password", "", true}, {}});

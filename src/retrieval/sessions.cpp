@@ -11,6 +11,7 @@
 #include "net/remote_pop.h"
 #include "profiles/settings_rules.h"
 #include "retrieval/arrival.h"
+#include "retrieval/connection_choices.h"
 #include "retrieval/headers_form.h"
 #include "store/folders.h"
 
@@ -175,7 +176,7 @@ std::optional<Retrieval::Login> Retrieval::prepare(const std::string& caption, b
     if (!quiet) progress_.start(caption);
     progress_.setUpperLine("Connecting to <" + login.profile.pop3Server + ">");
 
-    login.server = profiles::serverWithPort(login.profile.pop3Server, settings_.retrieve.pop3Port);
+    login.server = pop3ServerAddress(login.profile, settings_.retrieve.pop3Port);
     if (login.profile.rememberPassword) {
         login.password = login.profile.password;
     } else if (auto cached = passwords_.find(login.profile.profileName, login.server);
@@ -211,6 +212,7 @@ bool Retrieval::connect(net::TmsCustomPOP& client, const Login& login, bool quie
     client.UserName = login.profile.accountName;
     client.Password = login.password;
     client.Server = login.server;
+    client.Options = pop3ConnectionOptions(login.profile);
     const int seconds = profiles::timeoutSeconds(settings_.retrieve.connectTimeout);
     client.setTimeOut(seconds);
     client.OnProgress = [this](net::TagSocket&, int percent, std::int64_t) {
@@ -228,13 +230,18 @@ bool Retrieval::connect(net::TmsCustomPOP& client, const Login& login, bool quie
     });
     countdown->start();
     std::string error;
-    try {
-        client.Connect();
-    } catch (const mime::EServerError& e) {
-        error = e.what();
-        outcome.loginRejected = true;
-    } catch (const std::exception& e) {
-        error = e.what();
+    for (bool retried = false;; retried = true) {
+        error.clear();
+        try {
+            client.Connect();
+        } catch (const mime::EServerError& e) {
+            error = e.what();
+            outcome.loginRejected = true;
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+        // A certificate that does not verify may be trusted once the user saw its fingerprint.
+        if (error.empty() || quiet || retried || !trustCertificate(login, client, error)) break;
     }
     countdown->stop();
     if (!error.empty() || !client.isOpen()) {
@@ -250,6 +257,33 @@ bool Retrieval::connect(net::TmsCustomPOP& client, const Login& login, bool quie
     progress_.setUpperLine("Connected");
     pauseToShow(kConnectedPause);
     progress_.hideTimeoutLine();
+    return true;
+}
+
+bool Retrieval::trustCertificate(const Login& login, net::TmsCustomPOP& client,
+                                 const std::string& error) {
+    const std::string fingerprint = client.PeerFingerprint();
+    if (fingerprint.empty() || error.rfind("The certificate of ", 0) != 0) return false;
+    platform_.system.beep();
+    const platform::Answer answer = platform_.dialogs.question(
+        kProductName,
+        error + "\r\rTrust this certificate for the profile " + shownName(login.profile) +
+            "? It is checked again at every connection; a changed certificate is asked about "
+            "again.",
+        platform::Buttons::YesNo, platform::Answer::No);
+    if (answer != platform::Answer::Yes) return false;
+    if (const auto index = profiles_.findName(login.profile.profileName)) {
+        profiles::TUsersObjListBox& record = profiles_.record(*index);
+        record.pop3TrustedCertificate = fingerprint;
+        if (const auto written = profiles::writeProfileFile(
+                profiles::profileFilePath(home_, record.profileName), record))
+            platform_.dialogs.warning(kProductName, "Cannot write " +
+                                                        profiles::profileFilePath(
+                                                            home_, record.profileName)
+                                                            .string() +
+                                                        "\r" + errorText(written));
+    }
+    client.Options.trustedFingerprint = fingerprint;
     return true;
 }
 

@@ -115,6 +115,9 @@ class Retrieval {
     // Connects `client` with the count-down; reports a failure (unless quiet) and returns false.
     bool connect(net::TmsCustomPOP& client, const Login& login, bool quiet,
                  SessionOutcome& outcome);
+    // Offers to trust the certificate a connection refused; on Yes the profile keeps its
+    // fingerprint and the client takes it for the next attempt.
+    bool trustCertificate(const Login& login, net::TmsCustomPOP& client, const std::string& error);
     void reportConnectionFailure(const std::string& error, const Login& login, bool quiet,
                                  SessionOutcome& outcome);
     // Header fetch into the window; the actions of the rows by `automaticActions`.

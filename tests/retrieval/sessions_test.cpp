@@ -279,6 +279,20 @@ TEST_F(SessionTest, LeftOnTheServerWithoutUidlRetrievesAsBefore) {
     EXPECT_FALSE(std::filesystem::exists(home / "Home.uidl"));
 }
 
+TEST_F(SessionTest, APasswordIsNotSentInPlainTextUnlessTheProfileAllowsIt) {
+    ScriptedServer server({"S: +OK ready", "C: CAPA", "S: -ERR"});
+    addProfile("Home", server.port());
+    profiles.record(0).pop3Login = profiles::Pop3Login::AuthPlain;
+    profiles.record(0).allowPlainTextPassword = false;
+    const SessionOutcome outcome = retrieval.retrieveAll();
+    server.finish();
+    EXPECT_FALSE(outcome.ok);
+    for (const std::string& line : server.received())
+        EXPECT_EQ(line.find("PASS"), std::string::npos) << line;
+    EXPECT_NE(outcome.error.find("allow plain-text password"), std::string::npos) << outcome.error;
+    expectSessionEnded();
+}
+
 TEST_F(SessionTest, AStoreFailureNeverDeletesTheMessageOnTheServer) {
     std::filesystem::remove_all(home / "InBox.000");
     testing::writeFile(home / "InBox.000", "in the way");
