@@ -207,9 +207,12 @@ void TmainForm::profileListChanged() { notifyFrame(); }
 
 void TmainForm::profileCountChanged(std::size_t count) {
     // The first profile ends the notice that there is none.
-    if (count > 0 && statusPanel(StatusPanel::Messages) == kNoProfileText)
+    if (count > 0 && statusPanel(StatusPanel::Messages) == kNoProfileText) {
         statusPanels_[0] = currentFolderWindow_ ? currentFolderWindow_->statusCountsText()
                                                 : "Status Messages";
+        // Start-up ran without a profile: automatic checking starts with the first one.
+        if (started_) retrieval_->firstProfileAdded();
+    }
     notifyFrame();
 }
 

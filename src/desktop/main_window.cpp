@@ -561,6 +561,7 @@ void MainWindow::childOpened(platform::ChildWindow& window) {
     frame->setAttribute(Qt::WA_DeleteOnClose, false);
     ChildView* view = createChildView(window, frame);
     frame->setWidget(view);
+    if (view->staysOnTop()) frame->setWindowFlags(frame->windowFlags() | Qt::WindowStaysOnTopHint);
     frame->setWindowTitle(toQtGuessed(window.caption()));
     mdi_->addSubWindow(frame);
     new SubWindowTracker(frame, window, model_);
@@ -583,10 +584,20 @@ void MainWindow::childClosing(platform::ChildWindow& window) {
         // Hidden while its model window still exists, then cut off from it: the frame is
         // deleted later, possibly only with the main window.
         frame->hide();
+        // The view outlives its model until the frame is deleted: nothing it holds may call
+        // into the model any more (a header resized while the frame goes, a selection change).
+        if (QWidget* view = frame->widget()) {
+            view->blockSignals(true);
+            for (QObject* part : view->findChildren<QObject*>()) part->blockSignals(true);
+        }
         if (auto* tracker = static_cast<SubWindowTracker*>(frame->findChild<QObject*>(
                 QStringLiteral("childWindowTracker"), Qt::FindDirectChildrenOnly)))
             tracker->detach();
         mdi_->removeSubWindow(frame);
+        // Taken out of the area it has no parent: kept as a hidden child until it is deleted, so
+        // it goes with the main window at the latest, never outliving it with a dangling view.
+        frame->setParent(this);
+        frame->hide();
         frame->deleteLater();
     }
 }

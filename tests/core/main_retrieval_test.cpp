@@ -233,6 +233,15 @@ TEST_F(MainRetrievalTest, AutomaticCheckCountsOnTheFramesTimersAndIsToggledFromT
     EXPECT_EQ(f.caption(), "Velmora Pro 4.6");
 }
 
+TEST_F(MainRetrievalTest, TheFirstProfileOfANewHomeStartsTheAutomaticCheckState) {
+    TmainForm& f = start();  // no profile: start-up ends in the Users page
+    EXPECT_EQ(f.statusPanel(StatusPanel::Spare), "Spare");
+    profiles::TUsersObjListBox profile;
+    profile.profileName = "Home";
+    f.profileLists().append(profile);
+    EXPECT_EQ(f.statusPanel(StatusPanel::Spare), "Auto-Mail Checking Disabled");
+}
+
 TEST_F(MainRetrievalTest, TurningNotifyOnInTheConfigurationWindowStartsCheckingAtOnce) {
     writeProfiles(110);
     TmainForm& f = start();

@@ -13,6 +13,8 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -21,6 +23,7 @@
 #include "desktop/retrieval/headers_window_view.h"
 #include "desktop/retrieval/new_mail_signals.h"
 #include "desktop/retrieval/progress_box_view.h"
+#include "desktop/retrieval/retrieval_views.h"
 #include "retrieval/rules.h"
 #include "support/fake_platform.h"
 #include "support/qt_application.h"
@@ -185,8 +188,9 @@ TEST(RetrievalViews, NewMailSignalsDoNothingHarmfulWithoutATray) {
                 route == QStringLiteral("tray"));
 }
 
-TEST(RetrievalViews, F2InTheFolderTreeRenamesTheFolderInsteadOfFetchingHeaders) {
+TEST(RetrievalViews, F2InTheTreeRenamesAndTheRulesWindowStaysInFront) {
     testing::testApplication();
+    registerRetrievalViews();
     testing::TempDir home;
     testing::writeFile(home / "ENGLISH.DCT", "x");
     testing::writeFile(home / "master.usr", "46\r\nHome");
@@ -210,10 +214,20 @@ TEST(RetrievalViews, F2InTheFolderTreeRenamesTheFolderInsteadOfFetchingHeaders) 
     auto* editor = tree->viewport()->findChild<QLineEdit*>();
     ASSERT_TRUE(editor && editor->isVisible()) << "the label is being edited";
     EXPECT_EQ(model.findChild(retrieval::kHeadersWindowKey), nullptr);
+
     editor->setText(QStringLiteral("Projects"));
     QTest::keyClick(editor, Qt::Key_Return);
     QApplication::processEvents();
     EXPECT_TRUE(std::filesystem::is_directory(home / "Projects.001"));
+
+    // The rules window stays in front of the other child windows.
+    model.commands().run("rules.show");
+    QApplication::processEvents();
+    QMdiSubWindow* rules = nullptr;
+    for (QMdiSubWindow* frame : window.findChild<QMdiArea*>()->subWindowList())
+        if (dynamic_cast<FiltersWindowView*>(frame->widget())) rules = frame;
+    ASSERT_NE(rules, nullptr);
+    EXPECT_TRUE(rules->windowFlags() & Qt::WindowStaysOnTopHint);
     model.FormCloseQuery();
     model.FormClose();
 }
