@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <random>
 
+#include "base/file_access.h"
 #include "base/line_reader.h"
 
 namespace velmora {
@@ -43,7 +43,7 @@ std::filesystem::path temporarySibling(const std::filesystem::path& file) {
 
 std::error_code writeFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
     const std::filesystem::path tmp = temporarySibling(file);
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) return lastError();
     std::error_code error;
     if (!writeAll(fd, bytes) || ::fsync(fd) != 0) error = lastError();
@@ -54,19 +54,8 @@ std::error_code writeFileAtomically(const std::filesystem::path& file, std::stri
 }
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes;
-    in.seekg(0, std::ios::end);
-    const auto size = in.tellg();
-    if (size > 0) {
-        bytes.resize(static_cast<std::size_t>(size));
-        in.seekg(0);
-        in.read(bytes.data(), size);
-        bytes.resize(static_cast<std::size_t>(in.gcount()));
-    }
-    if (in.bad()) return std::nullopt;
-    return bytes;
+    std::error_code error;
+    return readRegularFile(file, error);
 }
 
 std::vector<std::string> splitLines(std::string_view text) {

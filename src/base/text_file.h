@@ -12,13 +12,15 @@
 
 namespace velmora {
 
-// Writes `bytes` as the whole new content of `file`: temporary file, flush to disk, rename.
+// Writes `bytes` as the whole new content of `file`: temporary file (a new name, created with
+// O_EXCL and O_NOFOLLOW, so nothing planted there is followed or reused), flush to disk, rename.
 // On failure the previous file is untouched, the temporary file is removed and the error is
 // returned (never thrown).
 [[nodiscard]] std::error_code writeFileAtomically(const std::filesystem::path& file,
                                                   std::string_view bytes);
 
-// Reads a whole file; nullopt when it does not exist or cannot be read.
+// Reads a whole file; nullopt when it does not exist, is not a regular file (a FIFO, a device,
+// a directory: see file_access.h) or cannot be read.
 [[nodiscard]] std::optional<std::string> readWholeFile(const std::filesystem::path& file);
 
 // Splits text into lines at CR LF, lone LF or lone CR. A final line end does not start an

@@ -18,6 +18,8 @@ int runListCommand(Context& context, const Args& args);
 int runShowCommand(Context& context, const Args& args);
 int runRebuildCommand(Context& context, const Args& args);
 int runRetrieveCommand(Context& context, const Args& args);
+int runBooksCommand(Context& context, const Args& args);
+int runImportCommand(Context& context, const Args& args);
 int runSendCommand(Context& context, const Args& args);
 
 const std::vector<Command>& commands() {
@@ -55,6 +57,11 @@ const std::vector<Command>& commands() {
          "the folders by the rules (password from the profile, VELMORA_PASSWORD or a "
          "prompt)",
          runRetrieveCommand},
+        {"books", "the address books in their order, \"name<TAB>entries\" a line", runBooksCommand},
+        {"import",
+         "FILE|DIR [--book NAME]: import an address book (CSV, vCard, LDIF, a folder of "
+         "nickname files) into the book NAME (default: the first)",
+         runImportCommand},
         {"send",
          "FILE... | --outbox: send stored messages, or every OutBox message (filed into Sent), "
          "with the active profile's SMTP server",

@@ -1,6 +1,7 @@
 // velmora-cli mx DOMAIN --dns SERVER[:PORT]...: the mail exchangers of a domain, as the address
 // verification sees them, one "00010 host" entry per line. Exit status 0 when a DNS server
-// answered without error (also with no entry), 1 when none did.
+// answered without error (also with no entry), 1 when none did or the answer was truncated or
+// malformed (which says nothing about the domain's exchangers).
 #include <ostream>
 
 #include "cli/command.h"
@@ -32,6 +33,11 @@ int runMxCommand(Context& context, const std::vector<std::string>& args) {
     for (const std::string& server : servers) resolver.FoundDNSServers.push_back(server);
     std::vector<std::string> entries;
     const bool answered = resolver.Resolve(domain, entries);
+    if (resolver.Malformed()) {
+        context.err << "velmora-cli: the answer of " << resolver.AnsweredBy() << " for " << domain
+                    << " is truncated or malformed\n";
+        return 1;
+    }
     for (const std::string& entry : entries) context.out << entry << "\n";
     if (!answered) {
         context.err << "velmora-cli: no DNS server answered for " << domain << "\n";

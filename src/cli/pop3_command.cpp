@@ -3,7 +3,10 @@
 //       "N messages, M octets" from STAT
 //   pop3 ... retrieve --out DIR [--delete]
 //       every message (LIST and RETR) saved as DIR/msg_N.eml (N from 0) as received, with the
-//       server's byte-stuffing undone; with --delete each is deleted once its file is written
+//       server's byte-stuffing undone; a name already taken (by an earlier run) is never
+//       replaced: the message takes the next free number. With --delete each is deleted once
+//       its file is written, except a message that arrived shorter than LIST announced, which
+//       stays on the server (a warning names it)
 //   pop3 ... headers
 //       the inspection's list: "number size" and the message's header lines, a blank line after
 // The password may come from the environment variable VELMORA_PASSWORD instead.
@@ -58,6 +61,12 @@ int runPop3Command(Context& context, const std::vector<std::string>& args) {
     pop.Server = server;
     pop.UserName = user;
     pop.Password = password;
+    pop.OnShortMessage = [&context](net::TagSocket&, int index, std::int64_t announced,
+                                    std::int64_t received) {
+        context.err << "velmora-cli: warning: message " << (index + 1) << " arrived with "
+                    << received << " of the " << announced
+                    << " octets announced; it is kept on the server\n";
+    };
 
     if (action == "headers") {
         pop.UpdateInfo();

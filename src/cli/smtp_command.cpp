@@ -56,6 +56,9 @@ int runSmtpCommand(Context& context, const std::vector<std::string>& args) {
     smtp.Server = server;
     smtp.MailMessage = &message;
     smtp.SendMail();
+    if (!smtp.QuitFailure().empty())
+        context.err << "velmora-cli: warning: the message was accepted, but QUIT failed: "
+                    << smtp.QuitFailure() << "\n";
     return 0;
 }
 

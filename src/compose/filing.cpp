@@ -89,7 +89,15 @@ FilingOutcome fileComposeFields(const ComposeFields& fields,
                                 const std::optional<MessageSource>& removeSource,
                                 FilingContext& context) {
     platform::Platform& platform = context.platform;
-    reading::TinboxForm& target = context.folders.openFolderWindow(destination, true);
+    reading::TinboxForm* opened = nullptr;
+    try {
+        opened = &context.folders.openFolderWindow(destination, true);
+    } catch (const std::exception& error) {
+        // A folder that cannot be listed takes nothing; the window keeps its work.
+        platform.dialogs.warning(kFilingErrorTitle, std::string("File I/O Error 9563\r") + error.what());
+        return {};
+    }
+    reading::TinboxForm& target = *opened;
     const std::filesystem::path directory = target.directory();
 
     mime::TmsMessage message;

@@ -12,6 +12,7 @@
 #include "profiles/settings_rules.h"
 #include "reading/display_text.h"
 #include "reading/transfers.h"
+#include "retrieval/connection_choices.h"
 #include "store/date_text.h"
 #include "store/message_file.h"
 #include "store/message_transfer.h"
@@ -115,6 +116,13 @@ Sending::Delivery Sending::deliver(mime::TmsMessage& message, const std::string&
 
     net::TmsSMTP client(platform_.events, platform_.clock);
     client.Server = profiles::serverWithPort(smtpHost, settings.send.smtpPort);
+    if (const profiles::TUsersObjListBox* profile = host_.profiles().connectionProfile()) {
+        client.Server = retrieval::smtpServerAddress(*profile, settings.send.smtpPort);
+        client.Options = retrieval::smtpConnectionOptions(*profile);
+        // The mailbox's own log-in, as providers expect for sending.
+        client.UserName = profile->accountName;
+        client.Password = profile->password;
+    }
     client.setTimeOut(timeout);
     if (prepareClient) prepareClient(client);
     client.OnPrepare = [&](net::TagSocket&) {

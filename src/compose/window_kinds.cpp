@@ -66,6 +66,47 @@ std::shared_ptr<ComposeWindows> registerWindowKinds(platform::WindowKinds& kinds
                   },
                   [&host] { return !host.composeWindows().empty(); }});
     commands.add("send.current", {[w] { w->sendCommand(); }, [w] { return w->sendAvailable(); }});
+
+    // The folder window's commands on its selected rows: Drafts, OutBox and Sent rows open in
+    // compose windows, OutBox and Sent rows are sent.
+    const auto current = [&host]() -> reading::TinboxForm* {
+        return host.folders().currentFolderWindow();
+    };
+    const auto kindOf = [current] {
+        reading::TinboxForm* window = current();
+        return window ? window->folderKind() : store::FolderKind::User;
+    };
+    commands.add(reading::folder_commands::kEditInCompose,
+                 {[w, current] {
+                      reading::TinboxForm* window = current();
+                      if (!window) return;
+                      // By file name: each opening may change the selection.
+                      std::vector<std::string> files;
+                      for (int row : window->selectedRows())
+                          files.push_back(window->rows()[static_cast<std::size_t>(row)].item.fileName);
+                      for (const std::string& file : files)
+                          for (std::size_t i = 0; i < window->rows().size(); ++i)
+                              if (window->rows()[i].item.fileName == file) {
+                                  w->openStored(window->logicalPath(), static_cast<int>(i));
+                                  break;
+                              }
+                  },
+                  [&host, current, kindOf] {
+                      const store::FolderKind kind = kindOf();
+                      return !host.busy() && current() && !current()->selectedRows().empty() &&
+                             (kind == store::FolderKind::Drafts ||
+                              kind == store::FolderKind::OutBox || kind == store::FolderKind::Sent);
+                  }});
+    commands.add(reading::folder_commands::kSendSelected,
+                 {[w, current] {
+                      if (reading::TinboxForm* window = current())
+                          w->sending().sendSelectedRows(*window);
+                  },
+                  [&host, current, kindOf] {
+                      const store::FolderKind kind = kindOf();
+                      return !host.busy() && current() && !current()->selectedRows().empty() &&
+                             (kind == store::FolderKind::OutBox || kind == store::FolderKind::Sent);
+                  }});
     return windows;
 }
 

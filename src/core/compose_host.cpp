@@ -2,6 +2,7 @@
 
 #include "compose/compose_form.h"
 #include "core/main_form.h"
+#include "core/main_retrieval.h"
 
 namespace velmora::core {
 
@@ -20,6 +21,21 @@ void MainComposeHost::setApplicationTitle(const std::string& title) { main_.setA
 
 void MainComposeHost::showStatus(const std::string& text) { main_.setStatusText(text); }
 
+bool MainComposeHost::busy() const { return main_.busy(); }
+void MainComposeHost::setBusy(bool busy) { main_.setBusy(busy); }
+bool MainComposeHost::autoCheckRunning() const {
+    return main_.retrieval().autoCheck().running();
+}
+void MainComposeHost::stopAutoCheck() { main_.retrieval().stopAutoCheck(); }
+void MainComposeHost::restartAutoCheck() { main_.retrieval().restartAutoCheck(); }
+retrieval::TretrieveHeadersDialogForm& MainComposeHost::progressBox() {
+    return main_.retrieval().progressBox();
+}
+void MainComposeHost::disableHeadersExecute() {
+    if (retrieval::TheadersForm* headers = main_.retrieval().findHeadersWindow())
+        headers->disableExecute();
+}
+
 void MainComposeHost::retrieveAfterSending(int choice) {
     static const char* kCommands[] = {"", "retrieve.count", "retrieve.headers", "retrieve.all",
                                       "retrieve.filtered"};
@@ -31,14 +47,23 @@ void MainComposeHost::retrieveAfterSending(int choice) {
 
 compose::TcomposeForm& MainComposeHost::addComposeWindow(std::unique_ptr<compose::TcomposeForm> window) {
     compose::TcomposeForm& added = *window;
-    main_.addChildWindow(std::move(window), true);
+    windows_.push_back(&added);
+    main_.openChild(std::move(window), true);
     return added;
 }
 
+MainComposeHost::MainComposeHost(TmainForm& main) : main_(main) {
+    main_.watchChildClosing([this](platform::ChildWindow& window) {
+        std::erase_if(windows_, [&](compose::TcomposeForm* open) { return open == &window; });
+    });
+}
+
 std::vector<compose::TcomposeForm*> MainComposeHost::composeWindows() {
+    // In child order, the active one first.
     std::vector<compose::TcomposeForm*> windows;
     for (const auto& child : main_.children())
-        if (auto* compose = dynamic_cast<compose::TcomposeForm*>(child.get())) windows.push_back(compose);
+        for (compose::TcomposeForm* open : windows_)
+            if (open == child.get()) windows.push_back(open);
     return windows;
 }
 
@@ -50,7 +75,10 @@ void MainComposeHost::bringToFront(compose::TcomposeForm& window) {
 
 compose::TcomposeForm* MainComposeHost::activeComposeWindow() {
     const auto& children = main_.children();
-    return children.empty() ? nullptr : dynamic_cast<compose::TcomposeForm*>(children.front().get());
+    if (children.empty()) return nullptr;
+    for (compose::TcomposeForm* open : windows_)
+        if (open == children.front().get()) return open;
+    return nullptr;
 }
 
 void MainComposeHost::closeComposeWindow(compose::TcomposeForm& window) { main_.freeChild(window); }

@@ -18,7 +18,7 @@ class TmainForm;
 
 class MainComposeHost final : public compose::ComposeHost {
 public:
-    explicit MainComposeHost(TmainForm& main) : main_(main) {}
+    explicit MainComposeHost(TmainForm& main);
 
     reading::FolderWindowHost& folders() override;
     void showFolderWindow(reading::TinboxForm& window) override;
@@ -28,18 +28,19 @@ public:
     // The address book module hands its books over here once it is built.
     void setAddressBook(compose::NicknameBook* book) { book_ = book ? book : &noBook_; }
 
-    bool busy() const override { return busy_; }
-    void setBusy(bool busy) override { busy_ = busy; }
+    bool busy() const override;
+    void setBusy(bool busy) override;
     std::string applicationTitle() const override;
     void setApplicationTitle(const std::string& title) override;
     void setMailCommandsEnabled(bool enabled) override { mailCommandsEnabled_ = enabled; }
     bool mailCommandsEnabled() const { return mailCommandsEnabled_; }
-    bool autoCheckRunning() const override { return false; }
-    void stopAutoCheck() override {}
-    void restartAutoCheck() override {}
+    bool autoCheckRunning() const override;
+    void stopAutoCheck() override;
+    void restartAutoCheck() override;
     void showStatus(const std::string& text) override;
-    retrieval::TretrieveHeadersDialogForm& progressBox() override { return progress_; }
-    void disableHeadersExecute() override {}
+    // Sending and retrieval share one progress box, as they share the busy flag.
+    retrieval::TretrieveHeadersDialogForm& progressBox() override;
+    void disableHeadersExecute() override;
     void retrieveAfterSending(int choice) override;
 
     compose::TcomposeForm& addComposeWindow(std::unique_ptr<compose::TcomposeForm> window) override;
@@ -53,8 +54,8 @@ private:
     TmainForm& main_;
     compose::EmptyNicknameBook noBook_;
     compose::NicknameBook* book_ = &noBook_;
-    retrieval::TretrieveHeadersDialogForm progress_;
-    bool busy_ = false;
+    // The compose windows of the run, in the order they were opened.
+    std::vector<compose::TcomposeForm*> windows_;
     bool mailCommandsEnabled_ = true;
 };
 

@@ -10,6 +10,7 @@
 #include "compose/window_kinds.h"
 #include "core/compose_host.h"
 #include "core/error_report.h"
+#include "core/main_retrieval.h"
 #include "core/startup_checks.h"
 #include "profiles/profile_menus.h"
 #include "profiles/settings_rules.h"
@@ -54,8 +55,14 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
       tree_(std::make_unique<store::TMailTree>(home_)),
       treeSelection_(home_) {
     reading::registerWindowKinds(kinds_, commands_, home_, *this, platform_);
+    retrieval_ = std::make_unique<MainRetrieval>(*this);
+    retrieval_->registerWith(kinds_, commands_);
     composeHost_ = std::make_unique<MainComposeHost>(*this);
     compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
+}
+
+void TmainForm::setNewMailSignals(platform::NewMailSignals lent) {
+    retrieval_->setNewMailSignals(lent);
 }
 
 TmainForm::~TmainForm() {
@@ -169,6 +176,24 @@ void TmainForm::setCaptions() {
 void TmainForm::activeProfileChanged(int) {
     if (const auto* active = profileLists_.activeProfile()) compose_->loadSignatures(active->profileName);
     setCaptions();
+    for (const auto& child : children_) {
+        child->profileChanged();
+        if (view_) view_->childChanged(*child);
+    }
+    notifyFrame();
+}
+
+bool TmainForm::selectActiveProfile(int index) {
+    if (busy_) {
+        notifyFrame();  // the selector shows the active profile again
+        return false;
+    }
+    profileLists_.selectActiveProfile(index);
+    return true;
+}
+
+void TmainForm::setBusy(bool busy) {
+    busy_ = busy;
     notifyFrame();
 }
 
@@ -348,6 +373,16 @@ void TmainForm::setStatusText(std::string text) {
     notifyFrame();
 }
 
+void TmainForm::setStatusPanel(StatusPanel panel, std::string text) {
+    statusPanels_[static_cast<std::size_t>(panel)] = std::move(text);
+    notifyFrame();
+}
+
+void TmainForm::setApplicationTitle(std::string title) {
+    applicationTitle_ = std::move(title);
+    notifyFrame();
+}
+
 void TmainForm::setToolbarShown(bool shown) {
     settings_.vl.toolbarShown = shown;
     notifyFrame();
@@ -390,6 +425,15 @@ platform::ChildWindow* TmainForm::findChild(const std::string& key) const {
     return nullptr;
 }
 
+void TmainForm::openChild(std::unique_ptr<platform::ChildWindow> window, bool show) {
+    addChild(std::move(window), show);
+}
+
+void TmainForm::childChanged(platform::ChildWindow& window) {
+    if (view_) view_->childChanged(window);
+    notifyFrame();
+}
+
 void TmainForm::addChild(std::unique_ptr<platform::ChildWindow> window, bool show) {
     window->setVisible(show);
     platform::ChildWindow& added = *window;
@@ -408,7 +452,11 @@ void TmainForm::activateChild(platform::ChildWindow& window) {
     auto it = childSlot(window);
     if (it == children_.end()) return;
     std::rotate(children_.begin(), it, it + 1);  // the active window is first in child order
-    if (reading::TinboxForm* folder = asFolderWindow(window)) {
+    reading::TinboxForm* folder = asFolderWindow(window);
+    // A read window makes its folder's window the current one.
+    if (!folder && window.kind() == "Read")
+        folder = findFolderWindow(window.key().substr(window.key().find('.') + 1));
+    if (folder) {
         currentFolderWindow_ = folder;
         statusPanels_[0] = folder->statusCountsText();
     }
@@ -435,12 +483,9 @@ void TmainForm::freeChild(platform::ChildWindow& window) {
     notifyFrame();
 }
 
-void TmainForm::childChanged(platform::ChildWindow& window) {
-    if (view_) view_->childChanged(window);
-}
-
 void TmainForm::closeAndFree(platform::ChildWindow& window) {
     window.onClose();
+    for (const auto& listener : closingListeners_) listener(window);
     if (view_) view_->childClosing(window);
     if (&window == currentFolderWindow_) currentFolderWindow_ = nullptr;
     if (&window == trashOpenedForEmptying_) trashOpenedForEmptying_ = nullptr;
@@ -488,6 +533,27 @@ void TmainForm::folderWindowChanged(reading::TinboxForm& window) {
     if (&window == currentFolderWindow_) statusPanels_[0] = window.statusCountsText();
     if (view_) view_->childChanged(window);
     notifyFrame();
+}
+
+platform::ChildWindow& TmainForm::addChildWindow(std::unique_ptr<platform::ChildWindow> window) {
+    platform::ChildWindow& added = *window;
+    addChild(std::move(window), true);
+    return added;
+}
+
+std::vector<platform::ChildWindow*> TmainForm::childWindows() const {
+    std::vector<platform::ChildWindow*> windows;
+    for (const auto& child : children_) windows.push_back(child.get());
+    return windows;
+}
+
+void TmainForm::childWindowChanged(platform::ChildWindow& window) {
+    if (view_) view_->childChanged(window);
+}
+
+void TmainForm::setPreviewShown(bool shown) {
+    settings_.vl.previewShown = shown;
+    for (reading::TinboxForm* folder : folderWindows_) folder->previewShownChanged();
 }
 
 void TmainForm::closeReadWindowsOf(const std::string& logicalPath, int row) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/command_line.h"
+#include "platform/new_mail_signals.h"
 #include "profiles/config_form.h"
 #include "profiles/mail_handler.h"
 #include "profiles/profile_lists.h"
@@ -79,10 +80,14 @@ public:
     virtual void arrangeChildren(Arrangement how) { (void)how; }
     // "E&xit": close the frame, which runs the shutdown.
     virtual void closeFrame() {}
+    // Is the application minimized (iconified) just now?
+    virtual bool frameMinimized() const { return false; }
 };
 
 inline constexpr const char* kNoProfileText =
     "No User Profile exists yet: add one with Configure, User Profiles.";
+
+class MainRetrieval;
 
 class TmainForm final : public reading::FolderWindowHost,
                         private profiles::ProfileEvents,
@@ -124,11 +129,23 @@ public:
         return statusPanels_[static_cast<std::size_t>(panel)];
     }
     void setStatusText(std::string text);
-    // The taskbar text (" Sending" while mail goes out).
-    void setApplicationTitle(std::string title) {
-        applicationTitle_ = std::move(title);
-        notifyFrame();
-    }
+    void setStatusPanel(StatusPanel panel, std::string text);
+    // The taskbar text; the frame's caption stays.
+    void setApplicationTitle(std::string title);
+    // The program-wide busy flag: set while mail is retrieved or sent. Profile changes are
+    // refused while it is set, and the transfer commands do nothing.
+    bool busy() const { return busy_; }
+    void setBusy(bool busy);
+    // The profile selector and "Change &User Profile": refused (false) while busy.
+    bool selectActiveProfile(int index);
+    // Tells the frame that menus, toolbar states or selectors changed.
+    void refreshFrame() { notifyFrame(); }
+    bool frameMinimized() const { return view_ && view_->frameMinimized(); }
+    // Retrieval: the sessions, the rules, automatic checking and the New Mail selector.
+    MainRetrieval& retrieval() { return *retrieval_; }
+    // The tray icon, taskbar attention and desktop notifications of automatic checking; set by
+    // the desktop before FormCreate (headless: nothing is shown).
+    void setNewMailSignals(platform::NewMailSignals lent);
     const FrameGeometry& geometry() const { return geometry_; }
     void setGeometry(const FrameGeometry& geometry) { geometry_ = geometry; }
     // The menu bar, the main toolbar's buttons and the folder tree's pop-up menu as they stand
@@ -185,17 +202,23 @@ public:
     // Runs the window's close query and, when it agrees, closes and frees it. False when the
     // window stayed open.
     bool closeChild(platform::ChildWindow& window);
-    // A child window made by another module (a compose window), added first in child order.
-    void addChildWindow(std::unique_ptr<platform::ChildWindow> window, bool show) {
-        addChild(std::move(window), show);
-    }
     // Closes and frees a child whose close question already ran.
     void freeChild(platform::ChildWindow& window);
-    // The view shows the child's fields, caption and state again.
-    void childChanged(platform::ChildWindow& window);
+    // Called for every child window just before it is freed, so that whoever opened a window
+    // of its own kind can forget it.
+    void watchChildClosing(std::function<void(platform::ChildWindow&)> listener) {
+        closingListeners_.push_back(std::move(listener));
+    }
     // The compose windows' shared state, sending and Edit In Compose (openStored).
     compose::ComposeWindows& composeWindows() { return *compose_; }
     reading::TinboxForm* currentFolderWindow() const override { return currentFolderWindow_; }
+    // Adds a child window of another module in front of the child order; shown and activated
+    // when `show` is set.
+    void openChild(std::unique_ptr<platform::ChildWindow> window, bool show);
+    // Shows the window (restored when minimized) and activates it.
+    void showChild(platform::ChildWindow& window) { showAndRestore(window); }
+    // The window's key, caption, state or contents changed: the frame draws it again.
+    void childChanged(platform::ChildWindow& window);
     // "Mi&nimize All", "Ma&ximize All", "Cl&ose All".
     void minimizeAll();
     void maximizeAll();
@@ -207,6 +230,13 @@ public:
     void closeReadWindowsOf(const std::string& logicalPath, int row) override;
     void renumberReadWindowsAfter(const std::string& logicalPath, int removedRow) override;
     void folderWindowChanged(reading::TinboxForm& window) override;
+    platform::ChildWindow& addChildWindow(std::unique_ptr<platform::ChildWindow> window) override;
+    void activateChildWindow(platform::ChildWindow& window) override { activateChild(window); }
+    bool closeChildWindow(platform::ChildWindow& window) override { return closeChild(window); }
+    std::vector<platform::ChildWindow*> childWindows() const override;
+    void childWindowChanged(platform::ChildWindow& window) override;
+    void setPreviewShown(bool shown) override;
+    const platform::Commands& registeredCommands() const override { return commands_; }
 
     // --- hand-over and mail-to ----------------------------------------------------------------
     // A text handed over by a second start: "justBringToFront" or a mail-to address.
@@ -248,6 +278,7 @@ private:
     platform::Menu configureMenu();
     platform::Menu windowMenu();
     platform::Menu userFolderEntries(const store::TMailNode& node);
+    platform::Menu retrieveEntries(const std::string& prefix, int profile);
     // Where `window` stands in the child order; end() when it is not (or no longer) open.
     std::vector<std::unique_ptr<platform::ChildWindow>>::iterator childSlot(const platform::ChildWindow& window);
     void showAndRestore(platform::ChildWindow& window);
@@ -272,10 +303,12 @@ private:
     std::filesystem::path executablePath_ = "velmora";
     std::unique_ptr<profiles::MailHandlerRegistry> mailHandler_;
     std::unique_ptr<profiles::TconfigForm> configForm_;
+    std::unique_ptr<MainRetrieval> retrieval_;
 
     std::unique_ptr<store::TMailTree> tree_;
     std::filesystem::path treeSelection_;
     std::vector<std::unique_ptr<platform::ChildWindow>> children_;
+    std::vector<std::function<void(platform::ChildWindow&)>> closingListeners_;
     // The folder windows among the children, which the main window creates itself.
     std::vector<reading::TinboxForm*> folderWindows_;
     reading::TinboxForm* currentFolderWindow_ = nullptr;
@@ -293,6 +326,7 @@ private:
     bool firstRun_ = false;
     bool started_ = false;
     bool shuttingDown_ = false;
+    bool busy_ = false;
     bool spellCheckEnabled_ = true;
     std::unique_ptr<MainComposeHost> composeHost_;
     std::shared_ptr<compose::ComposeWindows> compose_;

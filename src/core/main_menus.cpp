@@ -87,6 +87,11 @@ MenuEntry TmainForm::commandEntry(std::string name, std::string caption, std::st
     entry.shortcut = std::move(shortcut);
     entry.enabled = commands_.available(command);
     if (const platform::Command* c = commands_.find(command); c && c->run) entry.command = c->run;
+    if (const auto checked = commands_.checked(command)) {
+        entry.checkable = true;
+        entry.checked = *checked;
+    }
+    if (auto hint = commands_.hint(command); hint && entry.hint.empty()) entry.hint = std::move(*hint);
     return entry;
 }
 
@@ -156,24 +161,59 @@ Menu TmainForm::userFolderEntries(const store::TMailNode& node) {
     return entries;
 }
 
+// The five retrieve entries; for a profile of "Retrieve &Via User Profile" (`profile` >= 0)
+// each makes that profile the active one first and has no shortcut.
+Menu TmainForm::retrieveEntries(const std::string& prefix, int profile) {
+    struct RetrieveEntry {
+        const char* name;
+        const char* caption;
+        const char* command;
+        const char* shortcut;
+    };
+    static constexpr RetrieveEntry kEntries[] = {
+        {"Count", "&Count", "retrieve.count", ""},
+        {"Headers", "&Headers", "retrieve.headers", "F2"},
+        {"All", "Messages - &All", "retrieve.all", "F3"},
+        {"Filtered", "Messages - Size &Filtered", "retrieve.filtered", ""},
+        {"", "-", "", ""},
+        {"DeleteOnServer", "Delete Mail On Server", "retrieve.deleteOnServer", ""},
+    };
+    Menu entries;
+    for (const RetrieveEntry& e : kEntries) {
+        if (std::string_view(e.caption) == "-") {
+            entries.push_back(MenuEntry::separator());
+            continue;
+        }
+        MenuEntry entry = commandEntry(prefix + e.name, e.caption, e.command,
+                                       profile < 0 ? e.shortcut : "");
+        if (profile >= 0 && entry.command && std::string_view(e.command) != "retrieve.deleteOnServer") {
+            entry.command = [this, profile, command = e.command] {
+                if (selectActiveProfile(profile)) commands_.run(command);
+            };
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
 Menu TmainForm::mailMenu() {
     const profiles::ProfileMenus profileMenus = profiles::buildProfileMenus(profileLists_);
-    Menu retrieve{
-        commandEntry("mnuMail_Retrieve_Count", "&Count", "retrieve.count"),
-        commandEntry("mnuMail_Retrieve_Headers", "&Headers", "retrieve.headers", "F2"),
-        commandEntry("mnuMail_Retrieve_All", "Messages - &All", "retrieve.all", "F3"),
-        commandEntry("mnuMail_Retrieve_Filtered", "Messages - Size &Filtered", "retrieve.filtered"),
-        MenuEntry::separator(),
-        commandEntry("mnuMail_Retrieve_DeleteOnServer", "Delete Mail On Server",
-                     "retrieve.deleteOnServer"),
-    };
+    Menu retrieve = retrieveEntries("mnuMail_Retrieve_", -1);
+    Menu via;
+    for (std::size_t i = 0; i < profileMenus.retrieveVia.size(); ++i) {
+        const std::string name = "mnuMail_RetrieveVia_" + std::to_string(i);
+        via.push_back(submenu(name, profileMenus.retrieveVia[i].caption,
+                              retrieveEntries(name + "_", static_cast<int>(i))));
+    }
+    MenuEntry viaEntry = submenu("mnuMail_RetrieveVia", "Retrieve &Via User Profile", std::move(via));
+    viaEntry.enabled = profileMenus.retrieveViaEnabled;
     Menu change;
     for (std::size_t i = 0; i < profileMenus.changeUserProfile.size(); ++i) {
         const int index = static_cast<int>(i);
         change.push_back(toggle("mnuMail_ChangeUserProfile_" + std::to_string(i),
                                 profileMenus.changeUserProfile[i].caption,
                                 profileMenus.changeUserProfile[i].checked,
-                                [this, index] { profileLists_.selectActiveProfile(index); }));
+                                [this, index] { selectActiveProfile(index); }));
     }
     MenuEntry changeEntry = submenu("mnuMail_ChangeUserProfile", "Change &User Profile",
                                     std::move(change));
@@ -185,6 +225,7 @@ Menu TmainForm::mailMenu() {
     compose.enabled = compose.enabled && hasProfiles();
     return {
         std::move(retrieveEntry),
+        std::move(viaEntry),
         std::move(changeEntry),
         MenuEntry::separator(),
         std::move(compose),
@@ -199,6 +240,8 @@ Menu TmainForm::mailMenu() {
         commandEntry("mnuMail_SendMessage", "&Send Message", "send.current", "F5"),
         commandEntry("mnuMail_Previous", "< Previo&us", "mail.previous", "F6"),
         commandEntry("mnuMail_Next", "&Next >", "mail.next", "F7"),
+        MenuEntry::separator(),
+        commandEntry("mnuMail_AutoMailCheck", "&Auto-Mail Check", "autoCheck.toggle"),
     };
 }
 

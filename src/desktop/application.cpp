@@ -19,8 +19,11 @@
 #include "core/single_instance.h"
 #include "desktop/compose/compose_window_view.h"
 #include "desktop/folder_window_view.h"
+#include "desktop/read_window_view.h"
 #include "desktop/main_window.h"
 #include "desktop/qt_platform.h"
+#include "desktop/retrieval/new_mail_signals.h"
+#include "desktop/retrieval/retrieval_views.h"
 #include "desktop/text_convert.h"
 
 namespace velmora::desktop {
@@ -78,6 +81,8 @@ int runDesktop(QApplication& app) {
 
     installTerminationHandlers();
     registerFolderWindowView();
+    registerReadWindowView();
+    registerRetrievalViews();
     registerComposeWindowView();
     QtPlatform platform;
     const QSize screen = app.primaryScreen() ? app.primaryScreen()->size() : QSize(1280, 1024);
@@ -85,6 +90,8 @@ int runDesktop(QApplication& app) {
     model.setExecutablePath(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString());
     MainWindow window(model);
     platform.dialogs().setParent(&window);
+    QtNewMailSignals newMailSignals(&window, [&window] { window.bringToFront(); });
+    model.setNewMailSignals(newMailSignals.lend());
 
     // A termination signal ends the program as E&xit does, with no one to answer: waits end,
     // later questions take the answer that changes nothing, and the modal windows on screen

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "desktop/config_option_page.h"
@@ -23,7 +24,12 @@ using profiles::UsersFocus;
 
 namespace {
 
-constexpr int kFieldCount = 13;
+// The groups the fields after the profile's own lines are shown in.
+bool inConnectionGroup(UsersFocus field) {
+    return field >= UsersFocus::Pop3Security && field <= UsersFocus::DeleteWithTrash;
+}
+
+QString labelOf(UsersFocus field) { return toQt(std::string(profiles::usersFieldLabel(field))); }
 
 }  // namespace
 
@@ -35,6 +41,7 @@ ConfigUsersPage::ConfigUsersPage(profiles::UsersPage& page, profiles::ProfileLis
     auto* left = new QVBoxLayout;
     left->addWidget(new QLabel(QStringLiteral("User Profiles"), this));
     rankList_ = new QListWidget(this);
+    rankList_->setAccessibleName(QStringLiteral("User Profiles"));
     rankList_->setDragDropMode(QAbstractItemView::InternalMove);
     rankList_->setToolTip(QStringLiteral("Shift+Up/Down/Home/End or drag to change the order"));
     rankList_->installEventFilter(this);
@@ -45,6 +52,7 @@ ConfigUsersPage::ConfigUsersPage(profiles::UsersPage& page, profiles::ProfileLis
     signature_ = new QPushButton(QStringLiteral("&Signature"), this);
     font_ = new QPushButton(QStringLiteral("&Font..."), this);
     for (QPushButton* b : {add_, delete_, signature_, font_}) {
+        b->setAccessibleName(b->text().remove(QLatin1Char('&')));
         b->installEventFilter(this);
         buttons->addWidget(b);
     }
@@ -52,46 +60,26 @@ ConfigUsersPage::ConfigUsersPage(profiles::UsersPage& page, profiles::ProfileLis
     layout->addLayout(left, 2);
 
     auto* form = new QFormLayout;
-    for (int i = 0; i < kFieldCount; ++i) {
+    auto* connection = new QGroupBox(QStringLiteral("Server Connections"), this);
+    auto* connectionRows = new QFormLayout(connection);
+    for (int i = 0; i < profiles::kUsersFieldCount; ++i) {
         const auto field = static_cast<UsersFocus>(i);
-        QWidget* control = nullptr;
-        if (field == UsersFocus::RememberPassword || field == UsersFocus::RetrieveWhenNotActive) {
-            auto* box = new QCheckBox(toQt(std::string(profiles::usersFieldLabel(field))), this);
-            connect(box, &QCheckBox::clicked, this, [this, field](bool on) {
-                act([this, field, on] { page_.setChecked(field, on); });
-            });
-            (field == UsersFocus::RememberPassword ? rememberPassword_ : retrieveWhenNotActive_) = box;
-            box->installEventFilter(this);
-            form->addRow(box);
-            continue;
-        }
+        QWidget* control = makeControl(field);
+        control->setAccessibleName(labelOf(field));
+        control->installEventFilter(this);
+        QFormLayout* rows = inConnectionGroup(field) ? connectionRows : form;
         if (field == UsersFocus::HeadersDefaultAction) {
             auto* group = new QGroupBox(QStringLiteral("When Retrieving Headers Only"), this);
             auto* row = new QFormLayout(group);
-            headersAction_ = new QComboBox(group);
-            for (const char* choice : profiles::kHeadersActionChoices) headersAction_->addItem(toQt(std::string(choice)));
-            connect(headersAction_, QOverload<int>::of(&QComboBox::activated), this,
-                    [this](int index) { act([this, index] { page_.setHeadersAction(index); }); });
-            headersAction_->installEventFilter(this);
-            row->addRow(toQt(std::string(profiles::usersFieldLabel(field))), headersAction_);
+            row->addRow(labelOf(field), control);
             form->addRow(group);
-            continue;
+        } else if (checks_[static_cast<std::size_t>(i)]) {
+            rows->addRow(control);
+        } else {
+            rows->addRow(labelOf(field), control);
         }
-        auto* edit = new QLineEdit(this);
-        if (field == UsersFocus::ProfileName)
-            edit->setMaxLength(static_cast<int>(profiles::kMaxProfileNameLength));
-        if (field == UsersFocus::Password) edit->setEchoMode(QLineEdit::Password);
-        connect(edit, &QLineEdit::textEdited, this, [this, field](const QString& text) {
-            const std::string value = fromQt(text);
-            if (!refreshing_) run_([this, field, value] { page_.setText(field, value); });
-        });
-        connect(edit, &QLineEdit::returnPressed, this,
-                [this] { act([this] { page_.pressEnter(); }); });
-        edit->installEventFilter(this);
-        edits_[static_cast<std::size_t>(i)] = edit;
-        control = edit;
-        form->addRow(toQt(std::string(profiles::usersFieldLabel(field))), control);
     }
+    form->addRow(connection);
     layout->addLayout(form, 3);
 
     connect(rankList_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
@@ -112,23 +100,66 @@ ConfigUsersPage::ConfigUsersPage(profiles::UsersPage& page, profiles::ProfileLis
     refresh();
 }
 
+QWidget* ConfigUsersPage::makeControl(UsersFocus field) {
+    const auto i = static_cast<std::size_t>(field);
+    if (profiles::isCheckField(field)) {
+        auto* box = new QCheckBox(labelOf(field), this);
+        connect(box, &QCheckBox::clicked, this, [this, field](bool on) {
+            act([this, field, on] { page_.setChecked(field, on); });
+        });
+        return checks_[i] = box;
+    }
+    if (const auto& captions = profiles::choicesOf(field); !captions.empty()) {
+        auto* choice = new QComboBox(this);
+        for (const auto& caption : captions) choice->addItem(toQt(caption));
+        connect(choice, QOverload<int>::of(&QComboBox::activated), this,
+                [this, field](int index) { act([this, field, index] { page_.setChoice(field, index); }); });
+        return choices_[i] = choice;
+    }
+    if (profiles::isNumberField(field)) {
+        auto* number = new QSpinBox(this);
+        number->setRange(0, profiles::numberFieldMax(field));
+        // 0 takes the port of the chosen security, or never deletes.
+        number->setSpecialValueText(field == UsersFocus::DeleteAfterDays
+                                        ? QStringLiteral("Never")
+                                        : QStringLiteral("Default"));
+        connect(number, QOverload<int>::of(&QSpinBox::valueChanged), this, [this, field](int value) {
+            if (!refreshing_) run_([this, field, value] { page_.setNumber(field, value); });
+        });
+        return numbers_[i] = number;
+    }
+    auto* edit = new QLineEdit(this);
+    if (field == UsersFocus::ProfileName)
+        edit->setMaxLength(static_cast<int>(profiles::kMaxProfileNameLength));
+    if (field == UsersFocus::Password) edit->setEchoMode(QLineEdit::Password);
+    connect(edit, &QLineEdit::textEdited, this, [this, field](const QString& text) {
+        const std::string value = fromQt(text);
+        if (!refreshing_) run_([this, field, value] { page_.setText(field, value); });
+    });
+    connect(edit, &QLineEdit::returnPressed, this, [this] { act([this] { page_.pressEnter(); }); });
+    return edits_[i] = edit;
+}
+
 QLineEdit* ConfigUsersPage::field(UsersFocus field) const {
     const auto i = static_cast<std::size_t>(field);
     return i < edits_.size() ? edits_[i] : nullptr;
 }
 
 QWidget* ConfigUsersPage::widgetFor(UsersFocus focus) const {
+    if (focus < UsersFocus::RankList) {
+        const auto i = static_cast<std::size_t>(focus);
+        if (edits_[i]) return edits_[i];
+        if (checks_[i]) return checks_[i];
+        if (choices_[i]) return choices_[i];
+        return numbers_[i];
+    }
     switch (focus) {
-        case UsersFocus::RememberPassword: return rememberPassword_;
-        case UsersFocus::RetrieveWhenNotActive: return retrieveWhenNotActive_;
-        case UsersFocus::HeadersDefaultAction: return headersAction_;
         case UsersFocus::RankList: return rankList_;
         case UsersFocus::AddButton: return add_;
         case UsersFocus::DeleteButton: return delete_;
         case UsersFocus::SignatureButton: return signature_;
         case UsersFocus::FontButton: return font_;
-        case UsersFocus::None: return nullptr;
-        default: return field(focus);
+        default: return nullptr;
     }
 }
 
@@ -199,27 +230,29 @@ void ConfigUsersPage::refresh() {
     rankList_->setCurrentRow(lists_.rankIndex());
 
     const profiles::TUsersObjListBox& f = page_.fields();
-    const std::array<const std::string*, kFieldCount> values = {
-        &f.profileName, &f.connectName, &f.fromName,   &f.fromAddress, &f.replyToAddress,
-        &f.organization, &f.accountName, &f.password,  nullptr,        &f.pop3Server,
-        &f.smtpServer,  nullptr,         nullptr};
     QFont font(toQt(page_.font().name));
     bool ok = false;
     const int size = toQt(page_.font().size).toInt(&ok);
     if (ok && size > 0) font.setPointSize(size);
-    for (std::size_t i = 0; i < edits_.size(); ++i) {
-        if (!edits_[i]) continue;
-        const QString text = toQt(*values[i]);
-        if (edits_[i]->text() != text) edits_[i]->setText(text);
-        edits_[i]->setFont(font);
-        QPalette colours = edits_[i]->palette();
-        colours.setColor(QPalette::Text, toQColor(page_.font().colour, palette()));
-        edits_[i]->setPalette(colours);
+    for (int i = 0; i < profiles::kUsersFieldCount; ++i) {
+        const auto field = static_cast<UsersFocus>(i);
+        const auto k = static_cast<std::size_t>(i);
+        const int value = profiles::fieldValue(f, field);
+        if (checks_[k]) checks_[k]->setChecked(value != 0);
+        if (choices_[k]) {
+            choices_[k]->setCurrentIndex(value);
+            choices_[k]->setEnabled(page_.headersActionEnabled());
+        }
+        if (numbers_[k] && numbers_[k]->value() != value) numbers_[k]->setValue(value);
+        if (QLineEdit* edit = edits_[k]) {
+            const QString text = toQt(*profiles::fieldText(f, field));
+            if (edit->text() != text) edit->setText(text);
+            edit->setFont(font);
+            QPalette colours = edit->palette();
+            colours.setColor(QPalette::Text, toQColor(page_.font().colour, palette()));
+            edit->setPalette(colours);
+        }
     }
-    rememberPassword_->setChecked(f.rememberPassword);
-    retrieveWhenNotActive_->setChecked(f.retrieveWhenNotActive);
-    headersAction_->setCurrentIndex(f.headersDefaultAction);
-    headersAction_->setEnabled(page_.headersActionEnabled());
     signature_->setEnabled(page_.signatureEnabled());
     delete_->setEnabled(page_.deleteEnabled());
 

@@ -15,6 +15,7 @@ class QComboBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QSpinBox;
 
 namespace velmora::desktop {
 
@@ -38,6 +39,7 @@ protected:
 
 private:
     void act(const std::function<void()>& action);
+    QWidget* makeControl(profiles::UsersFocus field);
     QWidget* widgetFor(profiles::UsersFocus focus) const;
     profiles::UsersFocus focusOf(QObject* widget) const;
 
@@ -45,10 +47,11 @@ private:
     profiles::ProfileLists& lists_;
     std::function<bool(std::function<void()>)> run_;
     QListWidget* rankList_ = nullptr;
-    std::array<QLineEdit*, 13> edits_{};  // by field; null for the check boxes and the choice
-    QCheckBox* rememberPassword_ = nullptr;
-    QCheckBox* retrieveWhenNotActive_ = nullptr;
-    QComboBox* headersAction_ = nullptr;
+    // One control a field, by field: a line edit, a check box, a choice or a number.
+    std::array<QLineEdit*, profiles::kUsersFieldCount> edits_{};
+    std::array<QCheckBox*, profiles::kUsersFieldCount> checks_{};
+    std::array<QComboBox*, profiles::kUsersFieldCount> choices_{};
+    std::array<QSpinBox*, profiles::kUsersFieldCount> numbers_{};
     QPushButton* add_ = nullptr;
     QPushButton* delete_ = nullptr;
     QPushButton* signature_ = nullptr;

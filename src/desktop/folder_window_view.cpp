@@ -1,95 +1,356 @@
 #include "desktop/folder_window_view.h"
 
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
 #include <QSplitter>
-#include <QTableWidget>
-#include <QTextEdit>
+#include <QTableView>
 #include <QVBoxLayout>
+#include <set>
 
+#include "base/identity.h"
+#include "core/error_report.h"
+#include "desktop/menu_builder.h"
 #include "desktop/text_convert.h"
+#include "reading/transfers.h"
 
 namespace velmora::desktop {
 
 namespace {
 
-struct Column {
-    const char* caption;
-    int width;
-};
-constexpr Column kColumns[6] = {{"Status", 75}, {"Size KB", 60}, {"Subject", 160},
-                                {"From", 110},  {"To", 110},     {"Date", 120}};
+constexpr const char* kRowsMime = "application/x-velmora-folder-rows";
+
+QColor qtColour(profiles::Colour colour, QPalette::ColorRole systemRole) {
+    if (profiles::isSystemColour(colour)) return QApplication::palette().color(systemRole);
+    const profiles::Rgb rgb = profiles::toRgb(colour);
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
+
+// Every open folder window view, so that a column resized in one is resized in all.
+std::set<FolderWindowView*>& openViews() {
+    static std::set<FolderWindowView*> views;
+    return views;
+}
 
 }  // namespace
 
+// The rows of a TinboxForm as a Qt table: texts, bold unread rows and priority colours come
+// straight from the window model when a row is drawn.
+class FolderRowsModel final : public QAbstractTableModel {
+public:
+    explicit FolderRowsModel(reading::TinboxForm& form, QObject* parent)
+        : QAbstractTableModel(parent), form_(form) {}
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(form_.rowCount());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : store::kColumnCount;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || static_cast<std::size_t>(index.row()) >= form_.rowCount()) return {};
+        const auto row = static_cast<std::size_t>(index.row());
+        switch (role) {
+            case Qt::DisplayRole:
+            case Qt::AccessibleTextRole:
+            case Qt::ToolTipRole: {
+                const auto text = store::columnText(form_.rows()[row].text,
+                                                    static_cast<store::Column>(index.column()));
+                return toQt(std::string(text));
+            }
+            case Qt::FontRole: {
+                if (!form_.rowLook(row).bold) return {};
+                QFont font;
+                font.setBold(true);
+                return font;
+            }
+            case Qt::ForegroundRole:
+                return qtColour(form_.rowLook(row).colour, QPalette::Text);
+            default:
+                return {};
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || section < 0 || section >= store::kColumnCount) return {};
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+            return QString::fromLatin1(reading::kFolderColumns[static_cast<std::size_t>(section)].caption);
+        return {};
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        return QAbstractTableModel::flags(index) | Qt::ItemIsDragEnabled;
+    }
+    QStringList mimeTypes() const override { return {QString::fromLatin1(kRowsMime)}; }
+    // The rows themselves travel through the model: the drag carries only its source.
+    QMimeData* mimeData(const QModelIndexList&) const override {
+        auto* data = new QMimeData;
+        data->setData(QString::fromLatin1(kRowsMime), QByteArray::fromStdString(form_.logicalPath()));
+        return data;
+    }
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction | Qt::CopyAction; }
+
+    // After the model changed: a new row count resets the view, otherwise the visible cells are
+    // drawn again.
+    void refresh() {
+        if (shownRows_ != form_.rowCount()) {
+            beginResetModel();
+            shownRows_ = form_.rowCount();
+            endResetModel();
+        } else if (shownRows_ > 0) {
+            emit dataChanged(index(0, 0), index(static_cast<int>(shownRows_) - 1, store::kColumnCount - 1));
+        }
+    }
+
+private:
+    reading::TinboxForm& form_;
+    std::size_t shownRows_ = 0;
+};
+
 FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     : ChildView(parent), model_(model) {
+    setObjectName(QStringLiteral("TinboxForm"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* splitter = new QSplitter(Qt::Vertical, this);
-    list_ = new QTableWidget(0, 6, splitter);
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setObjectName(QStringLiteral("splitterPreview"));
+    splitter_->setAccessibleName(QStringLiteral("Message list and preview"));
+
+    rows_ = new FolderRowsModel(model_, this);
+    list_ = new QTableView(splitter_);
     list_->setObjectName(QStringLiteral("lvMail"));
+    list_->setModel(rows_);
+    list_->setAccessibleName(QStringLiteral("Messages"));
+    list_->setAccessibleDescription(toQtMessage(reading::kListHint).section('|', 0, 0));
+    list_->setToolTip(list_->accessibleDescription());
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list_->verticalHeader()->hide();
-    // One line a message, cut with an ellipsis where a column is too narrow.
     list_->setWordWrap(false);
     list_->setTextElideMode(Qt::ElideRight);
+    list_->setShowGrid(model_.settings().gui.verticalLines || model_.settings().gui.horizontalLines);
+    list_->verticalHeader()->hide();
+    // Fixed row heights: the view never measures rows, so long lists scroll smoothly.
+    list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
-    // Rows are dragged onto the folder tree to move them there.
-    list_->setDragEnabled(true);
-    list_->setDragDropMode(QAbstractItemView::DragOnly);
-    list_->setToolTip(QStringLiteral("ListView component - shows mail message items.\n"
-                                     "Right mouse click for pop-up menu."));
-    for (int i = 0; i < 6; ++i) {
-        list_->setHorizontalHeaderItem(i, new QTableWidgetItem(QString::fromLatin1(kColumns[i].caption)));
-        list_->setColumnWidth(i, kColumns[i].width);
-    }
+    list_->horizontalHeader()->setSectionsClickable(true);
+    list_->horizontalHeader()->setSortIndicatorShown(true);
     list_->horizontalHeader()->setStretchLastSection(true);
-    preview_ = new QTextEdit(splitter);
-    preview_->setObjectName(QStringLiteral("richEditPreview"));
-    preview_->setReadOnly(true);
-    preview_->setToolTip(QStringLiteral("Mail Message View window.\nRight mouse click for pop-up menu"));
-    splitter->addWidget(list_);
-    splitter->addWidget(preview_);
-    splitter->setSizes({150, 200});
-    layout->addWidget(splitter);
+    list_->horizontalHeader()->setAccessibleName(QStringLiteral("Message list columns"));
+    for (int c = 0; c < store::kColumnCount; ++c) list_->setColumnWidth(c, model_.columnWidth(c));
+    list_->setDragEnabled(true);
+    list_->setAcceptDrops(true);
+    list_->setDragDropMode(QAbstractItemView::DragDrop);
+    list_->setDefaultDropAction(Qt::MoveAction);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    list_->installEventFilter(this);
+    list_->viewport()->installEventFilter(this);
+    if (model_.selectionColours()) {
+        const auto [background, foreground] = *model_.selectionColours();
+        QPalette palette = list_->palette();
+        palette.setColor(QPalette::Highlight, qtColour(background, QPalette::Highlight));
+        palette.setColor(QPalette::HighlightedText, qtColour(foreground, QPalette::HighlightedText));
+        list_->setPalette(palette);
+    }
 
-    connect(list_, &QTableWidget::itemSelectionChanged, this, [this] { syncSelection(); });
-    connect(list_, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
-        if (!filling_ && row >= 0) model_.setCurrentRow(row);
+    preview_ = new QPlainTextEdit(splitter_);
+    preview_->setObjectName(QStringLiteral("richEditPreview"));
+    preview_->setAccessibleName(QStringLiteral("Message preview"));
+    preview_->setAccessibleDescription(toQtMessage(reading::kPreviewHint).section('|', 0, 0));
+    preview_->setReadOnly(true);
+    preview_->setLineWrapMode(QPlainTextEdit::NoWrap);  // the model wraps at the word-wrap width
+    preview_->setContextMenuPolicy(Qt::CustomContextMenu);
+    preview_->installEventFilter(this);
+    const auto& font = model_.settings().read.font;
+    QFont previewFont(toQt(font.name));
+    bool ok = false;
+    const int size = toQt(font.size).toInt(&ok);
+    if (ok && size > 0) previewFont.setPointSize(size);
+    preview_->setFont(previewFont);
+
+    splitter_->addWidget(list_);
+    splitter_->addWidget(preview_);
+    splitter_->setSizes({model_.settings().vl.folderListHeight, 250});
+    layout->addWidget(splitter_);
+
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { syncSelectionToModel(); });
+    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& now) {
+                if (filling_ || !now.isValid()) return;
+                run([&] { model_.currentRowMoved(now.row()); });
+            });
+    connect(list_, &QTableView::doubleClicked, this, [this] { run([this] { model_.openSelectedRows(); }); });
+    connect(list_->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { run([&] { model_.headerClick(column); }); });
+    connect(list_->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int width) {
+                if (filling_) return;
+                model_.setColumnWidth(column, width);
+                for (FolderWindowView* other : openViews()) {
+                    if (other == this) continue;
+                    other->model_.setColumnWidth(column, width);
+                    other->filling_ = true;
+                    other->list_->setColumnWidth(column, width);
+                    other->filling_ = false;
+                }
+            });
+    connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        showMenu(model_.listMenu(), at, list_->viewport());
     });
+    connect(preview_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        showMenu(model_.previewMenu(), at, preview_->viewport());
+    });
+    setFocusProxy(list_);
+    openViews().insert(this);
     refreshFromModel();
 }
 
-void FolderWindowView::syncSelection() {
+FolderWindowView::~FolderWindowView() { openViews().erase(this); }
+
+void FolderWindowView::run(const std::function<void()>& command) {
+    core::runReported(model_.platform().dialogs, kProductName, command);
+}
+
+void FolderWindowView::showMenu(const platform::Menu& menu, const QPoint& at, QWidget* over) {
+    QMenu popup(this);
+    popup.setObjectName(over == preview_->viewport() ? QStringLiteral("popPreview")
+                                                     : QStringLiteral("popListView"));
+    popup.setAccessibleName(over == preview_->viewport() ? QStringLiteral("Preview menu")
+                                                         : QStringLiteral("Message list menu"));
+    const ViewCommands own = {
+        {"popPreview_CopyText", [this] {
+             const QString selected = preview_->textCursor().selectedText();
+             if (!selected.isEmpty()) {
+                 preview_->copy();
+             } else {
+                 run([this] { model_.platform().system.setClipboardText(model_.previewText()); });
+             }
+         }}};
+    fillMenu(&popup, menu, [this](const std::function<void()>& command) { run(command); }, own);
+    popup.exec(over->mapToGlobal(at));
+}
+
+void FolderWindowView::syncSelectionToModel() {
     if (filling_) return;
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : list_->selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row) rows.push_back(row);
     filling_ = true;
-    for (std::size_t row = 0; row < model_.rowCount(); ++row) {
-        const bool selected = list_->item(static_cast<int>(row), 0) &&
-                              list_->item(static_cast<int>(row), 0)->isSelected();
-        if (model_.isSelected(row) != selected) model_.setSelected(row, selected);
-    }
+    run([&] { model_.setSelection(rows); });
     filling_ = false;
+}
+
+void FolderWindowView::syncSelectionFromModel() {
+    QItemSelection selection;
+    const int columns = store::kColumnCount - 1;
+    int start = -1;
+    const int count = static_cast<int>(model_.rowCount());
+    for (int row = 0; row <= count; ++row) {
+        const bool selected = row < count && model_.isSelected(static_cast<std::size_t>(row));
+        if (selected && start < 0) start = row;
+        if (!selected && start >= 0) {
+            selection.select(rows_->index(start, 0), rows_->index(row - 1, columns));
+            start = -1;
+        }
+    }
+    list_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (model_.currentRow() >= 0) {
+        const QModelIndex current = rows_->index(model_.currentRow(), 0);
+        list_->selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+        list_->scrollTo(current);
+    }
 }
 
 void FolderWindowView::refreshFromModel() {
     if (filling_) return;
     filling_ = true;
-    const int rows = static_cast<int>(model_.rowCount());
-    list_->setRowCount(rows);
-    for (int row = 0; row < rows; ++row) {
-        const auto columns = model_.columns(static_cast<std::size_t>(row));
-        for (int column = 0; column < 6; ++column) {
-            QTableWidgetItem* item = list_->item(row, column);
-            if (!item) list_->setItem(row, column, item = new QTableWidgetItem);
-            item->setText(toQt(columns[static_cast<std::size_t>(column)]));
-            item->setSelected(model_.isSelected(static_cast<std::size_t>(row)));
+    rows_->refresh();
+    syncSelectionFromModel();
+    list_->horizontalHeader()->setSortIndicator(static_cast<int>(model_.sortColumn()),
+                                                model_.sortDescending() ? Qt::DescendingOrder
+                                                                        : Qt::AscendingOrder);
+    preview_->setVisible(model_.previewShown());
+    if (model_.previewText() != shownPreview_) {
+        shownPreview_ = model_.previewText();
+        preview_->setPlainText(toQtMessage(shownPreview_));
+        preview_->moveCursor(QTextCursor::Start);
+    }
+    filling_ = false;
+}
+
+bool FolderWindowView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                run([this] { model_.openSelectedRows(); });
+                return true;
+            case Qt::Key_Escape:
+                run([this] { model_.escapePressed(); });
+                return true;
+            case Qt::Key_Delete:
+                return true;  // acts on release
+            default:
+                break;
         }
     }
-    if (model_.currentRow() >= 0) list_->setCurrentCell(model_.currentRow(), 0,
-                                                        QItemSelectionModel::NoUpdate);
-    filling_ = false;
+    if (watched == list_ && event->type() == QEvent::KeyRelease &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        run([this] { model_.deleteSelectedRows(); });
+        return true;
+    }
+    if (watched == preview_) {
+        // A click or a key in the pane marks the message read; focus alone does not, since Qt
+        // also moves focus there when windows are shown, hidden or activated.
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)
+            run([this] { model_.previewEntered(); });
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                run([this] { model_.openSelectedRows(); });
+                return true;
+            }
+            if (key->key() == Qt::Key_Escape) {
+                run([this] { model_.escapePressed(); });
+                return true;
+            }
+        }
+    }
+    // Rows dragged from another folder window move into this one.
+    if (watched == list_->viewport() &&
+        (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+         event->type() == QEvent::Drop)) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        FolderWindowView* source = nullptr;
+        for (QObject* o = drop->source(); o && !source; o = o->parent())
+            source = dynamic_cast<FolderWindowView*>(o);
+        if (!source || source == this ||
+            !store::isValidMoveTarget(store::lastComponent(model_.logicalPath()), source->model_.logicalPath())) {
+            drop->ignore();
+            return true;
+        }
+        // Reported as a copy, so that the source list removes nothing itself.
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        if (event->type() == QEvent::Drop) {
+            reading::TinboxForm& from = source->model_;
+            const std::string target = model_.logicalPath();
+            run([&] {
+                reading::moveSelected(from, target, from.host(), from.platform());
+                from.loadPreview();
+                from.host().folderWindowChanged(from);
+            });
+        }
+        return true;
+    }
+    return ChildView::eventFilter(watched, event);
 }
 
 void registerFolderWindowView() {

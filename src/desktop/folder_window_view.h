@@ -1,27 +1,46 @@
-// The folder window's widget: the six-column message list over the preview pane. It renders the
-// TinboxForm model and forwards clicks and selection changes to it.
+// The folder window's widget: the six-column message list (a model/view list over the TinboxForm
+// rows, so 100,000 rows cost nothing until they are drawn) over the plain-text preview pane. It
+// renders the model and forwards clicks, keys, header clicks, column widths, drags and the
+// pop-up menus to it.
 #pragma once
+
+#include <QPointer>
+#include <string>
 
 #include "reading/folder_window.h"
 #include "desktop/child_view.h"
 
-class QTableWidget;
-class QTextEdit;
+class QTableView;
+class QPlainTextEdit;
+class QSplitter;
 
 namespace velmora::desktop {
+
+class FolderRowsModel;
 
 class FolderWindowView final : public ChildView {
 public:
     FolderWindowView(reading::TinboxForm& model, QWidget* parent);
+    ~FolderWindowView() override;
     void refreshFromModel() override;
     reading::TinboxForm& model() { return model_; }
+    QTableView* list() { return list_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void syncSelection();
+    void syncSelectionToModel();
+    void syncSelectionFromModel();
+    void showMenu(const platform::Menu& menu, const QPoint& at, QWidget* over);
+    void run(const std::function<void()>& command);
 
     reading::TinboxForm& model_;
-    QTableWidget* list_ = nullptr;
-    QTextEdit* preview_ = nullptr;
+    FolderRowsModel* rows_ = nullptr;
+    QTableView* list_ = nullptr;
+    QPlainTextEdit* preview_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    std::string shownPreview_;
     bool filling_ = false;
 };
 

@@ -26,6 +26,7 @@
 #include "desktop/child_view.h"
 #include "desktop/folder_window_view.h"
 #include "desktop/menu_builder.h"
+#include "desktop/retrieval/retrieval_views.h"
 #include "desktop/text_convert.h"
 #include "store/folders.h"
 
@@ -134,6 +135,7 @@ MainWindow::MainWindow(core::TmainForm& model, QWidget* parent)
     buildToolbars();
     buildTree();
     buildStatusBar();
+    createProgressBox(model_, this);
     model_.setView(this);
 }
 
@@ -217,6 +219,13 @@ void MainWindow::buildToolbars() {
             widget->setAccessibleDescription(action->toolTip());
         }
         const std::string name = button.name;
+        // A right-click on Messages moves its mode on.
+        if (name == "cmdTBMessages")
+            if (QWidget* widget = toolbar_->widgetForAction(action)) {
+                widget->setContextMenuPolicy(Qt::CustomContextMenu);
+                connect(widget, &QWidget::customContextMenuRequested, this,
+                        [this] { run([this] { model_.commands().run("retrieve.messagesMode"); }); });
+            }
         // The command of the moment: a module may register it after the toolbar was built.
         connect(action, &QAction::triggered, this, [this, name] {
             for (const platform::MenuEntry& fresh : model_.toolbar())
@@ -245,7 +254,10 @@ void MainWindow::buildToolbars() {
                               "Folders who received new mail via Rules & Filters using Retrieve "
                               "All Messages|");
     connect(usersBox_, &QComboBox::activated, this, [this](int index) {
-        run([&] { model_.profileLists().selectActiveProfile(index); });
+        run([&] { model_.selectActiveProfile(index); });
+    });
+    connect(newMailBox_, &QComboBox::activated, this, [this](int index) {
+        run([&] { chooseNewMail(model_, index); });
     });
     connect(connectionBox_, &QComboBox::activated, this, [this](int index) {
         run([&] { model_.profileLists().selectConnectionProfile(index); });
@@ -448,6 +460,7 @@ void MainWindow::frameChanged() {
         if (it == toolActions_.end()) continue;
         it->second->setVisible(button.visible);
         it->second->setEnabled(button.enabled);
+        it->second->setToolTip(toQt(button.hint).section('|', 0, 0));
     }
     if (!menusRefreshPending_) {
         menusRefreshPending_ = true;
@@ -474,6 +487,15 @@ void MainWindow::frameChanged() {
     };
     fill(usersBox_, lists.usersListBox(), lists.activeIndex());
     fill(connectionBox_, lists.connectionListBox(), lists.connectionIndex());
+    if (const QStringList mail = newMailTexts(model_); mail != [&] {
+            QStringList shown;
+            for (int i = 0; i < newMailBox_->count(); ++i) shown << newMailBox_->itemText(i);
+            return shown;
+        }()) {
+        newMailBox_->clear();
+        newMailBox_->addItems(mail);
+    }
+    newMailBox_->setCurrentIndex(newMailSelection(model_));
     filling_ = false;
 }
 

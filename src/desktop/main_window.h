@@ -44,6 +44,7 @@ public:
     bool showConfiguration(profiles::ConfigPage page, bool addFirstProfile) override;
     void arrangeChildren(core::Arrangement how) override;
     void closeFrame() override;
+    bool frameMinimized() const override { return isMinimized(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

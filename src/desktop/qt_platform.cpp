@@ -219,6 +219,20 @@ std::optional<std::filesystem::path> QtDialogs::chooseDirectory(
     return pathFromQt(d);
 }
 
+std::optional<std::filesystem::path> QtDialogs::chooseTargetDirectory(
+    const platform::DirectoryRequest& request) {
+    if (ending_) return std::nullopt;
+    QFileDialog dialog(parent_, toQt(request.title), toQt(request.initialDirectory));
+    dialog.setObjectName(QStringLiteral("TattSaveToForm"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (!request.acceptCaption.empty()) dialog.setLabelText(QFileDialog::Accept, toQt(request.acceptCaption));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("&Cancel"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return pathFromQt(dialog.selectedFiles().front());
+}
+
 std::optional<platform::FontChoice> QtDialogs::chooseFont(const platform::FontChoice& initial) {
     if (ending_) return std::nullopt;
     QFont font(toQt(initial.family), initial.pointSize);

@@ -28,6 +28,8 @@ public:
     std::optional<std::filesystem::path> saveFile(const platform::FileDialogRequest& request) override;
     std::optional<std::filesystem::path> chooseDirectory(
         const std::string& title, const std::filesystem::path& initial) override;
+    std::optional<std::filesystem::path> chooseTargetDirectory(
+        const platform::DirectoryRequest& request) override;
     std::optional<platform::FontChoice> chooseFont(const platform::FontChoice& initial) override;
     void showStatus(const std::string& caption, const std::array<std::string, 4>& lines) override;
     void hideStatus() override;

@@ -128,6 +128,7 @@ public:
             readHeaderBlock(headers_);
             message_.ParseHeaders(headers_);
             parsed = true;
+            if (!addressListsFit(headers_)) throw EMessageParserError(kTextTooManyRecipients);
             if (contains(headers_.GetFieldValue("MIME-VERSION"), "1.0")) {
                 decodeMime();
             } else {
@@ -152,6 +153,15 @@ private:
 
     void pollEvents() {
         if (events_) events_->poll();
+    }
+
+    // The address fields stay within kMaxAddressListEntries each; past it the lists were cut
+    // and the message gets the error notice.
+    static bool addressListsFit(const TmsHeaders& headers) {
+        std::vector<std::string> entries;
+        for (const char* field : kAddressListFields)
+            if (!headers.GetFieldList(field, entries)) return false;
+        return true;
     }
 
     void readHeaderBlock(TmsHeaders& headers) {

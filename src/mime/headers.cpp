@@ -36,20 +36,25 @@ std::size_t findNoCase(std::string_view text, std::string_view needle, std::size
 }
 
 // Splits at commas outside double quotes; trims and decodes each piece. An empty piece before a
-// comma is an entry; an empty piece at the end is not.
-void splitAddresses(std::string_view text, std::vector<std::string>& list) {
+// comma is an entry; an empty piece at the end is not. False, with the list full, when the
+// text holds more entries than kMaxAddressListEntries allows.
+bool splitAddresses(std::string_view text, std::vector<std::string>& list) {
     bool quoted = false;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '"') {
             quoted = !quoted;
         } else if (text[i] == ',' && !quoted) {
+            if (list.size() >= kMaxAddressListEntries) return false;
             list.push_back(DecodeHeaderWords(trimWhite(text.substr(start, i - start))));
             start = i + 1;
         }
     }
     const std::string_view last = trimWhite(text.substr(start));
-    if (!last.empty()) list.push_back(DecodeHeaderWords(last));
+    if (last.empty()) return true;
+    if (list.size() >= kMaxAddressListEntries) return false;
+    list.push_back(DecodeHeaderWords(last));
+    return true;
 }
 
 }  // namespace
@@ -81,7 +86,7 @@ std::string TmsHeaders::GetFieldValue(std::string_view name) const {
     return DecodeHeaderWords(value);
 }
 
-void TmsHeaders::GetFieldList(std::string_view name, std::vector<std::string>& list) const {
+bool TmsHeaders::GetFieldList(std::string_view name, std::vector<std::string>& list) const {
     list.clear();
     std::size_t i = 0;
     while (i < lines_.size()) {
@@ -90,15 +95,16 @@ void TmsHeaders::GetFieldList(std::string_view name, std::vector<std::string>& l
             ++i;
             continue;
         }
-        if (line.find(':') == std::string::npos) return;
-        splitAddresses(afterColon(line), list);
+        if (line.find(':') == std::string::npos) return true;
+        if (!splitAddresses(afterColon(line), list)) return false;
         // Continuation lines: folded ones, and any line without a colon (no other field).
         for (++i; i < lines_.size(); ++i) {
             const std::string& next = lines_[i];
             if (!isContinuation(next) && next.find(':') != std::string::npos) break;
-            splitAddresses(next, list);
+            if (!splitAddresses(next, list)) return false;
         }
     }
+    return true;
 }
 
 std::vector<std::string> TmsHeaders::GetFieldList(std::string_view name) const {

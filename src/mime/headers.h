@@ -39,8 +39,9 @@ public:
     // The comma-separated entries of every field whose line begins with `name` (case-insensitive,
     // no colon added: "TO" also matches "Tokens:"), continuation lines included. Commas inside
     // double quotes do not split; each entry is trimmed and its encoded words decoded. An empty
-    // piece between two commas gives an empty entry.
-    void GetFieldList(std::string_view name, std::vector<std::string>& list) const;
+    // piece between two commas gives an empty entry. At most kMaxAddressListEntries entries are
+    // kept (limits.h): past them the list stops there and the result is false.
+    bool GetFieldList(std::string_view name, std::vector<std::string>& list) const;
     std::vector<std::string> GetFieldList(std::string_view name) const;
 
     // Deletes the first field `name` (":" added when missing) with its continuation lines.

@@ -222,11 +222,10 @@ void TmsMessage::Clear() {
 
 void TmsMessage::ParseHeaders(const TmsHeaders& headers) {
     ParseMailAddress(headers.GetFieldValue("FROM"), Sender());
-    // The colon is part of the name, so that a field such as "Tokens:" is no recipient list.
-    for (const auto& [field, list] : {std::pair{"TO:", &recipients_}, std::pair{"CC:", &cc_},
-                                      std::pair{"BCC:", &bcc_}}) {
-        for (const std::string& entry : headers.GetFieldList(field)) {
-            list->Add(ParseMailAddress(entry));
+    TmsAddressList* const lists[] = {&recipients_, &cc_, &bcc_};
+    for (std::size_t k = 0; k < std::size(lists); ++k) {
+        for (const std::string& entry : headers.GetFieldList(kAddressListFields[k])) {
+            lists[k]->Add(ParseMailAddress(entry));
         }
     }
     const std::string subject = headers.GetFieldValue("Subject");

@@ -113,6 +113,10 @@ private:
     platform::ThrottledEvents* events_ = nullptr;
 };
 
+// The header fields whose entries become TmsMessage's address lists, as GetFieldList names
+// them (the colon included, so that a field such as "Tokens:" is no recipient list).
+inline constexpr const char* kAddressListFields[] = {"TO:", "CC:", "BCC:"};
+
 class TmsMessage : public TmsCustomMessage {
 public:
     TmsMessage() = default;
@@ -139,7 +143,8 @@ public:
     void Clear() override;
     // Sender from From; To, CC and BCC entries appended to their lists; Subject when the field
     // is not empty; Priority from X-Priority ("1" high, "5" low, anything else normal);
-    // ReturnReceipt set (never cleared) by a Return-receipt-to field; Headers a copy.
+    // ReturnReceipt set (never cleared) by a Return-receipt-to field; Headers a copy. Each list
+    // takes at most kMaxAddressListEntries entries of its field (the decoder reports more).
     void ParseHeaders(const TmsHeaders& headers) override;
 
     // Copies every field, deep copies of the attachments included, and the computed content type.

@@ -8,6 +8,8 @@
 #include <ostream>
 #include <system_error>
 
+#include "base/file_access.h"
+
 namespace velmora::mime {
 
 namespace {
@@ -22,21 +24,36 @@ constexpr std::size_t kBlockSize = 64 * 1024;
 
 }  // namespace
 
+TTempFileStream::OpenScope::OpenScope(TTempFileStream& stream)
+    : stream_(stream), opened_(stream.fd_ < 0) {
+    if (!opened_) return;
+    // The name is ours (created with O_EXCL); a link put in its place is not followed.
+    stream_.fd_ = ::open(stream_.path_.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (stream_.fd_ < 0) throwErrno("Open temporary file " + stream_.path_.string());
+}
+
+TTempFileStream::OpenScope::~OpenScope() {
+    if (opened_ && stream_.fd_ >= 0) {
+        ::close(stream_.fd_);
+        stream_.fd_ = -1;
+    }
+}
+
 TTempFileStream::TTempFileStream() {
     std::error_code error;
     std::filesystem::path folder = std::filesystem::temp_directory_path(error);
     if (error) folder = "/tmp";
     std::string name = (folder / "msXXXXXX").string();
-    fd_ = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd_ < 0) throwErrno("Create temporary file in " + folder.string());
+    // mkostemp creates with O_CREAT | O_EXCL; O_NOFOLLOW is added for good measure.
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) throwErrno("Create temporary file in " + folder.string());
+    ::close(fd);
     path_ = name;
 }
 
 TTempFileStream::~TTempFileStream() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        ::unlink(path_.c_str());
-    }
+    if (fd_ >= 0) ::close(fd_);
+    if (!path_.empty()) ::unlink(path_.c_str());
 }
 
 TTempFileStream::TTempFileStream(TTempFileStream&& other) noexcept
@@ -47,14 +64,13 @@ TTempFileStream::TTempFileStream(TTempFileStream&& other) noexcept
       pending_(std::move(other.pending_)),
       pendingOffset_(other.pendingOffset_) {
     other.fd_ = -1;
+    other.path_.clear();
 }
 
 TTempFileStream& TTempFileStream::operator=(TTempFileStream&& other) noexcept {
     if (this != &other) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            ::unlink(path_.c_str());
-        }
+        if (fd_ >= 0) ::close(fd_);
+        if (!path_.empty()) ::unlink(path_.c_str());
         fd_ = other.fd_;
         path_ = std::move(other.path_);
         position_ = other.position_;
@@ -62,6 +78,7 @@ TTempFileStream& TTempFileStream::operator=(TTempFileStream&& other) noexcept {
         pending_ = std::move(other.pending_);
         pendingOffset_ = other.pendingOffset_;
         other.fd_ = -1;
+        other.path_.clear();
     }
     return *this;
 }
@@ -74,6 +91,8 @@ std::uint64_t TTempFileStream::Size() {
 void TTempFileStream::Seek(std::uint64_t position) { position_ = position; }
 
 void TTempFileStream::flush() {
+    if (pending_.empty()) return;
+    OpenScope scope(*this);
     std::string_view rest = pending_;
     std::uint64_t offset = pendingOffset_;
     while (!rest.empty()) {
@@ -116,6 +135,7 @@ std::size_t TTempFileStream::readAt(std::uint64_t offset, char* buffer, std::siz
 }
 
 std::size_t TTempFileStream::Read(char* buffer, std::size_t count) {
+    OpenScope scope(*this);
     flush();
     const std::size_t got = readAt(position_, buffer, count);
     position_ += got;
@@ -123,6 +143,7 @@ std::size_t TTempFileStream::Read(char* buffer, std::size_t count) {
 }
 
 void TTempFileStream::Clear() {
+    OpenScope scope(*this);
     pending_.clear();
     if (::ftruncate(fd_, 0) != 0) throwErrno("Truncate temporary file " + path_.string());
     size_ = 0;
@@ -130,6 +151,7 @@ void TTempFileStream::Clear() {
 }
 
 std::string TTempFileStream::ReadAll() {
+    OpenScope scope(*this);
     flush();
     std::string all(static_cast<std::size_t>(size_), '\0');
     all.resize(readAt(0, all.data(), all.size()));
@@ -143,23 +165,20 @@ void TTempFileStream::CopyFrom(TTempFileStream& other) {
 }
 
 void TTempFileStream::LoadFromFile(const std::filesystem::path& file) {
-    const int in = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) throwErrno("Open " + file.string());
+    // Only a regular file: a FIFO or a device named as an attachment would never end.
+    std::error_code error;
+    RegularFile in = openRegularFile(file, error);
+    if (!in.isOpen()) throw std::system_error(error, "Open " + file.string());
+    OpenScope scope(*this);
     Clear();
     std::string block(kBlockSize, '\0');
-    for (;;) {
-        const ssize_t got = ::read(in, block.data(), block.size());
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            const int saved = errno;
-            ::close(in);
-            errno = saved;
-            throwErrno("Read " + file.string());
-        }
+    for (std::uint64_t offset = 0;;) {
+        const std::size_t got = in.readAt(offset, block.data(), block.size(), error);
+        if (error) throw std::system_error(error, "Read " + file.string());
         if (got == 0) break;
-        Write(std::string_view(block.data(), static_cast<std::size_t>(got)));
+        Write(std::string_view(block.data(), got));
+        offset += got;
     }
-    ::close(in);
 }
 
 void TTempFileStream::LoadFromStream(std::istream& input) {

@@ -1,7 +1,9 @@
 // TTempFileStream: a byte stream over a temporary file of its own, which holds attachment data.
 // The file is created with the object (a unique name with the prefix "ms" in the system's
-// temporary folder) and closed and deleted with it, whatever happens. Writes are buffered; every
-// read, seek or size query sees all bytes written before it.
+// temporary folder, O_CREAT | O_EXCL | O_NOFOLLOW) and deleted with it, whatever happens. It is
+// open only while an operation uses it, so a message with thousands of attachments holds no
+// descriptor for each of them. Writes are buffered; every read, seek or size query sees all
+// bytes written before it.
 #pragma once
 
 #include <cstdint>
@@ -43,7 +45,8 @@ public:
     std::string ReadAll();
 
     // Replaces the content with all of `other` (from its position 0) or of a file, and leaves
-    // the position at the end. A missing or unreadable file throws std::system_error.
+    // the position at the end. A missing or unreadable file, or one that is not a regular file
+    // (a FIFO, a device), throws std::system_error.
     void CopyFrom(TTempFileStream& other);
     void LoadFromFile(const std::filesystem::path& file);
     void LoadFromStream(std::istream& input);
@@ -55,11 +58,24 @@ public:
     void ForEachBlock(Sink&& sink);
 
 private:
+    // Keeps the file open for the scope of one operation; scopes nest, the outermost closes it.
+    class OpenScope {
+    public:
+        explicit OpenScope(TTempFileStream& stream);
+        ~OpenScope();
+        OpenScope(const OpenScope&) = delete;
+        OpenScope& operator=(const OpenScope&) = delete;
+
+    private:
+        TTempFileStream& stream_;
+        bool opened_;
+    };
+
     void flush();
     std::size_t readAt(std::uint64_t offset, char* buffer, std::size_t count);
 
-    int fd_ = -1;
-    std::filesystem::path path_;
+    int fd_ = -1;                   // open only inside an OpenScope
+    std::filesystem::path path_;    // empty once moved from
     std::uint64_t position_ = 0;
     std::uint64_t size_ = 0;        // bytes in the file, not counting the buffer
     std::string pending_;           // buffered bytes to be written at pendingOffset_
@@ -68,6 +84,7 @@ private:
 
 template <typename Sink>
 void TTempFileStream::ForEachBlock(Sink&& sink) {
+    OpenScope scope(*this);
     flush();
     std::string block(64 * 1024, '\0');
     std::uint64_t offset = 0;

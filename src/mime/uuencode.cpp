@@ -1,5 +1,7 @@
 #include "mime/uuencode.h"
 
+#include <algorithm>
+
 #include "mime/errors.h"
 #include "mime/headers.h"
 
@@ -67,9 +69,10 @@ void decodeUuLineTo(std::string_view line, std::string& out) {
         out += static_cast<char>(group >> 8);
         out += static_cast<char>(group);
     }
-    // Never more than the length character says; blanks a transport stripped from the end of
-    // the line are zero bytes.
-    out.resize(start + static_cast<std::size_t>(count), '\0');
+    // Never more than the length character says, nor more than the characters hold (six bits
+    // each): a length character that claims more than its line carries decodes what is there.
+    const std::size_t held = (line.size() - 1) * 6 / 8;
+    out.resize(start + std::min(static_cast<std::size_t>(count), held));
 }
 
 std::string decodeUuLine(std::string_view line) {

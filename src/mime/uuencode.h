@@ -12,9 +12,10 @@ namespace velmora::mime {
 // the grave accent alone.
 std::string encodeUuLine(std::string_view bytes);
 
-// The bytes of one line, never more than its length character says. The grave accent is 0, a
-// space reads as 63; any other character outside "!" to "_" raises EMessageParserError
-// "Invalid Character".
+// The bytes of one line: as many as its length character says, but never more than its data
+// characters hold (six bits each), so the decoded size never exceeds three quarters of the
+// encoded text. The grave accent and the blank are 0; any other character outside "!" to "_"
+// raises EMessageParserError "Invalid Character".
 std::string decodeUuLine(std::string_view line);
 void decodeUuLineTo(std::string_view line, std::string& out);
 

@@ -121,35 +121,57 @@ std::optional<std::string> readDnsName(std::string_view reply, std::size_t offse
     return name;
 }
 
-std::vector<MxRecord> readMxRecords(std::string_view reply) {
-    std::vector<MxRecord> records;
+MxReply readMxReply(std::string_view reply) {
+    MxReply result;
     const auto header = readDnsHeader(reply);
-    if (!header) return records;
+    if (!header || header->truncated()) {
+        result.malformed = true;
+        return result;
+    }
     std::size_t offset = kDnsHeaderSize;
     for (int i = 0; i < header->questionCount; ++i) {
         const auto next = skipDnsName(reply, offset);
-        if (!next || *next + 4 > reply.size()) return records;
+        if (!next || *next + 4 > reply.size()) {
+            result.malformed = true;
+            return result;
+        }
         offset = *next + 4;
     }
     for (int i = 0; i < header->answerCount; ++i) {
         const auto next = skipDnsName(reply, offset);
         // Type, class, time to live and data length follow the owner name.
-        if (!next || *next + 10 > reply.size()) break;
+        if (!next || *next + 10 > reply.size()) {
+            result.malformed = true;
+            break;
+        }
         const std::uint16_t type = getUint16(reply, *next);
         const std::uint16_t klass = getUint16(reply, *next + 2);
         const std::uint16_t dataLength = getUint16(reply, *next + 8);
         const std::size_t data = *next + 10;
-        if (data + dataLength > reply.size()) break;
+        if (data + dataLength > reply.size()) {
+            result.malformed = true;
+            break;
+        }
         offset = data + dataLength;
-        if (type != kDnsTypeMX || klass != kDnsClassIN || dataLength < 3) continue;
+        if (type != kDnsTypeMX || klass != kDnsClassIN) continue;
+        if (dataLength < 3) {
+            result.malformed = true;
+            break;
+        }
         // The exchange must start inside this record's data; pointers may lead back from it.
         const std::string_view record = reply.substr(0, data + dataLength);
         auto exchange = readDnsName(record, data + 2);
-        if (!exchange || !isPlainHostName(*exchange)) continue;
-        records.push_back({getUint16(reply, data), std::move(*exchange)});
+        if (!exchange) {
+            result.malformed = true;
+            break;
+        }
+        if (!isPlainHostName(*exchange)) continue;
+        result.records.push_back({getUint16(reply, data), std::move(*exchange)});
     }
-    return records;
+    return result;
 }
+
+std::vector<MxRecord> readMxRecords(std::string_view reply) { return readMxReply(reply).records; }
 
 std::string mxEntryText(const MxRecord& record) {
     char preference[8];

@@ -38,6 +38,7 @@ struct DnsHeader {
     std::uint16_t additionalCount = 0;
 
     bool isResponse() const { return (flags & 0x8000) != 0; }
+    bool truncated() const { return (flags & 0x0200) != 0; }
     int responseCode() const { return flags & 0x000F; }
 };
 
@@ -61,6 +62,17 @@ struct MxRecord {
 // saying the domain takes no mail), are skipped. Reading stops at the first record that does
 // not fit in the reply.
 std::vector<MxRecord> readMxRecords(std::string_view reply);
+
+// The MX records as above, and whether the reply was whole and well formed. Malformed: a reply
+// with the truncated flag set (its record list is cut), a header, question or answer record
+// that does not fit in the reply, a data length past its end, or an MX record whose exchange
+// cannot be read (a pointer to itself or ahead, a name too long). Such a reply says nothing
+// about the domain, so it is not the same as a domain without MX records.
+struct MxReply {
+    std::vector<MxRecord> records;
+    bool malformed = false;
+};
+MxReply readMxReply(std::string_view reply);
 
 // "00010 mx1.example.com": the preference as five digits, a space and the exchange.
 std::string mxEntryText(const MxRecord& record);

@@ -17,7 +17,17 @@ public:
     // five digits, a space and the exchange name, sorted as text (ascending preference, ties by
     // name). True when a server answered without error, even with no records; false for an empty
     // domain, a name that does not exist, or when no server answered. Never throws.
+    // A reply that is truncated or malformed (dns_packet.h readMxReply) gives false and an
+    // empty list too, with Malformed() true: it proves neither records nor their absence.
     bool Resolve(const std::string& domain, std::vector<std::string>& list);
+    // Whether the last Resolve's answer was truncated or malformed.
+    bool Malformed() const { return malformed_; }
+    // The DNS server that answered the last Resolve; empty when none did.
+    const std::string& AnsweredBy() const { return answeredBy_; }
+
+private:
+    bool malformed_ = false;
+    std::string answeredBy_;
 };
 
 }  // namespace velmora::net

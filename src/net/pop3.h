@@ -1,5 +1,6 @@
-// The POP3 client: logs in with USER and PASS, learns the mailbox's message count and size from
-// STAT, retrieves messages with LIST and RETR, deletes them with DELE and ends with QUIT.
+// The POP3 client: logs in (USER and PASS as the classic client; with the connection options
+// also over TLS or after STLS, with AUTH PLAIN or APOP), learns the mailbox's message count and
+// size from STAT, retrieves messages with LIST and RETR, deletes them with DELE and ends with QUIT.
 // Operations take message indexes from 0 and send index + 1. TmsCustomPOP holds the protocol
 // and hands each retrieved text to StoreMessage; TmsPOP decodes each into its message list;
 // TmsRemotePOP (remote_pop.h) hands the raw text to the application.
@@ -9,29 +10,48 @@
 //   EServerError with the server's reply line for a negative or unexpected greeting, USER, PASS,
 //                STAT, LIST, RETR or QUIT reply (a STAT reply whose count or size is not a
 //                number too); a negative DELE reply is ignored.
+// Log-in with Options (connection_options.h): implicit TLS happens in the connect step; for
+// any choice beyond the classic one CAPA is asked first. Security::StartTls sends STLS, and a
+// server that does not list it, or refuses it, ends the log-in with an error: nothing goes over
+// the plain connection. AuthMethod::Default logs in with AUTH PLAIN over TLS when the server
+// lists SASL PLAIN, else USER/PASS; Apop needs the greeting's timestamp. A password never goes
+// over a connection without TLS unless Options.allowPlainTextPassword is set (the classic
+// Default log-in on Security::None excepted): ESocketError "The password is not sent: ...".
 // A socket error during log-in closes the connection; other failures leave the socket open for
 // the caller's Disconnect (QUIT) or Close.
+//
+// What a message may take is bounded by the size LIST announces (messageSizeBound in
+// transfer_limits.h); past it the session ends with ESocketError "The message is too large:
+// ...". A message that arrives shorter than announced is stored as received, reported through
+// OnShortMessage, and never deleted on the server in that session: DeleteMessage passes over
+// it, so a copy the server may still hold whole is not lost.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "mime/message.h"
+#include "net/capabilities.h"
 #include "net/mail_base.h"
+#include "net/received_text.h"
 
 namespace velmora::net {
 
 // Num: the message's index, counted from 0.
 using TmsNumNotifyEvent = std::function<void(TagSocket& sender, int Num)>;
+using TmsShortMessageEvent = std::function<void(TagSocket& sender, int Num, std::int64_t Announced,
+                                                std::int64_t Received)>;
 
-inline constexpr int kErrUserNameRequired = 57103;
-inline constexpr int kErrPasswordRequired = 57104;
 
 class TmsCustomPOP : public TmsMailBase {
 public:
     static constexpr std::uint16_t kDefaultPop3Port = 110;
+    static constexpr std::uint16_t kDefaultPop3sPort = 995;
 
     TmsCustomPOP(platform::EventLoop& events, const platform::Clock& clock);
 
@@ -40,6 +60,11 @@ public:
     TmsNumNotifyEvent OnRetrieving;
     TmsNumNotifyEvent OnRetrieved;
     TmsNumNotifyEvent OnDeleting;
+    // A message arrived with fewer octets than LIST announced (it is stored all the same).
+    TmsShortMessageEvent OnShortMessage;
+
+    // What the server listed in reply to CAPA at the last log-in (empty when not asked).
+    const Capabilities& ServerCapabilities() const { return capabilities_; }
 
     // From the last successful STAT; -1 until the first. Kept after Disconnect.
     std::int64_t MessageCount() const { return messageCount_; }
@@ -53,12 +78,22 @@ public:
     // LIST for the expected size, OnRetrieving, RETR, the text received up to its end line with
     // the server's byte-stuffing undone (the end line stays), OnRetrieved, then StoreMessage.
     void RetrieveMessage(int index);
-    // OnDeleting, then DELE; the reply is read but not checked.
+    // OnDeleting, then DELE; the reply is read but not checked. A message that arrived shorter
+    // than announced in this session is not deleted: nothing is sent, no event fires.
     void DeleteMessage(int index);
+    // UIDL of the whole mailbox: one identifier per message index ("" where the server gave
+    // none for it), or nullopt when the server does not answer UIDL positively. Lines whose
+    // number is outside the mailbox are ignored; at most MessageCount() lines are read.
+    std::optional<std::vector<std::string>> UniqueIds();
+    // True when message `index` arrived shorter than LIST announced in this session.
+    bool ArrivedShort(int index) const { return shortMessages_.count(index) != 0; }
 
 protected:
     // Takes the retrieved text of message `index` (ending in the ".\r\n" line).
     virtual void StoreMessage(int index, std::string& stream) = 0;
+    // Takes the text as it was received (in memory or in a temporary file); by default hands
+    // it to StoreMessage as one string.
+    virtual void StoreReceived(int index, ReceivedText& text);
     virtual void CheckLoginData();
 
     void Login() override;
@@ -72,7 +107,12 @@ protected:
 
 private:
     void stat();
+    void askCapabilities();
+    void authenticate(const std::string& greeting);
 
+    Capabilities capabilities_;
+
+    std::set<int> shortMessages_;
     std::int64_t messageCount_ = -1;
     std::int64_t totalSize_ = -1;
 };

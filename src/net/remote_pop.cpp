@@ -1,8 +1,12 @@
 #include "net/remote_pop.h"
 
+#include <algorithm>
+
 #include "base/text_file.h"
+#include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
 #include "net/reply_parsing.h"
+#include "net/transfer_limits.h"
 
 namespace velmora::net {
 
@@ -39,7 +43,7 @@ void TmsRemotePOP::fetchInfo(int index, TmsRemoteInfoItem& item, bool withIdenti
     item.Size = listSize(index);
     command("TOP " + number + " 1");
     std::string text;
-    ReceiveToStream(text, -1);
+    ReceiveToStream(text, -1, messageSizeBound(item.Size));
     undoByteStuffing(text);
     item.Headers.Lines() = splitLines(withoutEndLine(text));
     item.Headers.TruncateAtBlankLine();
@@ -67,7 +71,7 @@ void TmsRemotePOP::checkUnchanged(int index, const TmsRemoteInfoItem& stored) {
         stored.UIDL.empty() || current.UIDL.empty() || stored.UIDL == current.UIDL;
     if (!sameIdentifier || current.Size != stored.Size ||
         current.Headers.Lines() != stored.Headers.Lines())
-        raiseSocketError(kErrIdsAreDifferent);
+        raiseSocketError(mime::kTextIdsDifferent);
 }
 
 void TmsRemotePOP::ExecuteActions() {
@@ -89,15 +93,34 @@ void TmsRemotePOP::ExecuteActions() {
     Disconnect();
 }
 
+void TmsRemotePOP::saveFile(int index, const internal::MessageFiles::Source& copy) {
+    const std::filesystem::path folder = messageDirectory_.empty() ? "." : messageDirectory_;
+    std::filesystem::path saved;
+    if (const std::error_code error = files_.save(folder, index, copy, saved)) {
+        const std::filesystem::path wanted =
+            messageDirectory_ + "msg_" + std::to_string(index) + ".eml";
+        internal::throwMessageError("Cannot save " + wanted.string() + ": " + errorText(error));
+    }
+    savedFiles_.push_back(saved);
+}
+
 void TmsRemotePOP::StoreMessage(int index, std::string& stream) {
     if (OnUserMessageSave) {
         OnUserMessageSave(*this, index, stream);
         return;
     }
-    const std::filesystem::path file =
-        messageDirectory_ + "msg_" + std::to_string(index) + ".eml";
-    if (const std::error_code error = files_.write(file, withoutEndLine(stream)))
-        internal::throwMessageError("Cannot save " + file.string() + ": " + errorText(error));
+    const std::string_view content = withoutEndLine(stream);
+    saveFile(index, [content](const auto& write) { return write(content); });
+}
+
+void TmsRemotePOP::StoreReceived(int index, ReceivedText& text) {
+    if (OnUserMessageSave) {
+        TmsCustomPOP::StoreReceived(index, text);
+        return;
+    }
+    // A received text always ends with its end line, alone or after a line end.
+    const std::int64_t length = std::max<std::int64_t>(0, text.size() - static_cast<std::int64_t>(kEndLine.size()));
+    saveFile(index, [&text, length](const auto& write) { return text.copy(length, write); });
 }
 
 void TmsRemotePOP::Logout() {

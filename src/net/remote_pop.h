@@ -23,7 +23,6 @@
 
 namespace velmora::net {
 
-inline constexpr int kErrIdsAreDifferent = 57105;
 
 struct TmsRemoteInfoItem {
     static constexpr std::uint8_t kRetrieve = 0x01;
@@ -72,6 +71,8 @@ public:
     TmsRemoteInfo RemoteInfo;
 
     const std::string& MessageDirectory() const { return messageDirectory_; }
+    // The files saved in this object's life, in order (for a caller to report them).
+    const std::vector<std::filesystem::path>& SavedFiles() const { return savedFiles_; }
     // A non-empty folder without a trailing "/" gets one; an empty text stays empty.
     void setMessageDirectory(const std::string& folder);
 
@@ -89,9 +90,13 @@ public:
 
 protected:
     // OnUserMessageSave when assigned; otherwise the message, without its end line, is written
-    // to MessageDirectory + "msg_" + index + ".eml", replacing a file of that name. A file that
-    // cannot be written raises EMessageError naming it.
+    // to MessageDirectory + "msg_" + index + ".eml", or the next free number when that name is
+    // taken (nothing is ever replaced: internal/message_files.h). A file that cannot be
+    // written raises EMessageError naming it.
     void StoreMessage(int index, std::string& stream) override;
+    // The same, straight from the received text when no handler takes it, so a large message
+    // goes from its temporary file to its own without passing through memory.
+    void StoreReceived(int index, ReceivedText& text) override;
     // The files saved in this session are flushed to disk before QUIT, which makes the server
     // carry out deletions; when that fails, EMessageError is raised and no QUIT is sent.
     void Logout() override;
@@ -101,8 +106,11 @@ private:
     void fetchInfo(int index, TmsRemoteInfoItem& item, bool withIdentifier);
     void checkUnchanged(int index, const TmsRemoteInfoItem& stored);
 
+    void saveFile(int index, const internal::MessageFiles::Source& copy);
+
     std::string messageDirectory_;
     internal::MessageFiles files_;
+    std::vector<std::filesystem::path> savedFiles_;
 };
 
 }  // namespace velmora::net

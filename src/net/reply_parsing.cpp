@@ -100,6 +100,64 @@ void undoByteStuffing(std::string& text) {
     text.resize(write);
 }
 
+std::size_t DotUnstuffer::feed(std::string_view bytes, std::string& out) {
+    std::size_t at = 0;
+    while (at < bytes.size() && state_ != State::Ended) {
+        const char c = bytes[at];
+        switch (state_) {
+        case State::InLine: {
+            // The common case: copy the rest of the line in one piece.
+            const std::size_t lineFeed = bytes.find('\n', at);
+            const std::size_t end = lineFeed == std::string_view::npos ? bytes.size() : lineFeed + 1;
+            out.append(bytes.substr(at, end - at));
+            if (lineFeed != std::string_view::npos) {
+                afterLineBreak_ = lineFeed > at ? bytes[lineFeed - 1] == '\r' : lastWasReturn_;
+                state_ = State::LineStart;
+                lastWasReturn_ = false;
+            } else {
+                lastWasReturn_ = bytes.back() == '\r';
+            }
+            at = end;
+            continue;
+        }
+        case State::LineStart:
+            if (c == '.') {
+                state_ = State::Dot;
+                ++at;
+                continue;
+            }
+            state_ = State::InLine;
+            lastWasReturn_ = false;
+            continue;  // the byte is copied as part of the line
+        case State::Dot:
+            if (c == '\r' && afterLineBreak_) {
+                state_ = State::DotReturn;
+                ++at;
+                continue;
+            }
+            // A period before a line end stays; before anything else it was the stuffing.
+            if (c == '\r' || c == '\n') out.push_back('.');
+            state_ = State::InLine;
+            lastWasReturn_ = false;
+            continue;
+        case State::DotReturn:
+            if (c == '\n') {
+                out.append(".\r\n");
+                state_ = State::Ended;
+                ++at;
+                continue;
+            }
+            out.append(".\r");
+            state_ = State::InLine;
+            lastWasReturn_ = true;
+            continue;
+        case State::Ended:
+            break;
+        }
+    }
+    return at;
+}
+
 void DotStuffer::stuff(std::string_view block, std::string& out) {
     out.reserve(out.size() + block.size() + block.size() / 64);
     std::size_t start = 0;

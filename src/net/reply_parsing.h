@@ -47,6 +47,25 @@ std::string uidlReplyWord(std::string_view line);
 // (the end line) stays.
 void undoByteStuffing(std::string& text);
 
+// Undoes the byte-stuffing of a block that ends with a line of a single period, as it arrives
+// piece by piece: the same result as undoByteStuffing over the whole block, found without
+// holding it. The end is CR LF "." CR LF, or "." CR LF at the very start (an empty block).
+class DotUnstuffer {
+public:
+    // Appends the unstuffed form of `bytes` to `out`, up to and including the end line. Returns
+    // how many bytes of `bytes` it used: all of them, or fewer when the end line came (the rest
+    // belongs to the next reply). Nothing is used once ended() is true.
+    std::size_t feed(std::string_view bytes, std::string& out);
+    bool ended() const { return state_ == State::Ended; }
+
+private:
+    enum class State { LineStart, Dot, DotReturn, InLine, Ended };
+    State state_ = State::LineStart;
+    // The line that starts now follows CR LF (or the start): only such a line can end the data.
+    bool afterLineBreak_ = true;
+    bool lastWasReturn_ = false;
+};
+
 // Adds the byte-stuffing of SMTP data block by block: every line that begins with a period gets
 // one more, so lines of a single period and lines like ".x" arrive unchanged. Lines start at the
 // beginning of the data and after each line feed.

@@ -1,7 +1,10 @@
 #include "net/smtp.h"
 
+#include <exception>
 
+#include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
+#include "net/internal/sasl.h"
 #include "net/reply_parsing.h"
 
 namespace velmora::net {
@@ -14,11 +17,13 @@ bool hasClass(int code, int expectedClass) { return code / 100 == expectedClass;
 
 TmsSMTP::TmsSMTP(platform::EventLoop& events, const platform::Clock& clock) : TmsMailBase(events, clock) {
     DefaultPort = kDefaultSmtpPort;
+    DefaultTlsPort = kDefaultSmtpsPort;
+    DefaultStartTlsPort = kDefaultSubmissionPort;
     ServiceName = "smtp";
 }
 
 void TmsSMTP::Open() {
-    if (Server.empty()) raiseSocketError(kErrServerRequired);
+    if (Server.empty()) raiseSocketError(mime::kTextServerRequired);
     Reset();
     TmsMailBase::Open();
 }
@@ -29,10 +34,60 @@ bool TmsSMTP::commandAnswered(const std::string& text, int expectedClass) {
 }
 
 void TmsSMTP::Login() {
+    extensions_ = {};
     connectToServer();
     if (!hasClass(ReadReply(), 2)) raiseServerError(LastReply);
+    const bool classic = Options.security == Security::None && Options.auth == AuthMethod::Default;
+    if (classic) {
+        if (!commandAnswered("HELO " + LocalHostName(), 2) && !commandAnswered("HELO", 2))
+            raiseServerError(LastReply);
+        return;
+    }
+    greet();
+    if (Options.security == Security::StartTls) {
+        if (!extensions_.offers("STARTTLS"))
+            raiseRefusal("The server " + HostName() +
+                         " does not offer STARTTLS: nothing is sent over the unencrypted connection");
+        if (!commandAnswered("STARTTLS", 2)) raiseServerError(LastReply);
+        startTls();
+        greet();  // RFC 3207: what the server offers is learnt again over TLS
+    }
+    authenticate();
+}
+
+void TmsSMTP::greet() {
+    SendLine("EHLO " + LocalHostName());
+    std::vector<std::string> lines;
+    if (hasClass(ReadReplyLines(lines), 2)) {
+        extensions_ = Capabilities::fromEhloLines(lines);
+        return;
+    }
+    extensions_ = {};  // a server from before EHLO
     if (!commandAnswered("HELO " + LocalHostName(), 2) && !commandAnswered("HELO", 2))
         raiseServerError(LastReply);
+}
+
+void TmsSMTP::authenticate() {
+    if (Options.auth != AuthMethod::Plain && Options.auth != AuthMethod::Login) return;
+    if (!Encrypted() && !Options.allowPlainTextPassword)
+        raiseRefusal("The password is not sent: the connection to " + HostName() +
+                     " is not encrypted (allow plain-text password to send it all the same)");
+    const bool plain = Options.auth == AuthMethod::Plain;
+    if (!extensions_.offersMechanism(plain ? "PLAIN" : "LOGIN"))
+        raiseRefusal("The server " + HostName() + " does not offer AUTH " +
+                     (plain ? "PLAIN" : "LOGIN"));
+    if (plain) {
+        if (!commandAnswered("AUTH PLAIN " + internal::saslPlainResponse(UserName, Password), 2))
+            raiseServerError(LastReply);
+        return;
+    }
+    SendLine("AUTH LOGIN");
+    for (const std::string* answer : {&UserName, &Password}) {
+        ReadReply();
+        if (!authChallenge(LastReply)) raiseServerError(LastReply);
+        SendLine(internal::base64Of(*answer));
+    }
+    if (!hasClass(ReadReply(), 2)) raiseServerError(LastReply);
 }
 
 void TmsSMTP::Logout() {
@@ -41,6 +96,7 @@ void TmsSMTP::Logout() {
 }
 
 void TmsSMTP::SendMail() {
+    quitFailure_.clear();
     try {
         Connect();
         sendMessage();
@@ -53,11 +109,15 @@ void TmsSMTP::SendMail() {
         }
         throw;
     }
-    Disconnect();
+    try {
+        Disconnect();
+    } catch (const std::exception& error) {
+        quitFailure_ = error.what();
+    }
 }
 
 void TmsSMTP::sendMessage() {
-    if (!MailMessage) raiseSocketError(kErrMailMessageRequired);
+    if (!MailMessage) raiseSocketError(mime::kTextMailMessageRequired);
     mime::TmsMessage& message = *MailMessage;
     message.CheckRequiredFields();
 
@@ -67,8 +127,18 @@ void TmsSMTP::sendMessage() {
     const std::string encoded = message.SaveToString();
     if (OnSending) OnSending(*this);
 
+    // RFC 1870: a message the server would refuse for its size is refused before it is sent.
+    const std::int64_t limit = extensions_.sizeLimit();
+    const auto size = static_cast<std::int64_t>(encoded.size());
+    if (limit > 0 && size > limit)
+        internal::throwMessageError("The message (" + std::to_string(size) +
+                                    " octets) is larger than the server " + HostName() +
+                                    " accepts (" + std::to_string(limit) + " octets)");
+    const std::string sizeParameter =
+        extensions_.offers("SIZE") ? " SIZE=" + std::to_string(size) : std::string();
+
     const std::string sender = message.Sender().Address();
-    if (!sender.empty() && !commandAnswered("MAIL FROM:<" + sender + ">", 2))
+    if (!sender.empty() && !commandAnswered("MAIL FROM:<" + sender + ">" + sizeParameter, 2))
         raiseServerError(LastReply);
     for (const mime::TmsAddressList* list :
          {&message.Recipients(), &message.CC(), &message.BCC()}) {

@@ -9,11 +9,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <charconv>
 #include <cmath>
 
+#include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
+#include "net/internal/tls_session.h"
+#include "net/received_text.h"
 #include "net/reply_parsing.h"
+#include "net/server_address.h"
 #include "net/socket_codes.h"
 
 namespace velmora::net {
@@ -37,7 +42,7 @@ int percentOf(std::int64_t part, std::int64_t whole) {
 }  // namespace
 
 TagSocket::TagSocket(platform::EventLoop& events, const platform::Clock& clock)
-    : events_(events), counter_(clock), throttle_(events, clock, kEventInterval),
+    : events_(events), clock_(clock), counter_(clock), throttle_(events, clock, kEventInterval),
       scratch_(kReceiveBlockSize, '\0') {}
 
 TagSocket::~TagSocket() { closeSocket(); }
@@ -51,31 +56,31 @@ void TagSocket::fire(const TmsNotifyEvent& handler) {
 void TagSocket::Open() {
     refuseNestedOperation();
     fire(OnOpen);
-    if (Server.empty()) raiseSocketError(kErrServerRequired);
+    if (Server.empty()) raiseSocketError(mime::kTextServerRequired);
     if (isOpen()) Close();
     input_.clear();
 
-    const std::string host = Server.substr(0, Server.find(':'));
+    const ServerAddress server = parseServerAddress(Server);
+    host_ = server.host;
     char name[kHostNameBufferSize] = {};
     if (::gethostname(name, sizeof name - 1) == 0 && name[0] != '\0') {
         localHostName_ = name;
     } else {
-        localHostName_ = host;
+        localHostName_ = host_;
     }
-    resolveHost(host);
-    port_ = findPort();
+    resolveHost(host_);
+    port_ = server.port != 0 ? server.port : findPort();
 
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    fd_ = ::socket(addresses_.front().family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd_ < 0) raiseSocketError(socketCodeForErrno(errno));
-    // Each command goes out in one write; without this Nagle's algorithm holds it back until
-    // the previous segment is acknowledged, which delayed acknowledgements make 40 ms late.
-    const int on = 1;
-    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
 void TagSocket::resolveHost(const std::string& host) {
-    in_addr address{};
-    if (::inet_pton(AF_INET, host.c_str(), &address) != 1) {
+    addresses_.clear();
+    SocketAddress literal;
+    if (SocketAddress::fromLiteral(host, literal)) {
+        addresses_.push_back(literal);
+    } else {
         lookup_.start(host, resolver_);
         counter_.Start();
         while (!lookup_.done()) {
@@ -86,52 +91,170 @@ void TagSocket::resolveHost(const std::string& host) {
         }
         counter_.Stop();
         const int code = lookup_.errorCode();
-        address = lookup_.address();
+        addresses_ = lookup_.addresses();
         lookup_.cancel();
         raiseSocketError(code);
+        if (addresses_.empty()) raiseSocketError(mime::kTextErrorResolvingHost);
     }
-    char text[INET_ADDRSTRLEN] = {};
-    if (!::inet_ntop(AF_INET, &address, text, sizeof text)) raiseSocketError(kErrResolvingHost);
-    remoteAddress_ = address;
-    remoteAddressText_ = text;
+    remoteAddressText_ = addresses_.front().text();
+    if (remoteAddressText_.empty()) raiseSocketError(mime::kTextErrorResolvingHost);
 }
 
 std::uint16_t TagSocket::findPort() {
-    const std::size_t colon = Server.find(':');
-    if (colon != std::string::npos) {
-        const std::string_view text = std::string_view(Server).substr(colon + 1);
-        unsigned port = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
-        if (error == std::errc{} && end == text.data() + text.size() && port >= 1 &&
-            port <= 0xFFFF)
-            return static_cast<std::uint16_t>(port);
-    }
-    if (ServiceName.empty()) raiseSocketError(kErrServiceRequired);
+    if (Options.security == Security::Tls && DefaultTlsPort != 0) return DefaultTlsPort;
+    if (Options.security == Security::StartTls && DefaultStartTlsPort != 0) return DefaultStartTlsPort;
+    if (ServiceName.empty()) raiseSocketError(mime::kTextServiceNameRequired);
     // A local file lookup (/etc/services), quick enough to make on this thread.
     if (const servent* service = ::getservbyname(ServiceName.c_str(), "tcp"))
         return ntohs(static_cast<std::uint16_t>(service->s_port));
     return DefaultPort;
 }
 
+namespace {
+
+// The connection attempts of one connect step; whatever is not kept is closed.
+struct Attempts {
+    struct Attempt {
+        int fd;
+        SocketAddress address;
+    };
+    std::vector<Attempt> running;
+    int keep = -1;
+    ~Attempts() {
+        for (const Attempt& attempt : running)
+            if (attempt.fd != keep) ::close(attempt.fd);
+    }
+};
+
+}  // namespace
+
 void TagSocket::connectToServer() {
     if (canceled_) raiseCanceled();
     requireOpen();
     counter_.Start();
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(port_);
-    peer.sin_addr = remoteAddress_;
-    if (::connect(fd_, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
-        if (errno != EINPROGRESS && errno != EINTR) raiseSocketError(socketCodeForErrno(errno));
-        while (waitRound(POLLOUT) == 0) {
+    Attempts attempts;
+    std::size_t next = 0;
+    int lastError = ECONNREFUSED;
+    bool ownFdUsed = false;
+    // Starts the next address; false when none is left.
+    const auto startNext = [&]() -> bool {
+        while (next < addresses_.size()) {
+            SocketAddress address = addresses_[next++];
+            address.setPort(port_);
+            int fd = -1;
+            if (!ownFdUsed && address.family() == addresses_.front().family()) {
+                fd = fd_;  // the socket Open made; it stays fd_ unless another attempt wins
+                ownFdUsed = true;
+            } else {
+                fd = ::socket(address.family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            }
+            if (fd < 0) {
+                lastError = errno;
+                continue;
+            }
+            if (::connect(fd, reinterpret_cast<const sockaddr*>(&address.storage), address.length) == 0 ||
+                errno == EINPROGRESS || errno == EINTR) {
+                attempts.running.push_back({fd, address});
+                return true;
+            }
+            lastError = errno;
+            if (fd != fd_) ::close(fd);
         }
-        int error = 0;
-        socklen_t size = sizeof error;
-        if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size) != 0) error = errno;
-        // A refused or unreachable server is reported now, not after the time-out.
-        raiseSocketError(socketCodeForErrno(error));
+        return false;
+    };
+    if (!startNext()) raiseSocketError(socketCodeForErrno(lastError));
+    platform::Milliseconds nextStart = clock_.elapsed() + kNextAddressDelay;
+    for (;;) {
+        letEventsRun();
+        requireOpen();  // an event handler may have closed the socket
+        if (counter_.Expired()) raiseTimedOut();
+        std::vector<pollfd> entries;
+        for (const auto& attempt : attempts.running) entries.push_back({attempt.fd, POLLOUT, 0});
+        const int ready = ::poll(entries.data(), entries.size(), kPollSliceMs);
+        if (ready < 0 && errno != EINTR) raiseSocketError(socketCodeForErrno(errno));
+        int winner = -1;
+        for (std::size_t i = entries.size(); ready > 0 && i-- > 0;) {
+            if (entries[i].revents == 0) continue;
+            int error = 0;
+            socklen_t size = sizeof error;
+            if (::getsockopt(entries[i].fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) error = errno;
+            if (error == 0) {
+                winner = static_cast<int>(i);
+                continue;
+            }
+            lastError = error;
+            if (attempts.running[i].fd != fd_) ::close(attempts.running[i].fd);
+            attempts.running.erase(attempts.running.begin() + static_cast<std::ptrdiff_t>(i));
+            if (winner > static_cast<int>(i)) --winner;
+        }
+        if (winner >= 0) {
+            const Attempts::Attempt won = attempts.running[static_cast<std::size_t>(winner)];
+            if (won.fd != fd_) ::close(fd_);
+            fd_ = won.fd;
+            attempts.keep = won.fd;
+            remoteAddressText_ = won.address.text();
+            break;
+        }
+        const bool due = clock_.elapsed() >= nextStart;
+        if (attempts.running.empty() || due) {
+            // A refused or unreachable server is reported now, not after the time-out.
+            if (!startNext() && attempts.running.empty())
+                raiseSocketError(socketCodeForErrno(lastError));
+            nextStart = clock_.elapsed() + kNextAddressDelay;
+        }
     }
+    // Each command goes out in one write; without this Nagle's algorithm holds it back until
+    // the previous segment is acknowledged, which delayed acknowledgements make 40 ms late.
+    const int on = 1;
+    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     counter_.Stop();
+    if (Options.security == Security::Tls) startTls();
+}
+
+void TagSocket::startTls() {
+    requireOpen();
+    // Bytes that came before the handshake are not the server's word over TLS (a man in the
+    // middle may have added them): they are dropped.
+    input_.clear();
+    static const bool sigpipeIgnored = [] {
+        // OpenSSL writes without MSG_NOSIGNAL: a peer that went away must be an error, not the
+        // end of the program.
+        std::signal(SIGPIPE, SIG_IGN);
+        return true;
+    }();
+    (void)sigpipeIgnored;
+    tls_ = std::make_unique<internal::TlsSession>();
+    peerFingerprint_.clear();
+    if (const std::string problem = tls_->begin(fd_, host_, Options.caFile); !problem.empty())
+        raiseProtocolError(problem);
+    counter_.Start();
+    startDeadline(0);
+    for (bool done = false; !done;) {
+        switch (tls_->handshake()) {
+        case internal::TlsSession::Step::Done:
+            done = true;
+            break;
+        case internal::TlsSession::Step::WantRead:
+            waitRound(POLLIN);
+            break;
+        case internal::TlsSession::Step::WantWrite:
+            waitRound(POLLOUT);
+            break;
+        case internal::TlsSession::Step::Closed:
+            raiseProtocolError("The TLS handshake with " + host_ +
+                               " failed: the server closed the connection");
+        case internal::TlsSession::Step::Failed:
+            raiseProtocolError("The TLS handshake with " + host_ + " failed: " + tls_->failure());
+        }
+    }
+    stopClocks();
+    peerFingerprint_ = tls_->fingerprint();
+    const bool pinned = !Options.trustedFingerprint.empty() && !peerFingerprint_.empty() &&
+                        internal::normalizedFingerprint(Options.trustedFingerprint) ==
+                            internal::normalizedFingerprint(peerFingerprint_);
+    if (pinned || tls_->verified()) return;
+    raiseProtocolError("The certificate of " + host_ + " is not trusted: " + tls_->verifyProblem() +
+                       " (SHA-256 fingerprint " + peerFingerprint_ + ")");
 }
 
 void TagSocket::runEvents(bool throttled) {
@@ -157,17 +280,77 @@ void TagSocket::letEventsRun() {
     if (canceled_) raiseCanceled();
 }
 
+void TagSocket::startDeadline(std::int64_t bytes) {
+    const std::int64_t transferSeconds = std::max<std::int64_t>(0, bytes) / kMinimumTransferRate;
+    deadline_ = clock_.elapsed() +
+                platform::Milliseconds{(static_cast<std::int64_t>(TimeOut()) + transferSeconds) * 1000};
+    deadlineRunning_ = true;
+}
+
+bool TagSocket::deadlinePassed() const { return deadlineRunning_ && clock_.elapsed() >= deadline_; }
+
+void TagSocket::stopClocks() {
+    counter_.Stop();
+    deadlineRunning_ = false;
+}
+
 short TagSocket::waitRound(short pollEvents) {
     letEventsRun();
     requireOpen();  // an event handler may have closed the socket
-    if (counter_.Expired()) raiseTimedOut();
+    if (counter_.Expired() || deadlinePassed()) raiseTimedOut();
     pollfd entry{fd_, pollEvents, 0};
     const int ready = ::poll(&entry, 1, kPollSliceMs);
     if (ready < 0 && errno != EINTR) raiseSocketError(socketCodeForErrno(errno));
     return ready > 0 ? entry.revents : 0;
 }
 
+std::size_t TagSocket::receiveTls(char* into, std::size_t capacity) {
+    std::size_t got = 0;
+    switch (tls_->read(into, capacity, got)) {
+    case internal::TlsSession::Step::Done:
+        counter_.Start();
+        return got;
+    case internal::TlsSession::Step::WantRead:
+        return 0;
+    case internal::TlsSession::Step::WantWrite:
+        waitRound(POLLOUT);
+        return 0;
+    case internal::TlsSession::Step::Closed:
+        raiseSocketError(kCodeConnectionReset);
+        return 0;
+    case internal::TlsSession::Step::Failed:
+        break;
+    }
+    if (canceled_) raiseCanceled();
+    raiseProtocolError("TLS error: " + tls_->failure());
+}
+
+void TagSocket::sendTls(std::string_view bytes) {
+    while (!bytes.empty()) {
+        std::size_t sent = 0;
+        switch (tls_->write(bytes.data(), bytes.size(), sent)) {
+        case internal::TlsSession::Step::Done:
+            bytes.remove_prefix(sent);
+            counter_.Start();
+            continue;
+        case internal::TlsSession::Step::WantWrite:
+            waitRound(POLLOUT);
+            continue;
+        case internal::TlsSession::Step::WantRead:
+            waitRound(POLLIN);
+            continue;
+        case internal::TlsSession::Step::Closed:
+            raiseSocketError(kCodeConnectionReset);
+            return;
+        case internal::TlsSession::Step::Failed:
+            if (canceled_) raiseCanceled();
+            raiseProtocolError("TLS error: " + tls_->failure());
+        }
+    }
+}
+
 std::size_t TagSocket::receiveSome(char* into, std::size_t capacity) {
+    if (tls_) return receiveTls(into, capacity);
     for (;;) {
         const ssize_t got = ::recv(fd_, into, capacity, 0);
         if (got > 0) {
@@ -187,18 +370,20 @@ std::size_t TagSocket::receiveSome(char* into, std::size_t capacity) {
 }
 
 void TagSocket::requireOpen() {
-    if (!isOpen()) raiseSocketError(kErrNotConnected);
+    if (!isOpen()) raiseSocketError(mime::kTextNotConnected);
 }
 
-int TagSocket::ReadLine(std::string& line) {
-    refuseNestedOperation();
-    requireOpen();
+int TagSocket::readLineWithin(std::string& line) {
     counter_.Start();
     std::string text;
     while (!input_.takeLine(text)) {
+        if (input_.partialLineBytes() > kMaxReplyLineBytes)
+            raiseProtocolError("The server's reply line is too long (over " +
+                               std::to_string(kMaxReplyLineBytes) + " bytes)");
         const std::size_t got = receiveSome(scratch_.data(), scratch_.size());
         if (got > 0) {
             input_.append(std::string_view(scratch_.data(), got));
+            if (deadlinePassed()) raiseTimedOut();
         } else {
             waitRound(POLLIN);
         }
@@ -208,13 +393,39 @@ int TagSocket::ReadLine(std::string& line) {
     return ReplyCode(line);
 }
 
-int TagSocket::ReadReply() {
-    const int code = ReadLine(LastReply);
+int TagSocket::ReadLine(std::string& line) {
+    refuseNestedOperation();
+    requireOpen();
+    startDeadline(0);
+    const int code = readLineWithin(line);
+    stopDeadline();
+    return code;
+}
+
+int TagSocket::ReadReply() { return readReply(nullptr); }
+
+int TagSocket::ReadReplyLines(std::vector<std::string>& lines) {
+    lines.clear();
+    return readReply(&lines);
+}
+
+int TagSocket::readReply(std::vector<std::string>* lines) {
+    refuseNestedOperation();
+    requireOpen();
+    startDeadline(0);  // one deadline for all the lines of the reply
+    const int code = readLineWithin(LastReply);
+    if (lines) lines->push_back(LastReply);
     if (opensMultiLineReply(LastReply, code)) {
+        int count = 1;
         do {
-            ReadLine(LastReply);
+            if (++count > kMaxReplyLines)
+                raiseProtocolError("The server's reply is too long (over " +
+                                   std::to_string(kMaxReplyLines) + " lines)");
+            readLineWithin(LastReply);
+            if (lines) lines->push_back(LastReply);
         } while (!closesMultiLineReply(LastReply, code));
     }
+    stopDeadline();
     return code;
 }
 
@@ -225,11 +436,16 @@ void TagSocket::SendLine(std::string_view text) {
     line.reserve(text.size() + 2);
     line.append(text).append("\r\n");
     counter_.Start();
+    startDeadline(static_cast<std::int64_t>(line.size()));
     sendAll(line);
-    counter_.Stop();
+    stopClocks();
 }
 
 void TagSocket::sendAll(std::string_view bytes) {
+    if (tls_) {
+        sendTls(bytes);
+        return;
+    }
     while (!bytes.empty()) {
         const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (sent > 0) {
@@ -247,10 +463,59 @@ void TagSocket::sendAll(std::string_view bytes) {
     }
 }
 
-void TagSocket::ReceiveToStream(std::string& stream, std::int64_t expectedSize) {
+void TagSocket::raiseTooLarge(std::int64_t limit, std::int64_t expectedSize) {
+    std::string text = "The message is too large: more than " + std::to_string(limit) +
+                       " octets arrived";
+    if (expectedSize > 0) text += " where the server announced " + std::to_string(expectedSize);
+    raiseProtocolError(text);
+}
+
+void TagSocket::ReceiveText(ReceivedText& text, std::int64_t expectedSize, std::int64_t limit) {
     refuseNestedOperation();
     requireOpen();
     counter_.Start();
+    startDeadline(expectedSize > 0 ? expectedSize : limit);
+    DotUnstuffer unstuffer;
+    std::string decoded;
+    std::int64_t onWire = 0;
+    // Takes what the unstuffer uses of `bytes`; the rest (after the end line) is put back.
+    const auto take = [&](std::string_view bytes) {
+        decoded.clear();
+        const std::size_t used = unstuffer.feed(bytes, decoded);
+        onWire += static_cast<std::int64_t>(used);
+        if (onWire > limit) raiseTooLarge(limit, expectedSize);
+        text.append(decoded);
+        if (used < bytes.size()) input_.putBack(bytes.substr(used));
+        if (OnProgress) OnProgress(*this, percentOf(onWire, expectedSize), onWire);
+    };
+    try {
+        std::string held;
+        input_.takeAll(held);  // whatever came with the reply line
+        if (!held.empty()) take(held);
+        while (!unstuffer.ended()) {
+            const std::size_t got = receiveSome(scratch_.data(), scratch_.size());
+            if (got > 0) {
+                take(std::string_view(scratch_.data(), got));
+                runEvents(true);
+                if (canceled_) raiseCanceled();
+                if (deadlinePassed()) raiseTimedOut();
+            } else {
+                waitRound(POLLIN);
+            }
+        }
+    } catch (...) {
+        Close();
+        throw;
+    }
+    stopClocks();
+}
+
+void TagSocket::ReceiveToStream(std::string& stream, std::int64_t expectedSize,
+                                std::int64_t limit) {
+    refuseNestedOperation();
+    requireOpen();
+    counter_.Start();
+    startDeadline(expectedSize > 0 ? expectedSize : limit);
     const std::size_t begin = stream.size();
     input_.takeAll(stream);  // whatever came with the reply line
     const auto reportProgress = [&] {
@@ -274,12 +539,15 @@ void TagSocket::ReceiveToStream(std::string& stream, std::int64_t expectedSize) 
             break;
         }
         searched = stream.size();
+        if (static_cast<std::int64_t>(stream.size() - begin) > limit)
+            raiseTooLarge(limit, expectedSize);
         const std::size_t got = receiveSome(scratch_.data(), scratch_.size());
         if (got > 0) {
             stream.append(scratch_.data(), got);
             reportProgress();
             runEvents(true);
             if (canceled_) raiseCanceled();
+            if (deadlinePassed()) raiseTimedOut();
         } else {
             waitRound(POLLIN);
         }
@@ -289,7 +557,7 @@ void TagSocket::ReceiveToStream(std::string& stream, std::int64_t expectedSize) 
         input_.putBack(std::string_view(stream).substr(end));
         stream.resize(end);
     }
-    counter_.Stop();
+    stopClocks();
 }
 
 void TagSocket::SendStream(std::istream& stream, DotStuffer* stuffer) {
@@ -309,6 +577,7 @@ void TagSocket::sendBlocks(std::int64_t size,
                            DotStuffer* stuffer) {
     refuseNestedOperation();
     counter_.Start();
+    startDeadline(size);
     std::string block(kSendBlockSize, '\0');
     std::string stuffed;
     std::int64_t position = 0;
@@ -328,11 +597,13 @@ void TagSocket::sendBlocks(std::int64_t size,
         if (canceled_) raiseCanceled();
         if (got < block.size()) break;
     }
-    counter_.Stop();
+    stopClocks();
     if (OnProgress) OnProgress(*this, 0, 0);
 }
 
 void TagSocket::closeSocket() {
+    if (tls_) tls_->shutdown();
+    tls_.reset();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     input_.clear();
@@ -354,14 +625,14 @@ void TagSocket::Cancel() {
 
 void TagSocket::Reset() {
     canceled_ = false;
-    counter_.Stop();
+    stopClocks();
     counter_.ResetExpired();
     lookup_.cancel();
 }
 
 void TagSocket::raiseSocketError(int code) {
     if (code == 0) return;
-    counter_.Stop();
+    stopClocks();
     std::string text = internal::numberedText(code);
     if (OnError) OnError(*this, text);
     if (code == kCodeConnectionReset) Close();
@@ -369,8 +640,8 @@ void TagSocket::raiseSocketError(int code) {
 }
 
 void TagSocket::raiseTimedOut() {
-    counter_.Stop();
-    const std::string text = internal::numberedText(internal::kNumberTimedOut);
+    stopClocks();
+    const std::string text = internal::numberedText(mime::kTextTimedOut);
     std::string seen = text;
     if (OnError) OnError(*this, seen);
     lookup_.cancel();
@@ -379,18 +650,33 @@ void TagSocket::raiseTimedOut() {
 }
 
 void TagSocket::raiseCanceled() {
-    counter_.Stop();
-    const std::string text = internal::numberedText(internal::kNumberCanceled);
+    stopClocks();
+    const std::string text = internal::numberedText(mime::kTextCanceled);
     std::string seen = text;
     if (OnError) OnError(*this, seen);
     internal::throwCanceled(text);
 }
 
 void TagSocket::raiseServerError(const std::string& reply) {
-    counter_.Stop();
+    stopClocks();
     std::string seen = reply;
     if (OnError) OnError(*this, seen);
     internal::throwServerError(reply);
+}
+
+void TagSocket::raiseRefusal(const std::string& reply) {
+    stopClocks();
+    std::string text = reply;
+    if (OnError) OnError(*this, text);
+    internal::throwSocketError(text);
+}
+
+void TagSocket::raiseProtocolError(const std::string& reply) {
+    stopClocks();
+    std::string text = reply;
+    if (OnError) OnError(*this, text);
+    Close();
+    internal::throwSocketError(text);
 }
 
 }  // namespace velmora::net

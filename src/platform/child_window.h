@@ -56,6 +56,8 @@ public:
         (void)folderPath, (void)row;
         return false;
     }
+    // The active user profile changed: what belonged to the other profile's server goes.
+    virtual void profileChanged() {}
     // Row `row` of the folder at `folderPath` was removed: rows below it moved up by one.
     virtual void folderRowRemoved(const std::string& folderPath, int row) {
         (void)folderPath, (void)row;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace velmora::platform {
@@ -29,9 +30,36 @@ public:
         const Command* c = find(name);
         return c && c->run && (!c->available || c->available());
     }
+    // Runs the command when it is registered and available; false otherwise.
+    bool run(const std::string& name) const {
+        if (!available(name)) return false;
+        find(name)->run();
+        return true;
+    }
+
+    // A command with a check mark ("Delete Mail On Server"): whether it is checked now.
+    void addCheckMark(const std::string& name, std::function<bool()> checked) {
+        checkMarks_[name] = std::move(checked);
+    }
+    std::optional<bool> checked(const std::string& name) const {
+        auto it = checkMarks_.find(name);
+        if (it == checkMarks_.end() || !it->second) return std::nullopt;
+        return it->second();
+    }
+    // A command whose hint follows its mode (the Messages button): the hint of now.
+    void addHint(const std::string& name, std::function<std::string()> hint) {
+        hints_[name] = std::move(hint);
+    }
+    std::optional<std::string> hint(const std::string& name) const {
+        auto it = hints_.find(name);
+        if (it == hints_.end() || !it->second) return std::nullopt;
+        return it->second();
+    }
 
 private:
     std::map<std::string, Command> commands_;
+    std::map<std::string, std::function<bool()>> checkMarks_;
+    std::map<std::string, std::function<std::string()>> hints_;
 };
 
 }  // namespace velmora::platform

@@ -83,6 +83,13 @@ struct FontChoice {
     std::string colour = "clBlack";
 };
 
+// A directory chooser whose accept button carries a caption of its own ("&Move", "&Copy").
+struct DirectoryRequest {
+    std::string title;
+    std::filesystem::path initialDirectory;
+    std::string acceptCaption;
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -98,6 +105,10 @@ public:
     virtual std::optional<std::filesystem::path> chooseDirectory(
         const std::string& title, const std::filesystem::path& initial) = 0;
     virtual std::optional<FontChoice> chooseFont(const FontChoice& initial) = 0;
+    // The chooser with its own accept caption; by default the plain chooser.
+    virtual std::optional<std::filesystem::path> chooseTargetDirectory(const DirectoryRequest& request) {
+        return chooseDirectory(request.title, request.initialDirectory);
+    }
 
     // The message window without buttons, left on screen as the status box of a long
     // operation until hideStatus; a second showStatus replaces its lines.

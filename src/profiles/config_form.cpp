@@ -64,11 +64,13 @@ OptionPage* TconfigForm::optionPage(ConfigPage page) {
 void TconfigForm::enterPage(ConfigPage page) {
     page_ = page;
     if (page == ConfigPage::Users) users_.enterPage();
+    else if (page == ConfigPage::AddressBooks && addressBooks_) addressBooks_->enterPage();
     else if (OptionPage* options = optionPage(page)) options->enter();
 }
 
 void TconfigForm::leavePage(ConfigPage page) {
     if (page == ConfigPage::Users) users_.leavePage();
+    else if (page == ConfigPage::AddressBooks && addressBooks_) addressBooks_->leavePage();
     else if (OptionPage* options = optionPage(page)) options->leave();
 }
 

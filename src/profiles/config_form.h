@@ -18,6 +18,7 @@
 #include <string>
 
 #include "profiles/config_pages.h"
+#include "profiles/external_page.h"
 #include "profiles/profile_lists.h"
 #include "profiles/settings.h"
 #include "profiles/users_page.h"
@@ -91,6 +92,9 @@ public:
     MiscPage& misc() { return misc_; }
     OtherPage& other() { return other_; }
     GuiPage& gui() { return gui_; }
+    // The Address Books page, filled in by the main window; none: the tab is empty.
+    void setAddressBooksPage(ExternalPage* page) { addressBooks_ = page; }
+    ExternalPage* addressBooksPage() const { return addressBooks_; }
     // The option page of a page; nullptr for Users and Address Books.
     OptionPage* optionPage(ConfigPage page);
 
@@ -110,6 +114,7 @@ private:
     MiscPage misc_;
     OtherPage other_;
     GuiPage gui_;
+    ExternalPage* addressBooks_ = nullptr;
     ConfigPage page_ = ConfigPage::Users;
     bool visible_ = false;
     int left_ = 0;

@@ -8,6 +8,30 @@
 
 namespace velmora::profiles {
 
+namespace {
+
+int readBounded(SettingsReader& reader, int max) {
+    const std::int64_t value = reader.integer(0);
+    return value < 0 || value > max ? 0 : static_cast<int>(value);
+}
+
+}  // namespace
+
+int pop3PortFor(Security security, int profilePort, int settingsPort) {
+    if (profilePort > 0) return profilePort;
+    return security == Security::Tls ? 995 : settingsPort;
+}
+
+int smtpPortFor(Security security, int profilePort, int settingsPort) {
+    if (profilePort > 0) return profilePort;
+    switch (security) {
+        case Security::Tls: return 465;
+        case Security::StartTls: return 587;
+        case Security::None: break;
+    }
+    return settingsPort;
+}
+
 std::filesystem::path profileFilePath(const std::filesystem::path& home, const std::string& name) {
     return home / (name + kProfileExtension);
 }
@@ -15,6 +39,11 @@ std::filesystem::path profileFilePath(const std::filesystem::path& home, const s
 std::filesystem::path signatureFilePath(const std::filesystem::path& home,
                                         const std::string& name) {
     return home / (name + kSignatureExtension);
+}
+
+std::filesystem::path seenMessagesFilePath(const std::filesystem::path& home,
+                                           const std::string& name) {
+    return home / (name + kSeenMessagesExtension);
 }
 
 std::string profileFileBytes(const TUsersObjListBox& p) {
@@ -33,7 +62,19 @@ std::string profileFileBytes(const TUsersObjListBox& p) {
         .boolean(p.retrieveWhenNotActive)
         .integer(p.headersDefaultAction >= 0 && p.headersDefaultAction < kHeadersActionCount
                      ? p.headersDefaultAction
-                     : 0);
+                     : 0)
+        .integer(static_cast<int>(p.pop3Security))
+        .integer(p.pop3Port)
+        .integer(static_cast<int>(p.smtpSecurity))
+        .integer(p.smtpPort)
+        .integer(static_cast<int>(p.pop3Login))
+        .integer(static_cast<int>(p.smtpLogin))
+        .boolean(p.allowPlainTextPassword)
+        .text(p.pop3TrustedCertificate)
+        .text(p.smtpTrustedCertificate)
+        .boolean(p.leaveOnServer)
+        .integer(p.deleteFromServerAfterDays)
+        .boolean(p.deleteFromServerWithTrash);
     return writer.bytes();
 }
 
@@ -63,6 +104,22 @@ TUsersObjListBox parseProfileFile(std::string_view bytes) {
     p.smtpServer = reader.text();
     p.retrieveWhenNotActive = reader.boolean(false);
     p.headersDefaultAction = reader.choice(kHeadersActionCount, 0);
+    if (reader.atEnd()) {
+        p.allowPlainTextPassword = true;
+        return p;
+    }
+    p.pop3Security = static_cast<Security>(reader.choice(kSecurityCount, 0));
+    p.pop3Port = readBounded(reader, kMaxPort);
+    p.smtpSecurity = static_cast<Security>(reader.choice(kSecurityCount, 0));
+    p.smtpPort = readBounded(reader, kMaxPort);
+    p.pop3Login = static_cast<Pop3Login>(reader.choice(kPop3LoginCount, 0));
+    p.smtpLogin = static_cast<SmtpLogin>(reader.choice(kSmtpLoginCount, 0));
+    p.allowPlainTextPassword = reader.boolean(false);
+    p.pop3TrustedCertificate = reader.text();
+    p.smtpTrustedCertificate = reader.text();
+    p.leaveOnServer = reader.boolean(false);
+    p.deleteFromServerAfterDays = readBounded(reader, kMaxLeaveDays);
+    p.deleteFromServerWithTrash = reader.boolean(false);
     return p;
 }
 

@@ -1,6 +1,7 @@
 // The user profile record and its files in the home folder: "master.usr" with the profile names
 // in list order, one "<name>.usr" file per profile, and the profile's signature file
-// "<name>.sig" (whose content belongs to the signature editor; profiles only move and delete it).
+// "<name>.sig" (whose content belongs to the signature editor; profiles only move and delete it),
+// and "<name>.uidl", the messages left on the server (the same).
 #pragma once
 
 #include <filesystem>
@@ -15,6 +16,9 @@ namespace velmora::profiles {
 inline constexpr const char* kMasterUsrFile = "master.usr";
 inline constexpr const char* kProfileExtension = ".usr";
 inline constexpr const char* kSignatureExtension = ".sig";
+// The identifiers of the messages retrieved and left on the server (see retrieval's
+// SeenMessages); renamed and deleted with the profile.
+inline constexpr const char* kSeenMessagesExtension = ".uidl";
 
 // A profile name is the base name of its files: 240 characters leave room for the extension
 // within the 255-byte file-name limit.
@@ -26,6 +30,29 @@ inline constexpr std::size_t kShownProfileNameLength = 42;
 inline constexpr const char* kHeadersActionChoices[] = {
     "Retrieve & Delete", "Retrieve & Hold", "Hold on Server", "Delete on Server"};
 inline constexpr int kHeadersActionCount = 4;
+
+// How a server connection is protected: plain, upgraded in the session (POP3 STLS, SMTP
+// STARTTLS), or TLS from the first byte (POP3S, SMTPS).
+inline constexpr const char* kSecurityChoices[] = {"None", "STARTTLS", "TLS"};
+inline constexpr int kSecurityCount = 3;
+enum class Security { None = 0, StartTls = 1, Tls = 2 };
+
+// How the POP3 log-in is made, and whether (and how) SMTP logs in.
+inline constexpr const char* kPop3LoginChoices[] = {"USER / PASS", "AUTH PLAIN", "APOP"};
+inline constexpr int kPop3LoginCount = 3;
+enum class Pop3Login { UserPass = 0, AuthPlain = 1, Apop = 2 };
+inline constexpr const char* kSmtpLoginChoices[] = {"None", "AUTH PLAIN", "AUTH LOGIN"};
+inline constexpr int kSmtpLoginCount = 3;
+enum class SmtpLogin { None = 0, Plain = 1, Login = 2 };
+
+inline constexpr int kMaxPort = 65535;
+// Ten years: longer is the same as never for a mailbox.
+inline constexpr int kMaxLeaveDays = 3650;
+
+// The port a profile connects to: its own when set, else the one of its security (995 for POP3
+// over TLS; 465 for SMTP over TLS and 587 for STARTTLS), else the settings' port.
+int pop3PortFor(Security security, int profilePort, int settingsPort);
+int smtpPortFor(Security security, int profilePort, int settingsPort);
 
 // One mailbox identity: the POP3 account that is polled, the identity outgoing mail carries,
 // the SMTP server that carries it, and per-account retrieval choices. A new record has every
@@ -45,18 +72,40 @@ struct TUsersObjListBox {
     bool retrieveWhenNotActive = false;  // "Messages - All" retrieves this profile too
     int headersDefaultAction = 0;        // 0..3, see kHeadersActionChoices
 
+    // Today's servers, kept after the fourteen lines above so that older files still read.
+    Security pop3Security = Security::None;
+    int pop3Port = 0;  // 0: the port of the security, see pop3PortFor
+    Security smtpSecurity = Security::None;
+    int smtpPort = 0;  // 0: the port of the security, see smtpPortFor
+    Pop3Login pop3Login = Pop3Login::UserPass;
+    SmtpLogin smtpLogin = SmtpLogin::None;  // logs in with accountName and password
+    // A password goes over an unencrypted connection only when the user said so. A file written
+    // before this choice existed reads as allowed, so it keeps working as it did.
+    bool allowPlainTextPassword = false;
+    // SHA-256 fingerprints of certificates the user chose to trust though they failed the check.
+    std::string pop3TrustedCertificate;
+    std::string smtpTrustedCertificate;
+    // Leave mail on the server, fetching each message once (by its UIDL).
+    bool leaveOnServer = false;
+    int deleteFromServerAfterDays = 0;  // 0: never
+    bool deleteFromServerWithTrash = false;  // emptying Trash deletes the server copy
+
     bool operator==(const TUsersObjListBox&) const = default;
 };
 
 std::filesystem::path profileFilePath(const std::filesystem::path& home, const std::string& name);
 std::filesystem::path signatureFilePath(const std::filesystem::path& home,
                                         const std::string& name);
+std::filesystem::path seenMessagesFilePath(const std::filesystem::path& home,
+                                           const std::string& name);
 
-// The profile file's 14 lines: version, the fields in record order, the password scrambled,
-// the action as a number (a record without a choice, -1, writes 0).
+// The profile file: version, the fields in record order, the password scrambled, the action as
+// a number (a record without a choice, -1, writes 0), then the connection lines.
 std::string profileFileBytes(const TUsersObjListBox& profile);
 // A profile file's bytes as a record. Never fails: missing lines keep the new-record values, an
-// action line that is not a number, or outside 0..3, reads as 0.
+// action line that is not a number, or outside 0..3, reads as 0; choices out of range read as
+// their first entry, ports and days out of range as 0. A file of fourteen lines (written before
+// the connection lines existed) allows a plain-text password.
 TUsersObjListBox parseProfileFile(std::string_view bytes);
 // Reads a profile file; nullopt when it does not exist. Missing lines keep the new-record values;
 // an action line that is not a number, or outside 0..3, reads as 0.

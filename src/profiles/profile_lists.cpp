@@ -63,8 +63,13 @@ const TUsersObjListBox* ProfileLists::activeProfile() const {
 }
 
 std::string ProfileLists::connectionSmtpServer() const {
-    if (connection_ < 0 || static_cast<std::size_t>(connection_) >= rank_.size()) return {};
-    return rank_[static_cast<std::size_t>(connection_)].smtpServer;
+    const TUsersObjListBox* profile = connectionProfile();
+    return profile ? profile->smtpServer : std::string();
+}
+
+const TUsersObjListBox* ProfileLists::connectionProfile() const {
+    if (connection_ < 0 || static_cast<std::size_t>(connection_) >= rank_.size()) return nullptr;
+    return &rank_[static_cast<std::size_t>(connection_)];
 }
 
 void ProfileLists::selectActiveProfile(int index) {

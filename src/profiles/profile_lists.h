@@ -92,6 +92,8 @@ public:
     const ActiveLogin& activeLogin() const { return login_; }
     // The SMTP server of the connection profile, which every sending uses; empty without profiles.
     std::string connectionSmtpServer() const;
+    // The connection profile's record, or nullptr without profiles.
+    const TUsersObjListBox* connectionProfile() const;
 
     // Makes the profile at `index` the active one: selects it in the profile selector and the
     // rank list, copies its login values, has its signature file loaded and reports the change.

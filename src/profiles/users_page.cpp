@@ -11,7 +11,7 @@ namespace velmora::profiles {
 
 namespace {
 
-constexpr std::array<const char*, 13> kFieldLabels = {
+constexpr std::array<const char*, kUsersFieldCount> kFieldLabels = {
     "Profile Name",
     "Internet Connect Name",
     "From Name",
@@ -25,11 +25,51 @@ constexpr std::array<const char*, 13> kFieldLabels = {
     "SMTP Mail Server",
     "Retrieve When Not Active (Messages - All)",
     "Retrieve default action",
+    "POP3 Security",
+    "POP3 Port",
+    "POP3 Log-in",
+    "SMTP Security",
+    "SMTP Port",
+    "SMTP Log-in",
+    "Allow plain-text password",
+    "Leave mail on the server",
+    "Delete from the server after (days)",
+    "Delete from the server when deleted from Trash",
 };
 
-bool isField(UsersFocus focus) { return focus <= UsersFocus::HeadersDefaultAction; }
+constexpr UsersFocus kLastField = UsersFocus::DeleteWithTrash;
 
-std::string* textOf(TUsersObjListBox& r, UsersFocus field) {
+bool isField(UsersFocus focus) { return focus <= kLastField; }
+
+// For a record or a const record alike.
+template <class Record>
+auto checkOf(Record& r, UsersFocus field) -> decltype(&r.rememberPassword) {
+    switch (field) {
+        case UsersFocus::RememberPassword: return &r.rememberPassword;
+        case UsersFocus::RetrieveWhenNotActive: return &r.retrieveWhenNotActive;
+        case UsersFocus::AllowPlainTextPassword: return &r.allowPlainTextPassword;
+        case UsersFocus::LeaveOnServer: return &r.leaveOnServer;
+        case UsersFocus::DeleteWithTrash: return &r.deleteFromServerWithTrash;
+        default: return nullptr;
+    }
+}
+
+template <class Record>
+auto numberOf(Record& r, UsersFocus field) -> decltype(&r.pop3Port) {
+    switch (field) {
+        case UsersFocus::Pop3Port: return &r.pop3Port;
+        case UsersFocus::SmtpPort: return &r.smtpPort;
+        case UsersFocus::DeleteAfterDays: return &r.deleteFromServerAfterDays;
+        default: return nullptr;
+    }
+}
+
+std::vector<std::string> captions(const char* const* first, int count) {
+    return {first, first + count};
+}
+
+template <class Record>
+auto textOf(Record& r, UsersFocus field) -> decltype(&r.profileName) {
     switch (field) {
         case UsersFocus::ProfileName: return &r.profileName;
         case UsersFocus::ConnectName: return &r.connectName;
@@ -58,6 +98,54 @@ const char* usersFieldLabel(UsersFocus field) {
 bool isTextField(UsersFocus focus) {
     TUsersObjListBox probe;
     return textOf(probe, focus) != nullptr;
+}
+
+bool isCheckField(UsersFocus focus) {
+    TUsersObjListBox probe;
+    return checkOf(probe, focus) != nullptr;
+}
+
+bool isNumberField(UsersFocus focus) {
+    TUsersObjListBox probe;
+    return numberOf(probe, focus) != nullptr;
+}
+
+int numberFieldMax(UsersFocus focus) {
+    return focus == UsersFocus::DeleteAfterDays ? kMaxLeaveDays : kMaxPort;
+}
+
+const std::vector<std::string>& choicesOf(UsersFocus focus) {
+    static const std::vector<std::string> none;
+    static const std::vector<std::string> actions =
+        captions(kHeadersActionChoices, kHeadersActionCount);
+    static const std::vector<std::string> security = captions(kSecurityChoices, kSecurityCount);
+    static const std::vector<std::string> pop3 = captions(kPop3LoginChoices, kPop3LoginCount);
+    static const std::vector<std::string> smtp = captions(kSmtpLoginChoices, kSmtpLoginCount);
+    switch (focus) {
+        case UsersFocus::HeadersDefaultAction: return actions;
+        case UsersFocus::Pop3Security:
+        case UsersFocus::SmtpSecurity: return security;
+        case UsersFocus::Pop3Login: return pop3;
+        case UsersFocus::SmtpLogin: return smtp;
+        default: return none;
+    }
+}
+
+const std::string* fieldText(const TUsersObjListBox& record, UsersFocus field) {
+    return textOf(record, field);
+}
+
+int fieldValue(const TUsersObjListBox& r, UsersFocus field) {
+    if (const bool* check = checkOf(r, field)) return *check ? 1 : 0;
+    if (const int* number = numberOf(r, field)) return *number;
+    switch (field) {
+        case UsersFocus::HeadersDefaultAction: return r.headersDefaultAction;
+        case UsersFocus::Pop3Security: return static_cast<int>(r.pop3Security);
+        case UsersFocus::SmtpSecurity: return static_cast<int>(r.smtpSecurity);
+        case UsersFocus::Pop3Login: return static_cast<int>(r.pop3Login);
+        case UsersFocus::SmtpLogin: return static_cast<int>(r.smtpLogin);
+        default: return 0;
+    }
 }
 
 UsersPage::UsersPage(platform::Platform& platform, std::filesystem::path home, ProfileLists& lists,
@@ -102,7 +190,7 @@ void UsersPage::setFocus(UsersFocus focus) {
 
 void UsersPage::pressEnter() {
     if (!isField(focus_)) return;
-    const auto next = focus_ == UsersFocus::HeadersDefaultAction
+    const auto next = focus_ == kLastField
                           ? UsersFocus::ProfileName
                           : static_cast<UsersFocus>(static_cast<int>(focus_) + 1);
     setFocus(next);
@@ -142,10 +230,30 @@ void UsersPage::setText(UsersFocus field, std::string text) {
 }
 
 void UsersPage::setChecked(UsersFocus box, bool checked) {
-    if (box == UsersFocus::RememberPassword) fields_.rememberPassword = checked;
-    else if (box == UsersFocus::RetrieveWhenNotActive) fields_.retrieveWhenNotActive = checked;
-    else return;
+    bool* target = checkOf(fields_, box);
+    if (!target) return;
+    *target = checked;
     if (!lists_.empty()) edited_ = true;
+}
+
+void UsersPage::setChoice(UsersFocus field, int index) {
+    if (field == UsersFocus::HeadersDefaultAction) return setHeadersAction(index);
+    if (lists_.empty() || index < 0 || index >= static_cast<int>(choicesOf(field).size())) return;
+    switch (field) {
+        case UsersFocus::Pop3Security: fields_.pop3Security = static_cast<Security>(index); break;
+        case UsersFocus::SmtpSecurity: fields_.smtpSecurity = static_cast<Security>(index); break;
+        case UsersFocus::Pop3Login: fields_.pop3Login = static_cast<Pop3Login>(index); break;
+        case UsersFocus::SmtpLogin: fields_.smtpLogin = static_cast<SmtpLogin>(index); break;
+        default: return;
+    }
+    edited_ = true;
+}
+
+void UsersPage::setNumber(UsersFocus field, int value) {
+    int* target = numberOf(fields_, field);
+    if (!target || lists_.empty()) return;
+    *target = std::clamp(value, 0, numberFieldMax(field));
+    edited_ = true;
 }
 
 void UsersPage::setHeadersAction(int action) {
@@ -197,6 +305,10 @@ void UsersPage::leaveProfileName() {
     const auto oldSignature = signatureFilePath(home_, oldText);
     if (std::filesystem::exists(oldSignature, ignored))
         std::filesystem::rename(oldSignature, signatureFilePath(home_, *accepted), ignored);
+    // Without its list of retrieved messages, the profile would fetch them all again.
+    const auto oldSeen = seenMessagesFilePath(home_, oldText);
+    if (std::filesystem::exists(oldSeen, ignored))
+        std::filesystem::rename(oldSeen, seenMessagesFilePath(home_, *accepted), ignored);
 }
 
 void UsersPage::saveEdits() {
@@ -334,6 +446,7 @@ void UsersPage::deleteClick() {
     lists_.removeAt(static_cast<std::size_t>(index));
     std::error_code ignored;
     std::filesystem::remove(signatureFilePath(home_, fileName), ignored);
+    std::filesystem::remove(seenMessagesFilePath(home_, fileName), ignored);
     std::filesystem::remove(profileFilePath(home_, fileName), ignored);
     edited_ = false;
 

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "profiles/profile_lists.h"
 #include "profiles/settings.h"
@@ -36,6 +37,17 @@ enum class UsersFocus {
     SmtpServer,
     RetrieveWhenNotActive,
     HeadersDefaultAction,
+    // How the servers are reached.
+    Pop3Security,
+    Pop3Port,
+    Pop3Login,
+    SmtpSecurity,
+    SmtpPort,
+    SmtpLogin,
+    AllowPlainTextPassword,
+    LeaveOnServer,
+    DeleteAfterDays,
+    DeleteWithTrash,
     RankList,
     AddButton,
     DeleteButton,
@@ -43,6 +55,9 @@ enum class UsersFocus {
     FontButton,
     None,  // the focus is outside the page
 };
+
+// The fields come first in UsersFocus, the rank list right after them.
+inline constexpr int kUsersFieldCount = static_cast<int>(UsersFocus::RankList);
 
 // Keys of the rank list.
 enum class RankKey { Up, Down, Home, End, Delete };
@@ -53,6 +68,16 @@ inline constexpr const char* kAddUserPrompt = "Enter User Profile Name";
 // The labels of the page's fields, in field order.
 const char* usersFieldLabel(UsersFocus field);
 bool isTextField(UsersFocus focus);
+// The check boxes, the choices (with their captions) and the number fields of the page.
+bool isCheckField(UsersFocus focus);
+const std::vector<std::string>& choicesOf(UsersFocus focus);  // empty for no choice
+bool isNumberField(UsersFocus focus);
+// The largest value a number field takes (0 and up).
+int numberFieldMax(UsersFocus focus);
+// A field's value as the page shows it: a check box's state, a choice's index, a number.
+int fieldValue(const TUsersObjListBox& record, UsersFocus field);
+// A text field's value; null for the other fields.
+const std::string* fieldText(const TUsersObjListBox& record, UsersFocus field);
 
 class UsersPage {
 public:
@@ -91,6 +116,10 @@ public:
     void setText(UsersFocus field, std::string text);
     void setChecked(UsersFocus box, bool checked);
     void setHeadersAction(int action);
+    // The other choices (security, log-in method); an index out of range is ignored.
+    void setChoice(UsersFocus field, int index);
+    // A port or a number of days; clamped to 0..numberFieldMax.
+    void setNumber(UsersFocus field, int value);
 
     // Click on a rank list entry: pending edits are saved and that profile becomes the active one.
     void clickRankList(int index);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <numeric>
+#include <system_error>
 
 #include "base/identity.h"
 #include "base/text_file.h"
@@ -62,6 +63,8 @@ TinboxForm::TinboxForm(platform::Platform& platform, std::filesystem::path home,
       host_(host) {
     ++sharedOpenCount();
     setKey(store::folderWindowKey(logicalPath_));
+    applyLayout();
+    previewTimer_ = platform_.timers.createTimer(kPreviewDelay, true, [this] { previewTimerFired(); });
     updateCaption();
 }
 
@@ -69,7 +72,12 @@ TinboxForm::~TinboxForm() { --sharedOpenCount(); }
 
 void TinboxForm::open() {
     indexRebuilt_ = false;
-    const auto index = store::readFolderIndex(indexFile());
+    // Until loading has succeeded the rows are not the folder's, and closing must leave its
+    // index file alone (an index too large for memory must not be deleted as empty).
+    loadFailed_ = true;
+    std::error_code readError;
+    const auto index = store::readFolderIndex(indexFile(), readError);
+    if (readError) throw std::system_error(readError, "Read folder index " + indexFile().string());
     if (index) {
         rows_ = std::move(index->rows);
         selected_.assign(rows_.size(), false);
@@ -95,6 +103,7 @@ void TinboxForm::open() {
         if (checkFolderIndex()) indexRebuilt_ = true;
     }
     renderDateColumn();
+    loadFailed_ = false;
     changed();
 }
 
@@ -340,6 +349,7 @@ bool TinboxForm::checkFolderIndex() {
 }
 
 void TinboxForm::writeFolderIndex() {
+    if (loadFailed_) return;
     const auto file = indexFile();
     std::error_code ec;
     if (rows_.empty()) {
@@ -369,6 +379,8 @@ void TinboxForm::renderDateColumn() {
 void TinboxForm::onClose() {
     if (closed_) return;
     closed_ = true;
+    if (previewTimer_) previewTimer_->stop();
+    if (layoutWrittenOnClose_) writeLayout();
     writeFolderIndex();
 }
 

@@ -5,23 +5,31 @@
 // them) and writes it back when it closes and something changed; an emptied folder's index file
 // is deleted.
 //
-// Still to come with the rest of the folder window: the layout file (column widths, sort,
-// header mode, window state), marks, the preview pane, the menus and the OutBox close prompt.
-// The sort column and direction below are those the layout file will set.
+// The window's layout (column widths, sort, header mode, window state) is kept in the folder's
+// layout file (reading/folder_layout.h). Below the list a preview pane shows the current row's
+// message 350 ms after the row changed; marks rewrite the status and re-stamp the message file;
+// the pop-up menus are tables whose entries follow the folder kind (folder_menus.cpp).
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "mime/message.h"
 #include "profiles/settings.h"
+#include "reading/display_text.h"
+#include "reading/folder_layout.h"
 #include "reading/folder_window_host.h"
 #include "store/folders.h"
 #include "store/list_item.h"
 #include "platform/child_window.h"
+#include "platform/menu.h"
 #include "platform/platform.h"
+#include "platform/timers.h"
 
 namespace velmora::reading {
 
@@ -45,6 +53,37 @@ inline constexpr const char* kPreviewHint = "Mail Message View window.\rRight mo
 // -1, 0 or 1, before the direction is applied.
 int compareRows(const store::FolderRow& a, const store::FolderRow& b, store::Column column);
 
+// The delay between a click or a navigation key and loading the preview.
+inline constexpr platform::Milliseconds kPreviewDelay{350};
+
+// The status a mark starts from when the stored one is shorter than its eleven characters (a
+// damaged index or file): the missing positions are taken from this.
+inline constexpr const char* kStatusPadding = "U O r f a N";
+
+// How a row is drawn: bold while unread, in the list font colour or a priority colour.
+struct RowLook {
+    bool bold = false;
+    profiles::Colour colour = profiles::kClBlack;
+};
+
+// The commands other modules register that the folder window's menus and keys use. An entry
+// whose command is not registered is disabled (opening a Drafts, OutBox or Sent row without the
+// compose window's command says so instead of doing nothing).
+namespace folder_commands {
+inline constexpr const char* kEditInCompose = "compose.editStored";  // selected rows of the current folder window
+inline constexpr const char* kReplySender = "reply.sender";
+inline constexpr const char* kReplyAll = "reply.all";
+inline constexpr const char* kReplySenderOpposite = "reply.senderOpposite";
+inline constexpr const char* kReplyAllOpposite = "reply.allOpposite";
+inline constexpr const char* kForward = "forward.message";
+inline constexpr const char* kForwardAbuse = "forward.abuse";
+inline constexpr const char* kSendSelected = "send.selected";
+inline constexpr const char* kAddSender = "addressbook.addSender";
+inline constexpr const char* kHarvest = "addressbook.harvest";
+inline constexpr const char* kPrint = "print.text";
+inline constexpr const char* kHelp = "help.contents";
+}  // namespace folder_commands
+
 class TinboxForm : public platform::ChildWindow {
 public:
     TinboxForm(platform::Platform& platform, std::filesystem::path home, std::string logicalPath,
@@ -59,7 +98,9 @@ public:
     // files (none gives an empty list). A damaged index keeps the rows read before the damage and
     // gains rows for the message files it no longer lists. Then the list is sorted, the last row
     // (ascending) or first row (descending) becomes current and selected, and the Date column is
-    // rendered in the date column format of the settings.
+    // rendered in the date column format of the settings. An index that cannot be read (not a
+    // regular file, a read error) or a folder that cannot be listed throws std::system_error;
+    // after any failure to load, the window never writes or deletes the index.
     void open();
     // True when opening had to rebuild (or mend) the index.
     bool indexWasRebuilt() const { return indexRebuilt_; }
@@ -119,6 +160,9 @@ public:
     std::vector<int> selectedRows() const;
     std::size_t selectedCount() const { return selectedCount_; }
     void selectAll();
+    // Replaces the selection in one step (the list widget's selection after a click or key);
+    // rows out of range are ignored.
+    void setSelection(const std::vector<int>& rows);
     int firstVisibleRow() const { return firstVisible_; }
     void setFirstVisibleRow(int row);
     // Session restoring: scroll to `firstVisible` and select and make current `selected` (both
@@ -145,12 +189,103 @@ public:
     bool checkFolderIndex();
     // Writes the index as closing does: an empty list deletes the index file; otherwise the
     // file is rewritten (atomically) when the index is dirty. Failures are reported in a warning
-    // and leave the old file; the dirty flag stays set then.
+    // and leave the old file; the dirty flag stays set then. Does nothing after a failed open().
     void writeFolderIndex();
     // Renders the Date column of every row again from its mail date in the current format.
     void renderDateColumn();
 
-    // Writes the index.
+    // --- layout -------------------------------------------------------------------------------
+    // The layout read when the window opened (defaults when its file was missing).
+    int columnWidth(int column) const { return layout_.widths.at(static_cast<std::size_t>(column)); }
+    // A column resized by the user; the main window applies it to the other folder windows.
+    void setColumnWidth(int column, int width);
+    bool layoutDirty() const { return layoutDirty_; }
+    std::filesystem::path layoutFile() const;
+    // Writes the layout file (atomically; the old file is never deleted first). A failure is
+    // shown as a warning.
+    void writeLayout();
+    // Off for windows nobody sees (the command line's): closing leaves the layout file alone.
+    void setLayoutWrittenOnClose(bool written) { layoutWrittenOnClose_ = written; }
+    // A header click: sorts by `column`, toggling the direction when it is the sort column
+    // already; the first row (descending) or last row (ascending) becomes current, its preview
+    // is loaded, and the read windows of this folder follow their messages.
+    void headerClick(int column);
+
+    // --- preview -------------------------------------------------------------------------------
+    HeaderMode headerMode() const { return headerMode_; }
+    // Sets the header mode and shows the preview again in it.
+    void setHeaderMode(HeaderMode mode);
+    bool previewShown() const { return settings_.vl.previewShown; }
+    // The shared flag changed (all folder windows follow): the preview is composed again.
+    void previewShownChanged();
+    // The text of the preview pane (plain text, CR LF lines); empty when no message is loaded.
+    const std::string& previewText() const { return previewText_; }
+    // A click on a row: it becomes current and the only selected row; the preview follows after
+    // 350 ms.
+    void rowClicked(int row);
+    // The current row moved (navigation keys, or the list's own selection): when it differs from
+    // the previous row the 350 ms timer is restarted.
+    void currentRowMoved(int row);
+    int previousRow() const { return previous_; }
+    // Loads the current row's message and composes the preview now (what the timer does).
+    void loadPreview();
+    // The message loaded for the current row, loaded again first when the current row is not the
+    // one it came from; nullptr when there is no row or its file is missing (the preview is
+    // cleared then).
+    mime::TmsMessage* loadedMessage();
+    // The file name of the row the loaded message came from; empty when none is loaded.
+    const std::string& loadedFileName() const { return loadedFile_; }
+    // Clears the loaded message and the preview.
+    void clearPreview();
+
+    // --- rows appearance -------------------------------------------------------------------
+    RowLook rowLook(std::size_t row) const;
+    // The colours of selected rows: nullopt for the desktop's own highlight colours.
+    std::optional<std::pair<profiles::Colour, profiles::Colour>> selectionColours() const;
+
+    // --- marks -------------------------------------------------------------------------------
+    // Each builds the new status string from the row's status and stores it (see storeStatus).
+    void markMailMessageRead(int row);
+    void markMailMessageReplied(int row);
+    void markMailMessageForwarded(int row);
+    // The attachment marks act on the current row.
+    void markMailMessageAttachmentMoved();
+    void markMailMessageAttachmentCopied();
+    void markMailMessageAttachmentDeleted();
+    // Sets status position `position` (1 to 11) of a row to `letter` and stores it: the item,
+    // the Status column, the message file's private block (a re-stamping failure is shown as a
+    // warning) and the index dirty flag. Nothing happens when the status stays the same.
+    void setStatusLetter(int row, int position, char letter);
+    // The preview pane was clicked or entered: the current row is marked read.
+    void previewEntered();
+
+    // --- commands ---------------------------------------------------------------------------
+    // Enter, double click and "&Read Message": InBox, Trash and user folders open a read window
+    // per selected row; Drafts, OutBox and Sent hand them to the compose window's command.
+    void openSelectedRows();
+    // Delete key and "&Delete Message": the selected rows go to Trash (or for good, see
+    // transfers.h); the row at the same index becomes current with its preview.
+    void deleteSelectedRows();
+    // Sent only, current row: removes its attachments after the confirmation (see the .cpp).
+    void removeAttachments();
+    // Escape: closes the window.
+    void escapePressed();
+    // The list's and the preview's pop-up menus as they stand now.
+    platform::Menu listMenu();
+    platform::Menu previewMenu();
+
+    // --- read windows of this folder --------------------------------------------------------
+    // One entry per open read window, the row it shows, in opening order.
+    std::vector<int>& readWindowRows() { return readWindowRows_; }
+    int readWindowCount() const { return static_cast<int>(readWindowRows_.size()); }
+    // The page of the last read window choice: 0 body only, 1 normal, 2 full headers, 3 attachments.
+    int readPage() const { return readPage_; }
+    void setReadPage(int page) { readPage_ = page; }
+    FolderWindowHost& host() { return host_; }
+
+    // Closing: refused while mail is sent; the OutBox asks to send its rows first.
+    bool closeQuery() override;
+    // Writes the layout file and the index.
     void onClose() override;
     // The caption follows the options (short folder names, Trash emptied on exit).
     void optionsChanged() override;
@@ -166,6 +301,16 @@ public:
 private:
     void changed();
     void clampCurrent();
+    void applyLayout();
+    void composePreview();
+    void previewTimerFired();
+    void afterRowsRemoved();
+    void storeStatus(int row, std::string status);
+    platform::MenuEntry commandEntry(std::string name, std::string caption, const char* command,
+                                     std::string shortcut = "");
+    platform::Menu forwardAndReplyEntries(bool preview);
+    bool replyAllAvailable();
+    bool outBoxClosePrompt();
 
     platform::Platform& platform_;
     std::filesystem::path home_;
@@ -182,7 +327,20 @@ private:
     bool indexDirty_ = false;
     bool indexRebuilt_ = false;
     bool closed_ = false;
+    bool loadFailed_ = false;  // open() did not finish: the rows are not the folder's
     platform::Milliseconds countCheckPause_{250};
+
+    FolderLayout layout_;
+    bool layoutDirty_ = false;
+    bool layoutWrittenOnClose_ = true;
+    HeaderMode headerMode_ = HeaderMode::Normal;
+    int previous_ = -1;
+    std::unique_ptr<platform::Timer> previewTimer_;
+    std::unique_ptr<mime::TmsMessage> loaded_;
+    std::string loadedFile_;
+    std::string previewText_;
+    std::vector<int> readWindowRows_;
+    int readPage_ = 1;
 };
 
 }  // namespace velmora::reading

@@ -1,9 +1,15 @@
-// What a folder window and the message operations need of the main window: finding and opening
-// the windows of other folders, closing and renumbering the read windows of a folder, and being
-// told when a window's rows or caption changed.
+// What a folder window, its read windows and the message operations need of the main window:
+// finding and opening the windows of other folders, holding the read windows among its child
+// windows, closing and renumbering the read windows of a folder, the shared preview flag, the
+// registered commands, and being told when a window's rows or caption changed.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "platform/child_window.h"
+#include "platform/commands.h"
 
 namespace velmora::reading {
 
@@ -23,6 +29,22 @@ public:
     virtual void folderWindowChanged(TinboxForm& window) = 0;
     // The folder window the user worked in last; nullptr when none is open.
     virtual TinboxForm* currentFolderWindow() const = 0;
+
+    // Child windows other than folder windows (the read windows): added shown and active,
+    // brought to the front, closed through their close query (false: it stayed open), and
+    // listed in the main window's child order (the most recently activated first).
+    virtual platform::ChildWindow& addChildWindow(std::unique_ptr<platform::ChildWindow> window) = 0;
+    virtual void activateChildWindow(platform::ChildWindow& window) = 0;
+    virtual bool closeChildWindow(platform::ChildWindow& window) = 0;
+    virtual std::vector<platform::ChildWindow*> childWindows() const = 0;
+    // A child window's caption or content changed.
+    virtual void childWindowChanged(platform::ChildWindow& window) = 0;
+    // Shows or hides the preview pane of every folder window (the shared flag of the layout
+    // settings).
+    virtual void setPreviewShown(bool shown) = 0;
+    // The commands other modules registered (reply, forward, send, editing in compose ...);
+    // menu entries of unregistered ones are disabled.
+    virtual const platform::Commands& registeredCommands() const = 0;
 };
 
 }  // namespace velmora::reading

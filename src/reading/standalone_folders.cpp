@@ -1,5 +1,7 @@
 #include "reading/standalone_folders.h"
 
+#include <algorithm>
+
 namespace velmora::reading {
 
 StandaloneFolders::StandaloneFolders(platform::Platform& platform, std::filesystem::path home,
@@ -7,7 +9,31 @@ StandaloneFolders::StandaloneFolders(platform::Platform& platform, std::filesyst
     : platform_(platform), home_(std::move(home)), settings_(settings) {}
 
 StandaloneFolders::~StandaloneFolders() {
+    for (auto& window : others_) window->onClose();
+    others_.clear();
     for (auto& [path, window] : windows_) window->onClose();
+}
+
+platform::ChildWindow& StandaloneFolders::addChildWindow(std::unique_ptr<platform::ChildWindow> window) {
+    others_.insert(others_.begin(), std::move(window));
+    return *others_.front();
+}
+
+bool StandaloneFolders::closeChildWindow(platform::ChildWindow& window) {
+    if (!window.closeQuery()) return false;
+    const auto it = std::find_if(others_.begin(), others_.end(),
+                                 [&](const auto& w) { return w.get() == &window; });
+    if (it == others_.end()) return true;
+    window.onClose();
+    others_.erase(std::find_if(others_.begin(), others_.end(),
+                               [&](const auto& w) { return w.get() == &window; }));
+    return true;
+}
+
+std::vector<platform::ChildWindow*> StandaloneFolders::childWindows() const {
+    std::vector<platform::ChildWindow*> windows;
+    for (const auto& w : others_) windows.push_back(w.get());
+    return windows;
 }
 
 TinboxForm* StandaloneFolders::findFolderWindow(const std::string& logicalPath) {
@@ -21,6 +47,7 @@ TinboxForm& StandaloneFolders::openFolderWindow(const std::string& logicalPath, 
     window->setVisible(show);
     // No window is on screen to wait for: the index is checked against the files at once.
     window->setCountCheckPause(platform::Milliseconds{0});
+    window->setLayoutWrittenOnClose(false);
     TinboxForm& created = *window;
     windows_[logicalPath] = std::move(window);
     created.open();

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "profiles/settings.h"
 #include "reading/folder_window.h"
@@ -30,12 +31,21 @@ public:
     void renumberReadWindowsAfter(const std::string&, int) override {}
     void folderWindowChanged(TinboxForm&) override {}
     TinboxForm* currentFolderWindow() const override { return nullptr; }
+    platform::ChildWindow& addChildWindow(std::unique_ptr<platform::ChildWindow> window) override;
+    void activateChildWindow(platform::ChildWindow&) override {}
+    bool closeChildWindow(platform::ChildWindow& window) override;
+    std::vector<platform::ChildWindow*> childWindows() const override;
+    void childWindowChanged(platform::ChildWindow&) override {}
+    void setPreviewShown(bool) override {}
+    const platform::Commands& registeredCommands() const override { return commands_; }
 
 private:
     platform::Platform& platform_;
     std::filesystem::path home_;
     const profiles::Settings& settings_;
     std::map<std::string, std::unique_ptr<TinboxForm>> windows_;
+    std::vector<std::unique_ptr<platform::ChildWindow>> others_;
+    platform::Commands commands_;
 };
 
 // The settings the folder windows and the display text read (date column format, word wrap,

@@ -4,6 +4,8 @@
 
 #include "platform/session_records.h"
 #include "reading/folder_window.h"
+#include "reading/read_window.h"
+#include "reading/read_windows.h"
 #include "reading/transfers.h"
 #include "store/folders.h"
 
@@ -39,11 +41,33 @@ std::vector<std::string> folderWindowRecord(platform::ChildWindow& child, Folder
                                         {window->state(), window->bounds()}});
 }
 
+// A read window of the last session: reopened on its row when its folder window is open (the
+// folder windows are restored first) and the row still exists.
+void restoreReadWindow(const platform::ReadWindowRecord& record, FolderWindowHost& host) {
+    TinboxForm* folder = host.findFolderWindow(record.folderKey);
+    if (!folder || record.row < 0 || static_cast<std::size_t>(record.row) >= folder->rowCount()) return;
+    const int page = std::clamp(record.tabPage, 0, 3);
+    TreadForm* window = openReadWindow(*folder, record.row);
+    if (!window) return;
+    window->choosePage(pageOfTab(page));
+    window->setState(record.placement.state);
+    window->setBounds(record.placement.bounds);
+    host.childWindowChanged(*window);
+}
+
+std::vector<std::string> readWindowRecord(platform::ChildWindow& child) {
+    auto* window = dynamic_cast<TreadForm*>(&child);
+    if (!window) return {};
+    return platform::readRecordLines({window->ownerPath(), window->row(),
+                                      {window->state(), window->bounds()},
+                                      tabOfPage(window->page())});
+}
+
 }  // namespace
 
 void registerWindowKinds(platform::WindowKinds& kinds, platform::Commands& commands,
                          const std::filesystem::path& home, FolderWindowHost& host,
-                         platform::Platform& platform) {
+                         platform::Platform& /*platform*/) {
     platform::WindowKind folders;
     folders.keyPrefix = "InBox";
     folders.sessionFile = platform::kFoldersSessionFile;
@@ -56,13 +80,29 @@ void registerWindowKinds(platform::WindowKinds& kinds, platform::Commands& comma
     };
     kinds.add(std::move(folders));
 
+    platform::WindowKind reads;
+    reads.keyPrefix = "Read";
+    reads.sessionFile = platform::kReadSessionFile;
+    reads.restore = [&host](const std::vector<std::string>& lines) {
+        for (const auto& record : platform::parseReadRecords(lines)) restoreReadWindow(record, host);
+    };
+    reads.record = [](platform::ChildWindow& window) { return readWindowRecord(window); };
+    kinds.add(std::move(reads));
+
+    auto withRows = [&host] {
+        const TinboxForm* current = host.currentFolderWindow();
+        return current && current->rowCount() > 0;
+    };
+    commands.add("mail.next", {[&host] { cycleReadWindows(host, true); }, withRows});
+    commands.add("mail.previous", {[&host] { cycleReadWindows(host, false); }, withRows});
+
     auto withSelection = [&host] {
         const TinboxForm* current = host.currentFolderWindow();
         return current && current->selectedCount() > 0;
     };
-    commands.add("mail.delete", {[&host, &platform] {
+    commands.add("mail.delete", {[&host] {
                                      if (TinboxForm* current = host.currentFolderWindow())
-                                         deleteSelected(*current, host, platform);
+                                         current->deleteSelectedRows();
                                  },
                                  withSelection});
     commands.add("mail.selectAll", {[&host] {

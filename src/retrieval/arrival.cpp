@@ -208,7 +208,14 @@ bool storeCopy(ArrivalContext& context, ArrivingMessage& arriving, const std::st
     }
     // Looked up for every message (the user may have closed it meanwhile), and opened before the
     // file is written, so that loading its index does not already find the new message.
-    reading::TinboxForm& window = context.folders.openFolderWindow(folder, true);
+    reading::TinboxForm* opened = nullptr;
+    try {
+        opened = &context.folders.openFolderWindow(folder, true);
+    } catch (const std::exception& e) {
+        // A folder that cannot be listed or whose index cannot be read takes no message.
+        return fail(e.what());
+    }
+    reading::TinboxForm& window = *opened;
     item.fileName = store::newMessageFileName(context.platform.clock, directory);
     removeAttachmentLines(message);
     if (auto error = store::saveAttachmentFiles(message, directory, item)) return fail(*error);

@@ -2,6 +2,7 @@
 
 #include "base/identity.h"
 #include "profiles/settings_rules.h"
+#include "retrieval/connection_choices.h"
 
 namespace velmora::retrieval {
 
@@ -13,12 +14,12 @@ constexpr platform::Milliseconds kAutoCloseBox{2000};
 
 AutoMailCheck::AutoMailCheck(platform::Platform& platform, profiles::Settings& settings,
                              profiles::ProfileLists& profiles, Retrieval& retrieval,
-                             platform::NewMailSignals signals, AutoCheckHost& host)
+                             platform::NewMailSignals lent, AutoCheckHost& host)
     : platform_(platform),
       settings_(settings),
       profiles_(profiles),
       retrieval_(retrieval),
-      signals_(signals),
+      signals_(lent),
       host_(host) {
     countdown_ = platform_.timers.createTimer(kSecond, false, [this] { countdownTick(); });
     // The count-down decides when a check runs; the check timer tells that checking is on.
@@ -124,8 +125,7 @@ void AutoMailCheck::check() {
         return;
     }
     const std::string name = profiles::cutName(profile->profileName);
-    const std::string server =
-        profiles::serverWithPort(profile->pop3Server, settings_.retrieve.pop3Port);
+    const std::string server = pop3ServerAddress(*profile, settings_.retrieve.pop3Port);
     if (!profile->rememberPassword && !retrieval_.passwords().find(profile->profileName, server)) {
         auto answer = platform_.dialogs.inputBox(
             {"Password Entry Form For [" + name + "]", {"Enter Password", "", true}, {}});

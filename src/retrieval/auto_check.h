@@ -41,7 +41,7 @@ class AutoMailCheck {
   public:
     AutoMailCheck(platform::Platform& platform, profiles::Settings& settings,
                   profiles::ProfileLists& profiles, Retrieval& retrieval,
-                  platform::NewMailSignals signals, AutoCheckHost& host);
+                  platform::NewMailSignals lent, AutoCheckHost& host);
 
     // Starts counting down from the period (or stops everything when "Notify" is off).
     void startAutoCheck();

@@ -1,6 +1,7 @@
 #include "retrieval/sessions.h"
 
 #include <algorithm>
+#include <chrono>
 #include <set>
 
 #include "base/identity.h"
@@ -10,6 +11,7 @@
 #include "net/remote_pop.h"
 #include "profiles/settings_rules.h"
 #include "retrieval/arrival.h"
+#include "retrieval/connection_choices.h"
 #include "retrieval/headers_form.h"
 #include "store/folders.h"
 
@@ -170,7 +172,7 @@ std::optional<Retrieval::Login> Retrieval::prepare(const std::string& caption, b
     if (!quiet) progress_.start(caption);
     progress_.setUpperLine("Connecting to <" + login.profile.pop3Server + ">");
 
-    login.server = profiles::serverWithPort(login.profile.pop3Server, settings_.retrieve.pop3Port);
+    login.server = pop3ServerAddress(login.profile, settings_.retrieve.pop3Port);
     if (login.profile.rememberPassword) {
         login.password = login.profile.password;
     } else if (auto cached = passwords_.find(login.profile.profileName, login.server);
@@ -206,6 +208,7 @@ bool Retrieval::connect(net::TmsCustomPOP& client, const Login& login, bool quie
     client.UserName = login.profile.accountName;
     client.Password = login.password;
     client.Server = login.server;
+    client.Options = pop3ConnectionOptions(login.profile);
     const int seconds = profiles::timeoutSeconds(settings_.retrieve.connectTimeout);
     client.setTimeOut(seconds);
     client.OnProgress = [this](net::TagSocket&, int percent, std::int64_t) {
@@ -223,13 +226,18 @@ bool Retrieval::connect(net::TmsCustomPOP& client, const Login& login, bool quie
     });
     countdown->start();
     std::string error;
-    try {
-        client.Connect();
-    } catch (const mime::EServerError& e) {
-        error = e.what();
-        outcome.loginRejected = true;
-    } catch (const std::exception& e) {
-        error = e.what();
+    for (bool retried = false;; retried = true) {
+        error.clear();
+        try {
+            client.Connect();
+        } catch (const mime::EServerError& e) {
+            error = e.what();
+            outcome.loginRejected = true;
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+        // A certificate that does not verify may be trusted once the user saw its fingerprint.
+        if (error.empty() || quiet || retried || !trustCertificate(login, client, error)) break;
     }
     countdown->stop();
     if (!error.empty() || !client.isOpen()) {
@@ -245,6 +253,33 @@ bool Retrieval::connect(net::TmsCustomPOP& client, const Login& login, bool quie
     progress_.setUpperLine("Connected");
     platform_.pause(kConnectedPause);
     progress_.hideTimeoutLine();
+    return true;
+}
+
+bool Retrieval::trustCertificate(const Login& login, net::TmsCustomPOP& client,
+                                 const std::string& error) {
+    const std::string fingerprint = client.PeerFingerprint();
+    if (fingerprint.empty() || error.rfind("The certificate of ", 0) != 0) return false;
+    platform_.system.beep();
+    const platform::Answer answer = platform_.dialogs.question(
+        kProductName,
+        error + "\r\rTrust this certificate for the profile " + shownName(login.profile) +
+            "? It is checked again at every connection; a changed certificate is asked about "
+            "again.",
+        platform::Buttons::YesNo, platform::Answer::No);
+    if (answer != platform::Answer::Yes) return false;
+    if (const auto index = profiles_.findName(login.profile.profileName)) {
+        profiles::TUsersObjListBox& record = profiles_.record(*index);
+        record.pop3TrustedCertificate = fingerprint;
+        if (const auto written = profiles::writeProfileFile(
+                profiles::profileFilePath(home_, record.profileName), record))
+            platform_.dialogs.warning(kProductName, "Cannot write " +
+                                                        profiles::profileFilePath(
+                                                            home_, record.profileName)
+                                                            .string() +
+                                                        "\r" + errorText(written));
+    }
+    client.Options.trustedFingerprint = fingerprint;
     return true;
 }
 
@@ -556,9 +591,38 @@ SessionOutcome Retrieval::retrieveFiltered() {
     return outcome;
 }
 
+Retrieval::LeftOnServer Retrieval::leftOnServer(net::TmsCustomPOP& client,
+                                                const profiles::TUsersObjListBox& profile) {
+    LeftOnServer left;
+    left.ids = client.UniqueIds();
+    if (!left.ids) return left;
+    left.seen.emplace(profiles::seenMessagesFilePath(home_, profile.profileName));
+    const platform::LocalTime now = platform_.clock.localNow();
+    left.today = std::chrono::sys_days(std::chrono::year_month_day(
+                                           std::chrono::year(now.year),
+                                           std::chrono::month(static_cast<unsigned>(now.month)),
+                                           std::chrono::day(static_cast<unsigned>(now.day))))
+                     .time_since_epoch()
+                     .count();
+    for (const std::string& id :
+         left.seen->dueForDeletion(*left.ids, left.today, profile.deleteFromServerAfterDays))
+        left.due.insert(id);
+    return left;
+}
+
+std::string Retrieval::LeftOnServer::idOf(std::int64_t index) const {
+    if (!ids || index < 0 || static_cast<std::size_t>(index) >= ids->size()) return {};
+    const std::string& id = (*ids)[static_cast<std::size_t>(index)];
+    return isValidUidl(id) ? id : std::string();
+}
+
 SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox& profile,
                                                SessionOutcome outcome) {
-    host_.showFolderWindow(host_.folders().openFolderWindow(kInBox, true));
+    try {
+        host_.showFolderWindow(host_.folders().openFolderWindow(kInBox, true));
+    } catch (const std::exception&) {
+        // Storing the first message reports the folder and keeps it on the server.
+    }
     const std::string caption = "Retrieving All Messages For [" + shownName(profile) + "]";
     auto login = prepare(caption, false, false);
     if (!login) return outcome;
@@ -566,7 +630,11 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
     DurableClient<net::TmsPOP> client(platform_, durable_);
     if (!connect(client, *login, false, outcome)) return outcome;
     const std::int64_t n = std::max<std::int64_t>(client.MessageCount(), 0);
-    const bool deleteAfter = settings_.retrieve.deleteFromServer;
+    // Left on the server, each message is fetched once, told apart by its UIDL; a server that
+    // gives no UIDL list is retrieved as without the choice.
+    LeftOnServer left = profile.leaveOnServer ? leftOnServer(client, profile)
+                                              : LeftOnServer{};
+    const bool deleteAfter = !left.active() && settings_.retrieve.deleteFromServer;
     progress_.setMessageCount(n);
     progress_.setUpperLine("Retrieving Message 1 Progress");
     progress_.setLowerLine("Processing Message 1 of " + std::to_string(n));
@@ -580,12 +648,34 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
     try {
         for (std::int64_t i = 0; i < n; ++i) {
             const int index = static_cast<int>(std::min<std::int64_t>(i, INT32_MAX - 1));
+            const std::string id = left.idOf(i);
+            if (!id.empty() && left.seen->contains(id)) {
+                if (left.due.count(id)) client.DeleteMessage(index);
+                progress_.messageDone(i);
+                continue;
+            }
             client.RetrieveMessage(index);
             if (client.Messages.Count() == 0) continue;
             ArrivingMessage arriving{
                 client.Messages.Items(0), ArrivalPath::WholeMessage, !deleteAfter, 0, i, n};
             const ArrivalResult result = storeArrivingMessage(context, arriving);
             client.Messages.Clear();
+            if (result.safe && !id.empty()) {
+                // The message's names reach the disk before it is marked as fetched, so a crash
+                // between the two fetches it again rather than never.
+                std::error_code error = durable_.syncAll();
+                if (!error) error = left.seen->record(id, left.today);
+                if (error) {
+                    ok = false;
+                    outcome.error = "File I/O Error 9563\r" +
+                                    profiles::seenMessagesFilePath(home_, profile.profileName)
+                                        .string() +
+                                    ": " + errorText(error);
+                    platform_.system.beep();
+                    platform_.dialogs.warning(kProductName, outcome.error);
+                    break;
+                }
+            }
             if (!result.safe) {
                 // This message and the rest stay on the server; what was stored is kept.
                 ok = false;
@@ -602,6 +692,17 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
         failed(outcome, e.what(), true);
         selectFirstNewRow();
         return outcome;
+    }
+    if (left.active() && ok) {
+        // Only what the server keeps after this session's deletions stays in the list.
+        std::vector<std::string> kept;
+        for (const std::string& id : *left.ids)
+            if (!left.due.count(id)) kept.push_back(id);
+        if (const auto error = left.seen->keepOnly(kept)) {
+            outcome.error = "File I/O Error 9563\r" + errorText(error);
+            platform_.system.beep();
+            platform_.dialogs.warning(kProductName, outcome.error);
+        }
     }
     progress_.setUpperLine("Closing Connection");
     platform_.pause(kClosingPause);
@@ -666,6 +767,15 @@ SessionOutcome Retrieval::messages() {
 }
 
 void Retrieval::selectFirstNewRow() {
+    try {
+        showFirstNewRow();
+    } catch (const std::exception& e) {
+        // The mail is stored; only showing it failed.
+        host_.reportError(e.what());
+    }
+}
+
+void Retrieval::showFirstNewRow() {
     reading::FolderWindowHost& folders = host_.folders();
     std::vector<const NewMailList::Entry*> received;
     for (const auto& entry : newMail_.entries())

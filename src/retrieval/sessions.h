@@ -14,7 +14,9 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "net/pop3.h"
 #include "platform/platform.h"
@@ -27,6 +29,7 @@
 #include "retrieval/progress_box.h"
 #include "retrieval/retrieval_host.h"
 #include "retrieval/rules.h"
+#include "retrieval/seen_messages.h"
 
 namespace velmora::retrieval {
 
@@ -108,6 +111,9 @@ class Retrieval {
     // Connects `client` with the count-down; reports a failure (unless quiet) and returns false.
     bool connect(net::TmsCustomPOP& client, const Login& login, bool quiet,
                  SessionOutcome& outcome);
+    // Offers to trust the certificate a connection refused; on Yes the profile keeps its
+    // fingerprint and the client takes it for the next attempt.
+    bool trustCertificate(const Login& login, net::TmsCustomPOP& client, const std::string& error);
     void reportConnectionFailure(const std::string& error, const Login& login, bool quiet,
                                  SessionOutcome& outcome);
     // Header fetch into the window; the actions of the rows by `automaticActions`.
@@ -116,7 +122,20 @@ class Retrieval {
     SessionOutcome execute(const std::string& caption, const Login& login, SessionOutcome outcome);
     SessionOutcome retrieveAllOfProfile(const profiles::TUsersObjListBox& profile,
                                         SessionOutcome outcome);
+    // A retrieve-all that leaves mail on the server: the server's UIDL list, the messages
+    // already fetched, today, and the identifiers whose time on the server is up.
+    struct LeftOnServer {
+        std::optional<std::vector<std::string>> ids;  // nullopt: no UIDL from this server
+        std::optional<SeenMessages> seen;
+        std::int64_t today = 0;
+        std::set<std::string> due;
+        bool active() const { return ids.has_value(); }
+        // The valid UIDL of message `index`, or "" (fetched as without the choice).
+        std::string idOf(std::int64_t index) const;
+    };
+    LeftOnServer leftOnServer(net::TmsCustomPOP& client, const profiles::TUsersObjListBox& profile);
     void clearNewMailForUserSession();
+    void showFirstNewRow();
     void failed(SessionOutcome& outcome, const std::string& text, bool generalReport);
 
     platform::Platform& platform_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "base/file_access.h"
 #include "base/line_reader.h"
 #include "base/text_file.h"
 
@@ -22,6 +23,9 @@ public:
         if (!lines_.next(line)) return std::nullopt;
         return line;
     }
+
+    // Lines the rest of the text can hold at most: each takes at least its line end.
+    std::size_t linesLeftAtMost() const { return text_.size() - lines_.position(); }
 
     // Only empty lines remain.
     bool onlyBlankLinesLeft() const {
@@ -66,6 +70,7 @@ bool readRecord(LineCursor& lines, FolderRow& row) {
         if (!line) return false;
         const auto parsed = parseCount(*line);
         if (!parsed) return false;
+        if (static_cast<std::size_t>(*parsed) > lines.linesLeftAtMost()) return false;
         count = *parsed;
         entries.clear();
         entries.reserve(static_cast<std::size_t>(count));
@@ -163,10 +168,22 @@ std::string formatFolderIndex(const std::vector<FolderRow>& rows) {
     return out;
 }
 
-std::optional<IndexContent> readFolderIndex(const std::filesystem::path& file) {
-    const auto bytes = readWholeFile(file);
-    if (!bytes) return std::nullopt;
+std::optional<IndexContent> readFolderIndex(const std::filesystem::path& file,
+                                            std::error_code& error) {
+    const auto bytes = readRegularFile(file, error, kMaxIndexFileBytes);
+    if (!bytes) {
+        // No folder directory (or a file in its place) holds no index either; writing the
+        // folder's first message then reports the folder itself.
+        if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory)
+            error.clear();
+        return std::nullopt;
+    }
     return parseFolderIndex(*bytes);
+}
+
+std::optional<IndexContent> readFolderIndex(const std::filesystem::path& file) {
+    std::error_code error;
+    return readFolderIndex(file, error);
 }
 
 std::error_code writeFolderIndexFile(const std::filesystem::path& file,

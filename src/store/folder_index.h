@@ -6,6 +6,7 @@
 // "FALSE", read acknowledgement status, priority, compose From, Reply-To, organization, version).
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -30,14 +31,25 @@ struct IndexContent {
     bool damaged = false;
 };
 
-// Reads the records of an index file's bytes. Never fails; lines may end in CR LF, LF or CR.
+// Reads the records of an index file's bytes. Never fails; lines may end in CR LF, LF or CR. A
+// count line is believed only as far as the rest of the file can hold that many lines, so
+// what is allocated stays within a fixed multiple of the file's size.
 IndexContent parseFolderIndex(std::string_view bytes);
 
 // The bytes of an index for `rows`. Line breaks inside a value would shift every later record,
 // so they are written as blanks.
 std::string formatFolderIndex(const std::vector<FolderRow>& rows);
 
-// Reads an index file; nullopt when it does not exist or cannot be read.
+// An index file above this size is taken for damage rather than read: a folder of a million
+// messages has an index of a few hundred megabytes at most, and every line read costs a string.
+inline constexpr std::uint64_t kMaxIndexFileBytes = 1024ull * 1024 * 1024;
+
+// Reads an index file. nullopt with `error` clear when there is none; nullopt with `error` set
+// when it cannot be read: not a regular file (a FIFO is never waited on, a directory never
+// read), larger than kMaxIndexFileBytes, or a read error.
+std::optional<IndexContent> readFolderIndex(const std::filesystem::path& file,
+                                            std::error_code& error);
+// As above; nullopt both when there is none and when it cannot be read.
 std::optional<IndexContent> readFolderIndex(const std::filesystem::path& file);
 
 // Writes the index file whole and atomically; on failure the old file stays.

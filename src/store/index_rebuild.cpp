@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <system_error>
 #include <unordered_set>
 
 #include "base/identity.h"
@@ -38,24 +39,34 @@ std::string firstRecipientAddress(const mime::TmsMessage& message) {
 
 }  // namespace
 
+namespace {
+
+// Calls `visit` with each message file of `directory`. A missing directory holds no files; one
+// that cannot be listed (or whose listing breaks off) throws, so an unreadable folder is never
+// taken for an empty one.
+template <typename Visit>
+void forEachMessageFile(const std::filesystem::path& directory, Visit&& visit) {
+    std::error_code ec;
+    std::filesystem::directory_iterator it(directory, ec);
+    if (ec == std::errc::no_such_file_or_directory) return;
+    for (const std::filesystem::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        if (isMessageFile(*it)) visit(it->path());
+    }
+    if (ec) throw std::system_error(ec, "List folder " + directory.string());
+}
+
+}  // namespace
+
 std::vector<std::filesystem::path> listMessageFiles(const std::filesystem::path& directory) {
     std::vector<std::filesystem::path> files;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(directory, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        if (isMessageFile(*it)) files.push_back(it->path());
-    }
+    forEachMessageFile(directory, [&](const std::filesystem::path& file) { files.push_back(file); });
     std::sort(files.begin(), files.end());
     return files;
 }
 
 std::size_t countMessageFiles(const std::filesystem::path& directory) {
     std::size_t count = 0;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(directory, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        if (isMessageFile(*it)) ++count;
-    }
+    forEachMessageFile(directory, [&](const std::filesystem::path&) { ++count; });
     return count;
 }
 

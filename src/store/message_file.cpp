@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/file_access.h"
 #include "base/identity.h"
 #include "base/text.h"
 #include "base/text_file.h"
@@ -313,7 +314,16 @@ std::optional<std::string> loadMessageFile(const std::filesystem::path& file,
                                            mime::TmsMessage& message, platform::ThrottledEvents* events) {
     message.SetEvents(events);
     try {
-        message.LoadFromFile(file);
+        // Read here rather than by the message object, so only a regular file is ever read: a
+        // name in a folder may be a FIFO or a device.
+        message.Clear();
+        std::error_code readError;
+        const auto bytes = readRegularFile(file, readError);
+        if (!bytes) {
+            message.SetEvents(nullptr);
+            return errorText(readError);
+        }
+        message.LoadFromString(*bytes);
     } catch (const std::system_error& e) {
         message.SetEvents(nullptr);
         return errorText(e.code());

@@ -92,7 +92,8 @@ void trimBodyLineBreaks(mime::TmsMessage& message);
                                                          const std::filesystem::path& file);
 
 // Reads a message file into `message` (cleared first); every header line, the private block
-// included, stays in its header list. On failure the error text is returned and `message`
+// included, stays in its header list. Only a regular file is read (a FIFO or a device in the
+// folder is an error, never a wait). On failure the error text is returned and `message`
 // holds whatever was read.
 [[nodiscard]] std::optional<std::string> loadMessageFile(const std::filesystem::path& file,
                                                          mime::TmsMessage& message,

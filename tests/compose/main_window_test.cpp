@@ -5,6 +5,7 @@
 #include "compose/compose_form.h"
 #include "compose/compose_windows.h"
 #include "core/main_form.h"
+#include "reading/folder_window.h"
 #include "store/folders.h"
 #include "support/fake_platform.h"
 #include "support/stored_messages.h"
@@ -69,6 +70,25 @@ TEST_F(ComposeInMainWindow, TheSessionFileReopensTheDraftAndExitRecordsItAgain) 
     EXPECT_TRUE(form->FormCloseQuery());
     EXPECT_TRUE(fake.dialogs.texts("question").empty());
     EXPECT_EQ(testing::readFile(home / "compose.dat"), "Drafts\r\n0\r\n");
+}
+
+TEST_F(ComposeInMainWindow, OpeningADraftsRowInItsFolderWindowOpensItInAComposeWindow) {
+    testing::MessageSample draft;
+    draft.subject = "Finish me";
+    testing::storeMessage(home.path() / "Drafts.000", draft);
+    core::TmainForm& f = start();
+    reading::TinboxForm& drafts = f.openFolderWindow("Drafts", true);
+    ASSERT_EQ(drafts.rowCount(), 1u);
+    drafts.clickRow(0);
+    EXPECT_TRUE(f.commands().available(reading::folder_commands::kEditInCompose));
+    EXPECT_FALSE(f.commands().available(reading::folder_commands::kSendSelected)) << "not OutBox";
+    drafts.openSelectedRows();
+    const auto windows = composeWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    fake.clock.advance(platform::Milliseconds{60});
+    EXPECT_EQ(windows[0]->subject(), "Finish me");
+    EXPECT_EQ(windows[0]->mode(), ComposeMode::Drafts);
+    EXPECT_TRUE(fake.dialogs.texts("information").empty());
 }
 
 TEST_F(ComposeInMainWindow, ExitAsksAboutUnsavedWorkAndKeepsItInDrafts) {

@@ -47,7 +47,7 @@ protected:
     static void registerMailCommands(TmainForm& f) {
         for (const char* name : {"retrieve.count", "retrieve.headers", "retrieve.messages",
                                  "compose.new"})
-            f.commands().add(name, {[] {}});
+            f.commands().add(name, {[] {}, nullptr});
     }
     static platform::MenuEntry toolButton(TmainForm& f, const std::string& name) {
         const platform::Menu buttons = f.toolbar();

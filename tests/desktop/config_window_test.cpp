@@ -131,6 +131,16 @@ TEST_F(ConfigWindowTest, UsersPageShowsTheProfilesAndForwardsEdits) {
     EXPECT_EQ(users.rankList()->currentRow(), 1);
     EXPECT_EQ(users.field(profiles::UsersFocus::ProfileName)->text(), "Office");
 
+    // The connection choices are found by their names and reach the model.
+    QComboBox* security = nullptr;
+    for (auto* box : users.findChildren<QComboBox*>())
+        if (box->accessibleName() == "POP3 Security") security = box;
+    ASSERT_NE(security, nullptr);
+    users.model().setFocus(profiles::UsersFocus::Pop3Security);
+    security->setCurrentIndex(2);
+    emit security->activated(2);
+    EXPECT_EQ(users.model().fields().pop3Security, profiles::Security::Tls);
+
     if (const char* shot = std::getenv("VELMORA_SCREENSHOT")) {
         users.model().clickRankList(0);
         users.refresh();

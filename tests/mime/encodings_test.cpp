@@ -70,8 +70,25 @@ TEST(Uuencode, LineShapes) {
 TEST(Uuencode, DecodingKeepsToTheLengthCharacter) {
     EXPECT_EQ(decodeUuLine("!86)C"), "a");               // one byte although two could be read
     EXPECT_EQ(decodeUuLine("#    "), std::string(3, '\0'));  // blank is zero, as old encoders wrote
-    EXPECT_EQ(decodeUuLine("#"), std::string(3, '\0'));      // stripped blanks are zero bytes
     EXPECT_THROW(decodeUuLine("#abc{"), EMessageParserError);
+}
+
+// A length character that claims more than the line carries gives only what the characters
+// hold, six bits each: a line of "_" alone once decoded to 63 bytes (31 times its size).
+TEST(Uuencode, DecodingNeverGivesMoreThanTheCharactersHold) {
+    struct Case {
+        const char* line;
+        std::size_t bytes;
+    };
+    constexpr Case cases[] = {
+        {"_", 0},       // claims 63, holds nothing
+        {"#", 0},       // claims 3; blanks a transport stripped are not made up
+        {"_86)C", 3},   // claims 63, four characters hold 3 bytes
+        {"_86)", 2},    // three characters hold 18 bits: 2 bytes
+        {"M86)C", 3},
+    };
+    for (const Case& c : cases) EXPECT_EQ(decodeUuLine(c.line).size(), c.bytes) << c.line;
+    EXPECT_EQ(decodeUuLine("_86)C"), "abc");
 }
 
 TEST(Uuencode, BeginLines) {

@@ -40,9 +40,9 @@ Script operator+(Script a, const Script& b) {
     return a;
 }
 
-const ServerMessage kFirst{"uid-1", 120, "Subject: one\\r\\nFrom: a@x\\r\\n\\r\\nbody line\\r\\n"};
+const ServerMessage kFirst{"uid-1", 37, "Subject: one\\r\\nFrom: a@x\\r\\n\\r\\nbody line\\r\\n"};
 const ServerMessage kSecond{"uid-2", 80, "Subject: no body\\r\\n"};
-const ServerMessage kThird{"uid-3", 60, "Subject: three\\r\\n\\r\\n..dotted\\r\\n"};
+const ServerMessage kThird{"uid-3", 27, "Subject: three\\r\\n\\r\\n..dotted\\r\\n"};
 
 class RemoteFixture : public ::testing::Test {
 protected:
@@ -69,7 +69,7 @@ TEST_F(RemoteFixture, UpdateInfoReadsEveryMessagesSizeAndHeaderLines) {
     EXPECT_EQ(server.finish(), "");
     EXPECT_FALSE(pop.isOpen());
     ASSERT_EQ(pop.RemoteInfo.Count(), 2);
-    EXPECT_EQ(pop.RemoteInfo.Items(0).Size, 120);
+    EXPECT_EQ(pop.RemoteInfo.Items(0).Size, 37);
     EXPECT_EQ(pop.RemoteInfo.Items(0).Headers.Lines(),
               (std::vector<std::string>{"Subject: one", "From: a@x"}));
     EXPECT_EQ(pop.RemoteInfo.Items(0).UIDL, "uid-1");
@@ -98,12 +98,12 @@ TEST_F(RemoteFixture, ExecuteActionsChecksEachMessageBeforeRetrievingOrDeletingI
         Script{"C: QUIT", "S: +OK", "ACCEPT"} + login(3) +
         // message 1: retrieve and delete, checked before each
         info(1, kFirst) +
-        Script{"C: LIST 1", "S: +OK 1 120", "C: RETR 1",
+        Script{"C: LIST 1", "S: +OK 1 37", "C: RETR 1",
                "R: +OK\\r\\nSubject: one\\r\\nFrom: a@x\\r\\n\\r\\nbody line\\r\\n.\\r\\n"} +
         info(1, kFirst) + Script{"C: DELE 1", "S: +OK"} +
         // message 3: retrieve only
         info(3, kThird) +
-        Script{"C: LIST 3", "S: +OK 3 60", "C: RETR 3",
+        Script{"C: LIST 3", "S: +OK 3 27", "C: RETR 3",
                "R: +OK\\r\\nSubject: three\\r\\n\\r\\n..dotted\\r\\n.\\r\\n", "C: QUIT", "S: +OK"});
     pop.Server = server.address();
     pop.UpdateInfo();
@@ -129,9 +129,9 @@ TEST_F(RemoteFixture, AChangedMailboxStopsBeforeTheWrongMessageIsTouched) {
         ServerMessage stored;
         ServerMessage now;
     } cases[] = {
-        {"another identifier", kFirst, {"uid-9", 120, kFirst.top}},
-        {"another size, no identifiers", {"", 120, kFirst.top}, {"", 121, kFirst.top}},
-        {"other header lines", kFirst, {"uid-1", 120, "Subject: two\\r\\n\\r\\nx\\r\\n"}},
+        {"another identifier", kFirst, {"uid-9", 37, kFirst.top}},
+        {"another size, no identifiers", {"", 37, kFirst.top}, {"", 38, kFirst.top}},
+        {"other header lines", kFirst, {"uid-1", 37, "Subject: two\\r\\n\\r\\nx\\r\\n"}},
     };
     for (const Case& c : cases) {
         ScriptedServer server(login(1) + info(1, c.stored) + Script{"C: QUIT", "S: +OK", "ACCEPT"} +

@@ -21,6 +21,8 @@ using SteadyClock = std::chrono::steady_clock;
 // hanging it.
 constexpr auto kClientWait = std::chrono::seconds(5);
 constexpr auto kByteGap = std::chrono::microseconds(200);
+// A flood ends here even when the client keeps reading: no test needs more than this.
+constexpr std::uint64_t kFloodLimit = std::uint64_t{3} * 1024 * 1024 * 1024;
 
 class Connection {
 public:
@@ -51,6 +53,31 @@ public:
         for (char c : bytes) {
             sendAll(std::string(1, c));
             std::this_thread::sleep_for(kByteGap);
+        }
+    }
+
+    // Sends `bytes` over and over; stops when the client closes, stops reading for the client
+    // wait, or kFloodLimit bytes went out.
+    void flood(const std::string& bytes) {
+        std::uint64_t sent = 0;
+        std::string block;
+        while (block.size() < 65536) block += bytes;
+        while (fd_ >= 0 && sent < kFloodLimit) {
+            pollfd entry{fd_, POLLOUT, 0};
+            const int ready = ::poll(&entry, 1, static_cast<int>(std::chrono::milliseconds(kClientWait).count()));
+            if (ready <= 0 || (entry.revents & (POLLERR | POLLHUP)) != 0) return;
+            const ssize_t done = ::send(fd_, block.data(), block.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (done < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+            if (done <= 0) return;
+            sent += static_cast<std::uint64_t>(done);
+        }
+    }
+
+    // Sends `bytes` one at a time with `gap` between; stops early once the client has gone.
+    void drip(const std::string& bytes, std::chrono::milliseconds gap) {
+        for (char c : bytes) {
+            if (fd_ < 0 || ::send(fd_, &c, 1, MSG_NOSIGNAL) != 1) return;
+            std::this_thread::sleep_for(gap);
         }
     }
 
@@ -241,6 +268,12 @@ void ScriptedServer::run() {
             }
         } else if (line.rfind("SLEEP ", 0) == 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(line.substr(6))));
+        } else if (line.rfind("FLOOD ", 0) == 0) {
+            connection->flood(unescaped(line.substr(6)));
+        } else if (line.rfind("DRIP ", 0) == 0) {
+            const std::size_t space = line.find(' ', 5);
+            connection->drip(unescaped(line.substr(space + 1)),
+                             std::chrono::milliseconds(std::stoi(line.substr(5, space - 5))));
         } else if (line == "HOLD") {
             std::string extra;
             connection->waitForClose(extra);

@@ -10,6 +10,10 @@
 //   "ACCEPT"    closes the connection (if open) and accepts the next one
 //   "SLEEP ms"  pauses
 //   "HOLD"      keeps the connection open, sending nothing, until the client closes it
+//   "FLOOD bytes"     sends the bytes (escaped as for "R: ") again and again until the client
+//                     closes the connection or stops reading (at most kFloodLimit in all)
+//   "DRIP ms bytes"   sends the bytes one at a time, `ms` milliseconds apart, until they are
+//                     gone or the client has closed the connection
 //
 // The server runs on its own thread with real time limits, so a faulty client cannot hang a
 // test. With `oneByteAtATime` every byte goes out in a segment of its own, which flushes out

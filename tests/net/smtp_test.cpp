@@ -170,11 +170,6 @@ TEST(SmtpClient, NegativeRepliesRaiseTheServersLineAndStillEndWithQuit) {
                                       "S: 354 go", "DATA", "S: 552 too big", "C: QUIT",
                                       "S: 221 bye"}),
          "552 too big"},
-        {"QUIT after a good send",
-         withGreeting({"C: MAIL FROM:<alice@example.test>", "S: 250 ok",
-                       "C: RCPT TO:<bob@example.test>", "S: 250 ok", "C: DATA", "S: 354 go",
-                       "DATA", "S: 250 ok", "C: QUIT", "S: 500 what"}),
-         "500 what"},
     };
     for (const Case& c : cases) {
         ScriptedServer server(c.script);
@@ -184,6 +179,38 @@ TEST(SmtpClient, NegativeRepliesRaiseTheServersLineAndStillEndWithQuit) {
         mime::TmsMessage message = makeMessage();
         smtp.MailMessage = &message;
         expectError<mime::EServerError>([&] { smtp.SendMail(); }, c.text);
+        EXPECT_FALSE(smtp.isOpen()) << c.quirk;
+        EXPECT_EQ(server.finish(), "") << c.quirk;
+    }
+}
+
+// Once "250 queued" came the message is sent; an error of QUIT must not make the caller send
+// it again.
+TEST(SmtpClient, AFailingQuitAfterTheDataWasAcceptedIsOnlyKeptAsAWarning) {
+    struct Case {
+        const char* quirk;
+        Script quit;
+        std::string text;
+    } cases[] = {
+        {"negative reply", {"C: QUIT", "S: 500 what"}, "500 what"},
+        {"connection closed", {"C: QUIT", "CLOSE"}, "[10054] Connection reset by peer"},
+    };
+    for (const Case& c : cases) {
+        Script script = withGreeting({"C: MAIL FROM:<alice@example.test>", "S: 250 ok",
+                                      "C: RCPT TO:<bob@example.test>", "S: 250 ok", "C: DATA",
+                                      "S: 354 go", "DATA", "S: 250 queued"});
+        script.insert(script.end(), c.quit.begin(), c.quit.end());
+        ScriptedServer server(script);
+        FakePlatform fake;
+        TmsSMTP smtp(fake.events, fake.clock);
+        smtp.Server = server.address();
+        mime::TmsMessage message = makeMessage();
+        smtp.MailMessage = &message;
+        bool sent = false;
+        smtp.OnMailSent = [&](TagSocket&) { sent = true; };
+        EXPECT_NO_THROW(smtp.SendMail()) << c.quirk;
+        EXPECT_TRUE(sent) << c.quirk;
+        EXPECT_EQ(smtp.QuitFailure(), c.text) << c.quirk;
         EXPECT_FALSE(smtp.isOpen()) << c.quirk;
         EXPECT_EQ(server.finish(), "") << c.quirk;
     }

@@ -4,6 +4,7 @@
 
 #include <arpa/inet.h>
 
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -80,14 +81,21 @@ TEST(SocketClient, ServerTextGivesThePortOrFallsBackToTheDefaultPort) {
     socket.Close();
 }
 
+int loopback(std::vector<SocketAddress>& addresses) {
+    SocketAddress address;
+    if (!SocketAddress::fromLiteral("127.0.0.1", address)) return 11001;
+    addresses = {address};
+    return 0;
+}
+
 TEST(SocketClient, HostNamesAreLookedUpOffTheEventThread) {
     ScriptedServer server({"S: 220 hello"});
     FakePlatform fake;
     TestSocket socket(fake, "mail.example.test:" + std::to_string(server.port()));
-    socket.setHostResolver([](const std::string& host, in_addr& address) {
+    socket.setHostResolver([](const std::string& host, std::vector<SocketAddress>& addresses) {
         std::this_thread::sleep_for(100ms);
         if (host != "mail.example.test") return 11001;
-        return ::inet_pton(AF_INET, "127.0.0.1", &address) == 1 ? 0 : 11001;
+        return loopback(addresses);
     });
     socket.connect();
     // The event loop kept running while the resolver slept.
@@ -97,14 +105,44 @@ TEST(SocketClient, HostNamesAreLookedUpOffTheEventThread) {
     socket.Close();
 
     TestSocket unknown(fake, "nowhere.example.test:25");
-    unknown.setHostResolver([](const std::string&, in_addr&) { return 11001; });
+    unknown.setHostResolver([](const std::string&, std::vector<SocketAddress>&) { return 11001; });
     expectError<mime::ESocketError>([&] { unknown.connect(); }, "[11001] Host not found");
 }
 
+// Each address of a name is tried in turn: one that refuses at once, or one that does not
+// answer within the short delay, hands over to the next; the first to connect is kept.
+TEST(SocketClient, EveryAddressOfANameIsTriedUntilOneConnects) {
+    ScriptedServer server({"S: 220 second address"});
+    const std::uint16_t closedPort = testing::freeLoopbackPort();
+    FakePlatform fake;
+    TestSocket socket(fake, "mail.example.test:" + std::to_string(server.port()));
+    socket.setHostResolver([](const std::string&, std::vector<SocketAddress>& addresses) {
+        for (const char* literal : {"::1", "192.0.2.1", "127.0.0.1"}) {
+            SocketAddress address;
+            SocketAddress::fromLiteral(literal, address);
+            addresses.push_back(address);
+        }
+        return 0;
+    });
+    std::function<void()> tick = [&] {
+        fake.clock.advance(50ms);
+        fake.events.post(tick);
+    };
+    fake.events.post(tick);
+    socket.connect();
+    EXPECT_EQ(socket.RemoteAddress(), "127.0.0.1");
+    EXPECT_EQ(socket.ReadReply(), 220);
+    socket.Close();
+    EXPECT_EQ(server.finish(), "");
+
+    TestSocket refused(fake, "[::1]:" + std::to_string(closedPort));
+    expectError<mime::ESocketError>([&] { refused.connect(); }, "[10061] Connection refused");
+}
+
 TEST(SocketClient, SlowLookupsCanTimeOutOrBeCanceled) {
-    const auto slowResolver = [](const std::string&, in_addr& address) {
+    const auto slowResolver = [](const std::string&, std::vector<SocketAddress>& addresses) {
         std::this_thread::sleep_for(300ms);
-        return ::inet_pton(AF_INET, "127.0.0.1", &address) == 1 ? 0 : 11001;
+        return loopback(addresses);
     };
     FakePlatform fake;
     TestSocket timing(fake, "slow.example.test:25");

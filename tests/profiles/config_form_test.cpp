@@ -353,3 +353,25 @@ TEST(RunProgram, ReportsOutputStatusAndMissingPrograms) {
 
 }  // namespace
 }  // namespace velmora::profiles
+
+namespace velmora::profiles {
+namespace {
+
+struct RecordingPage : ExternalPage {
+    std::vector<std::string> calls;
+    void enterPage() override { calls.push_back("enter"); }
+    void leavePage() override { calls.push_back("leave"); }
+};
+
+TEST_F(ConfigFormTest, TheAddressBooksPageFilledInIsEnteredAndLeft) {
+    RecordingPage page;
+    form.setAddressBooksPage(&page);
+    form.open(ConfigPage::AddressBooks);
+    form.selectPage(ConfigPage::Send);
+    form.selectPage(ConfigPage::AddressBooks);
+    form.close();
+    EXPECT_EQ(page.calls, (std::vector<std::string>{"enter", "leave", "enter", "leave"}));
+}
+
+}  // namespace
+}  // namespace velmora::profiles

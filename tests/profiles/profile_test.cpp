@@ -61,21 +61,34 @@ TUsersObjListBox sampleProfile(const std::string& name) {
     p.smtpServer = "smtp.example.com";
     p.retrieveWhenNotActive = true;
     p.headersDefaultAction = 3;
+    p.pop3Security = Security::Tls;
+    p.pop3Port = 1995;
+    p.smtpSecurity = Security::StartTls;
+    p.pop3Login = Pop3Login::Apop;
+    p.smtpLogin = SmtpLogin::Login;
+    p.pop3TrustedCertificate = "AB:CD";
+    p.leaveOnServer = true;
+    p.deleteFromServerAfterDays = 14;
+    p.deleteFromServerWithTrash = true;
     return p;
 }
 
-TEST(ProfileFile, HoldsFourteenLinesAndReadsBack) {
+TEST(ProfileFile, HoldsTheFourteenLinesThenTheConnectionLinesAndReadsBack) {
     TempDir home;
     const TUsersObjListBox p = sampleProfile("Home");
     ASSERT_FALSE(writeProfileFile(profileFilePath(home.path(), "Home"), p));
     const std::vector<std::string> lines = readLines(home / "Home.usr");
-    ASSERT_EQ(lines.size(), 14u);
+    ASSERT_EQ(lines.size(), 26u);
     EXPECT_EQ(lines[0], "46");
     EXPECT_EQ(lines[1], "Home");
     EXPECT_EQ(lines[8], encodePassword(p.password));
     EXPECT_EQ(lines[9], "TRUE");
     EXPECT_EQ(lines[12], "TRUE");
     EXPECT_EQ(lines[13], "3");
+    EXPECT_EQ(lines[14], "2");  // POP3 over TLS
+    EXPECT_EQ(lines[15], "1995");
+    EXPECT_EQ(lines[20], "FALSE");  // no plain-text password
+    EXPECT_EQ(lines[21], "AB:CD");
     EXPECT_NE(readFile(home / "Home.usr").back(), '\n');
     EXPECT_EQ(readProfileFile(home / "Home.usr"), p);
 }
@@ -92,7 +105,7 @@ TEST(ProfileFile, RememberPasswordClearedStillWritesThePassword) {
 TEST(ProfileFile, ActionWithoutAChoiceIsWrittenAsZero) {
     TUsersObjListBox p;
     p.headersDefaultAction = -1;
-    EXPECT_EQ(splitLines(profileFileBytes(p)).back(), "0");
+    EXPECT_EQ(splitLines(profileFileBytes(p)).at(13), "0");
 }
 
 TEST(ProfileFile, ShortOrDamagedFileReadsWithNewRecordValues) {
@@ -101,10 +114,54 @@ TEST(ProfileFile, ShortOrDamagedFileReadsWithNewRecordValues) {
     TUsersObjListBox expected;
     expected.profileName = "x";
     expected.connectName = "isp";
+    expected.allowPlainTextPassword = true;  // written before the choice existed
     EXPECT_EQ(readProfileFile(home / "x.usr"), expected);
     EXPECT_FALSE(readProfileFile(home / "missing.usr"));
     std::filesystem::create_directory(home / "dir.usr");
     EXPECT_THROW(readProfileFile(home / "dir.usr"), std::system_error);
+}
+
+TEST(ProfileFile, AFileOfTheFourteenLinesKeepsThePlainConnectionItHad) {
+    TUsersObjListBox old = sampleProfile("Old");
+    std::vector<std::string> lines = splitLines(profileFileBytes(old));
+    lines.resize(14);
+    std::string bytes;
+    for (const auto& line : lines) bytes += line + "\r\n";
+    const TUsersObjListBox read = parseProfileFile(bytes);
+    EXPECT_EQ(read.pop3Security, Security::None);
+    EXPECT_EQ(read.smtpLogin, SmtpLogin::None);
+    EXPECT_TRUE(read.allowPlainTextPassword);
+    EXPECT_FALSE(read.leaveOnServer);
+}
+
+TEST(ProfileFile, ConnectionLinesOutOfRangeReadAsTheirDefaults) {
+    std::vector<std::string> lines = splitLines(profileFileBytes(sampleProfile("X")));
+    lines[14] = "7";       // security
+    lines[15] = "70000";   // port
+    lines[18] = "-1";      // POP3 log-in
+    lines[24] = "999999";  // days
+    std::string bytes;
+    for (const auto& line : lines) bytes += line + "\r\n";
+    const TUsersObjListBox read = parseProfileFile(bytes);
+    EXPECT_EQ(read.pop3Security, Security::None);
+    EXPECT_EQ(read.pop3Port, 0);
+    EXPECT_EQ(read.pop3Login, Pop3Login::UserPass);
+    EXPECT_EQ(read.deleteFromServerAfterDays, 0);
+    EXPECT_FALSE(read.allowPlainTextPassword);
+}
+
+TEST(ProfilePorts, TheProfilesPortThenTheSecuritysThenTheSettings) {
+    struct Case { Security security; int profile; int pop3; int smtp; };
+    constexpr Case kCases[] = {
+        {Security::None, 0, 110, 25},       // the settings' ports
+        {Security::StartTls, 0, 110, 587},  // STLS on the POP3 port; submission for SMTP
+        {Security::Tls, 0, 995, 465},
+        {Security::Tls, 2525, 2525, 2525},  // the profile's own port wins
+    };
+    for (const Case& c : kCases) {
+        EXPECT_EQ(pop3PortFor(c.security, c.profile, 110), c.pop3);
+        EXPECT_EQ(smtpPortFor(c.security, c.profile, 25), c.smtp);
+    }
 }
 
 TEST(ProfileNames, CompareWithoutCaseAndBlanksAndRefuseFileSystemNames) {

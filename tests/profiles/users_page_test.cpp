@@ -163,6 +163,7 @@ TEST_F(UsersPageTest, NameThatCannotBeAFileNameIsRefused) {
 
 TEST_F(UsersPageTest, DeletingTheOnlyProfileRemovesAllItsFiles) {
     start({"Home"});
+    writeFile(home / "Home.uidl", "46\r\n");
     page.setFocus(UsersFocus::RankList);
     EXPECT_TRUE(page.deleteEnabled());
     fake.dialogs.answers.push_back(platform::Answer::Yes);
@@ -173,6 +174,7 @@ TEST_F(UsersPageTest, DeletingTheOnlyProfileRemovesAllItsFiles) {
     EXPECT_FALSE(exists("master.usr"));
     EXPECT_FALSE(exists("Home.usr"));
     EXPECT_FALSE(exists("Home.sig"));
+    EXPECT_FALSE(exists("Home.uidl"));
     EXPECT_TRUE(lists.empty());
     EXPECT_FALSE(page.signatureEnabled());
     EXPECT_FALSE(page.deleteEnabled());
@@ -232,11 +234,14 @@ TEST_F(UsersPageTest, DeleteAnsweredNoKeepsEverythingAndDeleteNeedsTheRankList) 
 
 TEST_F(UsersPageTest, RenamingHomeToOfficeMovesTheProfileAndSignatureFiles) {
     start({"Home"});
+    writeFile(home / "Home.uidl", "46\r\nabc\t1\r\n");
     page.setFocus(UsersFocus::ProfileName);
     page.setText(UsersFocus::ProfileName, " Office ");
     page.setFocus(UsersFocus::ConnectName);  // leaving the name moves the signature file
     EXPECT_TRUE(exists("Office.sig"));
     EXPECT_FALSE(exists("Home.sig"));
+    EXPECT_TRUE(exists("Office.uidl"));  // else every message left on the server comes again
+    EXPECT_FALSE(exists("Home.uidl"));
     EXPECT_EQ(lists.usersListBox(), std::vector<std::string>{"Office"});
     EXPECT_EQ(lists.connectionListBox(), std::vector<std::string>{"Office"});
     page.setFocus(UsersFocus::RankList);  // entering the list saves the edits
@@ -322,6 +327,38 @@ TEST_F(UsersPageTest, RememberPasswordClearedIsSavedWithThePassword) {
     EXPECT_EQ(stored->headersDefaultAction, 2);
     EXPECT_FALSE(lists.activeLogin().rememberPassword);
     EXPECT_EQ(lists.activeLogin().headersDefaultAction, 2);
+}
+
+TEST_F(UsersPageTest, ConnectionChoicesAreSavedAndOutOfRangeValuesRefused) {
+    start({"Home"});
+    page.setFocus(UsersFocus::Pop3Security);
+    page.setChoice(UsersFocus::Pop3Security, 2);
+    page.setChoice(UsersFocus::SmtpSecurity, 1);
+    page.setChoice(UsersFocus::SmtpLogin, 2);
+    page.setChoice(UsersFocus::Pop3Login, 9);  // no such method: ignored
+    page.setNumber(UsersFocus::Pop3Port, 70000);
+    page.setNumber(UsersFocus::DeleteAfterDays, 30);
+    page.setChecked(UsersFocus::LeaveOnServer, true);
+    page.setChecked(UsersFocus::AllowPlainTextPassword, true);
+    page.leavePage();
+    const auto stored = readProfileFile(home / "Home.usr");
+    EXPECT_EQ(stored->pop3Security, Security::Tls);
+    EXPECT_EQ(stored->smtpSecurity, Security::StartTls);
+    EXPECT_EQ(stored->smtpLogin, SmtpLogin::Login);
+    EXPECT_EQ(stored->pop3Login, Pop3Login::UserPass);
+    EXPECT_EQ(stored->pop3Port, kMaxPort);
+    EXPECT_EQ(stored->deleteFromServerAfterDays, 30);
+    EXPECT_TRUE(stored->leaveOnServer);
+    EXPECT_TRUE(stored->allowPlainTextPassword);
+    EXPECT_EQ(fieldValue(*stored, UsersFocus::SmtpLogin), 2);
+    EXPECT_EQ(choicesOf(UsersFocus::Pop3Security).at(1), "STARTTLS");
+}
+
+TEST_F(UsersPageTest, EnterFromTheLastFieldGoesBackToTheFirst) {
+    start({"Home"});
+    page.setFocus(UsersFocus::DeleteWithTrash);
+    page.pressEnter();
+    EXPECT_EQ(page.focus(), UsersFocus::ProfileName);
 }
 
 TEST_F(UsersPageTest, EnterMovesToTheNextFieldAndConnectNameFeedsTheSelector) {

@@ -4,6 +4,7 @@
 
 #include "fake_retrieval_host.h"
 #include "net/scripted_server.h"
+#include "retrieval/seen_messages.h"
 #include "store/folders.h"
 #include "store/message_file.h"
 #include "support/fake_platform.h"
@@ -42,9 +43,13 @@ Script login(int count, const std::string& password = "secret", std::int64_t tot
 
 Script retr(int n, const ServerMessage& m) {
     const std::string number = std::to_string(n);
+    // The message is at least as long as LIST says: a shorter one would stay on the server.
+    std::string body = "body of " + m.subject;
+    const std::size_t length = headerText(m).size() - 4 * 2 + 2 + body.size() + 2;  // as sent
+    if (length < static_cast<std::size_t>(m.size)) body.append(m.size - length, 'x');
     return {"C: LIST " + number, "S: +OK " + number + " " + std::to_string(m.size),
             "C: RETR " + number,
-            "R: +OK\\r\\n" + headerText(m) + "\\r\\nbody of " + m.subject + "\\r\\n.\\r\\n"};
+            "R: +OK\\r\\n" + headerText(m) + "\\r\\n" + body + "\\r\\n.\\r\\n"};
 }
 
 Script info(int n, const ServerMessage& m) {
@@ -194,6 +199,98 @@ TEST_F(SessionTest, LeavingOnTheServerSendsNoDele) {
     EXPECT_TRUE(retrieval.retrieveAll().ok);
     EXPECT_EQ(server.finish(), "");
     EXPECT_EQ(host.folderHost.findFolderWindow("InBox")->columns(0)[0], "U C r f a N");
+}
+
+// The UIDL listing of a mailbox whose messages are named by the letters of `ids`.
+Script uidl(const std::string& ids) {
+    Script script{"C: UIDL", "S: +OK"};
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        script.push_back("S: " + std::to_string(i + 1) + " uid-" + ids[i]);
+    script.push_back("S: .");
+    return script;
+}
+
+TEST_F(SessionTest, LeftOnTheServerEachMessageIsFetchedOnceAcrossSessions) {
+    const auto session = [&](const Script& script) {
+        ScriptedServer server(script);
+        settings.retrieve.pop3Port = std::to_string(server.port());
+        const SessionOutcome outcome = retrieval.retrieveAll();
+        EXPECT_EQ(server.finish(), "");
+        return outcome;
+    };
+    addProfile("Home", 0);
+    profiles.record(0).leaveOnServer = true;
+    // The program-wide choice to delete gives way to the profile's.
+    settings.retrieve.deleteFromServer = true;
+
+    EXPECT_EQ(session(login(2) + uidl("ab") + retr(1, {"a"}) + retr(2, {"b"}) + kQuit).stored, 2);
+    EXPECT_EQ(session(login(3) + uidl("abc") + retr(3, {"c"}) + kQuit).stored, 1);
+    // Interrupted while fetching e: d is kept as fetched, e is not.
+    const SessionOutcome cut =
+        session(login(5) + uidl("abcde") + retr(4, {"d"}) +
+                Script{"C: LIST 5", "S: +OK 5 100", "C: RETR 5", "R: +OK\\r\\nSubj", "CLOSE"});
+    EXPECT_FALSE(cut.ok);
+    EXPECT_EQ(session(login(5) + uidl("abcde") + retr(5, {"e"}) + kQuit).stored, 1);
+    EXPECT_EQ(messageFiles("InBox"), 5u);
+    // Server-side deletions leave the list: b is gone from the mailbox.
+    EXPECT_EQ(session(login(4) + uidl("acde") + kQuit).stored, 0);
+    const SeenMessages seen(home / "Home.uidl");
+    EXPECT_EQ(seen.size(), 4u);
+    EXPECT_FALSE(seen.contains("uid-b"));
+}
+
+TEST_F(SessionTest, LeftOnTheServerMessagesAreDeletedThereAfterTheirDays) {
+    addProfile("Home", 0);
+    profiles.record(0).leaveOnServer = true;
+    profiles.record(0).deleteFromServerAfterDays = 7;
+    fake.clock.setLocalTime({2026, 12, 1, 9, 0, 0, 0, 2, 60});
+    {
+        ScriptedServer server(login(1) + uidl("a") + retr(1, {"a"}) + kQuit);
+        settings.retrieve.pop3Port = std::to_string(server.port());
+        EXPECT_TRUE(retrieval.retrieveAll().ok);
+        EXPECT_EQ(server.finish(), "");
+    }
+    fake.clock.setLocalTime({2026, 12, 7, 9, 0, 0, 0, 1, 60});  // six days: kept
+    {
+        ScriptedServer server(login(1) + uidl("a") + kQuit);
+        settings.retrieve.pop3Port = std::to_string(server.port());
+        EXPECT_TRUE(retrieval.retrieveAll().ok);
+        EXPECT_EQ(server.finish(), "");
+    }
+    fake.clock.setLocalTime({2026, 12, 8, 9, 0, 0, 0, 2, 60});  // seven days: deleted
+    {
+        ScriptedServer server(login(1) + uidl("a") + dele(1) + kQuit);
+        settings.retrieve.pop3Port = std::to_string(server.port());
+        EXPECT_TRUE(retrieval.retrieveAll().ok);
+        EXPECT_EQ(server.finish(), "");
+    }
+    EXPECT_EQ(SeenMessages(home / "Home.uidl").size(), 0u);
+    EXPECT_EQ(messageFiles("InBox"), 1u);
+}
+
+TEST_F(SessionTest, LeftOnTheServerWithoutUidlRetrievesAsBefore) {
+    settings.retrieve.deleteFromServer = false;
+    ScriptedServer server(login(1) + Script{"C: UIDL", "S: -ERR not here"} + retr(1, {"x"}) +
+                          kQuit);
+    addProfile("Home", server.port());
+    profiles.record(0).leaveOnServer = true;
+    EXPECT_EQ(retrieval.retrieveAll().stored, 1);
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_FALSE(std::filesystem::exists(home / "Home.uidl"));
+}
+
+TEST_F(SessionTest, APasswordIsNotSentInPlainTextUnlessTheProfileAllowsIt) {
+    ScriptedServer server({"S: +OK ready", "C: CAPA", "S: -ERR"});
+    addProfile("Home", server.port());
+    profiles.record(0).pop3Login = profiles::Pop3Login::AuthPlain;
+    profiles.record(0).allowPlainTextPassword = false;
+    const SessionOutcome outcome = retrieval.retrieveAll();
+    server.finish();
+    EXPECT_FALSE(outcome.ok);
+    for (const std::string& line : server.received())
+        EXPECT_EQ(line.find("PASS"), std::string::npos) << line;
+    EXPECT_NE(outcome.error.find("allow plain-text password"), std::string::npos) << outcome.error;
+    expectSessionEnded();
 }
 
 TEST_F(SessionTest, AStoreFailureNeverDeletesTheMessageOnTheServer) {

@@ -16,7 +16,5 @@ std::string numberedText(int code);
 [[noreturn]] void throwCanceled(const std::string& text);
 [[noreturn]] void throwMessageError(const std::string& text);
 
-inline constexpr int kNumberTimedOut = 57000;
-inline constexpr int kNumberCanceled = 57001;
 
 }  // namespace velmora::net::internal

@@ -21,6 +21,7 @@ void InputBuffer::clear() {
     start_ = 0;
     overlong_.clear();
     discarding_ = false;
+    discarded_ = 0;
 }
 
 bool InputBuffer::takeLine(std::string& line) {
@@ -29,6 +30,7 @@ bool InputBuffer::takeLine(std::string& line) {
         if (size() > kMaxLineLength || discarding_) {
             if (!discarding_) overlong_.assign(data_, start_, kMaxLineLength);
             discarding_ = true;
+            discarded_ += data_.size() - start_;
             data_.clear();
             start_ = 0;
         }
@@ -44,6 +46,7 @@ bool InputBuffer::takeLine(std::string& line) {
         line = std::string(withoutLineEnd(whole));
     }
     start_ = lineFeed + 1;
+    discarded_ = 0;
     return true;
 }
 

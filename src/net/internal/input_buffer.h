@@ -26,6 +26,8 @@ public:
     bool takeLine(std::string& line);
     // True while a line started but not finished is held (bytes seen without a line feed).
     bool holdsPartialLine() const { return !empty() || discarding_; }
+    // Bytes of the line not yet finished, the dropped part of an overlong one included.
+    std::size_t partialLineBytes() const { return size() + discarded_; }
 
     // Moves everything held to the end of `out`.
     void takeAll(std::string& out);
@@ -40,6 +42,7 @@ private:
     // An overlong line: its first kMaxLineLength bytes, waiting for its line feed.
     std::string overlong_;
     bool discarding_ = false;
+    std::size_t discarded_ = 0;
 };
 
 }  // namespace velmora::net::internal

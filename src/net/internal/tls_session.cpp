@@ -1,0 +1,182 @@
+#include "net/internal/tls_session.h"
+
+#include <openssl/err.h>
+#include <openssl/evp.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+#include <openssl/x509_vfy.h>
+#include <openssl/x509v3.h>
+
+#include <cctype>
+
+#include "net/server_address.h"
+
+namespace velmora::net::internal {
+
+namespace {
+
+std::string lastOpenSslError() {
+    std::string text;
+    while (const unsigned long code = ERR_get_error()) {
+        char buffer[256];
+        ERR_error_string_n(code, buffer, sizeof buffer);
+        // "error:0A00010B:SSL routines::wrong version number": the part after the last colon.
+        std::string line = buffer;
+        const std::size_t colon = line.rfind(':');
+        if (colon != std::string::npos) line = line.substr(colon + 1);
+        if (text.empty()) text = line;
+    }
+    return text;
+}
+
+}  // namespace
+
+struct TlsSession::Handles {
+    SSL_CTX* context = nullptr;
+    SSL* ssl = nullptr;
+    ~Handles() {
+        if (ssl) SSL_free(ssl);
+        if (context) SSL_CTX_free(context);
+    }
+};
+
+TlsSession::TlsSession() : handles_(std::make_unique<Handles>()) {}
+TlsSession::~TlsSession() = default;
+
+std::string TlsSession::begin(int fd, const std::string& host, const std::string& caFile) {
+    host_ = host;
+    ERR_clear_error();
+    handles_->context = SSL_CTX_new(TLS_client_method());
+    if (!handles_->context) return "cannot set up TLS: " + lastOpenSslError();
+    SSL_CTX* context = handles_->context;
+    SSL_CTX_set_min_proto_version(context, TLS1_2_VERSION);
+    SSL_CTX_set_default_verify_paths(context);
+    if (!caFile.empty() && SSL_CTX_load_verify_locations(context, caFile.c_str(), nullptr) != 1)
+        return "cannot load the certificate authorities of " + caFile + ": " + lastOpenSslError();
+    // Verification runs, but its verdict is the socket's (verified(), the trusted fingerprint).
+    SSL_CTX_set_verify(context, SSL_VERIFY_NONE, nullptr);
+    handles_->ssl = SSL_new(context);
+    if (!handles_->ssl || SSL_set_fd(handles_->ssl, fd) != 1)
+        return "cannot set up TLS: " + lastOpenSslError();
+    SSL* ssl = handles_->ssl;
+    X509_VERIFY_PARAM* parameters = SSL_get0_param(ssl);
+    if (isAddressLiteral(host)) {
+        X509_VERIFY_PARAM_set1_ip_asc(parameters, host.c_str());
+    } else {
+        SSL_set_tlsext_host_name(ssl, host.c_str());
+        X509_VERIFY_PARAM_set_hostflags(parameters, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+        X509_VERIFY_PARAM_set1_host(parameters, host.c_str(), host.size());
+    }
+    SSL_set_connect_state(ssl);
+    return {};
+}
+
+TlsSession::Step TlsSession::result(int returned) {
+    switch (SSL_get_error(handles_->ssl, returned)) {
+    case SSL_ERROR_NONE:
+        return Step::Done;
+    case SSL_ERROR_WANT_READ:
+        return Step::WantRead;
+    case SSL_ERROR_WANT_WRITE:
+        return Step::WantWrite;
+    case SSL_ERROR_ZERO_RETURN:
+        return Step::Closed;
+    case SSL_ERROR_SYSCALL:
+        failure_ = lastOpenSslError();
+        // An end of file without the close alert: the peer went away.
+        return failure_.empty() ? Step::Closed : Step::Failed;
+    default:
+        failure_ = lastOpenSslError();
+        if (failure_.empty()) failure_ = "TLS error";
+        return Step::Failed;
+    }
+}
+
+TlsSession::Step TlsSession::handshake() {
+    ERR_clear_error();
+    return result(SSL_do_handshake(handles_->ssl));
+}
+
+TlsSession::Step TlsSession::read(char* into, std::size_t capacity, std::size_t& got) {
+    ERR_clear_error();
+    const int returned = SSL_read_ex(handles_->ssl, into, capacity, &got);
+    return returned == 1 ? Step::Done : result(returned);
+}
+
+TlsSession::Step TlsSession::write(const char* data, std::size_t size, std::size_t& sent) {
+    ERR_clear_error();
+    const int returned = SSL_write_ex(handles_->ssl, data, size, &sent);
+    return returned == 1 ? Step::Done : result(returned);
+}
+
+bool TlsSession::pending() const { return handles_->ssl && SSL_pending(handles_->ssl) > 0; }
+
+void TlsSession::shutdown() {
+    if (!handles_->ssl) return;
+    ERR_clear_error();
+    SSL_shutdown(handles_->ssl);  // one non-blocking try: the close alert, if the socket takes it
+    ERR_clear_error();
+}
+
+std::string TlsSession::fingerprint() const {
+    X509* certificate = handles_->ssl ? SSL_get0_peer_certificate(handles_->ssl) : nullptr;
+    if (!certificate) return {};
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (X509_digest(certificate, EVP_sha256(), digest, &size) != 1) return {};
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string text;
+    for (unsigned int i = 0; i < size; ++i) {
+        if (i > 0) text.push_back(':');
+        text.push_back(kHex[digest[i] >> 4]);
+        text.push_back(kHex[digest[i] & 0x0F]);
+    }
+    return text;
+}
+
+bool TlsSession::verified() const {
+    return handles_->ssl && SSL_get0_peer_certificate(handles_->ssl) &&
+           SSL_get_verify_result(handles_->ssl) == X509_V_OK;
+}
+
+std::string TlsSession::verifyProblem() const {
+    if (!handles_->ssl || !SSL_get0_peer_certificate(handles_->ssl)) return "the server sent no certificate";
+    const long code = SSL_get_verify_result(handles_->ssl);
+    switch (code) {
+    case X509_V_OK:
+        return {};
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+        return "it has expired";
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+        return "it is not valid yet";
+    case X509_V_ERR_HOSTNAME_MISMATCH:
+    case X509_V_ERR_IP_ADDRESS_MISMATCH:
+        return "it was issued for another host than " + host_;
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+        return "it is self-signed";
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+        return "its issuer is unknown";
+    case X509_V_ERR_CERT_REVOKED:
+        return "it has been revoked";
+    default:
+        return X509_verify_cert_error_string(code);
+    }
+}
+
+std::string TlsSession::version() const {
+    return handles_->ssl ? SSL_get_version(handles_->ssl) : std::string();
+}
+
+std::string normalizedFingerprint(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == ':' || c == ' ') continue;
+        out.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    }
+    return out;
+}
+
+}  // namespace velmora::net::internal

@@ -1,0 +1,59 @@
+// The messages of one profile's mailbox that were already retrieved and left on the server, by
+// their unique identifier (UIDL), so that retrieving again takes only the new ones.
+//
+// The file (profiles::seenMessagesFilePath, "<profile>.uidl" in the home folder) starts with the version line; each further line
+// is a UIDL, a tab and the day it was first stored (days since 1970-01-01). An identifier is
+// appended and flushed to disk the moment its message is stored, so an interrupted session
+// resumes without fetching anything twice; at the end of a session the file is rewritten whole
+// (temporary file, then rename) with only the identifiers the server still holds. A line cut
+// short by a crash, or one that is not a valid identifier, is skipped when the file is read.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <unordered_map>
+#include <vector>
+
+namespace velmora::retrieval {
+
+// A UIDL is 1 to 70 characters from 0x21 to 0x7E; a server that breaks this gives nothing that
+// could be told apart safely, so such a message is treated as having no identifier.
+inline constexpr std::size_t kMaxUidlLength = 70;
+
+bool isValidUidl(std::string_view uidl);
+
+class SeenMessages {
+public:
+    // Reads the file; a missing file is an empty list. Never throws for damaged content.
+    explicit SeenMessages(std::filesystem::path file);
+
+    bool contains(const std::string& uidl) const { return days_.count(uidl) != 0; }
+    // The day the message was first stored, or -1 when it was not.
+    std::int64_t firstStored(const std::string& uidl) const;
+    std::size_t size() const { return days_.size(); }
+
+    // Records a stored message: appended to the file and flushed before returning. An invalid
+    // identifier is refused with std::errc::invalid_argument, nothing written.
+    [[nodiscard]] std::error_code record(const std::string& uidl, std::int64_t day);
+
+    // The identifiers on the server whose messages were first stored `afterDays` days before
+    // `today` or earlier (afterDays 0: none).
+    std::vector<std::string> dueForDeletion(const std::vector<std::string>& onServer,
+                                            std::int64_t today, int afterDays) const;
+
+    // Keeps only the identifiers the server still holds (a message deleted there will not come
+    // back) and rewrites the file whole.
+    [[nodiscard]] std::error_code keepOnly(const std::vector<std::string>& onServer);
+
+private:
+    std::filesystem::path file_;
+    std::unordered_map<std::string, std::int64_t> days_;
+};
+
+// Days since 1970-01-01 of a time in seconds since then.
+std::int64_t dayOf(std::int64_t unixSeconds);
+
+}  // namespace velmora::retrieval

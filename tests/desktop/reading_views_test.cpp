@@ -1,0 +1,153 @@
+// Smoke test of the folder window and read window widgets offscreen, on a small home folder: the
+// list shows the rows with their looks, a click previews the message after 350 ms, Enter opens a
+// read window with its tabs. With VELMORA_SCREENSHOT_DIR set it saves pictures of both windows
+// there (docs/folder-window.png and docs/read-window.png are made this way).
+#include <QApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTableView>
+#include <gtest/gtest.h>
+
+#include "desktop/folder_window_view.h"
+#include "desktop/main_window.h"
+#include "desktop/read_window_view.h"
+#include "reading/read_window.h"
+#include "support/fake_platform.h"
+#include "support/qt_application.h"
+#include "support/stored_messages.h"
+#include "support/temp_dir.h"
+
+namespace velmora::desktop {
+namespace {
+
+// The views carry no Q_OBJECT of their own, so they are found by their C++ type.
+template <typename View>
+View* findView(QWidget* parent) {
+    for (QWidget* widget : parent->findChildren<QWidget*>())
+        if (auto* view = dynamic_cast<View*>(widget)) return view;
+    return nullptr;
+}
+
+void saveScreenshot(QWidget& widget, const char* name) {
+    if (const char* dir = std::getenv("VELMORA_SCREENSHOT_DIR"))
+        widget.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name));
+}
+
+TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
+    testing::testApplication();
+    registerFolderWindowView();
+    registerReadWindowView();
+    testing::TempDir home;
+    testing::writeFile(home / "ENGLISH.DCT", "x");
+    testing::writeFile(home / "master.usr", "46\r\nHome");
+    testing::writeFile(home / "Home.usr", "46\r\nHome");
+    struct Arrival {
+        const char* fileName;
+        const char* sender;
+        const char* subject;
+        const char* date;
+        const char* status;
+        std::vector<std::string> body;
+        std::vector<std::pair<std::string, std::string>> attachments;
+    };
+    const Arrival arrivals[] = {
+        {"2026.12.08.09.12.03.101", "Ann Lee", "Quarterly report", "Tue, 8 Dec 2026 09:12:03 +0100",
+         "R O r f A N", {"Hello Dana,", "", "the figures for the quarter are attached."},
+         {{"report.txt", "Revenue up 4 %."}}},
+        {"2026.12.09.14.40.51.202", "Bob Stone", "Re: lunch on Friday",
+         "Wed, 9 Dec 2026 14:40:51 +0100", "U O r f a H", {"Friday at noon suits me.", "", "Bob"}, {}},
+        {"2026.12.10.08.05.17.303", "Cy Marsh", "Minutes of the board meeting",
+         "Thu, 10 Dec 2026 08:05:17 +0100", "U O r f a N",
+         {"Dear all,", "", "please find the minutes below.", "", "1. Budget approved.",
+          "2. Next meeting on 14 January."},
+         {}},
+    };
+    for (const Arrival& arrival : arrivals) {
+        velmora::testing::MessageSample sample;
+        sample.fileName = arrival.fileName;
+        sample.senderName = arrival.sender;
+        sample.senderAddress = std::string(arrival.sender).substr(0, 3) + "@example.org";
+        sample.subject = arrival.subject;
+        sample.date = arrival.date;
+        sample.status = arrival.status;
+        sample.body = arrival.body;
+        sample.attachments = arrival.attachments;
+        sample.to = {{"Dana Home", "dana@example.org"}};
+        velmora::testing::storeMessage(home / "InBox.000", sample);
+    }
+    testing::FakePlatform fake;
+    core::TmainForm model(fake.platform(), home.path(), {}, {1280, 1024});
+    MainWindow window(model);
+    model.FormCreate();
+    window.showFrame();
+    window.resize(1000, 640);
+    fake.clock.advance(platform::Milliseconds{100});
+    QApplication::processEvents();
+
+    reading::TinboxForm& inbox = model.openFolderWindow("InBox", true);
+    inbox.setState(platform::WindowState::Maximized);
+    model.folderWindowChanged(inbox);
+    QApplication::processEvents();
+    auto* mdi = window.findChild<QMdiArea*>();
+    ASSERT_NE(mdi, nullptr);
+    auto* view = findView<FolderWindowView>(mdi->activeSubWindow());
+    ASSERT_NE(view, nullptr);
+    QTableView* list = view->list();
+    ASSERT_EQ(list->model()->rowCount(), 3);
+    EXPECT_EQ(list->accessibleName(), QStringLiteral("Messages"));
+    // Unread rows are bold; the high-priority one is drawn in its colour.
+    const int bob = inbox.rows()[1].item.fileName == "2026.12.09.14.40.51.202" ? 1 : 0;
+    EXPECT_TRUE(list->model()->index(bob, 2).data(Qt::FontRole).value<QFont>().bold());
+    EXPECT_EQ(list->model()->index(bob, 2).data(Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+
+    // A click on the first row previews it 350 ms later.
+    list->selectionModel()->setCurrentIndex(list->model()->index(0, 0),
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QApplication::processEvents();
+    fake.clock.advance(platform::Milliseconds{350});
+    QApplication::processEvents();
+    auto* preview = view->findChild<QPlainTextEdit*>(QStringLiteral("richEditPreview"));
+    ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(preview->toPlainText().contains(QStringLiteral("Subject: Quarterly report")))
+        << preview->toPlainText().toStdString();
+    // Focus that comes with the window marks nothing read: two rows stay unread.
+    EXPECT_EQ(inbox.statusCountsText(), "Total [InBox] Messages 3/2 Unread");
+    saveScreenshot(window, "folder-window.png");
+
+    // Enter opens the row in a read window with its four tabs.
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(list, &enter);
+    QApplication::processEvents();
+    ASSERT_NE(mdi->activeSubWindow(), nullptr);
+    auto* read = findView<ReadWindowView>(mdi->activeSubWindow());
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(mdi->activeSubWindow()->windowTitle(), QStringLiteral("Read 1/1 [InBox 1/3] [Quarterly report]"));
+    auto* tabs = read->findChild<QTabWidget*>(QStringLiteral("tabsRead"));
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Full Headers"));
+    EXPECT_EQ(tabs->tabText(3), QStringLiteral("Attachments [1]"));
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    auto* text = read->findChild<QPlainTextEdit*>(QStringLiteral("richEditNormalHeaders"));
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(text->toPlainText().contains(QStringLiteral("the figures for the quarter")));
+    mdi->activeSubWindow()->showMaximized();
+    QApplication::processEvents();
+    saveScreenshot(window, "read-window.png");
+
+    tabs->setCurrentIndex(3);
+    QApplication::processEvents();
+    auto* files = read->findChild<QListWidget*>(QStringLiteral("lvAttachments"));
+    ASSERT_NE(files, nullptr);
+    ASSERT_EQ(files->count(), 1);
+    EXPECT_TRUE(files->item(0)->text().endsWith(QStringLiteral(".att.report.txt")));
+
+    model.FormCloseQuery();
+    model.FormClose();
+}
+
+}  // namespace
+}  // namespace velmora::desktop
