@@ -10,6 +10,7 @@
 
 #include "compose/compose_host.h"
 #include "compose/nickname_book.h"
+#include "core/address_book_nicknames.h"
 #include "retrieval/progress_box.h"
 
 namespace velmora::core {
@@ -25,15 +26,15 @@ public:
     profiles::Settings& settings() override;
     profiles::ProfileLists& profiles() override;
     compose::NicknameBook& addressBook() override { return *book_; }
-    // The address book module hands its books over here once it is built.
-    void setAddressBook(compose::NicknameBook* book) { book_ = book ? book : &noBook_; }
+    // The address books of the home folder unless another book is set (nullptr: that one again).
+    void setAddressBook(compose::NicknameBook* book) { book_ = book ? book : nicknames_.get(); }
 
     bool busy() const override;
     void setBusy(bool busy) override;
     std::string applicationTitle() const override;
     void setApplicationTitle(const std::string& title) override;
-    void setMailCommandsEnabled(bool enabled) override { mailCommandsEnabled_ = enabled; }
-    bool mailCommandsEnabled() const { return mailCommandsEnabled_; }
+    // The Retrieve menu and mail buttons follow the busy flag; the frame only redraws them.
+    void setMailCommandsEnabled(bool enabled) override;
     bool autoCheckRunning() const override;
     void stopAutoCheck() override;
     void restartAutoCheck() override;
@@ -52,11 +53,10 @@ public:
 
 private:
     TmainForm& main_;
-    compose::EmptyNicknameBook noBook_;
-    compose::NicknameBook* book_ = &noBook_;
+    std::unique_ptr<AddressBookNicknames> nicknames_;
+    compose::NicknameBook* book_ = nullptr;
     // The compose windows of the run, in the order they were opened.
     std::vector<compose::TcomposeForm*> windows_;
-    bool mailCommandsEnabled_ = true;
 };
 
 }  // namespace velmora::core
