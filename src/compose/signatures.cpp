@@ -29,7 +29,24 @@ int SignatureList::find(const std::string& name) const {
     return -1;
 }
 
-std::vector<std::string> signatureLines(const std::string& text) { return splitLines(text); }
+std::vector<std::string> signatureLines(const std::string& text) {
+    // The exact inverse of signatureText: a last empty line (text ending in a line end) stays.
+    std::vector<std::string> lines;
+    if (text.empty()) return lines;
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            lines.push_back(std::move(line));
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    lines.push_back(std::move(line));
+    return lines;
+}
 
 std::string signatureText(const std::vector<std::string>& lines) { return joinLines(lines, false); }
 
@@ -55,6 +72,9 @@ SignatureList parseSignatureFile(std::string_view bytes) {
         if (!count || *count < 0 || *count > kMaxBlockLines) break;
         std::vector<std::string> text;
         for (long i = 0; i < *count && next < lines.size(); ++i) text.push_back(lines[next++]);
+        // A block that ends in an empty line ends the file in a line end, which the line
+        // splitter does not count as a line: that one line is the empty one.
+        if (static_cast<long>(text.size()) == *count - 1) text.emplace_back();
         block.block.text = signatureText(text);
         list.blocks.push_back(std::move(block));
     }

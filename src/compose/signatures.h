@@ -40,7 +40,8 @@ struct SignatureList {
     int find(const std::string& name) const;
 };
 
-// A block text's lines (CR LF, LF or CR separate them) and the text of lines (joined CR LF).
+// A block text's lines (CR LF, LF or CR separate them; a text ending in a line end has a last
+// empty line; an empty text has none) and the text of lines (joined CR LF).
 std::vector<std::string> signatureLines(const std::string& text);
 std::string signatureText(const std::vector<std::string>& lines);
 

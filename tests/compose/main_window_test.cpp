@@ -5,6 +5,7 @@
 #include "addressbook/address_books.h"
 #include "compose/compose_form.h"
 #include "compose/compose_windows.h"
+#include "addressbook/address_books.h"
 #include "core/main_form.h"
 #include "reading/folder_window.h"
 #include "store/folders.h"
@@ -54,6 +55,27 @@ TEST_F(ComposeInMainWindow, MailToOpensAnAddressedComposeWindowAndTheCommandsAre
     EXPECT_TRUE(f.commands().available("compose.new"));
     f.activateChild(*windows[0]);
     EXPECT_TRUE(f.commands().available("send.current"));
+}
+
+TEST_F(ComposeInMainWindow, NicknamesComeFromTheAddressBooksOfTheHomeFolder) {
+    addressbook::AddressBooks books(home.path());
+    ASSERT_FALSE(books.create("Friends"));
+    books.load("Friends");
+    addressbook::TEmailNameObjListView bob;
+    bob.nickname = "bob";
+    bob.fullName = "Bob Stone";
+    bob.addresses = {"bob@stone.org"};
+    books.entries().push_back(bob);
+    ASSERT_FALSE(books.saveLoaded());
+    start();
+    form->commands().find("compose.new")->run();
+    auto windows = composeWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    fake.clock.advance(platform::Milliseconds{60});
+    ASSERT_EQ(windows[0]->addressBook().size(), 1u);
+    windows[0]->setPlain(AddressField::To, "Bob, ann@x.org");
+    windows[0]->leavePlain(AddressField::To);
+    EXPECT_EQ(windows[0]->plain(AddressField::To), "Bob Stone <bob@stone.org>, ann@x.org");
 }
 
 TEST_F(ComposeInMainWindow, TheSessionFileReopensTheDraftAndExitRecordsItAgain) {
