@@ -218,8 +218,10 @@ bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request, Co
     if (!forward) {
         const std::string replyTo = message.Headers().GetFieldValue("Reply-To");
         const bool all = isReplyAllMode(request.mode);
+        // The user's own address is the active profile's, also when answering from another.
+        const auto* active = lists.activeProfile();
         setAddressLines(window, AddressField::To,
-                        replyToEntries(message, replyTo, all, profile.fromAddress));
+                        replyToEntries(message, replyTo, all, active ? active->fromAddress : profile.fromAddress));
         if (!trimmed(replyTo).empty()) {
             window.setReplyToInUse(true);
             if (settings.reply.notifyReplyTo) {

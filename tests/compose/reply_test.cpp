@@ -181,9 +181,9 @@ struct Sample {
     std::string subject;
     Lines body;
     std::vector<std::pair<std::string, std::string>> to = {{"Me", "me@home.example"}};
-    std::vector<std::pair<std::string, std::string>> cc;
-    Lines headers;  // extra header lines
-    std::vector<std::pair<std::string, std::string>> attachments;
+    std::vector<std::pair<std::string, std::string>> cc = {};
+    Lines headers = {};  // extra header lines
+    std::vector<std::pair<std::string, std::string>> attachments = {};
 };
 
 class Replying : public ::testing::Test {
@@ -260,8 +260,11 @@ TEST_F(Replying, ThreeSelectedRowsGiveThreeWindowsEachFromItsOwnMessage) {
         seen.push_back(own->file);
         EXPECT_EQ(window->subject(), "Re: " + own->subject);
         EXPECT_NE(window->body().find(">" + own->body[0]), std::string::npos) << window->body();
-        for (const auto& other : samples)
-            if (&other != own) EXPECT_EQ(window->body().find(other.body[0]), std::string::npos);
+        for (const auto& other : samples) {
+            if (&other != own) {
+                EXPECT_EQ(window->body().find(other.body[0]), std::string::npos);
+            }
+        }
         EXPECT_NE(window->caption().find(" - Reply To Sender - [" + own->subject + "]"), std::string::npos);
         EXPECT_EQ(window->from(), "Me Myself <me@home.example>");
     }
@@ -434,6 +437,31 @@ TEST_F(Replying, CommandsAreRegisteredForTheFolderWindow) {
               "Reply To Sender (no message text)");
 }
 
+
+TEST_F(Replying, ShiftForwardOfTheAuditLogFilesOneAbuseReportPerClosedBlock) {
+    store("InBox", {"2001.07.31.15.30.45.001", "Audit", "audit@home.example", "Audit log",
+                    {"-ERR 1", "Sender: spam@bad.example", "Subject: Buy now", "Size 10",
+                     "-ERR 2", "Sender: x@evil.example", "Subject: More", "Size 20", "-ERR never closed"}});
+    auto& w = inbox();
+    w.clickRow(0);
+    w.loadPreview();
+    host.folderHost.activateChildWindow(w);
+    fake.system.shift = true;
+    fake.dialogs.answers = {Answer::Yes};
+    replies.forwardCommand();
+    EXPECT_EQ(fake.dialogs.texts("question"), (Lines{"Total OutBox Messages To Create = 2  Continue?"}));
+    auto* outbox = host.folderHost.findFolderWindow("OutBox");
+    ASSERT_NE(outbox, nullptr);
+    ASSERT_EQ(outbox->rowCount(), 2u);
+    std::vector<std::string> subjects;
+    for (const auto& row : outbox->rows()) {
+        subjects.push_back(row.item.subject);
+        EXPECT_EQ(row.item.composeFrom, "postmaster@home.example");
+    }
+    std::sort(subjects.begin(), subjects.end());
+    EXPECT_EQ(subjects, (Lines{"Buy now", "More"}));
+    EXPECT_TRUE(open().empty());  // each went to OutBox at once
+}
 
 // What Python's e-mail package reads of a message: chosen headers, the text body and each
 // attachment's name and bytes (hex), one "key: value" per line.

@@ -12,6 +12,9 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -267,7 +270,10 @@ void ComposeWindowView::refreshFromModel() {
         setEditorText(lists_[i], joinLines(model_.lines(field), false));
     }
     setLineText(subject_, model_.subject());
+    const bool bodyReplaced = editorText(body_) != joinLines(splitLines(model_.body()), false);
     setEditorText(body_, model_.body());
+    // A body the model put there (a reply's layout) starts with the caret on its line.
+    if (bodyReplaced) body_->setTextCursor(QTextCursor(body_->document()->findBlockByNumber(model_.caretLine())));
     setEditorText(signatureText_, model_.signatureText());
     signatures_->clear();
     for (const auto& block : model_.signatureChoice().blocks) signatures_->addItem(toQt(block.name));
