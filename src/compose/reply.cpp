@@ -220,8 +220,8 @@ bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request, Co
         const bool all = isReplyAllMode(request.mode);
         // The user's own address is the active profile's, also when answering from another.
         const auto* active = lists.activeProfile();
-        setAddressLines(window, AddressField::To,
-                        replyToEntries(message, replyTo, all, active ? active->fromAddress : profile.fromAddress));
+        const auto to = replyToEntries(message, replyTo, all, active ? active->fromAddress : profile.fromAddress);
+        setAddressLines(window, AddressField::To, to);
         if (!trimmed(replyTo).empty()) {
             window.setReplyToInUse(true);
             if (settings.reply.notifyReplyTo) {
@@ -229,7 +229,7 @@ bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request, Co
                 platform.dialogs.information(kProductName, kReplyToInUseText);
             }
         }
-        if (all) setAddressLines(window, AddressField::CC, replyCcEntries(message));
+        if (all) setAddressLines(window, AddressField::CC, replyCcEntries(message, to));
         window.options().inReplyTo = messageIdOf(message);
         window.options().references = referencesOf(message);
     } else if (request.mode == ReplyMode::ForwardAbuse) {

@@ -138,6 +138,10 @@ TEST(ReplyAddressing, ReplyToAllCopiesEveryToRecipientButTheUser) {
     EXPECT_EQ(replyToEntries(m, "", true, "ME@home.example").size(), 3u);
     EXPECT_EQ(replyToEntries(m, "", false, "me@home.example"), (Lines{"Ann Lee <ann@example.org>"}));
     EXPECT_EQ(replyCcEntries(m), (Lines{"Carl <carl@example.org>"}));
+    // Somebody in To and CC gets the reply once.
+    m.CC().AddAddress("ANN@example.org", "Ann");
+    EXPECT_EQ(replyCcEntries(m, replyToEntries(m, "", true, "me@home.example")),
+              (Lines{"Carl <carl@example.org>"}));
 }
 
 TEST(ReplyAddressing, NamesFromMessagesStayOneRecipientEach) {
