@@ -512,7 +512,7 @@ void registerReplyCommands(platform::Commands& commands, std::shared_ptr<ReplyFo
 }
 
 platform::Menu replyMenuEntries(const platform::Commands& commands, const profiles::ProfileLists& profiles,
-                                bool includeOriginal) {
+                                bool includeOriginal, bool answerable) {
     namespace cmd = reading::folder_commands;
     auto entry = [&commands](std::string name, std::string caption, const std::string& command,
                              std::string shortcut = "") {
@@ -536,7 +536,7 @@ platform::Menu replyMenuEntries(const platform::Commands& commands, const profil
     fromProfile.entries = {profileMenu("mnuMail_ReplyFrom_Sender", "&Sender (from different profile)", "reply.senderFrom."),
                            profileMenu("mnuMail_ReplyFrom_All", "&All (from different profile)", "reply.allFrom.")};
     fromProfile.enabled = fromProfile.entries[0].enabled;
-    return {
+    platform::Menu menu{
         entry("mnuMail_Forward", "&Forward", cmd::kForward, "F12"),
         profileMenu("mnuMail_ForwardFrom", "F&orward (from different profile)", "forward.from."),
         entry("mnuMail_ForwardAbuse", "Forward abuse@", cmd::kForwardAbuse),
@@ -546,6 +546,8 @@ platform::Menu replyMenuEntries(const platform::Commands& commands, const profil
         entry("mnuMail_ReplyToAllOpposite", "Reply To All" + opposite, cmd::kReplyAllOpposite),
         std::move(fromProfile),
     };
+    for (auto& e : menu) e.visible = answerable;
+    return menu;
 }
 
 }  // namespace velmora::compose

@@ -467,6 +467,24 @@ TEST_F(Replying, ShiftForwardOfTheAuditLogFilesOneAbuseReportPerClosedBlock) {
     EXPECT_TRUE(open().empty());  // each went to OutBox at once
 }
 
+TEST_F(Replying, CtrlForwardWritesMisspelledUsernameNotices) {
+    store("InBox", {"2001.07.31.15.30.45.001", "Audit", "audit@home.example", "Audit log",
+                    {"-ERR no such user", "jonh@home.example", "Subject: Hello", "Size 10"}});
+    auto& w = inbox();
+    w.clickRow(0);
+    w.loadPreview();
+    host.folderHost.activateChildWindow(w);
+    fake.system.ctrl = true;
+    replies.forwardCommand();
+    EXPECT_TRUE(fake.dialogs.texts("question").empty());
+    ASSERT_EQ(open().size(), 1u);
+    TcomposeForm& notice = *open().front();
+    EXPECT_EQ(notice.lines(AddressField::To), (Lines{"jonh@home.example"}));
+    EXPECT_EQ(notice.subject(), "home.example - Mis-spelled Username");
+    EXPECT_EQ(notice.body().rfind("Our header audit log shows", 0), 0u);
+    EXPECT_NE(notice.body().find("\r\n\r\n-ERR no such user\r\n"), std::string::npos);
+}
+
 // What Python's e-mail package reads of a message: chosen headers, the text body and each
 // attachment's name and bytes (hex), one "key: value" per line.
 std::string readWithPython(const fs::path& file) {
