@@ -118,7 +118,8 @@ TEST_F(ReplyInMainWindow, ReadWindowMenuAnswersItsMessage) {
         if (auto* r = dynamic_cast<reading::TreadForm*>(child.get())) read = r;
     ASSERT_NE(read, nullptr);
     form->activateChild(*read);
-    const auto& replyAll = entry(read->popupMenu(), "popRead_ReplyAll");
+    const platform::Menu menu = read->popupMenu();
+    const auto& replyAll = entry(menu, "popRead_ReplyAll");
     ASSERT_TRUE(replyAll.enabled);
     replyAll.command();
     ASSERT_EQ(composeWindows().size(), 1u);
