@@ -218,8 +218,10 @@ bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request, Co
     if (!forward) {
         const std::string replyTo = message.Headers().GetFieldValue("Reply-To");
         const bool all = isReplyAllMode(request.mode);
-        setAddressLines(window, AddressField::To,
-                        replyToEntries(message, replyTo, all, profile.fromAddress));
+        // The user's own address is the active profile's, also when answering from another.
+        const auto* active = lists.activeProfile();
+        const auto to = replyToEntries(message, replyTo, all, active ? active->fromAddress : profile.fromAddress);
+        setAddressLines(window, AddressField::To, to);
         if (!trimmed(replyTo).empty()) {
             window.setReplyToInUse(true);
             if (settings.reply.notifyReplyTo) {
@@ -227,7 +229,7 @@ bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request, Co
                 platform.dialogs.information(kProductName, kReplyToInUseText);
             }
         }
-        if (all) setAddressLines(window, AddressField::CC, replyCcEntries(message));
+        if (all) setAddressLines(window, AddressField::CC, replyCcEntries(message, to));
         window.options().inReplyTo = messageIdOf(message);
         window.options().references = referencesOf(message);
     } else if (request.mode == ReplyMode::ForwardAbuse) {
@@ -510,7 +512,7 @@ void registerReplyCommands(platform::Commands& commands, std::shared_ptr<ReplyFo
 }
 
 platform::Menu replyMenuEntries(const platform::Commands& commands, const profiles::ProfileLists& profiles,
-                                bool includeOriginal) {
+                                bool includeOriginal, bool answerable) {
     namespace cmd = reading::folder_commands;
     auto entry = [&commands](std::string name, std::string caption, const std::string& command,
                              std::string shortcut = "") {
@@ -534,7 +536,7 @@ platform::Menu replyMenuEntries(const platform::Commands& commands, const profil
     fromProfile.entries = {profileMenu("mnuMail_ReplyFrom_Sender", "&Sender (from different profile)", "reply.senderFrom."),
                            profileMenu("mnuMail_ReplyFrom_All", "&All (from different profile)", "reply.allFrom.")};
     fromProfile.enabled = fromProfile.entries[0].enabled;
-    return {
+    platform::Menu menu{
         entry("mnuMail_Forward", "&Forward", cmd::kForward, "F12"),
         profileMenu("mnuMail_ForwardFrom", "F&orward (from different profile)", "forward.from."),
         entry("mnuMail_ForwardAbuse", "Forward abuse@", cmd::kForwardAbuse),
@@ -544,6 +546,8 @@ platform::Menu replyMenuEntries(const platform::Commands& commands, const profil
         entry("mnuMail_ReplyToAllOpposite", "Reply To All" + opposite, cmd::kReplyAllOpposite),
         std::move(fromProfile),
     };
+    for (auto& e : menu) e.visible = answerable;
+    return menu;
 }
 
 }  // namespace velmora::compose

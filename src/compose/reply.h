@@ -109,8 +109,9 @@ private:
 void registerReplyCommands(platform::Commands& commands, std::shared_ptr<ReplyForward> replies,
                            ComposeHost& host);
 
-// The main window's Mail menu entries of replying and forwarding, with the profile submenus.
+// The main window's Mail menu entries of replying and forwarding, with the profile submenus;
+// hidden while the current folder is Drafts, OutBox, Sent or Trash (`answerable` false).
 platform::Menu replyMenuEntries(const platform::Commands& commands, const profiles::ProfileLists& profiles,
-                                bool includeOriginal);
+                                bool includeOriginal, bool answerable = true);
 
 }  // namespace velmora::compose

@@ -217,9 +217,10 @@ std::vector<std::string> replyToEntries(const mime::TmsMessage& message, std::st
     return entries;
 }
 
-std::vector<std::string> replyCcEntries(const mime::TmsMessage& message) {
-    std::vector<std::string> entries;
+std::vector<std::string> replyCcEntries(const mime::TmsMessage& message, const std::vector<std::string>& to) {
+    std::vector<std::string> entries = to;
     for (const auto& cc : message.CC()) addUnique(entries, replyAddressEntry(cc.Name(), cc.Address()));
+    entries.erase(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(to.size()));
     return entries;
 }
 

@@ -58,8 +58,9 @@ std::string replyAddressEntry(std::string_view name, std::string_view address);
 // is the only entry.
 std::vector<std::string> replyToEntries(const mime::TmsMessage& message, std::string_view replyToValue,
                                         bool replyAll, std::string_view ownAddress);
-// The CC entries of a reply to all: every CC entry of the message, the user's own included.
-std::vector<std::string> replyCcEntries(const mime::TmsMessage& message);
+// The CC entries of a reply to all: every CC entry of the message, the user's own included,
+// except those already among `to` (nobody gets the reply twice).
+std::vector<std::string> replyCcEntries(const mime::TmsMessage& message, const std::vector<std::string>& to = {});
 
 // The subject of the new window: "Re: " or "Fwd: " and the answered subject, cut at 255 bytes.
 std::string replySubject(std::string_view subject, bool forward);

@@ -6,6 +6,7 @@
 #include "core/address_book_hooks.h"
 #include "core/main_form.h"
 #include "profiles/profile_menus.h"
+#include "reading/folder_window.h"
 #include "store/folders.h"
 
 namespace velmora::core {
@@ -237,7 +238,11 @@ Menu TmainForm::mailMenu() {
         MenuEntry::separator(),
     };
     // Replying and forwarding, with the "from different profile" submenus (compose/reply.h).
-    for (auto& entry : compose::replyMenuEntries(commands_, profileLists_, settings_.reply.includeOriginal))
+    const store::FolderKind current =
+        currentFolderWindow_ ? currentFolderWindow_->folderKind() : store::FolderKind::InBox;
+    const bool answerable = current == store::FolderKind::InBox || current == store::FolderKind::User;
+    for (auto& entry :
+         compose::replyMenuEntries(commands_, profileLists_, settings_.reply.includeOriginal, answerable))
         menu.push_back(std::move(entry));
     for (auto& entry : Menu{
              MenuEntry::separator(),

@@ -138,6 +138,10 @@ TEST(ReplyAddressing, ReplyToAllCopiesEveryToRecipientButTheUser) {
     EXPECT_EQ(replyToEntries(m, "", true, "ME@home.example").size(), 3u);
     EXPECT_EQ(replyToEntries(m, "", false, "me@home.example"), (Lines{"Ann Lee <ann@example.org>"}));
     EXPECT_EQ(replyCcEntries(m), (Lines{"Carl <carl@example.org>"}));
+    // Somebody in To and CC gets the reply once.
+    m.CC().AddAddress("ANN@example.org", "Ann");
+    EXPECT_EQ(replyCcEntries(m, replyToEntries(m, "", true, "me@home.example")),
+              (Lines{"Carl <carl@example.org>"}));
 }
 
 TEST(ReplyAddressing, NamesFromMessagesStayOneRecipientEach) {
@@ -181,9 +185,9 @@ struct Sample {
     std::string subject;
     Lines body;
     std::vector<std::pair<std::string, std::string>> to = {{"Me", "me@home.example"}};
-    std::vector<std::pair<std::string, std::string>> cc;
-    Lines headers;  // extra header lines
-    std::vector<std::pair<std::string, std::string>> attachments;
+    std::vector<std::pair<std::string, std::string>> cc = {};
+    Lines headers = {};  // extra header lines
+    std::vector<std::pair<std::string, std::string>> attachments = {};
 };
 
 class Replying : public ::testing::Test {
@@ -260,8 +264,11 @@ TEST_F(Replying, ThreeSelectedRowsGiveThreeWindowsEachFromItsOwnMessage) {
         seen.push_back(own->file);
         EXPECT_EQ(window->subject(), "Re: " + own->subject);
         EXPECT_NE(window->body().find(">" + own->body[0]), std::string::npos) << window->body();
-        for (const auto& other : samples)
-            if (&other != own) EXPECT_EQ(window->body().find(other.body[0]), std::string::npos);
+        for (const auto& other : samples) {
+            if (&other != own) {
+                EXPECT_EQ(window->body().find(other.body[0]), std::string::npos);
+            }
+        }
         EXPECT_NE(window->caption().find(" - Reply To Sender - [" + own->subject + "]"), std::string::npos);
         EXPECT_EQ(window->from(), "Me Myself <me@home.example>");
     }
@@ -434,6 +441,49 @@ TEST_F(Replying, CommandsAreRegisteredForTheFolderWindow) {
               "Reply To Sender (no message text)");
 }
 
+
+TEST_F(Replying, ShiftForwardOfTheAuditLogFilesOneAbuseReportPerClosedBlock) {
+    store("InBox", {"2001.07.31.15.30.45.001", "Audit", "audit@home.example", "Audit log",
+                    {"-ERR 1", "Sender: spam@bad.example", "Subject: Buy now", "Size 10",
+                     "-ERR 2", "Sender: x@evil.example", "Subject: More", "Size 20", "-ERR never closed"}});
+    auto& w = inbox();
+    w.clickRow(0);
+    w.loadPreview();
+    host.folderHost.activateChildWindow(w);
+    fake.system.shift = true;
+    fake.dialogs.answers = {Answer::Yes};
+    replies.forwardCommand();
+    EXPECT_EQ(fake.dialogs.texts("question"), (Lines{"Total OutBox Messages To Create = 2  Continue?"}));
+    auto* outbox = host.folderHost.findFolderWindow("OutBox");
+    ASSERT_NE(outbox, nullptr);
+    ASSERT_EQ(outbox->rowCount(), 2u);
+    std::vector<std::string> subjects;
+    for (const auto& row : outbox->rows()) {
+        subjects.push_back(row.item.subject);
+        EXPECT_EQ(row.item.composeFrom, "postmaster@home.example");
+    }
+    std::sort(subjects.begin(), subjects.end());
+    EXPECT_EQ(subjects, (Lines{"Buy now", "More"}));
+    EXPECT_TRUE(open().empty());  // each went to OutBox at once
+}
+
+TEST_F(Replying, CtrlForwardWritesMisspelledUsernameNotices) {
+    store("InBox", {"2001.07.31.15.30.45.001", "Audit", "audit@home.example", "Audit log",
+                    {"-ERR no such user", "jonh@home.example", "Subject: Hello", "Size 10"}});
+    auto& w = inbox();
+    w.clickRow(0);
+    w.loadPreview();
+    host.folderHost.activateChildWindow(w);
+    fake.system.ctrl = true;
+    replies.forwardCommand();
+    EXPECT_TRUE(fake.dialogs.texts("question").empty());
+    ASSERT_EQ(open().size(), 1u);
+    TcomposeForm& notice = *open().front();
+    EXPECT_EQ(notice.lines(AddressField::To), (Lines{"jonh@home.example"}));
+    EXPECT_EQ(notice.subject(), "home.example - Mis-spelled Username");
+    EXPECT_EQ(notice.body().rfind("Our header audit log shows", 0), 0u);
+    EXPECT_NE(notice.body().find("\r\n\r\n-ERR no such user\r\n"), std::string::npos);
+}
 
 // What Python's e-mail package reads of a message: chosen headers, the text body and each
 // attachment's name and bytes (hex), one "key: value" per line.

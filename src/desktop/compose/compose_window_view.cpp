@@ -14,6 +14,9 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -341,7 +344,10 @@ void ComposeWindowView::refreshFromModel() {
         setEditorText(lists_[i], joinLines(model_.lines(field), false));
     }
     setLineText(subject_, model_.subject());
+    const bool bodyReplaced = editorText(body_) != joinLines(splitLines(model_.body()), false);
     setEditorText(body_, model_.body());
+    // A body the model put there (a reply's layout) starts with the caret on its line.
+    if (bodyReplaced) body_->setTextCursor(QTextCursor(body_->document()->findBlockByNumber(model_.caretLine())));
     setEditorText(signatureText_, model_.signatureText());
     signatures_->clear();
     for (const auto& block : model_.signatureChoice().blocks) signatures_->addItem(toQt(block.name));
