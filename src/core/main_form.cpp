@@ -286,26 +286,33 @@ bool TmainForm::FormCloseQuery() {
     shuttingDown_ = true;
     deleteSessionFiles();
 
-    if (!findFolderWindow("OutBox")) {
-        reading::TinboxForm& outbox = openFolderWindow("OutBox", false);
-        pauseShutdown(250);
-        outbox.setVisible(true);
-        closeChild(outbox);
-        platform_.pause(platform::Milliseconds{500});
-    } else {
-        pauseShutdown(250);
-    }
+    // Each step is reported on its own when it fails (a damaged OutBox or Trash index, a full
+    // disk), and the shutdown goes on, so the settings are still written.
+    runReported(platform_.dialogs, applicationTitle_, [this] {
+        if (!findFolderWindow("OutBox")) {
+            reading::TinboxForm& outbox = openFolderWindow("OutBox", false);
+            pauseShutdown(250);
+            outbox.setVisible(true);
+            closeChild(outbox);
+            platform_.pause(platform::Milliseconds{500});
+        } else {
+            pauseShutdown(250);
+        }
+    });
 
     trashOpenedForEmptying_ = nullptr;
-    if (findFolderWindow("Trash")) {
-        pauseShutdown(250);
-    } else if (settings_.other.emptyTrashOnExit) {
-        trashOpenedForEmptying_ = &openFolderWindow("Trash", false);
-        pauseShutdown(250);
-    }
+    runReported(platform_.dialogs, applicationTitle_, [this] {
+        if (findFolderWindow("Trash")) {
+            pauseShutdown(250);
+        } else if (settings_.other.emptyTrashOnExit) {
+            trashOpenedForEmptying_ = &openFolderWindow("Trash", false);
+            pauseShutdown(250);
+        }
+    });
 
-    recordSession();
-    if (settings_.other.emptyTrashOnExit) emptyTrash();
+    runReported(platform_.dialogs, applicationTitle_, [this] { recordSession(); });
+    if (settings_.other.emptyTrashOnExit)
+        runReported(platform_.dialogs, applicationTitle_, [this] { emptyTrash(); });
     return true;
 }
 
