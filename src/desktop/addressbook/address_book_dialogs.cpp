@@ -12,18 +12,12 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "desktop/named_widget.h"
 #include "desktop/text_convert.h"
 
 namespace velmora::desktop {
 
 namespace {
-
-template <typename W>
-W* named(W* widget, const char* name, const QString& accessible) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setAccessibleName(accessible);
-    return widget;
-}
 
 // Centred horizontally, its top at `fraction` of the screen's height.
 void placeOnScreen(QDialog* dialog, double fraction) {

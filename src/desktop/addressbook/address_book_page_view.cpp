@@ -24,18 +24,12 @@
 #include "desktop/addressbook/address_book_dialogs.h"
 #include "desktop/addressbook/entry_list_model.h"
 #include "desktop/menu_builder.h"
+#include "desktop/named_widget.h"
 #include "desktop/text_convert.h"
 
 namespace velmora::desktop {
 
 namespace {
-
-template <typename W>
-W* named(W* widget, const char* name, const QString& accessible) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setAccessibleName(accessible);
-    return widget;
-}
 
 std::vector<std::string> linesOf(const QPlainTextEdit* edit) {
     std::vector<std::string> lines;
