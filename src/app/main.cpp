@@ -1,9 +1,4 @@
 // velmora: the desktop program.
-#include <QApplication>
-
 #include "desktop/application.h"
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    return velmora::desktop::runDesktop(app);
-}
+int main(int argc, char** argv) { return velmora::desktop::runDesktopProgram(argc, argv); }

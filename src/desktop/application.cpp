@@ -141,4 +141,9 @@ int runDesktop(QApplication& app) {
     return app.exec();
 }
 
+int runDesktopProgram(int argc, char** argv) {
+    QApplication app(argc, argv);
+    return runDesktop(app);
+}
+
 }  // namespace velmora::desktop
