@@ -7,7 +7,7 @@ VELMORA_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libssl-dev nlohmann-json3-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     # running without a display
     xvfb xauth
     # real servers the network tests start on loopback
