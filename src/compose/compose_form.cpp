@@ -13,6 +13,7 @@
 #include "profiles/settings_rules.h"
 #include "reading/display_text.h"
 #include "reading/folder_window.h"
+#include "store/folder_index.h"
 #include "store/folders.h"
 #include "store/message_file.h"
 
@@ -95,6 +96,7 @@ void TcomposeForm::initialise() {
     if (const auto* active = context_.host.profiles().activeProfile()) profileName_ = active->profileName;
 
     book_ = context_.host.addressBook().entries();
+    bookRow_ = book_.empty() ? -1 : 0;
     layout_ = readAddressListLayout(context_.home);
     auto others = context_.host.composeWindows();
     const bool alone = std::none_of(others.begin(), others.end(),
@@ -116,7 +118,9 @@ void TcomposeForm::initialise() {
     fields_.closeAfterSending = settings.compose.closeAfterSending;
     fields_.priority = Priority::Normal;
 
-    if (source_) {
+    if (initialiser_) {
+        initialisationFailed_ = !initialiser_(*this);
+    } else if (source_) {
         loadStored();
     } else if (mode_ == ComposeMode::Compose) {
         from_ = profileFromText();
@@ -178,6 +182,8 @@ void TcomposeForm::loadStored() {
     fields_.readAck = item.readAck;
     fields_.saveToSent = item.saveToSent;
     fields_.sendOnePer = item.sendOnePerRecipient;
+    fields_.inReplyTo = store::readPrivateValue(message.Headers(), "In-Reply-To");
+    fields_.references = store::readPrivateValue(message.Headers(), "References");
     setCaption("Compose " + std::to_string(number_) + " - " + source.folder + " - [" + subject_ + "]");
     loadedFields_ = fields();
 }
@@ -243,6 +249,33 @@ void TcomposeForm::leaveSubject() {
 
 void TcomposeForm::setBody(std::string text) { body_ = std::move(text); }
 
+void TcomposeForm::importTextFile() {
+    if (page_ != ComposePage::Compose && page_ != ComposePage::Body) {
+        platform_.system.beep();
+        platform_.dialogs.information(kProductName, "The cursor must be placed in the Body of the compose message");
+        return;
+    }
+    platform::FileDialogRequest request;
+    request.title = "Import ASCII Text File";
+    request.filters = {{"Text files (*.txt)", {"*.TXT", "*.txt"}}};
+    const auto chosen = platform_.dialogs.openFiles(request);
+    if (chosen.empty()) return;
+    std::error_code ec;
+    const auto text = std::filesystem::is_regular_file(chosen.front(), ec) ? readWholeFile(chosen.front())
+                                                                           : std::nullopt;
+    if (!text) {
+        platform_.dialogs.warning(kProductName, "Load ASCII Text File Error 2393");
+        return;
+    }
+    auto lines = bodyLines(body_);
+    const auto inserted = splitLines(*text);
+    const auto at = static_cast<std::size_t>(std::min<int>(caretLine_, static_cast<int>(lines.size())));
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), inserted.begin(), inserted.end());
+    body_ = joinLines(lines, false);
+    caretLine_ = static_cast<int>(at + inserted.size());
+    changed();
+}
+
 void TcomposeForm::setPriority(Priority priority) {
     fields_.priority = priority;
     changed();
@@ -283,7 +316,8 @@ void TcomposeForm::insertGreeting() {
     };
     replace("%FIRSTNAME%", firstName);
     replace("%FULLNAME%", fullName);
-    body_ = greeting + "\r\n" + body_;
+    // The greeting takes the first of the empty lines a new message starts with.
+    body_ = greeting + (body_.starts_with("\r\n") ? "" : "\r\n") + body_;
 }
 
 // --- pages ----------------------------------------------------------------------------------
@@ -583,7 +617,11 @@ bool TcomposeForm::fileInto(const std::string& folder, bool removeSource) {
     const auto outcome =
         fileComposeFields(fields(), profile(), folder, removeSource ? source_ : std::nullopt, filing);
     if (!outcome.filed) return false;
-    if (removeSource && source_) source_ = outcome.message;
+    if (removeSource && source_) {
+        // The new copy is the source now, and the window is one of its folder.
+        source_ = outcome.message;
+        mode_ = modeOfFolder(folder);
+    }
     return true;
 }
 
@@ -712,7 +750,10 @@ std::filesystem::path TcomposeForm::autoSavePath() const { return autoSaveFile(c
 void TcomposeForm::autoSaveTick() {
     if (context_.host.busy() || sending_ || body_.empty()) return;
     const auto file = autoSavePath();
-    if (writeFileAtomically(file, body_)) return;
+    if (auto ec = writeFileAtomically(file, body_)) {
+        context_.host.showStatus(file.string() + " not saved: " + errorText(ec));
+        return;
+    }
     platform_.pause(platform::Milliseconds{1000});
     context_.host.showStatus(file.string() + " saved.");
 }
@@ -754,10 +795,7 @@ platform::Menu TcomposeForm::popupMenu() {
                                  !signatures_.blocks.empty());
     for (std::size_t i = 0; i < signatures_.blocks.size(); ++i) {
         MenuEntry block = entry("popInsertSignature" + std::to_string(i), signatures_.blocks[i].name,
-                                [this, i] {
-                                    insertSignatureAtCaret(static_cast<int>(i),
-                                                           static_cast<int>(bodyLines(body_).size()));
-                                });
+                                [this, i] { insertSignatureAtCaret(static_cast<int>(i), caretLine_); });
         block.checkable = true;
         block.checked = static_cast<int>(i) == fields_.sigBlockIndex;
         signatures.entries.push_back(std::move(block));
@@ -870,16 +908,30 @@ void TcomposeForm::closeWindow() {
 }
 
 void TcomposeForm::onClose() {
+    if (auto closed = std::move(onClosed)) closed();
     if (autoSaveTimer_) autoSaveTimer_->stop();
     if (initTimer_) initTimer_->stop();
     (void)writeRecentAttachments(context_.home, context_.shared.recent);
 }
 
-std::optional<std::pair<std::string, int>> TcomposeForm::sessionRecord() {
+std::optional<std::pair<std::string, int>> TcomposeForm::sessionRecord() const {
     if (!source_) return std::nullopt;
-    auto* window = context_.host.folders().findFolderWindow(source_->folder);
-    if (!window) window = &context_.host.folders().openFolderWindow(source_->folder, false);
-    const int row = findRowByFileName(*window, source_->fileName);
+    int row = -1;
+    if (const auto* window = context_.host.folders().findFolderWindow(source_->folder)) {
+        row = findRowByFileName(*window, source_->fileName);
+    } else {
+        // No window to ask (and none may be opened while the session is recorded): the row the
+        // folder window will give the message when it opens, sorted by date as it opens.
+        const auto index = store::readFolderIndex(store::folderIndexFile(context_.home, source_->folder));
+        if (index) {
+            auto rows = index->rows;
+            std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
+                return reading::compareRows(a, b, store::Column::Date) < 0;
+            });
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                if (rows[i].item.fileName == source_->fileName) row = static_cast<int>(i);
+        }
+    }
     if (row < 0) return std::nullopt;
     return std::pair{source_->folder, row};
 }

@@ -93,6 +93,14 @@ public:
     const std::optional<MessageSource>& source() const { return source_; }
     ComposeMode mode() const { return mode_; }
     int number() const { return number_; }
+    // A reply or forward window (compose/reply.h): set before start(), run by the
+    // initialisation after the common steps in place of a new message's body. False when the
+    // window could not be filled; it is closed then.
+    void setInitialiser(std::function<bool(TcomposeForm&)> initialiser) { initialiser_ = std::move(initialiser); }
+    bool initialisationFailed() const { return initialisationFailed_; }
+    // To holds the Reply-To address of the answered message: the To tab reads "Reply To: [n]".
+    void setReplyToInUse(bool on) { replyToInUse_ = on; }
+    bool replyToInUse() const { return replyToInUse_; }
 
     // --- fields ----------------------------------------------------------------------------
     const std::string& from() const { return from_; }
@@ -116,6 +124,12 @@ public:
     void leaveSubject();
     const std::string& body() const { return body_; }
     void setBody(std::string text);
+    // The line of the Body's caret (0 the first), as the view reports it.
+    int caretLine() const { return caretLine_; }
+    void setCaretLine(int line) { caretLine_ = line < 0 ? 0 : line; }
+    // File, "Compose - &Import ASCII Text File": a text file inserted into the Body at the caret
+    // line (only on the Compose and Body pages); the caret goes after it.
+    void importTextFile();
     Priority priority() const { return fields_.priority; }
     void setPriority(Priority priority);
     bool sendOnePer() const { return fields_.sendOnePer; }
@@ -235,9 +249,11 @@ public:
     // reopened message left as it was loaded; always for a reply or forward.
     bool unsavedWork() const;
     void onClose() override;
+    // Told once when the window closes, before the model goes (a view stops forwarding then).
+    std::function<void()> onClosed;
     // The record of compose.dat: the source's folder and its row there now; none for a new
     // message or a source no longer there.
-    std::optional<std::pair<std::string, int>> sessionRecord();
+    std::optional<std::pair<std::string, int>> sessionRecord() const;
 
 private:
     static std::size_t index(AddressField field) { return static_cast<std::size_t>(field); }
@@ -271,8 +287,9 @@ private:
     std::vector<std::string> lines_[3];
     std::string subject_;
     std::string body_;
-    std::string initialBody_;
-    std::optional<ComposeFields> loadedFields_;  // a reopened message as it was loaded  // what the initialisation put there (empty lines, signature)
+    std::string initialBody_;  // what the initialisation put there (empty lines, signature)
+    int caretLine_ = 0;
+    std::optional<ComposeFields> loadedFields_;  // a reopened message as it was loaded
     ComposeFields fields_;  // options, priority, attachments, signature choice
     ComposePage page_ = ComposePage::Compose;
     int selectedLine_ = -1;
@@ -291,6 +308,9 @@ private:
     std::string signatureText_;
     bool signatureEdited_ = false;
     std::string profileName_;
+
+    std::function<bool(TcomposeForm&)> initialiser_;
+    bool initialisationFailed_ = false;
 
     std::unique_ptr<platform::Timer> initTimer_;
     std::unique_ptr<platform::Timer> autoSaveTimer_;

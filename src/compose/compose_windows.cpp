@@ -83,7 +83,13 @@ void ComposeWindows::composeCommand() {
     if (host_.busy()) return;
     const auto open = host_.composeWindows();
     if (host_.settings().compose.composeButtonMode == 0 && !open.empty()) {
-        host_.bringToFront(*open.front());
+        // The current compose window, on the page of its first empty field of To, Subject, Body.
+        TcomposeForm& window = *open.front();
+        host_.bringToFront(window);
+        const bool addressed = !window.plain(AddressField::To).empty() && !window.subject().empty();
+        window.showPage(addressed && window.body().find_first_not_of(" \t\r\n") == std::string::npos
+                            ? ComposePage::Body
+                            : ComposePage::Compose);
         return;
     }
     openNew();

@@ -7,6 +7,7 @@
 #include "compose/compose_form.h"
 #include "compose/filing.h"
 #include "compose/outgoing.h"
+#include "compose/sent_moves.h"
 #include "mime/errors.h"
 #include "profiles/settings_rules.h"
 #include "reading/display_text.h"
@@ -252,7 +253,6 @@ void Sending::sendComposeWindow(TcomposeForm& window) {
                 break;
             }
         }
-        if (!delivered) window.options().closeAfterSending = fields.closeAfterSending;
     }
     if (!delivered) return;
 
@@ -260,6 +260,7 @@ void Sending::sendComposeWindow(TcomposeForm& window) {
     if (fields.saveToSent || fromDraftsOrOutBox) {
         host_.folders().openFolderWindow("Sent", true);
         filed = window.fileInto("Sent", fromDraftsOrOutBox);
+        host_.bringToFront(window);
     }
     window.markSent(filed);
     pause(500);
@@ -370,10 +371,7 @@ std::vector<std::string> Sending::sendSelectedRows(reading::TinboxForm& window) 
     if (host_.settings().compose.saveToSent && !delivered.empty()) {
         if (kind == store::FolderKind::OutBox) {
             reading::TinboxForm& sent = host_.folders().openFolderWindow("Sent", false);
-            for (const std::string& name : delivered) {
-                const int row = findRowByFileName(window, name);
-                if (row >= 0) reading::transferOne(window, sent, row, reading::kMoveOptions, host_.folders(), platform_);
-            }
+            moveDeliveredToSent(window, sent, delivered, host_.folders(), platform_);
         } else {
             sendAgain(window, delivered);
         }

@@ -29,13 +29,35 @@ int SignatureList::find(const std::string& name) const {
     return -1;
 }
 
-std::vector<std::string> signatureLines(const std::string& text) { return splitLines(text); }
+std::vector<std::string> signatureLines(const std::string& text) {
+    // The exact inverse of signatureText: a last empty line (text ending in a line end) stays.
+    std::vector<std::string> lines;
+    if (text.empty()) return lines;
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            lines.push_back(std::move(line));
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    lines.push_back(std::move(line));
+    return lines;
+}
 
 std::string signatureText(const std::vector<std::string>& lines) { return joinLines(lines, false); }
 
 SignatureList readSignatureFile(const std::filesystem::path& file) {
+    const auto bytes = readWholeFile(file);
+    return bytes ? parseSignatureFile(*bytes) : SignatureList{};
+}
+
+SignatureList parseSignatureFile(std::string_view bytes) {
     SignatureList list;
-    const auto lines = readLines(file);
+    const auto lines = splitLines(bytes);
     if (lines.size() < 2) return list;
     const long position = number(lines[1]).value_or(0);
     std::size_t next = 2;
@@ -50,6 +72,9 @@ SignatureList readSignatureFile(const std::filesystem::path& file) {
         if (!count || *count < 0 || *count > kMaxBlockLines) break;
         std::vector<std::string> text;
         for (long i = 0; i < *count && next < lines.size(); ++i) text.push_back(lines[next++]);
+        // A block that ends in an empty line ends the file in a line end, which the line
+        // splitter does not count as a line: that one line is the empty one.
+        if (static_cast<long>(text.size()) == *count - 1) text.emplace_back();
         block.block.text = signatureText(text);
         list.blocks.push_back(std::move(block));
     }
@@ -58,20 +83,27 @@ SignatureList readSignatureFile(const std::filesystem::path& file) {
     return list;
 }
 
+std::string signatureFileBytes(const SignatureList& list) {
+    std::vector<std::string> lines{kVersionCode, std::to_string(list.defaultPosition)};
+    for (const auto& block : list.blocks) {
+        const auto text = signatureLines(block.block.text);
+        std::string name = block.name;
+        for (char& c : name)
+            if (c == '\r' || c == '\n') c = ' ';
+        lines.push_back(std::move(name));
+        lines.push_back(std::to_string(text.size()));
+        lines.insert(lines.end(), text.begin(), text.end());
+    }
+    return joinLines(lines, false);
+}
+
 std::error_code writeSignatureFile(const std::filesystem::path& file, const SignatureList& list) {
     if (list.blocks.empty()) {
         std::error_code ec;
         std::filesystem::remove(file, ec);
         return ec;
     }
-    std::vector<std::string> lines{kVersionCode, std::to_string(list.defaultPosition)};
-    for (const auto& block : list.blocks) {
-        const auto text = signatureLines(block.block.text);
-        lines.push_back(block.name);
-        lines.push_back(std::to_string(text.size()));
-        lines.insert(lines.end(), text.begin(), text.end());
-    }
-    return writeFileAtomically(file, joinLines(lines, false));
+    return writeFileAtomically(file, signatureFileBytes(list));
 }
 
 std::string nameInUseText(const std::string& existing) {

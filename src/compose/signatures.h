@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -39,10 +40,15 @@ struct SignatureList {
     int find(const std::string& name) const;
 };
 
-// A block text's lines (CR LF, LF or CR separate them) and the text of lines (joined CR LF).
+// A block text's lines (CR LF, LF or CR separate them; a text ending in a line end has a last
+// empty line; an empty text has none) and the text of lines (joined CR LF).
 std::vector<std::string> signatureLines(const std::string& text);
 std::string signatureText(const std::vector<std::string>& lines);
 
+// The list held by a signature file's bytes, and the bytes of a list (names made one line).
+// Never fails: a missing or damaged part reads as described above.
+SignatureList parseSignatureFile(std::string_view bytes);
+std::string signatureFileBytes(const SignatureList& list);
 SignatureList readSignatureFile(const std::filesystem::path& file);
 // Writes the list (atomically), or deletes the file when the list is empty.
 [[nodiscard]] std::error_code writeSignatureFile(const std::filesystem::path& file,

@@ -1,5 +1,8 @@
 #include "compose/window_kinds.h"
 
+#include "base/identity.h"
+#include "compose/read_receipt.h"
+#include "compose/reply.h"
 #include "platform/session_records.h"
 #include "reading/folder_window.h"
 #include "store/folders.h"
@@ -52,6 +55,18 @@ std::shared_ptr<ComposeWindows> registerWindowKinds(platform::WindowKinds& kinds
 
     commands.add("compose.new", {[w] { w->composeCommand(); },
                                  [&host] { return !host.busy() && !host.profiles().empty(); }});
+    commands.add("compose.importText",
+                 {[&host, &platform] {
+                      if (TcomposeForm* window = host.activeComposeWindow()) {
+                          window->importTextFile();
+                          return;
+                      }
+                      platform.system.beep();
+                      platform.dialogs.information(kProductName,
+                                                   "There must be an open Compose window\rand the cursor must "
+                                                   "be placed in the Body of the compose message.");
+                  },
+                  [&host] { return !host.composeWindows().empty(); }});
     commands.add("send.current", {[w] { w->sendCommand(); }, [w] { return w->sendAvailable(); }});
 
     // The folder window's commands on its selected rows: Drafts, OutBox and Sent rows open in
@@ -94,6 +109,9 @@ std::shared_ptr<ComposeWindows> registerWindowKinds(platform::WindowKinds& kinds
                       return !host.busy() && current() && !current()->selectedRows().empty() &&
                              (kind == store::FolderKind::OutBox || kind == store::FolderKind::Sent);
                   }});
+    // Replying and forwarding on the message in front.
+    registerReplyCommands(commands, std::make_shared<ReplyForward>(*windows), host);
+    registerReadAcknowledgements(commands, std::make_shared<ReadAcknowledgements>(platform, host), host);
     return windows;
 }
 

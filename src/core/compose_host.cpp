@@ -19,6 +19,8 @@ profiles::ProfileLists& MainComposeHost::profiles() { return main_.profileLists(
 std::string MainComposeHost::applicationTitle() const { return main_.applicationTitle(); }
 void MainComposeHost::setApplicationTitle(const std::string& title) { main_.setApplicationTitle(title); }
 
+void MainComposeHost::setMailCommandsEnabled(bool) { main_.refreshFrame(); }
+
 void MainComposeHost::showStatus(const std::string& text) { main_.setStatusText(text); }
 
 bool MainComposeHost::busy() const { return main_.busy(); }
@@ -52,7 +54,8 @@ compose::TcomposeForm& MainComposeHost::addComposeWindow(std::unique_ptr<compose
     return added;
 }
 
-MainComposeHost::MainComposeHost(TmainForm& main) : main_(main) {
+MainComposeHost::MainComposeHost(TmainForm& main)
+    : main_(main) {
     main_.watchChildClosing([this](platform::ChildWindow& window) {
         std::erase_if(windows_, [&](compose::TcomposeForm* open) { return open == &window; });
     });

@@ -25,15 +25,15 @@ public:
     profiles::Settings& settings() override;
     profiles::ProfileLists& profiles() override;
     compose::NicknameBook& addressBook() override { return *book_; }
-    // The address book module hands its books over here once it is built.
+    // The address books of the home folder unless another book is set (nullptr: that one again).
     void setAddressBook(compose::NicknameBook* book) { book_ = book ? book : &noBook_; }
 
     bool busy() const override;
     void setBusy(bool busy) override;
     std::string applicationTitle() const override;
     void setApplicationTitle(const std::string& title) override;
-    void setMailCommandsEnabled(bool enabled) override { mailCommandsEnabled_ = enabled; }
-    bool mailCommandsEnabled() const { return mailCommandsEnabled_; }
+    // The Retrieve menu and mail buttons follow the busy flag; the frame only redraws them.
+    void setMailCommandsEnabled(bool enabled) override;
     bool autoCheckRunning() const override;
     void stopAutoCheck() override;
     void restartAutoCheck() override;
@@ -56,7 +56,6 @@ private:
     compose::NicknameBook* book_ = &noBook_;
     // The compose windows of the run, in the order they were opened.
     std::vector<compose::TcomposeForm*> windows_;
-    bool mailCommandsEnabled_ = true;
 };
 
 }  // namespace velmora::core

@@ -8,6 +8,7 @@
 #include "base/text_file.h"
 #include "compose/compose_windows.h"
 #include "compose/window_kinds.h"
+#include "core/address_book_hooks.h"
 #include "core/compose_host.h"
 #include "core/error_report.h"
 #include "core/main_retrieval.h"
@@ -57,7 +58,10 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
     reading::registerWindowKinds(kinds_, commands_, home_, *this, platform_);
     retrieval_ = std::make_unique<MainRetrieval>(*this);
     retrieval_->registerWith(kinds_, commands_);
+    addressBooks_ = std::make_unique<AddressBookHooks>(*this);
     composeHost_ = std::make_unique<MainComposeHost>(*this);
+    composeHost_->setAddressBook(addressBooks_.get());
+    addressBooks_->registerCommands(commands_);
     compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
 }
 
@@ -127,6 +131,7 @@ void TmainForm::MDIChildTimerTimer() {
     started_ = true;
 
     buildConfigurationWindow();
+    addressBooks_->load();
     profiles::loadFirstTickGroup(home_, settings_);
     if (hasProfiles()) {
         profileLists_.selectActiveProfile(settings_.vl.activeProfile);
@@ -171,6 +176,7 @@ void TmainForm::MDIChildTimerTimer() {
 
 void TmainForm::setCaptions() {
     caption_ = profiles::mainWindowTitle(settings_.vl.profileToolbarShown, profileLists_);
+    if (!settings_.vl.statusBarShown && !captionNote_.empty()) caption_ += " - " + captionNote_;
 }
 
 void TmainForm::activeProfileChanged(int) {
@@ -201,9 +207,12 @@ void TmainForm::profileListChanged() { notifyFrame(); }
 
 void TmainForm::profileCountChanged(std::size_t count) {
     // The first profile ends the notice that there is none.
-    if (count > 0 && statusPanel(StatusPanel::Messages) == kNoProfileText)
+    if (count > 0 && statusPanel(StatusPanel::Messages) == kNoProfileText) {
         statusPanels_[0] = currentFolderWindow_ ? currentFolderWindow_->statusCountsText()
                                                 : "Status Messages";
+        // Start-up ran without a profile: automatic checking starts with the first one.
+        if (started_) retrieval_->firstProfileAdded();
+    }
     notifyFrame();
 }
 
@@ -228,6 +237,7 @@ void TmainForm::buildConfigurationWindow() {
                                                           static_cast<profiles::ConfigEvents*>(this));
     configForm_->setErrorReporter([this](const std::string& text) { reportError(text); });
     configForm_->reportLoadProblems(sizeLimitReset);
+    configForm_->setAddressBooksPage(addressBooks_.get());
 }
 
 void TmainForm::openConfiguration(profiles::ConfigPage page, bool addFirstProfile) {
@@ -242,7 +252,8 @@ void TmainForm::openConfiguration(profiles::ConfigPage page, bool addFirstProfil
     notifyFrame();
 }
 
-void TmainForm::optionChanged(profiles::ConfigPage, const std::string&) {
+void TmainForm::optionChanged(profiles::ConfigPage page, const std::string& optionId) {
+    retrieval_->optionChanged(page, optionId);
     // Options that act at once on open windows: captions and the Date column follow them.
     for (const auto& child : children_) {
         child->optionsChanged();
@@ -275,26 +286,33 @@ bool TmainForm::FormCloseQuery() {
     shuttingDown_ = true;
     deleteSessionFiles();
 
-    if (!findFolderWindow("OutBox")) {
-        reading::TinboxForm& outbox = openFolderWindow("OutBox", false);
-        pauseShutdown(250);
-        outbox.setVisible(true);
-        closeChild(outbox);
-        platform_.pause(platform::Milliseconds{500});
-    } else {
-        pauseShutdown(250);
-    }
+    // Each step is reported on its own when it fails (a damaged OutBox or Trash index, a full
+    // disk), and the shutdown goes on, so the settings are still written.
+    runReported(platform_.dialogs, applicationTitle_, [this] {
+        if (!findFolderWindow("OutBox")) {
+            reading::TinboxForm& outbox = openFolderWindow("OutBox", false);
+            pauseShutdown(250);
+            outbox.setVisible(true);
+            closeChild(outbox);
+            platform_.pause(platform::Milliseconds{500});
+        } else {
+            pauseShutdown(250);
+        }
+    });
 
     trashOpenedForEmptying_ = nullptr;
-    if (findFolderWindow("Trash")) {
-        pauseShutdown(250);
-    } else if (settings_.other.emptyTrashOnExit) {
-        trashOpenedForEmptying_ = &openFolderWindow("Trash", false);
-        pauseShutdown(250);
-    }
+    runReported(platform_.dialogs, applicationTitle_, [this] {
+        if (findFolderWindow("Trash")) {
+            pauseShutdown(250);
+        } else if (settings_.other.emptyTrashOnExit) {
+            trashOpenedForEmptying_ = &openFolderWindow("Trash", false);
+            pauseShutdown(250);
+        }
+    });
 
-    recordSession();
-    if (settings_.other.emptyTrashOnExit) emptyTrash();
+    runReported(platform_.dialogs, applicationTitle_, [this] { recordSession(); });
+    if (settings_.other.emptyTrashOnExit)
+        runReported(platform_.dialogs, applicationTitle_, [this] { emptyTrash(); });
     return true;
 }
 
@@ -378,6 +396,12 @@ void TmainForm::setStatusPanel(StatusPanel panel, std::string text) {
     notifyFrame();
 }
 
+void TmainForm::setCaptionNote(std::string note) {
+    captionNote_ = std::move(note);
+    setCaptions();
+    notifyFrame();
+}
+
 void TmainForm::setApplicationTitle(std::string title) {
     applicationTitle_ = std::move(title);
     notifyFrame();
@@ -401,6 +425,7 @@ void TmainForm::setFolderTreeShown(bool shown) {
 
 void TmainForm::setStatusBarShown(bool shown) {
     settings_.vl.statusBarShown = shown;
+    setCaptions();
     notifyFrame();
 }
 

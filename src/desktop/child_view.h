@@ -16,6 +16,8 @@ public:
     using QWidget::QWidget;
     // Reads the model again and redraws what changed.
     virtual void refreshFromModel() = 0;
+    // A window that stays in front of the other child windows (the rules window).
+    virtual bool staysOnTop() const { return false; }
 };
 
 using ChildViewFactory = std::function<ChildView*(platform::ChildWindow& window, QWidget* parent)>;

@@ -26,6 +26,7 @@
 #include "desktop/child_view.h"
 #include "desktop/folder_window_view.h"
 #include "desktop/menu_builder.h"
+#include "desktop/retrieval/new_mail_signals.h"
 #include "desktop/retrieval/retrieval_views.h"
 #include "desktop/text_convert.h"
 #include "store/folders.h"
@@ -152,7 +153,7 @@ CommandRunner MainWindow::runner() {
 bool MainWindow::showConfiguration(profiles::ConfigPage page, bool addFirstProfile) {
     profiles::TconfigForm* form = model_.configForm();
     if (!form) return false;
-    if (!config_) config_ = std::make_unique<ConfigWindow>(*form, model_.profileLists(), this);
+    if (!config_) config_ = std::make_unique<ConfigWindow>(*form, model_.profileLists(), this, &model_.addressBooks());
     config_->openModal(page, addFirstProfile);
     return true;
 }
@@ -326,8 +327,9 @@ void MainWindow::buildTree() {
 
 void MainWindow::startRenaming(QTreeWidgetItem* item) {
     if (!item || !model_.treeCanRename(selectedTreePath())) return;
-    renaming_ = true;
+    // Changing the flags reports the item as changed: only an edit that follows is a rename.
     item->setFlags(item->flags() | Qt::ItemIsEditable);
+    renaming_ = true;
     tree_->editItem(item);
 }
 
@@ -369,6 +371,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             reading::TinboxForm& rows = source->model();
             run([&] { model_.treeDrop(path, rows); });
         }
+        return true;
+    }
+    // F2 renames in the tree: there it is no shortcut of "&Headers".
+    if (watched == tree_ && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
+        event->accept();
         return true;
     }
     if (watched == tree_ && event->type() == QEvent::KeyPress && !renaming_) {
@@ -465,6 +473,8 @@ void MainWindow::frameChanged() {
         it->second->setVisible(button.visible);
         it->second->setEnabled(button.enabled);
         it->second->setToolTip(toQt(button.hint).section('|', 0, 0));
+        if (QWidget* widget = toolbar_->widgetForAction(it->second))
+            widget->setAccessibleDescription(it->second->toolTip());
     }
     if (!menusRefreshPending_) {
         menusRefreshPending_ = true;
@@ -510,19 +520,40 @@ void MainWindow::editFolderLabel(const store::TMailNode& node) {
     for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
         if (pathFromQt((*it)->data(0, kPathRole).toString()) == node.path) {
             tree_->setCurrentItem(*it);
-            renaming_ = true;
             (*it)->setFlags((*it)->flags() | Qt::ItemIsEditable);
+            renaming_ = true;
             tree_->editItem(*it);
             return;
         }
     }
 }
 
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || restoring_) return;
+    if (isMinimized() && tray_ && tray_->available() && model_.settings().other.minimizeToTray) {
+        // Off the taskbar, into the tray; a click on the icon brings the window back.
+        inTray_ = true;
+        if (!tray_->visible())
+            tray_->show(platform::TrayPicture::Plain, "Velmora Pro - Single Click To Restore");
+        QTimer::singleShot(0, this, [this] { hide(); });
+    } else if (!isMinimized() && inTray_) {
+        inTray_ = false;
+        if (tray_) tray_->hide();
+    }
+}
+
 void MainWindow::bringToFront() {
+    restoring_ = true;
+    if (inTray_) {
+        inTray_ = false;
+        if (tray_) tray_->hide();
+    }
     showMinimized();
     showNormal();
     raise();
     activateWindow();
+    restoring_ = false;
 }
 
 void MainWindow::childOpened(platform::ChildWindow& window) {
@@ -530,6 +561,7 @@ void MainWindow::childOpened(platform::ChildWindow& window) {
     frame->setAttribute(Qt::WA_DeleteOnClose, false);
     ChildView* view = createChildView(window, frame);
     frame->setWidget(view);
+    if (view->staysOnTop()) frame->setWindowFlags(frame->windowFlags() | Qt::WindowStaysOnTopHint);
     frame->setWindowTitle(toQtGuessed(window.caption()));
     mdi_->addSubWindow(frame);
     new SubWindowTracker(frame, window, model_);
@@ -552,10 +584,20 @@ void MainWindow::childClosing(platform::ChildWindow& window) {
         // Hidden while its model window still exists, then cut off from it: the frame is
         // deleted later, possibly only with the main window.
         frame->hide();
+        // The view outlives its model until the frame is deleted: nothing it holds may call
+        // into the model any more (a header resized while the frame goes, a selection change).
+        if (QWidget* view = frame->widget()) {
+            view->blockSignals(true);
+            for (QObject* part : view->findChildren<QObject*>()) part->blockSignals(true);
+        }
         if (auto* tracker = static_cast<SubWindowTracker*>(frame->findChild<QObject*>(
                 QStringLiteral("childWindowTracker"), Qt::FindDirectChildrenOnly)))
             tracker->detach();
         mdi_->removeSubWindow(frame);
+        // Taken out of the area it has no parent: kept as a hidden child until it is deleted, so
+        // it goes with the main window at the latest, never outliving it with a dangling view.
+        frame->setParent(this);
+        frame->hide();
         frame->deleteLater();
     }
 }

@@ -87,7 +87,8 @@ int resolveWithSystem(const std::string& host, std::vector<SocketAddress>& addre
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_ADDRCONFIG;
+    // No AI_ADDRCONFIG: it drops "localhost" on a machine with only a loopback interface; an
+    // address of a family without a route fails at once and the next one is tried.
     addrinfo* answer = nullptr;
     const int result = ::getaddrinfo(host.c_str(), nullptr, &hints, &answer);
     if (result != 0) return socketCodeForLookup(result, errno);

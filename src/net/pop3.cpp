@@ -54,7 +54,10 @@ void TmsCustomPOP::Login() {
             if (!capabilities_.offers("STLS"))
                 raiseRefusal("The server " + HostName() +
                              " does not offer STLS: nothing is sent over the unencrypted connection");
-            command("STLS");
+            // A refusal is no verdict on the password: an ESocketError, not the server's error.
+            SendLine("STLS");
+            if (ReadLine(LastReply) != 1)
+                raiseRefusal("The server " + HostName() + " refused STLS: " + LastReply);
             startTls();
             askCapabilities();  // what the server lists may change once the session is private
         }

@@ -12,8 +12,8 @@
 //                number too); a negative DELE reply is ignored.
 // Log-in with Options (connection_options.h): implicit TLS happens in the connect step; for
 // any choice beyond the classic one CAPA is asked first. Security::StartTls sends STLS, and a
-// server that does not list it, or refuses it, ends the log-in with an error: nothing goes over
-// the plain connection. AuthMethod::Default logs in with AUTH PLAIN over TLS when the server
+// server that does not list it, or refuses it, ends the log-in with an ESocketError (not the
+// server's error: it says nothing about the password); nothing goes over the plain connection. AuthMethod::Default logs in with AUTH PLAIN over TLS when the server
 // lists SASL PLAIN, else USER/PASS; Apop needs the greeting's timestamp. A password never goes
 // over a connection without TLS unless Options.allowPlainTextPassword is set (the classic
 // Default log-in on Security::None excepted): ESocketError "The password is not sent: ...".

@@ -48,7 +48,8 @@ void TmsSMTP::Login() {
         if (!extensions_.offers("STARTTLS"))
             raiseRefusal("The server " + HostName() +
                          " does not offer STARTTLS: nothing is sent over the unencrypted connection");
-        if (!commandAnswered("STARTTLS", 2)) raiseServerError(LastReply);
+        if (!commandAnswered("STARTTLS", 2))
+            raiseRefusal("The server " + HostName() + " refused STARTTLS: " + LastReply);
         startTls();
         greet();  // RFC 3207: what the server offers is learnt again over TLS
     }

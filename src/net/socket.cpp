@@ -112,17 +112,23 @@ std::uint16_t TagSocket::findPort() {
 
 namespace {
 
-// The connection attempts of one connect step; whatever is not kept is closed.
+// The connection attempts of one connect step. The sockets it made itself (all but the one
+// Open made, which belongs to the socket object) are closed at the end, except the winner.
 struct Attempts {
     struct Attempt {
         int fd;
         SocketAddress address;
     };
     std::vector<Attempt> running;
+    std::vector<int> made;
     int keep = -1;
+    void closeMade(int fd) {
+        ::close(fd);
+        made.erase(std::remove(made.begin(), made.end(), fd), made.end());
+    }
     ~Attempts() {
-        for (const Attempt& attempt : running)
-            if (attempt.fd != keep) ::close(attempt.fd);
+        for (const int fd : made)
+            if (fd != keep) ::close(fd);
     }
 };
 
@@ -147,6 +153,7 @@ void TagSocket::connectToServer() {
                 ownFdUsed = true;
             } else {
                 fd = ::socket(address.family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+                if (fd >= 0) attempts.made.push_back(fd);
             }
             if (fd < 0) {
                 lastError = errno;
@@ -158,7 +165,7 @@ void TagSocket::connectToServer() {
                 return true;
             }
             lastError = errno;
-            if (fd != fd_) ::close(fd);
+            if (fd != fd_) attempts.closeMade(fd);
         }
         return false;
     };
@@ -183,13 +190,13 @@ void TagSocket::connectToServer() {
                 continue;
             }
             lastError = error;
-            if (attempts.running[i].fd != fd_) ::close(attempts.running[i].fd);
+            if (attempts.running[i].fd != fd_) attempts.closeMade(attempts.running[i].fd);
             attempts.running.erase(attempts.running.begin() + static_cast<std::ptrdiff_t>(i));
             if (winner > static_cast<int>(i)) --winner;
         }
         if (winner >= 0) {
             const Attempts::Attempt won = attempts.running[static_cast<std::size_t>(winner)];
-            if (won.fd != fd_) ::close(fd_);
+            if (won.fd != fd_) ::close(fd_);  // Open's socket lost (or failed) to another
             fd_ = won.fd;
             attempts.keep = won.fd;
             remoteAddressText_ = won.address.text();

@@ -69,8 +69,12 @@ std::vector<std::string> readWindowLines(mime::TmsMessage& message,
                                          platform::Dialogs& dialogs);
 
 // The attachment lines alone, one group per attachment of the message, in attachment order.
+// An attachment file is looked at only when it is a regular file inside the message's folder
+// (`folder`; without one, inside a mail folder's directory); any other path is "Attachment Not
+// Found".
 std::vector<std::string> attachmentLines(const mime::TmsMessage& message,
-                                         const store::TObjListViewVLF& item, platform::Dialogs& dialogs);
+                                         const store::TObjListViewVLF& item, platform::Dialogs& dialogs,
+                                         const std::filesystem::path* folder = nullptr);
 
 // The preview pane's text of a row: the message file of `item` in `directory` loaded, its
 // private headers removed, the preview lines in `mode` made readable (UTF-8, readable_text.h),

@@ -82,9 +82,10 @@ inline constexpr const char* kAddSender = "addressbook.addSender";
 inline constexpr const char* kHarvest = "addressbook.harvest";
 inline constexpr const char* kPrint = "print.text";
 inline constexpr const char* kHelp = "help.contents";
-// The read-acknowledgement check for the current row of the current folder window, run when the
-// user enters the preview pane or a read window opens on a text page.
-inline constexpr const char* kReadAckCheck = "readack.check";
+// A message was read: the user entered the preview pane, or a read window showed it (read
+// acknowledgements look at it).
+inline constexpr const char* kReadAckPreview = "readAck.previewEntered";
+inline constexpr const char* kReadAckShown = "readAck.readWindowShown";
 }  // namespace folder_commands
 
 class TinboxForm;

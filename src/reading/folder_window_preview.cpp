@@ -250,9 +250,7 @@ void TinboxForm::markMailMessageAttachmentDeleted() { setStatusLetter(current_, 
 
 void TinboxForm::previewEntered() {
     markMailMessageRead(current_);
-    if (const platform::Command* check = host_.registeredCommands().find(folder_commands::kReadAckCheck);
-        check && check->run)
-        check->run();
+    host_.registeredCommands().run(folder_commands::kReadAckPreview);
 }
 
 }  // namespace velmora::reading

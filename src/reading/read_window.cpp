@@ -173,6 +173,7 @@ bool TreadForm::showRow(int row) {
     if (page_ == ReadPage::Attachments) choosePage(ReadPage::Attachments);
     updateCaption();
     host_.childWindowChanged(*this);
+    host_.registeredCommands().run(folder_commands::kReadAckShown);
     return true;
 }
 

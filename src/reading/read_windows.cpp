@@ -59,10 +59,8 @@ TreadForm* openReadWindow(TinboxForm& folder, int row) {
                                                  : static_cast<ReadPage>(static_cast<int>(folder.headerMode()));
     added.choosePage(page);
     renumberReadWindows(host, folder.logicalPath());
-    if (page != ReadPage::Attachments)
-        if (const platform::Command* check = host.registeredCommands().find(folder_commands::kReadAckCheck);
-            check && check->run)
-            check->run();
+    // Read acknowledgements look at a message shown as text, not at its attachments page.
+    if (page != ReadPage::Attachments) host.registeredCommands().run(folder_commands::kReadAckShown);
     return &added;
 }
 

@@ -56,7 +56,8 @@ protected:
     }
     std::size_t rows(const std::string& folder) {
         testing::FakePlatform fake;
-        reading::StandaloneFolders folders(fake, home.path(), profiles::Settings{});
+        const profiles::Settings settings;  // the folders keep a reference
+        reading::StandaloneFolders folders(fake, home.path(), settings);
         auto& window = folders.openFolderWindow(folder, false);
         window.setCountCheckPause(platform::Milliseconds{0});
         return window.rowCount();

@@ -173,6 +173,18 @@ TEST_F(ComposeWindow, CopyingFromDraftsTwiceLeavesOneCopyAndTheNeighbours) {
     EXPECT_FALSE(w->saved());
 }
 
+TEST_F(ComposeWindow, TheSessionRecordFindsTheRowEvenWithTheFolderWindowClosed) {
+    const auto names = store3("Drafts");
+    const int row = findRowByFileName(folder("Drafts"), names[2]);
+    TcomposeForm* w = windows.openStored("Drafts", row);
+    fake.clock.advance(platform::Milliseconds{60});
+    EXPECT_EQ(w->sessionRecord(), (std::pair<std::string, int>{"Drafts", row}));
+    folder("Drafts").setIndexDirty();
+    host.folderHost.close("Drafts");  // writes the index
+    EXPECT_EQ(w->sessionRecord(), (std::pair<std::string, int>{"Drafts", row}));
+    EXPECT_EQ(host.folderHost.findFolderWindow("Drafts"), nullptr);  // nothing was opened
+}
+
 TEST_F(ComposeWindow, MovingToOutBoxRemovesTheDraftAndCloses) {
     const auto names = store3("Drafts");
     TcomposeForm* w = windows.openStored("Drafts", findRowByFileName(folder("Drafts"), names[0]));
@@ -290,6 +302,22 @@ TEST_F(ComposeWindow, NewMessageGetsTheDefaultSignatureAndInsertsAtTheCaret) {
     w.updateMasterSignature();
     EXPECT_EQ(readSignatureFile(home.path() / "Work.sig").blocks[0].block.text, "-- Ann");
     EXPECT_EQ(readSignatureFile(home.path() / "Work.sig").blocks[1].block.text, "-- \r\nAnn Lee\r\nLee & Co");
+}
+
+TEST_F(ComposeWindow, ImportingATextFileInsertsItAtTheCaretLine) {
+    TcomposeForm& w = open();
+    w.setBody("one\r\ntwo");
+    w.setCaretLine(1);
+    testing::writeFile(home.path() / "note.txt", "a\nb\n");
+    fake.dialogs.fileAnswers = {{home.path() / "note.txt"}, {home.path() / "missing.txt"}};
+    w.importTextFile();
+    EXPECT_EQ(w.body(), "one\r\na\r\nb\r\ntwo");
+    EXPECT_EQ(w.caretLine(), 3);
+    w.importTextFile();
+    EXPECT_EQ(fake.dialogs.texts("warning"), (std::vector<std::string>{"Load ASCII Text File Error 2393"}));
+    w.showPage(ComposePage::Options);
+    w.importTextFile();
+    EXPECT_EQ(fake.dialogs.texts("information").back(), "The cursor must be placed in the Body of the compose message");
 }
 
 TEST_F(ComposeWindow, ComposeTxtSavedAndAppended) {

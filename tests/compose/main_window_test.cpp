@@ -2,8 +2,10 @@
 // Send commands and File, Exit.
 #include <gtest/gtest.h>
 
+#include "addressbook/address_books.h"
 #include "compose/compose_form.h"
 #include "compose/compose_windows.h"
+#include "addressbook/address_books.h"
 #include "core/main_form.h"
 #include "reading/folder_window.h"
 #include "store/folders.h"
@@ -55,6 +57,27 @@ TEST_F(ComposeInMainWindow, MailToOpensAnAddressedComposeWindowAndTheCommandsAre
     EXPECT_TRUE(f.commands().available("send.current"));
 }
 
+TEST_F(ComposeInMainWindow, NicknamesComeFromTheAddressBooksOfTheHomeFolder) {
+    addressbook::AddressBooks books(home.path());
+    ASSERT_FALSE(books.create("Friends"));
+    books.load("Friends");
+    addressbook::TEmailNameObjListView bob;
+    bob.nickname = "bob";
+    bob.fullName = "Bob Stone";
+    bob.addresses = {"bob@stone.org"};
+    books.entries().push_back(bob);
+    ASSERT_FALSE(books.saveLoaded());
+    start();
+    form->commands().find("compose.new")->run();
+    auto windows = composeWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    fake.clock.advance(platform::Milliseconds{60});
+    ASSERT_EQ(windows[0]->addressBook().size(), 1u);
+    windows[0]->setPlain(AddressField::To, "Bob, ann@x.org");
+    windows[0]->leavePlain(AddressField::To);
+    EXPECT_EQ(windows[0]->plain(AddressField::To), "Bob Stone <bob@stone.org>, ann@x.org");
+}
+
 TEST_F(ComposeInMainWindow, TheSessionFileReopensTheDraftAndExitRecordsItAgain) {
     testing::MessageSample draft;
     draft.subject = "Half written";
@@ -89,6 +112,30 @@ TEST_F(ComposeInMainWindow, OpeningADraftsRowInItsFolderWindowOpensItInAComposeW
     EXPECT_EQ(windows[0]->subject(), "Finish me");
     EXPECT_EQ(windows[0]->mode(), ComposeMode::Drafts);
     EXPECT_TRUE(fake.dialogs.texts("information").empty());
+}
+
+TEST_F(ComposeInMainWindow, NicknamesOfTheAddressBooksExpandInTheAddressFields) {
+    {
+        addressbook::AddressBooks books(home.path());
+        ASSERT_FALSE(books.create("Friends"));
+        ASSERT_TRUE(books.load("Friends").readable);
+        addressbook::TEmailNameObjListView bob;
+        bob.nickname = "bob";
+        bob.fullName = "Bob Marsh";
+        bob.addresses = {"bob@example.org"};
+        books.entries().push_back(bob);
+        books.markChanged();
+        ASSERT_FALSE(books.saveLoaded());
+    }
+    core::TmainForm& f = start();
+    f.commands().find("compose.new")->run();
+    auto windows = composeWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    fake.clock.advance(platform::Milliseconds{60});
+    windows[0]->setPlain(AddressField::To, "BOB");
+    windows[0]->leavePlain(AddressField::To);
+    EXPECT_NE(windows[0]->plain(AddressField::To).find("bob@example.org"), std::string::npos)
+        << windows[0]->plain(AddressField::To);
 }
 
 TEST_F(ComposeInMainWindow, ExitAsksAboutUnsavedWorkAndKeepsItInDrafts) {

@@ -102,6 +102,42 @@ TEST_F(Sending_, ThreeToLinesOnePerGoOneByOneAndComeBack) {
     EXPECT_EQ(server.data()[1].find("a@x.org"), std::string::npos) << server.data()[1];
 }
 
+TEST_F(Sending_, ANewMessageSentWhileDraftsIsCurrentRemovesNothingFromDrafts) {
+    ComposeFields f;
+    f.to = {"bob@x.org"};
+    fileInto("Drafts", f);
+    fileInto("Drafts", f);
+    host.folderHost.current = &folder("Drafts");
+    testing::ScriptedServer server(session({"carl@x.org"}));
+    useServer(server.port());
+    TcomposeForm& w = open({"carl@x.org"});
+    windows.sendCommand();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(folder("Drafts").rowCount(), 2u);
+    EXPECT_EQ(folder("Sent").rowCount(), 1u);
+    EXPECT_TRUE(w.saved());
+}
+
+TEST_F(Sending_, AReopenedDraftIsRemovedOnceAfterDelivery) {
+    ComposeFields f;
+    f.to = {"bob@x.org"};
+    f.subject = "Draft";
+    const std::string draft = fileInto("Drafts", f);
+    const std::string neighbour = fileInto("Drafts", f);
+    testing::ScriptedServer server(session({"bob@x.org"}));
+    useServer(server.port());
+    TcomposeForm* w = windows.openStored("Drafts", findRowByFileName(folder("Drafts"), draft));
+    fake.clock.advance(platform::Milliseconds{60});
+    host.active = w;
+    windows.sendCommand();
+    EXPECT_EQ(server.finish(), "");
+    ASSERT_EQ(folder("Drafts").rowCount(), 1u);
+    EXPECT_EQ(folder("Drafts").rows()[0].item.fileName, neighbour);
+    EXPECT_EQ(folder("Sent").rowCount(), 1u);
+    EXPECT_EQ(w->source()->folder, "Sent");  // the copy in Sent is its source now
+    EXPECT_EQ(w->mode(), ComposeMode::Sent);
+}
+
 TEST_F(Sending_, TwoToLinesWithoutOnePerAskFirstAndNoSendsNothing) {
     TcomposeForm& w = open({"a@x.org", "b@x.org"});
     fake.dialogs.answers = {Answer::No};
@@ -217,6 +253,36 @@ TEST_F(Sending_, StoredBccOnlyInTheEnvelopeHighPriorityAndNoPrivateHeaders) {
     EXPECT_EQ(data.find("h1@x.org"), std::string::npos);
     EXPECT_EQ(data.find("BCC"), std::string::npos);
     EXPECT_EQ(folder("Sent").rowCount(), 1u);
+}
+
+TEST_F(Sending_, DeliveredRowsWithAndWithoutAttachmentsMoveIntoSentWhole) {
+    testing::writeFile(home.path() / "notes.txt", "attached notes");
+    ComposeFields f;
+    f.to = {"one@x.org"};
+    const std::string plain = fileInto("OutBox", f);
+    f.attachments = {home.path() / "notes.txt"};
+    const std::string withFile = fileInto("OutBox", f);
+    auto& outbox = folder("OutBox");
+    outbox.selectAll();
+    testing::ScriptedServer server(sessions({session({"one@x.org"}), session({"one@x.org"})}));
+    useServer(server.port());
+    EXPECT_EQ(windows.sending().sendSelectedRows(outbox).size(), 2u);
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(outbox.rowCount(), 0u);
+    auto& sent = folder("Sent");
+    ASSERT_EQ(sent.rowCount(), 2u);
+    EXPECT_GE(findRowByFileName(sent, plain), 0);  // moved under its own name
+    for (const auto& row : sent.rows()) {
+        EXPECT_TRUE(fs::exists(store::messageFilePath(sent.directory(), row.item.fileName)));
+        for (const auto& path : row.item.attachList) {
+            EXPECT_EQ(fs::path(path).parent_path(), sent.directory());
+            EXPECT_EQ(testing::readFile(path), "attached notes");
+        }
+    }
+    std::size_t left = 0;
+    for (const auto& e : fs::directory_iterator(outbox.directory())) left += e.path().extension() != ".dat";
+    EXPECT_EQ(left, 0u);
+    (void)withFile;
 }
 
 TEST_F(Sending_, SendAgainAddsANewRowAndKeepsTheOld) {

@@ -243,6 +243,18 @@ TEST_F(MainFormTest, CloseAllWindowsOnShutdownRecordsNothingAndInBoxOpensNextTim
     EXPECT_EQ(childKeys(), std::vector<std::string>{"InBox.InBox"});
 }
 
+TEST_F(MainFormTest, ADamagedOutBoxIndexIsReportedAndShutdownGoesOn) {
+    addProfile("Home");
+    start();
+    // An OutBox index that cannot be read: a directory in its place.
+    fs::create_directories(home / "OutBox.000" / "OutBox.dat");
+    fs::remove(home / "vl.cfg");
+    shutDown();
+    EXPECT_FALSE(fake.dialogs.shown.empty());
+    EXPECT_TRUE(fs::exists(home / "vl.cfg")) << "the settings are written all the same";
+    EXPECT_TRUE(fs::exists(home / "folders.dat"));
+}
+
 TEST_F(MainFormTest, TrashOpenedOnlyForEmptyingIsNotRecorded) {
     addProfile("Home");
     TmainForm& f = start();

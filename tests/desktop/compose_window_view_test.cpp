@@ -1,6 +1,6 @@
 // Smoke test of the compose window's widget, offscreen: every control is there with its name and
 // accessible name, typing and leaving the To field expands a nickname in the model, the tab
-// captions follow the model. With VELMORA_SCREENSHOT set, the window is saved there as a PNG.
+// captions follow the model, and a closed model is never reached again. With VELMORA_SCREENSHOT set, the window is saved there as a PNG.
 #include "desktop/compose/compose_window_view.h"
 
 #include <gtest/gtest.h>
@@ -64,11 +64,26 @@ TEST(ComposeWindowView, ShowsTheModelAndForwardsEdits) {
     EXPECT_EQ(tabs->tabText(3), QStringLiteral("To: [2]"));
     EXPECT_TRUE(send->isEnabled());
 
+    // Typing in the address-book list finds "bob"; Enter puts him into To once more.
+    auto* book = view.findChild<QWidget*>(QStringLiteral("lvAddressBook"));
+    QTest::keyClicks(book, QStringLiteral("bo"));
+    EXPECT_EQ(model->addressBookRow(), 0);
+    QTest::keyClick(book, Qt::Key_Return);
+    EXPECT_EQ(model->lines(compose::AddressField::To).size(), 3u);
+
     auto* body = view.findChild<QPlainTextEdit*>(QStringLiteral("richEditBody"));
     body->setPlainText(QStringLiteral("Hello Bob"));
     EXPECT_EQ(model->body(), "Hello Bob");
 
     if (const char* shot = std::getenv("VELMORA_SCREENSHOT")) view.grab().save(QString::fromLocal8Bit(shot));
+
+    // The model goes first (the frame is deleted later): the view forwards nothing after.
+    host.closeComposeWindow(*model);
+    auto* subject = view.findChild<QLineEdit*>(QStringLiteral("txtSubject"));
+    subject->setText(QStringLiteral("typed late"));
+    emit subject->textEdited(subject->text());
+    emit subject->editingFinished();
+    view.refreshFromModel();
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "net/socket.h"
+#include "net/server_address.h"
 
 #include <gtest/gtest.h>
 
@@ -137,6 +138,34 @@ TEST(SocketClient, EveryAddressOfANameIsTriedUntilOneConnects) {
 
     TestSocket refused(fake, "[::1]:" + std::to_string(closedPort));
     expectError<mime::ESocketError>([&] { refused.connect(); }, "[10061] Connection refused");
+}
+
+TEST(ServerAddress, HostsPortsAndBracketedIPv6Literals) {
+    const struct {
+        const char* text;
+        const char* host;
+        std::uint16_t port;
+    } cases[] = {
+        {"mail.example.test", "mail.example.test", 0},
+        {"mail.example.test:2525", "mail.example.test", 2525},
+        {"mail.example.test:pop3", "mail.example.test", 0},  // letters are no port
+        {"mail.example.test:0", "mail.example.test", 0},
+        {"mail.example.test:70000", "mail.example.test", 0},
+        {"192.0.2.1:995", "192.0.2.1", 995},
+        {"::1", "::1", 0},                                     // a bare IPv6 literal has no port
+        {"2001:db8::25", "2001:db8::25", 0},
+        {"[::1]", "::1", 0},
+        {"[::1]:995", "::1", 995},
+        {"[2001:db8::1]:x", "2001:db8::1", 0},
+    };
+    for (const auto& c : cases) {
+        const ServerAddress address = parseServerAddress(c.text);
+        EXPECT_EQ(address.host, c.host) << c.text;
+        EXPECT_EQ(address.port, c.port) << c.text;
+    }
+    EXPECT_TRUE(isAddressLiteral("::1"));
+    EXPECT_TRUE(isAddressLiteral("127.0.0.1"));
+    EXPECT_FALSE(isAddressLiteral("localhost"));
 }
 
 TEST(SocketClient, SlowLookupsCanTimeOutOrBeCanceled) {

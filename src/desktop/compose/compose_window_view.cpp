@@ -11,7 +11,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -88,9 +93,77 @@ ComposeWindowView::ComposeWindowView(compose::TcomposeForm& model, QWidget* pare
     connect(body_, &QPlainTextEdit::textChanged, this, [this] {
         if (!filling_) model_.setBody(editorText(body_));
     });
+    connect(body_, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        if (!filling_) model_.setCaretLine(body_->textCursor().blockNumber());
+    });
     connect(send_, &QPushButton::clicked, this, [this] { model_.sendMessageClick(); });
     connect(outBox_, &QPushButton::clicked, this, [this] { model_.moveTo("OutBox"); });
+    // Once the model is gone nothing may reach it: a field losing focus as the frame hides
+    // would otherwise run its leave step on a closed window.
+    model_.onClosed = [view = QPointer<ComposeWindowView>(this)] {
+        if (!view) return;
+        for (QObject* child : view->findChildren<QObject*>()) QObject::disconnect(child, nullptr, view, nullptr);
+        view->closed_ = true;
+    };
     refreshFromModel();
+}
+
+bool ComposeWindowView::eventFilter(QObject* watched, QEvent* event) {
+    // Typing in the address-book list searches it; Enter inserts the entry found.
+    if (watched == addressBook_ && event->type() == QEvent::KeyPress && !closed_) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            const auto& book = model_.addressBook();
+            const int row = model_.addressBookRow();
+            if (row >= 0 && row < static_cast<int>(book.size())) {
+                AddressField field = AddressField::To;
+                if (model_.page() == ComposePage::Compose && (key->modifiers() & Qt::ControlModifier))
+                    field = AddressField::CC;
+                else if (model_.page() == ComposePage::CC)
+                    field = AddressField::CC;
+                else if (model_.page() == ComposePage::BCC)
+                    field = AddressField::BCC;
+                model_.insertEntry(book[static_cast<std::size_t>(row)], field);
+            }
+            return true;
+        }
+        if (key->key() == Qt::Key_Backspace) {
+            model_.typeAheadBackspace();
+            refreshFromModel();
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            model_.resetTypeAhead();
+            refreshFromModel();
+            return true;
+        }
+        if (text.size() == 1 && text[0] >= QLatin1Char('0') && text[0] <= QLatin1Char('~')) {
+            model_.typeAhead(text[0].toLatin1());
+            refreshFromModel();
+            return true;
+        }
+    }
+    // Files dropped on the attachment list are attached.
+    if (attachments_ && watched == attachments_->viewport() && !closed_) {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (drag->mimeData()->hasUrls()) {
+                drag->acceptProposedAction();
+                return true;
+            }
+        } else if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            std::vector<std::filesystem::path> paths;
+            for (const QUrl& url : drop->mimeData()->urls())
+                if (url.isLocalFile()) paths.push_back(pathFromQt(url.toLocalFile()));
+            model_.addAttachments(paths);
+            drop->acceptProposedAction();
+            refreshFromModel();
+            return true;
+        }
+    }
+    return ChildView::eventFilter(watched, event);
 }
 
 QLineEdit* ComposeWindowView::lineEdit(const char* name, const char* accessible, QWidget* parent) {
@@ -137,6 +210,7 @@ QWidget* ComposeWindowView::composePage() {
     addressBook_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     addressBook_->verticalHeader()->hide();
     addressBook_->horizontalHeader()->setStretchLastSection(true);
+    addressBook_->installEventFilter(this);
     form->addRow(QStringLiteral("Address book:"), addressBook_);
     typeAhead_ = new QLabel(page);
     typeAhead_->setObjectName(QStringLiteral("lblTypeAhead"));
@@ -218,6 +292,9 @@ QWidget* ComposeWindowView::attachmentsPage() {
     attachments_->setObjectName(QStringLiteral("lstAttachments"));
     attachments_->setAccessibleName(QStringLiteral("Attachments"));
     attachments_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    attachments_->setAcceptDrops(true);
+    attachments_->viewport()->setAcceptDrops(true);
+    attachments_->viewport()->installEventFilter(this);
     auto* row = new QHBoxLayout;
     auto* add = new QPushButton(QStringLiteral("Add --->"), page);
     add->setObjectName(QStringLiteral("cmdAddAttachment"));
@@ -256,7 +333,7 @@ QWidget* ComposeWindowView::attachmentsPage() {
 }
 
 void ComposeWindowView::refreshFromModel() {
-    if (filling_) return;
+    if (filling_ || closed_) return;
     filling_ = true;
     setWindowTitle(toQt(model_.caption()));
     setLineText(from_, model_.from());
@@ -267,7 +344,10 @@ void ComposeWindowView::refreshFromModel() {
         setEditorText(lists_[i], joinLines(model_.lines(field), false));
     }
     setLineText(subject_, model_.subject());
+    const bool bodyReplaced = editorText(body_) != joinLines(splitLines(model_.body()), false);
     setEditorText(body_, model_.body());
+    // A body the model put there (a reply's layout) starts with the caret on its line.
+    if (bodyReplaced) body_->setTextCursor(QTextCursor(body_->document()->findBlockByNumber(model_.caretLine())));
     setEditorText(signatureText_, model_.signatureText());
     signatures_->clear();
     for (const auto& block : model_.signatureChoice().blocks) signatures_->addItem(toQt(block.name));
@@ -311,6 +391,7 @@ void ComposeWindowView::refreshFromModel() {
 }
 
 void ComposeWindowView::contextMenuEvent(QContextMenuEvent* event) {
+    if (closed_) return;
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("popComposeMenu"));
     fillMenu(&menu, model_.popupMenu(), runCommand);
@@ -318,6 +399,7 @@ void ComposeWindowView::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void ComposeWindowView::keyPressEvent(QKeyEvent* event) {
+    if (closed_) return;
     if (event->key() == Qt::Key_Escape) {
         model_.pressEscape(event->modifiers() & Qt::ShiftModifier);
         return;

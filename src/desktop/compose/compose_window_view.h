@@ -28,6 +28,7 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* composePage();
@@ -38,6 +39,7 @@ private:
 
     compose::TcomposeForm& model_;
     bool filling_ = false;
+    bool closed_ = false;  // the model closed; the frame goes later
     QTabWidget* tabs_ = nullptr;
     QLineEdit* from_ = nullptr;
     QLineEdit* replyTo_ = nullptr;

@@ -22,6 +22,7 @@ class FiltersWindowView final : public ChildView {
   public:
     FiltersWindowView(retrieval::TfiltersForm& model, QWidget* parent);
     void refreshFromModel() override;
+    bool staysOnTop() const override { return true; }
     // "&Re-Order Filters": the modal re-order window over this one.
     void openReorderWindow();
 

@@ -1,0 +1,131 @@
+#include "core/address_book_hooks.h"
+
+#include "base/text.h"
+#include "core/main_form.h"
+#include "core/main_retrieval.h"
+
+namespace velmora::core {
+
+AddressBookHooks::AddressBookHooks(TmainForm& main)
+    : main_(main), page_(main.platform(), main.home(), this) {}
+
+void AddressBookHooks::load() { page_.loadAtStartup(); }
+
+void AddressBookHooks::registerCommands(platform::Commands& commands) {
+    auto withWindow = [this] {
+        return main_.currentFolderWindow() != nullptr && !page_.selectedBook().empty();
+    };
+    auto withMessage = [this, withWindow] {
+        if (!withWindow()) return false;
+        return main_.currentFolderWindow()->loadedMessage() != nullptr;
+    };
+    commands.add("addressbook.addSender", {[this] {
+                                               reading::TinboxForm* window = main_.currentFolderWindow();
+                                               if (!window) return;
+                                               if (mime::TmsMessage* message = window->loadedMessage())
+                                                   page_.addSender(page_.selectedBook(), message->Sender());
+                                           },
+                                           withMessage});
+    commands.add("addressbook.harvest", {[this] {
+                                             reading::TinboxForm* window = main_.currentFolderWindow();
+                                             if (!window) return;
+                                             std::vector<std::string> senders;
+                                             for (int row : window->selectedRows())
+                                                 senders.push_back(window->rows().at(static_cast<std::size_t>(row))
+                                                                       .item.senderAddress);
+                                             page_.harvestSendersAsList(page_.selectedBook(), senders);
+                                         },
+                                         [this, withWindow] {
+                                             return withWindow() && !main_.currentFolderWindow()->selectedRows().empty();
+                                         }});
+    commands.add("addressbook.harvestRecipients", {[this] {
+                                                       reading::TinboxForm* window = main_.currentFolderWindow();
+                                                       if (!window) return;
+                                                       if (mime::TmsMessage* m = window->loadedMessage())
+                                                           page_.harvestRecipientsAsList(page_.selectedBook(),
+                                                                                         m->Recipients(), m->CC());
+                                                   },
+                                                   withMessage});
+    commands.add("addressbook.harvestRecipientsSeparate",
+                 {[this] {
+                      reading::TinboxForm* window = main_.currentFolderWindow();
+                      if (!window) return;
+                      if (mime::TmsMessage* m = window->loadedMessage())
+                          page_.harvestRecipientsAsEntries(page_.selectedBook(), m->Recipients(), m->CC());
+                  },
+                  withMessage});
+}
+
+namespace {
+
+compose::AddressBookEntry composeEntry(const addressbook::TEmailNameObjListView& e) {
+    compose::AddressBookEntry out;
+    out.nickName = e.nickname;
+    out.fullName = e.fullName;
+    out.addresses = e.addresses;
+    out.mailingList = e.isMailingList;
+    out.listFrom = e.listFrom;
+    out.listTo = e.listTo;
+    out.listReplyTo = e.listReplyTo;
+    return out;
+}
+
+}  // namespace
+
+void AddressBookHooks::booksChanged() {
+    found_.clear();
+    if (onBooksChanged) onBooksChanged();
+}
+
+std::vector<compose::AddressBookEntry> AddressBookHooks::entries() const {
+    std::vector<compose::AddressBookEntry> out;
+    const auto& entries = page_.books().entries();
+    out.reserve(entries.size());
+    for (const auto& e : entries) out.push_back(composeEntry(e));
+    return out;
+}
+
+const compose::AddressBookEntry* AddressBookHooks::findNickname(std::string_view nickName) const {
+    const std::string key = toLowerAscii(trimmed(nickName));
+    if (key.empty()) return nullptr;
+    if (auto it = found_.find(key); it != found_.end()) return &it->second;
+    const std::optional<addressbook::NicknameMatch> match = page_.books().findNickname(key);
+    if (!match) return nullptr;
+    return &found_.emplace(key, composeEntry(match->entry)).first->second;
+}
+
+void AddressBookHooks::showStatus(const std::string& text) { main_.setStatusText(text); }
+
+void AddressBookHooks::verifyAddresses() {
+    if (openVerification) openVerification();
+}
+
+void AddressBookHooks::importAddresses() {
+    if (openImport) openImport();
+}
+
+void AddressBookHooks::reorderBooks() {
+    if (openReorder) openReorder();
+}
+
+std::unique_ptr<addressbook::TckAddressForm> AddressBookHooks::makeVerification() {
+    const profiles::OtherSettings& other = main_.settings().other;
+    platform::Platform& platform = main_.platform();
+    const std::string servers = other.dnsServer;
+    return std::make_unique<addressbook::TckAddressForm>(
+        platform, *this,
+        [&platform, servers] { return std::make_unique<addressbook::ResolverMxLookup>(platform.dialogs, servers); },
+        page_.selectedBook(), page_.selectedForVerification(), other.verificationSoundFile);
+}
+
+bool AddressBookHooks::busy() const { return main_.busy(); }
+void AddressBookHooks::setBusy(bool busy) { main_.setBusy(busy); }
+bool AddressBookHooks::autoCheckRunning() const { return main_.retrieval().autoCheck().running(); }
+void AddressBookHooks::stopAutoCheck() { main_.retrieval().stopAutoCheck(); }
+void AddressBookHooks::restartAutoCheck() { main_.retrieval().restartAutoCheck(); }
+
+std::string AddressBookHooks::applicationTitle() const { return main_.applicationTitle(); }
+
+void AddressBookHooks::setApplicationTitle(const std::string& title) { main_.setApplicationTitle(title); }
+
+}  // namespace velmora::core

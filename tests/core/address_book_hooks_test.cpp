@@ -1,0 +1,101 @@
+// The address books in the main window: loaded at start-up, the configuration window's page, the
+// File menu backups, the status bar after leaving the page.
+#include "core/address_book_hooks.h"
+
+#include <gtest/gtest.h>
+
+#include "base/text_file.h"
+#include "core/main_form.h"
+#include "support/fake_platform.h"
+#include "support/stored_messages.h"
+#include "support/temp_dir.h"
+
+namespace velmora::core {
+namespace {
+
+using testing::writeFile;
+
+TEST(AddressBookHooks, BooksLoadAtStartupAndTheFileMenuBacksThemUp) {
+    testing::TempDir home;
+    testing::FakePlatform fake;
+    writeFile(home / "ENGLISH.DCT", "word\r\n");
+    writeFile(home / "master.abk", "46\r\nFriends\r\nWork");
+    writeFile(home / "Friends.abk", "46\r\nAnn\r\nann\r\n1\r\nann@x\r\n\r\n0\r\n\r\nFALSE\r\n\r\n\r\n");
+    writeFile(home / "Work.abk", "46");
+    TmainForm form(fake.platform(), home.path(), parseCommandLine({}), ScreenSize{1024, 768});
+    form.FormCreate();
+    fake.clock.advance(platform::Milliseconds{100});
+    ASSERT_TRUE(form.started());
+    EXPECT_EQ(form.addressBooks().page().books().namesWithCounts(),
+              (std::vector<std::string>{"Friends [1]", "Work [0]"}));
+
+    const platform::Menu menu = form.menuBar();
+    const platform::MenuEntry* backup = platform::findMenuEntry(menu, "mnuFile_BackupAddressBooks");
+    ASSERT_NE(backup, nullptr);
+    ASSERT_EQ(backup->entries.size(), 4u);  // Friends, Work, a separator, All
+    EXPECT_EQ(backup->entries[0].caption, "Friends");
+    EXPECT_EQ(backup->entries[3].caption, "All");
+    backup->entries[0].command();
+    EXPECT_EQ(fake.dialogs.texts("information").back(), "[Friends] Address Book Successfully Backed Up!");
+    EXPECT_TRUE(std::filesystem::exists(home / "Friends.abk.bak"));
+
+    // The compose windows' view of the books.
+    const compose::AddressBookEntry* ann = form.addressBooks().findNickname(" ANN ");
+    ASSERT_NE(ann, nullptr);
+    EXPECT_EQ(ann->addresses, std::vector<std::string>{"ann@x"});
+    EXPECT_EQ(form.addressBooks().entries().size(), 1u);
+    EXPECT_EQ(form.addressBooks().findNickname("nobody"), nullptr);
+
+    ASSERT_NE(form.configForm(), nullptr);
+    EXPECT_EQ(form.configForm()->addressBooksPage(), &form.addressBooks());
+    form.openConfiguration(profiles::ConfigPage::AddressBooks);
+    form.addressBooks().page().addClick();
+    form.configForm()->close();
+    EXPECT_EQ(form.statusPanel(StatusPanel::Messages), "[Friends] Address Book Was Saved");
+}
+
+}  // namespace
+}  // namespace velmora::core
+
+namespace velmora::core {
+namespace {
+
+TEST(AddressBookHooks, FolderWindowCommandsAddTheSenderAndHarvest) {
+    testing::TempDir home;
+    testing::FakePlatform fake;
+    writeFile(home / "ENGLISH.DCT", "word\r\n");
+    writeFile(home / "master.abk", "46\r\nFriends");
+    writeFile(home / "Friends.abk", "46");
+    std::filesystem::create_directories(home / "InBox.000");
+    testing::MessageSample first;
+    testing::storeMessage(home / "InBox.000", first);
+    testing::MessageSample second;
+    second.fileName = "2001.07.31.15.30.46.000";
+    second.senderName = "Cy Two";
+    second.senderAddress = "cy@example.org";
+    second.to = {{"Bob", "bob@example.org"}, {"", "dee@example.org"}};
+    testing::storeMessage(home / "InBox.000", second);
+
+    TmainForm form(fake.platform(), home.path(), parseCommandLine({}), ScreenSize{1024, 768});
+    form.FormCreate();
+    fake.clock.advance(platform::Milliseconds{100});
+    reading::TinboxForm& inbox = form.openFolderWindow("InBox", true);
+    fake.clock.advance(platform::Milliseconds{1000});
+    ASSERT_EQ(inbox.rows().size(), 2u);
+    inbox.selectAll();
+    ASSERT_TRUE(form.commands().available("addressbook.harvest"));
+    form.commands().find("addressbook.harvest")->run();
+    auto& books = form.addressBooks().page().books();
+    ASSERT_EQ(books.entries().size(), 1u);
+    EXPECT_TRUE(books.entries()[0].isMailingList);
+    EXPECT_EQ(books.entries()[0].addressCount(), 2);
+
+    ASSERT_TRUE(form.commands().available("addressbook.addSender"));
+    form.commands().find("addressbook.addSender")->run();
+    form.commands().find("addressbook.harvestRecipientsSeparate")->run();
+    EXPECT_EQ(books.readBook("Friends").entries.size(), 2u + static_cast<std::size_t>(
+                                                                  inbox.loadedMessage()->Recipients().Count()));
+}
+
+}  // namespace
+}  // namespace velmora::core
