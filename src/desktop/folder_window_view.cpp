@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -142,7 +143,7 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
     list_->horizontalHeader()->setSectionsClickable(true);
     list_->horizontalHeader()->setSortIndicatorShown(true);
-    list_->horizontalHeader()->setStretchLastSection(false);  // widths stay as the user set them
+    list_->horizontalHeader()->setStretchLastSection(true);
     list_->horizontalHeader()->setAccessibleName(QStringLiteral("Message list columns"));
     for (int c = 0; c < store::kColumnCount; ++c) list_->setColumnWidth(c, model_.columnWidth(c));
     list_->setDragEnabled(true);
@@ -195,7 +196,9 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
             [this](int column) { run([&] { model_.headerClick(column); }); });
     connect(list_->horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int column, int, int width) {
-                if (filling_) return;
+                // Only the user dragging a section edge sets a width; the last column's stretching
+                // to the window's width is not one.
+                if (filling_ || !(QGuiApplication::mouseButtons() & Qt::LeftButton)) return;
                 reading::TinboxForm::setColumnWidthEverywhere(column, width);
                 for (FolderWindowView* other : openViews())
                     if (other != this) other->syncColumnWidths();
@@ -238,7 +241,8 @@ void FolderWindowView::hideEvent(QHideEvent* event) {
 
 void FolderWindowView::syncColumnWidths() {
     filling_ = true;
-    for (int c = 0; c < store::kColumnCount; ++c)
+    // The last column stretches to the window's width.
+    for (int c = 0; c + 1 < store::kColumnCount; ++c)
         if (list_->columnWidth(c) != model_.columnWidth(c)) list_->setColumnWidth(c, model_.columnWidth(c));
     filling_ = false;
 }
