@@ -1,6 +1,7 @@
 // Retrieving a mailbox of 2,000 messages of mixed sizes (about 130 MB) from a local dovecot:
 // the POP3 client into memory and into msg_N.eml files, beside Debian's mpop into a maildir and
-// into an mbox, measured in the same run on the same mailbox. Counters: client_cpu_s, the CPU
+// into an mbox, measured in the same run on the same mailbox, in plain text and over POP3S
+// (a certificate of a CA made for the run). Counters: client_cpu_s, the CPU
 // time of the client process (ours, or mpop's as a child), and MB_per_s.
 #include <benchmark/benchmark.h>
 #include <spawn.h>
@@ -17,6 +18,7 @@
 #include "net/remote_pop.h"
 #include "net_bench_support.h"
 #include "support/servers/real_servers.h"
+#include "support/servers/test_certificates.h"
 #include "support/temp_dir.h"
 #include "platform/headless.h"
 
@@ -46,6 +48,7 @@ std::string makeMessage(int number, std::size_t size) {
 
 struct Mailbox {
     testing::TempDir folder;
+    testing::TestCertificates certificates{folder / "certificates"};
     testing::DovecotServer server{folder / "dovecot"};
     std::string error;
     std::int64_t bytes = 0;
@@ -59,6 +62,12 @@ struct Mailbox {
             bytes += static_cast<std::int64_t>(message.size());
             server.addMessage("alice", message);
         }
+        const auto certificate = certificates.issue("pop3", {"localhost", "127.0.0.1"});
+        if (certificate.certificate.empty()) {
+            error = certificates.error();
+            return;
+        }
+        server.enableTls(certificate);
         error = server.start();
     }
 
@@ -87,7 +96,7 @@ void report(benchmark::State& state, const bench::CpuClock& cpu, std::int64_t by
         static_cast<double>(bytes) / 1e6, benchmark::Counter::kIsRate);
 }
 
-void BM_Pop3Retrieve_Velmora_Memory(benchmark::State& state) {
+void retrieveIntoMemory(benchmark::State& state, bool tls) {
     Mailbox& mailbox = Mailbox::get();
     if (!mailbox.error.empty()) return state.SkipWithError(mailbox.error.c_str());
     platform::SystemClock clock;
@@ -97,9 +106,14 @@ void BM_Pop3Retrieve_Velmora_Memory(benchmark::State& state) {
     for (auto _ : state) {
         cpu.start();
         CountingPOP pop(events, clock);
-        pop.Server = mailbox.server.address();
+        pop.Server = "127.0.0.1:" + std::to_string(tls ? mailbox.server.tlsPort() : mailbox.server.port());
         pop.UserName = "alice";
         pop.Password = "secret";
+        if (tls) {
+            pop.Options.security = net::Security::Tls;
+            pop.Options.auth = net::AuthMethod::UserPass;  // as mpop is told
+            pop.Options.caFile = mailbox.certificates.caFile().string();
+        }
         pop.Connect();
         for (std::int64_t i = 0; i < pop.MessageCount(); ++i) pop.RetrieveMessage(static_cast<int>(i));
         pop.Disconnect();
@@ -108,6 +122,9 @@ void BM_Pop3Retrieve_Velmora_Memory(benchmark::State& state) {
     }
     report(state, cpu, bytes);
 }
+
+void BM_Pop3Retrieve_Velmora_Memory(benchmark::State& state) { retrieveIntoMemory(state, false); }
+void BM_Pop3Retrieve_Velmora_Memory_Pop3s(benchmark::State& state) { retrieveIntoMemory(state, true); }
 
 void BM_Pop3Retrieve_Velmora_Files(benchmark::State& state) {
     Mailbox& mailbox = Mailbox::get();
@@ -137,7 +154,7 @@ void BM_Pop3Retrieve_Velmora_Files(benchmark::State& state) {
 }
 
 // mpop with everything on the command line; `keep on` leaves the mailbox for the next run.
-void runMpop(benchmark::State& state, const std::string& delivery) {
+void runMpop(benchmark::State& state, const std::string& delivery, bool tls = false) {
     Mailbox& mailbox = Mailbox::get();
     if (!mailbox.error.empty()) return state.SkipWithError(mailbox.error.c_str());
     bench::CpuClock cpu(bench::CpuClock::Children);
@@ -156,11 +173,17 @@ void runMpop(benchmark::State& state, const std::string& delivery) {
             std::ofstream(out / "mbox").flush();
             target = "mbox," + (out / "mbox").string();
         }
-        const std::vector<std::string> argv = {
+        std::vector<std::string> argv = {
             "/usr/bin/mpop", "--file=" + config.string(), "--host=127.0.0.1",
-            "--port=" + std::to_string(mailbox.server.port()), "--auth=user", "--user=alice",
-            "--passwordeval=echo secret", "--tls=off", "--keep=on", "--only-new=off",
-            "--received-header=off", "--delivery=" + target, "--quiet"};
+            "--port=" + std::to_string(tls ? mailbox.server.tlsPort() : mailbox.server.port()),
+            "--auth=user", "--user=alice", "--passwordeval=echo secret", "--keep=on",
+            "--only-new=off", "--received-header=off", "--delivery=" + target, "--quiet"};
+        if (tls) {
+            argv.insert(argv.end(), {"--tls=on", "--tls-starttls=off",
+                                     "--tls-trust-file=" + mailbox.certificates.caFile().string()});
+        } else {
+            argv.push_back("--tls=off");
+        }
         state.ResumeTiming();
         cpu.start();
         const int status = bench::runProgram(argv, "/dev/null");
@@ -175,6 +198,7 @@ void runMpop(benchmark::State& state, const std::string& delivery) {
 
 void BM_Pop3Retrieve_Mpop_Maildir(benchmark::State& state) { runMpop(state, "maildir"); }
 void BM_Pop3Retrieve_Mpop_Mbox(benchmark::State& state) { runMpop(state, "mbox"); }
+void BM_Pop3Retrieve_Mpop_Mbox_Pop3s(benchmark::State& state) { runMpop(state, "mbox", true); }
 
 }  // namespace
 
@@ -182,3 +206,5 @@ BENCHMARK(BM_Pop3Retrieve_Velmora_Memory)->Unit(benchmark::kMillisecond)->UseRea
 BENCHMARK(BM_Pop3Retrieve_Velmora_Files)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_Pop3Retrieve_Mpop_Maildir)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_Pop3Retrieve_Mpop_Mbox)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_Pop3Retrieve_Velmora_Memory_Pop3s)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_Pop3Retrieve_Mpop_Mbox_Pop3s)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);

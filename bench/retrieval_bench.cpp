@@ -1,4 +1,4 @@
-// Retrieve all of a mailbox of 2,000 mixed messages (about 137 MB: plain text, quoted-printable
+// Retrieve all of a mailbox of 2,000 mixed messages (about 134 MB: plain text, quoted-printable
 // HTML, and multipart messages with base64 attachments of 1 KB to 1 MB) from a local dovecot
 // into InBox: each message decoded, its attachments written beside it, the message file written,
 // the folder synced before QUIT and the index written, as velmora-cli retrieve does it. Beside
@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 
 constexpr int kMessages = 2000;
 constexpr double kSmallest = 1024;       // sizes are log-uniform between these,
-constexpr double kLargest = 392 * 1024;  // which gives about 137 MB for the mailbox
+constexpr double kLargest = 392 * 1024;  // which gives about 134 MB for the mailbox
 
 std::string header(int number, const std::string& contentType) {
     return "From: Sender " + std::to_string(number) + " <sender" + std::to_string(number % 37) +

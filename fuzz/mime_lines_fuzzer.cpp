@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const EMessageParserError&) {
     }
     try {
-        (void)decodeUuLine(text);
+        // Never more than the characters after the length character hold.
+        if (!text.empty() && decodeUuLine(text).size() > (text.size() - 1) * 3 / 4) __builtin_trap();
     } catch (const EMessageParserError&) {
     }
     (void)isUuBeginLine(text);

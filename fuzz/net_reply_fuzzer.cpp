@@ -52,5 +52,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     undoByteStuffing(unstuffed);
     // A lone "." line stuffed is "..", which unstuffs to "."; a "." before a bare CR stays as is.
     if (unstuffed.size() > stuffed.size()) std::abort();
+
+    // Undoing the stuffing as the data arrives, in two pieces, gives what the whole-block reader
+    // gives for the data up to its end line.
+    DotUnstuffer unstuffer;
+    std::string arrived;
+    const std::size_t cut = size / 3;
+    std::size_t used = unstuffer.feed(bytes.substr(0, cut), arrived);
+    if (used == cut) used += unstuffer.feed(bytes.substr(cut), arrived);
+    if (used > size || arrived.size() > used) std::abort();
+    std::string whole(bytes.substr(0, used));
+    undoByteStuffing(whole);
+    if (unstuffer.ended() ? whole != arrived : arrived.size() > whole.size()) std::abort();
     return 0;
 }

@@ -102,6 +102,7 @@ bool AddressBooksPage::saveLoadedBook() {
 
 bool AddressBooksPage::selectBook(const std::string& name) {
     if (!books_.contains(name)) return false;
+    if (buildMode_) setBuildMode(false);
     if (books_.changes() > 0 && !books_.loadedName().empty()) {
         storeEntry();
         if (!saveLoadedBook()) return false;  // the changes stay, the old book stays loaded
@@ -132,14 +133,15 @@ void AddressBooksPage::afterLoad() {
     buildTarget_ = -1;
     typeAhead_.clear();
     typeAheadStart_ = 0;
-    sortEntries();
+    // The old book's rows mean nothing in the new one.
     selection_.clear();
     current_ = -1;
+    sortEntries();
     if (rowCount() > 0) selectOnly(0);
     else clearFields();
 }
 
-bool AddressBooksPage::refuseName(const std::string& name, bool anyOverlap, const std::string* own) {
+bool AddressBooksPage::refuseName(const std::string& name, bool anyOverlap) {
     if (std::optional<std::string> problem = bookNameProblem(name)) {
         platform_.system.beep();
         info("Address Book name '" + name + "' cannot be used: " + *problem);
@@ -148,7 +150,6 @@ bool AddressBooksPage::refuseName(const std::string& name, bool anyOverlap, cons
     for (const BookInfo& b : books_.books()) {
         const bool clash = anyOverlap ? toLowerAscii(b.name).find(toLowerAscii(name)) != std::string::npos
                                       : equalsNoCase(b.name, name);
-        (void)own;
         if (!clash) continue;
         platform_.system.beep();
         info("Address Book name  '" + b.name + "'" + "  already in use.");
@@ -157,7 +158,9 @@ bool AddressBooksPage::refuseName(const std::string& name, bool anyOverlap, cons
     return false;
 }
 
-void AddressBooksPage::newBookClick() { runNewBook(); }
+void AddressBooksPage::newBookClick() {
+    if (!buildMode_) runNewBook();
+}
 
 void AddressBooksPage::runNewBook() {
     for (;;) {
@@ -165,7 +168,7 @@ void AddressBooksPage::runNewBook() {
             platform_.dialogs.inputBox({kNewBookCaption, {kBookPrompt, "", false}, std::nullopt});
         if (!answer || answer->first.empty()) return;
         const std::string name = answer->first;
-        if (refuseName(name, true, nullptr)) continue;
+        if (refuseName(name, true)) continue;
         if (books_.changes() > 0 && !books_.loadedName().empty()) {
             storeEntry();
             if (!saveLoadedBook()) return;
@@ -187,13 +190,13 @@ void AddressBooksPage::runNewBook() {
 
 void AddressBooksPage::editNameClick() {
     const std::string old = books_.loadedName();
-    if (old.empty()) return;
+    if (old.empty() || buildMode_) return;
     for (;;) {
         std::optional<platform::InputBoxResult> answer =
             platform_.dialogs.inputBox({kEditBookCaption, {kBookPrompt, old, false}, std::nullopt});
         if (!answer || answer->first.empty()) return;
         const std::string name = answer->first;
-        if (refuseName(name, false, &old)) continue;
+        if (refuseName(name, false)) continue;
         if (std::error_code ec = books_.rename(old, name)) {
             platform_.system.beep();
             if (ec == std::errc::file_exists)
@@ -209,7 +212,7 @@ void AddressBooksPage::editNameClick() {
 
 void AddressBooksPage::removeClick() {
     const std::string name = books_.loadedName();
-    if (name.empty()) return;
+    if (name.empty() || buildMode_) return;
     platform_.system.beep();
     if (platform_.dialogs.question(kProductName,
                                    "Are you sure you want to remove Address Book '" + name + "'" + "?",
@@ -219,10 +222,11 @@ void AddressBooksPage::removeClick() {
     if (std::error_code ec = books_.remove(name)) {
         platform_.system.beep();
         platform_.dialogs.warning(kProductName, "Delete File Error 13447\r" + errorText(ec));
-        return;
+        if (books_.contains(name)) return;  // still listed: nothing was removed
     }
     selection_.clear();
     current_ = -1;
+    ++listRevision_;
     clearFields();
     if (!books_.books().empty()) {
         const std::size_t next = std::min(static_cast<std::size_t>(at), books_.books().size() - 1);
@@ -277,9 +281,14 @@ void AddressBooksPage::sortEntries() {
         sorted.push_back(std::move(entries[order[i]]));
     }
     entries = std::move(sorted);
-    for (int& s : selection_) s = newIndex[static_cast<std::size_t>(s)];
-    if (current_ >= 0) current_ = newIndex[static_cast<std::size_t>(current_)];
-    if (buildTarget_ >= 0) buildTarget_ = newIndex[static_cast<std::size_t>(buildTarget_)];
+    ++listRevision_;
+    const auto remap = [&newIndex](int& row) {
+        row = row >= 0 && static_cast<std::size_t>(row) < newIndex.size() ? newIndex[static_cast<std::size_t>(row)] : -1;
+    };
+    for (int& row : selection_) remap(row);
+    std::erase(selection_, -1);
+    remap(current_);
+    remap(buildTarget_);
 }
 
 void AddressBooksPage::setShowBooks(bool shown) {

@@ -63,6 +63,8 @@ struct EntryFields {
 
 enum class ClipboardPart { Name, Address, NameAndAddress };
 
+// At most this many books in the harvest and "Add Sender" sub-menus.
+inline constexpr std::size_t kMaxBookMenuEntries = 100;
 inline constexpr const char* kFileIoError = "File I/O Error 9563";
 inline constexpr const char* kTypeAheadReady = "Type Ahead Ready";
 inline constexpr const char* kTypeAheadLeft = "ESC Type Ahead";
@@ -75,6 +77,7 @@ public:
                      AddressBookEvents* events = nullptr);
 
     AddressBooks& books() { return books_; }
+    platform::Platform& platform() { return platform_; }
     const AddressBooks& books() const { return books_; }
     void setEvents(AddressBookEvents* events) { events_ = events; }
 
@@ -106,6 +109,9 @@ public:
     int rowCount() const { return static_cast<int>(books_.entries().size()); }
     const TEmailNameObjListView& row(int index) const { return books_.entries().at(static_cast<std::size_t>(index)); }
     const std::vector<int>& selection() const { return selection_; }
+    // Raised whenever rows are added, removed or moved (not when one row's texts change), so
+    // a view knows when to lay out the whole list again.
+    int listRevision() const { return listRevision_; }
     int currentRow() const { return current_; }
     // A click (or keyboard move) on a row: the entry under edit is stored, the row shown.
     // `extend` adds it to the selection.
@@ -137,6 +143,9 @@ public:
     void fontClick();
     void setColumnWidths(int nickname, int fullName);
     void verifyClick();
+    // "Export...": the book, or the selected entries, to a file chosen with a dialog, as CSV
+    // when its name ends in ".csv", else as vCard 4.0.
+    void exportClick(bool selectedOnly);
     // The selected entries in list order with their positions, for the verification window.
     std::vector<VerifyEntry> selectedForVerification();
     void importClick();
@@ -160,8 +169,16 @@ public:
     // "Mailing List Count: n Entries".
     std::string mailingListCountLabel() const;
     PageFocus focus() const { return focus_; }
+    // The focus a command asked for, once: the view moves the focus and the request is done.
+    PageFocus takeFocus() {
+        const PageFocus f = focus_;
+        focus_ = PageFocus::None;
+        return f;
+    }
     // The text selected in a field after a command (the first address line after Enter).
     const std::string& selectedText() const { return selectedText_; }
+    // The text the user selected in the address pane (for "Locate Source Record").
+    void setAddressSelection(std::string text) { selectedText_ = std::move(text); }
 
     // --- type-ahead in the entry list --------------------------------------------------------
     void typeAheadKey(char key);  // codes 48 to 126
@@ -202,6 +219,11 @@ public:
     platform::Menu backupMenu();
     // The page's pop-up menu.
     platform::Menu popupMenu();
+    // A sub-menu of the books for the folder and read windows' harvest and "Add Sender" entries:
+    // the first 100 books, the selected one checked, each choosing `choose(book)`. Entry names
+    // are `namePrefix` and the position.
+    platform::Menu bookChoiceMenu(const std::string& namePrefix,
+                                  const std::function<void(const std::string&)>& choose) const;
 
     // Stores the fields into the entry under edit (addressCount and noteCount follow the lists).
     void storeEntry();
@@ -216,7 +238,9 @@ private:
     void writeConfig();
     void warnWrite(const std::error_code& ec);
     void info(const std::string& text);
-    bool refuseName(const std::string& name, bool anyOverlap, const std::string* own);
+    // Refuses (with the message) a name that cannot name a book, or that clashes with a book:
+    // `anyOverlap` when it occurs inside another book's name, else when it equals one.
+    bool refuseName(const std::string& name, bool anyOverlap);
     void sortEntries();
     void selectOnly(int index);
     void runNewBook();
@@ -231,6 +255,7 @@ private:
     bool configChanged_ = false;
     std::vector<int> selection_;
     int current_ = -1;
+    int listRevision_ = 0;
     EntryFields fields_;
     PageFocus focus_ = PageFocus::None;
     std::string selectedText_;

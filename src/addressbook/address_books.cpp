@@ -130,21 +130,37 @@ std::error_code AddressBooks::rename(const std::string& oldName, const std::stri
         fs::rename(oldBackup, backupFile(home_, newName), ec);
     book->name = newName;
     if (loaded_ == oldName) loaded_ = newName;
-    if (std::error_code w = writeList()) return w;
+    if (std::error_code w = writeList()) {
+        // The list on disk still names the old book: its file goes back there.
+        std::error_code ignored;
+        fs::rename(to, from, ignored);
+        if (fs::exists(backupFile(home_, newName), ignored) && !fs::exists(oldBackup, ignored))
+            fs::rename(backupFile(home_, newName), oldBackup, ignored);
+        if (BookInfo* again = find(newName)) again->name = oldName;
+        if (loaded_ == newName) loaded_ = oldName;
+        return w;
+    }
     return {};
 }
 
 std::error_code AddressBooks::remove(const std::string& name) {
-    if (!contains(name)) return std::make_error_code(std::errc::invalid_argument);
+    const int at = indexOf(name);
+    if (at < 0) return std::make_error_code(std::errc::invalid_argument);
     const fs::path file = fileOf(name);
+    // The list first: a book whose file could not be deleted is only an unlisted file, which
+    // "New" takes back; a listed book without its file would be dropped at the next start.
+    std::vector<BookInfo> before = books_;
+    books_.erase(books_.begin() + at);
     std::error_code ec;
-    if (fs::exists(file, ec) && !fs::remove(file, ec) && ec) return ec;
-    forget(name);
-    if (books_.empty()) {
-        fs::remove(home_ / kMasterFile, ec);
+    if (books_.empty()) fs::remove(home_ / kMasterFile, ec);
+    else ec = writeList();
+    if (ec) {
+        books_ = std::move(before);
         return ec;
     }
-    return writeList();
+    if (isLoaded(name)) unload();
+    if (fs::exists(file, ec) && !fs::remove(file, ec) && ec) return ec;
+    return {};
 }
 
 BookReadResult AddressBooks::load(const std::string& name) {
@@ -213,6 +229,12 @@ std::optional<NicknameMatch> AddressBooks::findNickname(std::string_view nicknam
         if (const TEmailNameObjListView* e = search(r.entries)) return NicknameMatch{b.name, *e};
     }
     return std::nullopt;
+}
+
+std::optional<NicknameMatch> findNicknameInHome(const fs::path& home, std::string_view nickname) {
+    AddressBooks books(home);
+    books.readList();
+    return books.findNickname(nickname);
 }
 
 }  // namespace velmora::addressbook

@@ -63,10 +63,12 @@ public:
     [[nodiscard]] std::error_code create(const std::string& name);
     // Moves the book's file (and its backup) to the new name, then changes the lists and writes
     // "master.abk". Refuses (file_exists) when a file of the new name is there; nothing changes
-    // on any failure.
+    // on any failure (a failed list write moves the file back).
     [[nodiscard]] std::error_code rename(const std::string& oldName, const std::string& newName);
-    // Takes the book off the list, deletes its file and writes "master.abk" (or deletes it when
-    // no book is left). The loaded book is unloaded when it is this one.
+    // Takes the book off the list and writes "master.abk" (or deletes it when no book is left),
+    // then deletes the book's file. A failed list write changes nothing; a file that cannot be
+    // deleted is reported with the book already off the list. The loaded book is unloaded when
+    // it is this one.
     [[nodiscard]] std::error_code remove(const std::string& name);
 
     // --- the loaded book ----------------------------------------------------------------------
@@ -107,5 +109,10 @@ private:
     bool loadedComplete_ = true;
     int changes_ = 0;
 };
+
+// The lookup of the compose window's recipients for a caller that holds no AddressBooks: reads
+// the book list of `home` and each book in list order. nullopt when no entry or list has that
+// nickname (compared without case).
+std::optional<NicknameMatch> findNicknameInHome(const std::filesystem::path& home, std::string_view nickname);
 
 }  // namespace velmora::addressbook

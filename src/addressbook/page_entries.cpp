@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "addressbook/address_book_page.h"
+#include "addressbook/book_export.h"
+#include "base/text_file.h"
 #include "base/identity.h"
 #include "base/text.h"
 
@@ -98,6 +100,7 @@ std::string AddressBooksPage::entriesLabel() const {
 
 int AddressBooksPage::appendEntry(TEmailNameObjListView entry) {
     books_.entries().push_back(std::move(entry));
+    ++listRevision_;
     return rowCount() - 1;
 }
 
@@ -129,6 +132,7 @@ void AddressBooksPage::deleteClick() {
     const int first = rows.back();
     auto& entries = books_.entries();
     for (int r : rows) entries.erase(entries.begin() + r);
+    ++listRevision_;
     selection_.clear();
     current_ = -1;
     changed();
@@ -161,6 +165,7 @@ void AddressBooksPage::cutClick() {
     std::sort(rows.begin(), rows.end(), std::greater<>());
     const int first = rows.back();
     for (int r : rows) books_.entries().erase(books_.entries().begin() + r);
+    ++listRevision_;
     selection_.clear();
     current_ = -1;
     changed();
@@ -248,6 +253,37 @@ std::vector<VerifyEntry> AddressBooksPage::selectedForVerification() {
     std::vector<VerifyEntry> out;
     for (int r : rows) out.push_back({r, row(r)});
     return out;
+}
+
+void AddressBooksPage::exportClick(bool selectedOnly) {
+    if (books_.loadedName().empty()) return;
+    storeEntry();
+    std::vector<TEmailNameObjListView> chosen;
+    if (selectedOnly) {
+        std::vector<int> rows = selection_;
+        std::sort(rows.begin(), rows.end());
+        for (int r : rows) chosen.push_back(row(r));
+    } else {
+        chosen = books_.entries();
+    }
+    if (chosen.empty()) {
+        info("Address Book [" + books_.loadedName() + "] has no entries to export.");
+        return;
+    }
+    platform::FileDialogRequest request;
+    request.title = "Export Address Book Entries";
+    request.initialDirectory = books_.home();
+    request.initialName = books_.loadedName() + ".vcf";
+    request.filters = {{"vCard Files", {"*.vcf"}}, {"CSV Files", {"*.csv"}}};
+    std::optional<std::filesystem::path> file = platform_.dialogs.saveFile(request);
+    if (!file) return;
+    const bool csv = endsWithNoCase(file->string(), ".csv");
+    if (std::error_code ec = writeFileAtomically(*file, csv ? exportCsv(chosen) : exportVCard(chosen))) {
+        warnWrite(ec);
+        return;
+    }
+    info(std::to_string(chosen.size()) + (chosen.size() == 1 ? " entry" : " entries") + " exported to " +
+         file->string() + ".");
 }
 
 void AddressBooksPage::importClick() {
@@ -461,6 +497,8 @@ platform::Menu AddressBooksPage::popupMenu() {
         entry("popFonts", "Address Book Fonts", [this] { fontClick(); }),
         MenuEntry::separator(),
         entry("popImport", "Import...", [this] { importClick(); }, loaded && !buildMode_),
+        entry("popExportAll", "E&xport All Entries...", [this] { exportClick(false); }, rowCount() > 0),
+        entry("popExportSelected", "Export Selected Entries...", [this] { exportClick(true); }, selected),
         entry("popVerify", "&Verify Addresses", [this] { verifyClick(); },
               current_ >= 0 && !fields_.addresses.empty()),
         build,

@@ -286,6 +286,20 @@ void AddressBooksPage::backupAllFromMenu() {
                    : "All Address Books Were Successfully Backed Up!");
 }
 
+platform::Menu AddressBooksPage::bookChoiceMenu(const std::string& namePrefix,
+                                                const std::function<void(const std::string&)>& choose) const {
+    platform::Menu menu;
+    for (const BookInfo& book : books_.books()) {
+        if (menu.size() >= kMaxBookMenuEntries) break;
+        platform::MenuEntry e{namePrefix + std::to_string(menu.size()), book.name};
+        e.checkable = true;
+        e.checked = books_.isLoaded(book.name);
+        e.command = [choose, name = book.name] { choose(name); };
+        menu.push_back(std::move(e));
+    }
+    return menu;
+}
+
 platform::Menu AddressBooksPage::backupMenu() {
     platform::Menu menu;
     int n = 0;

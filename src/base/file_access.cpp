@@ -13,6 +13,22 @@ namespace {
 
 std::error_code lastError() { return {errno, std::generic_category()}; }
 
+// "Not a regular file" for a FIFO, a device or a socket; it compares equal to
+// std::errc::invalid_argument.
+class NotRegularCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "velmora.file"; }
+    std::string message(int) const override { return "Not a regular file"; }
+    std::error_condition default_error_condition(int) const noexcept override {
+        return std::errc::invalid_argument;
+    }
+};
+
+std::error_code notRegularFile() {
+    static const NotRegularCategory category;
+    return {1, category};
+}
+
 }  // namespace
 
 RegularFile::~RegularFile() {
@@ -62,8 +78,8 @@ RegularFile openRegularFile(const std::filesystem::path& file, std::error_code& 
         return opened;
     }
     if (!S_ISREG(status.st_mode)) {
-        error = std::make_error_code(S_ISDIR(status.st_mode) ? std::errc::is_a_directory
-                                                             : std::errc::invalid_argument);
+        error = S_ISDIR(status.st_mode) ? std::make_error_code(std::errc::is_a_directory)
+                                        : notRegularFile();
         ::close(fd);
         return opened;
     }

@@ -40,7 +40,8 @@ private:
 // Opens `file` for reading when it is a regular file (a symbolic link to one is followed).
 // Never blocks: a FIFO is refused before anyone writes to it. A missing file gives
 // no_such_file_or_directory, a directory is_a_directory, any other kind (FIFO, device, socket)
-// invalid_argument; the returned object is then not open.
+// "Not a regular file", which compares equal to invalid_argument; the returned object is then
+// not open.
 [[nodiscard]] RegularFile openRegularFile(const std::filesystem::path& file, std::error_code& error);
 
 // The whole content of a regular file, read through openRegularFile. `maxBytes` bounds what a

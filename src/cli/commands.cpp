@@ -36,12 +36,14 @@ const std::vector<Command>& commands() {
         {"mx", "DOMAIN --dns SERVER[:PORT]...: the domain's mail exchangers, \"00010 host\" a line",
          runMxCommand},
         {"pop3",
-         "--server HOST:PORT --user U [--password P] count | retrieve --out DIR [--delete] | "
-         "headers (password also from VELMORA_PASSWORD)",
+         "--server HOST:PORT --user U [--password P] [--tls | --starttls] [--auth user|plain|apop] "
+         "[--ca FILE] [--trust SHA256] [--allow-plain-password] count | retrieve --out DIR "
+         "[--delete] | headers (password also from VELMORA_PASSWORD)",
          runPop3Command},
         {"smtp",
-         "--server HOST:PORT [--from A] [--to B]... [--cc C]... [--bcc D]... FILE: send a "
-         "message file",
+         "--server HOST:PORT [--from A] [--to B]... [--cc C]... [--bcc D]... [--user U "
+         "[--password P]] [--tls | --starttls] [--auth plain|login] [--ca FILE] [--trust SHA256] "
+         "[--allow-plain-password] FILE: send a message file",
          runSmtpCommand},
         {"list",
          "FOLDER: the rows of a mail folder (InBox, Work\\Sub), one tab-separated row a "

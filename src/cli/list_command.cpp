@@ -5,6 +5,7 @@
 
 #include "cli/command.h"
 #include "cli/folder_arguments.h"
+#include "reading/readable_text.h"
 #include "reading/standalone_folders.h"
 
 namespace velmora::cli {
@@ -16,7 +17,7 @@ int runListCommand(Context& context, const std::vector<std::string>& args) {
     const profiles::Settings settings = reading::loadFolderSettings(context.home);
     reading::StandaloneFolders folders(context.headless.platform(), context.home, settings);
     reading::TinboxForm& window = folders.openFolderWindow(*folder, false);
-    for (const auto& row : window.rows()) context.out << row.text << "\n";
+    for (const auto& row : window.rows()) context.out << reading::readableBytes(row.text) << "\n";
     // Closing the window writes the index when it changed (a rebuild marks it so).
     return 0;
 }

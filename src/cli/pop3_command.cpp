@@ -9,12 +9,15 @@
 //       stays on the server (a warning names it)
 //   pop3 ... headers
 //       the inspection's list: "number size" and the message's header lines, a blank line after
-// The password may come from the environment variable VELMORA_PASSWORD instead.
+// The password may come from the environment variable VELMORA_PASSWORD instead. The connection
+// options --tls, --starttls, --auth METHOD, --ca FILE, --trust SHA256 and --allow-plain-password
+// are those of cli/connection_arguments.h.
 #include <cstdlib>
 #include <filesystem>
 #include <ostream>
 
 #include "cli/command.h"
+#include "cli/connection_arguments.h"
 #include "net/remote_pop.h"
 
 namespace velmora::cli {
@@ -27,9 +30,14 @@ int runPop3Command(Context& context, const std::vector<std::string>& args) {
     std::string action;
     std::string out;
     bool deleteAfter = false;
+    net::ConnectionOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
+        std::string problem;
+        const ArgumentUse use = readConnectionArgument(args, i, options, problem);
+        if (use == ArgumentUse::Bad) return usageError(context, "pop3: " + problem);
+        if (use == ArgumentUse::Used) continue;
         if (arg == "--server" && hasValue) {
             server = args[++i];
         } else if (arg == "--user" && hasValue) {
@@ -61,6 +69,7 @@ int runPop3Command(Context& context, const std::vector<std::string>& args) {
     pop.Server = server;
     pop.UserName = user;
     pop.Password = password;
+    pop.Options = options;
     pop.OnShortMessage = [&context](net::TagSocket&, int index, std::int64_t announced,
                                     std::int64_t received) {
         context.err << "velmora-cli: warning: message " << (index + 1) << " arrived with "

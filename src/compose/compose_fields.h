@@ -28,6 +28,9 @@ struct ComposeFields {
     bool readAck = false;
     bool saveToSent = false;
     bool sendOnePer = false;
+    // A reply's threading headers: the answered Message-ID, and the chain it belongs to.
+    std::string inReplyTo;
+    std::string references;
 
     bool operator==(const ComposeFields&) const = default;
 };

@@ -118,7 +118,9 @@ void TcomposeForm::initialise() {
     fields_.closeAfterSending = settings.compose.closeAfterSending;
     fields_.priority = Priority::Normal;
 
-    if (source_) {
+    if (initialiser_) {
+        initialisationFailed_ = !initialiser_(*this);
+    } else if (source_) {
         loadStored();
     } else if (mode_ == ComposeMode::Compose) {
         from_ = profileFromText();
@@ -180,6 +182,8 @@ void TcomposeForm::loadStored() {
     fields_.readAck = item.readAck;
     fields_.saveToSent = item.saveToSent;
     fields_.sendOnePer = item.sendOnePerRecipient;
+    fields_.inReplyTo = store::readPrivateValue(message.Headers(), "In-Reply-To");
+    fields_.references = store::readPrivateValue(message.Headers(), "References");
     setCaption("Compose " + std::to_string(number_) + " - " + source.folder + " - [" + subject_ + "]");
     loadedFields_ = fields();
 }

@@ -93,6 +93,17 @@ public:
     const std::optional<MessageSource>& source() const { return source_; }
     ComposeMode mode() const { return mode_; }
     int number() const { return number_; }
+    // A reply or forward window (compose/reply.h): set before start(), run by the
+    // initialisation after the common steps in place of a new message's body. False when the
+    // window could not be filled; it is closed then.
+    void setInitialiser(std::function<bool(TcomposeForm&)> initialiser) { initialiser_ = std::move(initialiser); }
+    bool initialisationFailed() const { return initialisationFailed_; }
+    // To holds the Reply-To address of the answered message: the To tab reads "Reply To: [n]".
+    void setReplyToInUse(bool on) { replyToInUse_ = on; }
+    bool replyToInUse() const { return replyToInUse_; }
+    // The Body line (from 0) the caret starts on.
+    int caretLine() const { return caretLine_; }
+    void setCaretLine(int line) { caretLine_ = line; }
 
     // --- fields ----------------------------------------------------------------------------
     const std::string& from() const { return from_; }
@@ -300,6 +311,10 @@ private:
     std::string signatureText_;
     bool signatureEdited_ = false;
     std::string profileName_;
+
+    std::function<bool(TcomposeForm&)> initialiser_;
+    bool initialisationFailed_ = false;
+    int caretLine_ = 0;
 
     std::unique_ptr<platform::Timer> initTimer_;
     std::unique_ptr<platform::Timer> autoSaveTimer_;

@@ -19,16 +19,6 @@ namespace {
 
 constexpr const char* kFilingErrorTitle = "Velmora Pro";
 
-// The attachment's own name: the text after the last ".att." of the file name, so a file the
-// program stored before keeps only the name it had in the message.
-std::string ownAttachmentName(const std::filesystem::path& path) {
-    std::string name = path.filename().string();
-    for (std::size_t at = name.find(store::kAttachmentInfix); at != std::string::npos;
-         at = name.find(store::kAttachmentInfix))
-        name.erase(0, at + std::char_traits<char>::length(store::kAttachmentInfix));
-    return name;
-}
-
 void removeFiles(const std::vector<std::string>& paths) {
     for (const std::string& path : paths) {
         std::error_code ignored;
@@ -129,7 +119,7 @@ FilingOutcome fileComposeFields(const ComposeFields& fields,
             std::error_code ec;
             if (!std::filesystem::is_regular_file(path, ec)) continue;
             const int index = message.Attachments().AddFile(path);
-            message.Attachments().Items(index).SetFileName(ownAttachmentName(path));
+            message.Attachments().Items(index).SetFileName(attachmentNameOf(path));
         }
     } catch (const std::exception& error) {
         platform.dialogs.warning(kFilingErrorTitle, std::string("File I/O Error 10778\r") + error.what());
@@ -157,6 +147,7 @@ FilingOutcome fileComposeFields(const ComposeFields& fields,
     item.sortDate = store::sortDateOf(now);
     message.Headers().Add("Date: " + item.mailDate);
     message.Headers().Add("Message-ID: " + newMessageId(now, sender.Address()));
+    addThreadingHeaders(message, fields);
     if (needsEightBitCharset(fields)) message.SetCharSet(mime::TCharSet::csISO8859);
 
     if (auto failure = store::writeMessageFile(message, item, directory,

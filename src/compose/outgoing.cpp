@@ -10,6 +10,7 @@
 #include "mime/errors.h"
 #include "reading/display_text.h"
 #include "store/date_text.h"
+#include "store/message_file.h"
 
 namespace velmora::compose {
 
@@ -150,7 +151,8 @@ bool copyComposeFormDataTo_msMessage(ComposeFields& fields,
     for (const auto& path : fields.attachments) {
         std::error_code ec;
         if (std::filesystem::is_regular_file(path, ec)) {
-            message.Attachments().AddFile(path);
+            const int index = message.Attachments().AddFile(path);
+            message.Attachments().Items(index).SetFileName(attachmentNameOf(path));
             continue;
         }
         if (dialogs.question(kMissingAttachmentTitle,
@@ -161,6 +163,7 @@ bool copyComposeFormDataTo_msMessage(ComposeFields& fields,
     }
 
     message.Headers().Add(std::string("X-Mailer: ") + kProductName + " " + kVersion);
+    addThreadingHeaders(message, fields);
     message.SetPriority(fields.priority == Priority::High  ? mime::TPriority::ptHigh
                         : fields.priority == Priority::Low ? mime::TPriority::ptLow
                                                            : mime::TPriority::ptNormal);
@@ -174,6 +177,26 @@ bool copyComposeFormDataTo_msMessage(ComposeFields& fields,
     addDateAndMessageId(message, now);
     if (needsEightBitCharset(fields)) message.SetCharSet(mime::TCharSet::csISO8859);
     return true;
+}
+
+std::string attachmentNameOf(const std::filesystem::path& path) {
+    const std::string name = path.filename().string();
+    return store::isStoredAttachmentPath(path) ? store::attachmentOwnName(name) : name;
+}
+
+void addThreadingHeaders(mime::TmsMessage& message, const ComposeFields& fields) {
+    const std::string inReplyTo(trimmed(oneLine(fields.inReplyTo)));
+    if (!inReplyTo.empty()) message.Headers().Add("In-Reply-To: " + inReplyTo);
+    std::string references = oneLine(fields.references);
+    std::vector<std::string> ids;
+    for (std::size_t at = references.find_first_not_of(' '); at != std::string::npos;
+         at = references.find_first_not_of(' ', at)) {
+        const std::size_t end = references.find(' ', at);
+        ids.push_back(references.substr(at, end == std::string::npos ? end : end - at));
+        at = end;
+    }
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        message.Headers().Add((i == 0 ? "References: " : " ") + ids[i]);
 }
 
 bool needsEightBitCharset(const ComposeFields& fields) {

@@ -4,6 +4,7 @@
 // Message-ID.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,6 +68,15 @@ bool needsEightBitCharset(const ComposeFields& fields);
 // Refuses, with EMessageError, a message whose sender or any recipient address could break an
 // SMTP command (isSafeEnvelopeAddress).
 void checkEnvelopeAddresses(const mime::TmsMessage& message);
+
+// The name an attachment goes out under: a file stored beside a message (a forwarded or
+// reopened attachment) by the name it had in its message (after the first ".att."), any other
+// file by its own name.
+std::string attachmentNameOf(const std::filesystem::path& path);
+
+// The threading headers of a reply: "In-Reply-To" and "References" when the fields hold them,
+// References folded one message identifier per line.
+void addThreadingHeaders(mime::TmsMessage& message, const ComposeFields& fields);
 
 // Adds a "Date" header from `now` when the message has none, and a "Message-ID" when it has
 // none.

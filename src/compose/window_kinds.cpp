@@ -1,6 +1,8 @@
 #include "compose/window_kinds.h"
 
 #include "base/identity.h"
+#include "compose/read_receipt.h"
+#include "compose/reply.h"
 #include "platform/session_records.h"
 #include "reading/folder_window.h"
 #include "store/folders.h"
@@ -107,6 +109,9 @@ std::shared_ptr<ComposeWindows> registerWindowKinds(platform::WindowKinds& kinds
                       return !host.busy() && current() && !current()->selectedRows().empty() &&
                              (kind == store::FolderKind::OutBox || kind == store::FolderKind::Sent);
                   }});
+    // Replying and forwarding on the message in front.
+    registerReplyCommands(commands, std::make_shared<ReplyForward>(*windows), host);
+    registerReadAcknowledgements(commands, std::make_shared<ReadAcknowledgements>(platform, host), host);
     return windows;
 }
 

@@ -8,6 +8,7 @@
 #include "base/text_file.h"
 #include "compose/compose_windows.h"
 #include "compose/window_kinds.h"
+#include "core/address_book_hooks.h"
 #include "core/compose_host.h"
 #include "core/error_report.h"
 #include "core/main_retrieval.h"
@@ -57,6 +58,7 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
     reading::registerWindowKinds(kinds_, commands_, home_, *this, platform_);
     retrieval_ = std::make_unique<MainRetrieval>(*this);
     retrieval_->registerWith(kinds_, commands_);
+    addressBooks_ = std::make_unique<AddressBookHooks>(*this);
     composeHost_ = std::make_unique<MainComposeHost>(*this);
     compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
 }
@@ -127,6 +129,7 @@ void TmainForm::MDIChildTimerTimer() {
     started_ = true;
 
     buildConfigurationWindow();
+    addressBooks_->load();
     profiles::loadFirstTickGroup(home_, settings_);
     if (hasProfiles()) {
         profileLists_.selectActiveProfile(settings_.vl.activeProfile);
@@ -171,6 +174,7 @@ void TmainForm::MDIChildTimerTimer() {
 
 void TmainForm::setCaptions() {
     caption_ = profiles::mainWindowTitle(settings_.vl.profileToolbarShown, profileLists_);
+    if (!settings_.vl.statusBarShown && !captionNote_.empty()) caption_ += " - " + captionNote_;
 }
 
 void TmainForm::activeProfileChanged(int) {
@@ -228,6 +232,7 @@ void TmainForm::buildConfigurationWindow() {
                                                           static_cast<profiles::ConfigEvents*>(this));
     configForm_->setErrorReporter([this](const std::string& text) { reportError(text); });
     configForm_->reportLoadProblems(sizeLimitReset);
+    configForm_->setAddressBooksPage(addressBooks_.get());
 }
 
 void TmainForm::openConfiguration(profiles::ConfigPage page, bool addFirstProfile) {
@@ -242,7 +247,8 @@ void TmainForm::openConfiguration(profiles::ConfigPage page, bool addFirstProfil
     notifyFrame();
 }
 
-void TmainForm::optionChanged(profiles::ConfigPage, const std::string&) {
+void TmainForm::optionChanged(profiles::ConfigPage page, const std::string& optionId) {
+    retrieval_->optionChanged(page, optionId);
     // Options that act at once on open windows: captions and the Date column follow them.
     for (const auto& child : children_) {
         child->optionsChanged();
@@ -378,6 +384,12 @@ void TmainForm::setStatusPanel(StatusPanel panel, std::string text) {
     notifyFrame();
 }
 
+void TmainForm::setCaptionNote(std::string note) {
+    captionNote_ = std::move(note);
+    setCaptions();
+    notifyFrame();
+}
+
 void TmainForm::setApplicationTitle(std::string title) {
     applicationTitle_ = std::move(title);
     notifyFrame();
@@ -401,6 +413,7 @@ void TmainForm::setFolderTreeShown(bool shown) {
 
 void TmainForm::setStatusBarShown(bool shown) {
     settings_.vl.statusBarShown = shown;
+    setCaptions();
     notifyFrame();
 }
 

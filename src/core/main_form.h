@@ -84,6 +84,8 @@ public:
     virtual bool frameMinimized() const { return false; }
 };
 
+class AddressBookHooks;
+
 inline constexpr const char* kNoProfileText =
     "No User Profile exists yet: add one with Configure, User Profiles.";
 
@@ -125,6 +127,12 @@ public:
     // --- frame state --------------------------------------------------------------------------
     const std::string& caption() const { return caption_; }
     const std::string& applicationTitle() const { return applicationTitle_; }
+    void setApplicationTitleText(std::string title) {
+        applicationTitle_ = std::move(title);
+        notifyFrame();
+    }
+    // The address books: the Address Books page and what it needs of this window.
+    AddressBookHooks& addressBooks() { return *addressBooks_; }
     const std::string& statusPanel(StatusPanel panel) const {
         return statusPanels_[static_cast<std::size_t>(panel)];
     }
@@ -132,6 +140,9 @@ public:
     void setStatusPanel(StatusPanel panel, std::string text);
     // The taskbar text; the frame's caption stays.
     void setApplicationTitle(std::string title);
+    // A text that, while the status bar is hidden, also stands in the caption after " - " (the
+    // automatic check's count-down); empty: none.
+    void setCaptionNote(std::string note);
     // The program-wide busy flag: set while mail is retrieved or sent. Profile changes are
     // refused while it is set, and the transfer commands do nothing.
     bool busy() const { return busy_; }
@@ -304,6 +315,7 @@ private:
     std::unique_ptr<profiles::MailHandlerRegistry> mailHandler_;
     std::unique_ptr<profiles::TconfigForm> configForm_;
     std::unique_ptr<MainRetrieval> retrieval_;
+    std::unique_ptr<AddressBookHooks> addressBooks_;
 
     std::unique_ptr<store::TMailTree> tree_;
     std::filesystem::path treeSelection_;
@@ -319,6 +331,7 @@ private:
 
     std::string applicationTitle_;
     std::string caption_;
+    std::string captionNote_;
     std::array<std::string, kStatusPanelCount> statusPanels_{"Status Messages", "INS", "CAP",
                                                              "Date", "Time", "Spare"};
     FrameGeometry geometry_;

@@ -2,6 +2,8 @@
 // to another module name its command; until that module registers it, the entry is disabled.
 #include <algorithm>
 
+#include "compose/reply.h"
+#include "core/address_book_hooks.h"
 #include "core/main_form.h"
 #include "profiles/profile_menus.h"
 #include "store/folders.h"
@@ -47,7 +49,7 @@ constexpr ToolEntry kToolEntries[] = {
      "retrieve.headers", true},
     {"cmdTBCount", "Count", "Retrieve Mail Count & Size Only|", "dialog-information",
      "retrieve.count", true},
-    {"cmdTBForward", "Forward", "Forward Mail Message|", "mail-forward", "forward", false},
+    {"cmdTBForward", "Forward", "Forward Mail Message|", "mail-forward", "forward.message", false},
     {"cmdTBPrint", "Print", "Print Selected Mail Message(s)|", "document-print", "print", false},
     {"cmdTBMessages", "Messages", "", "mail-receive", "retrieve.messages", true},
 };
@@ -101,7 +103,7 @@ Menu TmainForm::menuBar() {
         commandEntry("mnuFile_PrinterSetup", "Pri&nter Setup", "printerSetup"),
         commandEntry("mnuFile_ImportText", "Compose - &Import ASCII Text File",
                      "compose.importText"),
-        commandEntry("mnuFile_BackupAddressBooks", "&Backup Address Books", "addressBooks.backup"),
+        submenu("mnuFile_BackupAddressBooks", "&Backup Address Books", addressBooks_->page().backupMenu()),
         MenuEntry::separator(),
         action("mnuFile_Exit", "E&xit", [this] {
             if (view_) view_->closeFrame();
@@ -223,7 +225,7 @@ Menu TmainForm::mailMenu() {
     retrieveEntry.enabled = hasProfiles();
     MenuEntry compose = commandEntry("mnuMail_Compose", "&Compose", "compose.new", "F4");
     compose.enabled = compose.enabled && hasProfiles();
-    return {
+    Menu menu{
         std::move(retrieveEntry),
         std::move(viaEntry),
         std::move(changeEntry),
@@ -233,16 +235,20 @@ Menu TmainForm::mailMenu() {
         commandEntry("mnuMail_DeleteMessage", "&Delete Message", "mail.delete"),
         commandEntry("mnuMail_SelectAll", "Select All Messa&ges", "mail.selectAll", "Ctrl+A"),
         MenuEntry::separator(),
-        commandEntry("mnuMail_Forward", "&Forward", "forward", "F12"),
-        commandEntry("mnuMail_ReplyToSender", "R&eply To Sender", "reply.sender", "F11"),
-        commandEntry("mnuMail_ReplyToAll", "Reply To All", "reply.all"),
-        MenuEntry::separator(),
-        commandEntry("mnuMail_SendMessage", "&Send Message", "send.current", "F5"),
-        commandEntry("mnuMail_Previous", "< Previo&us", "mail.previous", "F6"),
-        commandEntry("mnuMail_Next", "&Next >", "mail.next", "F7"),
-        MenuEntry::separator(),
-        commandEntry("mnuMail_AutoMailCheck", "&Auto-Mail Check", "autoCheck.toggle"),
     };
+    // Replying and forwarding, with the "from different profile" submenus (compose/reply.h).
+    for (auto& entry : compose::replyMenuEntries(commands_, profileLists_, settings_.reply.includeOriginal))
+        menu.push_back(std::move(entry));
+    for (auto& entry : Menu{
+             MenuEntry::separator(),
+             commandEntry("mnuMail_SendMessage", "&Send Message", "send.current", "F5"),
+             commandEntry("mnuMail_Previous", "< Previo&us", "mail.previous", "F6"),
+             commandEntry("mnuMail_Next", "&Next >", "mail.next", "F7"),
+             MenuEntry::separator(),
+             commandEntry("mnuMail_AutoMailCheck", "&Auto-Mail Check", "autoCheck.toggle"),
+         })
+        menu.push_back(std::move(entry));
+    return menu;
 }
 
 Menu TmainForm::configureMenu() {

@@ -120,6 +120,16 @@ void MainRetrieval::registerWith(platform::WindowKinds& kinds, platform::Command
     commands.addCheckMark("autoCheck.toggle", [this] { return autoCheckChecked_; });
 }
 
+void MainRetrieval::optionChanged(profiles::ConfigPage page, const std::string& optionId) {
+    if (page == profiles::ConfigPage::Misc && (optionId == "notify" || optionId == "checkInterval") &&
+        main_.started() && !main_.busy())
+        autoCheck_->startAutoCheck();
+    if (page == profiles::ConfigPage::Retrieve &&
+        (optionId == "deleteFromServer" || optionId == "retrieveAllRegardlessOfSize"))
+        sessions_->messagesModeSetElsewhere();
+    main_.refreshFrame();
+}
+
 std::string MainRetrieval::messagesHint() const {
     const auto& retrieve = main_.settings().retrieve;
     return profiles::messagesButtonHint(profiles::messagesButtonMode(
@@ -218,6 +228,7 @@ void MainRetrieval::reportError(const std::string& text) { main_.reportError(tex
 
 void MainRetrieval::showCheckStatus(const std::string& text) {
     main_.setStatusPanel(StatusPanel::Spare, text);
+    main_.setCaptionNote(text);  // shown there while the status bar is hidden
 }
 
 bool MainRetrieval::applicationMinimized() const { return main_.frameMinimized(); }

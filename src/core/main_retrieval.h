@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/commands.h"
+#include "profiles/option_page.h"
 #include "platform/new_mail_signals.h"
 #include "platform/window_kind.h"
 #include "retrieval/auto_check.h"
@@ -32,6 +33,9 @@ class MainRetrieval final : public retrieval::RetrievalHost, public retrieval::A
     ~MainRetrieval() override;
 
     void registerWith(platform::WindowKinds& kinds, platform::Commands& commands);
+    // An option of the configuration window changed: checking follows "Notify" and the period
+    // at once, and the Messages button's next right-click starts from the mode set there.
+    void optionChanged(profiles::ConfigPage page, const std::string& optionId);
     // The desktop's tray icon, attention and notifications; until set nothing is shown.
     void setNewMailSignals(platform::NewMailSignals lent);
 

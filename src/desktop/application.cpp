@@ -18,6 +18,7 @@
 #include "core/main_form.h"
 #include "core/single_instance.h"
 #include "desktop/compose/compose_window_view.h"
+#include "desktop/compose/read_receipt_view.h"
 #include "desktop/folder_window_view.h"
 #include "desktop/read_window_view.h"
 #include "desktop/main_window.h"
@@ -84,6 +85,7 @@ int runDesktop(QApplication& app) {
     registerReadWindowView();
     registerRetrievalViews();
     registerComposeWindowView();
+    registerReadReceiptView();
     QtPlatform platform;
     const QSize screen = app.primaryScreen() ? app.primaryScreen()->size() : QSize(1280, 1024);
     core::TmainForm model(platform.platform(), home, request, {screen.width(), screen.height()});
@@ -92,6 +94,7 @@ int runDesktop(QApplication& app) {
     platform.dialogs().setParent(&window);
     QtNewMailSignals newMailSignals(&window, [&window] { window.bringToFront(); });
     model.setNewMailSignals(newMailSignals.lend());
+    window.setTrayIcon(&newMailSignals.tray);
 
     // A termination signal ends the program as E&xit does, with no one to answer: waits end,
     // later questions take the answer that changes nothing, and the modal windows on screen

@@ -20,6 +20,7 @@ public:
     CaptionView(platform::ChildWindow& window, QWidget* parent) : ChildView(parent), window_(window) {
         auto* layout = new QVBoxLayout(this);
         label_ = new QLabel(this);
+        label_->setTextFormat(Qt::PlainText);
         label_->setAlignment(Qt::AlignCenter);
         layout->addWidget(label_);
         refreshFromModel();

@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "core/address_book_hooks.h"
+#include "desktop/addressbook/address_book_page_view.h"
 #include "desktop/config_option_page.h"
 #include "desktop/config_users_page.h"
 #include "desktop/text_convert.h"
@@ -16,7 +18,7 @@ namespace velmora::desktop {
 using profiles::ConfigPage;
 
 ConfigWindow::ConfigWindow(profiles::TconfigForm& model, profiles::ProfileLists& lists,
-                           QWidget* parent)
+                           QWidget* parent, core::AddressBookHooks* addressBooks)
     : QDialog(parent), model_(model) {
     setWindowTitle(toQt(std::string(model_.caption())));
     setModal(true);
@@ -32,8 +34,11 @@ ConfigWindow::ConfigWindow(profiles::TconfigForm& model, profiles::ProfileLists&
         } else if (profiles::OptionPage* options = model_.optionPage(page)) {
             pages_[static_cast<std::size_t>(i)] = new ConfigOptionPage(*options, runner, tabs_);
             widget = pages_[static_cast<std::size_t>(i)];
+        } else if (page == ConfigPage::AddressBooks && addressBooks) {
+            addressBooks_ = new AddressBookPageView(addressBooks->page(), addressBooks, runner, tabs_);
+            widget = addressBooks_;
         } else {
-            // The address books' page comes with the address books.
+            // Without the address books (a test of the window alone) the tab stays empty.
             auto* empty = new QLabel(tabs_);
             empty->setAlignment(Qt::AlignCenter);
             widget = empty;
@@ -63,6 +68,7 @@ ConfigOptionPage* ConfigWindow::optionPage(ConfigPage page) {
 
 void ConfigWindow::refreshPage(ConfigPage page) {
     if (page == ConfigPage::Users) users_->refresh();
+    else if (page == ConfigPage::AddressBooks && addressBooks_) addressBooks_->refresh();
     else if (ConfigOptionPage* options = optionPage(page)) options->refresh();
 }
 

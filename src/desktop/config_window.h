@@ -14,15 +14,21 @@
 
 class QTabWidget;
 
+namespace velmora::core {
+class AddressBookHooks;
+}
+
 namespace velmora::desktop {
 
+class AddressBookPageView;
 class ConfigOptionPage;
 class ConfigUsersPage;
 
 class ConfigWindow final : public QDialog {
 public:
+    // With `addressBooks` the Address Books tab shows their page.
     ConfigWindow(profiles::TconfigForm& model, profiles::ProfileLists& lists,
-                 QWidget* parent = nullptr);
+                 QWidget* parent = nullptr, core::AddressBookHooks* addressBooks = nullptr);
 
     // Shows the window modal on `page` and returns when it is closed. With `addFirstProfile`
     // the Users page goes straight to adding a profile once the window is up.
@@ -31,6 +37,7 @@ public:
     void openOn(profiles::ConfigPage page);
 
     ConfigUsersPage& usersPage() { return *users_; }
+    AddressBookPageView* addressBooksPage() { return addressBooks_; }
     ConfigOptionPage* optionPage(profiles::ConfigPage page);
     QTabWidget& tabs() { return *tabs_; }
     void refreshPage(profiles::ConfigPage page);
@@ -44,6 +51,7 @@ private:
     profiles::TconfigForm& model_;
     QTabWidget* tabs_ = nullptr;
     ConfigUsersPage* users_ = nullptr;
+    AddressBookPageView* addressBooks_ = nullptr;
     std::array<ConfigOptionPage*, profiles::kConfigPageCount> pages_{};
     bool switching_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -63,10 +64,11 @@ public:
             case Qt::ToolTipRole: {
                 const auto text = store::columnText(form_.rows()[row].text,
                                                     static_cast<store::Column>(index.column()));
-                return toQt(std::string(text));
+                return toQtGuessed(std::string(text));
             }
             case Qt::FontRole: {
-                if (!form_.rowLook(row).bold) return {};
+                // The Status letters stay light: bold, eleven of them no longer fit their column.
+                if (index.column() == 0 || !form_.rowLook(row).bold) return {};
                 QFont font;
                 font.setBold(true);
                 return font;
@@ -140,7 +142,7 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
     list_->horizontalHeader()->setSectionsClickable(true);
     list_->horizontalHeader()->setSortIndicatorShown(true);
-    list_->horizontalHeader()->setStretchLastSection(true);
+    list_->horizontalHeader()->setStretchLastSection(false);  // widths stay as the user set them
     list_->horizontalHeader()->setAccessibleName(QStringLiteral("Message list columns"));
     for (int c = 0; c < store::kColumnCount; ++c) list_->setColumnWidth(c, model_.columnWidth(c));
     list_->setDragEnabled(true);
@@ -191,14 +193,9 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     connect(list_->horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int column, int, int width) {
                 if (filling_) return;
-                model_.setColumnWidth(column, width);
-                for (FolderWindowView* other : openViews()) {
-                    if (other == this) continue;
-                    other->model_.setColumnWidth(column, width);
-                    other->filling_ = true;
-                    other->list_->setColumnWidth(column, width);
-                    other->filling_ = false;
-                }
+                reading::TinboxForm::setColumnWidthEverywhere(column, width);
+                for (FolderWindowView* other : openViews())
+                    if (other != this) other->syncColumnWidths();
             });
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         showMenu(model_.listMenu(), at, list_->viewport());
@@ -207,11 +204,30 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
         showMenu(model_.previewMenu(), at, preview_->viewport());
     });
     setFocusProxy(list_);
-    openViews().insert(this);
     refreshFromModel();
 }
 
 FolderWindowView::~FolderWindowView() { openViews().erase(this); }
+
+// Only shown views take part in resizing: a closing window's view is hidden before its model
+// goes, and a view shown again reads the widths from its model.
+void FolderWindowView::showEvent(QShowEvent* event) {
+    openViews().insert(this);
+    syncColumnWidths();
+    ChildView::showEvent(event);
+}
+
+void FolderWindowView::hideEvent(QHideEvent* event) {
+    openViews().erase(this);
+    ChildView::hideEvent(event);
+}
+
+void FolderWindowView::syncColumnWidths() {
+    filling_ = true;
+    for (int c = 0; c < store::kColumnCount; ++c)
+        if (list_->columnWidth(c) != model_.columnWidth(c)) list_->setColumnWidth(c, model_.columnWidth(c));
+    filling_ = false;
+}
 
 void FolderWindowView::run(const std::function<void()>& command) {
     core::runReported(model_.platform().dialogs, kProductName, command);
@@ -225,11 +241,11 @@ void FolderWindowView::showMenu(const platform::Menu& menu, const QPoint& at, QW
                                                          : QStringLiteral("Message list menu"));
     const ViewCommands own = {
         {"popPreview_CopyText", [this] {
-             const QString selected = preview_->textCursor().selectedText();
-             if (!selected.isEmpty()) {
+             // The pane's text is UTF-8 for display: it goes to the clipboard as shown.
+             if (preview_->textCursor().hasSelection()) {
                  preview_->copy();
              } else {
-                 run([this] { model_.platform().system.setClipboardText(model_.previewText()); });
+                 QApplication::clipboard()->setText(toQtReadable(model_.previewText()));
              }
          }}};
     fillMenu(&popup, menu, [this](const std::function<void()>& command) { run(command); }, own);
@@ -278,7 +294,7 @@ void FolderWindowView::refreshFromModel() {
     preview_->setVisible(model_.previewShown());
     if (model_.previewText() != shownPreview_) {
         shownPreview_ = model_.previewText();
-        preview_->setPlainText(toQtMessage(shownPreview_));
+        preview_->setPlainText(toQtReadable(shownPreview_));
         preview_->moveCursor(QTextCursor::Start);
     }
     filling_ = false;

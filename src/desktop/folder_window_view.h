@@ -28,8 +28,11 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    void syncColumnWidths();
     void syncSelectionToModel();
     void syncSelectionFromModel();
     void showMenu(const platform::Menu& menu, const QPoint& at, QWidget* over);

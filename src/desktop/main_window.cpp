@@ -26,6 +26,7 @@
 #include "desktop/child_view.h"
 #include "desktop/folder_window_view.h"
 #include "desktop/menu_builder.h"
+#include "desktop/retrieval/new_mail_signals.h"
 #include "desktop/retrieval/retrieval_views.h"
 #include "desktop/text_convert.h"
 #include "store/folders.h"
@@ -152,7 +153,7 @@ CommandRunner MainWindow::runner() {
 bool MainWindow::showConfiguration(profiles::ConfigPage page, bool addFirstProfile) {
     profiles::TconfigForm* form = model_.configForm();
     if (!form) return false;
-    if (!config_) config_ = std::make_unique<ConfigWindow>(*form, model_.profileLists(), this);
+    if (!config_) config_ = std::make_unique<ConfigWindow>(*form, model_.profileLists(), this, &model_.addressBooks());
     config_->openModal(page, addFirstProfile);
     return true;
 }
@@ -208,6 +209,7 @@ void MainWindow::refreshMenus() {
 void MainWindow::buildToolbars() {
     toolbar_ = addToolBar(QStringLiteral("Toolbar"));
     toolbar_->setObjectName(QStringLiteral("mainToolbar"));
+    toolbar_->setAccessibleName(QStringLiteral("Toolbar"));
     toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     for (const platform::MenuEntry& button : model_.toolbar()) {
         QAction* action = toolbar_->addAction(themeIcon(button.icon), toQt(button.caption));
@@ -237,10 +239,12 @@ void MainWindow::buildToolbars() {
     addToolBarBreak();
     profileBar_ = addToolBar(QStringLiteral("User Profile"));
     profileBar_->setObjectName(QStringLiteral("profileToolbar"));
+    profileBar_->setAccessibleName(QStringLiteral("User Profile toolbar"));
     auto addSelector = [&](const char* label, const char* name, const char* hint) {
         profileBar_->addWidget(new QLabel(QString::fromLatin1(label), profileBar_));
         auto* box = new QComboBox(profileBar_);
         box->setObjectName(QString::fromLatin1(name));
+        box->setAccessibleName(QString::fromLatin1(label).trimmed());
         box->setToolTip(QString::fromLatin1(hint).section('|', 0, 0));
         box->setMinimumWidth(150);
         profileBar_->addWidget(box);
@@ -271,6 +275,7 @@ void MainWindow::buildTree() {
     treeDock_->setTitleBarWidget(new QWidget(treeDock_));
     tree_ = new QTreeWidget(treeDock_);
     tree_->setObjectName(QStringLiteral("TMailTree"));
+    tree_->setAccessibleName(QStringLiteral("Mail folders"));
     tree_->setHeaderHidden(true);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->installEventFilter(this);
@@ -322,8 +327,9 @@ void MainWindow::buildTree() {
 
 void MainWindow::startRenaming(QTreeWidgetItem* item) {
     if (!item || !model_.treeCanRename(selectedTreePath())) return;
-    renaming_ = true;
+    // Changing the flags reports the item as changed: only an edit that follows is a rename.
     item->setFlags(item->flags() | Qt::ItemIsEditable);
+    renaming_ = true;
     tree_->editItem(item);
 }
 
@@ -365,6 +371,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             reading::TinboxForm& rows = source->model();
             run([&] { model_.treeDrop(path, rows); });
         }
+        return true;
+    }
+    // F2 renames in the tree: there it is no shortcut of "&Headers".
+    if (watched == tree_ && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
+        event->accept();
         return true;
     }
     if (watched == tree_ && event->type() == QEvent::KeyPress && !renaming_) {
@@ -461,6 +473,8 @@ void MainWindow::frameChanged() {
         it->second->setVisible(button.visible);
         it->second->setEnabled(button.enabled);
         it->second->setToolTip(toQt(button.hint).section('|', 0, 0));
+        if (QWidget* widget = toolbar_->widgetForAction(it->second))
+            widget->setAccessibleDescription(it->second->toolTip());
     }
     if (!menusRefreshPending_) {
         menusRefreshPending_ = true;
@@ -506,19 +520,40 @@ void MainWindow::editFolderLabel(const store::TMailNode& node) {
     for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
         if (pathFromQt((*it)->data(0, kPathRole).toString()) == node.path) {
             tree_->setCurrentItem(*it);
-            renaming_ = true;
             (*it)->setFlags((*it)->flags() | Qt::ItemIsEditable);
+            renaming_ = true;
             tree_->editItem(*it);
             return;
         }
     }
 }
 
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || restoring_) return;
+    if (isMinimized() && tray_ && tray_->available() && model_.settings().other.minimizeToTray) {
+        // Off the taskbar, into the tray; a click on the icon brings the window back.
+        inTray_ = true;
+        if (!tray_->visible())
+            tray_->show(platform::TrayPicture::Plain, "Velmora Pro - Single Click To Restore");
+        QTimer::singleShot(0, this, [this] { hide(); });
+    } else if (!isMinimized() && inTray_) {
+        inTray_ = false;
+        if (tray_) tray_->hide();
+    }
+}
+
 void MainWindow::bringToFront() {
+    restoring_ = true;
+    if (inTray_) {
+        inTray_ = false;
+        if (tray_) tray_->hide();
+    }
     showMinimized();
     showNormal();
     raise();
     activateWindow();
+    restoring_ = false;
 }
 
 void MainWindow::childOpened(platform::ChildWindow& window) {
@@ -526,7 +561,7 @@ void MainWindow::childOpened(platform::ChildWindow& window) {
     frame->setAttribute(Qt::WA_DeleteOnClose, false);
     ChildView* view = createChildView(window, frame);
     frame->setWidget(view);
-    frame->setWindowTitle(toQt(window.caption()));
+    frame->setWindowTitle(toQtGuessed(window.caption()));
     mdi_->addSubWindow(frame);
     new SubWindowTracker(frame, window, model_);
     subWindows_[&window] = frame;
@@ -560,12 +595,18 @@ void MainWindow::childChanged(platform::ChildWindow& window) {
     auto it = subWindows_.find(&window);
     if (it == subWindows_.end() || !it->second) return;
     QMdiSubWindow* frame = it->second;
-    frame->setWindowTitle(toQt(window.caption()));
+    frame->setWindowTitle(toQtGuessed(window.caption()));
     if (auto* view = dynamic_cast<ChildView*>(frame->widget())) view->refreshFromModel();
     if (window.visible() && !frame->isVisible()) frame->show();
     if (!window.visible() && frame->isVisible()) frame->hide();
     if (fromQtState(frame->windowState()) != window.state())
         frame->setWindowState(toQtState(window.state()));
+    // Bounds the model set itself (a window of the last session) reach the frame; the frame's
+    // own moves come back through the tracker, so the two agree otherwise.
+    const platform::WindowBounds b = window.bounds();
+    if (window.state() == platform::WindowState::Normal && b.width > 0 && b.height > 0 &&
+        frame->geometry() != QRect(b.left, b.top, b.width, b.height))
+        frame->setGeometry(b.left, b.top, b.width, b.height);
 }
 
 void MainWindow::childActivated(platform::ChildWindow& window) {

@@ -23,6 +23,7 @@ class QAction;
 namespace velmora::desktop {
 
 class ConfigWindow;
+class QtTrayIcon;
 
 class MainWindow final : public QMainWindow, public core::MainFormView {
 public:
@@ -31,6 +32,8 @@ public:
 
     // Applies the model's geometry and shows the frame.
     void showFrame();
+    // The tray icon the program minimizes to when "Minimize Velmora to system tray" is on.
+    void setTrayIcon(QtTrayIcon* tray) { tray_ = tray; }
 
     // core::MainFormView
     void childOpened(platform::ChildWindow& window) override;
@@ -50,6 +53,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -84,6 +88,9 @@ private:
     bool renaming_ = false;
     bool filling_ = false;
     bool closing_ = false;
+    QtTrayIcon* tray_ = nullptr;
+    bool inTray_ = false;
+    bool restoring_ = false;  // bringToFront's own minimize does not go to the tray
 };
 
 }  // namespace velmora::desktop

@@ -87,6 +87,7 @@ public:
         auto* layout = new QVBoxLayout(this);
         for (const auto& line : request.lines) {
             auto* label = new QLabel(toQtMessage(line), this);
+            label->setTextFormat(Qt::PlainText);  // texts may quote a subject: never markup
             label->setAlignment(Qt::AlignCenter);
             layout->addWidget(label);
         }
@@ -156,6 +157,7 @@ platform::Answer QtDialogs::messageBox(const platform::MessageBoxRequest& reques
     if (ending_) return answerWhileEnding(request.buttons);
     QMessageBox box(toQtIcon(request.kind), toQt(request.title), toQtMessage(request.text),
                     toQtButtons(request.buttons), parent_);
+    box.setTextFormat(Qt::PlainText);  // texts may quote a subject: never markup
     box.setDefaultButton(toQtButton(request.defaultAnswer));
     return fromQtButton(box.exec());
 }
@@ -259,6 +261,7 @@ void QtDialogs::showStatus(const std::string& caption, const std::array<std::str
         auto* layout = new QVBoxLayout(box);
         for (int i = 0; i < 4; ++i) {
             auto* label = new QLabel(box);
+            label->setTextFormat(Qt::PlainText);
             label->setAlignment(Qt::AlignCenter);
             label->setObjectName(QStringLiteral("line%1").arg(i));
             layout->addWidget(label);

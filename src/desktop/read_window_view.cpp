@@ -1,6 +1,7 @@
 #include "desktop/read_window_view.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
@@ -92,8 +93,8 @@ void ReadWindowView::showMenu(const QPoint& at, QWidget* over) {
     const ViewCommands own = {{"popRead_CopyText", [this, tab] {
                                    if (tab < 3 && texts_[tab]->textCursor().hasSelection()) {
                                        texts_[tab]->copy();
-                                   } else if (reading::TinboxForm* owner = model_.owner()) {
-                                       owner->platform().system.setClipboardText(model_.text());
+                                   } else {
+                                       QApplication::clipboard()->setText(toQtReadable(model_.text()));
                                    }
                                }}};
     fillMenu(&popup, model_.popupMenu(), [this](const std::function<void()>& c) { run(c); }, own);
@@ -113,7 +114,7 @@ void ReadWindowView::refreshFromModel() {
     if (tabs_->currentIndex() != tab) tabs_->setCurrentIndex(tab);
     if (tab < 3 && model_.text() != shownText_) {
         shownText_ = model_.text();
-        texts_[tab]->setPlainText(toQtMessage(shownText_));
+        texts_[tab]->setPlainText(toQtReadable(shownText_));
         texts_[tab]->moveCursor(QTextCursor::Start);
     }
     QStringList paths;

@@ -1,5 +1,7 @@
 #include "desktop/text_convert.h"
 
+#include "reading/readable_text.h"
+
 namespace velmora::desktop {
 
 QString toQt(const std::string& bytes) {
@@ -12,10 +14,23 @@ std::string fromQt(const QString& text) {
 }
 
 QString toQtMessage(const std::string& bytes) {
-    QString text = toQt(bytes);
+    // A message may quote a subject or a name in whatever set it came in.
+    QString text = toQtGuessed(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
+}
+
+QString toQtReadable(const std::string& utf8) {
+    QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+QString toQtGuessed(const std::string& bytes) {
+    const std::string utf8 = reading::readableBytes(bytes);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 QString toQt(const std::filesystem::path& path) {

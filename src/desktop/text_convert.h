@@ -11,8 +11,14 @@ namespace velmora::desktop {
 
 QString toQt(const std::string& bytes);
 std::string fromQt(const QString& text);
-// A message-box text: "\r" and "\r\n" shown as line breaks.
+// A message-box text: "\r" and "\r\n" shown as line breaks, bytes read as toQtGuessed does.
 QString toQtMessage(const std::string& bytes);
+// Message texts for display: UTF-8 as the reading module makes it readable (reading/
+// readable_text.h), "\r\n" and "\r" shown as line breaks.
+QString toQtReadable(const std::string& utf8);
+// Stored bytes of unknown character set (subjects and names in the list, captions): well-formed
+// UTF-8 as such, anything else as windows-1252.
+QString toQtGuessed(const std::string& bytes);
 QString toQt(const std::filesystem::path& path);
 std::filesystem::path pathFromQt(const QString& text);
 

@@ -62,7 +62,8 @@ std::string readFileBytes(const std::filesystem::path& file) {
 // renamed over it (a rename replaces a link instead of writing through it).
 void writeDataAtomically(TTempFileStream& data, const std::filesystem::path& target) {
     std::string temporary = (target.parent_path() / ".msXXXXXX").string();
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    // mkostemp creates with O_CREAT | O_EXCL; O_NOFOLLOW as for every temporary file.
+    int fd = ::mkostemp(temporary.data(), O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) throwErrno("Create " + target.string());
     // A saved attachment is an ordinary file of the user's, not a private temporary one.
     const mode_t mask = ::umask(0);
@@ -80,12 +81,11 @@ void writeDataAtomically(TTempFileStream& data, const std::filesystem::path& tar
             }
         });
         if (::fsync(fd) != 0) throwErrno("Write " + target.string());
-        if (::close(fd) != 0) {
-            ::unlink(temporary.c_str());
-            throwErrno("Close " + target.string());
-        }
+        const int closed = ::close(fd);
+        fd = -1;
+        if (closed != 0) throwErrno("Close " + target.string());
     } catch (...) {
-        ::close(fd);
+        if (fd >= 0) ::close(fd);
         ::unlink(temporary.c_str());
         throw;
     }

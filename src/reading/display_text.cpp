@@ -1,12 +1,13 @@
 #include "reading/display_text.h"
 
 #include <charconv>
-#include <fstream>
 #include <system_error>
 
+#include "base/file_access.h"
 #include "base/identity.h"
 #include "base/text.h"
 #include "base/text_file.h"
+#include "reading/readable_text.h"
 #include "store/message_file.h"
 
 namespace velmora::reading {
@@ -59,26 +60,32 @@ Handler handlerFor(std::string_view type) {
 }
 
 // The handlers that read the file only make sure it can be read; its content is not shown, so
-// it is read in blocks rather than held whole.
+// it is read in blocks rather than held whole. Only a regular file is opened.
 std::optional<std::string> readFailureOf(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return errorText(std::error_code(errno ? errno : EIO, std::generic_category()));
+    std::error_code error;
+    RegularFile in = openRegularFile(file, error);
     std::vector<char> block(64 * 1024);
-    while (in.read(block.data(), static_cast<std::streamsize>(block.size()))) {
+    for (std::uint64_t offset = 0; in.isOpen() && !error;) {
+        const std::size_t got = in.readAt(offset, block.data(), block.size(), error);
+        if (got == 0) break;
+        offset += got;
     }
-    if (in.bad()) return errorText(std::make_error_code(std::errc::io_error));
+    if (error) return errorText(error);
     return std::nullopt;
 }
 
-bool fileExists(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::exists(path, ec);
+// An attachment path is looked at only when it names a regular file inside the message's
+// folder (`folder`, or a mail folder taken from the path when the caller has none): a path
+// from a damaged index or a hostile private block may name /dev/zero or a FIFO.
+bool fileExists(const std::string& path, const std::filesystem::path* folder) {
+    return folder ? store::isFolderAttachmentFile(*folder, path) : store::isFolderAttachmentFile(path);
 }
 
 enum class Pane { Preview, ReadWindow };
 
 std::vector<std::string> displayLines(mime::TmsMessage& message, const store::TObjListViewVLF& item,
-                                      HeaderMode mode, platform::Dialogs& dialogs, Pane pane) {
+                                      HeaderMode mode, platform::Dialogs& dialogs, Pane pane,
+                                      const std::filesystem::path* folder = nullptr) {
     std::vector<std::string> lines;
     if (mode != HeaderMode::BodyOnly) {
         const mime::TmsHeaders& headers = message.Headers();
@@ -102,7 +109,7 @@ std::vector<std::string> displayLines(mime::TmsMessage& message, const store::TO
         }
     }
     for (const auto& line : message.Body()) lines.push_back(line);
-    for (auto& line : attachmentLines(message, item, dialogs)) lines.push_back(std::move(line));
+    for (auto& line : attachmentLines(message, item, dialogs, folder)) lines.push_back(std::move(line));
     return lines;
 }
 
@@ -185,8 +192,39 @@ std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int wi
     return wrapped;
 }
 
+std::vector<std::string> wrapUtf8Lines(const std::vector<std::string>& lines, int width) {
+    if (width < 1) return lines;
+    const std::size_t w = static_cast<std::size_t>(width);
+    std::vector<std::string> wrapped;
+    wrapped.reserve(lines.size());
+    std::vector<std::size_t> starts;  // byte offset of each character
+    for (const auto& line : lines) {
+        std::string_view rest = line;
+        for (;;) {
+            starts.clear();
+            for (std::size_t i = 0; i < rest.size(); ++i)
+                if ((static_cast<unsigned char>(rest[i]) & 0xC0) != 0x80) starts.push_back(i);
+            if (starts.size() <= w) break;
+            // The last blank or hyphen among the first w characters (both are one byte).
+            std::size_t split = starts[w];
+            for (std::size_t k = w; k-- > 0;) {
+                const char c = rest[starts[k]];
+                if (c == ' ' || c == '-') {
+                    split = starts[k] + 1;
+                    break;
+                }
+            }
+            wrapped.emplace_back(rest.substr(0, split));
+            rest.remove_prefix(split);
+        }
+        wrapped.emplace_back(rest);
+    }
+    return wrapped;
+}
+
 std::vector<std::string> attachmentLines(const mime::TmsMessage& message,
-                                         const store::TObjListViewVLF& item, platform::Dialogs& dialogs) {
+                                         const store::TObjListViewVLF& item, platform::Dialogs& dialogs,
+                                         const std::filesystem::path* folder) {
     std::vector<std::string> lines;
     if (item.attachList.empty()) return lines;
     const mime::TmsAttList& attachments = message.Attachments();
@@ -201,7 +239,7 @@ std::vector<std::string> attachmentLines(const mime::TmsMessage& message,
         }
         const std::string& path = item.attachList[static_cast<std::size_t>(k)];
         if (handler.emptyLineFirst) lines.emplace_back();
-        if (handler.checksFile && !fileExists(path)) {
+        if (handler.checksFile && !fileExists(path, folder)) {
             lines.push_back("Attachment Not Found: " + path);
             continue;
         }
@@ -242,7 +280,9 @@ std::optional<std::string> previewTextOf(const std::filesystem::path& directory,
         return std::nullopt;
     }
     store::stripPrivateHeaders(message, item);
-    return joinLines(wrapLines(previewLines(message, item, mode, dialogs), wrapWidth), false);
+    const auto lines = readableLines(
+        displayLines(message, item, mode, dialogs, Pane::Preview, &directory), message);
+    return joinLines(wrapUtf8Lines(lines, wrapWidth), false);
 }
 
 }  // namespace velmora::reading

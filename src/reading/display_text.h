@@ -48,6 +48,9 @@ inline constexpr int kDefaultWordWrap = 65;
 // `width` down to 1, or at `width` when there is none; the rest becomes the next line and is
 // wrapped the same way. Shorter lines stay as they are. A width below 1 wraps nothing.
 std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int width);
+// The same rule for UTF-8 display text, with positions counted in characters, so a character is
+// never cut in two.
+std::vector<std::string> wrapUtf8Lines(const std::vector<std::string>& lines, int width);
 
 // The lines of the preview pane for a loaded message whose private headers were removed, before
 // wrapping: the header block of the mode (From, To, CC when there is one, BCC when the item
@@ -66,11 +69,16 @@ std::vector<std::string> readWindowLines(mime::TmsMessage& message,
                                          platform::Dialogs& dialogs);
 
 // The attachment lines alone, one group per attachment of the message, in attachment order.
+// An attachment file is looked at only when it is a regular file inside the message's folder
+// (`folder`; without one, inside a mail folder's directory); any other path is "Attachment Not
+// Found".
 std::vector<std::string> attachmentLines(const mime::TmsMessage& message,
-                                         const store::TObjListViewVLF& item, platform::Dialogs& dialogs);
+                                         const store::TObjListViewVLF& item, platform::Dialogs& dialogs,
+                                         const std::filesystem::path* folder = nullptr);
 
 // The preview pane's text of a row: the message file of `item` in `directory` loaded, its
-// private headers removed, the preview lines in `mode` wrapped at `wrapWidth`, joined with CR LF.
+// private headers removed, the preview lines in `mode` made readable (UTF-8, readable_text.h),
+// wrapped at `wrapWidth`, joined with CR LF.
 // nullopt when the message file is missing or cannot be read (the caller reports it); the text
 // of the failure goes to `failure` when given.
 std::optional<std::string> previewTextOf(const std::filesystem::path& directory,

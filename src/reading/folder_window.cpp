@@ -12,6 +12,7 @@
 #include "store/folder_index.h"
 #include "store/folders.h"
 #include "store/index_rebuild.h"
+#include "reading/read_windows.h"
 
 namespace velmora::reading {
 
@@ -22,9 +23,9 @@ std::string& sharedLastWindowState() {
     return state;
 }
 
-int& sharedOpenCount() {
-    static int count = 0;
-    return count;
+std::vector<TinboxForm*>& openWindows() {
+    static std::vector<TinboxForm*> windows;
+    return windows;
 }
 
 double sizeValue(std::string_view text) {
@@ -61,14 +62,14 @@ TinboxForm::TinboxForm(platform::Platform& platform, std::filesystem::path home,
       logicalPath_(std::move(logicalPath)),
       settings_(settings),
       host_(host) {
-    ++sharedOpenCount();
+    openWindows().push_back(this);
     setKey(store::folderWindowKey(logicalPath_));
     applyLayout();
     previewTimer_ = platform_.timers.createTimer(kPreviewDelay, true, [this] { previewTimerFired(); });
     updateCaption();
 }
 
-TinboxForm::~TinboxForm() { --sharedOpenCount(); }
+TinboxForm::~TinboxForm() { std::erase(openWindows(), this); }
 
 void TinboxForm::open() {
     indexRebuilt_ = false;
@@ -105,6 +106,7 @@ void TinboxForm::open() {
     renderDateColumn();
     loadFailed_ = false;
     changed();
+    if (previewTimer_) previewTimer_->start();  // the current row's preview follows
 }
 
 void TinboxForm::setLogicalPath(std::string logicalPath) {
@@ -215,9 +217,27 @@ void TinboxForm::sortRows() {
     if (!sorted) {
         std::vector<std::size_t> order(rows_.size());
         std::iota(order.begin(), order.end(), 0);
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            return before(rows_[a], rows_[b]);
-        });
+        // Each row's key is found once, not at every comparison (a text column means a walk over
+        // the row's tabs).
+        if (sortColumn_ == store::Column::Status) {
+            // All rows compare equal: the order stays.
+        } else if (sortColumn_ == store::Column::SizeKb) {
+            std::vector<double> keys(rows_.size());
+            for (std::size_t i = 0; i < rows_.size(); ++i)
+                keys[i] = sizeValue(store::columnText(rows_[i].text, sortColumn_));
+            std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+                return sortDescending_ ? keys[a] > keys[b] : keys[a] < keys[b];
+            });
+        } else {
+            std::vector<std::string_view> keys(rows_.size());
+            for (std::size_t i = 0; i < rows_.size(); ++i)
+                keys[i] = sortColumn_ == store::Column::Date
+                              ? std::string_view(rows_[i].item.sortDate)
+                              : store::columnText(rows_[i].text, sortColumn_);
+            std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+                return sortDescending_ ? keys[a] > keys[b] : keys[a] < keys[b];
+            });
+        }
         std::vector<store::FolderRow> rows;
         rows.reserve(rows_.size());
         std::vector<bool> selected(rows_.size());
@@ -300,6 +320,7 @@ void TinboxForm::setFirstVisibleRow(int row) {
 void TinboxForm::restoreRows(int firstVisible, int selected) {
     setFirstVisibleRow(firstVisible);
     clickRow(selected);
+    if (previewTimer_) previewTimer_->start();
 }
 
 // --- texts -------------------------------------------------------------------------------------
@@ -330,6 +351,7 @@ void TinboxForm::updateCaption() {
 
 void TinboxForm::changed() {
     updateCaption();
+    followCurrentRow();
     host_.folderWindowChanged(*this);
 }
 
@@ -380,6 +402,7 @@ void TinboxForm::onClose() {
     if (closed_) return;
     closed_ = true;
     if (previewTimer_) previewTimer_->stop();
+    closeReadWindows(*this);  // they cannot live without their folder window
     if (layoutWrittenOnClose_) writeLayout();
     writeFolderIndex();
 }
@@ -390,6 +413,10 @@ void TinboxForm::setLastWindowState(std::string state) {
     sharedLastWindowState() = std::move(state);
 }
 
-int TinboxForm::openCount() { return sharedOpenCount(); }
+int TinboxForm::openCount() { return static_cast<int>(openWindows().size()); }
+
+void TinboxForm::setColumnWidthEverywhere(int column, int width) {
+    for (TinboxForm* window : openWindows()) window->setColumnWidth(column, width);
+}
 
 }  // namespace velmora::reading

@@ -82,6 +82,10 @@ inline constexpr const char* kAddSender = "addressbook.addSender";
 inline constexpr const char* kHarvest = "addressbook.harvest";
 inline constexpr const char* kPrint = "print.text";
 inline constexpr const char* kHelp = "help.contents";
+// A message was read: the user entered the preview pane, or a read window showed it (read
+// acknowledgements look at it).
+inline constexpr const char* kReadAckPreview = "readAck.previewEntered";
+inline constexpr const char* kReadAckShown = "readAck.readWindowShown";
 }  // namespace folder_commands
 
 class TinboxForm : public platform::ChildWindow {
@@ -197,8 +201,9 @@ public:
     // --- layout -------------------------------------------------------------------------------
     // The layout read when the window opened (defaults when its file was missing).
     int columnWidth(int column) const { return layout_.widths.at(static_cast<std::size_t>(column)); }
-    // A column resized by the user; the main window applies it to the other folder windows.
     void setColumnWidth(int column, int width);
+    // A column resized by the user: the width goes to that column of every open folder window.
+    static void setColumnWidthEverywhere(int column, int width);
     bool layoutDirty() const { return layoutDirty_; }
     std::filesystem::path layoutFile() const;
     // Writes the layout file (atomically; the old file is never deleted first). A failure is
@@ -304,6 +309,9 @@ private:
     void applyLayout();
     void composePreview();
     void previewTimerFired();
+    // The preview shows another row than the current one (rows went, another row became
+    // current): it is loaded anew after the preview delay, or cleared when no row is left.
+    void followCurrentRow();
     void afterRowsRemoved();
     void storeStatus(int row, std::string status);
     platform::MenuEntry commandEntry(std::string name, std::string caption, const char* command,

@@ -6,6 +6,7 @@
 #include "base/text_file.h"
 #include "reading/folder_window.h"
 #include "reading/read_windows.h"
+#include "reading/readable_text.h"
 #include "store/folders.h"
 #include "store/message_file.h"
 
@@ -116,6 +117,16 @@ void TinboxForm::currentRowMoved(int row) {
     changed();
 }
 
+void TinboxForm::followCurrentRow() {
+    if (loadedFile_.empty() || !previewTimer_) return;
+    if (current_ < 0 || static_cast<std::size_t>(current_) >= rows_.size()) {
+        clearPreview();
+        return;
+    }
+    if (rows_[static_cast<std::size_t>(current_)].item.fileName != loadedFile_ && !previewTimer_->isActive())
+        previewTimer_->start();
+}
+
 void TinboxForm::previewTimerFired() {
     loadPreview();
     changed();
@@ -158,8 +169,8 @@ void TinboxForm::composePreview() {
     for (const auto& r : rows_)
         if (r.item.fileName == loadedFile_) row = &r;
     if (!row) return;
-    const auto lines = previewLines(*loaded_, row->item, headerMode_, platform_.dialogs);
-    previewText_ = joinLines(wrapLines(lines, wordWrapWidth(settings_.reply.wordWrap)), false);
+    const auto lines = readableLines(previewLines(*loaded_, row->item, headerMode_, platform_.dialogs), *loaded_);
+    previewText_ = joinLines(wrapUtf8Lines(lines, wordWrapWidth(settings_.reply.wordWrap)), false);
 }
 
 mime::TmsMessage* TinboxForm::loadedMessage() {
@@ -237,6 +248,9 @@ void TinboxForm::markMailMessageAttachmentMoved() { setStatusLetter(current_, 9,
 void TinboxForm::markMailMessageAttachmentCopied() { setStatusLetter(current_, 9, 'C'); }
 void TinboxForm::markMailMessageAttachmentDeleted() { setStatusLetter(current_, 9, 'D'); }
 
-void TinboxForm::previewEntered() { markMailMessageRead(current_); }
+void TinboxForm::previewEntered() {
+    markMailMessageRead(current_);
+    host_.registeredCommands().run(folder_commands::kReadAckPreview);
+}
 
 }  // namespace velmora::reading

@@ -8,6 +8,7 @@
 #include "reading/att_save_to_form.h"
 #include "reading/folder_window.h"
 #include "reading/read_windows.h"
+#include "reading/readable_text.h"
 #include "reading/transfers.h"
 #include "store/folders.h"
 #include "store/message_file.h"
@@ -37,6 +38,7 @@ ReadPage pageOfTab(int tab) {
 
 TreadForm::TreadForm(TinboxForm& owner, int row)
     : host_(owner.host()),
+      platform_(owner.platform()),
       ownerPath_(owner.logicalPath()),
       row_(row),
       message_(std::make_unique<mime::TmsMessage>()),
@@ -89,7 +91,8 @@ void TreadForm::composeText() {
     const HeaderMode mode = page_ == ReadPage::Full       ? HeaderMode::Full
                             : page_ == ReadPage::BodyOnly ? HeaderMode::BodyOnly
                                                           : HeaderMode::Normal;
-    text_ = joinLines(readWindowLines(*message_, item_, mode, folder->platform().dialogs), false);
+    text_ = joinLines(readableLines(readWindowLines(*message_, item_, mode, folder->platform().dialogs), *message_),
+                      false);
 }
 
 void TreadForm::setCounter(int k) {
@@ -111,7 +114,7 @@ void TreadForm::updateCaption() {
 void TreadForm::choosePage(ReadPage page) {
     TinboxForm* folder = owner();
     if (!folder) {
-        // Without its folder window the page cannot follow the folder's header mode.
+        platform_.dialogs.warning(kProductName, "InBox Assignment Error 0523");
         return;
     }
     page_ = page;
@@ -170,6 +173,7 @@ bool TreadForm::showRow(int row) {
     if (page_ == ReadPage::Attachments) choosePage(ReadPage::Attachments);
     updateCaption();
     host_.childWindowChanged(*this);
+    host_.registeredCommands().run(folder_commands::kReadAckShown);
     return true;
 }
 
@@ -198,6 +202,8 @@ void TreadForm::deleteMessage() {
     transferOne(*folder, trash, row_, kDeleteOptions, host_, platform);
     leaving_ = false;
     if (folder->rowCount() == before) return;  // not confirmed, or the copy failed
+    folder->loadPreview();
+    host_.folderWindowChanged(*folder);
 
     const auto others = readWindowsOf(host_, logicalPath);
     if (folder->rowCount() == 0) {
@@ -245,8 +251,8 @@ void TreadForm::onClose() {
     closed_ = true;
     TinboxForm* folder = owner();
     if (!folder) {
-        // Closes anyway: nothing of the folder is left to update.
-        // (The owner is found by key; it may have been closed first.)
+        // The folder window closed first: nothing of it is left to update; the window closes.
+        platform_.dialogs.warning(kProductName, "InBox Assignment Error 0190");
         return;
     }
     auto& entries = folder->readWindowRows();

@@ -14,6 +14,7 @@
 #include "mime/message.h"
 #include "platform/child_window.h"
 #include "platform/menu.h"
+#include "platform/platform.h"
 #include "reading/display_text.h"
 #include "store/list_item.h"
 
@@ -127,6 +128,7 @@ private:
     void setRow(int row);
 
     FolderWindowHost& host_;
+    platform::Platform& platform_;
     std::string ownerPath_;
     int row_ = 0;
     store::TObjListViewVLF item_;

@@ -59,6 +59,7 @@ TreadForm* openReadWindow(TinboxForm& folder, int row) {
                                                  : static_cast<ReadPage>(static_cast<int>(folder.headerMode()));
     added.choosePage(page);
     renumberReadWindows(host, folder.logicalPath());
+    host.registeredCommands().run(folder_commands::kReadAckShown);
     return &added;
 }
 
@@ -69,6 +70,11 @@ void renumberReadWindows(FolderWindowHost& host, const std::string& logicalPath)
         window->setCounter(++k);
         host.childWindowChanged(*window);
     }
+}
+
+void closeReadWindows(TinboxForm& folder) {
+    for (TreadForm* window : readWindowsOf(folder.host(), folder.logicalPath()))
+        folder.host().closeChildWindow(*window);
 }
 
 void followSortedRows(TinboxForm& folder) {

@@ -30,6 +30,9 @@ void renumberReadWindows(FolderWindowHost& host, const std::string& logicalPath)
 // After the folder was re-sorted: every read window takes its list item's new row.
 void followSortedRows(TinboxForm& folder);
 
+// Closes every read window of the folder (its folder window is closing).
+void closeReadWindows(TinboxForm& folder);
+
 // The main window's "< Previo&us" and "&Next >" on the current folder window.
 void cycleReadWindows(FolderWindowHost& host, bool next);
 

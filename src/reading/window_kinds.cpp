@@ -100,11 +100,21 @@ void registerWindowKinds(platform::WindowKinds& kinds, platform::Commands& comma
         const TinboxForm* current = host.currentFolderWindow();
         return current && current->selectedCount() > 0;
     };
-    commands.add("mail.delete", {[&host] {
-                                     if (TinboxForm* current = host.currentFolderWindow())
+    // Delete acts on the active read window's message, else on the current folder window's rows.
+    auto activeReadWindow = [&host]() -> TreadForm* {
+        const auto children = host.childWindows();
+        return children.empty() ? nullptr : dynamic_cast<TreadForm*>(children.front());
+    };
+    commands.add("mail.delete", {[&host, activeReadWindow] {
+                                     if (TreadForm* read = activeReadWindow()) {
+                                         read->deleteMessage();
+                                     } else if (TinboxForm* current = host.currentFolderWindow()) {
                                          current->deleteSelectedRows();
+                                     }
                                  },
-                                 withSelection});
+                                 [withSelection, activeReadWindow] {
+                                     return activeReadWindow() != nullptr || withSelection();
+                                 }});
     commands.add("mail.selectAll", {[&host] {
                                         if (TinboxForm* current = host.currentFolderWindow())
                                             current->selectAll();

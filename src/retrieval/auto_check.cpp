@@ -1,5 +1,7 @@
 #include "retrieval/auto_check.h"
 
+#include <exception>
+
 #include "base/identity.h"
 #include "profiles/settings_rules.h"
 #include "retrieval/connection_choices.h"
@@ -21,7 +23,16 @@ AutoMailCheck::AutoMailCheck(platform::Platform& platform, profiles::Settings& s
       retrieval_(retrieval),
       signals_(lent),
       host_(host) {
-    countdown_ = platform_.timers.createTimer(kSecond, false, [this] { countdownTick(); });
+    // A timer has no caller to report to: what goes wrong in a check is shown in the status bar
+    // and checking goes on.
+    countdown_ = platform_.timers.createTimer(kSecond, false, [this] {
+        try {
+            countdownTick();
+        } catch (const std::exception& e) {
+            host_.showCheckStatus(e.what());
+            startAutoCheck();
+        }
+    });
     // The count-down decides when a check runs; the check timer tells that checking is on.
     checkTimer_ = platform_.timers.createTimer(platform::Milliseconds{60000}, false, [] {});
 }

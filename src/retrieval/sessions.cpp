@@ -124,6 +124,10 @@ Retrieval::Retrieval(platform::Platform& platform, std::filesystem::path home,
       rules_(rules),
       host_(host) {}
 
+void Retrieval::pauseToShow(platform::Milliseconds duration) {
+    if (showPauses_) platform_.pause(duration);
+}
+
 const profiles::TUsersObjListBox* Retrieval::activeProfile() const {
     return profiles_.activeProfile();
 }
@@ -251,7 +255,7 @@ bool Retrieval::connect(net::TmsCustomPOP& client, const Login& login, bool quie
     }
     outcome.connected = true;
     progress_.setUpperLine("Connected");
-    platform_.pause(kConnectedPause);
+    pauseToShow(kConnectedPause);
     progress_.hideTimeoutLine();
     return true;
 }
@@ -381,7 +385,7 @@ SessionOutcome Retrieval::fetchHeaders(const std::string& caption, bool automati
         return outcome;
     }
     progress_.setUpperLine("Closing Connection");
-    platform_.pause(kClosingPause);
+    pauseToShow(kClosingPause);
     try {
         client.Disconnect();
     } catch (const std::exception& e) {
@@ -705,7 +709,7 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
         }
     }
     progress_.setUpperLine("Closing Connection");
-    platform_.pause(kClosingPause);
+    pauseToShow(kClosingPause);
     try {
         client.Disconnect();
     } catch (const std::exception& e) {
@@ -717,7 +721,7 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
     selectFirstNewRow();
     if (reading::TinboxForm* inbox = host_.folders().findFolderWindow(kInBox))
         inbox->setIndexDirty();
-    platform_.pause(kClosingPause);
+    pauseToShow(kClosingPause);
     progress_.close();
     outcome.ok = ok;
     return outcome;

@@ -83,6 +83,10 @@ class Retrieval {
     SessionOutcome retrieveFiltered();
     SessionOutcome executeAction();
 
+    // The pauses that let the user read "Connected" and "Closing Connection" in the progress box;
+    // without a window to show them (the command line, cron) they are left out.
+    void setShowPauses(bool show) { showPauses_ = show; }
+
     // The Messages button's mode and the right-click cycle through the four modes.
     void messagesButtonRightClick();
     // "Delete Mail On Server": toggles delete-after-retrieving.
@@ -135,6 +139,7 @@ class Retrieval {
     };
     LeftOnServer leftOnServer(net::TmsCustomPOP& client, const profiles::TUsersObjListBox& profile);
     void clearNewMailForUserSession();
+    void pauseToShow(platform::Milliseconds duration);
     void showFirstNewRow();
     void failed(SessionOutcome& outcome, const std::string& text, bool generalReport);
 
@@ -149,6 +154,7 @@ class Retrieval {
     PasswordCache passwords_;
     DurableFolders durable_;
     bool quiet_ = false;
+    bool showPauses_ = true;
     bool buttonModeSetElsewhere_ = true;
 };
 

@@ -17,6 +17,7 @@ StandaloneRetrieval::StandaloneRetrieval(platform::Platform& platform, std::file
     rules_ = loadRules(home_);
     folders_ = std::make_unique<reading::StandaloneFolders>(platform_, home_, settings_);
     retrieval_ = std::make_unique<Retrieval>(platform_, home_, settings_, profiles_, rules_, *this);
+    retrieval_->setShowPauses(false);  // no progress box to read
 }
 
 StandaloneRetrieval::~StandaloneRetrieval() {

@@ -172,8 +172,7 @@ std::optional<IndexContent> readFolderIndex(const std::filesystem::path& file,
                                             std::error_code& error) {
     const auto bytes = readRegularFile(file, error, kMaxIndexFileBytes);
     if (!bytes) {
-        // No folder directory (or a file in its place) holds no index either; writing the
-        // folder's first message then reports the folder itself.
+        // No index: the file is missing, or the folder itself is (not even a directory).
         if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory)
             error.clear();
         return std::nullopt;

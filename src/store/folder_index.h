@@ -44,7 +44,8 @@ std::string formatFolderIndex(const std::vector<FolderRow>& rows);
 // messages has an index of a few hundred megabytes at most, and every line read costs a string.
 inline constexpr std::uint64_t kMaxIndexFileBytes = 1024ull * 1024 * 1024;
 
-// Reads an index file. nullopt with `error` clear when there is none; nullopt with `error` set
+// Reads an index file. nullopt with `error` clear when there is none (nor a folder directory
+// to hold one); nullopt with `error` set
 // when it cannot be read: not a regular file (a FIFO is never waited on, a directory never
 // read), larger than kMaxIndexFileBytes, or a read error.
 std::optional<IndexContent> readFolderIndex(const std::filesystem::path& file,

@@ -41,14 +41,14 @@ std::string firstRecipientAddress(const mime::TmsMessage& message) {
 
 namespace {
 
-// Calls `visit` with each message file of `directory`. A missing directory holds no files; one
-// that cannot be listed (or whose listing breaks off) throws, so an unreadable folder is never
-// taken for an empty one.
+// Calls `visit` with each message file of `directory`. A missing directory (or a path that is
+// no directory at all) holds no files; one that cannot be listed (or whose listing breaks off)
+// throws, so an unreadable folder is never taken for an empty one.
 template <typename Visit>
 void forEachMessageFile(const std::filesystem::path& directory, Visit&& visit) {
     std::error_code ec;
     std::filesystem::directory_iterator it(directory, ec);
-    if (ec == std::errc::no_such_file_or_directory) return;
+    if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory) return;
     for (const std::filesystem::directory_iterator end; !ec && it != end; it.increment(ec)) {
         if (isMessageFile(*it)) visit(it->path());
     }

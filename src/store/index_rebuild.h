@@ -13,7 +13,7 @@
 namespace velmora::store {
 
 // The ".vlf" files of a folder directory, in name order (which is the order they were created).
-// None for a missing directory; a directory that cannot be listed throws std::system_error
+// None for a missing directory (or a path that is no directory); a directory that cannot be listed throws std::system_error
 // ("List folder " and the path), so an unreadable folder is never taken for an empty one.
 std::vector<std::filesystem::path> listMessageFiles(const std::filesystem::path& directory);
 std::size_t countMessageFiles(const std::filesystem::path& directory);

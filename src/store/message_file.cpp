@@ -225,6 +225,17 @@ bool isStoredAttachmentPath(const std::filesystem::path& path) {
     return path.has_filename() && (extension == ".000" || extension == ".001");
 }
 
+bool isFolderAttachmentFile(const std::filesystem::path& directory, const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!path.is_absolute() || !path.has_filename()) return false;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec))) return false;
+    return std::filesystem::equivalent(path.parent_path(), directory, ec) && !ec;
+}
+
+bool isFolderAttachmentFile(const std::filesystem::path& path) {
+    return isStoredAttachmentPath(path) && isFolderAttachmentFile(path.parent_path(), path);
+}
+
 std::vector<std::string> privateHeaderBlock(const TObjListViewVLF& item,
                                             PrioritySpelling spelling) {
     std::vector<std::string> block;

@@ -62,6 +62,15 @@ std::string numberedAttachmentName(std::string_view prefix, std::string_view own
 // elsewhere in an item is never deleted or copied, whatever an index or message file claims.
 bool isStoredAttachmentPath(const std::filesystem::path& path);
 
+// An attachment path from an item or a private block, as a reader may open it: a regular file
+// (not a link) directly inside `directory`, the message's folder. Anything else (a path
+// elsewhere, a FIFO, a device such as /dev/zero, a directory, a missing file) is not to be
+// opened, whatever a damaged index or a hostile message file names.
+bool isFolderAttachmentFile(const std::filesystem::path& directory, const std::filesystem::path& path);
+// The same with the folder taken from the path itself: its directory must be a mail folder
+// directory (isStoredAttachmentPath).
+bool isFolderAttachmentFile(const std::filesystem::path& path);
+
 // Line 19 of the private block is written "X-VL-Priority: " by the writers of new messages
 // (arrival, composing, read acknowledgements, attachment removal) and "X-VL-priority: " by
 // those that re-stamp, copy or rewrite an existing one; both read back alike.

@@ -80,8 +80,9 @@ CopyOutcome copyStoredMessage(const std::filesystem::path& sourceDirectory,
             }
             const auto newPath = targetDirectory / *name;
             copy.attachList.push_back(newPath.string());
-            // Already gone (or not ours to read): listed, and reported when shown.
-            if (!isStoredAttachmentPath(oldPath) || !fileExists(oldPath)) continue;
+            // Already gone, or not ours to read (not a regular file inside the source folder):
+            // listed, and reported when shown.
+            if (!isFolderAttachmentFile(sourceDirectory, oldPath)) continue;
             if (auto failure = copyFile(oldPath, newPath)) {
                 outcome.failure = *failure;
                 return outcome;
@@ -114,7 +115,8 @@ CopyOutcome copyStoredMessage(const std::filesystem::path& sourceDirectory,
 std::error_code deleteStoredMessage(const std::filesystem::path& directory,
                                     const TObjListViewVLF& item) {
     for (const auto& attachment : item.attachList) {
-        if (!isStoredAttachmentPath(attachment)) continue;
+        // Only the folder's own files: a damaged index may name another folder's attachment.
+        if (!isFolderAttachmentFile(directory, attachment)) continue;
         std::error_code ignored;
         std::filesystem::remove(attachment, ignored);
     }

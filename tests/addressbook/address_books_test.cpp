@@ -1,9 +1,12 @@
 // The books of a home folder, kept by name.
 #include "addressbook/address_books.h"
 
+#include <fstream>
+
 #include <gtest/gtest.h>
 
 #include "addressbook/book_list.h"
+#include "support/stored_messages.h"
 #include "support/temp_dir.h"
 
 namespace velmora::addressbook {
@@ -68,6 +71,28 @@ TEST(AddressBooks, SavingAfterAReorderWritesOnlyTheLoadedBook) {
     EXPECT_FALSE(books.reorder({"B", "C"}));
 }
 
+TEST(AddressBooks, AFailedListWriteUndoesRenameAndRemove) {
+    testing::SmallDisk disk(64 * 1024);
+    VELMORA_SKIP_WITHOUT(disk);
+    AddressBooks books(disk.path());
+    ASSERT_FALSE(books.create("A"));
+    ASSERT_FALSE(books.create("B"));
+    // A full disk: moving a file still works, writing the new list does not.
+    {
+        std::ofstream filler(disk.path() / "filler", std::ios::binary);
+        const std::string block(4096, 'x');
+        for (int i = 0; i < 64 && filler.write(block.data(), block.size()) && filler.flush(); ++i) {
+        }
+    }
+    EXPECT_EQ(books.rename("A", "C"), std::errc::no_space_on_device);
+    EXPECT_EQ(books.remove("B"), std::errc::no_space_on_device);
+    std::filesystem::remove(disk.path() / "filler");
+    EXPECT_EQ(books.names(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_TRUE(std::filesystem::exists(disk.path() / "A.abk"));
+    EXPECT_TRUE(std::filesystem::exists(disk.path() / "B.abk"));
+    EXPECT_EQ(readFile(disk.path() / "master.abk"), "46\r\nA\r\nB");
+}
+
 TEST(AddressBooks, RemovingTheLastBookDeletesTheList) {
     TempDir home;
     AddressBooks books(home.path());
@@ -115,6 +140,8 @@ TEST(AddressBooks, NicknameLookupSeesUnsavedChangesAndOtherBooks) {
     EXPECT_EQ(team->book, "B");
     EXPECT_TRUE(team->entry.isMailingList);
     EXPECT_FALSE(books.findNickname("nobody"));
+    EXPECT_EQ(findNicknameInHome(home.path(), "team")->entry.addresses, std::vector<std::string>{"x@y"});
+    EXPECT_FALSE(findNicknameInHome(home.path(), "annie"));  // not saved yet
 }
 
 }  // namespace

@@ -175,6 +175,22 @@ TEST_F(PageTest, EntryClipboardCaptionsAndPaste) {
     EXPECT_EQ(fake.system.clipboard, "Cy Two <cy@example.com>");
 }
 
+TEST_F(PageTest, ExportsTheBookOrTheSelectionAsVCardOrCsv) {
+    fake.dialogs.pathAnswers = {home / "all.vcf", home / "two.csv", home / "missing" / "x.vcf"};
+    page().exportClick(false);
+    EXPECT_EQ(fake.dialogs.texts("information").back(), "3 entries exported to " + (home / "all.vcf").string() + ".");
+    const std::string vcards = readFile(home / "all.vcf");
+    std::size_t cards = 0;
+    for (std::size_t at = vcards.find("BEGIN:VCARD"); at != std::string::npos; at = vcards.find("BEGIN:VCARD", at + 1))
+        ++cards;
+    EXPECT_EQ(cards, 3u);
+    page().setSelection({0, 2});
+    page().exportClick(true);
+    EXPECT_EQ(readFile(home / "two.csv").rfind("\"Full Name\",\"Nickname\"", 0), 0u);
+    page().exportClick(false);
+    EXPECT_EQ(fake.dialogs.texts("warning").back().rfind("File I/O Error 9563\r", 0), 0u);
+}
+
 TEST_F(PageTest, TypeAheadFindsFromTheLastMatch) {
     page().typeAheadKey('B');
     EXPECT_EQ(page().currentRow(), 1);
@@ -298,6 +314,17 @@ TEST_F(PageTest, HarvestingListsAndSeparateEntries) {
     EXPECT_EQ(page().books().readBook("Friends").entries.size(), 7u);
 }
 
+TEST_F(PageTest, BookChoiceMenuForTheFolderWindowsHarvestEntries) {
+    std::vector<std::string> chosen;
+    const platform::Menu menu =
+        page().bookChoiceMenu("popHarvestSenders_", [&](const std::string& book) { chosen.push_back(book); });
+    ASSERT_EQ(menu.size(), 2u);
+    EXPECT_TRUE(menu[0].checked);
+    EXPECT_EQ(menu[1].name, "popHarvestSenders_1");
+    menu[1].command();
+    EXPECT_EQ(chosen, std::vector<std::string>{"Work"});
+}
+
 TEST_F(PageTest, BuildModeNeedsOneEntryAndGathersAddresses) {
     page().setSelection({0, 1});
     EXPECT_FALSE(page().setBuildMode(true));
@@ -322,6 +349,14 @@ TEST_F(PageTest, BuildModeNeedsOneEntryAndGathersAddresses) {
     EXPECT_EQ(fake.dialogs.texts("information").back(), "Highlight Only One Email Address.");
     page().locateSourceRecord("nobody@example.com");
     EXPECT_EQ(fake.dialogs.texts("information").back(), "Email Address Was Not Found!");
+    // An address standing in two other entries: the earlier one is the source.
+    page().clickRow(2);
+    page().editAddresses({"cy@example.com", "shared@example.com"});
+    page().clickRow(1);
+    page().editAddresses({"shared@example.com"});
+    page().clickRow(0);
+    page().locateSourceRecord("shared@example.com");
+    EXPECT_EQ(page().currentRow(), 1);
 }
 
 TEST(PageWriteFailures, AFullOrReadOnlyDiskKeepsTheChangesAndShowsNoSuccess) {

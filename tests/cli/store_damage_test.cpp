@@ -32,13 +32,16 @@ struct Home {
         EXPECT_TRUE(std::filesystem::is_regular_file(index));
     }
 
-    // Runs the command in a bounded child; its exit status, or -1 when it did not end.
-    int run(const std::vector<std::string>& command, velmora::testing::ChildLimits limits = {}) {
+    // Runs the command in a bounded child; its exit status, -1 when it did not end, 99 when its
+    // error output lacks `error`.
+    int run(const std::vector<std::string>& command, const std::string& error = {},
+            velmora::testing::ChildLimits limits = {.seconds = kSeconds}) {
         std::vector<std::string> args{"--home", dir.path().string()};
         args.insert(args.end(), command.begin(), command.end());
-        if (limits.seconds == 30) limits.seconds = kSeconds;
-        const auto result =
-            velmora::testing::runLimitedChild(limits, [&] { return runCli(args).status; });
+        const auto result = velmora::testing::runLimitedChild(limits, [&] {
+            const auto run = runCli(args);
+            return run.err.find(error) == std::string::npos ? 99 : run.status;
+        });
         return result.exited ? result.status : -1;
     }
 };
@@ -53,10 +56,10 @@ TEST(StoreDamage, AnIndexThatIsAFifoOrADirectoryIsAnError) {
             std::filesystem::create_directory(home.index);
         }
         // Before, the FIFO hung `list` and the directory gave std::bad_alloc.
-        EXPECT_EQ(home.run({"list", "InBox"}), 1) << (fifo ? "FIFO" : "directory");
-        EXPECT_EQ(home.run({"rebuild", "InBox"}), 1) << (fifo ? "FIFO" : "directory");
-        const auto run = runCli({"--home", home.dir.path().string(), "list", "InBox"});
-        if (!fifo) EXPECT_NE(run.err.find("Read folder index"), std::string::npos) << run.err;
+        const std::string error = "Read folder index " + home.index.string() + ": " +
+                                  (fifo ? "Not a regular file" : "Is a directory");
+        EXPECT_EQ(home.run({"list", "InBox"}, error), 1) << (fifo ? "FIFO" : "directory");
+        EXPECT_EQ(home.run({"rebuild", "InBox"}, error), 1) << (fifo ? "FIFO" : "directory");
         // Nothing replaced or removed it.
         EXPECT_EQ(std::filesystem::is_fifo(home.index), fifo);
         EXPECT_EQ(std::filesystem::is_directory(home.index), !fifo);
@@ -103,8 +106,54 @@ TEST(StoreDamage, AnIndexTooLargeForMemoryIsNeitherWrittenNorDeleted) {
     std::string index;
     while (index.size() < 30u * 1024 * 1024) index += record;
     velmora::testing::writeFile(home.index, index);
-    EXPECT_EQ(home.run({"list", "InBox"}, {.addressSpaceBytes = 256ull * 1024 * 1024}), 1);
+    EXPECT_EQ(home.run({"list", "InBox"}, {}, {.addressSpaceBytes = 256ull * 1024 * 1024, .seconds = kSeconds}), 1);
     EXPECT_EQ(std::filesystem::file_size(home.index), index.size());
+}
+
+// A message whose private block names, as its attachment file, something that is not a regular
+// file inside its folder. Before, `show` read /dev/zero without end and waited on the FIFO; now
+// the path is not used: the preview says the attachment is not found.
+TEST(StoreDamage, ShowUsesOnlyAttachmentFilesInsideTheFolder) {
+    TempDir scratch;
+    ASSERT_EQ(::mkfifo((scratch / "outside-fifo").c_str(), 0600), 0);
+    const std::vector<std::string> hostile = {"/dev/zero", "FIFO", "LINK", "OTHER FOLDER",
+                                              "/etc/passwd", (scratch / "outside-fifo").string()};
+    for (std::string path : hostile) {
+        TempDir home;
+        const auto inbox = home / "InBox.000";
+        velmora::testing::MessageSample sample;
+        sample.attachments = {{"notes.txt", "n"}};
+        const auto item = velmora::testing::storeMessage(inbox, sample);
+        ASSERT_EQ(item.attachList.size(), 1u);
+        if (path == "FIFO") {
+            path = (inbox / "fifo.att.notes.txt").string();
+            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        } else if (path == "LINK") {
+            path = (inbox / "link.att.notes.txt").string();
+            std::filesystem::create_symlink("/dev/zero", path);
+        } else if (path == "OTHER FOLDER") {
+            std::filesystem::create_directory(home / "Sent.000");
+            path = (home / "Sent.000" / "other.att.notes.txt").string();
+            velmora::testing::writeFile(path, "another message's file");
+        }
+        const auto file = inbox / (item.fileName + ".vlf");
+        std::string text = velmora::testing::readFile(file);
+        const auto at = text.find(item.attachList[0]);
+        ASSERT_NE(at, std::string::npos) << text;
+        text.replace(at, item.attachList[0].size(), path);
+        velmora::testing::writeFile(file, text);
+
+        const auto result = velmora::testing::runLimitedChild({.seconds = kSeconds}, [&] {
+            const auto run = runCli({"--home", home.path().string(), "show", "InBox", "1"});
+            // The preview wraps long lines; the path is looked for in the unwrapped text.
+            std::string unwrapped = run.out;
+            std::erase(unwrapped, '\n');
+            if (unwrapped.find("Attachment Not Found: " + path) == std::string::npos) return 99;
+            return run.status;
+        });
+        EXPECT_TRUE(result.exited) << path << " did not end in time";
+        EXPECT_EQ(result.status, 0) << path;
+    }
 }
 
 }  // namespace

@@ -134,6 +134,9 @@ TEST_F(MainRetrievalTest, MessagesButtonRetrievesIntoTheInBoxWindowAndListsItInN
     ASSERT_EQ(newMail.entries().size(), 1u);
     EXPECT_EQ(newMail.entries()[0].folder, "InBox");
     EXPECT_EQ(inbox->caption().rfind("* ", 0), 0u) << inbox->caption();
+    f.openFolderWindow("Sent", true);
+    f.retrieval().chooseNewMail(0);  // the New Mail selector's entry shows that folder again
+    EXPECT_EQ(f.currentFolderWindow(), inbox);
 
     // The next user session takes the marks away.
     ScriptedServer again(login(0) + kQuit);
@@ -142,6 +145,19 @@ TEST_F(MainRetrievalTest, MessagesButtonRetrievesIntoTheInBoxWindowAndListsItInN
     EXPECT_EQ(again.finish(), "");
     EXPECT_NE(inbox->caption().rfind("* ", 0), 0u) << inbox->caption();
     EXPECT_TRUE(f.retrieval().newMail().empty());
+}
+
+TEST_F(MainRetrievalTest, RetrieveViaUserProfileMakesThatProfileActiveFirst) {
+    ScriptedServer server(login(1) + kQuit);
+    writeProfiles(server.port(), {"Home", "Work"});
+    TmainForm& f = start();
+    ASSERT_EQ(f.profileLists().activeIndex(), 0);
+    entry(f.menuBar(), "mnuMail_RetrieveVia_1_Count").command();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(f.profileLists().activeIndex(), 1);
+    EXPECT_EQ(fake.dialogs.texts("information").back(),
+              "Message Count For [Work]\r\rTotal Messages: 1\r\r       Total Bytes: 4,096");
+    EXPECT_TRUE(entry(f.menuBar(), "mnuMail_RetrieveVia_1_Headers").shortcut.empty());
 }
 
 TEST_F(MainRetrievalTest, HeadersWindowIsAChildWindowEmptiedByAProfileChangeAndRecorded) {
@@ -207,9 +223,27 @@ TEST_F(MainRetrievalTest, AutomaticCheckCountsOnTheFramesTimersAndIsToggledFromT
     EXPECT_EQ(f.retrieval().newMail().entries()[0].text, "*** 2 Messages");
     EXPECT_TRUE(f.retrieval().autoCheckRunning()) << "counting down again";
 
+    f.setStatusBarShown(false);
+    fake.clock.advance(platform::Milliseconds{1000});
+    EXPECT_EQ(f.caption(), "Velmora Pro 4.6 - Auto-Mail Check in 0:57") << "no status bar to show it";
     f.commands().run("autoCheck.toggle");
     EXPECT_FALSE(entry(f.menuBar(), "mnuMail_AutoMailCheck").checked);
     EXPECT_EQ(f.statusPanel(StatusPanel::Spare), "Auto-Mail Checking Disabled");
+    f.setStatusBarShown(true);
+    EXPECT_EQ(f.caption(), "Velmora Pro 4.6");
+}
+
+TEST_F(MainRetrievalTest, TurningNotifyOnInTheConfigurationWindowStartsCheckingAtOnce) {
+    writeProfiles(110);
+    TmainForm& f = start();
+    EXPECT_FALSE(f.retrieval().autoCheckRunning());
+    profiles::TconfigForm* config = f.configForm();
+    ASSERT_NE(config, nullptr);
+    profiles::OptionPage* misc = config->optionPage(profiles::ConfigPage::Misc);
+    ASSERT_NE(misc, nullptr);
+    misc->setChecked("notify", true);
+    EXPECT_TRUE(f.retrieval().autoCheckRunning());
+    EXPECT_TRUE(entry(f.menuBar(), "mnuMail_AutoMailCheck").checked);
 }
 
 }  // namespace

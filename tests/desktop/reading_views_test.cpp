@@ -3,6 +3,7 @@
 // read window with its tabs. With VELMORA_SCREENSHOT_DIR set it saves pictures of both windows
 // there (docs/folder-window.png and docs/read-window.png are made this way).
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMdiArea>
@@ -16,6 +17,7 @@
 #include "desktop/main_window.h"
 #include "desktop/read_window_view.h"
 #include "reading/read_window.h"
+#include "reading/read_windows.h"
 #include "support/fake_platform.h"
 #include "support/qt_application.h"
 #include "support/stored_messages.h"
@@ -30,6 +32,18 @@ View* findView(QWidget* parent) {
     for (QWidget* widget : parent->findChildren<QWidget*>())
         if (auto* view = dynamic_cast<View*>(widget)) return view;
     return nullptr;
+}
+
+// The controls a screen reader or an AT-SPI test tool needs to find by name.
+void expectAccessibleNames(QWidget* view) {
+    for (QWidget* widget : view->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractItemView*>(widget) || qobject_cast<QPlainTextEdit*>(widget) ||
+                             qobject_cast<QTabWidget*>(widget);
+        if (!control || widget->objectName().startsWith(QStringLiteral("qt_"))) continue;
+        if (auto* header = qobject_cast<QHeaderView*>(widget); header && header->isHidden()) continue;
+        EXPECT_FALSE(widget->accessibleName().isEmpty())
+            << widget->metaObject()->className() << " " << widget->objectName().toStdString();
+    }
 }
 
 void saveScreenshot(QWidget& widget, const char* name) {
@@ -53,6 +67,7 @@ TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
         const char* status;
         std::vector<std::string> body;
         std::vector<std::pair<std::string, std::string>> attachments;
+        mime::TCharSet charSet = mime::TCharSet::csUSASCII;
     };
     const Arrival arrivals[] = {
         {"2026.12.08.09.12.03.101", "Ann Lee", "Quarterly report", "Tue, 8 Dec 2026 09:12:03 +0100",
@@ -65,17 +80,29 @@ TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
          {"Dear all,", "", "please find the minutes below.", "", "1. Budget approved.",
           "2. Next meeting on 14 January."},
          {}},
+        // Written in ISO-8859-1, and in UTF-8 under no declared character set.
+        {"2026.12.10.10.20.00.404", "Ren\xE9 Dupont", "R\xE9union \xE0 Z\xFCrich", "Thu, 10 Dec 2026 10:20:00 +0100",
+         "U O r f a N", {"Bonjour Dana,", "", "la r\xE9union de lundi a lieu \xE0 Z\xFCrich, Caf\xE9 M\xFCller.",
+                         "Gr\xFC\xDF" "e aus K\xF6ln \xB7 \xA9 2026"},
+         {}, mime::TCharSet::csISO8859},
+        {"2026.12.10.11.45.00.505", "Юлия Петрова",
+         "Привет — 日本語 €",
+         "Thu, 10 Dec 2026 11:45:00 +0100", "U O r f a N",
+         {"Добрый день, Dana!", "",
+          "こんにちは · Grüß" "e · café € 5"},
+         {}},
     };
     for (const Arrival& arrival : arrivals) {
         velmora::testing::MessageSample sample;
         sample.fileName = arrival.fileName;
         sample.senderName = arrival.sender;
-        sample.senderAddress = std::string(arrival.sender).substr(0, 3) + "@example.org";
+        sample.senderAddress = std::string(arrival.fileName).substr(20) + "@example.org";
         sample.subject = arrival.subject;
         sample.date = arrival.date;
         sample.status = arrival.status;
         sample.body = arrival.body;
         sample.attachments = arrival.attachments;
+        sample.charSet = arrival.charSet;
         sample.to = {{"Dana Home", "dana@example.org"}};
         velmora::testing::storeMessage(home / "InBox.000", sample);
     }
@@ -97,35 +124,51 @@ TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
     auto* view = findView<FolderWindowView>(mdi->activeSubWindow());
     ASSERT_NE(view, nullptr);
     QTableView* list = view->list();
-    ASSERT_EQ(list->model()->rowCount(), 3);
+    ASSERT_EQ(list->model()->rowCount(), 5);
+    auto rowOf = [&](const QString& subjectStart) {
+        for (int row = 0; row < list->model()->rowCount(); ++row)
+            if (list->model()->index(row, 2).data().toString().startsWith(subjectStart)) return row;
+        return -1;
+    };
+    // Subjects and names read in their character sets.
+    ASSERT_GE(rowOf(QStringLiteral("Réunion à Zürich")), 0);
+    ASSERT_GE(rowOf(QStringLiteral("Привет — 日本語 €")), 0);
     EXPECT_EQ(list->accessibleName(), QStringLiteral("Messages"));
+    expectAccessibleNames(view);
     // Unread rows are bold; the high-priority one is drawn in its colour.
-    const int bob = inbox.rows()[1].item.fileName == "2026.12.09.14.40.51.202" ? 1 : 0;
+    const int bob = rowOf(QStringLiteral("Re: lunch"));
     EXPECT_TRUE(list->model()->index(bob, 2).data(Qt::FontRole).value<QFont>().bold());
     EXPECT_EQ(list->model()->index(bob, 2).data(Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
 
-    // A click on the first row previews it 350 ms later.
-    list->selectionModel()->setCurrentIndex(list->model()->index(0, 0),
+    // A click on a row previews it 350 ms later.
+    const int latin1 = rowOf(QStringLiteral("Réunion"));
+    list->selectionModel()->setCurrentIndex(list->model()->index(latin1, 0),
                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     QApplication::processEvents();
     fake.clock.advance(platform::Milliseconds{350});
     QApplication::processEvents();
     auto* preview = view->findChild<QPlainTextEdit*>(QStringLiteral("richEditPreview"));
     ASSERT_NE(preview, nullptr);
-    EXPECT_TRUE(preview->toPlainText().contains(QStringLiteral("Subject: Quarterly report")))
+    EXPECT_TRUE(preview->toPlainText().contains(QStringLiteral("Subject: Réunion à Zürich")))
         << preview->toPlainText().toStdString();
-    // Focus that comes with the window marks nothing read: two rows stay unread.
-    EXPECT_EQ(inbox.statusCountsText(), "Total [InBox] Messages 3/2 Unread");
+    EXPECT_TRUE(preview->toPlainText().contains(QStringLiteral("Grüße aus Köln · © 2026")));
+    // Focus that comes with the window marks nothing read: four rows stay unread.
+    EXPECT_EQ(inbox.statusCountsText(), "Total [InBox] Messages 5/4 Unread");
     saveScreenshot(window, "folder-window.png");
 
     // Enter opens the row in a read window with its four tabs.
+    const int first = rowOf(QStringLiteral("Quarterly"));
+    list->selectionModel()->setCurrentIndex(list->model()->index(first, 0),
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QApplication::processEvents();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(list, &enter);
     QApplication::processEvents();
     ASSERT_NE(mdi->activeSubWindow(), nullptr);
     auto* read = findView<ReadWindowView>(mdi->activeSubWindow());
     ASSERT_NE(read, nullptr);
-    EXPECT_EQ(mdi->activeSubWindow()->windowTitle(), QStringLiteral("Read 1/1 [InBox 1/3] [Quarterly report]"));
+    EXPECT_EQ(mdi->activeSubWindow()->windowTitle(), QStringLiteral("Read 1/1 [InBox 1/5] [Quarterly report]"));
+    expectAccessibleNames(read);
     auto* tabs = read->findChild<QTabWidget*>(QStringLiteral("tabsRead"));
     ASSERT_NE(tabs, nullptr);
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("Full Headers"));
@@ -134,16 +177,33 @@ TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
     auto* text = read->findChild<QPlainTextEdit*>(QStringLiteral("richEditNormalHeaders"));
     ASSERT_NE(text, nullptr);
     EXPECT_TRUE(text->toPlainText().contains(QStringLiteral("the figures for the quarter")));
-    mdi->activeSubWindow()->showMaximized();
-    QApplication::processEvents();
-    saveScreenshot(window, "read-window.png");
-
     tabs->setCurrentIndex(3);
     QApplication::processEvents();
     auto* files = read->findChild<QListWidget*>(QStringLiteral("lvAttachments"));
     ASSERT_NE(files, nullptr);
     ASSERT_EQ(files->count(), 1);
     EXPECT_TRUE(files->item(0)->text().endsWith(QStringLiteral(".att.report.txt")));
+
+    // The UTF-8 message in a read window of its own, maximized for the picture.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(files, &escape);
+    QApplication::processEvents();
+    reading::TreadForm* utf8 = reading::openReadWindow(inbox, rowOf(QStringLiteral("Привет")));
+    ASSERT_NE(utf8, nullptr);
+    QApplication::processEvents();
+    auto* utf8View = findView<ReadWindowView>(mdi->activeSubWindow());
+    ASSERT_NE(utf8View, nullptr);
+    // It opened on the Attachments page, the page chosen last; the text is one tab away.
+    EXPECT_EQ(utf8->page(), reading::ReadPage::Attachments);
+    utf8View->findChild<QTabWidget*>(QStringLiteral("tabsRead"))->setCurrentIndex(1);
+    QApplication::processEvents();
+    auto* utf8Text = utf8View->findChild<QPlainTextEdit*>(QStringLiteral("richEditNormalHeaders"));
+    EXPECT_TRUE(utf8Text->toPlainText().contains(QStringLiteral("こんにちは · Grüße · café € 5")))
+        << utf8Text->toPlainText().toStdString();
+    EXPECT_TRUE(mdi->activeSubWindow()->windowTitle().endsWith(QStringLiteral("[Привет — 日本語 €]")));
+    mdi->activeSubWindow()->showMaximized();
+    QApplication::processEvents();
+    saveScreenshot(window, "read-window.png");
 
     model.FormCloseQuery();
     model.FormClose();

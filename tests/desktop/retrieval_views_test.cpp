@@ -1,5 +1,6 @@
 // Offscreen smoke tests of the retrieval widgets: each renders its model, forwards the user's
-// actions to it, and names every control for screen readers.
+// actions to it, and names every control for screen readers. With VELMORA_SCREENSHOT_DIR set the
+// retrieve-headers window is also saved there as a picture (docs/retrieve-headers.png).
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -12,8 +13,10 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include "desktop/main_window.h"
 #include "desktop/retrieval/filters_window_view.h"
 #include "desktop/retrieval/headers_window_view.h"
 #include "desktop/retrieval/new_mail_signals.h"
@@ -80,6 +83,8 @@ TEST(RetrievalViews, HeadersWindowShowsTheRowsAndForwardsKeysSortingAndButtons) 
     EXPECT_EQ(list->item(2, 3)->text(), QStringLiteral("<b>third</b>"));
     EXPECT_EQ(model.rows()[0].serverIndex, 1);
 
+    if (const char* dir = std::getenv("VELMORA_SCREENSHOT_DIR"))
+        view.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/retrieve-headers.png"));
     view.findChild<QPushButton*>(QStringLiteral("cmdExecute"))->click();
     EXPECT_EQ(executed, 1);
     model.clearRows();
@@ -99,6 +104,8 @@ TEST(RetrievalViews, RulesWindowAddsRulesAndTheReorderWindowWritesTheNewOrder) {
     retrieval::TfiltersForm model(fake.platform(), home.path(), rules);
     FiltersWindowView view(model, nullptr);
     view.show();
+    EXPECT_FALSE(view.findChild<QComboBox*>(QStringLiteral("cboFilterOn"))->isEnabled())
+        << "no rule to set it for";
     fake.dialogs.inputAnswers.push_back(platform::InputBoxResult{"Newsletters", ""});
     fake.dialogs.inputAnswers.push_back(platform::InputBoxResult{"Boss", ""});
     auto* add = view.findChild<QPushButton*>(QStringLiteral("cmdAdd"));
@@ -106,6 +113,9 @@ TEST(RetrievalViews, RulesWindowAddsRulesAndTheReorderWindowWritesTheNewOrder) {
     add->click();
     auto* list = view.findChild<QListWidget*>(QStringLiteral("lstFilters"));
     ASSERT_EQ(list->count(), 2);
+    EXPECT_TRUE(view.findChild<QComboBox*>(QStringLiteral("cboFilterOn"))->isEnabled());
+    EXPECT_TRUE(view.findChild<QLineEdit*>(QStringLiteral("txtFilterText"))->text().isEmpty())
+        << "the prompt is the placeholder";
     EXPECT_EQ(list->item(1)->text(), QStringLiteral("Boss"));
     EXPECT_EQ(list->currentRow(), 1);
     EXPECT_EQ(view.findChild<QComboBox*>(QStringLiteral("cboFilterAction"))->currentText(),
@@ -173,6 +183,39 @@ TEST(RetrievalViews, NewMailSignalsDoNothingHarmfulWithoutATray) {
     const QString route = signals_.notifier.lastRoute();
     EXPECT_TRUE(route.isEmpty() || route == QStringLiteral("dbus") ||
                 route == QStringLiteral("tray"));
+}
+
+TEST(RetrievalViews, F2InTheFolderTreeRenamesTheFolderInsteadOfFetchingHeaders) {
+    testing::testApplication();
+    testing::TempDir home;
+    testing::writeFile(home / "ENGLISH.DCT", "x");
+    testing::writeFile(home / "master.usr", "46\r\nHome");
+    testing::writeFile(home / "Home.usr", "46\r\nHome");
+    std::filesystem::create_directories(home / "Work.001");
+    testing::FakePlatform fake;
+    core::TmainForm model(fake.platform(), home.path(), {}, {1280, 1024});
+    MainWindow window(model);
+    model.FormCreate();
+    window.showFrame();
+    fake.clock.advance(platform::Milliseconds{100});
+    QApplication::processEvents();
+    ASSERT_TRUE(model.commands().available("retrieve.headers")) << "F2 is a live shortcut";
+    auto* tree = window.findChild<QTreeWidget*>(QStringLiteral("TMailTree"));
+    QTreeWidgetItem* work = tree->topLevelItem(0)->child(5);
+    ASSERT_EQ(work->text(0), QStringLiteral("Work"));
+    window.activateWindow();
+    tree->setFocus();
+    tree->setCurrentItem(work);
+    QTest::keyClick(tree, Qt::Key_F2);
+    auto* editor = tree->viewport()->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor && editor->isVisible()) << "the label is being edited";
+    EXPECT_EQ(model.findChild(retrieval::kHeadersWindowKey), nullptr);
+    editor->setText(QStringLiteral("Projects"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(std::filesystem::is_directory(home / "Projects.001"));
+    model.FormCloseQuery();
+    model.FormClose();
 }
 
 }  // namespace

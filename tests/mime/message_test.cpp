@@ -10,6 +10,7 @@
 #include "mime/errors.h"
 #include "mime/message.h"
 #include "mime/safe_file_name.h"
+#include "support/limited_child.h"
 #include "support/temp_dir.h"
 
 namespace velmora::mime {
@@ -171,6 +172,27 @@ TEST(TempFileStream, FileLivesWithTheObject) {
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
+// The file is open only while the stream uses it; reopening it never follows a link put in its
+// place, and an emptied stream is empty whatever was written before.
+TEST(TempFileStream, ReopeningNeverFollowsALinkAndClearEmpties) {
+    TempDir dir;
+    TTempFileStream stream;
+    for (int i = 0; i < 300; ++i) stream.Write(std::string(1000, 'a'));  // past one write buffer
+    EXPECT_EQ(stream.Size(), 300'000u);
+    stream.Clear();
+    EXPECT_EQ(stream.Size(), 0u);  // the offset of an earlier buffer once came back as the size
+    stream.Write("kept");
+    EXPECT_EQ(stream.ReadAll(), "kept");
+
+    testing::writeFile(dir / "victim", "untouched");
+    std::filesystem::remove(stream.Path());
+    std::filesystem::create_symlink(dir / "victim", stream.Path());
+    stream.Write("more");
+    EXPECT_THROW(stream.Size(), std::system_error);
+    EXPECT_THROW(stream.ReadAll(), std::system_error);
+    EXPECT_EQ(testing::readFile(dir / "victim"), "untouched");
+}
+
 TEST(Attachments, FileNameChoosesTypeAndEncoding) {
     struct Case {
         const char* name;
@@ -208,6 +230,26 @@ TEST(Attachments, AddFileReadsTheBytes) {
     EXPECT_EQ(list.Items(0).Data().ReadAll(), std::string("\0\1\2binary", 9));
     EXPECT_THROW(list.AddFile(dir / "missing"), std::system_error);
     EXPECT_EQ(list.Count(), 1);
+}
+
+// Before, attaching a FIFO waited for a writer and /dev/zero was read until the disk was full;
+// only a regular file is read now. Bounded to 10 s in a child.
+TEST(Attachments, AddFileReadsOnlyRegularFiles) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    for (const std::filesystem::path& file : {dir / "fifo", std::filesystem::path("/dev/zero"), dir.path()}) {
+        const auto result = testing::runLimitedChild({.seconds = 10}, [&] {
+            TmsAttList list;
+            try {
+                list.AddFile(file);
+            } catch (const std::system_error&) {
+                return list.Count() == 0 ? 0 : 1;
+            }
+            return 2;
+        });
+        EXPECT_TRUE(result.exited) << file;
+        EXPECT_EQ(result.status, 0) << file;
+    }
 }
 
 TEST(SafeFileName, HostileNamesBecomeOneHarmlessComponent) {

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "support/servers/real_servers.h"
+#include "support/servers/test_certificates.h"
 #include "support/temp_dir.h"
 
 namespace velmora {
@@ -112,6 +113,50 @@ TEST(CliSmtp, SendsAMessageFileWithTheGivenEnvelope) {
                             " --to bob@example.test " + (folder / "message.eml").string());
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.out, "velmora-cli: [10061] Connection refused\n");
+}
+
+// The TLS options as a script uses them: a refused certificate names its fingerprint, and
+// --trust with that fingerprint lets the next run in.
+TEST(CliTls, Pop3OverTlsTrustsWhatItIsToldAndSmtpSendsOverStartTlsWithAuth) {
+    testing::TempDir folder;
+    testing::TestCertificates certificates(folder / "certificates");
+    if (!certificates.ok()) GTEST_SKIP() << certificates.error();
+    const auto good = certificates.issue("good", {"localhost", "127.0.0.1"});
+    const auto unknown = certificates.issue("unknown", {"localhost", "127.0.0.1"},
+                                            testing::TestCertificates::Issuer::UnknownCa);
+    testing::DovecotServer dovecot(folder / "dovecot");
+    dovecot.addUser("alice", "secret");
+    dovecot.addMessage("alice", "Subject: one\r\n\r\nbody\r\n");
+    dovecot.enableTls(unknown);
+    if (const std::string error = dovecot.start(); !error.empty()) GTEST_SKIP() << error;
+    const std::string login = "pop3 --server 127.0.0.1:" + std::to_string(dovecot.tlsPort()) +
+                              " --user alice --tls --ca " + certificates.caFile().string() + " ";
+    const std::string fingerprint = testing::certificateFingerprint(unknown.certificate);
+
+    CliRun refused = runCli(login + "count", "secret");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "velmora-cli: The certificate of 127.0.0.1 is not trusted: its issuer "
+                           "is unknown (SHA-256 fingerprint " + fingerprint + ")\n");
+    CliRun trusted = runCli(login + "--trust " + fingerprint + " count", "secret");
+    EXPECT_EQ(trusted.status, 0) << trusted.out;
+    EXPECT_EQ(trusted.out, "1 messages, 22 octets\n");
+
+    testing::SmtpSinkServer sink(folder / "sink");
+    sink.enableTls(good);
+    sink.requireAuth("alice", "secret");
+    if (const std::string error = sink.start(); !error.empty()) GTEST_SKIP() << error;
+    testing::writeFile(folder / "message.eml",
+                       "From: alice@example.test\r\nTo: bob@example.test\r\nSubject: Hi\r\n\r\nHello\r\n");
+    const std::string send = "smtp --server " + sink.address() + " --user alice --auth plain --ca " +
+                             certificates.caFile().string() + " ";
+    CliRun plain = runCli(send + (folder / "message.eml").string(), "secret");
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_EQ(plain.out, "velmora-cli: The password is not sent: the connection to 127.0.0.1 is not "
+                         "encrypted (allow plain-text password to send it all the same)\n");
+    CliRun sent = runCli(send + "--starttls " + (folder / "message.eml").string(), "secret");
+    EXPECT_EQ(sent.status, 0) << sent.out;
+    ASSERT_TRUE(sink.waitForMessages(1, std::chrono::seconds(5)));
+    EXPECT_EQ(sink.envelope(0), (std::vector<std::string>{"alice@example.test", "bob@example.test"}));
 }
 
 }  // namespace

@@ -92,10 +92,13 @@ TEST(PreviewText, AttachmentLinesByHandler) {
     sample.attachments = {{"notes.txt", "n"}, {"photo.jpg", "j"}, {"data.bin", "d"}};
     mime::TmsMessage message = testing::buildMessage(sample);
     message.Attachments().Items(2).SetContentType("application/octet-stream");
-    testing::writeFile(dir / "notes.txt", "n");
+    // Attachment files are looked at only inside a mail folder's directory.
+    const auto folder = dir / "InBox.000";
+    std::filesystem::create_directory(folder);
+    testing::writeFile(folder / "notes.txt", "n");
 
     store::TObjListViewVLF item;
-    item.attachList = {(dir / "notes.txt").string(), (dir / "missing.jpg").string()};
+    item.attachList = {(folder / "notes.txt").string(), (folder / "missing.jpg").string()};
     EXPECT_EQ(attachmentLines(message, item, dialogs),
               (std::vector<std::string>{"", "Attachment: " + item.attachList[0],
                                         "Attachment: " + item.attachList[1],  // jpeg: not checked
@@ -103,7 +106,7 @@ TEST(PreviewText, AttachmentLinesByHandler) {
                                         "Attachment Cannot Be Retrieved From msMessage Structure",
                                         "Attachment Content-Type: application/octet-stream"}));
 
-    item.attachList.push_back((dir / "gone.bin").string());
+    item.attachList.push_back((folder / "gone.bin").string());
     EXPECT_EQ(attachmentLines(message, item, dialogs).back(), "Attachment Not Found: " + item.attachList[2]);
 
     item.attachList.clear();

@@ -8,6 +8,8 @@
 #include "reading/attachment_files.h"
 #include "reading/folder_window.h"
 #include "reading/read_windows.h"
+#include "reading/transfers.h"
+#include "reading/window_kinds.h"
 #include "store/message_file.h"
 #include "support/fake_platform.h"
 #include "support/stored_messages.h"
@@ -132,6 +134,23 @@ TEST_F(ReadWindowTest, DeletingInTheOnlyWindowShowsTheNextRowThenTheNewLastRow) 
     EXPECT_EQ(host.active, &inbox);
 }
 
+TEST_F(ReadWindowTest, DeletingWithSeveralWindowsClosesThisOneAndThePreviewFollows) {
+    for (int n = 1; n <= 3; ++n) store(n);
+    TinboxForm& inbox = folder();
+    TreadForm* first = openReadWindow(inbox, 0);
+    TreadForm* second = openReadWindow(inbox, 2);
+    inbox.clickRow(1);
+    inbox.loadPreview();
+    ASSERT_NE(inbox.previewText().find("subject 2"), std::string::npos);
+    inbox.clickRow(0);  // the folder's current row is the one the first window deletes
+    first->deleteMessage();
+    EXPECT_EQ(host.childWindows().size(), 1u);
+    EXPECT_EQ(host.active, second);
+    EXPECT_EQ(second->row(), 1);
+    EXPECT_EQ(second->caption(), "Read 1/1 [InBox 2/2] [subject 3]");
+    EXPECT_EQ(inbox.loadedFileName(), inbox.rows()[static_cast<std::size_t>(inbox.currentRow())].item.fileName);
+}
+
 TEST_F(ReadWindowTest, ReSortingKeepsEachWindowOnItsMessage) {
     for (int n = 1; n <= 3; ++n) store(n);
     TinboxForm& inbox = folder();
@@ -140,6 +159,53 @@ TEST_F(ReadWindowTest, ReSortingKeepsEachWindowOnItsMessage) {
     EXPECT_EQ(window->row(), 2);
     EXPECT_EQ(inbox.rows()[2].item.fileName, window->item().fileName);
     EXPECT_EQ(inbox.readWindowRows(), std::vector<int>{2});
+}
+
+TEST_F(ReadWindowTest, ReadWindowsAreRecordedAndReopenedWithTheirTabPage) {
+    for (int n = 1; n <= 3; ++n) store(n);
+    platform::WindowKinds kinds;
+    platform::Commands commands;
+    registerWindowKinds(kinds, commands, home.path(), host, fake);
+    const platform::WindowKind* reads = kinds.find("Read");
+    ASSERT_NE(reads, nullptr);
+    EXPECT_EQ(reads->sessionFile, "read.dat");
+
+    TinboxForm& inbox = folder();
+    TreadForm* window = openReadWindow(inbox, 1);
+    window->choosePage(ReadPage::BodyOnly);
+    window->setBounds({10, 20, 500, 300});
+    const auto lines = reads->record(*window);
+    EXPECT_EQ(lines, (std::vector<std::string>{"InBox", "1", "0", "10", "20", "500", "300", "2"}));
+    host.closeChildWindow(*window);
+    ASSERT_TRUE(host.childWindows().empty());
+
+    // Row 9 no longer exists: that record is skipped.
+    auto restored = lines;
+    for (const char* line : {"InBox", "9", "0", "0", "0", "600", "400", "1"}) restored.emplace_back(line);
+    reads->restore(restored);
+    ASSERT_EQ(host.childWindows().size(), 1u);
+    auto* again = dynamic_cast<TreadForm*>(host.childWindows().front());
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->row(), 1);
+    EXPECT_EQ(again->page(), ReadPage::BodyOnly);
+    EXPECT_EQ(again->bounds().width, 500);
+    EXPECT_EQ(again->text().rfind("Hello Bob,", 0), 0u);
+
+    // The main window's previous and next and delete come from this module too.
+    EXPECT_TRUE(commands.available("mail.next"));
+    EXPECT_TRUE(commands.available("mail.delete"));
+}
+
+TEST_F(ReadWindowTest, ClosingTheFolderWindowClosesItsReadWindows) {
+    store(1);
+    store(2);
+    TinboxForm& inbox = folder();
+    openReadWindow(inbox, 0);
+    openReadWindow(inbox, 1);
+    ASSERT_EQ(host.childWindows().size(), 2u);
+    host.close("InBox");
+    EXPECT_TRUE(host.childWindows().empty());
+    EXPECT_TRUE(fake.dialogs.texts("warning").empty());
 }
 
 struct AttachmentsTest : ReadWindowTest {
@@ -195,6 +261,28 @@ TEST_F(AttachmentsTest, DeletingAfterTheFolderChangedIsRefused) {
               "Unable to delete attachment(s).\rInBox message(s) have been deleted since opening "
               "this Read window.\rThe indexes are no longer in sync.\rClose this Read window, "
               "re-open it and then delete attachments.");
+    EXPECT_TRUE(fs::exists(item.attachList[0]));
+}
+
+TEST_F(AttachmentsTest, SameRowCountWithAnotherMessageOnTheRowIsRefusedToo) {
+    MessageSample earlier;
+    earlier.fileName = "2000.01.01.00.00.00.000";
+    earlier.date = "Sat, 01 Jan 2000 10:00:00 +0000";
+    testing::storeMessage(home / "Trash.000", earlier);
+    TinboxForm& inbox = folder();
+    TreadForm* window = openReadWindow(inbox, 0);
+    window->choosePage(ReadPage::Attachments);
+    inbox.clickRow(1);
+    inbox.deleteSelectedRows();  // one row goes ...
+    TinboxForm& trash = host.openFolderWindow("Trash", false);
+    for (std::size_t i = 0; i < trash.rowCount(); ++i)
+        if (trash.rows()[i].item.fileName == earlier.fileName) trash.clickRow(static_cast<int>(i));
+    moveSelected(trash, "InBox", host, fake);  // ... and an older one comes: row 0 is another message
+    ASSERT_EQ(inbox.rowCount(), 2u);
+    ASSERT_NE(inbox.rows()[0].item.fileName, window->item().fileName);
+    window->deleteSelectedAttachments();
+    ASSERT_FALSE(fake.dialogs.texts("information").empty());
+    EXPECT_EQ(fake.dialogs.texts("information").back().rfind("Unable to delete attachment(s).\r", 0), 0u);
     EXPECT_TRUE(fs::exists(item.attachList[0]));
 }
 

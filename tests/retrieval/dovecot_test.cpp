@@ -11,6 +11,7 @@
 #include "profiles/profile.h"
 #include "profiles/settings.h"
 #include "retrieval/sessions.h"
+#include "retrieval/standalone_retrieval.h"
 #include "store/folder_index.h"
 #include "store/folders.h"
 #include "support/fake_platform.h"
@@ -136,6 +137,22 @@ TEST_F(DovecotRetrievalTest, AFullDiskNeverDeletesTheMessageOnTheServer) {
     EXPECT_GE(server.messageCount("alice"), 1u);
     EXPECT_FALSE(host.busyFlag);
     EXPECT_TRUE(host.commandsEnabled);
+}
+
+TEST_F(DovecotRetrievalTest, WithoutWindowsTheSessionsLeaveOutThePausesForReading) {
+    writeHome();
+    testing::FakePlatform fake;  // its clock moves only by what the sessions wait
+    StandaloneRetrieval session(fake.platform(), home.path());
+    ASSERT_EQ(session.profiles().size(), 1u);
+    session.retrieval().askPassword = [](const profiles::TUsersObjListBox&) {
+        return std::optional<std::string>("secret");
+    };
+    const auto before = fake.clock.elapsed();
+    const SessionOutcome outcome = session.retrieval().retrieveAll();
+    EXPECT_TRUE(outcome.ok) << outcome.error;
+    EXPECT_EQ(outcome.stored, 3);
+    EXPECT_LT(fake.clock.elapsed() - before, platform::Milliseconds{250})
+        << "no Connected and Closing Connection pauses without a progress box";
 }
 
 struct CliRun {

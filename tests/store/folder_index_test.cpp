@@ -113,6 +113,13 @@ TEST(FolderIndex, DamageKeepsTheRecordsBeforeIt) {
              s.replace(s.find("\r\n2\r\n"), 5, "\r\n999999999\r\n");
              return s;
          }()},
+        // Within the bound, but more lines than the rest of the file could hold: nothing is
+        // reserved for it.
+        {"count beyond the end of the file", good + [&] {
+             std::string s = second;
+             s.replace(s.find("\r\n2\r\n"), 5, "\r\n99999\r\n");
+             return s;
+         }()},
         {"record cut short", good + second.substr(0, second.size() / 2)},
         {"row text without its tabs", good + "just a line\r\n" + second.substr(second.find("\r\n") + 2)},
     };

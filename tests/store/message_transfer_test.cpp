@@ -114,6 +114,23 @@ TEST(DeleteStoredMessage, MessageAndAttachmentFilesGoButNothingOutsideTheFolders
     EXPECT_EQ(testing::readFile(f.home / "precious.txt"), "keep");
     EXPECT_FALSE(deleteStoredMessage(f.inbox, item));  // already gone: no error
 
+    // Another folder's attachment named by a damaged index is not this message's to delete,
+    // nor a FIFO or a device to copy.
+    MessageSample other;
+    other.fileName = "2001.07.31.15.30.45.124";
+    other.attachments = {{"b.txt", "beta"}};
+    const TObjListViewVLF work = testing::storeMessage(f.work, other);
+    TObjListViewVLF borrowing = testing::storeMessage(f.inbox, sample);
+    borrowing.attachList.push_back(work.attachList[0]);
+    borrowing.attachList.push_back("/dev/zero");
+    const CopyOutcome copied = copyStoredMessage(f.inbox, borrowing, f.work, f.clock);
+    ASSERT_TRUE(copied.item) << copied.failure;
+    EXPECT_EQ(countMessageFiles(f.work), 2u);
+    EXPECT_EQ(std::filesystem::exists(copied.item->attachList[1]), false);
+    EXPECT_EQ(std::filesystem::exists(copied.item->attachList[2]), false);
+    EXPECT_FALSE(deleteStoredMessage(f.inbox, borrowing));
+    EXPECT_EQ(testing::readFile(work.attachList[0]), "beta");
+
     TObjListViewVLF hostile;
     hostile.fileName = "../precious";
     testing::writeFile(f.home / "precious.vlf", "keep");

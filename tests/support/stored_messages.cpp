@@ -17,6 +17,7 @@ mime::TmsMessage buildMessage(const MessageSample& sample) {
     message.SetSubject(sample.subject);
     if (!sample.date.empty()) message.Headers().Add("Date: " + sample.date);
     message.SetBody(sample.body);
+    message.SetCharSet(sample.charSet);
     for (const auto& [name, content] : sample.attachments) {
         auto attachment = std::make_unique<mime::TmsAttItem>();
         attachment->SetFileName(name);

@@ -25,6 +25,8 @@ struct MessageSample {
     // Attachments as (file name, content).
     std::vector<std::pair<std::string, std::string>> attachments;
     std::string status = "U O r f a N";
+    // The character set the message is written in (its bytes are the caller's).
+    mime::TCharSet charSet = mime::TCharSet::csUSASCII;
 };
 
 mime::TmsMessage buildMessage(const MessageSample& sample);

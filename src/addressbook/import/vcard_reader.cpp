@@ -127,6 +127,12 @@ struct Card {
     std::vector<std::string> memberLines;  // this program's own exports: the exact lines
 };
 
+bool containsNoCase(std::string_view text, std::string_view word) {
+    for (std::size_t i = 0; i + word.size() <= text.size(); ++i)
+        if (startsWithNoCase(text.substr(i), word)) return true;
+    return false;
+}
+
 std::string memberKey(std::string_view value) {
     std::string key = toLowerAscii(trimmed(value));
     if (key.rfind("urn:uuid:", 0) == 0) key.erase(0, 9);
@@ -156,8 +162,8 @@ void readVCard(std::string_view bytes, TAddressBook& book, TOutlookAddressBooks&
             continue;
         }
         std::string joined(line);
-        const std::string upperHead = toUpperAscii(joined.substr(0, joined.find(':')));
-        if (upperHead.find("QUOTED-PRINTABLE") != std::string::npos)
+        const std::string_view head = std::string_view(joined).substr(0, joined.find(':'));
+        if (head.size() >= 16 && containsNoCase(head, "QUOTED-PRINTABLE"))
             while (!joined.empty() && joined.back() == '=' && i + 1 < physical.size()) {
                 joined.pop_back();
                 joined.append(physical[++i]);

@@ -122,6 +122,8 @@ FiltersWindowView::FiltersWindowView(retrieval::TfiltersForm& model, QWidget* pa
     connect(filterOn_, &QComboBox::activated, this, [this](int i) { model_.setFilterOn(i); refreshFromModel(); });
     connect(filterHow_, &QComboBox::activated, this, [this](int i) { model_.setFilterHow(i); refreshFromModel(); });
     connect(action_, &QComboBox::activated, this, [this](int i) { model_.setAction(i); refreshFromModel(); });
+    // Kept in the rule as it is typed, so closing the window by its frame keeps it as well.
+    connect(text_, &QLineEdit::textEdited, this, [this] { leaveText(); });
     connect(text_, &QLineEdit::editingFinished, this, [this] { leaveText(); });
     connect(folders_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
         model_.clickFolder({fromQt(item->data(0, kPathRole).toString()), fromQt(item->text(0))});
@@ -207,8 +209,12 @@ void FiltersWindowView::refreshFromModel() {
     const bool prompt = model_.filterTextField() == retrieval::kFilterTextPrompt;
     text_->setText(prompt ? QString() : toQt(model_.filterTextField()));
     folderLabel_->setText(toQt(model_.folderLabel()));
-    folderLabel_->setEnabled(model_.folderLabelEnabled());
-    folders_->setEnabled(model_.folderLabelEnabled());
+    // The choices belong to the selected rule: without one there is nothing to set.
+    const bool any = model_.selected() >= 0;
+    for (QWidget* w : std::initializer_list<QWidget*>{filterOn_, filterHow_, action_, text_})
+        w->setEnabled(any);
+    folderLabel_->setEnabled(any && model_.folderLabelEnabled());
+    folders_->setEnabled(any && model_.folderLabelEnabled());
     for (QTreeWidgetItemIterator it(folders_); *it; ++it)
         if (fromQt((*it)->data(0, kPathRole).toString()) == model_.treeFolder())
             folders_->setCurrentItem(*it);

@@ -10,6 +10,8 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <functional>
 
 #include "desktop/text_convert.h"
 
@@ -20,13 +22,19 @@ namespace {
 struct ActionButton {
     const char* name;
     const char* caption;  // the accelerators are the window's keys R, O, H and D
+    const char* menuCaption;
+    const char* hint;
     retrieval::ServerAction action;
 };
 constexpr ActionButton kActionButtons[4] = {
-    {"optRetDel", "&Ret && Del", retrieval::ServerAction::RetAndDel},
-    {"optRetHold", "Ret && H&old", retrieval::ServerAction::RetAndHold},
-    {"optHold", "&Hold", retrieval::ServerAction::Hold},
-    {"optDelete", "&Delete", retrieval::ServerAction::Delete},
+    {"optRetDel", "&Retrieve and Delete", "&Retrieve and Delete",
+     "Retrieve message and then Delete it from the mail server", retrieval::ServerAction::RetAndDel},
+    {"optRetHold", "Retrieve and H&old", "Retrieve and H&old",
+     "Retrieve message then hold it on the mail server", retrieval::ServerAction::RetAndHold},
+    {"optHold", "&Hold on Server", "&Hold", "Take no retrieve action - just hold it on the mail server",
+     retrieval::ServerAction::Hold},
+    {"optDelete", "&Delete on Server", "&Delete",
+     "Do not retrieve message - just delete it from the mail server", retrieval::ServerAction::Delete},
 };
 
 }  // namespace
@@ -38,6 +46,7 @@ HeadersWindowView::HeadersWindowView(retrieval::TheadersForm& model, QWidget* pa
     list_ = new QTableWidget(0, retrieval::kHeadersColumnCount, this);
     list_->setObjectName(QStringLiteral("lvHeaders"));
     list_->setAccessibleName(QStringLiteral("Messages on the mail server"));
+    list_->setToolTip(QStringLiteral("Highlight single or multiple messages, then set Mail Server Action"));
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -46,20 +55,27 @@ HeadersWindowView::HeadersWindowView(retrieval::TheadersForm& model, QWidget* pa
     list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
     list_->horizontalHeader()->setStretchLastSection(true);
     list_->horizontalHeader()->setSectionsClickable(true);
+    list_->horizontalHeader()->setSortIndicatorShown(true);
     for (int i = 0; i < retrieval::kHeadersColumnCount; ++i) {
         const auto column = static_cast<std::size_t>(i);
         list_->setHorizontalHeaderItem(
             i, new QTableWidgetItem(QString::fromLatin1(retrieval::kHeadersColumnCaptions[column])));
-        list_->setColumnWidth(i, model_.layout().widths[column]);
+        // Never narrower than the caption with the sort arrow, whatever the stored width.
+        list_->setColumnWidth(i, std::max(model_.layout().widths[column],
+                                          list_->horizontalHeader()->sectionSizeHint(i)));
     }
     list_->installEventFilter(this);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(list_, 1);
 
-    auto* bottom = new QHBoxLayout;
-    actions_ = new QGroupBox(QStringLiteral("Action"), this);
+    controls_ = new QWidget(this);
+    controls_->setObjectName(QStringLiteral("pnlControls"));
+    auto* bottom = new QHBoxLayout(controls_);
+    bottom->setContentsMargins(0, 0, 0, 0);
+    actions_ = new QGroupBox(QStringLiteral("Action"), controls_);
     actions_->setObjectName(QStringLiteral("grpAction"));
     actions_->setAccessibleName(QStringLiteral("Server action of the selected messages"));
+    actions_->setToolTip(QStringLiteral("Determines the Action for each pending mail message"));
     auto* actionLayout = new QHBoxLayout(actions_);
     auto* group = new QButtonGroup(this);
     group->setExclusive(false);  // "no action shown" must be possible
@@ -68,6 +84,7 @@ HeadersWindowView::HeadersWindowView(retrieval::TheadersForm& model, QWidget* pa
         button->setObjectName(QString::fromLatin1(kActionButtons[i].name));
         button->setAccessibleName(QString::fromLatin1(retrieval::kServerActionTexts[i]));
         button->setAutoExclusive(false);
+        button->setToolTip(QString::fromLatin1(kActionButtons[i].hint));
         group->addButton(button);
         actionLayout->addWidget(button);
         const retrieval::ServerAction action = kActionButtons[i].action;
@@ -76,15 +93,17 @@ HeadersWindowView::HeadersWindowView(retrieval::TheadersForm& model, QWidget* pa
     }
     bottom->addWidget(actions_);
     bottom->addStretch(1);
-    retrieve_ = new QPushButton(QStringLiteral("Re&trieve Headers"), this);
+    retrieve_ = new QPushButton(QStringLiteral("Re&trieve Headers"), controls_);
     retrieve_->setObjectName(QStringLiteral("cmdRetrieveHeaders"));
     retrieve_->setAccessibleName(QStringLiteral("Retrieve Headers"));
-    execute_ = new QPushButton(QStringLiteral("&Execute Action"), this);
+    retrieve_->setToolTip(QStringLiteral("Retrieve mail headers only.\nWill clear current list"));
+    execute_ = new QPushButton(QStringLiteral("&Execute Action"), controls_);
     execute_->setObjectName(QStringLiteral("cmdExecute"));
     execute_->setAccessibleName(QStringLiteral("Execute Action"));
+    execute_->setToolTip(QStringLiteral("Executes the Action set for each pending mail message"));
     bottom->addWidget(retrieve_);
     bottom->addWidget(execute_);
-    layout->addLayout(bottom);
+    layout->addWidget(controls_);
 
     connect(retrieve_, &QPushButton::clicked, this, [this] { model_.cmdRetrieveHeadersClick(); });
     connect(execute_, &QPushButton::clicked, this, [this] { model_.cmdExecuteClick(); });
@@ -100,11 +119,34 @@ HeadersWindowView::HeadersWindowView(retrieval::TheadersForm& model, QWidget* pa
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
         menu.setObjectName(QStringLiteral("popHeaders"));
-        QAction* size = menu.addAction(toQt(model_.sizeMenuCaption()));
-        size->setObjectName(QStringLiteral("mnuHeaders_ListSize"));
-        connect(size, &QAction::triggered, this, [this] {
-            model_.toggleFullSize();
-            refreshFromModel();
+        auto add = [&](const char* name, const QString& caption, bool enabled,
+                       std::function<void()> run) {
+            QAction* action = menu.addAction(caption);
+            action->setObjectName(QString::fromLatin1(name));
+            action->setEnabled(enabled);
+            connect(action, &QAction::triggered, this, [this, run = std::move(run)] {
+                run();
+                refreshFromModel();
+            });
+        };
+        const bool rows = model_.rowCount() > 0;
+        add("mnuHeaders_Retrieve", QStringLiteral("Re&trieve Headers"), true,
+            [this] { model_.cmdRetrieveHeadersClick(); });
+        add("mnuHeaders_Execute", QStringLiteral("&EXECUTE ACTION"), model_.executeEnabled(),
+            [this] { model_.cmdExecuteClick(); });
+        menu.addSeparator();
+        for (const ActionButton& b : kActionButtons)
+            add(b.name, QString::fromLatin1(b.menuCaption), rows && model_.actionGroupEnabled(),
+                [this, action = b.action] { model_.setAction(action); });
+        add("mnuHeaders_SelectAll", QStringLiteral("&Select All"), rows, [this] { model_.selectAll(); });
+        menu.addSeparator();
+        add("mnuHeaders_ListSize", toQt(model_.sizeMenuCaption()), true,
+            [this] { model_.toggleFullSize(); });
+        // Closing frees the model: nothing is drawn from it afterwards.
+        QAction* close = menu.addAction(QStringLiteral("&Close Window"));
+        close->setObjectName(QStringLiteral("mnuHeaders_Close"));
+        connect(close, &QAction::triggered, this, [this] {
+            if (QWidget* frame = parentWidget()) frame->close();
         });
         menu.exec(list_->viewport()->mapToGlobal(at));
     });
@@ -162,7 +204,6 @@ void HeadersWindowView::refreshFromModel() {
     }
     if (model_.currentRow() >= 0)
         list_->setCurrentCell(model_.currentRow(), 0, QItemSelectionModel::NoUpdate);
-    list_->horizontalHeader()->setSortIndicatorShown(true);
     list_->horizontalHeader()->setSortIndicator(
         model_.sortColumn(), model_.sortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
     actions_->setEnabled(model_.actionGroupEnabled());
@@ -170,6 +211,7 @@ void HeadersWindowView::refreshFromModel() {
     for (std::size_t i = 0; i < actionButtons_.size(); ++i)
         actionButtons_[i]->setChecked(shown && *shown == kActionButtons[i].action);
     execute_->setEnabled(model_.executeEnabled());
+    controls_->setVisible(!model_.layout().fullSize);
     filling_ = false;
 }
 

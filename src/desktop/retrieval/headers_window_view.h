@@ -30,6 +30,7 @@ class HeadersWindowView final : public ChildView {
 
     retrieval::TheadersForm& model_;
     QTableWidget* list_ = nullptr;
+    QWidget* controls_ = nullptr;  // the action group and the buttons; hidden at full size
     QGroupBox* actions_ = nullptr;
     std::array<QRadioButton*, 4> actionButtons_{};
     QPushButton* retrieve_ = nullptr;

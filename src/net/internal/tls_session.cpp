@@ -7,7 +7,10 @@
 #include <openssl/x509_vfy.h>
 #include <openssl/x509v3.h>
 
+#include <sys/stat.h>
+
 #include <cctype>
+#include <map>
 
 #include "net/server_address.h"
 
@@ -29,14 +32,42 @@ std::string lastOpenSslError() {
     return text;
 }
 
+// One client context per CA file, kept for the program's life: loading the system's store of
+// authorities costs some 20 ms of CPU, which a context per connection would pay for every
+// message sent. The key holds the file's modification time, so an edited file is loaded anew.
+SSL_CTX* sharedContext(const std::string& caFile, std::string& problem) {
+    static std::map<std::string, SSL_CTX*> contexts;
+    std::string key = caFile;
+    if (!caFile.empty()) {
+        struct stat info {};
+        if (::stat(caFile.c_str(), &info) == 0)
+            key += "\n" + std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec);
+    }
+    if (const auto found = contexts.find(key); found != contexts.end()) return found->second;
+    SSL_CTX* context = SSL_CTX_new(TLS_client_method());
+    if (!context) {
+        problem = "cannot set up TLS: " + lastOpenSslError();
+        return nullptr;
+    }
+    SSL_CTX_set_min_proto_version(context, TLS1_2_VERSION);
+    SSL_CTX_set_default_verify_paths(context);
+    if (!caFile.empty() && SSL_CTX_load_verify_locations(context, caFile.c_str(), nullptr) != 1) {
+        problem = "cannot load the certificate authorities of " + caFile + ": " + lastOpenSslError();
+        SSL_CTX_free(context);
+        return nullptr;
+    }
+    // Verification runs, but its verdict is the socket's (verified(), the trusted fingerprint).
+    SSL_CTX_set_verify(context, SSL_VERIFY_NONE, nullptr);
+    contexts.emplace(key, context);
+    return context;
+}
+
 }  // namespace
 
 struct TlsSession::Handles {
-    SSL_CTX* context = nullptr;
     SSL* ssl = nullptr;
     ~Handles() {
         if (ssl) SSL_free(ssl);
-        if (context) SSL_CTX_free(context);
     }
 };
 
@@ -46,15 +77,9 @@ TlsSession::~TlsSession() = default;
 std::string TlsSession::begin(int fd, const std::string& host, const std::string& caFile) {
     host_ = host;
     ERR_clear_error();
-    handles_->context = SSL_CTX_new(TLS_client_method());
-    if (!handles_->context) return "cannot set up TLS: " + lastOpenSslError();
-    SSL_CTX* context = handles_->context;
-    SSL_CTX_set_min_proto_version(context, TLS1_2_VERSION);
-    SSL_CTX_set_default_verify_paths(context);
-    if (!caFile.empty() && SSL_CTX_load_verify_locations(context, caFile.c_str(), nullptr) != 1)
-        return "cannot load the certificate authorities of " + caFile + ": " + lastOpenSslError();
-    // Verification runs, but its verdict is the socket's (verified(), the trusted fingerprint).
-    SSL_CTX_set_verify(context, SSL_VERIFY_NONE, nullptr);
+    std::string problem;
+    SSL_CTX* context = sharedContext(caFile, problem);
+    if (!context) return problem;
     handles_->ssl = SSL_new(context);
     if (!handles_->ssl || SSL_set_fd(handles_->ssl, fd) != 1)
         return "cannot set up TLS: " + lastOpenSslError();

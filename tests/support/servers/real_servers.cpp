@@ -82,6 +82,12 @@ std::string DovecotServer::start() {
     if (!vmail) return "no vmail user, and not root to create it";
     port_ = freeLoopbackPort();
     if (port_ == 0) return "no free port on 127.0.0.1";
+    const bool tls = !certificate_.certificate.empty();
+    if (tls) {
+        tlsPort_ = freeLoopbackPort();
+        if (tlsPort_ == 0 || tlsPort_ == port_) return "no second free port on 127.0.0.1";
+    }
+    const std::string addresses = ipv6_ ? "127.0.0.1, ::1" : "127.0.0.1";
 
     const std::string base = folder_.string();
     fs::create_directories(folder_ / "run");
@@ -97,13 +103,16 @@ std::string DovecotServer::start() {
     writeText(folder_ / "users", users);
     std::ostringstream conf;
     conf << "protocols = pop3\n"
-         << "listen = 127.0.0.1\n"
+         << "listen = " << addresses << "\n"
          << "base_dir = " << base << "/run\n"
          << "state_dir = " << base << "/run\n"
          << "log_path = " << base << "/dovecot.log\n"
-         << "ssl = no\n"
+         << (tls ? "ssl = yes\nssl_min_protocol = TLSv1.2\nssl_cert = <" +
+                       certificate_.certificate.string() + "\nssl_key = <" +
+                       certificate_.key.string() + "\n"
+                 : std::string("ssl = no\n"))
          << "disable_plaintext_auth = no\n"
-         << "auth_mechanisms = plain\n"
+         << "auth_mechanisms = plain" << (apop_ ? " apop" : "") << "\n"
          << "default_internal_user = dovecot\n"
          << "default_login_user = dovenull\n"
          << "default_internal_group = dovecot\n"
@@ -113,8 +122,12 @@ std::string DovecotServer::start() {
          << "userdb {\n  driver = static\n  args = uid=vmail gid=vmail home=" << base
          << "/mail/%u\n}\n"
          << "mail_location = maildir:~/Maildir\n"
-         << "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    address = 127.0.0.1\n"
-         << "    port = " << port_ << "\n  }\n}\n"
+         << "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    address = "
+         << addresses << "\n    port = " << port_ << "\n  }\n";
+    if (tls)
+        conf << "  inet_listener pop3s {\n    address = " << addresses << "\n    port = " << tlsPort_
+             << "\n    ssl = yes\n  }\n";
+    conf << "}\n"
          << "service anvil {\n  chroot =\n}\n";
     writeText(folder_ / "dovecot.conf", conf.str());
     std::error_code ignored;
@@ -127,7 +140,8 @@ std::string DovecotServer::start() {
     if (!process_.start({"/usr/sbin/dovecot", "-F", "-c", (folder_ / "dovecot.conf").string()},
                         folder_ / "dovecot.out"))
         return "cannot run /usr/sbin/dovecot";
-    if (!waitForListener(port_, kStartLimit) || !process_.running()) {
+    if (!waitForListener(port_, kStartLimit) || (tls && !waitForListener(tlsPort_, kStartLimit)) ||
+        !process_.running()) {
         process_.stop();
         return "dovecot did not start: " + tail(folder_ / "dovecot.out") + tail(log());
     }
@@ -144,11 +158,19 @@ std::string SmtpSinkServer::start() {
     if (port_ == 0) return "no free port on 127.0.0.1";
     fs::create_directories(folder_);
     const fs::path script = sourceDir() / "tests" / "support" / "servers" / "smtp_sink.py";
-    if (!process_.start({"/usr/bin/python3", script.string(), std::to_string(port_),
-                         folder_.string()},
-                        folder_ / "smtp.log"))
-        return "cannot run /usr/bin/python3";
-    if (!waitForListener(port_, kStartLimit) || !process_.running()) {
+    std::vector<std::string> argv = {"/usr/bin/python3", script.string(), std::to_string(port_),
+                                     folder_.string()};
+    const bool tls = !certificate_.certificate.empty();
+    if (tls) {
+        tlsPort_ = freeLoopbackPort();
+        if (tlsPort_ == 0 || tlsPort_ == port_) return "no second free port on 127.0.0.1";
+        argv.insert(argv.end(), {"--tls", certificate_.certificate.string(), certificate_.key.string(),
+                                 std::to_string(tlsPort_)});
+    }
+    if (!authUser_.empty()) argv.insert(argv.end(), {"--auth", authUser_, authPassword_});
+    if (!process_.start(argv, folder_ / "smtp.log")) return "cannot run /usr/bin/python3";
+    if (!waitForListener(port_, kStartLimit) || (tls && !waitForListener(tlsPort_, kStartLimit)) ||
+        !process_.running()) {
         process_.stop();
         return "the aiosmtpd server did not start: " + tail(folder_ / "smtp.log");
     }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/servers/server_process.h"
+#include "support/servers/test_certificates.h"
 
 namespace velmora::testing {
 
@@ -28,14 +29,27 @@ public:
     // Message files currently in the user's mailbox.
     std::size_t messageCount(const std::string& user) const;
 
+    // Before start: STLS on the POP3 port and POP3S on tlsPort(), with this certificate.
+    void enableTls(const ServerCertificate& certificate) { certificate_ = certificate; }
+    // Before start: APOP besides AUTH PLAIN (the greeting then carries a timestamp).
+    void enableApop() { apop_ = true; }
+    // Before start: listen on ::1 as well as on 127.0.0.1 (both ports).
+    void listenOnIPv6Too() { ipv6_ = true; }
+
     std::string start();
     void stop() { process_.stop(); }
     std::uint16_t port() const { return port_; }
+    std::uint16_t tlsPort() const { return tlsPort_; }
     std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
     std::filesystem::path log() const { return folder_ / "dovecot.log"; }
 
 private:
     std::filesystem::path maildir(const std::string& user) const;
+
+    ServerCertificate certificate_;
+    bool apop_ = false;
+    bool ipv6_ = false;
+    std::uint16_t tlsPort_ = 0;
 
     std::filesystem::path folder_;
     std::vector<std::pair<std::string, std::string>> users_;
@@ -48,9 +62,19 @@ class SmtpSinkServer {
 public:
     explicit SmtpSinkServer(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
+    // Before start: STARTTLS on port() and implicit TLS on tlsPort(), with this certificate.
+    void enableTls(const ServerCertificate& certificate) { certificate_ = certificate; }
+    // Before start: AUTH PLAIN and LOGIN with this user (offered over TLS only, as aiosmtpd
+    // does by default) and required before MAIL.
+    void requireAuth(const std::string& user, const std::string& password) {
+        authUser_ = user;
+        authPassword_ = password;
+    }
+
     std::string start();
     void stop() { process_.stop(); }
     std::uint16_t port() const { return port_; }
+    std::uint16_t tlsPort() const { return tlsPort_; }
     std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
 
     // Waits up to `limit` until `count` messages (numbers 0 to count - 1) have been stored.
@@ -62,6 +86,10 @@ public:
 private:
     std::filesystem::path folder_;
     std::uint16_t port_ = 0;
+    std::uint16_t tlsPort_ = 0;
+    ServerCertificate certificate_;
+    std::string authUser_;
+    std::string authPassword_;
     ServerProcess process_;
 };
 

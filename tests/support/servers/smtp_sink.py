@@ -1,7 +1,10 @@
 #!/usr/bin/python3
 """An SMTP server for tests: stores every message it receives in a folder.
 
-usage: smtp_sink.py PORT FOLDER
+usage: smtp_sink.py PORT FOLDER [--tls CERT KEY TLSPORT] [--auth USER PASSWORD]
+
+With --tls the server offers STARTTLS on PORT and speaks TLS from the first byte on TLSPORT.
+With --auth it requires AUTH (PLAIN or LOGIN, offered over TLS only) with that user before MAIL.
 
 Each delivery N (from 0) becomes FOLDER/N.env (the MAIL FROM address, then one RCPT TO address
 per line) and FOLDER/N.eml (the data as received, byte-stuffing undone). The .eml file appears
@@ -9,10 +12,12 @@ last, by rename, so a reader that sees it finds both complete. Runs until termin
 """
 import os
 import signal
+import ssl
 import sys
 import threading
 
 from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import AuthResult, LoginPassword
 
 
 class StoringHandler:
@@ -37,12 +42,51 @@ class StoringHandler:
         return "250 OK stored"
 
 
+def options(arguments):
+    """The optional arguments after PORT FOLDER, as a dict."""
+    found = {}
+    i = 0
+    while i < len(arguments):
+        if arguments[i] == "--tls":
+            found["tls"] = arguments[i + 1:i + 4]
+            i += 4
+        elif arguments[i] == "--auth":
+            found["auth"] = arguments[i + 1:i + 3]
+            i += 3
+        else:
+            raise SystemExit("unknown argument " + arguments[i])
+    return found
+
+
 def main():
     port = int(sys.argv[1])
     folder = sys.argv[2]
-    controller = Controller(StoringHandler(folder), hostname="127.0.0.1", port=port,
-                            decode_data=False)
+    extra = options(sys.argv[3:])
+    handler = StoringHandler(folder)
+    settings = {"decode_data": False}
+    implicit = None
+    if "auth" in extra:
+        user, password = (value.encode() for value in extra["auth"])
+
+        def authenticator(server, session, envelope, mechanism, data):
+            ok = isinstance(data, LoginPassword) and data.login == user and data.password == password
+            return AuthResult(success=ok, handled=False)  # handled: aiosmtpd sends no reply
+
+        settings.update(auth_required=True, auth_require_tls=True, authenticator=authenticator)
+    if "tls" in extra:
+        certificate, key, tls_port = extra["tls"]
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        context.load_cert_chain(certificate, key)
+        # aiosmtpd 1.4 counts only STARTTLS as TLS for auth_require_tls; this port is TLS from
+        # its first byte.
+        implicit_settings = dict(settings, auth_require_tls=False)
+        implicit = Controller(handler, hostname="127.0.0.1", port=int(tls_port),
+                              ssl_context=context, **implicit_settings)
+        settings["tls_context"] = context
+    controller = Controller(handler, hostname="127.0.0.1", port=port, **settings)
     controller.start()
+    if implicit:
+        implicit.start()
     print("ready", flush=True)
     stop = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stop.set())
@@ -50,6 +94,8 @@ def main():
     while not stop.wait(0.5):
         pass
     controller.stop()
+    if implicit:
+        implicit.stop()
 
 
 if __name__ == "__main__":
