@@ -101,9 +101,6 @@ public:
     // To holds the Reply-To address of the answered message: the To tab reads "Reply To: [n]".
     void setReplyToInUse(bool on) { replyToInUse_ = on; }
     bool replyToInUse() const { return replyToInUse_; }
-    // The Body line (from 0) the caret starts on.
-    int caretLine() const { return caretLine_; }
-    void setCaretLine(int line) { caretLine_ = line; }
 
     // --- fields ----------------------------------------------------------------------------
     const std::string& from() const { return from_; }
@@ -290,9 +287,9 @@ private:
     std::vector<std::string> lines_[3];
     std::string subject_;
     std::string body_;
-    std::string initialBody_;
-    int caretLine_ = 0;
-    std::optional<ComposeFields> loadedFields_;  // a reopened message as it was loaded  // what the initialisation put there (empty lines, signature)
+    std::string initialBody_;  // what the initialisation put there (empty lines, signature)
+    int caretLine_ = 0;        // the Body line (from 0) of the caret
+    std::optional<ComposeFields> loadedFields_;  // a reopened message as it was loaded
     ComposeFields fields_;  // options, priority, attachments, signature choice
     ComposePage page_ = ComposePage::Compose;
     int selectedLine_ = -1;
@@ -314,7 +311,6 @@ private:
 
     std::function<bool(TcomposeForm&)> initialiser_;
     bool initialisationFailed_ = false;
-    int caretLine_ = 0;
 
     std::unique_ptr<platform::Timer> initTimer_;
     std::unique_ptr<platform::Timer> autoSaveTimer_;
