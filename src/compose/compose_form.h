@@ -288,7 +288,7 @@ private:
     std::string subject_;
     std::string body_;
     std::string initialBody_;  // what the initialisation put there (empty lines, signature)
-    int caretLine_ = 0;
+    int caretLine_ = 0;        // the Body line (from 0) of the caret
     std::optional<ComposeFields> loadedFields_;  // a reopened message as it was loaded
     ComposeFields fields_;  // options, priority, attachments, signature choice
     ComposePage page_ = ComposePage::Compose;
