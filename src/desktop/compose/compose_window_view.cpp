@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "base/text_file.h"
+#include "compose/outgoing.h"
 #include "desktop/menu_builder.h"
 #include "desktop/text_convert.h"
 
@@ -300,7 +301,11 @@ void ComposeWindowView::refreshFromModel() {
     priority_->setCurrentIndex(static_cast<int>(model_.priority()));
 
     attachments_->clear();
-    for (const auto& path : model_.attachments()) attachments_->addItem(toQt(path));
+    for (const auto& path : model_.attachments()) {
+        // A stored (forwarded or reopened) attachment by the name it had in its message.
+        auto* item = new QListWidgetItem(toQt(compose::attachmentNameOf(path)), attachments_);
+        item->setToolTip(toQt(path));
+    }
     recent_->clear();
     for (const auto& path : model_.recent().paths) recent_->addItem(toQt(path));
     capture_->setChecked(model_.recent().capture);
@@ -343,3 +348,4 @@ void registerComposeWindowView() {
 }
 
 }  // namespace velmora::desktop
+
