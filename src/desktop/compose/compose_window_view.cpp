@@ -87,7 +87,7 @@ ComposeWindowView::ComposeWindowView(compose::TcomposeForm& model, QWidget* pare
     layout->addLayout(buttons);
 
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
-        if (!filling_) model_.showPage(static_cast<ComposePage>(index));
+        if (!filling_) model_.tabClicked(static_cast<ComposePage>(index));
     });
     connect(body_, &QPlainTextEdit::textChanged, this, [this] {
         if (!filling_) model_.setBody(editorText(body_));
