@@ -375,7 +375,7 @@ TEST_F(Replying, AbuseForwardKeepsTheQuoteWithCursorAtEnd) {
     EXPECT_EQ(splitLines(open().back()->body())[1], ">From: Spam King <king@spam.example>");
 }
 
-TEST_F(Replying, ReplyOpensOnTheOptionsPageOrTheLastClickedTab) {
+TEST_F(Replying, ReplyOpensOnTheBodyTabOptionOrTheLastClickedTab) {
     store("InBox", {"2001.07.31.15.30.45.001", "Ann", "ann@example.org", "S", {"x"}});
     inbox().selectAll();
     ASSERT_EQ(replies.openReplyWindows(ReplyMode::ReplyToSender, MessageTextFlag::TextOk), 1);
