@@ -331,6 +331,11 @@ void TcomposeForm::showPage(ComposePage page) {
     changed();
 }
 
+void TcomposeForm::tabClicked(ComposePage page) {
+    if (page == ComposePage::Compose || page == ComposePage::Body) context_.shared.lastClickedPage = page;
+    showPage(page);
+}
+
 std::string TcomposeForm::tabCaption(ComposePage page) const {
     auto count = [this](AddressField f) { return std::to_string(lines_[index(f)].size()); };
     switch (page) {

@@ -50,6 +50,9 @@ ComposeMode modeOfFolder(const std::string& logicalPath);
 // recently used attachments, and the send command of the program.
 struct ComposeShared {
     int windowsOpened = 0;
+    // The page ("Compose" or "Body") last chosen by clicking a tab in any compose window of the
+    // run; a reply window opens on it.
+    std::optional<ComposePage> lastClickedPage;
     RecentAttachments recent;
     std::function<void(class TcomposeForm&)> send;
     // The signature blocks of the active profile, as the signature window holds them.
@@ -143,6 +146,9 @@ public:
     // --- pages -----------------------------------------------------------------------------
     ComposePage page() const { return page_; }
     void showPage(ComposePage page);
+    // The user clicked the tab of `page`: shown, and remembered for reply windows when it is the
+    // Compose or the Body page.
+    void tabClicked(ComposePage page);
     std::string tabCaption(ComposePage page) const;
     // The coloured marker of the To, CC, BCC and Attachments tabs: their list is not empty.
     bool tabMarked(ComposePage page) const;

@@ -271,6 +271,8 @@ bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request, Co
         window.showPage(abuse ? ComposePage::Body : ComposePage::Compose);
     } else if (settings.reply.openOnBodyTab) {
         window.showPage(ComposePage::Body);
+    } else {
+        window.showPage(context.shared.lastClickedPage.value_or(ComposePage::Compose));
     }
     return true;
 }

@@ -375,6 +375,23 @@ TEST_F(Replying, AbuseForwardKeepsTheQuoteWithCursorAtEnd) {
     EXPECT_EQ(splitLines(open().back()->body())[1], ">From: Spam King <king@spam.example>");
 }
 
+TEST_F(Replying, ReplyOpensOnTheBodyTabOptionOrTheLastClickedTab) {
+    store("InBox", {"2001.07.31.15.30.45.001", "Ann", "ann@example.org", "S", {"x"}});
+    inbox().selectAll();
+    ASSERT_EQ(replies.openReplyWindows(ReplyMode::ReplyToSender, MessageTextFlag::TextOk), 1);
+    EXPECT_EQ(open().back()->page(), ComposePage::Compose);
+    open().back()->tabClicked(ComposePage::Body);
+    open().back()->tabClicked(ComposePage::Options);  // not one a reply opens on
+    inbox().selectAll();
+    ASSERT_EQ(replies.openReplyWindows(ReplyMode::ReplyToSender, MessageTextFlag::TextOk), 1);
+    EXPECT_EQ(open().back()->page(), ComposePage::Body);
+    host.settingsValue.reply.openOnBodyTab = true;
+    open().back()->tabClicked(ComposePage::Compose);
+    inbox().selectAll();
+    ASSERT_EQ(replies.openReplyWindows(ReplyMode::ReplyToSender, MessageTextFlag::TextOk), 1);
+    EXPECT_EQ(open().back()->page(), ComposePage::Body);
+}
+
 TEST_F(Replying, DraftsRowsAreNeverAnswered) {
     store("Drafts", {"2001.07.31.15.30.45.001", "Me", "me@home.example", "Draft", {"x"}});
     auto& drafts = host.folderHost.openFolderWindow("Drafts", true);

@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include "base/text_file.h"
+#include "compose/outgoing.h"
 #include "desktop/menu_builder.h"
 #include "desktop/text_convert.h"
 
@@ -88,7 +89,7 @@ ComposeWindowView::ComposeWindowView(compose::TcomposeForm& model, QWidget* pare
     layout->addLayout(buttons);
 
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
-        if (!filling_) model_.showPage(static_cast<ComposePage>(index));
+        if (!filling_) model_.tabClicked(static_cast<ComposePage>(index));
     });
     connect(body_, &QPlainTextEdit::textChanged, this, [this] {
         if (!filling_) model_.setBody(editorText(body_));
@@ -374,7 +375,11 @@ void ComposeWindowView::refreshFromModel() {
     priority_->setCurrentIndex(static_cast<int>(model_.priority()));
 
     attachments_->clear();
-    for (const auto& path : model_.attachments()) attachments_->addItem(toQt(path));
+    for (const auto& path : model_.attachments()) {
+        // A stored (forwarded or reopened) attachment by the name it had in its message.
+        auto* item = new QListWidgetItem(toQt(compose::attachmentNameOf(path)), attachments_);
+        item->setToolTip(toQt(path));
+    }
     recent_->clear();
     for (const auto& path : model_.recent().paths) recent_->addItem(toQt(path));
     capture_->setChecked(model_.recent().capture);
@@ -419,3 +424,4 @@ void registerComposeWindowView() {
 }
 
 }  // namespace velmora::desktop
+
