@@ -38,6 +38,8 @@ const char* charsetName(mime::TCharSet charSet) {
             return "iso-8859-1";
         case mime::TCharSet::csISO2022jp:
             return "iso-2022-jp";
+        case mime::TCharSet::csUTF8:
+            return "utf-8";
         default:
             return "us-ascii";
     }

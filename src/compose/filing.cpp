@@ -148,7 +148,7 @@ FilingOutcome fileComposeFields(const ComposeFields& fields,
     message.Headers().Add("Date: " + item.mailDate);
     message.Headers().Add("Message-ID: " + newMessageId(now, sender.Address()));
     addThreadingHeaders(message, fields);
-    if (needsEightBitCharset(fields)) message.SetCharSet(mime::TCharSet::csISO8859);
+    message.SetCharSet(charSetFor(fields));
 
     if (auto failure = store::writeMessageFile(message, item, directory,
                                                store::PrioritySpelling::NewMessage)) {

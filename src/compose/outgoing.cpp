@@ -9,6 +9,7 @@
 #include "compose/addresses.h"
 #include "mime/errors.h"
 #include "reading/display_text.h"
+#include "reading/readable_text.h"
 #include "store/date_text.h"
 #include "store/message_file.h"
 
@@ -175,7 +176,7 @@ bool copyComposeFormDataTo_msMessage(ComposeFields& fields,
         fields.bcc.size() > kTraceThreshold)
         addTraceHeaders(message, profile);
     addDateAndMessageId(message, now);
-    if (needsEightBitCharset(fields)) message.SetCharSet(mime::TCharSet::csISO8859);
+    message.SetCharSet(charSetFor(fields));
     return true;
 }
 
@@ -200,8 +201,20 @@ void addThreadingHeaders(mime::TmsMessage& message, const ComposeFields& fields)
 }
 
 bool needsEightBitCharset(const ComposeFields& fields) {
-    return hasHighBytes(fields.body) || hasHighBytes(fields.subject) || hasHighBytes(fields.from) ||
-           hasHighBytes(fields.replyTo);
+    bool any = hasHighBytes(fields.body) || hasHighBytes(fields.subject) ||
+               hasHighBytes(fields.from) || hasHighBytes(fields.replyTo);
+    for (const auto* lines : {&fields.to, &fields.cc})
+        for (const std::string& line : *lines) any = any || hasHighBytes(line);
+    return any;
+}
+
+mime::TCharSet charSetFor(const ComposeFields& fields) {
+    if (!needsEightBitCharset(fields)) return mime::TCharSet::csUSASCII;
+    bool utf8 = reading::isValidUtf8(fields.body) && reading::isValidUtf8(fields.subject) &&
+                reading::isValidUtf8(fields.from) && reading::isValidUtf8(fields.replyTo);
+    for (const auto* lines : {&fields.to, &fields.cc})
+        for (const std::string& line : *lines) utf8 = utf8 && reading::isValidUtf8(line);
+    return utf8 ? mime::TCharSet::csUTF8 : mime::TCharSet::csISO8859;
 }
 
 void checkEnvelopeAddresses(const mime::TmsMessage& message) {

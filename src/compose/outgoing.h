@@ -62,8 +62,12 @@ bool copyComposeFormDataTo_msMessage(ComposeFields& fields,
                                      mime::TmsMessage& message, platform::Dialogs& dialogs,
                                      int wrapWidth, const platform::LocalTime& now);
 
-// Bytes above 127 in the From, Subject or Body text: the message is written as ISO-8859-1.
+// Bytes above 127 in the From, Reply-To, To, CC, Subject or Body text.
 bool needsEightBitCharset(const ComposeFields& fields);
+// The character set a message of these fields goes out in: US-ASCII for plain ASCII, UTF-8 when
+// every field with other bytes is well-formed UTF-8 (what the window types), else ISO-8859-1
+// (bytes of an older stored message).
+mime::TCharSet charSetFor(const ComposeFields& fields);
 
 // Refuses, with EMessageError, a message whose sender or any recipient address could break an
 // SMTP command (isSafeEnvelopeAddress).

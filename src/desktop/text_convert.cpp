@@ -4,13 +4,13 @@
 
 namespace velmora::desktop {
 
-QString toQt(const std::string& bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
+QString toQt(const std::string& bytes) { return toQtGuessed(bytes); }
 
 std::string fromQt(const QString& text) {
-    const QByteArray latin = text.toLatin1();
-    return std::string(latin.constData(), static_cast<std::size_t>(latin.size()));
+    // Typed text is kept as UTF-8, so every script survives; older stored bytes still show
+    // through toQtGuessed.
+    const QByteArray utf8 = text.toUtf8();
+    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
 
 QString toQtMessage(const std::string& bytes) {

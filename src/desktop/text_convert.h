@@ -9,6 +9,8 @@
 
 namespace velmora::desktop {
 
+// Bytes of the models as text: well-formed UTF-8 as such, anything else (older files) as
+// windows-1252; and typed text back as UTF-8.
 QString toQt(const std::string& bytes);
 std::string fromQt(const QString& text);
 // A message-box text: "\r" and "\r\n" shown as line breaks, bytes read as toQtGuessed does.

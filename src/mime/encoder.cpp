@@ -64,8 +64,14 @@ const char* charsetName(TCharSet charSet) {
     switch (charSet) {
         case TCharSet::csISO8859: return "iso-8859-1";
         case TCharSet::csISO2022jp: return "iso-2022-jp";
+        case TCharSet::csUTF8: return "utf-8";
         default: return "us-ascii";
     }
+}
+
+// The character sets whose text goes out quoted-printable.
+bool eightBit(TCharSet charSet) {
+    return charSet == TCharSet::csISO8859 || charSet == TCharSet::csUTF8;
 }
 
 void appendQuotedPrintable(std::string& out, platform::ThrottledEvents* events,
@@ -119,7 +125,7 @@ private:
     void writeTextPartHeader() {
         const TCharSet charSet = message_.CharSet();
         line(std::string("Content-Type: text/plain; charset=\"") + charsetName(charSet) + "\"");
-        const bool quoted = charSet == TCharSet::csISO8859 || longLines_;
+        const bool quoted = eightBit(charSet) || longLines_;
         line(quoted ? "Content-Transfer-Encoding: quoted-printable" : "Content-Transfer-Encoding: 7bit");
     }
 
@@ -133,7 +139,7 @@ private:
     }
 
     void writeEncodedText() {
-        if (message_.CharSet() == TCharSet::csISO8859 || longLines_) {
+        if (eightBit(message_.CharSet()) || longLines_) {
             writeBodyQuotedPrintable();
         } else {
             for (const std::string& text : message_.Body()) line(text);
@@ -148,7 +154,9 @@ private:
 
     void writeHtmlOrRtfBody(const std::string& type) {
         std::string contentType = type == "text/html" ? "Content-Type: text/html" : "Content-Type: text/rtf";
-        if (message_.CharSet() != TCharSet::csUSASCII) contentType += "; charset=\"iso-8859-1\"";
+        if (message_.CharSet() != TCharSet::csUSASCII)
+            contentType += std::string("; charset=\"") +
+                           (message_.CharSet() == TCharSet::csUTF8 ? "utf-8" : "iso-8859-1") + "\"";
         line(contentType);
         line("Content-Transfer-Encoding: quoted-printable");
         line("");
@@ -326,6 +334,10 @@ std::string displayName(const TmsMessage& message, std::string_view name) {
         const std::string encoded = EncodeJisHeaderWord(text);
         if (encoded != text) return encoded;
     }
+    if (message.CharSet() == TCharSet::csUTF8) {
+        const std::string encoded = EncodeUtf8HeaderWords(text);
+        if (encoded != text) return encoded;
+    }
     if (text.find('.') != std::string::npos && text.find('"') == std::string::npos) {
         text = "\"" + text + "\"";
     }
@@ -407,6 +419,7 @@ void TmsMessageEncoder::WriteHeaderLines(std::string& out) {
         if (message.CharSet() == TCharSet::csISO2022jp && message.Encoding() == TMsgEncoding::meMIME) {
             subject = EncodeJisHeaderWord(subject);
         }
+        if (message.CharSet() == TCharSet::csUTF8) subject = EncodeUtf8HeaderWords(subject);
         writeLine(out, "Subject: " + headerText(subject));
     }
     if (message.Encoding() == TMsgEncoding::meMIME) writeLine(out, "Mime-Version: 1.0");

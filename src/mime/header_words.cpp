@@ -1,5 +1,7 @@
 #include "mime/header_words.h"
 
+#include <algorithm>
+
 #include <optional>
 
 #include "mime/base64.h"
@@ -104,6 +106,26 @@ std::string DecodeHeaderWords(std::string_view value) {
 std::string EncodeJisHeaderWord(std::string_view text) {
     if (text.empty() || text.front() != kEscape) return std::string(text);
     return cutText("=?ISO-2022-JP?B?" + encodeBase64Line(text) + "?=");
+}
+
+std::string EncodeUtf8HeaderWords(std::string_view text) {
+    const bool ascii = std::all_of(text.begin(), text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) return std::string(text);
+    constexpr std::size_t kWordBytes = 45;  // 60 base64 characters: a word within 78 columns
+    std::string out;
+    while (!text.empty()) {
+        std::size_t take = std::min(kWordBytes, text.size());
+        // Never between the bytes of one character.
+        while (take < text.size() && take > 0 &&
+               (static_cast<unsigned char>(text[take]) & 0xC0) == 0x80)
+            --take;
+        if (take == 0) take = std::min(kWordBytes, text.size());
+        if (!out.empty()) out += ' ';
+        out += "=?utf-8?B?" + encodeBase64Line(text.substr(0, take)) + "?=";
+        text.remove_prefix(take);
+    }
+    return out;
 }
 
 }  // namespace velmora::mime

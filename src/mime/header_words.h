@@ -18,4 +18,9 @@ std::string DecodeHeaderWords(std::string_view value);
 // the escape character of ISO-2022-JP; otherwise the text unchanged.
 std::string EncodeJisHeaderWord(std::string_view text);
 
+// The text unchanged when it is plain ASCII; otherwise "=?utf-8?B?...?=" words of at most 45
+// bytes of it each, split between characters and separated by blanks (which decoding drops), so
+// a header in any script stays readable to every mail program.
+std::string EncodeUtf8HeaderWords(std::string_view text);
+
 }  // namespace velmora::mime

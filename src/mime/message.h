@@ -22,7 +22,8 @@ class ThrottledEvents;
 namespace velmora::mime {
 
 enum class TMsgEncoding { meMIME, meUU };
-enum class TCharSet { csUSASCII, csISO8859, csISO2022jp };
+// csUTF8 comes last, so the positions of the others stay as stored.
+enum class TCharSet { csUSASCII, csISO8859, csISO2022jp, csUTF8 };
 enum class TPriority { ptLow, ptNormal, ptHigh };
 
 class TmsCustomMessage {

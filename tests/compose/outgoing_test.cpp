@@ -90,6 +90,21 @@ TEST(OutgoingMessage, FieldsInTheirHeaders) {
     EXPECT_EQ(countPrefix(m, "X-Trace-"), 0);
 }
 
+TEST(OutgoingMessage, TextInAnyScriptGoesOutAsUtf8AndOlderBytesAsLatin1) {
+    testing::FakeDialogs dialogs;
+    ComposeFields f = simpleFields();
+    f.subject = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";  // typed: UTF-8
+    mime::TmsMessage m;
+    ASSERT_TRUE(copyComposeFormDataTo_msMessage(f, profile(), m, dialogs, 65, {}));
+    EXPECT_EQ(m.CharSet(), mime::TCharSet::csUTF8);
+    f.subject = "caf\xE9";  // a stored message of an older version: not UTF-8
+    EXPECT_EQ(charSetFor(f), mime::TCharSet::csISO8859);
+    f.subject = "plain";
+    EXPECT_EQ(charSetFor(f), mime::TCharSet::csUSASCII);
+    f.to = {"\xC3\x89lise <e@example.org>"};
+    EXPECT_EQ(charSetFor(f), mime::TCharSet::csUTF8);
+}
+
 TEST(OutgoingMessage, SenderQuotingRules) {
     ComposeFields f;
     f.from = "\"Lee, Ann\" <ann@x.org>";

@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "mime/base64.h"
+#include "mime/header_words.h"
 #include "mime/message.h"
 #include "base/text_file.h"
 #include "support/temp_dir.h"
@@ -86,6 +87,29 @@ TEST(Encoder, LongLinesAndLatin1SwitchToQuotedPrintable) {
     text = latin.SaveToString();
     EXPECT_NE(text.find("charset=\"iso-8859-1\"\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\ncaf=E9\r\n"),
               std::string::npos);
+}
+
+TEST(Encoder, Utf8TextGoesOutLabelledWithItsHeadersInEncodedWords) {
+    TmsMessage message = basicMessage();
+    message.SetCharSet(TCharSet::csUTF8);
+    const std::string subject = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE6\x97\xA5\xE6\x9C\xAC";
+    message.SetSubject(subject);
+    message.Sender().SetName("\xD0\xAE\xD0\xBB\xD0\xB8\xD1\x8F");
+    message.Body() = {"caf\xC3\xA9"};
+    const std::string text = message.SaveToString();
+    EXPECT_NE(text.find("charset=\"utf-8\"\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\ncaf=C3=A9\r\n"),
+              std::string::npos);
+    for (const std::string& line : lines(text))
+        for (char c : line) ASSERT_LT(static_cast<unsigned char>(c), 0x80) << line;  // 7-bit headers
+    TmsMessage read;
+    read.LoadFromString(text);
+    EXPECT_EQ(read.Subject(), subject);
+    EXPECT_EQ(read.Sender().Name(), "\xD0\xAE\xD0\xBB\xD0\xB8\xD1\x8F");
+    // A long text is split between characters, never inside one.
+    std::string longText;
+    for (int i = 0; i < 40; ++i) longText += "\xD0\x96";  // 80 bytes of two-byte characters
+    EXPECT_EQ(DecodeHeaderWords(EncodeUtf8HeaderWords(longText)), longText);
+    EXPECT_EQ(EncodeUtf8HeaderWords("plain"), "plain");
 }
 
 TEST(Encoder, BodyWithAlternativeHtml) {
