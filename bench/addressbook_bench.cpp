@@ -24,7 +24,8 @@ std::vector<TEmailNameObjListView> entries(int count) {
     out.reserve(static_cast<std::size_t>(count));
     for (int n = 0; n < count; ++n) {
         TEmailNameObjListView e;
-        e.fullName = n % 3 ? "Person Number " + std::to_string(n) : "\"Number, Person " + std::to_string(n) + "\"";
+        e.fullName = n % 3 ? "Person Number " + std::to_string(n)
+                           : "\"Number, Person " + std::to_string(n) + "\"";
         e.nickname = "p" + std::to_string(n);
         e.addresses = {"person" + std::to_string(n) + "@example.org"};
         if (n % 5 == 0) e.addresses.push_back("p" + std::to_string(n) + "@work.example");

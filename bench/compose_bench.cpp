@@ -44,7 +44,8 @@ struct Sink {
 
 // A home folder with one profile whose SMTP server is the sink, and 500 messages in OutBox,
 // filed as the compose window files them. Returns the message files.
-std::vector<std::string> prepareHome(const fs::path& home, std::uint16_t port, bool saveToSent = true) {
+std::vector<std::string> prepareHome(const fs::path& home, std::uint16_t port,
+                                     bool saveToSent = true) {
     for (const char* name : store::kDefaultFolderNames)
         fs::create_directories(home / (std::string(name) + store::kDefaultExtension));
     profiles::TUsersObjListBox me;
@@ -71,18 +72,23 @@ std::vector<std::string> prepareHome(const fs::path& home, std::uint16_t port, b
     fields.to = {"Bob <bob@example.test>"};
     fields.subject = "Quarterly figures";
     std::string body;
-    for (int line = 0; line < 60; ++line) body += "The figures of line " + std::to_string(line) + " are in.\r\n";
+    for (int line = 0; line < 60; ++line)
+        body += "The figures of line " + std::to_string(line) + " are in.\r\n";
     fields.body = body;
     std::vector<std::string> files;
     for (int i = 0; i < kMessages; ++i) {
-        const auto outcome = compose::fileComposeFields(fields, me, "OutBox", std::nullopt, context);
-        files.push_back(store::messageFilePath(store::folderDirectory(home, "OutBox"), outcome.message.fileName).string());
+        const auto outcome =
+            compose::fileComposeFields(fields, me, "OutBox", std::nullopt, context);
+        files.push_back(
+            store::messageFilePath(store::folderDirectory(home, "OutBox"), outcome.message.fileName)
+                .string());
     }
     return files;
 }
 
 void report(benchmark::State& state, const bench::CpuClock& cpu) {
-    state.counters["client_cpu_s"] = benchmark::Counter(cpu.seconds(), benchmark::Counter::kAvgIterations);
+    state.counters["client_cpu_s"] =
+        benchmark::Counter(cpu.seconds(), benchmark::Counter::kAvgIterations);
     state.counters["ms_per_message"] = benchmark::Counter(
         static_cast<double>(kMessages) / 1000.0,
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
@@ -106,7 +112,8 @@ void BM_SendOutBox500_Velmora(benchmark::State& state) {
         }  // the folder indexes are written here
         cpu.stop();
         state.PauseTiming();
-        if (result.first != kMessages) return state.SkipWithError("not every message was delivered");
+        if (result.first != kMessages)
+            return state.SkipWithError("not every message was delivered");
         if (!sink.settle(kMessages)) return state.SkipWithError("the server did not store them");
         state.ResumeTiming();
     }
@@ -125,14 +132,20 @@ void BM_SendOutBox500_Msmtp(benchmark::State& state) {
         state.PauseTiming();
         testing::TempDir home;
         const auto files = prepareHome(home.path(), sink.server.port());
-        const std::vector<std::string> argv = {
-            "/usr/bin/msmtp", "--file=" + config, "--host=127.0.0.1",
-            "--port=" + std::to_string(sink.server.port()), "--auth=off", "--tls=off",
-            "--from=ann@example.test", "--", "bob@example.test"};
+        const std::vector<std::string> argv = {"/usr/bin/msmtp",
+                                               "--file=" + config,
+                                               "--host=127.0.0.1",
+                                               "--port=" + std::to_string(sink.server.port()),
+                                               "--auth=off",
+                                               "--tls=off",
+                                               "--from=ann@example.test",
+                                               "--",
+                                               "bob@example.test"};
         state.ResumeTiming();
         cpu.start();
         for (const auto& file : files)
-            if (bench::runProgram(argv, file) != 0) return state.SkipWithError("msmtp failed (is it installed?)");
+            if (bench::runProgram(argv, file) != 0)
+                return state.SkipWithError("msmtp failed (is it installed?)");
         cpu.stop();
         state.PauseTiming();
         if (!sink.settle(kMessages)) return state.SkipWithError("the server did not store them");
@@ -143,5 +156,10 @@ void BM_SendOutBox500_Msmtp(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_SendOutBox500_Velmora)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_SendOutBox500_Velmora)
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
 BENCHMARK(BM_SendOutBox500_Msmtp)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);

@@ -66,7 +66,8 @@ std::size_t plainRead(const std::string& text) {
     std::size_t lines = 0;
     const char* p = text.data();
     const char* end = p + text.size();
-    while ((p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))))) {
+    while (
+        (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))))) {
         ++lines;
         ++p;
     }
@@ -146,7 +147,8 @@ void BM_Encode_FolderMix(benchmark::State& state) {
 void BM_Base64DecodeLines(benchmark::State& state) {
     const std::string data = randomBytes(20 * 1024 * 1024, 3);
     std::vector<std::string> lines;
-    for (std::size_t i = 0; i < data.size(); i += 57) lines.push_back(velmora::mime::encodeBase64Line(data.substr(i, 57)));
+    for (std::size_t i = 0; i < data.size(); i += 57)
+        lines.push_back(velmora::mime::encodeBase64Line(data.substr(i, 57)));
     std::size_t encodedBytes = 0;
     for (const std::string& line : lines) encodedBytes += line.size() + 2;
     std::string out;

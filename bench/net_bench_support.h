@@ -15,14 +15,14 @@ extern char** environ;
 namespace bench {
 
 class CpuClock {
-public:
+  public:
     enum Whose { Self, Children };
     explicit CpuClock(Whose whose) : whose_(whose) {}
     void start() { started_ = now(); }
     void stop() { total_ += now() - started_; }
     double seconds() const { return total_; }
 
-private:
+  private:
     double now() const {
         rusage usage{};
         ::getrusage(whose_ == Self ? RUSAGE_SELF : RUSAGE_CHILDREN, &usage);

@@ -17,10 +17,10 @@
 #include "net/pop3.h"
 #include "net/remote_pop.h"
 #include "net_bench_support.h"
+#include "platform/headless.h"
 #include "support/servers/real_servers.h"
 #include "support/servers/test_certificates.h"
 #include "support/temp_dir.h"
-#include "platform/headless.h"
 
 namespace {
 
@@ -28,16 +28,19 @@ using namespace velmora;
 namespace fs = std::filesystem;
 
 constexpr int kMessages = 2000;
-constexpr double kSmallest = 1024;        // sizes are log-uniform between these,
-constexpr double kLargest = 400 * 1024;   // which averages about 65 KB
+constexpr double kSmallest = 1024;       // sizes are log-uniform between these,
+constexpr double kLargest = 400 * 1024;  // which averages about 65 KB
 
 // One message of about `size` bytes: a header block and 76-character lines, some of which
 // start with a period so that the byte-stuffing is exercised.
 std::string makeMessage(int number, std::size_t size) {
-    std::string text = "From: Sender " + std::to_string(number) + " <sender@example.test>\r\n"
-                       "To: alice@example.test\r\nSubject: Message " + std::to_string(number) +
+    std::string text = "From: Sender " + std::to_string(number) +
+                       " <sender@example.test>\r\n"
+                       "To: alice@example.test\r\nSubject: Message " +
+                       std::to_string(number) +
                        "\r\nDate: Thu, 10 Dec 2026 09:30:00 +0100\r\n"
-                       "Message-ID: <" + std::to_string(number) + "@example.test>\r\n\r\n";
+                       "Message-ID: <" +
+                       std::to_string(number) + "@example.test>\r\n\r\n";
     std::string line(74, 'a' + number % 26);
     for (int i = 0; text.size() < size; ++i) {
         line[0] = i % 40 == 0 ? '.' : 'L';
@@ -58,7 +61,8 @@ struct Mailbox {
         std::uniform_real_distribution<double> exponent(std::log(kSmallest), std::log(kLargest));
         server.addUser("alice", "secret");
         for (int i = 0; i < kMessages; ++i) {
-            const std::string message = makeMessage(i, static_cast<std::size_t>(std::exp(exponent(random))));
+            const std::string message =
+                makeMessage(i, static_cast<std::size_t>(std::exp(exponent(random))));
             bytes += static_cast<std::int64_t>(message.size());
             server.addMessage("alice", message);
         }
@@ -79,11 +83,11 @@ struct Mailbox {
 
 // The client that keeps nothing: what retrieval itself costs.
 class CountingPOP : public net::TmsCustomPOP {
-public:
+  public:
     using TmsCustomPOP::TmsCustomPOP;
     std::int64_t received = 0;
 
-protected:
+  protected:
     void StoreMessage(int, std::string& stream) override {
         received += static_cast<std::int64_t>(stream.size());
     }
@@ -92,8 +96,8 @@ protected:
 void report(benchmark::State& state, const bench::CpuClock& cpu, std::int64_t bytes) {
     state.counters["client_cpu_s"] =
         benchmark::Counter(cpu.seconds(), benchmark::Counter::kAvgIterations);
-    state.counters["MB_per_s"] = benchmark::Counter(
-        static_cast<double>(bytes) / 1e6, benchmark::Counter::kIsRate);
+    state.counters["MB_per_s"] =
+        benchmark::Counter(static_cast<double>(bytes) / 1e6, benchmark::Counter::kIsRate);
 }
 
 void retrieveIntoMemory(benchmark::State& state, bool tls) {
@@ -106,7 +110,8 @@ void retrieveIntoMemory(benchmark::State& state, bool tls) {
     for (auto _ : state) {
         cpu.start();
         CountingPOP pop(events, clock);
-        pop.Server = "127.0.0.1:" + std::to_string(tls ? mailbox.server.tlsPort() : mailbox.server.port());
+        pop.Server =
+            "127.0.0.1:" + std::to_string(tls ? mailbox.server.tlsPort() : mailbox.server.port());
         pop.UserName = "alice";
         pop.Password = "secret";
         if (tls) {
@@ -115,7 +120,8 @@ void retrieveIntoMemory(benchmark::State& state, bool tls) {
             pop.Options.caFile = mailbox.certificates.caFile().string();
         }
         pop.Connect();
-        for (std::int64_t i = 0; i < pop.MessageCount(); ++i) pop.RetrieveMessage(static_cast<int>(i));
+        for (std::int64_t i = 0; i < pop.MessageCount(); ++i)
+            pop.RetrieveMessage(static_cast<int>(i));
         pop.Disconnect();
         bytes += pop.received;
         cpu.stop();
@@ -123,8 +129,12 @@ void retrieveIntoMemory(benchmark::State& state, bool tls) {
     report(state, cpu, bytes);
 }
 
-void BM_Pop3Retrieve_Velmora_Memory(benchmark::State& state) { retrieveIntoMemory(state, false); }
-void BM_Pop3Retrieve_Velmora_Memory_Pop3s(benchmark::State& state) { retrieveIntoMemory(state, true); }
+void BM_Pop3Retrieve_Velmora_Memory(benchmark::State& state) {
+    retrieveIntoMemory(state, false);
+}
+void BM_Pop3Retrieve_Velmora_Memory_Pop3s(benchmark::State& state) {
+    retrieveIntoMemory(state, true);
+}
 
 void BM_Pop3Retrieve_Velmora_Files(benchmark::State& state) {
     Mailbox& mailbox = Mailbox::get();
@@ -143,7 +153,8 @@ void BM_Pop3Retrieve_Velmora_Files(benchmark::State& state) {
         pop.Password = "secret";
         pop.setMessageDirectory(out->path().string());
         pop.Connect();
-        for (std::int64_t i = 0; i < pop.MessageCount(); ++i) pop.RetrieveMessage(static_cast<int>(i));
+        for (std::int64_t i = 0; i < pop.MessageCount(); ++i)
+            pop.RetrieveMessage(static_cast<int>(i));
         pop.Disconnect();
         cpu.stop();
         state.PauseTiming();
@@ -167,17 +178,26 @@ void runMpop(benchmark::State& state, const std::string& delivery, bool tls = fa
         fs::permissions(config, fs::perms::owner_read | fs::perms::owner_write);
         std::string target;
         if (delivery == "maildir") {
-            for (const char* sub : {"new", "cur", "tmp"}) fs::create_directories(out / "Maildir" / sub);
+            for (const char* sub : {"new", "cur", "tmp"})
+                fs::create_directories(out / "Maildir" / sub);
             target = "maildir," + (out / "Maildir").string();
         } else {
             std::ofstream(out / "mbox").flush();
             target = "mbox," + (out / "mbox").string();
         }
         std::vector<std::string> argv = {
-            "/usr/bin/mpop", "--file=" + config.string(), "--host=127.0.0.1",
+            "/usr/bin/mpop",
+            "--file=" + config.string(),
+            "--host=127.0.0.1",
             "--port=" + std::to_string(tls ? mailbox.server.tlsPort() : mailbox.server.port()),
-            "--auth=user", "--user=alice", "--passwordeval=echo secret", "--keep=on",
-            "--only-new=off", "--received-header=off", "--delivery=" + target, "--quiet"};
+            "--auth=user",
+            "--user=alice",
+            "--passwordeval=echo secret",
+            "--keep=on",
+            "--only-new=off",
+            "--received-header=off",
+            "--delivery=" + target,
+            "--quiet"};
         if (tls) {
             argv.insert(argv.end(), {"--tls=on", "--tls-starttls=off",
                                      "--tls-trust-file=" + mailbox.certificates.caFile().string()});
@@ -196,15 +216,36 @@ void runMpop(benchmark::State& state, const std::string& delivery, bool tls = fa
     report(state, cpu, mailbox.bytes * state.iterations());
 }
 
-void BM_Pop3Retrieve_Mpop_Maildir(benchmark::State& state) { runMpop(state, "maildir"); }
-void BM_Pop3Retrieve_Mpop_Mbox(benchmark::State& state) { runMpop(state, "mbox"); }
-void BM_Pop3Retrieve_Mpop_Mbox_Pop3s(benchmark::State& state) { runMpop(state, "mbox", true); }
+void BM_Pop3Retrieve_Mpop_Maildir(benchmark::State& state) {
+    runMpop(state, "maildir");
+}
+void BM_Pop3Retrieve_Mpop_Mbox(benchmark::State& state) {
+    runMpop(state, "mbox");
+}
+void BM_Pop3Retrieve_Mpop_Mbox_Pop3s(benchmark::State& state) {
+    runMpop(state, "mbox", true);
+}
 
 }  // namespace
 
-BENCHMARK(BM_Pop3Retrieve_Velmora_Memory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_Pop3Retrieve_Velmora_Files)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_Pop3Retrieve_Mpop_Maildir)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_Pop3Retrieve_Velmora_Memory)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(BM_Pop3Retrieve_Velmora_Files)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(BM_Pop3Retrieve_Mpop_Maildir)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 BENCHMARK(BM_Pop3Retrieve_Mpop_Mbox)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_Pop3Retrieve_Velmora_Memory_Pop3s)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_Pop3Retrieve_Mpop_Mbox_Pop3s)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_Pop3Retrieve_Velmora_Memory_Pop3s)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(BM_Pop3Retrieve_Mpop_Mbox_Pop3s)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);

@@ -8,10 +8,10 @@
 #include "mime/message.h"
 #include "net/smtp.h"
 #include "net_bench_support.h"
+#include "platform/headless.h"
 #include "support/servers/real_servers.h"
 #include "support/servers/test_certificates.h"
 #include "support/temp_dir.h"
-#include "platform/headless.h"
 
 namespace {
 
@@ -39,7 +39,9 @@ struct Sink {
         }
         error = server.start();
         // A real-world message with a PDF attachment (about 4 KB).
-        messageFile = (testing::sourceDir() / "tests" / "fixtures" / "net" / "corpus-attachment-pdf.eml").string();
+        messageFile =
+            (testing::sourceDir() / "tests" / "fixtures" / "net" / "corpus-attachment-pdf.eml")
+                .string();
     }
     static Sink& get(bool tls = false) {
         static Sink plain(false);
@@ -98,11 +100,15 @@ void sendWithVelmora(benchmark::State& state, net::Security security) {
     report(state, cpu);
 }
 
-void BM_SmtpSend500_Velmora(benchmark::State& state) { sendWithVelmora(state, net::Security::None); }
+void BM_SmtpSend500_Velmora(benchmark::State& state) {
+    sendWithVelmora(state, net::Security::None);
+}
 void BM_SmtpSend500_Velmora_StartTls(benchmark::State& state) {
     sendWithVelmora(state, net::Security::StartTls);
 }
-void BM_SmtpSend500_Velmora_Smtps(benchmark::State& state) { sendWithVelmora(state, net::Security::Tls); }
+void BM_SmtpSend500_Velmora_Smtps(benchmark::State& state) {
+    sendWithVelmora(state, net::Security::Tls);
+}
 
 void sendWithMsmtp(benchmark::State& state, net::Security security) {
     const bool tls = security != net::Security::None;
@@ -111,19 +117,21 @@ void sendWithMsmtp(benchmark::State& state, net::Security security) {
     testing::TempDir folder;
     const std::string config = (folder / "msmtprc").string();
     testing::writeFile(config, "defaults\n");
-    std::filesystem::permissions(config, std::filesystem::perms::owner_read |
-                                             std::filesystem::perms::owner_write);
+    std::filesystem::permissions(
+        config, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     std::vector<std::string> argv = {"/usr/bin/msmtp", "--file=" + config, "--host=127.0.0.1",
                                      "--from=ann@example.test"};
     if (!tls) {
-        argv.insert(argv.end(), {"--port=" + std::to_string(sink.server.port()), "--auth=off", "--tls=off"});
+        argv.insert(argv.end(),
+                    {"--port=" + std::to_string(sink.server.port()), "--auth=off", "--tls=off"});
     } else {
         const bool starttls = security == net::Security::StartTls;
-        argv.insert(argv.end(),
-                    {"--port=" + std::to_string(starttls ? sink.server.port() : sink.server.tlsPort()),
-                     "--auth=plain", "--user=ann", "--passwordeval=echo secret", "--tls=on",
-                     std::string("--tls-starttls=") + (starttls ? "on" : "off"),
-                     "--tls-trust-file=" + sink.certificates.caFile().string()});
+        argv.insert(
+            argv.end(),
+            {"--port=" + std::to_string(starttls ? sink.server.port() : sink.server.tlsPort()),
+             "--auth=plain", "--user=ann", "--passwordeval=echo secret", "--tls=on",
+             std::string("--tls-starttls=") + (starttls ? "on" : "off"),
+             "--tls-trust-file=" + sink.certificates.caFile().string()});
     }
     argv.insert(argv.end(), {"--", "bob@example.test"});
     bench::CpuClock cpu(bench::CpuClock::Children);
@@ -141,17 +149,30 @@ void sendWithMsmtp(benchmark::State& state, net::Security security) {
     report(state, cpu);
 }
 
-void BM_SmtpSend500_Msmtp(benchmark::State& state) { sendWithMsmtp(state, net::Security::None); }
+void BM_SmtpSend500_Msmtp(benchmark::State& state) {
+    sendWithMsmtp(state, net::Security::None);
+}
 void BM_SmtpSend500_Msmtp_StartTls(benchmark::State& state) {
     sendWithMsmtp(state, net::Security::StartTls);
 }
-void BM_SmtpSend500_Msmtp_Smtps(benchmark::State& state) { sendWithMsmtp(state, net::Security::Tls); }
+void BM_SmtpSend500_Msmtp_Smtps(benchmark::State& state) {
+    sendWithMsmtp(state, net::Security::Tls);
+}
 
 }  // namespace
 
 BENCHMARK(BM_SmtpSend500_Velmora)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK(BM_SmtpSend500_Msmtp)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_SmtpSend500_Velmora_StartTls)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK(BM_SmtpSend500_Msmtp_StartTls)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_SmtpSend500_Velmora_Smtps)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_SmtpSend500_Velmora_StartTls)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+BENCHMARK(BM_SmtpSend500_Msmtp_StartTls)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(BM_SmtpSend500_Velmora_Smtps)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
 BENCHMARK(BM_SmtpSend500_Msmtp_Smtps)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);

@@ -75,7 +75,8 @@ void BM_ScrollFolderView(benchmark::State& state) {
     view.resize(900, 600);
     QScrollBar* bar = view.list()->verticalScrollBar();
     for (auto _ : state) {
-        bar->setValue(bar->value() + bar->pageStep() > bar->maximum() ? 0 : bar->value() + bar->pageStep());
+        bar->setValue(
+            bar->value() + bar->pageStep() > bar->maximum() ? 0 : bar->value() + bar->pageStep());
         benchmark::DoNotOptimize(view.grab());
     }
 }

@@ -73,9 +73,11 @@ std::string makeMessage(int number, std::size_t size, std::mt19937& random) {
                    textLines(size, static_cast<char>('a' + number % 26));
         case 2: {
             std::string html = "<html><body>\r\n";
-            while (html.size() < size) html += "<p>Caf=E9 cr=E8me =3D s=FCr la table, line</p>=\r\n\r\n";
-            return header(number, "Content-Type: text/html; charset=iso-8859-1\r\n"
-                                  "Content-Transfer-Encoding: quoted-printable") +
+            while (html.size() < size)
+                html += "<p>Caf=E9 cr=E8me =3D s=FCr la table, line</p>=\r\n\r\n";
+            return header(number,
+                          "Content-Type: text/html; charset=iso-8859-1\r\n"
+                          "Content-Transfer-Encoding: quoted-printable") +
                    html + "</body></html>\r\n";
         }
         default: {
@@ -85,10 +87,13 @@ std::string makeMessage(int number, std::size_t size, std::mt19937& random) {
                 "--" + boundary + "\r\nContent-Type: text/plain\r\n\r\nSee the files.\r\n";
             const int parts = size > 64 * 1024 ? 2 : 1;
             for (int p = 0; p < parts; ++p)
-                text += "--" + boundary + "\r\nContent-Type: application/octet-stream; name=\"data" +
-                        std::to_string(p) + ".bin\"\r\nContent-Transfer-Encoding: base64\r\n"
-                        "Content-Disposition: attachment; filename=\"data" + std::to_string(p) +
-                        ".bin\"\r\n\r\n" + base64Lines(size * 3 / 4 / parts, random);
+                text += "--" + boundary +
+                        "\r\nContent-Type: application/octet-stream; name=\"data" +
+                        std::to_string(p) +
+                        ".bin\"\r\nContent-Transfer-Encoding: base64\r\n"
+                        "Content-Disposition: attachment; filename=\"data" +
+                        std::to_string(p) + ".bin\"\r\n\r\n" +
+                        base64Lines(size * 3 / 4 / parts, random);
             return text + "--" + boundary + "--\r\n";
         }
     }
@@ -141,9 +146,9 @@ void writeHome(const fs::path& home, std::uint16_t port) {
 void report(benchmark::State& state, const bench::CpuClock& cpu, std::int64_t bytes) {
     state.counters["client_cpu_s"] =
         benchmark::Counter(cpu.seconds(), benchmark::Counter::kAvgIterations);
-    state.counters["MB_per_s"] =
-        benchmark::Counter(static_cast<double>(bytes) / 1e6 * static_cast<double>(state.iterations()),
-                           benchmark::Counter::kIsRate);
+    state.counters["MB_per_s"] = benchmark::Counter(
+        static_cast<double>(bytes) / 1e6 * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate);
     state.counters["MB"] = static_cast<double>(bytes) / 1e6;
 }
 
@@ -184,11 +189,19 @@ void BM_RetrieveAll_Mpop_Maildir(benchmark::State& state) {
         std::ofstream(config) << "defaults\n";
         fs::permissions(config, fs::perms::owner_read | fs::perms::owner_write);
         for (const char* sub : {"new", "cur", "tmp"}) fs::create_directories(out / "Maildir" / sub);
-        const std::vector<std::string> argv = {
-            "/usr/bin/mpop", "--file=" + config.string(), "--host=127.0.0.1",
-            "--port=" + std::to_string(mailbox.server.port()), "--auth=user", "--user=alice",
-            "--passwordeval=echo secret", "--tls=off", "--keep=on", "--only-new=off",
-            "--received-header=off", "--delivery=maildir," + (out / "Maildir").string(), "--quiet"};
+        const std::vector<std::string> argv = {"/usr/bin/mpop",
+                                               "--file=" + config.string(),
+                                               "--host=127.0.0.1",
+                                               "--port=" + std::to_string(mailbox.server.port()),
+                                               "--auth=user",
+                                               "--user=alice",
+                                               "--passwordeval=echo secret",
+                                               "--tls=off",
+                                               "--keep=on",
+                                               "--only-new=off",
+                                               "--received-header=off",
+                                               "--delivery=maildir," + (out / "Maildir").string(),
+                                               "--quiet"};
         state.ResumeTiming();
         cpu.start();
         const int status = bench::runProgram(argv, "/dev/null");
@@ -203,5 +216,8 @@ void BM_RetrieveAll_Mpop_Maildir(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_RetrieveAll_Velmora_InBox)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_RetrieveAll_Velmora_InBox)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 BENCHMARK(BM_RetrieveAll_Mpop_Maildir)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);

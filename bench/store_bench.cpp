@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/text_file.h"
+#include "folder_samples.h"
 #include "profiles/settings.h"
 #include "reading/folder_window.h"
 #include "reading/standalone_folders.h"
@@ -16,10 +17,9 @@
 #include "store/folder_index.h"
 #include "store/index_rebuild.h"
 #include "store/message_file.h"
-#include "support/stored_messages.h"
 #include "support/fake_platform.h"
+#include "support/stored_messages.h"
 #include "support/temp_dir.h"
-#include "folder_samples.h"
 
 namespace {
 
@@ -57,13 +57,16 @@ void BM_OpenFolderWindow(benchmark::State& state) {
     for (auto _ : state) {
         reading::StandaloneFolders folders(fake, home.path(), settings);
         reading::TinboxForm& window = folders.openFolderWindow("InBox", false);
-        if (window.indexWasRebuilt() || window.rowCount() != static_cast<std::size_t>(state.range(0)))
+        if (window.indexWasRebuilt() ||
+            window.rowCount() != static_cast<std::size_t>(state.range(0)))
             std::abort();
     }
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_OpenFolderWindow)
-    ->Arg(25'000)->Arg(50'000)->Arg(100'000)
+    ->Arg(25'000)
+    ->Arg(50'000)
+    ->Arg(100'000)
     ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 
@@ -93,7 +96,8 @@ BENCHMARK(BM_RebuildIndex)->Arg(10'000)->Unit(benchmark::kMillisecond)->Iteratio
 void BM_MoveMessages(benchmark::State& state) {
     testing::TempDir home;
     const int count = static_cast<int>(state.range(0));
-    for (const char* dir : {"InBox.000", "Work.001"}) std::filesystem::create_directories(home / dir);
+    for (const char* dir : {"InBox.000", "Work.001"})
+        std::filesystem::create_directories(home / dir);
     for (int n = 0; n < count; ++n) {
         testing::MessageSample sample;
         sample.fileName = bench::benchRow(n).item.fileName;

@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
     const SignatureList list = parseSignatureFile(bytes);
-    if (list.defaultPosition < 0 || (list.defaultPosition > 0 &&
-                                     list.defaultPosition >= static_cast<int>(list.blocks.size())))
+    if (list.defaultPosition < 0 ||
+        (list.defaultPosition > 0 && list.defaultPosition >= static_cast<int>(list.blocks.size())))
         std::abort();
     const SignatureList again = parseSignatureFile(signatureFileBytes(list));
     if (again.blocks != list.blocks || again.defaultPosition != list.defaultPosition) std::abort();

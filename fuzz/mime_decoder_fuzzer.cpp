@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr const char* kNotice = "The following error has been occured while processing the message:";
+constexpr const char* kNotice =
+    "The following error has been occured while processing the message:";
 
 }  // namespace
 

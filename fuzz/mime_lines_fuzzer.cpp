@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     try {
         // Never more than the characters after the length character hold.
-        if (!text.empty() && decodeUuLine(text).size() > (text.size() - 1) * 3 / 4) __builtin_trap();
+        if (!text.empty() && decodeUuLine(text).size() > (text.size() - 1) * 3 / 4)
+            __builtin_trap();
     } catch (const EMessageParserError&) {
     }
     (void)isUuBeginLine(text);
@@ -40,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)GetHeaderParam("name", text);
     (void)ContentTypeToken(text);
     const std::string safe = safeFileName(text);
-    if (safe.empty() || safe.size() > 255 || safe.front() == '.' || safe.find('/') != std::string::npos) {
+    if (safe.empty() || safe.size() > 255 || safe.front() == '.' ||
+        safe.find('/') != std::string::npos) {
         __builtin_trap();
     }
 

@@ -17,8 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const std::vector<std::string> lines = velmora::splitLines(bytes);
 
-    for (const Capabilities& listed : {Capabilities::fromCapaLines(lines), Capabilities::fromEhloLines(lines)}) {
-        for (const char* keyword : {"STLS", "STARTTLS", "SASL", "AUTH", "SIZE", "UIDL", "PIPELINING"}) {
+    for (const Capabilities& listed :
+         {Capabilities::fromCapaLines(lines), Capabilities::fromEhloLines(lines)}) {
+        for (const char* keyword :
+             {"STLS", "STARTTLS", "SASL", "AUTH", "SIZE", "UIDL", "PIPELINING"}) {
             listed.offers(keyword);
             for (const std::string& word : listed.parameters(keyword))
                 if (word.empty() || word.find(' ') != std::string::npos) std::abort();

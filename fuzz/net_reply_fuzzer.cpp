@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         opensMultiLineReply(line, code);
         closesMultiLineReply(line, code);
         StatValues values;
-        if (parseStatReply(line, values) == StatParse::Values && (values.count < 0 || values.size < 0))
+        if (parseStatReply(line, values) == StatParse::Values &&
+            (values.count < 0 || values.size < 0))
             std::abort();
         if (listReplySize(line) < 0) std::abort();
         if (uidlReplyWord(line).find(' ') != std::string::npos) std::abort();

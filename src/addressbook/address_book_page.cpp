@@ -20,7 +20,9 @@ AddressBooksPage::AddressBooksPage(platform::Platform& platform, std::filesystem
                                    AddressBookEvents* events)
     : platform_(platform), events_(events), books_(std::move(home)) {}
 
-void AddressBooksPage::info(const std::string& text) { platform_.dialogs.information(kProductName, text); }
+void AddressBooksPage::info(const std::string& text) {
+    platform_.dialogs.information(kProductName, text);
+}
 
 void AddressBooksPage::warnWrite(const std::error_code& ec) {
     platform_.system.beep();
@@ -37,7 +39,8 @@ void AddressBooksPage::loadAtStartup() {
     for (const std::string& name : books_.names()) {
         if (findBookFile(books_.home(), name)) continue;
         platform_.system.beep();
-        info("Address Book '" + name + kBookExtension + "'" + " was not found - skipping that file.");
+        info("Address Book '" + name + kBookExtension + "'" +
+             " was not found - skipping that file.");
         books_.forget(name);
         if (std::error_code ec = books_.writeList()) warnWrite(ec);
     }
@@ -46,8 +49,10 @@ void AddressBooksPage::loadAtStartup() {
         books_.setCount(b.name, r.readable ? static_cast<int>(r.entries.size()) : 0);
         if (!r.readable) {
             platform_.system.beep();
-            platform_.dialogs.warning(kProductName, "Load From File Error 6498\r" "Address Book '" +
-                                                        b.name + "' " + r.problem + ".");
+            platform_.dialogs.warning(kProductName,
+                                      "Load From File Error 6498\r"
+                                      "Address Book '" +
+                                          b.name + "' " + r.problem + ".");
         }
     }
     config_ = readAddBookConfig(books_.home());
@@ -61,7 +66,9 @@ void AddressBooksPage::loadAtStartup() {
     if (entry > 0 && entry < rowCount()) selectOnly(entry);
 }
 
-void AddressBooksPage::enterPage() { typeAheadLabel_ = kTypeAheadReady; }
+void AddressBooksPage::enterPage() {
+    typeAheadLabel_ = kTypeAheadReady;
+}
 
 void AddressBooksPage::leavePage() {
     if (books_.changes() > 0 && !books_.loadedName().empty()) {
@@ -69,7 +76,8 @@ void AddressBooksPage::leavePage() {
         if (saveLoadedBook()) {
             tellBooksChanged();
             if (std::error_code ec = books_.writeList()) warnWrite(ec);
-            if (events_) events_->showStatus("[" + books_.loadedName() + "] Address Book Was Saved");
+            if (events_)
+                events_->showStatus("[" + books_.loadedName() + "] Address Book Was Saved");
         }
     } else if (events_) {
         events_->showStatus("No Address Book Was Saved");
@@ -89,7 +97,8 @@ void AddressBooksPage::writeConfig() {
 
 std::string AddressBooksPage::bookLabel() const {
     const int at = books_.indexOf(books_.loadedName());
-    return "Address Book " + std::to_string(at + 1) + " of " + std::to_string(books_.books().size());
+    return "Address Book " + std::to_string(at + 1) + " of " +
+           std::to_string(books_.books().size());
 }
 
 bool AddressBooksPage::saveLoadedBook() {
@@ -116,10 +125,10 @@ bool AddressBooksPage::selectBook(const std::string& name) {
                                                     "' " + r.problem + ".");
     } else if (!r.complete) {
         platform_.system.beep();
-        platform_.dialogs.warning(
-            kProductName, "Load From File Error 6498\rAddress Book '" + name + "' was not read whole: " +
-                              r.problem + ". The file is kept as '" + name +
-                              ".abk.damaged' when the book is saved.");
+        platform_.dialogs.warning(kProductName, "Load From File Error 6498\rAddress Book '" + name +
+                                                    "' was not read whole: " + r.problem +
+                                                    ". The file is kept as '" + name +
+                                                    ".abk.damaged' when the book is saved.");
     }
     afterLoad();
     configChanged_ = true;
@@ -137,8 +146,10 @@ void AddressBooksPage::afterLoad() {
     selection_.clear();
     current_ = -1;
     sortEntries();
-    if (rowCount() > 0) selectOnly(0);
-    else clearFields();
+    if (rowCount() > 0)
+        selectOnly(0);
+    else
+        clearFields();
 }
 
 bool AddressBooksPage::refuseName(const std::string& name, bool anyOverlap) {
@@ -148,8 +159,9 @@ bool AddressBooksPage::refuseName(const std::string& name, bool anyOverlap) {
         return true;
     }
     for (const BookInfo& b : books_.books()) {
-        const bool clash = anyOverlap ? toLowerAscii(b.name).find(toLowerAscii(name)) != std::string::npos
-                                      : equalsNoCase(b.name, name);
+        const bool clash = anyOverlap
+                               ? toLowerAscii(b.name).find(toLowerAscii(name)) != std::string::npos
+                               : equalsNoCase(b.name, name);
         if (!clash) continue;
         platform_.system.beep();
         info("Address Book name  '" + b.name + "'" + "  already in use.");
@@ -202,7 +214,8 @@ void AddressBooksPage::editNameClick() {
             if (ec == std::errc::file_exists)
                 info("Address Book file '" + name + kBookExtension + "' already exists.");
             else
-                platform_.dialogs.warning(kProductName, std::string(kFileIoError) + "\r" + errorText(ec));
+                platform_.dialogs.warning(kProductName,
+                                          std::string(kFileIoError) + "\r" + errorText(ec));
             continue;
         }
         tellBooksChanged();
@@ -214,9 +227,9 @@ void AddressBooksPage::removeClick() {
     const std::string name = books_.loadedName();
     if (name.empty() || buildMode_) return;
     platform_.system.beep();
-    if (platform_.dialogs.question(kProductName,
-                                   "Are you sure you want to remove Address Book '" + name + "'" + "?",
-                                   platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
+    if (platform_.dialogs.question(
+            kProductName, "Are you sure you want to remove Address Book '" + name + "'" + "?",
+            platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
         return;
     const int at = books_.indexOf(name);
     if (std::error_code ec = books_.remove(name)) {
@@ -255,8 +268,10 @@ void AddressBooksPage::backupClick() {
 void AddressBooksPage::sortBy(int column) {
     if (column != 0 && column != 1) return;
     storeEntry();
-    if (config_.sortColumn == column) config_.sortDirection = 1 - config_.sortDirection;
-    else config_.sortColumn = column, config_.sortDirection = 0;
+    if (config_.sortColumn == column)
+        config_.sortDirection = 1 - config_.sortDirection;
+    else
+        config_.sortColumn = column, config_.sortDirection = 0;
     configChanged_ = true;
     sortEntries();
 }
@@ -283,7 +298,9 @@ void AddressBooksPage::sortEntries() {
     entries = std::move(sorted);
     ++listRevision_;
     const auto remap = [&newIndex](int& row) {
-        row = row >= 0 && static_cast<std::size_t>(row) < newIndex.size() ? newIndex[static_cast<std::size_t>(row)] : -1;
+        row = row >= 0 && static_cast<std::size_t>(row) < newIndex.size()
+                  ? newIndex[static_cast<std::size_t>(row)]
+                  : -1;
     };
     for (int& row : selection_) remap(row);
     std::erase(selection_, -1);

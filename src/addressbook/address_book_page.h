@@ -27,7 +27,7 @@ namespace velmora::addressbook {
 
 // What the rest of the program is told, and the windows the page opens. Defaults do nothing.
 class AddressBookEvents {
-public:
+  public:
     virtual ~AddressBookEvents() = default;
     // A book was saved, created, removed, renamed or selected: compose windows rebuild their
     // lists of books and entries.
@@ -41,12 +41,25 @@ public:
     // "Re-Order Address Books": open the re-order window.
     virtual void reorderBooks() {}
     // Prints a job through the print layer; false when there is none.
-    virtual bool print(const PrintJob& job) { (void)job; return false; }
+    virtual bool print(const PrintJob& job) {
+        (void)job;
+        return false;
+    }
     virtual bool canPrint() const { return false; }
 };
 
 // Where the page puts the keyboard focus after a command.
-enum class PageFocus { None, EntryList, AddButton, FullName, Nickname, Addresses, ListFrom, ListTo, ListReplyTo };
+enum class PageFocus {
+    None,
+    EntryList,
+    AddButton,
+    FullName,
+    Nickname,
+    Addresses,
+    ListFrom,
+    ListTo,
+    ListReplyTo
+};
 
 // The fields of the entry under edit.
 struct EntryFields {
@@ -72,7 +85,7 @@ inline constexpr const char* kNoMatch = "No Match - Press ESC";
 inline constexpr const char* kBuildModeLabel = "Drag addresses into left side email addresses";
 
 class AddressBooksPage {
-public:
+  public:
     AddressBooksPage(platform::Platform& platform, std::filesystem::path home,
                      AddressBookEvents* events = nullptr);
 
@@ -107,7 +120,9 @@ public:
 
     // --- entries ------------------------------------------------------------------------------
     int rowCount() const { return static_cast<int>(books_.entries().size()); }
-    const TEmailNameObjListView& row(int index) const { return books_.entries().at(static_cast<std::size_t>(index)); }
+    const TEmailNameObjListView& row(int index) const {
+        return books_.entries().at(static_cast<std::size_t>(index));
+    }
     const std::vector<int>& selection() const { return selection_; }
     // Raised whenever rows are added, removed or moved (not when one row's texts change), so
     // a view knows when to lay out the whole list again.
@@ -204,7 +219,8 @@ public:
     // "Add Sender To Address &Book": the sender's display name and address, into `book`.
     void addSender(const std::string& book, const mime::TmsMailAddress& sender);
     // The three harvest commands, with plain data from the folder window.
-    void harvestSendersAsList(const std::string& book, const std::vector<std::string>& senderAddresses);
+    void harvestSendersAsList(const std::string& book,
+                              const std::vector<std::string>& senderAddresses);
     void harvestRecipientsAsList(const std::string& book, const mime::TmsAddressList& to,
                                  const mime::TmsAddressList& cc);
     void harvestRecipientsAsEntries(const std::string& book, const mime::TmsAddressList& to,
@@ -230,7 +246,7 @@ public:
     // Saves the loaded book now; false (after the warning) when the write failed.
     bool saveLoadedBook();
 
-private:
+  private:
     void showEntry(int index);
     void clearFields();
     void changed() { books_.markChanged(); }

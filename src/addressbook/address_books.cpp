@@ -22,7 +22,8 @@ std::vector<std::string> AddressBooks::names() const {
 std::vector<std::string> AddressBooks::namesWithCounts() const {
     std::vector<std::string> out;
     out.reserve(books_.size());
-    for (const BookInfo& b : books_) out.push_back(b.name + " [" + std::to_string(b.entryCount) + "]");
+    for (const BookInfo& b : books_)
+        out.push_back(b.name + " [" + std::to_string(b.entryCount) + "]");
     return out;
 }
 
@@ -50,7 +51,9 @@ void AddressBooks::readList() {
     }
 }
 
-std::error_code AddressBooks::writeList() const { return writeBookList(home_, names()); }
+std::error_code AddressBooks::writeList() const {
+    return writeBookList(home_, names());
+}
 
 void AddressBooks::countAll() {
     for (BookInfo& b : books_) {
@@ -90,7 +93,8 @@ void AddressBooks::forget(std::string_view name) {
 }
 
 std::error_code AddressBooks::create(const std::string& name) {
-    if (bookNameProblem(name) || contains(name)) return std::make_error_code(std::errc::invalid_argument);
+    if (bookNameProblem(name) || contains(name))
+        return std::make_error_code(std::errc::invalid_argument);
     const fs::path file = bookFile(home_, name);
     std::error_code ec;
     BookInfo info{name, 0, true};
@@ -152,8 +156,10 @@ std::error_code AddressBooks::remove(const std::string& name) {
     std::vector<BookInfo> before = books_;
     books_.erase(books_.begin() + at);
     std::error_code ec;
-    if (books_.empty()) fs::remove(home_ / kMasterFile, ec);
-    else ec = writeList();
+    if (books_.empty())
+        fs::remove(home_ / kMasterFile, ec);
+    else
+        ec = writeList();
     if (ec) {
         books_ = std::move(before);
         return ec;
@@ -216,7 +222,8 @@ BookReadResult AddressBooks::readBook(std::string_view name) const {
 std::optional<NicknameMatch> AddressBooks::findNickname(std::string_view nickname) const {
     const std::string_view wanted = trimmed(nickname);
     if (wanted.empty()) return std::nullopt;
-    auto search = [&](const std::vector<TEmailNameObjListView>& entries) -> const TEmailNameObjListView* {
+    auto search =
+        [&](const std::vector<TEmailNameObjListView>& entries) -> const TEmailNameObjListView* {
         for (const TEmailNameObjListView& e : entries)
             if (equalsNoCase(e.nickname, wanted)) return &e;
         return nullptr;

@@ -30,7 +30,7 @@ struct NicknameMatch {
 };
 
 class AddressBooks {
-public:
+  public:
     explicit AddressBooks(std::filesystem::path home);
 
     const std::filesystem::path& home() const { return home_; }
@@ -98,7 +98,7 @@ public:
     // book first (with its unsaved changes), then the other books in list order.
     std::optional<NicknameMatch> findNickname(std::string_view nickname) const;
 
-private:
+  private:
     BookInfo* find(std::string_view name);
     std::filesystem::path fileOf(std::string_view name) const;
 
@@ -113,6 +113,7 @@ private:
 // The lookup of the compose window's recipients for a caller that holds no AddressBooks: reads
 // the book list of `home` and each book in list order. nullopt when no entry or list has that
 // nickname (compared without case).
-std::optional<NicknameMatch> findNicknameInHome(const std::filesystem::path& home, std::string_view nickname);
+std::optional<NicknameMatch> findNicknameInHome(const std::filesystem::path& home,
+                                                std::string_view nickname);
 
 }  // namespace velmora::addressbook

@@ -16,12 +16,22 @@ std::string escapeText(std::string_view text) {
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case ',': out += "\\,"; break;
-            case ';': out += "\\;"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': break;
-            default: out += c;
+            case '\\':
+                out += "\\\\";
+                break;
+            case ',':
+                out += "\\,";
+                break;
+            case ';':
+                out += "\\;";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -75,10 +85,12 @@ std::string exportVCard(const std::vector<TEmailNameObjListView>& entries) {
         if (e.isMailingList) {
             for (const std::string& line : e.addresses) {
                 const mime::TmsMailAddress member = mime::ParseMailAddress(line);
-                if (!member.Address().empty()) contentLine(out, "MEMBER", "mailto:" + member.Address());
+                if (!member.Address().empty())
+                    contentLine(out, "MEMBER", "mailto:" + member.Address());
                 contentLine(out, "X-VELMORA-MEMBER", escapeText(line));
             }
-            if (!e.listFrom.empty()) contentLine(out, "X-VELMORA-LIST-FROM", escapeText(e.listFrom));
+            if (!e.listFrom.empty())
+                contentLine(out, "X-VELMORA-LIST-FROM", escapeText(e.listFrom));
             if (!e.listTo.empty()) contentLine(out, "X-VELMORA-LIST-TO", escapeText(e.listTo));
             if (!e.listReplyTo.empty())
                 contentLine(out, "X-VELMORA-LIST-REPLY-TO", escapeText(e.listReplyTo));
@@ -97,8 +109,10 @@ std::string exportCsv(const std::vector<TEmailNameObjListView>& entries) {
     for (const TEmailNameObjListView& e : entries)
         if (!e.isMailingList) emailColumns = std::max(emailColumns, e.addresses.size());
     std::vector<std::string> header{"Full Name", "Nickname", "E-mail Address"};
-    for (std::size_t i = 2; i <= emailColumns; ++i) header.push_back("E-mail " + std::to_string(i) + " Address");
-    for (const char* h : {"Notes", "Mailing List", "Members", "List From", "List To", "List Reply-To"})
+    for (std::size_t i = 2; i <= emailColumns; ++i)
+        header.push_back("E-mail " + std::to_string(i) + " Address");
+    for (const char* h :
+         {"Notes", "Mailing List", "Members", "List From", "List To", "List Reply-To"})
         header.push_back(h);
     std::string out;
     auto row = [&out](const std::vector<std::string>& fields) {

@@ -12,7 +12,7 @@ constexpr std::string_view kVersionLine = "46";
 
 // Reads the lines of one book in order; past the end it gives nothing and notes that it ran out.
 class BookLines {
-public:
+  public:
     explicit BookLines(std::vector<std::string_view> lines) : lines_(std::move(lines)) {}
     bool atEnd() const { return next_ >= lines_.size(); }
     bool next(std::string_view& line) {
@@ -38,7 +38,7 @@ public:
     }
     bool ranOut() const { return ranOut_; }
 
-private:
+  private:
     std::vector<std::string_view> lines_;
     std::size_t next_ = 0;
     bool ranOut_ = false;
@@ -116,7 +116,8 @@ BookReadResult parseBook(std::string_view bytes) {
                     " is not a number");
             count = 0;
         }
-        for (long long i = 0; i < count && !lines.atEnd(); ++i) entry.addresses.push_back(lines.text());
+        for (long long i = 0; i < count && !lines.atEnd(); ++i)
+            entry.addresses.push_back(lines.text());
         lines.skipOneEmpty();
         lines.skipOneEmpty();  // an empty line before the note count is skipped
         countLine = lines.text();
@@ -187,7 +188,8 @@ std::string bookBytes(const std::vector<TEmailNameObjListView>& entries, BookFil
 }
 
 std::error_code writeBookFile(const std::filesystem::path& file,
-                              const std::vector<TEmailNameObjListView>& entries, BookFileKind kind) {
+                              const std::vector<TEmailNameObjListView>& entries,
+                              BookFileKind kind) {
     return writeFileAtomically(file, bookBytes(entries, kind));
 }
 

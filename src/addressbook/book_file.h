@@ -25,11 +25,11 @@ enum class BookFileKind {
 inline constexpr long long kMaxLineCount = 10'000'000;
 
 struct BookReadResult {
-    bool exists = false;    // the file was there
-    bool readable = true;   // it could be opened and read
-    bool complete = true;   // every entry was read whole, every count was a number
+    bool exists = false;   // the file was there
+    bool readable = true;  // it could be opened and read
+    bool complete = true;  // every entry was read whole, every count was a number
     std::vector<TEmailNameObjListView> entries;
-    std::string problem;    // why it is not complete / not readable
+    std::string problem;  // why it is not complete / not readable
 };
 
 // Reads a book from its bytes. Never fails: a damaged count or a file that ends inside an entry

@@ -14,7 +14,8 @@ std::vector<std::string> readBookList(const std::filesystem::path& home) {
     return names;
 }
 
-std::error_code writeBookList(const std::filesystem::path& home, const std::vector<std::string>& names) {
+std::error_code writeBookList(const std::filesystem::path& home,
+                              const std::vector<std::string>& names) {
     SettingsWriter writer;
     for (const std::string& name : names) writer.text(name);
     return writer.save(home / kMasterFile);

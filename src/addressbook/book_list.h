@@ -20,8 +20,8 @@ inline constexpr int kDefaultFullNameWidth = 220;
 
 struct AddBookConfig {
     int selectedBook = 0;
-    bool showBooks = true;         // "Show Address &Books"
-    bool showListFields = true;    // "Show &Mailing List Fields"
+    bool showBooks = true;       // "Show Address &Books"
+    bool showListFields = true;  // "Show &Mailing List Fields"
     int nicknameWidth = kDefaultNicknameWidth;
     int fullNameWidth = kDefaultFullNameWidth;
     int sortColumn = 0;     // 0 Nickname, 1 Full Name

@@ -31,7 +31,8 @@ std::optional<std::filesystem::path> findBookFile(const std::filesystem::path& h
     const std::filesystem::path exact = bookFile(home, name);
     if (std::filesystem::exists(exact, ec)) return exact;
     const std::string wanted = std::string(name) + kBookExtension;
-    for (std::filesystem::directory_iterator it(home, ec), end; !ec && it != end; it.increment(ec)) {
+    for (std::filesystem::directory_iterator it(home, ec), end; !ec && it != end;
+         it.increment(ec)) {
         const std::string file = it->path().filename().string();
         if (equalsNoCase(file, wanted)) return it->path();
     }

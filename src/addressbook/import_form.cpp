@@ -54,8 +54,10 @@ void TimportForm::getDataClick() {
     clearView();
     reader_.Clear();
     for (const auto& file : files) {
-        if (source_ == ImportSource::Netscape) reader_.ExecuteNetscape(file);
-        else reader_.Execute(file);
+        if (source_ == ImportSource::Netscape)
+            reader_.ExecuteNetscape(file);
+        else
+            reader_.Execute(file);
     }
     fill();
 }
@@ -66,9 +68,15 @@ bool TimportForm::readSource(const std::filesystem::path& path) {
     bool ok = false;
     switch (source_) {
         case ImportSource::Outlook:
-        case ImportSource::Exchange: ok = reader_.Execute(path); break;
-        case ImportSource::Netscape: ok = reader_.ExecuteNetscape(path); break;
-        case ImportSource::Eudora: ok = reader_.ExecuteEudora(path); break;
+        case ImportSource::Exchange:
+            ok = reader_.Execute(path);
+            break;
+        case ImportSource::Netscape:
+            ok = reader_.ExecuteNetscape(path);
+            break;
+        case ImportSource::Eudora:
+            ok = reader_.ExecuteEudora(path);
+            break;
     }
     fill();
     return ok;
@@ -100,15 +108,23 @@ void TimportForm::clickNode(int index) {
     for (const TEmailAddress* item : items.items()) preview_.push_back(item->displayName());
 }
 
-void TimportForm::selectTargetBook(const std::string& name) { page_.selectBook(name); }
+void TimportForm::selectTargetBook(const std::string& name) {
+    page_.selectBook(name);
+}
 
 std::string TimportForm::entryCountLabel() const {
     return "Number of Entries " + std::to_string(page_.rowCount());
 }
 
-void TimportForm::newBookClick() { page_.newBookClick(); }
-void TimportForm::editBookClick() { page_.editNameClick(); }
-void TimportForm::removeBookClick() { page_.removeClick(); }
+void TimportForm::newBookClick() {
+    page_.newBookClick();
+}
+void TimportForm::editBookClick() {
+    page_.editNameClick();
+}
+void TimportForm::removeBookClick() {
+    page_.removeClick();
+}
 
 void TimportForm::importClick() {
     if (!importEnabled_) return;

@@ -25,7 +25,7 @@ struct ImportTreeNode {
 };
 
 class TimportForm {
-public:
+  public:
     TimportForm(platform::Platform& platform, AddressBooksPage& page);
 
     const char* caption() const { return "Import Address Books"; }
@@ -60,7 +60,7 @@ public:
     bool visible() const { return visible_; }
     TOutlookAddressBooks& reader() { return reader_; }
 
-private:
+  private:
     void clearView();
     void fill();
     void fillBook(const TAddressBook& book, int depth, int guard);

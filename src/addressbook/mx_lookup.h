@@ -10,7 +10,7 @@
 namespace velmora::addressbook {
 
 class MxLookup {
-public:
+  public:
     struct Answer {
         bool answered = false;  // a DNS server answered (a name that does not exist counts)
         int mxCount = 0;
@@ -21,12 +21,12 @@ public:
 
 // The DNS servers of the settings ("other.cfg"), asked in turn, each at most three seconds.
 class ResolverMxLookup final : public MxLookup {
-public:
+  public:
     ResolverMxLookup(platform::Dialogs& dialogs, const std::string& dnsServers);
     Answer lookup(const std::string& domain) override;
     net::TMXResolver& resolver() { return resolver_; }
 
-private:
+  private:
     net::TMXResolver resolver_;
 };
 

@@ -11,7 +11,8 @@ TorderABKForm::TorderABKForm(platform::Platform& platform, AddressBooksPage& pag
 }
 
 std::string TorderABKForm::label() const {
-    return "Address Book " + std::to_string(selected_ + 1) + " of " + std::to_string(page_.books().books().size());
+    return "Address Book " + std::to_string(selected_ + 1) + " of " +
+           std::to_string(page_.books().books().size());
 }
 
 void TorderABKForm::select(int row) {
@@ -32,9 +33,15 @@ void TorderABKForm::move(int from, int to) {
     changed_ = true;
 }
 
-void TorderABKForm::upClick() { move(selected_, selected_ - 1); }
-void TorderABKForm::downClick() { move(selected_, selected_ + 1); }
-void TorderABKForm::drag(int from, int to) { move(from, to); }
+void TorderABKForm::upClick() {
+    move(selected_, selected_ - 1);
+}
+void TorderABKForm::downClick() {
+    move(selected_, selected_ + 1);
+}
+void TorderABKForm::drag(int from, int to) {
+    move(from, to);
+}
 
 void TorderABKForm::closeClick() {
     if (!before_.empty() && page_.selectedBook() != before_) page_.selectBook(before_);

@@ -12,7 +12,7 @@
 namespace velmora::addressbook {
 
 class TorderABKForm {
-public:
+  public:
     TorderABKForm(platform::Platform& platform, AddressBooksPage& page);
 
     const char* caption() const { return "Re-Order Address Book Names"; }
@@ -28,7 +28,7 @@ public:
     void closeClick();
     bool orderChanged() const { return changed_; }
 
-private:
+  private:
     void move(int from, int to);
 
     platform::Platform& platform_;

@@ -4,9 +4,9 @@
 
 #include "addressbook/address_book_page.h"
 #include "addressbook/book_export.h"
-#include "base/text_file.h"
 #include "base/identity.h"
 #include "base/text.h"
+#include "base/text_file.h"
 
 namespace velmora::addressbook {
 
@@ -86,7 +86,8 @@ void AddressBooksPage::setSelection(std::vector<int> rows) {
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     selection_ = std::move(rows);
     if (buildMode_) return;
-    if (selection_.empty()) clearFields();
+    if (selection_.empty())
+        clearFields();
     else if (std::find(selection_.begin(), selection_.end(), current_) == selection_.end())
         showEntry(selection_.front());
 }
@@ -121,9 +122,9 @@ void AddressBooksPage::deleteClick() {
     storeEntry();
     platform_.system.beep();
     const std::string question =
-        selection_.size() == 1
-            ? "Are you sure you want to delete entry '" + row(selection_.front()).nickname + "'" + "?"
-            : std::string("Are you sure you want to delete multiple entries?");
+        selection_.size() == 1 ? "Are you sure you want to delete entry '" +
+                                     row(selection_.front()).nickname + "'" + "?"
+                               : std::string("Are you sure you want to delete multiple entries?");
     if (platform_.dialogs.question(kProductName, question, platform::Buttons::YesNo,
                                    platform::Answer::No) != platform::Answer::Yes)
         return;
@@ -169,8 +170,10 @@ void AddressBooksPage::cutClick() {
     selection_.clear();
     current_ = -1;
     changed();
-    if (rowCount() == 0) clearFields();
-    else selectOnly(first < rowCount() ? first : 0);
+    if (rowCount() == 0)
+        clearFields();
+    else
+        selectOnly(first < rowCount() ? first : 0);
 }
 
 void AddressBooksPage::copyClick() {
@@ -211,9 +214,15 @@ void AddressBooksPage::copyToClipboard(ClipboardPart part) {
     const TEmailNameObjListView& e = row(current_);
     std::string text;
     switch (part) {
-        case ClipboardPart::Name: text = e.fullName; break;
-        case ClipboardPart::Address: text = firstAddress(e); break;
-        case ClipboardPart::NameAndAddress: text = e.fullName + " <" + firstAddress(e) + ">"; break;
+        case ClipboardPart::Name:
+            text = e.fullName;
+            break;
+        case ClipboardPart::Address:
+            text = firstAddress(e);
+            break;
+        case ClipboardPart::NameAndAddress:
+            text = e.fullName + " <" + firstAddress(e) + ">";
+            break;
     }
     platform_.system.setClipboardText(text);
 }
@@ -240,8 +249,9 @@ void AddressBooksPage::verifyClick() {
     if (current_ < 0) return;
     storeEntry();
     if (fields_.addresses.empty()) return;
-    if (platform_.dialogs.question("Internet Connection Confirmation", "Are you connected to the internet?",
-                                   platform::Buttons::YesNo, platform::Answer::Yes) != platform::Answer::Yes)
+    if (platform_.dialogs.question("Internet Connection Confirmation",
+                                   "Are you connected to the internet?", platform::Buttons::YesNo,
+                                   platform::Answer::Yes) != platform::Answer::Yes)
         return;
     if (events_) events_->verifyAddresses();
 }
@@ -278,12 +288,13 @@ void AddressBooksPage::exportClick(bool selectedOnly) {
     std::optional<std::filesystem::path> file = platform_.dialogs.saveFile(request);
     if (!file) return;
     const bool csv = endsWithNoCase(file->string(), ".csv");
-    if (std::error_code ec = writeFileAtomically(*file, csv ? exportCsv(chosen) : exportVCard(chosen))) {
+    if (std::error_code ec =
+            writeFileAtomically(*file, csv ? exportCsv(chosen) : exportVCard(chosen))) {
         warnWrite(ec);
         return;
     }
-    info(std::to_string(chosen.size()) + (chosen.size() == 1 ? " entry" : " entries") + " exported to " +
-         file->string() + ".");
+    info(std::to_string(chosen.size()) + (chosen.size() == 1 ? " entry" : " entries") +
+         " exported to " + file->string() + ".");
 }
 
 void AddressBooksPage::importClick() {
@@ -323,7 +334,8 @@ void AddressBooksPage::editNickname(std::string text) {
 
 void AddressBooksPage::leaveNickname() {
     if (!fields_.enabled) return;
-    if (fields_.addresses.size() == 1 && fields_.addresses.front() == kEnterAddress) fields_.addresses.clear();
+    if (fields_.addresses.size() == 1 && fields_.addresses.front() == kEnterAddress)
+        fields_.addresses.clear();
     storeEntry();
 }
 
@@ -351,8 +363,9 @@ void AddressBooksPage::leaveAddresses() {
             continue;
         }
         const mime::TmsMailAddress parsed = mime::ParseMailAddress(text);
-        kept.push_back(parsed.Name().empty() ? parsed.Address()
-                                             : "\"" + parsed.Name() + "\" <" + parsed.Address() + ">");
+        kept.push_back(parsed.Name().empty()
+                           ? parsed.Address()
+                           : "\"" + parsed.Name() + "\" <" + parsed.Address() + ">");
     }
     if (kept.size() != fields_.addresses.size()) changed();
     fields_.addresses = std::move(kept);
@@ -377,10 +390,17 @@ void AddressBooksPage::setMailingList(bool on) {
 void AddressBooksPage::editListField(PageFocus which, std::string text) {
     if (!fields_.enabled || !fields_.isMailingList) return;
     switch (which) {
-        case PageFocus::ListFrom: fields_.listFrom = std::move(text); break;
-        case PageFocus::ListTo: fields_.listTo = std::move(text); break;
-        case PageFocus::ListReplyTo: fields_.listReplyTo = std::move(text); break;
-        default: return;
+        case PageFocus::ListFrom:
+            fields_.listFrom = std::move(text);
+            break;
+        case PageFocus::ListTo:
+            fields_.listTo = std::move(text);
+            break;
+        case PageFocus::ListReplyTo:
+            fields_.listReplyTo = std::move(text);
+            break;
+        default:
+            return;
     }
     storeEntry();
     changed();
@@ -437,16 +457,20 @@ void AddressBooksPage::typeAheadEscape() {
 
 void AddressBooksPage::typeAheadOtherKey() {
     const std::size_t n = current_ >= 0 ? row(current_).addresses.size() : 0;
-    typeAheadLabel_ = n == 0 ? "0 addresses" : std::to_string(n) + (n == 1 ? " address" : " addresses");
+    typeAheadLabel_ =
+        n == 0 ? "0 addresses" : std::to_string(n) + (n == 1 ? " address" : " addresses");
 }
 
-void AddressBooksPage::listLeft() { typeAheadLabel_ = kTypeAheadLeft; }
+void AddressBooksPage::listLeft() {
+    typeAheadLabel_ = kTypeAheadLeft;
+}
 
 // --- menus -----------------------------------------------------------------------------------
 
 platform::Menu AddressBooksPage::popupMenu() {
     using platform::MenuEntry;
-    auto entry = [](std::string name, std::string caption, std::function<void()> run, bool enabled = true) {
+    auto entry = [](std::string name, std::string caption, std::function<void()> run,
+                    bool enabled = true) {
         MenuEntry e{std::move(name), std::move(caption)};
         e.command = std::move(run);
         e.enabled = enabled;
@@ -457,52 +481,83 @@ platform::Menu AddressBooksPage::popupMenu() {
     const bool printing = events_ && events_->canPrint();
     MenuEntry copyTo{"popCopyToClipboard", "Copy To Clipboard"};
     copyTo.entries = {
-        entry("popCopyName", "Name", [this] { copyToClipboard(ClipboardPart::Name); }, current_ >= 0),
-        entry("popCopyAddress", "Address", [this] { copyToClipboard(ClipboardPart::Address); }, current_ >= 0),
-        entry("popCopyNameAddress", "Name and Address",
-              [this] { copyToClipboard(ClipboardPart::NameAndAddress); }, current_ >= 0),
+        entry(
+            "popCopyName", "Name", [this] { copyToClipboard(ClipboardPart::Name); }, current_ >= 0),
+        entry(
+            "popCopyAddress", "Address", [this] { copyToClipboard(ClipboardPart::Address); },
+            current_ >= 0),
+        entry(
+            "popCopyNameAddress", "Name and Address",
+            [this] { copyToClipboard(ClipboardPart::NameAndAddress); }, current_ >= 0),
     };
     MenuEntry build{"popBuildMailingList", "Build Mailing &List"};
     build.entries = {
-        entry("popBuildCopy", "&Copy Right Side Address(es) Only To Buffer", [this] { copyAddressesToBuffer(); },
-              selected),
-        entry("popBuildPaste", "&Paste Address(es) Only To Left Side", [this] { pasteBufferToAddresses(); },
-              current_ >= 0 && !addressBuffer_.empty()),
+        entry(
+            "popBuildCopy", "&Copy Right Side Address(es) Only To Buffer",
+            [this] { copyAddressesToBuffer(); }, selected),
+        entry(
+            "popBuildPaste", "&Paste Address(es) Only To Left Side",
+            [this] { pasteBufferToAddresses(); }, current_ >= 0 && !addressBuffer_.empty()),
     };
-    MenuEntry books = entry("popReorder", "Re-Order Address Books", [this] {
-        if (events_) events_->reorderBooks();
-    }, books_.books().size() > 1 && !buildMode_);
-    MenuEntry showBooks = entry("popShowBooks", config_.showBooks ? "Hide Address &Books" : "Show Address &Books",
-                                [this] { setShowBooks(!config_.showBooks); });
-    MenuEntry showList = entry("popShowListFields",
-                               config_.showListFields ? "Hide &Mailing List Fields" : "Show &Mailing List Fields",
-                               [this] { setShowListFields(!config_.showListFields); });
+    MenuEntry books = entry(
+        "popReorder", "Re-Order Address Books",
+        [this] {
+            if (events_) events_->reorderBooks();
+        },
+        books_.books().size() > 1 && !buildMode_);
+    MenuEntry showBooks =
+        entry("popShowBooks", config_.showBooks ? "Hide Address &Books" : "Show Address &Books",
+              [this] { setShowBooks(!config_.showBooks); });
+    MenuEntry showList =
+        entry("popShowListFields",
+              config_.showListFields ? "Hide &Mailing List Fields" : "Show &Mailing List Fields",
+              [this] { setShowListFields(!config_.showListFields); });
     return {
-        entry("popAdd", "&Add Email Entry", [this] { addClick(); }, loaded && !buildMode_),
-        entry("popDelete", "&Delete Email Entry", [this] { deleteClick(); }, selected && !buildMode_),
-        entry("popSave", "&Save Address Book", [this] { saveClick(); }, loaded && !buildMode_),
+        entry(
+            "popAdd", "&Add Email Entry", [this] { addClick(); }, loaded && !buildMode_),
+        entry(
+            "popDelete", "&Delete Email Entry", [this] { deleteClick(); }, selected && !buildMode_),
+        entry(
+            "popSave", "&Save Address Book", [this] { saveClick(); }, loaded && !buildMode_),
         MenuEntry::separator(),
-        entry("popCut", cutCaption(), [this] { cutClick(); }, selected && !buildMode_),
-        entry("popCopy", copyCaption(), [this] { copyClick(); }, selected),
-        entry("popPaste", pasteCaption(), [this] { pasteClick(); }, loaded && !buildMode_),
+        entry(
+            "popCut", cutCaption(), [this] { cutClick(); }, selected && !buildMode_),
+        entry(
+            "popCopy", copyCaption(), [this] { copyClick(); }, selected),
+        entry(
+            "popPaste", pasteCaption(), [this] { pasteClick(); }, loaded && !buildMode_),
         copyTo,
-        entry("popSortAddresses", "Sort Email Addresses", [this] { sortAddressesClick(); }, current_ >= 0),
+        entry(
+            "popSortAddresses", "Sort Email Addresses", [this] { sortAddressesClick(); },
+            current_ >= 0),
         MenuEntry::separator(),
-        entry("popPrintAll", "P&rint All Addresses", [this] { printClick(false); }, printing && rowCount() > 0),
-        entry("popPrintSelected", "P&rint Selected Addresses", [this] { printClick(true); }, printing && selected),
+        entry(
+            "popPrintAll", "P&rint All Addresses", [this] { printClick(false); },
+            printing && rowCount() > 0),
+        entry(
+            "popPrintSelected", "P&rint Selected Addresses", [this] { printClick(true); },
+            printing && selected),
         MenuEntry::separator(),
         books,
         showBooks,
         showList,
         entry("popFonts", "Address Book Fonts", [this] { fontClick(); }),
         MenuEntry::separator(),
-        entry("popImport", "Import...", [this] { importClick(); }, loaded && !buildMode_),
-        entry("popExportAll", "E&xport All Entries...", [this] { exportClick(false); }, rowCount() > 0),
-        entry("popExportSelected", "Export Selected Entries...", [this] { exportClick(true); }, selected),
-        entry("popVerify", "&Verify Addresses", [this] { verifyClick(); },
-              current_ >= 0 && !fields_.addresses.empty()),
+        entry(
+            "popImport", "Import...", [this] { importClick(); }, loaded && !buildMode_),
+        entry(
+            "popExportAll", "E&xport All Entries...", [this] { exportClick(false); },
+            rowCount() > 0),
+        entry(
+            "popExportSelected", "Export Selected Entries...", [this] { exportClick(true); },
+            selected),
+        entry(
+            "popVerify", "&Verify Addresses", [this] { verifyClick(); },
+            current_ >= 0 && !fields_.addresses.empty()),
         build,
-        entry("popLocate", "Locate Source Record", [this] { locateSourceRecord(selectedText_); }, current_ >= 0),
+        entry(
+            "popLocate", "Locate Source Record", [this] { locateSourceRecord(selectedText_); },
+            current_ >= 0),
     };
 }
 

@@ -77,8 +77,8 @@ void AddressBooksPage::addSender(const std::string& book, const mime::TmsMailAdd
     changed();
     if (!saveLoadedBook()) return;
     platform_.system.beep();
-    info(fullName + " <" + address + "> was added to [" + book.substr(0, 42) + "] address book!" + "\r" +
-         "There are now " + std::to_string(rowCount()) + " entries in this address book");
+    info(fullName + " <" + address + "> was added to [" + book.substr(0, 42) + "] address book!" +
+         "\r" + "There are now " + std::to_string(rowCount()) + " entries in this address book");
     tellBooksChanged();
 }
 
@@ -90,7 +90,8 @@ void AddressBooksPage::harvestSendersAsList(const std::string& book,
     list.nickname = kNoNickname;
     list.isMailingList = true;
     list.listTo = kListToPlaceholder;
-    for (const std::string& address : senderAddresses) list.addresses.emplace_back(trimmed(address));
+    for (const std::string& address : senderAddresses)
+        list.addresses.emplace_back(trimmed(address));
     appendEntry(std::move(list));
     changed();
     if (!saveLoadedBook()) return;
@@ -100,7 +101,8 @@ void AddressBooksPage::harvestSendersAsList(const std::string& book,
     tellBooksChanged();
 }
 
-void AddressBooksPage::harvestRecipientsAsList(const std::string& book, const mime::TmsAddressList& to,
+void AddressBooksPage::harvestRecipientsAsList(const std::string& book,
+                                               const mime::TmsAddressList& to,
                                                const mime::TmsAddressList& cc) {
     if (!prepareTarget(book)) return;
     TEmailNameObjListView list;
@@ -115,11 +117,14 @@ void AddressBooksPage::harvestRecipientsAsList(const std::string& book, const mi
     if (!saveLoadedBook()) return;
     selectOnly(0);
     platform_.system.beep();
-    info("Recipients As Mailing List Successfully Built.\rPress F9 To Display Mailing List Entries.");
+    info(
+        "Recipients As Mailing List Successfully Built.\rPress F9 To Display Mailing List "
+        "Entries.");
     tellBooksChanged();
 }
 
-void AddressBooksPage::harvestRecipientsAsEntries(const std::string& book, const mime::TmsAddressList& to,
+void AddressBooksPage::harvestRecipientsAsEntries(const std::string& book,
+                                                  const mime::TmsAddressList& to,
                                                   const mime::TmsAddressList& cc) {
     if (!prepareTarget(book)) return;
     for (const auto* recipients : {&to, &cc}) {
@@ -236,8 +241,8 @@ void AddressBooksPage::backupFromMenu(const std::string& book) {
         const BookReadResult r = books_.readBook(book);
         if (!r.readable) {
             platform_.system.beep();
-            platform_.dialogs.warning(kProductName, "Load From File Error 6498\rAddress Book '" + book +
-                                                        "' " + r.problem + ".");
+            platform_.dialogs.warning(kProductName, "Load From File Error 6498\rAddress Book '" +
+                                                        book + "' " + r.problem + ".");
             return;
         }
         ec = writeBookFile(backupFile(books_.home(), book), r.entries, BookFileKind::Backup);
@@ -254,16 +259,18 @@ void AddressBooksPage::backupAllFromMenu() {
     bool someEmpty = false;
     bool someFailed = false;
     for (const std::string& book : books_.names()) {
-        platform_.dialogs.showStatus("Backing Up All Address Books",
-                                     {"Backing Up [" + book + "] Address Book", "Please Wait...", "", ""});
-        const BookReadResult r = books_.isLoaded(book) ? BookReadResult{true, true, true, books_.entries(), ""}
-                                                       : books_.readBook(book);
+        platform_.dialogs.showStatus(
+            "Backing Up All Address Books",
+            {"Backing Up [" + book + "] Address Book", "Please Wait...", "", ""});
+        const BookReadResult r = books_.isLoaded(book)
+                                     ? BookReadResult{true, true, true, books_.entries(), ""}
+                                     : books_.readBook(book);
         if (!r.readable) {
             someFailed = true;
             platform_.dialogs.hideStatus();
             platform_.system.beep();
-            platform_.dialogs.warning(kProductName, "Load From File Error 6498\rAddress Book '" + book +
-                                                        "' " + r.problem + ".");
+            platform_.dialogs.warning(kProductName, "Load From File Error 6498\rAddress Book '" +
+                                                        book + "' " + r.problem + ".");
             continue;
         }
         if (r.entries.empty()) {
@@ -272,7 +279,8 @@ void AddressBooksPage::backupAllFromMenu() {
             info("Address Book [" + book + "] is empty - click OK to continue.");
             continue;
         }
-        if (std::error_code ec = writeBookFile(backupFile(books_.home(), book), r.entries, BookFileKind::Backup)) {
+        if (std::error_code ec =
+                writeBookFile(backupFile(books_.home(), book), r.entries, BookFileKind::Backup)) {
             someFailed = true;
             platform_.dialogs.hideStatus();
             warnWrite(ec);
@@ -286,8 +294,8 @@ void AddressBooksPage::backupAllFromMenu() {
                    : "All Address Books Were Successfully Backed Up!");
 }
 
-platform::Menu AddressBooksPage::bookChoiceMenu(const std::string& namePrefix,
-                                                const std::function<void(const std::string&)>& choose) const {
+platform::Menu AddressBooksPage::bookChoiceMenu(
+    const std::string& namePrefix, const std::function<void(const std::string&)>& choose) const {
     platform::Menu menu;
     for (const BookInfo& book : books_.books()) {
         if (menu.size() >= kMaxBookMenuEntries) break;

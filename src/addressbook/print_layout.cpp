@@ -9,7 +9,8 @@ namespace velmora::addressbook {
 std::vector<std::string> entryPrintLines(const std::vector<TEmailNameObjListView>& entries) {
     std::vector<std::string> lines;
     for (const TEmailNameObjListView& e : entries) {
-        if (e.isMailingList) lines.push_back("Start Mailing List Entry ------------------------------");
+        if (e.isMailingList)
+            lines.push_back("Start Mailing List Entry ------------------------------");
         lines.push_back("                Name: " + e.fullName);
         lines.push_back("            Nickname: " + e.nickname);
         if (e.addresses.size() == 1) {

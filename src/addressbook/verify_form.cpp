@@ -11,8 +11,9 @@ namespace {
 constexpr const char* kNoAnswerMark = " [no answer from the DNS server]";
 }
 
-TckAddressForm::TckAddressForm(platform::Platform& platform, VerificationHost& host, LookupFactory makeLookup,
-                               std::string book, std::vector<VerifyEntry> entries, std::string soundFile)
+TckAddressForm::TckAddressForm(platform::Platform& platform, VerificationHost& host,
+                               LookupFactory makeLookup, std::string book,
+                               std::vector<VerifyEntry> entries, std::string soundFile)
     : platform_(platform),
       host_(host),
       makeLookup_(std::move(makeLookup)),
@@ -44,7 +45,9 @@ void TckAddressForm::startCheck() {
         busyBefore_ = host_.busy();
         if (busyBefore_) {
             platform_.system.beep();
-            platform_.dialogs.information(kProductName, "Mail is being sent or retrieved: check the addresses when it has finished.");
+            platform_.dialogs.information(
+                kProductName,
+                "Mail is being sent or retrieved: check the addresses when it has finished.");
             return;
         }
         host_.setBusy(true);
@@ -71,8 +74,8 @@ void TckAddressForm::startCheck() {
     for (const VerifyEntry& e : entries_) {
         ++record;
         const std::string name(trimmed(e.entry.fullName));
-        const std::string prefix =
-            std::to_string(e.position + 1) + " " + (name.empty() ? std::string("[No Full Name]") : name) + ": ";
+        const std::string prefix = std::to_string(e.position + 1) + " " +
+                                   (name.empty() ? std::string("[No Full Name]") : name) + ": ";
         for (const std::string& line : e.entry.addresses) {
             if (trimmed(line).empty()) continue;
             platform_.events.processEvents();
@@ -94,8 +97,10 @@ void TckAddressForm::startCheck() {
             verifiedLabel_ = "Verified Addresses " + std::to_string(verified_);
             unverifiedLabel_ = "Unverified Addresses " + std::to_string(unverified_);
             recordLabel_ = "On Record " + std::to_string(record) + " of " + std::to_string(records);
-            addressLabel_ = "On Address " + std::to_string(checked_) + " of " + std::to_string(total_);
-            host_.setApplicationTitle("Verify " + std::to_string(checked_) + " of " + std::to_string(total_));
+            addressLabel_ =
+                "On Address " + std::to_string(checked_) + " of " + std::to_string(total_);
+            host_.setApplicationTitle("Verify " + std::to_string(checked_) + " of " +
+                                      std::to_string(total_));
             changed();
         }
         if (cancel_) break;
@@ -108,8 +113,10 @@ void TckAddressForm::startCheck() {
         addressLabel_ = "*** Cancelled ***";
         host_.setApplicationTitle(" *** Cancelled ***");
     } else {
-        if (total_ == 0) caption_ = "Verification Finished - A Total of 0 Addresses Were Verified";
-        else if (total_ == 1 && verified_ == 1) caption_ = "Verification Finished - A Total of 1 Address Was Verified";
+        if (total_ == 0)
+            caption_ = "Verification Finished - A Total of 0 Addresses Were Verified";
+        else if (total_ == 1 && verified_ == 1)
+            caption_ = "Verification Finished - A Total of 1 Address Was Verified";
         else
             caption_ = "Verification Finished - A Total of " + std::to_string(verified_) +
                        " Addresses Were Verified out of " + std::to_string(total_);
@@ -123,8 +130,9 @@ void TckAddressForm::startCheck() {
     printEnabled_ = !bad_.empty();
     changed();
     if (unanswered_ > 0)
-        platform_.dialogs.warning(kProductName, "The DNS server did not answer for " + std::to_string(unanswered_) +
-                                                    " of " + std::to_string(checked_) +
+        platform_.dialogs.warning(kProductName, "The DNS server did not answer for " +
+                                                    std::to_string(unanswered_) + " of " +
+                                                    std::to_string(checked_) +
                                                     " address(es): they could not be checked.");
     if (closeRequested_) close();
 }

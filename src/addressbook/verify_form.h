@@ -19,7 +19,7 @@ namespace velmora::addressbook {
 
 // What the window needs of the main window.
 class VerificationHost {
-public:
+  public:
     virtual ~VerificationHost() = default;
     virtual bool busy() const = 0;
     virtual void setBusy(bool busy) = 0;
@@ -41,7 +41,7 @@ struct VerifyEntry {
 };
 
 class TckAddressForm {
-public:
+  public:
     using LookupFactory = std::function<std::unique_ptr<MxLookup>()>;
 
     TckAddressForm(platform::Platform& platform, VerificationHost& host, LookupFactory makeLookup,
@@ -82,7 +82,7 @@ public:
     // The window asks the view to repaint after each address.
     std::function<void()> onChanged;
 
-private:
+  private:
     int percent(int count) const;
     void changed() {
         if (onChanged) onChanged();

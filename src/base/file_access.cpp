@@ -11,12 +11,14 @@ namespace velmora {
 
 namespace {
 
-std::error_code lastError() { return {errno, std::generic_category()}; }
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
 
 // "Not a regular file" for a FIFO, a device or a socket; it compares equal to
 // std::errc::invalid_argument.
 class NotRegularCategory : public std::error_category {
-public:
+  public:
     const char* name() const noexcept override { return "velmora.file"; }
     std::string message(int) const override { return "Not a regular file"; }
     std::error_condition default_error_condition(int) const noexcept override {
@@ -114,7 +116,8 @@ std::optional<std::string> readRegularFile(const std::filesystem::path& file,
                 error = std::make_error_code(std::errc::file_too_large);
                 return std::nullopt;
             }
-            bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(maxBytes, used + kBlock)));
+            bytes.resize(
+                static_cast<std::size_t>(std::min<std::uint64_t>(maxBytes, used + kBlock)));
             bytes[used++] = probe;
             continue;
         }

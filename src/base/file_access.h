@@ -14,10 +14,12 @@ namespace velmora {
 
 // An open descriptor of a regular file, closed with the object.
 class RegularFile {
-public:
+  public:
     RegularFile() = default;
     ~RegularFile();
-    RegularFile(RegularFile&& other) noexcept : fd_(other.fd_), size_(other.size_) { other.fd_ = -1; }
+    RegularFile(RegularFile&& other) noexcept : fd_(other.fd_), size_(other.size_) {
+        other.fd_ = -1;
+    }
     RegularFile& operator=(RegularFile&& other) noexcept;
     RegularFile(const RegularFile&) = delete;
     RegularFile& operator=(const RegularFile&) = delete;
@@ -29,9 +31,10 @@ public:
 
     // Reads up to `count` bytes at `offset`; fewer only at the end of the file. An error is
     // returned in `error` (and 0 bytes).
-    std::size_t readAt(std::uint64_t offset, char* buffer, std::size_t count, std::error_code& error);
+    std::size_t readAt(std::uint64_t offset, char* buffer, std::size_t count,
+                       std::error_code& error);
 
-private:
+  private:
     friend RegularFile openRegularFile(const std::filesystem::path&, std::error_code&);
     int fd_ = -1;
     std::uint64_t size_ = 0;
@@ -42,14 +45,15 @@ private:
 // no_such_file_or_directory, a directory is_a_directory, any other kind (FIFO, device, socket)
 // "Not a regular file", which compares equal to invalid_argument; the returned object is then
 // not open.
-[[nodiscard]] RegularFile openRegularFile(const std::filesystem::path& file, std::error_code& error);
+[[nodiscard]] RegularFile openRegularFile(const std::filesystem::path& file,
+                                          std::error_code& error);
 
 // The whole content of a regular file, read through openRegularFile. `maxBytes` bounds what a
 // damaged file can make us allocate: a larger file gives file_too_large. nullopt with `error`
 // set on any failure.
 [[nodiscard]] std::optional<std::string> readRegularFile(const std::filesystem::path& file,
-                                                        std::error_code& error,
-                                                        std::uint64_t maxBytes = UINT64_MAX);
+                                                         std::error_code& error,
+                                                         std::uint64_t maxBytes = UINT64_MAX);
 
 // True when `file` names a regular file (after following links); false for anything else,
 // and when it cannot be examined.

@@ -9,7 +9,7 @@
 namespace velmora {
 
 class LineReader {
-public:
+  public:
     explicit LineReader(std::string_view text) : text_(text) {}
 
     // The next line; false when the text is exhausted.
@@ -33,7 +33,7 @@ public:
     }
     void reset() { seek(0); }
 
-private:
+  private:
     static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
 
     // The next CR and LF are found once each with memchr and remembered, so text with only one

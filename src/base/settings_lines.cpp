@@ -15,9 +15,13 @@ SettingsWriter& SettingsWriter::text(std::string value) {
     return *this;
 }
 
-SettingsWriter& SettingsWriter::boolean(bool value) { return text(value ? "TRUE" : "FALSE"); }
+SettingsWriter& SettingsWriter::boolean(bool value) {
+    return text(value ? "TRUE" : "FALSE");
+}
 
-SettingsWriter& SettingsWriter::integer(std::int64_t value) { return text(std::to_string(value)); }
+SettingsWriter& SettingsWriter::integer(std::int64_t value) {
+    return text(std::to_string(value));
+}
 
 std::string SettingsWriter::bytes() const {
     std::vector<std::string> all;

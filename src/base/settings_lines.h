@@ -14,7 +14,7 @@ namespace velmora {
 
 // Collects values line by line and writes them atomically.
 class SettingsWriter {
-public:
+  public:
     SettingsWriter& text(std::string value);
     SettingsWriter& boolean(bool value);
     SettingsWriter& integer(std::int64_t value);
@@ -23,7 +23,7 @@ public:
     std::string bytes() const;
     [[nodiscard]] std::error_code save(const std::filesystem::path& file) const;
 
-private:
+  private:
     std::vector<std::string> lines_;
 };
 
@@ -31,7 +31,7 @@ private:
 // its default; so does a number line that holds no number, and reading goes on with the next
 // line, so one damaged line never resets the rest of a file.
 class SettingsReader {
-public:
+  public:
     // Reads `file`; a missing file reads as all defaults.
     explicit SettingsReader(const std::filesystem::path& file);
     // From lines already read (the version line included).
@@ -49,7 +49,7 @@ public:
     // How many number lines were damaged and replaced by their defaults.
     int damagedLines() const { return damaged_; }
 
-private:
+  private:
     std::vector<std::string> lines_;
     std::size_t next_ = 1;  // line 0 is the version line
     bool exists_ = true;

@@ -15,7 +15,9 @@ namespace velmora {
 
 namespace {
 
-std::error_code lastError() { return {errno, std::generic_category()}; }
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
 
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -32,8 +34,7 @@ bool writeAll(int fd, std::string_view bytes) {
 std::filesystem::path temporarySibling(const std::filesystem::path& file) {
     static std::mt19937_64 random{std::random_device{}()};
     char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
-                  static_cast<unsigned long long>(random()));
+    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(random()));
     std::filesystem::path tmp = file;
     tmp += suffix;
     return tmp;
@@ -79,6 +80,8 @@ std::string joinLines(const std::vector<std::string>& lines, bool finalLineEnd) 
     return text;
 }
 
-std::string errorText(const std::error_code& error) { return error.message(); }
+std::string errorText(const std::error_code& error) {
+    return error.message();
+}
 
 }  // namespace velmora

@@ -15,9 +15,12 @@ int runBooksCommand(Context& context, const std::vector<std::string>& args) {
     for (const addressbook::BookInfo& book : books.books()) {
         const addressbook::BookReadResult r = books.readBook(book.name);
         context.out << book.name << '\t';
-        if (!r.exists) context.out << "missing";
-        else if (!r.readable) context.out << "unreadable";
-        else context.out << r.entries.size() << (r.complete ? "" : "\tdamaged");
+        if (!r.exists)
+            context.out << "missing";
+        else if (!r.readable)
+            context.out << "unreadable";
+        else
+            context.out << r.entries.size() << (r.complete ? "" : "\tdamaged");
         context.out << '\n';
     }
     return 0;

@@ -55,8 +55,9 @@ int runImportCommand(Context& context, const std::vector<std::string>& args) {
         return 1;
     }
     if (!loaded.complete)
-        context.err << "velmora-cli: Address Book '" << bookName << "' was damaged (" << loaded.problem
-                    << "); its file is kept as '" << bookName << ".abk.damaged'\n";
+        context.err << "velmora-cli: Address Book '" << bookName << "' was damaged ("
+                    << loaded.problem << "); its file is kept as '" << bookName
+                    << ".abk.damaged'\n";
     addressbook::ImportedEntries imported = addressbook::entriesOfAll(reader);
     for (auto& entry : imported.entries) books.entries().push_back(std::move(entry));
     if (std::error_code ec = books.saveLoaded()) {

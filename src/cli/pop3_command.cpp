@@ -56,11 +56,14 @@ int runPop3Command(Context& context, const std::vector<std::string>& args) {
         }
     }
     if (!passwordGiven) {
-        if (const char* fromEnvironment = std::getenv("VELMORA_PASSWORD")) password = fromEnvironment;
+        if (const char* fromEnvironment = std::getenv("VELMORA_PASSWORD"))
+            password = fromEnvironment;
     }
     if (server.empty() || user.empty() || action.empty())
-        return usageError(context, "pop3 needs --server HOST:PORT --user U and count, retrieve or headers");
-    if (action == "retrieve" && out.empty()) return usageError(context, "pop3 retrieve needs --out DIR");
+        return usageError(context,
+                          "pop3 needs --server HOST:PORT --user U and count, retrieve or headers");
+    if (action == "retrieve" && out.empty())
+        return usageError(context, "pop3 retrieve needs --out DIR");
     if (action != "retrieve" && (!out.empty() || deleteAfter))
         return usageError(context, "--out and --delete go with retrieve");
 

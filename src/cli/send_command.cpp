@@ -16,9 +16,12 @@ int runSendCommand(Context& context, const std::vector<std::string>& args) {
     bool outbox = false;
     std::vector<std::filesystem::path> files;
     for (const std::string& arg : args) {
-        if (arg == "--outbox") outbox = true;
-        else if (arg.rfind("--", 0) == 0) return usageError(context, "send: unexpected argument " + arg);
-        else files.emplace_back(arg);
+        if (arg == "--outbox")
+            outbox = true;
+        else if (arg.rfind("--", 0) == 0)
+            return usageError(context, "send: unexpected argument " + arg);
+        else
+            files.emplace_back(arg);
     }
     if (outbox == !files.empty()) return usageError(context, "send needs FILE... or --outbox");
 

@@ -4,9 +4,8 @@
 //        [--trust SHA256] [--allow-plain-password] FILE
 // The file is read as a message; --from replaces its sender, and --to, --cc and --bcc, when any
 // is given, replace all three recipient lists. Errors carry the client's texts.
-#include <ostream>
-
 #include <cstdlib>
+#include <ostream>
 
 #include "cli/command.h"
 #include "cli/connection_arguments.h"
@@ -54,9 +53,11 @@ int runSmtpCommand(Context& context, const std::vector<std::string>& args) {
             return usageError(context, "smtp: unexpected argument " + arg);
         }
     }
-    if (server.empty() || file.empty()) return usageError(context, "smtp needs --server HOST:PORT and a FILE");
+    if (server.empty() || file.empty())
+        return usageError(context, "smtp needs --server HOST:PORT and a FILE");
     if (!passwordGiven) {
-        if (const char* fromEnvironment = std::getenv("VELMORA_PASSWORD")) password = fromEnvironment;
+        if (const char* fromEnvironment = std::getenv("VELMORA_PASSWORD"))
+            password = fromEnvironment;
     }
     if (options.auth == net::AuthMethod::UserPass || options.auth == net::AuthMethod::Apop)
         return usageError(context, "smtp: --auth takes plain or login");

@@ -13,15 +13,15 @@ namespace velmora::compose {
 enum class Priority { High, Normal, Low };
 
 struct ComposeFields {
-    std::string from;     // as typed; empty: the profile's name and address
+    std::string from;  // as typed; empty: the profile's name and address
     std::string replyTo;
-    std::vector<std::string> to;   // one address text per line
+    std::vector<std::string> to;  // one address text per line
     std::vector<std::string> cc;
     std::vector<std::string> bcc;
     std::string subject;
-    std::string body;     // lines joined by line ends as the editor holds them
+    std::string body;  // lines joined by line ends as the editor holds them
     std::vector<std::filesystem::path> attachments;  // full paths
-    int sigBlockIndex = -1;  // -1: none chosen
+    int sigBlockIndex = -1;                          // -1: none chosen
     Priority priority = Priority::Normal;
     bool closeAfterSending = false;
     bool deliveryAck = false;

@@ -58,7 +58,8 @@ std::filesystem::path autoSaveFile(const std::filesystem::path& home, const std:
     return home / (name + ".txt");
 }
 
-std::error_code writeSendOnePer(const std::filesystem::path& home, const std::vector<std::string>& to) {
+std::error_code writeSendOnePer(const std::filesystem::path& home,
+                                const std::vector<std::string>& to) {
     return writeFileAtomically(home / kSendOnePerFile, joinLines(to));
 }
 

@@ -27,14 +27,19 @@ constexpr std::size_t kSubjectInQuestion = 32;
 
 const char* pageName(AddressField field) {
     switch (field) {
-        case AddressField::To: return "To";
-        case AddressField::CC: return "CC";
-        case AddressField::BCC: return "BCC";
+        case AddressField::To:
+            return "To";
+        case AddressField::CC:
+            return "CC";
+        case AddressField::BCC:
+            return "BCC";
     }
     return "To";
 }
 
-std::vector<std::string> bodyLines(const std::string& body) { return splitLines(body); }
+std::vector<std::string> bodyLines(const std::string& body) {
+    return splitLines(body);
+}
 
 // Opening for exclusive use is a Windows notion; here a file must be a regular file that can
 // be read (a FIFO, a device or a folder would hang or fail the send).
@@ -49,10 +54,14 @@ bool canAttach(const std::filesystem::path& path) {
 
 ComposeMode modeOfFolder(const std::string& logicalPath) {
     switch (store::folderKindOf(logicalPath)) {
-        case store::FolderKind::Drafts: return ComposeMode::Drafts;
-        case store::FolderKind::OutBox: return ComposeMode::OutBox;
-        case store::FolderKind::Sent: return ComposeMode::Sent;
-        default: return ComposeMode::UserDefined;
+        case store::FolderKind::Drafts:
+            return ComposeMode::Drafts;
+        case store::FolderKind::OutBox:
+            return ComposeMode::OutBox;
+        case store::FolderKind::Sent:
+            return ComposeMode::Sent;
+        default:
+            return ComposeMode::UserDefined;
     }
 }
 
@@ -67,7 +76,9 @@ TcomposeForm::TcomposeForm(ComposeContext& context, ComposeMode mode, int number
 
 TcomposeForm::~TcomposeForm() = default;
 
-void TcomposeForm::changed() { context_.host.composeWindowChanged(*this); }
+void TcomposeForm::changed() {
+    context_.host.composeWindowChanged(*this);
+}
 
 void TcomposeForm::start() {
     initTimer_ = platform_.timers.createTimer(kInitialisationDelay, true, [this] { initialise(); });
@@ -93,14 +104,15 @@ void TcomposeForm::initialise() {
     initialised_ = true;
     if (initTimer_) initTimer_->stop();
     const profiles::Settings& settings = context_.host.settings();
-    if (const auto* active = context_.host.profiles().activeProfile()) profileName_ = active->profileName;
+    if (const auto* active = context_.host.profiles().activeProfile())
+        profileName_ = active->profileName;
 
     book_ = context_.host.addressBook().entries();
     bookRow_ = book_.empty() ? -1 : 0;
     layout_ = readAddressListLayout(context_.home);
     auto others = context_.host.composeWindows();
-    const bool alone = std::none_of(others.begin(), others.end(),
-                                    [this](TcomposeForm* w) { return w != this; });
+    const bool alone =
+        std::none_of(others.begin(), others.end(), [this](TcomposeForm* w) { return w != this; });
     if (alone) context_.shared.recent = readRecentAttachments(context_.home);
     buildSignatureDropDownList();
 
@@ -144,14 +156,15 @@ void TcomposeForm::loadStored() {
     reading::TinboxForm& folder = context_.host.folders().openFolderWindow(source.folder, false);
     const int row = findRowByFileName(folder, source.fileName);
     if (row < 0) {
-        platform_.dialogs.warning(kProductName, "File I/O Error 1014\rThe message is no longer in " +
-                                                    source.folder);
+        platform_.dialogs.warning(
+            kProductName, "File I/O Error 1014\rThe message is no longer in " + source.folder);
         source_.reset();
         return;
     }
     const store::TObjListViewVLF item = folder.rows()[static_cast<std::size_t>(row)].item;
     mime::TmsMessage message;
-    if (auto failure = store::loadMessageFile(store::messageFilePath(folder.directory(), item.fileName), message)) {
+    if (auto failure = store::loadMessageFile(
+            store::messageFilePath(folder.directory(), item.fileName), message)) {
         platform_.dialogs.warning(kProductName, "File I/O Error 1014\r" + *failure);
         return;
     }
@@ -172,8 +185,10 @@ void TcomposeForm::loadStored() {
     fields_.attachments.clear();
     for (const std::string& path : item.attachList) {
         std::error_code ec;
-        if (std::filesystem::exists(path, ec)) fields_.attachments.emplace_back(path);
-        else platform_.dialogs.information(kProductName, "Attachment file not found:\r" + path);
+        if (std::filesystem::exists(path, ec))
+            fields_.attachments.emplace_back(path);
+        else
+            platform_.dialogs.information(kProductName, "Attachment file not found:\r" + path);
     }
     if (item.sigBlockIndex >= 0 && item.sigBlockIndex < static_cast<int>(signatures_.blocks.size()))
         chooseSignature(item.sigBlockIndex);
@@ -184,7 +199,8 @@ void TcomposeForm::loadStored() {
     fields_.sendOnePer = item.sendOnePerRecipient;
     fields_.inReplyTo = store::readPrivateValue(message.Headers(), "In-Reply-To");
     fields_.references = store::readPrivateValue(message.Headers(), "References");
-    setCaption("Compose " + std::to_string(number_) + " - " + source.folder + " - [" + subject_ + "]");
+    setCaption("Compose " + std::to_string(number_) + " - " + source.folder + " - [" + subject_ +
+               "]");
     loadedFields_ = fields();
 }
 
@@ -195,9 +211,15 @@ void TcomposeForm::setMailTo(const std::string& address) {
 
 // --- fields -------------------------------------------------------------------------------
 
-void TcomposeForm::setFrom(std::string text) { from_ = oneLine(text); }
-void TcomposeForm::setReplyTo(std::string text) { replyTo_ = oneLine(text); }
-void TcomposeForm::setPlain(AddressField field, std::string text) { plain_[index(field)] = oneLine(text); }
+void TcomposeForm::setFrom(std::string text) {
+    from_ = oneLine(text);
+}
+void TcomposeForm::setReplyTo(std::string text) {
+    replyTo_ = oneLine(text);
+}
+void TcomposeForm::setPlain(AddressField field, std::string text) {
+    plain_[index(field)] = oneLine(text);
+}
 
 void TcomposeForm::rebuildLines(AddressField field) {
     lines_[index(field)] = addressLines(plain_[index(field)]);
@@ -228,7 +250,9 @@ void TcomposeForm::syncAddressFields() {
     }
 }
 
-void TcomposeForm::setSubject(std::string text) { subject_ = oneLine(text); }
+void TcomposeForm::setSubject(std::string text) {
+    subject_ = oneLine(text);
+}
 
 std::string TcomposeForm::captionStem() const {
     const std::string& c = caption();
@@ -247,12 +271,15 @@ void TcomposeForm::leaveSubject() {
     changed();
 }
 
-void TcomposeForm::setBody(std::string text) { body_ = std::move(text); }
+void TcomposeForm::setBody(std::string text) {
+    body_ = std::move(text);
+}
 
 void TcomposeForm::importTextFile() {
     if (page_ != ComposePage::Compose && page_ != ComposePage::Body) {
         platform_.system.beep();
-        platform_.dialogs.information(kProductName, "The cursor must be placed in the Body of the compose message");
+        platform_.dialogs.information(
+            kProductName, "The cursor must be placed in the Body of the compose message");
         return;
     }
     platform::FileDialogRequest request;
@@ -261,15 +288,17 @@ void TcomposeForm::importTextFile() {
     const auto chosen = platform_.dialogs.openFiles(request);
     if (chosen.empty()) return;
     std::error_code ec;
-    const auto text = std::filesystem::is_regular_file(chosen.front(), ec) ? readWholeFile(chosen.front())
-                                                                           : std::nullopt;
+    const auto text = std::filesystem::is_regular_file(chosen.front(), ec)
+                          ? readWholeFile(chosen.front())
+                          : std::nullopt;
     if (!text) {
         platform_.dialogs.warning(kProductName, "Load ASCII Text File Error 2393");
         return;
     }
     auto lines = bodyLines(body_);
     const auto inserted = splitLines(*text);
-    const auto at = static_cast<std::size_t>(std::min<int>(caretLine_, static_cast<int>(lines.size())));
+    const auto at =
+        static_cast<std::size_t>(std::min<int>(caretLine_, static_cast<int>(lines.size())));
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), inserted.begin(), inserted.end());
     body_ = joinLines(lines, false);
     caretLine_ = static_cast<int>(at + inserted.size());
@@ -304,7 +333,8 @@ void TcomposeForm::insertGreeting() {
         !settings.compose.useGreeting)
         return;
     greetingDone_ = true;
-    const mime::TmsMailAddress first = mime::ParseMailAddress(lines_[0].empty() ? "" : lines_[0][0]);
+    const mime::TmsMailAddress first =
+        mime::ParseMailAddress(lines_[0].empty() ? "" : lines_[0][0]);
     std::string fullName = first.Name();
     if (fullName.empty()) fullName = first.Address().substr(0, first.Address().find('@'));
     const std::string firstName = fullName.substr(0, fullName.find(' '));
@@ -332,25 +362,30 @@ void TcomposeForm::showPage(ComposePage page) {
 }
 
 void TcomposeForm::tabClicked(ComposePage page) {
-    if (page == ComposePage::Compose || page == ComposePage::Body) context_.shared.lastClickedPage = page;
+    if (page == ComposePage::Compose || page == ComposePage::Body)
+        context_.shared.lastClickedPage = page;
     showPage(page);
 }
 
 std::string TcomposeForm::tabCaption(ComposePage page) const {
     auto count = [this](AddressField f) { return std::to_string(lines_[index(f)].size()); };
     switch (page) {
-        case ComposePage::Compose: return "Compose";
-        case ComposePage::Body: return "Body";
+        case ComposePage::Compose:
+            return "Compose";
+        case ComposePage::Body:
+            return "Body";
         case ComposePage::Options:
             return fields_.priority == Priority::High  ? "Options [High]"
                    : fields_.priority == Priority::Low ? "Options [Low]"
-                                                        : "Options [Normal]";
+                                                       : "Options [Normal]";
         case ComposePage::To:
             if (fields_.sendOnePer) return "To: One Per [" + count(AddressField::To) + "]";
             if (replyToInUse_) return "Reply To: [" + count(AddressField::To) + "]";
             return "To: [" + count(AddressField::To) + "]";
-        case ComposePage::CC: return "CC: [" + count(AddressField::CC) + "]";
-        case ComposePage::BCC: return "BCC: [" + count(AddressField::BCC) + "]";
+        case ComposePage::CC:
+            return "CC: [" + count(AddressField::CC) + "]";
+        case ComposePage::BCC:
+            return "BCC: [" + count(AddressField::BCC) + "]";
         case ComposePage::Attachments: {
             if (fields_.attachments.empty()) return "Attachment";
             std::string name = fields_.attachments.front().filename().string();
@@ -368,11 +403,16 @@ std::string TcomposeForm::tabCaption(ComposePage page) const {
 
 bool TcomposeForm::tabMarked(ComposePage page) const {
     switch (page) {
-        case ComposePage::To: return !lines_[0].empty();
-        case ComposePage::CC: return !lines_[1].empty();
-        case ComposePage::BCC: return !lines_[2].empty();
-        case ComposePage::Attachments: return !fields_.attachments.empty();
-        default: return false;
+        case ComposePage::To:
+            return !lines_[0].empty();
+        case ComposePage::CC:
+            return !lines_[1].empty();
+        case ComposePage::BCC:
+            return !lines_[2].empty();
+        case ComposePage::Attachments:
+            return !fields_.attachments.empty();
+        default:
+            return false;
     }
 }
 
@@ -385,13 +425,14 @@ void TcomposeForm::addAttachments(const std::vector<std::filesystem::path>& path
         if (!canAttach(path)) {
             platform_.dialogs.information(kProductName,
                                           "File access error\rFile may be in use by another "
-                                          "application\rCannot attach " + path.string());
+                                          "application\rCannot attach " +
+                                              path.string());
             continue;
         }
         fields_.attachments.push_back(path);
         auto& recent = context_.shared.recent;
-        if (recent.capture &&
-            std::find(recent.paths.begin(), recent.paths.end(), path.string()) == recent.paths.end())
+        if (recent.capture && std::find(recent.paths.begin(), recent.paths.end(), path.string()) ==
+                                  recent.paths.end())
             recent.paths.push_back(path.string());
     }
     for (TcomposeForm* other : context_.host.composeWindows()) other->changed();
@@ -412,13 +453,16 @@ void TcomposeForm::attachRecent(int index) {
     const std::filesystem::path path = paths[static_cast<std::size_t>(index)];
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
-        platform_.dialogs.information(kProductName, "File does not exist - cannot attach " + path.string());
+        platform_.dialogs.information(kProductName,
+                                      "File does not exist - cannot attach " + path.string());
         return;
     }
     addAttachments({path});
 }
 
-void TcomposeForm::setCapture(bool on) { context_.shared.recent.capture = on; }
+void TcomposeForm::setCapture(bool on) {
+    context_.shared.recent.capture = on;
+}
 
 bool TcomposeForm::fromDraftsOrOutBox() const {
     return source_ && (mode_ == ComposeMode::Drafts || mode_ == ComposeMode::OutBox);
@@ -427,7 +471,9 @@ bool TcomposeForm::fromDraftsOrOutBox() const {
 void TcomposeForm::removeAttachments(std::vector<int> indices) {
     std::sort(indices.begin(), indices.end());
     indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-    std::erase_if(indices, [this](int i) { return i < 0 || i >= static_cast<int>(fields_.attachments.size()); });
+    std::erase_if(indices, [this](int i) {
+        return i < 0 || i >= static_cast<int>(fields_.attachments.size());
+    });
     if (indices.empty()) return;
     // Only the copy stored beside the source message is ever deleted.
     auto isStoredCopy = [this](const std::filesystem::path& path) {
@@ -442,7 +488,9 @@ void TcomposeForm::removeAttachments(std::vector<int> indices) {
         const std::string question =
             indices.size() == 1
                 ? "Delete file attachment \"" +
-                      fields_.attachments[static_cast<std::size_t>(indices[0])].filename().string() +
+                      fields_.attachments[static_cast<std::size_t>(indices[0])]
+                          .filename()
+                          .string() +
                       "\" from " + folder + " folder?"
                 : "Delete all selected file attachments from " + folder + " folder?";
         const char* title = indices.size() == 1 ? "Delete File Attachment Confirmation"
@@ -484,7 +532,8 @@ void TcomposeForm::insertEntry(const AddressBookEntry& entry, AddressField field
         std::vector<std::string> seen;
         for (const std::string& raw : entry.addresses) {
             const std::string member(trimmed(raw));
-            if (member.empty() || std::find(seen.begin(), seen.end(), member) != seen.end()) continue;
+            if (member.empty() || std::find(seen.begin(), seen.end(), member) != seen.end())
+                continue;
             seen.push_back(member);
             append(AddressField::BCC, member);
         }
@@ -498,9 +547,12 @@ void TcomposeForm::typeAhead(char c) {
     typeAheadBox_ = typeAhead_;
     auto key = [this](const AddressBookEntry& e) {
         switch (layout_.sortColumn) {
-            case 1: return e.fullName;
-            case 2: return e.addresses.empty() ? std::string() : e.addresses.front();
-            default: return e.nickName;
+            case 1:
+                return e.fullName;
+            case 2:
+                return e.addresses.empty() ? std::string() : e.addresses.front();
+            default:
+                return e.nickName;
         }
     };
     const std::size_t from = bookRow_ < 0 ? 0 : static_cast<std::size_t>(bookRow_);
@@ -537,16 +589,18 @@ void TcomposeForm::resetTypeAhead() {
 }
 
 void TcomposeForm::sortAddresses(AddressField field) {
-    if (platform_.dialogs.question("Sort Addresses Confirmation",
-                                   std::string("Sorting replaces every line of the ") + pageName(field) +
-                                       ": list by its address alone: the name part of full addresses is "
-                                       "dropped.\rSort the addresses?",
-                                   platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
+    if (platform_.dialogs.question(
+            "Sort Addresses Confirmation",
+            std::string("Sorting replaces every line of the ") + pageName(field) +
+                ": list by its address alone: the name part of full addresses is "
+                "dropped.\rSort the addresses?",
+            platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
         return;
     auto& lines = lines_[index(field)];
     for (auto& line : lines) line = mime::ParseMailAddress(line).Address();
-    std::stable_sort(lines.begin(), lines.end(),
-                     [](const std::string& a, const std::string& b) { return toLowerAscii(a) < toLowerAscii(b); });
+    std::stable_sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
+        return toLowerAscii(a) < toLowerAscii(b);
+    });
     leaveLines(field);
 }
 
@@ -579,7 +633,8 @@ void TcomposeForm::insertSignatureAtCaret(int index, int caretLine) {
     if (fields_.sigBlockIndex != index) return;
     auto lines = bodyLines(body_);
     const auto block = signatureLines(signatureText_);
-    const auto at = static_cast<std::size_t>(std::clamp(caretLine, 0, static_cast<int>(lines.size())));
+    const auto at =
+        static_cast<std::size_t>(std::clamp(caretLine, 0, static_cast<int>(lines.size())));
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), block.begin(), block.end());
     body_ = joinLines(lines, false);
     changed();
@@ -587,9 +642,12 @@ void TcomposeForm::insertSignatureAtCaret(int index, int caretLine) {
 
 void TcomposeForm::updateMasterSignature() {
     if (!signatureEdited_ || fields_.sigBlockIndex < 0) return;
-    const std::string& name = signatures_.blocks[static_cast<std::size_t>(fields_.sigBlockIndex)].name;
-    if (context_.shared.updateSignature && context_.shared.updateSignature(profileName_, name, signatureText_)) {
-        signatures_.blocks[static_cast<std::size_t>(fields_.sigBlockIndex)].block.text = signatureText_;
+    const std::string& name =
+        signatures_.blocks[static_cast<std::size_t>(fields_.sigBlockIndex)].name;
+    if (context_.shared.updateSignature &&
+        context_.shared.updateSignature(profileName_, name, signatureText_)) {
+        signatures_.blocks[static_cast<std::size_t>(fields_.sigBlockIndex)].block.text =
+            signatureText_;
         signatureEdited_ = false;
         platform_.system.beep();
     }
@@ -618,9 +676,10 @@ bool TcomposeForm::checkAddresses() {
 }
 
 bool TcomposeForm::fileInto(const std::string& folder, bool removeSource) {
-    FilingContext filing{platform_, context_.home, context_.host.settings(), context_.host.folders()};
-    const auto outcome =
-        fileComposeFields(fields(), profile(), folder, removeSource ? source_ : std::nullopt, filing);
+    FilingContext filing{platform_, context_.home, context_.host.settings(),
+                         context_.host.folders()};
+    const auto outcome = fileComposeFields(fields(), profile(), folder,
+                                           removeSource ? source_ : std::nullopt, filing);
     if (!outcome.filed) return false;
     if (removeSource && source_) {
         // The new copy is the source now, and the window is one of its folder.
@@ -646,9 +705,8 @@ bool TcomposeForm::copyTo(const std::string& folder) {
     if (loading_ || sending_) return false;
     syncAddressFields();
     if (!checkAddresses()) return false;
-    const bool removeSource =
-        source_ && ((folder == "Drafts" && mode_ == ComposeMode::Drafts) ||
-                    (folder == "OutBox" && mode_ == ComposeMode::OutBox));
+    const bool removeSource = source_ && ((folder == "Drafts" && mode_ == ComposeMode::Drafts) ||
+                                          (folder == "OutBox" && mode_ == ComposeMode::OutBox));
     const bool filed = fileInto(folder, removeSource);
     changed();
     return filed;
@@ -674,11 +732,13 @@ void TcomposeForm::appendFromComposeTxt() {
 std::string TcomposeForm::verifyAddresses() {
     if (verifying_ || loading_) return {};
     if (page_ == ComposePage::To || page_ == ComposePage::CC || page_ == ComposePage::BCC)
-        lastList_ = static_cast<AddressField>(static_cast<int>(page_) - static_cast<int>(ComposePage::To));
-    if (platform_.dialogs.question("Internet Connection Confirmation",
-                                   "Are you connected to the internet?\rPress ESC key to cancel address "
-                                   "verification.",
-                                   platform::Buttons::YesNo, platform::Answer::Yes) != platform::Answer::Yes)
+        lastList_ =
+            static_cast<AddressField>(static_cast<int>(page_) - static_cast<int>(ComposePage::To));
+    if (platform_.dialogs.question(
+            "Internet Connection Confirmation",
+            "Are you connected to the internet?\rPress ESC key to cancel address "
+            "verification.",
+            platform::Buttons::YesNo, platform::Answer::Yes) != platform::Answer::Yes)
         return {};
     const auto& settings = context_.host.settings();
     net::TMXResolver resolver(platform_.dialogs);
@@ -712,10 +772,10 @@ std::string TcomposeForm::verifyAddresses() {
     selectedLine_ = -1;
     if (!settings.other.verificationSoundFile.empty())
         platform_.system.playSound(settings.other.verificationSoundFile);
-    const std::string result = unverified == 0 ? "All addresses were successfully verified!"
-                               : unverified == 1
-                                   ? "There was 1 unverified address."
-                                   : "There were " + std::to_string(unverified) + " unverified addresses.";
+    const std::string result =
+        unverified == 0   ? "All addresses were successfully verified!"
+        : unverified == 1 ? "There was 1 unverified address."
+                          : "There were " + std::to_string(unverified) + " unverified addresses.";
     platform_.dialogs.information(kProductName, result);
     changed();
     return result;
@@ -750,7 +810,9 @@ void TcomposeForm::pressEscape(bool shift) {
     resetTypeAhead();
 }
 
-std::filesystem::path TcomposeForm::autoSavePath() const { return autoSaveFile(context_.home, caption()); }
+std::filesystem::path TcomposeForm::autoSavePath() const {
+    return autoSaveFile(context_.home, caption());
+}
 
 void TcomposeForm::autoSaveTick() {
     if (context_.host.busy() || sending_ || body_.empty()) return;
@@ -786,71 +848,88 @@ platform::Menu TcomposeForm::popupMenu() {
         return e;
     };
     static const char* kSortCaptions[] = {"[By NickName]", "[By Full Name]", "[By Email Address]"};
-    MenuEntry insert = entry("popInsertRecipient",
-                             std::string("Insert &Recipient  ") + kSortCaptions[layout_.sortColumn] + "  ",
-                             [this] {
-                                 if (bookRow_ < 0 || bookRow_ >= static_cast<int>(book_.size())) return;
-                                 AddressField field = AddressField::To;
-                                 if (page_ == ComposePage::CC) field = AddressField::CC;
-                                 if (page_ == ComposePage::BCC) field = AddressField::BCC;
-                                 insertEntry(book_[static_cast<std::size_t>(bookRow_)], field);
-                             },
-                             bookRow_ >= 0);
+    MenuEntry insert = entry(
+        "popInsertRecipient",
+        std::string("Insert &Recipient  ") + kSortCaptions[layout_.sortColumn] + "  ",
+        [this] {
+            if (bookRow_ < 0 || bookRow_ >= static_cast<int>(book_.size())) return;
+            AddressField field = AddressField::To;
+            if (page_ == ComposePage::CC) field = AddressField::CC;
+            if (page_ == ComposePage::BCC) field = AddressField::BCC;
+            insertEntry(book_[static_cast<std::size_t>(bookRow_)], field);
+        },
+        bookRow_ >= 0);
     MenuEntry signatures = entry("popInsertSignature", "&Insert Signature Block At Cursor", nullptr,
                                  !signatures_.blocks.empty());
     for (std::size_t i = 0; i < signatures_.blocks.size(); ++i) {
-        MenuEntry block = entry("popInsertSignature" + std::to_string(i), signatures_.blocks[i].name,
-                                [this, i] { insertSignatureAtCaret(static_cast<int>(i), caretLine_); });
+        MenuEntry block =
+            entry("popInsertSignature" + std::to_string(i), signatures_.blocks[i].name,
+                  [this, i] { insertSignatureAtCaret(static_cast<int>(i), caretLine_); });
         block.checkable = true;
         block.checked = static_cast<int>(i) == fields_.sigBlockIndex;
         signatures.entries.push_back(std::move(block));
     }
     MenuEntry copy = entry("popCopyMessage", "&Copy Message", nullptr, ready);
-    copy.entries = {entry("popCopyMessage_Drafts", "&Drafts", [this] { copyTo("Drafts"); }, ready),
-                    entry("popCopyMessage_OutBox", "&OutBox", [this] { copyTo("OutBox"); }, ready)};
+    copy.entries = {entry(
+                        "popCopyMessage_Drafts", "&Drafts", [this] { copyTo("Drafts"); }, ready),
+                    entry(
+                        "popCopyMessage_OutBox", "&OutBox", [this] { copyTo("OutBox"); }, ready)};
     MenuEntry profilesMenu = entry("popChangeProfile", "Change &User Profile", nullptr, ready);
     const auto& lists = context_.host.profiles();
     for (std::size_t i = 0; i < lists.size(); ++i) {
         const std::string name = lists.record(i).profileName;
         std::error_code ec;
         std::string caption = name;
-        if (std::filesystem::exists(profiles::signatureFilePath(context_.home, name), ec)) caption += "  [sig]";
+        if (std::filesystem::exists(profiles::signatureFilePath(context_.home, name), ec))
+            caption += "  [sig]";
         if (caption.size() > 64) caption.resize(64);
-        MenuEntry p = entry("popChangeProfile" + std::to_string(i), caption, [this, name] { changeProfile(name); },
-                            ready);
+        MenuEntry p = entry(
+            "popChangeProfile" + std::to_string(i), caption, [this, name] { changeProfile(name); },
+            ready);
         p.checkable = true;
         p.checked = name == profileName_;
         profilesMenu.entries.push_back(std::move(p));
     }
     MenuEntry sort = entry("popSortAddresses", "Sort Email Addresses", nullptr);
-    sort.entries = {entry("popSortTo", "Sort To: Email Addresses", [this] { sortAddresses(AddressField::To); }),
-                    entry("popSortCC", "Sort CC: Email Addresses", [this] { sortAddresses(AddressField::CC); }),
-                    entry("popSortBCC", "Sort BCC: Email Addresses", [this] { sortAddresses(AddressField::BCC); })};
+    sort.entries = {
+        entry("popSortTo", "Sort To: Email Addresses", [this] { sortAddresses(AddressField::To); }),
+        entry("popSortCC", "Sort CC: Email Addresses", [this] { sortAddresses(AddressField::CC); }),
+        entry("popSortBCC", "Sort BCC: Email Addresses",
+              [this] { sortAddresses(AddressField::BCC); })};
     return {
         std::move(insert),
         MenuEntry::separator(),
         std::move(signatures),
-        entry("popUpdateSignature", "Update Master Signature Block", [this] { updateMasterSignature(); },
-              signatureEdited_),
+        entry(
+            "popUpdateSignature", "Update Master Signature Block",
+            [this] { updateMasterSignature(); }, signatureEdited_),
         MenuEntry::separator(),
-        entry("popMoveDrafts", "Move Message To &Drafts", [this] { moveTo("Drafts"); }, ready),
-        entry("popMoveOutBox", "Move Message To &OutBox", [this] { moveTo("OutBox"); },
-              ready && !trimmed(plain_[0]).empty()),
+        entry(
+            "popMoveDrafts", "Move Message To &Drafts", [this] { moveTo("Drafts"); }, ready),
+        entry(
+            "popMoveOutBox", "Move Message To &OutBox", [this] { moveTo("OutBox"); },
+            ready && !trimmed(plain_[0]).empty()),
         std::move(copy),
-        entry("popSendMessage", "&Send Message", [this] { sendMessageClick(); }, sendEnabled(), "F5"),
-        entry("popVerifyAddresses", "&Verify Addresses", [this] { verifyAddresses(); }, ready, "Ctrl+A"),
+        entry(
+            "popSendMessage", "&Send Message", [this] { sendMessageClick(); }, sendEnabled(), "F5"),
+        entry(
+            "popVerifyAddresses", "&Verify Addresses", [this] { verifyAddresses(); }, ready,
+            "Ctrl+A"),
         std::move(sort),
         std::move(profilesMenu),
         MenuEntry::separator(),
-        entry("popSaveBody", "Save Body To Compose.txt &File", [this] { saveBodyToComposeTxt(); }, true,
-              "Ctrl+S"),
-        entry("popAppendBody", "Append To Body From Compose.txt File", [this] { appendFromComposeTxt(); }),
+        entry(
+            "popSaveBody", "Save Body To Compose.txt &File", [this] { saveBodyToComposeTxt(); },
+            true, "Ctrl+S"),
+        entry("popAppendBody", "Append To Body From Compose.txt File",
+              [this] { appendFromComposeTxt(); }),
         entry("popCopyBody", "Copy Body Text To Clip&board",
               [this] { platform_.system.setClipboardText(body_); }),
         MenuEntry::separator(),
-        entry("popClose", "&Close Window", [this] {
-            if (closeQuery()) closeWindow();
-        }),
+        entry("popClose", "&Close Window",
+              [this] {
+                  if (closeQuery()) closeWindow();
+              }),
     };
 }
 
@@ -889,8 +968,8 @@ bool TcomposeForm::closeQuery() {
     const std::string target = mode_ == ComposeMode::OutBox && source_ ? "OutBox" : "Drafts";
     const auto answer = platform_.dialogs.question(
         "Save Compose Message Confirmation",
-        "Save Compose Message [" + subject + "] To " + target + " Folder?", platform::Buttons::YesNo,
-        platform::Answer::Yes);
+        "Save Compose Message [" + subject + "] To " + target + " Folder?",
+        platform::Buttons::YesNo, platform::Answer::Yes);
     if (answer == platform::Answer::Yes) {
         if (!checkAddresses() || !fileInto(target, fromDraftsOrOutBox())) {
             if (autoSaveTimer_) autoSaveTimer_->start();
@@ -927,7 +1006,8 @@ std::optional<std::pair<std::string, int>> TcomposeForm::sessionRecord() const {
     } else {
         // No window to ask (and none may be opened while the session is recorded): the row the
         // folder window will give the message when it opens, sorted by date as it opens.
-        const auto index = store::readFolderIndex(store::folderIndexFile(context_.home, source_->folder));
+        const auto index =
+            store::readFolderIndex(store::folderIndexFile(context_.home, source_->folder));
         if (index) {
             auto rows = index->rows;
             std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {

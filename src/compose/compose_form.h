@@ -71,7 +71,7 @@ struct ComposeContext {
 };
 
 class TcomposeForm : public platform::ChildWindow {
-public:
+  public:
     // A window numbered `number` (its caption "Compose " and the number). Nothing is read
     // until the initialisation, 50 ms after start().
     TcomposeForm(ComposeContext& context, ComposeMode mode, int number);
@@ -99,7 +99,9 @@ public:
     // A reply or forward window (compose/reply.h): set before start(), run by the
     // initialisation after the common steps in place of a new message's body. False when the
     // window could not be filled; it is closed then.
-    void setInitialiser(std::function<bool(TcomposeForm&)> initialiser) { initialiser_ = std::move(initialiser); }
+    void setInitialiser(std::function<bool(TcomposeForm&)> initialiser) {
+        initialiser_ = std::move(initialiser);
+    }
     bool initialisationFailed() const { return initialisationFailed_; }
     // To holds the Reply-To address of the answered message: the To tab reads "Reply To: [n]".
     void setReplyToInUse(bool on) { replyToInUse_ = on; }
@@ -261,7 +263,7 @@ public:
     // message or a source no longer there.
     std::optional<std::pair<std::string, int>> sessionRecord() const;
 
-private:
+  private:
     static std::size_t index(AddressField field) { return static_cast<std::size_t>(field); }
     void changed();
     void loadStored();
@@ -296,7 +298,7 @@ private:
     std::string initialBody_;  // what the initialisation put there (empty lines, signature)
     int caretLine_ = 0;        // the Body line (from 0) of the caret
     std::optional<ComposeFields> loadedFields_;  // a reopened message as it was loaded
-    ComposeFields fields_;  // options, priority, attachments, signature choice
+    ComposeFields fields_;                       // options, priority, attachments, signature choice
     ComposePage page_ = ComposePage::Compose;
     int selectedLine_ = -1;
 

@@ -21,7 +21,7 @@ namespace velmora::compose {
 class TcomposeForm;
 
 class ComposeHost {
-public:
+  public:
     virtual ~ComposeHost() = default;
 
     virtual reading::FolderWindowHost& folders() = 0;

@@ -7,7 +7,8 @@
 
 namespace velmora::compose {
 
-ComposeWindows::ComposeWindows(platform::Platform& platform, std::filesystem::path home, ComposeHost& host)
+ComposeWindows::ComposeWindows(platform::Platform& platform, std::filesystem::path home,
+                               ComposeHost& host)
     : platform_(platform),
       home_(std::move(home)),
       host_(host),
@@ -36,8 +37,10 @@ ComposeWindows::ComposeWindows(platform::Platform& platform, std::filesystem::pa
 
 void ComposeWindows::loadSignatures(const std::string& profileName) {
     signatureProfile_ = profileName;
-    if (profileName.empty()) signatureForm_.open("", home_ / ".no-profile.sig");
-    else signatureForm_.open(profileName, profiles::signatureFilePath(home_, profileName));
+    if (profileName.empty())
+        signatureForm_.open("", home_ / ".no-profile.sig");
+    else
+        signatureForm_.open(profileName, profiles::signatureFilePath(home_, profileName));
     for (TcomposeForm* window : host_.composeWindows())
         if (!window->loading()) window->buildSignatureDropDownList();
 }
@@ -59,7 +62,8 @@ TcomposeForm& ComposeWindows::add(std::unique_ptr<TcomposeForm> window) {
 
 TcomposeForm* ComposeWindows::openNew(const std::optional<std::string>& mailTo) {
     if (!mayOpen()) return nullptr;
-    auto window = std::make_unique<TcomposeForm>(context_, ComposeMode::Compose, ++shared_.windowsOpened);
+    auto window =
+        std::make_unique<TcomposeForm>(context_, ComposeMode::Compose, ++shared_.windowsOpened);
     TcomposeForm& added = add(std::move(window));
     if (mailTo) {
         added.initialise();
@@ -72,7 +76,8 @@ TcomposeForm* ComposeWindows::openStored(const std::string& folder, int row) {
     reading::TinboxForm* window = &host_.folders().openFolderWindow(folder, false);
     if (row < 0 || row >= static_cast<int>(window->rowCount())) return nullptr;
     if (!mayOpen()) return nullptr;
-    auto compose = std::make_unique<TcomposeForm>(context_, modeOfFolder(folder), ++shared_.windowsOpened);
+    auto compose =
+        std::make_unique<TcomposeForm>(context_, modeOfFolder(folder), ++shared_.windowsOpened);
     compose->setSource({folder, window->rows()[static_cast<std::size_t>(row)].item.fileName});
     compose->setCaption("Compose " + std::to_string(compose->number()) + " - " + folder + " - [" +
                         window->rows()[static_cast<std::size_t>(row)].item.subject + "]");
@@ -100,7 +105,8 @@ bool ComposeWindows::sendAvailable() {
     if (TcomposeForm* compose = host_.activeComposeWindow()) return compose->sendEnabled();
     const reading::TinboxForm* folder = host_.folders().currentFolderWindow();
     return folder && folder->selectedCount() > 0 &&
-           (folder->folderKind() == store::FolderKind::OutBox || folder->folderKind() == store::FolderKind::Sent);
+           (folder->folderKind() == store::FolderKind::OutBox ||
+            folder->folderKind() == store::FolderKind::Sent);
 }
 
 void ComposeWindows::sendCommand() {
@@ -108,7 +114,8 @@ void ComposeWindows::sendCommand() {
         compose->sendMessageClick();
         return;
     }
-    if (reading::TinboxForm* folder = host_.folders().currentFolderWindow()) sending_.sendSelectedRows(*folder);
+    if (reading::TinboxForm* folder = host_.folders().currentFolderWindow())
+        sending_.sendSelectedRows(*folder);
 }
 
 }  // namespace velmora::compose

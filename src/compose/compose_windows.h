@@ -17,7 +17,7 @@
 namespace velmora::compose {
 
 class ComposeWindows {
-public:
+  public:
     ComposeWindows(platform::Platform& platform, std::filesystem::path home, ComposeHost& host);
     ComposeWindows(const ComposeWindows&) = delete;
     ComposeWindows& operator=(const ComposeWindows&) = delete;
@@ -46,7 +46,7 @@ public:
     // rebuilds the signature choice of every open compose window.
     void loadSignatures(const std::string& profileName);
 
-private:
+  private:
     bool mayOpen();
     TcomposeForm& add(std::unique_ptr<TcomposeForm> window);
 

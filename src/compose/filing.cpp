@@ -1,8 +1,8 @@
 #include "compose/filing.h"
 
 #include "base/identity.h"
-#include "base/text_file.h"
 #include "base/text.h"
+#include "base/text_file.h"
 #include "compose/addresses.h"
 #include "compose/outgoing.h"
 #include "mime/address.h"
@@ -30,9 +30,12 @@ void removeFiles(const std::vector<std::string>& paths) {
 
 const char* priorityText(Priority priority) {
     switch (priority) {
-        case Priority::High: return store::kPriorityComposedHigh;
-        case Priority::Low: return store::kPriorityComposedLow;
-        case Priority::Normal: break;
+        case Priority::High:
+            return store::kPriorityComposedHigh;
+        case Priority::Low:
+            return store::kPriorityComposedLow;
+        case Priority::Normal:
+            break;
     }
     return store::kPriorityComposedNormal;
 }
@@ -50,7 +53,8 @@ std::string bccString(std::string_view line) {
     const mime::TmsMailAddress parsed = mime::ParseMailAddress(oneLine(line));
     const std::string& name = parsed.Name();
     const std::string& address = parsed.Address();
-    if (address.empty()) return name.empty() ? std::string(kUnknownAddress) : name + " " + kUnknownAddress;
+    if (address.empty())
+        return name.empty() ? std::string(kUnknownAddress) : name + " " + kUnknownAddress;
     return name.empty() ? address : name + " <" + address + ">";
 }
 
@@ -84,7 +88,8 @@ FilingOutcome fileComposeFields(const ComposeFields& fields,
         opened = &context.folders.openFolderWindow(destination, true);
     } catch (const std::exception& error) {
         // A folder that cannot be listed takes nothing; the window keeps its work.
-        platform.dialogs.warning(kFilingErrorTitle, std::string("File I/O Error 9563\r") + error.what());
+        platform.dialogs.warning(kFilingErrorTitle,
+                                 std::string("File I/O Error 9563\r") + error.what());
         return {};
     }
     reading::TinboxForm& target = *opened;
@@ -101,8 +106,10 @@ FilingOutcome fileComposeFields(const ComposeFields& fields,
     item.deliveryAck = fields.deliveryAck;
     if (!profile.organization.empty()) item.composeOrganization = oneLine(profile.organization);
 
-    for (const std::string& line : fields.to) message.Recipients().Add(mime::ParseMailAddress(oneLine(line)));
-    for (const std::string& line : fields.cc) message.CC().Add(mime::ParseMailAddress(oneLine(line)));
+    for (const std::string& line : fields.to)
+        message.Recipients().Add(mime::ParseMailAddress(oneLine(line)));
+    for (const std::string& line : fields.cc)
+        message.CC().Add(mime::ParseMailAddress(oneLine(line)));
     for (const std::string& line : fields.bcc) item.bccList.push_back(bccString(line));
     item.bccCount = static_cast<int>(item.bccList.size());
 
@@ -122,7 +129,8 @@ FilingOutcome fileComposeFields(const ComposeFields& fields,
             message.Attachments().Items(index).SetFileName(attachmentNameOf(path));
         }
     } catch (const std::exception& error) {
-        platform.dialogs.warning(kFilingErrorTitle, std::string("File I/O Error 10778\r") + error.what());
+        platform.dialogs.warning(kFilingErrorTitle,
+                                 std::string("File I/O Error 10778\r") + error.what());
         return {};
     }
     if (message.Attachments().Count() > 0) {
@@ -136,8 +144,8 @@ FilingOutcome fileComposeFields(const ComposeFields& fields,
     item.priority = priorityText(fields.priority);
     item.readAck = fields.readAck;
     item.sigBlockIndex = fields.sigBlockIndex < 0 ? 0 : fields.sigBlockIndex;
-    item.status = item.attachCount > 0 ? store::kStatusWrittenHereWithAttachments
-                                       : store::kStatusWrittenHere;
+    item.status =
+        item.attachCount > 0 ? store::kStatusWrittenHereWithAttachments : store::kStatusWrittenHere;
     item.saveToSent = fields.saveToSent;
     item.sendOnePerRecipient = fields.sendOnePer;
     item.closeAfterSending = fields.closeAfterSending;
@@ -158,14 +166,15 @@ FilingOutcome fileComposeFields(const ComposeFields& fields,
     }
 
     std::error_code ec;
-    const auto size = std::filesystem::file_size(store::messageFilePath(directory, item.fileName), ec);
+    const auto size =
+        std::filesystem::file_size(store::messageFilePath(directory, item.fileName), ec);
     mime::TmsMailAddress shownSender = sender;
     const std::string toColumn =
         message.Recipients().Count() > 0 ? message.Recipients().Items(0).Address() : std::string();
     store::FolderRow row;
-    row.text = store::makeRowText({item.status, store::sizeText(ec ? 0 : size), item.subject,
-                                   reading::fromText(shownSender), toColumn,
-                                   store::dateText(item.mailDate, context.settings.retrieve.dateFormat)});
+    row.text = store::makeRowText(
+        {item.status, store::sizeText(ec ? 0 : size), item.subject, reading::fromText(shownSender),
+         toColumn, store::dateText(item.mailDate, context.settings.retrieve.dateFormat)});
     row.item = item;
     target.addRow(std::move(row));
 

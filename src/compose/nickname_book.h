@@ -21,7 +21,7 @@ struct AddressBookEntry {
 };
 
 class NicknameBook {
-public:
+  public:
     virtual ~NicknameBook() = default;
     // The entries of the chosen book, in list order.
     virtual std::vector<AddressBookEntry> entries() const = 0;
@@ -32,7 +32,7 @@ public:
 
 // A book with no entries, for windows opened while no address book is available.
 class EmptyNicknameBook final : public NicknameBook {
-public:
+  public:
     std::vector<AddressBookEntry> entries() const override { return {}; }
     const AddressBookEntry* findNickname(std::string_view) const override { return nullptr; }
 };

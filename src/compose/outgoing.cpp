@@ -32,8 +32,7 @@ void addParsed(mime::TmsAddressList& list, const std::vector<std::string>& lines
 
 bool hasField(const mime::TmsHeaders& headers, std::string_view name) {
     for (const std::string& line : headers)
-        if (line.size() > name.size() && line[name.size()] == ':' &&
-            startsWithNoCase(line, name))
+        if (line.size() > name.size() && line[name.size()] == ':' && startsWithNoCase(line, name))
             return true;
     return false;
 }
@@ -44,7 +43,8 @@ mime::TmsMailAddress composeSender(const ComposeFields& fields,
                                    const profiles::TUsersObjListBox& profile,
                                    SenderQuoting quoting) {
     const std::string from = oneLine(trimmed(fields.from));
-    if (from.empty()) return mime::TmsMailAddress(oneLine(profile.fromAddress), oneLine(profile.fromName));
+    if (from.empty())
+        return mime::TmsMailAddress(oneLine(profile.fromAddress), oneLine(profile.fromName));
     mime::TmsMailAddress sender = mime::ParseMailAddress(from);
     const bool quote = quoting == SenderQuoting::ForMessage
                            ? (from[0] == '"' || from[0] == '\'')
@@ -68,8 +68,10 @@ std::string mailDateText(const platform::LocalTime& time) {
 }
 
 std::string withoutOneLineEnd(std::string_view body) {
-    if (body.ends_with("\r\n")) body.remove_suffix(2);
-    else if (body.ends_with('\n') || body.ends_with('\r')) body.remove_suffix(1);
+    if (body.ends_with("\r\n"))
+        body.remove_suffix(2);
+    else if (body.ends_with('\n') || body.ends_with('\r'))
+        body.remove_suffix(1);
     return std::string(body);
 }
 

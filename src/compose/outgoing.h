@@ -23,7 +23,8 @@ namespace velmora::compose {
 // double or single quote, for filing when the name holds a comma.
 enum class SenderQuoting { ForMessage, ForFiling };
 mime::TmsMailAddress composeSender(const ComposeFields& fields,
-                                   const profiles::TUsersObjListBox& profile, SenderQuoting quoting);
+                                   const profiles::TUsersObjListBox& profile,
+                                   SenderQuoting quoting);
 
 // The zone text of a local time: "+hhnn" east of UTC, "-hhnn" otherwise (UTC gives "-0000").
 std::string zoneText(int offsetMinutes);

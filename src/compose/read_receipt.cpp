@@ -32,7 +32,9 @@ TreadReceiptForm::View& registeredView() {
     return view;
 }
 
-bool undecided(const std::string& status) { return status == "ask" || status == "later"; }
+bool undecided(const std::string& status) {
+    return status == "ask" || status == "later";
+}
 
 std::string requestAddress(const mime::TmsMessage& message) {
     std::string request = message.Headers().GetFieldValue("Disposition-Notification-To");
@@ -46,12 +48,15 @@ std::string requestAddress(const mime::TmsMessage& message) {
 
 void TreadReceiptForm::fill(std::vector<std::string> profileNames, int activePosition) {
     cboUserToRespondWith_ = std::move(profileNames);
-    chosen_ = cboUserToRespondWith_.empty() ? -1
-                                            : std::clamp(activePosition, 0, static_cast<int>(cboUserToRespondWith_.size()) - 1);
+    chosen_ =
+        cboUserToRespondWith_.empty()
+            ? -1
+            : std::clamp(activePosition, 0, static_cast<int>(cboUserToRespondWith_.size()) - 1);
 }
 
 void TreadReceiptForm::chooseProfile(int position) {
-    if (position >= 0 && position < static_cast<int>(cboUserToRespondWith_.size())) chosen_ = position;
+    if (position >= 0 && position < static_cast<int>(cboUserToRespondWith_.size()))
+        chosen_ = position;
 }
 
 ReadReceiptButton TreadReceiptForm::showModal() {
@@ -62,9 +67,9 @@ ReadReceiptButton TreadReceiptForm::showModal() {
     } else if (registeredView()) {
         button = registeredView()(*this);
     } else if (fallback_) {
-        const auto answer = fallback_->question(
-            kCaption, std::string(kRequestText) + "\r" + kQuestionText, platform::Buttons::YesNoCancel,
-            platform::Answer::Cancel);
+        const auto answer =
+            fallback_->question(kCaption, std::string(kRequestText) + "\r" + kQuestionText,
+                                platform::Buttons::YesNoCancel, platform::Answer::Cancel);
         button = answer == platform::Answer::Yes  ? ReadReceiptButton::Yes
                  : answer == platform::Answer::No ? ReadReceiptButton::No
                                                   : ReadReceiptButton::Cancel;
@@ -73,9 +78,12 @@ ReadReceiptButton TreadReceiptForm::showModal() {
     return button;
 }
 
-void setReadReceiptView(TreadReceiptForm::View view) { registeredView() = std::move(view); }
+void setReadReceiptView(TreadReceiptForm::View view) {
+    registeredView() = std::move(view);
+}
 
-// --- the acknowledgement --------------------------------------------------------------------------
+// --- the acknowledgement
+// --------------------------------------------------------------------------
 
 std::string profileDisplayText(const profiles::TUsersObjListBox& profile) {
     const std::string& name = profile.fromName;
@@ -125,8 +133,8 @@ void ReadAcknowledgements::setStatus(reading::TinboxForm& folder, const std::str
     host_.folders().folderWindowChanged(folder);
 }
 
-void ReadAcknowledgements::checkReadAcknowledgement(reading::TinboxForm& folder, const std::string& fileName,
-                                                    bool fromPreview) {
+void ReadAcknowledgements::checkReadAcknowledgement(reading::TinboxForm& folder,
+                                                    const std::string& fileName, bool fromPreview) {
     if (folder.folderKind() != store::FolderKind::InBox || folder.rowCount() == 0) return;
     const int option = host_.settings().read.acknowledgeReadRequests;
     if (option != kAcknowledgeYes && option != kAcknowledgePrompt) return;
@@ -137,18 +145,23 @@ void ReadAcknowledgements::checkReadAcknowledgement(reading::TinboxForm& folder,
     const int row = findRowByFileName(folder, fileName);
     if (row < 0) return;
     const store::TObjListViewVLF item = folder.rows()[static_cast<std::size_t>(row)].item;
-    if (!undecided(item.readAckStatus) || acknowledged_.count(folder.logicalPath() + "\n" + fileName)) return;
+    if (!undecided(item.readAckStatus) ||
+        acknowledged_.count(folder.logicalPath() + "\n" + fileName))
+        return;
 
     bool ask = option == kAcknowledgePrompt;
     const fs::path file = store::messageFilePath(folder.directory(), fileName);
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) {
-        platform_.dialogs.warning(kProductName, ask ? "File I/O Error 2374" : "File I/O Error 2411");
+        platform_.dialogs.warning(kProductName,
+                                  ask ? "File I/O Error 2374" : "File I/O Error 2411");
         return;
     }
     mime::TmsMessage message;
     if (auto failure = store::loadMessageFile(file, message)) {
-        platform_.dialogs.warning(kProductName, std::string(ask ? "File I/O Error 2366\r" : "File I/O Error 2403\r") + *failure);
+        platform_.dialogs.warning(
+            kProductName,
+            std::string(ask ? "File I/O Error 2366\r" : "File I/O Error 2403\r") + *failure);
         return;
     }
     store::stripPrivateHeaders(message, item);
@@ -190,10 +203,12 @@ void ReadAcknowledgements::acknowledge(reading::TinboxForm& folder, const std::s
     const std::string path = folder.logicalPath();
     if (!createReadAckOutBoxMessage(message, profilePosition)) return;
     acknowledged_.insert(path + "\n" + fileName);
-    if (reading::TinboxForm* still = host_.folders().findFolderWindow(path)) setStatus(*still, fileName, "yes");
+    if (reading::TinboxForm* still = host_.folders().findFolderWindow(path))
+        setStatus(*still, fileName, "yes");
 }
 
-bool ReadAcknowledgements::createReadAckOutBoxMessage(mime::TmsMessage& answered, int profilePosition) {
+bool ReadAcknowledgements::createReadAckOutBoxMessage(mime::TmsMessage& answered,
+                                                      int profilePosition) {
     const auto& lists = host_.profiles();
     profiles::TUsersObjListBox profile;
     if (profilePosition >= 0 && static_cast<std::size_t>(profilePosition) < lists.size())
@@ -204,7 +219,8 @@ bool ReadAcknowledgements::createReadAckOutBoxMessage(mime::TmsMessage& answered
 
     mime::TmsMessage message;
     store::TObjListViewVLF item;
-    message.Sender() = mime::TmsMailAddress(oneLine(profile.fromAddress), oneLine(profile.fromName));
+    message.Sender() =
+        mime::TmsMailAddress(oneLine(profile.fromAddress), oneLine(profile.fromName));
     item.senderName = message.Sender().Name();
     item.senderAddress = message.Sender().Address();
     const std::string shownProfile = profileDisplayText(profile);
@@ -235,7 +251,8 @@ bool ReadAcknowledgements::createReadAckOutBoxMessage(mime::TmsMessage& answered
     item.sortDate = store::sortDateOf(now);
     message.Headers().Add("Date: " + item.mailDate);
     message.Headers().Add("Message-ID: " + newMessageId(now, item.senderAddress));
-    message.SetBody(readAckBodyLines(shownProfile, reading::recipientListText(answered.Recipients()),
+    message.SetBody(readAckBodyLines(shownProfile,
+                                     reading::recipientListText(answered.Recipients()),
                                      item.mailDate, answered.Subject()));
 
     if (auto failure = store::writeMessageFile(message, item, outbox.directory(),
@@ -249,7 +266,8 @@ bool ReadAcknowledgements::createReadAckOutBoxMessage(mime::TmsMessage& answered
     mime::TmsMailAddress shownSender = message.Sender();
     store::FolderRow row;
     row.text = store::makeRowText({item.status, store::sizeText(ec ? 0 : size), item.subject,
-                                   reading::fromText(shownSender), reading::recipientListText(message.Recipients()),
+                                   reading::fromText(shownSender),
+                                   reading::recipientListText(message.Recipients()),
                                    store::dateText(item.mailDate, settings.retrieve.dateFormat)});
     row.item = item;
     outbox.addRow(std::move(row));
@@ -263,8 +281,8 @@ bool ReadAcknowledgements::createReadAckOutBoxMessage(mime::TmsMessage& answered
 
 // --- the command ---------------------------------------------------------------------------------
 
-void registerReadAcknowledgements(platform::Commands& commands, std::shared_ptr<ReadAcknowledgements> acks,
-                                  ComposeHost& host) {
+void registerReadAcknowledgements(platform::Commands& commands,
+                                  std::shared_ptr<ReadAcknowledgements> acks, ComposeHost& host) {
     auto check = [acks, &host](bool fromPreview) {
         reading::FolderWindowHost& folders = host.folders();
         const auto children = folders.childWindows();
@@ -277,7 +295,8 @@ void registerReadAcknowledgements(platform::Commands& commands, std::shared_ptr<
         reading::TinboxForm* folder = folders.currentFolderWindow();
         if (!folder || folder->currentRow() < 0) return;
         acks->checkReadAcknowledgement(
-            *folder, folder->rows()[static_cast<std::size_t>(folder->currentRow())].item.fileName, fromPreview);
+            *folder, folder->rows()[static_cast<std::size_t>(folder->currentRow())].item.fileName,
+            fromPreview);
     };
     commands.add(reading::folder_commands::kReadAckPreview, {[check] { check(true); }, nullptr});
     commands.add(reading::folder_commands::kReadAckShown, {[check] { check(false); }, nullptr});

@@ -30,11 +30,12 @@ enum class ReadReceiptButton { Yes, No, Later, Cancel };
 // The question window, as a model its view draws: caption, two text lines, the profile choice
 // labelled "User to respond with" and four buttons; the focus starts on "&Cancel".
 class TreadReceiptForm {
-public:
+  public:
     static constexpr const char* kCaption = "Read Acknowledgement";
     static constexpr const char* kRequestText =
         "Sender is requesting acknowledgement that you have read this message.";
-    static constexpr const char* kQuestionText = "Do you want to create an acknowledgement message in the OutBox?";
+    static constexpr const char* kQuestionText =
+        "Do you want to create an acknowledgement message in the OutBox?";
     static constexpr const char* kProfileLabel = "User to respond with";
     static constexpr const char* kButtonCaptions[4] = {"&Yes", "&No", "&Later", "&Cancel"};
     static constexpr ReadReceiptButton kFocusButton = ReadReceiptButton::Cancel;
@@ -57,7 +58,7 @@ public:
     void setView(View view) { view_ = std::move(view); }
     void setFallbackDialogs(platform::Dialogs* dialogs) { fallback_ = dialogs; }
 
-private:
+  private:
     std::vector<std::string> cboUserToRespondWith_;
     int chosen_ = -1;
     int profileToRespondWith_ = -1;
@@ -77,24 +78,26 @@ std::vector<std::string> readAckBodyLines(const std::string& profileText, const 
                                           const std::string& date, const std::string& subject);
 
 class ReadAcknowledgements {
-public:
+  public:
     ReadAcknowledgements(platform::Platform& platform, ComposeHost& host);
 
     // checkReadAcknowledgement: the message of `fileName` in `folder` was read (a read window
     // showed it, or the user entered the preview pane: `fromPreview`). Acts only in InBox.
     // Entering the same preview again asks nothing until another message was read there.
-    void checkReadAcknowledgement(reading::TinboxForm& folder, const std::string& fileName, bool fromPreview);
+    void checkReadAcknowledgement(reading::TinboxForm& folder, const std::string& fileName,
+                                  bool fromPreview);
     // createReadAckOutBoxMessage: the acknowledgement of `answered` stored in OutBox with its
     // row; false (after the warning) when nothing was stored.
     bool createReadAckOutBoxMessage(mime::TmsMessage& answered, int profilePosition);
 
     TreadReceiptForm& form() { return form_; }
 
-private:
+  private:
     bool mustAsk(const mime::TmsMessage& message) const;
-    void acknowledge(reading::TinboxForm& folder, const std::string& fileName, mime::TmsMessage& message,
-                     int profilePosition);
-    void setStatus(reading::TinboxForm& folder, const std::string& fileName, const std::string& status);
+    void acknowledge(reading::TinboxForm& folder, const std::string& fileName,
+                     mime::TmsMessage& message, int profilePosition);
+    void setStatus(reading::TinboxForm& folder, const std::string& fileName,
+                   const std::string& status);
 
     platform::Platform& platform_;
     ComposeHost& host_;
@@ -105,7 +108,7 @@ private:
 
 // Registers "readAck.check": the message in front (a read window's, or the InBox window's
 // current row) was read.
-void registerReadAcknowledgements(platform::Commands& commands, std::shared_ptr<ReadAcknowledgements> acks,
-                                  ComposeHost& host);
+void registerReadAcknowledgements(platform::Commands& commands,
+                                  std::shared_ptr<ReadAcknowledgements> acks, ComposeHost& host);
 
 }  // namespace velmora::compose

@@ -58,7 +58,8 @@ void setAddressLines(TcomposeForm& window, AddressField field, std::vector<std::
 std::string messageIdOf(const mime::TmsMessage& message) {
     std::string id(trimmed(oneLine(store::readPrivateValue(message.Headers(), "Message-ID"))));
     // Only an identifier in angle brackets without blanks is repeated.
-    if (id.size() < 3 || id.front() != '<' || id.back() != '>' || id.find(' ') != std::string::npos) return {};
+    if (id.size() < 3 || id.front() != '<' || id.back() != '>' || id.find(' ') != std::string::npos)
+        return {};
     return id;
 }
 
@@ -95,7 +96,8 @@ void initialiseOperatorForward(TcomposeForm& window, const ReplyRequest& request
     std::string recipient;
     std::string subject;
     for (std::size_t i = 0; i < request.block.size(); ++i) {
-        if (recipient.empty() && request.block[i].find("ERR") != std::string::npos && i + 1 < request.block.size())
+        if (recipient.empty() && request.block[i].find("ERR") != std::string::npos &&
+            i + 1 < request.block.size())
             recipient = std::string(trimmed(request.block[i + 1]));
         if (subject.empty() && request.block[i].find("Subject:") != std::string::npos)
             subject = serviceDomain(profile) + " - Mis-spelled Username";
@@ -108,14 +110,16 @@ void initialiseOperatorForward(TcomposeForm& window, const ReplyRequest& request
     }
     if (!recipient.empty()) {
         const mime::TmsMailAddress parsed = mime::ParseMailAddress(recipient);
-        setAddressLines(window, AddressField::To, {replyAddressEntry(parsed.Name(), parsed.Address())});
+        setAddressLines(window, AddressField::To,
+                        {replyAddressEntry(parsed.Name(), parsed.Address())});
     }
     window.setSubject(subject);
-    window.setBody(std::string("Our header audit log shows that someone attempted to send you email but "
-                               "mis-spelled the username portion of your email address.\r\n") +
-                   "You may want to contact the Sender shown below and have them re-send you this "
-                   "message using the correct spelling of your address." +
-                   "\r\n\r\n" + joinLines(request.block, false));
+    window.setBody(
+        std::string("Our header audit log shows that someone attempted to send you email but "
+                    "mis-spelled the username portion of your email address.\r\n") +
+        "You may want to contact the Sender shown below and have them re-send you this "
+        "message using the correct spelling of your address." +
+        "\r\n\r\n" + joinLines(request.block, false));
 }
 
 }  // namespace
@@ -123,8 +127,8 @@ void initialiseOperatorForward(TcomposeForm& window, const ReplyRequest& request
 // --- the window's initialisation ---------------------------------------------------------------
 
 std::vector<std::string> quotedLines(mime::TmsMessage& shown, const store::TObjListViewVLF& item,
-                                     reading::HeaderMode mode, int wrapWidth, const std::string& indent,
-                                     platform::Dialogs& dialogs) {
+                                     reading::HeaderMode mode, int wrapWidth,
+                                     const std::string& indent, platform::Dialogs& dialogs) {
     // Blind copies are never quoted: the item's strings and any BCC header line go.
     auto& lines = shown.Headers().Lines();
     for (std::size_t i = 0; i < lines.size();) {
@@ -167,19 +171,23 @@ void addForwardingAttachments(TcomposeForm& window, const store::TObjListViewVLF
             continue;
         }
         platform.system.beep();
-        platform.dialogs.information(kProductName, "Attachment file\r" + text + "\r" + "is missing.");
+        platform.dialogs.information(kProductName,
+                                     "Attachment file\r" + text + "\r" + "is missing.");
     }
     if (!found.empty()) window.addAttachments(found);
 }
 
 std::string referencesOf(const mime::TmsMessage& message) {
     std::vector<std::string> ids;
-    const std::string references = oneLine(store::readPrivateValue(message.Headers(), "References"));
-    for (std::size_t at = references.find('<'); at != std::string::npos; at = references.find('<', at)) {
+    const std::string references =
+        oneLine(store::readPrivateValue(message.Headers(), "References"));
+    for (std::size_t at = references.find('<'); at != std::string::npos;
+         at = references.find('<', at)) {
         const std::size_t end = references.find('>', at);
         if (end == std::string::npos) break;
         const std::string id = references.substr(at, end - at + 1);
-        if (id.find(' ') == std::string::npos && id.find('<', 1) == std::string::npos) ids.push_back(id);
+        if (id.find(' ') == std::string::npos && id.find('<', 1) == std::string::npos)
+            ids.push_back(id);
         at = end;
     }
     const std::string own = messageIdOf(message);
@@ -191,7 +199,8 @@ std::string referencesOf(const mime::TmsMessage& message) {
     return joined;
 }
 
-bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request, ComposeContext& context) {
+bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request,
+                           ComposeContext& context) {
     if (!request.message) return false;
     mime::TmsMessage& message = *request.message;
     const profiles::Settings& settings = context.host.settings();
@@ -202,12 +211,14 @@ bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request, Co
     const auto& lists = context.host.profiles();
     if (usesChosenProfile(request.mode) && request.profilePosition >= 0 &&
         static_cast<std::size_t>(request.profilePosition) < lists.size())
-        window.changeProfile(lists.record(static_cast<std::size_t>(request.profilePosition)).profileName);
+        window.changeProfile(
+            lists.record(static_cast<std::size_t>(request.profilePosition)).profileName);
     const profiles::TUsersObjListBox profile = window.profile();
     window.setFrom(fromTextOf(profile));
     window.setReplyTo(std::string(trimmed(profile.replyToAddress)));
 
-    if (request.flag == MessageTextFlag::AbuseMessage || request.flag == MessageTextFlag::MisspelledUsername) {
+    if (request.flag == MessageTextFlag::AbuseMessage ||
+        request.flag == MessageTextFlag::MisspelledUsername) {
         initialiseOperatorForward(window, request, profile);
         window.setCaretLine(0);
         window.showPage(ComposePage::Body);
@@ -220,7 +231,8 @@ bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request, Co
         const bool all = isReplyAllMode(request.mode);
         // The user's own address is the active profile's, also when answering from another.
         const auto* active = lists.activeProfile();
-        const auto to = replyToEntries(message, replyTo, all, active ? active->fromAddress : profile.fromAddress);
+        const auto to = replyToEntries(message, replyTo, all,
+                                       active ? active->fromAddress : profile.fromAddress);
         setAddressLines(window, AddressField::To, to);
         if (!trimmed(replyTo).empty()) {
             window.setReplyToInUse(true);
@@ -298,7 +310,8 @@ ReplyForward::Target ReplyForward::target() const {
 }
 
 MessageTextFlag ReplyForward::textFlagOfKeys() const {
-    return windows_.context().platform.system.shiftPressed() ? MessageTextFlag::TextNotOk : MessageTextFlag::TextOk;
+    return windows_.context().platform.system.shiftPressed() ? MessageTextFlag::TextNotOk
+                                                             : MessageTextFlag::TextOk;
 }
 
 bool ReplyForward::available() const {
@@ -307,7 +320,8 @@ bool ReplyForward::available() const {
     return !t.files.empty() && answerable(store::folderKindOf(t.folder));
 }
 
-int ReplyForward::openReplyWindows(ReplyMode mode, MessageTextFlag flag, bool forceQuote, int profilePosition) {
+int ReplyForward::openReplyWindows(ReplyMode mode, MessageTextFlag flag, bool forceQuote,
+                                   int profilePosition) {
     return open(mode, flag, forceQuote, profilePosition);
 }
 
@@ -323,10 +337,11 @@ int ReplyForward::open(ReplyMode mode, MessageTextFlag flag, bool forceQuote, in
     if (t.files.empty() || !answerable(store::folderKindOf(t.folder))) return 0;
     const bool forward = isForwardMode(mode);
     if (t.files.size() > kAskBeyondWindows &&
-        platform.dialogs.question(kProductName,
-                                  "Open " + std::to_string(t.files.size()) + (forward ? " Forward" : " Reply") +
-                                      " windows, one for each selected message?",
-                                  platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
+        platform.dialogs.question(
+            kProductName,
+            "Open " + std::to_string(t.files.size()) + (forward ? " Forward" : " Reply") +
+                " windows, one for each selected message?",
+            platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
         return 0;
 
     int opened = 0;
@@ -337,7 +352,8 @@ int ReplyForward::open(ReplyMode mode, MessageTextFlag flag, bool forceQuote, in
         const fs::path path = store::messageFilePath(folder->directory(), file);
         std::error_code ec;
         if (row < 0 || !fs::is_regular_file(path, ec)) {
-            platform.dialogs.warning(kProductName, forward ? "File I/O Error 6577" : "File I/O Error 3857");
+            platform.dialogs.warning(kProductName,
+                                     forward ? "File I/O Error 6577" : "File I/O Error 3857");
             break;
         }
         folder->setFirstVisibleRow(row);
@@ -363,8 +379,10 @@ int ReplyForward::open(ReplyMode mode, MessageTextFlag flag, bool forceQuote, in
             const int now = findRowByFileName(*after, file);
             if (now >= 0) {
                 after->markMailMessageRead(now);
-                if (forward) after->markMailMessageForwarded(now);
-                else after->markMailMessageReplied(now);
+                if (forward)
+                    after->markMailMessageForwarded(now);
+                else
+                    after->markMailMessageReplied(now);
                 context.host.folders().folderWindowChanged(*after);
             }
         }
@@ -375,13 +393,15 @@ int ReplyForward::open(ReplyMode mode, MessageTextFlag flag, bool forceQuote, in
 
 TcomposeForm* ReplyForward::openWindow(ReplyRequest request) {
     ComposeContext& context = windows_.context();
-    const ComposeMode mode = isForwardMode(request.mode) ? ComposeMode::Forward : ComposeMode::Reply;
+    const ComposeMode mode =
+        isForwardMode(request.mode) ? ComposeMode::Forward : ComposeMode::Reply;
     auto window = std::make_unique<TcomposeForm>(context, mode, ++context.shared.windowsOpened);
     window->setKey(windowKey(request.mode));
-    window->setCaption("Compose " + std::to_string(window->number()) + " - " + captionWord(request.mode) +
-                       " - [" + request.item.subject + "]");
+    window->setCaption("Compose " + std::to_string(window->number()) + " - " +
+                       captionWord(request.mode) + " - [" + request.item.subject + "]");
     auto shared = std::make_shared<ReplyRequest>(std::move(request));
-    window->setInitialiser([shared, &context](TcomposeForm& w) { return initialiseReplyWindow(w, *shared, context); });
+    window->setInitialiser(
+        [shared, &context](TcomposeForm& w) { return initialiseReplyWindow(w, *shared, context); });
     TcomposeForm& added = context.host.addComposeWindow(std::move(window));
     added.start();
     return &added;
@@ -405,7 +425,8 @@ bool ReplyForward::waitForWindow(TcomposeForm* window, bool reply) {
     return open();
 }
 
-// --- operator forwards ----------------------------------------------------------------------------
+// --- operator forwards
+// ----------------------------------------------------------------------------
 
 void ReplyForward::forwardCommand() {
     ComposeContext& context = windows_.context();
@@ -417,8 +438,10 @@ void ReplyForward::forwardCommand() {
     const bool folderInFront = folder && !children.empty() && children.front() == folder;
     if ((shift || ctrl) && folderInFront && !folder->previewText().empty()) {
         auto lines = splitLines(folder->previewText());
-        lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(std::min(kOperatorFirstLine, lines.size())));
-        operatorForwards(lines, shift ? MessageTextFlag::AbuseMessage : MessageTextFlag::MisspelledUsername);
+        lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(
+                                                       std::min(kOperatorFirstLine, lines.size())));
+        operatorForwards(
+            lines, shift ? MessageTextFlag::AbuseMessage : MessageTextFlag::MisspelledUsername);
         return;
     }
     openForwardWindows(ReplyMode::Forward, MessageTextFlag::TextOk);
@@ -431,10 +454,11 @@ int ReplyForward::operatorForwards(const std::vector<std::string>& lines, Messag
     const auto blocks = operatorBlocks(lines);
     if (flag == MessageTextFlag::AbuseMessage) {
         // The closed blocks are what is created, so they are what the question counts.
-        if (platform.dialogs.question(kProductName,
-                                      "Total OutBox Messages To Create = " + std::to_string(blocks.size()) +
-                                          "  Continue?",
-                                      platform::Buttons::YesNo, platform::Answer::Yes) != platform::Answer::Yes)
+        if (platform.dialogs.question(
+                kProductName,
+                "Total OutBox Messages To Create = " + std::to_string(blocks.size()) +
+                    "  Continue?",
+                platform::Buttons::YesNo, platform::Answer::Yes) != platform::Answer::Yes)
             return 0;
     }
     const Target t = target();
@@ -460,41 +484,51 @@ int ReplyForward::operatorForwards(const std::vector<std::string>& lines, Messag
     return opened;
 }
 
-// --- commands and menus ------------------------------------------------------------------------------
+// --- commands and menus
+// ------------------------------------------------------------------------------
 
 namespace {
 
-std::string profileCommand(const char* stem, int position) { return std::string(stem) + std::to_string(position); }
+std::string profileCommand(const char* stem, int position) {
+    return std::string(stem) + std::to_string(position);
+}
 
 }  // namespace
 
-void registerReplyCommands(platform::Commands& commands, std::shared_ptr<ReplyForward> replies, ComposeHost& host) {
+void registerReplyCommands(platform::Commands& commands, std::shared_ptr<ReplyForward> replies,
+                           ComposeHost& host) {
     namespace cmd = reading::folder_commands;
     ReplyForward* r = replies.get();
     auto available = [replies] { return replies->available(); };
     auto includeOriginal = [&host] { return host.settings().reply.includeOriginal; };
     commands.add(cmd::kReplySender,
-                 {[r] { r->openReplyWindows(ReplyMode::ReplyToSender, MessageTextFlag::TextOk); }, available});
-    commands.add(cmd::kReplyAll,
-                 {[r] { r->openReplyWindows(ReplyMode::ReplyToAll, MessageTextFlag::TextOk); }, available});
+                 {[r] { r->openReplyWindows(ReplyMode::ReplyToSender, MessageTextFlag::TextOk); },
+                  available});
+    commands.add(
+        cmd::kReplyAll,
+        {[r] { r->openReplyWindows(ReplyMode::ReplyToAll, MessageTextFlag::TextOk); }, available});
     // "(no message text)" while the original is included, "(with message text)" while it is not.
-    commands.add(cmd::kReplySenderOpposite, {[r, includeOriginal] {
-                                                 if (includeOriginal())
-                                                     r->openReplyWindows(ReplyMode::ReplyToSender, MessageTextFlag::TextNotOk);
-                                                 else
-                                                     r->openReplyWindows(ReplyMode::ReplyToSender, MessageTextFlag::TextOk, true);
-                                             },
-                                             available});
-    commands.add(cmd::kReplyAllOpposite, {[r, includeOriginal] {
-                                              if (includeOriginal())
-                                                  r->openReplyWindows(ReplyMode::ReplyToAll, MessageTextFlag::TextNotOk);
-                                              else
-                                                  r->openReplyWindows(ReplyMode::ReplyToAll, MessageTextFlag::TextOk, true);
-                                          },
-                                          available});
+    commands.add(cmd::kReplySenderOpposite,
+                 {[r, includeOriginal] {
+                      if (includeOriginal())
+                          r->openReplyWindows(ReplyMode::ReplyToSender, MessageTextFlag::TextNotOk);
+                      else
+                          r->openReplyWindows(ReplyMode::ReplyToSender, MessageTextFlag::TextOk,
+                                              true);
+                  },
+                  available});
+    commands.add(cmd::kReplyAllOpposite,
+                 {[r, includeOriginal] {
+                      if (includeOriginal())
+                          r->openReplyWindows(ReplyMode::ReplyToAll, MessageTextFlag::TextNotOk);
+                      else
+                          r->openReplyWindows(ReplyMode::ReplyToAll, MessageTextFlag::TextOk, true);
+                  },
+                  available});
     commands.add(cmd::kForward, {[r] { r->forwardCommand(); }, available});
     commands.add(cmd::kForwardAbuse,
-                 {[r] { r->openForwardWindows(ReplyMode::ForwardAbuse, MessageTextFlag::TextOk); }, available});
+                 {[r] { r->openForwardWindows(ReplyMode::ForwardAbuse, MessageTextFlag::TextOk); },
+                  available});
     // The "from different profile" submenus: one command per profile position. Shift held while
     // choosing a reply entry leaves the message text out.
     for (int i = 0; i < kMaxProfileCommands; ++i) {
@@ -502,19 +536,27 @@ void registerReplyCommands(platform::Commands& commands, std::shared_ptr<ReplyFo
             return replies->available() && static_cast<std::size_t>(i) < host.profiles().size();
         };
         commands.add(profileCommand("reply.senderFrom.", i),
-                     {[r, i] { r->openReplyWindows(ReplyMode::ReplyToSenderFrom, r->textFlagOfKeys(), false, i); },
+                     {[r, i] {
+                          r->openReplyWindows(ReplyMode::ReplyToSenderFrom, r->textFlagOfKeys(),
+                                              false, i);
+                      },
                       availableAt});
-        commands.add(profileCommand("reply.allFrom.", i),
-                     {[r, i] { r->openReplyWindows(ReplyMode::ReplyToAllFrom, r->textFlagOfKeys(), false, i); },
-                      availableAt});
-        commands.add(profileCommand("forward.from.", i),
-                     {[r, i] { r->openForwardWindows(ReplyMode::ForwardFrom, MessageTextFlag::TextOk, i); },
-                      availableAt});
+        commands.add(profileCommand("reply.allFrom.", i), {[r, i] {
+                                                               r->openReplyWindows(
+                                                                   ReplyMode::ReplyToAllFrom,
+                                                                   r->textFlagOfKeys(), false, i);
+                                                           },
+                                                           availableAt});
+        commands.add(
+            profileCommand("forward.from.", i),
+            {[r, i] { r->openForwardWindows(ReplyMode::ForwardFrom, MessageTextFlag::TextOk, i); },
+             availableAt});
     }
 }
 
-platform::Menu replyMenuEntries(const platform::Commands& commands, const profiles::ProfileLists& profiles,
-                                bool includeOriginal, bool answerable) {
+platform::Menu replyMenuEntries(const platform::Commands& commands,
+                                const profiles::ProfileLists& profiles, bool includeOriginal,
+                                bool answerable) {
     namespace cmd = reading::folder_commands;
     auto entry = [&commands](std::string name, std::string caption, const std::string& command,
                              std::string shortcut = "") {
@@ -528,15 +570,19 @@ platform::Menu replyMenuEntries(const platform::Commands& commands, const profil
         platform::MenuEntry menu(name, caption);
         const std::size_t count = std::min<std::size_t>(profiles.size(), kMaxProfileCommands);
         for (std::size_t i = 0; i < count; ++i)
-            menu.entries.push_back(entry(name + "_" + std::to_string(i), profiles.record(i).profileName,
+            menu.entries.push_back(entry(name + "_" + std::to_string(i),
+                                         profiles.record(i).profileName,
                                          profileCommand(stem, static_cast<int>(i))));
         menu.enabled = !menu.entries.empty() && commands.available(profileCommand(stem, 0));
         return menu;
     };
     const std::string opposite = includeOriginal ? " (no message text)" : " (with message text)";
-    platform::MenuEntry fromProfile("mnuMail_ReplyFrom", "Reply To Sender/All (from different profile)");
-    fromProfile.entries = {profileMenu("mnuMail_ReplyFrom_Sender", "&Sender (from different profile)", "reply.senderFrom."),
-                           profileMenu("mnuMail_ReplyFrom_All", "&All (from different profile)", "reply.allFrom.")};
+    platform::MenuEntry fromProfile("mnuMail_ReplyFrom",
+                                    "Reply To Sender/All (from different profile)");
+    fromProfile.entries = {
+        profileMenu("mnuMail_ReplyFrom_Sender", "&Sender (from different profile)",
+                    "reply.senderFrom."),
+        profileMenu("mnuMail_ReplyFrom_All", "&All (from different profile)", "reply.allFrom.")};
     fromProfile.enabled = fromProfile.entries[0].enabled;
     platform::Menu menu{
         entry("mnuMail_Forward", "&Forward", cmd::kForward, "F12"),
@@ -544,7 +590,8 @@ platform::Menu replyMenuEntries(const platform::Commands& commands, const profil
         entry("mnuMail_ForwardAbuse", "Forward abuse@", cmd::kForwardAbuse),
         entry("mnuMail_ReplyToSender", "R&eply To Sender", cmd::kReplySender, "F11"),
         entry("mnuMail_ReplyToAll", "Reply To All", cmd::kReplyAll),
-        entry("mnuMail_ReplyToSenderOpposite", "Reply To Sender" + opposite, cmd::kReplySenderOpposite),
+        entry("mnuMail_ReplyToSenderOpposite", "Reply To Sender" + opposite,
+              cmd::kReplySenderOpposite),
         entry("mnuMail_ReplyToAllOpposite", "Reply To All" + opposite, cmd::kReplyAllOpposite),
         std::move(fromProfile),
     };

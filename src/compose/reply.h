@@ -42,7 +42,8 @@ struct ReplyRequest {
     std::string folder;  // the answered message's folder (logical path)
     std::filesystem::path folderDirectory;
     store::TObjListViewVLF item;  // its list item (file name, subject, attachment paths)
-    std::shared_ptr<mime::TmsMessage> message;  // loaded for this window alone, private block removed
+    std::shared_ptr<mime::TmsMessage>
+        message;  // loaded for this window alone, private block removed
     // The operator forwards: the report block the window is made from.
     std::vector<std::string> block;
 };
@@ -50,20 +51,22 @@ struct ReplyRequest {
 // The initialisation branch of a reply or forward window (run by TcomposeForm::initialise):
 // From, Reply To and the signature of the profile, the recipients, the subject, the Body by its
 // layout, the options, the forwarded attachments, the threading headers and the page.
-bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request, ComposeContext& context);
+bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request,
+                           ComposeContext& context);
 
 // The quoted text of a message (addOriginalText's lines): its display text in `mode` without
 // any blind-copy line (BCC header lines are taken out of `message`) and with attachment lines
 // naming the attachment instead of the file it is stored in, wrapped at `wrapWidth`, every line
 // prefixed with `indent`.
 std::vector<std::string> quotedLines(mime::TmsMessage& message, const store::TObjListViewVLF& item,
-                                     reading::HeaderMode mode, int wrapWidth, const std::string& indent,
-                                     platform::Dialogs& dialogs);
+                                     reading::HeaderMode mode, int wrapWidth,
+                                     const std::string& indent, platform::Dialogs& dialogs);
 
 // addForwardingAttachments: the item's attachment files that are stored beside the message (in
 // `folderDirectory`, a mail folder, regular files); any other path is reported as missing.
 void addForwardingAttachments(TcomposeForm& window, const store::TObjListViewVLF& item,
-                              const std::filesystem::path& folderDirectory, platform::Platform& platform);
+                              const std::filesystem::path& folderDirectory,
+                              platform::Platform& platform);
 
 // The References value of a reply to `message`: its References and its Message-ID, at most
 // kMaxReferences identifiers (the first and the latest ones).
@@ -71,13 +74,14 @@ inline constexpr std::size_t kMaxReferences = 20;
 std::string referencesOf(const mime::TmsMessage& message);
 
 class ReplyForward {
-public:
+  public:
     explicit ReplyForward(ComposeWindows& windows);
 
     // openReplyWindows / openForwardWindows: one window per answered message, in ascending row
     // order. Nothing for Drafts, OutBox and Sent, or while mail is sent or retrieved. The number
     // of windows that opened.
-    int openReplyWindows(ReplyMode mode, MessageTextFlag flag, bool forceQuote = false, int profilePosition = -1);
+    int openReplyWindows(ReplyMode mode, MessageTextFlag flag, bool forceQuote = false,
+                         int profilePosition = -1);
     int openForwardWindows(ReplyMode mode, MessageTextFlag flag, int profilePosition = -1);
     // The "&Forward" command: with Shift or Ctrl held in a folder window, the operator forwards
     // of the preview text; otherwise an ordinary forward.
@@ -90,7 +94,7 @@ public:
     // The main window's "from different profile" entries leave the text out while Shift is held.
     MessageTextFlag textFlagOfKeys() const;
 
-private:
+  private:
     struct Target {
         std::string folder;
         std::vector<std::string> files;
@@ -111,7 +115,8 @@ void registerReplyCommands(platform::Commands& commands, std::shared_ptr<ReplyFo
 
 // The main window's Mail menu entries of replying and forwarding, with the profile submenus;
 // hidden while the current folder is Drafts, OutBox, Sent or Trash (`answerable` false).
-platform::Menu replyMenuEntries(const platform::Commands& commands, const profiles::ProfileLists& profiles,
-                                bool includeOriginal, bool answerable = true);
+platform::Menu replyMenuEntries(const platform::Commands& commands,
+                                const profiles::ProfileLists& profiles, bool includeOriginal,
+                                bool answerable = true);
 
 }  // namespace velmora::compose

@@ -35,13 +35,18 @@ std::string withoutQuotes(std::string_view text) {
     return std::string(trimmed(out));
 }
 
-std::string upTo(std::string_view text, char c) { return std::string(text.substr(0, text.find(c))); }
+std::string upTo(std::string_view text, char c) {
+    return std::string(text.substr(0, text.find(c)));
+}
 
-bool startsWithQuote(std::string_view name) { return !name.empty() && (name[0] == '"' || name[0] == '\''); }
+bool startsWithQuote(std::string_view name) {
+    return !name.empty() && (name[0] == '"' || name[0] == '\'');
+}
 
 // Every occurrence of `placeholder` replaced in one left-to-right pass: the inserted text is never
 // searched again.
-std::string replaceOnce(std::string_view text, std::string_view placeholder, std::string_view value) {
+std::string replaceOnce(std::string_view text, std::string_view placeholder,
+                        std::string_view value) {
     std::string out;
     std::size_t at = 0;
     for (std::size_t found = text.find(placeholder); found != std::string_view::npos;
@@ -82,8 +87,10 @@ std::optional<std::string> firstNameOf(std::string_view name) {
     const std::size_t comma = name.find(',');
     if (startsWithQuote(name)) {
         std::string_view part = name;
-        if (words.size() >= 2) part = name.substr(name.find(' ') + 1);
-        else if (comma != std::string_view::npos) part = name.substr(comma + 1);
+        if (words.size() >= 2)
+            part = name.substr(name.find(' ') + 1);
+        else if (comma != std::string_view::npos)
+            part = name.substr(comma + 1);
         const auto partWords = blankWords(part);
         std::string word = partWords.empty() ? std::string() : partWords.front();
         word = upTo(word, '"');
@@ -114,21 +121,26 @@ std::string fullNameOf(std::string_view name) {
     return after + " " + before;
 }
 
-const AddressBookEntry* entryOf(std::string_view address, const std::vector<AddressBookEntry>& book) {
+const AddressBookEntry* entryOf(std::string_view address,
+                                const std::vector<AddressBookEntry>& book) {
     const std::string wanted(trimmed(address));
     if (wanted.empty()) return nullptr;
     for (const auto& entry : book)
-        if (!entry.addresses.empty() && equalsNoCase(trimmed(entry.addresses.front()), wanted)) return &entry;
+        if (!entry.addresses.empty() && equalsNoCase(trimmed(entry.addresses.front()), wanted))
+            return &entry;
     return nullptr;
 }
 
 }  // namespace
 
 bool isForwardMode(ReplyMode mode) {
-    return mode == ReplyMode::Forward || mode == ReplyMode::ForwardFrom || mode == ReplyMode::ForwardAbuse;
+    return mode == ReplyMode::Forward || mode == ReplyMode::ForwardFrom ||
+           mode == ReplyMode::ForwardAbuse;
 }
 
-bool isReplyAllMode(ReplyMode mode) { return mode == ReplyMode::ReplyToAll || mode == ReplyMode::ReplyToAllFrom; }
+bool isReplyAllMode(ReplyMode mode) {
+    return mode == ReplyMode::ReplyToAll || mode == ReplyMode::ReplyToAllFrom;
+}
 
 bool usesChosenProfile(ReplyMode mode) {
     return mode == ReplyMode::ReplyToSenderFrom || mode == ReplyMode::ReplyToAllFrom ||
@@ -137,18 +149,27 @@ bool usesChosenProfile(ReplyMode mode) {
 
 const char* captionWord(ReplyMode mode) {
     switch (mode) {
-        case ReplyMode::ReplyToSender: return "Reply To Sender";
-        case ReplyMode::ReplyToAll: return "Reply To All";
-        case ReplyMode::ReplyToSenderFrom: return "Reply To Sender From";
-        case ReplyMode::ReplyToAllFrom: return "Reply To All From";
-        case ReplyMode::Forward: return "Forward";
-        case ReplyMode::ForwardFrom: return "Forward From";
-        case ReplyMode::ForwardAbuse: return "Forward";
+        case ReplyMode::ReplyToSender:
+            return "Reply To Sender";
+        case ReplyMode::ReplyToAll:
+            return "Reply To All";
+        case ReplyMode::ReplyToSenderFrom:
+            return "Reply To Sender From";
+        case ReplyMode::ReplyToAllFrom:
+            return "Reply To All From";
+        case ReplyMode::Forward:
+            return "Forward";
+        case ReplyMode::ForwardFrom:
+            return "Forward From";
+        case ReplyMode::ForwardAbuse:
+            return "Forward";
     }
     return "Forward";
 }
 
-const char* windowKey(ReplyMode mode) { return isForwardMode(mode) ? "Compose.Forward" : "Compose.Reply"; }
+const char* windowKey(ReplyMode mode) {
+    return isForwardMode(mode) ? "Compose.Forward" : "Compose.Reply";
+}
 
 // --- recipients -------------------------------------------------------------------------------
 
@@ -166,7 +187,8 @@ std::string cleanMessageName(std::string_view name) {
 std::string replyAddressEntry(std::string_view name, std::string_view address) {
     const std::string cleanName = cleanMessageName(name);
     std::string cleanAddress = oneLine(trimmed(address));
-    std::erase_if(cleanAddress, [](char c) { return c == '<' || c == '>' || c == ',' || c == '"'; });
+    std::erase_if(cleanAddress,
+                  [](char c) { return c == '<' || c == '>' || c == ',' || c == '"'; });
     if (cleanAddress.find('@') == std::string::npos) {
         // Never a nickname of the user's own book: shown as an address to mend.
         const std::string shown = cleanName.empty() ? cleanAddress : cleanName;
@@ -192,8 +214,9 @@ void addUnique(std::vector<std::string>& entries, std::string entry) {
 
 }  // namespace
 
-std::vector<std::string> replyToEntries(const mime::TmsMessage& message, std::string_view replyToValue,
-                                        bool replyAll, std::string_view ownAddress) {
+std::vector<std::string> replyToEntries(const mime::TmsMessage& message,
+                                        std::string_view replyToValue, bool replyAll,
+                                        std::string_view ownAddress) {
     std::vector<std::string> entries;
     if (!trimmed(replyToValue).empty()) {
         for (const std::string& piece : splitAddressEntries(replyToValue)) {
@@ -207,7 +230,8 @@ std::vector<std::string> replyToEntries(const mime::TmsMessage& message, std::st
     if (!trimmed(sender.Name()).empty() || !trimmed(sender.Address()).empty())
         entries.push_back(replyAddressEntry(sender.Name(), sender.Address()));
     if (!replyAll) return entries;
-    for (const auto& to : message.Recipients()) addUnique(entries, replyAddressEntry(to.Name(), to.Address()));
+    for (const auto& to : message.Recipients())
+        addUnique(entries, replyAddressEntry(to.Name(), to.Address()));
     const std::string own(trimmed(ownAddress));
     if (own.empty() || entries.size() < 2) return entries;
     const auto mine = std::find_if(entries.begin(), entries.end(), [&](const std::string& e) {
@@ -217,9 +241,11 @@ std::vector<std::string> replyToEntries(const mime::TmsMessage& message, std::st
     return entries;
 }
 
-std::vector<std::string> replyCcEntries(const mime::TmsMessage& message, const std::vector<std::string>& to) {
+std::vector<std::string> replyCcEntries(const mime::TmsMessage& message,
+                                        const std::vector<std::string>& to) {
     std::vector<std::string> entries = to;
-    for (const auto& cc : message.CC()) addUnique(entries, replyAddressEntry(cc.Name(), cc.Address()));
+    for (const auto& cc : message.CC())
+        addUnique(entries, replyAddressEntry(cc.Name(), cc.Address()));
     entries.erase(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(to.size()));
     return entries;
 }
@@ -232,7 +258,9 @@ std::string replySubject(std::string_view subject, bool forward) {
 
 // --- greeting ------------------------------------------------------------------------------------
 
-std::string getUserReplyGreeting(std::string_view templ) { return std::string(templ); }
+std::string getUserReplyGreeting(std::string_view templ) {
+    return std::string(templ);
+}
 
 std::string getUserReplyFirstName(std::string_view templ, std::string_view name) {
     const auto first = firstNameOf(trimmed(name));
@@ -252,12 +280,14 @@ std::string getUserReplyFullName(std::string_view templ, std::string_view name) 
     return replaceOnce(templ, "%FULLNAME%", fullNameOf(n));
 }
 
-std::string getUserReplyNickName(std::string_view templ, std::string_view name, const AddressBookEntry* entry) {
+std::string getUserReplyNickName(std::string_view templ, std::string_view name,
+                                 const AddressBookEntry* entry) {
     if (!entry) return withoutPlaceholder(templ);
     std::string nick(trimmed(entry->nickName));
     if (nick.size() > 1) nick[0] = upperAscii(nick[0]);
     // An entry without a nickname greets by the first name.
-    if (nick.empty()) return getUserReplyFirstName(replaceOnce(templ, "%NICKNAME%", "%FIRSTNAME%"), name);
+    if (nick.empty())
+        return getUserReplyFirstName(replaceOnce(templ, "%NICKNAME%", "%FIRSTNAME%"), name);
     return replaceOnce(templ, "%NICKNAME%", nick);
 }
 
@@ -265,23 +295,30 @@ std::string addGreeting(std::string_view templ, std::string_view name, std::stri
                         const std::vector<AddressBookEntry>& book) {
     std::string shownName(trimmed(name));
     const AddressBookEntry* entry = entryOf(address, book);
-    if (entry && !trimmed(entry->fullName).empty()) shownName = std::string(trimmed(entry->fullName));
+    if (entry && !trimmed(entry->fullName).empty())
+        shownName = std::string(trimmed(entry->fullName));
     std::string line(templ);
     for (const char* placeholder : kPlaceholders) {
         if (templ.find(placeholder) == std::string_view::npos) continue;
         const std::string_view p = placeholder;
-        if (p == "%FIRSTNAME%") line = getUserReplyFirstName(templ, shownName);
-        else if (p == "%LASTNAME%") line = getUserReplyLastName(templ, shownName);
-        else if (p == "%FULLNAME%") line = getUserReplyFullName(templ, shownName);
-        else line = getUserReplyNickName(templ, shownName, entry);
+        if (p == "%FIRSTNAME%")
+            line = getUserReplyFirstName(templ, shownName);
+        else if (p == "%LASTNAME%")
+            line = getUserReplyLastName(templ, shownName);
+        else if (p == "%FULLNAME%")
+            line = getUserReplyFullName(templ, shownName);
+        else
+            line = getUserReplyNickName(templ, shownName, entry);
         break;
     }
     return oneLine(line);
 }
 
-// --- quoted text and body layout -------------------------------------------------------------------
+// --- quoted text and body layout
+// -------------------------------------------------------------------
 
-std::vector<std::string> PrefixLines(const std::vector<std::string>& lines, std::string_view prefix) {
+std::vector<std::string> PrefixLines(const std::vector<std::string>& lines,
+                                     std::string_view prefix) {
     std::vector<std::string> out;
     out.reserve(lines.size());
     for (const auto& line : lines) out.push_back(std::string(prefix) + line);
@@ -291,8 +328,12 @@ std::vector<std::string> PrefixLines(const std::vector<std::string>& lines, std:
 BodyLayout layoutReplyBody(const BodyLayoutInput& in) {
     BodyLayout out;
     auto& lines = out.lines;
-    auto empty = [&lines](int n) { lines.insert(lines.end(), static_cast<std::size_t>(n), std::string()); };
-    auto append = [&lines](const std::vector<std::string>& more) { lines.insert(lines.end(), more.begin(), more.end()); };
+    auto empty = [&lines](int n) {
+        lines.insert(lines.end(), static_cast<std::size_t>(n), std::string());
+    };
+    auto append = [&lines](const std::vector<std::string>& more) {
+        lines.insert(lines.end(), more.begin(), more.end());
+    };
     // "greeting": the line and one empty line in the reply modes, nothing in the forward modes.
     const bool greetingLine = in.greeting && in.reply;
     auto greeting = [&] {
@@ -370,7 +411,8 @@ std::string abuseAddress(std::string_view senderAddress) {
 }
 
 void finishAbuseBody(std::vector<std::string>& lines) {
-    for (int i = 0; i < 2 && !lines.empty() && lines.front().empty(); ++i) lines.erase(lines.begin());
+    for (int i = 0; i < 2 && !lines.empty() && lines.front().empty(); ++i)
+        lines.erase(lines.begin());
     store::removePrivateBlockLines(lines);
 }
 
@@ -379,7 +421,8 @@ std::vector<std::vector<std::string>> operatorBlocks(const std::vector<std::stri
     std::vector<std::string> open;
     bool inBlock = false;
     for (std::string line : lines) {
-        if (line.find("Sender:") != std::string::npos && line == "Sender: ") line = "Sender: ???@???.???";
+        if (line.find("Sender:") != std::string::npos && line == "Sender: ")
+            line = "Sender: ???@???.???";
         if (!inBlock) {
             if (line.find("ERR") == std::string::npos) continue;
             inBlock = true;

@@ -56,11 +56,13 @@ std::string replyAddressEntry(std::string_view name, std::string_view address);
 // the reply-to-all modes followed by every To recipient of the message. In the reply-to-all
 // modes the first entry whose address is `ownAddress` (exact comparison) is taken out, unless it
 // is the only entry.
-std::vector<std::string> replyToEntries(const mime::TmsMessage& message, std::string_view replyToValue,
-                                        bool replyAll, std::string_view ownAddress);
+std::vector<std::string> replyToEntries(const mime::TmsMessage& message,
+                                        std::string_view replyToValue, bool replyAll,
+                                        std::string_view ownAddress);
 // The CC entries of a reply to all: every CC entry of the message, the user's own included,
 // except those already among `to` (nobody gets the reply twice).
-std::vector<std::string> replyCcEntries(const mime::TmsMessage& message, const std::vector<std::string>& to = {});
+std::vector<std::string> replyCcEntries(const mime::TmsMessage& message,
+                                        const std::vector<std::string>& to = {});
 
 // The subject of the new window: "Re: " or "Fwd: " and the answered subject, cut at 255 bytes.
 std::string replySubject(std::string_view subject, bool forward);
@@ -79,21 +81,23 @@ std::string getUserReplyLastName(std::string_view templ, std::string_view name);
 std::string getUserReplyFullName(std::string_view templ, std::string_view name);
 // Without an address-book entry the placeholder is taken out ("Hi %NICKNAME%:" gives "Hi:");
 // an entry without a nickname greets by the first name.
-std::string getUserReplyNickName(std::string_view templ, std::string_view name, const AddressBookEntry* entry);
+std::string getUserReplyNickName(std::string_view templ, std::string_view name,
+                                 const AddressBookEntry* entry);
 std::string addGreeting(std::string_view templ, std::string_view name, std::string_view address,
                         const std::vector<AddressBookEntry>& book);
 
 // --- quoted text and body layout --------------------------------------------------------------
 
 // PrefixLines: every line, empty ones included, with `prefix` in front, nothing between.
-std::vector<std::string> PrefixLines(const std::vector<std::string>& lines, std::string_view prefix);
+std::vector<std::string> PrefixLines(const std::vector<std::string>& lines,
+                                     std::string_view prefix);
 
 struct BodyLayoutInput {
-    bool signatures = false;      // "Use signature blocks"
-    bool cursorAtEnd = false;     // "Cursor Position When Replying" is "End of Message"
-    bool quote = false;           // "Include original message" on and the flag allows it
-    bool greeting = false;        // "Use reply greeting"
-    bool reply = true;            // a reply mode (forwards have no greeting line)
+    bool signatures = false;   // "Use signature blocks"
+    bool cursorAtEnd = false;  // "Cursor Position When Replying" is "End of Message"
+    bool quote = false;        // "Include original message" on and the flag allows it
+    bool greeting = false;     // "Use reply greeting"
+    bool reply = true;         // a reply mode (forwards have no greeting line)
     std::string greetingLine;
     std::vector<std::string> signatureLines;
     std::vector<std::string> quoteLines;

@@ -57,7 +57,8 @@ std::string sendFailureText(const std::string& error) {
     if (lower.find("11004") != std::string::npos)
         return "Error 11004 - No data record.\r\rPossibly no internet connection.";
     if (lower.find("550") != std::string::npos)
-        return "Error 550 - Access Denied.\r\rMake sure current User Profile matches internet ISP connection.";
+        return "Error 550 - Access Denied.\r\rMake sure current User Profile matches internet ISP "
+               "connection.";
     if (lower.find("operation timed out") != std::string::npos) return "Operation timed out.";
     return error;
 }
@@ -94,8 +95,8 @@ void Sending::endRun() {
     running_ = false;
 }
 
-Sending::Delivery Sending::deliver(mime::TmsMessage& message, const std::string& caption, int current,
-                                   int total) {
+Sending::Delivery Sending::deliver(mime::TmsMessage& message, const std::string& caption,
+                                   int current, int total) {
     const profiles::Settings& settings = host_.settings();
     retrieval::TretrieveHeadersDialogForm& box = host_.progressBox();
     if (!boxOpen_) {
@@ -128,7 +129,8 @@ Sending::Delivery Sending::deliver(mime::TmsMessage& message, const std::string&
     client.OnPrepare = [&](net::TagSocket&) {
         box.hideTimeoutLine();
         box.setUpperLine("Preparing message to send");
-        box.setLowerLine("Sending Message " + std::to_string(current) + " of " + std::to_string(total));
+        box.setLowerLine("Sending Message " + std::to_string(current) + " of " +
+                         std::to_string(total));
         pause(350);
     };
     client.OnSending = [&](net::TagSocket&) {
@@ -143,13 +145,13 @@ Sending::Delivery Sending::deliver(mime::TmsMessage& message, const std::string&
         box.setUpperBar(0);
         pause(250);
     };
-    client.OnAddressRejected = [&](net::TagSocket&, const std::string& address, const std::string& reply,
-                                   bool& proceed) {
+    client.OnAddressRejected = [&](net::TagSocket&, const std::string& address,
+                                   const std::string& reply, bool& proceed) {
         platform_.system.beep();
         proceed = platform_.dialogs.question(
                       kProductName,
-                      "Email Address Rejected\r\r     Address: " + address + "\r\rServer reply: " + reply +
-                          "\r\rDo you wish to continue sending message(s)?",
+                      "Email Address Rejected\r\r     Address: " + address + "\r\rServer reply: " +
+                          reply + "\r\rDo you wish to continue sending message(s)?",
                       platform::Buttons::YesNo, platform::Answer::No) == platform::Answer::Yes;
     };
     client_ = &client;
@@ -190,15 +192,16 @@ void Sending::sendComposeWindow(TcomposeForm& window) {
     ComposeFields fields = window.fields();
     if (fields.to.size() > 1 && !fields.sendOnePer) {
         platform_.system.beep();
-        if (platform_.dialogs.question(kMultipleToTitle, kMultipleToQuestion, platform::Buttons::YesNo,
+        if (platform_.dialogs.question(kMultipleToTitle, kMultipleToQuestion,
+                                       platform::Buttons::YesNo,
                                        platform::Answer::No) != platform::Answer::Yes)
             return;
     }
     if (fields.sendOnePer) (void)writeSendOnePer(home_, fields.to);
     const profiles::TUsersObjListBox profile = window.profile();
     const std::string lastFolder = window.sourceFolderWindow();
-    const bool fromDraftsOrOutBox =
-        window.source() && (window.mode() == ComposeMode::Drafts || window.mode() == ComposeMode::OutBox);
+    const bool fromDraftsOrOutBox = window.source() && (window.mode() == ComposeMode::Drafts ||
+                                                        window.mode() == ComposeMode::OutBox);
 
     std::vector<std::vector<std::string>> runs;
     const bool onePer = fields.sendOnePer && fields.to.size() >= 2;
@@ -235,18 +238,21 @@ void Sending::sendComposeWindow(TcomposeForm& window) {
             }
             mime::TmsMessage message;
             try {
-                if (!copyComposeFormDataTo_msMessage(one, profile, message, platform_.dialogs,
-                                                     reading::wordWrapWidth(host_.settings().reply.wordWrap),
-                                                     platform_.clock.localNow())) {
+                if (!copyComposeFormDataTo_msMessage(
+                        one, profile, message, platform_.dialogs,
+                        reading::wordWrapWidth(host_.settings().reply.wordWrap),
+                        platform_.clock.localNow())) {
                     delivered = false;
                     break;
                 }
             } catch (const std::exception& error) {
-                platform_.dialogs.warning(kProductName, std::string("Create Error 2246\r") + error.what());
+                platform_.dialogs.warning(kProductName,
+                                          std::string("Create Error 2246\r") + error.what());
                 delivered = false;
                 break;
             }
-            const auto result = deliver(message, recipientsCaption(window.plain(AddressField::To)), i + 1, total);
+            const auto result =
+                deliver(message, recipientsCaption(window.plain(AddressField::To)), i + 1, total);
             if (!result.ok) {
                 delivered = false;
                 if (result.timedOut && onePer && !cancelled_) continue;
@@ -265,9 +271,11 @@ void Sending::sendComposeWindow(TcomposeForm& window) {
     window.markSent(filed);
     pause(500);
     if (!lastFolder.empty())
-        if (auto* folder = host_.folders().findFolderWindow(lastFolder)) host_.showFolderWindow(*folder);
+        if (auto* folder = host_.folders().findFolderWindow(lastFolder))
+            host_.showFolderWindow(*folder);
     const int after = host_.settings().send.retrieveAfterSending;
-    if (filed && fields.closeAfterSending) host_.closeComposeWindow(window);  // `window` is gone now
+    if (filed && fields.closeAfterSending)
+        host_.closeComposeWindow(window);  // `window` is gone now
     if (after > 0) host_.retrieveAfterSending(after);
 }
 
@@ -286,7 +294,8 @@ bool Sending::fillFromStored(reading::TinboxForm& window, const store::TObjListV
     return prepareStored(item, window.folderKind() == store::FolderKind::Sent, message);
 }
 
-bool Sending::prepareStored(const store::TObjListViewVLF& item, bool fromSent, mime::TmsMessage& message) {
+bool Sending::prepareStored(const store::TObjListViewVLF& item, bool fromSent,
+                            mime::TmsMessage& message) {
     store::stripPrivateHeaders(message, item);
     if (!trimmed(item.composeFrom).empty()) {
         ComposeFields f;
@@ -296,17 +305,20 @@ bool Sending::prepareStored(const store::TObjListViewVLF& item, bool fromSent, m
         message.Sender() = mime::TmsMailAddress(item.senderAddress, item.senderName);
     }  // else a file without the private block: its own From stays
     auto& headers = message.Headers();
-    replaceField(headers, "Reply-To", item.composeReplyTo.empty() ? "" : "Reply-To: " + oneLine(item.composeReplyTo));
+    replaceField(headers, "Reply-To",
+                 item.composeReplyTo.empty() ? "" : "Reply-To: " + oneLine(item.composeReplyTo));
     message.SetReturnReceipt(item.deliveryAck);
     replaceField(headers, "X-Organization",
-                 item.composeOrganization.empty() ? "" : "X-Organization: " + oneLine(item.composeOrganization));
+                 item.composeOrganization.empty()
+                     ? ""
+                     : "X-Organization: " + oneLine(item.composeOrganization));
     if (!item.bccList.empty()) message.BCC().Clear();
     std::vector<std::string> seen;
     for (const std::string& bcc : item.bccList) {
         if (bcc.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
             // A stored line break would have been an extra recipient or command on the wire.
-            platform_.dialogs.information(kProductName,
-                                          "Address not allowed in the SMTP envelope: " + oneLine(bcc));
+            platform_.dialogs.information(
+                kProductName, "Address not allowed in the SMTP envelope: " + oneLine(bcc));
             return false;
         }
         const auto parsed = mime::ParseMailAddress(oneLine(bcc));
@@ -338,7 +350,8 @@ bool Sending::prepareStored(const store::TObjListViewVLF& item, bool fromSent, m
 
 std::vector<std::string> Sending::sendSelectedRows(reading::TinboxForm& window) {
     const auto kind = window.folderKind();
-    if (host_.busy() || running_ || (kind != store::FolderKind::OutBox && kind != store::FolderKind::Sent))
+    if (host_.busy() || running_ ||
+        (kind != store::FolderKind::OutBox && kind != store::FolderKind::Sent))
         return {};
     const std::string title = host_.applicationTitle();
     host_.setApplicationTitle(kSendingTitle);
@@ -349,7 +362,8 @@ std::vector<std::string> Sending::sendSelectedRows(reading::TinboxForm& window) 
     }
     // The run works on the items as they stand now; rows are found again by file name after.
     std::vector<store::TObjListViewVLF> items;
-    for (const int row : window.selectedRows()) items.push_back(window.rows()[static_cast<std::size_t>(row)].item);
+    for (const int row : window.selectedRows())
+        items.push_back(window.rows()[static_cast<std::size_t>(row)].item);
     if (items.empty()) return {};
 
     std::vector<std::string> delivered;
@@ -362,8 +376,9 @@ std::vector<std::string> Sending::sendSelectedRows(reading::TinboxForm& window) 
             const auto& item = items[static_cast<std::size_t>(i)];
             mime::TmsMessage message;
             if (!fillFromStored(window, item, message)) continue;
-            const auto result =
-                deliver(message, recipientsCaption(reading::recipientListText(message.Recipients())), i + 1, total);
+            const auto result = deliver(
+                message, recipientsCaption(reading::recipientListText(message.Recipients())), i + 1,
+                total);
             if (!result.ok) break;
             delivered.push_back(item.fileName);
         }
@@ -391,13 +406,15 @@ int Sending::sendMessageFiles(const std::vector<std::filesystem::path>& files) {
         const auto& file = files[static_cast<std::size_t>(i)];
         mime::TmsMessage message;
         if (auto failure = store::loadMessageFile(file, message)) {
-            platform_.dialogs.warning(kProductName, "File I/O Error 3773\r" + file.string() + "\r" + *failure);
+            platform_.dialogs.warning(kProductName,
+                                      "File I/O Error 3773\r" + file.string() + "\r" + *failure);
             continue;
         }
         const store::TObjListViewVLF item = store::itemFromMessage(message, file.stem().string());
         if (!prepareStored(item, false, message)) continue;
         const auto result =
-            deliver(message, recipientsCaption(reading::recipientListText(message.Recipients())), i + 1, total);
+            deliver(message, recipientsCaption(reading::recipientListText(message.Recipients())),
+                    i + 1, total);
         if (!result.ok) break;
         ++delivered;
     }
@@ -412,10 +429,12 @@ void Sending::sendAgain(reading::TinboxForm& sent, const std::vector<std::string
         const auto file = store::messageFilePath(sent.directory(), old.item.fileName);
         std::error_code ec;
         if (!std::filesystem::exists(file, ec)) {
-            platform_.dialogs.warning(kProductName, "File I/O Error 4781\r" + file.string() + "\rDoes not exist");
+            platform_.dialogs.warning(kProductName,
+                                      "File I/O Error 4781\r" + file.string() + "\rDoes not exist");
             return;
         }
-        auto copy = store::copyStoredMessage(sent.directory(), old.item, sent.directory(), platform_.clock);
+        auto copy =
+            store::copyStoredMessage(sent.directory(), old.item, sent.directory(), platform_.clock);
         if (!copy.item) {
             platform_.dialogs.warning(kProductName, "File I/O Error 4746\r" + copy.failure);
             return;
@@ -425,7 +444,8 @@ void Sending::sendAgain(reading::TinboxForm& sent, const std::vector<std::string
         item.mailDate = mailDateText(now);
         item.sortDate = store::sortDateOf(now);
         mime::TmsMessage message;
-        if (auto failure = store::loadMessageFile(store::messageFilePath(sent.directory(), item.fileName), message)) {
+        if (auto failure = store::loadMessageFile(
+                store::messageFilePath(sent.directory(), item.fileName), message)) {
             platform_.dialogs.warning(kProductName, "File I/O Error 4746\r" + *failure);
             (void)store::deleteStoredMessage(sent.directory(), item);
             return;

@@ -38,7 +38,7 @@ inline constexpr const char* kMultipleToQuestion =
 inline constexpr const char* kMultipleToTitle = "Send One Message Per Recipient Check";
 
 class Sending {
-public:
+  public:
     Sending(platform::Platform& platform, std::filesystem::path home, ComposeHost& host);
 
     // The Send command of a compose window.
@@ -63,7 +63,7 @@ public:
     // The short pauses that let a user read the progress box; the command line runs without.
     void setReadingPauses(bool on) { readingPauses_ = on; }
 
-private:
+  private:
     struct Delivery {
         bool ok = false;
         bool timedOut = false;
@@ -75,7 +75,8 @@ private:
     bool fillFromStored(reading::TinboxForm& window, const store::TObjListViewVLF& item,
                         mime::TmsMessage& message);
     // The stored message loaded into `message` made ready to send from its item.
-    bool prepareStored(const store::TObjListViewVLF& item, bool fromSent, mime::TmsMessage& message);
+    bool prepareStored(const store::TObjListViewVLF& item, bool fromSent,
+                       mime::TmsMessage& message);
     void pause(int milliseconds);
     void sendAgain(reading::TinboxForm& sent, const std::vector<std::string>& fileNames);
 

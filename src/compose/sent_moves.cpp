@@ -15,10 +15,10 @@
 namespace velmora::compose {
 
 void moveDeliveredToSent(reading::TinboxForm& outbox, reading::TinboxForm& sent,
-                         const std::vector<std::string>& fileNames, reading::FolderWindowHost& folders,
-                         platform::Platform& platform) {
-    std::vector<int> linked;    // rows moved by a link
-    std::vector<int> copied;    // rows the folder window's move takes
+                         const std::vector<std::string>& fileNames,
+                         reading::FolderWindowHost& folders, platform::Platform& platform) {
+    std::vector<int> linked;  // rows moved by a link
+    std::vector<int> copied;  // rows the folder window's move takes
     for (const std::string& name : fileNames) {
         const int row = findRowByFileName(outbox, name);
         if (row < 0) continue;

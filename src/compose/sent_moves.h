@@ -16,7 +16,7 @@
 namespace velmora::compose {
 
 void moveDeliveredToSent(reading::TinboxForm& outbox, reading::TinboxForm& sent,
-                         const std::vector<std::string>& fileNames, reading::FolderWindowHost& folders,
-                         platform::Platform& platform);
+                         const std::vector<std::string>& fileNames,
+                         reading::FolderWindowHost& folders, platform::Platform& platform);
 
 }  // namespace velmora::compose

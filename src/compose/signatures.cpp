@@ -48,7 +48,9 @@ std::vector<std::string> signatureLines(const std::string& text) {
     return lines;
 }
 
-std::string signatureText(const std::vector<std::string>& lines) { return joinLines(lines, false); }
+std::string signatureText(const std::vector<std::string>& lines) {
+    return joinLines(lines, false);
+}
 
 SignatureList readSignatureFile(const std::filesystem::path& file) {
     const auto bytes = readWholeFile(file);
@@ -78,8 +80,9 @@ SignatureList parseSignatureFile(std::string_view bytes) {
         block.block.text = signatureText(text);
         list.blocks.push_back(std::move(block));
     }
-    list.defaultPosition =
-        position < 0 || position >= static_cast<long>(list.blocks.size()) ? 0 : static_cast<int>(position);
+    list.defaultPosition = position < 0 || position >= static_cast<long>(list.blocks.size())
+                               ? 0
+                               : static_cast<int>(position);
     return list;
 }
 
@@ -114,7 +117,9 @@ void TsignatureForm::open(const std::string& profileName, std::filesystem::path 
     file_ = std::move(file);
     caption_ = "Signature Blocks For [" + profileName + "]";
     list_ = readSignatureFile(file_);
-    editor_ = list_.blocks.empty() ? "" : list_.blocks[static_cast<std::size_t>(list_.defaultPosition)].block.text;
+    editor_ = list_.blocks.empty()
+                  ? ""
+                  : list_.blocks[static_cast<std::size_t>(list_.defaultPosition)].block.text;
     changed_ = false;
 }
 
@@ -142,15 +147,16 @@ void TsignatureForm::setEditorText(std::string text) {
 
 std::optional<std::string> TsignatureForm::askName(const std::string& title, std::string start) {
     for (;;) {
-        auto answer = platform_.dialogs.inputBox({title, {"Add Signature Block Name", start, false}, std::nullopt});
+        auto answer = platform_.dialogs.inputBox(
+            {title, {"Add Signature Block Name", start, false}, std::nullopt});
         if (!answer) return std::nullopt;
         const std::string name(trimmed(answer->first));
         if (name.empty()) return std::nullopt;
         const int existing = list_.find(name);
         if (existing < 0) return name;
         platform_.system.beep();
-        platform_.dialogs.information(kProductName,
-                                      nameInUseText(list_.blocks[static_cast<std::size_t>(existing)].name));
+        platform_.dialogs.information(
+            kProductName, nameInUseText(list_.blocks[static_cast<std::size_t>(existing)].name));
         start = answer->first;
     }
 }
@@ -169,7 +175,8 @@ bool TsignatureForm::addClick() {
 bool TsignatureForm::editClick() {
     const int s = selected();
     if (s < 0) return false;
-    auto name = askName("Edit Signature Block Name", list_.blocks[static_cast<std::size_t>(s)].name);
+    auto name =
+        askName("Edit Signature Block Name", list_.blocks[static_cast<std::size_t>(s)].name);
     if (!name) return false;
     list_.blocks[static_cast<std::size_t>(s)].name = *name;
     changed_ = true;
@@ -182,7 +189,8 @@ bool TsignatureForm::deleteClick() {
     platform_.system.beep();
     const std::string name = list_.blocks[static_cast<std::size_t>(s)].name.substr(0, 32);
     if (platform_.dialogs.question(kProductName, "Confirm deleting " + name + " Signature Block?",
-                                   platform::Buttons::YesNo, platform::Answer::Yes) != platform::Answer::Yes)
+                                   platform::Buttons::YesNo,
+                                   platform::Answer::Yes) != platform::Answer::Yes)
         return false;
     list_.blocks.erase(list_.blocks.begin() + s);
     list_.defaultPosition = 0;

@@ -60,7 +60,7 @@ std::string nameInUseText(const std::string& existing);
 // The signature window: the blocks of one profile, the selected block (the default position)
 // and the editor's text. Changes set the change mark; closing writes the file when it is set.
 class TsignatureForm {
-public:
+  public:
     explicit TsignatureForm(platform::Platform& platform) : platform_(platform) {}
 
     // openAssociatedSignatureBlockFile: the blocks of `profileName` from `file`.
@@ -86,7 +86,7 @@ public:
     // file is written at once. False when the list has no such block.
     bool updateBlock(const std::string& name, const std::string& text);
 
-private:
+  private:
     std::optional<std::string> askName(const std::string& title, std::string start);
     void storeEditor();
 

@@ -39,7 +39,9 @@ std::pair<int, int> StandaloneSending::sendOutBox() {
     return {static_cast<int>(delivered.size()), rows};
 }
 
-void StandaloneSending::showStatus(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+void StandaloneSending::showStatus(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
 
 TcomposeForm& StandaloneSending::addComposeWindow(std::unique_ptr<TcomposeForm> window) {
     windows_.push_back(std::move(window));

@@ -16,7 +16,7 @@
 namespace velmora::compose {
 
 class StandaloneSending final : public ComposeHost {
-public:
+  public:
     // Reads the settings and profiles of the home folder; the active profile is the one the
     // desktop program last used.
     StandaloneSending(platform::Platform& platform, std::filesystem::path home);
@@ -52,7 +52,7 @@ public:
     void closeComposeWindow(TcomposeForm&) override {}
     void composeWindowChanged(TcomposeForm&) override {}
 
-private:
+  private:
     platform::Platform& platform_;
     std::filesystem::path home_;
     profiles::Settings settings_;

@@ -12,7 +12,8 @@ namespace velmora::compose {
 std::shared_ptr<ComposeWindows> registerWindowKinds(platform::WindowKinds& kinds,
                                                     platform::Commands& commands,
                                                     const std::filesystem::path& home,
-                                                    ComposeHost& host, platform::Platform& platform) {
+                                                    ComposeHost& host,
+                                                    platform::Platform& platform) {
     auto windows = std::make_shared<ComposeWindows>(platform, home, host);
     ComposeWindows* w = windows.get();
 
@@ -22,11 +23,12 @@ std::shared_ptr<ComposeWindows> registerWindowKinds(platform::WindowKinds& kinds
     kind.restore = [w, &host, home](const std::vector<std::string>& lines) {
         for (const auto& record : platform::parseComposeRecords(lines)) {
             const auto folderKind = store::folderKindOf(record.folderName);
-            if (folderKind != store::FolderKind::Drafts && folderKind != store::FolderKind::OutBox &&
-                folderKind != store::FolderKind::Sent)
+            if (folderKind != store::FolderKind::Drafts &&
+                folderKind != store::FolderKind::OutBox && folderKind != store::FolderKind::Sent)
                 continue;
             std::error_code ec;
-            if (!std::filesystem::is_directory(store::folderDirectory(home, record.folderName), ec)) continue;
+            if (!std::filesystem::is_directory(store::folderDirectory(home, record.folderName), ec))
+                continue;
             host.folders().openFolderWindow(record.folderName, true);
             w->openStored(record.folderName, record.row);
         }
@@ -62,9 +64,10 @@ std::shared_ptr<ComposeWindows> registerWindowKinds(platform::WindowKinds& kinds
                           return;
                       }
                       platform.system.beep();
-                      platform.dialogs.information(kProductName,
-                                                   "There must be an open Compose window\rand the cursor must "
-                                                   "be placed in the Body of the compose message.");
+                      platform.dialogs.information(
+                          kProductName,
+                          "There must be an open Compose window\rand the cursor must "
+                          "be placed in the Body of the compose message.");
                   },
                   [&host] { return !host.composeWindows().empty(); }});
     commands.add("send.current", {[w] { w->sendCommand(); }, [w] { return w->sendAvailable(); }});
@@ -78,27 +81,28 @@ std::shared_ptr<ComposeWindows> registerWindowKinds(platform::WindowKinds& kinds
         reading::TinboxForm* window = current();
         return window ? window->folderKind() : store::FolderKind::User;
     };
-    commands.add(reading::folder_commands::kEditInCompose,
-                 {[w, current] {
-                      reading::TinboxForm* window = current();
-                      if (!window) return;
-                      // By file name: each opening may change the selection.
-                      std::vector<std::string> files;
-                      for (int row : window->selectedRows())
-                          files.push_back(window->rows()[static_cast<std::size_t>(row)].item.fileName);
-                      for (const std::string& file : files)
-                          for (std::size_t i = 0; i < window->rows().size(); ++i)
-                              if (window->rows()[i].item.fileName == file) {
-                                  w->openStored(window->logicalPath(), static_cast<int>(i));
-                                  break;
-                              }
-                  },
-                  [&host, current, kindOf] {
-                      const store::FolderKind kind = kindOf();
-                      return !host.busy() && current() && !current()->selectedRows().empty() &&
-                             (kind == store::FolderKind::Drafts ||
-                              kind == store::FolderKind::OutBox || kind == store::FolderKind::Sent);
-                  }});
+    commands.add(
+        reading::folder_commands::kEditInCompose,
+        {[w, current] {
+             reading::TinboxForm* window = current();
+             if (!window) return;
+             // By file name: each opening may change the selection.
+             std::vector<std::string> files;
+             for (int row : window->selectedRows())
+                 files.push_back(window->rows()[static_cast<std::size_t>(row)].item.fileName);
+             for (const std::string& file : files)
+                 for (std::size_t i = 0; i < window->rows().size(); ++i)
+                     if (window->rows()[i].item.fileName == file) {
+                         w->openStored(window->logicalPath(), static_cast<int>(i));
+                         break;
+                     }
+         },
+         [&host, current, kindOf] {
+             const store::FolderKind kind = kindOf();
+             return !host.busy() && current() && !current()->selectedRows().empty() &&
+                    (kind == store::FolderKind::Drafts || kind == store::FolderKind::OutBox ||
+                     kind == store::FolderKind::Sent);
+         }});
     commands.add(reading::folder_commands::kSendSelected,
                  {[w, current] {
                       if (reading::TinboxForm* window = current())
@@ -111,7 +115,8 @@ std::shared_ptr<ComposeWindows> registerWindowKinds(platform::WindowKinds& kinds
                   }});
     // Replying and forwarding on the message in front.
     registerReplyCommands(commands, std::make_shared<ReplyForward>(*windows), host);
-    registerReadAcknowledgements(commands, std::make_shared<ReadAcknowledgements>(platform, host), host);
+    registerReadAcknowledgements(commands, std::make_shared<ReadAcknowledgements>(platform, host),
+                                 host);
     return windows;
 }
 

@@ -19,6 +19,7 @@ namespace velmora::compose {
 std::shared_ptr<ComposeWindows> registerWindowKinds(platform::WindowKinds& kinds,
                                                     platform::Commands& commands,
                                                     const std::filesystem::path& home,
-                                                    ComposeHost& host, platform::Platform& platform);
+                                                    ComposeHost& host,
+                                                    platform::Platform& platform);
 
 }  // namespace velmora::compose

@@ -9,7 +9,9 @@ namespace velmora::core {
 AddressBookHooks::AddressBookHooks(TmainForm& main)
     : main_(main), page_(main.platform(), main.home(), this) {}
 
-void AddressBookHooks::load() { page_.loadAtStartup(); }
+void AddressBookHooks::load() {
+    page_.loadAtStartup();
+}
 
 void AddressBookHooks::registerCommands(platform::Commands& commands) {
     auto withWindow = [this] {
@@ -19,39 +21,43 @@ void AddressBookHooks::registerCommands(platform::Commands& commands) {
         if (!withWindow()) return false;
         return main_.currentFolderWindow()->loadedMessage() != nullptr;
     };
-    commands.add("addressbook.addSender", {[this] {
-                                               reading::TinboxForm* window = main_.currentFolderWindow();
-                                               if (!window) return;
-                                               if (mime::TmsMessage* message = window->loadedMessage())
-                                                   page_.addSender(page_.selectedBook(), message->Sender());
-                                           },
-                                           withMessage});
-    commands.add("addressbook.harvest", {[this] {
-                                             reading::TinboxForm* window = main_.currentFolderWindow();
-                                             if (!window) return;
-                                             std::vector<std::string> senders;
-                                             for (int row : window->selectedRows())
-                                                 senders.push_back(window->rows().at(static_cast<std::size_t>(row))
-                                                                       .item.senderAddress);
-                                             page_.harvestSendersAsList(page_.selectedBook(), senders);
-                                         },
-                                         [this, withWindow] {
-                                             return withWindow() && !main_.currentFolderWindow()->selectedRows().empty();
-                                         }});
-    commands.add("addressbook.harvestRecipients", {[this] {
-                                                       reading::TinboxForm* window = main_.currentFolderWindow();
-                                                       if (!window) return;
-                                                       if (mime::TmsMessage* m = window->loadedMessage())
-                                                           page_.harvestRecipientsAsList(page_.selectedBook(),
-                                                                                         m->Recipients(), m->CC());
-                                                   },
-                                                   withMessage});
+    commands.add("addressbook.addSender",
+                 {[this] {
+                      reading::TinboxForm* window = main_.currentFolderWindow();
+                      if (!window) return;
+                      if (mime::TmsMessage* message = window->loadedMessage())
+                          page_.addSender(page_.selectedBook(), message->Sender());
+                  },
+                  withMessage});
+    commands.add("addressbook.harvest",
+                 {[this] {
+                      reading::TinboxForm* window = main_.currentFolderWindow();
+                      if (!window) return;
+                      std::vector<std::string> senders;
+                      for (int row : window->selectedRows())
+                          senders.push_back(
+                              window->rows().at(static_cast<std::size_t>(row)).item.senderAddress);
+                      page_.harvestSendersAsList(page_.selectedBook(), senders);
+                  },
+                  [this, withWindow] {
+                      return withWindow() && !main_.currentFolderWindow()->selectedRows().empty();
+                  }});
+    commands.add("addressbook.harvestRecipients",
+                 {[this] {
+                      reading::TinboxForm* window = main_.currentFolderWindow();
+                      if (!window) return;
+                      if (mime::TmsMessage* m = window->loadedMessage())
+                          page_.harvestRecipientsAsList(page_.selectedBook(), m->Recipients(),
+                                                        m->CC());
+                  },
+                  withMessage});
     commands.add("addressbook.harvestRecipientsSeparate",
                  {[this] {
                       reading::TinboxForm* window = main_.currentFolderWindow();
                       if (!window) return;
                       if (mime::TmsMessage* m = window->loadedMessage())
-                          page_.harvestRecipientsAsEntries(page_.selectedBook(), m->Recipients(), m->CC());
+                          page_.harvestRecipientsAsEntries(page_.selectedBook(), m->Recipients(),
+                                                           m->CC());
                   },
                   withMessage});
 }
@@ -94,7 +100,9 @@ const compose::AddressBookEntry* AddressBookHooks::findNickname(std::string_view
     return &found_.emplace(key, composeEntry(match->entry)).first->second;
 }
 
-void AddressBookHooks::showStatus(const std::string& text) { main_.setStatusText(text); }
+void AddressBookHooks::showStatus(const std::string& text) {
+    main_.setStatusText(text);
+}
 
 void AddressBookHooks::verifyAddresses() {
     if (openVerification) openVerification();
@@ -114,18 +122,34 @@ std::unique_ptr<addressbook::TckAddressForm> AddressBookHooks::makeVerification(
     const std::string servers = other.dnsServer;
     return std::make_unique<addressbook::TckAddressForm>(
         platform, *this,
-        [&platform, servers] { return std::make_unique<addressbook::ResolverMxLookup>(platform.dialogs, servers); },
+        [&platform, servers] {
+            return std::make_unique<addressbook::ResolverMxLookup>(platform.dialogs, servers);
+        },
         page_.selectedBook(), page_.selectedForVerification(), other.verificationSoundFile);
 }
 
-bool AddressBookHooks::busy() const { return main_.busy(); }
-void AddressBookHooks::setBusy(bool busy) { main_.setBusy(busy); }
-bool AddressBookHooks::autoCheckRunning() const { return main_.retrieval().autoCheck().running(); }
-void AddressBookHooks::stopAutoCheck() { main_.retrieval().stopAutoCheck(); }
-void AddressBookHooks::restartAutoCheck() { main_.retrieval().restartAutoCheck(); }
+bool AddressBookHooks::busy() const {
+    return main_.busy();
+}
+void AddressBookHooks::setBusy(bool busy) {
+    main_.setBusy(busy);
+}
+bool AddressBookHooks::autoCheckRunning() const {
+    return main_.retrieval().autoCheck().running();
+}
+void AddressBookHooks::stopAutoCheck() {
+    main_.retrieval().stopAutoCheck();
+}
+void AddressBookHooks::restartAutoCheck() {
+    main_.retrieval().restartAutoCheck();
+}
 
-std::string AddressBookHooks::applicationTitle() const { return main_.applicationTitle(); }
+std::string AddressBookHooks::applicationTitle() const {
+    return main_.applicationTitle();
+}
 
-void AddressBookHooks::setApplicationTitle(const std::string& title) { main_.setApplicationTitle(title); }
+void AddressBookHooks::setApplicationTitle(const std::string& title) {
+    main_.setApplicationTitle(title);
+}
 
 }  // namespace velmora::core

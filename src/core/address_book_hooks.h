@@ -26,7 +26,7 @@ class AddressBookHooks final : public profiles::ExternalPage,
                                public addressbook::AddressBookEvents,
                                public addressbook::VerificationHost,
                                public compose::NicknameBook {
-public:
+  public:
     explicit AddressBookHooks(TmainForm& main);
 
     addressbook::AddressBooksPage& page() { return page_; }
@@ -75,7 +75,7 @@ public:
     std::string applicationTitle() const override;
     void setApplicationTitle(const std::string& title) override;
 
-private:
+  private:
     TmainForm& main_;
     addressbook::AddressBooksPage page_;
     // Nicknames found for the compose windows since the books last changed.

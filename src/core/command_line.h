@@ -15,7 +15,7 @@ struct StartRequest {
     bool allowSecondInstance = false;           // "-m" as argument 1 or 2
     bool fullShutdownPauses = false;            // "-th" (any case) as argument 1 or 2
     bool hasMailTo = false;
-    std::string mailToAddress;                  // the address for the mail-to action
+    std::string mailToAddress;  // the address for the mail-to action
     // Text handed to a running instance: the address, or "justBringToFront".
     std::string handOverText() const;
 };

@@ -6,30 +6,52 @@
 
 namespace velmora::core {
 
-reading::FolderWindowHost& MainComposeHost::folders() { return main_; }
+reading::FolderWindowHost& MainComposeHost::folders() {
+    return main_;
+}
 
 void MainComposeHost::showFolderWindow(reading::TinboxForm& window) {
     window.setVisible(true);
     main_.activateChild(window);
 }
 
-profiles::Settings& MainComposeHost::settings() { return main_.settings(); }
-profiles::ProfileLists& MainComposeHost::profiles() { return main_.profileLists(); }
+profiles::Settings& MainComposeHost::settings() {
+    return main_.settings();
+}
+profiles::ProfileLists& MainComposeHost::profiles() {
+    return main_.profileLists();
+}
 
-std::string MainComposeHost::applicationTitle() const { return main_.applicationTitle(); }
-void MainComposeHost::setApplicationTitle(const std::string& title) { main_.setApplicationTitle(title); }
+std::string MainComposeHost::applicationTitle() const {
+    return main_.applicationTitle();
+}
+void MainComposeHost::setApplicationTitle(const std::string& title) {
+    main_.setApplicationTitle(title);
+}
 
-void MainComposeHost::setMailCommandsEnabled(bool) { main_.refreshFrame(); }
+void MainComposeHost::setMailCommandsEnabled(bool) {
+    main_.refreshFrame();
+}
 
-void MainComposeHost::showStatus(const std::string& text) { main_.setStatusText(text); }
+void MainComposeHost::showStatus(const std::string& text) {
+    main_.setStatusText(text);
+}
 
-bool MainComposeHost::busy() const { return main_.busy(); }
-void MainComposeHost::setBusy(bool busy) { main_.setBusy(busy); }
+bool MainComposeHost::busy() const {
+    return main_.busy();
+}
+void MainComposeHost::setBusy(bool busy) {
+    main_.setBusy(busy);
+}
 bool MainComposeHost::autoCheckRunning() const {
     return main_.retrieval().autoCheck().running();
 }
-void MainComposeHost::stopAutoCheck() { main_.retrieval().stopAutoCheck(); }
-void MainComposeHost::restartAutoCheck() { main_.retrieval().restartAutoCheck(); }
+void MainComposeHost::stopAutoCheck() {
+    main_.retrieval().stopAutoCheck();
+}
+void MainComposeHost::restartAutoCheck() {
+    main_.retrieval().restartAutoCheck();
+}
 retrieval::TretrieveHeadersDialogForm& MainComposeHost::progressBox() {
     return main_.retrieval().progressBox();
 }
@@ -47,15 +69,15 @@ void MainComposeHost::retrieveAfterSending(int choice) {
         command->run();
 }
 
-compose::TcomposeForm& MainComposeHost::addComposeWindow(std::unique_ptr<compose::TcomposeForm> window) {
+compose::TcomposeForm& MainComposeHost::addComposeWindow(
+    std::unique_ptr<compose::TcomposeForm> window) {
     compose::TcomposeForm& added = *window;
     windows_.push_back(&added);
     main_.openChild(std::move(window), true);
     return added;
 }
 
-MainComposeHost::MainComposeHost(TmainForm& main)
-    : main_(main) {
+MainComposeHost::MainComposeHost(TmainForm& main) : main_(main) {
     main_.watchChildClosing([this](platform::ChildWindow& window) {
         std::erase_if(windows_, [&](compose::TcomposeForm* open) { return open == &window; });
     });
@@ -72,7 +94,8 @@ std::vector<compose::TcomposeForm*> MainComposeHost::composeWindows() {
 
 void MainComposeHost::bringToFront(compose::TcomposeForm& window) {
     window.setVisible(true);
-    if (window.state() == platform::WindowState::Minimized) window.setState(platform::WindowState::Normal);
+    if (window.state() == platform::WindowState::Minimized)
+        window.setState(platform::WindowState::Normal);
     main_.activateChild(window);
 }
 
@@ -84,8 +107,12 @@ compose::TcomposeForm* MainComposeHost::activeComposeWindow() {
     return nullptr;
 }
 
-void MainComposeHost::closeComposeWindow(compose::TcomposeForm& window) { main_.freeChild(window); }
+void MainComposeHost::closeComposeWindow(compose::TcomposeForm& window) {
+    main_.freeChild(window);
+}
 
-void MainComposeHost::composeWindowChanged(compose::TcomposeForm& window) { main_.childChanged(window); }
+void MainComposeHost::composeWindowChanged(compose::TcomposeForm& window) {
+    main_.childChanged(window);
+}
 
 }  // namespace velmora::core

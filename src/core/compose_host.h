@@ -17,7 +17,7 @@ namespace velmora::core {
 class TmainForm;
 
 class MainComposeHost final : public compose::ComposeHost {
-public:
+  public:
     explicit MainComposeHost(TmainForm& main);
 
     reading::FolderWindowHost& folders() override;
@@ -50,7 +50,7 @@ public:
     void closeComposeWindow(compose::TcomposeForm& window) override;
     void composeWindowChanged(compose::TcomposeForm& window) override;
 
-private:
+  private:
     TmainForm& main_;
     compose::EmptyNicknameBook noBook_;
     compose::NicknameBook* book_ = &noBook_;

@@ -15,7 +15,7 @@ namespace velmora::core {
 
 // Thrown to end a command without any message.
 class SilentAbort : public std::exception {
-public:
+  public:
     const char* what() const noexcept override { return ""; }
 };
 

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "base/identity.h"
+#include "base/text.h"
 #include "base/text_file.h"
 #include "compose/compose_windows.h"
 #include "compose/window_kinds.h"
@@ -13,10 +14,9 @@
 #include "core/error_report.h"
 #include "core/main_retrieval.h"
 #include "core/startup_checks.h"
+#include "platform/session_records.h"
 #include "profiles/profile_menus.h"
 #include "profiles/settings_rules.h"
-#include "base/text.h"
-#include "platform/session_records.h"
 #include "reading/transfers.h"
 #include "reading/window_kinds.h"
 #include "store/folders.h"
@@ -123,7 +123,9 @@ int TmainForm::folderTreeWidth() const {
     return profiles::folderTreeWidth(settings_.vl, geometry_.width);
 }
 
-bool TmainForm::hasProfiles() const { return !profileLists_.empty(); }
+bool TmainForm::hasProfiles() const {
+    return !profileLists_.empty();
+}
 
 void TmainForm::MDIChildTimerTimer() {
     if (started_) return;
@@ -180,7 +182,8 @@ void TmainForm::setCaptions() {
 }
 
 void TmainForm::activeProfileChanged(int) {
-    if (const auto* active = profileLists_.activeProfile()) compose_->loadSignatures(active->profileName);
+    if (const auto* active = profileLists_.activeProfile())
+        compose_->loadSignatures(active->profileName);
     setCaptions();
     for (const auto& child : children_) {
         child->profileChanged();
@@ -203,13 +206,15 @@ void TmainForm::setBusy(bool busy) {
     notifyFrame();
 }
 
-void TmainForm::profileListChanged() { notifyFrame(); }
+void TmainForm::profileListChanged() {
+    notifyFrame();
+}
 
 void TmainForm::profileCountChanged(std::size_t count) {
     // The first profile ends the notice that there is none.
     if (count > 0 && statusPanel(StatusPanel::Messages) == kNoProfileText) {
-        statusPanels_[0] = currentFolderWindow_ ? currentFolderWindow_->statusCountsText()
-                                                : "Status Messages";
+        statusPanels_[0] =
+            currentFolderWindow_ ? currentFolderWindow_->statusCountsText() : "Status Messages";
         // Start-up ran without a profile: automatic checking starts with the first one.
         if (started_) retrieval_->firstProfileAdded();
     }
@@ -232,9 +237,9 @@ void TmainForm::buildConfigurationWindow() {
     if (auto error = profileLists_.loadProfiles(home_))
         platform_.dialogs.warning(applicationTitle_, "Create Error 0746\r" + *error);
     mailHandler_ = std::make_unique<profiles::XdgMailHandlerRegistry>(executablePath_);
-    configForm_ = std::make_unique<profiles::TconfigForm>(platform_, home_, profileLists_,
-                                                          settings_, *mailHandler_,
-                                                          static_cast<profiles::ConfigEvents*>(this));
+    configForm_ = std::make_unique<profiles::TconfigForm>(
+        platform_, home_, profileLists_, settings_, *mailHandler_,
+        static_cast<profiles::ConfigEvents*>(this));
     configForm_->setErrorReporter([this](const std::string& text) { reportError(text); });
     configForm_->reportLoadProblems(sizeLimitReset);
     configForm_->setAddressBooksPage(addressBooks_.get());
@@ -346,7 +351,7 @@ void TmainForm::emptyTrash() {
     }
     if (trash->state() == platform::WindowState::Minimized)
         trash->setState(lastFolderWindowState() == "max" ? platform::WindowState::Maximized
-                                                          : platform::WindowState::Normal);
+                                                         : platform::WindowState::Normal);
     trash->selectAll();
     pauseShutdown(250);
     reading::emptyTrashFolder(*trash, *this, platform_);  // removes Trash.dat too
@@ -358,8 +363,8 @@ void TmainForm::FormClose() {
         if (kind.shutdown) kind.shutdown();
     // Folder windows write their indexes as they close.
     while (!children_.empty()) closeAndFree(*children_.back());
-    settings_.main = {true, screen_.width, geometry_.height, geometry_.width, geometry_.top,
-                      geometry_.left};
+    settings_.main = {true,          screen_.width, geometry_.height, geometry_.width,
+                      geometry_.top, geometry_.left};
     settings_.vl.activeProfile = std::max(0, profileLists_.activeIndex());
     settings_.vl.connectionProfile = std::max(0, profileLists_.connectionIndex());
     if (auto ec = profiles::saveAtExit(home_, settings_))
@@ -529,7 +534,7 @@ void TmainForm::showAndRestore(platform::ChildWindow& window) {
     window.setVisible(true);
     if (window.state() == platform::WindowState::Minimized)
         window.setState(lastFolderWindowState() == "max" ? platform::WindowState::Maximized
-                                                          : platform::WindowState::Normal);
+                                                         : platform::WindowState::Normal);
     activateChild(window);
     if (view_) view_->childChanged(window);
 }
@@ -545,8 +550,8 @@ reading::TinboxForm& TmainForm::openFolderWindow(const std::string& logicalPath,
         if (show) showAndRestore(*open);
         return *open;
     }
-    auto window = std::make_unique<reading::TinboxForm>(platform_, home_, logicalPath, settings_,
-                                                        *this);
+    auto window =
+        std::make_unique<reading::TinboxForm>(platform_, home_, logicalPath, settings_, *this);
     reading::TinboxForm& created = *window;
     created.open();
     folderWindows_.push_back(&created);
@@ -604,7 +609,9 @@ bool TmainForm::isFolderWindowOpen(const std::string& logicalPath) const {
     return findChild(store::folderWindowKey(logicalPath)) != nullptr;
 }
 
-void TmainForm::openDefaultFolder(const std::string& name) { openFolderWindow(name, true); }
+void TmainForm::openDefaultFolder(const std::string& name) {
+    openFolderWindow(name, true);
+}
 
 void TmainForm::minimizeAll() {
     for (auto it = children_.rbegin(); it != children_.rend(); ++it) {

@@ -16,7 +16,12 @@
 #include <vector>
 
 #include "core/command_line.h"
+#include "platform/child_window.h"
+#include "platform/commands.h"
+#include "platform/menu.h"
 #include "platform/new_mail_signals.h"
+#include "platform/platform.h"
+#include "platform/window_kind.h"
 #include "profiles/config_form.h"
 #include "profiles/mail_handler.h"
 #include "profiles/profile_lists.h"
@@ -24,11 +29,6 @@
 #include "reading/folder_window.h"
 #include "reading/folder_window_host.h"
 #include "store/folder_tree.h"
-#include "platform/child_window.h"
-#include "platform/commands.h"
-#include "platform/menu.h"
-#include "platform/platform.h"
-#include "platform/window_kind.h"
 
 namespace velmora::compose {
 class ComposeWindows;
@@ -59,7 +59,7 @@ enum class Arrangement { ArrangeIcons, Cascade, TileVertically, TileHorizontally
 
 // What the widget is told; each call comes after the model changed.
 class MainFormView {
-public:
+  public:
     virtual ~MainFormView() = default;
     virtual void childOpened(platform::ChildWindow& window) = 0;
     virtual void childClosing(platform::ChildWindow& window) = 0;  // the model frees it afterwards
@@ -94,7 +94,7 @@ class MainRetrieval;
 class TmainForm final : public reading::FolderWindowHost,
                         private profiles::ProfileEvents,
                         private profiles::ConfigEvents {
-public:
+  public:
     TmainForm(platform::Platform& platform, std::filesystem::path home, StartRequest start,
               ScreenSize screen);
     ~TmainForm() override;
@@ -203,7 +203,9 @@ public:
 
     // --- child windows ------------------------------------------------------------------------
     // In the main window's child order: the most recently activated first.
-    const std::vector<std::unique_ptr<platform::ChildWindow>>& children() const { return children_; }
+    const std::vector<std::unique_ptr<platform::ChildWindow>>& children() const {
+        return children_;
+    }
     platform::ChildWindow* findChild(const std::string& key) const;
     void activateChild(platform::ChildWindow& window);
     // Runs the window's close query and, when it agrees, closes and frees it. False when the
@@ -262,7 +264,7 @@ public:
     // The program that mailto: links start when Velmora is the default mail program.
     void setExecutablePath(std::filesystem::path program) { executablePath_ = std::move(program); }
 
-private:
+  private:
     void setCaptions();
     void buildConfigurationWindow();
     void updateStatusClock();
@@ -289,7 +291,8 @@ private:
     platform::Menu userFolderEntries(const store::TMailNode& node);
     platform::Menu retrieveEntries(const std::string& prefix, int profile);
     // Where `window` stands in the child order; end() when it is not (or no longer) open.
-    std::vector<std::unique_ptr<platform::ChildWindow>>::iterator childSlot(const platform::ChildWindow& window);
+    std::vector<std::unique_ptr<platform::ChildWindow>>::iterator childSlot(
+        const platform::ChildWindow& window);
     void showAndRestore(platform::ChildWindow& window);
     void deleteAllMessages(reading::TinboxForm& window);
     void notifyFrame();
@@ -330,8 +333,8 @@ private:
     std::string applicationTitle_;
     std::string caption_;
     std::string captionNote_;
-    std::array<std::string, kStatusPanelCount> statusPanels_{"Status Messages", "INS", "CAP",
-                                                             "Date", "Time", "Spare"};
+    std::array<std::string, kStatusPanelCount> statusPanels_{
+        "Status Messages", "INS", "CAP", "Date", "Time", "Spare"};
     FrameGeometry geometry_;
     bool narrowScreen_ = false;  // under 800 pixels: no Trash and Print buttons
     bool firstRun_ = false;

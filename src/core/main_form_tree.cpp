@@ -86,7 +86,9 @@ void TmainForm::refreshTree() {
     notifyTree();
 }
 
-void TmainForm::setTreeSelection(std::filesystem::path node) { treeSelection_ = std::move(node); }
+void TmainForm::setTreeSelection(std::filesystem::path node) {
+    treeSelection_ = std::move(node);
+}
 
 void TmainForm::treeOpen(const std::filesystem::path& dir) {
     store::TMailNode* node = tree_->find(dir);
@@ -118,7 +120,8 @@ void TmainForm::treeCreateFolder(const std::filesystem::path& selected) {
             if (platform_.dialogs.question("Final Confirmation Message",
                                            "Warning: Final Check - Mail Messages Exist In This "
                                            "Folder - Do You Really Want To Delete Them?",
-                                           platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
+                                           platform::Buttons::YesNo,
+                                           platform::Answer::No) != platform::Answer::Yes)
                 return;
             if (!logical.empty()) {
                 reading::TinboxForm& window = openFolderWindow(logical, true);
@@ -306,8 +309,10 @@ void TmainForm::treeDelete(const std::filesystem::path& dir) {
         auto it = std::find_if(siblings.begin(), siblings.end(),
                                [&](const auto& s) { return s.get() == node; });
         if (it != siblings.end()) {
-            if (it + 1 != siblings.end()) next = (*(it + 1))->path;
-            else if (it != siblings.begin()) next = (*(it - 1))->path;
+            if (it + 1 != siblings.end())
+                next = (*(it + 1))->path;
+            else if (it != siblings.begin())
+                next = (*(it - 1))->path;
         }
     }
     refreshTree();

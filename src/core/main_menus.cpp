@@ -94,7 +94,8 @@ MenuEntry TmainForm::commandEntry(std::string name, std::string caption, std::st
         entry.checkable = true;
         entry.checked = *checked;
     }
-    if (auto hint = commands_.hint(command); hint && entry.hint.empty()) entry.hint = std::move(*hint);
+    if (auto hint = commands_.hint(command); hint && entry.hint.empty())
+        entry.hint = std::move(*hint);
     return entry;
 }
 
@@ -104,11 +105,13 @@ Menu TmainForm::menuBar() {
         commandEntry("mnuFile_PrinterSetup", "Pri&nter Setup", "printerSetup"),
         commandEntry("mnuFile_ImportText", "Compose - &Import ASCII Text File",
                      "compose.importText"),
-        submenu("mnuFile_BackupAddressBooks", "&Backup Address Books", addressBooks_->page().backupMenu()),
+        submenu("mnuFile_BackupAddressBooks", "&Backup Address Books",
+                addressBooks_->page().backupMenu()),
         MenuEntry::separator(),
-        action("mnuFile_Exit", "E&xit", [this] {
-            if (view_) view_->closeFrame();
-        }),
+        action("mnuFile_Exit", "E&xit",
+               [this] {
+                   if (view_) view_->closeFrame();
+               }),
     };
     return {
         submenu("mnuFile", "&File", std::move(file)),
@@ -127,7 +130,8 @@ Menu TmainForm::viewMenu() {
         defaults.push_back(toggle(e.name, e.caption, isFolderWindowOpen(folder),
                                   [this, folder] { openDefaultFolder(folder); }));
     }
-    defaults.push_back(action("mnuView_DefaultFolders_All", "&All", [this] { openAllDefaultFolders(); }));
+    defaults.push_back(
+        action("mnuView_DefaultFolders_All", "&All", [this] { openAllDefaultFolders(); }));
     Menu user = userFolderEntries(tree_->root());
     if (user.empty()) user.push_back(action("mnuView_UserFolders_None", "(none)", nullptr, false));
     return {
@@ -137,8 +141,9 @@ Menu TmainForm::viewMenu() {
                [this] { setToolbarShown(!settings_.vl.toolbarShown); }),
         toggle("mnuView_UserProfile", "&User Profile", vl.profileToolbarShown,
                [this] { setProfileToolbarShown(!settings_.vl.profileToolbarShown); }),
-        toggle("mnuView_Folders", "&Folders", vl.folderTreeShown,
-               [this] { setFolderTreeShown(!settings_.vl.folderTreeShown); }, "F10"),
+        toggle(
+            "mnuView_Folders", "&Folders", vl.folderTreeShown,
+            [this] { setFolderTreeShown(!settings_.vl.folderTreeShown); }, "F10"),
         toggle("mnuView_StatusBar", "&Status Bar", vl.statusBarShown,
                [this] { setStatusBarShown(!settings_.vl.statusBarShown); }),
         MenuEntry::separator(),
@@ -187,9 +192,10 @@ Menu TmainForm::retrieveEntries(const std::string& prefix, int profile) {
             entries.push_back(MenuEntry::separator());
             continue;
         }
-        MenuEntry entry = commandEntry(prefix + e.name, e.caption, e.command,
-                                       profile < 0 ? e.shortcut : "");
-        if (profile >= 0 && entry.command && std::string_view(e.command) != "retrieve.deleteOnServer") {
+        MenuEntry entry =
+            commandEntry(prefix + e.name, e.caption, e.command, profile < 0 ? e.shortcut : "");
+        if (profile >= 0 && entry.command &&
+            std::string_view(e.command) != "retrieve.deleteOnServer") {
             entry.command = [this, profile, command = e.command] {
                 if (selectActiveProfile(profile)) commands_.run(command);
             };
@@ -208,7 +214,8 @@ Menu TmainForm::mailMenu() {
         via.push_back(submenu(name, profileMenus.retrieveVia[i].caption,
                               retrieveEntries(name + "_", static_cast<int>(i))));
     }
-    MenuEntry viaEntry = submenu("mnuMail_RetrieveVia", "Retrieve &Via User Profile", std::move(via));
+    MenuEntry viaEntry =
+        submenu("mnuMail_RetrieveVia", "Retrieve &Via User Profile", std::move(via));
     viaEntry.enabled = profileMenus.retrieveViaEnabled;
     Menu change;
     for (std::size_t i = 0; i < profileMenus.changeUserProfile.size(); ++i) {
@@ -218,11 +225,11 @@ Menu TmainForm::mailMenu() {
                                 profileMenus.changeUserProfile[i].checked,
                                 [this, index] { selectActiveProfile(index); }));
     }
-    MenuEntry changeEntry = submenu("mnuMail_ChangeUserProfile", "Change &User Profile",
-                                    std::move(change));
+    MenuEntry changeEntry =
+        submenu("mnuMail_ChangeUserProfile", "Change &User Profile", std::move(change));
     changeEntry.enabled = profileMenus.changeUserProfileEnabled;
-    MenuEntry retrieveEntry = submenu("mnuMail_Retrieve", profileMenus.retrieveCaption,
-                                      std::move(retrieve));
+    MenuEntry retrieveEntry =
+        submenu("mnuMail_Retrieve", profileMenus.retrieveCaption, std::move(retrieve));
     retrieveEntry.enabled = hasProfiles();
     MenuEntry compose = commandEntry("mnuMail_Compose", "&Compose", "compose.new", "F4");
     compose.enabled = compose.enabled && hasProfiles();
@@ -240,9 +247,10 @@ Menu TmainForm::mailMenu() {
     // Replying and forwarding, with the "from different profile" submenus (compose/reply.h).
     const store::FolderKind current =
         currentFolderWindow_ ? currentFolderWindow_->folderKind() : store::FolderKind::InBox;
-    const bool answerable = current == store::FolderKind::InBox || current == store::FolderKind::User;
-    for (auto& entry :
-         compose::replyMenuEntries(commands_, profileLists_, settings_.reply.includeOriginal, answerable))
+    const bool answerable =
+        current == store::FolderKind::InBox || current == store::FolderKind::User;
+    for (auto& entry : compose::replyMenuEntries(commands_, profileLists_,
+                                                 settings_.reply.includeOriginal, answerable))
         menu.push_back(std::move(entry));
     for (auto& entry : Menu{
              MenuEntry::separator(),
@@ -276,7 +284,8 @@ Menu TmainForm::configureMenu() {
             level = &it->entries;
         }
         const profiles::ConfigPage page = e.page;
-        MenuEntry entry = action(name + "_" + path, path, [this, page] { openConfiguration(page); });
+        MenuEntry entry =
+            action(name + "_" + path, path, [this, page] { openConfiguration(page); });
         entry.shortcut = e.shortcut;
         level->push_back(std::move(entry));
     }
@@ -297,9 +306,12 @@ Menu TmainForm::windowMenu() {
                any),
         action("mnuWindow_TileHorizontally", "Tile &Horizontally",
                arrange(Arrangement::TileHorizontally), any),
-        action("mnuWindow_MinimizeAll", "Mi&nimize All", [this] { minimizeAll(); }, any),
-        action("mnuWindow_MaximizeAll", "Ma&ximize All", [this] { maximizeAll(); }, any),
-        action("mnuWindow_CloseAll", "Cl&ose All", [this] { closeAll(); }, any),
+        action(
+            "mnuWindow_MinimizeAll", "Mi&nimize All", [this] { minimizeAll(); }, any),
+        action(
+            "mnuWindow_MaximizeAll", "Ma&ximize All", [this] { maximizeAll(); }, any),
+        action(
+            "mnuWindow_CloseAll", "Cl&ose All", [this] { closeAll(); }, any),
     };
 }
 

@@ -26,9 +26,8 @@ MainRetrieval::MainRetrieval(TmainForm& main)
     : main_(main),
       rules_(retrieval::loadRules(main.home())),
       quiet_(std::make_unique<QuietSignals>()) {
-    sessions_ = std::make_unique<retrieval::Retrieval>(main_.platform(), main_.home(),
-                                                       main_.settings(), main_.profileLists(),
-                                                       rules_, *this);
+    sessions_ = std::make_unique<retrieval::Retrieval>(
+        main_.platform(), main_.home(), main_.settings(), main_.profileLists(), rules_, *this);
     setNewMailSignals(quiet_->signals());
     main_.watchChildClosing([this](platform::ChildWindow& window) {
         if (&window == headers_) headers_ = nullptr;
@@ -40,9 +39,8 @@ MainRetrieval::~MainRetrieval() = default;
 
 void MainRetrieval::setNewMailSignals(platform::NewMailSignals lent) {
     const bool wasRunning = autoCheck_ && autoCheck_->running();
-    autoCheck_ = std::make_unique<retrieval::AutoMailCheck>(main_.platform(), main_.settings(),
-                                                            main_.profileLists(), *sessions_,
-                                                            lent, *this);
+    autoCheck_ = std::make_unique<retrieval::AutoMailCheck>(
+        main_.platform(), main_.settings(), main_.profileLists(), *sessions_, lent, *this);
     if (wasRunning) autoCheck_->startAutoCheck();
 }
 
@@ -58,7 +56,9 @@ void MainRetrieval::registerWith(platform::WindowKinds& kinds, platform::Command
     platform::WindowKind headers;
     headers.keyPrefix = "Headers";
     headers.sessionFile = platform::kHeadersSessionFile;
-    headers.restore = [this](const std::vector<std::string>& lines) { restoreHeadersWindow(lines); };
+    headers.restore = [this](const std::vector<std::string>& lines) {
+        restoreHeadersWindow(lines);
+    };
     headers.record = [](platform::ChildWindow& window) {
         return platform::headersRecordLines({window.state(), window.bounds()});
     };
@@ -121,8 +121,8 @@ void MainRetrieval::registerWith(platform::WindowKinds& kinds, platform::Command
 }
 
 void MainRetrieval::optionChanged(profiles::ConfigPage page, const std::string& optionId) {
-    if (page == profiles::ConfigPage::Misc && (optionId == "notify" || optionId == "checkInterval") &&
-        main_.started() && !main_.busy())
+    if (page == profiles::ConfigPage::Misc &&
+        (optionId == "notify" || optionId == "checkInterval") && main_.started() && !main_.busy())
         autoCheck_->startAutoCheck();
     if (page == profiles::ConfigPage::Retrieve &&
         (optionId == "deleteFromServer" || optionId == "retrieveAllRegardlessOfSize"))
@@ -148,7 +148,9 @@ void MainRetrieval::chooseNewMail(int index) {
 // ------------------------------------------------------------------------------------------
 // Windows
 
-retrieval::TheadersForm* MainRetrieval::findHeadersWindow() { return headers_; }
+retrieval::TheadersForm* MainRetrieval::findHeadersWindow() {
+    return headers_;
+}
 
 retrieval::TheadersForm& MainRetrieval::showHeadersWindow() {
     if (retrieval::TheadersForm* open = findHeadersWindow()) {
@@ -198,16 +200,30 @@ retrieval::TfiltersForm& MainRetrieval::showRulesWindow() {
 // ------------------------------------------------------------------------------------------
 // What the sessions and the check ask of the frame
 
-bool MainRetrieval::busy() const { return main_.busy(); }
-void MainRetrieval::setBusy(bool busy) { main_.setBusy(busy); }
-std::string MainRetrieval::applicationTitle() const { return main_.applicationTitle(); }
+bool MainRetrieval::busy() const {
+    return main_.busy();
+}
+void MainRetrieval::setBusy(bool busy) {
+    main_.setBusy(busy);
+}
+std::string MainRetrieval::applicationTitle() const {
+    return main_.applicationTitle();
+}
 void MainRetrieval::setApplicationTitle(const std::string& title) {
     main_.setApplicationTitle(title);
 }
-void MainRetrieval::setMailCommandsEnabled(bool) { main_.refreshFrame(); }  // they follow busy
-reading::FolderWindowHost& MainRetrieval::folders() { return main_; }
-void MainRetrieval::showFolderWindow(reading::TinboxForm& window) { main_.showChild(window); }
-reading::TinboxForm* MainRetrieval::currentFolderWindow() { return main_.currentFolderWindow(); }
+void MainRetrieval::setMailCommandsEnabled(bool) {
+    main_.refreshFrame();
+}  // they follow busy
+reading::FolderWindowHost& MainRetrieval::folders() {
+    return main_;
+}
+void MainRetrieval::showFolderWindow(reading::TinboxForm& window) {
+    main_.showChild(window);
+}
+reading::TinboxForm* MainRetrieval::currentFolderWindow() {
+    return main_.currentFolderWindow();
+}
 
 void MainRetrieval::clearNewMailMarkers() {
     for (const auto& child : main_.children()) {
@@ -217,22 +233,40 @@ void MainRetrieval::clearNewMailMarkers() {
     }
 }
 
-void MainRetrieval::newMailListChanged() { main_.refreshFrame(); }
-bool MainRetrieval::autoCheckRunning() const { return autoCheck_->running(); }
-void MainRetrieval::stopAutoCheck() { autoCheck_->stopTimers(); }
-void MainRetrieval::restartAutoCheck() { autoCheck_->startAutoCheck(); }
-void MainRetrieval::clearNewMailIndication() { autoCheck_->clearIndication(); }
+void MainRetrieval::newMailListChanged() {
+    main_.refreshFrame();
+}
+bool MainRetrieval::autoCheckRunning() const {
+    return autoCheck_->running();
+}
+void MainRetrieval::stopAutoCheck() {
+    autoCheck_->stopTimers();
+}
+void MainRetrieval::restartAutoCheck() {
+    autoCheck_->startAutoCheck();
+}
+void MainRetrieval::clearNewMailIndication() {
+    autoCheck_->clearIndication();
+}
 
-void MainRetrieval::showStatus(const std::string& text) { showCheckStatus(text); }
-void MainRetrieval::reportError(const std::string& text) { main_.reportError(text); }
+void MainRetrieval::showStatus(const std::string& text) {
+    showCheckStatus(text);
+}
+void MainRetrieval::reportError(const std::string& text) {
+    main_.reportError(text);
+}
 
 void MainRetrieval::showCheckStatus(const std::string& text) {
     main_.setStatusPanel(StatusPanel::Spare, text);
     main_.setCaptionNote(text);  // shown there while the status bar is hidden
 }
 
-bool MainRetrieval::applicationMinimized() const { return main_.frameMinimized(); }
-bool MainRetrieval::shuttingDown() const { return main_.shuttingDown(); }
+bool MainRetrieval::applicationMinimized() const {
+    return main_.frameMinimized();
+}
+bool MainRetrieval::shuttingDown() const {
+    return main_.shuttingDown();
+}
 
 void MainRetrieval::setCheckCommandsEnabled(bool enabled) {
     checkRunning_ = !enabled;

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "platform/commands.h"
-#include "profiles/option_page.h"
 #include "platform/new_mail_signals.h"
 #include "platform/window_kind.h"
+#include "profiles/option_page.h"
 #include "retrieval/auto_check.h"
 #include "retrieval/filters_form.h"
 #include "retrieval/headers_form.h"

@@ -11,7 +11,7 @@
 namespace velmora::core {
 
 class InstanceServer {
-public:
+  public:
     // Starts listening for `home`. nullopt when another instance already listens there (or the
     // socket cannot be made, in which case the program simply runs without hand-over).
     static std::optional<InstanceServer> listen(const std::filesystem::path& home);
@@ -24,7 +24,7 @@ public:
     // received. Meant to be called from a periodic timer of the user-interface thread.
     void poll(const std::function<void(const std::string&)>& onText);
 
-private:
+  private:
     explicit InstanceServer(int fd) : fd_(fd) {}
     int fd_ = -1;
 };

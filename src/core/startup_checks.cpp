@@ -27,7 +27,8 @@ std::optional<std::string> freeSpaceWarning(std::int64_t freeBytes) {
     if (freeBytes < 0 || freeBytes > kLowFreeSpace) return std::nullopt;
     const std::string product = kProductName;
     const std::string mayNot =
-        "MB Free.\r\r" + product + " may not be able to successfully write all data to the hard disk.\r\r";
+        "MB Free.\r\r" + product +
+        " may not be able to successfully write all data to the hard disk.\r\r";
     const std::string n = megabytes(freeBytes);
     if (freeBytes <= kCriticalFreeSpace) {
         return "Free Disk Space Is CRITICALLY Low <= " + n + mayNot +

@@ -1,15 +1,16 @@
 #include "desktop/application.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDialog>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
-#include <functional>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
+#include <functional>
 
 #include "base/identity.h"
 #include "core/command_line.h"
@@ -20,9 +21,9 @@
 #include "desktop/compose/compose_window_view.h"
 #include "desktop/compose/read_receipt_view.h"
 #include "desktop/folder_window_view.h"
-#include "desktop/read_window_view.h"
 #include "desktop/main_window.h"
 #include "desktop/qt_platform.h"
+#include "desktop/read_window_view.h"
 #include "desktop/retrieval/new_mail_signals.h"
 #include "desktop/retrieval/retrieval_views.h"
 #include "desktop/text_convert.h"
@@ -49,7 +50,6 @@ void installTerminationHandlers() {
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
 }
-
 
 }  // namespace
 

@@ -16,8 +16,9 @@ std::map<std::string, ChildViewFactory>& registry() {
 }
 
 class CaptionView final : public ChildView {
-public:
-    CaptionView(platform::ChildWindow& window, QWidget* parent) : ChildView(parent), window_(window) {
+  public:
+    CaptionView(platform::ChildWindow& window, QWidget* parent)
+        : ChildView(parent), window_(window) {
         auto* layout = new QVBoxLayout(this);
         label_ = new QLabel(this);
         label_->setTextFormat(Qt::PlainText);
@@ -27,7 +28,7 @@ public:
     }
     void refreshFromModel() override { label_->setText(toQt(window_.caption())); }
 
-private:
+  private:
     platform::ChildWindow& window_;
     QLabel* label_ = nullptr;
 };

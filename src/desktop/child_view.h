@@ -12,7 +12,7 @@
 namespace velmora::desktop {
 
 class ChildView : public QWidget {
-public:
+  public:
     using QWidget::QWidget;
     // Reads the model again and redraws what changed.
     virtual void refreshFromModel() = 0;

@@ -180,7 +180,8 @@ void ConfigOptionPage::refresh() {
                 const int value = page_.choice(option.id);
                 int index = combo->findData(value);
                 if (index < 0) {
-                    combo->addItem(swatch(toQColor(value, palette())), QString::number(value), value);
+                    combo->addItem(swatch(toQColor(value, palette())), QString::number(value),
+                                   value);
                     index = combo->count() - 1;
                 }
                 combo->setCurrentIndex(index);

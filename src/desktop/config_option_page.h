@@ -16,7 +16,7 @@ class QLabel;
 namespace velmora::desktop {
 
 class ConfigOptionPage final : public QWidget {
-public:
+  public:
     // `run` carries a user action to the model and reports its failure.
     ConfigOptionPage(profiles::OptionPage& page, std::function<bool(std::function<void()>)> run,
                      QWidget* parent = nullptr);
@@ -27,10 +27,10 @@ public:
     // The control that edits an option (for tests and screenshots).
     QWidget* control(const std::string& id) const;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QWidget* makeControl(const profiles::PageOption& option);
     void act(const std::function<void()>& action);
 

@@ -29,7 +29,9 @@ bool inConnectionGroup(UsersFocus field) {
     return field >= UsersFocus::Pop3Security && field <= UsersFocus::DeleteWithTrash;
 }
 
-QString labelOf(UsersFocus field) { return toQt(std::string(profiles::usersFieldLabel(field))); }
+QString labelOf(UsersFocus field) {
+    return toQt(std::string(profiles::usersFieldLabel(field)));
+}
 
 }  // namespace
 
@@ -112,8 +114,9 @@ QWidget* ConfigUsersPage::makeControl(UsersFocus field) {
     if (const auto& captions = profiles::choicesOf(field); !captions.empty()) {
         auto* choice = new QComboBox(this);
         for (const auto& caption : captions) choice->addItem(toQt(caption));
-        connect(choice, QOverload<int>::of(&QComboBox::activated), this,
-                [this, field](int index) { act([this, field, index] { page_.setChoice(field, index); }); });
+        connect(choice, QOverload<int>::of(&QComboBox::activated), this, [this, field](int index) {
+            act([this, field, index] { page_.setChoice(field, index); });
+        });
         return choices_[i] = choice;
     }
     if (profiles::isNumberField(field)) {
@@ -123,9 +126,10 @@ QWidget* ConfigUsersPage::makeControl(UsersFocus field) {
         number->setSpecialValueText(field == UsersFocus::DeleteAfterDays
                                         ? QStringLiteral("Never")
                                         : QStringLiteral("Default"));
-        connect(number, QOverload<int>::of(&QSpinBox::valueChanged), this, [this, field](int value) {
-            if (!refreshing_) run_([this, field, value] { page_.setNumber(field, value); });
-        });
+        connect(number, QOverload<int>::of(&QSpinBox::valueChanged), this,
+                [this, field](int value) {
+                    if (!refreshing_) run_([this, field, value] { page_.setNumber(field, value); });
+                });
         return numbers_[i] = number;
     }
     auto* edit = new QLineEdit(this);
@@ -154,12 +158,18 @@ QWidget* ConfigUsersPage::widgetFor(UsersFocus focus) const {
         return numbers_[i];
     }
     switch (focus) {
-        case UsersFocus::RankList: return rankList_;
-        case UsersFocus::AddButton: return add_;
-        case UsersFocus::DeleteButton: return delete_;
-        case UsersFocus::SignatureButton: return signature_;
-        case UsersFocus::FontButton: return font_;
-        default: return nullptr;
+        case UsersFocus::RankList:
+            return rankList_;
+        case UsersFocus::AddButton:
+            return add_;
+        case UsersFocus::DeleteButton:
+            return delete_;
+        case UsersFocus::SignatureButton:
+            return signature_;
+        case UsersFocus::FontButton:
+            return font_;
+        default:
+            return nullptr;
     }
 }
 
@@ -188,12 +198,23 @@ bool ConfigUsersPage::eventFilter(QObject* watched, QEvent* event) {
         const bool shift = key->modifiers() & Qt::ShiftModifier;
         std::optional<profiles::RankKey> rankKey;
         switch (key->key()) {
-            case Qt::Key_Up: rankKey = profiles::RankKey::Up; break;
-            case Qt::Key_Down: rankKey = profiles::RankKey::Down; break;
-            case Qt::Key_Home: rankKey = profiles::RankKey::Home; break;
-            case Qt::Key_End: rankKey = profiles::RankKey::End; break;
-            case Qt::Key_Delete: rankKey = profiles::RankKey::Delete; break;
-            default: break;
+            case Qt::Key_Up:
+                rankKey = profiles::RankKey::Up;
+                break;
+            case Qt::Key_Down:
+                rankKey = profiles::RankKey::Down;
+                break;
+            case Qt::Key_Home:
+                rankKey = profiles::RankKey::Home;
+                break;
+            case Qt::Key_End:
+                rankKey = profiles::RankKey::End;
+                break;
+            case Qt::Key_Delete:
+                rankKey = profiles::RankKey::Delete;
+                break;
+            default:
+                break;
         }
         if (rankKey) {
             act([this, rankKey, shift] { page_.rankKey(*rankKey, shift); });
@@ -212,9 +233,12 @@ void ConfigUsersPage::contextMenuEvent(QContextMenuEvent* event) {
     deleteUser->setEnabled(page_.deleteEnabled());
     signatureBlock->setEnabled(page_.signatureBlockEnabled());
     QAction* chosen = menu.exec(event->globalPos());
-    if (chosen == addUser) act([this] { page_.addClick(); });
-    else if (chosen == deleteUser) act([this] { page_.deleteClick(); });
-    else if (chosen == signatureBlock) act([this] { page_.signatureClick(); });
+    if (chosen == addUser)
+        act([this] { page_.addClick(); });
+    else if (chosen == deleteUser)
+        act([this] { page_.deleteClick(); });
+    else if (chosen == signatureBlock)
+        act([this] { page_.signatureClick(); });
 }
 
 void ConfigUsersPage::refresh() {

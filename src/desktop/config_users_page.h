@@ -20,7 +20,7 @@ class QSpinBox;
 namespace velmora::desktop {
 
 class ConfigUsersPage final : public QWidget {
-public:
+  public:
     ConfigUsersPage(profiles::UsersPage& page, profiles::ProfileLists& lists,
                     std::function<bool(std::function<void()>)> run, QWidget* parent = nullptr);
 
@@ -33,11 +33,11 @@ public:
     QPushButton* deleteButton() const { return delete_; }
     QLineEdit* field(profiles::UsersFocus field) const;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private:
+  private:
     void act(const std::function<void()>& action);
     QWidget* makeControl(profiles::UsersFocus field);
     QWidget* widgetFor(profiles::UsersFocus focus) const;

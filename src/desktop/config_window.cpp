@@ -35,7 +35,8 @@ ConfigWindow::ConfigWindow(profiles::TconfigForm& model, profiles::ProfileLists&
             pages_[static_cast<std::size_t>(i)] = new ConfigOptionPage(*options, runner, tabs_);
             widget = pages_[static_cast<std::size_t>(i)];
         } else if (page == ConfigPage::AddressBooks && addressBooks) {
-            addressBooks_ = new AddressBookPageView(addressBooks->page(), addressBooks, runner, tabs_);
+            addressBooks_ =
+                new AddressBookPageView(addressBooks->page(), addressBooks, runner, tabs_);
             widget = addressBooks_;
         } else {
             // Without the address books (a test of the window alone) the tab stays empty.
@@ -60,16 +61,21 @@ ConfigWindow::ConfigWindow(profiles::TconfigForm& model, profiles::ProfileLists&
     resize(760, 560);
 }
 
-bool ConfigWindow::run(const std::function<void()>& action) { return model_.run(action); }
+bool ConfigWindow::run(const std::function<void()>& action) {
+    return model_.run(action);
+}
 
 ConfigOptionPage* ConfigWindow::optionPage(ConfigPage page) {
     return pages_[static_cast<std::size_t>(page)];
 }
 
 void ConfigWindow::refreshPage(ConfigPage page) {
-    if (page == ConfigPage::Users) users_->refresh();
-    else if (page == ConfigPage::AddressBooks && addressBooks_) addressBooks_->refresh();
-    else if (ConfigOptionPage* options = optionPage(page)) options->refresh();
+    if (page == ConfigPage::Users)
+        users_->refresh();
+    else if (page == ConfigPage::AddressBooks && addressBooks_)
+        addressBooks_->refresh();
+    else if (ConfigOptionPage* options = optionPage(page))
+        options->refresh();
 }
 
 void ConfigWindow::openOn(ConfigPage page) {

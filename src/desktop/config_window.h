@@ -25,7 +25,7 @@ class ConfigOptionPage;
 class ConfigUsersPage;
 
 class ConfigWindow final : public QDialog {
-public:
+  public:
     // With `addressBooks` the Address Books tab shows their page.
     ConfigWindow(profiles::TconfigForm& model, profiles::ProfileLists& lists,
                  QWidget* parent = nullptr, core::AddressBookHooks* addressBooks = nullptr);
@@ -42,10 +42,10 @@ public:
     QTabWidget& tabs() { return *tabs_; }
     void refreshPage(profiles::ConfigPage page);
 
-protected:
+  protected:
     void done(int result) override;
 
-private:
+  private:
     bool run(const std::function<void()>& action);
 
     profiles::TconfigForm& model_;

@@ -2,11 +2,11 @@
 
 #include <QAbstractTableModel>
 #include <QApplication>
-#include <QGuiApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -46,7 +46,7 @@ std::set<FolderWindowView*>& openViews() {
 // The rows of a TinboxForm as a Qt table: texts, bold unread rows and priority colours come
 // straight from the window model when a row is drawn.
 class FolderRowsModel final : public QAbstractTableModel {
-public:
+  public:
     explicit FolderRowsModel(reading::TinboxForm& form, QObject* parent)
         : QAbstractTableModel(parent), form_(form) {}
 
@@ -57,7 +57,8 @@ public:
         return parent.isValid() ? 0 : store::kColumnCount;
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || static_cast<std::size_t>(index.row()) >= form_.rowCount()) return {};
+        if (!index.isValid() || static_cast<std::size_t>(index.row()) >= form_.rowCount())
+            return {};
         const auto row = static_cast<std::size_t>(index.row());
         switch (role) {
             case Qt::DisplayRole:
@@ -81,9 +82,11 @@ public:
         }
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation != Qt::Horizontal || section < 0 || section >= store::kColumnCount) return {};
+        if (orientation != Qt::Horizontal || section < 0 || section >= store::kColumnCount)
+            return {};
         if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-            return QString::fromLatin1(reading::kFolderColumns[static_cast<std::size_t>(section)].caption);
+            return QString::fromLatin1(
+                reading::kFolderColumns[static_cast<std::size_t>(section)].caption);
         return {};
     }
     Qt::ItemFlags flags(const QModelIndex& index) const override {
@@ -93,10 +96,13 @@ public:
     // The rows themselves travel through the model: the drag carries only its source.
     QMimeData* mimeData(const QModelIndexList&) const override {
         auto* data = new QMimeData;
-        data->setData(QString::fromLatin1(kRowsMime), QByteArray::fromStdString(form_.logicalPath()));
+        data->setData(QString::fromLatin1(kRowsMime),
+                      QByteArray::fromStdString(form_.logicalPath()));
         return data;
     }
-    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction | Qt::CopyAction; }
+    Qt::DropActions supportedDragActions() const override {
+        return Qt::MoveAction | Qt::CopyAction;
+    }
 
     // After the model changed: a new row count resets the view, otherwise the visible cells are
     // drawn again.
@@ -106,11 +112,12 @@ public:
             shownRows_ = form_.rowCount();
             endResetModel();
         } else if (shownRows_ > 0) {
-            emit dataChanged(index(0, 0), index(static_cast<int>(shownRows_) - 1, store::kColumnCount - 1));
+            emit dataChanged(index(0, 0),
+                             index(static_cast<int>(shownRows_) - 1, store::kColumnCount - 1));
         }
     }
 
-private:
+  private:
     reading::TinboxForm& form_;
     std::size_t shownRows_ = 0;
 };
@@ -136,7 +143,8 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setWordWrap(false);
     list_->setTextElideMode(Qt::ElideRight);
-    list_->setShowGrid(model_.settings().gui.verticalLines || model_.settings().gui.horizontalLines);
+    list_->setShowGrid(model_.settings().gui.verticalLines ||
+                       model_.settings().gui.horizontalLines);
     list_->verticalHeader()->hide();
     // Fixed row heights: the view never measures rows, so long lists scroll smoothly.
     list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -157,7 +165,8 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
         const auto [background, foreground] = *model_.selectionColours();
         QPalette palette = list_->palette();
         palette.setColor(QPalette::Highlight, qtColour(background, QPalette::Highlight));
-        palette.setColor(QPalette::HighlightedText, qtColour(foreground, QPalette::HighlightedText));
+        palette.setColor(QPalette::HighlightedText,
+                         qtColour(foreground, QPalette::HighlightedText));
         list_->setPalette(palette);
     }
 
@@ -182,7 +191,8 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     layout->addWidget(splitter_);
 
     connect(splitter_, &QSplitter::splitterMoved, this, [this] {
-        if (model_.previewShown() && !filling_) model_.host().setFolderListHeight(splitter_->sizes().value(0));
+        if (model_.previewShown() && !filling_)
+            model_.host().setFolderListHeight(splitter_->sizes().value(0));
     });
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { syncSelectionToModel(); });
@@ -191,7 +201,8 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
                 if (filling_ || !now.isValid()) return;
                 run([&] { model_.currentRowMoved(now.row()); });
             });
-    connect(list_, &QTableView::doubleClicked, this, [this] { run([this] { model_.openSelectedRows(); }); });
+    connect(list_, &QTableView::doubleClicked, this,
+            [this] { run([this] { model_.openSelectedRows(); }); });
     connect(list_->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { run([&] { model_.headerClick(column); }); });
     connect(list_->horizontalHeader(), &QHeaderView::sectionResized, this,
@@ -203,17 +214,17 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
                 for (FolderWindowView* other : openViews())
                     if (other != this) other->syncColumnWidths();
             });
-    connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        showMenu(model_.listMenu(), at, list_->viewport());
-    });
-    connect(preview_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        showMenu(model_.previewMenu(), at, preview_->viewport());
-    });
+    connect(list_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { showMenu(model_.listMenu(), at, list_->viewport()); });
+    connect(preview_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { showMenu(model_.previewMenu(), at, preview_->viewport()); });
     setFocusProxy(list_);
     refreshFromModel();
 }
 
-FolderWindowView::~FolderWindowView() { openViews().erase(this); }
+FolderWindowView::~FolderWindowView() {
+    openViews().erase(this);
+}
 
 // Only shown views take part in resizing: a closing window's view is hidden before its model
 // goes, and a view shown again reads the widths from its model.
@@ -243,7 +254,8 @@ void FolderWindowView::syncColumnWidths() {
     filling_ = true;
     // The last column stretches to the window's width.
     for (int c = 0; c + 1 < store::kColumnCount; ++c)
-        if (list_->columnWidth(c) != model_.columnWidth(c)) list_->setColumnWidth(c, model_.columnWidth(c));
+        if (list_->columnWidth(c) != model_.columnWidth(c))
+            list_->setColumnWidth(c, model_.columnWidth(c));
     filling_ = false;
 }
 
@@ -257,16 +269,18 @@ void FolderWindowView::showMenu(const platform::Menu& menu, const QPoint& at, QW
                                                      : QStringLiteral("popListView"));
     popup.setAccessibleName(over == preview_->viewport() ? QStringLiteral("Preview menu")
                                                          : QStringLiteral("Message list menu"));
-    const ViewCommands own = {
-        {"popPreview_CopyText", [this] {
-             // The pane's text is UTF-8 for display: it goes to the clipboard as shown.
-             if (preview_->textCursor().hasSelection()) {
-                 preview_->copy();
-             } else {
-                 QApplication::clipboard()->setText(toQtReadable(model_.previewText()));
-             }
-         }}};
-    fillMenu(&popup, menu, [this](const std::function<void()>& command) { run(command); }, own);
+    const ViewCommands own = {{"popPreview_CopyText", [this] {
+                                   // The pane's text is UTF-8 for display: it goes to the clipboard
+                                   // as shown.
+                                   if (preview_->textCursor().hasSelection()) {
+                                       preview_->copy();
+                                   } else {
+                                       QApplication::clipboard()->setText(
+                                           toQtReadable(model_.previewText()));
+                                   }
+                               }}};
+    fillMenu(
+        &popup, menu, [this](const std::function<void()>& command) { run(command); }, own);
     popup.exec(over->mapToGlobal(at));
 }
 
@@ -306,9 +320,9 @@ void FolderWindowView::refreshFromModel() {
     filling_ = true;
     rows_->refresh();
     syncSelectionFromModel();
-    list_->horizontalHeader()->setSortIndicator(static_cast<int>(model_.sortColumn()),
-                                                model_.sortDescending() ? Qt::DescendingOrder
-                                                                        : Qt::AscendingOrder);
+    list_->horizontalHeader()->setSortIndicator(
+        static_cast<int>(model_.sortColumn()),
+        model_.sortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
     preview_->setVisible(model_.previewShown());
     // The list height every folder window shares, when there is room for it.
     const int listHeight = model_.settings().vl.folderListHeight;
@@ -372,7 +386,8 @@ bool FolderWindowView::eventFilter(QObject* watched, QEvent* event) {
         for (QObject* o = drop->source(); o && !source; o = o->parent())
             source = dynamic_cast<FolderWindowView*>(o);
         if (!source || source == this ||
-            !store::isValidMoveTarget(store::lastComponent(model_.logicalPath()), source->model_.logicalPath())) {
+            !store::isValidMoveTarget(store::lastComponent(model_.logicalPath()),
+                                      source->model_.logicalPath())) {
             drop->ignore();
             return true;
         }

@@ -7,8 +7,8 @@
 #include <QPointer>
 #include <string>
 
-#include "reading/folder_window.h"
 #include "desktop/child_view.h"
+#include "reading/folder_window.h"
 
 class QTableView;
 class QPlainTextEdit;
@@ -19,20 +19,20 @@ namespace velmora::desktop {
 class FolderRowsModel;
 
 class FolderWindowView final : public ChildView {
-public:
+  public:
     FolderWindowView(reading::TinboxForm& model, QWidget* parent);
     ~FolderWindowView() override;
     void refreshFromModel() override;
     reading::TinboxForm& model() { return model_; }
     QTableView* list() { return list_; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void syncColumnWidths();
     void syncSelectionToModel();
     void syncSelectionFromModel();

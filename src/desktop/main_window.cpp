@@ -3,10 +3,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDragMoveEvent>
-#include <QDropEvent>
 #include <QComboBox>
 #include <QDockWidget>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,14 +21,14 @@
 #include <QTreeWidget>
 
 #include "core/error_report.h"
-#include "profiles/profile_menus.h"
-#include "desktop/config_window.h"
 #include "desktop/child_view.h"
+#include "desktop/config_window.h"
 #include "desktop/folder_window_view.h"
 #include "desktop/menu_builder.h"
 #include "desktop/retrieval/new_mail_signals.h"
 #include "desktop/retrieval/retrieval_views.h"
 #include "desktop/text_convert.h"
+#include "profiles/profile_menus.h"
 #include "store/folders.h"
 
 namespace velmora::desktop {
@@ -41,22 +41,32 @@ constexpr int kPathRole = Qt::UserRole + 1;
 QIcon nodeIcon(store::NodeKind kind) {
     QStyle* style = QApplication::style();
     switch (kind) {
-        case store::NodeKind::Root: return style->standardIcon(QStyle::SP_DriveHDIcon);
-        case store::NodeKind::InBox: return style->standardIcon(QStyle::SP_ArrowDown);
-        case store::NodeKind::OutBox: return style->standardIcon(QStyle::SP_ArrowUp);
-        case store::NodeKind::Sent: return style->standardIcon(QStyle::SP_DialogApplyButton);
-        case store::NodeKind::Trash: return style->standardIcon(QStyle::SP_TrashIcon);
-        case store::NodeKind::Drafts: return style->standardIcon(QStyle::SP_FileDialogDetailedView);
-        case store::NodeKind::Other: break;
+        case store::NodeKind::Root:
+            return style->standardIcon(QStyle::SP_DriveHDIcon);
+        case store::NodeKind::InBox:
+            return style->standardIcon(QStyle::SP_ArrowDown);
+        case store::NodeKind::OutBox:
+            return style->standardIcon(QStyle::SP_ArrowUp);
+        case store::NodeKind::Sent:
+            return style->standardIcon(QStyle::SP_DialogApplyButton);
+        case store::NodeKind::Trash:
+            return style->standardIcon(QStyle::SP_TrashIcon);
+        case store::NodeKind::Drafts:
+            return style->standardIcon(QStyle::SP_FileDialogDetailedView);
+        case store::NodeKind::Other:
+            break;
     }
     return style->standardIcon(QStyle::SP_DirIcon);
 }
 
 Qt::WindowStates toQtState(platform::WindowState state) {
     switch (state) {
-        case platform::WindowState::Minimized: return Qt::WindowMinimized;
-        case platform::WindowState::Maximized: return Qt::WindowMaximized;
-        case platform::WindowState::Normal: break;
+        case platform::WindowState::Minimized:
+            return Qt::WindowMinimized;
+        case platform::WindowState::Maximized:
+            return Qt::WindowMaximized;
+        case platform::WindowState::Normal:
+            break;
     }
     return Qt::WindowNoState;
 }
@@ -69,7 +79,7 @@ platform::WindowState fromQtState(Qt::WindowStates state) {
 
 // Keeps the model's state and bounds of a child window in step with its frame.
 class SubWindowTracker final : public QObject {
-public:
+  public:
     SubWindowTracker(QMdiSubWindow* frame, platform::ChildWindow& window, core::TmainForm& model)
         : QObject(frame), frame_(frame), window_(&window), model_(model) {
         setObjectName(QStringLiteral("childWindowTracker"));
@@ -107,7 +117,7 @@ public:
         return false;
     }
 
-private:
+  private:
     QMdiSubWindow* frame_;
     platform::ChildWindow* window_;
     core::TmainForm& model_;
@@ -140,7 +150,9 @@ MainWindow::MainWindow(core::TmainForm& model, QWidget* parent)
     model_.setView(this);
 }
 
-MainWindow::~MainWindow() { model_.setView(nullptr); }
+MainWindow::~MainWindow() {
+    model_.setView(nullptr);
+}
 
 void MainWindow::run(const std::function<void()>& command) {
     core::runReported(model_.platform().dialogs, model_.applicationTitle(), command);
@@ -153,16 +165,22 @@ CommandRunner MainWindow::runner() {
 bool MainWindow::showConfiguration(profiles::ConfigPage page, bool addFirstProfile) {
     profiles::TconfigForm* form = model_.configForm();
     if (!form) return false;
-    if (!config_) config_ = std::make_unique<ConfigWindow>(*form, model_.profileLists(), this, &model_.addressBooks());
+    if (!config_)
+        config_ = std::make_unique<ConfigWindow>(*form, model_.profileLists(), this,
+                                                 &model_.addressBooks());
     config_->openModal(page, addFirstProfile);
     return true;
 }
 
 void MainWindow::arrangeChildren(core::Arrangement how) {
     switch (how) {
-        case core::Arrangement::Cascade: mdi_->cascadeSubWindows(); break;
+        case core::Arrangement::Cascade:
+            mdi_->cascadeSubWindows();
+            break;
         case core::Arrangement::TileVertically:
-        case core::Arrangement::TileHorizontally: mdi_->tileSubWindows(); break;
+        case core::Arrangement::TileHorizontally:
+            mdi_->tileSubWindows();
+            break;
         case core::Arrangement::ArrangeIcons:
             for (QMdiSubWindow* w : mdi_->subWindowList())
                 if (w->isMinimized()) w->showMinimized();
@@ -225,8 +243,9 @@ void MainWindow::buildToolbars() {
         if (name == "cmdTBMessages")
             if (QWidget* widget = toolbar_->widgetForAction(action)) {
                 widget->setContextMenuPolicy(Qt::CustomContextMenu);
-                connect(widget, &QWidget::customContextMenuRequested, this,
-                        [this] { run([this] { model_.commands().run("retrieve.messagesMode"); }); });
+                connect(widget, &QWidget::customContextMenuRequested, this, [this] {
+                    run([this] { model_.commands().run("retrieve.messagesMode"); });
+                });
             }
         // The command of the moment: a module may register it after the toolbar was built.
         connect(action, &QAction::triggered, this, [this, name] {
@@ -257,12 +276,10 @@ void MainWindow::buildToolbars() {
     newMailBox_ = addSelector("    New Mail ", "cboTBNewMail",
                               "Folders who received new mail via Rules & Filters using Retrieve "
                               "All Messages|");
-    connect(usersBox_, &QComboBox::activated, this, [this](int index) {
-        run([&] { model_.selectActiveProfile(index); });
-    });
-    connect(newMailBox_, &QComboBox::activated, this, [this](int index) {
-        run([&] { chooseNewMail(model_, index); });
-    });
+    connect(usersBox_, &QComboBox::activated, this,
+            [this](int index) { run([&] { model_.selectActiveProfile(index); }); });
+    connect(newMailBox_, &QComboBox::activated, this,
+            [this](int index) { run([&] { chooseNewMail(model_, index); }); });
     connect(connectionBox_, &QComboBox::activated, this, [this](int index) {
         run([&] { model_.profileLists().selectConnectionProfile(index); });
     });
@@ -294,10 +311,12 @@ void MainWindow::buildTree() {
     connect(tree_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* now, QTreeWidgetItem* before) {
                 if (before) {
-                    const auto kind = static_cast<store::NodeKind>(before->data(0, Qt::UserRole).toInt());
+                    const auto kind =
+                        static_cast<store::NodeKind>(before->data(0, Qt::UserRole).toInt());
                     before->setIcon(0, nodeIcon(kind));
                 }
-                if (now && !filling_) model_.setTreeSelection(pathFromQt(now->data(0, kPathRole).toString()));
+                if (now && !filling_)
+                    model_.setTreeSelection(pathFromQt(now->data(0, kPathRole).toString()));
             });
     connect(tree_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) {
         if (!renaming_) return;
@@ -315,8 +334,14 @@ void MainWindow::buildTree() {
         QMenu menu(tree_);
         menu.setObjectName(QStringLiteral("popTree"));
         const ViewCommands own = {
-            {"mnuTree_Expand", [this] { if (auto* i = tree_->currentItem()) i->setExpanded(true); }},
-            {"mnuTree_Collapse", [this] { if (auto* i = tree_->currentItem()) i->setExpanded(false); }},
+            {"mnuTree_Expand",
+             [this] {
+                 if (auto* i = tree_->currentItem()) i->setExpanded(true);
+             }},
+            {"mnuTree_Collapse",
+             [this] {
+                 if (auto* i = tree_->currentItem()) i->setExpanded(false);
+             }},
             {"mnuTree_EditName", [this] { startRenaming(tree_->currentItem()); }},
         };
         fillMenu(&menu, model_.treeMenu(), runner(), own);
@@ -386,8 +411,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             case Qt::Key_Return:
             case Qt::Key_Enter:
                 if (item) {
-                    if (item->childCount() > 0) item->setExpanded(!item->isExpanded());
-                    else run([&] { model_.treeOpen(selectedTreePath()); });
+                    if (item->childCount() > 0)
+                        item->setExpanded(!item->isExpanded());
+                    else
+                        run([&] { model_.treeOpen(selectedTreePath()); });
                 }
                 return true;
             case Qt::Key_Insert:
@@ -441,13 +468,17 @@ void MainWindow::buildStatusBar() {
         int width;  // 0: the stretching first panel
     };
     const PanelSpec specs[core::kStatusPanelCount] = {
-        {core::StatusPanel::Messages, "StatusMessages", 0}, {core::StatusPanel::Insert, "Insert", 30},
-        {core::StatusPanel::Caps, "Caps", 30},               {core::StatusPanel::Date, "Date", 70},
-        {core::StatusPanel::Time, "Time", 55},               {core::StatusPanel::Spare, "Spare", 20}};
+        {core::StatusPanel::Messages, "StatusMessages", 0},
+        {core::StatusPanel::Insert, "Insert", 30},
+        {core::StatusPanel::Caps, "Caps", 30},
+        {core::StatusPanel::Date, "Date", 70},
+        {core::StatusPanel::Time, "Time", 55},
+        {core::StatusPanel::Spare, "Spare", 20}};
     for (const PanelSpec& spec : specs) {
         auto* label = new QLabel(toQt(model_.statusPanel(spec.panel)), this);
         label->setObjectName(QStringLiteral("panel%1").arg(QString::fromLatin1(spec.name)));
-        label->setAccessibleName(QStringLiteral("Status bar: %1").arg(QString::fromLatin1(spec.name)));
+        label->setAccessibleName(
+            QStringLiteral("Status bar: %1").arg(QString::fromLatin1(spec.name)));
         label->setTextFormat(Qt::PlainText);
         panels_[static_cast<std::size_t>(spec.panel)] = label;
         if (spec.width == 0) {
@@ -513,7 +544,9 @@ void MainWindow::frameChanged() {
     filling_ = false;
 }
 
-void MainWindow::treeChanged() { fillTree(); }
+void MainWindow::treeChanged() {
+    fillTree();
+}
 
 void MainWindow::editFolderLabel(const store::TMailNode& node) {
     fillTree();

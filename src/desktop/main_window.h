@@ -26,7 +26,7 @@ class ConfigWindow;
 class QtTrayIcon;
 
 class MainWindow final : public QMainWindow, public core::MainFormView {
-public:
+  public:
     explicit MainWindow(core::TmainForm& model, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -49,14 +49,14 @@ public:
     void closeFrame() override;
     bool frameMinimized() const override { return isMinimized(); }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void buildMenus();
     // Lays out the menu bar's menus again from the model, except a menu that is open.
     void refreshMenus();

@@ -72,7 +72,8 @@ void fillMenu(QMenu* menu, const platform::Menu& entries, const CommandRunner& r
         action->setCheckable(entry.checkable);
         action->setChecked(entry.checked);
         std::function<void()> command = entry.command;
-        if (auto own = viewCommands.find(entry.name); own != viewCommands.end()) command = own->second;
+        if (auto own = viewCommands.find(entry.name); own != viewCommands.end())
+            command = own->second;
         action->setEnabled(entry.enabled && command != nullptr);
         if (command)
             QObject::connect(action, &QAction::triggered, menu, [run, command] { run(command); });

@@ -19,8 +19,8 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStorageInfo>
-#include <QTimer>
 #include <QTimeZone>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -32,24 +32,36 @@ namespace {
 
 QMessageBox::StandardButton toQtButton(platform::Answer answer) {
     switch (answer) {
-        case platform::Answer::Ok: return QMessageBox::Ok;
-        case platform::Answer::Cancel: return QMessageBox::Cancel;
-        case platform::Answer::Yes: return QMessageBox::Yes;
-        case platform::Answer::No: return QMessageBox::No;
-        case platform::Answer::Retry: return QMessageBox::Retry;
-        case platform::Answer::Abort: return QMessageBox::Abort;
-        case platform::Answer::Ignore: return QMessageBox::Ignore;
+        case platform::Answer::Ok:
+            return QMessageBox::Ok;
+        case platform::Answer::Cancel:
+            return QMessageBox::Cancel;
+        case platform::Answer::Yes:
+            return QMessageBox::Yes;
+        case platform::Answer::No:
+            return QMessageBox::No;
+        case platform::Answer::Retry:
+            return QMessageBox::Retry;
+        case platform::Answer::Abort:
+            return QMessageBox::Abort;
+        case platform::Answer::Ignore:
+            return QMessageBox::Ignore;
     }
     return QMessageBox::Ok;
 }
 
 QMessageBox::StandardButtons toQtButtons(platform::Buttons buttons) {
     switch (buttons) {
-        case platform::Buttons::Ok: return QMessageBox::Ok;
-        case platform::Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-        case platform::Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-        case platform::Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-        case platform::Buttons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+        case platform::Buttons::Ok:
+            return QMessageBox::Ok;
+        case platform::Buttons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case platform::Buttons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case platform::Buttons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case platform::Buttons::RetryCancel:
+            return QMessageBox::Retry | QMessageBox::Cancel;
         case platform::Buttons::AbortRetryIgnore:
             return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
     }
@@ -58,29 +70,40 @@ QMessageBox::StandardButtons toQtButtons(platform::Buttons buttons) {
 
 platform::Answer fromQtButton(int button) {
     switch (button) {
-        case QMessageBox::Ok: return platform::Answer::Ok;
-        case QMessageBox::Yes: return platform::Answer::Yes;
-        case QMessageBox::No: return platform::Answer::No;
-        case QMessageBox::Retry: return platform::Answer::Retry;
-        case QMessageBox::Abort: return platform::Answer::Abort;
-        case QMessageBox::Ignore: return platform::Answer::Ignore;
-        default: return platform::Answer::Cancel;
+        case QMessageBox::Ok:
+            return platform::Answer::Ok;
+        case QMessageBox::Yes:
+            return platform::Answer::Yes;
+        case QMessageBox::No:
+            return platform::Answer::No;
+        case QMessageBox::Retry:
+            return platform::Answer::Retry;
+        case QMessageBox::Abort:
+            return platform::Answer::Abort;
+        case QMessageBox::Ignore:
+            return platform::Answer::Ignore;
+        default:
+            return platform::Answer::Cancel;
     }
 }
 
 QMessageBox::Icon toQtIcon(platform::MessageKind kind) {
     switch (kind) {
-        case platform::MessageKind::Information: return QMessageBox::Information;
-        case platform::MessageKind::Warning: return QMessageBox::Warning;
-        case platform::MessageKind::Error: return QMessageBox::Critical;
-        case platform::MessageKind::Question: return QMessageBox::Question;
+        case platform::MessageKind::Information:
+            return QMessageBox::Information;
+        case platform::MessageKind::Warning:
+            return QMessageBox::Warning;
+        case platform::MessageKind::Error:
+            return QMessageBox::Critical;
+        case platform::MessageKind::Question:
+            return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
 }
 
 // The three-button message window; Y, N and D answer as the buttons do.
 class MsgFormDialog final : public QDialog {
-public:
+  public:
     MsgFormDialog(QWidget* parent, const platform::MsgFormRequest& request) : QDialog(parent) {
         setWindowTitle(toQt(request.caption));
         setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
@@ -99,22 +122,30 @@ public:
         };
         if (request.showYes) add(QStringLiteral("&Yes"), platform::kMsgFormYes)->setDefault(true);
         if (request.showNo) add(QStringLiteral("&No"), platform::kMsgFormNo);
-        if (!request.thirdCaption.empty()) add(toQt(request.thirdCaption), platform::kMsgFormDelete);
+        if (!request.thirdCaption.empty())
+            add(toQt(request.thirdCaption), platform::kMsgFormDelete);
         layout->addWidget(buttons);
     }
     std::string answer = platform::kMsgFormNo;
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override {
         switch (event->key()) {
-            case Qt::Key_Y: finish(platform::kMsgFormYes); return;
-            case Qt::Key_N: finish(platform::kMsgFormNo); return;
-            case Qt::Key_D: finish(platform::kMsgFormDelete); return;
-            default: QDialog::keyPressEvent(event);
+            case Qt::Key_Y:
+                finish(platform::kMsgFormYes);
+                return;
+            case Qt::Key_N:
+                finish(platform::kMsgFormNo);
+                return;
+            case Qt::Key_D:
+                finish(platform::kMsgFormDelete);
+                return;
+            default:
+                QDialog::keyPressEvent(event);
         }
     }
 
-private:
+  private:
     void finish(const char* text) {
         answer = text;
         accept();
@@ -144,10 +175,14 @@ namespace {
 // The answer of a box no one is there to answer: the one that changes nothing.
 platform::Answer answerWhileEnding(platform::Buttons buttons) {
     switch (buttons) {
-        case platform::Buttons::Ok: return platform::Answer::Ok;
-        case platform::Buttons::YesNo: return platform::Answer::No;
-        case platform::Buttons::AbortRetryIgnore: return platform::Answer::Abort;
-        default: return platform::Answer::Cancel;
+        case platform::Buttons::Ok:
+            return platform::Answer::Ok;
+        case platform::Buttons::YesNo:
+            return platform::Answer::No;
+        case platform::Buttons::AbortRetryIgnore:
+            return platform::Answer::Abort;
+        default:
+            return platform::Answer::Cancel;
     }
 }
 
@@ -169,7 +204,8 @@ std::string QtDialogs::msgForm(const platform::MsgFormRequest& request) {
     return dialog.answer;
 }
 
-std::optional<platform::InputBoxResult> QtDialogs::inputBox(const platform::InputBoxRequest& request) {
+std::optional<platform::InputBoxResult> QtDialogs::inputBox(
+    const platform::InputBoxRequest& request) {
     if (ending_) return std::nullopt;
     QDialog dialog(parent_);
     dialog.setWindowTitle(toQt(request.caption));
@@ -187,10 +223,12 @@ std::optional<platform::InputBoxResult> QtDialogs::inputBox(const platform::Inpu
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     form->addRow(buttons);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return platform::InputBoxResult{fromQt(first->text()), second ? fromQt(second->text()) : std::string()};
+    return platform::InputBoxResult{fromQt(first->text()),
+                                    second ? fromQt(second->text()) : std::string()};
 }
 
-std::vector<std::filesystem::path> QtDialogs::openFiles(const platform::FileDialogRequest& request) {
+std::vector<std::filesystem::path> QtDialogs::openFiles(
+    const platform::FileDialogRequest& request) {
     std::vector<std::filesystem::path> result;
     if (ending_) return result;
     if (request.multiple) {
@@ -205,7 +243,8 @@ std::vector<std::filesystem::path> QtDialogs::openFiles(const platform::FileDial
     return result;
 }
 
-std::optional<std::filesystem::path> QtDialogs::saveFile(const platform::FileDialogRequest& request) {
+std::optional<std::filesystem::path> QtDialogs::saveFile(
+    const platform::FileDialogRequest& request) {
     if (ending_) return std::nullopt;
     QString f = QFileDialog::getSaveFileName(parent_, toQt(request.title), initialPath(request),
                                              filterText(request.filters));
@@ -229,7 +268,8 @@ std::optional<std::filesystem::path> QtDialogs::chooseTargetDirectory(
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    if (!request.acceptCaption.empty()) dialog.setLabelText(QFileDialog::Accept, toQt(request.acceptCaption));
+    if (!request.acceptCaption.empty())
+        dialog.setLabelText(QFileDialog::Accept, toQt(request.acceptCaption));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("&Cancel"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return pathFromQt(dialog.selectedFiles().front());
@@ -282,7 +322,9 @@ void QtDialogs::hideStatus() {
     if (status_) status_->hide();
 }
 
-void QtSystem::beep() { QApplication::beep(); }
+void QtSystem::beep() {
+    QApplication::beep();
+}
 
 void QtSystem::playSound(const std::filesystem::path& file) {
     // No sound library is linked: hand the file to the desktop's player when one is installed.
@@ -295,7 +337,9 @@ void QtSystem::playSound(const std::filesystem::path& file) {
     }
 }
 
-std::string QtSystem::clipboardText() { return fromQt(QGuiApplication::clipboard()->text()); }
+std::string QtSystem::clipboardText() {
+    return fromQt(QGuiApplication::clipboard()->text());
+}
 
 void QtSystem::setClipboardText(const std::string& text) {
     QGuiApplication::clipboard()->setText(toQt(text));
@@ -332,12 +376,14 @@ platform::LocalTime QtClock::localNow() const {
     const QDateTime now = QDateTime::currentDateTime();
     const QDate d = now.date();
     const QTime t = now.time();
-    return platform::LocalTime{d.year(),     d.month(),  d.day(),          t.hour(),
-                     t.minute(),   t.second(), t.msec(),         d.dayOfWeek() % 7,
-                     now.offsetFromUtc() / 60};
+    return platform::LocalTime{d.year(), d.month(),         d.day(),
+                               t.hour(), t.minute(),        t.second(),
+                               t.msec(), d.dayOfWeek() % 7, now.offsetFromUtc() / 60};
 }
 
-void QtEventLoop::processEvents() { QCoreApplication::processEvents(); }
+void QtEventLoop::processEvents() {
+    QCoreApplication::processEvents();
+}
 
 void QtEventLoop::waitForEvents(platform::Milliseconds limit) {
     if (quit_) {
@@ -359,7 +405,7 @@ void QtEventLoop::requestQuit() {
 namespace {
 
 class QtTimer final : public platform::Timer {
-public:
+  public:
     QtTimer(platform::Milliseconds interval, bool singleShot, std::function<void()> onTimeout) {
         timer_.setInterval(static_cast<int>(interval.count()));
         timer_.setSingleShot(singleShot);
@@ -373,16 +419,19 @@ public:
     void setInterval(platform::Milliseconds interval) override {
         timer_.setInterval(static_cast<int>(interval.count()));
     }
-    platform::Milliseconds interval() const override { return platform::Milliseconds{timer_.interval()}; }
+    platform::Milliseconds interval() const override {
+        return platform::Milliseconds{timer_.interval()};
+    }
 
-private:
+  private:
     QTimer timer_;
 };
 
 }  // namespace
 
-std::unique_ptr<platform::Timer> QtTimers::createTimer(platform::Milliseconds interval, bool singleShot,
-                                             std::function<void()> onTimeout) {
+std::unique_ptr<platform::Timer> QtTimers::createTimer(platform::Milliseconds interval,
+                                                       bool singleShot,
+                                                       std::function<void()> onTimeout) {
     return std::make_unique<QtTimer>(interval, singleShot, std::move(onTimeout));
 }
 

@@ -14,7 +14,7 @@ class QEventLoop;
 namespace velmora::desktop {
 
 class QtDialogs final : public platform::Dialogs {
-public:
+  public:
     // Dialogs are centred over `parent` when it is set (the main window).
     void setParent(QWidget* parent) { parent_ = parent; }
     // While the program is being ended no dialog is shown: each takes the answer that changes
@@ -23,9 +23,12 @@ public:
 
     platform::Answer messageBox(const platform::MessageBoxRequest& request) override;
     std::string msgForm(const platform::MsgFormRequest& request) override;
-    std::optional<platform::InputBoxResult> inputBox(const platform::InputBoxRequest& request) override;
-    std::vector<std::filesystem::path> openFiles(const platform::FileDialogRequest& request) override;
-    std::optional<std::filesystem::path> saveFile(const platform::FileDialogRequest& request) override;
+    std::optional<platform::InputBoxResult> inputBox(
+        const platform::InputBoxRequest& request) override;
+    std::vector<std::filesystem::path> openFiles(
+        const platform::FileDialogRequest& request) override;
+    std::optional<std::filesystem::path> saveFile(
+        const platform::FileDialogRequest& request) override;
     std::optional<std::filesystem::path> chooseDirectory(
         const std::string& title, const std::filesystem::path& initial) override;
     std::optional<std::filesystem::path> chooseTargetDirectory(
@@ -34,14 +37,14 @@ public:
     void showStatus(const std::string& caption, const std::array<std::string, 4>& lines) override;
     void hideStatus() override;
 
-private:
+  private:
     QPointer<QWidget> parent_;
     std::unique_ptr<QWidget> status_;
     bool ending_ = false;
 };
 
 class QtSystem final : public platform::System {
-public:
+  public:
     void beep() override;
     void playSound(const std::filesystem::path& file) override;
     std::string clipboardText() override;
@@ -53,32 +56,32 @@ public:
 };
 
 class QtClock final : public platform::Clock {
-public:
+  public:
     platform::Milliseconds elapsed() const override;
     platform::LocalTime localNow() const override;
 };
 
 class QtEventLoop final : public platform::EventLoop {
-public:
+  public:
     void processEvents() override;
     void waitForEvents(platform::Milliseconds limit) override;
     bool quitRequested() const override { return quit_; }
     // Ends every wait now running and every later one at once.
     void requestQuit();
 
-private:
+  private:
     std::vector<QEventLoop*> waits_;  // the nested waits, innermost last
     bool quit_ = false;
 };
 
 class QtTimers final : public platform::Timers {
-public:
+  public:
     std::unique_ptr<platform::Timer> createTimer(platform::Milliseconds interval, bool singleShot,
-                                       std::function<void()> onTimeout) override;
+                                                 std::function<void()> onTimeout) override;
 };
 
 class QtPlatform {
-public:
+  public:
     QtPlatform();
     platform::Platform& platform() { return platform_; }
     QtDialogs& dialogs() { return dialogs_; }
@@ -88,7 +91,7 @@ public:
         events_.requestQuit();
     }
 
-private:
+  private:
     QtDialogs dialogs_;
     QtSystem system_;
     QtClock clock_;

@@ -65,7 +65,8 @@ ReadWindowView::ReadWindowView(reading::TreadForm& model, QWidget* parent)
         if (filling_) return;
         run([&] { model_.choosePage(reading::pageOfTab(tab)); });
     });
-    connect(attachments_, &QListWidget::itemSelectionChanged, this, [this] { syncAttachmentSelection(); });
+    connect(attachments_, &QListWidget::itemSelectionChanged, this,
+            [this] { syncAttachmentSelection(); });
     connect(attachments_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (!filling_) model_.setCurrentAttachment(row);
     });
@@ -94,17 +95,20 @@ void ReadWindowView::showMenu(const QPoint& at, QWidget* over) {
                                    if (tab < 3 && texts_[tab]->textCursor().hasSelection()) {
                                        texts_[tab]->copy();
                                    } else {
-                                       QApplication::clipboard()->setText(toQtReadable(model_.text()));
+                                       QApplication::clipboard()->setText(
+                                           toQtReadable(model_.text()));
                                    }
                                }}};
-    fillMenu(&popup, model_.popupMenu(), [this](const std::function<void()>& c) { run(c); }, own);
+    fillMenu(
+        &popup, model_.popupMenu(), [this](const std::function<void()>& c) { run(c); }, own);
     popup.exec(over->mapToGlobal(at));
 }
 
 void ReadWindowView::syncAttachmentSelection() {
     if (filling_) return;
     for (int row = 0; row < attachments_->count(); ++row)
-        model_.setAttachmentSelected(static_cast<std::size_t>(row), attachments_->item(row)->isSelected());
+        model_.setAttachmentSelected(static_cast<std::size_t>(row),
+                                     attachments_->item(row)->isSelected());
 }
 
 void ReadWindowView::refreshFromModel() {
@@ -126,7 +130,8 @@ void ReadWindowView::refreshFromModel() {
         attachments_->addItems(paths);
     }
     for (int row = 0; row < attachments_->count(); ++row)
-        attachments_->item(row)->setSelected(model_.isAttachmentSelected(static_cast<std::size_t>(row)));
+        attachments_->item(row)->setSelected(
+            model_.isAttachmentSelected(static_cast<std::size_t>(row)));
     if (model_.currentAttachment() >= 0)
         attachments_->setCurrentRow(model_.currentAttachment(), QItemSelectionModel::NoUpdate);
     tabs_->setTabText(3, toQt(model_.attachmentsTabCaption()));

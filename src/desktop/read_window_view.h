@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "reading/read_window.h"
 #include "desktop/child_view.h"
+#include "reading/read_window.h"
 
 class QTabWidget;
 class QPlainTextEdit;
@@ -15,15 +15,15 @@ class QListWidget;
 namespace velmora::desktop {
 
 class ReadWindowView final : public ChildView {
-public:
+  public:
     ReadWindowView(reading::TreadForm& model, QWidget* parent);
     void refreshFromModel() override;
     reading::TreadForm& model() { return model_; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void run(const std::function<void()>& command);
     void showMenu(const QPoint& at, QWidget* over);
     void syncAttachmentSelection();

@@ -4,7 +4,9 @@
 
 namespace velmora::desktop {
 
-QString toQt(const std::string& bytes) { return toQtGuessed(bytes); }
+QString toQt(const std::string& bytes) {
+    return toQtGuessed(bytes);
+}
 
 std::string fromQt(const QString& text) {
     // Typed text is kept as UTF-8, so every script survives; older stored bytes still show

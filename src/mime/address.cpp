@@ -7,9 +7,13 @@ namespace velmora::mime {
 TmsMailAddress::TmsMailAddress(std::string_view address, std::string_view name)
     : name_(cutText(name)), address_(cutText(address)) {}
 
-void TmsMailAddress::SetName(std::string_view name) { name_ = cutText(name); }
+void TmsMailAddress::SetName(std::string_view name) {
+    name_ = cutText(name);
+}
 
-void TmsMailAddress::SetAddress(std::string_view address) { address_ = cutText(address); }
+void TmsMailAddress::SetAddress(std::string_view address) {
+    address_ = cutText(address);
+}
 
 void TmsMailAddress::Clear() {
     name_.clear();

@@ -10,7 +10,7 @@
 namespace velmora::mime {
 
 class TmsMailAddress {
-public:
+  public:
     TmsMailAddress() = default;
     TmsMailAddress(std::string_view address, std::string_view name);
 
@@ -25,17 +25,19 @@ public:
 
     bool operator==(const TmsMailAddress&) const = default;
 
-private:
+  private:
     std::string name_;
     std::string address_;
 };
 
 class TmsAddressList {
-public:
+  public:
     int Count() const { return static_cast<int>(items_.size()); }
     // Index from 0; out of range throws std::out_of_range.
     TmsMailAddress& Items(int index) { return items_.at(static_cast<std::size_t>(index)); }
-    const TmsMailAddress& Items(int index) const { return items_.at(static_cast<std::size_t>(index)); }
+    const TmsMailAddress& Items(int index) const {
+        return items_.at(static_cast<std::size_t>(index));
+    }
     TmsMailAddress& operator[](int index) { return Items(index); }
     const TmsMailAddress& operator[](int index) const { return Items(index); }
 
@@ -49,7 +51,7 @@ public:
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }
 
-private:
+  private:
     std::vector<TmsMailAddress> items_;
 };
 

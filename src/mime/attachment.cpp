@@ -24,11 +24,17 @@ void TmsAttItem::SetFileName(std::string_view name) {
     }
 }
 
-void TmsAttItem::StoreFileName(std::string_view name) { fileName_ = cutText(name); }
+void TmsAttItem::StoreFileName(std::string_view name) {
+    fileName_ = cutText(name);
+}
 
-std::string TmsAttItem::LastPathComponent() const { return lastPathComponent(fileName_); }
+std::string TmsAttItem::LastPathComponent() const {
+    return lastPathComponent(fileName_);
+}
 
-void TmsAttItem::SetContentType(std::string_view type) { contentType_ = cutText(type); }
+void TmsAttItem::SetContentType(std::string_view type) {
+    contentType_ = cutText(type);
+}
 
 void TmsAttItem::Assign(TmsAttItem& other) {
     if (&other == this) return;

@@ -14,12 +14,12 @@
 namespace velmora::mime {
 
 // Values of TmsAttItem::TransferEncoding.
-inline constexpr std::uint8_t kEncoding7Bit = 0;            // written "7 bit"
-inline constexpr std::uint8_t kEncodingBase64 = 1;          // base64, or uuencode when read
+inline constexpr std::uint8_t kEncoding7Bit = 0;    // written "7 bit"
+inline constexpr std::uint8_t kEncodingBase64 = 1;  // base64, or uuencode when read
 inline constexpr std::uint8_t kEncodingQuotedPrintable = 2;
 
 class TmsAttItem {
-public:
+  public:
     TmsAttItem() = default;  // an empty temporary file; throws std::system_error when refused
 
     TTempFileStream& Data() { return data_; }
@@ -45,7 +45,7 @@ public:
     // Copies every field and the whole data of `other`.
     void Assign(TmsAttItem& other);
 
-private:
+  private:
     TTempFileStream data_;
     std::string fileName_;
     std::string contentType_;
@@ -56,7 +56,7 @@ private:
 std::string lastPathComponent(std::string_view name);
 
 class TmsAttList {
-public:
+  public:
     int Count() const { return static_cast<int>(items_.size()); }
     // Index from 0; out of range throws std::out_of_range.
     TmsAttItem& Items(int index) { return *items_.at(static_cast<std::size_t>(index)); }
@@ -75,7 +75,7 @@ public:
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }
 
-private:
+  private:
     std::vector<std::unique_ptr<TmsAttItem>> items_;
 };
 

@@ -21,7 +21,9 @@ constexpr std::array<unsigned char, 256> makeDecodeTable() {
 }
 constexpr auto kDecode = makeDecodeTable();
 
-[[noreturn]] void throwInvalidCharacter() { throw EMessageParserError("Invalid Character"); }
+[[noreturn]] void throwInvalidCharacter() {
+    throw EMessageParserError("Invalid Character");
+}
 
 // Appends the bytes of one group of four values; "=" values count as zero bits and each "=" at
 // the end of the group takes one byte away.
@@ -52,7 +54,8 @@ void appendBase64(std::string_view bytes, std::string& out) {
         *dst++ = kAlphabet[group & 63];
     }
     if (i < n) {
-        const unsigned group = (unsigned{in[i]} << 16) | (i + 1 < n ? unsigned{in[i + 1]} << 8 : 0u);
+        const unsigned group =
+            (unsigned{in[i]} << 16) | (i + 1 < n ? unsigned{in[i + 1]} << 8 : 0u);
         *dst++ = kAlphabet[(group >> 18) & 63];
         *dst++ = kAlphabet[(group >> 12) & 63];
         *dst++ = i + 1 < n ? kAlphabet[(group >> 6) & 63] : '=';
@@ -98,8 +101,9 @@ void Base64Decoder::feedLine(std::string_view line, std::string& out) {
             continue;
         }
         // Padding or a bad character: the slow path for this group.
-        const unsigned char values[4] = {static_cast<unsigned char>(a), static_cast<unsigned char>(b),
-                                         static_cast<unsigned char>(c), static_cast<unsigned char>(d)};
+        const unsigned char values[4] = {
+            static_cast<unsigned char>(a), static_cast<unsigned char>(b),
+            static_cast<unsigned char>(c), static_cast<unsigned char>(d)};
         for (unsigned char value : values) {
             if (value == kInvalid) throwInvalidCharacter();
         }

@@ -21,13 +21,13 @@ std::string decodeBase64Line(std::string_view line);
 // Decodes the lines of one part as one stream: a group of four may be split over two lines (as
 // some mailers write), so a line of the wrong length loses nothing. Errors as decodeBase64Line.
 class Base64Decoder {
-public:
+  public:
     // Appends the bytes of every group the line completes to `out`.
     void feedLine(std::string_view line, std::string& out);
     // Appends the bytes of a pending partial group (two or three characters) and starts afresh.
     void finish(std::string& out);
 
-private:
+  private:
     unsigned char pending_[4] = {};
     int pendingCount_ = 0;
 };

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "base/line_reader.h"
 #include "mime/base64.h"
 #include "mime/errors.h"
 #include "mime/header_words.h"
 #include "mime/headers.h"
-#include "base/line_reader.h"
 #include "mime/limits.h"
 #include "mime/message.h"
 #include "mime/quoted_printable.h"
@@ -25,7 +25,8 @@ constexpr std::size_t kDataChunk = 256 * 1024;
 // Lines read between two chances for pending events.
 constexpr unsigned kLinesBetweenEvents = 512;
 
-constexpr const char* kNoticeFirstLine = "The following error has been occured while processing the message:";
+constexpr const char* kNoticeFirstLine =
+    "The following error has been occured while processing the message:";
 constexpr const char* kNoticeLastLine = "The original message will be stored as an attachment";
 constexpr const char* kOriginalName = "original.eml";
 
@@ -53,7 +54,9 @@ bool startsWith(std::string_view line, std::string_view prefix) {
     return line.size() >= prefix.size() && line.substr(0, prefix.size()) == prefix;
 }
 
-[[noreturn]] void raiseNumbered(int number) { throw EMessageParserError(numberedText(number)); }
+[[noreturn]] void raiseNumbered(int number) {
+    throw EMessageParserError(numberedText(number));
+}
 
 struct TransferEncoding {
     std::uint8_t value = kEncoding7Bit;
@@ -61,7 +64,8 @@ struct TransferEncoding {
 };
 
 TransferEncoding transferEncodingOf(const TmsHeaders& headers) {
-    const std::string encoding = toLowerAscii(ContentTypeToken(headers.GetFieldValue("Content-Transfer-Encoding")));
+    const std::string encoding =
+        toLowerAscii(ContentTypeToken(headers.GetFieldValue("Content-Transfer-Encoding")));
     if (encoding == "base64") return {kEncodingBase64, false};
     if (startsWith(encoding, "x-uue")) return {kEncodingBase64, true};
     if (encoding == "quoted-printable") return {kEncodingQuotedPrintable, false};
@@ -70,7 +74,7 @@ TransferEncoding transferEncodingOf(const TmsHeaders& headers) {
 
 // Decodes the content lines of one attachment into its data file.
 class DataWriter {
-public:
+  public:
     DataWriter(TmsAttItem& item, TransferEncoding encoding) : item_(item), encoding_(encoding) {}
     ~DataWriter() = default;
 
@@ -101,7 +105,7 @@ public:
         flush();
     }
 
-private:
+  private:
     void flush() {
         item_.Data().Write(buffer_);
         buffer_.clear();
@@ -116,10 +120,13 @@ private:
 
 // One run of the decoder over one input.
 class Run {
-public:
+  public:
     Run(std::string_view input, TmsCustomMessage& message, platform::ThrottledEvents* events,
         std::function<void()> resetAddressLists)
-        : input_(input), reader_(input), message_(message), events_(events),
+        : input_(input),
+          reader_(input),
+          message_(message),
+          events_(events),
           resetAddressLists_(std::move(resetAddressLists)) {}
 
     void decode() {
@@ -142,7 +149,7 @@ public:
         if (!body.empty() && body.back() == ".") body.pop_back();
     }
 
-private:
+  private:
     bool nextLine(std::string_view& line) {
         if (events_ && ++linesSinceEvents_ >= kLinesBetweenEvents) {
             linesSinceEvents_ = 0;
@@ -203,7 +210,8 @@ private:
     // --- MIME ---------------------------------------------------------------------------------
 
     void decodeMime() {
-        if (headers_.GetFieldValue("X-Mailer") == "V Mailsystem R #0001") headers_.RemoveField("Content-Type");
+        if (headers_.GetFieldValue("X-Mailer") == "V Mailsystem R #0001")
+            headers_.RemoveField("Content-Type");
         const std::string contentType = headers_.GetFieldValue("Content-type");
         const std::string lower = toLowerAscii(contentType);
         if (contains(lower, "multipart/alternative")) {
@@ -226,9 +234,11 @@ private:
     void decodeSingleText(const std::string& contentType) {
         const std::string token = toLowerAscii(ContentTypeToken(contentType));
         if (token == "text/html" || token == "text/rtf") message_.SetContentType(token);
-        const std::string encoding = toLowerAscii(ContentTypeToken(headers_.GetFieldValue("Content-Transfer-Encoding")));
+        const std::string encoding =
+            toLowerAscii(ContentTypeToken(headers_.GetFieldValue("Content-Transfer-Encoding")));
         const bool quoted = encoding == "quoted-printable" ||
-                            contains(toLowerAscii(headers_.GetFieldValue("X-MIME-Autoconverted")), "quoted-printable");
+                            contains(toLowerAscii(headers_.GetFieldValue("X-MIME-Autoconverted")),
+                                     "quoted-printable");
         const bool base64 = encoding == "base64";
         if (equalsNoCase(GetHeaderParam("charset", contentType), "iso-2022-jp")) {
             message_.SetCharSet(TCharSet::csISO2022jp);
@@ -282,7 +292,8 @@ private:
         auto item = newItem();
         item->SetContentType(contentType);
         std::string name = GetFileNameParam("name", contentType);
-        if (name.empty()) name = GetFileNameParam("filename", headers_.GetFieldValue("Content-Disposition"));
+        if (name.empty())
+            name = GetFileNameParam("filename", headers_.GetFieldValue("Content-Disposition"));
         if (name.empty()) name = generatedName("att.");
         item->SetFileName(name);
         const TransferEncoding encoding = transferEncodingOf(headers_);
@@ -341,7 +352,8 @@ private:
             partType = partHeaders_.GetFieldValue("Content-Type");
         }
 
-        const std::string encoding = toLowerAscii(ContentTypeToken(partHeaders_.GetFieldValue("Content-Transfer-Encoding")));
+        const std::string encoding =
+            toLowerAscii(ContentTypeToken(partHeaders_.GetFieldValue("Content-Transfer-Encoding")));
         const bool base64 = encoding == "base64";
         if (base64 && message_.CharSet() != TCharSet::csISO2022jp) {
             return false;  // the remaining parts take it as the first attachment

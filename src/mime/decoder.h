@@ -21,7 +21,7 @@ namespace velmora::mime {
 class TmsCustomMessage;
 
 class TmsCustomDecoder {
-public:
+  public:
     explicit TmsCustomDecoder(platform::ThrottledEvents* events = nullptr) : events_(events) {}
     virtual ~TmsCustomDecoder() = default;
 
@@ -29,21 +29,21 @@ public:
     // is not cleared first. `input` is only read during the call.
     void Decode(std::string_view input, TmsCustomMessage& message);
 
-protected:
+  protected:
     // Empties the recipient lists before the message is read again as a non-MIME message.
     virtual void ResetAddressLists(TmsCustomMessage& message);
 
-private:
+  private:
     platform::ThrottledEvents* events_;
 };
 
 // The decoder of TmsMessage: also empties To, CC and BCC when a text part turns out to hold
 // uuencoded attachments and the message is read again from its start.
 class TmsMessageDecoder : public TmsCustomDecoder {
-public:
+  public:
     using TmsCustomDecoder::TmsCustomDecoder;
 
-protected:
+  protected:
     void ResetAddressLists(TmsCustomMessage& message) override;
 };
 

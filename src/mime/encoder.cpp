@@ -16,15 +16,23 @@ namespace velmora::mime {
 
 namespace {
 
-constexpr std::size_t kLongLine = 256;         // a body line this long is sent quoted-printable
-constexpr std::size_t kBase64LineBytes = 57;   // 76 characters a line
+constexpr std::size_t kLongLine = 256;        // a body line this long is sent quoted-printable
+constexpr std::size_t kBase64LineBytes = 57;  // 76 characters a line
 constexpr std::size_t kUuLineBytes = 45;
 constexpr std::size_t kReadBlock = kBase64LineBytes * kUuLineBytes * 64;  // whole lines of both
 constexpr int kBoundaryDigits = 8;
 
-constexpr const char* kHeaderFieldsWritten[] = {
-    "From", "To", "CC", "BCC", "Return-Receipt-To", "X-Priority", "Subject", "Mime-Version",
-    "Content-Type", "X-Encoding", "Content-Transfer-Encoding"};
+constexpr const char* kHeaderFieldsWritten[] = {"From",
+                                                "To",
+                                                "CC",
+                                                "BCC",
+                                                "Return-Receipt-To",
+                                                "X-Priority",
+                                                "Subject",
+                                                "Mime-Version",
+                                                "Content-Type",
+                                                "X-Encoding",
+                                                "Content-Transfer-Encoding"};
 
 void writeLine(std::string& out, std::string_view line) {
     out.append(line);
@@ -49,23 +57,34 @@ std::string quotedName(std::string_view name) {
     return "\"" + clean + "\"";
 }
 
-std::string lowerName(const TmsAttItem& item) { return toLowerAscii(item.LastPathComponent()); }
-bool isAlternativeBody(const TmsAttItem& item) { return lowerName(item).rfind("_alt.", 0) == 0; }
+std::string lowerName(const TmsAttItem& item) {
+    return toLowerAscii(item.LastPathComponent());
+}
+bool isAlternativeBody(const TmsAttItem& item) {
+    return lowerName(item).rfind("_alt.", 0) == 0;
+}
 
 const char* transferEncodingName(std::uint8_t encoding) {
     switch (encoding) {
-        case kEncodingBase64: return "Base64";
-        case kEncodingQuotedPrintable: return "Quoted-Printable";
-        default: return "7 bit";
+        case kEncodingBase64:
+            return "Base64";
+        case kEncodingQuotedPrintable:
+            return "Quoted-Printable";
+        default:
+            return "7 bit";
     }
 }
 
 const char* charsetName(TCharSet charSet) {
     switch (charSet) {
-        case TCharSet::csISO8859: return "iso-8859-1";
-        case TCharSet::csISO2022jp: return "iso-2022-jp";
-        case TCharSet::csUTF8: return "utf-8";
-        default: return "us-ascii";
+        case TCharSet::csISO8859:
+            return "iso-8859-1";
+        case TCharSet::csISO2022jp:
+            return "iso-2022-jp";
+        case TCharSet::csUTF8:
+            return "utf-8";
+        default:
+            return "us-ascii";
     }
 }
 
@@ -83,7 +102,7 @@ void appendQuotedPrintable(std::string& out, platform::ThrottledEvents* events,
 
 // Writes one message run into `out`.
 class Writer {
-public:
+  public:
     Writer(TmsCustomMessage& message, platform::ThrottledEvents* events, std::string& out)
         : message_(message), events_(events), out_(out) {
         for (const std::string& line : message.Body()) {
@@ -115,7 +134,7 @@ public:
         }
     }
 
-private:
+  private:
     void line(std::string_view text) { writeLine(out_, text); }
 
     void poll() {
@@ -126,7 +145,8 @@ private:
         const TCharSet charSet = message_.CharSet();
         line(std::string("Content-Type: text/plain; charset=\"") + charsetName(charSet) + "\"");
         const bool quoted = eightBit(charSet) || longLines_;
-        line(quoted ? "Content-Transfer-Encoding: quoted-printable" : "Content-Transfer-Encoding: 7bit");
+        line(quoted ? "Content-Transfer-Encoding: quoted-printable"
+                    : "Content-Transfer-Encoding: 7bit");
     }
 
     void writeBodyQuotedPrintable() {
@@ -153,7 +173,8 @@ private:
     }
 
     void writeHtmlOrRtfBody(const std::string& type) {
-        std::string contentType = type == "text/html" ? "Content-Type: text/html" : "Content-Type: text/rtf";
+        std::string contentType =
+            type == "text/html" ? "Content-Type: text/html" : "Content-Type: text/rtf";
         if (message_.CharSet() != TCharSet::csUSASCII)
             contentType += std::string("; charset=\"") +
                            (message_.CharSet() == TCharSet::csUTF8 ? "utf-8" : "iso-8859-1") + "\"";
@@ -195,7 +216,8 @@ private:
                 break;
             case kEncodingQuotedPrintable:
                 appendQuotedPrintable(out_, events_, [&](QuotedPrintableEncoder& encoder) {
-                    readData(item, [&encoder](std::string_view bytes, bool) { encoder.feed(bytes); });
+                    readData(item,
+                             [&encoder](std::string_view bytes, bool) { encoder.feed(bytes); });
                 });
                 break;
             default: {
@@ -232,10 +254,14 @@ private:
         } else if (name == "_rtfbody.rtf") {
             line("Content-Type: text/rtf");
         } else {
-            line("Content-Type: " + headerText(item.ContentType()) + "; name=" + quotedName(item.LastPathComponent()));
+            line("Content-Type: " + headerText(item.ContentType()) +
+                 "; name=" + quotedName(item.LastPathComponent()));
         }
-        line(std::string("Content-Transfer-Encoding: ") + transferEncodingName(item.TransferEncoding()));
-        if (!bodyFile) line("Content-Disposition: attachment; filename=" + quotedName(item.LastPathComponent()));
+        line(std::string("Content-Transfer-Encoding: ") +
+             transferEncodingName(item.TransferEncoding()));
+        if (!bodyFile)
+            line("Content-Disposition: attachment; filename=" +
+                 quotedName(item.LastPathComponent()));
         line("");
         writeAttachmentContent(item);
     }
@@ -243,12 +269,14 @@ private:
     void writeMultipart(bool alternative) {
         TmsAttList& attachments = message_.Attachments();
         const bool bodyEmpty = message_.Body().empty();
-        const std::string firstName = attachments.Count() > 0 ? lowerName(attachments.Items(0)) : "";
+        const std::string firstName =
+            attachments.Count() > 0 ? lowerName(attachments.Items(0)) : "";
         bool htmlFirst = bodyEmpty && firstName == "_htmbody.htm";
         bool rtfFirst = bodyEmpty && firstName == "_rtfbody.rtf";
 
         std::string boundary = randomBoundary(events_);
-        line("Content-Type: " + headerText(message_.ContentType()) + "; boundary=\"" + boundary + "\"");
+        line("Content-Type: " + headerText(message_.ContentType()) + "; boundary=\"" + boundary +
+             "\"");
         line("");
         line("This is a multipart message in MIME format");
         line("");
@@ -286,8 +314,11 @@ private:
             std::string contentType = "Content-Type: " + headerText(item.ContentType());
             if (plain) contentType += "; name=" + quotedName(item.LastPathComponent());
             line(contentType);
-            line(std::string("Content-Transfer-Encoding: ") + transferEncodingName(item.TransferEncoding()));
-            if (plain) line("Content-Disposition: attachment; filename=" + quotedName(item.LastPathComponent()));
+            line(std::string("Content-Transfer-Encoding: ") +
+                 transferEncodingName(item.TransferEncoding()));
+            if (plain)
+                line("Content-Disposition: attachment; filename=" +
+                     quotedName(item.LastPathComponent()));
             line("");
             writeAttachmentContent(item);
             line("");
@@ -416,7 +447,8 @@ void TmsMessageEncoder::WriteHeaderLines(std::string& out) {
     }
     if (!message.Subject().empty()) {
         std::string subject = message.Subject();
-        if (message.CharSet() == TCharSet::csISO2022jp && message.Encoding() == TMsgEncoding::meMIME) {
+        if (message.CharSet() == TCharSet::csISO2022jp &&
+            message.Encoding() == TMsgEncoding::meMIME) {
             subject = EncodeJisHeaderWord(subject);
         }
         if (message.CharSet() == TCharSet::csUTF8) subject = EncodeUtf8HeaderWords(subject);

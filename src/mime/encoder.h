@@ -23,21 +23,22 @@ class TmsCustomMessage;
 class TmsMessage;
 
 class TmsCustomEncoder {
-public:
-    explicit TmsCustomEncoder(TmsCustomMessage& message, platform::ThrottledEvents* events = nullptr);
+  public:
+    explicit TmsCustomEncoder(TmsCustomMessage& message,
+                              platform::ThrottledEvents* events = nullptr);
     virtual ~TmsCustomEncoder() = default;
 
     // Writes the message text. Errors of the output or of reading attachment data propagate.
     void Encode(std::ostream& output);
     std::string EncodeToString();
 
-protected:
+  protected:
     // Writes the header lines of the message kind.
     virtual void WriteHeaderLines(std::string& out) = 0;
     TmsCustomMessage& Message() { return message_; }
     platform::ThrottledEvents* Events() const { return events_; }
 
-private:
+  private:
     TmsCustomMessage& message_;
     platform::ThrottledEvents* events_;
 };
@@ -45,13 +46,13 @@ private:
 // The encoder of TmsMessage: From, To, CC (never BCC), Return-Receipt-To, X-Priority, the other
 // header lines of the message, Subject and Mime-Version.
 class TmsMessageEncoder : public TmsCustomEncoder {
-public:
+  public:
     TmsMessageEncoder(TmsMessage& message, platform::ThrottledEvents* events = nullptr);
 
-protected:
+  protected:
     void WriteHeaderLines(std::string& out) override;
 
-private:
+  private:
     TmsMessage& message_;
 };
 

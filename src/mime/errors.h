@@ -14,49 +14,49 @@ namespace velmora::mime {
 
 // Common base, so a caller can catch every mail failure at once.
 class EMailError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // A socket or host-lookup failure, or a numbered error of the mail clients.
 class ESocketError : public EMailError {
-public:
+  public:
     using EMailError::EMailError;
 };
 
 // A negative reply of the server; the text is the server's reply line.
 class EServerError : public EMailError {
-public:
+  public:
     using EMailError::EMailError;
 };
 
 // The time-out of a network wait ran out ("Operation timed out").
 class ETimedOutError : public EMailError {
-public:
+  public:
     using EMailError::EMailError;
 };
 
 // The user canceled a network operation ("Operation has been canceled").
 class ECanceledError : public EMailError {
-public:
+  public:
     using EMailError::EMailError;
 };
 
 // A message lacks a field it needs to be sent (57100, 57101).
 class EMessageError : public EMailError {
-public:
+  public:
     using EMailError::EMailError;
 };
 
 // The text of a message cannot be taken apart ("Invalid Character", 57109 to 57111).
 class EMessageParserError : public EMailError {
-public:
+  public:
     using EMailError::EMailError;
 };
 
 // The socket library cannot be used ("Winsock not found", "Function %s not found").
 class EWinsockDLLError : public EMailError {
-public:
+  public:
     using EMailError::EMailError;
 };
 

@@ -1,7 +1,6 @@
 #include "mime/header_words.h"
 
 #include <algorithm>
-
 #include <optional>
 
 #include "mime/base64.h"
@@ -21,7 +20,9 @@ struct EncodedWord {
     std::string text;
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 bool isAllBlank(std::string_view text) {
     for (const char c : text) {

@@ -10,8 +10,12 @@ namespace velmora::mime {
 
 namespace {
 
-bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
-bool isContinuation(std::string_view line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
+bool isWhite(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+bool isContinuation(std::string_view line) {
+    return !line.empty() && (line[0] == ' ' || line[0] == '\t');
+}
 
 std::string withColon(std::string_view name) {
     std::string field(name);
@@ -230,16 +234,19 @@ constexpr int kMaxNamePieces = 64;
 std::string GetFileNameParam(std::string_view name, std::string_view value) {
     if (name.empty()) return {};
     const std::string plain(name);
-    if (const std::size_t start = parameterValueStart(plain, value); start != std::string_view::npos) {
+    if (const std::size_t start = parameterValueStart(plain, value);
+        start != std::string_view::npos) {
         return cutText(DecodeHeaderWords(rawParameterValue(value, start)));
     }
-    if (const std::size_t start = parameterValueStart(plain + "*", value); start != std::string_view::npos) {
+    if (const std::size_t start = parameterValueStart(plain + "*", value);
+        start != std::string_view::npos) {
         return cutText(extendedValue(rawParameterValue(value, start)));
     }
     std::string joined;
     for (int piece = 0; piece < kMaxNamePieces; ++piece) {
         const std::string base = plain + "*" + std::to_string(piece);
-        if (const std::size_t start = parameterValueStart(base + "*", value); start != std::string_view::npos) {
+        if (const std::size_t start = parameterValueStart(base + "*", value);
+            start != std::string_view::npos) {
             const std::string_view raw = rawParameterValue(value, start);
             joined += piece == 0 ? extendedValue(raw) : percentDecoded(raw);
         } else if (const std::size_t plainStart = parameterValueStart(base, value);

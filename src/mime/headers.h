@@ -15,14 +15,16 @@
 namespace velmora::mime {
 
 class TmsHeaders {
-public:
+  public:
     TmsHeaders() = default;
     explicit TmsHeaders(std::vector<std::string> lines) : lines_(std::move(lines)) {}
 
     std::vector<std::string>& Lines() { return lines_; }
     const std::vector<std::string>& Lines() const { return lines_; }
     int Count() const { return static_cast<int>(lines_.size()); }
-    const std::string& operator[](int index) const { return lines_.at(static_cast<std::size_t>(index)); }
+    const std::string& operator[](int index) const {
+        return lines_.at(static_cast<std::size_t>(index));
+    }
     void Add(std::string line) { lines_.push_back(std::move(line)); }
     void Clear() { lines_.clear(); }
     void Assign(const TmsHeaders& other) { lines_ = other.lines_; }
@@ -50,7 +52,7 @@ public:
     // Deletes the first empty line and everything after it.
     void TruncateAtBlankLine();
 
-private:
+  private:
     std::vector<std::string> lines_;
 };
 

@@ -11,9 +11,11 @@ namespace velmora::mime {
 namespace {
 
 constexpr std::array<std::string_view, 12> kMonths{"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                                    "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+                                                   "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::optional<int> readNumber(std::string_view text) {
     int value = 0;
@@ -36,7 +38,9 @@ std::string_view withoutTrailingComma(std::string_view token) {
     return token;
 }
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int daysInMonth(int year, int month) {
     constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -88,8 +92,10 @@ ParsedMailDate ParseMailDate(std::string_view text) {
     if (pos >= date.size()) return {};
     auto year = readNumber(takeToken(date, pos, " ,"));
     if (!year) return {};
-    if (*year >= 51 && *year <= 99) *year += 1900;
-    else if (*year >= 0 && *year <= 50) *year += 2000;
+    if (*year >= 51 && *year <= 99)
+        *year += 1900;
+    else if (*year >= 0 && *year <= 50)
+        *year += 2000;
     if (*year < 1 || *year > 9999 || *day < 1 || *day > daysInMonth(*year, month)) return {};
 
     ParsedMailDate result;

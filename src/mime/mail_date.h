@@ -10,8 +10,8 @@ namespace velmora::mime {
 // A calendar date and time of day; all zero is "no date" (the zero date-time).
 struct TDateTime {
     int year = 0;
-    int month = 0;   // 1..12
-    int day = 0;     // 1..31
+    int month = 0;  // 1..12
+    int day = 0;    // 1..31
     int hour = 0;
     int minute = 0;
     int second = 0;

@@ -99,15 +99,18 @@ void writeDataAtomically(TTempFileStream& data, const std::filesystem::path& tar
 
 }  // namespace
 
-void TmsCustomMessage::SetSubject(std::string_view subject) { subject_ = cutText(subject); }
+void TmsCustomMessage::SetSubject(std::string_view subject) {
+    subject_ = cutText(subject);
+}
 
 std::string TmsCustomMessage::ContentType() {
     const int count = attachments_.Count();
     std::string type;
     if (encoding_ == TMsgEncoding::meUU) {
         type.clear();
-    } else if (count > 0 && std::all_of(attachments_.begin(), attachments_.end(),
-                                        [](const auto& item) { return isAlternativeBody(*item); })) {
+    } else if (count > 0 &&
+               std::all_of(attachments_.begin(), attachments_.end(),
+                           [](const auto& item) { return isAlternativeBody(*item); })) {
         type = "multipart/alternative";
     } else if (count == 1 && body_.empty() &&
                toLowerAscii(attachments_.Items(0).LastPathComponent()) == "_rtfbody.rtf") {
@@ -130,7 +133,9 @@ std::string TmsCustomMessage::ContentType() {
     return type;
 }
 
-void TmsCustomMessage::SetContentType(std::string_view type) { contentType_ = toLowerAscii(cutText(type)); }
+void TmsCustomMessage::SetContentType(std::string_view type) {
+    contentType_ = toLowerAscii(cutText(type));
+}
 
 void TmsCustomMessage::CheckRequiredFields() {
     if (sender_.Address().empty()) throw EMessageError(numberedText(kTextSenderRequired));
@@ -167,7 +172,8 @@ void TmsCustomMessage::SaveToFile(const std::filesystem::path& file) {
     }
 }
 
-std::filesystem::path TmsCustomMessage::SaveAttachment(int index, const std::filesystem::path& folder) {
+std::filesystem::path TmsCustomMessage::SaveAttachment(int index,
+                                                       const std::filesystem::path& folder) {
     TmsAttItem& item = attachments_.Items(index);
     const std::filesystem::path target = safeTargetPath(folder, item.FileName());
     writeDataAtomically(item.Data(), target);
@@ -211,7 +217,9 @@ void TmsMessage::LoadFromString(std::string_view text) {
     TmsMessageDecoder(Events()).Decode(text, *this);
 }
 
-std::string TmsMessage::SaveToString() { return TmsMessageEncoder(*this, Events()).EncodeToString(); }
+std::string TmsMessage::SaveToString() {
+    return TmsMessageEncoder(*this, Events()).EncodeToString();
+}
 
 void TmsMessage::Clear() {
     TmsCustomMessage::Clear();
@@ -231,9 +239,9 @@ void TmsMessage::ParseHeaders(const TmsHeaders& headers) {
     const std::string subject = headers.GetFieldValue("Subject");
     if (!subject.empty()) SetSubject(subject);
     const std::string priority = headers.GetFieldValue("X-Priority");
-    priority_ = priority == "1" ? TPriority::ptHigh
-              : priority == "5" ? TPriority::ptLow
-                                : TPriority::ptNormal;
+    priority_ = priority == "1"   ? TPriority::ptHigh
+                : priority == "5" ? TPriority::ptLow
+                                  : TPriority::ptNormal;
     if (!headers.GetFieldValue("Return-receipt-to").empty()) returnReceipt_ = true;
     if (&headers != &Headers()) SetHeaders(headers);
 }
@@ -248,7 +256,9 @@ void TmsMessage::Assign(TmsMessage& other) {
     assignCustom(other);
 }
 
-TmsMessageList::~TmsMessageList() { Clear(); }
+TmsMessageList::~TmsMessageList() {
+    Clear();
+}
 
 TmsListMessage& TmsMessageList::Add() {
     items_.push_back(std::unique_ptr<TmsListMessage>(new TmsListMessage(*this)));
@@ -260,6 +270,8 @@ void TmsMessageList::Delete(int index) {
     items_.erase(items_.begin() + index);
 }
 
-void TmsMessageList::Clear() { items_.clear(); }
+void TmsMessageList::Clear() {
+    items_.clear();
+}
 
 }  // namespace velmora::mime

@@ -27,7 +27,7 @@ enum class TCharSet { csUSASCII, csISO8859, csISO2022jp, csUTF8 };
 enum class TPriority { ptLow, ptNormal, ptHigh };
 
 class TmsCustomMessage {
-public:
+  public:
     TmsCustomMessage() = default;
     virtual ~TmsCustomMessage() = default;
     TmsCustomMessage(const TmsCustomMessage&) = delete;
@@ -98,10 +98,10 @@ public:
     // Fills the properties from a header list.
     virtual void ParseHeaders(const TmsHeaders& headers) = 0;
 
-protected:
+  protected:
     void assignCustom(TmsCustomMessage& other);
 
-private:
+  private:
     TmsAttList attachments_;
     TmsMailAddress sender_;
     TmsHeaders headers_;
@@ -119,7 +119,7 @@ private:
 inline constexpr const char* kAddressListFields[] = {"TO:", "CC:", "BCC:"};
 
 class TmsMessage : public TmsCustomMessage {
-public:
+  public:
     TmsMessage() = default;
     TmsMessage(TmsMessage&&) = default;
     TmsMessage& operator=(TmsMessage&&) = default;
@@ -151,7 +151,7 @@ public:
     // Copies every field, deep copies of the attachments included, and the computed content type.
     void Assign(TmsMessage& other);
 
-private:
+  private:
     TmsAddressList recipients_;
     TmsAddressList cc_;
     TmsAddressList bcc_;
@@ -163,7 +163,7 @@ class TmsListMessage;
 
 // Owns a list of messages.
 class TmsMessageList {
-public:
+  public:
     TmsMessageList() = default;
     ~TmsMessageList();
     TmsMessageList(const TmsMessageList&) = delete;
@@ -177,19 +177,19 @@ public:
     void Delete(int index);
     void Clear();
 
-private:
+  private:
     std::vector<std::unique_ptr<TmsListMessage>> items_;
 };
 
 // A message owned by a TmsMessageList; made by TmsMessageList::Add, which is the only way to
 // create one, so every list message has its list.
 class TmsListMessage : public TmsMessage {
-public:
+  public:
     TmsMessageList& Owner() const { return owner_; }
     TmsListMessage(const TmsListMessage&) = delete;
     TmsListMessage& operator=(const TmsListMessage&) = delete;
 
-private:
+  private:
     friend class TmsMessageList;
     explicit TmsListMessage(TmsMessageList& owner) : owner_(owner) {}
     TmsMessageList& owner_;

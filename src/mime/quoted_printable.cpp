@@ -19,7 +19,9 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 using internal::hexValue;
 
-bool needsEscape(unsigned char c) { return c < 32 || c == '=' || c >= 128; }
+bool needsEscape(unsigned char c) {
+    return c < 32 || c == '=' || c >= 128;
+}
 
 void appendEscaped(std::string_view piece, std::string& line) {
     for (const char ch : piece) {
@@ -120,7 +122,8 @@ void QuotedPrintableDecoder::feedLine(std::string_view line, std::string& out) c
     std::size_t i = 0;
     while (i < end) {
         const void* found = std::memchr(line.data() + i, '=', end - i);
-        const std::size_t equals = found ? static_cast<std::size_t>(static_cast<const char*>(found) - line.data()) : end;
+        const std::size_t equals =
+            found ? static_cast<std::size_t>(static_cast<const char*>(found) - line.data()) : end;
         out.append(line.data() + i, equals - i);
         i = equals;
         if (i >= end) break;

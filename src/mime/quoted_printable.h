@@ -24,7 +24,7 @@ namespace velmora::mime {
 inline constexpr std::size_t kParagraphBufferSize = 24'576;
 
 class QuotedPrintableEncoder {
-public:
+  public:
     using LineSink = std::function<void(std::string_view line)>;
     explicit QuotedPrintableEncoder(LineSink sink, platform::ThrottledEvents* events = nullptr);
     // Feeds the next bytes of the data; complete lines go to the sink.
@@ -32,7 +32,7 @@ public:
     // Ends the data: writes what is pending.
     void finish();
 
-private:
+  private:
     void endParagraph(bool hardBreak);
     void emitPieces(std::string_view paragraph, bool last);
 
@@ -44,7 +44,7 @@ private:
 };
 
 class QuotedPrintableDecoder {
-public:
+  public:
     // Appends the bytes of one encoded line: "=XX" (hexadecimal in either case) gives that byte,
     // an "=" not followed by two hexadecimal digits stays as it is; a line ending in "=" joins
     // the next one, any other line ends with CR LF (except one whose last byte is the end-of-file
@@ -55,7 +55,7 @@ public:
 // The class of the message format: encode (bytes to lines appended to `lines`) and decode
 // (lines to bytes appended to `out`).
 class TQuotedPrintable {
-public:
+  public:
     static void Encode(std::string_view bytes, std::vector<std::string>& lines,
                        platform::ThrottledEvents* events = nullptr);
     static void Decode(const std::vector<std::string>& lines, std::string& out);

@@ -12,7 +12,9 @@ namespace {
 // Longest extension kept when a long name has to be shortened.
 constexpr std::size_t kMaxKeptExtension = 16;
 
-bool isBlankOrDot(char c) { return c == ' ' || c == '.' || c == '\t'; }
+bool isBlankOrDot(char c) {
+    return c == ' ' || c == '.' || c == '\t';
+}
 
 // Length of a Unicode format character that reorders or hides text (direction marks, embeddings,
 // overrides and isolates) at `pos`, or 0.
@@ -20,7 +22,8 @@ std::size_t directionControlLength(std::string_view text, std::size_t pos) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
     if (pos + 1 < text.size() && byte(0) == 0xD8 && byte(1) == 0x9C) return 2;  // U+061C
     if (pos + 2 >= text.size() || byte(0) != 0xE2) return 0;
-    if (byte(1) == 0x80 && ((byte(2) >= 0x8B && byte(2) <= 0x8F) || (byte(2) >= 0xAA && byte(2) <= 0xAE))) {
+    if (byte(1) == 0x80 &&
+        ((byte(2) >= 0x8B && byte(2) <= 0x8F) || (byte(2) >= 0xAA && byte(2) <= 0xAE))) {
         return 3;  // U+200B..U+200F, U+202A..U+202E
     }
     if (byte(1) == 0x81 && byte(2) >= 0xA6 && byte(2) <= 0xA9) return 3;  // U+2066..U+2069

@@ -88,7 +88,9 @@ std::uint64_t TTempFileStream::Size() {
     return size_;
 }
 
-void TTempFileStream::Seek(std::uint64_t position) { position_ = position; }
+void TTempFileStream::Seek(std::uint64_t position) {
+    position_ = position;
+}
 
 void TTempFileStream::flush() {
     if (pending_.empty()) return;
@@ -96,8 +98,7 @@ void TTempFileStream::flush() {
     std::string_view rest = pending_;
     std::uint64_t offset = pendingOffset_;
     while (!rest.empty()) {
-        const ssize_t written =
-            ::pwrite(fd_, rest.data(), rest.size(), static_cast<off_t>(offset));
+        const ssize_t written = ::pwrite(fd_, rest.data(), rest.size(), static_cast<off_t>(offset));
         if (written < 0) {
             if (errno == EINTR) continue;
             pending_.clear();
@@ -122,8 +123,8 @@ void TTempFileStream::Write(std::string_view bytes) {
 std::size_t TTempFileStream::readAt(std::uint64_t offset, char* buffer, std::size_t count) {
     std::size_t total = 0;
     while (total < count) {
-        const ssize_t got = ::pread(fd_, buffer + total, count - total,
-                                    static_cast<off_t>(offset + total));
+        const ssize_t got =
+            ::pread(fd_, buffer + total, count - total, static_cast<off_t>(offset + total));
         if (got < 0) {
             if (errno == EINTR) continue;
             throwErrno("Read from temporary file " + path_.string());

@@ -15,7 +15,7 @@
 namespace velmora::mime {
 
 class TTempFileStream {
-public:
+  public:
     // Creates the file; throws std::system_error when the temporary folder refuses it.
     TTempFileStream();
     ~TTempFileStream();
@@ -57,16 +57,16 @@ public:
     template <typename Sink>
     void ForEachBlock(Sink&& sink);
 
-private:
+  private:
     // Keeps the file open for the scope of one operation; scopes nest, the outermost closes it.
     class OpenScope {
-    public:
+      public:
         explicit OpenScope(TTempFileStream& stream);
         ~OpenScope();
         OpenScope(const OpenScope&) = delete;
         OpenScope& operator=(const OpenScope&) = delete;
 
-    private:
+      private:
         TTempFileStream& stream_;
         bool opened_;
     };
@@ -74,11 +74,11 @@ private:
     void flush();
     std::size_t readAt(std::uint64_t offset, char* buffer, std::size_t count);
 
-    int fd_ = -1;                   // open only inside an OpenScope
-    std::filesystem::path path_;    // empty once moved from
+    int fd_ = -1;                 // open only inside an OpenScope
+    std::filesystem::path path_;  // empty once moved from
     std::uint64_t position_ = 0;
-    std::uint64_t size_ = 0;        // bytes in the file, not counting the buffer
-    std::string pending_;           // buffered bytes to be written at pendingOffset_
+    std::uint64_t size_ = 0;  // bytes in the file, not counting the buffer
+    std::string pending_;     // buffered bytes to be written at pendingOffset_
     std::uint64_t pendingOffset_ = 0;
 };
 

@@ -11,7 +11,9 @@ namespace {
 
 constexpr std::size_t kMaxLineBytes = 45;
 
-char encodeValue(unsigned value) { return value == 0 ? '`' : static_cast<char>(value + 32); }
+char encodeValue(unsigned value) {
+    return value == 0 ? '`' : static_cast<char>(value + 32);
+}
 
 // The value of a data character: "`" and the blank are 0 (old encoders write the blank, newer
 // ones the grave accent), "!" to "_" their code minus 32.
@@ -21,7 +23,9 @@ int decodeValue(char c) {
     return -1;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 

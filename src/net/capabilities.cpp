@@ -47,12 +47,13 @@ Capabilities Capabilities::fromEhloLines(const std::vector<std::string>& lines) 
     for (std::size_t i = 1; i < lines.size(); ++i) {
         if (capabilities.entries_.size() >= kMaxEntries) break;
         const std::string_view line = lines[i];
-        if (line.size() < 4 || numericReplyCode(line) < 200 || numericReplyCode(line) > 299) continue;
+        if (line.size() < 4 || numericReplyCode(line) < 200 || numericReplyCode(line) > 299)
+            continue;
         std::string_view text = line.substr(4);
         std::vector<std::string> entry;
         // "AUTH=PLAIN LOGIN", the form of servers older than RFC 2554's final text.
-        if (const std::size_t equals = text.find('='); equals != std::string_view::npos &&
-                                                       text.find(' ') > equals) {
+        if (const std::size_t equals = text.find('=');
+            equals != std::string_view::npos && text.find(' ') > equals) {
             entry.push_back(upper(text.substr(0, equals)));
             for (auto& word : words(text.substr(equals + 1))) entry.push_back(std::move(word));
         } else {

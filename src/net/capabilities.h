@@ -12,7 +12,7 @@
 namespace velmora::net {
 
 class Capabilities {
-public:
+  public:
     // A server offers at most this many entries; further lines are ignored (a hostile reply).
     static constexpr std::size_t kMaxEntries = 200;
 
@@ -35,7 +35,7 @@ public:
     std::int64_t sizeLimit() const;
     bool empty() const { return entries_.empty(); }
 
-private:
+  private:
     // Each entry: the upper-cased keyword, then its parameters.
     std::vector<std::vector<std::string>> entries_;
 };

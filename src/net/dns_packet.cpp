@@ -171,7 +171,9 @@ MxReply readMxReply(std::string_view reply) {
     return result;
 }
 
-std::vector<MxRecord> readMxRecords(std::string_view reply) { return readMxReply(reply).records; }
+std::vector<MxRecord> readMxRecords(std::string_view reply) {
+    return readMxReply(reply).records;
+}
 
 std::string mxEntryText(const MxRecord& record) {
     char preference[8];

@@ -46,8 +46,8 @@ void TDNSQuery::setAlternativeDNS(const std::string& servers) {
 void TDNSQuery::Query(TDNSResultSet& result) {
     if (FoundDNSServers.empty()) {
         dialogs_.messageBox({platform::MessageKind::Warning, "Fatal DNS Error",
-                             "Could not find DNS Server entries in registry!", platform::Buttons::Ok,
-                             platform::Answer::Ok});
+                             "Could not find DNS Server entries in registry!",
+                             platform::Buttons::Ok, platform::Answer::Ok});
         return;
     }
     std::transform(result.Name.begin(), result.Name.end(), result.Name.begin(),

@@ -19,15 +19,15 @@ inline constexpr std::chrono::milliseconds kDnsServerWait{3000};
 
 // One question and what came back.
 struct TDNSResultSet {
-    std::string Name;          // the name asked for (lower-cased by Query)
-    std::string AnswerMarker;  // the server text that answered; empty while none has
+    std::string Name;              // the name asked for (lower-cased by Query)
+    std::string AnswerMarker;      // the server text that answered; empty while none has
     std::uint16_t QueryType = 15;  // 15 MX, 12 reverse lookup
     std::uint16_t QueryClass = 1;
-    std::string Answer;        // the raw reply of the last server asked
+    std::string Answer;  // the raw reply of the last server asked
 };
 
 class TDNSQuery {
-public:
+  public:
     explicit TDNSQuery(platform::Dialogs& dialogs) : dialogs_(dialogs) {}
     virtual ~TDNSQuery() = default;
 
@@ -57,7 +57,7 @@ public:
     // is asked.
     void Query(TDNSResultSet& result);
 
-private:
+  private:
     platform::Dialogs& dialogs_;
     std::string alternativeDNS_;
     int questionCount_ = 0;

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <cerrno>
+#include <cstring>
 #include <system_error>
 #include <thread>
 
@@ -40,11 +40,17 @@ void HostLookup::start(const std::string& host, HostResolver resolver) {
     state_ = std::move(state);
 }
 
-void HostLookup::cancel() { state_.reset(); }
+void HostLookup::cancel() {
+    state_.reset();
+}
 
-bool HostLookup::done() const { return state_ && state_->finished.load(std::memory_order_acquire); }
+bool HostLookup::done() const {
+    return state_ && state_->finished.load(std::memory_order_acquire);
+}
 
-int HostLookup::errorCode() const { return done() ? state_->code : 0; }
+int HostLookup::errorCode() const {
+    return done() ? state_->code : 0;
+}
 
 std::vector<SocketAddress> HostLookup::addresses() const {
     return done() ? state_->addresses : std::vector<SocketAddress>{};
@@ -59,9 +65,10 @@ void SocketAddress::setPort(std::uint16_t port) {
 
 std::string SocketAddress::text() const {
     char buffer[INET6_ADDRSTRLEN] = {};
-    const void* raw = family() == AF_INET6
-                          ? static_cast<const void*>(&reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_addr)
-                          : static_cast<const void*>(&reinterpret_cast<const sockaddr_in*>(&storage)->sin_addr);
+    const void* raw =
+        family() == AF_INET6
+            ? static_cast<const void*>(&reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_addr)
+            : static_cast<const void*>(&reinterpret_cast<const sockaddr_in*>(&storage)->sin_addr);
     if (!::inet_ntop(family(), raw, buffer, sizeof buffer)) return {};
     return buffer;
 }
@@ -96,7 +103,8 @@ int resolveWithSystem(const std::string& host, std::vector<SocketAddress>& addre
     std::vector<SocketAddress> other;
     int firstFamily = AF_UNSPEC;
     for (const addrinfo* entry = answer; entry; entry = entry->ai_next) {
-        if (!entry->ai_addr || (entry->ai_family != AF_INET && entry->ai_family != AF_INET6)) continue;
+        if (!entry->ai_addr || (entry->ai_family != AF_INET && entry->ai_family != AF_INET6))
+            continue;
         if (entry->ai_addrlen > sizeof(sockaddr_storage)) continue;
         SocketAddress address;
         std::memcpy(&address.storage, entry->ai_addr, entry->ai_addrlen);

@@ -30,14 +30,15 @@ struct SocketAddress {
 
 // Resolves `host` to its addresses in the order to try them; returns 0, or a socket code such
 // as 11001. Runs on the worker thread.
-using HostResolver = std::function<int(const std::string& host, std::vector<SocketAddress>& addresses)>;
+using HostResolver =
+    std::function<int(const std::string& host, std::vector<SocketAddress>& addresses)>;
 
 // The system resolver (getaddrinfo, both families), in the order it prefers, the families
 // interleaved so that a dead IPv6 route costs one short delay, not one per address.
 int resolveWithSystem(const std::string& host, std::vector<SocketAddress>& addresses);
 
 class HostLookup {
-public:
+  public:
     HostLookup() = default;
     // Abandons a lookup still running; its thread finishes on its own and frees what it used.
     ~HostLookup() { cancel(); }
@@ -60,7 +61,7 @@ public:
     // What the worker thread fills in (shared, so that an abandoned lookup can finish safely).
     struct State;
 
-private:
+  private:
     std::shared_ptr<State> state_;
 };
 

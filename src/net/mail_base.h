@@ -7,7 +7,7 @@
 namespace velmora::net {
 
 class TmsMailBase : public TagSocket {
-public:
+  public:
     using TagSocket::TagSocket;
 
     // Opens and logs in, unless a socket is already open (then nothing happens, so a caller
@@ -17,7 +17,7 @@ public:
     // fails; the failure is raised after.
     void Disconnect();
 
-protected:
+  protected:
     virtual void Login() = 0;
     virtual void Logout() = 0;
 };

@@ -10,7 +10,7 @@
 namespace velmora::net {
 
 class TMXResolver : public TDNSQuery {
-public:
+  public:
     using TDNSQuery::TDNSQuery;
 
     // Fills `list` (cleared first) with one entry per MX record of `domain`: the preference as
@@ -25,7 +25,7 @@ public:
     // The DNS server that answered the last Resolve; empty when none did.
     const std::string& AnsweredBy() const { return answeredBy_; }
 
-private:
+  private:
     bool malformed_ = false;
     std::string answeredBy_;
 };

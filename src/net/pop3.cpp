@@ -1,8 +1,7 @@
 #include "net/pop3.h"
 
-
-#include "mime/errors.h"
 #include "base/text_file.h"
+#include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
 #include "net/internal/sasl.h"
 #include "net/reply_parsing.h"
@@ -22,7 +21,9 @@ TmsCustomPOP::TmsCustomPOP(platform::EventLoop& events, const platform::Clock& c
     ServiceName = "pop3";
 }
 
-int TmsCustomPOP::ReplyCode(std::string_view line) const { return pop3ReplyCode(line); }
+int TmsCustomPOP::ReplyCode(std::string_view line) const {
+    return pop3ReplyCode(line);
+}
 
 void TmsCustomPOP::CheckLoginData() {
     if (UserName.empty()) raiseSocketError(mime::kTextUserNameRequired);
@@ -48,12 +49,14 @@ void TmsCustomPOP::Login() {
         connectToServer();
         if (ReadLine(LastReply) != 1) raiseServerError(LastReply);
         const std::string greeting = LastReply;
-        const bool classic = Options.security == Security::None && Options.auth == AuthMethod::Default;
+        const bool classic =
+            Options.security == Security::None && Options.auth == AuthMethod::Default;
         if (!classic) askCapabilities();
         if (Options.security == Security::StartTls) {
             if (!capabilities_.offers("STLS"))
-                raiseRefusal("The server " + HostName() +
-                             " does not offer STLS: nothing is sent over the unencrypted connection");
+                raiseRefusal(
+                    "The server " + HostName() +
+                    " does not offer STLS: nothing is sent over the unencrypted connection");
             // A refusal is no verdict on the password: an ESocketError, not the server's error.
             SendLine("STLS");
             if (ReadLine(LastReply) != 1)
@@ -90,8 +93,7 @@ void TmsCustomPOP::authenticate(const std::string& greeting) {
                                                                        : AuthMethod::UserPass;
     if (method == AuthMethod::Apop) {
         const std::string timestamp = apopTimestamp(greeting);
-        if (timestamp.empty())
-            raiseRefusal("The server " + HostName() + " does not offer APOP");
+        if (timestamp.empty()) raiseRefusal("The server " + HostName() + " does not offer APOP");
         command("APOP " + UserName + " " + internal::apopDigest(timestamp, Password));
         return;
     }
@@ -100,22 +102,22 @@ void TmsCustomPOP::authenticate(const std::string& greeting) {
         raiseRefusal("The password is not sent: the connection to " + HostName() +
                      " is not encrypted (allow plain-text password to send it all the same)");
     switch (method) {
-    case AuthMethod::Plain:
-        command("AUTH PLAIN " + internal::saslPlainResponse(UserName, Password));
-        break;
-    case AuthMethod::Login:
-        SendLine("AUTH LOGIN");
-        for (const std::string* answer : {&UserName, &Password}) {
-            ReadLine(LastReply);
-            if (!authChallenge(LastReply)) raiseServerError(LastReply);
-            SendLine(internal::base64Of(*answer));
-        }
-        if (ReadLine(LastReply) != 1) raiseServerError(LastReply);
-        break;
-    default:
-        command("USER " + UserName);
-        command("PASS " + Password);
-        break;
+        case AuthMethod::Plain:
+            command("AUTH PLAIN " + internal::saslPlainResponse(UserName, Password));
+            break;
+        case AuthMethod::Login:
+            SendLine("AUTH LOGIN");
+            for (const std::string* answer : {&UserName, &Password}) {
+                ReadLine(LastReply);
+                if (!authChallenge(LastReply)) raiseServerError(LastReply);
+                SendLine(internal::base64Of(*answer));
+            }
+            if (ReadLine(LastReply) != 1) raiseServerError(LastReply);
+            break;
+        default:
+            command("USER " + UserName);
+            command("PASS " + Password);
+            break;
     }
 }
 
@@ -123,14 +125,14 @@ void TmsCustomPOP::stat() {
     command("STAT");
     StatValues values;
     switch (parseStatReply(LastReply, values)) {
-    case StatParse::Values:
-        messageCount_ = values.count;
-        totalSize_ = values.size;
-        break;
-    case StatParse::NoSize:
-        break;  // a count without a size changes neither value
-    case StatParse::NotNumbers:
-        raiseServerError(LastReply);
+        case StatParse::Values:
+            messageCount_ = values.count;
+            totalSize_ = values.size;
+            break;
+        case StatParse::NoSize:
+            break;  // a count without a size changes neither value
+        case StatParse::NotNumbers:
+            raiseServerError(LastReply);
     }
 }
 

@@ -13,12 +13,12 @@
 // Log-in with Options (connection_options.h): implicit TLS happens in the connect step; for
 // any choice beyond the classic one CAPA is asked first. Security::StartTls sends STLS, and a
 // server that does not list it, or refuses it, ends the log-in with an ESocketError (not the
-// server's error: it says nothing about the password); nothing goes over the plain connection. AuthMethod::Default logs in with AUTH PLAIN over TLS when the server
-// lists SASL PLAIN, else USER/PASS; Apop needs the greeting's timestamp. A password never goes
-// over a connection without TLS unless Options.allowPlainTextPassword is set (the classic
-// Default log-in on Security::None excepted): ESocketError "The password is not sent: ...".
-// A socket error during log-in closes the connection; other failures leave the socket open for
-// the caller's Disconnect (QUIT) or Close.
+// server's error: it says nothing about the password); nothing goes over the plain connection.
+// AuthMethod::Default logs in with AUTH PLAIN over TLS when the server lists SASL PLAIN, else
+// USER/PASS; Apop needs the greeting's timestamp. A password never goes over a connection without
+// TLS unless Options.allowPlainTextPassword is set (the classic Default log-in on Security::None
+// excepted): ESocketError "The password is not sent: ...". A socket error during log-in closes the
+// connection; other failures leave the socket open for the caller's Disconnect (QUIT) or Close.
 //
 // What a message may take is bounded by the size LIST announces (messageSizeBound in
 // transfer_limits.h); past it the session ends with ESocketError "The message is too large:
@@ -44,12 +44,11 @@ namespace velmora::net {
 
 // Num: the message's index, counted from 0.
 using TmsNumNotifyEvent = std::function<void(TagSocket& sender, int Num)>;
-using TmsShortMessageEvent = std::function<void(TagSocket& sender, int Num, std::int64_t Announced,
-                                                std::int64_t Received)>;
-
+using TmsShortMessageEvent =
+    std::function<void(TagSocket& sender, int Num, std::int64_t Announced, std::int64_t Received)>;
 
 class TmsCustomPOP : public TmsMailBase {
-public:
+  public:
     static constexpr std::uint16_t kDefaultPop3Port = 110;
     static constexpr std::uint16_t kDefaultPop3sPort = 995;
 
@@ -88,7 +87,7 @@ public:
     // True when message `index` arrived shorter than LIST announced in this session.
     bool ArrivedShort(int index) const { return shortMessages_.count(index) != 0; }
 
-protected:
+  protected:
     // Takes the retrieved text of message `index` (ending in the ".\r\n" line).
     virtual void StoreMessage(int index, std::string& stream) = 0;
     // Takes the text as it was received (in memory or in a temporary file); by default hands
@@ -105,7 +104,7 @@ protected:
     // LIST of one message: the size the server gives (0 when it gives no plain number).
     std::int64_t listSize(int index);
 
-private:
+  private:
     void stat();
     void askCapabilities();
     void authenticate(const std::string& greeting);
@@ -120,12 +119,12 @@ private:
 // Keeps every retrieved message, decoded, in Messages (in retrieval order); the application
 // reads them and clears the list when done.
 class TmsPOP : public TmsCustomPOP {
-public:
+  public:
     using TmsCustomPOP::TmsCustomPOP;
 
     mime::TmsMessageList Messages;
 
-protected:
+  protected:
     void StoreMessage(int index, std::string& stream) override;
 };
 

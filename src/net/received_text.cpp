@@ -25,13 +25,16 @@ std::filesystem::path temporaryFolder() {
     return error ? std::filesystem::path("/tmp") : folder;
 }
 
-std::error_code lastError() { return {errno, std::generic_category()}; }
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
 
 std::error_code writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return written < 0 ? lastError() : std::make_error_code(std::errc::io_error);
+        if (written <= 0)
+            return written < 0 ? lastError() : std::make_error_code(std::errc::io_error);
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return {};
@@ -76,8 +79,8 @@ void ReceivedText::append(std::string_view bytes) {
     if (fd_ < 0) {
         memory_.append(bytes);
     } else if (const std::error_code error = writeAll(fd_, bytes)) {
-        internal::throwMessageError("Write temporary file in " + temporaryFolder().string() +
-                                    ": " + errorText(error));
+        internal::throwMessageError("Write temporary file in " + temporaryFolder().string() + ": " +
+                                    errorText(error));
     }
     size_ += static_cast<std::int64_t>(bytes.size());
 }
@@ -85,7 +88,8 @@ void ReceivedText::append(std::string_view bytes) {
 std::error_code ReceivedText::copy(
     std::int64_t length, const std::function<std::error_code(std::string_view)>& write) const {
     length = std::clamp<std::int64_t>(length, 0, size_);
-    if (fd_ < 0) return write(std::string_view(memory_).substr(0, static_cast<std::size_t>(length)));
+    if (fd_ < 0)
+        return write(std::string_view(memory_).substr(0, static_cast<std::size_t>(length)));
     std::string block(kCopyBlockSize, '\0');
     std::int64_t offset = 0;
     while (offset < length) {
@@ -94,7 +98,8 @@ std::error_code ReceivedText::copy(
         const ssize_t got = ::pread(fd_, block.data(), want, offset);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return got < 0 ? lastError() : std::make_error_code(std::errc::io_error);
-        if (const std::error_code error = write(std::string_view(block.data(), static_cast<std::size_t>(got))))
+        if (const std::error_code error =
+                write(std::string_view(block.data(), static_cast<std::size_t>(got))))
             return error;
         offset += got;
     }

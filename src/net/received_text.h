@@ -16,7 +16,7 @@
 namespace velmora::net {
 
 class ReceivedText {
-public:
+  public:
     explicit ReceivedText(std::size_t spillThreshold = kSpillThreshold);
     ~ReceivedText();
     ReceivedText(const ReceivedText&) = delete;
@@ -35,10 +35,10 @@ public:
     std::string release();
     // Hands the first `length` bytes (at most size()) to `write` block by block; stops at the
     // first error `write` returns, and returns it (or the file's read error).
-    [[nodiscard]] std::error_code copy(std::int64_t length,
-                                       const std::function<std::error_code(std::string_view)>& write) const;
+    [[nodiscard]] std::error_code copy(
+        std::int64_t length, const std::function<std::error_code(std::string_view)>& write) const;
 
-private:
+  private:
     void spill();
 
     std::size_t threshold_;

@@ -119,7 +119,8 @@ void TmsRemotePOP::StoreReceived(int index, ReceivedText& text) {
         return;
     }
     // A received text always ends with its end line, alone or after a line end.
-    const std::int64_t length = std::max<std::int64_t>(0, text.size() - static_cast<std::int64_t>(kEndLine.size()));
+    const std::int64_t length =
+        std::max<std::int64_t>(0, text.size() - static_cast<std::int64_t>(kEndLine.size()));
     saveFile(index, [&text, length](const auto& write) { return text.copy(length, write); });
 }
 

@@ -23,15 +23,14 @@
 
 namespace velmora::net {
 
-
 struct TmsRemoteInfoItem {
     static constexpr std::uint8_t kRetrieve = 0x01;
     static constexpr std::uint8_t kDelete = 0x02;
 
     std::uint8_t Flags = 0;
-    std::int64_t Size = 0;      // octets, from LIST
-    mime::TmsHeaders Headers;   // the header lines from TOP n 1, cut at the first empty line
-    std::string UIDL;           // the unique identifier; empty when the server gives none
+    std::int64_t Size = 0;     // octets, from LIST
+    mime::TmsHeaders Headers;  // the header lines from TOP n 1, cut at the first empty line
+    std::string UIDL;          // the unique identifier; empty when the server gives none
 
     bool Retrieve() const { return (Flags & kRetrieve) != 0; }
     bool Delete() const { return (Flags & kDelete) != 0; }
@@ -39,7 +38,7 @@ struct TmsRemoteInfoItem {
 
 // Item i describes server message number i + 1.
 class TmsRemoteInfo {
-public:
+  public:
     int Count() const { return static_cast<int>(items_.size()); }
     TmsRemoteInfoItem& Items(int index) { return *items_.at(static_cast<std::size_t>(index)); }
     const TmsRemoteInfoItem& Items(int index) const {
@@ -48,15 +47,14 @@ public:
     TmsRemoteInfoItem& Add(std::unique_ptr<TmsRemoteInfoItem> item);
     void Clear() { items_.clear(); }
 
-private:
+  private:
     std::vector<std::unique_ptr<TmsRemoteInfoItem>> items_;
 };
 
-using TmsUserMsgSaveEvent =
-    std::function<void(TagSocket& sender, int Num, std::string& Contents)>;
+using TmsUserMsgSaveEvent = std::function<void(TagSocket& sender, int Num, std::string& Contents)>;
 
 class TmsRemotePOP : public TmsCustomPOP {
-public:
+  public:
     using TmsCustomPOP::TmsCustomPOP;
 
     TmsNotifyEvent OnUpdatingInfo;
@@ -81,14 +79,16 @@ public:
     // each; unless KeepConnected, disconnects; fires OnInfoUpdated. On an error the items added
     // so far stay and the error propagates.
     void UpdateInfo();
-    void MarkForRetrieval(int index) { RemoteInfo.Items(index).Flags |= TmsRemoteInfoItem::kRetrieve; }
+    void MarkForRetrieval(int index) {
+        RemoteInfo.Items(index).Flags |= TmsRemoteInfoItem::kRetrieve;
+    }
     void MarkForDeletion(int index) { RemoteInfo.Items(index).Flags |= TmsRemoteInfoItem::kDelete; }
     // With no items does nothing. Otherwise connects, fires OnTransferringData, and for each
     // item in order retrieves it (when marked) and deletes it (when marked), each after checking
     // the server's current data for it; fires OnDataTransfered and disconnects.
     void ExecuteActions();
 
-protected:
+  protected:
     // OnUserMessageSave when assigned; otherwise the message, without its end line, is written
     // to MessageDirectory + "msg_" + index + ".eml", or the next free number when that name is
     // taken (nothing is ever replaced: internal/message_files.h). A file that cannot be
@@ -101,7 +101,7 @@ protected:
     // carry out deletions; when that fails, EMessageError is raised and no QUIT is sent.
     void Logout() override;
 
-private:
+  private:
     // UIDL (when asked; a negative reply is ignored), LIST and TOP n 1 of message `index`.
     void fetchInfo(int index, TmsRemoteInfoItem& item, bool withIdentifier);
     void checkUnchanged(int index, const TmsRemoteInfoItem& stored);

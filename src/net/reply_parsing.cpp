@@ -7,7 +7,9 @@ namespace velmora::net {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // A whole word of decimal digits as a number; nullopt for anything else (or an overflow).
 std::optional<std::int64_t> decimalNumber(std::string_view word) {
@@ -105,54 +107,55 @@ std::size_t DotUnstuffer::feed(std::string_view bytes, std::string& out) {
     while (at < bytes.size() && state_ != State::Ended) {
         const char c = bytes[at];
         switch (state_) {
-        case State::InLine: {
-            // The common case: copy the rest of the line in one piece.
-            const std::size_t lineFeed = bytes.find('\n', at);
-            const std::size_t end = lineFeed == std::string_view::npos ? bytes.size() : lineFeed + 1;
-            out.append(bytes.substr(at, end - at));
-            if (lineFeed != std::string_view::npos) {
-                afterLineBreak_ = lineFeed > at ? bytes[lineFeed - 1] == '\r' : lastWasReturn_;
-                state_ = State::LineStart;
+            case State::InLine: {
+                // The common case: copy the rest of the line in one piece.
+                const std::size_t lineFeed = bytes.find('\n', at);
+                const std::size_t end =
+                    lineFeed == std::string_view::npos ? bytes.size() : lineFeed + 1;
+                out.append(bytes.substr(at, end - at));
+                if (lineFeed != std::string_view::npos) {
+                    afterLineBreak_ = lineFeed > at ? bytes[lineFeed - 1] == '\r' : lastWasReturn_;
+                    state_ = State::LineStart;
+                    lastWasReturn_ = false;
+                } else {
+                    lastWasReturn_ = bytes.back() == '\r';
+                }
+                at = end;
+                continue;
+            }
+            case State::LineStart:
+                if (c == '.') {
+                    state_ = State::Dot;
+                    ++at;
+                    continue;
+                }
+                state_ = State::InLine;
                 lastWasReturn_ = false;
-            } else {
-                lastWasReturn_ = bytes.back() == '\r';
-            }
-            at = end;
-            continue;
-        }
-        case State::LineStart:
-            if (c == '.') {
-                state_ = State::Dot;
-                ++at;
+                continue;  // the byte is copied as part of the line
+            case State::Dot:
+                if (c == '\r' && afterLineBreak_) {
+                    state_ = State::DotReturn;
+                    ++at;
+                    continue;
+                }
+                // A period before a line end stays; before anything else it was the stuffing.
+                if (c == '\r' || c == '\n') out.push_back('.');
+                state_ = State::InLine;
+                lastWasReturn_ = false;
                 continue;
-            }
-            state_ = State::InLine;
-            lastWasReturn_ = false;
-            continue;  // the byte is copied as part of the line
-        case State::Dot:
-            if (c == '\r' && afterLineBreak_) {
-                state_ = State::DotReturn;
-                ++at;
+            case State::DotReturn:
+                if (c == '\n') {
+                    out.append(".\r\n");
+                    state_ = State::Ended;
+                    ++at;
+                    continue;
+                }
+                out.append(".\r");
+                state_ = State::InLine;
+                lastWasReturn_ = true;
                 continue;
-            }
-            // A period before a line end stays; before anything else it was the stuffing.
-            if (c == '\r' || c == '\n') out.push_back('.');
-            state_ = State::InLine;
-            lastWasReturn_ = false;
-            continue;
-        case State::DotReturn:
-            if (c == '\n') {
-                out.append(".\r\n");
-                state_ = State::Ended;
-                ++at;
-                continue;
-            }
-            out.append(".\r");
-            state_ = State::InLine;
-            lastWasReturn_ = true;
-            continue;
-        case State::Ended:
-            break;
+            case State::Ended:
+                break;
         }
     }
     return at;

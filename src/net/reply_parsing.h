@@ -51,14 +51,14 @@ void undoByteStuffing(std::string& text);
 // piece by piece: the same result as undoByteStuffing over the whole block, found without
 // holding it. The end is CR LF "." CR LF, or "." CR LF at the very start (an empty block).
 class DotUnstuffer {
-public:
+  public:
     // Appends the unstuffed form of `bytes` to `out`, up to and including the end line. Returns
     // how many bytes of `bytes` it used: all of them, or fewer when the end line came (the rest
     // belongs to the next reply). Nothing is used once ended() is true.
     std::size_t feed(std::string_view bytes, std::string& out);
     bool ended() const { return state_ == State::Ended; }
 
-private:
+  private:
     enum class State { LineStart, Dot, DotReturn, InLine, Ended };
     State state_ = State::LineStart;
     // The line that starts now follows CR LF (or the start): only such a line can end the data.
@@ -70,13 +70,13 @@ private:
 // one more, so lines of a single period and lines like ".x" arrive unchanged. Lines start at the
 // beginning of the data and after each line feed.
 class DotStuffer {
-public:
+  public:
     // Appends the stuffed form of `block` to `out`.
     void stuff(std::string_view block, std::string& out);
     // True when the bytes so far are empty or end with a line feed.
     bool atLineStart() const { return atLineStart_; }
 
-private:
+  private:
     bool atLineStart_ = true;
 };
 

@@ -42,7 +42,8 @@ ServerAddress parseServerAddress(std::string_view text) {
 bool isAddressLiteral(const std::string& host) {
     in6_addr v6{};
     in_addr v4{};
-    return ::inet_pton(AF_INET, host.c_str(), &v4) == 1 || ::inet_pton(AF_INET6, host.c_str(), &v6) == 1;
+    return ::inet_pton(AF_INET, host.c_str(), &v4) == 1 ||
+           ::inet_pton(AF_INET6, host.c_str(), &v6) == 1;
 }
 
 }  // namespace velmora::net

@@ -10,8 +10,8 @@
 namespace velmora::net {
 
 struct ServerAddress {
-    std::string host;       // without brackets
-    std::uint16_t port = 0; // 0: none given
+    std::string host;        // without brackets
+    std::uint16_t port = 0;  // 0: none given
 };
 
 // Never fails: a text that is not one of the forms above is all host (the lookup then says

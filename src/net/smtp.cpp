@@ -11,11 +11,14 @@ namespace velmora::net {
 
 namespace {
 
-bool hasClass(int code, int expectedClass) { return code / 100 == expectedClass; }
+bool hasClass(int code, int expectedClass) {
+    return code / 100 == expectedClass;
+}
 
 }  // namespace
 
-TmsSMTP::TmsSMTP(platform::EventLoop& events, const platform::Clock& clock) : TmsMailBase(events, clock) {
+TmsSMTP::TmsSMTP(platform::EventLoop& events, const platform::Clock& clock)
+    : TmsMailBase(events, clock) {
     DefaultPort = kDefaultSmtpPort;
     DefaultTlsPort = kDefaultSmtpsPort;
     DefaultStartTlsPort = kDefaultSubmissionPort;
@@ -46,8 +49,9 @@ void TmsSMTP::Login() {
     greet();
     if (Options.security == Security::StartTls) {
         if (!extensions_.offers("STARTTLS"))
-            raiseRefusal("The server " + HostName() +
-                         " does not offer STARTTLS: nothing is sent over the unencrypted connection");
+            raiseRefusal(
+                "The server " + HostName() +
+                " does not offer STARTTLS: nothing is sent over the unencrypted connection");
         if (!commandAnswered("STARTTLS", 2))
             raiseRefusal("The server " + HostName() + " refused STARTTLS: " + LastReply);
         startTls();
@@ -156,13 +160,14 @@ void TmsSMTP::sendMessage() {
     DotStuffer stuffer;
     requireOpen();
     std::size_t sent = 0;
-    sendBlocks(static_cast<std::int64_t>(encoded.size()),
-               [&](char* into, std::size_t capacity) {
-                   const std::size_t count = encoded.copy(into, capacity, sent);
-                   sent += count;
-                   return count;
-               },
-               &stuffer);
+    sendBlocks(
+        static_cast<std::int64_t>(encoded.size()),
+        [&](char* into, std::size_t capacity) {
+            const std::size_t count = encoded.copy(into, capacity, sent);
+            sent += count;
+            return count;
+        },
+        &stuffer);
     if (!stuffer.atLineStart()) SendLine("");
     if (!commandAnswered(".", 2)) raiseServerError(LastReply);
     if (OnMailSent) OnMailSent(*this);

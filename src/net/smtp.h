@@ -38,13 +38,11 @@
 
 namespace velmora::net {
 
-
-using TmsAddressRejectedEvent =
-    std::function<void(TagSocket& sender, const std::string& TheAddress,
-                       const std::string& ServerReply, bool& Proceed)>;
+using TmsAddressRejectedEvent = std::function<void(TagSocket& sender, const std::string& TheAddress,
+                                                   const std::string& ServerReply, bool& Proceed)>;
 
 class TmsSMTP : public TmsMailBase {
-public:
+  public:
     static constexpr std::uint16_t kDefaultSmtpPort = 25;
     static constexpr std::uint16_t kDefaultSubmissionPort = 587;  // STARTTLS, RFC 6409
     static constexpr std::uint16_t kDefaultSmtpsPort = 465;       // implicit TLS, RFC 8314
@@ -70,11 +68,11 @@ public:
 
     void Open() override;
 
-protected:
+  protected:
     void Login() override;
     void Logout() override;
 
-private:
+  private:
     void sendMessage();
     // Sends `text` and checks that the reply's class (code / 100) is `expectedClass`.
     bool commandAnswered(const std::string& text, int expectedClass);

@@ -9,9 +9,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <charconv>
 #include <cmath>
+#include <csignal>
 
 #include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
@@ -35,19 +35,27 @@ constexpr std::string_view kEmptyData = ".\r\n";
 
 int percentOf(std::int64_t part, std::int64_t whole) {
     if (whole < 1) return -1;
-    const double percent = std::round(static_cast<double>(part) * 100.0 / static_cast<double>(whole));
+    const double percent =
+        std::round(static_cast<double>(part) * 100.0 / static_cast<double>(whole));
     return static_cast<int>(std::min(100.0, percent));
 }
 
 }  // namespace
 
 TagSocket::TagSocket(platform::EventLoop& events, const platform::Clock& clock)
-    : events_(events), clock_(clock), counter_(clock), throttle_(events, clock, kEventInterval),
+    : events_(events),
+      clock_(clock),
+      counter_(clock),
+      throttle_(events, clock, kEventInterval),
       scratch_(kReceiveBlockSize, '\0') {}
 
-TagSocket::~TagSocket() { closeSocket(); }
+TagSocket::~TagSocket() {
+    closeSocket();
+}
 
-int TagSocket::ReplyCode(std::string_view line) const { return numericReplyCode(line); }
+int TagSocket::ReplyCode(std::string_view line) const {
+    return numericReplyCode(line);
+}
 
 void TagSocket::fire(const TmsNotifyEvent& handler) {
     if (handler) handler(*this);
@@ -102,7 +110,8 @@ void TagSocket::resolveHost(const std::string& host) {
 
 std::uint16_t TagSocket::findPort() {
     if (Options.security == Security::Tls && DefaultTlsPort != 0) return DefaultTlsPort;
-    if (Options.security == Security::StartTls && DefaultStartTlsPort != 0) return DefaultStartTlsPort;
+    if (Options.security == Security::StartTls && DefaultStartTlsPort != 0)
+        return DefaultStartTlsPort;
     if (ServiceName.empty()) raiseSocketError(mime::kTextServiceNameRequired);
     // A local file lookup (/etc/services), quick enough to make on this thread.
     if (const servent* service = ::getservbyname(ServiceName.c_str(), "tcp"))
@@ -159,7 +168,8 @@ void TagSocket::connectToServer() {
                 lastError = errno;
                 continue;
             }
-            if (::connect(fd, reinterpret_cast<const sockaddr*>(&address.storage), address.length) == 0 ||
+            if (::connect(fd, reinterpret_cast<const sockaddr*>(&address.storage),
+                          address.length) == 0 ||
                 errno == EINPROGRESS || errno == EINTR) {
                 attempts.running.push_back({fd, address});
                 return true;
@@ -184,7 +194,8 @@ void TagSocket::connectToServer() {
             if (entries[i].revents == 0) continue;
             int error = 0;
             socklen_t size = sizeof error;
-            if (::getsockopt(entries[i].fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) error = errno;
+            if (::getsockopt(entries[i].fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
+                error = errno;
             if (error == 0) {
                 winner = static_cast<int>(i);
                 continue;
@@ -238,20 +249,21 @@ void TagSocket::startTls() {
     startDeadline(0);
     for (bool done = false; !done;) {
         switch (tls_->handshake()) {
-        case internal::TlsSession::Step::Done:
-            done = true;
-            break;
-        case internal::TlsSession::Step::WantRead:
-            waitRound(POLLIN);
-            break;
-        case internal::TlsSession::Step::WantWrite:
-            waitRound(POLLOUT);
-            break;
-        case internal::TlsSession::Step::Closed:
-            raiseProtocolError("The TLS handshake with " + host_ +
-                               " failed: the server closed the connection");
-        case internal::TlsSession::Step::Failed:
-            raiseProtocolError("The TLS handshake with " + host_ + " failed: " + tls_->failure());
+            case internal::TlsSession::Step::Done:
+                done = true;
+                break;
+            case internal::TlsSession::Step::WantRead:
+                waitRound(POLLIN);
+                break;
+            case internal::TlsSession::Step::WantWrite:
+                waitRound(POLLOUT);
+                break;
+            case internal::TlsSession::Step::Closed:
+                raiseProtocolError("The TLS handshake with " + host_ +
+                                   " failed: the server closed the connection");
+            case internal::TlsSession::Step::Failed:
+                raiseProtocolError("The TLS handshake with " + host_ +
+                                   " failed: " + tls_->failure());
         }
     }
     stopClocks();
@@ -289,12 +301,15 @@ void TagSocket::letEventsRun() {
 
 void TagSocket::startDeadline(std::int64_t bytes) {
     const std::int64_t transferSeconds = std::max<std::int64_t>(0, bytes) / kMinimumTransferRate;
-    deadline_ = clock_.elapsed() +
-                platform::Milliseconds{(static_cast<std::int64_t>(TimeOut()) + transferSeconds) * 1000};
+    deadline_ =
+        clock_.elapsed() +
+        platform::Milliseconds{(static_cast<std::int64_t>(TimeOut()) + transferSeconds) * 1000};
     deadlineRunning_ = true;
 }
 
-bool TagSocket::deadlinePassed() const { return deadlineRunning_ && clock_.elapsed() >= deadline_; }
+bool TagSocket::deadlinePassed() const {
+    return deadlineRunning_ && clock_.elapsed() >= deadline_;
+}
 
 void TagSocket::stopClocks() {
     counter_.Stop();
@@ -314,19 +329,19 @@ short TagSocket::waitRound(short pollEvents) {
 std::size_t TagSocket::receiveTls(char* into, std::size_t capacity) {
     std::size_t got = 0;
     switch (tls_->read(into, capacity, got)) {
-    case internal::TlsSession::Step::Done:
-        counter_.Start();
-        return got;
-    case internal::TlsSession::Step::WantRead:
-        return 0;
-    case internal::TlsSession::Step::WantWrite:
-        waitRound(POLLOUT);
-        return 0;
-    case internal::TlsSession::Step::Closed:
-        raiseSocketError(kCodeConnectionReset);
-        return 0;
-    case internal::TlsSession::Step::Failed:
-        break;
+        case internal::TlsSession::Step::Done:
+            counter_.Start();
+            return got;
+        case internal::TlsSession::Step::WantRead:
+            return 0;
+        case internal::TlsSession::Step::WantWrite:
+            waitRound(POLLOUT);
+            return 0;
+        case internal::TlsSession::Step::Closed:
+            raiseSocketError(kCodeConnectionReset);
+            return 0;
+        case internal::TlsSession::Step::Failed:
+            break;
     }
     if (canceled_) raiseCanceled();
     raiseProtocolError("TLS error: " + tls_->failure());
@@ -336,22 +351,22 @@ void TagSocket::sendTls(std::string_view bytes) {
     while (!bytes.empty()) {
         std::size_t sent = 0;
         switch (tls_->write(bytes.data(), bytes.size(), sent)) {
-        case internal::TlsSession::Step::Done:
-            bytes.remove_prefix(sent);
-            counter_.Start();
-            continue;
-        case internal::TlsSession::Step::WantWrite:
-            waitRound(POLLOUT);
-            continue;
-        case internal::TlsSession::Step::WantRead:
-            waitRound(POLLIN);
-            continue;
-        case internal::TlsSession::Step::Closed:
-            raiseSocketError(kCodeConnectionReset);
-            return;
-        case internal::TlsSession::Step::Failed:
-            if (canceled_) raiseCanceled();
-            raiseProtocolError("TLS error: " + tls_->failure());
+            case internal::TlsSession::Step::Done:
+                bytes.remove_prefix(sent);
+                counter_.Start();
+                continue;
+            case internal::TlsSession::Step::WantWrite:
+                waitRound(POLLOUT);
+                continue;
+            case internal::TlsSession::Step::WantRead:
+                waitRound(POLLIN);
+                continue;
+            case internal::TlsSession::Step::Closed:
+                raiseSocketError(kCodeConnectionReset);
+                return;
+            case internal::TlsSession::Step::Failed:
+                if (canceled_) raiseCanceled();
+                raiseProtocolError("TLS error: " + tls_->failure());
         }
     }
 }
@@ -409,7 +424,9 @@ int TagSocket::ReadLine(std::string& line) {
     return code;
 }
 
-int TagSocket::ReadReply() { return readReply(nullptr); }
+int TagSocket::ReadReply() {
+    return readReply(nullptr);
+}
 
 int TagSocket::ReadReplyLines(std::vector<std::string>& lines) {
     lines.clear();
@@ -471,8 +488,8 @@ void TagSocket::sendAll(std::string_view bytes) {
 }
 
 void TagSocket::raiseTooLarge(std::int64_t limit, std::int64_t expectedSize) {
-    std::string text = "The message is too large: more than " + std::to_string(limit) +
-                       " octets arrived";
+    std::string text =
+        "The message is too large: more than " + std::to_string(limit) + " octets arrived";
     if (expectedSize > 0) text += " where the server announced " + std::to_string(expectedSize);
     raiseProtocolError(text);
 }
@@ -573,10 +590,13 @@ void TagSocket::SendStream(std::istream& stream, DotStuffer* stuffer) {
     stream.seekg(0, std::ios::end);
     const std::int64_t size = std::max<std::int64_t>(0, static_cast<std::int64_t>(stream.tellg()));
     stream.seekg(0, std::ios::beg);
-    sendBlocks(size, [&stream](char* into, std::size_t capacity) {
-        stream.read(into, static_cast<std::streamsize>(capacity));
-        return static_cast<std::size_t>(stream.gcount());
-    }, stuffer);
+    sendBlocks(
+        size,
+        [&stream](char* into, std::size_t capacity) {
+            stream.read(into, static_cast<std::streamsize>(capacity));
+            return static_cast<std::size_t>(stream.gcount());
+        },
+        stuffer);
 }
 
 void TagSocket::sendBlocks(std::int64_t size,

@@ -57,9 +57,8 @@ using TmsErrorEvent = std::function<void(TagSocket& sender, std::string& text)>;
 // Perc: percent of the expected size, or -1 when no size is known. Transferred: bytes so far.
 using TmsProgressEvent = std::function<void(TagSocket& sender, int Perc, std::int64_t Transferred)>;
 
-
 class TagSocket {
-public:
+  public:
     // Bulk transfers move up to this much per call.
     static constexpr std::size_t kReceiveBlockSize = 65536;
     static constexpr std::size_t kSendBlockSize = 65536;
@@ -156,7 +155,7 @@ public:
     // with the share of the stream sent, then once with 0 and 0.
     void SendStream(std::istream& stream, DotStuffer* stuffer = nullptr);
 
-protected:
+  protected:
     // The service looked up for the port when Server names none ("pop3", "smtp").
     std::string ServiceName;
 
@@ -206,7 +205,7 @@ protected:
 
     platform::EventLoop& eventLoop() { return events_; }
 
-private:
+  private:
     void fire(const TmsNotifyEvent& handler);
     void stopClocks();
     bool deadlinePassed() const;

@@ -9,7 +9,7 @@
 namespace velmora::net {
 
 class TTimeCounter {
-public:
+  public:
     static constexpr int kDefaultSeconds = 60;
 
     explicit TTimeCounter(const platform::Clock& clock) : clock_(clock) {}
@@ -29,7 +29,7 @@ public:
     // Whole seconds left of a running count (0 when stopped or run out).
     int Remaining() const;
 
-private:
+  private:
     const platform::Clock& clock_;
     int seconds_ = kDefaultSeconds;
     bool running_ = false;

@@ -19,7 +19,7 @@ struct WindowBounds {
 };
 
 class ChildWindow {
-public:
+  public:
     virtual ~ChildWindow() = default;
 
     const std::string& key() const { return key_; }
@@ -63,7 +63,7 @@ public:
         (void)folderPath, (void)row;
     }
 
-private:
+  private:
     std::string key_;
     std::string caption_;
     WindowState state_ = WindowState::Normal;

@@ -18,7 +18,7 @@ struct Command {
 };
 
 class Commands {
-public:
+  public:
     // Registers (or replaces) the command of that name.
     void add(const std::string& name, Command command) { commands_[name] = std::move(command); }
     const Command* find(const std::string& name) const {
@@ -56,7 +56,7 @@ public:
         return it->second();
     }
 
-private:
+  private:
     std::map<std::string, Command> commands_;
     std::map<std::string, std::function<bool()>> checkMarks_;
     std::map<std::string, std::function<std::string()>> hints_;

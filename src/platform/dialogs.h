@@ -91,7 +91,7 @@ struct DirectoryRequest {
 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
 
     virtual Answer messageBox(const MessageBoxRequest& request) = 0;
@@ -106,13 +106,15 @@ public:
         const std::string& title, const std::filesystem::path& initial) = 0;
     virtual std::optional<FontChoice> chooseFont(const FontChoice& initial) = 0;
     // The chooser with its own accept caption; by default the plain chooser.
-    virtual std::optional<std::filesystem::path> chooseTargetDirectory(const DirectoryRequest& request) {
+    virtual std::optional<std::filesystem::path> chooseTargetDirectory(
+        const DirectoryRequest& request) {
         return chooseDirectory(request.title, request.initialDirectory);
     }
 
     // The message window without buttons, left on screen as the status box of a long
     // operation until hideStatus; a second showStatus replaces its lines.
-    virtual void showStatus(const std::string& caption, const std::array<std::string, 4>& lines) = 0;
+    virtual void showStatus(const std::string& caption,
+                            const std::array<std::string, 4>& lines) = 0;
     virtual void hideStatus() = 0;
 
     // Shorthands for the common boxes.

@@ -14,18 +14,18 @@ using Milliseconds = std::chrono::milliseconds;
 // Local wall-clock time, broken down.
 struct LocalTime {
     int year = 1970;
-    int month = 1;   // 1..12
-    int day = 1;     // 1..31
+    int month = 1;  // 1..12
+    int day = 1;    // 1..31
     int hour = 0;
     int minute = 0;
     int second = 0;
     int millisecond = 0;
-    int dayOfWeek = 4;  // 0 Sunday .. 6 Saturday
+    int dayOfWeek = 4;          // 0 Sunday .. 6 Saturday
     int zoneOffsetMinutes = 0;  // local time minus UTC, in minutes (+60 for CET)
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Monotonic time since an arbitrary start; never goes back.
     virtual Milliseconds elapsed() const = 0;
@@ -33,7 +33,7 @@ public:
 };
 
 class EventLoop {
-public:
+  public:
     virtual ~EventLoop() = default;
     // Handles whatever events are pending and returns at once.
     virtual void processEvents() = 0;
@@ -51,11 +51,12 @@ void pause(EventLoop& events, const Clock& clock, Milliseconds duration);
 // Lets pending events run from a tight loop (decoding, copying), but at most once every
 // `interval` so that the loop is not slowed by a call per line.
 class ThrottledEvents {
-public:
-    ThrottledEvents(EventLoop& events, const Clock& clock, Milliseconds interval = Milliseconds{20});
+  public:
+    ThrottledEvents(EventLoop& events, const Clock& clock,
+                    Milliseconds interval = Milliseconds{20});
     void poll();
 
-private:
+  private:
     EventLoop& events_;
     const Clock& clock_;
     Milliseconds interval_;

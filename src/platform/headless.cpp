@@ -76,11 +76,15 @@ std::optional<std::filesystem::path> HeadlessDialogs::chooseDirectory(
     return std::nullopt;
 }
 
-std::optional<FontChoice> HeadlessDialogs::chooseFont(const FontChoice&) { return std::nullopt; }
+std::optional<FontChoice> HeadlessDialogs::chooseFont(const FontChoice&) {
+    return std::nullopt;
+}
 
 void HeadlessDialogs::showStatus(const std::string&, const std::array<std::string, 4>&) {}
 
-bool HeadlessSystem::openWithRegisteredProgram(const std::filesystem::path&) { return false; }
+bool HeadlessSystem::openWithRegisteredProgram(const std::filesystem::path&) {
+    return false;
+}
 
 std::int64_t HeadlessSystem::freeDiskSpace(const std::filesystem::path& path) {
     struct statvfs info {};
@@ -90,7 +94,7 @@ std::int64_t HeadlessSystem::freeDiskSpace(const std::filesystem::path& path) {
 
 namespace {
 class InertTimer final : public Timer {
-public:
+  public:
     explicit InertTimer(Milliseconds interval) : interval_(interval) {}
     void start() override { active_ = true; }
     void stop() override { active_ = false; }
@@ -98,7 +102,7 @@ public:
     void setInterval(Milliseconds interval) override { interval_ = interval; }
     Milliseconds interval() const override { return interval_; }
 
-private:
+  private:
     Milliseconds interval_;
     bool active_ = false;
 };
@@ -109,7 +113,6 @@ std::unique_ptr<Timer> HeadlessTimers::createTimer(Milliseconds interval, bool,
     return std::make_unique<InertTimer>(interval);
 }
 
-HeadlessPlatform::HeadlessPlatform()
-    : platform_{dialogs_, system_, clock_, events_, timers_} {}
+HeadlessPlatform::HeadlessPlatform() : platform_{dialogs_, system_, clock_, events_, timers_} {}
 
 }  // namespace velmora::platform

@@ -11,7 +11,7 @@
 namespace velmora::platform {
 
 class SystemClock final : public Clock {
-public:
+  public:
     Milliseconds elapsed() const override;
     LocalTime localNow() const override;
 };
@@ -20,13 +20,13 @@ public:
 LocalTime localTimeOf(std::int64_t secondsSinceEpoch, int millisecond = 0);
 
 class HeadlessEventLoop final : public EventLoop {
-public:
+  public:
     void processEvents() override {}
     void waitForEvents(Milliseconds limit) override;
 };
 
 class HeadlessDialogs final : public Dialogs {
-public:
+  public:
     Answer messageBox(const MessageBoxRequest& request) override;
     std::string msgForm(const MsgFormRequest& request) override;
     std::optional<InputBoxResult> inputBox(const InputBoxRequest& request) override;
@@ -40,7 +40,7 @@ public:
 };
 
 class HeadlessSystem final : public System {
-public:
+  public:
     void beep() override {}
     void playSound(const std::filesystem::path&) override {}
     std::string clipboardText() override { return clipboard_; }
@@ -50,24 +50,24 @@ public:
     bool shiftPressed() const override { return false; }
     bool ctrlPressed() const override { return false; }
 
-private:
+  private:
     std::string clipboard_;
 };
 
 // Timers that never fire: headless code runs no deferred work.
 class HeadlessTimers final : public Timers {
-public:
+  public:
     std::unique_ptr<Timer> createTimer(Milliseconds interval, bool singleShot,
                                        std::function<void()> onTimeout) override;
 };
 
 // All of the above, owned together.
 class HeadlessPlatform {
-public:
+  public:
     HeadlessPlatform();
     Platform& platform() { return platform_; }
 
-private:
+  private:
     HeadlessDialogs dialogs_;
     HeadlessSystem system_;
     SystemClock clock_;

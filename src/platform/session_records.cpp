@@ -18,7 +18,7 @@ int toInt(const std::string& line) {
 
 // Walks a file's lines record by record.
 class RecordReader {
-public:
+  public:
     RecordReader(const std::vector<std::string>& lines, std::size_t recordLines)
         : lines_(lines), recordLines_(recordLines) {}
     bool next() {
@@ -43,7 +43,7 @@ public:
         return p;
     }
 
-private:
+  private:
     const std::vector<std::string>& lines_;
     std::size_t recordLines_;
     std::size_t at_ = 0;

@@ -9,7 +9,7 @@
 namespace velmora::platform {
 
 class System {
-public:
+  public:
     virtual ~System() = default;
     virtual void beep() = 0;
     virtual void playSound(const std::filesystem::path& file) = 0;

@@ -10,7 +10,7 @@
 namespace velmora::platform {
 
 class Timer {
-public:
+  public:
     virtual ~Timer() = default;
     virtual void start() = 0;  // (re)starts counting the interval from now
     virtual void stop() = 0;
@@ -20,7 +20,7 @@ public:
 };
 
 class Timers {
-public:
+  public:
     virtual ~Timers() = default;
     // A stopped timer; `onTimeout` runs on each expiry. A one-shot timer stops itself before
     // calling it. Destroying the timer stops it.

@@ -39,7 +39,7 @@ struct WindowKind {
 };
 
 class WindowKinds {
-public:
+  public:
     // Adds a kind; one with the same key prefix is replaced.
     void add(WindowKind kind);
     const WindowKind* find(std::string_view keyPrefix) const;
@@ -47,7 +47,7 @@ public:
     const WindowKind* forSessionFile(std::string_view name) const;
     const std::vector<WindowKind>& all() const { return kinds_; }
 
-private:
+  private:
     std::vector<WindowKind> kinds_;
 };
 

@@ -13,12 +13,23 @@ struct NamedColour {
 };
 
 constexpr std::array<NamedColour, 17> kNamedColours = {{
-    {"clBlack", kClBlack},       {"clMaroon", kClMaroon},   {"clGreen", kClGreen},
-    {"clOlive", kClOlive},       {"clNavy", kClNavy},       {"clPurple", kClPurple},
-    {"clTeal", kClTeal},         {"clGray", kClGray},       {"clSilver", kClSilver},
-    {"clRed", kClRed},           {"clLime", kClLime},       {"clBlue", kClBlue},
-    {"clFuchsia", kClFuchsia},   {"clAqua", kClAqua},       {"clWhite", kClWhite},
-    {"clHighlight", kClHighlight}, {"clHighLightText", kClHighlightText},
+    {"clBlack", kClBlack},
+    {"clMaroon", kClMaroon},
+    {"clGreen", kClGreen},
+    {"clOlive", kClOlive},
+    {"clNavy", kClNavy},
+    {"clPurple", kClPurple},
+    {"clTeal", kClTeal},
+    {"clGray", kClGray},
+    {"clSilver", kClSilver},
+    {"clRed", kClRed},
+    {"clLime", kClLime},
+    {"clBlue", kClBlue},
+    {"clFuchsia", kClFuchsia},
+    {"clAqua", kClAqua},
+    {"clWhite", kClWhite},
+    {"clHighlight", kClHighlight},
+    {"clHighLightText", kClHighlightText},
 }};
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
@@ -54,7 +65,9 @@ Colour colourFromName(std::string_view name) {
     return kClBlack;
 }
 
-bool isSystemColour(Colour colour) { return colour == kClHighlight || colour == kClHighlightText; }
+bool isSystemColour(Colour colour) {
+    return colour == kClHighlight || colour == kClHighlightText;
+}
 
 Rgb toRgb(Colour colour) {
     if (colour < 0) return {};

@@ -4,8 +4,8 @@
 
 namespace velmora::profiles {
 
-TconfigForm::TconfigForm(platform::Platform& platform, std::filesystem::path home, ProfileLists& lists,
-                         Settings& settings, MailHandlerRegistry& mailHandler,
+TconfigForm::TconfigForm(platform::Platform& platform, std::filesystem::path home,
+                         ProfileLists& lists, Settings& settings, MailHandlerRegistry& mailHandler,
                          ConfigEvents* events)
     : platform_(platform),
       home_(std::move(home)),
@@ -35,8 +35,10 @@ bool TconfigForm::run(const std::function<void()>& action) {
         action();
         return true;
     } catch (const std::exception& e) {
-        if (reporter_) reporter_(e.what());
-        else platform_.dialogs.error(kProductName, e.what());
+        if (reporter_)
+            reporter_(e.what());
+        else
+            platform_.dialogs.error(kProductName, e.what());
         return false;
     }
 }
@@ -47,31 +49,46 @@ void TconfigForm::reportLoadProblems(bool sizeLimitReset) {
 
 OptionPage* TconfigForm::optionPage(ConfigPage page) {
     switch (page) {
-        case ConfigPage::Retrieve: return &retrieve_;
-        case ConfigPage::Send: return &send_;
-        case ConfigPage::Compose: return &compose_;
-        case ConfigPage::Read: return &read_;
-        case ConfigPage::Reply: return &reply_;
-        case ConfigPage::Misc: return &misc_;
-        case ConfigPage::Other: return &other_;
-        case ConfigPage::Gui: return &gui_;
+        case ConfigPage::Retrieve:
+            return &retrieve_;
+        case ConfigPage::Send:
+            return &send_;
+        case ConfigPage::Compose:
+            return &compose_;
+        case ConfigPage::Read:
+            return &read_;
+        case ConfigPage::Reply:
+            return &reply_;
+        case ConfigPage::Misc:
+            return &misc_;
+        case ConfigPage::Other:
+            return &other_;
+        case ConfigPage::Gui:
+            return &gui_;
         case ConfigPage::Users:
-        case ConfigPage::AddressBooks: return nullptr;
+        case ConfigPage::AddressBooks:
+            return nullptr;
     }
     return nullptr;
 }
 
 void TconfigForm::enterPage(ConfigPage page) {
     page_ = page;
-    if (page == ConfigPage::Users) users_.enterPage();
-    else if (page == ConfigPage::AddressBooks && addressBooks_) addressBooks_->enterPage();
-    else if (OptionPage* options = optionPage(page)) options->enter();
+    if (page == ConfigPage::Users)
+        users_.enterPage();
+    else if (page == ConfigPage::AddressBooks && addressBooks_)
+        addressBooks_->enterPage();
+    else if (OptionPage* options = optionPage(page))
+        options->enter();
 }
 
 void TconfigForm::leavePage(ConfigPage page) {
-    if (page == ConfigPage::Users) users_.leavePage();
-    else if (page == ConfigPage::AddressBooks && addressBooks_) addressBooks_->leavePage();
-    else if (OptionPage* options = optionPage(page)) options->leave();
+    if (page == ConfigPage::Users)
+        users_.leavePage();
+    else if (page == ConfigPage::AddressBooks && addressBooks_)
+        addressBooks_->leavePage();
+    else if (OptionPage* options = optionPage(page))
+        options->leave();
 }
 
 void TconfigForm::open(ConfigPage page) {

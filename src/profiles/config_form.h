@@ -14,15 +14,15 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 
+#include "platform/platform.h"
 #include "profiles/config_pages.h"
 #include "profiles/external_page.h"
 #include "profiles/profile_lists.h"
 #include "profiles/settings.h"
 #include "profiles/users_page.h"
-#include "platform/platform.h"
 
 namespace velmora::profiles {
 
@@ -48,7 +48,7 @@ inline constexpr std::array<ConfigureMenuEntry, 10> kConfigureMenu = {{
 }};
 
 class TconfigForm {
-public:
+  public:
     // `lists` and `settings` belong to the main window and outlive this window.
     TconfigForm(platform::Platform& platform, std::filesystem::path home, ProfileLists& lists,
                 Settings& settings, MailHandlerRegistry& mailHandler,
@@ -98,7 +98,7 @@ public:
     // The option page of a page; nullptr for Users and Address Books.
     OptionPage* optionPage(ConfigPage page);
 
-private:
+  private:
     void enterPage(ConfigPage page);
     void leavePage(ConfigPage page);
 

@@ -24,7 +24,7 @@ Binding bindCheck(const char* id, const char* caption, S& s, bool S::*field) {
 
 template <typename S, std::size_t N>
 Binding bindChoice(const char* id, const char* caption, S& s, int S::*field,
-               const std::array<const char*, N>& texts) {
+                   const std::array<const char*, N>& texts) {
     std::vector<std::string> choices(texts.begin(), texts.end());
     return {{id, caption, OptionKind::Choice, choices, 0, {}},
             [&s, field] { return OptionValue{s.*field}; },
@@ -44,7 +44,7 @@ std::array<std::string, N> numbersOf(const std::array<int, N>& values) {
 
 template <typename S, std::size_t N>
 Binding bindNumberChoice(const char* id, const char* caption, S& s, int S::*field,
-                     const std::array<int, N>& values, const char* suffix) {
+                         const std::array<int, N>& values, const char* suffix) {
     const auto texts = numbersOf(values);
     return {{id, caption, OptionKind::Choice, {texts.begin(), texts.end()}, 0, suffix},
             [&s, field] { return OptionValue{s.*field}; },
@@ -57,7 +57,7 @@ Binding bindNumberChoice(const char* id, const char* caption, S& s, int S::*fiel
 
 template <typename S>
 Binding bindText(const char* id, const char* caption, S& s, std::string S::*field,
-             std::size_t maxLength = 0, OptionKind kind = OptionKind::Text) {
+                 std::size_t maxLength = 0, OptionKind kind = OptionKind::Text) {
     return {{id, caption, kind, {}, maxLength, {}},
             [&s, field] { return OptionValue{s.*field}; },
             [&s, field](const OptionValue& v) { s.*field = std::get<std::string>(v); },
@@ -81,7 +81,8 @@ Binding bindColour(const char* id, const char* caption, S& s, Colour S::*field) 
 }
 
 Binding bindButton(const char* id, const char* caption) {
-    return {{id, caption, OptionKind::Button, {}, 0, {}}, [] { return OptionValue{false}; }, {}, {}};
+    return {
+        {id, caption, OptionKind::Button, {}, 0, {}}, [] { return OptionValue{false}; }, {}, {}};
 }
 
 Binding enabledWhile(Binding b, std::function<bool()> condition) {
@@ -98,8 +99,8 @@ std::string withKeyword(const std::string& greeting, int keyword) {
 
 const std::vector<std::string>& colourChoiceNames() {
     static const std::vector<std::string> names = {
-        "clBlack", "clMaroon", "clGreen", "clOlive", "clNavy",   "clPurple", "clTeal", "clGray",
-        "clSilver", "clRed",   "clLime",  "clBlue",  "clFuchsia", "clAqua",  "clWhite"};
+        "clBlack",  "clMaroon", "clGreen", "clOlive", "clNavy",    "clPurple", "clTeal", "clGray",
+        "clSilver", "clRed",    "clLime",  "clBlue",  "clFuchsia", "clAqua",   "clWhite"};
     return names;
 }
 
@@ -132,11 +133,11 @@ RetrievePage::RetrievePage(Settings& settings)
                  }) {
     RetrieveSettings& r = settings.retrieve;
     add(bindCheck("displayHeadersInRed", "Display headers in red if Size exceeds Limit value", r,
-              &RetrieveSettings::displayHeadersInRed));
+                  &RetrieveSettings::displayHeadersInRed));
     add(bindCheck("deleteFromServer", "Delete messages from server after retrieving", r,
-              &RetrieveSettings::deleteFromServer));
-    Binding size = bindChoice("sizeLimit", "Size Limit", r, &RetrieveSettings::sizeLimit,
-                          kSizeLimitChoices);
+                  &RetrieveSettings::deleteFromServer));
+    Binding size =
+        bindChoice("sizeLimit", "Size Limit", r, &RetrieveSettings::sizeLimit, kSizeLimitChoices);
     size.set = [this, &r](const OptionValue& v) {
         const int position = std::get<int>(v);
         if (position >= 0 && position < static_cast<int>(kSizeLimitChoices.size())) {
@@ -150,26 +151,29 @@ RetrievePage::RetrievePage(Settings& settings)
         }
     };
     add(size);
-    add({{"retrieveAllRegardlessOfSize", "Size Limit Action", OptionKind::Choice,
+    add({{"retrieveAllRegardlessOfSize",
+          "Size Limit Action",
+          OptionKind::Choice,
           {"Retrive all messages regardless of size",
            "Leave msgs on server if Size exceeds Limit value"},
-          0, {}},
+          0,
+          {}},
          [&r] { return OptionValue{r.retrieveAllRegardlessOfSize ? 0 : 1}; },
          [&r](const OptionValue& v) { r.retrieveAllRegardlessOfSize = std::get<int>(v) == 0; },
          {}});
     add(bindNumberChoice("connectTimeout", "Connect timeout setting", r,
-                     &RetrieveSettings::connectTimeout, kTimeoutSeconds, "seconds"));
+                         &RetrieveSettings::connectTimeout, kTimeoutSeconds, "seconds"));
     add(bindText("pop3Port", "POP3 Port", r, &RetrieveSettings::pop3Port, kMaxPortLength));
     add(bindFont("folderListFont", "Folder List Font", r, &RetrieveSettings::folderListFont));
     add(bindCheck("defaultLightbarColor", "Default window lightbar color", r,
-              &RetrieveSettings::defaultLightbarColor));
+                  &RetrieveSettings::defaultLightbarColor));
     auto custom = [&r] { return !r.defaultLightbarColor; };
-    add(enabledWhile(bindColour("lightbarBackground", "Background", r,
-                            &RetrieveSettings::lightbarBackground),
-                     custom));
-    add(enabledWhile(bindColour("lightbarForeground", "Foreground", r,
-                            &RetrieveSettings::lightbarForeground),
-                     custom));
+    add(enabledWhile(
+        bindColour("lightbarBackground", "Background", r, &RetrieveSettings::lightbarBackground),
+        custom));
+    add(enabledWhile(
+        bindColour("lightbarForeground", "Foreground", r, &RetrieveSettings::lightbarForeground),
+        custom));
     std::array<const char*, kDateFormats.size()> shown{};
     for (std::size_t i = 0; i < kDateFormats.size(); ++i) shown[i] = kDateFormats[i].shownAs;
     add(bindChoice("dateFormat", "Date column format", r, &RetrieveSettings::dateFormat, shown));
@@ -178,7 +182,8 @@ RetrievePage::RetrievePage(Settings& settings)
 void RetrievePage::afterChange(const std::string& id) {
     RetrieveSettings& r = settings().retrieve;
     if (id == "deleteFromServer" || id == "retrieveAllRegardlessOfSize")
-        r.messagesButtonMode = messagesButtonMode(r.deleteFromServer, r.retrieveAllRegardlessOfSize);
+        r.messagesButtonMode =
+            messagesButtonMode(r.deleteFromServer, r.retrieveAllRegardlessOfSize);
     if (id == "defaultLightbarColor" || id == "lightbarBackground" || id == "lightbarForeground") {
         r.lightbarBackgroundSample = r.defaultLightbarColor ? kClHighlight : r.lightbarBackground;
         r.lightbarTextSample = r.defaultLightbarColor ? kClHighlightText : r.lightbarForeground;
@@ -204,16 +209,17 @@ SendPage::SendPage(Settings& settings)
                  }) {
     SendSettings& s = settings.send;
     add(bindCheck("requestDeliveryAck", "Request delivery acknowledgement", s,
-              &SendSettings::requestDeliveryAck));
-    add(bindCheck("requestReadAck", "Request read acknowledgement", s, &SendSettings::requestReadAck));
+                  &SendSettings::requestDeliveryAck));
+    add(bindCheck("requestReadAck", "Request read acknowledgement", s,
+                  &SendSettings::requestReadAck));
     add(bindCheck("spellCheckBeforeSending", "Spell check message before sending", s,
-              &SendSettings::spellCheckBeforeSending));
+                  &SendSettings::spellCheckBeforeSending));
     add(bindCheck("sendOutBoxTogether", "Always send multiple OutBox messages together", s,
-              &SendSettings::sendOutBoxTogether));
+                  &SendSettings::sendOutBoxTogether));
     add(bindChoice("retrieveAfterSending", "Retrieve mail after sending via", s,
-               &SendSettings::retrieveAfterSending, kRetrieveAfterSendingChoices));
+                   &SendSettings::retrieveAfterSending, kRetrieveAfterSendingChoices));
     add(bindNumberChoice("timeout", "Timeout setting", s, &SendSettings::timeout, kTimeoutSeconds,
-                     "seconds"));
+                         "seconds"));
     add(bindText("smtpPort", "SMTP Port", s, &SendSettings::smtpPort, kMaxPortLength));
 }
 
@@ -225,20 +231,21 @@ ComposePage::ComposePage(Settings& settings)
                      return saveComposeSettings(home, settings.compose);
                  }) {
     ComposeSettings& c = settings.compose;
-    add(bindCheck("useSignatureBlocks", "Use signature blocks", c, &ComposeSettings::useSignatureBlocks));
+    add(bindCheck("useSignatureBlocks", "Use signature blocks", c,
+                  &ComposeSettings::useSignatureBlocks));
     add(bindCheck("closeAfterSending", "Close compose window after sending message", c,
-              &ComposeSettings::closeAfterSending));
+                  &ComposeSettings::closeAfterSending));
     add(bindCheck("saveToSent", "Save outgoing messages to 'Sent' folder", c,
-              &ComposeSettings::saveToSent));
+                  &ComposeSettings::saveToSent));
     add(bindChoice("insertRecipientLimit", "Popup menu 'Insert Recipient' display limit", c,
-               &ComposeSettings::insertRecipientLimit, kInsertRecipientLimits));
+                   &ComposeSettings::insertRecipientLimit, kInsertRecipientLimits));
     add(bindCheck("useGreeting", "Use compose greeting", c, &ComposeSettings::useGreeting));
     add(bindText("greeting", "Greeting", c, &ComposeSettings::greeting));
     add(bindChoice("greetingKeyword", "Keyword", c, &ComposeSettings::greetingKeyword,
-               kGreetingKeywords));
+                   kGreetingKeywords));
     add(bindButton("insertGreetingKeyword", "&Insert Keyword"));
     add(bindChoice("autoSave", "Auto-save compose body text every", c, &ComposeSettings::autoSave,
-               kAutoSaveChoices));
+                   kAutoSaveChoices));
     add(bindFont("font", "Compose Font", c, &ComposeSettings::font));
 }
 
@@ -258,7 +265,7 @@ ReadPage::ReadPage(Settings& settings)
     ReadSettings& r = settings.read;
     add(bindFont("font", "Read Window Font", r, &ReadSettings::font));
     add(bindChoice("acknowledgeReadRequests", "Acknowledge Read Requests", r,
-               &ReadSettings::acknowledgeReadRequests, kAcknowledgeChoices));
+                   &ReadSettings::acknowledgeReadRequests, kAcknowledgeChoices));
     add(bindCheck("enableHtml", "Enable HTML messages", r, &ReadSettings::enableHtml));
 }
 
@@ -271,19 +278,22 @@ ReplyPage::ReplyPage(Settings& settings)
                  }) {
     ReplySettings& r = settings.reply;
     add(bindFont("font", "Reply Font", r, &ReplySettings::font));
-    add(bindCheck("includeOriginal", "Include original message", r, &ReplySettings::includeOriginal));
+    add(bindCheck("includeOriginal", "Include original message", r,
+                  &ReplySettings::includeOriginal));
     add(enabledWhile(bindText("indentCharacter", "Indent character when replying", r,
-                          &ReplySettings::indentCharacter, 1),
+                              &ReplySettings::indentCharacter, 1),
                      [&r] { return r.includeOriginal; }));
     add(bindText("wordWrap", "Word wrap original message at", r, &ReplySettings::wordWrap, 3));
     add(bindChoice("cursorPosition", "Cursor Position When Replying", r,
-               &ReplySettings::cursorPosition, kCursorPositionChoices));
+                   &ReplySettings::cursorPosition, kCursorPositionChoices));
     add(bindCheck("notifyReplyTo", "Notify when sender is using a 'ReplyTo' address", r,
-              &ReplySettings::notifyReplyTo));
-    add(bindCheck("openOnBodyTab", "Open reply window on Body tab", r, &ReplySettings::openOnBodyTab));
+                  &ReplySettings::notifyReplyTo));
+    add(bindCheck("openOnBodyTab", "Open reply window on Body tab", r,
+                  &ReplySettings::openOnBodyTab));
     add(bindCheck("useGreeting", "Use reply greeting", r, &ReplySettings::useGreeting));
     add(bindText("greeting", "Greeting", r, &ReplySettings::greeting));
-    add(bindChoice("greetingKeyword", "Keyword", r, &ReplySettings::greetingKeyword, kGreetingKeywords));
+    add(bindChoice("greetingKeyword", "Keyword", r, &ReplySettings::greetingKeyword,
+                   kGreetingKeywords));
     add(bindButton("insertGreetingKeyword", "&Insert Keyword"));
 }
 
@@ -302,35 +312,35 @@ MiscPage::MiscPage(Settings& settings)
                  }) {
     MiscSettings& m = settings.misc;
     auto notifying = [&m] { return m.notify; };
-    add(bindNumberChoice("checkInterval", "Check for new mail every", m, &MiscSettings::checkInterval,
-                     kCheckIntervalMinutes, "minutes"));
+    add(bindNumberChoice("checkInterval", "Check for new mail every", m,
+                         &MiscSettings::checkInterval, kCheckIntervalMinutes, "minutes"));
     add(bindCheck("notify", "Notify", m, &MiscSettings::notify));
     add(enabledWhile(bindCheck("playSound", "Play sound", m, &MiscSettings::playSound), notifying));
     add(bindText("soundFile", "New mail .wav filename", m, &MiscSettings::soundFile,
-             kMaxSoundFileLength, OptionKind::File));
-    add(enabledWhile(bindChoice("newMailMessageBox", "Message box", m, &MiscSettings::newMailMessageBox,
-                            kNewMailMessageBoxChoices),
+                 kMaxSoundFileLength, OptionKind::File));
+    add(enabledWhile(bindChoice("newMailMessageBox", "Message box", m,
+                                &MiscSettings::newMailMessageBox, kNewMailMessageBoxChoices),
                      notifying));
-    add(enabledWhile(bindCheck("blinkTaskbar", "Blink Velmora icon in taskbar", m,
-                           &MiscSettings::blinkTaskbar),
-                     notifying));
-    add(enabledWhile(bindCheck("trayIcon", "Display envelope icon in system tray", m,
-                           &MiscSettings::trayIcon),
-                     notifying));
+    add(enabledWhile(
+        bindCheck("blinkTaskbar", "Blink Velmora icon in taskbar", m, &MiscSettings::blinkTaskbar),
+        notifying));
+    add(enabledWhile(
+        bindCheck("trayIcon", "Display envelope icon in system tray", m, &MiscSettings::trayIcon),
+        notifying));
     add(bindCheck("keepNewMailFolderNames", "Keep New Mail folder names", m,
-              &MiscSettings::keepNewMailFolderNames));
+                  &MiscSettings::keepNewMailFolderNames));
     add(bindColour("highPriorityColour", "High priority font colour", m,
-               &MiscSettings::highPriorityColour));
+                   &MiscSettings::highPriorityColour));
     add(bindColour("highPriorityBackground", "High priority lightbar background", m,
-               &MiscSettings::highPriorityBackground));
+                   &MiscSettings::highPriorityBackground));
     add(bindColour("highPriorityForeground", "High priority lightbar foreground", m,
-               &MiscSettings::highPriorityForeground));
+                   &MiscSettings::highPriorityForeground));
     add(bindColour("lowPriorityColour", "Low priority font colour", m,
-               &MiscSettings::lowPriorityColour));
+                   &MiscSettings::lowPriorityColour));
     add(bindColour("lowPriorityBackground", "Low priority lightbar background", m,
-               &MiscSettings::lowPriorityBackground));
+                   &MiscSettings::lowPriorityBackground));
     add(bindColour("lowPriorityForeground", "Low priority lightbar foreground", m,
-               &MiscSettings::lowPriorityForeground));
+                   &MiscSettings::lowPriorityForeground));
 }
 
 std::string MiscPage::suffix(const std::string& id) const {
@@ -348,7 +358,7 @@ OtherPage::OtherPage(Settings& settings, MailHandlerRegistry& registry)
       registry_(registry) {
     OtherSettings& o = settings.other;
     Binding mailProgram = bindCheck("defaultMailProgram", "Make Velmora default mail program", o,
-                                &OtherSettings::defaultMailProgram);
+                                    &OtherSettings::defaultMailProgram);
     // Only the user switches it, never loading: the registry is changed right here.
     mailProgram.set = [this, &o](const OptionValue& v) {
         if (!platform()) return;
@@ -357,42 +367,46 @@ OtherPage::OtherPage(Settings& settings, MailHandlerRegistry& registry)
     };
     add(mailProgram);
     add(bindCheck("checkMailOnStartup", "Check for new mail on startup", o,
-              &OtherSettings::checkMailOnStartup));
-    add(bindCheck("showFloatingTips", "Show floating tips for", o, &OtherSettings::showFloatingTips));
-    Binding seconds = bindText("floatingTipSeconds", "Seconds", o, &OtherSettings::floatingTipSeconds,
-                           kMaxTipSecondsLength);
+                  &OtherSettings::checkMailOnStartup));
+    add(bindCheck("showFloatingTips", "Show floating tips for", o,
+                  &OtherSettings::showFloatingTips));
+    Binding seconds = bindText("floatingTipSeconds", "Seconds", o,
+                               &OtherSettings::floatingTipSeconds, kMaxTipSecondsLength);
     seconds.option.suffix = "seconds";
     seconds.enabled = [&o] { return o.showFloatingTips; };
     add(seconds);
     add(bindCheck("emptyTrashOnExit", "Delete messages from 'Trash' folder on exit", o,
-              &OtherSettings::emptyTrashOnExit));
+                  &OtherSettings::emptyTrashOnExit));
     add(bindCheck("grayToolbarButtons", "Enable graying out of toolbar buttons", o,
-              &OtherSettings::grayToolbarButtons));
+                  &OtherSettings::grayToolbarButtons));
     add(bindCheck("textUnderToolbarButtons", "Show text under toolbar buttons", o,
-              &OtherSettings::textUnderToolbarButtons));
+                  &OtherSettings::textUnderToolbarButtons));
     add(bindCheck("confirmDelete", "Confirm before deleting mail messages", o,
-              &OtherSettings::confirmDelete));
+                  &OtherSettings::confirmDelete));
     add(bindCheck("menuHintsOnStatusBar", "Show menu hints on status bar", o,
-              &OtherSettings::menuHintsOnStatusBar));
-    add(bindCheck("statusBarTime", "Show status bar time display", o, &OtherSettings::statusBarTime));
-    add(bindCheck("statusBarDate", "Show status bar date display", o, &OtherSettings::statusBarDate));
+                  &OtherSettings::menuHintsOnStatusBar));
+    add(bindCheck("statusBarTime", "Show status bar time display", o,
+                  &OtherSettings::statusBarTime));
+    add(bindCheck("statusBarDate", "Show status bar date display", o,
+                  &OtherSettings::statusBarDate));
     add(bindCheck("shortFolderNames", "Use short folder names on window title bars", o,
-              &OtherSettings::shortFolderNames));
+                  &OtherSettings::shortFolderNames));
     add(bindCheck("quietKeyboard", "Quiet keyboard", o, &OtherSettings::quietKeyboard));
     add(bindCheck("closeAllWindowsOnShutdown", "Close all open windows on shutdown", o,
-              &OtherSettings::closeAllWindowsOnShutdown));
+                  &OtherSettings::closeAllWindowsOnShutdown));
     add(bindCheck("minimizeToTray", "Minimize Velmora to system tray", o,
-              &OtherSettings::minimizeToTray));
+                  &OtherSettings::minimizeToTray));
     add(bindCheck("profileNameInTaskbar", "Show active User Profile name in taskbar", o,
-              &OtherSettings::profileNameInTaskbar));
+                  &OtherSettings::profileNameInTaskbar));
     add(bindCheck("copyMailtoToBuffer", "Copy web link MailTo: address to buffer", o,
-              &OtherSettings::copyMailtoToBuffer));
+                  &OtherSettings::copyMailtoToBuffer));
     add(bindText("startupSoundFile", "Startup .wav file", o, &OtherSettings::startupSoundFile, 0,
-             OptionKind::File));
+                 OptionKind::File));
     add(bindText("verificationSoundFile", "Address verification complete .wav file", o,
-             &OtherSettings::verificationSoundFile, 0, OptionKind::File));
+                 &OtherSettings::verificationSoundFile, 0, OptionKind::File));
     add(bindButton("testSound", kTestStartupCaption));
-    add(bindText("dnsServer", "DNS server for address verification", o, &OtherSettings::dnsServer, 15));
+    add(bindText("dnsServer", "DNS server for address verification", o, &OtherSettings::dnsServer,
+                 15));
 }
 
 std::string OtherPage::caption(const std::string& id) const {
@@ -420,10 +434,13 @@ void OtherPage::fieldClicked(const std::string& id) {
 void OtherPage::click(const std::string& id) {
     if (id != "testSound" || !platform()) return;
     const OtherSettings& o = settings().other;
-    const std::string& file =
-        o.soundTestCaption == kTestVerificationCaption ? o.verificationSoundFile : o.startupSoundFile;
-    if (file.empty()) platform()->system.beep();
-    else platform()->system.playSound(file);
+    const std::string& file = o.soundTestCaption == kTestVerificationCaption
+                                  ? o.verificationSoundFile
+                                  : o.startupSoundFile;
+    if (file.empty())
+        platform()->system.beep();
+    else
+        platform()->system.playSound(file);
 }
 
 void OtherPage::enter() {
@@ -440,8 +457,10 @@ void OtherPage::copyStartupSound() {
         return;
     }
     const auto bytes = readWholeFile(source);
-    if (!bytes) error = std::make_error_code(std::errc::no_such_file_or_directory);
-    else error = writeFileAtomically(target, *bytes);
+    if (!bytes)
+        error = std::make_error_code(std::errc::no_such_file_or_directory);
+    else
+        error = writeFileAtomically(target, *bytes);
     if (error && platform()) {
         platform()->system.beep();
         platform()->dialogs.warning(kProductName, "Copy File Error 8419\r" + errorText(error));
@@ -472,11 +491,12 @@ GuiPage::GuiPage(Settings& settings)
                  }) {
     GuiSettings& g = settings.gui;
     add(bindChoice("tabStyle", "Style", g, &GuiSettings::tabStyle, kTabStyles));
-    add(bindChoice("tabOrientation", "Orientation", g, &GuiSettings::tabOrientation, kTabOrientations));
+    add(bindChoice("tabOrientation", "Orientation", g, &GuiSettings::tabOrientation,
+                   kTabOrientations));
     add(bindCheck("verticalLines", "Show vertical lines in mail message windows", g,
-              &GuiSettings::verticalLines));
+                  &GuiSettings::verticalLines));
     add(bindCheck("horizontalLines", "Show horizontal lines in mail message windows", g,
-              &GuiSettings::horizontalLines));
+                  &GuiSettings::horizontalLines));
 }
 
 }  // namespace velmora::profiles

@@ -22,38 +22,38 @@ const std::vector<std::string>& colourChoiceNames();
 // limit outside the list resets to "Disabled" with a beep and "Index Error 5054"; the lightbar
 // samples show the system selection colours while "Default window lightbar color" is set.
 class RetrievePage final : public OptionPage {
-public:
+  public:
     explicit RetrievePage(Settings& settings);
     // The Messages button's hint for the current choices.
     std::string messagesButtonHint() const;
     // The warning a size limit read from the file outside the list gives when it is applied.
     void reportSizeLimitReset();
 
-private:
+  private:
     void afterChange(const std::string& id) override;
 };
 
 class SendPage final : public OptionPage {
-public:
+  public:
     explicit SendPage(Settings& settings);
 };
 
 // "Compose": the keyword button puts the chosen keyword ("%FIRSTNAME%") at the end of the
 // greeting.
 class ComposePage final : public OptionPage {
-public:
+  public:
     explicit ComposePage(Settings& settings);
     void click(const std::string& id) override;
 };
 
 class ReadPage final : public OptionPage {
-public:
+  public:
     explicit ReadPage(Settings& settings);
 };
 
 // "Reply": the indent character is enabled only while "Include original message" is set.
 class ReplyPage final : public OptionPage {
-public:
+  public:
     explicit ReplyPage(Settings& settings);
     void click(const std::string& id) override;
 };
@@ -61,7 +61,7 @@ public:
 // "Misc": the notification options are enabled only while "Notify" is set; the interval's unit
 // reads "minute" or "minutes".
 class MiscPage final : public OptionPage {
-public:
+  public:
     explicit MiscPage(Settings& settings);
     std::string suffix(const std::string& id) const override;
 };
@@ -70,7 +70,7 @@ public:
 // sound test button (for the sound field clicked last), the start-up sound copied to
 // "startup.wav" when the page is left, and the DNS server checked to be a dotted IPv4 address.
 class OtherPage final : public OptionPage {
-public:
+  public:
     OtherPage(Settings& settings, MailHandlerRegistry& registry);
     std::string caption(const std::string& id) const override;
     void click(const std::string& id) override;
@@ -78,7 +78,7 @@ public:
     void enter() override;
     void leave() override;
 
-private:
+  private:
     void afterChange(const std::string& id) override;
     void copyStartupSound();
 
@@ -88,7 +88,7 @@ private:
 };
 
 class GuiPage final : public OptionPage {
-public:
+  public:
     explicit GuiPage(Settings& settings);
 };
 

@@ -6,7 +6,7 @@
 namespace velmora::profiles {
 
 class ExternalPage {
-public:
+  public:
     virtual ~ExternalPage() = default;
     virtual void enterPage() = 0;
     // Leaving writes what changed; a failure is reported by the page itself.

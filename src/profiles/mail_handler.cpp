@@ -99,15 +99,14 @@ std::filesystem::path XdgMailHandlerRegistry::applicationsFolder() {
     if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
         return std::filesystem::path(data) / "applications";
     const char* home = std::getenv("HOME");
-    return std::filesystem::path(home && *home ? home : ".") / ".local" / "share" /
-           "applications";
+    return std::filesystem::path(home && *home ? home : ".") / ".local" / "share" / "applications";
 }
 
 std::string XdgMailHandlerRegistry::desktopEntry() const {
-    return std::string("[Desktop Entry]\n") + "Type=Application\n" + "Name=" + kProductName +
-           "\n" + "Comment=E-mail client\n" + "Exec=" + quoteExecArgument(program_.string()) +
-           " %u\n" + "Terminal=false\n" + "Categories=Network;Email;\n" +
-           "MimeType=" + kMailtoMimeType + ";\n";
+    return std::string("[Desktop Entry]\n") + "Type=Application\n" + "Name=" + kProductName + "\n" +
+           "Comment=E-mail client\n" + "Exec=" + quoteExecArgument(program_.string()) + " %u\n" +
+           "Terminal=false\n" + "Categories=Network;Email;\n" + "MimeType=" + kMailtoMimeType +
+           ";\n";
 }
 
 bool XdgMailHandlerRegistry::installDesktopEntry(std::string& error) {
@@ -130,8 +129,8 @@ bool switchDefaultMailProgram(bool on, OtherSettings& other, MailHandlerRegistry
     const auto current = registry.currentHandler();
     if (on) {
         auto fail = [&](const std::string& why) {
-            dialogs.warning(product, "Unable to make " + product +
-                                         " the default email client:\r\r" + why);
+            dialogs.warning(product,
+                            "Unable to make " + product + " the default email client:\r\r" + why);
             return false;
         };
         if (!current) return fail("The desktop's xdg-mime program could not be run.");

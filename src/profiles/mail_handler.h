@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "profiles/settings.h"
 #include "platform/dialogs.h"
+#include "profiles/settings.h"
 
 namespace velmora::profiles {
 
@@ -21,7 +21,7 @@ inline constexpr const char* kMailtoMimeType = "x-scheme-handler/mailto";
 
 // The platform side, replaceable in tests.
 class MailHandlerRegistry {
-public:
+  public:
     virtual ~MailHandlerRegistry() = default;
     // The current default handler's desktop id; "" when none is set; nullopt when the desktop's
     // registry cannot be asked (no xdg-mime).
@@ -46,7 +46,7 @@ ProgramResult runProgram(const std::vector<std::string>& argv);
 
 // The registry of a freedesktop.org desktop, through xdg-mime.
 class XdgMailHandlerRegistry final : public MailHandlerRegistry {
-public:
+  public:
     // `program` is the executable that mailto: links should start.
     explicit XdgMailHandlerRegistry(std::filesystem::path program,
                                     ProgramRunner runner = runProgram);
@@ -61,7 +61,7 @@ public:
     // The desktop entry's text.
     std::string desktopEntry() const;
 
-private:
+  private:
     std::filesystem::path program_;
     ProgramRunner runner_;
 };

@@ -9,16 +9,26 @@ namespace velmora::profiles {
 
 const char* configPageCaption(ConfigPage page) {
     switch (page) {
-        case ConfigPage::Users: return "Users";
-        case ConfigPage::AddressBooks: return "Address Books";
-        case ConfigPage::Retrieve: return "Retrieve (POP3)";
-        case ConfigPage::Send: return "Send (SMTP)";
-        case ConfigPage::Compose: return "Compose";
-        case ConfigPage::Read: return "Read";
-        case ConfigPage::Reply: return "Reply";
-        case ConfigPage::Misc: return "Misc";
-        case ConfigPage::Other: return "Other";
-        case ConfigPage::Gui: return "GUI";
+        case ConfigPage::Users:
+            return "Users";
+        case ConfigPage::AddressBooks:
+            return "Address Books";
+        case ConfigPage::Retrieve:
+            return "Retrieve (POP3)";
+        case ConfigPage::Send:
+            return "Send (SMTP)";
+        case ConfigPage::Compose:
+            return "Compose";
+        case ConfigPage::Read:
+            return "Read";
+        case ConfigPage::Reply:
+            return "Reply";
+        case ConfigPage::Misc:
+            return "Misc";
+        case ConfigPage::Other:
+            return "Other";
+        case ConfigPage::Gui:
+            return "GUI";
     }
     return "";
 }
@@ -35,7 +45,9 @@ void OptionPage::setContext(platform::Platform* platform, std::filesystem::path 
     events_ = events;
 }
 
-void OptionPage::add(Binding binding) { bindings_.push_back(std::move(binding)); }
+void OptionPage::add(Binding binding) {
+    bindings_.push_back(std::move(binding));
+}
 
 std::vector<PageOption> OptionPage::options() const {
     std::vector<PageOption> all;
@@ -49,18 +61,26 @@ const OptionPage::Binding& OptionPage::binding(const std::string& id) const {
     throw std::out_of_range("no option " + id + " on page " + configPageCaption(page_));
 }
 
-const PageOption& OptionPage::option(const std::string& id) const { return binding(id).option; }
+const PageOption& OptionPage::option(const std::string& id) const {
+    return binding(id).option;
+}
 
-OptionValue OptionPage::value(const std::string& id) const { return binding(id).get(); }
+OptionValue OptionPage::value(const std::string& id) const {
+    return binding(id).get();
+}
 
 bool OptionPage::enabled(const std::string& id) const {
     const auto& b = binding(id);
     return !b.enabled || b.enabled();
 }
 
-std::string OptionPage::caption(const std::string& id) const { return binding(id).option.caption; }
+std::string OptionPage::caption(const std::string& id) const {
+    return binding(id).option.caption;
+}
 
-std::string OptionPage::suffix(const std::string& id) const { return binding(id).option.suffix; }
+std::string OptionPage::suffix(const std::string& id) const {
+    return binding(id).option.suffix;
+}
 
 void OptionPage::setValue(const std::string& id, OptionValue v) {
     const Binding& b = binding(id);

@@ -12,13 +12,24 @@
 #include <variant>
 #include <vector>
 
-#include "profiles/settings.h"
 #include "platform/platform.h"
+#include "profiles/settings.h"
 
 namespace velmora::profiles {
 
 // The pages in tab order; Address Books belongs to the address books and is only a tab here.
-enum class ConfigPage { Users, AddressBooks, Retrieve, Send, Compose, Read, Reply, Misc, Other, Gui };
+enum class ConfigPage {
+    Users,
+    AddressBooks,
+    Retrieve,
+    Send,
+    Compose,
+    Read,
+    Reply,
+    Misc,
+    Other,
+    Gui
+};
 inline constexpr int kConfigPageCount = 10;
 
 const char* configPageCaption(ConfigPage page);
@@ -49,13 +60,13 @@ struct PageOption {
 // toolbar, re-apply tabs and grid lines, set up automatic checking. Implemented by the main
 // window; defaults do nothing.
 class ConfigEvents {
-public:
+  public:
     virtual ~ConfigEvents() = default;
     virtual void optionChanged(ConfigPage /*page*/, const std::string& /*optionId*/) {}
 };
 
 class OptionPage {
-public:
+  public:
     struct Binding {
         PageOption option;
         std::function<OptionValue()> get;
@@ -104,7 +115,7 @@ public:
 
     void setContext(platform::Platform* platform, std::filesystem::path home, ConfigEvents* events);
 
-protected:
+  protected:
     void add(Binding binding);
     // Runs after a user change was stored, before the changed flag is set and the main window is
     // told.
@@ -114,7 +125,7 @@ protected:
     platform::Platform* platform() const { return platform_; }
     const std::filesystem::path& home() const { return home_; }
 
-private:
+  private:
     const Binding& binding(const std::string& id) const;
 
     ConfigPage page_;

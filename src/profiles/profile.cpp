@@ -25,9 +25,12 @@ int pop3PortFor(Security security, int profilePort, int settingsPort) {
 int smtpPortFor(Security security, int profilePort, int settingsPort) {
     if (profilePort > 0) return profilePort;
     switch (security) {
-        case Security::Tls: return 465;
-        case Security::StartTls: return 587;
-        case Security::None: break;
+        case Security::Tls:
+            return 465;
+        case Security::StartTls:
+            return 587;
+        case Security::None:
+            break;
     }
     return settingsPort;
 }

@@ -27,8 +27,8 @@ inline constexpr std::size_t kMaxProfileNameLength = 240;
 inline constexpr std::size_t kShownProfileNameLength = 42;
 
 // The retrieve-headers window's preset server action for fetched headers.
-inline constexpr const char* kHeadersActionChoices[] = {
-    "Retrieve & Delete", "Retrieve & Hold", "Hold on Server", "Delete on Server"};
+inline constexpr const char* kHeadersActionChoices[] = {"Retrieve & Delete", "Retrieve & Hold",
+                                                        "Hold on Server", "Delete on Server"};
 inline constexpr int kHeadersActionCount = 4;
 
 // How a server connection is protected: plain, upgraded in the session (POP3 STLS, SMTP
@@ -66,7 +66,8 @@ struct TUsersObjListBox {
     std::string organization;    // X-Organization of all outgoing mail when not empty
     std::string accountName;     // POP3 login name
     std::string password;        // clear in memory, scrambled in the file
-    bool rememberPassword = false;  // clear: ask at each connection (the password is kept either way)
+    bool rememberPassword =
+        false;  // clear: ask at each connection (the password is kept either way)
     std::string pop3Server;
     std::string smtpServer;
     bool retrieveWhenNotActive = false;  // "Messages - All" retrieves this profile too
@@ -87,15 +88,14 @@ struct TUsersObjListBox {
     std::string smtpTrustedCertificate;
     // Leave mail on the server, fetching each message once (by its UIDL).
     bool leaveOnServer = false;
-    int deleteFromServerAfterDays = 0;  // 0: never
+    int deleteFromServerAfterDays = 0;       // 0: never
     bool deleteFromServerWithTrash = false;  // emptying Trash deletes the server copy
 
     bool operator==(const TUsersObjListBox&) const = default;
 };
 
 std::filesystem::path profileFilePath(const std::filesystem::path& home, const std::string& name);
-std::filesystem::path signatureFilePath(const std::filesystem::path& home,
-                                        const std::string& name);
+std::filesystem::path signatureFilePath(const std::filesystem::path& home, const std::string& name);
 std::filesystem::path seenMessagesFilePath(const std::filesystem::path& home,
                                            const std::string& name);
 

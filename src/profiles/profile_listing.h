@@ -10,7 +10,7 @@
 namespace velmora::profiles {
 
 struct ProfileListing {
-    std::string text;                   // the lines, each ending in "\n"
+    std::string text;                    // the lines, each ending in "\n"
     std::optional<std::string> failure;  // a profile file that could not be read stopped the list
 };
 

@@ -36,7 +36,7 @@ struct ActiveLogin {
 // What the rest of the program does when the profiles change; the main window implements it.
 // Every call has an empty default, so a window that does not care needs no code.
 class ProfileEvents {
-public:
+  public:
     virtual ~ProfileEvents() = default;
     // The active profile changed (or was set again): give the Headers command F2, rebuild the
     // main window title, empty an open retrieve-headers window ("Retrieve Headers - 0 Headers",
@@ -56,7 +56,7 @@ public:
 };
 
 class ProfileLists {
-public:
+  public:
     void setEvents(ProfileEvents* events) { events_ = events; }
     ProfileEvents* events() const { return events_; }
 
@@ -66,10 +66,11 @@ public:
 
     // Reads the profile file of every name in the profile selector, in order, into a record of
     // the rank list and a connection selector entry. A name whose file is missing, or that is no
-    // plain file name ("../x"), is dropped from the selector and loading goes on. A file that exists but cannot be read stops loading: the
-    // profiles read so far stay and the error text is returned (shown as "Create Error 0746").
-    // Afterwards the connection selector selects its first entry and the rank list the profile
-    // selector's index; the active login values are not touched (see selectActiveProfile).
+    // plain file name ("../x"), is dropped from the selector and loading goes on. A file that
+    // exists but cannot be read stops loading: the profiles read so far stay and the error text is
+    // returned (shown as "Create Error 0746"). Afterwards the connection selector selects its first
+    // entry and the rank list the profile selector's index; the active login values are not touched
+    // (see selectActiveProfile).
     std::optional<std::string> loadProfiles(const std::filesystem::path& home);
 
     std::size_t size() const { return rank_.size(); }
@@ -127,7 +128,7 @@ public:
     // Drops every entry and selection (as when the configuration window is destroyed).
     void clear();
 
-private:
+  private:
     void appendEntry(TUsersObjListBox record);
 
     ProfileEvents* events_ = nullptr;

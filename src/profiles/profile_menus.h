@@ -14,9 +14,12 @@ namespace velmora::profiles {
 // "Retrieve &Via User Profile" lists at most the first 32 profiles.
 inline constexpr std::size_t kMaxRetrieveViaProfiles = 32;
 // The sub-entries of each "Retrieve &Via User Profile" entry; "-" is a separator.
-inline constexpr std::array<const char*, 6> kRetrieveViaSubEntries = {
-    "&Count", "&Headers", "Messages - &All", "Messages - Size &Filtered", "-",
-    "Delete Mail On Server"};
+inline constexpr std::array<const char*, 6> kRetrieveViaSubEntries = {"&Count",
+                                                                      "&Headers",
+                                                                      "Messages - &All",
+                                                                      "Messages - Size &Filtered",
+                                                                      "-",
+                                                                      "Delete Mail On Server"};
 
 struct ProfileMenuEntry {
     std::string caption;  // the profile name

@@ -51,19 +51,19 @@ struct FontSetting {
 // vl.cfg: main window state and the profile selections. Read on the first tick after the main
 // window is shown, written at exit.
 struct VlSettings {
-    int activeProfile = 0;        // position in the profile list
-    int connectionProfile = 0;    // position in the connection list
-    bool toolbarShown = true;         // View, Toolbar
-    bool profileToolbarShown = true;  // View, User Profile; also decides the title form
-    bool folderTreeShown = true;      // View, Folders
-    bool statusBarShown = true;       // View, Status Bar
-    std::optional<int> folderTreeWidth;    // unset: a fifth of the main window width
+    int activeProfile = 0;               // position in the profile list
+    int connectionProfile = 0;           // position in the connection list
+    bool toolbarShown = true;            // View, Toolbar
+    bool profileToolbarShown = true;     // View, User Profile; also decides the title form
+    bool folderTreeShown = true;         // View, Folders
+    bool statusBarShown = true;          // View, Status Bar
+    std::optional<int> folderTreeWidth;  // unset: a fifth of the main window width
     int retrievalWindowLeft = 285;
     int retrievalWindowTop = 85;
-    std::optional<int> configWindowLeft;   // unset: centred on the screen
+    std::optional<int> configWindowLeft;  // unset: centred on the screen
     std::optional<int> configWindowTop;
-    bool previewShown = true;     // folder windows' preview pane; an empty line reads as shown
-    int folderListHeight = 150;   // message list height while the preview is shown
+    bool previewShown = true;    // folder windows' preview pane; an empty line reads as shown
+    int folderListHeight = 150;  // message list height while the preview is shown
     int inputBoxLeft = 250;
     int inputBoxTop = 200;
 
@@ -72,7 +72,7 @@ struct VlSettings {
 
 // main.cfg: the main window's geometry, valid only on a screen of the width it was written on.
 struct MainWindowSettings {
-    bool present = false;   // false when the file was missing
+    bool present = false;  // false when the file was missing
     int screenWidth = 0;
     int height = 0;
     int width = 0;
@@ -132,19 +132,20 @@ struct TipsSettings {
 
 // retrieve.cfg: page "Retrieve (POP3)".
 struct RetrieveSettings {
-    bool displayHeadersInRed = true;           // "Display headers in red if Size exceeds Limit value"
-    bool deleteFromServer = true;              // "Delete messages from server after retrieving"
-    int sizeLimit = 6;                         // "Size Limit", position in kSizeLimitChoices ("256K")
-    bool retrieveAllRegardlessOfSize = true;   // FALSE: "Leave msgs on server if Size exceeds Limit value"
-    int connectTimeout = 1;                    // position in kTimeoutSeconds (60 seconds)
-    std::string pop3Port = "110";              // "POP3 Port", at most kMaxPortLength characters
+    bool displayHeadersInRed = true;  // "Display headers in red if Size exceeds Limit value"
+    bool deleteFromServer = true;     // "Delete messages from server after retrieving"
+    int sizeLimit = 6;                // "Size Limit", position in kSizeLimitChoices ("256K")
+    bool retrieveAllRegardlessOfSize =
+        true;                      // FALSE: "Leave msgs on server if Size exceeds Limit value"
+    int connectTimeout = 1;        // position in kTimeoutSeconds (60 seconds)
+    std::string pop3Port = "110";  // "POP3 Port", at most kMaxPortLength characters
     FontSetting folderListFont;
     Colour lightbarBackgroundSample = kClHighlight;
     Colour lightbarTextSample = kClHighlightText;
-    Colour lightbarBackground = kClWhite;      // "Background" drop-down, written as a number
-    Colour lightbarForeground = kClBlack;      // "Foreground" drop-down, written as a number
-    bool defaultLightbarColor = true;          // "Default window lightbar color"
-    int dateFormat = 0;                        // "Date column format", position in kDateFormats
+    Colour lightbarBackground = kClWhite;  // "Background" drop-down, written as a number
+    Colour lightbarForeground = kClBlack;  // "Foreground" drop-down, written as a number
+    bool defaultLightbarColor = true;      // "Default window lightbar color"
+    int dateFormat = 0;                    // "Date column format", position in kDateFormats
     // The Messages button's mode, always the one deleteFromServer and the size choice give
     // (messagesButtonMode in settings_rules.h): 3 for the default delete-and-all.
     int messagesButtonMode = 3;
@@ -167,16 +168,16 @@ struct SendSettings {
 
 // compose.cfg: page "Compose".
 struct ComposeSettings {
-    bool useSignatureBlocks = true;        // "Use signature blocks"
-    bool closeAfterSending = true;         // "Close compose window after sending message"
-    bool saveToSent = true;                // "Save outgoing messages to 'Sent' folder"
-    int insertRecipientLimit = 1;          // position in kInsertRecipientLimits ("100")
-    bool useGreeting = false;              // "Use compose greeting"
+    bool useSignatureBlocks = true;  // "Use signature blocks"
+    bool closeAfterSending = true;   // "Close compose window after sending message"
+    bool saveToSent = true;          // "Save outgoing messages to 'Sent' folder"
+    int insertRecipientLimit = 1;    // position in kInsertRecipientLimits ("100")
+    bool useGreeting = false;        // "Use compose greeting"
     std::string greeting = "Hi %FIRSTNAME%:";
-    int greetingKeyword = 0;               // position in kGreetingKeywords
-    int autoSave = 3;                      // position in kAutoSaveChoices ("3 minutes")
+    int greetingKeyword = 0;  // position in kGreetingKeywords
+    int autoSave = 3;         // position in kAutoSaveChoices ("3 minutes")
     FontSetting font;
-    int composeButtonMode = 0;             // 1 compose a new message, 0 bring the active one to the front
+    int composeButtonMode = 0;  // 1 compose a new message, 0 bring the active one to the front
 
     bool operator==(const ComposeSettings&) const = default;
 };
@@ -193,30 +194,30 @@ struct ReadSettings {
 // reply.cfg: page "Reply".
 struct ReplySettings {
     FontSetting font;
-    bool includeAttachments = false;   // not offered; always FALSE after reading
-    bool includeOriginal = true;       // "Include original message"
-    std::string indentCharacter = ">"; // "Indent character when replying", one character
-    std::string wordWrap = "65";       // "Word wrap original message at", characters per line
-    int cursorPosition = 0;            // 0 "Beginning of message", 1 "End of Message"
-    bool notifyReplyTo = true;         // "Notify when sender is using a 'ReplyTo' address"
-    bool openOnBodyTab = false;        // "Open reply window on Body tab"
-    bool useGreeting = false;          // "Use reply greeting"
+    bool includeAttachments = false;    // not offered; always FALSE after reading
+    bool includeOriginal = true;        // "Include original message"
+    std::string indentCharacter = ">";  // "Indent character when replying", one character
+    std::string wordWrap = "65";        // "Word wrap original message at", characters per line
+    int cursorPosition = 0;             // 0 "Beginning of message", 1 "End of Message"
+    bool notifyReplyTo = true;          // "Notify when sender is using a 'ReplyTo' address"
+    bool openOnBodyTab = false;         // "Open reply window on Body tab"
+    bool useGreeting = false;           // "Use reply greeting"
     std::string greeting = "Hi %FIRSTNAME%:";
-    int greetingKeyword = 0;           // position in kGreetingKeywords
+    int greetingKeyword = 0;  // position in kGreetingKeywords
 
     bool operator==(const ReplySettings&) const = default;
 };
 
 // misc.cfg: page "Misc", automatic checking and the priority colours.
 struct MiscSettings {
-    int checkInterval = 3;                 // position in kCheckIntervalMinutes (20 minutes)
-    bool notify = false;                   // "Notify": master switch of automatic checking
-    bool playSound = false;                // "Play sound"
-    std::string soundFile;                 // "New mail .wav filename", at most kMaxSoundFileLength
-    int newMailMessageBox = 0;             // 0 none, 1 with OK button, 2 auto-close after 3 seconds
-    bool blinkTaskbar = false;             // "Blink Velmora icon in taskbar"
-    bool trayIcon = false;                 // "Display envelope icon in system tray"
-    bool keepNewMailFolderNames = false;   // "Keep New Mail folder names"
+    int checkInterval = 3;                // position in kCheckIntervalMinutes (20 minutes)
+    bool notify = false;                  // "Notify": master switch of automatic checking
+    bool playSound = false;               // "Play sound"
+    std::string soundFile;                // "New mail .wav filename", at most kMaxSoundFileLength
+    int newMailMessageBox = 0;            // 0 none, 1 with OK button, 2 auto-close after 3 seconds
+    bool blinkTaskbar = false;            // "Blink Velmora icon in taskbar"
+    bool trayIcon = false;                // "Display envelope icon in system tray"
+    bool keepNewMailFolderNames = false;  // "Keep New Mail folder names"
     Colour highPriorityColour = kClRed;
     Colour highPriorityBackground = kClRed;
     Colour highPriorityForeground = kClWhite;
@@ -311,7 +312,8 @@ struct Settings {
 
 // Loading and saving one file each; `home` is the home folder. Loading never fails.
 VlSettings loadVlSettings(const std::filesystem::path& home);
-[[nodiscard]] std::error_code saveVlSettings(const std::filesystem::path& home, const VlSettings& v);
+[[nodiscard]] std::error_code saveVlSettings(const std::filesystem::path& home,
+                                             const VlSettings& v);
 
 MainWindowSettings loadMainWindowSettings(const std::filesystem::path& home);
 [[nodiscard]] std::error_code saveMainWindowSettings(const std::filesystem::path& home,

@@ -253,8 +253,8 @@ SendSettings loadSendSettings(const path& home) {
     v.requestReadAck = r.boolean(v.requestReadAck);
     v.spellCheckBeforeSending = r.boolean(v.spellCheckBeforeSending);
     v.sendOutBoxTogether = r.boolean(v.sendOutBoxTogether);
-    v.retrieveAfterSending = r.choice(static_cast<int>(kRetrieveAfterSendingChoices.size()),
-                                      v.retrieveAfterSending);
+    v.retrieveAfterSending =
+        r.choice(static_cast<int>(kRetrieveAfterSendingChoices.size()), v.retrieveAfterSending);
     v.timeout = r.choice(static_cast<int>(kTimeoutSeconds.size()), v.timeout);
     v.smtpPort = cut(r.text(v.smtpPort), kMaxPortLength);
     return v;
@@ -269,7 +269,7 @@ std::error_code saveSendSettings(const path& home, const SendSettings& v) {
                   ? v.retrieveAfterSending
                   : 0);
     w.integer(v.timeout >= 0 && v.timeout < static_cast<int>(kTimeoutSeconds.size()) ? v.timeout
-                                                                                      : 1);
+                                                                                     : 1);
     w.text(cut(v.smtpPort, kMaxPortLength));
     return w.save(home / kSendFile);
 }

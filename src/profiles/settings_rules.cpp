@@ -27,7 +27,9 @@ int checkIntervalMinutes(int position) {
     return kCheckIntervalMinutes[static_cast<std::size_t>(position)];
 }
 
-const char* checkIntervalUnit(int position) { return position == 0 ? "minute" : "minutes"; }
+const char* checkIntervalUnit(int position) {
+    return position == 0 ? "minute" : "minutes";
+}
 
 int messagesButtonMode(bool deleteFromServer, bool retrieveAll) {
     if (deleteFromServer) return retrieveAll ? 3 : 2;
@@ -36,10 +38,14 @@ int messagesButtonMode(bool deleteFromServer, bool retrieveAll) {
 
 std::string messagesButtonHint(int mode) {
     switch (mode) {
-        case 1: return "Retrieve All Messages - Leave On Server|";
-        case 3: return "Retrieve All Messages - Delete|";
-        case 4: return "Retrieve Filtered Messages - Leave On Server|";
-        default: return "Retrieve Filtered Messages - Delete|";
+        case 1:
+            return "Retrieve All Messages - Leave On Server|";
+        case 3:
+            return "Retrieve All Messages - Delete|";
+        case 4:
+            return "Retrieve Filtered Messages - Leave On Server|";
+        default:
+            return "Retrieve Filtered Messages - Delete|";
     }
 }
 

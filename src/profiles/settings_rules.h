@@ -19,10 +19,10 @@ inline constexpr std::size_t kMaxSoundFileLength = 252;
 inline constexpr std::size_t kMaxTipSecondsLength = 3;
 
 inline constexpr std::array<const char*, 13> kSizeLimitChoices = {
-    "Disabled", "8K", "16K", "32K", "64K", "128K", "256K",
-    "512K", "1MB", "2MB", "3MB", "4MB", "5MB"};
+    "Disabled", "8K",  "16K", "32K", "64K", "128K", "256K",
+    "512K",     "1MB", "2MB", "3MB", "4MB", "5MB"};
 inline constexpr std::array<std::int64_t, 13> kSizeLimitBytes = {
-    0, 8192, 16384, 32768, 65536, 131072, 262144,
+    0,      8192,    16384,   32768,   65536,   131072, 262144,
     524288, 1048576, 2097152, 3145728, 4194304, 5242880};
 
 // Time-outs of the POP3 clients (retrieve page) and of the SMTP client (send page).
@@ -30,16 +30,16 @@ inline constexpr std::array<int, 8> kTimeoutSeconds = {30, 60, 90, 120, 180, 240
 
 inline constexpr std::array<const char*, 5> kRetrieveAfterSendingChoices = {
     "Disabled", "Count", "Headers", "Messages - All", "Messages - Size Filtered"};
-inline constexpr std::array<const char*, 6> kInsertRecipientLimits = {
-    "No Limit", "100", "200", "300", "400", "500"};
-inline constexpr std::array<const char*, 4> kGreetingKeywords = {
-    "FIRSTNAME", "LASTNAME", "FULLNAME", "NICKNAME"};
+inline constexpr std::array<const char*, 6> kInsertRecipientLimits = {"No Limit", "100", "200",
+                                                                      "300",      "400", "500"};
+inline constexpr std::array<const char*, 4> kGreetingKeywords = {"FIRSTNAME", "LASTNAME",
+                                                                 "FULLNAME", "NICKNAME"};
 inline constexpr std::array<const char*, 7> kAutoSaveChoices = {
     "Disabled", "1 minute", "2 minutes", "3 minutes", "4 minutes", "5 minutes", "10 minutes"};
 inline constexpr std::array<int, 7> kAutoSaveMinutes = {0, 1, 2, 3, 4, 5, 10};
 inline constexpr std::array<const char*, 3> kAcknowledgeChoices = {"Yes", "No", "Prompt"};
-inline constexpr std::array<const char*, 2> kCursorPositionChoices = {
-    "Beginning of message", "End of Message"};
+inline constexpr std::array<const char*, 2> kCursorPositionChoices = {"Beginning of message",
+                                                                      "End of Message"};
 inline constexpr std::array<int, 7> kCheckIntervalMinutes = {1, 5, 10, 20, 30, 45, 60};
 inline constexpr std::array<const char*, 3> kNewMailMessageBoxChoices = {
     "Do not display message box", "Display message box with OK button",

@@ -39,28 +39,40 @@ constexpr std::array<const char*, kUsersFieldCount> kFieldLabels = {
 
 constexpr UsersFocus kLastField = UsersFocus::DeleteWithTrash;
 
-bool isField(UsersFocus focus) { return focus <= kLastField; }
+bool isField(UsersFocus focus) {
+    return focus <= kLastField;
+}
 
 // For a record or a const record alike.
 template <class Record>
 auto checkOf(Record& r, UsersFocus field) -> decltype(&r.rememberPassword) {
     switch (field) {
-        case UsersFocus::RememberPassword: return &r.rememberPassword;
-        case UsersFocus::RetrieveWhenNotActive: return &r.retrieveWhenNotActive;
-        case UsersFocus::AllowPlainTextPassword: return &r.allowPlainTextPassword;
-        case UsersFocus::LeaveOnServer: return &r.leaveOnServer;
-        case UsersFocus::DeleteWithTrash: return &r.deleteFromServerWithTrash;
-        default: return nullptr;
+        case UsersFocus::RememberPassword:
+            return &r.rememberPassword;
+        case UsersFocus::RetrieveWhenNotActive:
+            return &r.retrieveWhenNotActive;
+        case UsersFocus::AllowPlainTextPassword:
+            return &r.allowPlainTextPassword;
+        case UsersFocus::LeaveOnServer:
+            return &r.leaveOnServer;
+        case UsersFocus::DeleteWithTrash:
+            return &r.deleteFromServerWithTrash;
+        default:
+            return nullptr;
     }
 }
 
 template <class Record>
 auto numberOf(Record& r, UsersFocus field) -> decltype(&r.pop3Port) {
     switch (field) {
-        case UsersFocus::Pop3Port: return &r.pop3Port;
-        case UsersFocus::SmtpPort: return &r.smtpPort;
-        case UsersFocus::DeleteAfterDays: return &r.deleteFromServerAfterDays;
-        default: return nullptr;
+        case UsersFocus::Pop3Port:
+            return &r.pop3Port;
+        case UsersFocus::SmtpPort:
+            return &r.smtpPort;
+        case UsersFocus::DeleteAfterDays:
+            return &r.deleteFromServerAfterDays;
+        default:
+            return nullptr;
     }
 }
 
@@ -71,17 +83,28 @@ std::vector<std::string> captions(const char* const* first, int count) {
 template <class Record>
 auto textOf(Record& r, UsersFocus field) -> decltype(&r.profileName) {
     switch (field) {
-        case UsersFocus::ProfileName: return &r.profileName;
-        case UsersFocus::ConnectName: return &r.connectName;
-        case UsersFocus::FromName: return &r.fromName;
-        case UsersFocus::FromAddress: return &r.fromAddress;
-        case UsersFocus::ReplyToAddress: return &r.replyToAddress;
-        case UsersFocus::Organization: return &r.organization;
-        case UsersFocus::AccountName: return &r.accountName;
-        case UsersFocus::Password: return &r.password;
-        case UsersFocus::Pop3Server: return &r.pop3Server;
-        case UsersFocus::SmtpServer: return &r.smtpServer;
-        default: return nullptr;
+        case UsersFocus::ProfileName:
+            return &r.profileName;
+        case UsersFocus::ConnectName:
+            return &r.connectName;
+        case UsersFocus::FromName:
+            return &r.fromName;
+        case UsersFocus::FromAddress:
+            return &r.fromAddress;
+        case UsersFocus::ReplyToAddress:
+            return &r.replyToAddress;
+        case UsersFocus::Organization:
+            return &r.organization;
+        case UsersFocus::AccountName:
+            return &r.accountName;
+        case UsersFocus::Password:
+            return &r.password;
+        case UsersFocus::Pop3Server:
+            return &r.pop3Server;
+        case UsersFocus::SmtpServer:
+            return &r.smtpServer;
+        default:
+            return nullptr;
     }
 }
 
@@ -122,12 +145,17 @@ const std::vector<std::string>& choicesOf(UsersFocus focus) {
     static const std::vector<std::string> pop3 = captions(kPop3LoginChoices, kPop3LoginCount);
     static const std::vector<std::string> smtp = captions(kSmtpLoginChoices, kSmtpLoginCount);
     switch (focus) {
-        case UsersFocus::HeadersDefaultAction: return actions;
+        case UsersFocus::HeadersDefaultAction:
+            return actions;
         case UsersFocus::Pop3Security:
-        case UsersFocus::SmtpSecurity: return security;
-        case UsersFocus::Pop3Login: return pop3;
-        case UsersFocus::SmtpLogin: return smtp;
-        default: return none;
+        case UsersFocus::SmtpSecurity:
+            return security;
+        case UsersFocus::Pop3Login:
+            return pop3;
+        case UsersFocus::SmtpLogin:
+            return smtp;
+        default:
+            return none;
     }
 }
 
@@ -139,12 +167,18 @@ int fieldValue(const TUsersObjListBox& r, UsersFocus field) {
     if (const bool* check = checkOf(r, field)) return *check ? 1 : 0;
     if (const int* number = numberOf(r, field)) return *number;
     switch (field) {
-        case UsersFocus::HeadersDefaultAction: return r.headersDefaultAction;
-        case UsersFocus::Pop3Security: return static_cast<int>(r.pop3Security);
-        case UsersFocus::SmtpSecurity: return static_cast<int>(r.smtpSecurity);
-        case UsersFocus::Pop3Login: return static_cast<int>(r.pop3Login);
-        case UsersFocus::SmtpLogin: return static_cast<int>(r.smtpLogin);
-        default: return 0;
+        case UsersFocus::HeadersDefaultAction:
+            return r.headersDefaultAction;
+        case UsersFocus::Pop3Security:
+            return static_cast<int>(r.pop3Security);
+        case UsersFocus::SmtpSecurity:
+            return static_cast<int>(r.smtpSecurity);
+        case UsersFocus::Pop3Login:
+            return static_cast<int>(r.pop3Login);
+        case UsersFocus::SmtpLogin:
+            return static_cast<int>(r.smtpLogin);
+        default:
+            return 0;
     }
 }
 
@@ -190,9 +224,8 @@ void UsersPage::setFocus(UsersFocus focus) {
 
 void UsersPage::pressEnter() {
     if (!isField(focus_)) return;
-    const auto next = focus_ == kLastField
-                          ? UsersFocus::ProfileName
-                          : static_cast<UsersFocus>(static_cast<int>(focus_) + 1);
+    const auto next = focus_ == kLastField ? UsersFocus::ProfileName
+                                           : static_cast<UsersFocus>(static_cast<int>(focus_) + 1);
     setFocus(next);
 }
 
@@ -240,11 +273,20 @@ void UsersPage::setChoice(UsersFocus field, int index) {
     if (field == UsersFocus::HeadersDefaultAction) return setHeadersAction(index);
     if (lists_.empty() || index < 0 || index >= static_cast<int>(choicesOf(field).size())) return;
     switch (field) {
-        case UsersFocus::Pop3Security: fields_.pop3Security = static_cast<Security>(index); break;
-        case UsersFocus::SmtpSecurity: fields_.smtpSecurity = static_cast<Security>(index); break;
-        case UsersFocus::Pop3Login: fields_.pop3Login = static_cast<Pop3Login>(index); break;
-        case UsersFocus::SmtpLogin: fields_.smtpLogin = static_cast<SmtpLogin>(index); break;
-        default: return;
+        case UsersFocus::Pop3Security:
+            fields_.pop3Security = static_cast<Security>(index);
+            break;
+        case UsersFocus::SmtpSecurity:
+            fields_.smtpSecurity = static_cast<Security>(index);
+            break;
+        case UsersFocus::Pop3Login:
+            fields_.pop3Login = static_cast<Pop3Login>(index);
+            break;
+        case UsersFocus::SmtpLogin:
+            fields_.smtpLogin = static_cast<SmtpLogin>(index);
+            break;
+        default:
+            return;
     }
     edited_ = true;
 }
@@ -272,8 +314,8 @@ std::optional<std::string> UsersPage::acceptedRename(std::size_t index,
     if (auto problem = profileNameProblem(trimmed)) {
         platform_.system.beep();
         platform_.dialogs.warning(kProductName, "User name '" + cutName(trimmed) +
-                                                    "' cannot be used as a file name: " +
-                                                    *problem + ".");
+                                                    "' cannot be used as a file name: " + *problem +
+                                                    ".");
         return std::nullopt;
     }
     if (auto other = lists_.findName(trimmed); other && *other != index) {
@@ -321,7 +363,8 @@ void UsersPage::saveEdits() {
     leaveProfileName();  // the name field may not have been left yet
     TUsersObjListBox record = fields_;
     record.profileName = lists_.rankListTexts()[index];
-    record.headersDefaultAction = std::clamp(record.headersDefaultAction, 0, kHeadersActionCount - 1);
+    record.headersDefaultAction =
+        std::clamp(record.headersDefaultAction, 0, kHeadersActionCount - 1);
     const std::string oldName = lists_.record(index).profileName;
     lists_.record(index) = record;
     fields_ = record;
@@ -354,14 +397,25 @@ bool UsersPage::rankKey(RankKey key, bool shift) {
     }
     int target = selected();
     switch (key) {
-        case RankKey::Up: target = std::max(0, selected() - 1); break;
-        case RankKey::Down: target = std::min(last, selected() + 1); break;
-        case RankKey::Home: target = 0; break;
-        case RankKey::End: target = last; break;
-        case RankKey::Delete: break;
+        case RankKey::Up:
+            target = std::max(0, selected() - 1);
+            break;
+        case RankKey::Down:
+            target = std::min(last, selected() + 1);
+            break;
+        case RankKey::Home:
+            target = 0;
+            break;
+        case RankKey::End:
+            target = last;
+            break;
+        case RankKey::Delete:
+            break;
     }
-    if (shift) moveSelected(target);
-    else clickRankList(target);
+    if (shift)
+        moveSelected(target);
+    else
+        clickRankList(target);
     return true;
 }
 
@@ -393,27 +447,29 @@ void UsersPage::addClick() {
             return;
         }
         name = trimBlanks(answer->first);
-        if (name.size() > kMaxProfileNameLength) name = trimBlanks(name.substr(0, kMaxProfileNameLength));
+        if (name.size() > kMaxProfileNameLength)
+            name = trimBlanks(name.substr(0, kMaxProfileNameLength));
         if (name.empty()) {
             // Nothing to add. The fields are cleared only when no profile is shown: clearing
             // them over a profile would let the next typing overwrite that profile.
-            if (lists_.empty()) clearFields();
-            else showRecord(selected());
+            if (lists_.empty())
+                clearFields();
+            else
+                showRecord(selected());
             return;
         }
         if (auto problem = profileNameProblem(name)) {
             platform_.system.beep();
-            platform_.dialogs.warning(kProductName, "User name '" + cutName(name) +
-                                                        "' cannot be used as a file name: " +
-                                                        *problem + ".");
+            platform_.dialogs.warning(kProductName,
+                                      "User name '" + cutName(name) +
+                                          "' cannot be used as a file name: " + *problem + ".");
             continue;
         }
         if (auto existing = lists_.findName(name)) {
             platform_.system.beep();
-            platform_.dialogs.information(kProductName,
-                                          "User name '" +
-                                              cutName(lists_.rankListTexts()[*existing]) + "'" +
-                                              " already in use.");
+            platform_.dialogs.information(
+                kProductName, "User name '" + cutName(lists_.rankListTexts()[*existing]) + "'" +
+                                  " already in use.");
             continue;
         }
         break;
@@ -435,7 +491,8 @@ void UsersPage::deleteClick() {
     if (!deleteEnabled()) return;
     saveEdits();
     const int index = selected();
-    const std::string shownName = trimBlanks(lists_.rankListTexts()[static_cast<std::size_t>(index)]);
+    const std::string shownName =
+        trimBlanks(lists_.rankListTexts()[static_cast<std::size_t>(index)]);
     const auto answer = platform_.dialogs.question(
         kProductName, "Are you sure you want to delete user " + shownName + "?",
         platform::Buttons::YesNo, platform::Answer::No);

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "profiles/profile_lists.h"
 #include "profiles/settings.h"
-#include "platform/platform.h"
 
 namespace velmora::profiles {
 
@@ -80,7 +80,7 @@ int fieldValue(const TUsersObjListBox& record, UsersFocus field);
 const std::string* fieldText(const TUsersObjListBox& record, UsersFocus field);
 
 class UsersPage {
-public:
+  public:
     UsersPage(platform::Platform& platform, std::filesystem::path home, ProfileLists& lists,
               Settings& settings);
 
@@ -138,7 +138,7 @@ public:
     // master.usr; the old profile file goes when the name changed.
     void saveEdits();
 
-private:
+  private:
     void enterFocus(UsersFocus focus);
     void leaveFocus(UsersFocus focus, UsersFocus next);
     void leaveProfileName();

@@ -14,7 +14,7 @@ namespace velmora::reading {
 enum class AttachmentAction { Move, Copy };
 
 class TattSaveToForm {
-public:
+  public:
     TattSaveToForm(AttachmentAction action, std::size_t attachmentCount,
                    std::filesystem::path initialDirectory);
     const std::string& caption() const { return caption_; }
@@ -22,7 +22,7 @@ public:
     // The chosen directory; nullopt when the user cancelled.
     std::optional<std::filesystem::path> run(platform::Dialogs& dialogs) const;
 
-private:
+  private:
     AttachmentAction action_;
     std::string caption_;
     std::filesystem::path initial_;

@@ -19,8 +19,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::array<const char*, 18> kProgramExtensions = {
-    ".desktop", ".sh", ".bash", ".jar", ".exe", ".vbs", ".js", ".bat", ".cmd",
-    ".com", ".scr", ".pif", ".msi", ".py", ".pl", ".run", ".appimage", ".ps1"};
+    ".desktop", ".sh",  ".bash", ".jar", ".exe", ".vbs", ".js",  ".bat",      ".cmd",
+    ".com",     ".scr", ".pif",  ".msi", ".py",  ".pl",  ".run", ".appimage", ".ps1"};
 
 bool isMailFolderName(const fs::path& component) {
     const std::string extension = component.extension().string();
@@ -66,15 +66,18 @@ bool isInsideMailFolder(const fs::path& directory) {
 std::optional<std::string> copyAttachmentInto(const fs::path& source, const fs::path& directory,
                                               fs::path* written) {
     std::error_code ec;
-    if (!fs::is_directory(directory, ec)) return errorText(std::make_error_code(std::errc::not_a_directory));
+    if (!fs::is_directory(directory, ec))
+        return errorText(std::make_error_code(std::errc::not_a_directory));
     if (isInsideMailFolder(directory))
         return std::string("A mail folder's directory cannot receive attachment files.");
     const std::string ownName =
         mime::safeFileName(store::attachmentOwnName(source.filename().string()));
     const fs::path target = directory / ownName;
     const auto targetStatus = fs::symlink_status(target, ec);
-    if (fs::is_directory(targetStatus)) return errorText(std::make_error_code(std::errc::is_a_directory));
-    if (fs::exists(targetStatus) && !fs::is_symlink(targetStatus) && fs::equivalent(source, target, ec))
+    if (fs::is_directory(targetStatus))
+        return errorText(std::make_error_code(std::errc::is_a_directory));
+    if (fs::exists(targetStatus) && !fs::is_symlink(targetStatus) &&
+        fs::equivalent(source, target, ec))
         return std::string("The attachment is already stored under this name in that directory.");
 
     // A new temporary file beside the target, then renamed over it.
@@ -82,7 +85,8 @@ std::optional<std::string> copyAttachmentInto(const fs::path& source, const fs::
     fs::remove(temporary, ec);
     const int in = ::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (in < 0) return errorText(std::error_code(errno, std::generic_category()));
-    const int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int out =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (out < 0) {
         const int error = errno;
         ::close(in);
@@ -99,7 +103,8 @@ std::optional<std::string> copyAttachmentInto(const fs::path& source, const fs::
         }
         if (got == 0) break;
         for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
+            const ssize_t put =
+                ::write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
             if (put < 0) {
                 if (errno == EINTR) continue;
                 error = errno;

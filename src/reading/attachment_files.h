@@ -30,8 +30,8 @@ bool isInsideMailFolder(const std::filesystem::path& directory);
 // so a link at the name is replaced, never followed. Refused when the directory is a mail
 // folder's, when the target is a directory, or when the target is the source itself. The error
 // text on failure; on success the target path in `written`.
-[[nodiscard]] std::optional<std::string> copyAttachmentInto(const std::filesystem::path& source,
-                                                            const std::filesystem::path& directory,
-                                                            std::filesystem::path* written = nullptr);
+[[nodiscard]] std::optional<std::string> copyAttachmentInto(
+    const std::filesystem::path& source, const std::filesystem::path& directory,
+    std::filesystem::path* written = nullptr);
 
 }  // namespace velmora::reading

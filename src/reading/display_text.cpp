@@ -40,7 +40,8 @@ Handler handlerFor(std::string_view type) {
     if (type == "text/plain" || type == "text/richtext" || type == "text/enriched")
         return {"mime_text_plain", true, true, "File I/O Error 3264\r"};
     if (type == "text/html") return {"mime_text_html", true, false, nullptr};
-    if (type == "text/rfc822" || type == "message/rfc822") return {"mime_text_rfc822", false, false, nullptr};
+    if (type == "text/rfc822" || type == "message/rfc822")
+        return {"mime_text_rfc822", false, false, nullptr};
     if (type == "image/jpeg") return {"mime_image_jpeg", false, false, nullptr};
     if (type == "image/gif") return {"mime_image_gif", false, false, nullptr};
     if (type == "image/tiff") return {"mime_image_tiff", false, false, nullptr};
@@ -48,9 +49,11 @@ Handler handlerFor(std::string_view type) {
     if (type == "video/mpeg") return {"mime_video_mpeg", false, false, nullptr};
     if (type == "application/octet-stream")
         return {"mime_application_octet_stream", true, false, "File I/O Error 3376\r"};
-    if (type == "application/postscript") return {"mime_application_postscript", false, false, nullptr};
+    if (type == "application/postscript")
+        return {"mime_application_postscript", false, false, nullptr};
     if (type == "multipart/mixed") return {"mime_multipart_mixed", false, false, nullptr};
-    if (type == "multipart/alternative") return {"mime_multipart_alternative", false, false, nullptr};
+    if (type == "multipart/alternative")
+        return {"mime_multipart_alternative", false, false, nullptr};
     if (type == "multipart/digest") return {"mime_multipart_digest", false, false, nullptr};
     if (type == "multipart/report") return {"mime_multipart_report", false, false, nullptr};
     if (type == "application/msword") return {"mime_application_msword", false, false, nullptr};
@@ -78,7 +81,8 @@ std::optional<std::string> readFailureOf(const std::filesystem::path& file) {
 // folder (`folder`, or a mail folder taken from the path when the caller has none): a path
 // from a damaged index or a hostile private block may name /dev/zero or a FIFO.
 bool fileExists(const std::string& path, const std::filesystem::path* folder) {
-    return folder ? store::isFolderAttachmentFile(*folder, path) : store::isFolderAttachmentFile(path);
+    return folder ? store::isFolderAttachmentFile(*folder, path)
+                  : store::isFolderAttachmentFile(path);
 }
 
 enum class Pane { Preview, ReadWindow };
@@ -101,7 +105,8 @@ std::vector<std::string> displayLines(mime::TmsMessage& message, const store::TO
             lines.push_back(" ");
         } else {
             mime::TmsHeaders rest = headers;
-            for (const char* name : {"To:", "From:", "CC:", "Date:", "Subject:"}) rest.RemoveField(name);
+            for (const char* name : {"To:", "From:", "CC:", "Date:", "Subject:"})
+                rest.RemoveField(name);
             if (pane == Pane::Preview) rest.RemoveField("BCC:");
             for (const auto& line : rest.Lines()) lines.push_back(line);
             lines.emplace_back();
@@ -109,7 +114,8 @@ std::vector<std::string> displayLines(mime::TmsMessage& message, const store::TO
         }
     }
     for (const auto& line : message.Body()) lines.push_back(line);
-    for (auto& line : attachmentLines(message, item, dialogs, folder)) lines.push_back(std::move(line));
+    for (auto& line : attachmentLines(message, item, dialogs, folder))
+        lines.push_back(std::move(line));
     return lines;
 }
 
@@ -223,7 +229,8 @@ std::vector<std::string> wrapUtf8Lines(const std::vector<std::string>& lines, in
 }
 
 std::vector<std::string> attachmentLines(const mime::TmsMessage& message,
-                                         const store::TObjListViewVLF& item, platform::Dialogs& dialogs,
+                                         const store::TObjListViewVLF& item,
+                                         platform::Dialogs& dialogs,
                                          const std::filesystem::path* folder) {
     std::vector<std::string> lines;
     if (item.attachList.empty()) return lines;
@@ -267,11 +274,13 @@ std::vector<std::string> readWindowLines(mime::TmsMessage& message,
 
 std::optional<std::string> previewTextOf(const std::filesystem::path& directory,
                                          const store::TObjListViewVLF& item, HeaderMode mode,
-                                         int wrapWidth, platform::Dialogs& dialogs, std::string* failure) {
+                                         int wrapWidth, platform::Dialogs& dialogs,
+                                         std::string* failure) {
     const auto file = store::messageFilePath(directory, item.fileName);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) {
-        if (failure) *failure = errorText(std::make_error_code(std::errc::no_such_file_or_directory));
+        if (failure)
+            *failure = errorText(std::make_error_code(std::errc::no_such_file_or_directory));
         return std::nullopt;
     }
     mime::TmsMessage message;

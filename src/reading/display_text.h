@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "mime/message.h"
-#include "store/list_item.h"
 #include "platform/dialogs.h"
+#include "store/list_item.h"
 
 namespace velmora::reading {
 
@@ -73,7 +73,8 @@ std::vector<std::string> readWindowLines(mime::TmsMessage& message,
 // (`folder`; without one, inside a mail folder's directory); any other path is "Attachment Not
 // Found".
 std::vector<std::string> attachmentLines(const mime::TmsMessage& message,
-                                         const store::TObjListViewVLF& item, platform::Dialogs& dialogs,
+                                         const store::TObjListViewVLF& item,
+                                         platform::Dialogs& dialogs,
                                          const std::filesystem::path* folder = nullptr);
 
 // The preview pane's text of a row: the message file of `item` in `directory` loaded, its

@@ -29,7 +29,8 @@ std::optional<FolderLayout> loadFolderLayout(const std::filesystem::path& file) 
     FolderLayout layout;
     const FolderLayout defaults;
     for (std::size_t c = 0; c < layout.widths.size(); ++c)
-        layout.widths[c] = numberIn(lines, 1 + c, kMinColumnWidth, kMaxColumnWidth, defaults.widths[c]);
+        layout.widths[c] =
+            numberIn(lines, 1 + c, kMinColumnWidth, kMaxColumnWidth, defaults.widths[c]);
     layout.sortColumn = numberIn(lines, 7, 0, store::kColumnCount - 1, defaults.sortColumn);
     layout.sortDescending = numberIn(lines, 8, 0, 1, 0) == 1;
     layout.headerMode = numberIn(lines, 10, 0, 2, defaults.headerMode);

@@ -30,7 +30,8 @@ bool opensInCompose(FolderKind kind) {
 
 }  // namespace
 
-// --- commands on rows -----------------------------------------------------------------------------
+// --- commands on rows
+// -----------------------------------------------------------------------------
 
 void TinboxForm::openSelectedRows() {
     if (rows_.empty()) return;
@@ -48,7 +49,8 @@ void TinboxForm::openSelectedRows() {
     }
     // Each read window's opening may remove a row whose file is missing: by file name, then.
     std::vector<std::string> files;
-    for (int row : selectedRows()) files.push_back(rows_[static_cast<std::size_t>(row)].item.fileName);
+    for (int row : selectedRows())
+        files.push_back(rows_[static_cast<std::size_t>(row)].item.fileName);
     for (const auto& file : files) {
         for (std::size_t i = 0; i < rows_.size(); ++i) {
             if (rows_[i].item.fileName == file) {
@@ -81,14 +83,15 @@ void TinboxForm::removeAttachments() {
     if (!loaded) return;
     const int row = current_;
     store::FolderRow& target = rows_[static_cast<std::size_t>(row)];
-    const std::size_t count = std::max<std::size_t>(target.item.attachList.size(),
-                                                    static_cast<std::size_t>(loaded->Attachments().Count()));
+    const std::size_t count = std::max<std::size_t>(
+        target.item.attachList.size(), static_cast<std::size_t>(loaded->Attachments().Count()));
     if (count == 0) return;
     const bool one = count == 1;
     if (platform_.dialogs.question(
             one ? "Confirm Attachment Delete" : "Confirm Attachments Delete",
             one ? "This Action Cannot Be Undone.\rAre You Sure You Want To Delete This Attachment?"
-                : "This Action Cannot Be Undone.\rAre You Sure You Want To Delete These Attachments?",
+                : "This Action Cannot Be Undone.\rAre You Sure You Want To Delete These "
+                  "Attachments?",
             platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
         return;
     clickRow(row);
@@ -96,8 +99,8 @@ void TinboxForm::removeAttachments() {
     // The rewritten message is saved first; only when it is safely on disk do the attachment
     // files go, so a failed save leaves the message and its attachments as they were.
     mime::TmsMessage rewritten;
-    if (auto error = store::loadMessageFile(store::messageFilePath(directory(), target.item.fileName),
-                                            rewritten)) {
+    if (auto error = store::loadMessageFile(
+            store::messageFilePath(directory(), target.item.fileName), rewritten)) {
         platform_.system.beep();
         platform_.dialogs.warning(kProductName, "Create Error 15579\r" + *error);
         return;
@@ -152,7 +155,9 @@ void TinboxForm::removeAttachments() {
     changed();
 }
 
-void TinboxForm::escapePressed() { host_.closeChildWindow(*this); }
+void TinboxForm::escapePressed() {
+    host_.closeChildWindow(*this);
+}
 
 bool TinboxForm::closeQuery() {
     if (folderKind() == FolderKind::OutBox && !rows_.empty()) return outBoxClosePrompt();
@@ -186,7 +191,8 @@ bool TinboxForm::outBoxClosePrompt() {
                 several ? "Are You Really Sure You Want To Delete These OutBox Messages?"
                         : "Are You Really Sure You Want To Delete This OutBox Message?",
                 platform::Buttons::YesNo, platform::Answer::No) == platform::Answer::Yes) {
-            transferSelected(*this, host_.openFolderWindow("Trash", false), kMoveOptions, host_, platform_);
+            transferSelected(*this, host_.openFolderWindow("Trash", false), kMoveOptions, host_,
+                             platform_);
             platform_.pause(kOutBoxDeletePause);
         }
         return true;
@@ -225,7 +231,8 @@ platform::Menu TinboxForm::forwardAndReplyEntries(bool preview) {
     const bool include = settings_.reply.includeOriginal;
     const std::string oppositeText = include ? " (no message text)" : " (with message text)";
     platform::Menu entries;
-    entries.push_back(commandEntry("popForward", preview ? "&Forward" : "&Foward", cmd::kForward, "F12"));
+    entries.push_back(
+        commandEntry("popForward", preview ? "&Forward" : "&Foward", cmd::kForward, "F12"));
     entries.push_back(commandEntry("popForwardAbuse", "Forward abuse@", cmd::kForwardAbuse));
     entries.push_back(commandEntry("popReplySender", "Reply To Sender", cmd::kReplySender, "F11"));
     const bool all = replyAllAvailable();
@@ -233,8 +240,8 @@ platform::Menu TinboxForm::forwardAndReplyEntries(bool preview) {
     entries.back().visible = all;
     entries.push_back(commandEntry("popReplySenderOpposite", "Reply To Sender" + oppositeText,
                                    cmd::kReplySenderOpposite));
-    entries.push_back(commandEntry("popReplyAllOpposite", "Reply To All" + oppositeText,
-                                   cmd::kReplyAllOpposite));
+    entries.push_back(
+        commandEntry("popReplyAllOpposite", "Reply To All" + oppositeText, cmd::kReplyAllOpposite));
     entries.back().visible = all;
     return entries;
 }
@@ -312,19 +319,23 @@ platform::Menu TinboxForm::listMenu() {
     const FolderKind kind = folderKind();
     const bool plural = selectedCount_ >= 2;
     const bool none = rows_.empty();
-    auto singular = [plural](const char* one, const char* many) { return std::string(plural ? many : one); };
+    auto singular = [plural](const char* one, const char* many) {
+        return std::string(plural ? many : one);
+    };
     const bool replyKinds = kind == FolderKind::InBox || kind == FolderKind::User;
     const platform::Commands& commands = host_.registeredCommands();
 
     platform::Menu menu;
-    platform::MenuEntry preview("popListView_Preview", previewShown() ? "H&ide Mail Message Window"
-                                                                      : "Show Mail Message &Window");
+    platform::MenuEntry preview("popListView_Preview", previewShown()
+                                                           ? "H&ide Mail Message Window"
+                                                           : "Show Mail Message &Window");
     preview.command = [this] { host_.setPreviewShown(!previewShown()); };
     menu.push_back(std::move(preview));
     menu.push_back(profileMenu(host_, "popListView_Profile"));
     menu.push_back(platform::MenuEntry::separator());
 
-    auto addSender = commandEntry("popListView_AddSender", "Add Sender To Address &Book", cmd::kAddSender);
+    auto addSender =
+        commandEntry("popListView_AddSender", "Add Sender To Address &Book", cmd::kAddSender);
     addSender.visible = replyKinds && commands.find(cmd::kAddSender);
     menu.push_back(std::move(addSender));
     auto harvest = commandEntry("popListView_Harvest", "&Harvest Addresses", cmd::kHarvest);
@@ -364,7 +375,8 @@ platform::Menu TinboxForm::listMenu() {
     menu.push_back(std::move(selectAllEntry));
     menu.push_back(platform::MenuEntry::separator());
 
-    const bool sendPlural = plural || (kind == FolderKind::OutBox && settings_.send.sendOutBoxTogether);
+    const bool sendPlural =
+        plural || (kind == FolderKind::OutBox && settings_.send.sendOutBoxTogether);
     std::string sendCaption = sendPlural ? "&Send Messages" : "&Send Message";
     if (kind == FolderKind::Sent) sendCaption += " Again";
     auto send = commandEntry("popListView_Send", sendCaption, cmd::kSendSelected, "F5");
@@ -403,7 +415,8 @@ platform::Menu TinboxForm::previewMenu() {
     hide.command = [this] { host_.setPreviewShown(false); };
     menu.push_back(std::move(hide));
     menu.push_back(profileMenu(host_, "popPreview_Profile"));
-    auto addSender = commandEntry("popPreview_AddSender", "Add Sender To Address &Book", cmd::kAddSender);
+    auto addSender =
+        commandEntry("popPreview_AddSender", "Add Sender To Address &Book", cmd::kAddSender);
     addSender.visible = replyKinds && host_.registeredCommands().find(cmd::kAddSender);
     menu.push_back(std::move(addSender));
     platform::MenuEntry move("popPreview_Move", "&Move Message");

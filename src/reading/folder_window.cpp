@@ -8,11 +8,11 @@
 
 #include "base/identity.h"
 #include "base/text_file.h"
+#include "reading/read_windows.h"
 #include "store/date_text.h"
 #include "store/folder_index.h"
 #include "store/folders.h"
 #include "store/index_rebuild.h"
-#include "reading/read_windows.h"
 
 namespace velmora::reading {
 
@@ -34,7 +34,9 @@ double sizeValue(std::string_view text) {
     return std::strtod(copy.c_str(), nullptr);
 }
 
-int sign(int value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
+int sign(int value) {
+    return value < 0 ? -1 : (value > 0 ? 1 : 0);
+}
 
 }  // namespace
 
@@ -50,7 +52,8 @@ int compareRows(const store::FolderRow& a, const store::FolderRow& b, store::Col
         case store::Column::Date:
             return sign(a.item.sortDate.compare(b.item.sortDate));
         default:
-            return sign(store::columnText(a.text, column).compare(store::columnText(b.text, column)));
+            return sign(
+                store::columnText(a.text, column).compare(store::columnText(b.text, column)));
     }
 }
 
@@ -65,11 +68,14 @@ TinboxForm::TinboxForm(platform::Platform& platform, std::filesystem::path home,
     openWindows().push_back(this);
     setKey(store::folderWindowKey(logicalPath_));
     applyLayout();
-    previewTimer_ = platform_.timers.createTimer(kPreviewDelay, true, [this] { previewTimerFired(); });
+    previewTimer_ =
+        platform_.timers.createTimer(kPreviewDelay, true, [this] { previewTimerFired(); });
     updateCaption();
 }
 
-TinboxForm::~TinboxForm() { std::erase(openWindows(), this); }
+TinboxForm::~TinboxForm() {
+    std::erase(openWindows(), this);
+}
 
 void TinboxForm::open() {
     indexRebuilt_ = false;
@@ -86,8 +92,8 @@ void TinboxForm::open() {
         if (index->damaged) {
             // Keep what was read and add the message files the damaged part listed.
             const auto missing = store::unlistedMessageFiles(directory(), rows_);
-            auto rebuilt = store::rebuildRows(missing, logicalPath_, settings_.retrieve.dateFormat,
-                                              platform_);
+            auto rebuilt =
+                store::rebuildRows(missing, logicalPath_, settings_.retrieve.dateFormat, platform_);
             for (auto& row : rebuilt.rows) rows_.push_back(std::move(row));
             selected_.assign(rows_.size(), false);
             indexDirty_ = true;
@@ -115,7 +121,9 @@ void TinboxForm::setLogicalPath(std::string logicalPath) {
     updateCaption();
 }
 
-void TinboxForm::optionsChanged() { changed(); }
+void TinboxForm::optionsChanged() {
+    changed();
+}
 
 void TinboxForm::folderRenamed(const std::string& oldPath, const std::string& newPath) {
     if (auto renamed = store::renamedLogicalPath(logicalPath_, oldPath, newPath)) {
@@ -157,7 +165,9 @@ void TinboxForm::addRows(std::vector<store::FolderRow> rows) {
     changed();
 }
 
-void TinboxForm::removeRow(std::size_t row) { removeRows({row}); }
+void TinboxForm::removeRow(std::size_t row) {
+    removeRows({row});
+}
 
 void TinboxForm::removeRows(std::vector<std::size_t> rows) {
     std::sort(rows.begin(), rows.end());
@@ -385,8 +395,8 @@ void TinboxForm::writeFolderIndex() {
     if (!indexDirty_) return;
     if (auto error = store::writeFolderIndexFile(file, rows_)) {
         platform_.system.beep();
-        platform_.dialogs.warning(kProductName, "File I/O Error 200\r" + errorText(error) + "\r" +
-                                                    file.string());
+        platform_.dialogs.warning(kProductName,
+                                  "File I/O Error 200\r" + errorText(error) + "\r" + file.string());
         return;
     }
     indexDirty_ = false;
@@ -395,7 +405,8 @@ void TinboxForm::writeFolderIndex() {
 void TinboxForm::renderDateColumn() {
     const int format = settings_.retrieve.dateFormat;
     for (auto& row : rows_)
-        store::replaceColumn(row.text, store::Column::Date, store::dateText(row.item.mailDate, format));
+        store::replaceColumn(row.text, store::Column::Date,
+                             store::dateText(row.item.mailDate, format));
 }
 
 void TinboxForm::onClose() {
@@ -407,13 +418,17 @@ void TinboxForm::onClose() {
     writeFolderIndex();
 }
 
-const std::string& TinboxForm::lastWindowState() { return sharedLastWindowState(); }
+const std::string& TinboxForm::lastWindowState() {
+    return sharedLastWindowState();
+}
 
 void TinboxForm::setLastWindowState(std::string state) {
     sharedLastWindowState() = std::move(state);
 }
 
-int TinboxForm::openCount() { return static_cast<int>(openWindows().size()); }
+int TinboxForm::openCount() {
+    return static_cast<int>(openWindows().size());
+}
 
 void TinboxForm::setColumnWidthEverywhere(int column, int width) {
     for (TinboxForm* window : openWindows()) window->setColumnWidth(column, width);

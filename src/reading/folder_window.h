@@ -20,16 +20,16 @@
 #include <vector>
 
 #include "mime/message.h"
+#include "platform/child_window.h"
+#include "platform/menu.h"
+#include "platform/platform.h"
+#include "platform/timers.h"
 #include "profiles/settings.h"
 #include "reading/display_text.h"
 #include "reading/folder_layout.h"
 #include "reading/folder_window_host.h"
 #include "store/folders.h"
 #include "store/list_item.h"
-#include "platform/child_window.h"
-#include "platform/menu.h"
-#include "platform/platform.h"
-#include "platform/timers.h"
 
 namespace velmora::reading {
 
@@ -38,15 +38,16 @@ struct ColumnSpec {
     int width;  // on creation
 };
 
-inline constexpr std::array<ColumnSpec, store::kColumnCount> kFolderColumns = {{
-    {"Status", 75}, {"Size KB", 60}, {"Subject", 160}, {"From", 110}, {"To", 110}, {"Date", 120}}};
+inline constexpr std::array<ColumnSpec, store::kColumnCount> kFolderColumns = {
+    {{"Status", 75}, {"Size KB", 60}, {"Subject", 160}, {"From", 110}, {"To", 110}, {"Date", 120}}};
 
 inline constexpr const char* kListHint =
     "ListView component - shows mail message items.\rRight mouse click for pop-up menu.\rStatus "
     "Column:\r U - Unread\r R - Read\r O - Original\r C - Copy\r R/r Replied/Not replied to\r "
     "F/f/M Forwarded/Not forwarded/file attachment has been Moved\r A/a Attachment(s)/No "
     "attachment(s)\r N - Priority (H)High, (N)Normal (L)Low|";
-inline constexpr const char* kPreviewHint = "Mail Message View window.\rRight mouse click for pop-up menu|";
+inline constexpr const char* kPreviewHint =
+    "Mail Message View window.\rRight mouse click for pop-up menu|";
 
 // How two rows compare for a sort column: Status rows are all equal, Size KB compares the
 // numbers of the texts, Date the items' sort dates, the others their texts byte by byte.
@@ -70,7 +71,8 @@ struct RowLook {
 // whose command is not registered is disabled (opening a Drafts, OutBox or Sent row without the
 // compose window's command says so instead of doing nothing).
 namespace folder_commands {
-inline constexpr const char* kEditInCompose = "compose.editStored";  // selected rows of the current folder window
+inline constexpr const char* kEditInCompose =
+    "compose.editStored";  // selected rows of the current folder window
 inline constexpr const char* kReplySender = "reply.sender";
 inline constexpr const char* kReplyAll = "reply.all";
 inline constexpr const char* kReplySenderOpposite = "reply.senderOpposite";
@@ -93,7 +95,7 @@ class TinboxForm;
 platform::MenuEntry profileMenu(FolderWindowHost& host, const std::string& name);
 
 class TinboxForm : public platform::ChildWindow {
-public:
+  public:
     TinboxForm(platform::Platform& platform, std::filesystem::path home, std::string logicalPath,
                const profiles::Settings& settings, FolderWindowHost& host);
     ~TinboxForm() override;
@@ -204,7 +206,9 @@ public:
 
     // --- layout -------------------------------------------------------------------------------
     // The layout read when the window opened (defaults when its file was missing).
-    int columnWidth(int column) const { return layout_.widths.at(static_cast<std::size_t>(column)); }
+    int columnWidth(int column) const {
+        return layout_.widths.at(static_cast<std::size_t>(column));
+    }
     void setColumnWidth(int column, int width);
     // A column resized by the user: the width goes to that column of every open folder window.
     static void setColumnWidthEverywhere(int column, int width);
@@ -287,7 +291,8 @@ public:
     // One entry per open read window, the row it shows, in opening order.
     std::vector<int>& readWindowRows() { return readWindowRows_; }
     int readWindowCount() const { return static_cast<int>(readWindowRows_.size()); }
-    // The page of the last read window choice: 0 body only, 1 normal, 2 full headers, 3 attachments.
+    // The page of the last read window choice: 0 body only, 1 normal, 2 full headers, 3
+    // attachments.
     int readPage() const { return readPage_; }
     void setReadPage(int page) { readPage_ = page; }
     FolderWindowHost& host() { return host_; }
@@ -307,7 +312,7 @@ public:
     // Folder windows open in this program run.
     static int openCount();
 
-private:
+  private:
     void changed();
     void clampCurrent();
     void applyLayout();

@@ -17,7 +17,7 @@ namespace velmora::reading {
 class TinboxForm;
 
 class FolderWindowHost {
-public:
+  public:
     virtual ~FolderWindowHost() = default;
     virtual TinboxForm* findFolderWindow(const std::string& logicalPath) = 0;
     // The folder's window, created (and its index loaded) when it is not open; `show` false
@@ -34,7 +34,8 @@ public:
     // Child windows other than folder windows (the read windows): added shown and active,
     // brought to the front, closed through their close query (false: it stayed open), and
     // listed in the main window's child order (the most recently activated first).
-    virtual platform::ChildWindow& addChildWindow(std::unique_ptr<platform::ChildWindow> window) = 0;
+    virtual platform::ChildWindow& addChildWindow(
+        std::unique_ptr<platform::ChildWindow> window) = 0;
     virtual void activateChildWindow(platform::ChildWindow& window) = 0;
     virtual bool closeChildWindow(platform::ChildWindow& window) = 0;
     virtual std::vector<platform::ChildWindow*> childWindows() const = 0;

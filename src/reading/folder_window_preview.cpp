@@ -29,9 +29,15 @@ void TinboxForm::applyLayout() {
     setSort(static_cast<store::Column>(layout_.sortColumn), layout_.sortDescending);
     headerMode_ = headerModeOf(layout_.headerMode);
     switch (layout_.windowState) {
-        case 0: setState(platform::WindowState::Minimized); break;
-        case 2: setState(platform::WindowState::Maximized); break;
-        default: setState(platform::WindowState::Normal); break;
+        case 0:
+            setState(platform::WindowState::Minimized);
+            break;
+        case 2:
+            setState(platform::WindowState::Maximized);
+            break;
+        default:
+            setState(platform::WindowState::Normal);
+            break;
     }
 }
 
@@ -49,14 +55,20 @@ void TinboxForm::writeLayout() {
     layout_.sortDescending = sortDescending();
     layout_.headerMode = static_cast<int>(headerMode_);
     switch (state()) {
-        case platform::WindowState::Minimized: layout_.windowState = 0; break;
-        case platform::WindowState::Maximized: layout_.windowState = 2; break;
-        case platform::WindowState::Normal: layout_.windowState = 1; break;
+        case platform::WindowState::Minimized:
+            layout_.windowState = 0;
+            break;
+        case platform::WindowState::Maximized:
+            layout_.windowState = 2;
+            break;
+        case platform::WindowState::Normal:
+            layout_.windowState = 1;
+            break;
     }
     if (auto error = saveFolderLayout(layoutFile(), layout_)) {
         platform_.system.beep();
-        platform_.dialogs.warning(kProductName, "File I/O Error 100\r" + *error + "\r" +
-                                                    layoutFile().string());
+        platform_.dialogs.warning(kProductName,
+                                  "File I/O Error 100\r" + *error + "\r" + layoutFile().string());
         return;
     }
     layoutDirty_ = false;
@@ -99,7 +111,8 @@ void TinboxForm::setSelection(const std::vector<int>& rows) {
     std::fill(selected_.begin(), selected_.end(), false);
     selectedCount_ = 0;
     for (int row : rows) {
-        if (row < 0 || static_cast<std::size_t>(row) >= selected_.size() || selected_[static_cast<std::size_t>(row)])
+        if (row < 0 || static_cast<std::size_t>(row) >= selected_.size() ||
+            selected_[static_cast<std::size_t>(row)])
             continue;
         selected_[static_cast<std::size_t>(row)] = true;
         ++selectedCount_;
@@ -123,7 +136,8 @@ void TinboxForm::followCurrentRow() {
         clearPreview();
         return;
     }
-    if (rows_[static_cast<std::size_t>(current_)].item.fileName != loadedFile_ && !previewTimer_->isActive())
+    if (rows_[static_cast<std::size_t>(current_)].item.fileName != loadedFile_ &&
+        !previewTimer_->isActive())
         previewTimer_->start();
 }
 
@@ -169,7 +183,8 @@ void TinboxForm::composePreview() {
     for (const auto& r : rows_)
         if (r.item.fileName == loadedFile_) row = &r;
     if (!row) return;
-    const auto lines = readableLines(previewLines(*loaded_, row->item, headerMode_, platform_.dialogs), *loaded_);
+    const auto lines =
+        readableLines(previewLines(*loaded_, row->item, headerMode_, platform_.dialogs), *loaded_);
     previewText_ = joinLines(wrapUtf8Lines(lines, wordWrapWidth(settings_.reply.wordWrap)), false);
 }
 
@@ -201,7 +216,8 @@ std::optional<std::pair<profiles::Colour, profiles::Colour>> TinboxForm::selecti
     return std::pair{settings_.retrieve.lightbarBackground, settings_.retrieve.lightbarForeground};
 }
 
-// --- marks ----------------------------------------------------------------------------------------
+// --- marks
+// ----------------------------------------------------------------------------------------
 
 namespace {
 
@@ -242,11 +258,21 @@ void TinboxForm::markMailMessageRead(int row) {
     setStatusLetter(row, 1, 'R');
 }
 
-void TinboxForm::markMailMessageReplied(int row) { setStatusLetter(row, 5, 'R'); }
-void TinboxForm::markMailMessageForwarded(int row) { setStatusLetter(row, 7, 'F'); }
-void TinboxForm::markMailMessageAttachmentMoved() { setStatusLetter(current_, 9, 'M'); }
-void TinboxForm::markMailMessageAttachmentCopied() { setStatusLetter(current_, 9, 'C'); }
-void TinboxForm::markMailMessageAttachmentDeleted() { setStatusLetter(current_, 9, 'D'); }
+void TinboxForm::markMailMessageReplied(int row) {
+    setStatusLetter(row, 5, 'R');
+}
+void TinboxForm::markMailMessageForwarded(int row) {
+    setStatusLetter(row, 7, 'F');
+}
+void TinboxForm::markMailMessageAttachmentMoved() {
+    setStatusLetter(current_, 9, 'M');
+}
+void TinboxForm::markMailMessageAttachmentCopied() {
+    setStatusLetter(current_, 9, 'C');
+}
+void TinboxForm::markMailMessageAttachmentDeleted() {
+    setStatusLetter(current_, 9, 'D');
+}
 
 void TinboxForm::previewEntered() {
     markMailMessageRead(current_);

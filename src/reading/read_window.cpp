@@ -4,8 +4,8 @@
 
 #include "base/identity.h"
 #include "base/text_file.h"
-#include "reading/attachment_files.h"
 #include "reading/att_save_to_form.h"
+#include "reading/attachment_files.h"
 #include "reading/folder_window.h"
 #include "reading/read_windows.h"
 #include "reading/readable_text.h"
@@ -19,20 +19,28 @@ namespace fs = std::filesystem;
 
 int tabOfPage(ReadPage page) {
     switch (page) {
-        case ReadPage::Full: return 0;
-        case ReadPage::Normal: return 1;
-        case ReadPage::BodyOnly: return 2;
-        case ReadPage::Attachments: return 3;
+        case ReadPage::Full:
+            return 0;
+        case ReadPage::Normal:
+            return 1;
+        case ReadPage::BodyOnly:
+            return 2;
+        case ReadPage::Attachments:
+            return 3;
     }
     return 1;
 }
 
 ReadPage pageOfTab(int tab) {
     switch (tab) {
-        case 0: return ReadPage::Full;
-        case 2: return ReadPage::BodyOnly;
-        case 3: return ReadPage::Attachments;
-        default: return ReadPage::Normal;
+        case 0:
+            return ReadPage::Full;
+        case 2:
+            return ReadPage::BodyOnly;
+        case 3:
+            return ReadPage::Attachments;
+        default:
+            return ReadPage::Normal;
     }
 }
 
@@ -52,7 +60,9 @@ TreadForm::TreadForm(TinboxForm& owner, int row)
 
 TreadForm::~TreadForm() = default;
 
-TinboxForm* TreadForm::owner() const { return host_.findFolderWindow(ownerPath_); }
+TinboxForm* TreadForm::owner() const {
+    return host_.findFolderWindow(ownerPath_);
+}
 
 bool TreadForm::load(int failureCode) {
     TinboxForm* folder = owner();
@@ -61,8 +71,8 @@ bool TreadForm::load(int failureCode) {
     const auto file = store::messageFilePath(folder->directory(), item_.fileName);
     if (auto error = store::loadMessageFile(file, *message)) {
         folder->platform().system.beep();
-        folder->platform().dialogs.warning(kProductName, "File I/O Error " +
-                                                             std::to_string(failureCode) + "\r" + *error);
+        folder->platform().dialogs.warning(
+            kProductName, "File I/O Error " + std::to_string(failureCode) + "\r" + *error);
         return false;
     }
     store::stripPrivateHeaders(*message, item_);
@@ -80,8 +90,9 @@ void TreadForm::fillAttachments() {
         for (const auto& path : item_.attachList)
             if (isShownAttachment(path, folder->directory())) attachments_.emplace_back(path);
     attachmentSelected_.assign(attachments_.size(), false);
-    currentAttachment_ = attachments_.empty() ? -1 : std::min(std::max(currentAttachment_, 0),
-                                                               static_cast<int>(attachments_.size()) - 1);
+    currentAttachment_ = attachments_.empty() ? -1
+                                              : std::min(std::max(currentAttachment_, 0),
+                                                         static_cast<int>(attachments_.size()) - 1);
 }
 
 void TreadForm::composeText() {
@@ -91,8 +102,10 @@ void TreadForm::composeText() {
     const HeaderMode mode = page_ == ReadPage::Full       ? HeaderMode::Full
                             : page_ == ReadPage::BodyOnly ? HeaderMode::BodyOnly
                                                           : HeaderMode::Normal;
-    text_ = joinLines(readableLines(readWindowLines(*message_, item_, mode, folder->platform().dialogs), *message_),
-                      false);
+    text_ =
+        joinLines(readableLines(readWindowLines(*message_, item_, mode, folder->platform().dialogs),
+                                *message_),
+                  false);
 }
 
 void TreadForm::setCounter(int k) {
@@ -105,8 +118,8 @@ void TreadForm::updateCaption() {
     const int count = folder ? folder->readWindowCount() : 0;
     const std::string rows = folder ? std::to_string(folder->rowCount()) : "0";
     const std::string name = folder ? folder->folderName() : ownerPath_;
-    setCaption("Read " + std::to_string(counter_) + "/" + std::to_string(count) + " [" + name + " " +
-               std::to_string(row_ + 1) + "/" + rows + "] [" + message_->Subject() + "]");
+    setCaption("Read " + std::to_string(counter_) + "/" + std::to_string(count) + " [" + name +
+               " " + std::to_string(row_ + 1) + "/" + rows + "] [" + message_->Subject() + "]");
 }
 
 // --- pages -----------------------------------------------------------------------------------
@@ -127,7 +140,8 @@ void TreadForm::choosePage(ReadPage page) {
         }
         text_.clear();
         host_.childWindowChanged(*this);
-        if (hasVbScript(attachments_)) folder->platform().dialogs.warning(kProductName, kVbsWarning);
+        if (hasVbScript(attachments_))
+            folder->platform().dialogs.warning(kProductName, kVbsWarning);
         return;
     }
     folder->setHeaderMode(static_cast<HeaderMode>(static_cast<int>(page)));
@@ -151,7 +165,8 @@ bool TreadForm::showRow(int row) {
     if (!folder || row < 0 || static_cast<std::size_t>(row) >= folder->rowCount()) return false;
     const store::FolderRow& target = folder->rows()[static_cast<std::size_t>(row)];
     std::error_code ec;
-    if (!fs::is_regular_file(store::messageFilePath(folder->directory(), target.item.fileName), ec)) {
+    if (!fs::is_regular_file(store::messageFilePath(folder->directory(), target.item.fileName),
+                             ec)) {
         // As opening does: the row goes, the folder shows its neighbour.
         openReadWindow(*folder, row);
         return false;
@@ -223,12 +238,15 @@ void TreadForm::deleteMessage() {
     folder->clickRow(next);
     folder->loadPreview();
     if (!showRow(next)) {
-        platform.dialogs.warning(kProductName, "File I/O Error 12080\r" +
-                                                   errorText(std::make_error_code(std::errc::no_such_file_or_directory)));
+        platform.dialogs.warning(
+            kProductName, "File I/O Error 12080\r" + errorText(std::make_error_code(
+                                                         std::errc::no_such_file_or_directory)));
     }
 }
 
-void TreadForm::escapePressed() { host_.closeChildWindow(*this); }
+void TreadForm::escapePressed() {
+    host_.closeChildWindow(*this);
+}
 
 bool TreadForm::showsFolderRow(const std::string& folderPath, int row) const {
     return !leaving_ && folderPath == ownerPath_ && row == row_;
@@ -283,7 +301,8 @@ void TreadForm::selectAllAttachments() {
 }
 
 std::size_t TreadForm::selectedAttachmentCount() const {
-    return static_cast<std::size_t>(std::count(attachmentSelected_.begin(), attachmentSelected_.end(), true));
+    return static_cast<std::size_t>(
+        std::count(attachmentSelected_.begin(), attachmentSelected_.end(), true));
 }
 
 void TreadForm::setCurrentAttachment(int index) {
@@ -302,12 +321,14 @@ void TreadForm::openAttachment() {
                                   "\"" + file.filename().string() +
                                       "\" is a program, script or launcher: opening it may run "
                                       "it.\rOpen it anyway?",
-                                  platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
+                                  platform::Buttons::YesNo,
+                                  platform::Answer::No) != platform::Answer::Yes)
         return;
     if (!platform.system.openWithRegisteredProgram(file))
-        platform.dialogs.warning(kProductName,
-                                 "Windows does not recognize this attachment file extension.\rTherefore, "
-                                 "it is unable to launch the correct application to view it.");
+        platform.dialogs.warning(
+            kProductName,
+            "Windows does not recognize this attachment file extension.\rTherefore, "
+            "it is unable to launch the correct application to view it.");
 }
 
 bool TreadForm::inSyncWithOwner(TinboxForm& folder) const {
@@ -321,10 +342,11 @@ void TreadForm::deleteAttachmentsAt(const std::vector<std::size_t>& indexes) {
     if (!folder || indexes.empty()) return;
     if (!inSyncWithOwner(*folder)) {
         folder->platform().dialogs.information(
-            kProductName, "Unable to delete attachment(s).\r" + folder->folderName() +
-                              " message(s) have been deleted since opening this Read window.\rThe "
-                              "indexes are no longer in sync.\rClose this Read window, re-open it and "
-                              "then delete attachments.");
+            kProductName,
+            "Unable to delete attachment(s).\r" + folder->folderName() +
+                " message(s) have been deleted since opening this Read window.\rThe "
+                "indexes are no longer in sync.\rClose this Read window, re-open it and "
+                "then delete attachments.");
         return;
     }
     for (auto it = indexes.rbegin(); it != indexes.rend(); ++it) {
@@ -355,8 +377,12 @@ void TreadForm::deleteAllAttachments() {
     deleteSelectedAttachments();
 }
 
-void TreadForm::moveAttachments() { transferAttachments(true); }
-void TreadForm::copyAttachments() { transferAttachments(false); }
+void TreadForm::moveAttachments() {
+    transferAttachments(true);
+}
+void TreadForm::copyAttachments() {
+    transferAttachments(false);
+}
 
 void TreadForm::transferAttachments(bool move) {
     TinboxForm* folder = owner();
@@ -371,7 +397,8 @@ void TreadForm::transferAttachments(bool move) {
     const auto directory = dialog.run(platform.dialogs);
     if (!directory) return;
 
-    platform.dialogs.showStatus("Please Wait", {move ? "Moving File Attachment" : "Copying File Attachment", "", "", ""});
+    platform.dialogs.showStatus(
+        "Please Wait", {move ? "Moving File Attachment" : "Copying File Attachment", "", "", ""});
     bool anyMoved = false;
     bool anyCopied = false;
     for (auto it = indexes.rbegin(); it != indexes.rend(); ++it) {
@@ -460,8 +487,8 @@ platform::Menu TreadForm::popupMenu() {
     menu.push_back(std::move(clip));
 
     const bool plural = selectedAttachmentCount() >= 2;
-    platform::MenuEntry files("popRead_Attachments", attachments_.size() >= 2 ? "F&ile Attachments"
-                                                                              : "F&ile Attachment");
+    platform::MenuEntry files("popRead_Attachments",
+                              attachments_.size() >= 2 ? "F&ile Attachments" : "F&ile Attachment");
     files.enabled = page_ == ReadPage::Attachments && !attachments_.empty();
     platform::MenuEntry moveTo("popRead_MoveTo", "&Move To...");
     moveTo.enabled = selectedAttachmentCount() > 0;
@@ -470,7 +497,8 @@ platform::Menu TreadForm::popupMenu() {
     copyTo.enabled = selectedAttachmentCount() > 0;
     copyTo.command = [this] { copyAttachments(); };
     platform::MenuEntry deleteSelected(
-        "popRead_DeleteSelected", plural ? "Delete &Selected Attachments" : "Delete &Selected Attachment");
+        "popRead_DeleteSelected",
+        plural ? "Delete &Selected Attachments" : "Delete &Selected Attachment");
     deleteSelected.enabled = selectedAttachmentCount() > 0;
     deleteSelected.command = [this] { deleteSelectedAttachments(); };
     platform::MenuEntry deleteAll("popRead_DeleteAll", "&Delete All Attachments");

@@ -38,7 +38,7 @@ inline constexpr const char* kVbsWarning =
     "opening it!";
 
 class TreadForm final : public platform::ChildWindow {
-public:
+  public:
     // A window for `row` of `owner`; nothing is loaded yet (see load).
     TreadForm(TinboxForm& owner, int row);
     ~TreadForm() override;
@@ -119,7 +119,7 @@ public:
     // After a re-sort of the owner: the row of the list item this window shows.
     void followSortedRow();
 
-private:
+  private:
     void composeText();
     void fillAttachments();
     bool inSyncWithOwner(TinboxForm& owner) const;

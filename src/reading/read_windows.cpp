@@ -33,11 +33,13 @@ TreadForm* openReadWindow(TinboxForm& folder, int row) {
     }
     const store::FolderRow& target = folder.rows()[static_cast<std::size_t>(row)];
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(store::messageFilePath(folder.directory(), target.item.fileName), ec)) {
+    if (!std::filesystem::is_regular_file(
+            store::messageFilePath(folder.directory(), target.item.fileName), ec)) {
         folder.platform().dialogs.information(
-            kProductName, "File not found for this message.\rUnable to open Read Window.\r\rSubject: " +
-                              std::string(store::columnText(target.text, store::Column::Subject)) +
-                              "\r\rListView item will be removed.");
+            kProductName,
+            "File not found for this message.\rUnable to open Read Window.\r\rSubject: " +
+                std::string(store::columnText(target.text, store::Column::Subject)) +
+                "\r\rListView item will be removed.");
         folder.removeRow(static_cast<std::size_t>(row));
         host.renumberReadWindowsAfter(folder.logicalPath(), row);
         if (folder.rowCount() > 0) {
@@ -55,12 +57,14 @@ TreadForm* openReadWindow(TinboxForm& folder, int row) {
     folder.readWindowRows().push_back(row);
     auto& added = static_cast<TreadForm&>(host.addChildWindow(std::move(window)));
     folder.markMailMessageRead(row);
-    const ReadPage page = folder.readPage() == 3 ? ReadPage::Attachments
-                                                 : static_cast<ReadPage>(static_cast<int>(folder.headerMode()));
+    const ReadPage page = folder.readPage() == 3
+                              ? ReadPage::Attachments
+                              : static_cast<ReadPage>(static_cast<int>(folder.headerMode()));
     added.choosePage(page);
     renumberReadWindows(host, folder.logicalPath());
     // Read acknowledgements look at a message shown as text, not at its attachments page.
-    if (page != ReadPage::Attachments) host.registeredCommands().run(folder_commands::kReadAckShown);
+    if (page != ReadPage::Attachments)
+        host.registeredCommands().run(folder_commands::kReadAckShown);
     return &added;
 }
 
@@ -113,7 +117,8 @@ void cycleReadWindows(FolderWindowHost& host, bool next) {
     // Several: the entry after (or before) the active window's row, in opening order.
     auto* active = dynamic_cast<TreadForm*>(children.front());
     auto& entries = folder->readWindowRows();
-    const auto it = active ? std::find(entries.begin(), entries.end(), active->row()) : entries.end();
+    const auto it =
+        active ? std::find(entries.begin(), entries.end(), active->row()) : entries.end();
     if (it == entries.end()) {
         folder->platform().dialogs.warning(kProductName, next ? "GetArrayPosInReadForm Error 2948"
                                                               : "GetArrayPosInReadForm Error 2680");

@@ -83,13 +83,15 @@ bool iconvToUtf8(std::string_view bytes, const std::string& charset, std::string
 bool encodedWordAt(std::string_view value, std::size_t at, std::size_t& end, std::string& text) {
     if (value.compare(at, 2, "=?") != 0) return false;
     const std::size_t q1 = value.find('?', at + 2);
-    if (q1 == std::string_view::npos || q1 + 2 >= value.size() || value[q1 + 2] != '?') return false;
+    if (q1 == std::string_view::npos || q1 + 2 >= value.size() || value[q1 + 2] != '?')
+        return false;
     const char encoding = static_cast<char>(value[q1 + 1] | 0x20);
     if (encoding != 'b' && encoding != 'q') return false;
     const std::size_t close = value.find("?=", q1 + 3);
     if (close == std::string_view::npos) return false;
     std::string charset(value.substr(at + 2, q1 - at - 2));
-    if (const auto star = charset.find('*'); star != std::string::npos) charset.resize(star);  // RFC 2231 language
+    if (const auto star = charset.find('*'); star != std::string::npos)
+        charset.resize(star);  // RFC 2231 language
     const std::string word(value.substr(at, close + 2 - at));
     // The model's own decoder does the B and Q work; only the character set is ours.
     const std::string decoded = mime::DecodeHeaderWords(word);
@@ -130,7 +132,8 @@ bool isValidUtf8(std::string_view bytes) {
             code = (code << 6) | (next & 0x3F);
         }
         if ((length == 2 && code < 0x80) || (length == 3 && code < 0x800) ||
-            (length == 4 && (code < 0x10000 || code > 0x10FFFF)) || (code >= 0xD800 && code <= 0xDFFF))
+            (length == 4 && (code < 0x10000 || code > 0x10FFFF)) ||
+            (code >= 0xD800 && code <= 0xDFFF))
             return false;
         i += static_cast<std::size_t>(length);
     }
@@ -163,7 +166,8 @@ std::string toUtf8(std::string_view bytes, std::string_view charset) {
     if (equalsNoCase(name, "utf-8") || equalsNoCase(name, "utf8"))
         return isValidUtf8(bytes) ? std::string(bytes) : windows1252ToUtf8(bytes);
     // ISO-2022-JP is 7-bit: ASCII text may still hold its escapes.
-    if (isAscii(bytes) && !equalsNoCase(name.substr(0, 8), "iso-2022") && !equalsNoCase(name, "utf-7"))
+    if (isAscii(bytes) && !equalsNoCase(name.substr(0, 8), "iso-2022") &&
+        !equalsNoCase(name, "utf-7"))
         return std::string(bytes);
     std::string out;
     if (iconvToUtf8(bytes, name, out)) return out;
@@ -209,7 +213,8 @@ std::string readableHeaderValue(std::string_view raw) {
 std::string messageCharset(const mime::TmsMessage& message) {
     const std::string type = message.Headers().GetFieldValue("Content-Type");
     std::string charset = mime::TrimQuotes(mime::GetHeaderParam("charset", type));
-    if (charset.empty() && message.CharSet() == mime::TCharSet::csISO2022jp) charset = "ISO-2022-JP";
+    if (charset.empty() && message.CharSet() == mime::TCharSet::csISO2022jp)
+        charset = "ISO-2022-JP";
     return charset;
 }
 

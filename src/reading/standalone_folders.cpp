@@ -14,7 +14,8 @@ StandaloneFolders::~StandaloneFolders() {
     for (auto& [path, window] : windows_) window->onClose();
 }
 
-platform::ChildWindow& StandaloneFolders::addChildWindow(std::unique_ptr<platform::ChildWindow> window) {
+platform::ChildWindow& StandaloneFolders::addChildWindow(
+    std::unique_ptr<platform::ChildWindow> window) {
     others_.insert(others_.begin(), std::move(window));
     return *others_.front();
 }

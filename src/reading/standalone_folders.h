@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "profiles/settings.h"
 #include "reading/folder_window.h"
 #include "reading/folder_window_host.h"
-#include "platform/platform.h"
 
 namespace velmora::reading {
 
 class StandaloneFolders final : public FolderWindowHost {
-public:
+  public:
     StandaloneFolders(platform::Platform& platform, std::filesystem::path home,
                       const profiles::Settings& settings);
     // Closes every window it opened, as closing the program does.
@@ -39,7 +39,7 @@ public:
     void setPreviewShown(bool) override {}
     const platform::Commands& registeredCommands() const override { return commands_; }
 
-private:
+  private:
     platform::Platform& platform_;
     std::filesystem::path home_;
     const profiles::Settings& settings_;

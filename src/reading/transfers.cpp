@@ -16,7 +16,8 @@ constexpr platform::Milliseconds kOutBoxPause{500};
 
 bool askDeleteConfirmation(TinboxForm& source, std::size_t rows, platform::Platform& platform) {
     if (!source.settings().other.confirmDelete) return true;
-    const char* text = rows == 1 ? "Confirm mail message deletion?" : "Confirm deleting mail message(s)?";
+    const char* text =
+        rows == 1 ? "Confirm mail message deletion?" : "Confirm deleting mail message(s)?";
     return platform.dialogs.question("Confirmation Message", text, platform::Buttons::YesNo,
                                      platform::Answer::Yes) == platform::Answer::Yes;
 }
@@ -39,8 +40,9 @@ void transferRows(TinboxForm& source, TinboxForm& target, const std::vector<int>
     if (!options.noDeleteConfirmation && !askDeleteConfirmation(source, rows.size(), platform))
         return;
     const bool shift = platform.system.shiftPressed();
-    const bool permanent = options.permanentAllowed &&
-                           (shift || source.folderKind() == store::FolderKind::Trash || &source == &target);
+    const bool permanent =
+        options.permanentAllowed &&
+        (shift || source.folderKind() == store::FolderKind::Trash || &source == &target);
     const int oldCurrent = source.currentRow();
 
     if (permanent) {

@@ -11,8 +11,8 @@
 
 #include <string>
 
-#include "reading/folder_window.h"
 #include "platform/platform.h"
+#include "reading/folder_window.h"
 
 namespace velmora::reading {
 

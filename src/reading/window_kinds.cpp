@@ -19,8 +19,7 @@ void restoreFolderWindow(const platform::FolderWindowRecord& record,
                          const std::filesystem::path& home, FolderWindowHost& host) {
     if (record.folderKey.empty()) return;
     std::error_code ec;
-    if (!std::filesystem::is_directory(store::folderDirectory(home, record.folderKey), ec))
-        return;
+    if (!std::filesystem::is_directory(store::folderDirectory(home, record.folderKey), ec)) return;
     TinboxForm& window = host.openFolderWindow(record.folderKey, true);
     if (window.indexWasRebuilt()) {
         window.restoreRows(0, 0);
@@ -36,7 +35,8 @@ std::vector<std::string> folderWindowRecord(platform::ChildWindow& child, Folder
     const std::string key = child.key();
     TinboxForm* window = host.findFolderWindow(key.substr(key.find('.') + 1));
     if (!window) return {};
-    return platform::folderRecordLines({window->logicalPath(), window->firstVisibleRow(),
+    return platform::folderRecordLines({window->logicalPath(),
+                                        window->firstVisibleRow(),
                                         std::max(0, window->currentRow()),
                                         {window->state(), window->bounds()}});
 }
@@ -45,7 +45,8 @@ std::vector<std::string> folderWindowRecord(platform::ChildWindow& child, Folder
 // folder windows are restored first) and the row still exists.
 void restoreReadWindow(const platform::ReadWindowRecord& record, FolderWindowHost& host) {
     TinboxForm* folder = host.findFolderWindow(record.folderKey);
-    if (!folder || record.row < 0 || static_cast<std::size_t>(record.row) >= folder->rowCount()) return;
+    if (!folder || record.row < 0 || static_cast<std::size_t>(record.row) >= folder->rowCount())
+        return;
     const int page = std::clamp(record.tabPage, 0, 3);
     TreadForm* window = openReadWindow(*folder, record.row);
     if (!window) return;
@@ -58,7 +59,8 @@ void restoreReadWindow(const platform::ReadWindowRecord& record, FolderWindowHos
 std::vector<std::string> readWindowRecord(platform::ChildWindow& child) {
     auto* window = dynamic_cast<TreadForm*>(&child);
     if (!window) return {};
-    return platform::readRecordLines({window->ownerPath(), window->row(),
+    return platform::readRecordLines({window->ownerPath(),
+                                      window->row(),
                                       {window->state(), window->bounds()},
                                       tabOfPage(window->page())});
 }
@@ -84,7 +86,8 @@ void registerWindowKinds(platform::WindowKinds& kinds, platform::Commands& comma
     reads.keyPrefix = "Read";
     reads.sessionFile = platform::kReadSessionFile;
     reads.restore = [&host](const std::vector<std::string>& lines) {
-        for (const auto& record : platform::parseReadRecords(lines)) restoreReadWindow(record, host);
+        for (const auto& record : platform::parseReadRecords(lines))
+            restoreReadWindow(record, host);
     };
     reads.record = [](platform::ChildWindow& window) { return readWindowRecord(window); };
     kinds.add(std::move(reads));

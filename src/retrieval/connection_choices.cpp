@@ -10,9 +10,12 @@ namespace {
 
 net::Security securityOf(profiles::Security security) {
     switch (security) {
-        case profiles::Security::StartTls: return net::Security::StartTls;
-        case profiles::Security::Tls: return net::Security::Tls;
-        case profiles::Security::None: break;
+        case profiles::Security::StartTls:
+            return net::Security::StartTls;
+        case profiles::Security::Tls:
+            return net::Security::Tls;
+        case profiles::Security::None:
+            break;
     }
     return net::Security::None;
 }
@@ -20,7 +23,8 @@ net::Security securityOf(profiles::Security security) {
 int portNumber(const std::string& text) {
     const std::string trimmed = profiles::trimBlanks(text);
     int port = 0;
-    const auto [end, error] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), port);
+    const auto [end, error] =
+        std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), port);
     return error == std::errc() && end == trimmed.data() + trimmed.size() ? port : 0;
 }
 
@@ -36,8 +40,12 @@ net::ConnectionOptions pop3ConnectionOptions(const profiles::TUsersObjListBox& p
     net::ConnectionOptions options;
     options.security = securityOf(profile.pop3Security);
     switch (profile.pop3Login) {
-        case profiles::Pop3Login::AuthPlain: options.auth = net::AuthMethod::Plain; break;
-        case profiles::Pop3Login::Apop: options.auth = net::AuthMethod::Apop; break;
+        case profiles::Pop3Login::AuthPlain:
+            options.auth = net::AuthMethod::Plain;
+            break;
+        case profiles::Pop3Login::Apop:
+            options.auth = net::AuthMethod::Apop;
+            break;
         case profiles::Pop3Login::UserPass:
             // A profile that chose nothing new logs in as it always did.
             options.auth = options.security == net::Security::None ? net::AuthMethod::Default
@@ -53,9 +61,15 @@ net::ConnectionOptions smtpConnectionOptions(const profiles::TUsersObjListBox& p
     net::ConnectionOptions options;
     options.security = securityOf(profile.smtpSecurity);
     switch (profile.smtpLogin) {
-        case profiles::SmtpLogin::Plain: options.auth = net::AuthMethod::Plain; break;
-        case profiles::SmtpLogin::Login: options.auth = net::AuthMethod::Login; break;
-        case profiles::SmtpLogin::None: options.auth = net::AuthMethod::Default; break;
+        case profiles::SmtpLogin::Plain:
+            options.auth = net::AuthMethod::Plain;
+            break;
+        case profiles::SmtpLogin::Login:
+            options.auth = net::AuthMethod::Login;
+            break;
+        case profiles::SmtpLogin::None:
+            options.auth = net::AuthMethod::Default;
+            break;
     }
     options.allowPlainTextPassword = profile.allowPlainTextPassword;
     options.trustedFingerprint = profile.smtpTrustedCertificate;

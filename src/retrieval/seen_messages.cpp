@@ -19,7 +19,9 @@ std::string recordLine(const std::string& uidl, std::int64_t day) {
     return uidl + '\t' + std::to_string(day) + "\r\n";
 }
 
-std::error_code lastError() { return {errno, std::generic_category()}; }
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
 
 // Appends `bytes` and flushes them to disk; the file is created with its version line first.
 std::error_code appendDurably(const std::filesystem::path& file, const std::string& bytes) {

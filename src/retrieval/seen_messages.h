@@ -1,12 +1,13 @@
 // The messages of one profile's mailbox that were already retrieved and left on the server, by
 // their unique identifier (UIDL), so that retrieving again takes only the new ones.
 //
-// The file (profiles::seenMessagesFilePath, "<profile>.uidl" in the home folder) starts with the version line; each further line
-// is a UIDL, a tab and the day it was first stored (days since 1970-01-01). An identifier is
-// appended and flushed to disk the moment its message is stored, so an interrupted session
-// resumes without fetching anything twice; at the end of a session the file is rewritten whole
-// (temporary file, then rename) with only the identifiers the server still holds. A line cut
-// short by a crash, or one that is not a valid identifier, is skipped when the file is read.
+// The file (profiles::seenMessagesFilePath, "<profile>.uidl" in the home folder) starts with the
+// version line; each further line is a UIDL, a tab and the day it was first stored (days since
+// 1970-01-01). An identifier is appended and flushed to disk the moment its message is stored, so
+// an interrupted session resumes without fetching anything twice; at the end of a session the file
+// is rewritten whole (temporary file, then rename) with only the identifiers the server still
+// holds. A line cut short by a crash, or one that is not a valid identifier, is skipped when the
+// file is read.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +27,7 @@ inline constexpr std::size_t kMaxUidlLength = 70;
 bool isValidUidl(std::string_view uidl);
 
 class SeenMessages {
-public:
+  public:
     // Reads the file; a missing file is an empty list. Never throws for damaged content.
     explicit SeenMessages(std::filesystem::path file);
 
@@ -48,7 +49,7 @@ public:
     // back) and rewrites the file whole.
     [[nodiscard]] std::error_code keepOnly(const std::vector<std::string>& onServer);
 
-private:
+  private:
     std::filesystem::path file_;
     std::unordered_map<std::string, std::int64_t> days_;
 };

@@ -277,11 +277,10 @@ bool Retrieval::trustCertificate(const Login& login, net::TmsCustomPOP& client,
         record.pop3TrustedCertificate = fingerprint;
         if (const auto written = profiles::writeProfileFile(
                 profiles::profileFilePath(home_, record.profileName), record))
-            platform_.dialogs.warning(kProductName, "Cannot write " +
-                                                        profiles::profileFilePath(
-                                                            home_, record.profileName)
-                                                            .string() +
-                                                        "\r" + errorText(written));
+            platform_.dialogs.warning(
+                kProductName, "Cannot write " +
+                                  profiles::profileFilePath(home_, record.profileName).string() +
+                                  "\r" + errorText(written));
     }
     client.Options.trustedFingerprint = fingerprint;
     return true;
@@ -636,8 +635,7 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
     const std::int64_t n = std::max<std::int64_t>(client.MessageCount(), 0);
     // Left on the server, each message is fetched once, told apart by its UIDL; a server that
     // gives no UIDL list is retrieved as without the choice.
-    LeftOnServer left = profile.leaveOnServer ? leftOnServer(client, profile)
-                                              : LeftOnServer{};
+    LeftOnServer left = profile.leaveOnServer ? leftOnServer(client, profile) : LeftOnServer{};
     const bool deleteAfter = !left.active() && settings_.retrieve.deleteFromServer;
     progress_.setMessageCount(n);
     progress_.setUpperLine("Retrieving Message 1 Progress");
@@ -671,10 +669,10 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
                 if (!error) error = left.seen->record(id, left.today);
                 if (error) {
                     ok = false;
-                    outcome.error = "File I/O Error 9563\r" +
-                                    profiles::seenMessagesFilePath(home_, profile.profileName)
-                                        .string() +
-                                    ": " + errorText(error);
+                    outcome.error =
+                        "File I/O Error 9563\r" +
+                        profiles::seenMessagesFilePath(home_, profile.profileName).string() + ": " +
+                        errorText(error);
                     platform_.system.beep();
                     platform_.dialogs.warning(kProductName, outcome.error);
                     break;

@@ -13,7 +13,7 @@ namespace {
 
 // Walks the lines of a buffer without copying them.
 class LineCursor {
-public:
+  public:
     explicit LineCursor(std::string_view text) : text_(text), lines_(text) {}
 
     bool atEnd() const { return lines_.atEnd(); }
@@ -32,7 +32,7 @@ public:
         return text_.find_first_not_of("\r\n", lines_.position()) == std::string_view::npos;
     }
 
-private:
+  private:
     std::string_view text_;
     LineReader lines_;
 };
@@ -40,7 +40,8 @@ private:
 std::optional<int> parseCount(std::string_view line) {
     int value = 0;
     const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), value);
-    if (line.empty() || error != std::errc() || end != line.data() + line.size()) return std::nullopt;
+    if (line.empty() || error != std::errc() || end != line.data() + line.size())
+        return std::nullopt;
     if (value < 0 || value > kMaxIndexListEntries) return std::nullopt;
     return value;
 }
@@ -111,7 +112,9 @@ void appendLine(std::string& out, std::string_view value) {
     out.append("\r\n");
 }
 
-void appendFlag(std::string& out, bool value) { out.append(value ? "TRUE\r\n" : "FALSE\r\n"); }
+void appendFlag(std::string& out, bool value) {
+    out.append(value ? "TRUE\r\n" : "FALSE\r\n");
+}
 
 }  // namespace
 

@@ -134,7 +134,9 @@ std::string TMailNode::logicalPath() const {
     return toLogicalPath(physical);
 }
 
-TMailTree::TMailTree(std::filesystem::path home) : home_(std::move(home)) { refresh(); }
+TMailTree::TMailTree(std::filesystem::path home) : home_(std::move(home)) {
+    refresh();
+}
 
 void TMailTree::refresh() {
     root_ = std::make_unique<TMailNode>();

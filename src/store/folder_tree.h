@@ -39,7 +39,7 @@ NodeKind nodeKindOf(const std::string& directoryName);
 int sortNumberOf(const std::string& directoryName);
 
 class TMailTree {
-public:
+  public:
     explicit TMailTree(std::filesystem::path home);
 
     // Lists the directories again from disk. Bounded: at most kMaxDepth levels and kMaxNodes
@@ -60,7 +60,7 @@ public:
     static constexpr int kMaxDepth = 16;
     static constexpr std::size_t kMaxNodes = 20'000;
 
-private:
+  private:
     std::filesystem::path home_;
     std::unique_ptr<TMailNode> root_;
 };

@@ -19,7 +19,7 @@ class Dialogs;
 namespace velmora::store {
 
 inline constexpr std::array<const char*, 5> kDefaultFolderNames = {"InBox", "OutBox", "Sent",
-                                                                    "Trash", "Drafts"};
+                                                                   "Trash", "Drafts"};
 inline constexpr const char* kDefaultExtension = ".000";
 inline constexpr const char* kUserExtension = ".001";
 inline constexpr const char* kFolderWindowPrefix = "InBox.";

@@ -32,7 +32,8 @@ std::string firstRecipientAddress(const mime::TmsMessage& message) {
     if (message.Recipients().Count() == 0) return kUnknownAddress;
     const std::string& address = message.Recipients().Items(0).Address();
     const auto first = address.find_first_not_of(" \t");
-    if (first == std::string::npos || address.substr(first, address.find_last_not_of(" \t") - first + 1) == "<>")
+    if (first == std::string::npos ||
+        address.substr(first, address.find_last_not_of(" \t") - first + 1) == "<>")
         return kUnknownAddress;
     return address;
 }
@@ -55,7 +56,8 @@ void forEachMessageFile(const std::filesystem::path& directory, Visit&& visit) {
 
 std::vector<std::filesystem::path> listMessageFiles(const std::filesystem::path& directory) {
     std::vector<std::filesystem::path> files;
-    forEachMessageFile(directory, [&](const std::filesystem::path& file) { files.push_back(file); });
+    forEachMessageFile(directory,
+                       [&](const std::filesystem::path& file) { files.push_back(file); });
     std::sort(files.begin(), files.end());
     return files;
 }
@@ -90,7 +92,8 @@ FolderRow rowFromMessageFile(const std::filesystem::path& file, int dateFormat,
 }
 
 RebuildResult rebuildRows(const std::vector<std::filesystem::path>& files,
-                          const std::string& logicalPath, int dateFormat, platform::Platform& platform) {
+                          const std::string& logicalPath, int dateFormat,
+                          platform::Platform& platform) {
     RebuildResult result;
     result.rows.reserve(files.size());
     const std::string caption = logicalPath + " Window";

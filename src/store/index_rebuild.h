@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "store/list_item.h"
 #include "platform/platform.h"
+#include "store/list_item.h"
 
 namespace velmora::store {
 
 // The ".vlf" files of a folder directory, in name order (which is the order they were created).
-// None for a missing directory (or a path that is no directory); a directory that cannot be listed throws std::system_error
+// None for a missing directory (or a path that is no directory); a directory that cannot be listed
+// throws std::system_error
 // ("List folder " and the path), so an unreadable folder is never taken for an empty one.
 std::vector<std::filesystem::path> listMessageFiles(const std::filesystem::path& directory);
 std::size_t countMessageFiles(const std::filesystem::path& directory);
@@ -35,7 +36,8 @@ struct RebuildResult {
 // "Rebuilding " LOGICALPATH " Index File " n " of " N and "Please Wait..."; the box is hidden
 // at the end. Pending events run while it works.
 RebuildResult rebuildRows(const std::vector<std::filesystem::path>& files,
-                          const std::string& logicalPath, int dateFormat, platform::Platform& platform);
+                          const std::string& logicalPath, int dateFormat,
+                          platform::Platform& platform);
 
 // The message files of `directory` that no row of `rows` names, for mending an index whose
 // end was damaged without losing the rows read before the damage.

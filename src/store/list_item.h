@@ -15,15 +15,15 @@
 namespace velmora::store {
 
 struct TObjListViewVLF {
-    std::string fileName;        // message file name without ".vlf"
+    std::string fileName;  // message file name without ".vlf"
     std::string senderName;
     std::string senderAddress;
     int attachCount = 0;
     std::vector<std::string> attachList;  // full paths of the attachment files
-    std::string mailDate;        // date text of the message
-    std::string sortDate;        // yyyymmddhhmmss
+    std::string mailDate;                 // date text of the message
+    std::string sortDate;                 // yyyymmddhhmmss
     std::string subject;
-    std::string status;          // eleven characters, e.g. "U O r f a N"
+    std::string status;                  // eleven characters, e.g. "U O r f a N"
     std::string readAckStatus = "null";  // "null", "ask", "yes", "no" or "later"
     std::string priority = "3 (normal)";
     std::string version;
@@ -54,8 +54,8 @@ inline constexpr int kColumnCount = 6;
 
 // Status strings: six letters separated by blanks (read, original/copy, replied, forwarded,
 // attachments, priority).
-inline constexpr const char* kStatusArrivedOnly = "U O r f a N";   // deleted on the server
-inline constexpr const char* kStatusArrivedCopy = "U C r f a N";   // left on the server
+inline constexpr const char* kStatusArrivedOnly = "U O r f a N";  // deleted on the server
+inline constexpr const char* kStatusArrivedCopy = "U C r f a N";  // left on the server
 inline constexpr const char* kStatusWrittenHere = "R O r f a N";
 inline constexpr const char* kStatusWrittenHereWithAttachments = "R O r f A N";
 

@@ -55,14 +55,27 @@ constexpr const char* kOldAttachPathHeader = "X-Attach-DrivePath";
 // The longest name one directory entry may have on the file systems we run on.
 constexpr std::size_t kMaxFileNameBytes = 255;
 
-constexpr const char* kSingleNames[] = {
-    kFileNameHeader,        kSenderNameHeader,        kSenderAddressHeader,
-    kMailDateHeader,        kSortDateHeader,          kSubjectHeader,
-    kStatusHeader,          kSigBlockHeader,          kBccLinesHeader,
-    kAttachLinesHeader,     kCloseAfterSendingHeader, kDeliveryAckHeader,
-    kReadAckHeader,         kReadAckStatusHeader,     kSaveToSentHeader,
-    kOnePerRecipientHeader, kPriorityNewHeader,       kComposeFromHeader,
-    kComposeReplyToHeader,  kComposeOrganizationHeader, kVersionHeader};
+constexpr const char* kSingleNames[] = {kFileNameHeader,
+                                        kSenderNameHeader,
+                                        kSenderAddressHeader,
+                                        kMailDateHeader,
+                                        kSortDateHeader,
+                                        kSubjectHeader,
+                                        kStatusHeader,
+                                        kSigBlockHeader,
+                                        kBccLinesHeader,
+                                        kAttachLinesHeader,
+                                        kCloseAfterSendingHeader,
+                                        kDeliveryAckHeader,
+                                        kReadAckHeader,
+                                        kReadAckStatusHeader,
+                                        kSaveToSentHeader,
+                                        kOnePerRecipientHeader,
+                                        kPriorityNewHeader,
+                                        kComposeFromHeader,
+                                        kComposeReplyToHeader,
+                                        kComposeOrganizationHeader,
+                                        kVersionHeader};
 
 // Milliseconds of a local time counted from 1970-01-01 00:00:00.000, and back; only used to
 // step file names on by one millisecond across second, day and year boundaries.
@@ -100,7 +113,8 @@ long long lastIssuedMilliseconds = -1;
 
 bool fileExists(const std::filesystem::path& path) {
     std::error_code ec;
-    return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
+    return std::filesystem::symlink_status(path, ec).type() !=
+           std::filesystem::file_type::not_found;
 }
 
 std::string oneLine(std::string_view value) {
@@ -114,7 +128,9 @@ std::string headerLine(std::string_view name, std::string_view value) {
     return std::string(name) + ": " + oneLine(value);
 }
 
-const char* flagText(bool value) { return value ? "TRUE" : "FALSE"; }
+const char* flagText(bool value) {
+    return value ? "TRUE" : "FALSE";
+}
 
 std::optional<int> readCount(std::string_view text) {
     int value = 0;
@@ -137,7 +153,8 @@ std::string_view withoutTildePrefix(std::string_view name) {
 // directory entry: the start and the extension stay, so the file still opens with its program.
 std::string fittedName(const std::string& prefix, std::string_view own) {
     if (prefix.size() + own.size() <= kMaxFileNameBytes) return prefix + std::string(own);
-    const std::size_t room = kMaxFileNameBytes > prefix.size() ? kMaxFileNameBytes - prefix.size() : 1;
+    const std::size_t room =
+        kMaxFileNameBytes > prefix.size() ? kMaxFileNameBytes - prefix.size() : 1;
     const auto dot = own.rfind('.');
     std::string_view extension =
         dot != std::string_view::npos && own.size() - dot <= room / 2 ? own.substr(dot) : "";
@@ -180,7 +197,8 @@ std::string messageFileNameFor(const platform::LocalTime& t) {
     return buffer;
 }
 
-std::string newMessageFileName(const platform::Clock& clock, const std::filesystem::path& directory) {
+std::string newMessageFileName(const platform::Clock& clock,
+                               const std::filesystem::path& directory) {
     long long candidate = std::max(millisecondsOf(clock.localNow()), lastIssuedMilliseconds + 1);
     std::string name = messageFileNameFor(localTimeOf(candidate));
     for (int tries = 0; tries < kMaxNameTries && fileExists(messageFilePath(directory, name));
@@ -199,7 +217,8 @@ std::filesystem::path messageFilePath(const std::filesystem::path& directory,
 std::string attachmentOwnName(std::string_view attachmentFileName) {
     const auto at = attachmentFileName.find(kAttachmentInfix);
     if (at == std::string_view::npos) return std::string(attachmentFileName);
-    return std::string(attachmentFileName.substr(at + std::char_traits<char>::length(kAttachmentInfix)));
+    return std::string(
+        attachmentFileName.substr(at + std::char_traits<char>::length(kAttachmentInfix)));
 }
 
 std::optional<std::string> uniqueAttachmentName(const std::filesystem::path& directory,
@@ -225,7 +244,8 @@ bool isStoredAttachmentPath(const std::filesystem::path& path) {
     return path.has_filename() && (extension == ".000" || extension == ".001");
 }
 
-bool isFolderAttachmentFile(const std::filesystem::path& directory, const std::filesystem::path& path) {
+bool isFolderAttachmentFile(const std::filesystem::path& directory,
+                            const std::filesystem::path& path) {
     std::error_code ec;
     if (!path.is_absolute() || !path.has_filename()) return false;
     if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec))) return false;
@@ -322,7 +342,8 @@ std::optional<std::string> saveMessageFile(mime::TmsMessage& message,
 }
 
 std::optional<std::string> loadMessageFile(const std::filesystem::path& file,
-                                           mime::TmsMessage& message, platform::ThrottledEvents* events) {
+                                           mime::TmsMessage& message,
+                                           platform::ThrottledEvents* events) {
     message.SetEvents(events);
     try {
         // Read here rather than by the message object, so only a regular file is ever read: a
@@ -355,7 +376,8 @@ std::string privateValueAt(const std::vector<std::string>& lines, std::size_t at
     const std::size_t skip = std::min(line.size(), prefixLength + 1);
     std::string value(trimmed(line.substr(skip)));
     for (std::size_t j = at + 1;
-         j < lines.size() && !lines[j].empty() && (lines[j][0] == ' ' || lines[j][0] == '\t'); ++j) {
+         j < lines.size() && !lines[j].empty() && (lines[j][0] == ' ' || lines[j][0] == '\t');
+         ++j) {
         value += ' ';
         value += trimmed(lines[j]);
     }
@@ -367,7 +389,7 @@ std::string privateValueAt(const std::vector<std::string>& lines, std::size_t at
 // The private block's values ("X-VL-" lines) by lower-case name, the first line of a name
 // winning, as readPrivateValue finds them: one pass over the headers however many are read.
 class PrivateValues {
-public:
+  public:
     explicit PrivateValues(const mime::TmsHeaders& headers) {
         const auto& lines = headers.Lines();
         for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -375,7 +397,8 @@ public:
             const std::size_t colon = lines[i].find(':');
             if (colon == std::string::npos || colon == 0) continue;
             std::string name = toLowerAscii(std::string_view(lines[i]).substr(0, colon));
-            if (!values_.contains(name)) values_.emplace(std::move(name), privateValueAt(lines, i, colon + 1));
+            if (!values_.contains(name))
+                values_.emplace(std::move(name), privateValueAt(lines, i, colon + 1));
         }
         lineCount_ = lines.size();
     }
@@ -391,7 +414,7 @@ public:
         return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(value), lineCount_));
     }
 
-private:
+  private:
     std::unordered_map<std::string, std::string> values_;
     std::size_t lineCount_ = 0;
 };

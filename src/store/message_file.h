@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "mime/message.h"
-#include "store/list_item.h"
 #include "platform/events.h"
+#include "store/list_item.h"
 
 namespace velmora::store {
 
@@ -32,7 +32,8 @@ std::string messageFileNameFor(const platform::LocalTime& time);
 // a message file that exists there, nor one handed out before by this program run: a name that
 // is taken moves on to the next millisecond, so two messages created in the same millisecond
 // never overwrite each other.
-std::string newMessageFileName(const platform::Clock& clock, const std::filesystem::path& directory);
+std::string newMessageFileName(const platform::Clock& clock,
+                               const std::filesystem::path& directory);
 
 // The message file of a file name in a folder directory.
 std::filesystem::path messageFilePath(const std::filesystem::path& directory,
@@ -66,7 +67,8 @@ bool isStoredAttachmentPath(const std::filesystem::path& path);
 // (not a link) directly inside `directory`, the message's folder. Anything else (a path
 // elsewhere, a FIFO, a device such as /dev/zero, a directory, a missing file) is not to be
 // opened, whatever a damaged index or a hostile message file names.
-bool isFolderAttachmentFile(const std::filesystem::path& directory, const std::filesystem::path& path);
+bool isFolderAttachmentFile(const std::filesystem::path& directory,
+                            const std::filesystem::path& path);
 // The same with the folder taken from the path itself: its directory must be a mail folder
 // directory (isStoredAttachmentPath).
 bool isFolderAttachmentFile(const std::filesystem::path& path);
@@ -104,9 +106,9 @@ void trimBodyLineBreaks(mime::TmsMessage& message);
 // included, stays in its header list. Only a regular file is read (a FIFO or a device in the
 // folder is an error, never a wait). On failure the error text is returned and `message`
 // holds whatever was read.
-[[nodiscard]] std::optional<std::string> loadMessageFile(const std::filesystem::path& file,
-                                                         mime::TmsMessage& message,
-                                                         platform::ThrottledEvents* events = nullptr);
+[[nodiscard]] std::optional<std::string> loadMessageFile(
+    const std::filesystem::path& file, mime::TmsMessage& message,
+    platform::ThrottledEvents* events = nullptr);
 
 // The value of the first header line that starts with `name` and ":" (case-insensitive): the
 // text after the colon and the one character after it, trimmed, continuation lines appended

@@ -16,7 +16,7 @@ constexpr const char* kWriteFailure = "File I/O Error 12530\r";
 
 // Files written into the target so far; removed again unless the copy completes.
 class CreatedFiles {
-public:
+  public:
     ~CreatedFiles() {
         if (kept_) return;
         for (const auto& file : files_) {
@@ -27,7 +27,7 @@ public:
     void add(std::filesystem::path file) { files_.push_back(std::move(file)); }
     void keep() { kept_ = true; }
 
-private:
+  private:
     std::vector<std::filesystem::path> files_;
     bool kept_ = false;
 };
@@ -42,7 +42,8 @@ std::optional<std::string> copyFile(const std::filesystem::path& from,
                                     const std::filesystem::path& to) {
     const auto bytes = readWholeFile(from);
     if (!bytes) {
-        const auto error = fileExists(from) ? std::errc::io_error : std::errc::no_such_file_or_directory;
+        const auto error =
+            fileExists(from) ? std::errc::io_error : std::errc::no_such_file_or_directory;
         return kLoadFailure + errorText(std::make_error_code(error));
     }
     if (auto ec = writeFileAtomically(to, *bytes)) return kWriteFailure + errorText(ec);

@@ -8,8 +8,8 @@
 #include <string>
 #include <system_error>
 
-#include "store/list_item.h"
 #include "platform/events.h"
+#include "store/list_item.h"
 
 namespace velmora::store {
 

@@ -1,9 +1,9 @@
 // The books of a home folder, kept by name.
 #include "addressbook/address_books.h"
 
-#include <fstream>
-
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include "addressbook/book_list.h"
 #include "support/stored_messages.h"
@@ -12,8 +12,8 @@
 namespace velmora::addressbook {
 namespace {
 
-using testing::TempDir;
 using testing::readFile;
+using testing::TempDir;
 using testing::writeFile;
 
 TEmailNameObjListView person(std::string name, std::string nick, std::string address) {
@@ -140,7 +140,8 @@ TEST(AddressBooks, NicknameLookupSeesUnsavedChangesAndOtherBooks) {
     EXPECT_EQ(team->book, "B");
     EXPECT_TRUE(team->entry.isMailingList);
     EXPECT_FALSE(books.findNickname("nobody"));
-    EXPECT_EQ(findNicknameInHome(home.path(), "team")->entry.addresses, std::vector<std::string>{"x@y"});
+    EXPECT_EQ(findNicknameInHome(home.path(), "team")->entry.addresses,
+              std::vector<std::string>{"x@y"});
     EXPECT_FALSE(findNicknameInHome(home.path(), "annie"));  // not saved yet
 }
 

@@ -12,7 +12,8 @@ namespace {
 
 using testing::TempDir;
 
-TEmailNameObjListView person(std::string name, std::string nick, std::vector<std::string> addresses) {
+TEmailNameObjListView person(std::string name, std::string nick,
+                             std::vector<std::string> addresses) {
     TEmailNameObjListView e;
     e.fullName = std::move(name);
     e.nickname = std::move(nick);
@@ -103,8 +104,8 @@ TEST(BookFile, WriteFailureKeepsTheOldFile) {
 }
 
 TEST(BookNames, NamesThatWouldEscapeOrClobberAreRefused) {
-    for (const char* bad : {"../x", "a/b", "/tmp/x", "a\\b", "tab\there", "", "   ", ".", "..",
-                            "master", "MASTER"})
+    for (const char* bad :
+         {"../x", "a/b", "/tmp/x", "a\\b", "tab\there", "", "   ", ".", "..", "master", "MASTER"})
         EXPECT_TRUE(bookNameProblem(bad)) << bad;
     EXPECT_TRUE(bookNameProblem(std::string(300, 'a')));
     for (const char* good : {"Friends", "Work 2026", "Müller & Co", "masterclass"})

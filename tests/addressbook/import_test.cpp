@@ -42,7 +42,8 @@ TEST(ImportLdif, ThunderbirdExportWithFoldedLinesBase64AndGroups) {
     const TAddressBook& book = reader.Books(0);
     EXPECT_EQ(book.name(), "thunderbird-export");
     // "Solo" has "person" as its only objectclass and is skipped.
-    EXPECT_EQ(names(book), (std::vector<std::string>{"Ann Lee", "Jürgen Müller", "Friends", "Everyone"}));
+    EXPECT_EQ(names(book),
+              (std::vector<std::string>{"Ann Lee", "Jürgen Müller", "Friends", "Everyone"}));
     const TEmailAddress& ann = *book.items()[0];
     EXPECT_EQ(ann.Properties(kNickName), "annie");
     EXPECT_EQ(ann.Properties(kFirstName), "Ann");
@@ -68,10 +69,11 @@ TEST(ImportLdif, ThunderbirdExportWithFoldedLinesBase64AndGroups) {
 TEST(ImportLdif, SecondObjectClassDecides) {
     TOutlookAddressBooks reader;
     TAddressBook& book = reader.addTopBook("x");
-    TNSAB("dn: cn=a\nobjectclass: top\nobjectclass: person\ncn: A\nmail: a@x\n\n"
-          "dn: cn=b\nobjectclass: person\ncn: B\n\n"
-          "dn: cn=c\nobjectclass: top\nobjectclass: organization\ncn: C\n"
-          "dn: cn=d\nobjectclass: top\nobjectclass: person\ncn:: !!notbase64\n")
+    TNSAB(
+        "dn: cn=a\nobjectclass: top\nobjectclass: person\ncn: A\nmail: a@x\n\n"
+        "dn: cn=b\nobjectclass: person\ncn: B\n\n"
+        "dn: cn=c\nobjectclass: top\nobjectclass: organization\ncn: C\n"
+        "dn: cn=d\nobjectclass: top\nobjectclass: person\ncn:: !!notbase64\n")
         .read(book, reader);
     EXPECT_EQ(names(book), (std::vector<std::string>{"A", ""}));
 }
@@ -101,7 +103,8 @@ TEST(ImportCsv, SeparatorAndQuotingVariants) {
     const Case cases[] = {
         {"semicolon", "Name;E-mail\r\n\"Lee; Ann\";a@x\r\n", "Lee; Ann", "a@x"},
         {"tab", "Display Name\tPrimary Email\nAnn\ta@x\n", "Ann", "a@x"},
-        {"google multiple", "Name,E-mail 1 - Type,E-mail 1 - Value\nAnn,* Home,a@x ::: b@y\n", "Ann", "a@x"},
+        {"google multiple", "Name,E-mail 1 - Type,E-mail 1 - Value\nAnn,* Home,a@x ::: b@y\n",
+         "Ann", "a@x"},
         {"unterminated quote", "Name,Email\n\"Ann,a@x\n", "Ann,a@x\n", ""},
         {"short row", "Name,Nickname,Email\nAnn\n", "Ann", ""},
     };
@@ -124,7 +127,8 @@ TEST(ImportVCard, FoldedQuotedPrintableEscapesSeveralEmailsAndGroups) {
     EXPECT_EQ(ann.displayName(), "Ann Lee");
     EXPECT_EQ(ann.Properties(kNickName), "annie");
     EXPECT_EQ(ann.address(), "ann@example.com");
-    EXPECT_EQ(ann.moreAddresses, (std::vector<std::string>{"ann.lee@work.example", "ann@other.example"}));
+    EXPECT_EQ(ann.moreAddresses,
+              (std::vector<std::string>{"ann.lee@work.example", "ann@other.example"}));
     EXPECT_EQ(ann.Properties(kDepartment), "Sales");
     EXPECT_EQ(ann.notes, (std::vector<std::string>{"First line", "Second line, with a comma"}));
     EXPECT_EQ(book.items()[1]->displayName(), "Jürgen Müller, Geschäftsführer");
@@ -134,7 +138,8 @@ TEST(ImportVCard, FoldedQuotedPrintableEscapesSeveralEmailsAndGroups) {
     EXPECT_EQ(memberAddresses(club),
               (std::vector<std::string>{"ann@example.com", "jm@example.de", "guest@example.net"}));
     const TEmailAddress& outer = *book.items()[3];
-    EXPECT_EQ(outer.displayName(), "Folded Name That Goes On And On And On And On And On And On And Further");
+    EXPECT_EQ(outer.displayName(),
+              "Folded Name That Goes On And On And On And On And On And On And Further");
     ASSERT_EQ(outer.kind(), TEmailAddress::DistributionList);
     ASSERT_EQ(static_cast<const TDistributionList&>(outer).members().items().size(), 1u);
     EXPECT_EQ(static_cast<const TDistributionList&>(outer).members().items()[0], &club);
@@ -150,14 +155,16 @@ TEST(ImportNicknames, AliasAndNoteLinesOfTheNicknameFolder) {
     EXPECT_EQ(edition.name(), "eudora-folder");
     // The edition book holds only sub-books: importing it imports nothing.
     ImportedEntries none = entriesOfBook(edition);
-    EXPECT_EQ(importSummary(none.addresses, none.lists),
-              "0 regular email address(es) imported.\r\r0 distribution email address(es) imported.");
+    EXPECT_EQ(
+        importSummary(none.addresses, none.lists),
+        "0 regular email address(es) imported.\r\r0 distribution email address(es) imported.");
     ASSERT_EQ(edition.subBookCount(), 2);
     EXPECT_THROW(edition.subBook(2), EOutlookAddressBookError);
     const TAddressBook& main = edition.subBook(0);
     EXPECT_EQ(main.name(), "Eudora Nicknames");
     EXPECT_EQ(edition.subBook(1).name(), "Family");
-    ASSERT_EQ(names(main), (std::vector<std::string>{"My Old Pals From School", "bob", "Mr Boss", "empty", "unterminated"}));
+    ASSERT_EQ(names(main), (std::vector<std::string>{"My Old Pals From School", "bob", "Mr Boss",
+                                                     "empty", "unterminated"}));
     const TEmailAddress& pals = *main.items()[0];
     ASSERT_EQ(pals.kind(), TEmailAddress::DistributionList);
     EXPECT_EQ(pals.Properties(kNickName), "pals");
@@ -184,7 +191,9 @@ std::vector<TEmailNameObjListView> sampleEntries() {
     john.fullName = "\"Smith, John\"";
     john.nickname = "john";
     john.addresses = {"john@example.com", "js@home.example"};
-    john.notes = {"Likes; semicolons, commas \\ and \"quotes\"", "", "Ünïcödé line that is quite long so that the vCard writer has to fold it somewhere"};
+    john.notes = {
+        "Likes; semicolons, commas \\ and \"quotes\"", "",
+        "Ünïcödé line that is quite long so that the vCard writer has to fold it somewhere"};
     TEmailNameObjListView list;
     list.fullName = "Book Club";
     list.nickname = "club";
@@ -202,15 +211,16 @@ std::vector<TEmailNameObjListView> sampleEntries() {
 TEST(Export, VCardAndCsvImportBackToTheSameEntries) {
     TempDir dir;
     const std::vector<TEmailNameObjListView> entries = sampleEntries();
-    for (const auto& [name, bytes] : {std::pair{"book.vcf", exportVCard(entries)},
-                                     std::pair{"book.csv", exportCsv(entries)}}) {
+    for (const auto& [name, bytes] :
+         {std::pair{"book.vcf", exportVCard(entries)}, std::pair{"book.csv", exportCsv(entries)}}) {
         testing::writeFile(dir / name, bytes);
         TOutlookAddressBooks reader;
         ASSERT_TRUE(reader.Execute(dir / name)) << reader.LastError();
         EXPECT_EQ(entriesOfBook(reader.Books(0)).entries, entries) << name << "\n" << bytes;
     }
     const std::string vcard = exportVCard(entries);
-    for (std::size_t start = 0, end; (end = vcard.find("\r\n", start)) != std::string::npos; start = end + 2)
+    for (std::size_t start = 0, end; (end = vcard.find("\r\n", start)) != std::string::npos;
+         start = end + 2)
         EXPECT_LE(end - start, 75u);
 }
 

@@ -1,13 +1,11 @@
 // The Address Books page model with the fake platform: start-up, book and entry commands, the
 // entry clipboard, type-ahead, write failures, adding a sender, harvesting and build mode.
-#include "addressbook/address_book_page.h"
-
+#include <gtest/gtest.h>
 #include <sys/mount.h>
 
 #include <fstream>
 
-#include <gtest/gtest.h>
-
+#include "addressbook/address_book_page.h"
 #include "addressbook/book_list.h"
 #include "support/fake_platform.h"
 #include "support/stored_messages.h"
@@ -41,10 +39,11 @@ struct Events : AddressBookEvents {
 };
 
 class PageTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         writeFile(home / "master.abk", "46\r\nFriends\r\nWork");
-        writeFile(home / "Friends.abk", bookText({{"Ann Lee", "ann"}, {"Bob Ray", "bob"}, {"Cy Two", "cy"}}));
+        writeFile(home / "Friends.abk",
+                  bookText({{"Ann Lee", "ann"}, {"Bob Ray", "bob"}, {"Cy Two", "cy"}}));
         writeFile(home / "Work.abk", bookText({{"Dee Boss", "dee"}}));
     }
     AddressBooksPage& page() {
@@ -67,8 +66,9 @@ TEST_F(PageTest, StartupDropsOnlyBooksWithoutAnyFile) {
     writeFile(home / "SHOUTY.ABK", bookText({{"X", "x"}}));
     AddressBooksPage p(fake.platform(), home.path(), &events);
     p.loadAtStartup();
-    EXPECT_EQ(fake.dialogs.texts("information"),
-              std::vector<std::string>{"Address Book 'Gone.abk' was not found - skipping that file."});
+    EXPECT_EQ(
+        fake.dialogs.texts("information"),
+        std::vector<std::string>{"Address Book 'Gone.abk' was not found - skipping that file."});
     EXPECT_EQ(p.books().namesWithCounts(),
               (std::vector<std::string>{"Friends [3]", "Shouty [1]", "Work [1]"}));
     EXPECT_EQ(readFile(home / "master.abk"), "46\r\nFriends\r\nShouty\r\nWork");
@@ -98,8 +98,9 @@ TEST_F(PageTest, SwitchingBooksSavesTheChangedBookFirst) {
 TEST_F(PageTest, NewBookIsRefusedWhenItsNameIsInsideAnotherAndUnsafeNamesToo) {
     writeFile(home / "master.abk", "46\r\nHomework");
     writeFile(home / "Homework.abk", "46");
-    fake.dialogs.inputAnswers = {platform::InputBoxResult{"Work", ""}, platform::InputBoxResult{"../evil", ""},
-                                 platform::InputBoxResult{"master", ""}, platform::InputBoxResult{"Play", ""}};
+    fake.dialogs.inputAnswers = {
+        platform::InputBoxResult{"Work", ""}, platform::InputBoxResult{"../evil", ""},
+        platform::InputBoxResult{"master", ""}, platform::InputBoxResult{"Play", ""}};
     page().newBookClick();
     const auto infos = fake.dialogs.texts("information");
     ASSERT_EQ(infos.size(), 3u);
@@ -111,9 +112,11 @@ TEST_F(PageTest, NewBookIsRefusedWhenItsNameIsInsideAnotherAndUnsafeNamesToo) {
 }
 
 TEST_F(PageTest, EditNameRefusesTheUnchangedNameAndMovesTheFile) {
-    fake.dialogs.inputAnswers = {platform::InputBoxResult{"friends", ""}, platform::InputBoxResult{"Pals", ""}};
+    fake.dialogs.inputAnswers = {platform::InputBoxResult{"friends", ""},
+                                 platform::InputBoxResult{"Pals", ""}};
     page().editNameClick();
-    EXPECT_EQ(fake.dialogs.texts("information").at(0), "Address Book name  'Friends'  already in use.");
+    EXPECT_EQ(fake.dialogs.texts("information").at(0),
+              "Address Book name  'Friends'  already in use.");
     EXPECT_EQ(page().books().names(), (std::vector<std::string>{"Pals", "Work"}));
     EXPECT_TRUE(fs::exists(home / "Pals.abk"));
     EXPECT_FALSE(fs::exists(home / "Friends.abk"));
@@ -122,7 +125,8 @@ TEST_F(PageTest, EditNameRefusesTheUnchangedNameAndMovesTheFile) {
 TEST_F(PageTest, RemovingTheLastBookRunsNewAtOnce) {
     fake.dialogs.answers = {Answer::Yes, Answer::Yes};
     page().removeClick();
-    EXPECT_EQ(fake.dialogs.texts("question").at(0), "Are you sure you want to remove Address Book 'Friends'?");
+    EXPECT_EQ(fake.dialogs.texts("question").at(0),
+              "Are you sure you want to remove Address Book 'Friends'?");
     EXPECT_EQ(page().selectedBook(), "Work");
     fake.dialogs.inputAnswers = {platform::InputBoxResult{"Fresh", ""}};
     page().removeClick();
@@ -142,8 +146,9 @@ TEST_F(PageTest, AddDeleteAndTheAddressPaneRules) {
     EXPECT_TRUE(page().fields().addresses.empty());  // the placeholder goes
     page().editAddresses({"  ", "Jones, Mary <mary@example.com>", "plain@example.com", ""});
     page().leaveAddresses();
-    EXPECT_EQ(page().row(3).addresses,
-              (std::vector<std::string>{"\"Jones, Mary\" <mary@example.com>", "plain@example.com"}));
+    EXPECT_EQ(
+        page().row(3).addresses,
+        (std::vector<std::string>{"\"Jones, Mary\" <mary@example.com>", "plain@example.com"}));
     page().saveClick();
     EXPECT_EQ(events.status.back(), "[Friends] Address Book Was Saved");
     const std::string file = readFile(home / "Friends.abk");
@@ -153,7 +158,8 @@ TEST_F(PageTest, AddDeleteAndTheAddressPaneRules) {
     EXPECT_EQ(page().entriesLabel(), "Address Book Entries 2 Selected/4");
     fake.dialogs.answers = {Answer::Yes};
     page().deleteClick();
-    EXPECT_EQ(fake.dialogs.texts("question").back(), "Are you sure you want to delete multiple entries?");
+    EXPECT_EQ(fake.dialogs.texts("question").back(),
+              "Are you sure you want to delete multiple entries?");
     EXPECT_EQ(page().rowCount(), 2);
     EXPECT_EQ(page().currentRow(), 0);
 }
@@ -178,10 +184,12 @@ TEST_F(PageTest, EntryClipboardCaptionsAndPaste) {
 TEST_F(PageTest, ExportsTheBookOrTheSelectionAsVCardOrCsv) {
     fake.dialogs.pathAnswers = {home / "all.vcf", home / "two.csv", home / "missing" / "x.vcf"};
     page().exportClick(false);
-    EXPECT_EQ(fake.dialogs.texts("information").back(), "3 entries exported to " + (home / "all.vcf").string() + ".");
+    EXPECT_EQ(fake.dialogs.texts("information").back(),
+              "3 entries exported to " + (home / "all.vcf").string() + ".");
     const std::string vcards = readFile(home / "all.vcf");
     std::size_t cards = 0;
-    for (std::size_t at = vcards.find("BEGIN:VCARD"); at != std::string::npos; at = vcards.find("BEGIN:VCARD", at + 1))
+    for (std::size_t at = vcards.find("BEGIN:VCARD"); at != std::string::npos;
+         at = vcards.find("BEGIN:VCARD", at + 1))
         ++cards;
     EXPECT_EQ(cards, 3u);
     page().setSelection({0, 2});
@@ -211,15 +219,18 @@ TEST_F(PageTest, BackupWritesQuotedNamesAndReportsEmptyBooks) {
     page().editFullName("Smith, John");
     page().leaveFullName();
     page().backupClick();
-    EXPECT_EQ(fake.dialogs.texts("information").back(), "[Friends] Address Book Has Been Backed Up!");
-    EXPECT_NE(readFile(home / "Friends.abk.bak").find("\r\n\"Smith, John\"\r\n"), std::string::npos);
+    EXPECT_EQ(fake.dialogs.texts("information").back(),
+              "[Friends] Address Book Has Been Backed Up!");
+    EXPECT_NE(readFile(home / "Friends.abk.bak").find("\r\n\"Smith, John\"\r\n"),
+              std::string::npos);
     writeFile(home / "Empty.abk", "46");
     writeFile(home / "master.abk", "46\r\nFriends\r\nWork\r\nEmpty");
     page_.reset();
     page().backupAllFromMenu();
     EXPECT_EQ(fake.dialogs.texts("information"),
-              (std::vector<std::string>{"Address Book [Empty] is empty - click OK to continue.",
-                                        "Address Books Containing Records Were Successfully Backed Up!"}));
+              (std::vector<std::string>{
+                  "Address Book [Empty] is empty - click OK to continue.",
+                  "Address Books Containing Records Were Successfully Backed Up!"}));
     EXPECT_TRUE(fs::exists(home / "Work.abk.bak"));
     EXPECT_EQ(fake.dialogs.statusLines.front()[0], "Backing Up [Friends] Address Book");
     EXPECT_EQ(page().backupMenu().size(), 5u);
@@ -238,19 +249,15 @@ TEST_F(PageTest, PrintLayoutOfEntriesAndMailingLists) {
     EXPECT_EQ(job.title, "Address Book: Friends");
     EXPECT_EQ(job.rightHeader, "12/10/2026 03:05 PM");
     EXPECT_EQ(job.footer, "Velmora Pro Version 4.6");
-    EXPECT_EQ(job.lines, (std::vector<std::string>{
-                             "Start Mailing List Entry ------------------------------",
-                             "                Name: Ann Lee",
-                             "            Nickname: ann",
-                             "     Email Addresses: ann@example.com",
-                             "                      ann@work.example",
-                             "               Notes:",
-                             "Friend from school",
-                             "   Mailing List From: from@example.com",
-                             "     Mailing List To: from@example.com",
-                             "Mailing List ReplyTo: ",
-                             "End Mailing List Entry --------------------------------",
-                             " "}));
+    EXPECT_EQ(
+        job.lines,
+        (std::vector<std::string>{
+            "Start Mailing List Entry ------------------------------",
+            "                Name: Ann Lee", "            Nickname: ann",
+            "     Email Addresses: ann@example.com", "                      ann@work.example",
+            "               Notes:", "Friend from school", "   Mailing List From: from@example.com",
+            "     Mailing List To: from@example.com", "Mailing List ReplyTo: ",
+            "End Mailing List Entry --------------------------------", " "}));
     // No print layer yet: the print entries are disabled.
     const platform::Menu menu = page().popupMenu();
     EXPECT_FALSE(platform::findMenuEntry(menu, "popPrintAll")->enabled);
@@ -284,7 +291,8 @@ TEST_F(PageTest, AddSenderRulesAndDuplicates) {
               "\"Jones, Mary\" <mary@example.com> was added to [Work] address book!\r"
               "There are now 2 entries in this address book");
     page().addSender("Work", mime::TmsMailAddress("MARY@example.com", "Jones, Mary"));
-    EXPECT_EQ(fake.dialogs.texts("information").back(), "\"Jones, Mary\" is already in [Work] address book!");
+    EXPECT_EQ(fake.dialogs.texts("information").back(),
+              "\"Jones, Mary\" is already in [Work] address book!");
     EXPECT_EQ(page().rowCount(), 7);
 }
 
@@ -292,7 +300,8 @@ TEST_F(PageTest, HarvestingListsAndSeparateEntries) {
     page().harvestSendersAsList("Work", {"a@x", "b@y", "a@x"});
     ASSERT_EQ(page().rowCount(), 2);
     const auto& entries = page().books().entries();
-    auto list = std::find_if(entries.begin(), entries.end(), [](auto& e) { return e.isMailingList; });
+    auto list =
+        std::find_if(entries.begin(), entries.end(), [](auto& e) { return e.isMailingList; });
     ASSERT_NE(list, entries.end());
     EXPECT_EQ(list->addresses, (std::vector<std::string>{"a@x", "b@y", "a@x"}));
     EXPECT_EQ(list->fullName, "New Mailing List");
@@ -304,7 +313,8 @@ TEST_F(PageTest, HarvestingListsAndSeparateEntries) {
     cc.AddAddress("c1@x", "Cee, See");
     page().harvestRecipientsAsList("Friends", to, cc);
     EXPECT_EQ(page().selectedBook(), "Friends");
-    EXPECT_EQ(page().books().entries().back().addresses, (std::vector<std::string>{"t1@x", "t2@x", "c1@x"}));
+    EXPECT_EQ(page().books().entries().back().addresses,
+              (std::vector<std::string>{"t1@x", "t2@x", "c1@x"}));
     page().harvestRecipientsAsEntries("Friends", to, cc);
     const auto& after = page().books().entries();
     EXPECT_EQ(after.size(), 7u);
@@ -316,8 +326,8 @@ TEST_F(PageTest, HarvestingListsAndSeparateEntries) {
 
 TEST_F(PageTest, BookChoiceMenuForTheFolderWindowsHarvestEntries) {
     std::vector<std::string> chosen;
-    const platform::Menu menu =
-        page().bookChoiceMenu("popHarvestSenders_", [&](const std::string& book) { chosen.push_back(book); });
+    const platform::Menu menu = page().bookChoiceMenu(
+        "popHarvestSenders_", [&](const std::string& book) { chosen.push_back(book); });
     ASSERT_EQ(menu.size(), 2u);
     EXPECT_TRUE(menu[0].checked);
     EXPECT_EQ(menu[1].name, "popHarvestSenders_1");
@@ -328,7 +338,8 @@ TEST_F(PageTest, BookChoiceMenuForTheFolderWindowsHarvestEntries) {
 TEST_F(PageTest, BuildModeNeedsOneEntryAndGathersAddresses) {
     page().setSelection({0, 1});
     EXPECT_FALSE(page().setBuildMode(true));
-    EXPECT_EQ(fake.dialogs.texts("information").back(), "You must have only one address record selected.");
+    EXPECT_EQ(fake.dialogs.texts("information").back(),
+              "You must have only one address record selected.");
     page().clickRow(0);
     ASSERT_TRUE(page().setBuildMode(true));
     EXPECT_FALSE(page().canEditBook());

@@ -1,15 +1,13 @@
 // The verification window with a scripted MX lookup, and against dnsmasq on loopback, including
 // a DNS server that never answers.
-#include "addressbook/verify_form.h"
-
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <map>
 
-#include <gtest/gtest.h>
-
+#include "addressbook/verify_form.h"
 #include "support/fake_platform.h"
 #include "support/servers/real_servers.h"
 #include "support/temp_dir.h"
@@ -59,8 +57,9 @@ VerifyEntry entry(int position, std::string name, std::vector<std::string> addre
 }
 
 class VerifyTest : public ::testing::Test {
-protected:
-    std::unique_ptr<TckAddressForm> form(std::vector<VerifyEntry> entries, std::function<void()> onLookup = {}) {
+  protected:
+    std::unique_ptr<TckAddressForm> form(std::vector<VerifyEntry> entries,
+                                         std::function<void()> onLookup = {}) {
         return std::make_unique<TckAddressForm>(
             fake.platform(), host,
             [this, onLookup] {
@@ -84,11 +83,14 @@ TEST_F(VerifyTest, TwoOfFourVerifiedWithDomainsTakenFromParsedAddresses) {
     EXPECT_FALSE(host.autoRunning);
     EXPECT_EQ(host.status.back(), "Auto-Mail Checking Disabled");
     f->startCheck();
-    EXPECT_EQ(asked, (std::vector<std::string>{"good.test", "nomx.test", "other.test", "noatsign"}));
-    EXPECT_EQ(f->caption(), "Verification Finished - A Total of 2 Addresses Were Verified out of 4");
-    EXPECT_EQ(f->goodAddresses(),
-              (std::vector<std::string>{"1 Ann: \"Lee, Ann\" <ann@good.test>", "5 [No Full Name]: x@y@other.test"}));
-    EXPECT_EQ(f->badAddresses(), (std::vector<std::string>{"1 Ann: ann@nomx.test", "5 [No Full Name]: noatsign"}));
+    EXPECT_EQ(asked,
+              (std::vector<std::string>{"good.test", "nomx.test", "other.test", "noatsign"}));
+    EXPECT_EQ(f->caption(),
+              "Verification Finished - A Total of 2 Addresses Were Verified out of 4");
+    EXPECT_EQ(f->goodAddresses(), (std::vector<std::string>{"1 Ann: \"Lee, Ann\" <ann@good.test>",
+                                                            "5 [No Full Name]: x@y@other.test"}));
+    EXPECT_EQ(f->badAddresses(),
+              (std::vector<std::string>{"1 Ann: ann@nomx.test", "5 [No Full Name]: noatsign"}));
     EXPECT_EQ(f->verifiedLabel(), "Verified Addresses 2");
     EXPECT_EQ(f->unverifiedPercent(), 50);
     EXPECT_EQ(f->recordLabel(), "On Record 2 of 2");
@@ -119,7 +121,8 @@ TEST_F(VerifyTest, OneAddressWasVerifiedOnlyWhenItPassed) {
     auto failed = form({entry(0, "A", {"a@nomx.test"})});
     failed->open();
     failed->startCheck();
-    EXPECT_EQ(failed->caption(), "Verification Finished - A Total of 0 Addresses Were Verified out of 1");
+    EXPECT_EQ(failed->caption(),
+              "Verification Finished - A Total of 0 Addresses Were Verified out of 1");
 }
 
 TEST_F(VerifyTest, CancelDuringTheSecondAddressStopsBeforeTheThird) {
@@ -183,7 +186,8 @@ TEST(VerifyWithDnsmasq, RealLookupsAndASilentServer) {
         return result;
     };
     auto answered = run(dnsmasq.address());
-    EXPECT_EQ(answered.first, "Verification Finished - A Total of 1 Addresses Were Verified out of 3");
+    EXPECT_EQ(answered.first,
+              "Verification Finished - A Total of 1 Addresses Were Verified out of 3");
     EXPECT_EQ(answered.second, 0);
 
     // A UDP port that takes queries and never answers.

@@ -18,7 +18,7 @@ fs::path fixture(const std::string& name) {
 }
 
 class WindowsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         writeFile(home / "master.abk", "46\r\nA\r\nB\r\nC");
         for (const char* b : {"A", "B", "C"}) writeFile(home / (std::string(b) + ".abk"), "46");
@@ -44,8 +44,9 @@ TEST_F(WindowsTest, ImportTreePreviewAndImportIntoTheLoadedBook) {
     form.selectTargetBook("B");
     form.clickNode(0);
     form.importClick();
-    EXPECT_EQ(fake.dialogs.texts("information").back(),
-              "2 regular email address(es) imported.\r\r2 distribution email address(es) imported.");
+    EXPECT_EQ(
+        fake.dialogs.texts("information").back(),
+        "2 regular email address(es) imported.\r\r2 distribution email address(es) imported.");
     EXPECT_FALSE(form.visible());
     EXPECT_EQ(page.selectedBook(), "B");
     EXPECT_EQ(page.rowCount(), 4);
@@ -63,8 +64,9 @@ TEST_F(WindowsTest, NicknameFolderAndErrorsShownInAnErrorBox) {
     EXPECT_EQ(form.tree()[1].depth, 1);
     form.clickNode(0);
     form.importClick();
-    EXPECT_EQ(fake.dialogs.texts("information").back(),
-              "0 regular email address(es) imported.\r\r0 distribution email address(es) imported.");
+    EXPECT_EQ(
+        fake.dialogs.texts("information").back(),
+        "0 regular email address(es) imported.\r\r0 distribution email address(es) imported.");
     TimportForm again(fake.platform(), page);
     EXPECT_FALSE(again.readSource("/nonexistent/export.csv"));
     EXPECT_FALSE(fake.dialogs.texts("error").empty());

@@ -20,7 +20,9 @@ namespace {
 using namespace std::chrono_literals;
 using testing::TempDir;
 
-std::filesystem::path programPath() { return std::filesystem::path(VELMORA_DESKTOP_PROGRAM); }
+std::filesystem::path programPath() {
+    return std::filesystem::path(VELMORA_DESKTOP_PROGRAM);
+}
 
 pid_t start(const std::vector<std::string>& args) {
     std::vector<char*> argv;

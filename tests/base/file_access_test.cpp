@@ -36,7 +36,8 @@ TEST(FileAccess, OnlyRegularFilesAreRead) {
         const auto result = testing::runLimitedChild({.seconds = 10}, [&] {
             std::error_code error;
             const auto bytes = readRegularFile(c.file, error);
-            if (c.expected == std::errc{}) return bytes == std::optional<std::string>("content") ? 0 : 1;
+            if (c.expected == std::errc{})
+                return bytes == std::optional<std::string>("content") ? 0 : 1;
             if (bytes || error != c.expected) return 2;
             if (readWholeFile(c.file)) return 3;
             return isRegularFile(c.file) ? 4 : 0;

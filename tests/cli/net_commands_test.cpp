@@ -15,14 +15,19 @@ namespace velmora::cli {
 namespace {
 
 using Script = std::vector<std::string>;
+using velmora::testing::readFile;
 using velmora::testing::ScriptedServer;
 using velmora::testing::TempDir;
-using velmora::testing::readFile;
 using velmora::testing::writeFile;
 
 Script pop3Login(int count) {
-    return {"S: +OK ready", "C: USER alice", "S: +OK", "C: PASS secret", "S: +OK",
-            "C: STAT",      "S: +OK " + std::to_string(count) + " 100"};
+    return {"S: +OK ready",
+            "C: USER alice",
+            "S: +OK",
+            "C: PASS secret",
+            "S: +OK",
+            "C: STAT",
+            "S: +OK " + std::to_string(count) + " 100"};
 }
 
 Script operator+(Script a, const Script& b) {
@@ -49,8 +54,9 @@ TEST(CliPop3Retrieve, NeverReplacesAnEarlierMessageNorFollowsAPlantedLink) {
                "C: LIST 2", "S: +OK 2 " + std::to_string(second.size()), "C: RETR 2",
                "R: +OK\\r\\n" + std::string("Subject: two\\r\\n\\r\\nsecond\\r\\n.\\r\\n"),
                "C: QUIT", "S: +OK"});
-    const testing::CliRun run = testing::runCli({"pop3", "--server", server.address(), "--user", "alice",
-                                        "--password", "secret", "retrieve", "--out", out.string()});
+    const testing::CliRun run =
+        testing::runCli({"pop3", "--server", server.address(), "--user", "alice", "--password",
+                         "secret", "retrieve", "--out", out.string()});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(server.finish(), "");
     EXPECT_EQ(readFile(out / "msg_0.eml"), "the earlier session's message\r\n");
@@ -65,11 +71,11 @@ TEST(CliPop3Retrieve, AMessageShorterThanAnnouncedIsSavedWithAWarningAndNotDelet
     TempDir folder;
     ScriptedServer server(pop3Login(1) +
                           Script{"C: LIST 1", "S: +OK 1 500", "C: RETR 1",
-                                 "R: +OK\\r\\nSubject: cut\\r\\n\\r\\nshort\\r\\n.\\r\\n", "C: QUIT",
-                                 "S: +OK"});
-    const testing::CliRun run = testing::runCli({"pop3", "--server", server.address(), "--user", "alice",
-                                        "--password", "secret", "retrieve", "--out",
-                                        (folder / "out").string(), "--delete"});
+                                 "R: +OK\\r\\nSubject: cut\\r\\n\\r\\nshort\\r\\n.\\r\\n",
+                                 "C: QUIT", "S: +OK"});
+    const testing::CliRun run =
+        testing::runCli({"pop3", "--server", server.address(), "--user", "alice", "--password",
+                         "secret", "retrieve", "--out", (folder / "out").string(), "--delete"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(server.finish(), "");  // no DELE before the QUIT
     EXPECT_EQ(run.err,
@@ -80,11 +86,13 @@ TEST(CliPop3Retrieve, AMessageShorterThanAnnouncedIsSavedWithAWarningAndNotDelet
 
 TEST(CliSmtp, AFailingQuitAfterTheMessageWasAcceptedIsAWarningAndExitsZero) {
     TempDir folder;
-    writeFile(folder / "message.eml", "From: ann@example.test\r\nTo: bob@example.test\r\n"
-                                      "Subject: once\r\n\r\nsend me once\r\n");
-    ScriptedServer server({"S: 220 ready", "C~ HELO ", "S: 250 hi", "C: MAIL FROM:<ann@example.test>",
-                           "S: 250 ok", "C: RCPT TO:<bob@example.test>", "S: 250 ok", "C: DATA",
-                           "S: 354 go", "DATA", "S: 250 queued", "C: QUIT", "S: 421 going away"});
+    writeFile(folder / "message.eml",
+              "From: ann@example.test\r\nTo: bob@example.test\r\n"
+              "Subject: once\r\n\r\nsend me once\r\n");
+    ScriptedServer server({"S: 220 ready", "C~ HELO ", "S: 250 hi",
+                           "C: MAIL FROM:<ann@example.test>", "S: 250 ok",
+                           "C: RCPT TO:<bob@example.test>", "S: 250 ok", "C: DATA", "S: 354 go",
+                           "DATA", "S: 250 queued", "C: QUIT", "S: 421 going away"});
     const testing::CliRun run =
         testing::runCli({"smtp", "--server", server.address(), (folder / "message.eml").string()});
     EXPECT_EQ(server.finish(), "");
@@ -93,14 +101,20 @@ TEST(CliSmtp, AFailingQuitAfterTheMessageWasAcceptedIsAWarningAndExitsZero) {
               "velmora-cli: warning: the message was accepted, but QUIT failed: 421 going away\n");
 }
 
-std::string u16(int value) { return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)}; }
+std::string u16(int value) {
+    return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
+}
 
 TEST(CliMx, TruncatedOrMalformedAnswersFailAndDifferFromADomainWithoutRecords) {
-    const std::string question = std::string("\x07" "example\x04test\x00", 14) + u16(15) + u16(1);
+    const std::string question = std::string(
+                                     "\x07"
+                                     "example\x04test\x00",
+                                     14) +
+                                 u16(15) + u16(1);
     const auto answer = [&](int flags, int answers, const std::string& records) {
         return [=](const std::string& query) {
-            return std::vector<std::string>{query.substr(0, 2) + u16(flags) + u16(1) + u16(answers) +
-                                            u16(0) + u16(0) + question + records};
+            return std::vector<std::string>{query.substr(0, 2) + u16(flags) + u16(1) +
+                                            u16(answers) + u16(0) + u16(0) + question + records};
         };
     };
     const auto mx = [](const std::string& data) {
@@ -115,7 +129,8 @@ TEST(CliMx, TruncatedOrMalformedAnswersFailAndDifferFromADomainWithoutRecords) {
     } cases[] = {
         {"truncated flag set", answer(0x8380, 1, good), 1},
         {"a record cut short", answer(0x8180, 2, good + good.substr(0, 9)), 1},
-        {"an oversized record length", answer(0x8180, 1, good.substr(0, 10) + u16(900) + good.substr(12)), 1},
+        {"an oversized record length",
+         answer(0x8180, 1, good.substr(0, 10) + u16(900) + good.substr(12)), 1},
         {"a pointer to itself", answer(0x8180, 1, mx(u16(1) + std::string("\xC0\x2C", 2))), 1},
         {"no MX records", answer(0x8180, 0, ""), 0},
     };

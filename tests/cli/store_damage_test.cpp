@@ -74,7 +74,8 @@ TEST(StoreDamage, AFolderThatCannotBeListedIsAnErrorAndKeepsItsIndex) {
     for (const char* command : {"list", "rebuild"}) {
         const auto result = velmora::testing::runLimitedChild({.seconds = kSeconds}, [&] {
             if (::geteuid() == 0) {
-                for (const auto& entry : std::filesystem::recursive_directory_iterator(home.dir.path()))
+                for (const auto& entry :
+                     std::filesystem::recursive_directory_iterator(home.dir.path()))
                     if (::chown(entry.path().c_str(), 65534, 65534) != 0) return 100;
                 if (::chown(home.dir.path().c_str(), 65534, 65534) != 0) return 100;
                 if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 101;
@@ -101,12 +102,15 @@ TEST(StoreDamage, AnIndexTooLargeForMemoryIsNeitherWrittenNorDeleted) {
     Home home;
     std::string record = "U O r f a N\t1.0\ts\tf\tt\td\r\nname\r\nsender\r\naddress\r\n100000\r\n";
     for (int i = 0; i < 100'000; ++i) record += "x\r\n";
-    record += "0\r\ndate\r\n20010731153045\r\nsubject\r\nU O r f a N\r\n0\r\nFALSE\r\nFALSE\r\n"
-              "FALSE\r\nnull\r\nFALSE\r\nFALSE\r\nN (Normal)\r\n\r\n\r\n\r\n4.6\r\n";
+    record +=
+        "0\r\ndate\r\n20010731153045\r\nsubject\r\nU O r f a N\r\n0\r\nFALSE\r\nFALSE\r\n"
+        "FALSE\r\nnull\r\nFALSE\r\nFALSE\r\nN (Normal)\r\n\r\n\r\n\r\n4.6\r\n";
     std::string index;
     while (index.size() < 30u * 1024 * 1024) index += record;
     velmora::testing::writeFile(home.index, index);
-    EXPECT_EQ(home.run({"list", "InBox"}, {}, {.addressSpaceBytes = 256ull * 1024 * 1024, .seconds = kSeconds}), 1);
+    EXPECT_EQ(home.run({"list", "InBox"}, {},
+                       {.addressSpaceBytes = 256ull * 1024 * 1024, .seconds = kSeconds}),
+              1);
     EXPECT_EQ(std::filesystem::file_size(home.index), index.size());
 }
 
@@ -116,7 +120,8 @@ TEST(StoreDamage, AnIndexTooLargeForMemoryIsNeitherWrittenNorDeleted) {
 TEST(StoreDamage, ShowUsesOnlyAttachmentFilesInsideTheFolder) {
     TempDir scratch;
     ASSERT_EQ(::mkfifo((scratch / "outside-fifo").c_str(), 0600), 0);
-    const std::vector<std::string> hostile = {"/dev/zero", "FIFO", "LINK", "OTHER FOLDER",
+    const std::vector<std::string> hostile = {"/dev/zero",   "FIFO",
+                                              "LINK",        "OTHER FOLDER",
                                               "/etc/passwd", (scratch / "outside-fifo").string()};
     for (std::string path : hostile) {
         TempDir home;

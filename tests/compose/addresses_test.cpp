@@ -16,10 +16,14 @@ struct SplitCase {
 TEST(AddressEntries, SplitAtCommasOutsideQuotes) {
     const SplitCase cases[] = {
         {"plain", "a@x.com, b@x.com", {"a@x.com", "b@x.com"}},
-        {"quotedCommaName", "\"Lee, Ann\" <ann@x.com>, b@x.com", {"\"Lee, Ann\" <ann@x.com>", "b@x.com"}},
+        {"quotedCommaName",
+         "\"Lee, Ann\" <ann@x.com>, b@x.com",
+         {"\"Lee, Ann\" <ann@x.com>", "b@x.com"}},
         {"singleQuotedAtStart", "'Lee, Ann' <ann@x.com>", {"'Lee, Ann' <ann@x.com>"}},
         {"apostropheInsideAnEntry", "o'brien@x.com, pat@x.com", {"o'brien@x.com", "pat@x.com"}},
-        {"unclosedQuoteSwallowsNothing", "\"Ann <ann@x.com>, b@x.com", {"\"Ann <ann@x.com>", "b@x.com"}},
+        {"unclosedQuoteSwallowsNothing",
+         "\"Ann <ann@x.com>, b@x.com",
+         {"\"Ann <ann@x.com>", "b@x.com"}},
         {"trailingCommaGivesEmptyLast", "a@x.com,", {"a@x.com", ""}},
         {"leadingBlanksDropped", "   a b@x.com", {"a b@x.com"}},
     };
@@ -35,8 +39,8 @@ TEST(AddressEntries, NicknameExpandsToItsEntry) {
         e.addresses = std::move(addresses);
         return e;
     };
-    book.list = {entry("bob", "Bob Stone", {"bob@stone.org"}), entry("team", "", {"a@x.com", "b@x.com"}),
-                 entry("ghost", "Casper", {""})};
+    book.list = {entry("bob", "Bob Stone", {"bob@stone.org"}),
+                 entry("team", "", {"a@x.com", "b@x.com"}), entry("ghost", "Casper", {""})};
     EXPECT_EQ(expandAddressField("Bob, ann@x.com", book), "Bob Stone <bob@stone.org>, ann@x.com");
     EXPECT_EQ(expandAddressField(" team ,,", book), "a@x.com, b@x.com");
     EXPECT_EQ(expandAddressField("ghost", book), "Casper <unknown address>");

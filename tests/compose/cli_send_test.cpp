@@ -20,13 +20,17 @@ namespace fs = std::filesystem;
 using cli::testing::runCli;
 
 std::vector<std::string> session(const std::string& to, const std::string& rcptReply = "250 ok") {
-    return {"S: 220 hi", "C~ HELO ", "S: 250 hello", "C: MAIL FROM:<ann@example.org>", "S: 250 ok",
-            "C: RCPT TO:<" + to + ">", "S: " + rcptReply, "C: DATA", "S: 354 go", "DATA", "S: 250 queued",
-            "C: QUIT", "S: 221 bye"};
+    return {"S: 220 hi",       "C~ HELO ",
+            "S: 250 hello",    "C: MAIL FROM:<ann@example.org>",
+            "S: 250 ok",       "C: RCPT TO:<" + to + ">",
+            "S: " + rcptReply, "C: DATA",
+            "S: 354 go",       "DATA",
+            "S: 250 queued",   "C: QUIT",
+            "S: 221 bye"};
 }
 
 class CliSend : public ::testing::Test {
-protected:
+  protected:
     CliSend() {
         for (const char* name : store::kDefaultFolderNames)
             fs::create_directories(home.path() / (std::string(name) + ".000"));
@@ -35,7 +39,8 @@ protected:
         me.fromAddress = "ann@example.org";
         me.smtpServer = "127.0.0.1";
         EXPECT_FALSE(profiles::writeMasterUsr(home.path(), {"Work"}));
-        EXPECT_FALSE(profiles::writeProfileFile(profiles::profileFilePath(home.path(), "Work"), me));
+        EXPECT_FALSE(
+            profiles::writeProfileFile(profiles::profileFilePath(home.path(), "Work"), me));
     }
     void useServer(std::uint16_t port) {
         profiles::SendSettings send;
@@ -84,14 +89,16 @@ TEST_F(CliSend, FilesAndAFailureGiveStatusOne) {
     const std::string b = fileInto("Drafts", "b@x.org");
     auto script = session("a@x.org");
     script.push_back("ACCEPT");
-    for (const auto& line : {"S: 220 hi", "C~ HELO ", "S: 250 hello", "C: MAIL FROM:<ann@example.org>",
-                             "S: 250 ok", "C: RCPT TO:<b@x.org>", "S: 550 no such user", "C: QUIT", "S: 221 bye"})
+    for (const auto& line :
+         {"S: 220 hi", "C~ HELO ", "S: 250 hello", "C: MAIL FROM:<ann@example.org>", "S: 250 ok",
+          "C: RCPT TO:<b@x.org>", "S: 550 no such user", "C: QUIT", "S: 221 bye"})
         script.push_back(line);
     testing::ScriptedServer server(script);
     useServer(server.port());
     const fs::path drafts = store::folderDirectory(home.path(), "Drafts");
-    const auto run = runCli({"--home", home.path().string(), "send", store::messageFilePath(drafts, a).string(),
-                             store::messageFilePath(drafts, b).string()});
+    const auto run =
+        runCli({"--home", home.path().string(), "send", store::messageFilePath(drafts, a).string(),
+                store::messageFilePath(drafts, b).string()});
     EXPECT_EQ(server.finish(), "");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "1 of 2 messages sent\n");

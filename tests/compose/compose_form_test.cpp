@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 using platform::Answer;
 
 class ComposeWindow : public ::testing::Test {
-protected:
+  protected:
     ComposeWindow() { host.addProfile(); }
     // A new window, initialised.
     TcomposeForm& open() {
@@ -29,7 +29,9 @@ protected:
         return *w;
     }
     fs::path dir(const std::string& folder) { return store::folderDirectory(home.path(), folder); }
-    reading::TinboxForm& folder(const std::string& name) { return host.folderHost.openFolderWindow(name, true); }
+    reading::TinboxForm& folder(const std::string& name) {
+        return host.folderHost.openFolderWindow(name, true);
+    }
     // Stored messages in a folder, returned in the window's row order.
     std::vector<std::string> store3(const std::string& name) {
         std::vector<std::string> names;
@@ -65,7 +67,8 @@ TEST_F(ComposeWindow, NicknameAndAddressExpandIntoTwoListLines) {
     w.setPlain(AddressField::To, "BOB, ann@x.com,");
     w.leavePlain(AddressField::To);
     EXPECT_EQ(w.plain(AddressField::To), "Bob Stone <bob@stone.org>, ann@x.com");
-    EXPECT_EQ(w.lines(AddressField::To), (std::vector<std::string>{"Bob Stone <bob@stone.org>", "ann@x.com"}));
+    EXPECT_EQ(w.lines(AddressField::To),
+              (std::vector<std::string>{"Bob Stone <bob@stone.org>", "ann@x.com"}));
     EXPECT_EQ(w.tabCaption(ComposePage::To), "To: [2]");
     EXPECT_TRUE(w.tabMarked(ComposePage::To));
     w.setSendOnePer(true);
@@ -122,7 +125,8 @@ TEST_F(ComposeWindow, ClosingWithOnlyASubjectYesFilesIntoDraftsWithThePlaceholde
     EXPECT_TRUE(w.closeQuery());
     ASSERT_EQ(fake.dialogs.shown.size(), 1u);
     EXPECT_EQ(fake.dialogs.shown[0].title, "Save Compose Message Confirmation");
-    EXPECT_EQ(fake.dialogs.shown[0].text, "Save Compose Message [Just a subject] To Drafts Folder?");
+    EXPECT_EQ(fake.dialogs.shown[0].text,
+              "Save Compose Message [Just a subject] To Drafts Folder?");
     auto& drafts = folder("Drafts");
     ASSERT_EQ(drafts.rowCount(), 1u);
     EXPECT_EQ(store::columnText(drafts.rows()[0].text, store::Column::To), kPlaceholderTo);
@@ -212,7 +216,8 @@ TEST_F(ComposeWindow, RemovingAnAttachmentDeletesOnlyTheStoredCopy) {
     EXPECT_EQ(w->tabCaption(ComposePage::Attachments), "+report.txt");
     fake.dialogs.answers = {Answer::Yes};
     w->removeAttachments({0, 1});
-    EXPECT_EQ(fake.dialogs.shown.back().text, "Delete all selected file attachments from Drafts folder?");
+    EXPECT_EQ(fake.dialogs.shown.back().text,
+              "Delete all selected file attachments from Drafts folder?");
     EXPECT_TRUE(w->attachments().empty());
     EXPECT_EQ(w->tabCaption(ComposePage::Attachments), "Attachment");
     EXPECT_FALSE(fs::exists(item.attachList[0]));
@@ -301,7 +306,8 @@ TEST_F(ComposeWindow, NewMessageGetsTheDefaultSignatureAndInsertsAtTheCaret) {
     w.editSignatureText("-- Ann");
     w.updateMasterSignature();
     EXPECT_EQ(readSignatureFile(home.path() / "Work.sig").blocks[0].block.text, "-- Ann");
-    EXPECT_EQ(readSignatureFile(home.path() / "Work.sig").blocks[1].block.text, "-- \r\nAnn Lee\r\nLee & Co");
+    EXPECT_EQ(readSignatureFile(home.path() / "Work.sig").blocks[1].block.text,
+              "-- \r\nAnn Lee\r\nLee & Co");
 }
 
 TEST_F(ComposeWindow, ImportingATextFileInsertsItAtTheCaretLine) {
@@ -314,10 +320,12 @@ TEST_F(ComposeWindow, ImportingATextFileInsertsItAtTheCaretLine) {
     EXPECT_EQ(w.body(), "one\r\na\r\nb\r\ntwo");
     EXPECT_EQ(w.caretLine(), 3);
     w.importTextFile();
-    EXPECT_EQ(fake.dialogs.texts("warning"), (std::vector<std::string>{"Load ASCII Text File Error 2393"}));
+    EXPECT_EQ(fake.dialogs.texts("warning"),
+              (std::vector<std::string>{"Load ASCII Text File Error 2393"}));
     w.showPage(ComposePage::Options);
     w.importTextFile();
-    EXPECT_EQ(fake.dialogs.texts("information").back(), "The cursor must be placed in the Body of the compose message");
+    EXPECT_EQ(fake.dialogs.texts("information").back(),
+              "The cursor must be placed in the Body of the compose message");
 }
 
 TEST_F(ComposeWindow, ComposeTxtSavedAndAppended) {
@@ -342,9 +350,10 @@ TEST_F(ComposeWindow, VerifyMarksLinesWithoutMailExchangers) {
     w.setLines(AddressField::CC, {"Ann <ann@example.test>", "bob@nomx.test", "carl"});
     fake.dialogs.answers = {Answer::Yes};
     EXPECT_EQ(w.verifyAddresses(), "There were 2 unverified addresses.");
-    EXPECT_EQ(w.lines(AddressField::CC),
-              (std::vector<std::string>{"Ann <ann@example.test>", "bob@nomx.test *** Unverified ***",
-                                        "carl *** NickName? ***"}));
+    EXPECT_EQ(
+        w.lines(AddressField::CC),
+        (std::vector<std::string>{"Ann <ann@example.test>", "bob@nomx.test *** Unverified ***",
+                                  "carl *** NickName? ***"}));
 }
 
 TEST_F(ComposeWindow, ChangingTheProfileSetsFromAndItsSignatures) {
@@ -378,7 +387,8 @@ TEST(SignatureFile, DamagedPositionReadsAsTheFirstAndTheLastLineHasNoLineEnd) {
     EXPECT_EQ(list.blocks[1].block.text, "");
     EXPECT_EQ(list.blocks[2].block.text, "b1\r\nb2");
     ASSERT_FALSE(writeSignatureFile(file, list));
-    EXPECT_EQ(testing::readFile(file), "46\r\n0\r\nA\r\n1\r\nline a\r\nEmpty\r\n0\r\nB\r\n2\r\nb1\r\nb2");
+    EXPECT_EQ(testing::readFile(file),
+              "46\r\n0\r\nA\r\n1\r\nline a\r\nEmpty\r\n0\r\nB\r\n2\r\nb1\r\nb2");
     ASSERT_FALSE(writeSignatureFile(file, {}));
     EXPECT_FALSE(fs::exists(file));
 }
@@ -389,8 +399,8 @@ TEST(SignatureWindow, NamesAreUniqueWithoutCaseAndDeletingTheLastDeletesTheFile)
     TsignatureForm form(fake);
     form.open("Work", dir / "Work.sig");
     EXPECT_EQ(form.caption(), "Signature Blocks For [Work]");
-    fake.dialogs.inputAnswers = {platform::InputBoxResult{"Home", ""}, platform::InputBoxResult{"HOME", ""},
-                                 std::nullopt};
+    fake.dialogs.inputAnswers = {platform::InputBoxResult{"Home", ""},
+                                 platform::InputBoxResult{"HOME", ""}, std::nullopt};
     EXPECT_TRUE(form.addClick());
     EXPECT_FALSE(form.addClick());
     EXPECT_EQ(fake.dialogs.texts("information"),

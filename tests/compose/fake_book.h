@@ -10,7 +10,7 @@
 namespace velmora::testing {
 
 class FakeNicknameBook final : public compose::NicknameBook {
-public:
+  public:
     std::vector<compose::AddressBookEntry> entries() const override { return list; }
     const compose::AddressBookEntry* findNickname(std::string_view nickName) const override {
         for (const auto& entry : list)

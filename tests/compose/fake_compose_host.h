@@ -17,7 +17,7 @@
 namespace velmora::testing {
 
 class FakeComposeHost final : public compose::ComposeHost {
-public:
+  public:
     FakeComposeHost(platform::Platform& platform, std::filesystem::path home)
         : folderHost(platform, home, settingsValue) {
         for (const char* name : store::kDefaultFolderNames)
@@ -48,7 +48,8 @@ public:
     void disableHeadersExecute() override { ++executeDisabled; }
     void retrieveAfterSending(int choice) override { retrievals.push_back(choice); }
 
-    compose::TcomposeForm& addComposeWindow(std::unique_ptr<compose::TcomposeForm> window) override {
+    compose::TcomposeForm& addComposeWindow(
+        std::unique_ptr<compose::TcomposeForm> window) override {
         windows.push_back(std::move(window));
         return *windows.back();
     }

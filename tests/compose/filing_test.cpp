@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class Filing : public ::testing::Test {
-protected:
+  protected:
     Filing() {
         for (const char* name : store::kDefaultFolderNames)
             fs::create_directories(home.path() / (std::string(name) + ".000"));
@@ -61,15 +61,18 @@ TEST_F(Filing, EmptyFromTakesTheProfileAndKeepsComposeFromEmpty) {
     EXPECT_EQ(item.priority, "2 (Normal)");
     EXPECT_EQ(item.status, "R O r f a N");
     EXPECT_EQ(item.bccCount, 3);
-    EXPECT_EQ(item.bccList, (std::vector<std::string>{"Hidden One <h1@example.org>", "h2@example.org",
-                                                      "Nameless <unknown address>"}));
+    EXPECT_EQ(item.bccList,
+              (std::vector<std::string>{"Hidden One <h1@example.org>", "h2@example.org",
+                                        "Nameless <unknown address>"}));
     EXPECT_EQ(store::columnText(drafts.rows()[0].text, store::Column::To), "bob@example.org");
 
     mime::TmsMessage stored;
-    ASSERT_FALSE(store::loadMessageFile(store::messageFilePath(dir("Drafts"), item.fileName), stored));
+    ASSERT_FALSE(
+        store::loadMessageFile(store::messageFilePath(dir("Drafts"), item.fileName), stored));
     EXPECT_EQ(stored.BCC().Count(), 0);
     EXPECT_EQ(stored.Body(), (std::vector<std::string>{"Body"}));
-    const std::string text = testing::readFile(store::messageFilePath(dir("Drafts"), item.fileName));
+    const std::string text =
+        testing::readFile(store::messageFilePath(dir("Drafts"), item.fileName));
     EXPECT_EQ(text.find("\r\nBCC:"), std::string::npos);
     EXPECT_NE(text.find("\r\nDate: "), std::string::npos);
 }
@@ -103,11 +106,13 @@ TEST_F(Filing, AttachmentsOfOneNameDoNotOverwriteAndKeepTheirOwnName) {
     std::vector<std::string> contents;
     for (const auto& path : item.attachList) {
         EXPECT_EQ(fs::path(path).parent_path(), dir("OutBox"));
-        EXPECT_EQ(fs::path(path).filename().string().rfind(outcome.message.fileName + ".att.", 0), 0u);
+        EXPECT_EQ(fs::path(path).filename().string().rfind(outcome.message.fileName + ".att.", 0),
+                  0u);
         contents.push_back(testing::readFile(path));
     }
     EXPECT_EQ(contents, (std::vector<std::string>{"first", "second", "third"}));
-    EXPECT_EQ(fs::path(item.attachList[0]).filename().string(), outcome.message.fileName + ".att.report.doc");
+    EXPECT_EQ(fs::path(item.attachList[0]).filename().string(),
+              outcome.message.fileName + ".att.report.doc");
     EXPECT_EQ(testing::readFile(stored), "third");  // the source's file is left alone
 }
 
@@ -128,7 +133,7 @@ TEST_F(Filing, CopyingTwiceFromDraftsLeavesOneCopyAndTheNeighbours) {
         const auto outcome = file(f, "Drafts", source);
         ASSERT_TRUE(outcome.filed);
         source = outcome.message;  // the new copy is the source from now on
-        drafts.sortRows();        // a re-sort between the two copies changes nothing
+        drafts.sortRows();         // a re-sort between the two copies changes nothing
     }
     std::vector<std::string> names;
     for (const auto& row : drafts.rows()) names.push_back(row.item.fileName);
@@ -156,7 +161,8 @@ TEST_F(Filing, AFailedWriteKeepsTheSourceAndAddsNoRow) {
     VELMORA_SKIP_WITHOUT(disk);
     // A home on the small disk whose Drafts folder cannot take a large attachment.
     const fs::path small = disk.path();
-    for (const char* name : store::kDefaultFolderNames) fs::create_directories(small / (std::string(name) + ".000"));
+    for (const char* name : store::kDefaultFolderNames)
+        fs::create_directories(small / (std::string(name) + ".000"));
     testing::FakeFolderHost smallFolders{fake, small, settings};
     testing::MessageSample a;
     testing::storeMessage(store::folderDirectory(small, "Drafts"), a);
@@ -165,7 +171,8 @@ TEST_F(Filing, AFailedWriteKeepsTheSourceAndAddsNoRow) {
     f.to = {"bob@example.org"};
     f.attachments = {home.path() / "big.bin"};
     FilingContext context{fake, small, settings, smallFolders};
-    const auto outcome = fileComposeFields(f, me, "Drafts", MessageSource{"Drafts", a.fileName}, context);
+    const auto outcome =
+        fileComposeFields(f, me, "Drafts", MessageSource{"Drafts", a.fileName}, context);
     EXPECT_FALSE(outcome.filed);
     auto& drafts = smallFolders.openFolderWindow("Drafts", true);
     ASSERT_EQ(drafts.rowCount(), 1u);

@@ -5,7 +5,6 @@
 #include "addressbook/address_books.h"
 #include "compose/compose_form.h"
 #include "compose/compose_windows.h"
-#include "addressbook/address_books.h"
 #include "core/main_form.h"
 #include "reading/folder_window.h"
 #include "store/folders.h"
@@ -19,14 +18,15 @@ namespace {
 using testing::writeFile;
 
 class ComposeInMainWindow : public ::testing::Test {
-protected:
+  protected:
     ComposeInMainWindow() {
         writeFile(home / "ENGLISH.DCT", "word\r\n");
         writeFile(home / "master.usr", "46\r\nWork");
         writeFile(home / "Work.usr", "46\r\nWork\r\n\r\nAnn Lee\r\nann@example.org");
     }
     core::TmainForm& start(std::vector<std::string> args = {}) {
-        form = std::make_unique<core::TmainForm>(fake.platform(), home.path(), core::parseCommandLine(args),
+        form = std::make_unique<core::TmainForm>(fake.platform(), home.path(),
+                                                 core::parseCommandLine(args),
                                                  core::ScreenSize{1024, 768});
         form->FormCreate();
         fake.clock.advance(platform::Milliseconds{100});
@@ -148,7 +148,8 @@ TEST_F(ComposeInMainWindow, ExitAsksAboutUnsavedWorkAndKeepsItInDrafts) {
     fake.dialogs.answers = {platform::Answer::Yes};
     EXPECT_TRUE(form->FormCloseQuery());
     ASSERT_FALSE(fake.dialogs.shown.empty());
-    EXPECT_EQ(fake.dialogs.shown[0].text, "Save Compose Message [Do not lose me] To Drafts Folder?");
+    EXPECT_EQ(fake.dialogs.shown[0].text,
+              "Save Compose Message [Do not lose me] To Drafts Folder?");
     EXPECT_TRUE(composeWindows().empty());
     ASSERT_NE(form->findFolderWindow("Drafts"), nullptr);
     EXPECT_EQ(form->findFolderWindow("Drafts")->rowCount(), 1u);

@@ -59,8 +59,10 @@ TEST(OutgoingBody, WrapSplitsAtBlanksAndHyphensOnly) {
     const std::string url = "https://example.org/a/very/long/path/that/goes/on/and/on";
     EXPECT_EQ(wrapOutgoingLines({"see " + url + " now"}, 20),
               (std::vector<std::string>{"see ", url + " ", "now"}));
-    EXPECT_EQ(wrapOutgoingLines({"one two three"}, 8), (std::vector<std::string>{"one two ", "three"}));
-    EXPECT_EQ(wrapOutgoingLines({"well-known words"}, 7), (std::vector<std::string>{"well-", "known ", "words"}));
+    EXPECT_EQ(wrapOutgoingLines({"one two three"}, 8),
+              (std::vector<std::string>{"one two ", "three"}));
+    EXPECT_EQ(wrapOutgoingLines({"well-known words"}, 7),
+              (std::vector<std::string>{"well-", "known ", "words"}));
     EXPECT_EQ(wrapOutgoingLines({url}, 10), (std::vector<std::string>{url}));
 }
 

@@ -21,7 +21,7 @@ constexpr int kYes = 0;
 constexpr int kPrompt = 2;
 
 class ReadAcks : public ::testing::Test {
-protected:
+  protected:
     ReadAcks() {
         host.addProfile();
         host.settingsValue.read.acknowledgeReadRequests = kPrompt;
@@ -38,8 +38,10 @@ protected:
     }
     fs::path dir(const std::string& folder) { return store::folderDirectory(home.path(), folder); }
     // A message whose sender asks for an acknowledgement, stored as arrival stores it.
-    reading::TinboxForm& received(const std::string& folder = "InBox", Lines headers = {"Disposition-Notification-To: Bob Stone <bob@example.org>"},
-                                  const std::string& senderAddress = "bob@example.org") {
+    reading::TinboxForm& received(
+        const std::string& folder = "InBox",
+        Lines headers = {"Disposition-Notification-To: Bob Stone <bob@example.org>"},
+        const std::string& senderAddress = "bob@example.org") {
         testing::MessageSample sample;
         sample.fileName = kFile;
         sample.senderName = "Bob Stone";
@@ -51,7 +53,8 @@ protected:
         store::TObjListViewVLF item = testing::itemFor(sample);
         item.readAckStatus = "ask";
         fs::create_directories(dir(folder));
-        EXPECT_FALSE(store::writeMessageFile(message, item, dir(folder), store::PrioritySpelling::NewMessage));
+        EXPECT_FALSE(store::writeMessageFile(message, item, dir(folder),
+                                             store::PrioritySpelling::NewMessage));
         auto& w = host.folderHost.openFolderWindow(folder, true);
         host.folderHost.current = &w;
         w.clickRow(0);
@@ -113,16 +116,18 @@ TEST_F(ReadAcks, YesTwiceCreatesOneAcknowledgementThatAsksForNone) {
     EXPECT_FALSE(item.deliveryAck);
     EXPECT_EQ(item.composeFrom, "Ann Lee <ann@example.org>");
     mime::TmsMessage ack;
-    ASSERT_FALSE(store::loadMessageFile(store::messageFilePath(outbox.directory(), item.fileName), ack));
+    ASSERT_FALSE(
+        store::loadMessageFile(store::messageFilePath(outbox.directory(), item.fileName), ack));
     EXPECT_EQ(ack.Headers().GetFieldValue("Disposition-Notification-To"), "");
     ASSERT_EQ(ack.Recipients().Count(), 1);
     EXPECT_EQ(ack.Recipients()[0].Address(), "bob@example.org");
     // The fake clock's Thursday, in English whatever the locale.
     EXPECT_EQ(item.mailDate, "Thu, 10 Dec 2026 09:30:00 +0100");
-    EXPECT_EQ(ack.Body(), (Lines{"This is an automated Read Acknowledgement.", "",
-                                 "Recipient Ann Lee <ann@example.org> has read your email message:", "",
-                                 "To: Ann Lee <ann@example.org>", "Date: Thu, 10 Dec 2026 09:30:00 +0100",
-                                 "Subject: Please confirm"}));
+    EXPECT_EQ(ack.Body(),
+              (Lines{"This is an automated Read Acknowledgement.", "",
+                     "Recipient Ann Lee <ann@example.org> has read your email message:", "",
+                     "To: Ann Lee <ann@example.org>", "Date: Thu, 10 Dec 2026 09:30:00 +0100",
+                     "Subject: Please confirm"}));
 }
 
 TEST_F(ReadAcks, FailedWriteLeavesAskAndNoRow) {
@@ -180,8 +185,9 @@ TEST_F(ReadAcks, SenderWithoutAddressCreatesNothing) {
 }
 
 TEST_F(ReadAcks, PreviewAsksOncePerReadingThroughTheCommand) {
-    registerReadAcknowledgements(host.folderHost.commands,
-                                 std::shared_ptr<ReadAcknowledgements>(&acks, [](ReadAcknowledgements*) {}), host);
+    registerReadAcknowledgements(
+        host.folderHost.commands,
+        std::shared_ptr<ReadAcknowledgements>(&acks, [](ReadAcknowledgements*) {}), host);
     auto& w = received();
     buttons = {ReadReceiptButton::Later, ReadReceiptButton::Later};
     w.previewEntered();

@@ -18,7 +18,7 @@ namespace {
 using testing::writeFile;
 
 class ReplyInMainWindow : public ::testing::Test {
-protected:
+  protected:
     ReplyInMainWindow() {
         writeFile(home / "ENGLISH.DCT", "word\r\n");
         writeFile(home / "master.usr", "46\r\nWork\r\nHome");
@@ -31,8 +31,8 @@ protected:
         testing::storeMessage(store::folderDirectory(home.path(), "InBox"), sample);
     }
     core::TmainForm& start() {
-        form = std::make_unique<core::TmainForm>(fake.platform(), home.path(), core::parseCommandLine({}),
-                                                 core::ScreenSize{1024, 768});
+        form = std::make_unique<core::TmainForm>(
+            fake.platform(), home.path(), core::parseCommandLine({}), core::ScreenSize{1024, 768});
         form->FormCreate();
         fake.clock.advance(platform::Milliseconds{100});
         fake.clock.advance(platform::Milliseconds{1000});
@@ -79,9 +79,10 @@ TEST_F(ReplyInMainWindow, MenusToolbarAndKeysReachTheCommands) {
     EXPECT_EQ(entry(bar, "mnuMail_Forward").shortcut, "F12");
     EXPECT_TRUE(entry(bar, "mnuMail_Forward").enabled);
     EXPECT_EQ(entry(bar, "mnuMail_ForwardFrom_1").caption, "Home");
-    for (const char* name : {"cmdTBReply", "cmdTBForward"}) EXPECT_TRUE(entry(form->toolbar(), name).enabled) << name;
-    for (const char* name : {"popListView_ReplySender", "popListView_ReplyAll", "popListView_Forward",
-                             "popListView_ForwardAbuse"})
+    for (const char* name : {"cmdTBReply", "cmdTBForward"})
+        EXPECT_TRUE(entry(form->toolbar(), name).enabled) << name;
+    for (const char* name : {"popListView_ReplySender", "popListView_ReplyAll",
+                             "popListView_Forward", "popListView_ForwardAbuse"})
         EXPECT_TRUE(entry(w.listMenu(), name).enabled) << name;
 
     ASSERT_TRUE(reply.command);

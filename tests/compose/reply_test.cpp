@@ -5,15 +5,15 @@
 #include <cstdio>
 #include <fstream>
 
-#include "compose/compose_windows.h"
 #include "base/text_file.h"
 #include "compose/addresses.h"
+#include "compose/compose_windows.h"
 #include "compose/filing.h"
 #include "compose/outgoing.h"
 #include "fake_compose_host.h"
+#include "profiles/profile.h"
 #include "store/folders.h"
 #include "store/message_file.h"
-#include "profiles/profile.h"
 #include "support/fake_platform.h"
 #include "support/servers/real_servers.h"
 #include "support/stored_messages.h"
@@ -40,25 +40,102 @@ TEST(ReplyBodyLayout, EveryRowOfTheTable) {
     const Lines q = {">a", ">b"};
     const std::string g = "Hi Bob:";
     const LayoutCase cases[] = {
-        {"sig, greeting, no quote", true, false, false, true, true, {g, "", "", "", "--", "Ann"}, 2},
-        {"sig, greeting, no quote, at end", true, true, false, true, true, {g, "", "", "", "--", "Ann"}, 2},
-        {"sig, no greeting, no quote", true, true, false, false, true, {"", "", "", "--", "Ann"}, 1},
-        {"sig, beginning, quote, greeting", true, false, true, true, true, {g, "", "", "", "--", "Ann", ">a", ">b"}, 2},
-        {"sig, beginning, quote, no greeting", true, false, true, false, true, {"", "", "", "--", "Ann", ">a", ">b"}, 1},
-        {"sig, end, quote, greeting", true, true, true, true, true, {">a", ">b", "", "", g, "", "", "", "--", "Ann"}, 5},
-        {"sig, end, quote, no greeting", true, true, true, false, true, {">a", ">b", "", "", "", "--", "Ann"}, 3},
+        {"sig, greeting, no quote",
+         true,
+         false,
+         false,
+         true,
+         true,
+         {g, "", "", "", "--", "Ann"},
+         2},
+        {"sig, greeting, no quote, at end",
+         true,
+         true,
+         false,
+         true,
+         true,
+         {g, "", "", "", "--", "Ann"},
+         2},
+        {"sig, no greeting, no quote",
+         true,
+         true,
+         false,
+         false,
+         true,
+         {"", "", "", "--", "Ann"},
+         1},
+        {"sig, beginning, quote, greeting",
+         true,
+         false,
+         true,
+         true,
+         true,
+         {g, "", "", "", "--", "Ann", ">a", ">b"},
+         2},
+        {"sig, beginning, quote, no greeting",
+         true,
+         false,
+         true,
+         false,
+         true,
+         {"", "", "", "--", "Ann", ">a", ">b"},
+         1},
+        {"sig, end, quote, greeting",
+         true,
+         true,
+         true,
+         true,
+         true,
+         {">a", ">b", "", "", g, "", "", "", "--", "Ann"},
+         5},
+        {"sig, end, quote, no greeting",
+         true,
+         true,
+         true,
+         false,
+         true,
+         {">a", ">b", "", "", "", "--", "Ann"},
+         3},
         {"beginning, greeting only", false, false, false, true, true, {g, "", "", ""}, 2},
         {"beginning, nothing", false, false, false, false, true, {}, 0},
-        {"beginning, quote, greeting", false, false, true, true, true, {g, "", "", "", ">a", ">b"}, 2},
-        {"beginning, quote, no greeting", false, false, true, false, true, {"", "", "", ">a", ">b"}, 1},
+        {"beginning, quote, greeting",
+         false,
+         false,
+         true,
+         true,
+         true,
+         {g, "", "", "", ">a", ">b"},
+         2},
+        {"beginning, quote, no greeting",
+         false,
+         false,
+         true,
+         false,
+         true,
+         {"", "", "", ">a", ">b"},
+         1},
         {"end, greeting only", false, true, false, true, true, {g, "", ""}, 2},
         {"end, nothing", false, true, false, false, true, {}, 0},
         {"end, quote, greeting", false, true, true, true, true, {">a", ">b", "", g, "", ""}, 5},
         {"end, quote, no greeting", false, true, true, false, true, {">a", ">b", "", "", ""}, 4},
         // A forward has no greeting line and starts the caret on the first line.
         {"forward, sig, greeting", true, false, false, true, false, {"", "", "--", "Ann"}, 0},
-        {"forward, sig, quote, greeting", true, false, true, true, false, {"", "", "--", "Ann", ">a", ">b"}, 0},
-        {"forward, end, sig, quote", true, true, true, true, false, {">a", ">b", "", "", "", "--", "Ann"}, 3},
+        {"forward, sig, quote, greeting",
+         true,
+         false,
+         true,
+         true,
+         false,
+         {"", "", "--", "Ann", ">a", ">b"},
+         0},
+        {"forward, end, sig, quote",
+         true,
+         true,
+         true,
+         true,
+         false,
+         {">a", ">b", "", "", "", "--", "Ann"},
+         3},
     };
     for (const auto& c : cases) {
         BodyLayoutInput in;
@@ -76,7 +153,8 @@ TEST(ReplyBodyLayout, EveryRowOfTheTable) {
     }
 }
 
-// --- greeting -------------------------------------------------------------------------------------
+// --- greeting
+// -------------------------------------------------------------------------------------
 
 TEST(ReplyGreeting, BuildersByPlaceholderAndNameForm) {
     struct Case {
@@ -96,7 +174,7 @@ TEST(ReplyGreeting, BuildersByPlaceholderAndNameForm) {
         {"Dear %FULLNAME%,", "Lee, Ann", "Dear Ann Lee,"},
         {"Dear %FULLNAME%,", "ann@example.org", "Dear,"},
         {"%FULLNAME%", "ann@example.org", ""},  // the placeholder at position 0
-        {"Hi %NICKNAME%:", "Ann Lee", "Hi:"},  // no address-book entry
+        {"Hi %NICKNAME%:", "Ann Lee", "Hi:"},   // no address-book entry
         {"Hi %FIRSTNAME% %LASTNAME%", "Ann Lee", "Hi Ann %LASTNAME%"},
         {"Hi %FIRSTNAME%, %FIRSTNAME%!", "Ann Lee", "Hi Ann, Ann!"},
         // A name that reads like a placeholder is put in once, never expanded again.
@@ -104,7 +182,8 @@ TEST(ReplyGreeting, BuildersByPlaceholderAndNameForm) {
         {"Hello there", "Ann Lee", "Hello there"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(addGreeting(c.templ, c.name, "ann@example.org", {}), c.expected) << c.templ << " / " << c.name;
+        EXPECT_EQ(addGreeting(c.templ, c.name, "ann@example.org", {}), c.expected)
+            << c.templ << " / " << c.name;
 }
 
 TEST(ReplyGreeting, AddressBookEntrySuppliesFullNameAndNickname) {
@@ -113,13 +192,15 @@ TEST(ReplyGreeting, AddressBookEntrySuppliesFullNameAndNickname) {
     entry.fullName = "Annabel Lee";
     entry.addresses = {"ANN@example.org"};
     EXPECT_EQ(addGreeting("Hi %NICKNAME%:", "", "ann@example.org", {entry}), "Hi Annie:");
-    EXPECT_EQ(addGreeting("Dear %FULLNAME%", "A. L.", "ann@example.org", {entry}), "Dear Annabel Lee");
+    EXPECT_EQ(addGreeting("Dear %FULLNAME%", "A. L.", "ann@example.org", {entry}),
+              "Dear Annabel Lee");
     EXPECT_EQ(addGreeting("Hi %NICKNAME%:", "Bob Stone", "bob@example.org", {entry}), "Hi:");
     entry.nickName.clear();
     EXPECT_EQ(addGreeting("Hi %NICKNAME%:", "", "ann@example.org", {entry}), "Hi Annabel:");
 }
 
-// --- addressing -------------------------------------------------------------------------------------
+// --- addressing
+// -------------------------------------------------------------------------------------
 
 mime::TmsMessage messageFrom(const std::string& name, const std::string& address) {
     mime::TmsMessage m;
@@ -136,7 +217,8 @@ TEST(ReplyAddressing, ReplyToAllCopiesEveryToRecipientButTheUser) {
               (Lines{"Ann Lee <ann@example.org>", "list@lists.example.org"}));
     // Written with other letters it is another text: kept, as the exact comparison says.
     EXPECT_EQ(replyToEntries(m, "", true, "ME@home.example").size(), 3u);
-    EXPECT_EQ(replyToEntries(m, "", false, "me@home.example"), (Lines{"Ann Lee <ann@example.org>"}));
+    EXPECT_EQ(replyToEntries(m, "", false, "me@home.example"),
+              (Lines{"Ann Lee <ann@example.org>"}));
     EXPECT_EQ(replyCcEntries(m), (Lines{"Carl <carl@example.org>"}));
     // Somebody in To and CC gets the reply once.
     m.CC().AddAddress("ANN@example.org", "Ann");
@@ -170,13 +252,15 @@ TEST(ReplyAddressing, TextsWithoutAtAreNeverNicknames) {
 }
 
 TEST(OperatorForwards, ClosedBlocksOnly) {
-    const Lines lines = {"intro", "-ERR mailbox", "Sender: ", "Subject: hi", "Size 12", "-ERR open", "no size"};
+    const Lines lines = {"intro",   "-ERR mailbox", "Sender: ", "Subject: hi",
+                         "Size 12", "-ERR open",    "no size"};
     const auto blocks = operatorBlocks(lines);
     ASSERT_EQ(blocks.size(), 1u);
     EXPECT_EQ(blocks[0], (Lines{"-ERR mailbox", "Sender: ???@???.???", "Subject: hi", "Size 12"}));
 }
 
-// --- windows ------------------------------------------------------------------------------------------
+// --- windows
+// ------------------------------------------------------------------------------------------
 
 struct Sample {
     std::string file;
@@ -191,7 +275,7 @@ struct Sample {
 };
 
 class Replying : public ::testing::Test {
-protected:
+  protected:
     Replying() {
         host.addProfile();
         host.profileLists.record(0).fromAddress = "me@home.example";
@@ -211,11 +295,13 @@ protected:
         sample.to = s.to;
         sample.attachments = s.attachments;
         mime::TmsMessage message = testing::buildMessage(sample);
-        for (const auto& [name, address] : s.cc) message.CC().Add(mime::TmsMailAddress(address, name));
+        for (const auto& [name, address] : s.cc)
+            message.CC().Add(mime::TmsMailAddress(address, name));
         for (const auto& line : s.headers) message.Headers().Add(line);
         store::TObjListViewVLF item = testing::itemFor(sample);
         EXPECT_FALSE(store::saveAttachmentFiles(message, dir(folder), item));
-        EXPECT_FALSE(store::writeMessageFile(message, item, dir(folder), store::PrioritySpelling::NewMessage));
+        EXPECT_FALSE(store::writeMessageFile(message, item, dir(folder),
+                                             store::PrioritySpelling::NewMessage));
         return item;
     }
     reading::TinboxForm& inbox() {
@@ -269,7 +355,8 @@ TEST_F(Replying, ThreeSelectedRowsGiveThreeWindowsEachFromItsOwnMessage) {
                 EXPECT_EQ(window->body().find(other.body[0]), std::string::npos);
             }
         }
-        EXPECT_NE(window->caption().find(" - Reply To Sender - [" + own->subject + "]"), std::string::npos);
+        EXPECT_NE(window->caption().find(" - Reply To Sender - [" + own->subject + "]"),
+                  std::string::npos);
         EXPECT_EQ(window->from(), "Me Myself <me@home.example>");
     }
     std::sort(seen.begin(), seen.end());
@@ -278,28 +365,39 @@ TEST_F(Replying, ThreeSelectedRowsGiveThreeWindowsEachFromItsOwnMessage) {
 }
 
 TEST_F(Replying, ReplyToAllWithReplyToAndCc) {
-    store("InBox", {"2001.07.31.15.30.45.001", "Ann Lee", "ann@example.org", "Plans", {"hello"},
+    store("InBox", {"2001.07.31.15.30.45.001",
+                    "Ann Lee",
+                    "ann@example.org",
+                    "Plans",
+                    {"hello"},
                     {{"", "list@lists.example.org"}, {"Me", "me@home.example"}},
                     {{"Carl", "carl@example.org"}, {"Me", "me@home.example"}},
-                    {"Reply-To: Plans List <plans@lists.example.org>", "Message-ID: <m1@example.org>",
-                     "References: <m0@example.org>"}});
+                    {"Reply-To: Plans List <plans@lists.example.org>",
+                     "Message-ID: <m1@example.org>", "References: <m0@example.org>"}});
     inbox().selectAll();
     ASSERT_EQ(replies.openReplyWindows(ReplyMode::ReplyToAll, MessageTextFlag::TextOk), 1);
     TcomposeForm& w = *open().front();
     EXPECT_EQ(w.lines(AddressField::To), (Lines{"Plans List <plans@lists.example.org>"}));
     EXPECT_EQ(w.tabCaption(ComposePage::To), "Reply To: [1]");
     // The user's own address stays in CC.
-    EXPECT_EQ(w.lines(AddressField::CC), (Lines{"Carl <carl@example.org>", "Me <me@home.example>"}));
+    EXPECT_EQ(w.lines(AddressField::CC),
+              (Lines{"Carl <carl@example.org>", "Me <me@home.example>"}));
     EXPECT_EQ(fake.dialogs.texts("information"), (Lines{kReplyToInUseText}));
     EXPECT_EQ(w.fields().inReplyTo, "<m1@example.org>");
     EXPECT_EQ(w.fields().references, "<m0@example.org> <m1@example.org>");
 }
 
 TEST_F(Replying, QuoteFollowsHeaderModeAndNeverShowsBcc) {
-    auto item = store("InBox", {"2001.07.31.15.30.45.001", "Ann Lee", "ann@example.org", "Plans", {"hello"},
-                                {{"Me", "me@home.example"}}, {},
-                                // The writer takes out the first BCC line; the second stays in the file.
-                                {"BCC: first@example.org", "BCC: secret@example.org"}});
+    auto item =
+        store("InBox", {"2001.07.31.15.30.45.001",
+                        "Ann Lee",
+                        "ann@example.org",
+                        "Plans",
+                        {"hello"},
+                        {{"Me", "me@home.example"}},
+                        {},
+                        // The writer takes out the first BCC line; the second stays in the file.
+                        {"BCC: first@example.org", "BCC: secret@example.org"}});
     auto& w = inbox();
     w.row(0).item.bccList = {"Hidden <hidden@example.org>"};
     w.setHeaderMode(reading::HeaderMode::Full);
@@ -330,8 +428,14 @@ TEST_F(Replying, NoMessageTextAndWithMessageText) {
 TEST_F(Replying, ForwardAttachesOnlyStoredFilesBesideTheMessage) {
     const fs::path outside = home.path() / "outside.txt";
     testing::writeFile(outside, "not stored");
-    auto item = store("InBox", {"2001.07.31.15.30.45.001", "Ann Lee", "ann@example.org", "Files", {"see"},
-                                {{"Me", "me@home.example"}}, {}, {},
+    auto item = store("InBox", {"2001.07.31.15.30.45.001",
+                                "Ann Lee",
+                                "ann@example.org",
+                                "Files",
+                                {"see"},
+                                {{"Me", "me@home.example"}},
+                                {},
+                                {},
                                 {{"report.att.pdf", "PDF"}, {"gone.txt", "x"}}});
     auto& w = inbox();
     ASSERT_EQ(w.row(0).item.attachList.size(), 2u);
@@ -354,7 +458,9 @@ TEST_F(Replying, ForwardAttachesOnlyStoredFilesBesideTheMessage) {
 }
 
 TEST_F(Replying, AbuseForwardKeepsTheQuoteWithCursorAtEnd) {
-    store("InBox", {"2001.07.31.15.30.45.001", "Spam King", "king@spam.example", "Buy now", {"cheap stuff"}});
+    store(
+        "InBox",
+        {"2001.07.31.15.30.45.001", "Spam King", "king@spam.example", "Buy now", {"cheap stuff"}});
     host.settingsValue.reply.cursorPosition = 1;  // "End of Message"
     inbox().selectAll();
     ASSERT_EQ(replies.openForwardWindows(ReplyMode::ForwardAbuse, MessageTextFlag::TextOk), 1);
@@ -404,12 +510,17 @@ TEST_F(Replying, DraftsRowsAreNeverAnswered) {
 
 TEST_F(Replying, ManyWindowsAskFirst) {
     for (int i = 0; i < 11; ++i)
-        store("InBox", {"2001.07.31.15.30.45." + std::to_string(100 + i), "Ann", "ann@example.org", "S", {"x"}});
+        store("InBox", {"2001.07.31.15.30.45." + std::to_string(100 + i),
+                        "Ann",
+                        "ann@example.org",
+                        "S",
+                        {"x"}});
     inbox().selectAll();
     fake.dialogs.answers = {Answer::No};
     EXPECT_EQ(replies.openReplyWindows(ReplyMode::ReplyToSender, MessageTextFlag::TextOk), 0);
     EXPECT_TRUE(open().empty());
-    ASSERT_EQ(fake.dialogs.texts("question").size(), 1u) << ::testing::PrintToString(fake.dialogs.texts());
+    ASSERT_EQ(fake.dialogs.texts("question").size(), 1u)
+        << ::testing::PrintToString(fake.dialogs.texts());
 }
 
 TEST_F(Replying, MissingFileStopsAndMarksNothing) {
@@ -439,9 +550,11 @@ TEST_F(Replying, ReadWindowInFrontAnswersItsOwnMessage) {
 TEST_F(Replying, CommandsAreRegisteredForTheFolderWindow) {
     platform::Commands commands;
     registerReplyCommands(commands, std::make_shared<ReplyForward>(windows), host);
-    for (const char* name : {reading::folder_commands::kReplySender, reading::folder_commands::kReplyAll,
-                             reading::folder_commands::kReplySenderOpposite, reading::folder_commands::kReplyAllOpposite,
-                             reading::folder_commands::kForward, reading::folder_commands::kForwardAbuse})
+    for (const char* name :
+         {reading::folder_commands::kReplySender, reading::folder_commands::kReplyAll,
+          reading::folder_commands::kReplySenderOpposite,
+          reading::folder_commands::kReplyAllOpposite, reading::folder_commands::kForward,
+          reading::folder_commands::kForwardAbuse})
         EXPECT_NE(commands.find(name), nullptr) << name;
     store("InBox", {"2001.07.31.15.30.45.001", "Ann", "ann@example.org", "S", {"x"}});
     inbox().selectAll();
@@ -458,11 +571,13 @@ TEST_F(Replying, CommandsAreRegisteredForTheFolderWindow) {
               "Reply To Sender (no message text)");
 }
 
-
 TEST_F(Replying, ShiftForwardOfTheAuditLogFilesOneAbuseReportPerClosedBlock) {
-    store("InBox", {"2001.07.31.15.30.45.001", "Audit", "audit@home.example", "Audit log",
-                    {"-ERR 1", "Sender: spam@bad.example", "Subject: Buy now", "Size 10",
-                     "-ERR 2", "Sender: x@evil.example", "Subject: More", "Size 20", "-ERR never closed"}});
+    store("InBox", {"2001.07.31.15.30.45.001",
+                    "Audit",
+                    "audit@home.example",
+                    "Audit log",
+                    {"-ERR 1", "Sender: spam@bad.example", "Subject: Buy now", "Size 10", "-ERR 2",
+                     "Sender: x@evil.example", "Subject: More", "Size 20", "-ERR never closed"}});
     auto& w = inbox();
     w.clickRow(0);
     w.loadPreview();
@@ -470,7 +585,8 @@ TEST_F(Replying, ShiftForwardOfTheAuditLogFilesOneAbuseReportPerClosedBlock) {
     fake.system.shift = true;
     fake.dialogs.answers = {Answer::Yes};
     replies.forwardCommand();
-    EXPECT_EQ(fake.dialogs.texts("question"), (Lines{"Total OutBox Messages To Create = 2  Continue?"}));
+    EXPECT_EQ(fake.dialogs.texts("question"),
+              (Lines{"Total OutBox Messages To Create = 2  Continue?"}));
     auto* outbox = host.folderHost.findFolderWindow("OutBox");
     ASSERT_NE(outbox, nullptr);
     ASSERT_EQ(outbox->rowCount(), 2u);
@@ -485,7 +601,10 @@ TEST_F(Replying, ShiftForwardOfTheAuditLogFilesOneAbuseReportPerClosedBlock) {
 }
 
 TEST_F(Replying, CtrlForwardWritesMisspelledUsernameNotices) {
-    store("InBox", {"2001.07.31.15.30.45.001", "Audit", "audit@home.example", "Audit log",
+    store("InBox", {"2001.07.31.15.30.45.001",
+                    "Audit",
+                    "audit@home.example",
+                    "Audit log",
                     {"-ERR no such user", "jonh@home.example", "Subject: Hello", "Size 10"}});
     auto& w = inbox();
     w.clickRow(0);
@@ -506,21 +625,24 @@ TEST_F(Replying, CtrlForwardWritesMisspelledUsernameNotices) {
 // attachment's name and bytes (hex), one "key: value" per line.
 std::string readWithPython(const fs::path& file) {
     const fs::path script = file.parent_path() / "read.py";
-    testing::writeFile(script,
-                       "import sys, email\n"
-                       "from email import policy\n"
-                       "m = email.message_from_binary_file(open(sys.argv[1], 'rb'), policy=policy.default)\n"
-                       "for h in ('Subject', 'To', 'In-Reply-To', 'References'):\n"
-                       "    print(h + ': ' + str(m.get(h, '')))\n"
-                       "body = m.get_body(preferencelist=('plain',))\n"
-                       "print('Body: ' + repr(body.get_content()))\n"
-                       "for part in m.iter_attachments():\n"
-                       "    print('Attachment: ' + str(part.get_filename()) + ' ' + part.get_payload(decode=True).hex())\n");
+    testing::writeFile(
+        script,
+        "import sys, email\n"
+        "from email import policy\n"
+        "m = email.message_from_binary_file(open(sys.argv[1], 'rb'), policy=policy.default)\n"
+        "for h in ('Subject', 'To', 'In-Reply-To', 'References'):\n"
+        "    print(h + ': ' + str(m.get(h, '')))\n"
+        "body = m.get_body(preferencelist=('plain',))\n"
+        "print('Body: ' + repr(body.get_content()))\n"
+        "for part in m.iter_attachments():\n"
+        "    print('Attachment: ' + str(part.get_filename()) + ' ' + "
+        "part.get_payload(decode=True).hex())\n");
     const std::string command = "python3 '" + script.string() + "' '" + file.string() + "'";
     std::string out;
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
         ::pclose(pipe);
     }
     return out;
@@ -529,7 +651,8 @@ std::string readWithPython(const fs::path& file) {
 TEST_F(Replying, ReplyAndForwardArriveAtAiosmtpdAsLaidOut) {
     testing::TempDir serverDir;
     testing::SmtpSinkServer sink(serverDir.path() / "smtp");
-    if (const std::string error = sink.start(); !error.empty()) GTEST_SKIP() << "aiosmtpd: " << error;
+    if (const std::string error = sink.start(); !error.empty())
+        GTEST_SKIP() << "aiosmtpd: " << error;
     host.settingsValue.send.smtpPort = std::to_string(sink.port());
     host.settingsValue.compose.useSignatureBlocks = true;
     host.settingsValue.compose.closeAfterSending = false;
@@ -538,8 +661,14 @@ TEST_F(Replying, ReplyAndForwardArriveAtAiosmtpdAsLaidOut) {
     signatures.blocks = {{"Work", {"-- \r\nMe at home"}}};
     ASSERT_FALSE(writeSignatureFile(profiles::signatureFilePath(home.path(), "Work"), signatures));
     const std::string bytes("%PDF\0\1\2\xff end", 12);
-    store("InBox", {"2001.07.31.15.30.45.001", "Ann Lee", "ann@example.org", "Plans", {"Shall we meet?"},
-                    {{"Me", "me@home.example"}}, {}, {"Message-ID: <plans-1@example.org>"},
+    store("InBox", {"2001.07.31.15.30.45.001",
+                    "Ann Lee",
+                    "ann@example.org",
+                    "Plans",
+                    {"Shall we meet?"},
+                    {{"Me", "me@home.example"}},
+                    {},
+                    {"Message-ID: <plans-1@example.org>"},
                     {{"agenda.pdf", bytes}}});
     inbox().selectAll();
 
@@ -570,13 +699,16 @@ TEST_F(Replying, ReplyAndForwardArriveAtAiosmtpdAsLaidOut) {
               "References: <plans-1@example.org>\n"
               // greeting, empty, empty, empty, signature, quote (the attachment by its own name)
               "Body: 'Hi Ann:\\n\\n\\n\\n-- \\nMe at home\\n>From: Ann Lee <ann@example.org>\\n"
-              ">To: Me <me@home.example>\\n>Date: Tue, 31 Jul 2001 15:30:45 +0200\\n>Subject: Plans\\n> \\n"
+              ">To: Me <me@home.example>\\n>Date: Tue, 31 Jul 2001 15:30:45 +0200\\n>Subject: "
+              "Plans\\n> \\n"
               ">Shall we meet?\\n>Attachment: agenda.pdf\\n'\n");
     const std::string forwarded = readWithPython(forwardFile);
     EXPECT_NE(forwarded.find("Subject: Fwd: Plans\n"), std::string::npos) << forwarded;
     EXPECT_NE(forwarded.find("In-Reply-To: \n"), std::string::npos) << forwarded;
     EXPECT_NE(forwarded.find(">Shall we meet?"), std::string::npos) << forwarded;
-    EXPECT_NE(forwarded.find("Attachment: agenda.pdf 25504446000102ff20656e64\n"), std::string::npos) << forwarded;
+    EXPECT_NE(forwarded.find("Attachment: agenda.pdf 25504446000102ff20656e64\n"),
+              std::string::npos)
+        << forwarded;
 }
 
 }  // namespace

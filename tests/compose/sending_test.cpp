@@ -19,14 +19,16 @@ using platform::Answer;
 using Script = std::vector<std::string>;
 
 // One delivery as the server sees it; `replies` overrides the answer to a recipient.
-Script session(const std::vector<std::string>& recipients, const std::string& rcptReply = "250 ok") {
+Script session(const std::vector<std::string>& recipients,
+               const std::string& rcptReply = "250 ok") {
     Script s = {"S: 220 mail.example.test ESMTP", "C~ HELO ", "S: 250 hello",
                 "C: MAIL FROM:<ann@example.org>", "S: 250 ok"};
     for (const auto& r : recipients) {
         s.push_back("C: RCPT TO:<" + r + ">");
         s.push_back("S: " + rcptReply);
     }
-    for (const char* line : {"C: DATA", "S: 354 go ahead", "DATA", "S: 250 queued", "C: QUIT", "S: 221 bye"})
+    for (const char* line :
+         {"C: DATA", "S: 354 go ahead", "DATA", "S: 250 queued", "C: QUIT", "S: 221 bye"})
         s.push_back(line);
     return s;
 }
@@ -40,7 +42,7 @@ Script sessions(std::vector<Script> parts) {
 }
 
 class Sending_ : public ::testing::Test {
-protected:
+  protected:
     Sending_() {
         host.addProfile("127.0.0.1");
         host.settingsValue.compose.useSignatureBlocks = false;
@@ -51,18 +53,22 @@ protected:
         TcomposeForm* w = windows.openNew();
         fake.clock.advance(platform::Milliseconds{60});
         w->setPlain(AddressField::To, "");
-        for (const auto& t : to) w->setPlain(AddressField::To, w->plain(AddressField::To) + t + ", ");
+        for (const auto& t : to)
+            w->setPlain(AddressField::To, w->plain(AddressField::To) + t + ", ");
         w->leavePlain(AddressField::To);
         w->setSubject("Plans");
         w->setBody("Hello there\r\n");
         host.active = w;
         return *w;
     }
-    reading::TinboxForm& folder(const std::string& name) { return host.folderHost.openFolderWindow(name, true); }
+    reading::TinboxForm& folder(const std::string& name) {
+        return host.folderHost.openFolderWindow(name, true);
+    }
     // A message filed into a folder as the compose window files it.
     std::string fileInto(const std::string& name, ComposeFields f) {
         FilingContext context{fake, home.path(), host.settingsValue, host.folderHost};
-        const auto outcome = fileComposeFields(f, *host.profileLists.activeProfile(), name, std::nullopt, context);
+        const auto outcome =
+            fileComposeFields(f, *host.profileLists.activeProfile(), name, std::nullopt, context);
         EXPECT_TRUE(outcome.filed);
         return outcome.message.fileName;
     }
@@ -75,22 +81,26 @@ protected:
 };
 
 TEST_F(Sending_, ThreeToLinesOnePerGoOneByOneAndComeBack) {
-    testing::ScriptedServer server(sessions({session({"a@x.org"}), session({"b@x.org"}), session({"c@x.org"})}));
+    testing::ScriptedServer server(
+        sessions({session({"a@x.org"}), session({"b@x.org"}), session({"c@x.org"})}));
     useServer(server.port());
     TcomposeForm& w = open({"a@x.org", "b@x.org", "c@x.org"});
     w.setSendOnePer(true);
     std::vector<std::string> lower;
     host.box.onChanged = [&] {
-        if (lower.empty() || lower.back() != host.box.lowerLine()) lower.push_back(host.box.lowerLine());
+        if (lower.empty() || lower.back() != host.box.lowerLine())
+            lower.push_back(host.box.lowerLine());
     };
     host.autoCheck = true;
     windows.sendCommand();
     EXPECT_EQ(server.finish(), "");
     EXPECT_EQ(std::count(lower.begin(), lower.end(), "Sending Message 3 of 3"), 1);
     EXPECT_NE(std::find(lower.begin(), lower.end(), "Sending Message 1 of 3"), lower.end());
-    EXPECT_EQ(w.lines(AddressField::To), (std::vector<std::string>{"a@x.org", "b@x.org", "c@x.org"}));
+    EXPECT_EQ(w.lines(AddressField::To),
+              (std::vector<std::string>{"a@x.org", "b@x.org", "c@x.org"}));
     EXPECT_EQ(w.plain(AddressField::To), "a@x.org, b@x.org, c@x.org");
-    EXPECT_EQ(testing::readFile(home.path() / "SendOnePer.txt"), "a@x.org\r\nb@x.org\r\nc@x.org\r\n");
+    EXPECT_EQ(testing::readFile(home.path() / "SendOnePer.txt"),
+              "a@x.org\r\nb@x.org\r\nc@x.org\r\n");
     EXPECT_EQ(folder("Sent").rowCount(), 1u);
     EXPECT_TRUE(w.saved());
     EXPECT_FALSE(host.busyFlag);
@@ -151,8 +161,11 @@ TEST_F(Sending_, TwoToLinesWithoutOnePerAskFirstAndNoSendsNothing) {
 
 TEST_F(Sending_, ARejectedRecipientAsksAndNoStopsTheMessage) {
     {
-        Script s = {"S: 220 hi", "C~ HELO ", "S: 250 hello", "C: MAIL FROM:<ann@example.org>", "S: 250 ok",
-                    "C: RCPT TO:<gone@x.org>", "S: 550 no such user", "C: QUIT", "S: 221 bye"};
+        Script s = {"S: 220 hi",           "C~ HELO ",
+                    "S: 250 hello",        "C: MAIL FROM:<ann@example.org>",
+                    "S: 250 ok",           "C: RCPT TO:<gone@x.org>",
+                    "S: 550 no such user", "C: QUIT",
+                    "S: 221 bye"};
         testing::ScriptedServer server(s);
         useServer(server.port());
         TcomposeForm& w = open({"gone@x.org"});
@@ -161,7 +174,8 @@ TEST_F(Sending_, ARejectedRecipientAsksAndNoStopsTheMessage) {
         EXPECT_EQ(server.finish(), "");
         ASSERT_GE(fake.dialogs.shown.size(), 2u);
         EXPECT_EQ(fake.dialogs.shown[0].text,
-                  "Email Address Rejected\r\r     Address: gone@x.org\r\rServer reply: 550 no such user\r\r"
+                  "Email Address Rejected\r\r     Address: gone@x.org\r\rServer reply: 550 no such "
+                  "user\r\r"
                   "Do you wish to continue sending message(s)?");
         EXPECT_EQ(folder("Sent").rowCount(), 0u);
         EXPECT_FALSE(w.saved());
@@ -218,8 +232,9 @@ TEST_F(Sending_, OfTwoOutBoxRowsOnlyTheDeliveredOneMoves) {
     const std::string firstInList = outbox.rows()[0].item.fileName;
     const std::string firstTo = firstInList == first ? "one@x.org" : "two@x.org";
     Script s = session({firstTo});
-    s.insert(s.end(), {"ACCEPT", "S: 220 hi", "C~ HELO ", "S: 250 hello", "C: MAIL FROM:<ann@example.org>",
-                       "S: 550 relaying denied", "C: QUIT", "S: 221 bye"});
+    s.insert(s.end(),
+             {"ACCEPT", "S: 220 hi", "C~ HELO ", "S: 250 hello", "C: MAIL FROM:<ann@example.org>",
+              "S: 550 relaying denied", "C: QUIT", "S: 221 bye"});
     testing::ScriptedServer server(s);
     useServer(server.port());
     host.folderHost.current = &outbox;
@@ -229,7 +244,8 @@ TEST_F(Sending_, OfTwoOutBoxRowsOnlyTheDeliveredOneMoves) {
     EXPECT_NE(outbox.rows()[0].item.fileName, firstInList);
     EXPECT_EQ(folder("Sent").rowCount(), 1u);
     EXPECT_EQ(infos().back(),
-              "Error 550 - Access Denied.\r\rMake sure current User Profile matches internet ISP connection.");
+              "Error 550 - Access Denied.\r\rMake sure current User Profile matches internet ISP "
+              "connection.");
 }
 
 TEST_F(Sending_, StoredBccOnlyInTheEnvelopeHighPriorityAndNoPrivateHeaders) {
@@ -280,7 +296,8 @@ TEST_F(Sending_, DeliveredRowsWithAndWithoutAttachmentsMoveIntoSentWhole) {
         }
     }
     std::size_t left = 0;
-    for (const auto& e : fs::directory_iterator(outbox.directory())) left += e.path().extension() != ".dat";
+    for (const auto& e : fs::directory_iterator(outbox.directory()))
+        left += e.path().extension() != ".dat";
     EXPECT_EQ(left, 0u);
     (void)withFile;
 }
@@ -300,7 +317,8 @@ TEST_F(Sending_, SendAgainAddsANewRowAndKeepsTheOld) {
     ASSERT_EQ(sent.rowCount(), 2u);
     std::vector<std::string> dates;
     for (const auto& row : sent.rows()) dates.push_back(row.item.mailDate);
-    EXPECT_NE(std::find(dates.begin(), dates.end(), "Fri, 11 Dec 2026 08:00:00 +0100"), dates.end());
+    EXPECT_NE(std::find(dates.begin(), dates.end(), "Fri, 11 Dec 2026 08:00:00 +0100"),
+              dates.end());
     EXPECT_GE(findRowByFileName(sent, old), 0);
 }
 
@@ -342,7 +360,8 @@ TEST_F(Sending_, CancelStopsBeforeTheNextRecipientAndKeepsTheWholeToList) {
 TEST_F(Sending_, DeliveredToAiosmtpdAsFiled) {
     testing::TempDir serverDir;
     testing::SmtpSinkServer sink(serverDir.path() / "smtp");
-    if (const std::string error = sink.start(); !error.empty()) GTEST_SKIP() << "aiosmtpd: " << error;
+    if (const std::string error = sink.start(); !error.empty())
+        GTEST_SKIP() << "aiosmtpd: " << error;
     useServer(sink.port());
     testing::writeFile(home.path() / "data.bin", std::string("\0\1\2 binary \xff", 13));
     TcomposeForm& w = open({"Bob Stone <bob@x.org>"});
@@ -360,7 +379,8 @@ TEST_F(Sending_, DeliveredToAiosmtpdAsFiled) {
     auto& sent = folder("Sent");
     ASSERT_EQ(sent.rowCount(), 1u);
     mime::TmsMessage filed, arrived;
-    ASSERT_FALSE(store::loadMessageFile(store::messageFilePath(sent.directory(), sent.rows()[0].item.fileName), filed));
+    ASSERT_FALSE(store::loadMessageFile(
+        store::messageFilePath(sent.directory(), sent.rows()[0].item.fileName), filed));
     arrived.LoadFromString(received);
     EXPECT_EQ(arrived.Body(), filed.Body());
     EXPECT_EQ(arrived.Body(), (std::vector<std::string>{"First line", ".", "..dots stay", "Last"}));

@@ -20,7 +20,8 @@ TEST(AddressBookHooks, BooksLoadAtStartupAndTheFileMenuBacksThemUp) {
     testing::FakePlatform fake;
     writeFile(home / "ENGLISH.DCT", "word\r\n");
     writeFile(home / "master.abk", "46\r\nFriends\r\nWork");
-    writeFile(home / "Friends.abk", "46\r\nAnn\r\nann\r\n1\r\nann@x\r\n\r\n0\r\n\r\nFALSE\r\n\r\n\r\n");
+    writeFile(home / "Friends.abk",
+              "46\r\nAnn\r\nann\r\n1\r\nann@x\r\n\r\n0\r\n\r\nFALSE\r\n\r\n\r\n");
     writeFile(home / "Work.abk", "46");
     TmainForm form(fake.platform(), home.path(), parseCommandLine({}), ScreenSize{1024, 768});
     form.FormCreate();
@@ -36,7 +37,8 @@ TEST(AddressBookHooks, BooksLoadAtStartupAndTheFileMenuBacksThemUp) {
     EXPECT_EQ(backup->entries[0].caption, "Friends");
     EXPECT_EQ(backup->entries[3].caption, "All");
     backup->entries[0].command();
-    EXPECT_EQ(fake.dialogs.texts("information").back(), "[Friends] Address Book Successfully Backed Up!");
+    EXPECT_EQ(fake.dialogs.texts("information").back(),
+              "[Friends] Address Book Successfully Backed Up!");
     EXPECT_TRUE(std::filesystem::exists(home / "Friends.abk.bak"));
 
     // The compose windows' view of the books.
@@ -93,8 +95,8 @@ TEST(AddressBookHooks, FolderWindowCommandsAddTheSenderAndHarvest) {
     ASSERT_TRUE(form.commands().available("addressbook.addSender"));
     form.commands().find("addressbook.addSender")->run();
     form.commands().find("addressbook.harvestRecipientsSeparate")->run();
-    EXPECT_EQ(books.readBook("Friends").entries.size(), 2u + static_cast<std::size_t>(
-                                                                  inbox.loadedMessage()->Recipients().Count()));
+    EXPECT_EQ(books.readBook("Friends").entries.size(),
+              2u + static_cast<std::size_t>(inbox.loadedMessage()->Recipients().Count()));
 }
 
 }  // namespace

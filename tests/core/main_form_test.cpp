@@ -1,10 +1,10 @@
 #include "core/main_form.h"
-#include "core/startup_checks.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "core/startup_checks.h"
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
 
@@ -12,14 +12,14 @@ namespace velmora::core {
 namespace {
 
 using testing::FakePlatform;
-using testing::TempDir;
 using testing::readFile;
+using testing::TempDir;
 using testing::writeFile;
 namespace fs = std::filesystem;
 
 // A started main window on a temporary home folder, driven through the fake platform.
 class MainFormTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { writeFile(home / "ENGLISH.DCT", "word\r\n"); }
 
     TmainForm& start(std::vector<std::string> args = {}) {
@@ -45,8 +45,8 @@ protected:
     }
     // Stand-ins for the commands the retrieval and compose modules register.
     static void registerMailCommands(TmainForm& f) {
-        for (const char* name : {"retrieve.count", "retrieve.headers", "retrieve.messages",
-                                 "compose.new"})
+        for (const char* name :
+             {"retrieve.count", "retrieve.headers", "retrieve.messages", "compose.new"})
             f.commands().add(name, {[] {}, nullptr});
     }
     static platform::MenuEntry toolButton(TmainForm& f, const std::string& name) {
@@ -142,8 +142,9 @@ TEST_F(MainFormTest, RestoresEveryKindOfWindowInOrder) {
     writeFile(home / "scratch.dat", "notes.txt\r\n0\r\n1\r\n2\r\n300\r\n200\r\n");
     writeFile(home / "compose.dat", "Drafts\r\n0\r\n");
     writeFile(home / "folders.dat", "Sent\r\n0\r\n0\r\n0\r\n0\r\n0\r\n300\r\n200\r\n");
-    writeFile(home / "read.dat", "Sent\r\n0\r\n0\r\n-3\r\n4\r\n500\r\n400\r\n1\r\n"
-                                 "Gone\r\n0\r\n0\r\n0\r\n0\r\n500\r\n400\r\n0\r\n");
+    writeFile(home / "read.dat",
+              "Sent\r\n0\r\n0\r\n-3\r\n4\r\n500\r\n400\r\n1\r\n"
+              "Gone\r\n0\r\n0\r\n0\r\n0\r\n500\r\n400\r\n0\r\n");
     std::vector<std::string> order;
     form = std::make_unique<TmainForm>(fake.platform(), home.path(), StartRequest{},
                                        ScreenSize{1024, 768});
@@ -166,10 +167,9 @@ TEST_F(MainFormTest, RestoresEveryKindOfWindowInOrder) {
     kind("Read", "read.dat");
     form->FormCreate();
     fake.clock.advance(platform::Milliseconds{100});
-    EXPECT_EQ(order, (std::vector<std::string>{"Headers 5 lines, nothing open",
-                                               "ScratchPad 6 lines, nothing open",
-                                               "Compose 2 lines, nothing open",
-                                               "Read 16 lines, InBox.Sent"}))
+    EXPECT_EQ(order, (std::vector<std::string>{
+                         "Headers 5 lines, nothing open", "ScratchPad 6 lines, nothing open",
+                         "Compose 2 lines, nothing open", "Read 16 lines, InBox.Sent"}))
         << "folder windows are reopened between compose and read windows";
 }
 
@@ -190,7 +190,7 @@ TEST_F(MainFormTest, ShutdownRecordsOpenFolderWindowsAndRestoresThem) {
 
 // A frame that activates the next child window when one closes, as an MDI area does.
 class ActivatingView : public MainFormView {
-public:
+  public:
     explicit ActivatingView(TmainForm& form) : form_(form) {}
     void childOpened(platform::ChildWindow&) override {}
     void childClosing(platform::ChildWindow& window) override {
@@ -206,7 +206,7 @@ public:
     void bringToFront() override {}
     std::vector<std::string> closed;
 
-private:
+  private:
     TmainForm& form_;
 };
 
@@ -303,16 +303,14 @@ TEST_F(MainFormTest, NewHomeFolderGetsTheProgramsDictionaryAndOnlyARemovedOneIsR
     fs::remove(home / "ENGLISH.DCT");  // the user removed it: no longer a first start
     TmainForm& again = start();
     EXPECT_FALSE(again.spellCheckEnabled());
-    EXPECT_EQ(fake.dialogs.texts("information"),
-              std::vector<std::string>{kDictionaryMissingText});
+    EXPECT_EQ(fake.dialogs.texts("information"), std::vector<std::string>{kDictionaryMissingText});
 }
 
 TEST_F(MainFormTest, MissingDictionaryIsReported) {
     fs::remove(home / "ENGLISH.DCT");
     TmainForm& f = start();
     EXPECT_FALSE(f.spellCheckEnabled());
-    EXPECT_EQ(fake.dialogs.texts("information"),
-              std::vector<std::string>{kDictionaryMissingText});
+    EXPECT_EQ(fake.dialogs.texts("information"), std::vector<std::string>{kDictionaryMissingText});
 }
 
 TEST_F(MainFormTest, HandOverBringsToFrontAndRunsTheMailToAction) {

@@ -25,8 +25,13 @@ Script operator+(Script a, const Script& b) {
 }
 
 Script login(int count, std::int64_t total = 4096) {
-    return {"S: +OK ready", "C: USER alice", "S: +OK", "C: PASS secret", "S: +OK",
-            "C: STAT",      "S: +OK " + std::to_string(count) + " " + std::to_string(total)};
+    return {"S: +OK ready",
+            "C: USER alice",
+            "S: +OK",
+            "C: PASS secret",
+            "S: +OK",
+            "C: STAT",
+            "S: +OK " + std::to_string(count) + " " + std::to_string(total)};
 }
 const Script kQuit = {"C: QUIT", "S: +OK"};
 
@@ -35,8 +40,10 @@ Script retr(int n, const std::string& subject) {
     // LIST announces no more than the text holds: a shorter message is never deleted.
     return {"C: LIST " + number, "S: +OK " + number + " 100", "C: RETR " + number,
             "R: +OK\\r\\nFrom: Ann Lee <ann@example.org>\\r\\nTo: bob@example.org\\r\\n"
-            "Subject: " + subject + "\\r\\nDate: Tue, 31 Jul 2001 15:30:45 +0200\\r\\n\\r\\n"
-            "body\\r\\n.\\r\\n"};
+            "Subject: " +
+                subject +
+                "\\r\\nDate: Tue, 31 Jul 2001 15:30:45 +0200\\r\\n\\r\\n"
+                "body\\r\\n.\\r\\n"};
 }
 
 class MainRetrievalTest : public ::testing::Test {
@@ -53,8 +60,8 @@ class MainRetrievalTest : public ::testing::Test {
             profile.password = "secret";
             profile.rememberPassword = true;
             profile.pop3Server = "127.0.0.1";
-            ASSERT_FALSE(profiles::writeProfileFile(profiles::profileFilePath(home.path(), name),
-                                                    profile));
+            ASSERT_FALSE(
+                profiles::writeProfileFile(profiles::profileFilePath(home.path(), name), profile));
         }
         profiles::RetrieveSettings retrieve;
         retrieve.pop3Port = std::to_string(port);
@@ -225,7 +232,8 @@ TEST_F(MainRetrievalTest, AutomaticCheckCountsOnTheFramesTimersAndIsToggledFromT
 
     f.setStatusBarShown(false);
     fake.clock.advance(platform::Milliseconds{1000});
-    EXPECT_EQ(f.caption(), "Velmora Pro 4.6 - Auto-Mail Check in 0:57") << "no status bar to show it";
+    EXPECT_EQ(f.caption(), "Velmora Pro 4.6 - Auto-Mail Check in 0:57")
+        << "no status bar to show it";
     f.commands().run("autoCheck.toggle");
     EXPECT_FALSE(entry(f.menuBar(), "mnuMail_AutoMailCheck").checked);
     EXPECT_EQ(f.statusPanel(StatusPanel::Spare), "Auto-Mail Checking Disabled");

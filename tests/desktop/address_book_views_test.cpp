@@ -29,7 +29,7 @@ namespace {
 using testing::writeFile;
 
 class AddressBookViewsTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { testing::testApplication(); }
     void SetUp() override {
         writeFile(home / "master.abk", "46\r\nFriends\r\nWork");
@@ -81,7 +81,8 @@ TEST_F(AddressBookViewsTest, PageShowsTheModelAndForwardsEdits) {
     child<QPushButton>(view, "cmdSave")->click();
     EXPECT_EQ(page.books().readBook("Friends").entries.size(), 3u);
     for (QWidget* w : view.findChildren<QWidget*>()) {
-        if (qobject_cast<QPushButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QCheckBox*>(w)) {
+        if (qobject_cast<QPushButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+            qobject_cast<QCheckBox*>(w)) {
             EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
         }
     }
@@ -103,12 +104,14 @@ TEST_F(AddressBookViewsTest, DialogsRenderTheirModels) {
         Answer lookup(const std::string&) override { return {true, 1}; }
     };
     page.clickRow(0);
-    addressbook::TckAddressForm verify(fake.platform(), host, [] { return std::make_unique<Lookup>(); },
-                                       "Friends", page.selectedForVerification());
+    addressbook::TckAddressForm verify(
+        fake.platform(), host, [] { return std::make_unique<Lookup>(); }, "Friends",
+        page.selectedForVerification());
     VerifyDialog verifyDialog(verify);
     verify.open();
     verify.startCheck();
-    EXPECT_EQ(verifyDialog.windowTitle(), QStringLiteral("Verification Finished - A Total of 1 Address Was Verified"));
+    EXPECT_EQ(verifyDialog.windowTitle(),
+              QStringLiteral("Verification Finished - A Total of 1 Address Was Verified"));
     EXPECT_EQ(child<QListWidget>(verifyDialog, "lboxGood")->count(), 1);
     verify.close();
 
@@ -116,7 +119,8 @@ TEST_F(AddressBookViewsTest, DialogsRenderTheirModels) {
     ImportDialog importDialog(import, run);
     EXPECT_EQ(child<QComboBox>(importDialog, "cboAddressBookType")->count(), 4);
     import.selectSource(addressbook::ImportSource::Netscape);
-    import.readSource(testing::sourceDir() / "tests" / "fixtures" / "addressbook" / "thunderbird-export.ldif");
+    import.readSource(testing::sourceDir() / "tests" / "fixtures" / "addressbook" /
+                      "thunderbird-export.ldif");
     importDialog.refresh();
     EXPECT_EQ(child<QTreeWidget>(importDialog, "tv")->topLevelItemCount(), 1);
     EXPECT_FALSE(child<QPushButton>(importDialog, "cmdImport")->isEnabled());

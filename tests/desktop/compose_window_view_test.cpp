@@ -1,6 +1,7 @@
 // Smoke test of the compose window's widget, offscreen: every control is there with its name and
 // accessible name, typing and leaving the To field expands a nickname in the model, the tab
-// captions follow the model, and a closed model is never reached again. With VELMORA_SCREENSHOT set, the window is saved there as a PNG.
+// captions follow the model, and a closed model is never reached again. With VELMORA_SCREENSHOT
+// set, the window is saved there as a PNG.
 #include "desktop/compose/compose_window_view.h"
 
 #include <gtest/gtest.h>
@@ -75,7 +76,8 @@ TEST(ComposeWindowView, ShowsTheModelAndForwardsEdits) {
     body->setPlainText(QStringLiteral("Hello Bob"));
     EXPECT_EQ(model->body(), "Hello Bob");
 
-    if (const char* shot = std::getenv("VELMORA_SCREENSHOT")) view.grab().save(QString::fromLocal8Bit(shot));
+    if (const char* shot = std::getenv("VELMORA_SCREENSHOT"))
+        view.grab().save(QString::fromLocal8Bit(shot));
 
     // The model goes first (the frame is deleted later): the view forwards nothing after.
     host.closeComposeWindow(*model);

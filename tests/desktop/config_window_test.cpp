@@ -16,11 +16,11 @@
 #include <cstdlib>
 
 #include "base/text_file.h"
+#include "desktop/config_option_page.h"
+#include "desktop/config_users_page.h"
 #include "support/fake_platform.h"
 #include "support/qt_application.h"
 #include "support/temp_dir.h"
-#include "desktop/config_option_page.h"
-#include "desktop/config_users_page.h"
 
 namespace velmora::desktop {
 namespace {
@@ -29,17 +29,19 @@ namespace fs = std::filesystem;
 using profiles::ConfigPage;
 
 class NoRegistry final : public profiles::MailHandlerRegistry {
-public:
+  public:
     std::optional<std::string> currentHandler() override { return std::nullopt; }
     bool setHandler(const std::string&, std::string&) override { return false; }
     bool installDesktopEntry(std::string&) override { return false; }
     void removeDesktopEntry() override {}
 };
 
-QApplication& app() { return testing::testApplication(); }
+QApplication& app() {
+    return testing::testApplication();
+}
 
 class ConfigWindowTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { app(); }
 
     void SetUp() override {
@@ -55,7 +57,8 @@ protected:
             p.rememberPassword = true;
             p.pop3Server = "pop.example.com";
             p.smtpServer = "smtp.example.com";
-            ASSERT_FALSE(profiles::writeProfileFile(profiles::profileFilePath(home.path(), name), p));
+            ASSERT_FALSE(
+                profiles::writeProfileFile(profiles::profileFilePath(home.path(), name), p));
         }
         ASSERT_FALSE(profiles::writeMasterUsr(home.path(), {"Home", "Office", "Travel"}));
         lists.loadProfileNames(home.path());
@@ -105,8 +108,8 @@ TEST_F(ConfigWindowTest, ChangesReachThePageModelsAndAreWrittenWhenTheTabChanges
     wrap->selectAll();
     QTest::keyClicks(wrap, "72");
     EXPECT_EQ(settings.reply.wordWrap, "72");
-    auto* cursor = static_cast<QComboBox*>(
-        window.optionPage(ConfigPage::Reply)->control("cursorPosition"));
+    auto* cursor =
+        static_cast<QComboBox*>(window.optionPage(ConfigPage::Reply)->control("cursorPosition"));
     EXPECT_EQ(cursor->itemText(1), "End of Message");
     window.close();
     EXPECT_EQ(profiles::loadReplySettings(home.path()).wordWrap, "72");

@@ -3,25 +3,26 @@
 // saves a picture of the window there (docs/main-window.png is made this way).
 #include "desktop/main_window.h"
 
-#include <QTableView>
-
-#include "desktop/folder_window_view.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTableView>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
 
+#include "desktop/folder_window_view.h"
 #include "support/fake_platform.h"
 #include "support/qt_application.h"
-#include "support/temp_dir.h"
 #include "support/stored_messages.h"
+#include "support/temp_dir.h"
 
 namespace velmora::desktop {
 namespace {
 
-QApplication& application() { return testing::testApplication(); }
+QApplication& application() {
+    return testing::testApplication();
+}
 
 TEST(MainWindow, RendersTheModelAndItsChildWindows) {
     application();
@@ -95,7 +96,8 @@ TEST(MainWindow, RendersTheModelAndItsChildWindows) {
     ASSERT_EQ(inbox->model()->rowCount(), 3);
     QStringList subjects;
     for (int row = 0; row < 3; ++row) subjects << inbox->model()->index(row, 2).data().toString();
-    EXPECT_TRUE(subjects.contains(QStringLiteral("Re: lunch on Friday"))) << subjects.join(", ").toStdString();
+    EXPECT_TRUE(subjects.contains(QStringLiteral("Re: lunch on Friday")))
+        << subjects.join(", ").toStdString();
 
     if (const char* dir = std::getenv("VELMORA_SCREENSHOT_DIR")) {
         window.resize(1000, 640);

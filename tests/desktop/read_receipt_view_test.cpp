@@ -40,7 +40,8 @@ TEST(ReadReceiptView, ShowsTheFormAndAnswersWithTheButton) {
 
     QTimer::singleShot(0, &dialog, [&] {
         EXPECT_TRUE(dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->hasFocus() ||
-                    dialog.focusWidget() == dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel")));
+                    dialog.focusWidget() ==
+                        dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel")));
         profiles->setCurrentIndex(0);
         dialog.findChild<QPushButton*>(QStringLiteral("cmdYes"))->click();
     });

@@ -2,6 +2,8 @@
 // list shows the rows with their looks, a click previews the message after 350 ms, Enter opens a
 // read window with its tabs. With VELMORA_SCREENSHOT_DIR set it saves pictures of both windows
 // there (docs/folder-window.png and docs/read-window.png are made this way).
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -11,7 +13,6 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTableView>
-#include <gtest/gtest.h>
 
 #include "desktop/folder_window_view.h"
 #include "desktop/main_window.h"
@@ -37,10 +38,12 @@ View* findView(QWidget* parent) {
 // The controls a screen reader or an AT-SPI test tool needs to find by name.
 void expectAccessibleNames(QWidget* view) {
     for (QWidget* widget : view->findChildren<QWidget*>()) {
-        const bool control = qobject_cast<QAbstractItemView*>(widget) || qobject_cast<QPlainTextEdit*>(widget) ||
+        const bool control = qobject_cast<QAbstractItemView*>(widget) ||
+                             qobject_cast<QPlainTextEdit*>(widget) ||
                              qobject_cast<QTabWidget*>(widget);
         if (!control || widget->objectName().startsWith(QStringLiteral("qt_"))) continue;
-        if (auto* header = qobject_cast<QHeaderView*>(widget); header && header->isHidden()) continue;
+        if (auto* header = qobject_cast<QHeaderView*>(widget); header && header->isHidden())
+            continue;
         EXPECT_FALSE(widget->accessibleName().isEmpty())
             << widget->metaObject()->className() << " " << widget->objectName().toStdString();
     }
@@ -48,7 +51,8 @@ void expectAccessibleNames(QWidget* view) {
 
 void saveScreenshot(QWidget& widget, const char* name) {
     if (const char* dir = std::getenv("VELMORA_SCREENSHOT_DIR"))
-        widget.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name));
+        widget.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') +
+                           QString::fromLatin1(name));
 }
 
 TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
@@ -70,26 +74,47 @@ TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
         mime::TCharSet charSet = mime::TCharSet::csUSASCII;
     };
     const Arrival arrivals[] = {
-        {"2026.12.08.09.12.03.101", "Ann Lee", "Quarterly report", "Tue, 8 Dec 2026 09:12:03 +0100",
-         "R O r f A N", {"Hello Dana,", "", "the figures for the quarter are attached."},
+        {"2026.12.08.09.12.03.101",
+         "Ann Lee",
+         "Quarterly report",
+         "Tue, 8 Dec 2026 09:12:03 +0100",
+         "R O r f A N",
+         {"Hello Dana,", "", "the figures for the quarter are attached."},
          {{"report.txt", "Revenue up 4 %."}}},
-        {"2026.12.09.14.40.51.202", "Bob Stone", "Re: lunch on Friday",
-         "Wed, 9 Dec 2026 14:40:51 +0100", "U O r f a H", {"Friday at noon suits me.", "", "Bob"}, {}},
-        {"2026.12.10.08.05.17.303", "Cy Marsh", "Minutes of the board meeting",
-         "Thu, 10 Dec 2026 08:05:17 +0100", "U O r f a N",
+        {"2026.12.09.14.40.51.202",
+         "Bob Stone",
+         "Re: lunch on Friday",
+         "Wed, 9 Dec 2026 14:40:51 +0100",
+         "U O r f a H",
+         {"Friday at noon suits me.", "", "Bob"},
+         {}},
+        {"2026.12.10.08.05.17.303",
+         "Cy Marsh",
+         "Minutes of the board meeting",
+         "Thu, 10 Dec 2026 08:05:17 +0100",
+         "U O r f a N",
          {"Dear all,", "", "please find the minutes below.", "", "1. Budget approved.",
           "2. Next meeting on 14 January."},
          {}},
         // Written in ISO-8859-1, and in UTF-8 under no declared character set.
-        {"2026.12.10.10.20.00.404", "Ren\xE9 Dupont", "R\xE9union \xE0 Z\xFCrich", "Thu, 10 Dec 2026 10:20:00 +0100",
-         "U O r f a N", {"Bonjour Dana,", "", "la r\xE9union de lundi a lieu \xE0 Z\xFCrich, Caf\xE9 M\xFCller.",
-                         "Gr\xFC\xDF" "e aus K\xF6ln \xB7 \xA9 2026"},
-         {}, mime::TCharSet::csISO8859},
-        {"2026.12.10.11.45.00.505", "Юлия Петрова",
+        {"2026.12.10.10.20.00.404",
+         "Ren\xE9 Dupont",
+         "R\xE9union \xE0 Z\xFCrich",
+         "Thu, 10 Dec 2026 10:20:00 +0100",
+         "U O r f a N",
+         {"Bonjour Dana,", "", "la r\xE9union de lundi a lieu \xE0 Z\xFCrich, Caf\xE9 M\xFCller.",
+          "Gr\xFC\xDF"
+          "e aus K\xF6ln \xB7 \xA9 2026"},
+         {},
+         mime::TCharSet::csISO8859},
+        {"2026.12.10.11.45.00.505",
+         "Юлия Петрова",
          "Привет — 日本語 €",
-         "Thu, 10 Dec 2026 11:45:00 +0100", "U O r f a N",
+         "Thu, 10 Dec 2026 11:45:00 +0100",
+         "U O r f a N",
          {"Добрый день, Dana!", "",
-          "こんにちは · Grüß" "e · café € 5"},
+          "こんにちは · Grüß"
+          "e · café € 5"},
          {}},
     };
     for (const Arrival& arrival : arrivals) {
@@ -138,12 +163,14 @@ TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
     // Unread rows are bold; the high-priority one is drawn in its colour.
     const int bob = rowOf(QStringLiteral("Re: lunch"));
     EXPECT_TRUE(list->model()->index(bob, 2).data(Qt::FontRole).value<QFont>().bold());
-    EXPECT_EQ(list->model()->index(bob, 2).data(Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+    EXPECT_EQ(list->model()->index(bob, 2).data(Qt::ForegroundRole).value<QColor>(),
+              QColor(255, 0, 0));
 
     // A click on a row previews it 350 ms later.
     const int latin1 = rowOf(QStringLiteral("Réunion"));
-    list->selectionModel()->setCurrentIndex(list->model()->index(latin1, 0),
-                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list->selectionModel()->setCurrentIndex(
+        list->model()->index(latin1, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     QApplication::processEvents();
     fake.clock.advance(platform::Milliseconds{350});
     QApplication::processEvents();
@@ -158,8 +185,9 @@ TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
 
     // Enter opens the row in a read window with its four tabs.
     const int first = rowOf(QStringLiteral("Quarterly"));
-    list->selectionModel()->setCurrentIndex(list->model()->index(first, 0),
-                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list->selectionModel()->setCurrentIndex(
+        list->model()->index(first, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     QApplication::processEvents();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(list, &enter);
@@ -167,7 +195,8 @@ TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
     ASSERT_NE(mdi->activeSubWindow(), nullptr);
     auto* read = findView<ReadWindowView>(mdi->activeSubWindow());
     ASSERT_NE(read, nullptr);
-    EXPECT_EQ(mdi->activeSubWindow()->windowTitle(), QStringLiteral("Read 1/1 [InBox 1/5] [Quarterly report]"));
+    EXPECT_EQ(mdi->activeSubWindow()->windowTitle(),
+              QStringLiteral("Read 1/1 [InBox 1/5] [Quarterly report]"));
     expectAccessibleNames(read);
     auto* tabs = read->findChild<QTabWidget*>(QStringLiteral("tabsRead"));
     ASSERT_NE(tabs, nullptr);
@@ -200,7 +229,8 @@ TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
     auto* utf8Text = utf8View->findChild<QPlainTextEdit*>(QStringLiteral("richEditNormalHeaders"));
     EXPECT_TRUE(utf8Text->toPlainText().contains(QStringLiteral("こんにちは · Grüße · café € 5")))
         << utf8Text->toPlainText().toStdString();
-    EXPECT_TRUE(mdi->activeSubWindow()->windowTitle().endsWith(QStringLiteral("[Привет — 日本語 €]")));
+    EXPECT_TRUE(
+        mdi->activeSubWindow()->windowTitle().endsWith(QStringLiteral("[Привет — 日本語 €]")));
     mdi->activeSubWindow()->showMaximized();
     QApplication::processEvents();
     saveScreenshot(window, "read-window.png");

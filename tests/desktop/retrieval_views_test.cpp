@@ -1,6 +1,10 @@
 // Offscreen smoke tests of the retrieval widgets: each renders its model, forwards the user's
 // actions to it, and names every control for screen readers. With VELMORA_SCREENSHOT_DIR set the
 // retrieve-headers window is also saved there as a picture (docs/retrieve-headers.png).
+#include "desktop/retrieval/retrieval_views.h"
+
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -8,22 +12,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
 
 #include "desktop/main_window.h"
 #include "desktop/retrieval/filters_window_view.h"
 #include "desktop/retrieval/headers_window_view.h"
 #include "desktop/retrieval/new_mail_signals.h"
 #include "desktop/retrieval/progress_box_view.h"
-#include "desktop/retrieval/retrieval_views.h"
 #include "retrieval/rules.h"
 #include "support/fake_platform.h"
 #include "support/qt_application.h"
@@ -42,16 +44,21 @@ void expectAccessibleNames(QWidget& root) {
             w->inherits("QTableCornerButton"))
             continue;
         if (w->objectName().startsWith(QStringLiteral("qt_"))) continue;
-        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString() << " "
-                                                    << w->metaObject()->className();
+        EXPECT_FALSE(w->accessibleName().isEmpty())
+            << w->objectName().toStdString() << " " << w->metaObject()->className();
     }
 }
 
 retrieval::HeadersRow headersRow(int serverIndex, const char* subject, const char* size) {
     retrieval::HeadersRow row;
     row.serverIndex = serverIndex;
-    row.columns = {"Ret & Del", std::to_string(serverIndex + 1), size, subject, "Ann <a@x.org>",
-                   "Bob <b@x.org>", "12/10/2026"};
+    row.columns = {"Ret & Del",
+                   std::to_string(serverIndex + 1),
+                   size,
+                   subject,
+                   "Ann <a@x.org>",
+                   "Bob <b@x.org>",
+                   "12/10/2026"};
     return row;
 }
 

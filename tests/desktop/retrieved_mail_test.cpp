@@ -2,13 +2,13 @@
 // the folders by the rules, as cron would run it, and the desktop program started afterwards on
 // the same home folder shows those messages in its folder windows. With VELMORA_SCREENSHOT_DIR
 // set it also saves a picture of the window there.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTableView>
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
 #include <array>
 #include <cstdio>
 
@@ -33,10 +33,10 @@ std::string message(const std::string& from, const std::string& subject) {
 }
 
 int runCli(const std::string& arguments, std::string& out) {
-    FILE* pipe = ::popen(("VELMORA_PASSWORD=secret " + std::string(VELMORA_CLI_PROGRAM) + " " +
-                          arguments + " 2>&1")
-                             .c_str(),
-                         "r");
+    FILE* pipe = ::popen(
+        ("VELMORA_PASSWORD=secret " + std::string(VELMORA_CLI_PROGRAM) + " " + arguments + " 2>&1")
+            .c_str(),
+        "r");
     if (!pipe) return -1;
     std::array<char, 4096> buffer{};
     while (const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), pipe))
@@ -80,7 +80,8 @@ TEST(RetrievedMail, CliRetrieveFillsTheFoldersByTheRulesAndTheDesktopShowsThem) 
     profile.accountName = "alice";
     profile.pop3Server = "127.0.0.1";
     ASSERT_FALSE(profiles::writeMasterUsr(home.path(), {"Home"}));
-    ASSERT_FALSE(profiles::writeProfileFile(profiles::profileFilePath(home.path(), "Home"), profile));
+    ASSERT_FALSE(
+        profiles::writeProfileFile(profiles::profileFilePath(home.path(), "Home"), profile));
     profiles::RetrieveSettings retrieve;
     retrieve.pop3Port = std::to_string(server.port());
     ASSERT_FALSE(profiles::saveRetrieveSettings(home.path(), retrieve));
@@ -110,8 +111,8 @@ TEST(RetrievedMail, CliRetrieveFillsTheFoldersByTheRulesAndTheDesktopShowsThem) 
     window.showFrame();
     fake.clock.advance(platform::Milliseconds{100});  // start-up opens InBox
     QApplication::processEvents();
-    EXPECT_EQ(subjectsShown(window, "InBox"),
-              (QStringList{QStringLiteral("Lunch on Friday?"), QStringLiteral("Quarterly report")}));
+    EXPECT_EQ(subjectsShown(window, "InBox"), (QStringList{QStringLiteral("Lunch on Friday?"),
+                                                           QStringLiteral("Quarterly report")}));
     model.openFolderWindow("Work", true);
     QApplication::processEvents();
     EXPECT_EQ(subjectsShown(window, "Work"), QStringList{QStringLiteral("Work: plans for Monday")});

@@ -31,7 +31,9 @@ std::vector<std::string> names(const TmsMessage& message) {
     return result;
 }
 
-std::string data(TmsMessage& message, int index) { return message.Attachments().Items(index).Data().ReadAll(); }
+std::string data(TmsMessage& message, int index) {
+    return message.Attachments().Items(index).Data().ReadAll();
+}
 
 const std::string kNotice = "The following error has been occured while processing the message:";
 
@@ -81,8 +83,10 @@ TEST(Decoder, PriorityAndReceiptRules) {
         const char* priority;
         TPriority expected;
     };
-    const Case cases[] = {{"X-Priority: 5", TPriority::ptLow}, {"X-Priority: 3", TPriority::ptNormal},
-                          {"X-Priority: 1 (Highest)", TPriority::ptNormal}, {"X-Other: 1", TPriority::ptNormal}};
+    const Case cases[] = {{"X-Priority: 5", TPriority::ptLow},
+                          {"X-Priority: 3", TPriority::ptNormal},
+                          {"X-Priority: 1 (Highest)", TPriority::ptNormal},
+                          {"X-Other: 1", TPriority::ptNormal}};
     for (const Case& c : cases) {
         TmsMessage message;
         message.SetReturnReceipt(true);
@@ -94,7 +98,8 @@ TEST(Decoder, PriorityAndReceiptRules) {
 }
 
 TEST(Decoder, LineBreaksOfAnyKind) {
-    for (const char* text : {"Subject: s\r\n\r\na\r\nb\r\n", "Subject: s\n\na\nb", "Subject: s\r\ra\rb\r"}) {
+    for (const char* text :
+         {"Subject: s\r\n\r\na\r\nb\r\n", "Subject: s\n\na\nb", "Subject: s\r\ra\rb\r"}) {
         TmsMessage message = decode(text);
         EXPECT_EQ(message.Subject(), "s");
         EXPECT_EQ(message.Body(), (std::vector<std::string>{"a", "b"})) << text;
@@ -112,17 +117,61 @@ TEST(Decoder, SinglePartTextBodies) {
     };
     const std::string longLine(1000, 'L');
     const Case cases[] = {
-        {"plain", {"Content-Type: text/plain"}, {"one", "", "two"}, {"one", "", "two"}, TCharSet::csUSASCII, "text/plain"},
-        {"quoted-printable", {"Content-Type: text/plain; charset=iso-8859-1", "Content-Transfer-Encoding: Quoted-Printable"},
-         {"caf=E9 =", "cr=C3=A8me"}, {"caf\xE9 cr\xC3\xA8me"}, TCharSet::csISO8859, "text/plain"},
-        {"autoconverted", {"X-MIME-Autoconverted: from 8bit to quoted-printable by x"}, {"a=3Db"}, {"a=b"}, TCharSet::csISO8859, "text/plain"},
-        {"base64", {"Content-Type: text/plain", "Content-Transfer-Encoding: base64"},
-         {encodeBase64Line("line one\r\nline two\r\n"), "", "."}, {"line one", "line two"}, TCharSet::csUSASCII, "text/plain"},
-        {"html", {"Content-Type: text/html; charset=us-ascii"}, {"<p>hi</p>"}, {"<p>hi</p>"}, TCharSet::csUSASCII, "text/html"},
-        {"jis", {"Content-Type: text/plain; charset=ISO-2022-JP"}, {"\x1B$B$3\x1B(B"}, {"\x1B$B$3\x1B(B"}, TCharSet::csISO2022jp, "text/plain"},
-        {"cc:Mail name", {"Content-Type: text/plain; name=cc:Mail"}, {"text"}, {"text"}, TCharSet::csUSASCII, "text/plain"},
-        {"long line kept whole", {"Content-Type: text/plain"}, {longLine}, {longLine}, TCharSet::csUSASCII, "text/plain"},
-        {"quoted-printable long line", {"Content-Transfer-Encoding: quoted-printable"}, {longLine}, {longLine}, TCharSet::csISO8859, "text/plain"},
+        {"plain",
+         {"Content-Type: text/plain"},
+         {"one", "", "two"},
+         {"one", "", "two"},
+         TCharSet::csUSASCII,
+         "text/plain"},
+        {"quoted-printable",
+         {"Content-Type: text/plain; charset=iso-8859-1",
+          "Content-Transfer-Encoding: Quoted-Printable"},
+         {"caf=E9 =", "cr=C3=A8me"},
+         {"caf\xE9 cr\xC3\xA8me"},
+         TCharSet::csISO8859,
+         "text/plain"},
+        {"autoconverted",
+         {"X-MIME-Autoconverted: from 8bit to quoted-printable by x"},
+         {"a=3Db"},
+         {"a=b"},
+         TCharSet::csISO8859,
+         "text/plain"},
+        {"base64",
+         {"Content-Type: text/plain", "Content-Transfer-Encoding: base64"},
+         {encodeBase64Line("line one\r\nline two\r\n"), "", "."},
+         {"line one", "line two"},
+         TCharSet::csUSASCII,
+         "text/plain"},
+        {"html",
+         {"Content-Type: text/html; charset=us-ascii"},
+         {"<p>hi</p>"},
+         {"<p>hi</p>"},
+         TCharSet::csUSASCII,
+         "text/html"},
+        {"jis",
+         {"Content-Type: text/plain; charset=ISO-2022-JP"},
+         {"\x1B$B$3\x1B(B"},
+         {"\x1B$B$3\x1B(B"},
+         TCharSet::csISO2022jp,
+         "text/plain"},
+        {"cc:Mail name",
+         {"Content-Type: text/plain; name=cc:Mail"},
+         {"text"},
+         {"text"},
+         TCharSet::csUSASCII,
+         "text/plain"},
+        {"long line kept whole",
+         {"Content-Type: text/plain"},
+         {longLine},
+         {longLine},
+         TCharSet::csUSASCII,
+         "text/plain"},
+        {"quoted-printable long line",
+         {"Content-Transfer-Encoding: quoted-printable"},
+         {longLine},
+         {longLine},
+         TCharSet::csISO8859,
+         "text/plain"},
     };
     for (const Case& c : cases) {
         std::string text = crlf({"From: a@example.com", "MIME-Version: 1.0"});
@@ -149,19 +198,59 @@ TEST(Decoder, SinglePartAttachments) {
         std::string data;
     };
     const Case cases[] = {
-        {"name in content type", {"Content-Type: application/pdf; name=\"r.pdf\"", "Content-Transfer-Encoding: base64"},
-         {encodeBase64Line(pdf)}, "r.pdf", "application/pdf", kEncodingBase64, pdf},
-        {"name in disposition", {"Content-Type: application/pdf", "Content-Disposition: attachment; filename=d.pdf",
-                                 "Content-Transfer-Encoding: base64"}, {encodeBase64Line(pdf), ".", "ignored"}, "d.pdf", "application/pdf", kEncodingBase64, pdf},
-        {"no name", {"Content-Type: application/pdf", "Content-Transfer-Encoding: base64"}, {encodeBase64Line(pdf)}, "att.0", "application/pdf", kEncodingBase64, pdf},
-        {"named text", {"Content-Type: text/plain; name=\"notes.txt\"", "Content-Transfer-Encoding: quoted-printable"},
-         {"a=3D1", "b"}, "notes.txt", "text/plain", kEncodingQuotedPrintable, "a=1\r\nb\r\n"},
-        {"uuencoded part", {"Content-Type: application/octet-stream; name=u.bin", "Content-Transfer-Encoding: x-uuencode"},
-         {"begin 644 u.bin", encodeUuLine("uu data"), "`", "end"}, "u.bin", "application/octet-stream", kEncodingBase64, "uu data"},
-        {"seven bit", {"Content-Type: message/rfc822"}, {"Subject: inner", "", "inner body", "."}, "att.0", "message/rfc822", kEncoding7Bit,
+        {"name in content type",
+         {"Content-Type: application/pdf; name=\"r.pdf\"", "Content-Transfer-Encoding: base64"},
+         {encodeBase64Line(pdf)},
+         "r.pdf",
+         "application/pdf",
+         kEncodingBase64,
+         pdf},
+        {"name in disposition",
+         {"Content-Type: application/pdf", "Content-Disposition: attachment; filename=d.pdf",
+          "Content-Transfer-Encoding: base64"},
+         {encodeBase64Line(pdf), ".", "ignored"},
+         "d.pdf",
+         "application/pdf",
+         kEncodingBase64,
+         pdf},
+        {"no name",
+         {"Content-Type: application/pdf", "Content-Transfer-Encoding: base64"},
+         {encodeBase64Line(pdf)},
+         "att.0",
+         "application/pdf",
+         kEncodingBase64,
+         pdf},
+        {"named text",
+         {"Content-Type: text/plain; name=\"notes.txt\"",
+          "Content-Transfer-Encoding: quoted-printable"},
+         {"a=3D1", "b"},
+         "notes.txt",
+         "text/plain",
+         kEncodingQuotedPrintable,
+         "a=1\r\nb\r\n"},
+        {"uuencoded part",
+         {"Content-Type: application/octet-stream; name=u.bin",
+          "Content-Transfer-Encoding: x-uuencode"},
+         {"begin 644 u.bin", encodeUuLine("uu data"), "`", "end"},
+         "u.bin",
+         "application/octet-stream",
+         kEncodingBase64,
+         "uu data"},
+        {"seven bit",
+         {"Content-Type: message/rfc822"},
+         {"Subject: inner", "", "inner body", "."},
+         "att.0",
+         "message/rfc822",
+         kEncoding7Bit,
          "Subject: inner\r\n\r\ninner body\r\n"},
-        {"encoded name", {"Content-Type: application/pdf; name=\"=?utf-8?Q?r=C3=A9sum=C3=A9.pdf?=\"", "Content-Transfer-Encoding: base64"},
-         {encodeBase64Line(pdf)}, "r\xC3\xA9sum\xC3\xA9.pdf", "application/pdf", kEncodingBase64, pdf},
+        {"encoded name",
+         {"Content-Type: application/pdf; name=\"=?utf-8?Q?r=C3=A9sum=C3=A9.pdf?=\"",
+          "Content-Transfer-Encoding: base64"},
+         {encodeBase64Line(pdf)},
+         "r\xC3\xA9sum\xC3\xA9.pdf",
+         "application/pdf",
+         kEncodingBase64,
+         pdf},
     };
     for (const Case& c : cases) {
         std::string text = crlf({"MIME-Version: 1.0"});
@@ -180,16 +269,19 @@ TEST(Decoder, SinglePartAttachments) {
 }
 
 std::string multipart(const std::string& type, std::initializer_list<std::string> lines) {
-    std::string text = crlf({"From: a@example.com", "MIME-Version: 1.0", "Content-Type: " + type, ""});
+    std::string text =
+        crlf({"From: a@example.com", "MIME-Version: 1.0", "Content-Type: " + type, ""});
     for (const std::string& line : lines) text += line + "\r\n";
     return text;
 }
 
 TEST(Decoder, MixedWithUnnamedParts) {
-    TmsMessage message = decode(multipart("multipart/mixed; boundary=\"b1\"", {
-        "preamble", "--b1", "Content-Type: text/plain", "", "body text", "", "--b1",
-        "Content-Type: application/octet-stream", "Content-Transfer-Encoding: base64", "",
-        encodeBase64Line("first"), "", "--b1", "Content-Type: image/png", "", "raw", "", "--b1--", "epilogue"}));
+    TmsMessage message =
+        decode(multipart("multipart/mixed; boundary=\"b1\"",
+                         {"preamble", "--b1", "Content-Type: text/plain", "", "body text", "",
+                          "--b1", "Content-Type: application/octet-stream",
+                          "Content-Transfer-Encoding: base64", "", encodeBase64Line("first"), "",
+                          "--b1", "Content-Type: image/png", "", "raw", "", "--b1--", "epilogue"}));
     EXPECT_EQ(message.Body(), std::vector<std::string>{"body text"});
     EXPECT_EQ(names(message), (std::vector<std::string>{"att.0", "att.1"}));
     EXPECT_EQ(message.Attachments().Items(1).ContentType(), "image/png");
@@ -199,9 +291,10 @@ TEST(Decoder, MixedWithUnnamedParts) {
 }
 
 TEST(Decoder, TopLevelAlternative) {
-    TmsMessage message = decode(multipart("multipart/alternative; boundary=alt", {
-        "--alt", "Content-Type: text/plain", "", "plain", "", "--alt",
-        "Content-Type: text/html", "Content-Transfer-Encoding: quoted-printable", "", "<p>=3D</p>", "", "--alt--"}));
+    TmsMessage message = decode(multipart(
+        "multipart/alternative; boundary=alt",
+        {"--alt", "Content-Type: text/plain", "", "plain", "", "--alt", "Content-Type: text/html",
+         "Content-Transfer-Encoding: quoted-printable", "", "<p>=3D</p>", "", "--alt--"}));
     EXPECT_EQ(message.Body(), std::vector<std::string>{"plain"});
     EXPECT_EQ(names(message), std::vector<std::string>{"_alt.0"});
     EXPECT_EQ(message.Attachments().Items(0).ContentType(), "text/html");
@@ -211,12 +304,30 @@ TEST(Decoder, TopLevelAlternative) {
 
 TEST(Decoder, NestedAlternativeThenFile) {
     const std::string pdf = "PDFDATA";
-    TmsMessage message = decode(multipart("multipart/mixed; boundary=\"outer\"", {
-        "--outer", "Content-Type: multipart/alternative; boundary=\"inner\"", "",
-        "--inner", "Content-Type: text/plain", "", "the text", "", "--inner",
-        "Content-Type: text/html", "", "<b>html</b>", "", "--inner--", "",
-        "--outer", "Content-Type: application/octet-stream; name=\"report.pdf\"", "Content-Transfer-Encoding: base64", "",
-        encodeBase64Line(pdf), "", "--outer--"}));
+    TmsMessage message =
+        decode(multipart("multipart/mixed; boundary=\"outer\"",
+                         {"--outer",
+                          "Content-Type: multipart/alternative; boundary=\"inner\"",
+                          "",
+                          "--inner",
+                          "Content-Type: text/plain",
+                          "",
+                          "the text",
+                          "",
+                          "--inner",
+                          "Content-Type: text/html",
+                          "",
+                          "<b>html</b>",
+                          "",
+                          "--inner--",
+                          "",
+                          "--outer",
+                          "Content-Type: application/octet-stream; name=\"report.pdf\"",
+                          "Content-Transfer-Encoding: base64",
+                          "",
+                          encodeBase64Line(pdf),
+                          "",
+                          "--outer--"}));
     EXPECT_EQ(message.Body(), std::vector<std::string>{"the text"});
     EXPECT_EQ(names(message), (std::vector<std::string>{"_alt.0", "report.pdf"}));
     EXPECT_EQ(message.Attachments().Items(1).ContentType(), "application/pdf");
@@ -224,47 +335,68 @@ TEST(Decoder, NestedAlternativeThenFile) {
 }
 
 TEST(Decoder, NestedAlternativeAsLastPartAddsNothing) {
-    TmsMessage message = decode(multipart("multipart/mixed; boundary=\"outer\"", {
-        "--outer", "Content-Type: multipart/alternative; boundary=\"inner\"", "",
-        "--inner", "Content-Type: text/plain", "", "t", "--inner", "Content-Type: text/html", "", "h", "--inner--",
-        "--outer--"}));
+    TmsMessage message =
+        decode(multipart("multipart/mixed; boundary=\"outer\"",
+                         {"--outer", "Content-Type: multipart/alternative; boundary=\"inner\"", "",
+                          "--inner", "Content-Type: text/plain", "", "t", "--inner",
+                          "Content-Type: text/html", "", "h", "--inner--", "--outer--"}));
     EXPECT_EQ(names(message), std::vector<std::string>{"_alt.0"});
 }
 
 TEST(Decoder, AlternativeWithOneBodyKeepsTheFollowingParts) {
-    TmsMessage message = decode(multipart("multipart/mixed; boundary=\"outer\"", {
-        "--outer", "Content-Type: multipart/alternative; boundary=\"inner\"", "",
-        "--inner", "Content-Type: text/plain", "", "only text", "--inner--",
-        "--outer", "Content-Type: text/plain; name=\"n.txt\"", "", "file", "--outer--"}));
+    TmsMessage message = decode(
+        multipart("multipart/mixed; boundary=\"outer\"",
+                  {"--outer", "Content-Type: multipart/alternative; boundary=\"inner\"", "",
+                   "--inner", "Content-Type: text/plain", "", "only text", "--inner--", "--outer",
+                   "Content-Type: text/plain; name=\"n.txt\"", "", "file", "--outer--"}));
     EXPECT_EQ(message.Body(), std::vector<std::string>{"only text"});
     EXPECT_EQ(names(message), std::vector<std::string>{"n.txt"});
 }
 
 TEST(Decoder, OnlyPartSetsTheContentType) {
-    TmsMessage message = decode(multipart("multipart/mixed; boundary=b", {
-        "--b", "Content-Type: text/html; charset=us-ascii", "", "<p>x</p>", "--b--", "ignored epilogue"}));
+    TmsMessage message = decode(multipart("multipart/mixed; boundary=b",
+                                          {"--b", "Content-Type: text/html; charset=us-ascii", "",
+                                           "<p>x</p>", "--b--", "ignored epilogue"}));
     EXPECT_EQ(message.Attachments().Count(), 0);
     EXPECT_EQ(message.Body(), std::vector<std::string>{"<p>x</p>"});
     EXPECT_EQ(message.ContentType(), "text/html");
 }
 
 TEST(Decoder, Base64FirstPartBecomesTheFirstAttachment) {
-    TmsMessage message = decode(multipart("multipart/mixed; boundary=b", {
-        "--b", "Content-Type: application/pdf; name=a.pdf", "Content-Transfer-Encoding: base64", "",
-        encodeBase64Line("AAA"), "--b", "Content-Type: text/plain", "", "second", "--b--"}));
+    TmsMessage message = decode(multipart(
+        "multipart/mixed; boundary=b",
+        {"--b", "Content-Type: application/pdf; name=a.pdf", "Content-Transfer-Encoding: base64",
+         "", encodeBase64Line("AAA"), "--b", "Content-Type: text/plain", "", "second", "--b--"}));
     EXPECT_TRUE(message.Body().empty());
     EXPECT_EQ(names(message), (std::vector<std::string>{"a.pdf", "att.1"}));
     EXPECT_EQ(data(message, 0), "AAA");
 }
 
 TEST(Decoder, DeclaredTypeAndNames) {
-    TmsMessage message = decode(multipart("multipart/mixed; boundary=b", {
-        "--b", "", "text", "--b",
-        "Content-Type: application/octet-stream; name=\"report.doc\"", "", "d", "--b",
-        "Content-Type: image/x-special; name=\"noext\"", "", "n", "--b",
-        "Content-Type: application/octet-stream", "Content-Disposition: attachment; filename=\"photo.png\"", "", "p", "--b",
-        "", "untyped", "--b--"}));
-    EXPECT_EQ(names(message), (std::vector<std::string>{"report.doc", "noext", "photo.png", "att.3"}));
+    TmsMessage message =
+        decode(multipart("multipart/mixed; boundary=b",
+                         {"--b",
+                          "",
+                          "text",
+                          "--b",
+                          "Content-Type: application/octet-stream; name=\"report.doc\"",
+                          "",
+                          "d",
+                          "--b",
+                          "Content-Type: image/x-special; name=\"noext\"",
+                          "",
+                          "n",
+                          "--b",
+                          "Content-Type: application/octet-stream",
+                          "Content-Disposition: attachment; filename=\"photo.png\"",
+                          "",
+                          "p",
+                          "--b",
+                          "",
+                          "untyped",
+                          "--b--"}));
+    EXPECT_EQ(names(message),
+              (std::vector<std::string>{"report.doc", "noext", "photo.png", "att.3"}));
     EXPECT_EQ(message.Attachments().Items(0).ContentType(), "application/msword");
     EXPECT_EQ(message.Attachments().Items(1).ContentType(), "image/x-special");
     EXPECT_EQ(message.Attachments().Items(2).ContentType(), "image/png");
@@ -275,16 +407,18 @@ TEST(Decoder, DeclaredTypeAndNames) {
 TEST(Decoder, BoundaryComparisons) {
     // A non-first part ends at a line that starts with the boundary; the text part only at the
     // boundary itself (blanks after it allowed).
-    TmsMessage message = decode(multipart("multipart/mixed; boundary=b", {
-        "--b", "", "--bx is text", "--b  ", "", "part", "--bogus ends the part", "after", "--b--"}));
+    TmsMessage message = decode(
+        multipart("multipart/mixed; boundary=b", {"--b", "", "--bx is text", "--b  ", "", "part",
+                                                  "--bogus ends the part", "after", "--b--"}));
     EXPECT_EQ(message.Body(), std::vector<std::string>{"--bx is text"});
     ASSERT_EQ(message.Attachments().Count(), 2);
     EXPECT_EQ(data(message, 0), "part\r\n");
 }
 
 TEST(Decoder, MissingClosingBoundaryAfterLastPartIsFine) {
-    TmsMessage message = decode(multipart("multipart/mixed; boundary=b", {
-        "--b", "", "text", "--b", "Content-Type: text/plain; name=a.txt", "", "tail", "."}));
+    TmsMessage message = decode(multipart(
+        "multipart/mixed; boundary=b",
+        {"--b", "", "text", "--b", "Content-Type: text/plain; name=a.txt", "", "tail", "."}));
     EXPECT_EQ(message.Body(), std::vector<std::string>{"text"});
     EXPECT_EQ(data(message, 0), "tail\r\n");
 }
@@ -296,16 +430,24 @@ TEST(Decoder, ParseErrorsBecomeTheNotice) {
         const char* error;
     };
     const Case cases[] = {
-        {"no boundary line", multipart("multipart/mixed; boundary=b", {"--c", "", "x"}), "Cannot find boundary"},
-        {"no boundary parameter", multipart("multipart/mixed", {"--", "", "x"}), "Cannot find boundary"},
-        {"text part runs to the end", multipart("multipart/mixed; boundary=b", {"--b", "", "text"}), "Cannot find boundary"},
-        {"nested never closed", multipart("multipart/mixed; boundary=o", {"--o", "Content-Type: multipart/alternative; boundary=i", "",
-                                                                          "--i", "", "t", "--i", "", "h", "--i--"}),
+        {"no boundary line", multipart("multipart/mixed; boundary=b", {"--c", "", "x"}),
+         "Cannot find boundary"},
+        {"no boundary parameter", multipart("multipart/mixed", {"--", "", "x"}),
+         "Cannot find boundary"},
+        {"text part runs to the end", multipart("multipart/mixed; boundary=b", {"--b", "", "text"}),
+         "Cannot find boundary"},
+        {"nested never closed",
+         multipart("multipart/mixed; boundary=o",
+                   {"--o", "Content-Type: multipart/alternative; boundary=i", "", "--i", "", "t",
+                    "--i", "", "h", "--i--"}),
          "Cannot find closing boundary"},
-        {"space in base64", multipart("multipart/mixed; boundary=b", {"--b", "", "text", "--b", "Content-Transfer-Encoding: base64", "",
-                                                                     "QU JD", "--b--"}),
+        {"space in base64",
+         multipart(
+             "multipart/mixed; boundary=b",
+             {"--b", "", "text", "--b", "Content-Transfer-Encoding: base64", "", "QU JD", "--b--"}),
          "Invalid Character"},
-        {"bad uuencode", crlf({"Subject: uu", "", "begin 644 x.bin", "M{{{", "`", "end"}), "Error decoding the attachment"},
+        {"bad uuencode", crlf({"Subject: uu", "", "begin 644 x.bin", "M{{{", "`", "end"}),
+         "Error decoding the attachment"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -320,8 +462,10 @@ TEST(Decoder, NonMimeUuencodedAttachments) {
     const std::string second = "second file";
     std::string text = crlf({"Subject: files", "", "see attached", ""});
     text += "begin 644 one.bin\r\n";
-    for (std::size_t i = 0; i < first.size(); i += 45) text += encodeUuLine(first.substr(i, 45)) + "\r\n";
-    text += crlf({"`", "end", "between the files", "", "begin 600 \"two.txt\"", encodeUuLine(second), "`", "end", ""});
+    for (std::size_t i = 0; i < first.size(); i += 45)
+        text += encodeUuLine(first.substr(i, 45)) + "\r\n";
+    text += crlf({"`", "end", "between the files", "", "begin 600 \"two.txt\"",
+                  encodeUuLine(second), "`", "end", ""});
     TmsMessage message = decode(text);
     EXPECT_EQ(message.Encoding(), TMsgEncoding::meUU);
     EXPECT_EQ(message.ContentType(), "");
@@ -332,8 +476,9 @@ TEST(Decoder, NonMimeUuencodedAttachments) {
 }
 
 TEST(Decoder, UuencodeInsideAMimeTextIsReadAgainAsPlain) {
-    TmsMessage message = decode(crlf({"MIME-Version: 1.0", "To: a@example.com, b@example.com", "Content-Type: text/plain", "",
-                                      "text", "begin 644 a.bin", encodeUuLine("abc"), "`", "end"}));
+    TmsMessage message = decode(
+        crlf({"MIME-Version: 1.0", "To: a@example.com, b@example.com", "Content-Type: text/plain",
+              "", "text", "begin 644 a.bin", encodeUuLine("abc"), "`", "end"}));
     EXPECT_EQ(message.Recipients().Count(), 2);
     EXPECT_EQ(message.Encoding(), TMsgEncoding::meUU);
     EXPECT_EQ(message.Body(), std::vector<std::string>{"text"});
@@ -342,15 +487,17 @@ TEST(Decoder, UuencodeInsideAMimeTextIsReadAgainAsPlain) {
 }
 
 TEST(Decoder, VMailsystemContentTypeIsIgnored) {
-    TmsMessage message = decode(crlf({"MIME-Version: 1.0", "X-Mailer: V Mailsystem R #0001",
-                                      "Content-Type: application/octet-stream", "", "plain text after all"}));
+    TmsMessage message =
+        decode(crlf({"MIME-Version: 1.0", "X-Mailer: V Mailsystem R #0001",
+                     "Content-Type: application/octet-stream", "", "plain text after all"}));
     EXPECT_EQ(message.Attachments().Count(), 0);
     EXPECT_EQ(message.Body(), std::vector<std::string>{"plain text after all"});
 }
 
 TEST(Decoder, HostileInputStaysBounded) {
     {
-        std::string text = crlf({"MIME-Version: 1.0", "Content-Type: multipart/mixed; boundary=b", "", "--b", "", "t"});
+        std::string text = crlf(
+            {"MIME-Version: 1.0", "Content-Type: multipart/mixed; boundary=b", "", "--b", "", "t"});
         for (std::size_t i = 0; i <= kMaxAttachments; ++i) text += "--b\r\n\r\n";
         TmsMessage message = decode(text);
         expectErrorNotice(message, kTextTooManyAttachments, text);
@@ -364,7 +511,8 @@ TEST(Decoder, HostileInputStaysBounded) {
         expectErrorNotice(message, kTextHeaderTooLarge, text);
     }
     {
-        const std::string text = "Subject: many lines\r\n\r\n" + std::string(kMaxBodyLines + 5, '\n');
+        const std::string text =
+            "Subject: many lines\r\n\r\n" + std::string(kMaxBodyLines + 5, '\n');
         TmsMessage message = decode(text);
         expectErrorNotice(message, kTextBodyTooLarge, text);
     }
@@ -402,7 +550,8 @@ TEST(Decoder, UuencodedDataNeverExceedsWhatItsTextHolds) {
 
 std::size_t openDescriptors() {
     std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
     return count;
 }
 
@@ -413,9 +562,10 @@ TEST(Decoder, AThousandAttachmentsNeedNoDescriptorEach) {
     constexpr int kCount = 1100;
     std::vector<std::string> parts{"--b", "", "text"};
     for (int i = 0; i < kCount; ++i) {
-        for (const std::string& line : {std::string("--b"), "Content-Type: text/plain; name=f" + std::to_string(i) + ".txt",
-                                        std::string("Content-Transfer-Encoding: base64"), std::string(""),
-                                        std::string("QUJD")})
+        for (const std::string& line :
+             {std::string("--b"), "Content-Type: text/plain; name=f" + std::to_string(i) + ".txt",
+              std::string("Content-Transfer-Encoding: base64"), std::string(""),
+              std::string("QUJD")})
             parts.push_back(line);
     }
     parts.push_back("--b--");
@@ -442,7 +592,8 @@ TEST(Decoder, AThousandAttachmentsNeedNoDescriptorEach) {
 // gets the error notice, with the original kept. Before, every empty entry became an address
 // (580 MB); the child now decodes it within 256 MB of address space.
 TEST(Decoder, AddressListsAreBounded) {
-    const std::string text = "Subject: commas\r\nTo: " + std::string(4'000'000, ',') + "\r\n\r\nbody\r\n";
+    const std::string text =
+        "Subject: commas\r\nTo: " + std::string(4'000'000, ',') + "\r\n\r\nbody\r\n";
     {
         TmsMessage message = decode(text);
         EXPECT_EQ(message.Recipients().Count(), static_cast<int>(kMaxAddressListEntries));
@@ -450,9 +601,12 @@ TEST(Decoder, AddressListsAreBounded) {
         EXPECT_EQ(message.Subject(), "commas");
     }
     if (velmora::testing::kAddressSpaceLimitWorks) {
-        const auto result = velmora::testing::runLimitedChild(
-            {.addressSpaceBytes = 256ull * 1024 * 1024},
-            [&] { return decode(text).Recipients().Count() == static_cast<int>(kMaxAddressListEntries) ? 0 : 1; });
+        const auto result =
+            velmora::testing::runLimitedChild({.addressSpaceBytes = 256ull * 1024 * 1024}, [&] {
+                return decode(text).Recipients().Count() == static_cast<int>(kMaxAddressListEntries)
+                           ? 0
+                           : 1;
+            });
         ASSERT_TRUE(result.exited);
         EXPECT_EQ(result.status, 0);
     }

@@ -3,10 +3,10 @@
 
 #include <regex>
 
+#include "base/text_file.h"
 #include "mime/base64.h"
 #include "mime/header_words.h"
 #include "mime/message.h"
-#include "base/text_file.h"
 #include "support/temp_dir.h"
 
 namespace velmora::mime {
@@ -32,12 +32,15 @@ TmsMessage basicMessage() {
     return message;
 }
 
-std::vector<std::string> lines(const std::string& text) { return splitLines(text); }
+std::vector<std::string> lines(const std::string& text) {
+    return splitLines(text);
+}
 
 std::vector<std::string> boundaries(const std::string& text) {
     std::vector<std::string> found;
     const std::regex boundary("boundary=\"([0-9]+)\"");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), boundary); it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), boundary);
+         it != std::sregex_iterator(); ++it) {
         found.push_back((*it)[1]);
     }
     return found;
@@ -52,23 +55,23 @@ TEST(Encoder, PlainTextMessage) {
     message.Headers().Add("");
     const std::string text = message.SaveToString();
     EXPECT_EQ(lines(text), (std::vector<std::string>{
-        "From:     \"Jane Q. Public\" <jane@example.com>",
-        "To:       A <a@example.com>,",
-        "           <b@example.com>",
-        "CC:       C <c@example.com>",
-        "Return-Receipt-To: <jane@example.com>",
-        "X-Priority: 1",
-        "Date: Tue, 3 Mar 1998 10:20:30 +0100",
-        "Subject: Greetings",
-        "Mime-Version: 1.0",
-        "Content-Type: text/plain; charset=\"us-ascii\"",
-        "Content-Transfer-Encoding: 7bit",
-        "",
-        "Hello,",
-        ".",
-        "..leading dots",
-        "bye",
-    }));
+                               "From:     \"Jane Q. Public\" <jane@example.com>",
+                               "To:       A <a@example.com>,",
+                               "           <b@example.com>",
+                               "CC:       C <c@example.com>",
+                               "Return-Receipt-To: <jane@example.com>",
+                               "X-Priority: 1",
+                               "Date: Tue, 3 Mar 1998 10:20:30 +0100",
+                               "Subject: Greetings",
+                               "Mime-Version: 1.0",
+                               "Content-Type: text/plain; charset=\"us-ascii\"",
+                               "Content-Transfer-Encoding: 7bit",
+                               "",
+                               "Hello,",
+                               ".",
+                               "..leading dots",
+                               "bye",
+                           }));
     EXPECT_EQ(text.substr(text.size() - 5), "bye\r\n");
     EXPECT_EQ(text.find("secret"), std::string::npos);
     EXPECT_EQ(message.Body()[1], ".");  // the message itself is not changed
@@ -78,29 +81,34 @@ TEST(Encoder, LongLinesAndLatin1SwitchToQuotedPrintable) {
     TmsMessage message = basicMessage();
     message.Body().push_back(std::string(300, 'x'));
     std::string text = message.SaveToString();
-    EXPECT_NE(text.find("charset=\"us-ascii\"\r\nContent-Transfer-Encoding: quoted-printable"), std::string::npos);
+    EXPECT_NE(text.find("charset=\"us-ascii\"\r\nContent-Transfer-Encoding: quoted-printable"),
+              std::string::npos);
     for (const std::string& line : lines(text)) EXPECT_LE(line.size(), 76u);
 
     TmsMessage latin = basicMessage();
     latin.SetCharSet(TCharSet::csISO8859);
     latin.Body() = {"caf\xE9"};
     text = latin.SaveToString();
-    EXPECT_NE(text.find("charset=\"iso-8859-1\"\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\ncaf=E9\r\n"),
+    EXPECT_NE(text.find("charset=\"iso-8859-1\"\r\nContent-Transfer-Encoding: "
+                        "quoted-printable\r\n\r\ncaf=E9\r\n"),
               std::string::npos);
 }
 
 TEST(Encoder, Utf8TextGoesOutLabelledWithItsHeadersInEncodedWords) {
     TmsMessage message = basicMessage();
     message.SetCharSet(TCharSet::csUTF8);
-    const std::string subject = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE6\x97\xA5\xE6\x9C\xAC";
+    const std::string subject =
+        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE6\x97\xA5\xE6\x9C\xAC";
     message.SetSubject(subject);
     message.Sender().SetName("\xD0\xAE\xD0\xBB\xD0\xB8\xD1\x8F");
     message.Body() = {"caf\xC3\xA9"};
     const std::string text = message.SaveToString();
-    EXPECT_NE(text.find("charset=\"utf-8\"\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\ncaf=C3=A9\r\n"),
+    EXPECT_NE(text.find("charset=\"utf-8\"\r\nContent-Transfer-Encoding: "
+                        "quoted-printable\r\n\r\ncaf=C3=A9\r\n"),
               std::string::npos);
     for (const std::string& line : lines(text))
-        for (char c : line) ASSERT_LT(static_cast<unsigned char>(c), 0x80) << line;  // 7-bit headers
+        for (char c : line)
+            ASSERT_LT(static_cast<unsigned char>(c), 0x80) << line;  // 7-bit headers
     TmsMessage read;
     read.LoadFromString(text);
     EXPECT_EQ(read.Subject(), subject);
@@ -122,11 +130,18 @@ TEST(Encoder, BodyWithAlternativeHtml) {
     ASSERT_EQ(b.size(), 1u);
     EXPECT_EQ(b[0].size(), 8u);
     EXPECT_EQ(b[0].find('9'), std::string::npos);
-    EXPECT_NE(text.find("Content-Type: multipart/alternative; boundary=\"" + b[0] + "\"\r\n\r\n"
-                        "This is a multipart message in MIME format\r\n\r\n--" + b[0] + "\r\n"
-                        "Content-Type: text/plain; charset=\"us-ascii\""), std::string::npos);
-    EXPECT_NE(text.find("--" + b[0] + "\r\nContent-Type: text/html\r\nContent-Transfer-Encoding: Quoted-Printable\r\n\r\n"),
+    EXPECT_NE(text.find("Content-Type: multipart/alternative; boundary=\"" + b[0] +
+                        "\"\r\n\r\n"
+                        "This is a multipart message in MIME format\r\n\r\n--" +
+                        b[0] +
+                        "\r\n"
+                        "Content-Type: text/plain; charset=\"us-ascii\""),
               std::string::npos);
+    EXPECT_NE(
+        text.find(
+            "--" + b[0] +
+            "\r\nContent-Type: text/html\r\nContent-Transfer-Encoding: Quoted-Printable\r\n\r\n"),
+        std::string::npos);
     EXPECT_EQ(text.find("filename="), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 14), "--" + b[0] + "--\r\n");
 }
@@ -139,14 +154,16 @@ TEST(Encoder, BodyWithFileAndNestedAlternative) {
     const std::string text = message.SaveToString();
     const auto b = boundaries(text);
     ASSERT_EQ(b.size(), 2u);
-    EXPECT_NE(text.find("Content-Type: multipart/mixed; boundary=\"" + b[0] + "\""), std::string::npos);
-    EXPECT_NE(text.find("--" + b[0] + "\r\nContent-Type:  multipart/alternative; boundary=\"" + b[1] +
-                        "\"\r\nContent-Transfer-Encoding: 7bit\r\n\r\n--" + b[1] + "\r\n"),
+    EXPECT_NE(text.find("Content-Type: multipart/mixed; boundary=\"" + b[0] + "\""),
+              std::string::npos);
+    EXPECT_NE(text.find("--" + b[0] + "\r\nContent-Type:  multipart/alternative; boundary=\"" +
+                        b[1] + "\"\r\nContent-Transfer-Encoding: 7bit\r\n\r\n--" + b[1] + "\r\n"),
               std::string::npos);
     const std::size_t innerClose = text.find("--" + b[1] + "--");
-    const std::size_t pdfPart = text.find("Content-Type: application/pdf; name=\"report.pdf\"\r\n"
-                                          "Content-Transfer-Encoding: Base64\r\n"
-                                          "Content-Disposition: attachment; filename=\"report.pdf\"\r\n");
+    const std::size_t pdfPart = text.find(
+        "Content-Type: application/pdf; name=\"report.pdf\"\r\n"
+        "Content-Transfer-Encoding: Base64\r\n"
+        "Content-Disposition: attachment; filename=\"report.pdf\"\r\n");
     ASSERT_NE(innerClose, std::string::npos);
     ASSERT_NE(pdfPart, std::string::npos);
     EXPECT_LT(innerClose, pdfPart);
@@ -161,8 +178,10 @@ TEST(Encoder, AttachmentContentForms) {
     addAttachment(message, "inner.eml", "Subject: inner\r\n\r\n.\r\nlast");
     addAttachment(message, "dots.txt", ".\r\n");
     const std::string text = message.SaveToString();
-    EXPECT_NE(text.find("\r\n" + encodeBase64Line(std::string(57, 'z')) + "\r\n\r\n\r\n\r\n--"), std::string::npos);
-    EXPECT_NE(text.find("Content-Transfer-Encoding: 7 bit\r\nContent-Disposition: attachment; filename=\"inner.eml\"\r\n\r\n"
+    EXPECT_NE(text.find("\r\n" + encodeBase64Line(std::string(57, 'z')) + "\r\n\r\n\r\n\r\n--"),
+              std::string::npos);
+    EXPECT_NE(text.find("Content-Transfer-Encoding: 7 bit\r\nContent-Disposition: attachment; "
+                        "filename=\"inner.eml\"\r\n\r\n"
                         "Subject: inner\r\n\r\n.\r\nlast\r\n"),
               std::string::npos);
     EXPECT_NE(text.find("filename=\"dots.txt\"\r\n\r\n.\r\n"), std::string::npos);
@@ -173,15 +192,18 @@ TEST(Encoder, SingleAttachmentAndUuencodedBodies) {
     single.Sender().SetAddress("me@example.com");
     addAttachment(single, "photo.png", "PNG");
     std::string text = single.SaveToString();
-    EXPECT_NE(text.find("Content-Type: image/png; name=\"photo.png\"\r\nContent-Transfer-Encoding: Base64\r\n"
-                        "Content-Disposition: attachment; filename=\"photo.png\"\r\n\r\nUE5H\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find(
+            "Content-Type: image/png; name=\"photo.png\"\r\nContent-Transfer-Encoding: Base64\r\n"
+            "Content-Disposition: attachment; filename=\"photo.png\"\r\n\r\nUE5H\r\n"),
+        std::string::npos);
 
     TmsMessage html;
     html.Sender().SetAddress("me@example.com");
     addAttachment(html, "_htmbody.htm", "<p>x</p>");
     text = html.SaveToString();
-    EXPECT_NE(text.find("Content-Type: text/html\r\nContent-Transfer-Encoding: Quoted-Printable\r\n\r\n<p>x</p>=\r\n"),
+    EXPECT_NE(text.find("Content-Type: text/html\r\nContent-Transfer-Encoding: "
+                        "Quoted-Printable\r\n\r\n<p>x</p>=\r\n"),
               std::string::npos);
 
     TmsMessage uu;
@@ -210,7 +232,8 @@ TEST(Encoder, HeaderTextsCannotInjectLines) {
 void expectSameMessage(TmsMessage& original, TmsMessage& decoded) {
     EXPECT_EQ(decoded.Sender(), original.Sender());
     ASSERT_EQ(decoded.Recipients().Count(), original.Recipients().Count());
-    for (int i = 0; i < original.Recipients().Count(); ++i) EXPECT_EQ(decoded.Recipients()[i], original.Recipients()[i]);
+    for (int i = 0; i < original.Recipients().Count(); ++i)
+        EXPECT_EQ(decoded.Recipients()[i], original.Recipients()[i]);
     EXPECT_EQ(decoded.CC().Count(), original.CC().Count());
     EXPECT_EQ(decoded.Subject(), original.Subject());
     EXPECT_EQ(decoded.Priority(), original.Priority());
@@ -293,7 +316,8 @@ TEST(RoundTrip, EveryBodyForm) {
         expectSameMessage(original, decoded);
         // Written a second time, the same message text comes out (but for the boundaries).
         const std::string again = original.SaveToString();
-        EXPECT_EQ(std::regex_replace(again, std::regex("[0-8]{8}"), "B"), std::regex_replace(text, std::regex("[0-8]{8}"), "B"));
+        EXPECT_EQ(std::regex_replace(again, std::regex("[0-8]{8}"), "B"),
+                  std::regex_replace(text, std::regex("[0-8]{8}"), "B"));
     }
 }
 

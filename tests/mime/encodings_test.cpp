@@ -68,7 +68,7 @@ TEST(Uuencode, LineShapes) {
 }
 
 TEST(Uuencode, DecodingKeepsToTheLengthCharacter) {
-    EXPECT_EQ(decodeUuLine("!86)C"), "a");               // one byte although two could be read
+    EXPECT_EQ(decodeUuLine("!86)C"), "a");                   // one byte although two could be read
     EXPECT_EQ(decodeUuLine("#    "), std::string(3, '\0'));  // blank is zero, as old encoders wrote
     EXPECT_THROW(decodeUuLine("#abc{"), EMessageParserError);
 }
@@ -81,10 +81,10 @@ TEST(Uuencode, DecodingNeverGivesMoreThanTheCharactersHold) {
         std::size_t bytes;
     };
     constexpr Case cases[] = {
-        {"_", 0},       // claims 63, holds nothing
-        {"#", 0},       // claims 3; blanks a transport stripped are not made up
-        {"_86)C", 3},   // claims 63, four characters hold 3 bytes
-        {"_86)", 2},    // three characters hold 18 bits: 2 bytes
+        {"_", 0},      // claims 63, holds nothing
+        {"#", 0},      // claims 3; blanks a transport stripped are not made up
+        {"_86)C", 3},  // claims 63, four characters hold 3 bytes
+        {"_86)", 2},   // three characters hold 18 bits: 2 bytes
         {"M86)C", 3},
     };
     for (const Case& c : cases) EXPECT_EQ(decodeUuLine(c.line).size(), c.bytes) << c.line;

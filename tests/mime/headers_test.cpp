@@ -1,14 +1,17 @@
 // Header lookups, address and date parsing, and the header value helpers.
+#include "mime/headers.h"
+
 #include <gtest/gtest.h>
 
 #include "mime/address.h"
-#include "mime/headers.h"
 #include "mime/mail_date.h"
 
 namespace velmora::mime {
 namespace {
 
-TmsHeaders headers(std::vector<std::string> lines) { return TmsHeaders(std::move(lines)); }
+TmsHeaders headers(std::vector<std::string> lines) {
+    return TmsHeaders(std::move(lines));
+}
 
 TEST(GetFieldValue, MatchingAndUnfolding) {
     const TmsHeaders list = headers({
@@ -49,7 +52,8 @@ TEST(GetFieldList, SplitsAtCommasOutsideQuotes) {
                                         "\"Roe, Rick\" <rick@example.com>", "tok@example.com",
                                         "Z\xC3\xBC <z@example.com>"}));
     EXPECT_EQ(list.GetFieldList("TO:").size(), 4u);
-    EXPECT_EQ(headers({"To: a@x,,b@x"}).GetFieldList("To:"), (std::vector<std::string>{"a@x", "", "b@x"}));
+    EXPECT_EQ(headers({"To: a@x,,b@x"}).GetFieldList("To:"),
+              (std::vector<std::string>{"a@x", "", "b@x"}));
     EXPECT_TRUE(headers({"To no colon"}).GetFieldList("To").empty());
 }
 
@@ -121,8 +125,10 @@ TEST(HeaderValueHelpers, FileNameParameters) {
         {"name", "text/plain; name=This is a test.txt", "This is a test.txt"},
         {"filename", "attachment;\tfilename=\"a; b.pdf\"", "a; b.pdf"},
         {"name", "application/pdf; name=\"=?utf-8?B?w6kucGRm?=\"", "\xC3\xA9.pdf"},
-        {"name", "application/octet-stream; name*=iso-2022-jp'ja'01%20Quien%20Te.mp3", "01 Quien Te.mp3"},
-        {"filename", "attachment; filename*0*=utf-8''caf%C3%A9; filename*1=\" menu.txt\"", "caf\xC3\xA9 menu.txt"},
+        {"name", "application/octet-stream; name*=iso-2022-jp'ja'01%20Quien%20Te.mp3",
+         "01 Quien Te.mp3"},
+        {"filename", "attachment; filename*0*=utf-8''caf%C3%A9; filename*1=\" menu.txt\"",
+         "caf\xC3\xA9 menu.txt"},
         {"name", "attachment; filename=\"not-a-name.txt\"", ""},
         {"name", "text/plain", ""},
         {"filename", "attachment; filename=%zz", "%zz"},

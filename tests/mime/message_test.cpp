@@ -1,14 +1,14 @@
 // The message model: computed content type, required fields, copying, attachment files and the
 // safe names attachments are saved under.
-#include <gtest/gtest.h>
+#include "mime/message.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
 #include "mime/content_types.h"
 #include "mime/errors.h"
-#include "mime/message.h"
 #include "mime/safe_file_name.h"
 #include "support/limited_child.h"
 #include "support/temp_dir.h"
@@ -18,7 +18,8 @@ namespace {
 
 using testing::TempDir;
 
-TmsAttItem& addAttachment(TmsMessage& message, const std::string& name, const std::string& data = "") {
+TmsAttItem& addAttachment(TmsMessage& message, const std::string& name,
+                          const std::string& data = "") {
     auto item = std::make_unique<TmsAttItem>();
     item->SetFileName(name);
     item->Data().Write(data);
@@ -128,7 +129,8 @@ TEST(Message, AssignCopiesDeeply) {
     EXPECT_EQ(copy.Tag(), 7);
     EXPECT_EQ(copy.StoredContentType(), "multipart/mixed");
     EXPECT_EQ(copy.Attachments().Items(0).Data().ReadAll(), "payload");
-    EXPECT_NE(copy.Attachments().Items(0).Data().Path(), source.Attachments().Items(0).Data().Path());
+    EXPECT_NE(copy.Attachments().Items(0).Data().Path(),
+              source.Attachments().Items(0).Data().Path());
 }
 
 TEST(MessageList, OwnsItsMessages) {
@@ -237,7 +239,8 @@ TEST(Attachments, AddFileReadsTheBytes) {
 TEST(Attachments, AddFileReadsOnlyRegularFiles) {
     TempDir dir;
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    for (const std::filesystem::path& file : {dir / "fifo", std::filesystem::path("/dev/zero"), dir.path()}) {
+    for (const std::filesystem::path& file :
+         {dir / "fifo", std::filesystem::path("/dev/zero"), dir.path()}) {
         const auto result = testing::runLimitedChild({.seconds = 10}, [&] {
             TmsAttList list;
             try {
@@ -304,7 +307,8 @@ TEST(SaveAttachment, StaysInsideTheFolder) {
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "outside.txt"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                            std::filesystem::directory_iterator()), 1);
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST(SaveAttachment, NeverWritesThroughALink) {

@@ -71,7 +71,8 @@ TEST(CliPop3, CountRetrieveWithDeleteAndHeadersAgainstDovecot) {
 
     CliRun count = runCli(login + "--password secret count");
     EXPECT_EQ(count.status, 0);
-    EXPECT_EQ(count.out, "2 messages, " + std::to_string(first.size() + second.size()) + " octets\n");
+    EXPECT_EQ(count.out,
+              "2 messages, " + std::to_string(first.size() + second.size()) + " octets\n");
 
     CliRun headers = runCli(login + "--password secret headers");
     EXPECT_EQ(headers.status, 0);
@@ -98,19 +99,21 @@ TEST(CliSmtp, SendsAMessageFileWithTheGivenEnvelope) {
                        "Hello\r\n.\r\nBye\r\n");
     CliRun sent = runCli("smtp --server " + sink.address() +
                          " --from ann@example.test --to bob@example.test --cc carol@example.test"
-                         " --bcc dave@example.test " + (folder / "message.eml").string());
+                         " --bcc dave@example.test " +
+                         (folder / "message.eml").string());
     EXPECT_EQ(sent.status, 0) << sent.out;
     ASSERT_TRUE(sink.waitForMessages(1, std::chrono::seconds(5)));
-    EXPECT_EQ(sink.envelope(0), (std::vector<std::string>{"ann@example.test", "bob@example.test",
-                                                          "carol@example.test",
-                                                          "dave@example.test"}));
+    EXPECT_EQ(sink.envelope(0),
+              (std::vector<std::string>{"ann@example.test", "bob@example.test",
+                                        "carol@example.test", "dave@example.test"}));
     const std::string delivered = sink.message(0);
     EXPECT_NE(delivered.find("<ann@example.test>\r\n"), std::string::npos) << delivered;
     EXPECT_EQ(delivered.find("dave@"), std::string::npos);
     EXPECT_NE(delivered.find("\r\nHello\r\n.\r\nBye\r\n"), std::string::npos) << delivered;
 
-    CliRun refused = runCli("smtp --server 127.0.0.1:" + std::to_string(testing::freeLoopbackPort()) +
-                            " --to bob@example.test " + (folder / "message.eml").string());
+    CliRun refused =
+        runCli("smtp --server 127.0.0.1:" + std::to_string(testing::freeLoopbackPort()) +
+               " --to bob@example.test " + (folder / "message.eml").string());
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.out, "velmora-cli: [10061] Connection refused\n");
 }
@@ -135,8 +138,10 @@ TEST(CliTls, Pop3OverTlsTrustsWhatItIsToldAndSmtpSendsOverStartTlsWithAuth) {
 
     CliRun refused = runCli(login + "count", "secret");
     EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.out, "velmora-cli: The certificate of 127.0.0.1 is not trusted: its issuer "
-                           "is unknown (SHA-256 fingerprint " + fingerprint + ")\n");
+    EXPECT_EQ(refused.out,
+              "velmora-cli: The certificate of 127.0.0.1 is not trusted: its issuer "
+              "is unknown (SHA-256 fingerprint " +
+                  fingerprint + ")\n");
     CliRun trusted = runCli(login + "--trust " + fingerprint + " count", "secret");
     EXPECT_EQ(trusted.status, 0) << trusted.out;
     EXPECT_EQ(trusted.out, "1 messages, 22 octets\n");
@@ -145,18 +150,22 @@ TEST(CliTls, Pop3OverTlsTrustsWhatItIsToldAndSmtpSendsOverStartTlsWithAuth) {
     sink.enableTls(good);
     sink.requireAuth("alice", "secret");
     if (const std::string error = sink.start(); !error.empty()) GTEST_SKIP() << error;
-    testing::writeFile(folder / "message.eml",
-                       "From: alice@example.test\r\nTo: bob@example.test\r\nSubject: Hi\r\n\r\nHello\r\n");
-    const std::string send = "smtp --server " + sink.address() + " --user alice --auth plain --ca " +
-                             certificates.caFile().string() + " ";
+    testing::writeFile(
+        folder / "message.eml",
+        "From: alice@example.test\r\nTo: bob@example.test\r\nSubject: Hi\r\n\r\nHello\r\n");
+    const std::string send = "smtp --server " + sink.address() +
+                             " --user alice --auth plain --ca " + certificates.caFile().string() +
+                             " ";
     CliRun plain = runCli(send + (folder / "message.eml").string(), "secret");
     EXPECT_EQ(plain.status, 1);
-    EXPECT_EQ(plain.out, "velmora-cli: The password is not sent: the connection to 127.0.0.1 is not "
-                         "encrypted (allow plain-text password to send it all the same)\n");
+    EXPECT_EQ(plain.out,
+              "velmora-cli: The password is not sent: the connection to 127.0.0.1 is not "
+              "encrypted (allow plain-text password to send it all the same)\n");
     CliRun sent = runCli(send + "--starttls " + (folder / "message.eml").string(), "secret");
     EXPECT_EQ(sent.status, 0) << sent.out;
     ASSERT_TRUE(sink.waitForMessages(1, std::chrono::seconds(5)));
-    EXPECT_EQ(sink.envelope(0), (std::vector<std::string>{"alice@example.test", "bob@example.test"}));
+    EXPECT_EQ(sink.envelope(0),
+              (std::vector<std::string>{"alice@example.test", "bob@example.test"}));
 }
 
 }  // namespace

@@ -23,13 +23,19 @@ using namespace std::chrono_literals;
 using testing::FakeDialogs;
 using testing::FakeDnsServer;
 
-std::string u16(int value) { return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)}; }
+std::string u16(int value) {
+    return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
+}
 
 std::string header(int id, int flags, int questions, int answers) {
     return u16(id) + u16(flags) + u16(questions) + u16(answers) + u16(0) + u16(0);
 }
 
-const std::string kQuestion = std::string("\x07" "example\x04test\x00", 14) + u16(15) + u16(1);
+const std::string kQuestion = std::string(
+                                  "\x07"
+                                  "example\x04test\x00",
+                                  14) +
+                              u16(15) + u16(1);
 
 // An MX answer record whose owner is a pointer to the question name at offset 12.
 std::string mxRecord(int preference, const std::string& encodedExchange) {
@@ -41,11 +47,17 @@ std::string mxRecord(int preference, const std::string& encodedExchange) {
 TEST(DnsPacket, QueryPacketHoldsTheLowerCasedNameAsLabels) {
     const std::string packet = buildDnsQuery("Mail.Example.TEST", 0x1234, kDnsTypeMX);
     const std::string expected = header(0x1234, 0x0100, 1, 0) +
-                                 std::string("\x04mail\x07" "example\x04test\x00", 19) + u16(15) +
-                                 u16(1);
+                                 std::string(
+                                     "\x04mail\x07"
+                                     "example\x04test\x00",
+                                     19) +
+                                 u16(15) + u16(1);
     EXPECT_EQ(packet, expected);
     const std::string reverse = buildDnsQuery("1.0.0.127", 1, kDnsTypePTR);
-    EXPECT_NE(reverse.find(std::string("\x03" "127\x07in-addr\x04" "arpa\x00", 19)),
+    EXPECT_NE(reverse.find(std::string("\x03"
+                                       "127\x07in-addr\x04"
+                                       "arpa\x00",
+                                       19)),
               std::string::npos);
 }
 
@@ -53,7 +65,9 @@ TEST(DnsPacket, ParsesMxRecordsWithCompressedNames) {
     // The second exchange is "mx2" followed by a pointer back to "example.test" in the question.
     const std::string reply = header(7, 0x8180, 1, 2) + kQuestion +
                               mxRecord(20, std::string("\x03mx1\xC0\x0C", 6)) +
-                              mxRecord(5, std::string("\x03mx2\x07" "example\x04test\x00", 18));
+                              mxRecord(5, std::string("\x03mx2\x07"
+                                                      "example\x04test\x00",
+                                                      18));
     const auto records = readMxRecords(reply);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(mxEntryText(records[0]), "00020 mx1.example.test");
@@ -71,18 +85,22 @@ TEST(DnsPacket, MalformedRepliesNeverReadOutsideAndKeepWhatCameBefore) {
         bool malformed;  // says nothing about the domain: an error, not "no MX records"
     } cases[] = {
         {"shorter than a header", std::string("\x00\x07\x81", 3), 0, true},
-        {"answer count larger than the records", header(7, 0x8180, 1, 5) + kQuestion + good, 1, true},
-        {"data length past the end", header(7, 0x8180, 1, 1) + kQuestion +
-                                         good.substr(0, good.size() - 3), 0, true},
-        {"pointer forwards", header(7, 0x8180, 1, 2) + kQuestion + good +
-                                 mxRecord(1, std::string("\xC0\x7F", 2)), 1, true},
-        {"pointer to itself", header(7, 0x8180, 1, 1) + kQuestion +
-                                  mxRecord(1, std::string("\xC0\x2C", 2)), 0, true},
-        {"label past the end", header(7, 0x8180, 1, 1) + kQuestion +
-                                   mxRecord(1, std::string("\x3Fshort", 6)), 0, true},
-        {"other record types skipped", header(7, 0x8180, 1, 2) + kQuestion + cname + good, 1, false},
-        {"plain owner name", header(7, 0x8180, 1, 1) + kQuestion +
-                                 std::string("\x02ok\x00", 4) + good.substr(2), 1, false},
+        {"answer count larger than the records", header(7, 0x8180, 1, 5) + kQuestion + good, 1,
+         true},
+        {"data length past the end",
+         header(7, 0x8180, 1, 1) + kQuestion + good.substr(0, good.size() - 3), 0, true},
+        {"pointer forwards",
+         header(7, 0x8180, 1, 2) + kQuestion + good + mxRecord(1, std::string("\xC0\x7F", 2)), 1,
+         true},
+        {"pointer to itself",
+         header(7, 0x8180, 1, 1) + kQuestion + mxRecord(1, std::string("\xC0\x2C", 2)), 0, true},
+        {"label past the end",
+         header(7, 0x8180, 1, 1) + kQuestion + mxRecord(1, std::string("\x3Fshort", 6)), 0, true},
+        {"other record types skipped", header(7, 0x8180, 1, 2) + kQuestion + cname + good, 1,
+         false},
+        {"plain owner name",
+         header(7, 0x8180, 1, 1) + kQuestion + std::string("\x02ok\x00", 4) + good.substr(2), 1,
+         false},
         {"truncated flag set", header(7, 0x8380, 1, 1) + kQuestion + good, 0, true},
         {"question name cut off", header(7, 0x8180, 1, 1) + kQuestion.substr(0, 6), 0, true},
     };
@@ -94,7 +112,10 @@ TEST(DnsPacket, MalformedRepliesNeverReadOutsideAndKeepWhatCameBefore) {
 
 TEST(DnsPacket, NameDecodingBoundsPointerChains) {
     // Each pointer points at the one before it: a long backward chain ends at the hop limit.
-    std::string reply = std::string("\x01" "a\x00", 3);
+    std::string reply = std::string(
+        "\x01"
+        "a\x00",
+        3);
     for (int i = 0; i < 100; ++i) {
         const int target = i == 0 ? 0 : 3 + 2 * (i - 1);
         reply += std::string{static_cast<char>(0xC0 | (target >> 8)), static_cast<char>(target)};
@@ -111,7 +132,9 @@ TEST(MxResolver, SortsEntriesAndIgnoresDatagramsWithAnotherIdentifier) {
     FakeDnsServer server([](const std::string& query) {
         const int id = queryId(query);
         const std::string answer = header(id, 0x8180, 1, 2) + kQuestion +
-                                   mxRecord(20, std::string("\x01" "b\xC0\x0C", 4)) +
+                                   mxRecord(20, std::string("\x01"
+                                                            "b\xC0\x0C",
+                                                            4)) +
                                    mxRecord(5, std::string("\x01z\xC0\x0C", 4));
         const std::string forged = header(id ^ 1, 0x8180, 1, 1) + kQuestion +
                                    mxRecord(1, std::string("\x04evil\xC0\x0C", 7));

@@ -18,7 +18,7 @@
 namespace velmora::testing {
 
 class FakeDnsServer {
-public:
+  public:
     explicit FakeDnsServer(std::function<std::vector<std::string>(const std::string&)> answer)
         : answer_(std::move(answer)) {
         fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
@@ -39,7 +39,7 @@ public:
     std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
     int queries() const { return queries_; }
 
-private:
+  private:
     void run() {
         while (!stop_) {
             pollfd p{fd_, POLLIN, 0};

@@ -27,7 +27,7 @@ using testing::FakePlatform;
 using testing::ScriptedServer;
 using Script = std::vector<std::string>;
 
-const Script kLogin = {"S: +OK POP3 ready", "C: USER alice", "S: +OK", "C: PASS secret",
+const Script kLogin = {"S: +OK POP3 ready", "C: USER alice", "S: +OK",     "C: PASS secret",
                        "S: +OK logged in",  "C: STAT",       "S: +OK 1 66"};
 
 Script withLogin(const Script& rest) {
@@ -38,15 +38,16 @@ Script withLogin(const Script& rest) {
 
 // The protocol alone, keeping what it retrieves.
 class KeepingPOP : public TmsCustomPOP {
-public:
-    KeepingPOP(FakePlatform& fake, const std::string& server) : TmsCustomPOP(fake.events, fake.clock) {
+  public:
+    KeepingPOP(FakePlatform& fake, const std::string& server)
+        : TmsCustomPOP(fake.events, fake.clock) {
         Server = server;
         UserName = "alice";
         Password = "secret";
     }
     std::vector<std::string> stored;
 
-protected:
+  protected:
     void StoreMessage(int, std::string& stream) override { stored.push_back(stream); }
 };
 
@@ -123,7 +124,7 @@ TEST(HostileSmtpServer, EndlessContinuationLinesEndAfterTheLineCap) {
 // Moves the fake clock 100 ms on each time the socket lets events run, so time passes while
 // the server trickles: the silence between two bytes stays far below the time-out.
 class TickingClock {
-public:
+  public:
     explicit TickingClock(FakePlatform& fake) : fake_(fake) {
         tick_ = [this] {
             fake_.clock.advance(100ms);
@@ -132,7 +133,7 @@ public:
         fake_.events.post(tick_);
     }
 
-private:
+  private:
     FakePlatform& fake_;
     std::function<void()> tick_;
 };
@@ -193,9 +194,9 @@ TEST(HostileServers, TrickledRepliesAndTransfersEndWithTheTimeOutAtTheirDeadline
 }
 
 TEST(HostilePop3Server, AMessageShorterThanAnnouncedIsStoredButNeverDeleted) {
-    ScriptedServer server(withLogin({"C: LIST 1", "S: +OK 1 200", "C: RETR 1",
-                                     "R: +OK\\r\\nSubject: cut\\r\\n\\r\\nshort\\r\\n.\\r\\n",
-                                     "C: QUIT", "S: +OK"}));
+    ScriptedServer server(
+        withLogin({"C: LIST 1", "S: +OK 1 200", "C: RETR 1",
+                   "R: +OK\\r\\nSubject: cut\\r\\n\\r\\nshort\\r\\n.\\r\\n", "C: QUIT", "S: +OK"}));
     FakePlatform fake;
     KeepingPOP pop(fake, server.address());
     std::vector<std::int64_t> reported;
@@ -229,9 +230,9 @@ TEST(RetrievedText, ALargeMessageGoesThroughAnUnlinkedTemporaryFileIntoItsOwn) {
         message += line;
         wire += "." + line;
     }
-    ScriptedServer server(withLogin({"C: LIST 1", "S: +OK 1 " + std::to_string(message.size()),
-                                     "C: RETR 1", "R: +OK\\r\\n", "R: " + wire + ".\r\n",
-                                     "C: QUIT", "S: +OK"}));
+    ScriptedServer server(
+        withLogin({"C: LIST 1", "S: +OK 1 " + std::to_string(message.size()), "C: RETR 1",
+                   "R: +OK\\r\\n", "R: " + wire + ".\r\n", "C: QUIT", "S: +OK"}));
     FakePlatform fake;
     TmsRemotePOP pop(fake.events, fake.clock);
     pop.Server = server.address();
@@ -251,7 +252,10 @@ TEST(RetrievedText, ALargeMessageGoesThroughAnUnlinkedTemporaryFileIntoItsOwn) {
     EXPECT_TRUE(std::filesystem::is_empty(temporary));
     EXPECT_FALSE(pop.ArrivedShort(0));
     EXPECT_TRUE(testing::readFile(folder / "out" / "msg_0.eml") == message);
-    if (oldTmp) ::setenv("TMPDIR", savedTmp.c_str(), 1); else ::unsetenv("TMPDIR");
+    if (oldTmp)
+        ::setenv("TMPDIR", savedTmp.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
 }
 
 TEST(RetrievedText, SpillsPastItsThresholdAndGivesBackEveryByte) {
@@ -301,7 +305,7 @@ TEST(DotUnstuffing, PieceByPieceMatchesTheWholeBlockAtEverySplit) {
 
 TEST(TransferLimits, AMessageMayTakeTwiceItsAnnouncedSizeAndTheMarginUpToTheCeiling) {
     EXPECT_EQ(messageSizeBound(66), 2 * 66 + kMessageSizeMargin);
-    EXPECT_EQ(messageSizeBound(0), kMaxMessageSize);   // "LIST 1 320 octets" gives no size
+    EXPECT_EQ(messageSizeBound(0), kMaxMessageSize);  // "LIST 1 320 octets" gives no size
     EXPECT_EQ(messageSizeBound(-1), kMaxMessageSize);
     EXPECT_EQ(messageSizeBound(kMaxMessageSize / 2), kMaxMessageSize);
     EXPECT_EQ(messageSizeBound(std::int64_t{1} << 60), kMaxMessageSize);

@@ -15,29 +15,35 @@ using Script = std::vector<std::string>;
 
 // The protocol alone: retrieved texts are kept as they come, events are recorded.
 class RecordingPOP : public TmsCustomPOP {
-public:
+  public:
     RecordingPOP(FakePlatform& fake, const std::string& server)
         : TmsCustomPOP(fake.events, fake.clock) {
         Server = server;
         UserName = "alice";
         Password = "secret";
-        OnRetrieving = [this](TagSocket&, int num) { events.push_back("retrieving " + std::to_string(num)); };
-        OnRetrieved = [this](TagSocket&, int num) { events.push_back("retrieved " + std::to_string(num)); };
-        OnDeleting = [this](TagSocket&, int num) { events.push_back("deleting " + std::to_string(num)); };
+        OnRetrieving = [this](TagSocket&, int num) {
+            events.push_back("retrieving " + std::to_string(num));
+        };
+        OnRetrieved = [this](TagSocket&, int num) {
+            events.push_back("retrieved " + std::to_string(num));
+        };
+        OnDeleting = [this](TagSocket&, int num) {
+            events.push_back("deleting " + std::to_string(num));
+        };
         OnProgress = [this](TagSocket&, int perc, std::int64_t) { percents.push_back(perc); };
     }
     std::vector<std::string> events;
     std::vector<int> percents;
     std::vector<std::string> stored;
 
-protected:
+  protected:
     void StoreMessage(int index, std::string& stream) override {
         events.push_back("store " + std::to_string(index));
         stored.push_back(stream);
     }
 };
 
-const Script kLogin = {"S: +OK POP3 ready", "C: USER alice", "S: +OK", "C: PASS secret",
+const Script kLogin = {"S: +OK POP3 ready", "C: USER alice", "S: +OK",      "C: PASS secret",
                        "S: +OK logged in",  "C: STAT",       "S: +OK 2 320"};
 
 Script withLogin(const Script& rest) {
@@ -123,9 +129,9 @@ TEST(Pop3Client, StatWithWordsInsteadOfNumbersIsAServerError) {
 }
 
 TEST(Pop3Client, ListWithAWordAfterTheSizeGivesNoExpectedSize) {
-    ScriptedServer server(withLogin({"C: LIST 2", "S: +OK 2 320 octets", "C: RETR 2",
-                                     "R: +OK\\r\\nA: b\\r\\n\\r\\nx\\r\\n.\\r\\n", "C: QUIT",
-                                     "S: +OK"}));
+    ScriptedServer server(
+        withLogin({"C: LIST 2", "S: +OK 2 320 octets", "C: RETR 2",
+                   "R: +OK\\r\\nA: b\\r\\n\\r\\nx\\r\\n.\\r\\n", "C: QUIT", "S: +OK"}));
     FakePlatform fake;
     RecordingPOP pop(fake, server.address());
     pop.Connect();
@@ -137,9 +143,9 @@ TEST(Pop3Client, ListWithAWordAfterTheSizeGivesNoExpectedSize) {
 }
 
 TEST(Pop3Client, AnAbsurdListSizeCostsNoMemoryAndTheMessageArrives) {
-    ScriptedServer server(withLogin({"C: LIST 1", "S: +OK 1 9223372036854775807", "C: RETR 1",
-                                     "R: +OK\\r\\nA: b\\r\\n\\r\\nx\\r\\n.\\r\\n", "C: QUIT",
-                                     "S: +OK"}));
+    ScriptedServer server(
+        withLogin({"C: LIST 1", "S: +OK 1 9223372036854775807", "C: RETR 1",
+                   "R: +OK\\r\\nA: b\\r\\n\\r\\nx\\r\\n.\\r\\n", "C: QUIT", "S: +OK"}));
     FakePlatform fake;
     RecordingPOP pop(fake, server.address());
     pop.Connect();
@@ -151,8 +157,8 @@ TEST(Pop3Client, AnAbsurdListSizeCostsNoMemoryAndTheMessageArrives) {
 }
 
 TEST(Pop3Client, NegativeDeleDoesNotStopTheSession) {
-    ScriptedServer server(withLogin({"C: DELE 1", "S: -ERR message 1 already deleted",
-                                     "C: DELE 2", "S: +OK", "C: QUIT", "S: +OK"}));
+    ScriptedServer server(withLogin({"C: DELE 1", "S: -ERR message 1 already deleted", "C: DELE 2",
+                                     "S: +OK", "C: QUIT", "S: +OK"}));
     FakePlatform fake;
     RecordingPOP pop(fake, server.address());
     pop.Connect();
@@ -170,7 +176,8 @@ TEST(Pop3Client, NegativeRepliesRaiseTheServersWords) {
         std::string text;
     } cases[] = {
         {"greeting", {"S: -ERR too busy", "C: QUIT", "S: +OK"}, "-ERR too busy"},
-        {"unknown user", {"S: +OK", "C: USER alice", "S: -ERR no such user", "C: QUIT", "S: +OK"},
+        {"unknown user",
+         {"S: +OK", "C: USER alice", "S: -ERR no such user", "C: QUIT", "S: +OK"},
          "-ERR no such user"},
         {"bad password",
          {"S: +OK", "C: USER alice", "S: +OK", "C: PASS secret",
@@ -230,9 +237,9 @@ TEST(Pop3Client, SocketErrorDuringLogInClosesTheConnection) {
 }
 
 TEST(Pop3Client, ConnectionResetInTheMiddleOfAMessage) {
-    ScriptedServer server(withLogin({"C: LIST 1", "S: +OK 1 100000", "C: RETR 1",
-                                     "R: +OK\\r\\nSubject: cut\\r\\n\\r\\nfirst lines",
-                                     "SLEEP 50", "RESET"}));
+    ScriptedServer server(
+        withLogin({"C: LIST 1", "S: +OK 1 100000", "C: RETR 1",
+                   "R: +OK\\r\\nSubject: cut\\r\\n\\r\\nfirst lines", "SLEEP 50", "RESET"}));
     FakePlatform fake;
     RecordingPOP pop(fake, server.address());
     pop.Connect();

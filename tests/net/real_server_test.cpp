@@ -29,7 +29,7 @@ std::string fixture(const char* name) {
 }
 
 class DovecotTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         server.addUser("alice", "secret");
         for (const std::string& message : messages) server.addMessage("alice", message);
@@ -52,11 +52,11 @@ protected:
 
 // RETR through a client that keeps what it receives.
 class KeepingPOP : public TmsCustomPOP {
-public:
+  public:
     using TmsCustomPOP::TmsCustomPOP;
     std::vector<std::string> texts;
 
-protected:
+  protected:
     void StoreMessage(int, std::string& stream) override { texts.push_back(stream); }
 };
 
@@ -133,7 +133,8 @@ TEST_F(DovecotTest, WrongPasswordCarriesTheServersWords) {
 // The text aiosmtpd stored, with the random multipart boundary of each encoding made equal.
 std::string withBoundary(std::string text, const std::string& from, const std::string& to) {
     if (from.empty()) return text;
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
     return text;
 }

@@ -15,23 +15,30 @@ using testing::ScriptedServer;
 using Script = std::vector<std::string>;
 
 Script login(int count) {
-    return {"S: +OK ready", "C: USER alice", "S: +OK", "C: PASS secret", "S: +OK",
-            "C: STAT",      "S: +OK " + std::to_string(count) + " 999"};
+    return {"S: +OK ready",
+            "C: USER alice",
+            "S: +OK",
+            "C: PASS secret",
+            "S: +OK",
+            "C: STAT",
+            "S: +OK " + std::to_string(count) + " 999"};
 }
 
 // What the server says about message n: its identifier, size and header (with one body line).
 struct ServerMessage {
     std::string uidl;  // empty: the server knows no UIDL
     int size;
-    std::string top;   // the TOP reply's text, escaped for the script
+    std::string top;  // the TOP reply's text, escaped for the script
 };
 
 Script info(int n, const ServerMessage& m) {
     const std::string number = std::to_string(n);
     Script script = {"C: UIDL " + number,
                      m.uidl.empty() ? "S: -ERR unknown command" : "S: +OK " + number + " " + m.uidl,
-                     "C: LIST " + number, "S: +OK " + number + " " + std::to_string(m.size),
-                     "C: TOP " + number + " 1", "R: +OK\\r\\n" + m.top + ".\\r\\n"};
+                     "C: LIST " + number,
+                     "S: +OK " + number + " " + std::to_string(m.size),
+                     "C: TOP " + number + " 1",
+                     "R: +OK\\r\\n" + m.top + ".\\r\\n"};
     return script;
 }
 
@@ -45,17 +52,23 @@ const ServerMessage kSecond{"uid-2", 80, "Subject: no body\\r\\n"};
 const ServerMessage kThird{"uid-3", 27, "Subject: three\\r\\n\\r\\n..dotted\\r\\n"};
 
 class RemoteFixture : public ::testing::Test {
-protected:
+  protected:
     RemoteFixture() : pop(fake.events, fake.clock) {
         pop.UserName = "alice";
         pop.Password = "secret";
         pop.OnUpdatingInfo = [this](TagSocket&) { events.push_back("updating"); };
         pop.OnInfoUpdated = [this](TagSocket&) { events.push_back("updated"); };
-        pop.OnNextInfoUpdated = [this](TagSocket&, int n) { events.push_back("item " + std::to_string(n)); };
+        pop.OnNextInfoUpdated = [this](TagSocket&, int n) {
+            events.push_back("item " + std::to_string(n));
+        };
         pop.OnTransferringData = [this](TagSocket&) { events.push_back("transferring"); };
         pop.OnDataTransfered = [this](TagSocket&) { events.push_back("transferred"); };
-        pop.OnRetrieved = [this](TagSocket&, int n) { events.push_back("retrieved " + std::to_string(n)); };
-        pop.OnDeleting = [this](TagSocket&, int n) { events.push_back("deleting " + std::to_string(n)); };
+        pop.OnRetrieved = [this](TagSocket&, int n) {
+            events.push_back("retrieved " + std::to_string(n));
+        };
+        pop.OnDeleting = [this](TagSocket&, int n) {
+            events.push_back("deleting " + std::to_string(n));
+        };
     }
     FakePlatform fake;
     TmsRemotePOP pop;
@@ -63,7 +76,8 @@ protected:
 };
 
 TEST_F(RemoteFixture, UpdateInfoReadsEveryMessagesSizeAndHeaderLines) {
-    ScriptedServer server(login(2) + info(1, kFirst) + info(2, kSecond) + Script{"C: QUIT", "S: +OK"});
+    ScriptedServer server(login(2) + info(1, kFirst) + info(2, kSecond) +
+                          Script{"C: QUIT", "S: +OK"});
     pop.Server = server.address();
     pop.UpdateInfo();
     EXPECT_EQ(server.finish(), "");
@@ -73,7 +87,8 @@ TEST_F(RemoteFixture, UpdateInfoReadsEveryMessagesSizeAndHeaderLines) {
     EXPECT_EQ(pop.RemoteInfo.Items(0).Headers.Lines(),
               (std::vector<std::string>{"Subject: one", "From: a@x"}));
     EXPECT_EQ(pop.RemoteInfo.Items(0).UIDL, "uid-1");
-    EXPECT_EQ(pop.RemoteInfo.Items(1).Headers.Lines(), std::vector<std::string>{"Subject: no body"});
+    EXPECT_EQ(pop.RemoteInfo.Items(1).Headers.Lines(),
+              std::vector<std::string>{"Subject: no body"});
     EXPECT_FALSE(pop.RemoteInfo.Items(0).Retrieve());
     EXPECT_FALSE(pop.RemoteInfo.Items(0).Delete());
     EXPECT_EQ(events, (std::vector<std::string>{"updating", "item 0", "item 1", "updated"}));

@@ -25,7 +25,7 @@ constexpr auto kByteGap = std::chrono::microseconds(200);
 constexpr std::uint64_t kFloodLimit = std::uint64_t{3} * 1024 * 1024 * 1024;
 
 class Connection {
-public:
+  public:
     explicit Connection(int fd) : fd_(fd) {
         const int on = 1;
         ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -64,9 +64,11 @@ public:
         while (block.size() < 65536) block += bytes;
         while (fd_ >= 0 && sent < kFloodLimit) {
             pollfd entry{fd_, POLLOUT, 0};
-            const int ready = ::poll(&entry, 1, static_cast<int>(std::chrono::milliseconds(kClientWait).count()));
+            const int ready =
+                ::poll(&entry, 1, static_cast<int>(std::chrono::milliseconds(kClientWait).count()));
             if (ready <= 0 || (entry.revents & (POLLERR | POLLHUP)) != 0) return;
-            const ssize_t done = ::send(fd_, block.data(), block.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            const ssize_t done =
+                ::send(fd_, block.data(), block.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
             if (done < 0 && (errno == EAGAIN || errno == EINTR)) continue;
             if (done <= 0) return;
             sent += static_cast<std::uint64_t>(done);
@@ -122,12 +124,12 @@ public:
         return closedByPeer_;
     }
 
-private:
+  private:
     void sendAll(const std::string& bytes) {
         std::size_t done = 0;
         while (done < bytes.size()) {
-            const ssize_t sent = ::send(fd_, bytes.data() + done, bytes.size() - done,
-                                        MSG_NOSIGNAL);
+            const ssize_t sent =
+                ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
             if (sent <= 0) {
                 if (sent < 0 && errno == EINTR) continue;
                 return;  // the client went away; the script's checks will say so
@@ -204,7 +206,9 @@ ScriptedServer::~ScriptedServer() {
     if (listener_ >= 0) ::close(listener_);
 }
 
-std::string ScriptedServer::address() const { return "127.0.0.1:" + std::to_string(port_); }
+std::string ScriptedServer::address() const {
+    return "127.0.0.1:" + std::to_string(port_);
+}
 
 void ScriptedServer::problem(const std::string& text) {
     std::lock_guard lock(mutex_);
@@ -214,8 +218,8 @@ void ScriptedServer::problem(const std::string& text) {
 void ScriptedServer::run() {
     auto accept = [this]() -> int {
         pollfd entry{listener_, POLLIN, 0};
-        const int ready = ::poll(&entry, 1,
-                                 static_cast<int>(std::chrono::milliseconds(kClientWait).count()));
+        const int ready =
+            ::poll(&entry, 1, static_cast<int>(std::chrono::milliseconds(kClientWait).count()));
         return ready > 0 ? ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC) : -1;
     };
     auto connection = std::make_unique<Connection>(accept());
@@ -262,8 +266,7 @@ void ScriptedServer::run() {
         } else if (line == "ACCEPT") {
             connection = std::make_unique<Connection>(accept());
             if (!connection->open()) {
-                problem("the client did not connect again (step " + std::to_string(step + 1) +
-                        ")");
+                problem("the client did not connect again (step " + std::to_string(step + 1) + ")");
                 return;
             }
         } else if (line.rfind("SLEEP ", 0) == 0) {

@@ -29,7 +29,7 @@
 namespace velmora::testing {
 
 class ScriptedServer {
-public:
+  public:
     explicit ScriptedServer(std::vector<std::string> script, bool oneByteAtATime = false);
     ~ScriptedServer();
     ScriptedServer(const ScriptedServer&) = delete;
@@ -49,7 +49,7 @@ public:
     // The raw data of each DATA step, as it came over the wire (still byte-stuffed).
     std::vector<std::string> data() const;
 
-private:
+  private:
     void run();
     void problem(const std::string& text);
 

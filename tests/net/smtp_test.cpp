@@ -54,14 +54,12 @@ Script withGreeting(const Script& rest) {
 class SmtpSending : public ::testing::TestWithParam<bool> {};
 
 TEST_P(SmtpSending, BccOnlyInTheEnvelopeAndDotLinesStuffedOnTheWire) {
-    ScriptedServer server({"R: 220-mail.example.test ESMTP\\r\\n220 second line\\r\\n",
-                           "C~ HELO ", "S: 250 hello",
-                           "C: MAIL FROM:<alice@example.test>", "S: 250 ok",
-                           "C: RCPT TO:<bob@example.test>", "S: 250 ok",
-                           "C: RCPT TO:<hidden@example.test>", "S: 250 ok",
-                           "C: DATA", "S: 354 go ahead", "DATA", "S: 250 queued",
-                           "C: QUIT", "S: 221 bye"},
-                          GetParam());
+    ScriptedServer server(
+        {"R: 220-mail.example.test ESMTP\\r\\n220 second line\\r\\n", "C~ HELO ", "S: 250 hello",
+         "C: MAIL FROM:<alice@example.test>", "S: 250 ok", "C: RCPT TO:<bob@example.test>",
+         "S: 250 ok", "C: RCPT TO:<hidden@example.test>", "S: 250 ok", "C: DATA", "S: 354 go ahead",
+         "DATA", "S: 250 queued", "C: QUIT", "S: 221 bye"},
+        GetParam());
     FakePlatform fake;
     TmsSMTP smtp(fake.events, fake.clock);
     Recorder recorder;
@@ -98,10 +96,10 @@ TEST_P(SmtpSending, BccOnlyInTheEnvelopeAndDotLinesStuffedOnTheWire) {
 INSTANTIATE_TEST_SUITE_P(WholeOrByteByByte, SmtpSending, ::testing::Values(false, true));
 
 TEST(SmtpClient, ServerRefusingHeloWithANameGetsABareHelo) {
-    ScriptedServer server({"S: 220 ready", "C~ HELO ", "S: 501 Syntax: HELO hostname",
-                           "C: HELO", "S: 250 ok", "C: MAIL FROM:<alice@example.test>",
-                           "S: 250 ok", "C: RCPT TO:<bob@example.test>", "S: 250 ok", "C: DATA",
-                           "S: 354 go", "DATA", "S: 250 ok", "C: QUIT", "S: 221 bye"});
+    ScriptedServer server({"S: 220 ready", "C~ HELO ", "S: 501 Syntax: HELO hostname", "C: HELO",
+                           "S: 250 ok", "C: MAIL FROM:<alice@example.test>", "S: 250 ok",
+                           "C: RCPT TO:<bob@example.test>", "S: 250 ok", "C: DATA", "S: 354 go",
+                           "DATA", "S: 250 ok", "C: QUIT", "S: 221 bye"});
     FakePlatform fake;
     TmsSMTP smtp(fake.events, fake.clock);
     smtp.Server = server.address();
@@ -153,22 +151,24 @@ TEST(SmtpClient, NegativeRepliesRaiseTheServersLineAndStillEndWithQuit) {
          {"S: 220 ready", "C~ HELO ", "S: 501 no", "C: HELO", "S: 502 never", "C: QUIT",
           "S: 221 bye"},
          "502 never"},
-        {"MAIL FROM", withGreeting({"C: MAIL FROM:<alice@example.test>", "S: 553 not you",
-                                    "C: QUIT", "S: 221 bye"}),
+        {"MAIL FROM",
+         withGreeting(
+             {"C: MAIL FROM:<alice@example.test>", "S: 553 not you", "C: QUIT", "S: 221 bye"}),
          "553 not you"},
         {"rejected recipient without Proceed",
          withGreeting({"C: MAIL FROM:<alice@example.test>", "S: 250 ok",
                        "C: RCPT TO:<bob@example.test>", "S: 550 no such user", "C: QUIT",
                        "S: 221 bye"}),
          "550 no such user"},
-        {"DATA", withGreeting({"C: MAIL FROM:<alice@example.test>", "S: 250 ok",
-                               "C: RCPT TO:<bob@example.test>", "S: 250 ok", "C: DATA",
-                               "S: 250 that is not 354", "C: QUIT", "S: 221 bye"}),
+        {"DATA",
+         withGreeting({"C: MAIL FROM:<alice@example.test>", "S: 250 ok",
+                       "C: RCPT TO:<bob@example.test>", "S: 250 ok", "C: DATA",
+                       "S: 250 that is not 354", "C: QUIT", "S: 221 bye"}),
          "250 that is not 354"},
-        {"end of data", withGreeting({"C: MAIL FROM:<alice@example.test>", "S: 250 ok",
-                                      "C: RCPT TO:<bob@example.test>", "S: 250 ok", "C: DATA",
-                                      "S: 354 go", "DATA", "S: 552 too big", "C: QUIT",
-                                      "S: 221 bye"}),
+        {"end of data",
+         withGreeting({"C: MAIL FROM:<alice@example.test>", "S: 250 ok",
+                       "C: RCPT TO:<bob@example.test>", "S: 250 ok", "C: DATA", "S: 354 go", "DATA",
+                       "S: 552 too big", "C: QUIT", "S: 221 bye"}),
          "552 too big"},
     };
     for (const Case& c : cases) {

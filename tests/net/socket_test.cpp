@@ -1,9 +1,7 @@
 #include "net/socket.h"
-#include "net/server_address.h"
-
-#include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <sstream>
@@ -11,6 +9,7 @@
 
 #include "mime/errors.h"
 #include "net/scripted_server.h"
+#include "net/server_address.h"
 #include "support/fake_platform.h"
 #include "support/servers/server_process.h"
 
@@ -23,7 +22,7 @@ using testing::ScriptedServer;
 
 // The socket layer with its protected connect step reachable, as the protocols use it.
 class TestSocket : public TagSocket {
-public:
+  public:
     TestSocket(FakePlatform& fake, const std::string& server) : TagSocket(fake.events, fake.clock) {
         Server = server;
         ServiceName = "velmora-no-such-service";
@@ -152,7 +151,7 @@ TEST(ServerAddress, HostsPortsAndBracketedIPv6Literals) {
         {"mail.example.test:0", "mail.example.test", 0},
         {"mail.example.test:70000", "mail.example.test", 0},
         {"192.0.2.1:995", "192.0.2.1", 995},
-        {"::1", "::1", 0},                                     // a bare IPv6 literal has no port
+        {"::1", "::1", 0},  // a bare IPv6 literal has no port
         {"2001:db8::25", "2001:db8::25", 0},
         {"[::1]", "::1", 0},
         {"[::1]:995", "::1", 995},
@@ -267,9 +266,10 @@ TEST(SocketClient, TimeOutCountsFromTheLastProgress) {
 class SocketReading : public ::testing::TestWithParam<bool> {};
 
 TEST_P(SocketReading, MultiLineRepliesAndWhatFollowsALineAreKept) {
-    ScriptedServer server({"R: 250-first\\r\\n250-second\\r\\n250 last\\r\\n+OK next\\r\\nbody\\r\\n"
-                           "..stuffed\\r\\n.\\r\\n354 after\\r\\n"},
-                          GetParam());
+    ScriptedServer server(
+        {"R: 250-first\\r\\n250-second\\r\\n250 last\\r\\n+OK next\\r\\nbody\\r\\n"
+         "..stuffed\\r\\n.\\r\\n354 after\\r\\n"},
+        GetParam());
     FakePlatform fake;
     TestSocket socket(fake, server.address());
     socket.connect();

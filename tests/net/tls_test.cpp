@@ -30,11 +30,11 @@ using Script = std::vector<std::string>;
 const std::string kMessage = "From: ann@example.test\r\nSubject: over TLS\r\n\r\nprivate\r\n";
 
 class KeepingPOP : public TmsCustomPOP {
-public:
+  public:
     using TmsCustomPOP::TmsCustomPOP;
     std::vector<std::string> texts;
 
-protected:
+  protected:
     void StoreMessage(int, std::string& stream) override { texts.push_back(stream); }
 };
 
@@ -52,7 +52,7 @@ std::string errorOf(Action action) {
 
 // The certificates and one dovecot per certificate, made once for all the tests here.
 class TlsServers : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         shared = new Shared;
         Shared& s = *shared;
@@ -66,11 +66,12 @@ protected:
             std::vector<std::string> hosts;
             testing::TestCertificates::Issuer issuer;
             bool expired;
-        } kinds[] = {{"good", loopback, testing::TestCertificates::Issuer::TestCa, false},
-                     {"unknown", loopback, testing::TestCertificates::Issuer::UnknownCa, false},
-                     {"expired", loopback, testing::TestCertificates::Issuer::TestCa, true},
-                     {"otherhost", {"mail.other.test"}, testing::TestCertificates::Issuer::TestCa, false},
-                     {"selfsigned", loopback, testing::TestCertificates::Issuer::Itself, false}};
+        } kinds[] = {
+            {"good", loopback, testing::TestCertificates::Issuer::TestCa, false},
+            {"unknown", loopback, testing::TestCertificates::Issuer::UnknownCa, false},
+            {"expired", loopback, testing::TestCertificates::Issuer::TestCa, true},
+            {"otherhost", {"mail.other.test"}, testing::TestCertificates::Issuer::TestCa, false},
+            {"selfsigned", loopback, testing::TestCertificates::Issuer::Itself, false}};
         for (const auto& kind : kinds) {
             const testing::ServerCertificate certificate =
                 s.certificates.issue(kind.name, kind.hosts, kind.issuer, kind.expired);
@@ -109,7 +110,9 @@ protected:
     };
     static Shared* shared;
 
-    static testing::DovecotServer& dovecot(const std::string& kind) { return *shared->dovecots.at(kind); }
+    static testing::DovecotServer& dovecot(const std::string& kind) {
+        return *shared->dovecots.at(kind);
+    }
     static std::string tlsAddress(const std::string& kind, const std::string& host = "127.0.0.1") {
         return host + ":" + std::to_string(dovecot(kind).tlsPort());
     }
@@ -134,7 +137,8 @@ TEST_F(TlsServers, RetrievesOverPop3sAndOverStlsWithEachLogInMethod) {
         Security security;
         AuthMethod auth;
     } cases[] = {
-        {"POP3S, AUTH PLAIN chosen from CAPA", tlsAddress("good"), Security::Tls, AuthMethod::Default},
+        {"POP3S, AUTH PLAIN chosen from CAPA", tlsAddress("good"), Security::Tls,
+         AuthMethod::Default},
         {"POP3S, USER and PASS", tlsAddress("good"), Security::Tls, AuthMethod::UserPass},
         {"STLS, AUTH PLAIN", dovecot("good").address(), Security::StartTls, AuthMethod::Plain},
         {"STLS, APOP", dovecot("good").address(), Security::StartTls, AuthMethod::Apop},
@@ -175,7 +179,8 @@ TEST_F(TlsServers, CertificatesThatDoNotVerifyAreRefusedWithTheReasonAndTheFinge
         {"unknown CA", "unknown", Security::Tls, "its issuer is unknown"},
         {"unknown CA after STLS", "unknown", Security::StartTls, "its issuer is unknown"},
         {"expired", "expired", Security::Tls, "it has expired"},
-        {"wrong host name", "otherhost", Security::Tls, "it was issued for another host than 127.0.0.1"},
+        {"wrong host name", "otherhost", Security::Tls,
+         "it was issued for another host than 127.0.0.1"},
         {"self-signed", "selfsigned", Security::Tls, "it is self-signed"},
     };
     for (const Case& c : cases) {
@@ -206,7 +211,8 @@ TEST_F(TlsServers, ATrustedFingerprintIsAcceptedAndAChangedCertificateRefusedAga
     prepare(spelled, tlsAddress("unknown"), Security::Tls);
     std::string hex;
     for (char ch : shared->fingerprints["unknown"])
-        if (ch != ':') hex.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(ch))));
+        if (ch != ':')
+            hex.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(ch))));
     spelled.Options.trustedFingerprint = hex;
     spelled.Connect();
     spelled.Disconnect();
@@ -241,7 +247,7 @@ TEST_F(TlsServers, APasswordIsNotSentInClearUnlessAllowed) {
 // --- SMTP against aiosmtpd ---
 
 class SmtpTls : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!certificates.ok()) GTEST_SKIP() << certificates.error();
         const auto certificate = certificates.issue("smtp", {"localhost", "127.0.0.1", "::1"});
@@ -326,7 +332,8 @@ TEST(TlsRefusals, StartTlsThatIsStrippedOrRefusedNeverFallsBackToPlainText) {
         std::string text;
     } cases[] = {
         {"EHLO without STARTTLS",
-         {"S: 220 ready", "C~ EHLO ", "S: 250-mail.test", "S: 250 AUTH PLAIN", "C: QUIT", "S: 221 bye"},
+         {"S: 220 ready", "C~ EHLO ", "S: 250-mail.test", "S: 250 AUTH PLAIN", "C: QUIT",
+          "S: 221 bye"},
          [](FakePlatform& fake, const std::string& address) {
              TmsSMTP smtp(fake.events, fake.clock);
              smtp.Server = address;
@@ -350,8 +357,8 @@ TEST(TlsRefusals, StartTlsThatIsStrippedOrRefusedNeverFallsBackToPlainText) {
          },
          "The server 127.0.0.1 refused STARTTLS: 454 4.7.0 TLS not available"},
         {"STLS answered -ERR",
-         {"S: +OK ready", "C: CAPA", "R: +OK\\r\\nSTLS\\r\\n.\\r\\n", "C: STLS",
-          "S: -ERR not now", "CLOSE"},
+         {"S: +OK ready", "C: CAPA", "R: +OK\\r\\nSTLS\\r\\n.\\r\\n", "C: STLS", "S: -ERR not now",
+          "CLOSE"},
          [](FakePlatform& fake, const std::string& address) {
              KeepingPOP pop(fake.events, fake.clock);
              pop.Server = address;
@@ -371,7 +378,8 @@ TEST(TlsRefusals, StartTlsThatIsStrippedOrRefusedNeverFallsBackToPlainText) {
              pop.Options.security = Security::StartTls;
              pop.Connect();
          },
-         "The server 127.0.0.1 does not offer STLS: nothing is sent over the unencrypted connection"},
+         "The server 127.0.0.1 does not offer STLS: nothing is sent over the unencrypted "
+         "connection"},
         {"a server without CAPA",
          {"S: +OK ready", "C: CAPA", "S: -ERR unknown command", "CLOSE"},
          [](FakePlatform& fake, const std::string& address) {
@@ -382,7 +390,8 @@ TEST(TlsRefusals, StartTlsThatIsStrippedOrRefusedNeverFallsBackToPlainText) {
              pop.Options.security = Security::StartTls;
              pop.Connect();
          },
-         "The server 127.0.0.1 does not offer STLS: nothing is sent over the unencrypted connection"},
+         "The server 127.0.0.1 does not offer STLS: nothing is sent over the unencrypted "
+         "connection"},
     };
     for (const Case& c : cases) {
         ScriptedServer server(c.script);

@@ -8,9 +8,9 @@ namespace velmora::platform {
 namespace {
 
 TEST(SessionRecords, ReadsEveryFileAndClampsNegativePositions) {
-    const auto folders = parseFolderRecords(
-        splitLines("InBox\r\n3\r\n5\r\n2\r\n-10\r\n-4\r\n640\r\n480\r\n"
-                   "Work\\Sub\r\n0\r\n0\r\n1\r\n20\r\n30\r\n300\r\n200\r\n"));
+    const auto folders =
+        parseFolderRecords(splitLines("InBox\r\n3\r\n5\r\n2\r\n-10\r\n-4\r\n640\r\n480\r\n"
+                                      "Work\\Sub\r\n0\r\n0\r\n1\r\n20\r\n30\r\n300\r\n200\r\n"));
     ASSERT_EQ(folders.size(), 2u);
     EXPECT_EQ(folders[0].folderKey, "InBox");
     EXPECT_EQ(folders[0].firstVisibleRow, 3);
@@ -22,7 +22,8 @@ TEST(SessionRecords, ReadsEveryFileAndClampsNegativePositions) {
     EXPECT_EQ(folders[1].folderKey, "Work\\Sub");
     EXPECT_EQ(folders[1].placement.state, WindowState::Minimized);
 
-    const auto reads = parseReadRecords(splitLines("InBox\r\n7\r\n0\r\n-1\r\n5\r\n500\r\n400\r\n1\r\n"));
+    const auto reads =
+        parseReadRecords(splitLines("InBox\r\n7\r\n0\r\n-1\r\n5\r\n500\r\n400\r\n1\r\n"));
     ASSERT_EQ(reads.size(), 1u);
     EXPECT_EQ(reads[0].row, 7);
     EXPECT_EQ(reads[0].placement.bounds.left, 0);

@@ -14,12 +14,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::FakePlatform;
-using testing::TempDir;
 using testing::readFile;
+using testing::TempDir;
 using testing::writeFile;
 
 class FakeRegistry final : public MailHandlerRegistry {
-public:
+  public:
     std::optional<std::string> currentHandler() override { return handler; }
     bool setHandler(const std::string& id, std::string& error) override {
         if (!setWorks) {
@@ -45,7 +45,7 @@ struct RecordingConfigEvents : ConfigEvents {
 };
 
 class ConfigFormTest : public ::testing::Test {
-protected:
+  protected:
     TempDir home;
     FakePlatform fake;
     Settings settings;
@@ -318,8 +318,9 @@ TEST(XdgMailHandlerRegistry, RegistersAndRestoresThroughXdgMime) {
     unsetenv("KDE_FULL_SESSION");
     unsetenv("GNOME_DESKTOP_SESSION_ID");
 
-    EXPECT_NE(XdgMailHandlerRegistry("/opt/velmora pro/$velmora").desktopEntry().find(
-                  "Exec=\"/opt/velmora pro/\\$velmora\" %u\n"),
+    EXPECT_NE(XdgMailHandlerRegistry("/opt/velmora pro/$velmora")
+                  .desktopEntry()
+                  .find("Exec=\"/opt/velmora pro/\\$velmora\" %u\n"),
               std::string::npos);
     // xdg-mime reports a handler only when the program of its desktop entry exists.
     XdgMailHandlerRegistry registry("/bin/true");

@@ -11,8 +11,8 @@
 namespace velmora::profiles {
 namespace {
 
-using testing::TempDir;
 using testing::readFile;
+using testing::TempDir;
 using testing::writeFile;
 
 TEST(PasswordScrambler, RoundTripsEveryByteValueAtEveryLength) {
@@ -151,7 +151,12 @@ TEST(ProfileFile, ConnectionLinesOutOfRangeReadAsTheirDefaults) {
 }
 
 TEST(ProfilePorts, TheProfilesPortThenTheSecuritysThenTheSettings) {
-    struct Case { Security security; int profile; int pop3; int smtp; };
+    struct Case {
+        Security security;
+        int profile;
+        int pop3;
+        int smtp;
+    };
     constexpr Case kCases[] = {
         {Security::None, 0, 110, 25},       // the settings' ports
         {Security::StartTls, 0, 110, 587},  // STLS on the POP3 port; submission for SMTP

@@ -9,8 +9,8 @@
 namespace velmora::profiles {
 namespace {
 
-using testing::TempDir;
 using testing::readFile;
+using testing::TempDir;
 using testing::writeFile;
 
 // Writes a settings file from its value lines (the version line is added).
@@ -23,7 +23,8 @@ TEST(SettingsFiles, MissingVlCfgGivesTheFirstStartDefaults) {
     TempDir home;
     const VlSettings vl = loadVlSettings(home.path());
     EXPECT_EQ(vl, VlSettings{});
-    EXPECT_TRUE(vl.toolbarShown && vl.profileToolbarShown && vl.folderTreeShown && vl.statusBarShown);
+    EXPECT_TRUE(vl.toolbarShown && vl.profileToolbarShown && vl.folderTreeShown &&
+                vl.statusBarShown);
     EXPECT_TRUE(vl.previewShown);
     EXPECT_EQ(vl.retrievalWindowLeft, 285);
     EXPECT_EQ(vl.retrievalWindowTop, 85);
@@ -86,28 +87,39 @@ TEST(SettingsFiles, EveryFileReadsBackWhatWasWritten) {
 
     expectRoundTrip(TipsSettings{7, false}, saveTipsSettings, loadTipsSettings);
 
-    RetrieveSettings retrieve{false, false, 12, false, 7, "995",
-                              FontSetting{"Courier New", "12", kClNavy},
-                              kClAqua, kClHighlight, 255, 65280, false, 5, 4};
+    RetrieveSettings retrieve{
+        false,   false,        12,  false, 7,     "995", FontSetting{"Courier New", "12", kClNavy},
+        kClAqua, kClHighlight, 255, 65280, false, 5,     4};
     expectRoundTrip(retrieve, saveRetrieveSettings,
                     [](const auto& home) { return loadRetrieveSettings(home); });
 
     expectRoundTrip(SendSettings{true, true, true, true, 4, 7, "587"}, saveSendSettings,
                     loadSendSettings);
 
-    ComposeSettings compose{false, false, false, 5, true, "Dear %FULLNAME%,", 3, 6,
-                            FontSetting{"Mono", "9", kClHighlightText}, 1};
+    ComposeSettings compose{false, false, false,
+                            5,     true,  "Dear %FULLNAME%,",
+                            3,     6,     FontSetting{"Mono", "9", kClHighlightText},
+                            1};
     expectRoundTrip(compose, saveComposeSettings, loadComposeSettings);
 
-    expectRoundTrip(ReadSettings{FontSetting{"Serif", "14", kClMaroon}, 2, false},
-                    saveReadSettings, loadReadSettings);
+    expectRoundTrip(ReadSettings{FontSetting{"Serif", "14", kClMaroon}, 2, false}, saveReadSettings,
+                    loadReadSettings);
 
-    ReplySettings reply{FontSetting{"Serif", "11", kClTeal}, false, false, "|", "72", 1,
-                        false, true, true, "Hello %NICKNAME%", 2};
+    ReplySettings reply{FontSetting{"Serif", "11", kClTeal},
+                        false,
+                        false,
+                        "|",
+                        "72",
+                        1,
+                        false,
+                        true,
+                        true,
+                        "Hello %NICKNAME%",
+                        2};
     expectRoundTrip(reply, saveReplySettings, loadReplySettings);
 
-    MiscSettings misc{6, true, true, "/home/u/ding.wav", 2, true, true, true,
-                      1, 2, 3, 4, 5, kClHighlight};
+    MiscSettings misc{6, true, true, "/home/u/ding.wav", 2, true, true, true, 1, 2,
+                      3, 4,    5,    kClHighlight};
     expectRoundTrip(misc, saveMiscSettings, loadMiscSettings);
 
     OtherSettings other;
@@ -127,8 +139,8 @@ TEST(SettingsFiles, EveryFileReadsBackWhatWasWritten) {
     expectRoundTrip(other, saveOtherSettings, loadOtherSettings);
 
     expectRoundTrip(GuiSettings{2, 1, false, false}, saveGuiSettings, loadGuiSettings);
-    expectRoundTrip(UsersPageSettings{FontSetting{"Arial", "8", kClPurple}},
-                    saveUsersPageSettings, loadUsersPageSettings);
+    expectRoundTrip(UsersPageSettings{FontSetting{"Arial", "8", kClPurple}}, saveUsersPageSettings,
+                    loadUsersPageSettings);
 }
 
 TEST(SettingsFiles, FileLayoutIsVersionLineThenValuesWithoutFinalLineEnd) {
@@ -236,7 +248,8 @@ TEST(SettingsFiles, ProfileToolbarWidthsComeBackOnTheirOwnSelectors) {
 
 TEST(SettingsFiles, ToolbarFloatingHeightFollowsTheButtonText) {
     TempDir home;
-    writeSettings(home, kToolbarFile, {"0", "0", "0", "0", "70", "70", "33", "738", "0", "600", "9"});
+    writeSettings(home, kToolbarFile,
+                  {"0", "0", "0", "0", "70", "70", "33", "738", "0", "600", "9"});
     EXPECT_EQ(loadToolbarSettings(home.path(), true).heightFloating, 90);
     EXPECT_EQ(loadToolbarSettings(home.path(), false).heightFloating, 75);
     EXPECT_EQ(loadToolbarSettings(home.path(), false).dockPosition, DockPosition::Top);
@@ -292,12 +305,23 @@ TEST(Colours, NamesReadBackAsTheirColours) {
         Colour colour;
     };
     const Case cases[] = {
-        {"clBlack", kClBlack},     {"clMaroon", 128},          {"clGreen", 32768},
-        {"clOlive", 32896},        {"clNavy", 8388608},        {"clPurple", 8388736},
-        {"clTeal", 8421376},       {"clGray", 8421504},        {"clSilver", 12632256},
-        {"clRed", 255},            {"clLime", 65280},          {"clBlue", 16711680},
-        {"clFuchsia", 16711935},   {"clAqua", 16776960},       {"clWhite", 16777215},
-        {"clHighlight", kClHighlight}, {"clHighLightText", kClHighlightText},
+        {"clBlack", kClBlack},
+        {"clMaroon", 128},
+        {"clGreen", 32768},
+        {"clOlive", 32896},
+        {"clNavy", 8388608},
+        {"clPurple", 8388736},
+        {"clTeal", 8421376},
+        {"clGray", 8421504},
+        {"clSilver", 12632256},
+        {"clRed", 255},
+        {"clLime", 65280},
+        {"clBlue", 16711680},
+        {"clFuchsia", 16711935},
+        {"clAqua", 16776960},
+        {"clWhite", 16777215},
+        {"clHighlight", kClHighlight},
+        {"clHighLightText", kClHighlightText},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(colourFromName(c.name), c.colour) << c.name;

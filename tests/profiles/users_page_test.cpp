@@ -12,8 +12,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::FakePlatform;
-using testing::TempDir;
 using testing::readFile;
+using testing::TempDir;
 using testing::writeFile;
 
 struct RecordingEvents : ProfileEvents {
@@ -29,7 +29,7 @@ struct RecordingEvents : ProfileEvents {
 
 // A home folder with profiles, loaded as at start-up, and the Users page on it.
 class UsersPageTest : public ::testing::Test {
-protected:
+  protected:
     void start(const std::vector<std::string>& names) {
         std::vector<std::string> stored;
         for (const auto& name : names) {
@@ -215,7 +215,8 @@ TEST_F(UsersPageTest, DeleteSelectsTheNewFirstOrThePreviousProfile) {
         EXPECT_EQ(l.activeIndex(), c.selected);
         EXPECT_EQ(l.connectionIndex(), c.selected);
         EXPECT_EQ(p.fields().profileName, c.left[static_cast<std::size_t>(c.selected)]);
-        EXPECT_EQ(l.activeLogin().accountName, "acct-" + c.left[static_cast<std::size_t>(c.selected)]);
+        EXPECT_EQ(l.activeLogin().accountName,
+                  "acct-" + c.left[static_cast<std::size_t>(c.selected)]);
     }
 }
 
@@ -308,7 +309,7 @@ TEST_F(UsersPageTest, ShiftKeysAndDraggingMoveBySteps) {
     page.dragRankEntry(0, 3);
     EXPECT_EQ(lists.names(), (std::vector<std::string>{"C", "B", "D", "A"}));
     EXPECT_EQ(page.fields().profileName, "B");  // still the selected one
-    page.rankKey(RankKey::Down, false);  // without Shift: selects the next
+    page.rankKey(RankKey::Down, false);         // without Shift: selects the next
     EXPECT_EQ(page.fields().profileName, "D");
     page.leavePage();
     EXPECT_EQ(masterUsr(), (std::vector<std::string>{"C", "B", "D", "A"}));

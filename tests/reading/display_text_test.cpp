@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "support/stored_messages.h"
 #include "base/text_file.h"
 #include "store/message_file.h"
 #include "support/fake_platform.h"
+#include "support/stored_messages.h"
 #include "support/temp_dir.h"
 
 namespace velmora::reading {
@@ -40,9 +40,11 @@ TEST(AddressDisplay, TheThreeRules) {
     list.Add(mime::TmsMailAddress("bob@example.org", "Bob"));
     list.Add(mime::TmsMailAddress("cy@example.org", ""));
     list.Add(mime::TmsMailAddress("<>", "Dee"));
-    EXPECT_EQ(recipientListText(list), "Bob <bob@example.org>, No Name <cy@example.org>, Dee <unknown address>");
+    EXPECT_EQ(recipientListText(list),
+              "Bob <bob@example.org>, No Name <cy@example.org>, Dee <unknown address>");
     EXPECT_EQ(recipientListText(mime::TmsAddressList{}), "");
-    EXPECT_EQ(bccStringsText({"Cy <cy@example.org>", "dee@example.org"}), "Cy <cy@example.org>, dee@example.org");
+    EXPECT_EQ(bccStringsText({"Cy <cy@example.org>", "dee@example.org"}),
+              "Cy <cy@example.org>, dee@example.org");
 }
 
 TEST(PreviewText, HeaderBlockInTheThreeModes) {
@@ -57,15 +59,15 @@ TEST(PreviewText, HeaderBlockInTheThreeModes) {
     mime::TmsMessage message = loaded(text);
     EXPECT_EQ(previewLines(message, item, HeaderMode::Normal, dialogs),
               (std::vector<std::string>{"From: \"Lee, Ann\" <ann@example.org>",
-                                        "To: No Name <bob@example.org>",
-                                        "BCC: Cy <cy@example.org>",
-                                        "Date: Tue, 31 Jul 2001 15:30:45 +0200", "Subject: Report", " ",
-                                        "<p>body</p>"}));
+                                        "To: No Name <bob@example.org>", "BCC: Cy <cy@example.org>",
+                                        "Date: Tue, 31 Jul 2001 15:30:45 +0200", "Subject: Report",
+                                        " ", "<p>body</p>"}));
 
     message = loaded(text);
     const auto full = previewLines(message, item, HeaderMode::Full, dialogs);
     const std::vector<std::string> tail(full.begin() + 5, full.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"Received: from x", "X-Mailer: m", "", "", "<p>body</p>"}));
+    EXPECT_EQ(tail,
+              (std::vector<std::string>{"Received: from x", "X-Mailer: m", "", "", "<p>body</p>"}));
 
     message = loaded(text);
     const auto read = readWindowLines(message, item, HeaderMode::Full, dialogs);
@@ -107,7 +109,8 @@ TEST(PreviewText, AttachmentLinesByHandler) {
                                         "Attachment Content-Type: application/octet-stream"}));
 
     item.attachList.push_back((folder / "gone.bin").string());
-    EXPECT_EQ(attachmentLines(message, item, dialogs).back(), "Attachment Not Found: " + item.attachList[2]);
+    EXPECT_EQ(attachmentLines(message, item, dialogs).back(),
+              "Attachment Not Found: " + item.attachList[2]);
 
     item.attachList.clear();
     EXPECT_TRUE(attachmentLines(message, item, dialogs).empty());

@@ -10,16 +10,17 @@
 #include <utility>
 #include <vector>
 
+#include "platform/platform.h"
 #include "profiles/settings.h"
 #include "reading/folder_window.h"
 #include "reading/folder_window_host.h"
-#include "platform/platform.h"
 
 namespace velmora::testing {
 
 class FakeFolderHost final : public reading::FolderWindowHost {
-public:
-    FakeFolderHost(platform::Platform& platform, std::filesystem::path home, profiles::Settings& settings)
+  public:
+    FakeFolderHost(platform::Platform& platform, std::filesystem::path home,
+                   profiles::Settings& settings)
         : platform_(platform), home_(std::move(home)), settings_(settings) {}
 
     reading::TinboxForm* findFolderWindow(const std::string& logicalPath) override {
@@ -28,7 +29,8 @@ public:
     }
     reading::TinboxForm& openFolderWindow(const std::string& logicalPath, bool show) override {
         if (auto* open = findFolderWindow(logicalPath)) return *open;
-        auto window = std::make_unique<reading::TinboxForm>(platform_, home_, logicalPath, settings_, *this);
+        auto window =
+            std::make_unique<reading::TinboxForm>(platform_, home_, logicalPath, settings_, *this);
         window->setVisible(show);
         window->open();
         return *(windows_[logicalPath] = std::move(window));
@@ -114,7 +116,7 @@ public:
     int changes = 0;
     reading::TinboxForm* current = nullptr;
 
-private:
+  private:
     platform::Platform& platform_;
     std::filesystem::path home_;
     profiles::Settings& settings_;

@@ -1,13 +1,12 @@
 // velmora-cli list, show and rebuild, run as a program on a home folder made by the test.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdio>
 
-#include "support/stored_messages.h"
 #include "base/text_file.h"
 #include "store/folder_index.h"
+#include "support/stored_messages.h"
 #include "support/temp_dir.h"
 
 namespace velmora {
@@ -24,7 +23,8 @@ CliRun run(const std::string& arguments) {
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return result;
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        result.out.append(buffer, n);
     const int status = ::pclose(pipe);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
@@ -47,8 +47,9 @@ TEST(FolderCommands, ListShowAndRebuild) {
     ASSERT_EQ(list.status, 0);
     const auto lines = splitLines(list.out);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "U O r f a N\t1.0\tsubject 1\tAnn Lee <ann@example.org>\tbob@example.org\t"
-                        "Sun, Jul 01 2001 10:00:00");
+    EXPECT_EQ(lines[0],
+              "U O r f a N\t1.0\tsubject 1\tAnn Lee <ann@example.org>\tbob@example.org\t"
+              "Sun, Jul 01 2001 10:00:00");
     // The rebuilt index was written back.
     const auto index = store::readFolderIndex(work / "Sub.dat");
     ASSERT_TRUE(index);
@@ -56,9 +57,11 @@ TEST(FolderCommands, ListShowAndRebuild) {
 
     const CliRun show = run(homeArg + "show 'Work\\Sub' 2 --headers 0");
     ASSERT_EQ(show.status, 0);
-    EXPECT_EQ(show.out, "line one of 2\n" + std::string(65, 'x') + "\n" + std::string(5, 'x') + "\n");
+    EXPECT_EQ(show.out,
+              "line one of 2\n" + std::string(65, 'x') + "\n" + std::string(5, 'x') + "\n");
     const CliRun normal = run(homeArg + "show Work/Sub 2");
-    EXPECT_EQ(normal.out.rfind("From: Ann Lee <ann@example.org>\nTo: Bob <bob@example.org>\n", 0), 0u)
+    EXPECT_EQ(normal.out.rfind("From: Ann Lee <ann@example.org>\nTo: Bob <bob@example.org>\n", 0),
+              0u)
         << normal.out;
 
     EXPECT_EQ(run(homeArg + "show Work/Sub 4").status, 1);

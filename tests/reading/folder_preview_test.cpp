@@ -17,8 +17,8 @@
 namespace velmora::reading {
 namespace {
 
-using testing::MessageSample;
 using platform::Milliseconds;
+using testing::MessageSample;
 namespace fs = std::filesystem;
 
 struct FolderPreviewTest : ::testing::Test {
@@ -62,7 +62,8 @@ TEST_F(FolderPreviewTest, WindowWithoutLayoutFileUsesDefaultsAndWritesOneOnClosi
     host.close("InBox");
 
     const fs::path file = home / "InBox.000" / "InBox.cfg";
-    EXPECT_EQ(testing::readFile(file), "46\r\n75\r\n60\r\n160\r\n222\r\n110\r\n120\r\n2\r\n1\r\n0\r\n2\r\n1");
+    EXPECT_EQ(testing::readFile(file),
+              "46\r\n75\r\n60\r\n160\r\n222\r\n110\r\n120\r\n2\r\n1\r\n0\r\n2\r\n1");
     TinboxForm& again = open("InBox");
     EXPECT_EQ(again.columnWidth(3), 222);
     EXPECT_EQ(again.sortColumn(), store::Column::Subject);
@@ -155,10 +156,14 @@ TEST_F(FolderPreviewTest, MarksBuildTheStatusAndRestampTheFile) {
         {"read", nullptr, &TinboxForm::markMailMessageRead, "U O r f a N", "R O r f a N"},
         {"replied", nullptr, &TinboxForm::markMailMessageReplied, "R O r f a N", "R O R f a N"},
         {"forwarded", nullptr, &TinboxForm::markMailMessageForwarded, "U C r f A H", "U C r F A H"},
-        {"moved", &TinboxForm::markMailMessageAttachmentMoved, nullptr, "R O r f A N", "R O r f M N"},
-        {"copied", &TinboxForm::markMailMessageAttachmentCopied, nullptr, "R O r f A N", "R O r f C N"},
-        {"deleted", &TinboxForm::markMailMessageAttachmentDeleted, nullptr, "R O r f A N", "R O r f D N"},
-        {"short status padded", nullptr, &TinboxForm::markMailMessageForwarded, "R O", "R O r F a N"},
+        {"moved", &TinboxForm::markMailMessageAttachmentMoved, nullptr, "R O r f A N",
+         "R O r f M N"},
+        {"copied", &TinboxForm::markMailMessageAttachmentCopied, nullptr, "R O r f A N",
+         "R O r f C N"},
+        {"deleted", &TinboxForm::markMailMessageAttachmentDeleted, nullptr, "R O r f A N",
+         "R O r f D N"},
+        {"short status padded", nullptr, &TinboxForm::markMailMessageForwarded, "R O",
+         "R O r F a N"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -171,13 +176,16 @@ TEST_F(FolderPreviewTest, MarksBuildTheStatusAndRestampTheFile) {
         TinboxForm& window = open("InBox");
         ASSERT_EQ(window.rowCount(), 1u);
         window.row(0).item.status = c.before;  // as a damaged index would hold it
-        if (c.mark) (window.*c.mark)();
-        else (window.*c.markRow)(0);
+        if (c.mark)
+            (window.*c.mark)();
+        else
+            (window.*c.markRow)(0);
         EXPECT_EQ(window.rows()[0].item.status, c.after);
         EXPECT_EQ(window.columns(0)[0], c.after);
         EXPECT_TRUE(window.indexDirty());
         mime::TmsMessage stored;
-        ASSERT_FALSE(store::loadMessageFile(home / "InBox.000" / "2001.01.01.00.00.00.001.vlf", stored));
+        ASSERT_FALSE(
+            store::loadMessageFile(home / "InBox.000" / "2001.01.01.00.00.00.001.vlf", stored));
         EXPECT_EQ(store::itemFromMessage(stored, "x").status, c.after);
         host.close("InBox");
     }
@@ -235,7 +243,8 @@ TEST_F(FolderPreviewTest, MenusFollowTheFolderKind) {
     fs::create_directories(home / "Work.001");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.folder);
-        const std::string dir = std::string(c.folder) + (std::string(c.folder) == "Work" ? ".001" : ".000");
+        const std::string dir =
+            std::string(c.folder) + (std::string(c.folder) == "Work" ? ".001" : ".000");
         MessageSample sample;
         sample.fileName = "2001.01.01.00.00.00.001";
         testing::storeMessage(home / dir, sample);
@@ -269,9 +278,11 @@ TEST_F(FolderPreviewTest, TwoSelectedRowsMakeTheCaptionsPlural) {
     EXPECT_EQ(entry(menu, "popListView_Copy").caption, "Copy Me&ssages");
     EXPECT_EQ(entry(menu, "popListView_Read").caption, "&Read Messages");
     EXPECT_EQ(window.caption(), "InBox 2 Selected/2");
-    EXPECT_EQ(entry(menu, "popListView_ReplySenderOpposite").caption, "Reply To Sender (no message text)");
+    EXPECT_EQ(entry(menu, "popListView_ReplySenderOpposite").caption,
+              "Reply To Sender (no message text)");
     // The move submenu lists the other folders, never the folder itself.
-    for (const auto& target : entry(menu, "popListView_Move").entries) EXPECT_NE(target.caption, "InBox");
+    for (const auto& target : entry(menu, "popListView_Move").entries)
+        EXPECT_NE(target.caption, "InBox");
 }
 
 TEST_F(FolderPreviewTest, ProfileSubmenuListsTheProfilesOnlyWhenThereAreSeveral) {
@@ -325,7 +336,8 @@ TEST_F(FolderPreviewTest, OutBoxCloseAnswers) {
     store("OutBox", 2);
     TinboxForm& window = open("OutBox");
     int sent = 0;
-    host.commands.add(folder_commands::kSendSelected, {[&] { sent += static_cast<int>(window.selectedCount()); }, {}});
+    host.commands.add(folder_commands::kSendSelected,
+                      {[&] { sent += static_cast<int>(window.selectedCount()); }, {}});
 
     fake.dialogs.msgFormAnswers = {platform::kMsgFormYes};
     EXPECT_TRUE(window.closeQuery());
@@ -381,7 +393,8 @@ TEST_F(FolderPreviewTest, RemovingAttachmentsWithAFailedSaveKeepsFilesAndStatus)
     {
         std::ofstream filler(disk.path() / "filler", std::ios::binary);
         const std::string block(4096, 'f');
-        while (filler.write(block.data(), block.size())) {}
+        while (filler.write(block.data(), block.size())) {
+        }
     }
     fake.dialogs.answers = {platform::Answer::Yes};
     window.removeAttachments();

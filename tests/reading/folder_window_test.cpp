@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/stored_messages.h"
 #include "fake_host.h"
 #include "reading/standalone_folders.h"
 #include "reading/transfers.h"
@@ -11,6 +10,7 @@
 #include "store/index_rebuild.h"
 #include "store/message_file.h"
 #include "support/fake_platform.h"
+#include "support/stored_messages.h"
 #include "support/temp_dir.h"
 
 namespace velmora::reading {
@@ -80,7 +80,8 @@ TEST_F(FolderWindowTest, IndexOfTwoRowsWithThreeFilesIsRebuiltAfterLoading) {
     TinboxForm& window = host.openFolderWindow("InBox", true);
     EXPECT_TRUE(window.indexWasRebuilt());
     EXPECT_EQ(window.rowCount(), 3u);
-    EXPECT_GE(fake.events.totalWaited() - waitedBefore, platform::Milliseconds{250});  // the pause first
+    EXPECT_GE(fake.events.totalWaited() - waitedBefore,
+              platform::Milliseconds{250});  // the pause first
 }
 
 TEST_F(FolderWindowTest, TheCommandLinesWindowsCheckTheIndexWithoutThePause) {
@@ -143,7 +144,8 @@ TEST_F(FolderWindowTest, EmptiedFolderDeletesItsIndexOnClosing) {
 TEST_F(FolderWindowTest, DescendingSortSelectsTheFirstRowAndDateFormatFiveSortsBySortDate) {
     // Dates whose header texts sort the other way round from the dates themselves.
     for (const auto& [name, date] : std::vector<std::pair<std::string, std::string>>{
-             {"a", "Mon, 02 Jul 2001 10:00:00 +0000"}, {"b", "Wed, 01 Aug 2001 10:00:00 +0000"},
+             {"a", "Mon, 02 Jul 2001 10:00:00 +0000"},
+             {"b", "Wed, 01 Aug 2001 10:00:00 +0000"},
              {"c", "Sun, 01 Jul 2001 10:00:00 +0000"}}) {
         MessageSample sample;
         sample.fileName = name;
@@ -174,7 +176,7 @@ TEST_F(FolderWindowTest, RowOrderingByColumn) {
         return r;
     };
     EXPECT_LT(compareRows(row("9.5", ""), row("10.0", ""), store::Column::SizeKb), 0);  // numeric
-    EXPECT_LT(compareRows(row("", "B"), row("", "a"), store::Column::Subject), 0);       // by code
+    EXPECT_LT(compareRows(row("", "B"), row("", "a"), store::Column::Subject), 0);      // by code
     EXPECT_EQ(compareRows(row("", "B"), row("", "a"), store::Column::Status), 0);
 
     TinboxForm window(fake, home.path(), "InBox", settings, host);
@@ -209,7 +211,8 @@ TEST_F(FolderWindowTest, CaptionCountsAndSelection) {
     EXPECT_EQ(window.caption(), "Sub   Message 2/3");
 
     std::filesystem::create_directories(home / "Trash.000");
-    EXPECT_EQ(host.openFolderWindow("Trash", false).caption(), "Trash   Message 0/0 (Delete On Exit)");
+    EXPECT_EQ(host.openFolderWindow("Trash", false).caption(),
+              "Trash   Message 0/0 (Delete On Exit)");
 
     // Restoring a session clamps to the rows there are.
     window.restoreRows(10, 7);

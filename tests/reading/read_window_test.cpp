@@ -148,7 +148,8 @@ TEST_F(ReadWindowTest, DeletingWithSeveralWindowsClosesThisOneAndThePreviewFollo
     EXPECT_EQ(host.active, second);
     EXPECT_EQ(second->row(), 1);
     EXPECT_EQ(second->caption(), "Read 1/1 [InBox 2/2] [subject 3]");
-    EXPECT_EQ(inbox.loadedFileName(), inbox.rows()[static_cast<std::size_t>(inbox.currentRow())].item.fileName);
+    EXPECT_EQ(inbox.loadedFileName(),
+              inbox.rows()[static_cast<std::size_t>(inbox.currentRow())].item.fileName);
 }
 
 TEST_F(ReadWindowTest, ReSortingKeepsEachWindowOnItsMessage) {
@@ -181,7 +182,8 @@ TEST_F(ReadWindowTest, ReadWindowsAreRecordedAndReopenedWithTheirTabPage) {
 
     // Row 9 no longer exists: that record is skipped.
     auto restored = lines;
-    for (const char* line : {"InBox", "9", "0", "0", "0", "600", "400", "1"}) restored.emplace_back(line);
+    for (const char* line : {"InBox", "9", "0", "0", "0", "600", "400", "1"})
+        restored.emplace_back(line);
     reads->restore(restored);
     ASSERT_EQ(host.childWindows().size(), 1u);
     auto* again = dynamic_cast<TreadForm*>(host.childWindows().front());
@@ -277,12 +279,14 @@ TEST_F(AttachmentsTest, SameRowCountWithAnotherMessageOnTheRowIsRefusedToo) {
     TinboxForm& trash = host.openFolderWindow("Trash", false);
     for (std::size_t i = 0; i < trash.rowCount(); ++i)
         if (trash.rows()[i].item.fileName == earlier.fileName) trash.clickRow(static_cast<int>(i));
-    moveSelected(trash, "InBox", host, fake);  // ... and an older one comes: row 0 is another message
+    moveSelected(trash, "InBox", host,
+                 fake);  // ... and an older one comes: row 0 is another message
     ASSERT_EQ(inbox.rowCount(), 2u);
     ASSERT_NE(inbox.rows()[0].item.fileName, window->item().fileName);
     window->deleteSelectedAttachments();
     ASSERT_FALSE(fake.dialogs.texts("information").empty());
-    EXPECT_EQ(fake.dialogs.texts("information").back().rfind("Unable to delete attachment(s).\r", 0), 0u);
+    EXPECT_EQ(
+        fake.dialogs.texts("information").back().rfind("Unable to delete attachment(s).\r", 0), 0u);
     EXPECT_TRUE(fs::exists(item.attachList[0]));
 }
 

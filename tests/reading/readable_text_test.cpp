@@ -23,10 +23,22 @@ TEST(ReadableText, BodiesInTheirCharacterSets) {
     };
     const Case cases[] = {
         {"plain ASCII stays", "Hello", "us-ascii", "Hello"},
-        {"UTF-8 stays", "Gr\xC3\xBC\xC3\x9F" "e", "utf-8", "Grüße"},
-        {"ISO-8859-1", "Gr\xFC\xDF" "e", "ISO-8859-1", "Grüße"},
-        {"charset name in any case", "Gr\xFC\xDF" "e", "iso-8859-1", "Grüße"},
-        {"ISO-8859-2", "\xA3\xF3" "d\xBC", "iso-8859-2", "Łódź"},
+        {"UTF-8 stays",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e",
+         "utf-8", "Grüße"},
+        {"ISO-8859-1",
+         "Gr\xFC\xDF"
+         "e",
+         "ISO-8859-1", "Grüße"},
+        {"charset name in any case",
+         "Gr\xFC\xDF"
+         "e",
+         "iso-8859-1", "Grüße"},
+        {"ISO-8859-2",
+         "\xA3\xF3"
+         "d\xBC",
+         "iso-8859-2", "Łódź"},
         {"ISO-8859-15 euro", "3 \xA4", "iso-8859-15", "3 €"},
         {"windows-1252 quotes", "\x93quoted\x94", "windows-1252", "“quoted”"},
         {"windows-1251", "\xCF\xF0\xE8\xE2\xE5\xF2", "windows-1251", "Привет"},
@@ -73,7 +85,8 @@ TEST(ReadableText, Utf8LinesWrapByCharacters) {
     ASSERT_EQ(wrapped.size(), 2u);
     EXPECT_EQ(wrapped[0].size(), 130u);
     EXPECT_EQ(wrapped[1].size(), 10u);
-    EXPECT_EQ(wrapUtf8Lines({"\xC3\xA9t\xC3\xA9 and more"}, 5), (std::vector<std::string>{"\xC3\xA9t\xC3\xA9 ", "and ", "more"}));
+    EXPECT_EQ(wrapUtf8Lines({"\xC3\xA9t\xC3\xA9 and more"}, 5),
+              (std::vector<std::string>{"\xC3\xA9t\xC3\xA9 ", "and ", "more"}));
 }
 
 TEST(ReadableText, PreviewOfALatin1MessageIsUtf8AndTheFileUnchanged) {
@@ -83,7 +96,9 @@ TEST(ReadableText, PreviewOfALatin1MessageIsUtf8AndTheFileUnchanged) {
     testing::MessageSample sample;
     sample.subject = "R\xE9union \xE0 Z\xFCrich";
     sample.senderName = "Ren\xE9";
-    sample.body = {"Gr\xFC\xDF" "e aus K\xF6ln"};
+    sample.body = {
+        "Gr\xFC\xDF"
+        "e aus K\xF6ln"};
     sample.charSet = mime::TCharSet::csISO8859;
     const auto item = testing::storeMessage(dir, sample);
     const std::string stored = testing::readFile(store::messageFilePath(dir, item.fileName));

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "support/stored_messages.h"
 #include "fake_host.h"
 #include "store/index_rebuild.h"
 #include "store/message_file.h"
 #include "support/fake_platform.h"
+#include "support/stored_messages.h"
 #include "support/temp_dir.h"
 
 namespace velmora::reading {
@@ -30,7 +30,8 @@ struct TransfersTest : ::testing::Test {
     }
 
     // n messages in InBox, subjects "m1".."mn", in that list order.
-    TinboxForm& inboxWith(int n, std::vector<std::pair<std::string, std::string>> attachments = {}) {
+    TinboxForm& inboxWith(int n,
+                          std::vector<std::pair<std::string, std::string>> attachments = {}) {
         for (int i = 1; i <= n; ++i) {
             MessageSample sample;
             sample.fileName = "2001.01.01.00.00.00.00" + std::to_string(i);
@@ -104,7 +105,8 @@ TEST_F(TransfersTest, ConfirmationIsAskedForDeletingOnlyAndNoEndsIt) {
     source.clickRow(0);
     fake.dialogs.answers = {platform::Answer::No};
     deleteSelected(source, host, fake);
-    ASSERT_EQ(fake.dialogs.texts("question"), std::vector<std::string>{"Confirm mail message deletion?"});
+    ASSERT_EQ(fake.dialogs.texts("question"),
+              std::vector<std::string>{"Confirm mail message deletion?"});
     EXPECT_EQ(fake.dialogs.shown.back().title, "Confirmation Message");
     EXPECT_EQ(source.rowCount(), 2u);
 
@@ -154,7 +156,8 @@ TEST_F(TransfersTest, MovingThreeOfFiveRowsLeavesTheOtherTwoInOrder) {
     EXPECT_EQ(subjects(target), (std::vector<std::string>{"m2", "m3", "m5"}));
     EXPECT_EQ(target.currentRow(), 2);  // ascending: the last row
     EXPECT_EQ(store::countMessageFiles(work), 3u);
-    EXPECT_EQ(host.readWindows, (std::vector<std::pair<std::string, int>>{{"InBox", 1}, {"Work", 3}}));
+    EXPECT_EQ(host.readWindows,
+              (std::vector<std::pair<std::string, int>>{{"InBox", 1}, {"Work", 3}}));
 }
 
 TEST_F(TransfersTest, DeletingAReadWindowsRowClosesItAndLaterOnesCountDown) {

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "../reading/fake_host.h"
-#include "support/stored_messages.h"
 #include "base/text_file.h"
 #include "store/folders.h"
 #include "store/message_file.h"
 #include "store/message_transfer.h"
 #include "support/fake_platform.h"
+#include "support/stored_messages.h"
 #include "support/temp_dir.h"
 
 namespace velmora::retrieval {

@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdio>
 
-#include "support/stored_messages.h"
 #include "fake_retrieval_host.h"
 #include "profiles/profile.h"
 #include "profiles/settings.h"
@@ -16,6 +15,7 @@
 #include "store/folders.h"
 #include "support/fake_platform.h"
 #include "support/servers/real_servers.h"
+#include "support/stored_messages.h"
 #include "support/temp_dir.h"
 
 namespace velmora::retrieval {

@@ -8,8 +8,8 @@
 namespace velmora::retrieval {
 namespace {
 
-using testing::TempDir;
 using testing::readFile;
+using testing::TempDir;
 using testing::writeFile;
 
 TEST(SeenMessages, EachStoredMessageIsOnDiskAtOnceAndReadBackByTheNextSession) {
@@ -34,9 +34,8 @@ TEST(SeenMessages, EachStoredMessageIsOnDiskAtOnceAndReadBackByTheNextSession) {
 
 TEST(SeenMessages, ALineCutShortOrDamagedIsSkipped) {
     TempDir home;
-    writeFile(home / "x.uidl",
-              "46\r\ngood\t5\r\nno-tab\r\nbad day\tx\r\n" + std::string(71, 'l') +
-                  "\t1\r\ntorn\t7");
+    writeFile(home / "x.uidl", "46\r\ngood\t5\r\nno-tab\r\nbad day\tx\r\n" + std::string(71, 'l') +
+                                   "\t1\r\ntorn\t7");
     const SeenMessages seen(home / "x.uidl");
     EXPECT_EQ(seen.size(), 1u);
     EXPECT_TRUE(seen.contains("good"));

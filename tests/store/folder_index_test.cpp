@@ -10,8 +10,8 @@ namespace {
 
 FolderRow sampleRow(const std::string& fileName) {
     FolderRow row;
-    row.text = makeRowText({"U O r f A N", "2.4", "Report", "Ann <ann@example.org>", "bob@example.org",
-                            "31 July 2001"});
+    row.text = makeRowText({"U O r f A N", "2.4", "Report", "Ann <ann@example.org>",
+                            "bob@example.org", "31 July 2001"});
     TObjListViewVLF& item = row.item;
     item.fileName = fileName;
     item.senderName = "Ann";
@@ -41,8 +41,11 @@ TEST(FolderIndex, RecordsRoundTripInTheirLineLayout) {
     const std::string bytes = formatFolderIndex(rows);
     // The first record line by line, as other programs and older runs read it.
     const std::string first =
-        rows[0].text + "\r\n2001.07.31.15.30.45.123\r\nAnn\r\nann@example.org\r\n2\r\n"
-        "Cy <cy@example.org>\r\ndee@example.org\r\n1\r\n/h/InBox.000/2001.07.31.15.30.45.123.att.a.txt\r\n"
+        rows[0].text +
+        "\r\n2001.07.31.15.30.45.123\r\nAnn\r\nann@example.org\r\n2\r\n"
+        "Cy "
+        "<cy@example.org>\r\ndee@example.org\r\n1\r\n/h/InBox.000/"
+        "2001.07.31.15.30.45.123.att.a.txt\r\n"
         "Tue, 31 Jul 2001 15:30:45 +0200\r\n20010731153045\r\nReport\r\nU O r f A N\r\n2\r\n"
         "TRUE\r\nFALSE\r\nTRUE\r\nask\r\nFALSE\r\nTRUE\r\nH (High)\r\nme\r\n\r\nOrg\r\n4.6\r\n";
     EXPECT_EQ(bytes.substr(0, first.size()), first);
@@ -98,30 +101,37 @@ TEST(FolderIndex, DamageKeepsTheRecordsBeforeIt) {
         const char* what;
         std::string bytes;
     } cases[] = {
-        {"count line that is not a number", good + [&] {
-             std::string s = second;
-             s.replace(s.find("\r\n2\r\n"), 5, "\r\ntwo\r\n");
-             return s;
-         }()},
-        {"negative count", good + [&] {
-             std::string s = second;
-             s.replace(s.find("\r\n2\r\n"), 5, "\r\n-2\r\n");
-             return s;
-         }()},
-        {"absurd count", good + [&] {
-             std::string s = second;
-             s.replace(s.find("\r\n2\r\n"), 5, "\r\n999999999\r\n");
-             return s;
-         }()},
+        {"count line that is not a number", good +
+                                                [&] {
+                                                    std::string s = second;
+                                                    s.replace(s.find("\r\n2\r\n"), 5,
+                                                              "\r\ntwo\r\n");
+                                                    return s;
+                                                }()},
+        {"negative count", good +
+                               [&] {
+                                   std::string s = second;
+                                   s.replace(s.find("\r\n2\r\n"), 5, "\r\n-2\r\n");
+                                   return s;
+                               }()},
+        {"absurd count", good +
+                             [&] {
+                                 std::string s = second;
+                                 s.replace(s.find("\r\n2\r\n"), 5, "\r\n999999999\r\n");
+                                 return s;
+                             }()},
         // Within the bound, but more lines than the rest of the file could hold: nothing is
         // reserved for it.
-        {"count beyond the end of the file", good + [&] {
-             std::string s = second;
-             s.replace(s.find("\r\n2\r\n"), 5, "\r\n99999\r\n");
-             return s;
-         }()},
+        {"count beyond the end of the file", good +
+                                                 [&] {
+                                                     std::string s = second;
+                                                     s.replace(s.find("\r\n2\r\n"), 5,
+                                                               "\r\n99999\r\n");
+                                                     return s;
+                                                 }()},
         {"record cut short", good + second.substr(0, second.size() / 2)},
-        {"row text without its tabs", good + "just a line\r\n" + second.substr(second.find("\r\n") + 2)},
+        {"row text without its tabs",
+         good + "just a line\r\n" + second.substr(second.find("\r\n") + 2)},
     };
     for (const auto& c : cases) {
         const IndexContent back = parseFolderIndex(c.bytes);

@@ -9,9 +9,9 @@ namespace {
 
 TEST(FolderTree, DefaultFoldersFirstThenUserFoldersByNumberAndName) {
     testing::TempDir home;
-    for (const char* d : {"Trash.000", "Sent.000", "InBox.000", "OutBox.000", "Drafts.000",
-                          "Work.001", "Alpha.001", "Old.002", "Attach", ".hidden",
-                          "Work.001/Sub.001"})
+    for (const char* d :
+         {"Trash.000", "Sent.000", "InBox.000", "OutBox.000", "Drafts.000", "Work.001", "Alpha.001",
+          "Old.002", "Attach", ".hidden", "Work.001/Sub.001"})
         std::filesystem::create_directories(home / d);
     TMailTree tree(home.path());
     std::vector<std::string> labels;

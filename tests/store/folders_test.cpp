@@ -19,7 +19,8 @@ TEST(Folders, Conversions) {
     EXPECT_EQ(toLogicalPath("/home/v/Attach"), "");
     EXPECT_EQ(lastComponent("Work\\Sub"), "Sub");
     EXPECT_EQ(lastComponent("InBox"), "InBox");
-    EXPECT_EQ(folderIndexFile("/h", "Work\\Sub"), std::filesystem::path("/h/Work.001/Sub.001/Sub.dat"));
+    EXPECT_EQ(folderIndexFile("/h", "Work\\Sub"),
+              std::filesystem::path("/h/Work.001/Sub.001/Sub.dat"));
     EXPECT_EQ(folderLayoutFile("/h", "InBox"), std::filesystem::path("/h/InBox.000/InBox.cfg"));
     EXPECT_EQ(folderWindowKey("Work\\Sub"), "InBox.Work\\Sub");
 }
@@ -42,8 +43,8 @@ TEST(Folders, MoveTargetTable) {
         const char* allowed;  // one letter per target: y or n ('-' for the source itself)
     };
     const Row table[] = {
-        {"InBox", "-nnnyyn"},  {"Drafts", "n-ynynn"}, {"OutBox", "ny-nynn"},
-        {"Sent", "nyy-yyn"},   {"Trash", "yyyy-yn"},  {"Private", "ynnnyyn"},
+        {"InBox", "-nnnyyn"}, {"Drafts", "n-ynynn"}, {"OutBox", "ny-nynn"},
+        {"Sent", "nyy-yyn"},  {"Trash", "yyyy-yn"},  {"Private", "ynnnyyn"},
     };
     for (const auto& row : table) {
         for (int i = 0; i < 7; ++i) {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "store/message_file.h"
-#include "support/stored_messages.h"
 #include "support/fake_platform.h"
+#include "support/stored_messages.h"
 #include "support/temp_dir.h"
 
 namespace velmora::store {
@@ -15,7 +15,8 @@ using testing::MessageSample;
 TEST(IndexRebuild, OneRowPerMessageFileUnderTheProgressBox) {
     testing::TempDir dir;
     testing::FakePlatform fake;
-    for (const char* name : {"2001.01.01.00.00.00.002", "2001.01.01.00.00.00.001", "2001.01.01.00.00.00.003"}) {
+    for (const char* name :
+         {"2001.01.01.00.00.00.002", "2001.01.01.00.00.00.001", "2001.01.01.00.00.00.003"}) {
         MessageSample sample;
         sample.fileName = name;
         sample.subject = std::string("subject ") + name;
@@ -51,7 +52,8 @@ TEST(IndexRebuild, RowOfAForeignFileAndOfAnUnreadableOne) {
     testing::TempDir dir;
     testing::FakePlatform fake;
     // Dropped in by hand: no private block, no recipient.
-    testing::writeFile(dir / "hand.vlf", "From: \"Lee, Ann\" <ann@example.org>\r\nSubject: hi\r\n\r\nbody\r\n");
+    testing::writeFile(dir / "hand.vlf",
+                       "From: \"Lee, Ann\" <ann@example.org>\r\nSubject: hi\r\n\r\nbody\r\n");
     const FolderRow row = rowFromMessageFile(dir / "hand.vlf", 5, fake);
     const auto columns = splitRowText(row.text);
     EXPECT_EQ(columns[0], "");
@@ -69,7 +71,8 @@ TEST(IndexRebuild, RowOfAForeignFileAndOfAnUnreadableOne) {
 
 TEST(IndexRebuild, UnlistedFilesAreThoseNoRowNames) {
     testing::TempDir dir;
-    for (const char* name : {"a", "b", "c"}) testing::writeFile(dir / (std::string(name) + ".vlf"), "x");
+    for (const char* name : {"a", "b", "c"})
+        testing::writeFile(dir / (std::string(name) + ".vlf"), "x");
     std::vector<FolderRow> rows(1);
     rows[0].item.fileName = "b";
     const auto files = unlistedMessageFiles(dir.path(), rows);

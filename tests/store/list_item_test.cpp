@@ -11,9 +11,9 @@ TEST(SizeText, WholeKilobytesAndTheFirstDigitOfTheRemainder) {
     const struct {
         std::uintmax_t bytes;
         const char* text;
-    } cases[] = {{0, "1.0"},      {1023, "1.0"},    {1024, "1.0"},     {1124, "1.1"},
-                 {2047, "1.0"},   {2500, "2.4"},    {3072, "3.0"},     {1024 + 999, "1.9"},
-                 {10 * 1024 * 1024, "10240.0"}};
+    } cases[] = {{0, "1.0"},    {1023, "1.0"},       {1024, "1.0"},
+                 {1124, "1.1"}, {2047, "1.0"},       {2500, "2.4"},
+                 {3072, "3.0"}, {1024 + 999, "1.9"}, {10 * 1024 * 1024, "10240.0"}};
     for (const auto& c : cases) EXPECT_EQ(sizeText(c.bytes), c.text) << c.bytes;
 }
 
@@ -55,9 +55,12 @@ TEST(DateText, TheSixColumnFormats) {
 }
 
 TEST(DateText, ComposedDateCarriesTheZone) {
-    EXPECT_EQ(composedMailDate({2026, 12, 10, 9, 5, 7, 0, 4, 60}), "Thu, 10 Dec 2026 09:05:07 +0100");
-    EXPECT_EQ(composedMailDate({2001, 7, 31, 23, 0, 0, 0, 2, -330}), "Tue, 31 Jul 2001 23:00:00 -0530");
-    EXPECT_EQ(sortDateOf(platform::LocalTime{2001, 7, 31, 15, 30, 45, 123, 2, 0}), "20010731153045");
+    EXPECT_EQ(composedMailDate({2026, 12, 10, 9, 5, 7, 0, 4, 60}),
+              "Thu, 10 Dec 2026 09:05:07 +0100");
+    EXPECT_EQ(composedMailDate({2001, 7, 31, 23, 0, 0, 0, 2, -330}),
+              "Tue, 31 Jul 2001 23:00:00 -0530");
+    EXPECT_EQ(sortDateOf(platform::LocalTime{2001, 7, 31, 15, 30, 45, 123, 2, 0}),
+              "20010731153045");
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 
 #include "base/text_file.h"
 #include "store/index_rebuild.h"
-#include "support/stored_messages.h"
 #include "support/fake_platform.h"
+#include "support/stored_messages.h"
 #include "support/temp_dir.h"
 
 namespace velmora::store {
@@ -83,7 +83,8 @@ TEST(PrivateBlock, WrittenAfterTheOtherHeadersInBlockOrder) {
               std::vector<std::string>{"X-VL-Attach-Lines: 3"});
     const auto paths = linesStartingWith(text, "X-VL-Attach-DrivePath");
     ASSERT_EQ(paths.size(), 3u);
-    EXPECT_EQ(paths[0], "X-VL-Attach-DrivePath0: " + (dir / (sample.fileName + ".att.a.txt")).string());
+    EXPECT_EQ(paths[0],
+              "X-VL-Attach-DrivePath0: " + (dir / (sample.fileName + ".att.a.txt")).string());
     EXPECT_EQ(paths[2].rfind("X-VL-Attach-DrivePath2: ", 0), 0u);
     EXPECT_EQ(testing::readFile(dir / (sample.fileName + ".att.b.bin")), "beta");
     EXPECT_TRUE(linesStartingWith(text, "X-VL-BCC-Strings").empty());
@@ -137,7 +138,8 @@ TEST(PrivateBlock, RestampingTwiceLeavesOneBlock) {
 
     TObjListViewVLF gone = item;
     gone.fileName = "1999.01.01.00.00.00.000";
-    EXPECT_EQ(restampMessageFile(dir.path(), gone), "Create PZListView X-Header Structure Error 8048");
+    EXPECT_EQ(restampMessageFile(dir.path(), gone),
+              "Create PZListView X-Header Structure Error 8048");
 }
 
 TEST(PrivateBlock, StrippingRemovesEveryBlockLineOldOnesAndContinuations) {
@@ -221,8 +223,8 @@ TEST(MessageFile, WriteThenRebuildGivesTheSameItem) {
     ASSERT_FALSE(loadMessageFile(messageFilePath(dir.path(), item.fileName), loaded));
     const TObjListViewVLF back = itemFromMessage(loaded, item.fileName);
     TObjListViewVLF expected = item;
-    expected.mailDate = sample.date;       // from the Date header
-    expected.subject = sample.subject;     // from the Subject header
+    expected.mailDate = sample.date;    // from the Date header
+    expected.subject = sample.subject;  // from the Subject header
     EXPECT_EQ(back, expected);
 }
 
@@ -272,7 +274,8 @@ TEST(MessageFile, FailuresKeepThePreviousFile) {
 }
 
 TEST(MessageFile, PrivateBlockLinesRemovedFromAQuotedText) {
-    std::vector<std::string> lines = {"a", "X-VL-filename: x", "X-VL-status: U", "X-VL-VLversion: 4.6", "b"};
+    std::vector<std::string> lines = {"a", "X-VL-filename: x", "X-VL-status: U",
+                                      "X-VL-VLversion: 4.6", "b"};
     removePrivateBlockLines(lines);
     EXPECT_EQ(lines, (std::vector<std::string>{"a", "b"}));
     std::vector<std::string> reversed = {"X-VL-VLversion: 4.6", "c", "X-VL-filename: x"};

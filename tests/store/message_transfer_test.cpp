@@ -5,8 +5,8 @@
 #include "base/text_file.h"
 #include "store/index_rebuild.h"
 #include "store/message_file.h"
-#include "support/stored_messages.h"
 #include "support/fake_platform.h"
+#include "support/stored_messages.h"
 #include "support/temp_dir.h"
 
 namespace velmora::store {

@@ -13,7 +13,7 @@ struct FakeTimers::Entry {
 };
 
 class FakeTimer final : public platform::Timer {
-public:
+  public:
     FakeTimer(FakeTimers& owner, FakeTimers::Entry* entry) : owner_(owner), entry_(entry) {}
     ~FakeTimer() override {
         auto& list = owner_.entries_;
@@ -32,13 +32,13 @@ public:
     }
     Milliseconds interval() const override { return entry_->interval; }
 
-private:
+  private:
     FakeTimers& owner_;
     FakeTimers::Entry* entry_;
 };
 
 std::unique_ptr<platform::Timer> FakeTimers::createTimer(Milliseconds interval, bool singleShot,
-                                                   std::function<void()> onTimeout) {
+                                                         std::function<void()> onTimeout) {
     auto* entry = new Entry{interval, singleShot, std::move(onTimeout)};
     entries_.push_back(entry);
     return std::make_unique<FakeTimer>(*this, entry);
@@ -108,10 +108,14 @@ void FakeDialogs::record(ShownDialog dialog) {
 namespace {
 const char* kindName(platform::MessageKind kind) {
     switch (kind) {
-        case platform::MessageKind::Information: return "information";
-        case platform::MessageKind::Warning: return "warning";
-        case platform::MessageKind::Error: return "error";
-        case platform::MessageKind::Question: return "question";
+        case platform::MessageKind::Information:
+            return "information";
+        case platform::MessageKind::Warning:
+            return "warning";
+        case platform::MessageKind::Error:
+            return "error";
+        case platform::MessageKind::Question:
+            return "question";
     }
     return "?";
 }
@@ -121,7 +125,8 @@ platform::Answer FakeDialogs::messageBox(const platform::MessageBoxRequest& requ
     record({kindName(request.kind), request.title, request.text, request.buttons,
             request.defaultAnswer});
     if (answers.empty()) {
-        return request.buttons == platform::Buttons::Ok ? platform::Answer::Ok : request.defaultAnswer;
+        return request.buttons == platform::Buttons::Ok ? platform::Answer::Ok
+                                                        : request.defaultAnswer;
     }
     platform::Answer answer = answers.front();
     answers.pop_front();
@@ -137,7 +142,8 @@ std::string FakeDialogs::msgForm(const platform::MsgFormRequest& request) {
     return answer;
 }
 
-std::optional<platform::InputBoxResult> FakeDialogs::inputBox(const platform::InputBoxRequest& request) {
+std::optional<platform::InputBoxResult> FakeDialogs::inputBox(
+    const platform::InputBoxRequest& request) {
     inputBoxes.push_back(request);
     record({"inputBox", request.caption, request.first.prompt});
     if (inputAnswers.empty()) return std::nullopt;
@@ -146,7 +152,8 @@ std::optional<platform::InputBoxResult> FakeDialogs::inputBox(const platform::In
     return answer;
 }
 
-std::vector<std::filesystem::path> FakeDialogs::openFiles(const platform::FileDialogRequest& request) {
+std::vector<std::filesystem::path> FakeDialogs::openFiles(
+    const platform::FileDialogRequest& request) {
     record({"openFiles", request.title, ""});
     if (fileAnswers.empty()) return {};
     auto answer = fileAnswers.front();
@@ -154,7 +161,8 @@ std::vector<std::filesystem::path> FakeDialogs::openFiles(const platform::FileDi
     return answer;
 }
 
-std::optional<std::filesystem::path> FakeDialogs::saveFile(const platform::FileDialogRequest& request) {
+std::optional<std::filesystem::path> FakeDialogs::saveFile(
+    const platform::FileDialogRequest& request) {
     record({"saveFile", request.title, ""});
     if (pathAnswers.empty()) return std::nullopt;
     auto answer = pathAnswers.front();
@@ -185,7 +193,9 @@ void FakeDialogs::showStatus(const std::string& caption, const std::array<std::s
     record({"status", caption, lines[0]});
 }
 
-void FakeDialogs::hideStatus() { statusVisible = false; }
+void FakeDialogs::hideStatus() {
+    statusVisible = false;
+}
 
 std::vector<std::string> FakeDialogs::texts(const std::string& what) const {
     std::vector<std::string> result;

@@ -20,7 +20,7 @@ using platform::Milliseconds;
 class FakeTimers;
 
 class FakeClock final : public platform::Clock {
-public:
+  public:
     platform::Milliseconds elapsed() const override { return now_; }
     platform::LocalTime localNow() const override { return local_; }
 
@@ -29,17 +29,17 @@ public:
     void setLocalTime(const platform::LocalTime& local) { local_ = local; }
     void attach(FakeTimers* timers) { timers_ = timers; }
 
-private:
+  private:
     Milliseconds now_{1'000'000};
     platform::LocalTime local_{2026, 12, 10, 9, 30, 0, 0, 4, 60};
     FakeTimers* timers_ = nullptr;
 };
 
 class FakeTimers final : public platform::Timers {
-public:
+  public:
     explicit FakeTimers(FakeClock& clock) : clock_(clock) { clock_.attach(this); }
     std::unique_ptr<platform::Timer> createTimer(Milliseconds interval, bool singleShot,
-                                           std::function<void()> onTimeout) override;
+                                                 std::function<void()> onTimeout) override;
 
     // Fires every timer due at or before `now`, earliest first.
     void fireDue(Milliseconds now);
@@ -47,7 +47,7 @@ public:
     std::optional<Milliseconds> nextDue() const;
     std::size_t activeCount() const;
 
-private:
+  private:
     friend class FakeTimer;
     struct Entry;
     FakeClock& clock_;
@@ -55,7 +55,7 @@ private:
 };
 
 class FakeEventLoop final : public platform::EventLoop {
-public:
+  public:
     explicit FakeEventLoop(FakeClock& clock) : clock_(clock) {}
     // Runs the callbacks posted so far, in order.
     void processEvents() override;
@@ -67,7 +67,7 @@ public:
     int processCount() const { return processCount_; }
     Milliseconds totalWaited() const { return waited_; }
 
-private:
+  private:
     FakeClock& clock_;
     std::deque<std::function<void()>> posted_;
     int processCount_ = 0;
@@ -84,12 +84,15 @@ struct ShownDialog {
 };
 
 class FakeDialogs final : public platform::Dialogs {
-public:
+  public:
     platform::Answer messageBox(const platform::MessageBoxRequest& request) override;
     std::string msgForm(const platform::MsgFormRequest& request) override;
-    std::optional<platform::InputBoxResult> inputBox(const platform::InputBoxRequest& request) override;
-    std::vector<std::filesystem::path> openFiles(const platform::FileDialogRequest& request) override;
-    std::optional<std::filesystem::path> saveFile(const platform::FileDialogRequest& request) override;
+    std::optional<platform::InputBoxResult> inputBox(
+        const platform::InputBoxRequest& request) override;
+    std::vector<std::filesystem::path> openFiles(
+        const platform::FileDialogRequest& request) override;
+    std::optional<std::filesystem::path> saveFile(
+        const platform::FileDialogRequest& request) override;
     std::optional<std::filesystem::path> chooseDirectory(
         const std::string& title, const std::filesystem::path& initial) override;
     std::optional<platform::FontChoice> chooseFont(const platform::FontChoice& initial) override;
@@ -117,12 +120,12 @@ public:
     std::vector<std::string> texts(const std::string& what = "") const;
     void clear();
 
-private:
+  private:
     void record(ShownDialog dialog);
 };
 
 class FakeSystem final : public platform::System {
-public:
+  public:
     void beep() override { ++beeps; }
     void playSound(const std::filesystem::path& file) override { sounds.push_back(file); }
     std::string clipboardText() override { return clipboard; }
@@ -144,7 +147,7 @@ public:
 
 // The whole fake platform, wired together.
 class FakePlatform {
-public:
+  public:
     FakePlatform();
     FakePlatform(const FakePlatform&) = delete;
     FakePlatform& operator=(const FakePlatform&) = delete;
@@ -158,7 +161,7 @@ public:
     FakeDialogs dialogs;
     FakeSystem system;
 
-private:
+  private:
     platform::Platform platform_;
 };
 

@@ -30,8 +30,8 @@ struct ChildLimits {
 };
 
 struct ChildResult {
-    bool exited = false;   // false: ended by a signal (the time bound, a crash)
-    int status = -1;       // the exit status, or the signal
+    bool exited = false;  // false: ended by a signal (the time bound, a crash)
+    int status = -1;      // the exit status, or the signal
 };
 
 // `body` runs in the child; its return value is the child's exit status (0 to 255).

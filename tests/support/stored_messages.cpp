@@ -13,7 +13,8 @@ mime::TmsMessage buildMessage(const MessageSample& sample) {
     mime::TmsMessage message;
     message.Sender().SetName(sample.senderName);
     message.Sender().SetAddress(sample.senderAddress);
-    for (const auto& [name, address] : sample.to) message.Recipients().Add(mime::TmsMailAddress(address, name));
+    for (const auto& [name, address] : sample.to)
+        message.Recipients().Add(mime::TmsMailAddress(address, name));
     message.SetSubject(sample.subject);
     if (!sample.date.empty()) message.Headers().Add("Date: " + sample.date);
     message.SetBody(sample.body);
@@ -39,15 +40,16 @@ store::TObjListViewVLF itemFor(const MessageSample& sample) {
     return item;
 }
 
-store::TObjListViewVLF storeMessage(const std::filesystem::path& directory, const MessageSample& sample) {
+store::TObjListViewVLF storeMessage(const std::filesystem::path& directory,
+                                    const MessageSample& sample) {
     std::filesystem::create_directories(directory);
     mime::TmsMessage message = buildMessage(sample);
     store::TObjListViewVLF item = itemFor(sample);
     if (auto failure = store::saveAttachmentFiles(message, directory, item))
         throw std::runtime_error("saving attachments: " + *failure);
     if (!item.attachList.empty()) item.status[8] = 'A';
-    if (auto failure = store::writeMessageFile(message, item, directory,
-                                               store::PrioritySpelling::NewMessage))
+    if (auto failure =
+            store::writeMessageFile(message, item, directory, store::PrioritySpelling::NewMessage))
         throw std::runtime_error("writing the message: " + *failure);
     return item;
 }

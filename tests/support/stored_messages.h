@@ -36,12 +36,13 @@ store::TObjListViewVLF itemFor(const MessageSample& sample);
 
 // Stores the message in `directory` as an arrival does: attachment files beside it, then the
 // message file with its private block. Returns the item (with the attachment paths).
-store::TObjListViewVLF storeMessage(const std::filesystem::path& directory, const MessageSample& sample);
+store::TObjListViewVLF storeMessage(const std::filesystem::path& directory,
+                                    const MessageSample& sample);
 
 // A tmpfs of `bytes` mounted on a fresh directory, unmounted on destruction. `path()` is empty
 // when mounting is not allowed here (the test then skips).
 class SmallDisk {
-public:
+  public:
     explicit SmallDisk(std::size_t bytes);
     ~SmallDisk();
     SmallDisk(const SmallDisk&) = delete;
@@ -49,13 +50,14 @@ public:
     bool mounted() const { return mounted_; }
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
     bool mounted_ = false;
 };
 
-#define VELMORA_SKIP_WITHOUT(disk)                                                             \
-    if (!(disk).mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here (needs root and " \
-                                           "mount permission) for the full-disk test"
+#define VELMORA_SKIP_WITHOUT(disk)                                     \
+    if (!(disk).mounted())                                             \
+    GTEST_SKIP() << "cannot mount a small tmpfs here (needs root and " \
+                    "mount permission) for the full-disk test"
 
 }  // namespace velmora::testing

@@ -86,20 +86,20 @@ struct Column {
 };
 // Header names of the common exporters, compared without case.
 constexpr Column kColumns[] = {
-    {"first name", kFirstName},       {"given name", kFirstName},
-    {"firstname", kFirstName},        {"givenname", kFirstName},
-    {"middle name", kMiddleName},     {"additional name", kMiddleName},
-    {"last name", kLastName},         {"family name", kLastName},
-    {"surname", kLastName},           {"lastname", kLastName},
-    {"initials", kInitials},          {"suffix", kNameSuffix},
-    {"name suffix", kNameSuffix},     {"title", kNameTitle},
-    {"name prefix", kNameTitle},      {"prefix", kNameTitle},
-    {"nickname", kNickName},          {"nick name", kNickName},
-    {"job title", kTitle},            {"organization 1 - title", kTitle},
-    {"company", kCompanyName},        {"organization", kCompanyName},
-    {"organisation", kCompanyName},   {"organization 1 - name", kCompanyName},
-    {"department", kDepartment},      {"organization 1 - department", kDepartment},
-    {"display name", kDisplayName},   {"name", kDisplayName},
+    {"first name", kFirstName},     {"given name", kFirstName},
+    {"firstname", kFirstName},      {"givenname", kFirstName},
+    {"middle name", kMiddleName},   {"additional name", kMiddleName},
+    {"last name", kLastName},       {"family name", kLastName},
+    {"surname", kLastName},         {"lastname", kLastName},
+    {"initials", kInitials},        {"suffix", kNameSuffix},
+    {"name suffix", kNameSuffix},   {"title", kNameTitle},
+    {"name prefix", kNameTitle},    {"prefix", kNameTitle},
+    {"nickname", kNickName},        {"nick name", kNickName},
+    {"job title", kTitle},          {"organization 1 - title", kTitle},
+    {"company", kCompanyName},      {"organization", kCompanyName},
+    {"organisation", kCompanyName}, {"organization 1 - name", kCompanyName},
+    {"department", kDepartment},    {"organization 1 - department", kDepartment},
+    {"display name", kDisplayName}, {"name", kDisplayName},
     {"full name", kDisplayName},
 };
 
@@ -136,8 +136,8 @@ void readCsv(std::string_view bytes, TAddressBook& book, TOutlookAddressBooks& o
     for (std::size_t c = 0; c < rows[0].size(); ++c) {
         const std::string lower = toLowerAscii(trimmed(rows[0][c]));
         const std::pair<const char*, Extra> extras[] = {
-            {"notes", kNotes}, {"members", kMembers}, {"mailing list", kIsList},
-            {"list from", kFrom}, {"list to", kTo}, {"list reply-to", kReplyTo}};
+            {"notes", kNotes},    {"members", kMembers}, {"mailing list", kIsList},
+            {"list from", kFrom}, {"list to", kTo},      {"list reply-to", kReplyTo}};
         for (const auto& [header, extra] : extras)
             if (lower == header) extraOf[c] = extra;
         if (extraOf[c] != kNone) continue;
@@ -156,8 +156,9 @@ void readCsv(std::string_view bytes, TAddressBook& book, TOutlookAddressBooks& o
             return std::string();
         };
         const bool isList = extra(kIsList) == "TRUE";
-        TEmailAddress& item = isList ? owner.newList("")
-                                     : owner.newAddress("", addresses.empty() ? "" : addresses.front());
+        TEmailAddress& item =
+            isList ? owner.newList("")
+                   : owner.newAddress("", addresses.empty() ? "" : addresses.front());
         if (isList)
             for (std::string& line : splitLines(extra(kMembers)))
                 static_cast<TDistributionList&>(item).members().add(owner.newAddress(line, line));
@@ -168,7 +169,8 @@ void readCsv(std::string_view bytes, TAddressBook& book, TOutlookAddressBooks& o
         for (std::size_t c = 0; c < row.size() && c < propertyOf.size(); ++c)
             if (propertyOf[c] >= 0 && item.Properties(propertyOf[c]).empty())
                 item.Properties(propertyOf[c]) = std::string(trimmed(row[c]));
-        if (addresses.size() > 1 && !isList) item.moreAddresses.assign(addresses.begin() + 1, addresses.end());
+        if (addresses.size() > 1 && !isList)
+            item.moreAddresses.assign(addresses.begin() + 1, addresses.end());
         if (item.displayName().empty()) {
             std::string name;
             for (int p : {kFirstName, kMiddleName, kLastName}) {

@@ -14,8 +14,9 @@ namespace fs = std::filesystem;
 
 const char* propertyLabel(int index) {
     static constexpr const char* kLabels[kPropertyCount] = {
-        "FirstName", "MiddleName", "LastName", "Initials", "NameSuffix", "NameTitle", "NickName",
-        "Title", "CompanyName", "Depatrment", "AddrType", "Address", "DisplayName"};
+        "FirstName", "MiddleName", "LastName",   "Initials",    "NameSuffix",
+        "NameTitle", "NickName",   "Title",      "CompanyName", "Depatrment",
+        "AddrType",  "Address",    "DisplayName"};
     return index >= 0 && index < kPropertyCount ? kLabels[index] : "";
 }
 
@@ -133,7 +134,8 @@ std::string bookNameOf(const fs::path& path) {
 
 bool looksLikeVCard(std::string_view bytes) {
     std::size_t start = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-    while (start < bytes.size() && (bytes[start] == '\r' || bytes[start] == '\n' || bytes[start] == ' '))
+    while (start < bytes.size() &&
+           (bytes[start] == '\r' || bytes[start] == '\n' || bytes[start] == ' '))
         ++start;
     return startsWithNoCase(bytes.substr(start), "BEGIN:VCARD");
 }

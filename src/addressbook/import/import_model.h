@@ -17,7 +17,7 @@
 namespace velmora::addressbook {
 
 class EOutlookAddressBookError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -44,7 +44,7 @@ const char* propertyLabel(int index);
 class TAddressBook;
 
 class TEmailAddress {
-public:
+  public:
     enum Kind { Address = 0, DistributionList = 1 };
     TEmailAddress(std::string displayName, std::string address);
     virtual ~TEmailAddress() = default;
@@ -65,25 +65,25 @@ public:
     std::string listFrom, listTo, listReplyTo;
     virtual std::string text() const { return displayName() + " <" + address() + ">"; }
 
-protected:
+  protected:
     Kind kind_ = Address;
 
-private:
+  private:
     std::array<std::string, kPropertyCount> properties_;
 };
 
 class TDistributionList final : public TEmailAddress {
-public:
+  public:
     TDistributionList(std::string displayName, TAddressBook& members);
     TAddressBook& members() const { return *members_; }
     std::string text() const override { return TEmailAddress::text() + " (Distribution List)"; }
 
-private:
+  private:
     TAddressBook* members_;
 };
 
 class TAddressBook {
-public:
+  public:
     explicit TAddressBook(std::string name) : name_(std::move(name)) {}
     const std::string& name() const { return name_; }
     const std::vector<TEmailAddress*>& items() const { return items_; }
@@ -94,7 +94,7 @@ public:
     TAddressBook& subBook(int index) const;
     void addSubBook(TAddressBook& book) { subBooks_.push_back(&book); }
 
-private:
+  private:
     std::string name_;
     std::vector<TEmailAddress*> items_;
     std::vector<TAddressBook*> subBooks_;
@@ -102,14 +102,14 @@ private:
 
 // The trace of one reading, written whole to "TestLog.txt" once the reading ends.
 class TraceLog {
-public:
+  public:
     void line(const std::string& text);
     void enter(const std::string& step);
     void leave(const std::string& step);
     const std::vector<std::string>& lines() const { return lines_; }
     void clear() { lines_.clear(), depth_ = 0; }
 
-private:
+  private:
     std::vector<std::string> lines_;
     int depth_ = 0;
 };
@@ -119,7 +119,7 @@ private:
 inline constexpr std::uintmax_t kMaxImportFileBytes = 256u * 1024 * 1024;
 
 class TOutlookAddressBooks {
-public:
+  public:
     // `dialogs` shows the errors when ShowsErrors is set; may be null (the command line).
     explicit TOutlookAddressBooks(platform::Dialogs* dialogs = nullptr) : dialogs_(dialogs) {}
 
@@ -153,7 +153,7 @@ public:
     TDistributionList& newList(std::string displayName);
     std::size_t itemCount() const { return items_.size(); }
 
-private:
+  private:
     // Runs one reading: the trace around it, the error reported, the trace written once.
     bool runReading(const std::string& step, const std::function<void()>& read);
     void report(const std::string& step, const std::string& text);

@@ -7,8 +7,8 @@ namespace {
 void fillNames(const TEmailAddress& item, TEmailNameObjListView& entry) {
     entry.fullName = quoteCommaName(item.displayName().empty() ? std::string(kNoFullNameImported)
                                                                : item.displayName());
-    entry.nickname = item.Properties(kNickName).empty() ? std::string(kNoNickname)
-                                                        : item.Properties(kNickName);
+    entry.nickname =
+        item.Properties(kNickName).empty() ? std::string(kNoNickname) : item.Properties(kNickName);
     entry.notes = item.notes;
     entry.listFrom = item.listFrom;
     entry.listTo = item.listTo;
@@ -28,7 +28,8 @@ TEmailNameObjListView entryOfAddress(const TEmailAddress& item) {
 TEmailNameObjListView entryOfList(const TDistributionList& list) {
     TEmailNameObjListView entry;
     fillNames(list, entry);
-    for (const TEmailAddress* member : list.members().items()) entry.addresses.push_back(member->address());
+    for (const TEmailAddress* member : list.members().items())
+        entry.addresses.push_back(member->address());
     entry.isMailingList = true;
     if (entry.listTo.empty()) entry.listTo = kListToPlaceholder;
     return entry;

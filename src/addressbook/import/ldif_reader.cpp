@@ -17,12 +17,20 @@ struct Attribute {
     int property;
 };
 constexpr Attribute kAttributes[] = {
-    {"givenname", kFirstName}, {"sn", kLastName},       {"xmozillanickname", kNickName},
-    {"mozillanickname", kNickName}, {"title", kTitle},  {"o", kCompanyName},
-    {"ou", kDepartment},       {"mail", kAddress},      {"cn", kDisplayName},
+    {"givenname", kFirstName},
+    {"sn", kLastName},
+    {"xmozillanickname", kNickName},
+    {"mozillanickname", kNickName},
+    {"title", kTitle},
+    {"o", kCompanyName},
+    {"ou", kDepartment},
+    {"mail", kAddress},
+    {"cn", kDisplayName},
 };
 
-std::string dnKey(std::string_view dn) { return toLowerAscii(trimmed(dn)); }
+std::string dnKey(std::string_view dn) {
+    return toLowerAscii(trimmed(dn));
+}
 
 }  // namespace
 
@@ -50,8 +58,10 @@ TNSAB::TNSAB(std::string_view bytes) {
         start = end;
         if (start < bytes.size() && bytes[start] == '\r') ++start;
         if (start < bytes.size() && bytes[start] == '\n') ++start;
-        if (!line.empty() && line[0] == ' ' && !lines.empty()) lines.back().append(line.substr(1));
-        else lines.emplace_back(line);
+        if (!line.empty() && line[0] == ' ' && !lines.empty())
+            lines.back().append(line.substr(1));
+        else
+            lines.emplace_back(line);
     }
     Record* current = nullptr;
     for (const std::string& line : lines) {
@@ -100,7 +110,8 @@ void TNSAB::read(TAddressBook& book, TOutlookAddressBooks& owner) {
             continue;
         }
         for (const Attribute& a : kAttributes)
-            if (item->Properties(a.property).empty()) item->Properties(a.property) = record.value(a.name);
+            if (item->Properties(a.property).empty())
+                item->Properties(a.property) = record.value(a.name);
         std::vector<std::string> second = record.values("mozillasecondemail");
         for (std::string& s : second)
             if (!s.empty()) item->moreAddresses.push_back(std::move(s));
@@ -110,8 +121,10 @@ void TNSAB::read(TAddressBook& book, TOutlookAddressBooks& owner) {
         for (const std::string& member : record->values("member")) {
             const std::string key = dnKey(member);
             TEmailAddress* target = nullptr;
-            if (auto p = people.find(key); p != people.end()) target = p->second;
-            else if (auto g = groups.find(key); g != groups.end()) target = g->second;
+            if (auto p = people.find(key); p != people.end())
+                target = p->second;
+            else if (auto g = groups.find(key); g != groups.end())
+                target = g->second;
             if (target && target != list && !list->members().contains(*target))
                 list->members().add(*target);
         }

@@ -47,8 +47,8 @@ std::string noteValue(std::string_view note, const std::string& key) {
     if (at == std::string_view::npos) return {};
     const std::size_t start = at + open.size();
     const std::size_t end = note.find('>', start);
-    return std::string(trimmed(note.substr(start, end == std::string_view::npos ? std::string_view::npos
-                                                                                : end - start)));
+    return std::string(trimmed(
+        note.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start)));
 }
 
 bool isNoteFor(std::string_view line, const std::string& nickname) {
@@ -66,9 +66,12 @@ std::vector<std::string> splitOutsideQuotes(std::string_view text, char separato
     for (std::size_t i = 0; i <= text.size(); ++i) {
         if (i < text.size()) {
             const char c = text[i];
-            if (c == '"') quoted = !quoted;
-            else if (!quoted && c == '<') ++angle;
-            else if (!quoted && c == '>' && angle > 0) --angle;
+            if (c == '"')
+                quoted = !quoted;
+            else if (!quoted && c == '<')
+                ++angle;
+            else if (!quoted && c == '>' && angle > 0)
+                --angle;
             if (c != separator || quoted || angle > 0) continue;
         }
         std::string_view piece = trimmed(text.substr(start, i - start));
@@ -83,7 +86,8 @@ void readNicknameFile(std::string_view bytes, TAddressBook& book, TOutlookAddres
     // The note lines by nickname (the first of each), so that finding a note costs no scan.
     std::map<std::string, std::size_t> notes;
     for (std::size_t i = 0; i < lines.size(); ++i)
-        if (startsWithNoCase(lines[i], "note ")) notes.emplace(splitNamed(std::string_view(lines[i]).substr(5)).nickname, i);
+        if (startsWithNoCase(lines[i], "note "))
+            notes.emplace(splitNamed(std::string_view(lines[i]).substr(5)).nickname, i);
 
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string_view line = lines[i];
@@ -97,13 +101,16 @@ void readNicknameFile(std::string_view bytes, TAddressBook& book, TOutlookAddres
             item = &owner.newAddress(named.nickname, pieces.empty() ? "" : pieces.front());
         } else {
             TDistributionList& list = owner.newList(named.nickname);
-            for (const std::string& piece : pieces) list.members().add(owner.newAddress(piece, piece));
+            for (const std::string& piece : pieces)
+                list.members().add(owner.newAddress(piece, piece));
             item = &list;
         }
         item->Properties(kNickName) = named.nickname;
         const std::string* note = nullptr;
-        if (i + 1 < lines.size() && isNoteFor(lines[i + 1], named.nickname)) note = &lines[i + 1];
-        else if (auto found = notes.find(named.nickname); found != notes.end()) note = &lines[found->second];
+        if (i + 1 < lines.size() && isNoteFor(lines[i + 1], named.nickname))
+            note = &lines[i + 1];
+        else if (auto found = notes.find(named.nickname); found != notes.end())
+            note = &lines[found->second];
         if (note) {
             if (std::string name = noteValue(*note, "name"); !name.empty())
                 item->Properties(kDisplayName) = name;

@@ -29,7 +29,7 @@ void readVCard(std::string_view bytes, TAddressBook& book, TOutlookAddressBooks&
 // "person" becomes an address, a "groupOfNames" a distribution list whose "member" values are
 // looked up by dn (without case, through an index).
 class TNSAB {
-public:
+  public:
     explicit TNSAB(std::string_view bytes);
     void read(TAddressBook& book, TOutlookAddressBooks& owner);
 
@@ -41,7 +41,7 @@ public:
     };
     const std::vector<Record>& records() const { return records_; }
 
-private:
+  private:
     std::vector<Record> records_;
 };
 

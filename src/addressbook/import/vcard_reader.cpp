@@ -104,15 +104,17 @@ bool parseContentLine(std::string_view line, ContentLine& out) {
     out.params.clear();
     std::size_t semi = head.find(';');
     std::string_view name = head.substr(0, semi);
-    if (std::size_t dot = name.rfind('.'); dot != std::string_view::npos) name.remove_prefix(dot + 1);
+    if (std::size_t dot = name.rfind('.'); dot != std::string_view::npos)
+        name.remove_prefix(dot + 1);
     out.name = toUpperAscii(name);
     out.quotedPrintable = false;
     while (semi != std::string_view::npos) {
         const std::size_t next = head.find(';', semi + 1);
-        std::string param(head.substr(semi + 1, next == std::string_view::npos ? std::string_view::npos
-                                                                                 : next - semi - 1));
+        std::string param(head.substr(
+            semi + 1, next == std::string_view::npos ? std::string_view::npos : next - semi - 1));
         const std::string upper = toUpperAscii(param);
-        if (upper == "QUOTED-PRINTABLE" || upper == "ENCODING=QUOTED-PRINTABLE") out.quotedPrintable = true;
+        if (upper == "QUOTED-PRINTABLE" || upper == "ENCODING=QUOTED-PRINTABLE")
+            out.quotedPrintable = true;
         out.params.push_back(upper);
         semi = next;
     }
@@ -205,8 +207,10 @@ void readVCard(std::string_view bytes, TAddressBook& book, TOutlookAddressBooks&
             std::string address(trimmed(unescape(value)));
             if (address.rfind("mailto:", 0) == 0) address.erase(0, 7);
             if (address.empty()) continue;
-            if (item.address().empty()) item.Properties(kAddress) = address;
-            else item.moreAddresses.push_back(address);
+            if (item.address().empty())
+                item.Properties(kAddress) = address;
+            else
+                item.moreAddresses.push_back(address);
             item.Properties(kAddrType) = "SMTP";
         } else if (cl.name == "ORG") {
             std::vector<std::string> parts = components(value);
@@ -225,7 +229,8 @@ void readVCard(std::string_view bytes, TAddressBook& book, TOutlookAddressBooks&
         } else if (cl.name == "X-VELMORA-MEMBER") {
             card->memberLines.push_back(unescape(value));
         } else if (cl.name == "NOTE") {
-            for (std::string& note : splitLines(unescape(value))) item.notes.push_back(std::move(note));
+            for (std::string& note : splitLines(unescape(value)))
+                item.notes.push_back(std::move(note));
         } else if (cl.name == "X-VELMORA-LIST-FROM") {
             item.listFrom = unescape(value);
         } else if (cl.name == "X-VELMORA-LIST-TO") {
@@ -263,7 +268,8 @@ void readVCard(std::string_view bytes, TAddressBook& book, TOutlookAddressBooks&
     for (Card& c : cards) {
         if (c.group) {
             auto& list = static_cast<TDistributionList&>(*c.item);
-            for (const std::string& line : c.memberLines) list.members().add(owner.newAddress(line, line));
+            for (const std::string& line : c.memberLines)
+                list.members().add(owner.newAddress(line, line));
             if (!c.memberLines.empty()) c.members.clear();
             for (const std::string& member : c.members) {
                 if (member.size() > 7 && equalsNoCase(member.substr(0, 7), "mailto:")) {
@@ -274,7 +280,8 @@ void readVCard(std::string_view bytes, TAddressBook& book, TOutlookAddressBooks&
                 auto found = byUid.find(memberKey(member));
                 if (found == byUid.end()) continue;  // a member this file does not hold
                 TEmailAddress& target = *cards[found->second].item;
-                if (&target != c.item && !list.members().contains(target)) list.members().add(target);
+                if (&target != c.item && !list.members().contains(target))
+                    list.members().add(target);
             }
         }
         if (c.item->displayName().empty() && c.item->address().empty() && !c.group) continue;

@@ -37,7 +37,8 @@ void fillList(QListWidget* list, const std::vector<std::string>& lines) {
 
 // --- Verify Addresses -------------------------------------------------------------------------
 
-VerifyDialog::VerifyDialog(addressbook::TckAddressForm& form, QWidget* parent) : QDialog(parent), form_(form) {
+VerifyDialog::VerifyDialog(addressbook::TckAddressForm& form, QWidget* parent)
+    : QDialog(parent), form_(form) {
     setObjectName(QStringLiteral("TckAddressForm"));
     setModal(true);
     auto* layout = new QGridLayout(this);
@@ -51,8 +52,10 @@ VerifyDialog::VerifyDialog(addressbook::TckAddressForm& form, QWidget* parent) :
     unverified_ = named(new QLabel(this), "lblUnverified", QStringLiteral("Unverified Addresses"));
     layout->addWidget(verified_, 2, 0);
     layout->addWidget(unverified_, 2, 1);
-    verifiedBar_ = named(new QProgressBar(this), "pbVerified", QStringLiteral("Verified percentage"));
-    unverifiedBar_ = named(new QProgressBar(this), "pbUnverified", QStringLiteral("Unverified percentage"));
+    verifiedBar_ =
+        named(new QProgressBar(this), "pbVerified", QStringLiteral("Verified percentage"));
+    unverifiedBar_ =
+        named(new QProgressBar(this), "pbUnverified", QStringLiteral("Unverified percentage"));
     checkedBar_ = named(new QProgressBar(this), "pbChecked", QStringLiteral("Checked percentage"));
     layout->addWidget(verifiedBar_, 3, 0);
     layout->addWidget(unverifiedBar_, 3, 1);
@@ -64,15 +67,20 @@ VerifyDialog::VerifyDialog(addressbook::TckAddressForm& form, QWidget* parent) :
     auto* buttons = new QHBoxLayout;
     start_ = named(new QPushButton(this), "cmdStart", QStringLiteral("Start Check"));
     close_ = named(new QPushButton(this), "cmdClose", QStringLiteral("Close"));
-    print_ = named(new QPushButton(QStringLiteral("Print Unverified Address List"), this), "cmdPrint",
-                   QStringLiteral("Print Unverified Address List"));
+    print_ = named(new QPushButton(QStringLiteral("Print Unverified Address List"), this),
+                   "cmdPrint", QStringLiteral("Print Unverified Address List"));
     for (QPushButton* b : {start_, close_, print_}) buttons->addWidget(b);
     layout->addLayout(buttons, 6, 0, 1, 2);
-    connect(start_, &QPushButton::clicked, this, [this] { form_.startCheck(); refresh(); });
+    connect(start_, &QPushButton::clicked, this, [this] {
+        form_.startCheck();
+        refresh();
+    });
     connect(close_, &QPushButton::clicked, this, [this] {
         form_.cancelOrCloseClick();
-        if (!form_.isOpen()) QDialog::reject();
-        else refresh();
+        if (!form_.isOpen())
+            QDialog::reject();
+        else
+            refresh();
     });
     form_.onChanged = [this] { refresh(); };
     resize(720, 420);
@@ -100,7 +108,10 @@ void VerifyDialog::refresh() {
 void VerifyDialog::runModal() {
     placeOnScreen(this, 0.1);
     form_.open();
-    QTimer::singleShot(0, this, [this] { form_.startCheck(); refresh(); });
+    QTimer::singleShot(0, this, [this] {
+        form_.startCheck();
+        refresh();
+    });
     exec();
     form_.close();
 }
@@ -122,40 +133,47 @@ ImportDialog::ImportDialog(addressbook::TimportForm& form, DialogRunner run, QWi
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("1. Select Address Book Type"), this));
-    type_ = named(new QComboBox(this), "cboAddressBookType", QStringLiteral("1. Select Address Book Type"));
-    type_->setToolTip(QStringLiteral("Select the type of address book you would like to import from"));
-    for (const std::string& caption : addressbook::TimportForm::sourceCaptions()) type_->addItem(toQt(caption));
+    type_ = named(new QComboBox(this), "cboAddressBookType",
+                  QStringLiteral("1. Select Address Book Type"));
+    type_->setToolTip(
+        QStringLiteral("Select the type of address book you would like to import from"));
+    for (const std::string& caption : addressbook::TimportForm::sourceCaptions())
+        type_->addItem(toQt(caption));
     layout->addWidget(type_);
-    getData_ = named(new QPushButton(QStringLiteral("2. &Get Address Book Data"), this), "cmdImportType",
-                     QStringLiteral("2. Get Address Book Data"));
+    getData_ = named(new QPushButton(QStringLiteral("2. &Get Address Book Data"), this),
+                     "cmdImportType", QStringLiteral("2. Get Address Book Data"));
     getData_->setToolTip(QStringLiteral("Get the address book entries"));
     layout->addWidget(getData_);
     auto* middle = new QHBoxLayout;
     auto* treeBox = new QVBoxLayout;
     treeBox->addWidget(new QLabel(QStringLiteral("3. Select Address Book or Mailing List"), this));
-    tree_ = named(new QTreeWidget(this), "tv", QStringLiteral("3. Select Address Book or Mailing List"));
+    tree_ = named(new QTreeWidget(this), "tv",
+                  QStringLiteral("3. Select Address Book or Mailing List"));
     tree_->setHeaderHidden(true);
     tree_->setToolTip(QStringLiteral("Select one complete Address Book or one Mailing List"));
     treeBox->addWidget(tree_);
     middle->addLayout(treeBox);
     auto* previewBox = new QVBoxLayout;
-    previewBox->addWidget(new QLabel(QStringLiteral("Selected Address Book Entries (Display Only)"), this));
+    previewBox->addWidget(
+        new QLabel(QStringLiteral("Selected Address Book Entries (Display Only)"), this));
     preview_ = named(new QListWidget(this), "lboxToAddressBook",
                      QStringLiteral("Selected Address Book Entries (Display Only)"));
-    preview_->setToolTip(QStringLiteral("Read-Only! - Shows email addresses that will be imported"));
+    preview_->setToolTip(
+        QStringLiteral("Read-Only! - Shows email addresses that will be imported"));
     previewBox->addWidget(preview_);
     middle->addLayout(previewBox);
     layout->addLayout(middle, 1);
     layout->addWidget(new QLabel(QStringLiteral("4. To Velmora Address Book"), this));
     auto* target = new QHBoxLayout;
-    books_ = named(new QComboBox(this), "cboAddressBooks", QStringLiteral("4. To Velmora Address Book"));
+    books_ =
+        named(new QComboBox(this), "cboAddressBooks", QStringLiteral("4. To Velmora Address Book"));
     books_->setToolTip(QStringLiteral("Velmora address book to import into"));
-    auto* newBook = named(new QPushButton(QStringLiteral("&New Book"), this), "cmdCreateAddressBook",
-                          QStringLiteral("New Book"));
-    auto* editBook = named(new QPushButton(QStringLiteral("&Edit Book"), this), "cmdEditAddressBook",
-                           QStringLiteral("Edit Book"));
-    auto* removeBook = named(new QPushButton(QStringLiteral("&Remove Book"), this), "cmdDeleteAddressBook",
-                             QStringLiteral("Remove Book"));
+    auto* newBook = named(new QPushButton(QStringLiteral("&New Book"), this),
+                          "cmdCreateAddressBook", QStringLiteral("New Book"));
+    auto* editBook = named(new QPushButton(QStringLiteral("&Edit Book"), this),
+                           "cmdEditAddressBook", QStringLiteral("Edit Book"));
+    auto* removeBook = named(new QPushButton(QStringLiteral("&Remove Book"), this),
+                             "cmdDeleteAddressBook", QStringLiteral("Remove Book"));
     target->addWidget(books_, 1);
     for (QPushButton* b : {newBook, editBook, removeBook}) target->addWidget(b);
     layout->addLayout(target);
@@ -165,7 +183,8 @@ ImportDialog::ImportDialog(addressbook::TimportForm& form, DialogRunner run, QWi
     import_ = named(new QPushButton(QStringLiteral("5. &Import Into Velmora"), this), "cmdImport",
                     QStringLiteral("5. Import Into Velmora"));
     import_->setToolTip(QStringLiteral("Do It! Import address book entries into Velmora"));
-    auto* close = named(new QPushButton(QStringLiteral("&Close"), this), "cmdClose", QStringLiteral("Close"));
+    auto* close =
+        named(new QPushButton(QStringLiteral("&Close"), this), "cmdClose", QStringLiteral("Close"));
     bottom->addWidget(import_);
     bottom->addStretch();
     bottom->addWidget(close);
@@ -174,7 +193,8 @@ ImportDialog::ImportDialog(addressbook::TimportForm& form, DialogRunner run, QWi
     connect(type_, &QComboBox::activated, this, [this](int index) {
         act([this, index] { form_.selectSource(static_cast<addressbook::ImportSource>(index)); });
     });
-    connect(getData_, &QPushButton::clicked, this, [this] { act([this] { form_.getDataClick(); }); });
+    connect(getData_, &QPushButton::clicked, this,
+            [this] { act([this] { form_.getDataClick(); }); });
     connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
         const int index = item->data(0, Qt::UserRole).toInt();
         act([this, index] { form_.clickNode(index); });
@@ -183,11 +203,16 @@ ImportDialog::ImportDialog(addressbook::TimportForm& form, DialogRunner run, QWi
     connect(books_, &QComboBox::activated, this, [this](int index) {
         const auto names = form_.targetBooks();
         if (index >= 0 && index < static_cast<int>(names.size()))
-            act([this, name = names[static_cast<std::size_t>(index)]] { form_.selectTargetBook(name); });
+            act([this, name = names[static_cast<std::size_t>(index)]] {
+                form_.selectTargetBook(name);
+            });
     });
-    connect(newBook, &QPushButton::clicked, this, [this] { act([this] { form_.newBookClick(); }); });
-    connect(editBook, &QPushButton::clicked, this, [this] { act([this] { form_.editBookClick(); }); });
-    connect(removeBook, &QPushButton::clicked, this, [this] { act([this] { form_.removeBookClick(); }); });
+    connect(newBook, &QPushButton::clicked, this,
+            [this] { act([this] { form_.newBookClick(); }); });
+    connect(editBook, &QPushButton::clicked, this,
+            [this] { act([this] { form_.editBookClick(); }); });
+    connect(removeBook, &QPushButton::clicked, this,
+            [this] { act([this] { form_.removeBookClick(); }); });
     connect(import_, &QPushButton::clicked, this, [this] {
         act([this] { form_.importClick(); });
         if (!form_.visible()) accept();
@@ -214,7 +239,8 @@ void ImportDialog::refresh() {
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         const auto& node = nodes[i];
         parents.resize(static_cast<std::size_t>(node.depth));
-        QTreeWidgetItem* item = parents.empty() ? new QTreeWidgetItem(tree_) : new QTreeWidgetItem(parents.back());
+        QTreeWidgetItem* item =
+            parents.empty() ? new QTreeWidgetItem(tree_) : new QTreeWidgetItem(parents.back());
         item->setText(0, toQt(node.text));
         item->setData(0, Qt::UserRole, static_cast<int>(i));
         if (static_cast<int>(i) == form_.selectedNode()) item->setSelected(true);
@@ -248,8 +274,10 @@ OrderDialog::OrderDialog(addressbook::TorderABKForm& form, DialogRunner run, QWi
     layout->addWidget(label_);
     auto* buttons = new QHBoxLayout;
     auto* up = named(new QPushButton(QStringLiteral("Up"), this), "cmdUp", QStringLiteral("Up"));
-    auto* down = named(new QPushButton(QStringLiteral("Down"), this), "cmdDown", QStringLiteral("Down"));
-    auto* close = named(new QPushButton(QStringLiteral("Close"), this), "cmdClose", QStringLiteral("Close"));
+    auto* down =
+        named(new QPushButton(QStringLiteral("Down"), this), "cmdDown", QStringLiteral("Down"));
+    auto* close =
+        named(new QPushButton(QStringLiteral("Close"), this), "cmdClose", QStringLiteral("Close"));
     for (QPushButton* b : {up, down, close}) buttons->addWidget(b);
     layout->addLayout(buttons);
     connect(up, &QPushButton::clicked, this, [this] { act([this] { form_.upClick(); }); });
@@ -262,7 +290,9 @@ OrderDialog::OrderDialog(addressbook::TorderABKForm& form, DialogRunner run, QWi
             [this](const QModelIndex&, int from, int, const QModelIndex&, int to) {
                 if (updating_) return;
                 const int target = to > from ? to - 1 : to;
-                QTimer::singleShot(0, this, [this, from, target] { act([this, from, target] { form_.drag(from, target); }); });
+                QTimer::singleShot(0, this, [this, from, target] {
+                    act([this, from, target] { form_.drag(from, target); });
+                });
             });
     resize(360, 320);
     placeOnScreen(this, 1.0 / 3);

@@ -22,16 +22,16 @@ namespace velmora::desktop {
 using DialogRunner = std::function<bool(std::function<void()>)>;
 
 class VerifyDialog final : public QDialog {
-public:
+  public:
     VerifyDialog(addressbook::TckAddressForm& form, QWidget* parent = nullptr);
     // Opens the window, starts the check at once, and returns when it is closed.
     void runModal();
     void refresh();
 
-protected:
+  protected:
     void reject() override;
 
-private:
+  private:
     addressbook::TckAddressForm& form_;
     QListWidget* good_ = nullptr;
     QListWidget* bad_ = nullptr;
@@ -48,11 +48,11 @@ private:
 };
 
 class ImportDialog final : public QDialog {
-public:
+  public:
     ImportDialog(addressbook::TimportForm& form, DialogRunner run, QWidget* parent = nullptr);
     void refresh();
 
-private:
+  private:
     void act(const std::function<void()>& action);
 
     addressbook::TimportForm& form_;
@@ -68,11 +68,11 @@ private:
 };
 
 class OrderDialog final : public QDialog {
-public:
+  public:
     OrderDialog(addressbook::TorderABKForm& form, DialogRunner run, QWidget* parent = nullptr);
     void refresh();
 
-private:
+  private:
     void act(const std::function<void()>& action);
 
     addressbook::TorderABKForm& form_;

@@ -7,6 +7,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QItemSelectionModel>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -47,8 +47,8 @@ QString joined(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-AddressBookPageView::AddressBookPageView(addressbook::AddressBooksPage& page, core::AddressBookHooks* hooks,
-                                         Runner run, QWidget* parent)
+AddressBookPageView::AddressBookPageView(addressbook::AddressBooksPage& page,
+                                         core::AddressBookHooks* hooks, Runner run, QWidget* parent)
     : QWidget(parent), page_(page), hooks_(hooks), run_(std::move(run)) {
     setObjectName(QStringLiteral("AddressBooksPage"));
     auto* layout = new QVBoxLayout(this);
@@ -58,12 +58,17 @@ AddressBookPageView::AddressBookPageView(addressbook::AddressBooksPage& page, co
     bookRow->setContentsMargins(0, 0, 0, 0);
     books_ = named(new QComboBox(this), "cboAddressBooks", QStringLiteral("Address Book"));
     bookLabel_ = named(new QLabel(this), "lblAddressBook", QStringLiteral("Address Book position"));
-    newBook_ = named(new QPushButton(QStringLiteral("New"), this), "cmdNewAddressBook", QStringLiteral("New"));
-    editBook_ = named(new QPushButton(QStringLiteral("Edit Name"), this), "cmdEditAddressBook", QStringLiteral("Edit Name"));
-    removeBook_ = named(new QPushButton(QStringLiteral("Remove"), this), "cmdRemoveAddressBook", QStringLiteral("Remove"));
-    backup_ = named(new QPushButton(QStringLiteral("Backup"), this), "cmdBackupAddressBook", QStringLiteral("Backup"));
+    newBook_ = named(new QPushButton(QStringLiteral("New"), this), "cmdNewAddressBook",
+                     QStringLiteral("New"));
+    editBook_ = named(new QPushButton(QStringLiteral("Edit Name"), this), "cmdEditAddressBook",
+                      QStringLiteral("Edit Name"));
+    removeBook_ = named(new QPushButton(QStringLiteral("Remove"), this), "cmdRemoveAddressBook",
+                        QStringLiteral("Remove"));
+    backup_ = named(new QPushButton(QStringLiteral("Backup"), this), "cmdBackupAddressBook",
+                    QStringLiteral("Backup"));
     bookRow->addWidget(books_, 1);
-    for (QWidget* w : std::initializer_list<QWidget*>{bookLabel_, newBook_, editBook_, removeBook_, backup_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{bookLabel_, newBook_, editBook_, removeBook_, backup_})
         bookRow->addWidget(w);
     layout->addWidget(bookControls_);
 
@@ -83,9 +88,12 @@ AddressBookPageView::AddressBookPageView(addressbook::AddressBooksPage& page, co
     left->addWidget(entriesLabel_);
     left->addWidget(typeAhead_);
     auto* entryButtons = new QHBoxLayout;
-    add_ = named(new QPushButton(QStringLiteral("&Add"), this), "cmdAdd", QStringLiteral("Add Email Entry"));
-    delete_ = named(new QPushButton(QStringLiteral("&Delete"), this), "cmdDelete", QStringLiteral("Delete Email Entry"));
-    save_ = named(new QPushButton(QStringLiteral("&Save"), this), "cmdSave", QStringLiteral("Save Address Book"));
+    add_ = named(new QPushButton(QStringLiteral("&Add"), this), "cmdAdd",
+                 QStringLiteral("Add Email Entry"));
+    delete_ = named(new QPushButton(QStringLiteral("&Delete"), this), "cmdDelete",
+                    QStringLiteral("Delete Email Entry"));
+    save_ = named(new QPushButton(QStringLiteral("&Save"), this), "cmdSave",
+                  QStringLiteral("Save Address Book"));
     for (QPushButton* b : {add_, delete_, save_}) entryButtons->addWidget(b);
     left->addLayout(entryButtons);
     body->addLayout(left, 2);
@@ -103,7 +111,8 @@ AddressBookPageView::AddressBookPageView(addressbook::AddressBooksPage& page, co
     auto* addressPage = new QWidget(tabs);
     auto* addressLayout = new QVBoxLayout(addressPage);
     addressesLabel_ = new QLabel(addressPage);
-    addresses_ = named(new QPlainTextEdit(addressPage), "richEditAddresses", QStringLiteral("Email Addresses"));
+    addresses_ = named(new QPlainTextEdit(addressPage), "richEditAddresses",
+                       QStringLiteral("Email Addresses"));
     addresses_->installEventFilter(this);
     // In build mode entries dragged from the list onto the pane give it their addresses.
     list_->setDragEnabled(true);
@@ -118,14 +127,15 @@ AddressBookPageView::AddressBookPageView(addressbook::AddressBooksPage& page, co
     right->addWidget(tabs, 1);
 
     auto* checks = new QHBoxLayout;
-    mailingList_ = named(new QCheckBox(QStringLiteral("Mailing List"), this), "chkMailingList", QStringLiteral("Mailing List"));
-    buildList_ = named(new QCheckBox(QStringLiteral("Build Mailing List"), this), "chkBuildMailingList",
-                       QStringLiteral("Build Mailing List"));
+    mailingList_ = named(new QCheckBox(QStringLiteral("Mailing List"), this), "chkMailingList",
+                         QStringLiteral("Mailing List"));
+    buildList_ = named(new QCheckBox(QStringLiteral("Build Mailing List"), this),
+                       "chkBuildMailingList", QStringLiteral("Build Mailing List"));
     checks->addWidget(mailingList_);
     checks->addWidget(buildList_);
     right->addLayout(checks);
-    buildLabel_ = named(new QLabel(toQt(std::string(addressbook::kBuildModeLabel)), this), "lblBuildMode",
-                        QStringLiteral("Build mode"));
+    buildLabel_ = named(new QLabel(toQt(std::string(addressbook::kBuildModeLabel)), this),
+                        "lblBuildMode", QStringLiteral("Build mode"));
     right->addWidget(buildLabel_);
     listFields_ = new QWidget(this);
     auto* listForm = new QFormLayout(listFields_);
@@ -137,7 +147,8 @@ AddressBookPageView::AddressBookPageView(addressbook::AddressBooksPage& page, co
     listForm->addRow(QStringLiteral("From:"), listFrom_);
     listForm->addRow(QStringLiteral("To:"), listTo_);
     listForm->addRow(QStringLiteral("Reply-To:"), listReplyTo_);
-    listCount_ = named(new QLabel(listFields_), "lblMailingListCount", QStringLiteral("Mailing List Count"));
+    listCount_ =
+        named(new QLabel(listFields_), "lblMailingListCount", QStringLiteral("Mailing List Count"));
     listForm->addRow(listCount_);
     right->addWidget(listFields_);
     body->addLayout(right, 3);
@@ -148,9 +159,12 @@ AddressBookPageView::AddressBookPageView(addressbook::AddressBooksPage& page, co
         if (index >= 0 && index < static_cast<int>(names.size()))
             act([this, name = names[static_cast<std::size_t>(index)]] { page_.selectBook(name); });
     });
-    connect(newBook_, &QPushButton::clicked, this, [this] { act([this] { page_.newBookClick(); }); });
-    connect(editBook_, &QPushButton::clicked, this, [this] { act([this] { page_.editNameClick(); }); });
-    connect(removeBook_, &QPushButton::clicked, this, [this] { act([this] { page_.removeClick(); }); });
+    connect(newBook_, &QPushButton::clicked, this,
+            [this] { act([this] { page_.newBookClick(); }); });
+    connect(editBook_, &QPushButton::clicked, this,
+            [this] { act([this] { page_.editNameClick(); }); });
+    connect(removeBook_, &QPushButton::clicked, this,
+            [this] { act([this] { page_.removeClick(); }); });
     connect(backup_, &QPushButton::clicked, this, [this] { act([this] { page_.backupClick(); }); });
     connect(add_, &QPushButton::clicked, this, [this] { act([this] { page_.addClick(); }); });
     connect(delete_, &QPushButton::clicked, this, [this] { act([this] { page_.deleteClick(); }); });
@@ -158,7 +172,8 @@ AddressBookPageView::AddressBookPageView(addressbook::AddressBooksPage& page, co
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (updating_) return;
         std::vector<int> rows;
-        for (const QModelIndex& index : list_->selectionModel()->selectedRows()) rows.push_back(index.row());
+        for (const QModelIndex& index : list_->selectionModel()->selectedRows())
+            rows.push_back(index.row());
         act([this, rows] { page_.setSelection(rows); });
     });
     connect(list_->header(), &QHeaderView::sectionClicked, this,
@@ -182,11 +197,14 @@ AddressBookPageView::AddressBookPageView(addressbook::AddressBooksPage& page, co
     connect(notes_, &QPlainTextEdit::textChanged, this, [this] {
         if (!updating_) page_.editNotes(linesOf(notes_));
     });
-    connect(mailingList_, &QCheckBox::clicked, this, [this](bool on) { act([this, on] { page_.setMailingList(on); }); });
-    connect(buildList_, &QCheckBox::clicked, this, [this](bool on) { act([this, on] { page_.setBuildMode(on); }); });
+    connect(mailingList_, &QCheckBox::clicked, this,
+            [this](bool on) { act([this, on] { page_.setMailingList(on); }); });
+    connect(buildList_, &QCheckBox::clicked, this,
+            [this](bool on) { act([this, on] { page_.setBuildMode(on); }); });
     auto listField = [this](QLineEdit* edit, addressbook::PageFocus which) {
-        connect(edit, &QLineEdit::textEdited, this,
-                [this, which](const QString& t) { act([this, which, t] { page_.editListField(which, fromQt(t)); }); });
+        connect(edit, &QLineEdit::textEdited, this, [this, which](const QString& t) {
+            act([this, which, t] { page_.editListField(which, fromQt(t)); });
+        });
     };
     listField(listFrom_, addressbook::PageFocus::ListFrom);
     listField(listTo_, addressbook::PageFocus::ListTo);
@@ -221,7 +239,8 @@ void AddressBookPageView::refresh() {
     books_->setCurrentIndex(page_.books().indexOf(page_.selectedBook()));
     bookLabel_->setText(toQt(page_.bookLabel()));
     const bool editable = page_.canEditBook();
-    for (QWidget* w : std::initializer_list<QWidget*>{books_, editBook_, removeBook_}) w->setEnabled(editable);
+    for (QWidget* w : std::initializer_list<QWidget*>{books_, editBook_, removeBook_})
+        w->setEnabled(editable);
     newBook_->setEnabled(!page_.buildMode());
     backup_->setEnabled(!page_.selectedBook().empty());
     bookControls_->setVisible(config.showBooks);
@@ -248,18 +267,22 @@ void AddressBookPageView::refresh() {
     const addressbook::EntryFields& f = page_.fields();
     if (fullName_->text() != toQt(f.fullName)) fullName_->setText(toQt(f.fullName));
     if (nickname_->text() != toQt(f.nickname)) nickname_->setText(toQt(f.nickname));
-    if (addresses_->toPlainText() != joined(f.addresses)) addresses_->setPlainText(joined(f.addresses));
+    if (addresses_->toPlainText() != joined(f.addresses))
+        addresses_->setPlainText(joined(f.addresses));
     if (notes_->toPlainText() != joined(f.notes)) notes_->setPlainText(joined(f.notes));
-    for (QWidget* w : std::initializer_list<QWidget*>{fullName_, nickname_, addresses_, notes_, mailingList_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{fullName_, nickname_, addresses_, notes_, mailingList_})
         w->setEnabled(f.enabled);
     mailingList_->setChecked(f.isMailingList);
-    addressesLabel_->setText(f.isMailingList
-                                 ? QStringLiteral("One member a line: a name with the address in angle brackets")
-                                 : QStringLiteral("One email address a line"));
+    addressesLabel_->setText(
+        f.isMailingList
+            ? QStringLiteral("One member a line: a name with the address in angle brackets")
+            : QStringLiteral("One email address a line"));
     listFrom_->setText(toQt(f.listFrom));
     listTo_->setText(toQt(f.listTo));
     listReplyTo_->setText(toQt(f.listReplyTo));
-    for (QLineEdit* e : {listFrom_, listTo_, listReplyTo_}) e->setEnabled(f.enabled && f.isMailingList);
+    for (QLineEdit* e : {listFrom_, listTo_, listReplyTo_})
+        e->setEnabled(f.enabled && f.isMailingList);
     listCount_->setText(toQt(page_.mailingListCountLabel()));
     listCount_->setVisible(f.isMailingList);
     listFields_->setVisible(config.showListFields);
@@ -267,10 +290,18 @@ void AddressBookPageView::refresh() {
     buildList_->setEnabled(page_.rowCount() > 0);
     buildLabel_->setVisible(page_.buildMode());
     switch (page_.takeFocus()) {
-        case addressbook::PageFocus::AddButton: add_->setFocus(); break;
-        case addressbook::PageFocus::FullName: fullName_->setFocus(); fullName_->selectAll(); break;
-        case addressbook::PageFocus::ListFrom: listFrom_->setFocus(); break;
-        default: break;
+        case addressbook::PageFocus::AddButton:
+            add_->setFocus();
+            break;
+        case addressbook::PageFocus::FullName:
+            fullName_->setFocus();
+            fullName_->selectAll();
+            break;
+        case addressbook::PageFocus::ListFrom:
+            listFrom_->setFocus();
+            break;
+        default:
+            break;
     }
     updating_ = false;
 }
@@ -280,8 +311,10 @@ bool AddressBookPageView::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
             auto* drag = static_cast<QDropEvent*>(event);
             if (drag->source() != list_) return false;
-            if (page_.buildMode()) drag->acceptProposedAction();
-            else drag->ignore();
+            if (page_.buildMode())
+                drag->acceptProposedAction();
+            else
+                drag->ignore();
             return true;
         }
         if (event->type() == QEvent::Drop) {
@@ -319,7 +352,8 @@ bool AddressBookPageView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == list_ && event->type() == QEvent::KeyRelease) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down || key->key() == Qt::Key_Home ||
-            key->key() == Qt::Key_End || key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown) {
+            key->key() == Qt::Key_End || key->key() == Qt::Key_PageUp ||
+            key->key() == Qt::Key_PageDown) {
             page_.typeAheadOtherKey();
             typeAhead_->setText(toQt(page_.typeAheadLabel()));
         }
@@ -337,8 +371,10 @@ bool AddressBookPageView::eventFilter(QObject* watched, QEvent* event) {
             act([this] { page_.leaveAddresses(); });
         }
     } else if (event->type() == QEvent::FocusIn) {
-        if (watched == listTo_) act([this] { page_.enterListTo(); });
-        else if (watched == listReplyTo_) act([this] { page_.enterListReplyTo(); });
+        if (watched == listTo_)
+            act([this] { page_.enterListTo(); });
+        else if (watched == listReplyTo_)
+            act([this] { page_.enterListReplyTo(); });
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -350,7 +386,8 @@ void AddressBookPageView::contextMenuEvent(QContextMenuEvent* event) {
     QString selected = addresses_->textCursor().selectedText();
     selected.replace(QChar(0x2029), QLatin1Char('\n'));
     page_.setAddressSelection(fromQt(selected));
-    fillMenu(&menu, page_.popupMenu(), [this](const std::function<void()>& command) { act(command); });
+    fillMenu(&menu, page_.popupMenu(),
+             [this](const std::function<void()>& command) { act(command); });
     menu.exec(event->globalPos());
 }
 

@@ -24,22 +24,22 @@ class AddressBookHooks;
 namespace velmora::desktop {
 
 class AddressBookPageView final : public QWidget {
-public:
+  public:
     using Runner = std::function<bool(std::function<void()>)>;
     // With `hooks` the page's windows open as dialogs over this page.
-    AddressBookPageView(addressbook::AddressBooksPage& page, core::AddressBookHooks* hooks, Runner run,
-                        QWidget* parent = nullptr);
+    AddressBookPageView(addressbook::AddressBooksPage& page, core::AddressBookHooks* hooks,
+                        Runner run, QWidget* parent = nullptr);
     ~AddressBookPageView() override;
 
     // Shows the model's state.
     void refresh();
     QTreeView& entryList() { return *list_; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private:
+  private:
     void act(const std::function<void()>& action);
     void showVerification();
     void showImport();

@@ -9,9 +9,13 @@ EntryListModel::EntryListModel(const addressbook::AddressBooksPage& page, QObjec
     update();
 }
 
-int EntryListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+int EntryListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
 
-int EntryListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+int EntryListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 2;
+}
 
 QVariant EntryListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= page_.rowCount()) return {};

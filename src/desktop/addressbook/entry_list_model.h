@@ -11,7 +11,7 @@
 namespace velmora::desktop {
 
 class EntryListModel final : public QAbstractTableModel {
-public:
+  public:
     explicit EntryListModel(const addressbook::AddressBooksPage& page, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -21,7 +21,7 @@ public:
 
     void update();
 
-private:
+  private:
     const addressbook::AddressBooksPage& page_;
     int revision_ = -1;
     int rows_ = 0;

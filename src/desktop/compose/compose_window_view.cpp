@@ -14,12 +14,12 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "base/text_file.h"
@@ -103,7 +103,8 @@ ComposeWindowView::ComposeWindowView(compose::TcomposeForm& model, QWidget* pare
     // would otherwise run its leave step on a closed window.
     model_.onClosed = [view = QPointer<ComposeWindowView>(this)] {
         if (!view) return;
-        for (QObject* child : view->findChildren<QObject*>()) QObject::disconnect(child, nullptr, view, nullptr);
+        for (QObject* child : view->findChildren<QObject*>())
+            QObject::disconnect(child, nullptr, view, nullptr);
         view->closed_ = true;
     };
     refreshFromModel();
@@ -119,7 +120,8 @@ bool ComposeWindowView::eventFilter(QObject* watched, QEvent* event) {
             const int row = model_.addressBookRow();
             if (row >= 0 && row < static_cast<int>(book.size())) {
                 AddressField field = AddressField::To;
-                if (model_.page() == ComposePage::Compose && (key->modifiers() & Qt::ControlModifier))
+                if (model_.page() == ComposePage::Compose &&
+                    (key->modifiers() & Qt::ControlModifier))
                     field = AddressField::CC;
                 else if (model_.page() == ComposePage::CC)
                     field = AddressField::CC;
@@ -205,8 +207,8 @@ QWidget* ComposeWindowView::composePage() {
     addressBook_ = new QTableWidget(0, 3, page);
     addressBook_->setObjectName(QStringLiteral("lvAddressBook"));
     addressBook_->setAccessibleName(QStringLiteral("Address book"));
-    addressBook_->setHorizontalHeaderLabels({QStringLiteral("NickName"), QStringLiteral("Full Name"),
-                                             QStringLiteral("Email Address")});
+    addressBook_->setHorizontalHeaderLabels(
+        {QStringLiteral("NickName"), QStringLiteral("Full Name"), QStringLiteral("Email Address")});
     addressBook_->setSelectionBehavior(QAbstractItemView::SelectRows);
     addressBook_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     addressBook_->verticalHeader()->hide();
@@ -219,12 +221,15 @@ QWidget* ComposeWindowView::composePage() {
     form->addRow(QString(), typeAhead_);
 
     connect(from_, &QLineEdit::textEdited, this, [this] { model_.setFrom(fromQt(from_->text())); });
-    connect(replyTo_, &QLineEdit::textEdited, this, [this] { model_.setReplyTo(fromQt(replyTo_->text())); });
-    connect(subject_, &QLineEdit::textEdited, this, [this] { model_.setSubject(fromQt(subject_->text())); });
+    connect(replyTo_, &QLineEdit::textEdited, this,
+            [this] { model_.setReplyTo(fromQt(replyTo_->text())); });
+    connect(subject_, &QLineEdit::textEdited, this,
+            [this] { model_.setSubject(fromQt(subject_->text())); });
     connect(subject_, &QLineEdit::editingFinished, this, [this] {
         if (!filling_) model_.leaveSubject();
     });
-    connect(signatures_, &QComboBox::activated, this, [this](int index) { model_.chooseSignature(index); });
+    connect(signatures_, &QComboBox::activated, this,
+            [this](int index) { model_.chooseSignature(index); });
     connect(signatureText_, &QPlainTextEdit::textChanged, this, [this] {
         if (!filling_) model_.editSignatureText(editorText(signatureText_));
     });
@@ -239,8 +244,9 @@ QWidget* ComposeWindowView::composePage() {
 QWidget* ComposeWindowView::optionsPage() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    static constexpr const char* kNames[5] = {"chkCloseAfterSending", "chkDeliverlyAck", "chkReadAck",
-                                              "chkSaveToSentFolder", "chkSendOneRecipientPer"};
+    static constexpr const char* kNames[5] = {"chkCloseAfterSending", "chkDeliverlyAck",
+                                              "chkReadAck", "chkSaveToSentFolder",
+                                              "chkSendOneRecipientPer"};
     static constexpr const char* kCaptions[5] = {
         "Close window after sending message", "Request delivery acknowledgement",
         "Request read acknowledgement", "Save message to 'Sent' folder",
@@ -254,11 +260,21 @@ QWidget* ComposeWindowView::optionsPage() {
             if (filling_) return;
             auto& o = model_.options();
             switch (i) {
-                case 0: o.closeAfterSending = on; break;
-                case 1: o.deliveryAck = on; break;
-                case 2: o.readAck = on; break;
-                case 3: o.saveToSent = on; break;
-                default: model_.setSendOnePer(on); break;
+                case 0:
+                    o.closeAfterSending = on;
+                    break;
+                case 1:
+                    o.deliveryAck = on;
+                    break;
+                case 2:
+                    o.readAck = on;
+                    break;
+                case 3:
+                    o.saveToSent = on;
+                    break;
+                default:
+                    model_.setSendOnePer(on);
+                    break;
             }
         });
     }
@@ -277,7 +293,8 @@ QWidget* ComposeWindowView::listPage(AddressField field) {
     auto* edit = new QPlainTextEdit;
     const int i = static_cast<int>(field);
     edit->setObjectName(QString::fromLatin1(kListNames[i]));
-    edit->setAccessibleName(QString::fromLatin1(kPlainLabels[i]) + QStringLiteral(" one address per line"));
+    edit->setAccessibleName(QString::fromLatin1(kPlainLabels[i]) +
+                            QStringLiteral(" one address per line"));
     lists_[i] = edit;
     connect(edit, &QPlainTextEdit::textChanged, this, [this, i, field] {
         if (filling_) return;
@@ -323,10 +340,12 @@ QWidget* ComposeWindowView::attachmentsPage() {
     connect(add, &QPushButton::clicked, this, [this] { model_.addAttachmentsClick(); });
     connect(remove, &QPushButton::clicked, this, [this] {
         std::vector<int> rows;
-        for (const QListWidgetItem* item : attachments_->selectedItems()) rows.push_back(attachments_->row(item));
+        for (const QListWidgetItem* item : attachments_->selectedItems())
+            rows.push_back(attachments_->row(item));
         model_.removeAttachments(rows);
     });
-    connect(addRecent, &QPushButton::clicked, this, [this] { model_.attachRecent(recent_->currentRow()); });
+    connect(addRecent, &QPushButton::clicked, this,
+            [this] { model_.attachRecent(recent_->currentRow()); });
     connect(capture_, &QCheckBox::toggled, this, [this](bool on) {
         if (!filling_) model_.setCapture(on);
     });
@@ -348,18 +367,21 @@ void ComposeWindowView::refreshFromModel() {
     const bool bodyReplaced = editorText(body_) != joinLines(splitLines(model_.body()), false);
     setEditorText(body_, model_.body());
     // A body the model put there (a reply's layout) starts with the caret on its line.
-    if (bodyReplaced) body_->setTextCursor(QTextCursor(body_->document()->findBlockByNumber(model_.caretLine())));
+    if (bodyReplaced)
+        body_->setTextCursor(QTextCursor(body_->document()->findBlockByNumber(model_.caretLine())));
     setEditorText(signatureText_, model_.signatureText());
     signatures_->clear();
-    for (const auto& block : model_.signatureChoice().blocks) signatures_->addItem(toQt(block.name));
+    for (const auto& block : model_.signatureChoice().blocks)
+        signatures_->addItem(toQt(block.name));
     signatures_->setCurrentIndex(model_.chosenSignature());
 
     const auto& book = model_.addressBook();
     addressBook_->setRowCount(static_cast<int>(book.size()));
     for (int row = 0; row < static_cast<int>(book.size()); ++row) {
         const auto& entry = book[static_cast<std::size_t>(row)];
-        const std::string texts[3] = {entry.nickName, entry.fullName,
-                                      entry.addresses.empty() ? std::string() : entry.addresses.front()};
+        const std::string texts[3] = {
+            entry.nickName, entry.fullName,
+            entry.addresses.empty() ? std::string() : entry.addresses.front()};
         for (int column = 0; column < 3; ++column) {
             QTableWidgetItem* item = addressBook_->item(row, column);
             if (!item) addressBook_->setItem(row, column, item = new QTableWidgetItem);
@@ -370,7 +392,8 @@ void ComposeWindowView::refreshFromModel() {
     typeAhead_->setText(toQt(model_.typeAheadText()));
 
     const auto& o = model_.options();
-    const bool values[5] = {o.closeAfterSending, o.deliveryAck, o.readAck, o.saveToSent, o.sendOnePer};
+    const bool values[5] = {o.closeAfterSending, o.deliveryAck, o.readAck, o.saveToSent,
+                            o.sendOnePer};
     for (int i = 0; i < 5; ++i) options_[i]->setChecked(values[i]);
     priority_->setCurrentIndex(static_cast<int>(model_.priority()));
 
@@ -386,8 +409,10 @@ void ComposeWindowView::refreshFromModel() {
 
     for (int page = 0; page < compose::kComposePageCount; ++page) {
         const auto p = static_cast<ComposePage>(page);
-        tabs_->setTabText(page, toQt(model_.tabCaption(p)).replace(QLatin1Char('&'), QStringLiteral("&&")));
-        tabs_->tabBar()->setTabTextColor(page, model_.tabMarked(p) ? QColor(Qt::darkRed) : QColor());
+        tabs_->setTabText(
+            page, toQt(model_.tabCaption(p)).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        tabs_->tabBar()->setTabTextColor(page,
+                                         model_.tabMarked(p) ? QColor(Qt::darkRed) : QColor());
     }
     tabs_->setCurrentIndex(static_cast<int>(model_.page()));
     send_->setEnabled(model_.sendEnabled());
@@ -424,4 +449,3 @@ void registerComposeWindowView() {
 }
 
 }  // namespace velmora::desktop
-

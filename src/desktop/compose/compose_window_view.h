@@ -20,17 +20,17 @@ class QTableWidget;
 namespace velmora::desktop {
 
 class ComposeWindowView final : public ChildView {
-public:
+  public:
     ComposeWindowView(compose::TcomposeForm& model, QWidget* parent);
     void refreshFromModel() override;
     compose::TcomposeForm& model() { return model_; }
 
-protected:
+  protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QWidget* composePage();
     QWidget* optionsPage();
     QWidget* listPage(compose::AddressField field);

@@ -15,7 +15,8 @@ namespace velmora::desktop {
 using compose::ReadReceiptButton;
 using compose::TreadReceiptForm;
 
-ReadReceiptDialog::ReadReceiptDialog(QWidget* parent, TreadReceiptForm& form) : QDialog(parent), form_(form) {
+ReadReceiptDialog::ReadReceiptDialog(QWidget* parent, TreadReceiptForm& form)
+    : QDialog(parent), form_(form) {
     setObjectName(QStringLiteral("TreadReceiptForm"));
     setWindowTitle(toQt(std::string(TreadReceiptForm::kCaption)));
     setAccessibleName(windowTitle());
@@ -31,17 +32,18 @@ ReadReceiptDialog::ReadReceiptDialog(QWidget* parent, TreadReceiptForm& form) : 
     profiles_->setAccessibleName(toQt(std::string(TreadReceiptForm::kProfileLabel)));
     for (const auto& name : form.profileNames()) profiles_->addItem(toQt(name));
     profiles_->setCurrentIndex(form.chosenProfile());
-    connect(profiles_, &QComboBox::currentIndexChanged, this, [this](int index) { form_.chooseProfile(index); });
+    connect(profiles_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { form_.chooseProfile(index); });
     row->addRow(toQt(std::string(TreadReceiptForm::kProfileLabel)), profiles_);
     layout->addLayout(row);
 
     auto* buttons = new QDialogButtonBox(this);
-    const ReadReceiptButton kinds[] = {ReadReceiptButton::Yes, ReadReceiptButton::No, ReadReceiptButton::Later,
-                                       ReadReceiptButton::Cancel};
+    const ReadReceiptButton kinds[] = {ReadReceiptButton::Yes, ReadReceiptButton::No,
+                                       ReadReceiptButton::Later, ReadReceiptButton::Cancel};
     const char* names[] = {"cmdYes", "cmdNo", "cmdLater", "cmdCancel"};
     for (int i = 0; i < 4; ++i) {
-        QPushButton* button = buttons->addButton(toQt(std::string(TreadReceiptForm::kButtonCaptions[i])),
-                                                 QDialogButtonBox::ActionRole);
+        QPushButton* button = buttons->addButton(
+            toQt(std::string(TreadReceiptForm::kButtonCaptions[i])), QDialogButtonBox::ActionRole);
         button->setObjectName(QString::fromLatin1(names[i]));
         button->setAccessibleName(button->text().remove(QLatin1Char('&')));
         const ReadReceiptButton kind = kinds[i];

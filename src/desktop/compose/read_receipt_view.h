@@ -12,15 +12,15 @@ class QPushButton;
 namespace velmora::desktop {
 
 class ReadReceiptDialog final : public QDialog {
-public:
+  public:
     ReadReceiptDialog(QWidget* parent, compose::TreadReceiptForm& form);
     compose::ReadReceiptButton answer() const { return answer_; }
 
-protected:
+  protected:
     // The focus starts on "&Cancel".
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void finish(compose::ReadReceiptButton button);
 
     compose::TreadReceiptForm& form_;

@@ -103,11 +103,26 @@ FiltersWindowView::FiltersWindowView(retrieval::TfiltersForm& model, QWidget* pa
     layout->addLayout(right, 1);
     fillFolderTree();
 
-    connect(add_, &QPushButton::clicked, this, [this] { model_.cmdAddClick(); refreshFromModel(); });
-    connect(edit, &QPushButton::clicked, this, [this] { model_.cmdEditClick(); refreshFromModel(); });
-    connect(remove, &QPushButton::clicked, this, [this] { model_.cmdDeleteClick(); refreshFromModel(); });
-    connect(checkAll, &QPushButton::clicked, this, [this] { model_.cmdChkAllClick(); refreshFromModel(); });
-    connect(uncheckAll, &QPushButton::clicked, this, [this] { model_.cmdUnChkAllClick(); refreshFromModel(); });
+    connect(add_, &QPushButton::clicked, this, [this] {
+        model_.cmdAddClick();
+        refreshFromModel();
+    });
+    connect(edit, &QPushButton::clicked, this, [this] {
+        model_.cmdEditClick();
+        refreshFromModel();
+    });
+    connect(remove, &QPushButton::clicked, this, [this] {
+        model_.cmdDeleteClick();
+        refreshFromModel();
+    });
+    connect(checkAll, &QPushButton::clicked, this, [this] {
+        model_.cmdChkAllClick();
+        refreshFromModel();
+    });
+    connect(uncheckAll, &QPushButton::clicked, this, [this] {
+        model_.cmdUnChkAllClick();
+        refreshFromModel();
+    });
     connect(close, &QPushButton::clicked, this, [this] { closeWindow(); });
     connect(list_, &QListWidget::currentRowChanged, this, [this](int index) {
         if (filling_ || index < 0) return;
@@ -119,9 +134,18 @@ FiltersWindowView::FiltersWindowView(retrieval::TfiltersForm& model, QWidget* pa
         if (filling_) return;
         model_.setRuleChecked(list_->row(item), item->checkState() == Qt::Checked);
     });
-    connect(filterOn_, &QComboBox::activated, this, [this](int i) { model_.setFilterOn(i); refreshFromModel(); });
-    connect(filterHow_, &QComboBox::activated, this, [this](int i) { model_.setFilterHow(i); refreshFromModel(); });
-    connect(action_, &QComboBox::activated, this, [this](int i) { model_.setAction(i); refreshFromModel(); });
+    connect(filterOn_, &QComboBox::activated, this, [this](int i) {
+        model_.setFilterOn(i);
+        refreshFromModel();
+    });
+    connect(filterHow_, &QComboBox::activated, this, [this](int i) {
+        model_.setFilterHow(i);
+        refreshFromModel();
+    });
+    connect(action_, &QComboBox::activated, this, [this](int i) {
+        model_.setAction(i);
+        refreshFromModel();
+    });
     // Kept in the rule as it is typed, so closing the window by its frame keeps it as well.
     connect(text_, &QLineEdit::textEdited, this, [this] { leaveText(); });
     connect(text_, &QLineEdit::editingFinished, this, [this] { leaveText(); });
@@ -249,8 +273,14 @@ ReorderFiltersDialog::ReorderFiltersDialog(retrieval::TorderFilterForm& model, Q
     side->addStretch(1);
     side->addWidget(close);
     layout->addLayout(side);
-    connect(up, &QPushButton::clicked, this, [this] { model_.up(); refreshFromModel(); });
-    connect(down, &QPushButton::clicked, this, [this] { model_.down(); refreshFromModel(); });
+    connect(up, &QPushButton::clicked, this, [this] {
+        model_.up();
+        refreshFromModel();
+    });
+    connect(down, &QPushButton::clicked, this, [this] {
+        model_.down();
+        refreshFromModel();
+    });
     connect(close, &QPushButton::clicked, this, [this] { reject(); });
     connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (!filling_ && row >= 0) model_.select(row);

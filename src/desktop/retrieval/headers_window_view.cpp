@@ -28,13 +28,15 @@ struct ActionButton {
 };
 constexpr ActionButton kActionButtons[4] = {
     {"optRetDel", "&Retrieve and Delete", "&Retrieve and Delete",
-     "Retrieve message and then Delete it from the mail server", retrieval::ServerAction::RetAndDel},
+     "Retrieve message and then Delete it from the mail server",
+     retrieval::ServerAction::RetAndDel},
     {"optRetHold", "Retrieve and H&old", "Retrieve and H&old",
      "Retrieve message then hold it on the mail server", retrieval::ServerAction::RetAndHold},
-    {"optHold", "&Hold on Server", "&Hold", "Take no retrieve action - just hold it on the mail server",
-     retrieval::ServerAction::Hold},
+    {"optHold", "&Hold on Server", "&Hold",
+     "Take no retrieve action - just hold it on the mail server", retrieval::ServerAction::Hold},
     {"optDelete", "&Delete on Server", "&Delete",
-     "Do not retrieve message - just delete it from the mail server", retrieval::ServerAction::Delete},
+     "Do not retrieve message - just delete it from the mail server",
+     retrieval::ServerAction::Delete},
 };
 
 }  // namespace
@@ -46,7 +48,8 @@ HeadersWindowView::HeadersWindowView(retrieval::TheadersForm& model, QWidget* pa
     list_ = new QTableWidget(0, retrieval::kHeadersColumnCount, this);
     list_->setObjectName(QStringLiteral("lvHeaders"));
     list_->setAccessibleName(QStringLiteral("Messages on the mail server"));
-    list_->setToolTip(QStringLiteral("Highlight single or multiple messages, then set Mail Server Action"));
+    list_->setToolTip(
+        QStringLiteral("Highlight single or multiple messages, then set Mail Server Action"));
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -59,7 +62,8 @@ HeadersWindowView::HeadersWindowView(retrieval::TheadersForm& model, QWidget* pa
     for (int i = 0; i < retrieval::kHeadersColumnCount; ++i) {
         const auto column = static_cast<std::size_t>(i);
         list_->setHorizontalHeaderItem(
-            i, new QTableWidgetItem(QString::fromLatin1(retrieval::kHeadersColumnCaptions[column])));
+            i,
+            new QTableWidgetItem(QString::fromLatin1(retrieval::kHeadersColumnCaptions[column])));
         // Never narrower than the caption with the sort arrow, whatever the stored width.
         list_->setColumnWidth(i, std::max(model_.layout().widths[column],
                                           list_->horizontalHeader()->sectionSizeHint(i)));
@@ -138,7 +142,8 @@ HeadersWindowView::HeadersWindowView(retrieval::TheadersForm& model, QWidget* pa
         for (const ActionButton& b : kActionButtons)
             add(b.name, QString::fromLatin1(b.menuCaption), rows && model_.actionGroupEnabled(),
                 [this, action = b.action] { model_.setAction(action); });
-        add("mnuHeaders_SelectAll", QStringLiteral("&Select All"), rows, [this] { model_.selectAll(); });
+        add("mnuHeaders_SelectAll", QStringLiteral("&Select All"), rows,
+            [this] { model_.selectAll(); });
         menu.addSeparator();
         add("mnuHeaders_ListSize", toQt(model_.sizeMenuCaption()), true,
             [this] { model_.toggleFullSize(); });

@@ -30,26 +30,35 @@ QtTrayIcon::QtTrayIcon(std::function<void()> onRestore, QObject* parent) : QObje
                      });
 }
 
-QtTrayIcon::~QtTrayIcon() { icon_->hide(); }
+QtTrayIcon::~QtTrayIcon() {
+    icon_->hide();
+}
 
-bool QtTrayIcon::available() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool QtTrayIcon::available() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 void QtTrayIcon::show(platform::TrayPicture picture, const std::string& toolTip) {
     if (!available()) return;
-    icon_->setIcon(picture == platform::TrayPicture::Envelope
-                       ? themeIcon("mail-unread")
-                       : QApplication::windowIcon().isNull()
-                             ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon)
-                             : QApplication::windowIcon());
+    icon_->setIcon(picture == platform::TrayPicture::Envelope ? themeIcon("mail-unread")
+                   : QApplication::windowIcon().isNull()
+                       ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon)
+                       : QApplication::windowIcon());
     icon_->setToolTip(toQt(toolTip));
     icon_->show();
 }
 
-void QtTrayIcon::setToolTip(const std::string& toolTip) { icon_->setToolTip(toQt(toolTip)); }
+void QtTrayIcon::setToolTip(const std::string& toolTip) {
+    icon_->setToolTip(toQt(toolTip));
+}
 
-void QtTrayIcon::hide() { icon_->hide(); }
+void QtTrayIcon::hide() {
+    icon_->hide();
+}
 
-bool QtTrayIcon::visible() const { return icon_->isVisible(); }
+bool QtTrayIcon::visible() const {
+    return icon_->isVisible();
+}
 
 void QtWindowAttention::startFlashing() {
     flashing_ = true;
@@ -67,8 +76,7 @@ void QtDesktopNotifier::notify(const std::string& title, const std::string& body
             QStringLiteral("Notify"));
         // app_name, replaces_id, app_icon, summary, body (plain text), actions, hints, timeout
         call << QString::fromLatin1(kProductName) << 0u << QStringLiteral("mail-unread")
-             << toQt(title) << toQt(body).toHtmlEscaped() << QStringList() << QVariantMap()
-             << ms;
+             << toQt(title) << toQt(body).toHtmlEscaped() << QStringList() << QVariantMap() << ms;
         bus.call(call, QDBus::NoBlock);
         lastRoute_ = QStringLiteral("dbus");
         return;

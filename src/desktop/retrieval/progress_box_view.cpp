@@ -47,7 +47,8 @@ ProgressBoxView::ProgressBoxView(retrieval::TretrieveHeadersDialogForm& model, Q
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     cancel_->setObjectName(QStringLiteral("cmdCancel"));
     cancel_->setAccessibleName(QStringLiteral("Cancel"));
-    for (QWidget* w : std::initializer_list<QWidget*>{upper_, upperBar_, lower_, lowerBar_, timeout_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{upper_, upperBar_, lower_, lowerBar_, timeout_})
         layout->addWidget(w);
     layout->addWidget(cancel_, 0, Qt::AlignHCenter);
     connect(cancel_, &QPushButton::clicked, this, [this] { model_.cancelClick(); });
@@ -55,7 +56,9 @@ ProgressBoxView::ProgressBoxView(retrieval::TretrieveHeadersDialogForm& model, Q
     refreshFromModel();
 }
 
-ProgressBoxView::~ProgressBoxView() { model_.onChanged = nullptr; }
+ProgressBoxView::~ProgressBoxView() {
+    model_.onChanged = nullptr;
+}
 
 void ProgressBoxView::refreshFromModel() {
     setWindowTitle(toQt(model_.caption()));
@@ -66,8 +69,8 @@ void ProgressBoxView::refreshFromModel() {
     // QProgressBar counts in int: the session bar is scaled down to per mille.
     const std::int64_t max = std::max<std::int64_t>(1, model_.lowerBarMax());
     lowerBar_->setRange(0, 1000);
-    lowerBar_->setValue(static_cast<int>(std::clamp<std::int64_t>(model_.lowerBar(), 0, max) *
-                                         1000 / max));
+    lowerBar_->setValue(
+        static_cast<int>(std::clamp<std::int64_t>(model_.lowerBar(), 0, max) * 1000 / max));
     timeout_->setText(toQt(model_.timeoutLine()));
     timeout_->setVisible(model_.timeoutLineVisible());
     if (model_.visible() && !isVisible()) {
@@ -80,7 +83,9 @@ void ProgressBoxView::refreshFromModel() {
     }
 }
 
-void ProgressBoxView::reject() { model_.cancelClick(); }
+void ProgressBoxView::reject() {
+    model_.cancelClick();
+}
 
 void ProgressBoxView::moveEvent(QMoveEvent* event) {
     QDialog::moveEvent(event);

@@ -23,8 +23,12 @@ QStringList newMailTexts(core::TmainForm& model) {
     return texts;
 }
 
-int newMailSelection(core::TmainForm& model) { return model.retrieval().newMail().selected(); }
+int newMailSelection(core::TmainForm& model) {
+    return model.retrieval().newMail().selected();
+}
 
-void chooseNewMail(core::TmainForm& model, int index) { model.retrieval().chooseNewMail(index); }
+void chooseNewMail(core::TmainForm& model, int index) {
+    model.retrieval().chooseNewMail(index);
+}
 
 }  // namespace velmora::desktop

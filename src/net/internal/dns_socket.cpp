@@ -19,7 +19,7 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() {
         if (fd_ >= 0) ::close(fd_);
@@ -28,7 +28,7 @@ public:
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
 
-private:
+  private:
     int fd_;
 };
 
@@ -128,8 +128,8 @@ std::optional<std::string> exchangeTcp(int fd, const std::string& request,
     if (!sendAll(fd, framed, deadline)) return std::nullopt;
     std::string prefix;
     if (!receiveExactly(fd, prefix, 2, deadline)) return std::nullopt;
-    const std::size_t length = (static_cast<unsigned char>(prefix[0]) << 8) |
-                               static_cast<unsigned char>(prefix[1]);
+    const std::size_t length =
+        (static_cast<unsigned char>(prefix[0]) << 8) | static_cast<unsigned char>(prefix[1]);
     std::string reply;
     if (!receiveExactly(fd, reply, length, deadline)) return std::nullopt;
     if (!accept(reply)) return std::nullopt;

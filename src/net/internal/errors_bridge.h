@@ -16,5 +16,4 @@ std::string numberedText(int code);
 [[noreturn]] void throwCanceled(const std::string& text);
 [[noreturn]] void throwMessageError(const std::string& text);
 
-
 }  // namespace velmora::net::internal

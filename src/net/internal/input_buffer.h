@@ -10,7 +10,7 @@
 namespace velmora::net::internal {
 
 class InputBuffer {
-public:
+  public:
     // A reply line is cut at this length; the rest of it up to its line feed is dropped, so a
     // hostile server cannot make a line grow without end. Replies are at most 512 bytes.
     static constexpr std::size_t kMaxLineLength = 4096;
@@ -34,7 +34,7 @@ public:
     // Puts bytes back in front of what is held (bytes read past the end of a transfer).
     void putBack(std::string_view bytes);
 
-private:
+  private:
     void compact();
 
     std::string data_;

@@ -13,7 +13,9 @@ namespace velmora::net::internal {
 
 namespace {
 
-std::error_code lastError() { return {errno, std::generic_category()}; }
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
 
 std::error_code syncPath(const std::filesystem::path& path, int flags) {
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
@@ -28,7 +30,8 @@ std::error_code writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return written < 0 ? lastError() : std::make_error_code(std::errc::io_error);
+        if (written <= 0)
+            return written < 0 ? lastError() : std::make_error_code(std::errc::io_error);
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return {};
@@ -40,7 +43,8 @@ bool nameTaken(const std::filesystem::path& path) {
 }
 
 // Gives `temporary` the name `file` unless that name is taken (EEXIST then).
-int linkWithoutReplacing(const std::filesystem::path& temporary, const std::filesystem::path& file) {
+int linkWithoutReplacing(const std::filesystem::path& temporary,
+                         const std::filesystem::path& file) {
     if (::link(temporary.c_str(), file.c_str()) == 0) return 0;
     if (errno == EEXIST) return -1;
     // A file system without hard links: a rename that refuses to replace.
@@ -56,8 +60,8 @@ std::error_code MessageFiles::save(const std::filesystem::path& folder, int numb
         std::filesystem::path temporary = file;
         temporary += ".part";
         if (nameTaken(file)) continue;
-        const int fd = ::open(temporary.c_str(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        const int fd =
+            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd < 0) {
             if (errno == EEXIST || errno == ELOOP) continue;
             return lastError();

@@ -20,7 +20,7 @@
 namespace velmora::net::internal {
 
 class MessageFiles {
-public:
+  public:
     // Numbers tried past the first before giving up.
     static constexpr int kMaxNameTries = 100'000;
 
@@ -37,7 +37,7 @@ public:
     [[nodiscard]] std::error_code syncAll();
     bool pending() const { return !written_.empty(); }
 
-private:
+  private:
     std::vector<std::filesystem::path> written_;
 };
 

@@ -6,7 +6,6 @@
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
 #include <openssl/x509v3.h>
-
 #include <sys/stat.h>
 
 #include <cctype>
@@ -43,7 +42,8 @@ SSL_CTX* sharedContext(const std::string& caFile, std::string& problem) {
     if (!caFile.empty()) {
         struct stat info {};
         if (::stat(caFile.c_str(), &info) == 0)
-            key += "\n" + std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec);
+            key += "\n" + std::to_string(info.st_mtim.tv_sec) + "." +
+                   std::to_string(info.st_mtim.tv_nsec);
     }
     if (const auto found = contexts.find(key); found != contexts.end()) return found->second;
     SSL_CTX* context = SSL_CTX_new(TLS_client_method());
@@ -54,7 +54,8 @@ SSL_CTX* sharedContext(const std::string& caFile, std::string& problem) {
     SSL_CTX_set_min_proto_version(context, TLS1_2_VERSION);
     SSL_CTX_set_default_verify_paths(context);
     if (!caFile.empty() && SSL_CTX_load_verify_locations(context, caFile.c_str(), nullptr) != 1) {
-        problem = "cannot load the certificate authorities of " + caFile + ": " + lastOpenSslError();
+        problem =
+            "cannot load the certificate authorities of " + caFile + ": " + lastOpenSslError();
         SSL_CTX_free(context);
         return nullptr;
     }
@@ -100,22 +101,22 @@ std::string TlsSession::begin(int fd, const std::string& host, const std::string
 
 TlsSession::Step TlsSession::result(int returned) {
     switch (SSL_get_error(handles_->ssl, returned)) {
-    case SSL_ERROR_NONE:
-        return Step::Done;
-    case SSL_ERROR_WANT_READ:
-        return Step::WantRead;
-    case SSL_ERROR_WANT_WRITE:
-        return Step::WantWrite;
-    case SSL_ERROR_ZERO_RETURN:
-        return Step::Closed;
-    case SSL_ERROR_SYSCALL:
-        failure_ = lastOpenSslError();
-        // An end of file without the close alert: the peer went away.
-        return failure_.empty() ? Step::Closed : Step::Failed;
-    default:
-        failure_ = lastOpenSslError();
-        if (failure_.empty()) failure_ = "TLS error";
-        return Step::Failed;
+        case SSL_ERROR_NONE:
+            return Step::Done;
+        case SSL_ERROR_WANT_READ:
+            return Step::WantRead;
+        case SSL_ERROR_WANT_WRITE:
+            return Step::WantWrite;
+        case SSL_ERROR_ZERO_RETURN:
+            return Step::Closed;
+        case SSL_ERROR_SYSCALL:
+            failure_ = lastOpenSslError();
+            // An end of file without the close alert: the peer went away.
+            return failure_.empty() ? Step::Closed : Step::Failed;
+        default:
+            failure_ = lastOpenSslError();
+            if (failure_.empty()) failure_ = "TLS error";
+            return Step::Failed;
     }
 }
 
@@ -136,7 +137,9 @@ TlsSession::Step TlsSession::write(const char* data, std::size_t size, std::size
     return returned == 1 ? Step::Done : result(returned);
 }
 
-bool TlsSession::pending() const { return handles_->ssl && SSL_pending(handles_->ssl) > 0; }
+bool TlsSession::pending() const {
+    return handles_->ssl && SSL_pending(handles_->ssl) > 0;
+}
 
 void TlsSession::shutdown() {
     if (!handles_->ssl) return;
@@ -167,29 +170,30 @@ bool TlsSession::verified() const {
 }
 
 std::string TlsSession::verifyProblem() const {
-    if (!handles_->ssl || !SSL_get0_peer_certificate(handles_->ssl)) return "the server sent no certificate";
+    if (!handles_->ssl || !SSL_get0_peer_certificate(handles_->ssl))
+        return "the server sent no certificate";
     const long code = SSL_get_verify_result(handles_->ssl);
     switch (code) {
-    case X509_V_OK:
-        return {};
-    case X509_V_ERR_CERT_HAS_EXPIRED:
-        return "it has expired";
-    case X509_V_ERR_CERT_NOT_YET_VALID:
-        return "it is not valid yet";
-    case X509_V_ERR_HOSTNAME_MISMATCH:
-    case X509_V_ERR_IP_ADDRESS_MISMATCH:
-        return "it was issued for another host than " + host_;
-    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
-    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
-        return "it is self-signed";
-    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
-    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
-    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
-        return "its issuer is unknown";
-    case X509_V_ERR_CERT_REVOKED:
-        return "it has been revoked";
-    default:
-        return X509_verify_cert_error_string(code);
+        case X509_V_OK:
+            return {};
+        case X509_V_ERR_CERT_HAS_EXPIRED:
+            return "it has expired";
+        case X509_V_ERR_CERT_NOT_YET_VALID:
+            return "it is not valid yet";
+        case X509_V_ERR_HOSTNAME_MISMATCH:
+        case X509_V_ERR_IP_ADDRESS_MISMATCH:
+            return "it was issued for another host than " + host_;
+        case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+        case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+            return "it is self-signed";
+        case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+        case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+        case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+            return "its issuer is unknown";
+        case X509_V_ERR_CERT_REVOKED:
+            return "it has been revoked";
+        default:
+            return X509_verify_cert_error_string(code);
     }
 }
 

@@ -16,7 +16,7 @@
 namespace velmora::net::internal {
 
 class TlsSession {
-public:
+  public:
     enum class Step { Done, WantRead, WantWrite, Closed, Failed };
 
     TlsSession();
@@ -47,7 +47,7 @@ public:
     // "TLSv1.3", after the handshake.
     std::string version() const;
 
-private:
+  private:
     Step result(int returned);
 
     struct Handles;

@@ -15,7 +15,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr auto kStartLimit = 10s;       // a server that is not listening by then counts as failed
+constexpr auto kStartLimit = 10s;  // a server that is not listening by then counts as failed
 
 bool writeText(const fs::path& file, const std::string& text) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -29,7 +29,9 @@ std::string tail(const fs::path& log) {
     return text;
 }
 
-bool programExists(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
+bool programExists(const std::string& path) {
+    return ::access(path.c_str(), X_OK) == 0;
+}
 
 }  // namespace
 
@@ -52,7 +54,8 @@ void DovecotServer::addMessage(const std::string& user, const std::string& bytes
     const fs::path temporary = maildir(user) / "tmp" / name;
     writeText(temporary, bytes);
     if (const passwd* vmail = ::getpwnam("vmail")) {
-        if (::chown(temporary.c_str(), vmail->pw_uid, vmail->pw_gid) != 0) { /* root only */ }
+        if (::chown(temporary.c_str(), vmail->pw_uid, vmail->pw_gid) != 0) { /* root only */
+        }
     }
     fs::rename(temporary, maildir(user) / "new" / name);
 }
@@ -122,20 +125,22 @@ std::string DovecotServer::start() {
          << "userdb {\n  driver = static\n  args = uid=vmail gid=vmail home=" << base
          << "/mail/%u\n}\n"
          << "mail_location = maildir:~/Maildir\n"
-         << "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    address = "
-         << addresses << "\n    port = " << port_ << "\n  }\n";
+         << "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    address = " << addresses
+         << "\n    port = " << port_ << "\n  }\n";
     if (tls)
-        conf << "  inet_listener pop3s {\n    address = " << addresses << "\n    port = " << tlsPort_
-             << "\n    ssl = yes\n  }\n";
+        conf << "  inet_listener pop3s {\n    address = " << addresses
+             << "\n    port = " << tlsPort_ << "\n    ssl = yes\n  }\n";
     conf << "}\n"
          << "service anvil {\n  chroot =\n}\n";
     writeText(folder_ / "dovecot.conf", conf.str());
     std::error_code ignored;
     for (auto it = fs::recursive_directory_iterator(folder_ / "mail", ignored);
          it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-        if (::chown(it->path().c_str(), vmail->pw_uid, vmail->pw_gid) != 0) { /* best effort */ }
+        if (::chown(it->path().c_str(), vmail->pw_uid, vmail->pw_gid) != 0) { /* best effort */
+        }
     }
-    if (::chown((folder_ / "mail").c_str(), vmail->pw_uid, vmail->pw_gid) != 0) { /* best effort */ }
+    if (::chown((folder_ / "mail").c_str(), vmail->pw_uid, vmail->pw_gid) != 0) { /* best effort */
+    }
 
     if (!process_.start({"/usr/sbin/dovecot", "-F", "-c", (folder_ / "dovecot.conf").string()},
                         folder_ / "dovecot.out"))
@@ -164,8 +169,8 @@ std::string SmtpSinkServer::start() {
     if (tls) {
         tlsPort_ = freeLoopbackPort();
         if (tlsPort_ == 0 || tlsPort_ == port_) return "no second free port on 127.0.0.1";
-        argv.insert(argv.end(), {"--tls", certificate_.certificate.string(), certificate_.key.string(),
-                                 std::to_string(tlsPort_)});
+        argv.insert(argv.end(), {"--tls", certificate_.certificate.string(),
+                                 certificate_.key.string(), std::to_string(tlsPort_)});
     }
     if (!authUser_.empty()) argv.insert(argv.end(), {"--auth", authUser_, authPassword_});
     if (!process_.start(argv, folder_ / "smtp.log")) return "cannot run /usr/bin/python3";
@@ -213,12 +218,18 @@ std::string DnsmasqServer::start() {
     port_ = freeLoopbackPort(true);
     if (port_ == 0) return "no free port on 127.0.0.1";
     fs::create_directories(folder_);
-    std::vector<std::string> argv = {"/usr/sbin/dnsmasq", "--keep-in-foreground", "--no-daemon",
+    std::vector<std::string> argv = {"/usr/sbin/dnsmasq",
+                                     "--keep-in-foreground",
+                                     "--no-daemon",
                                      "--port=" + std::to_string(port_),
-                                     "--listen-address=127.0.0.1", "--bind-interfaces",
-                                     "--no-resolv", "--no-hosts", "--conf-file=/dev/null",
+                                     "--listen-address=127.0.0.1",
+                                     "--bind-interfaces",
+                                     "--no-resolv",
+                                     "--no-hosts",
+                                     "--conf-file=/dev/null",
                                      "--pid-file=" + (folder_ / "dnsmasq.pid").string(),
-                                     "--user=root", "--local=/test/"};
+                                     "--user=root",
+                                     "--local=/test/"};
     argv.insert(argv.end(), options_.begin(), options_.end());
     if (!process_.start(argv, folder_ / "dnsmasq.log")) return "cannot run /usr/sbin/dnsmasq";
     if (!waitForListener(port_, kStartLimit) || !process_.running()) {

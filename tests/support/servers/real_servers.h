@@ -19,7 +19,7 @@
 namespace velmora::testing {
 
 class DovecotServer {
-public:
+  public:
     // `folder` holds the configuration, the logs and the mailboxes; it must stay until stop.
     explicit DovecotServer(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
@@ -43,7 +43,7 @@ public:
     std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
     std::filesystem::path log() const { return folder_ / "dovecot.log"; }
 
-private:
+  private:
     std::filesystem::path maildir(const std::string& user) const;
 
     ServerCertificate certificate_;
@@ -59,7 +59,7 @@ private:
 };
 
 class SmtpSinkServer {
-public:
+  public:
     explicit SmtpSinkServer(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
     // Before start: STARTTLS on port() and implicit TLS on tlsPort(), with this certificate.
@@ -83,7 +83,7 @@ public:
     std::string message(int n) const;
     std::vector<std::string> envelope(int n) const;
 
-private:
+  private:
     std::filesystem::path folder_;
     std::uint16_t port_ = 0;
     std::uint16_t tlsPort_ = 0;
@@ -94,7 +94,7 @@ private:
 };
 
 class DnsmasqServer {
-public:
+  public:
     explicit DnsmasqServer(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
     // An MX record: dnsmasq's --mx-host=domain,exchange,preference.
@@ -108,7 +108,7 @@ public:
     std::uint16_t port() const { return port_; }
     std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
 
-private:
+  private:
     std::filesystem::path folder_;
     std::vector<std::string> options_;
     std::uint16_t port_ = 0;

@@ -22,7 +22,7 @@ bool waitForListener(std::uint16_t port, std::chrono::milliseconds limit);
 std::filesystem::path findProgram(const std::vector<std::filesystem::path>& candidates);
 
 class ServerProcess {
-public:
+  public:
     ServerProcess() = default;
     ~ServerProcess() { stop(); }
     ServerProcess(const ServerProcess&) = delete;
@@ -36,7 +36,7 @@ public:
     void stop();
     pid_t pid() const { return pid_; }
 
-private:
+  private:
     pid_t pid_ = -1;
 };
 

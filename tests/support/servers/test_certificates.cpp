@@ -11,7 +11,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+std::string quoted(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
 
 // A certificate authority of `openssl ca`, in a folder of its own.
 std::string caConfig(const fs::path& dir) {
@@ -54,18 +56,21 @@ bool TestCertificates::makeCa(const std::string& name) {
     writeFile(dir / "serial", "1000\n");
     return run("openssl req -x509 -config " + quoted(dir / "ca.cnf") +
                " -extensions ca_extensions -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes"
-               " -keyout " + quoted(dir / "ca.key") + " -out " + quoted(dir / "ca.pem") +
+               " -keyout " +
+               quoted(dir / "ca.key") + " -out " + quoted(dir / "ca.pem") +
                " -days 30 -subj '/CN=Velmora " + name + "'");
 }
 
-ServerCertificate TestCertificates::issue(const std::string& name, const std::vector<std::string>& hosts,
-                                          Issuer issuer, bool expired) {
+ServerCertificate TestCertificates::issue(const std::string& name,
+                                          const std::vector<std::string>& hosts, Issuer issuer,
+                                          bool expired) {
     const fs::path dir = folder_ / (issuer == Issuer::TestCa ? "ca" : "unknown-ca");
     ServerCertificate made{folder_ / (name + ".pem"), folder_ / (name + ".key")};
     std::string names;
     for (const std::string& host : hosts) {
-        const bool address = host.find_first_not_of("0123456789.:abcdef") == std::string::npos &&
-                             (host.find('.') != std::string::npos || host.find(':') != std::string::npos);
+        const bool address =
+            host.find_first_not_of("0123456789.:abcdef") == std::string::npos &&
+            (host.find('.') != std::string::npos || host.find(':') != std::string::npos);
         names += (names.empty() ? "" : ",") + std::string(address ? "IP:" : "DNS:") + host;
     }
     if (issuer == Issuer::Itself) {
@@ -77,14 +82,14 @@ ServerCertificate TestCertificates::issue(const std::string& name, const std::ve
         return made;
     }
     const fs::path request = folder_ / (name + ".csr");
-    const std::string validity = expired ? " -startdate 20200101000000Z -enddate 20200201000000Z"
-                                         : " -days 30";
+    const std::string validity =
+        expired ? " -startdate 20200101000000Z -enddate 20200201000000Z" : " -days 30";
     if (!run("openssl req -new -config " + quoted(dir / "ca.cnf") +
              " -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout " + quoted(made.key) +
-             " -out " + quoted(request) + " -subj '/CN=" + hosts.front() + "' -addext 'subjectAltName=" +
-             names + "'") ||
-        !run("openssl ca -batch -notext -config " + quoted(dir / "ca.cnf") + " -in " + quoted(request) +
-             " -out " + quoted(made.certificate) + validity))
+             " -out " + quoted(request) + " -subj '/CN=" + hosts.front() +
+             "' -addext 'subjectAltName=" + names + "'") ||
+        !run("openssl ca -batch -notext -config " + quoted(dir / "ca.cnf") + " -in " +
+             quoted(request) + " -out " + quoted(made.certificate) + validity))
         return {};
     return made;
 }

@@ -15,7 +15,7 @@ struct ServerCertificate {
 };
 
 class TestCertificates {
-public:
+  public:
     // Makes the test CA in `folder`. ok() tells whether openssl did its work; error() why not.
     explicit TestCertificates(std::filesystem::path folder);
     bool ok() const { return error_.empty(); }
@@ -31,7 +31,7 @@ public:
     ServerCertificate issue(const std::string& name, const std::vector<std::string>& hosts,
                             Issuer issuer = Issuer::TestCa, bool expired = false);
 
-private:
+  private:
     bool makeCa(const std::string& name);
     bool run(const std::string& command);
 
