@@ -462,29 +462,29 @@ void MainWindow::fillTree() {
 }
 
 void MainWindow::buildStatusBar() {
-    struct PanelSpec {
+    struct PanelLayout {
         core::StatusPanel panel;
         const char* name;
         int width;  // 0: the stretching first panel
     };
-    const PanelSpec specs[core::kStatusPanelCount] = {
+    const PanelLayout layouts[core::kStatusPanelCount] = {
         {core::StatusPanel::Messages, "StatusMessages", 0},
         {core::StatusPanel::Insert, "Insert", 30},
         {core::StatusPanel::Caps, "Caps", 30},
         {core::StatusPanel::Date, "Date", 70},
         {core::StatusPanel::Time, "Time", 55},
         {core::StatusPanel::Spare, "Spare", 20}};
-    for (const PanelSpec& spec : specs) {
-        auto* label = new QLabel(toQt(model_.statusPanel(spec.panel)), this);
-        label->setObjectName(QStringLiteral("panel%1").arg(QString::fromLatin1(spec.name)));
+    for (const PanelLayout& layout : layouts) {
+        auto* label = new QLabel(toQt(model_.statusPanel(layout.panel)), this);
+        label->setObjectName(QStringLiteral("panel%1").arg(QString::fromLatin1(layout.name)));
         label->setAccessibleName(
-            QStringLiteral("Status bar: %1").arg(QString::fromLatin1(spec.name)));
+            QStringLiteral("Status bar: %1").arg(QString::fromLatin1(layout.name)));
         label->setTextFormat(Qt::PlainText);
-        panels_[static_cast<std::size_t>(spec.panel)] = label;
-        if (spec.width == 0) {
+        panels_[static_cast<std::size_t>(layout.panel)] = label;
+        if (layout.width == 0) {
             statusBar()->addWidget(label, 1);
         } else {
-            label->setMinimumWidth(spec.width);
+            label->setMinimumWidth(layout.width);
             statusBar()->addPermanentWidget(label);
         }
     }
