@@ -6,6 +6,7 @@
 #include "compose/compose_form.h"
 #include "compose/compose_windows.h"
 #include "core/main_form.h"
+#include "platform/menu.h"
 #include "reading/folder_window.h"
 #include "store/folders.h"
 #include "support/fake_platform.h"
@@ -53,6 +54,10 @@ TEST_F(ComposeInMainWindow, MailToOpensAnAddressedComposeWindowAndTheCommandsAre
     EXPECT_EQ(windows[0]->plain(AddressField::To), "bob@example.org");
     EXPECT_EQ(windows[0]->from(), "Ann Lee <ann@example.org>");
     EXPECT_TRUE(f.commands().available("compose.new"));
+    const platform::Menu toolbar = f.toolbar();
+    const platform::MenuEntry* compose = platform::findMenuEntry(toolbar, "cmdTBCompose");
+    ASSERT_NE(compose, nullptr);
+    EXPECT_TRUE(compose->enabled);
     f.activateChild(*windows[0]);
     EXPECT_TRUE(f.commands().available("send.current"));
 }

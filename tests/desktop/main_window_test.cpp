@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -98,6 +99,13 @@ TEST(MainWindow, RendersTheModelAndItsChildWindows) {
     for (int row = 0; row < 3; ++row) subjects << inbox->model()->index(row, 2).data().toString();
     EXPECT_TRUE(subjects.contains(QStringLiteral("Re: lunch on Friday")))
         << subjects.join(", ").toStdString();
+
+    // With a profile, the mail buttons are there to use.
+    for (const char* button : {"cmdTBCompose", "cmdTBCount", "cmdTBMessages"}) {
+        auto* action = window.findChild<QAction*>(QString::fromLatin1(button));
+        ASSERT_NE(action, nullptr) << button;
+        EXPECT_TRUE(action->isEnabled()) << button;
+    }
 
     if (const char* dir = std::getenv("VELMORA_SCREENSHOT_DIR")) {
         window.resize(1000, 640);
