@@ -711,5 +711,37 @@ TEST_F(Replying, ReplyAndForwardArriveAtAiosmtpdAsLaidOut) {
         << forwarded;
 }
 
+TEST_F(Replying, TextInEveryScriptArrivesAtAiosmtpdAsItWasTyped) {
+    testing::TempDir serverDir;
+    testing::SmtpSinkServer sink(serverDir.path() / "smtp");
+    if (const std::string error = sink.start(); !error.empty())
+        GTEST_SKIP() << "aiosmtpd: " << error;
+    host.settingsValue.send.smtpPort = std::to_string(sink.port());
+    host.settingsValue.compose.closeAfterSending = false;
+    // As typed in the window: UTF-8.
+    const std::string text =
+        "Gr\xC3\xBC\xC3\x9F"
+        "e \xE2\x82\xAC \xE2\x80\x9EZitat\xE2\x80\x9C "
+        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";
+    TcomposeForm* window = windows.openNew();
+    ASSERT_NE(window, nullptr);
+    fake.clock.advance(platform::Milliseconds{60});
+    window->setPlain(AddressField::To, "\xD0\xAE\xD0\xBB\xD0\xB8\xD1\x8F <julia@example.org>");
+    window->leavePlain(AddressField::To);
+    window->setSubject(text);
+    window->setBody(text);
+    host.active = window;
+    windows.sendCommand();
+    ASSERT_TRUE(sink.waitForMessages(1, std::chrono::seconds{10}));
+    const fs::path file = serverDir.path() / "typed.eml";
+    testing::writeFile(file, sink.message(0));
+    const std::string read = readWithPython(file);
+    EXPECT_NE(read.find("Subject: " + text + "\n"), std::string::npos) << read;
+    EXPECT_NE(read.find("To: \xD0\xAE\xD0\xBB\xD0\xB8\xD1\x8F <julia@example.org>\n"),
+              std::string::npos)
+        << read;
+    EXPECT_NE(read.find("Body: '" + text), std::string::npos) << read;
+}
+
 }  // namespace
 }  // namespace velmora::compose
