@@ -1,5 +1,6 @@
 #include "mime/encoder.h"
 
+#include <algorithm>
 #include <ostream>
 #include <random>
 #include <system_error>
@@ -55,6 +56,39 @@ std::string quotedName(std::string_view name) {
         if (c == '"') c = '\'';
     }
     return "\"" + clean + "\"";
+}
+
+bool hasHighBytes(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// The name parameter of Content-Type: quoted, and a name beyond ASCII (file names here are
+// UTF-8) in encoded words, which every mail program reads there.
+std::string nameParameter(std::string_view name) {
+    return "name=" +
+           quotedName(hasHighBytes(name) ? EncodeUtf8HeaderWords(name) : std::string(name));
+}
+
+// The filename parameter of Content-Disposition; a name beyond ASCII as RFC 2231 "filename*"
+// (utf-8, percent-escaped).
+std::string filenameParameter(std::string_view name) {
+    if (!hasHighBytes(name)) return "filename=" + quotedName(name);
+    static const char* kHex = "0123456789ABCDEF";
+    std::string out = "filename*=utf-8''";
+    for (const char ch : headerText(name)) {
+        const auto c = static_cast<unsigned char>(ch);
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                           (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
+        if (plain) {
+            out += ch;
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        }
+    }
+    return out;
 }
 
 std::string lowerName(const TmsAttItem& item) {
@@ -254,14 +288,13 @@ class Writer {
         } else if (name == "_rtfbody.rtf") {
             line("Content-Type: text/rtf");
         } else {
-            line("Content-Type: " + headerText(item.ContentType()) +
-                 "; name=" + quotedName(item.LastPathComponent()));
+            line("Content-Type: " + headerText(item.ContentType()) + "; " +
+                 nameParameter(item.LastPathComponent()));
         }
         line(std::string("Content-Transfer-Encoding: ") +
              transferEncodingName(item.TransferEncoding()));
         if (!bodyFile)
-            line("Content-Disposition: attachment; filename=" +
-                 quotedName(item.LastPathComponent()));
+            line("Content-Disposition: attachment; " + filenameParameter(item.LastPathComponent()));
         line("");
         writeAttachmentContent(item);
     }
@@ -312,13 +345,13 @@ class Writer {
             }
             const bool plain = !(alternative || nested || htmlFirst || rtfFirst);
             std::string contentType = "Content-Type: " + headerText(item.ContentType());
-            if (plain) contentType += "; name=" + quotedName(item.LastPathComponent());
+            if (plain) contentType += "; " + nameParameter(item.LastPathComponent());
             line(contentType);
             line(std::string("Content-Transfer-Encoding: ") +
                  transferEncodingName(item.TransferEncoding()));
             if (plain)
-                line("Content-Disposition: attachment; filename=" +
-                     quotedName(item.LastPathComponent()));
+                line("Content-Disposition: attachment; " +
+                     filenameParameter(item.LastPathComponent()));
             line("");
             writeAttachmentContent(item);
             line("");

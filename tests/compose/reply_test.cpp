@@ -730,6 +730,9 @@ TEST_F(Replying, TextInEveryScriptArrivesAtAiosmtpdAsItWasTyped) {
     window->leavePlain(AddressField::To);
     window->setSubject(text);
     window->setBody(text);
+    const fs::path attachment = serverDir.path() / "\xD0\x9F\xD0\xBB\xD0\xB0\xD0\xBD.txt";
+    testing::writeFile(attachment, "plan");
+    window->addAttachments({attachment});
     host.active = window;
     windows.sendCommand();
     ASSERT_TRUE(sink.waitForMessages(1, std::chrono::seconds{10}));
@@ -741,6 +744,9 @@ TEST_F(Replying, TextInEveryScriptArrivesAtAiosmtpdAsItWasTyped) {
               std::string::npos)
         << read;
     EXPECT_NE(read.find("Body: '" + text), std::string::npos) << read;
+    EXPECT_NE(read.find("Attachment: \xD0\x9F\xD0\xBB\xD0\xB0\xD0\xBD.txt 706c616e\n"),
+              std::string::npos)
+        << read;
 }
 
 }  // namespace

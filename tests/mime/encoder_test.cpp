@@ -118,6 +118,18 @@ TEST(Encoder, Utf8TextGoesOutLabelledWithItsHeadersInEncodedWords) {
     for (int i = 0; i < 40; ++i) longText += "\xD0\x96";  // 80 bytes of two-byte characters
     EXPECT_EQ(DecodeHeaderWords(EncodeUtf8HeaderWords(longText)), longText);
     EXPECT_EQ(EncodeUtf8HeaderWords("plain"), "plain");
+
+    // An attachment name beyond ASCII goes out as RFC 2231 and encoded words, and reads back.
+    TmsMessage attached = basicMessage();
+    attached.SetCharSet(TCharSet::csUTF8);
+    addAttachment(attached, "\xD0\x9F\xD0\xBB\xD0\xB0\xD0\xBD.txt", "plan");
+    const std::string sent = attached.SaveToString();
+    EXPECT_NE(sent.find("filename*=utf-8''%D0%9F%D0%BB%D0%B0%D0%BD.txt"), std::string::npos)
+        << sent;
+    TmsMessage back;
+    back.LoadFromString(sent);
+    ASSERT_EQ(back.Attachments().Count(), 1);
+    EXPECT_EQ(back.Attachments().Items(0).FileName(), "\xD0\x9F\xD0\xBB\xD0\xB0\xD0\xBD.txt");
 }
 
 TEST(Encoder, BodyWithAlternativeHtml) {
