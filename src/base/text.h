@@ -25,4 +25,7 @@ bool endsWithNoCase(std::string_view text, std::string_view suffix);
 // Without leading and trailing blanks and tabs.
 std::string_view trimmed(std::string_view text);
 
+// True when a byte of the text lies above 127 (the text is not plain ASCII).
+bool hasHighBytes(std::string_view text);
+
 }  // namespace velmora

@@ -20,12 +20,6 @@ namespace {
 // The lists of more than this many lines carry the trace headers.
 constexpr std::size_t kTraceThreshold = 10;
 
-bool hasHighBytes(std::string_view text) {
-    for (const char c : text)
-        if (static_cast<unsigned char>(c) > 127) return true;
-    return false;
-}
-
 void addParsed(mime::TmsAddressList& list, const std::vector<std::string>& lines) {
     for (const std::string& line : lines) list.Add(mime::ParseMailAddress(oneLine(line)));
 }

@@ -5,6 +5,7 @@
 #include <random>
 #include <system_error>
 
+#include "base/text.h"
 #include "mime/base64.h"
 #include "mime/header_words.h"
 #include "mime/headers.h"
@@ -56,11 +57,6 @@ std::string quotedName(std::string_view name) {
         if (c == '"') c = '\'';
     }
     return "\"" + clean + "\"";
-}
-
-bool hasHighBytes(std::string_view text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 // The name parameter of Content-Type: quoted, and a name beyond ASCII (file names here are

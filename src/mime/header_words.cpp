@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "base/text.h"
 #include "mime/base64.h"
 #include "mime/errors.h"
 #include "mime/headers.h"
@@ -110,9 +111,7 @@ std::string EncodeJisHeaderWord(std::string_view text) {
 }
 
 std::string EncodeUtf8HeaderWords(std::string_view text) {
-    const bool ascii = std::all_of(text.begin(), text.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii) return std::string(text);
+    if (!hasHighBytes(text)) return std::string(text);
     constexpr std::size_t kWordBytes = 45;  // 60 base64 characters: a word within 78 columns
     std::string out;
     while (!text.empty()) {
