@@ -205,15 +205,20 @@ void TmsCustomPOP::PlanRetrievals(std::vector<int> indexes) {
 
 void TmsCustomPOP::topUpPipeline() {
     constexpr auto kDepth = static_cast<std::int64_t>(kPipelineDepth);
+    std::size_t retrievals = 0;
+    for (const Outstanding& command : outstanding_)
+        if (command.kind == Outstanding::Retr) ++retrievals;
     // Only messages close ahead: a DELE sent meanwhile waits behind each RETR sent, and this
     // keeps that queue short however many messages lie between two retrievals.
     std::string lines;
-    while (!planned_.empty() && outstanding_.size() < kPipelineDepth &&
+    while (!planned_.empty() && retrievals < kPipelineDepth &&
+           outstanding_.size() < kMaxOutstanding &&
            std::int64_t{planned_.front()} < std::int64_t{position_} + kDepth) {
         if (!lines.empty()) lines += "\r\n";
         lines += "RETR " + std::to_string(planned_.front() + 1);
         outstanding_.push_back({Outstanding::Retr, planned_.front()});
         planned_.pop_front();
+        ++retrievals;
     }
     if (!lines.empty()) SendLine(lines);  // the commands in one write
 }
@@ -292,10 +297,9 @@ void TmsCustomPOP::DeleteMessage(int index) {
     topUpPipeline();
     // Replies waiting ahead are read first; with a RETR ahead and the queue still full (a
     // caller far off the plan) the pipeline is emptied instead.
-    while (outstanding_.size() >= 2 * kPipelineDepth &&
-           outstanding_.front().kind == Outstanding::Dele)
+    while (outstanding_.size() >= kMaxOutstanding && outstanding_.front().kind == Outstanding::Dele)
         readOutstanding();
-    if (outstanding_.size() >= 2 * kPipelineDepth) drainOutstanding();
+    if (outstanding_.size() >= kMaxOutstanding) drainOutstanding();
     SendLine(line);
     outstanding_.push_back({Outstanding::Dele, index});
 }

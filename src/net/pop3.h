@@ -23,7 +23,7 @@
 // Retrieving many messages: PlanRetrievals names the messages the caller retrieves next, in
 // order. Their sizes then come from one LIST of the whole mailbox instead of one LIST each,
 // and when the server lists PIPELINING (RFC 2449; CAPA is asked for it when the log-in did
-// not) up to kPipelineDepth commands are kept outstanding: the RETR of the next messages is
+// not) up to kPipelineDepth RETR commands are kept outstanding: the RETR of the next messages is
 // sent before the current one is stored, so the server sends while the client stores, and
 // DELE is sent without waiting for its reply. Replies are read in the order of the commands;
 // any other command first reads every outstanding reply (a RETR's message is then read and
@@ -63,10 +63,13 @@ class TmsCustomPOP : public TmsMailBase {
   public:
     static constexpr std::uint16_t kDefaultPop3Port = 110;
     static constexpr std::uint16_t kDefaultPop3sPort = 995;
-    // Commands outstanding at most while pipelining: enough for the server to stream the next
-    // messages while one is stored; the commands are a few bytes each, far below any TCP window
-    // (a client must not send so much that the server's replies block its reading).
+    // RETR commands outstanding at most while pipelining: enough for the server to stream the
+    // next messages while one is stored.
     static constexpr std::size_t kPipelineDepth = 8;
+    // Commands outstanding at most (a batch of DELE after a flush joins the RETR ahead): about
+    // 10 KB of commands and 30 KB of replies, far below the socket buffers, so neither side's
+    // writing can block while the other is not reading.
+    static constexpr std::size_t kMaxOutstanding = 1000;
 
     TmsCustomPOP(platform::EventLoop& events, const platform::Clock& clock);
 
@@ -147,7 +150,7 @@ class TmsCustomPOP : public TmsMailBase {
     void readListing(const std::function<void(const ListingLine&)>& take);
     // The size from this session's LIST of the mailbox, else from LIST of the one message.
     std::int64_t expectedSize(int index);
-    // Sends, in one write, RETR for the next planned messages until kPipelineDepth commands are
+    // Sends, in one write, RETR for the next planned messages until kPipelineDepth of them are
     // outstanding.
     void topUpPipeline();
     // Reads the reply of the oldest outstanding command: a DELE's line, or a RETR's line and
