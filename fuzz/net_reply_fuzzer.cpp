@@ -39,6 +39,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         if (listReplySize(line) < 0) std::abort();
         if (uidlReplyWord(line).find(' ') != std::string::npos) std::abort();
+        // A listing line names a message of the mailbox and one word, inside the line.
+        constexpr std::int64_t kMailbox = 1000;
+        if (const auto entry = parseListingLine(line, kMailbox)) {
+            if (entry->number < 1 || entry->number > kMailbox || entry->word.empty() ||
+                entry->word.find(' ') != std::string_view::npos ||
+                entry->word.data() < line.data() ||
+                entry->word.data() + entry->word.size() > line.data() + line.size())
+                std::abort();
+        }
+        if (const auto number = decimalNumber(line); number && *number < 0) std::abort();
     }
     if (lines > static_cast<int>(size)) std::abort();
 
