@@ -9,6 +9,7 @@
 #include "fake_retrieval_host.h"
 #include "profiles/profile.h"
 #include "profiles/settings.h"
+#include "retrieval/seen_messages.h"
 #include "retrieval/sessions.h"
 #include "retrieval/standalone_retrieval.h"
 #include "store/folder_index.h"
@@ -137,6 +138,32 @@ TEST_F(DovecotRetrievalTest, AMailboxOfSeveralBatchesIsPipelinedAndEmptiedWholly
     EXPECT_EQ(host.folderHost.findFolderWindow("InBox")->rowCount(),
               static_cast<std::size_t>(kMore + 3));
     EXPECT_EQ(server.messageCount("alice"), 0u);
+}
+
+TEST_F(DovecotRetrievalTest, LeftOnTheServerEachMessageIsRecordedOnceItsBatchIsFlushed) {
+    testing::FakePlatform fake;
+    profiles::Settings settings;
+    settings.retrieve.pop3Port = std::to_string(server.port());
+    profiles::ProfileLists profiles;
+    profiles::TUsersObjListBox profile;
+    profile.profileName = "Home";
+    profile.accountName = "alice";
+    profile.password = "secret";
+    profile.rememberPassword = true;
+    profile.pop3Server = "127.0.0.1";
+    profile.leaveOnServer = true;
+    profiles.append(profile);
+    profiles.selectActiveProfile(0);
+    RuleList rules;
+    testing::FakeRetrievalHost host(fake, home.path(), settings);
+    Retrieval retrieval(fake, home.path(), settings, profiles, rules, host);
+
+    EXPECT_EQ(retrieval.retrieveAll().stored, 3);
+    EXPECT_EQ(SeenMessages(profiles::seenMessagesFilePath(home.path(), "Home")).size(), 3u);
+    const SessionOutcome again = retrieval.retrieveAll();
+    EXPECT_TRUE(again.ok) << again.error;
+    EXPECT_EQ(again.stored, 0);
+    EXPECT_EQ(server.messageCount("alice"), 3u);
 }
 
 TEST_F(DovecotRetrievalTest, AFullDiskNeverDeletesTheMessageOnTheServer) {
