@@ -2,6 +2,7 @@
 // retrieve-headers window it owns, and a record of what the sessions asked of it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ class FakeRetrievalHost final : public retrieval::RetrievalHost {
     void showFolderWindow(reading::TinboxForm& window) override {
         current = window.logicalPath();
         shownFolders.push_back(current);
+        if (onShowFolder) onShowFolder(current);
     }
     reading::TinboxForm* currentFolderWindow() override {
         return current.empty() ? nullptr : folderHost.findFolderWindow(current);
@@ -68,6 +70,8 @@ class FakeRetrievalHost final : public retrieval::RetrievalHost {
     bool commandsEnabled = true;
     std::string current;
     std::vector<std::string> shownFolders;
+    // Runs each time a folder window is brought to the front (a message stored into it).
+    std::function<void(const std::string& logicalPath)> onShowFolder;
     int markerClears = 0;
     bool timerRunning = false;
     int timerRestarts = 0;

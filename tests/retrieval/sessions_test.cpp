@@ -415,6 +415,33 @@ TEST_F(SessionTest, WithPipeliningAStoreFailureDeletesOnlyWhatWasStoredBefore) {
     expectSessionEnded();
 }
 
+TEST_F(SessionTest, ABatchThatCannotBeFlushedDeletesNoneOfItsMessages) {
+    // The first message goes to Work by a rule; then Work's directory goes away, so the batch's
+    // flush fails: neither message is deleted, and the session says why.
+    std::filesystem::create_directories(home / "Work.001");
+    TMailFiltersObjectListBox rule;
+    rule.filterOn = static_cast<int>(RuleField::Subject);
+    rule.filterHow = static_cast<int>(RuleComparison::BeginsWith);
+    rule.filterText = "work";
+    rule.action = static_cast<int>(RuleAction::MoveTo);
+    rule.folderPath = (home / "Work.001").string();
+    rules.rules.push_back(rule);
+    host.onShowFolder = [&](const std::string& folder) {
+        if (folder == "Work" && std::filesystem::exists(home / "Work.001"))
+            std::filesystem::rename(home / "Work.001", home / "Work.gone");
+    };
+    const std::vector<ServerMessage> mailbox{{"Work: plan"}, {"lunch"}};
+    ScriptedServer server(login(2) + sizes(mailbox) + fetch(1, mailbox[0]) + fetch(2, mailbox[1]) +
+                          kQuit);
+    addProfile("Home", server.port());
+    const SessionOutcome outcome = retrieval.retrieveAll();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.error, "File I/O Error 9563\rNo such file or directory");
+    EXPECT_EQ(fake.dialogs.texts("warning"), std::vector<std::string>{outcome.error});
+    expectSessionEnded();
+}
+
 TEST_F(SessionTest, HeadersWithTheDefaultActionHoldRetrieveNothingOnExecute) {
     const ServerMessage a{"alpha"}, b{"beta"}, c{"gamma"};
     ScriptedServer server(login(3) + info(1, a) + info(2, b) + info(3, c) + kQuit +
