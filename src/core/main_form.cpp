@@ -63,6 +63,15 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
     composeHost_->setAddressBook(addressBooks_.get());
     addressBooks_->registerCommands(commands_);
     compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
+    commands_.add(platform::kFloatingTipsCommand,
+                  {[this] { setFloatingTipsShown(!settings_.other.showFloatingTips); }, {}});
+    commands_.addCheckMark(platform::kFloatingTipsCommand,
+                           [this] { return settings_.other.showFloatingTips; });
+}
+
+void TmainForm::setFloatingTipsShown(bool shown) {
+    settings_.other.showFloatingTips = shown;
+    settings_.changed.floatingTipsSwitched = true;
 }
 
 void TmainForm::setNewMailSignals(platform::NewMailSignals lent) {

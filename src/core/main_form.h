@@ -173,6 +173,8 @@ class TmainForm final : public reading::FolderWindowHost,
     void setProfileToolbarShown(bool shown);
     void setFolderTreeShown(bool shown);
     void setStatusBarShown(bool shown);
+    // "Floating &Tips": the tips of every window on or off ("other.cfg" is written at exit).
+    void setFloatingTipsShown(bool shown);
 
     // --- folder tree --------------------------------------------------------------------------
     store::TMailTree& tree() { return *tree_; }

@@ -20,6 +20,7 @@
 #include "core/single_instance.h"
 #include "desktop/compose/compose_window_view.h"
 #include "desktop/compose/read_receipt_view.h"
+#include "desktop/floating_tips.h"
 #include "desktop/folder_window_view.h"
 #include "desktop/main_window.h"
 #include "desktop/qt_platform.h"
@@ -27,6 +28,7 @@
 #include "desktop/retrieval/new_mail_signals.h"
 #include "desktop/retrieval/retrieval_views.h"
 #include "desktop/text_convert.h"
+#include "profiles/settings_rules.h"
 
 namespace velmora::desktop {
 
@@ -91,6 +93,12 @@ int runDesktop(QApplication& app) {
     core::TmainForm model(platform.platform(), home, request, {screen.width(), screen.height()});
     model.setExecutablePath(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString());
     MainWindow window(model);
+    FloatingTipsFilter tips(nullptr, [&model] {
+        const profiles::OtherSettings& other = model.settings().other;
+        return FloatingTipsFilter::State{other.showFloatingTips,
+                                         profiles::floatingTipMilliseconds(other)};
+    });
+    app.installEventFilter(&tips);
     platform.dialogs().setParent(&window);
     QtNewMailSignals newMailSignals(&window, [&window] { window.bringToFront(); });
     model.setNewMailSignals(newMailSignals.lend());
