@@ -10,6 +10,8 @@
 #include <system_error>
 #include <vector>
 
+#include "base/pending_syncs.h"
+
 namespace velmora {
 
 // Writes `bytes` as the whole new content of `file`: temporary file (a new name, created with
@@ -18,6 +20,12 @@ namespace velmora {
 // returned (never thrown).
 [[nodiscard]] std::error_code writeFileAtomically(const std::filesystem::path& file,
                                                   std::string_view bytes);
+// The same without waiting for the disk: the data's writeback is started, the file renamed and
+// handed to `later`, and it is durable once later.syncAll() succeeded. Until then a crash may
+// leave it shorter under its name, so nothing may rely on it before that (a server deleting
+// the message, a record saying it was stored).
+[[nodiscard]] std::error_code writeFileAtomically(const std::filesystem::path& file,
+                                                  std::string_view bytes, PendingSyncs& later);
 
 // Reads a whole file; nullopt when it does not exist, is not a regular file (a FIFO, a device,
 // a directory: see file_access.h) or cannot be read.

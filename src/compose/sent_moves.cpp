@@ -6,10 +6,10 @@
 #include <cerrno>
 
 #include "base/identity.h"
+#include "base/pending_syncs.h"
 #include "base/text_file.h"
 #include "compose/filing.h"
 #include "reading/transfers.h"
-#include "retrieval/durable_folders.h"
 #include "store/message_file.h"
 
 namespace velmora::compose {
@@ -55,9 +55,9 @@ void moveDeliveredToSent(reading::TinboxForm& outbox, reading::TinboxForm& sent,
         sent.addRows(std::move(rows));
         sent.sortRows();
         sent.setIndexDirty();
-        retrieval::DurableFolders durable;
-        durable.add(outbox.directory());
-        durable.add(sent.directory());
+        PendingSyncs durable;
+        durable.addDirectory(outbox.directory());
+        durable.addDirectory(sent.directory());
         if (auto ec = durable.syncAll())
             platform.dialogs.warning(kProductName, "File I/O Error\r" + errorText(ec));
     }

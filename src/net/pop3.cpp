@@ -1,5 +1,7 @@
 #include "net/pop3.h"
 
+#include <algorithm>
+
 #include "base/text_file.h"
 #include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
@@ -37,8 +39,13 @@ void TmsCustomPOP::Open() {
 }
 
 void TmsCustomPOP::command(const std::string& text) {
-    SendLine(text);
+    sendCommand(text);
     if (ReadLine(LastReply) != 1) raiseServerError(LastReply);
+}
+
+void TmsCustomPOP::sendCommand(const std::string& text) {
+    drainOutstanding();
+    SendLine(text);
 }
 
 void TmsCustomPOP::Login() {
@@ -46,6 +53,13 @@ void TmsCustomPOP::Login() {
         Reset();
         shortMessages_.clear();
         capabilities_ = {};
+        capabilitiesAsked_ = false;
+        sizes_.clear();
+        sizesKnown_ = false;
+        planned_.clear();
+        outstanding_.clear();
+        pipelining_ = false;
+        position_ = 0;
         connectToServer();
         if (ReadLine(LastReply) != 1) raiseServerError(LastReply);
         const std::string greeting = LastReply;
@@ -73,7 +87,8 @@ void TmsCustomPOP::Login() {
 }
 
 void TmsCustomPOP::askCapabilities() {
-    SendLine("CAPA");
+    capabilitiesAsked_ = true;
+    sendCommand("CAPA");
     if (ReadLine(LastReply) != 1) {
         capabilities_ = {};  // a server from before RFC 2449 lists nothing
         return;
@@ -146,10 +161,110 @@ std::int64_t TmsCustomPOP::listSize(int index) {
     return listReplySize(LastReply);
 }
 
+std::int64_t TmsCustomPOP::expectedSize(int index) {
+    if (sizesKnown_) {
+        const auto at = static_cast<std::size_t>(index);
+        return index >= 0 && at < sizes_.size() ? sizes_[at] : 0;
+    }
+    return listSize(index);
+}
+
+void TmsCustomPOP::readListing(const std::function<void(const ListingLine&)>& take) {
+    const std::int64_t count = std::max<std::int64_t>(messageCount_, 0);
+    std::string line;
+    // One line a message and the end line; a server sending more is cut off at the count.
+    for (std::int64_t read = 0; read <= count; ++read) {
+        ReadLine(line);
+        if (line == ".") return;
+        if (const auto entry = parseListingLine(line, count)) take(*entry);
+    }
+    raiseServerError("Listing longer than the mailbox");
+}
+
+bool TmsCustomPOP::ListSizes() {
+    sendCommand("LIST");
+    if (ReadLine(LastReply) != 1) return false;
+    std::vector<std::int64_t> sizes(
+        static_cast<std::size_t>(std::max<std::int64_t>(messageCount_, 0)));
+    readListing([&sizes](const ListingLine& entry) {
+        sizes[static_cast<std::size_t>(entry.number - 1)] = decimalNumber(entry.word).value_or(0);
+    });
+    sizes_ = std::move(sizes);
+    sizesKnown_ = true;
+    return true;
+}
+
+void TmsCustomPOP::PlanRetrievals(std::vector<int> indexes) {
+    drainOutstanding();
+    planned_.assign(indexes.begin(), indexes.end());
+    if (planned_.empty()) return;
+    if (!sizesKnown_) ListSizes();
+    if (!capabilitiesAsked_) askCapabilities();
+    pipelining_ = sizesKnown_ && capabilities_.offers("PIPELINING");
+}
+
+void TmsCustomPOP::topUpPipeline() {
+    constexpr auto kDepth = static_cast<std::int64_t>(kPipelineDepth);
+    std::size_t retrievals = 0;
+    for (const Outstanding& command : outstanding_)
+        if (command.kind == Outstanding::Retr) ++retrievals;
+    // Only messages close ahead: a DELE sent meanwhile waits behind each RETR sent, and this
+    // keeps that queue short however many messages lie between two retrievals.
+    std::string lines;
+    while (!planned_.empty() && retrievals < kPipelineDepth &&
+           outstanding_.size() < kMaxOutstanding &&
+           std::int64_t{planned_.front()} < std::int64_t{position_} + kDepth) {
+        if (!lines.empty()) lines += "\r\n";
+        lines += "RETR " + std::to_string(planned_.front() + 1);
+        outstanding_.push_back({Outstanding::Retr, planned_.front()});
+        planned_.pop_front();
+        ++retrievals;
+    }
+    if (!lines.empty()) SendLine(lines);  // the commands in one write
+}
+
+void TmsCustomPOP::readOutstanding() {
+    const Outstanding oldest = outstanding_.front();
+    outstanding_.pop_front();
+    if (ReadLine(LastReply) != 1 || oldest.kind == Outstanding::Dele) return;
+    // A message retrieved ahead that the caller no longer wants: read past, not stored.
+    const std::int64_t expected = expectedSize(oldest.index);
+    ReceivedText dropped;
+    ReceiveText(dropped, expected, messageSizeBound(expected));
+}
+
+void TmsCustomPOP::drainOutstanding() {
+    while (!outstanding_.empty() && isOpen()) readOutstanding();
+    outstanding_.clear();
+}
+
 void TmsCustomPOP::RetrieveMessage(int index) {
-    const std::int64_t expected = listSize(index);
-    if (OnRetrieving) OnRetrieving(*this, index);
-    command("RETR " + std::to_string(index + 1));
+    const std::int64_t expected = expectedSize(index);
+    const auto firstRetrieval =
+        std::find_if(outstanding_.begin(), outstanding_.end(),
+                     [](const Outstanding& command) { return command.kind == Outstanding::Retr; });
+    const bool next = firstRetrieval != outstanding_.end()
+                          ? firstRetrieval->index == index
+                          : !planned_.empty() && planned_.front() == index;
+    if (!next) {
+        // Out of the planned order: the plan is given up, and this one asked for alone.
+        drainOutstanding();
+        planned_.clear();
+    }
+    position_ = index;
+    if (next && pipelining_) {
+        // DELE replies ahead of this RETR (or of the place it goes) are read first.
+        while (!outstanding_.empty() && outstanding_.front().kind == Outstanding::Dele)
+            readOutstanding();
+        topUpPipeline();  // sends this message's RETR when it was not sent yet
+        outstanding_.pop_front();
+        if (OnRetrieving) OnRetrieving(*this, index);
+        if (ReadLine(LastReply) != 1) raiseServerError(LastReply);
+    } else {
+        if (next) planned_.pop_front();
+        if (OnRetrieving) OnRetrieving(*this, index);
+        command("RETR " + std::to_string(index + 1));
+    }
     ReceivedText text;
     ReceiveText(text, expected, messageSizeBound(expected));
     // The end line is not part of the message.
@@ -159,6 +274,8 @@ void TmsCustomPOP::RetrieveMessage(int index) {
         if (OnShortMessage) OnShortMessage(*this, index, expected, received);
     }
     if (OnRetrieved) OnRetrieved(*this, index);
+    // The server goes on with the next messages while this one is stored.
+    if (pipelining_) topUpPipeline();
     StoreReceived(index, text);
 }
 
@@ -170,36 +287,32 @@ void TmsCustomPOP::StoreReceived(int index, ReceivedText& text) {
 void TmsCustomPOP::DeleteMessage(int index) {
     if (ArrivedShort(index)) return;  // the server's copy may be the only whole one
     if (OnDeleting) OnDeleting(*this, index);
-    SendLine("DELE " + std::to_string(index + 1));
-    ReadLine(LastReply);  // a negative reply does not stop the session
+    const std::string line = "DELE " + std::to_string(index + 1);
+    if (!pipelining_) {
+        sendCommand(line);
+        ReadLine(LastReply);  // a negative reply does not stop the session
+        return;
+    }
+    position_ = std::max(position_, index);
+    topUpPipeline();
+    // Replies waiting ahead are read first; with a RETR ahead and the queue still full (a
+    // caller far off the plan) the pipeline is emptied instead.
+    while (outstanding_.size() >= kMaxOutstanding && outstanding_.front().kind == Outstanding::Dele)
+        readOutstanding();
+    if (outstanding_.size() >= kMaxOutstanding) drainOutstanding();
+    SendLine(line);
+    outstanding_.push_back({Outstanding::Dele, index});
 }
 
 std::optional<std::vector<std::string>> TmsCustomPOP::UniqueIds() {
-    SendLine("UIDL");
+    sendCommand("UIDL");
     if (ReadLine(LastReply) != 1) return std::nullopt;
-    const std::int64_t count = std::max<std::int64_t>(messageCount_, 0);
-    std::vector<std::string> ids(static_cast<std::size_t>(count));
-    std::string line;
-    // One line a message and the end line; a server sending more is cut off at the count.
-    for (std::int64_t read = 0; read <= count; ++read) {
-        ReadLine(line);
-        if (line == ".") return ids;
-        const auto space = line.find(' ');
-        std::int64_t number = 0;
-        for (std::size_t i = 0; i < space && i < line.size(); ++i) {
-            if (line[i] < '0' || line[i] > '9' || number > count) {
-                number = 0;
-                break;
-            }
-            number = number * 10 + (line[i] - '0');
-        }
-        if (space == std::string::npos || number < 1 || number > count) continue;
-        const std::size_t begin = line.find_first_not_of(' ', space);
-        if (begin == std::string::npos) continue;
-        const std::size_t end = line.find(' ', begin);
-        ids[static_cast<std::size_t>(number - 1)] = line.substr(begin, end - begin);
-    }
-    raiseServerError("UIDL listing longer than the mailbox");
+    std::vector<std::string> ids(
+        static_cast<std::size_t>(std::max<std::int64_t>(messageCount_, 0)));
+    readListing([&ids](const ListingLine& entry) {
+        ids[static_cast<std::size_t>(entry.number - 1)] = std::string(entry.word);
+    });
+    return ids;
 }
 
 }  // namespace velmora::net

@@ -20,6 +20,16 @@
 // excepted): ESocketError "The password is not sent: ...". A socket error during log-in closes the
 // connection; other failures leave the socket open for the caller's Disconnect (QUIT) or Close.
 //
+// Retrieving many messages: PlanRetrievals names the messages the caller retrieves next, in
+// order. Their sizes then come from one LIST of the whole mailbox instead of one LIST each,
+// and when the server lists PIPELINING (RFC 2449; CAPA is asked for it when the log-in did
+// not) up to kPipelineDepth RETR commands are kept outstanding: the RETR of the next messages is
+// sent before the current one is stored, so the server sends while the client stores, and
+// DELE is sent without waiting for its reply. Replies are read in the order of the commands;
+// any other command first reads every outstanding reply (a RETR's message is then read and
+// dropped, not stored, and so never deleted). Without PIPELINING each command waits for its
+// reply as before.
+//
 // What a message may take is bounded by the size LIST announces (messageSizeBound in
 // transfer_limits.h); past it the session ends with ESocketError "The message is too large:
 // ...". A message that arrives shorter than announced is stored as received, reported through
@@ -28,6 +38,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -39,6 +50,7 @@
 #include "net/capabilities.h"
 #include "net/mail_base.h"
 #include "net/received_text.h"
+#include "net/reply_parsing.h"
 
 namespace velmora::net {
 
@@ -51,6 +63,13 @@ class TmsCustomPOP : public TmsMailBase {
   public:
     static constexpr std::uint16_t kDefaultPop3Port = 110;
     static constexpr std::uint16_t kDefaultPop3sPort = 995;
+    // RETR commands outstanding at most while pipelining: enough for the server to stream the
+    // next messages while one is stored.
+    static constexpr std::size_t kPipelineDepth = 8;
+    // Commands outstanding at most (a batch of DELE after a flush joins the RETR ahead): about
+    // 10 KB of commands and 30 KB of replies, far below the socket buffers, so neither side's
+    // writing can block while the other is not reading.
+    static constexpr std::size_t kMaxOutstanding = 1000;
 
     TmsCustomPOP(platform::EventLoop& events, const platform::Clock& clock);
 
@@ -62,7 +81,7 @@ class TmsCustomPOP : public TmsMailBase {
     // A message arrived with fewer octets than LIST announced (it is stored all the same).
     TmsShortMessageEvent OnShortMessage;
 
-    // What the server listed in reply to CAPA at the last log-in (empty when not asked).
+    // What the server listed in reply to CAPA in this session (empty when not asked).
     const Capabilities& ServerCapabilities() const { return capabilities_; }
 
     // From the last successful STAT; -1 until the first. Kept after Disconnect.
@@ -87,6 +106,17 @@ class TmsCustomPOP : public TmsMailBase {
     // True when message `index` arrived shorter than LIST announced in this session.
     bool ArrivedShort(int index) const { return shortMessages_.count(index) != 0; }
 
+    // The messages to be retrieved next, in the order RetrieveMessage will be called for them
+    // (see above). Asks LIST of the whole mailbox unless known from this session, and CAPA when
+    // the log-in did not. A RetrieveMessage out of this order is served without pipelining.
+    void PlanRetrievals(std::vector<int> indexes);
+    // True while planned retrievals are pipelined (the server listed PIPELINING).
+    bool Pipelining() const { return pipelining_; }
+    // The sizes of the whole mailbox from one LIST (0 where the server gave no number); false,
+    // and nothing kept, when the server does not answer LIST positively. At most MessageCount()
+    // lines are read; lines whose number is outside the mailbox are ignored.
+    bool ListSizes();
+
   protected:
     // Takes the retrieved text of message `index` (ending in the ".\r\n" line).
     virtual void StoreMessage(int index, std::string& stream) = 0;
@@ -101,15 +131,43 @@ class TmsCustomPOP : public TmsMailBase {
     // Sends `command` and reads one reply line into LastReply; a reply that is not positive
     // raises EServerError with it.
     void command(const std::string& text);
+    // Sends a command line once every outstanding reply is read (see PlanRetrievals).
+    void sendCommand(const std::string& text);
     // LIST of one message: the size the server gives (0 when it gives no plain number).
     std::int64_t listSize(int index);
 
   private:
+    // A command whose reply is still to be read.
+    struct Outstanding {
+        enum Kind { Retr, Dele } kind;
+        int index;
+    };
+
     void stat();
     void askCapabilities();
     void authenticate(const std::string& greeting);
+    // Reads the lines of a multi-line listing after its positive reply, up to the end line.
+    void readListing(const std::function<void(const ListingLine&)>& take);
+    // The size from this session's LIST of the mailbox, else from LIST of the one message.
+    std::int64_t expectedSize(int index);
+    // Sends, in one write, RETR for the next planned messages until kPipelineDepth of them are
+    // outstanding.
+    void topUpPipeline();
+    // Reads the reply of the oldest outstanding command: a DELE's line, or a RETR's line and
+    // message, which is dropped.
+    void readOutstanding();
+    // Reads every outstanding reply, so that the next reply read belongs to the next command.
+    void drainOutstanding();
+    void receiveMessage(int index, std::int64_t expected);
 
     Capabilities capabilities_;
+    bool capabilitiesAsked_ = false;
+    std::vector<std::int64_t> sizes_;  // from LIST of the mailbox, when sizesKnown_
+    std::deque<int> planned_;          // planned retrievals whose RETR is not sent yet
+    std::deque<Outstanding> outstanding_;
+    bool pipelining_ = false;
+    bool sizesKnown_ = false;
+    int position_ = 0;  // the message last retrieved or deleted
 
     std::set<int> shortMessages_;
     std::int64_t messageCount_ = -1;

@@ -37,7 +37,7 @@ void TmsRemotePOP::setMessageDirectory(const std::string& folder) {
 void TmsRemotePOP::fetchInfo(int index, TmsRemoteInfoItem& item, bool withIdentifier) {
     const std::string number = std::to_string(index + 1);
     if (withIdentifier) {
-        SendLine("UIDL " + number);
+        sendCommand("UIDL " + number);
         if (ReadLine(LastReply) == 1) item.UIDL = uidlReplyWord(LastReply);
     }
     item.Size = listSize(index);

@@ -11,20 +11,30 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// A whole word of decimal digits as a number; nullopt for anything else (or an overflow).
+std::string_view afterIndicator(std::string_view line) {
+    return line.size() > 4 ? line.substr(4) : std::string_view{};
+}
+
+}  // namespace
+
 std::optional<std::int64_t> decimalNumber(std::string_view word) {
-    if (word.empty()) return std::nullopt;
+    if (word.empty() || !isDigit(word.front())) return std::nullopt;
     std::int64_t value = 0;
     const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
     if (error != std::errc{} || end != word.data() + word.size() || value < 0) return std::nullopt;
     return value;
 }
 
-std::string_view afterIndicator(std::string_view line) {
-    return line.size() > 4 ? line.substr(4) : std::string_view{};
+std::optional<ListingLine> parseListingLine(std::string_view line, std::int64_t count) {
+    const std::size_t space = line.find(' ');
+    if (space == std::string_view::npos) return std::nullopt;
+    const auto number = decimalNumber(line.substr(0, space));
+    if (!number || *number < 1 || *number > count) return std::nullopt;
+    const std::size_t begin = line.find_first_not_of(' ', space);
+    if (begin == std::string_view::npos) return std::nullopt;
+    const std::string_view rest = line.substr(begin);
+    return ListingLine{*number, rest.substr(0, rest.find(' '))};
 }
-
-}  // namespace
 
 int numericReplyCode(std::string_view line) {
     const std::string_view head = line.substr(0, 3);

@@ -38,6 +38,18 @@ StatParse parseStatReply(std::string_view line, StatValues& values);
 // number; 0 when it is not one (so "320 octets" gives 0).
 std::int64_t listReplySize(std::string_view line);
 
+// A whole word of decimal digits as a number; nullopt for anything else, a sign or an overflow.
+std::optional<std::int64_t> decimalNumber(std::string_view word);
+
+// One line of a multi-line LIST or UIDL listing ("2 320", "2 whqtswO00WBw418f9t5JxYwZ"): the
+// message number and the word after it (blanks between skipped, cut at the next blank).
+// nullopt when the number is not a decimal from 1 to `count`, or no word follows it.
+struct ListingLine {
+    std::int64_t number = 0;
+    std::string_view word;
+};
+std::optional<ListingLine> parseListingLine(std::string_view line, std::int64_t count);
+
 // The identifier of a UIDL reply "+OK 1 whqtswO00WBw418f9t5JxYwZ": the third word, up to the
 // next space; empty when there is none.
 std::string uidlReplyWord(std::string_view line);

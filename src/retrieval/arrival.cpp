@@ -218,18 +218,18 @@ bool storeCopy(ArrivalContext& context, ArrivingMessage& arriving, const std::st
     reading::TinboxForm& window = *opened;
     item.fileName = store::newMessageFileName(context.platform.clock, directory);
     removeAttachmentLines(message);
-    if (auto error = store::saveAttachmentFiles(message, directory, item)) return fail(*error);
+    if (auto error = store::saveAttachmentFiles(message, directory, item, &context.durable))
+        return fail(*error);
     if (item.attachCount > 0) item.status[kStatusAttachments] = 'A';
     for (const auto& path : item.attachList)
         message.Headers().Add(std::string(kAttachmentsHeader) + ": " + path);
 
     setUpper(context, "Writing Message " + k + " To Disk");
-    if (auto error = store::writeMessageFile(message, item, directory,
-                                             store::PrioritySpelling::NewMessage)) {
+    if (auto error = store::writeMessageFile(
+            message, item, directory, store::PrioritySpelling::NewMessage, &context.durable)) {
         removeFiles(item.attachList);
         return fail(*error);
     }
-    context.durable.add(directory);
 
     std::uintmax_t size =
         static_cast<std::uintmax_t>(std::max<std::int64_t>(arriving.serverSize, 0));

@@ -8,9 +8,10 @@
 //     attachment files in its own folder;
 //   - a row is appended only after its message file is completely written; when writing fails
 //     the attachment files already written for it are removed again, so no half message stays;
-//   - the result says whether every copy the rules asked for is on disk, and only then may the
-//     caller delete the message on the server (the folders' directories are flushed before QUIT
-//     through DurableFolders);
+//   - the result says whether every copy the rules asked for is written, and only then may the
+//     caller mark the message for deletion on the server; the files and their directories go to
+//     context.durable without waiting for the disk, and the session flushes them in one batch
+//     before QUIT (when the server deletes) and before recording a message as fetched;
 //   - a rule's folder is used only when it is Trash or an existing user folder (ruleTargetFolder);
 //   - folder windows are looked up by their folder for every message, never kept from an earlier
 //     one, since a user may close a window while the session waits for the network.
@@ -23,12 +24,12 @@
 #include <string>
 #include <vector>
 
+#include "base/pending_syncs.h"
 #include "mime/message.h"
 #include "platform/platform.h"
 #include "profiles/settings.h"
 #include "reading/folder_window.h"
 #include "reading/folder_window_host.h"
-#include "retrieval/durable_folders.h"
 #include "retrieval/new_mail.h"
 #include "retrieval/progress_box.h"
 #include "retrieval/rules.h"
@@ -48,7 +49,8 @@ struct ArrivalContext {
     const RuleList& rules;
     reading::FolderWindowHost& folders;
     NewMailList& newMail;
-    DurableFolders& durable;
+    // The files written here, made durable by the session in batches.
+    PendingSyncs& durable;
     TretrieveHeadersDialogForm* progress = nullptr;
     // Brings a folder window that received a message to the front (may be empty).
     std::function<void(reading::TinboxForm&)> bringToFront;

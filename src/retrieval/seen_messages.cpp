@@ -88,10 +88,19 @@ std::int64_t SeenMessages::firstStored(const std::string& uidl) const {
 }
 
 std::error_code SeenMessages::record(const std::string& uidl, std::int64_t day) {
-    if (!isValidUidl(uidl)) return std::make_error_code(std::errc::invalid_argument);
-    if (contains(uidl)) return {};
-    if (auto error = appendDurably(file_, recordLine(uidl, day))) return error;
-    days_.emplace(uidl, day);
+    return recordAll({uidl}, day);
+}
+
+std::error_code SeenMessages::recordAll(const std::vector<std::string>& uidls, std::int64_t day) {
+    std::string lines;
+    std::unordered_set<std::string_view> added;
+    for (const std::string& uidl : uidls) {
+        if (!isValidUidl(uidl)) return std::make_error_code(std::errc::invalid_argument);
+        if (!contains(uidl) && added.insert(uidl).second) lines += recordLine(uidl, day);
+    }
+    if (lines.empty()) return {};
+    if (auto error = appendDurably(file_, lines)) return error;
+    for (const std::string_view uidl : added) days_.emplace(std::string(uidl), day);
     return {};
 }
 

@@ -3,8 +3,10 @@
 //
 // The file (profiles::seenMessagesFilePath, "<profile>.uidl" in the home folder) starts with the
 // version line; each further line is a UIDL, a tab and the day it was first stored (days since
-// 1970-01-01). An identifier is appended and flushed to disk the moment its message is stored, so
-// an interrupted session resumes without fetching anything twice; at the end of a session the file
+// 1970-01-01). Identifiers are appended and flushed to disk as soon as their messages' files are
+// durable (a session records them in batches, after flushing the files), so an interrupted session
+// resumes without fetching those again and a crash never marks a message as fetched whose files
+// could be lost; at the end of a session the file
 // is rewritten whole (temporary file, then rename) with only the identifiers the server still
 // holds. A line cut short by a crash, or one that is not a valid identifier, is skipped when the
 // file is read.
@@ -39,6 +41,10 @@ class SeenMessages {
     // Records a stored message: appended to the file and flushed before returning. An invalid
     // identifier is refused with std::errc::invalid_argument, nothing written.
     [[nodiscard]] std::error_code record(const std::string& uidl, std::int64_t day);
+    // The same for several, in one append and one flush. Nothing is written when one of them is
+    // invalid; identifiers already recorded are passed over.
+    [[nodiscard]] std::error_code recordAll(const std::vector<std::string>& uidls,
+                                            std::int64_t day);
 
     // The identifiers on the server whose messages were first stored `afterDays` days before
     // `today` or earlier (afterDays 0: none).

@@ -22,13 +22,19 @@ namespace {
 const std::string kInBox = store::kDefaultFolderNames[0];
 constexpr platform::Milliseconds kConnectedPause{500};
 constexpr platform::Milliseconds kClosingPause{250};
+// Stored files are flushed to disk in batches of this many messages or bytes, whichever comes
+// first: a batch costs little once the disk has written the data (its writeback starts as each
+// file is written), and the bound keeps what a crash could make the next session fetch again
+// small.
+constexpr std::size_t kSyncBatchMessages = 100;
+constexpr std::int64_t kSyncBatchBytes = 32 * 1024 * 1024;
 
 // The session's clients flush the folders that received messages before QUIT, the moment the
 // server carries out the deletions; when that fails no QUIT is sent and the server keeps all.
 template <class Base>
 class DurableClient final : public Base {
   public:
-    DurableClient(platform::Platform& platform, DurableFolders& durable)
+    DurableClient(platform::Platform& platform, PendingSyncs& durable)
         : Base(platform.events, platform.clock), durable_(durable) {}
 
   protected:
@@ -42,7 +48,7 @@ class DurableClient final : public Base {
     }
 
   private:
-    DurableFolders& durable_;
+    PendingSyncs& durable_;
 };
 
 bool containsNoCase(const std::string& text, std::string_view word) {
@@ -647,7 +653,46 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
                            newMail_,  durable_, &progress_, {}};
     context.bringToFront = [this](reading::TinboxForm& target) { host_.showFolderWindow(target); };
     bool ok = true;
+    // Stored messages whose files are not flushed yet: each is deleted on the server, or
+    // recorded as fetched, only after the batch that makes its files durable.
+    std::vector<int> unsyncedDeletes;
+    std::vector<std::string> unsyncedIds;
+    std::size_t unsyncedMessages = 0;
+    const auto storageError = [&](const std::string& where, const std::error_code& error) {
+        ok = false;
+        outcome.error = "File I/O Error 9563\r" + where + errorText(error);
+        platform_.system.beep();
+        platform_.dialogs.warning(kProductName, outcome.error);
+    };
+    // False after a failure (reported): the batch's messages stay on the server, unrecorded.
+    const auto flushBatch = [&]() -> bool {
+        unsyncedMessages = 0;
+        if (const auto error = durable_.syncAll()) {
+            unsyncedDeletes.clear();
+            unsyncedIds.clear();
+            storageError("", error);
+            return false;
+        }
+        for (const int index : unsyncedDeletes) client.DeleteMessage(index);
+        unsyncedDeletes.clear();
+        if (unsyncedIds.empty()) return true;
+        const auto error = left.seen->recordAll(unsyncedIds, left.today);
+        unsyncedIds.clear();
+        if (error) {
+            storageError(profiles::seenMessagesFilePath(home_, profile.profileName).string() + ": ",
+                         error);
+            return false;
+        }
+        return true;
+    };
     try {
+        std::vector<int> plan;
+        for (std::int64_t i = 0; i < n; ++i) {
+            const std::string id = left.idOf(i);
+            if (id.empty() || !left.seen->contains(id))
+                plan.push_back(static_cast<int>(std::min<std::int64_t>(i, INT32_MAX - 1)));
+        }
+        client.PlanRetrievals(std::move(plan));
         for (std::int64_t i = 0; i < n; ++i) {
             const int index = static_cast<int>(std::min<std::int64_t>(i, INT32_MAX - 1));
             const std::string id = left.idOf(i);
@@ -662,22 +707,6 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
                 client.Messages.Items(0), ArrivalPath::WholeMessage, !deleteAfter, 0, i, n};
             const ArrivalResult result = storeArrivingMessage(context, arriving);
             client.Messages.Clear();
-            if (result.safe && !id.empty()) {
-                // The message's names reach the disk before it is marked as fetched, so a crash
-                // between the two fetches it again rather than never.
-                std::error_code error = durable_.syncAll();
-                if (!error) error = left.seen->record(id, left.today);
-                if (error) {
-                    ok = false;
-                    outcome.error =
-                        "File I/O Error 9563\r" +
-                        profiles::seenMessagesFilePath(home_, profile.profileName).string() + ": " +
-                        errorText(error);
-                    platform_.system.beep();
-                    platform_.dialogs.warning(kProductName, outcome.error);
-                    break;
-                }
-            }
             if (!result.safe) {
                 // This message and the rest stay on the server; what was stored is kept.
                 ok = false;
@@ -685,12 +714,26 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
                 break;
             }
             ++outcome.stored;
-            if (deleteAfter) client.DeleteMessage(index);
+            ++unsyncedMessages;
+            if (deleteAfter) unsyncedDeletes.push_back(index);
+            if (!id.empty()) unsyncedIds.push_back(id);
             progress_.messageDone(i);
+            if ((unsyncedMessages >= kSyncBatchMessages || durable_.bytes() >= kSyncBatchBytes) &&
+                !flushBatch())
+                break;
+        }
+        // Also after a store failure: what was stored before it is deleted and recorded.
+        if (ok || unsyncedMessages > 0) {
+            const std::string storeFailure = outcome.error;
+            if (!flushBatch()) ok = false;
+            if (!storeFailure.empty()) outcome.error = storeFailure;
         }
     } catch (const std::exception& e) {
-        // No QUIT: the server keeps every message of this session.
+        // No QUIT: the server keeps every message of this session. What was stored is
+        // recorded as fetched once its files are durable, so it is not fetched again.
         client.Cancel();
+        if (!unsyncedIds.empty() && !durable_.syncAll())
+            (void)left.seen->recordAll(unsyncedIds, left.today);
         failed(outcome, e.what(), true);
         selectFirstNewRow();
         return outcome;

@@ -18,12 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "base/pending_syncs.h"
 #include "net/pop3.h"
 #include "platform/platform.h"
 #include "profiles/profile.h"
 #include "profiles/profile_lists.h"
 #include "profiles/settings.h"
-#include "retrieval/durable_folders.h"
 #include "retrieval/new_mail.h"
 #include "retrieval/password_cache.h"
 #include "retrieval/progress_box.h"
@@ -152,7 +152,7 @@ class Retrieval {
     TretrieveHeadersDialogForm progress_;
     NewMailList newMail_;
     PasswordCache passwords_;
-    DurableFolders durable_;
+    PendingSyncs durable_;
     bool quiet_ = false;
     bool showPauses_ = true;
     bool buttonModeSetElsewhere_ = true;

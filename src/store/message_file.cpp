@@ -329,10 +329,14 @@ void trimBodyLineBreaks(mime::TmsMessage& message) {
 }
 
 std::optional<std::string> saveMessageFile(mime::TmsMessage& message,
-                                           const std::filesystem::path& file) {
+                                           const std::filesystem::path& file, PendingSyncs* later) {
     trimBodyLineBreaks(message);
     try {
-        message.SaveToFile(file);
+        if (!later) {
+            message.SaveToFile(file);
+        } else if (const auto error = writeFileAtomically(file, message.SaveToString(), *later)) {
+            return errorText(error);
+        }
     } catch (const std::system_error& e) {
         return errorText(e.code());
     } catch (const std::exception& e) {
@@ -471,7 +475,7 @@ TObjListViewVLF itemFromMessage(const mime::TmsMessage& message, std::string fil
 
 std::optional<std::string> saveAttachmentFiles(mime::TmsMessage& message,
                                                const std::filesystem::path& directory,
-                                               TObjListViewVLF& item) {
+                                               TObjListViewVLF& item, PendingSyncs* later) {
     std::vector<std::filesystem::path> written;
     auto undo = [&written] {
         for (const auto& file : written) {
@@ -492,7 +496,8 @@ std::optional<std::string> saveAttachmentFiles(mime::TmsMessage& message,
         const auto path = directory / *name;
         std::error_code ec;
         try {
-            ec = writeFileAtomically(path, attachment.Data().ReadAll());
+            const std::string data = attachment.Data().ReadAll();
+            ec = later ? writeFileAtomically(path, data, *later) : writeFileAtomically(path, data);
         } catch (const std::system_error& e) {
             ec = e.code();
         }
@@ -510,9 +515,9 @@ std::optional<std::string> saveAttachmentFiles(mime::TmsMessage& message,
 
 std::optional<std::string> writeMessageFile(mime::TmsMessage& message, TObjListViewVLF& item,
                                             const std::filesystem::path& directory,
-                                            PrioritySpelling spelling) {
+                                            PrioritySpelling spelling, PendingSyncs* later) {
     writePrivateHeaders(message, item, spelling);
-    return saveMessageFile(message, messageFilePath(directory, item.fileName));
+    return saveMessageFile(message, messageFilePath(directory, item.fileName), later);
 }
 
 std::optional<std::string> restampMessageFile(const std::filesystem::path& directory,

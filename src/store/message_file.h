@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/pending_syncs.h"
 #include "mime/message.h"
 #include "platform/events.h"
 #include "store/list_item.h"
@@ -98,9 +99,11 @@ void writePrivateHeaders(mime::TmsMessage& message, TObjListViewVLF& item,
 void trimBodyLineBreaks(mime::TmsMessage& message);
 
 // Trims the body's line breaks and writes the message through the encoder, atomically: on
-// failure the previous file stays and the system's error text is returned.
+// failure the previous file stays and the system's error text is returned. With `later` the
+// file is not waited for: it is durable once later->syncAll() succeeded (base/pending_syncs.h).
 [[nodiscard]] std::optional<std::string> saveMessageFile(mime::TmsMessage& message,
-                                                         const std::filesystem::path& file);
+                                                         const std::filesystem::path& file,
+                                                         PendingSyncs* later = nullptr);
 
 // Reads a message file into `message` (cleared first); every header line, the private block
 // included, stays in its header list. Only a regular file is read (a FIFO or a device in the
@@ -126,10 +129,12 @@ TObjListViewVLF itemFromMessage(const mime::TmsMessage& message, std::string fil
 // under uniqueAttachmentName (so a name from the message never leaves the folder, and an
 // existing file is never overwritten), whole and atomically. Their paths become the item's
 // attachment list (and count). On failure the files written so far are removed again, the
-// item is left as it was and the system's error text is returned.
+// item is left as it was and the system's error text is returned. With `later` the files are
+// not waited for, as with saveMessageFile.
 [[nodiscard]] std::optional<std::string> saveAttachmentFiles(mime::TmsMessage& message,
                                                              const std::filesystem::path& directory,
-                                                             TObjListViewVLF& item);
+                                                             TObjListViewVLF& item,
+                                                             PendingSyncs* later = nullptr);
 
 // What every writer ends with: the private block written from the item (writePrivateHeaders)
 // and the message saved as directory/item.fileName ".vlf" (saveMessageFile). The error text on
@@ -137,7 +142,8 @@ TObjListViewVLF itemFromMessage(const mime::TmsMessage& message, std::string fil
 [[nodiscard]] std::optional<std::string> writeMessageFile(mime::TmsMessage& message,
                                                           TObjListViewVLF& item,
                                                           const std::filesystem::path& directory,
-                                                          PrioritySpelling spelling);
+                                                          PrioritySpelling spelling,
+                                                          PendingSyncs* later = nullptr);
 
 // Re-stamping after a status mark: the item's message file is loaded, its private block
 // rewritten from the item's current values and saved under the same name (atomically, so a

@@ -89,7 +89,111 @@ TEST_P(Pop3Retrieval, IndexZeroIsMessageOneAndByteStuffingIsUndone) {
     EXPECT_EQ(pop.MessageCount(), 2);  // kept after Disconnect
 }
 
+// The server answers nothing before it has both RETR: a client that waited for each reply
+// would stall. Both replies come in one write. The sizes come from the one LIST: the second
+// message arrives shorter than listed, so it is not deleted.
+TEST_P(Pop3Retrieval, PlannedRetrievalsArePipelinedWithTheSizesOfOneList) {
+    ScriptedServer server(
+        withLogin({"C: LIST", "S: +OK 2 messages", "S: 1 19", "S: 2 500", "S: .", "C: CAPA",
+                   "S: +OK", "S: TOP", "S: PIPELINING", "S: .", "C: RETR 1", "C: RETR 2",
+                   "R: +OK\\r\\nSubject: one\\r\\n\\r\\nx\\r\\n.\\r\\n"
+                   "+OK\\r\\nSubject: two\\r\\n\\r\\n..short\\r\\n.\\r\\n",
+                   "C: DELE 1", "S: +OK", "C: QUIT", "S: +OK bye"}),
+        GetParam());
+    FakePlatform fake;
+    RecordingPOP pop(fake, server.address());
+    pop.Connect();
+    pop.PlanRetrievals({0, 1});
+    EXPECT_TRUE(pop.Pipelining());
+    for (int index : {0, 1}) {
+        pop.RetrieveMessage(index);
+        pop.DeleteMessage(index);
+    }
+    pop.Disconnect();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(pop.events,
+              (std::vector<std::string>{"retrieving 0", "retrieved 0", "store 0", "deleting 0",
+                                        "retrieving 1", "retrieved 1", "store 1"}));
+    ASSERT_EQ(pop.stored.size(), 2u);
+    EXPECT_EQ(pop.stored[1], "Subject: two\r\n\r\n.short\r\n.\r\n");
+    EXPECT_FALSE(pop.ArrivedShort(0));
+    EXPECT_TRUE(pop.ArrivedShort(1));
+}
+
 INSTANTIATE_TEST_SUITE_P(WholeOrByteByByte, Pop3Retrieval, ::testing::Values(false, true));
+
+const Script kPipelinedTwo = {"C: LIST",
+                              "S: +OK",
+                              "S: 1 10",
+                              "S: 2 10",
+                              "S: .",
+                              "C: CAPA",
+                              "S: +OK",
+                              "S: PIPELINING",
+                              "S: .",
+                              "C: RETR 1",
+                              "C: RETR 2",
+                              "R: +OK\\r\\nSubject: one\\r\\n\\r\\n.\\r\\n"
+                              "+OK\\r\\nSubject: two\\r\\n\\r\\n.\\r\\n"};
+
+TEST(Pop3Client, StoppingWithMessagesAskedAheadReadsPastThemBeforeQuit) {
+    Script script = withLogin(kPipelinedTwo);
+    script.insert(script.end(), {"C: QUIT", "S: +OK"});
+    ScriptedServer server(script);
+    FakePlatform fake;
+    RecordingPOP pop(fake, server.address());
+    pop.Connect();
+    pop.PlanRetrievals({0, 1});
+    pop.RetrieveMessage(0);
+    pop.Disconnect();  // as after a store failure: the second is neither stored nor deleted
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(pop.stored.size(), 1u);
+}
+
+TEST(Pop3Client, ARetrievalOutOfThePlannedOrderIsAskedAlone) {
+    // The message asked ahead is read past; the one asked for instead comes on its own.
+    Script script = withLogin(kPipelinedTwo);
+    script.insert(script.end(), {"C: RETR 1", "R: +OK\\r\\nSubject: again\\r\\n\\r\\n.\\r\\n",
+                                 "C: QUIT", "S: +OK"});
+    ScriptedServer server(script);
+    FakePlatform fake;
+    RecordingPOP pop(fake, server.address());
+    pop.Connect();
+    pop.PlanRetrievals({0, 1});
+    pop.RetrieveMessage(0);
+    pop.RetrieveMessage(0);
+    pop.Disconnect();
+    EXPECT_EQ(server.finish(), "");
+    ASSERT_EQ(pop.stored.size(), 2u);
+    EXPECT_EQ(pop.stored[1].rfind("Subject: again", 0), 0u);
+}
+
+TEST(Pop3Client, WithoutAMailboxListEachCommandWaitsForItsReply) {
+    // PIPELINING is listed, but without the sizes every RETR needs its own LIST first.
+    ScriptedServer server(withLogin({"C: LIST", "S: -ERR not now", "C: CAPA", "S: +OK",
+                                     "S: PIPELINING", "S: .", "C: LIST 1", "S: +OK 1 10",
+                                     "C: RETR 1", "R: +OK\\r\\nSubject: one\\r\\n\\r\\n.\\r\\n",
+                                     "C: DELE 1", "S: +OK", "C: QUIT", "S: +OK"}));
+    FakePlatform fake;
+    RecordingPOP pop(fake, server.address());
+    pop.Connect();
+    pop.PlanRetrievals({0});
+    EXPECT_FALSE(pop.Pipelining());
+    pop.RetrieveMessage(0);
+    pop.DeleteMessage(0);
+    pop.Disconnect();
+    EXPECT_EQ(server.finish(), "");
+}
+
+TEST(Pop3Client, AMailboxListLongerThanTheMailboxIsAServerError) {
+    ScriptedServer server(withLogin({"C: LIST", "S: +OK", "S: 1 10", "S: 2 10", "S: 1 10"}));
+    FakePlatform fake;
+    RecordingPOP pop(fake, server.address());
+    pop.Connect();
+    expectError<mime::EServerError>([&] { pop.ListSizes(); }, "Listing longer than the mailbox");
+    pop.Close();
+    server.finish();
+}
 
 TEST(Pop3Client, StatRepliesSetCountAndSizeOnlyWhenBothAreThere) {
     struct Case {

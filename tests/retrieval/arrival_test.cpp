@@ -37,7 +37,7 @@ struct ArrivalTest : ::testing::Test {
     testing::FakeFolderHost host{fake, home.path(), settings};
     RuleList rules;
     NewMailList newMail;
-    DurableFolders durable;
+    PendingSyncs durable;
     TretrieveHeadersDialogForm progress;
     ArrivalContext context{fake,    home.path(), settings,  rules, host,
                            newMail, durable,     &progress, {}};

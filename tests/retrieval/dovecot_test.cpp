@@ -109,6 +109,36 @@ TEST_F(DovecotRetrievalTest, RetrieveAllStoresByTheRulesAndEmptiesTheMailbox) {
     EXPECT_TRUE(attachment);
 }
 
+TEST_F(DovecotRetrievalTest, AMailboxOfSeveralBatchesIsPipelinedAndEmptiedWholly) {
+    // dovecot lists PIPELINING: the RETR run ahead while each batch's DELE follow its flush.
+    constexpr int kMore = 247;  // with the three of SetUp, 250: three batches of flushes
+    for (int i = 0; i < kMore; ++i)
+        server.addMessage("alice", "Subject: number " + std::to_string(i) + "\r\n\r\n" +
+                                       std::string(static_cast<std::size_t>(i) * 40, 'x') + "\r\n");
+    testing::FakePlatform fake;
+    profiles::Settings settings;
+    settings.retrieve.pop3Port = std::to_string(server.port());
+    profiles::ProfileLists profiles;
+    profiles::TUsersObjListBox profile;
+    profile.profileName = "Home";
+    profile.accountName = "alice";
+    profile.password = "secret";
+    profile.rememberPassword = true;
+    profile.pop3Server = "127.0.0.1";
+    profiles.append(profile);
+    profiles.selectActiveProfile(0);
+    RuleList rules;
+    testing::FakeRetrievalHost host(fake, home.path(), settings);
+    Retrieval retrieval(fake, home.path(), settings, profiles, rules, host);
+
+    const SessionOutcome outcome = retrieval.retrieveAll();
+    EXPECT_TRUE(outcome.ok) << outcome.error;
+    EXPECT_EQ(outcome.stored, kMore + 3);
+    EXPECT_EQ(host.folderHost.findFolderWindow("InBox")->rowCount(),
+              static_cast<std::size_t>(kMore + 3));
+    EXPECT_EQ(server.messageCount("alice"), 0u);
+}
+
 TEST_F(DovecotRetrievalTest, AFullDiskNeverDeletesTheMessageOnTheServer) {
     testing::SmallDisk disk(48 * 1024);
     VELMORA_SKIP_WITHOUT(disk);

@@ -41,15 +41,36 @@ Script login(int count, const std::string& password = "secret", std::int64_t tot
             "S: +OK " + std::to_string(count) + " " + std::to_string(total)};
 }
 
-Script retr(int n, const ServerMessage& m) {
-    const std::string number = std::to_string(n);
-    // The message is at least as long as LIST says: a shorter one would stay on the server.
+// RETR of message n and its text, at least as long as its size: a shorter one would stay on
+// the server.
+std::string reply(const ServerMessage& m) {
     std::string body = "body of " + m.subject;
     const std::size_t length = headerText(m).size() - 4 * 2 + 2 + body.size() + 2;  // as sent
     if (length < static_cast<std::size_t>(m.size)) body.append(m.size - length, 'x');
-    return {"C: LIST " + number, "S: +OK " + number + " " + std::to_string(m.size),
-            "C: RETR " + number,
-            "R: +OK\\r\\n" + headerText(m) + "\\r\\n" + body + "\\r\\n.\\r\\n"};
+    return "R: +OK\\r\\n" + headerText(m) + "\\r\\n" + body + "\\r\\n.\\r\\n";
+}
+
+Script fetch(int n, const ServerMessage& m) {
+    return {"C: RETR " + std::to_string(n), reply(m)};
+}
+
+// One message asked for alone, as the execution step does: its LIST, then RETR.
+Script retr(int n, const ServerMessage& m) {
+    const std::string number = std::to_string(n);
+    return Script{"C: LIST " + number, "S: +OK " + number + " " + std::to_string(m.size)} +
+           fetch(n, m);
+}
+
+// Before retrieving all: the sizes of the whole mailbox from one LIST, then CAPA, which lists
+// PIPELINING when `pipelining`.
+Script sizes(const std::vector<ServerMessage>& mailbox, bool pipelining = false) {
+    Script script{"C: LIST", "S: +OK " + std::to_string(mailbox.size()) + " messages"};
+    for (std::size_t i = 0; i < mailbox.size(); ++i)
+        script.push_back("S: " + std::to_string(i + 1) + " " + std::to_string(mailbox[i].size));
+    script.insert(script.end(), {"S: .", "C: CAPA", "S: +OK", "S: TOP", "S: UIDL"});
+    if (pipelining) script.push_back("S: PIPELINING");
+    script.push_back("S: .");
+    return script;
 }
 
 Script info(int n, const ServerMessage& m) {
@@ -175,8 +196,9 @@ TEST_F(SessionTest, ConnectionFailuresGetTheirOwnTexts) {
 }
 
 TEST_F(SessionTest, RetrieveAllStoresEachMessageAndDeletesItAfterwards) {
-    ScriptedServer server(login(2) + retr(1, {"first"}) + dele(1) + retr(2, {"second"}) + dele(2) +
-                          kQuit);
+    // Each deleted once its files are durable: after the batch that flushed them.
+    ScriptedServer server(login(2) + sizes({{"first"}, {"second"}}) + fetch(1, {"first"}) +
+                          fetch(2, {"second"}) + dele(1) + dele(2) + kQuit);
     addProfile("Home", server.port());
     const SessionOutcome outcome = retrieval.retrieveAll();
     EXPECT_EQ(server.finish(), "");
@@ -194,7 +216,7 @@ TEST_F(SessionTest, RetrieveAllStoresEachMessageAndDeletesItAfterwards) {
 
 TEST_F(SessionTest, LeavingOnTheServerSendsNoDele) {
     settings.retrieve.deleteFromServer = false;
-    ScriptedServer server(login(1) + retr(1, {"kept"}) + kQuit);
+    ScriptedServer server(login(1) + sizes({{"kept"}}) + fetch(1, {"kept"}) + kQuit);
     addProfile("Home", server.port());
     EXPECT_TRUE(retrieval.retrieveAll().ok);
     EXPECT_EQ(server.finish(), "");
@@ -223,14 +245,19 @@ TEST_F(SessionTest, LeftOnTheServerEachMessageIsFetchedOnceAcrossSessions) {
     // The program-wide choice to delete gives way to the profile's.
     settings.retrieve.deleteFromServer = true;
 
-    EXPECT_EQ(session(login(2) + uidl("ab") + retr(1, {"a"}) + retr(2, {"b"}) + kQuit).stored, 2);
-    EXPECT_EQ(session(login(3) + uidl("abc") + retr(3, {"c"}) + kQuit).stored, 1);
+    const std::vector<ServerMessage> mailbox{{"a"}, {"b"}, {"c"}, {"d"}, {"e"}};
+    const auto first = [&](std::size_t count) {
+        return sizes({mailbox.begin(), mailbox.begin() + static_cast<std::ptrdiff_t>(count)});
+    };
+    EXPECT_EQ(session(login(2) + uidl("ab") + first(2) + fetch(1, {"a"}) + fetch(2, {"b"}) + kQuit)
+                  .stored,
+              2);
+    EXPECT_EQ(session(login(3) + uidl("abc") + first(3) + fetch(3, {"c"}) + kQuit).stored, 1);
     // Interrupted while fetching e: d is kept as fetched, e is not.
-    const SessionOutcome cut =
-        session(login(5) + uidl("abcde") + retr(4, {"d"}) +
-                Script{"C: LIST 5", "S: +OK 5 100", "C: RETR 5", "R: +OK\\r\\nSubj", "CLOSE"});
+    const SessionOutcome cut = session(login(5) + uidl("abcde") + first(5) + fetch(4, {"d"}) +
+                                       Script{"C: RETR 5", "R: +OK\\r\\nSubj", "CLOSE"});
     EXPECT_FALSE(cut.ok);
-    EXPECT_EQ(session(login(5) + uidl("abcde") + retr(5, {"e"}) + kQuit).stored, 1);
+    EXPECT_EQ(session(login(5) + uidl("abcde") + first(5) + fetch(5, {"e"}) + kQuit).stored, 1);
     EXPECT_EQ(messageFiles("InBox"), 5u);
     // Server-side deletions leave the list: b is gone from the mailbox.
     EXPECT_EQ(session(login(4) + uidl("acde") + kQuit).stored, 0);
@@ -245,7 +272,7 @@ TEST_F(SessionTest, LeftOnTheServerMessagesAreDeletedThereAfterTheirDays) {
     profiles.record(0).deleteFromServerAfterDays = 7;
     fake.clock.setLocalTime({2026, 12, 1, 9, 0, 0, 0, 2, 60});
     {
-        ScriptedServer server(login(1) + uidl("a") + retr(1, {"a"}) + kQuit);
+        ScriptedServer server(login(1) + uidl("a") + sizes({{"a"}}) + fetch(1, {"a"}) + kQuit);
         settings.retrieve.pop3Port = std::to_string(server.port());
         EXPECT_TRUE(retrieval.retrieveAll().ok);
         EXPECT_EQ(server.finish(), "");
@@ -270,8 +297,8 @@ TEST_F(SessionTest, LeftOnTheServerMessagesAreDeletedThereAfterTheirDays) {
 
 TEST_F(SessionTest, LeftOnTheServerWithoutUidlRetrievesAsBefore) {
     settings.retrieve.deleteFromServer = false;
-    ScriptedServer server(login(1) + Script{"C: UIDL", "S: -ERR not here"} + retr(1, {"x"}) +
-                          kQuit);
+    ScriptedServer server(login(1) + Script{"C: UIDL", "S: -ERR not here"} + sizes({{"x"}}) +
+                          fetch(1, {"x"}) + kQuit);
     addProfile("Home", server.port());
     profiles.record(0).leaveOnServer = true;
     EXPECT_EQ(retrieval.retrieveAll().stored, 1);
@@ -297,7 +324,7 @@ TEST_F(SessionTest, AStoreFailureNeverDeletesTheMessageOnTheServer) {
     std::filesystem::remove_all(home / "InBox.000");
     testing::writeFile(home / "InBox.000", "in the way");
     // RETR 1 fails to store: no DELE, no second RETR, and a clean QUIT.
-    ScriptedServer server(login(2) + retr(1, {"first"}) + kQuit);
+    ScriptedServer server(login(2) + sizes({{"first"}, {"second"}}) + fetch(1, {"first"}) + kQuit);
     addProfile("Home", server.port());
     const SessionOutcome outcome = retrieval.retrieveAll();
     EXPECT_EQ(server.finish(), "");
@@ -308,9 +335,11 @@ TEST_F(SessionTest, AStoreFailureNeverDeletesTheMessageOnTheServer) {
 }
 
 TEST_F(SessionTest, AConnectionDroppedAfterTheThirdRetrLosesNothing) {
-    Script script = login(4) + retr(1, {"one"}) + dele(1) + retr(2, {"two"}) + dele(2) +
-                    Script{"C: LIST 3", "S: +OK 3 100", "C: RETR 3",
-                           "R: +OK\\r\\nSubject: three\\r\\n\\r\\nhalf a mess", "CLOSE"};
+    // No DELE either: the two stored messages were not flushed in a batch yet.
+    Script script =
+        login(4) + sizes({{"one"}, {"two"}, {"three"}, {"four"}}) + fetch(1, {"one"}) +
+        fetch(2, {"two"}) +
+        Script{"C: RETR 3", "R: +OK\\r\\nSubject: three\\r\\n\\r\\nhalf a mess", "CLOSE"};
     ScriptedServer server(script);
     addProfile("Home", server.port());
     const SessionOutcome outcome = retrieval.retrieveAll();
@@ -323,6 +352,66 @@ TEST_F(SessionTest, AConnectionDroppedAfterTheThirdRetrLosesNothing) {
     for (const auto& entry : std::filesystem::directory_iterator(home / "InBox.000"))
         EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
     EXPECT_EQ(server.received().back(), "RETR 3");
+    expectSessionEnded();
+}
+
+TEST_F(SessionTest, WithPipeliningTheRetrGoOutTogetherAndEachDeleteFollowsItsBatch) {
+    // The server answers nothing before it has every RETR: a client waiting for each reply
+    // would stall here.
+    const std::vector<ServerMessage> mailbox{{"one"}, {"two"}, {"three"}};
+    ScriptedServer server(login(3) + sizes(mailbox, true) +
+                          Script{"C: RETR 1", "C: RETR 2", "C: RETR 3", reply(mailbox[0]),
+                                 reply(mailbox[1]), reply(mailbox[2])} +
+                          dele(1) + dele(2) + dele(3) + kQuit);
+    addProfile("Home", server.port());
+    const SessionOutcome outcome = retrieval.retrieveAll();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_TRUE(outcome.ok) << outcome.error;
+    EXPECT_EQ(outcome.stored, 3);
+    EXPECT_EQ(messageFiles("InBox"), 3u);
+    expectSessionEnded();
+}
+
+TEST_F(SessionTest, WithPipeliningADroppedConnectionDeletesNothing) {
+    const std::vector<ServerMessage> mailbox{{"one"}, {"two"}, {"three"}, {"four"}};
+    ScriptedServer server(login(4) + sizes(mailbox, true) +
+                          Script{"C: RETR 1", "C: RETR 2", "C: RETR 3", "C: RETR 4",
+                                 reply(mailbox[0]), reply(mailbox[1]),
+                                 "R: +OK\\r\\nSubject: three\\r\\n\\r\\nhalf a mess", "CLOSE"});
+    addProfile("Home", server.port());
+    const SessionOutcome outcome = retrieval.retrieveAll();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(messageFiles("InBox"), 2u);
+    for (const std::string& line : server.received())
+        EXPECT_TRUE(line.rfind("DELE", 0) != 0 && line != "QUIT") << line;
+    expectSessionEnded();
+}
+
+TEST_F(SessionTest, WithPipeliningAStoreFailureDeletesOnlyWhatWasStoredBefore) {
+    // The first message goes to Work by a rule; the second fails on InBox, a plain file. The
+    // third, asked for ahead, is read past; only the first is deleted, and QUIT ends cleanly.
+    std::filesystem::create_directories(home / "Work.001");
+    TMailFiltersObjectListBox rule;
+    rule.filterOn = static_cast<int>(RuleField::Subject);
+    rule.filterHow = static_cast<int>(RuleComparison::BeginsWith);
+    rule.filterText = "work";
+    rule.action = static_cast<int>(RuleAction::MoveTo);
+    rule.folderPath = (home / "Work.001").string();
+    rules.rules.push_back(rule);
+    std::filesystem::remove_all(home / "InBox.000");
+    testing::writeFile(home / "InBox.000", "in the way");
+    const std::vector<ServerMessage> mailbox{{"Work: plan"}, {"lunch"}, {"later"}};
+    ScriptedServer server(login(3) + sizes(mailbox, true) +
+                          Script{"C: RETR 1", "C: RETR 2", "C: RETR 3", reply(mailbox[0]),
+                                 reply(mailbox[1]), reply(mailbox[2])} +
+                          dele(1) + kQuit);
+    addProfile("Home", server.port());
+    const SessionOutcome outcome = retrieval.retrieveAll();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.error.rfind("File I/O Error 9563\r", 0), 0u);
+    EXPECT_EQ(messageFiles("Work"), 1u);
     expectSessionEnded();
 }
 
@@ -431,7 +520,8 @@ TEST_F(SessionTest, SizeLimitHoldsMessagesOfTheLimitAndRetrievesSmallerOnes) {
 }
 
 TEST_F(SessionTest, TwoProfilesOnOneServerAreRetrievedOncePerCommand) {
-    ScriptedServer server(login(1) + retr(1, {"only once"}) + dele(1) + kQuit);
+    ScriptedServer server(login(1) + sizes({{"only once"}}) + fetch(1, {"only once"}) + dele(1) +
+                          kQuit);
     addProfile("First", server.port());
     addProfile("Second", server.port());
     profiles.record(1).retrieveWhenNotActive = true;
@@ -451,8 +541,8 @@ TEST_F(SessionTest, RulesMoveMessagesIntoTheirFolder) {
     rule.action = static_cast<int>(RuleAction::MoveTo);
     rule.folderPath = (home / "Work.001").string();
     rules.rules.push_back(rule);
-    ScriptedServer server(login(2) + retr(1, {"Work: plan"}) + dele(1) + retr(2, {"lunch"}) +
-                          dele(2) + kQuit);
+    ScriptedServer server(login(2) + sizes({{"Work: plan"}, {"lunch"}}) + fetch(1, {"Work: plan"}) +
+                          fetch(2, {"lunch"}) + dele(1) + dele(2) + kQuit);
     addProfile("Home", server.port());
     retrieval.retrieveAll();
     EXPECT_EQ(server.finish(), "");

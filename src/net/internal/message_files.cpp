@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <set>
 #include <string>
 
 namespace velmora::net::internal {
@@ -15,15 +14,6 @@ namespace {
 
 std::error_code lastError() {
     return {errno, std::generic_category()};
-}
-
-std::error_code syncPath(const std::filesystem::path& path, int flags) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
-    if (fd < 0) return lastError();
-    std::error_code error;
-    if (::fsync(fd) != 0) error = lastError();
-    ::close(fd);
-    return error;
 }
 
 std::error_code writeAll(int fd, std::string_view bytes) {
@@ -66,7 +56,13 @@ std::error_code MessageFiles::save(const std::filesystem::path& folder, int numb
             if (errno == EEXIST || errno == ELOOP) continue;
             return lastError();
         }
-        std::error_code error = copy([fd](std::string_view bytes) { return writeAll(fd, bytes); });
+        std::int64_t length = 0;
+        std::error_code error = copy([fd, &length](std::string_view bytes) {
+            length += static_cast<std::int64_t>(bytes.size());
+            return writeAll(fd, bytes);
+        });
+        // The disk starts on it now; the batch before QUIT then mostly finds it written.
+        if (!error) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
         if (::close(fd) != 0 && !error) error = lastError();
         if (!error && linkWithoutReplacing(temporary, file) != 0) {
             if (errno == EEXIST) {  // taken meanwhile: the next number
@@ -77,26 +73,11 @@ std::error_code MessageFiles::save(const std::filesystem::path& folder, int numb
         }
         ::unlink(temporary.c_str());  // after a link the file keeps its new name
         if (error) return error;
-        written_.push_back(file);
+        written_.addFile(file, length);
         saved = file;
         return {};
     }
     return std::make_error_code(std::errc::file_exists);
-}
-
-std::error_code MessageFiles::syncAll() {
-    std::error_code first;
-    std::set<std::filesystem::path> folders;
-    for (const auto& file : written_) {
-        if (const auto error = syncPath(file, O_RDONLY); error && !first) first = error;
-        folders.insert(file.parent_path().empty() ? "." : file.parent_path());
-    }
-    for (const auto& folder : folders) {
-        if (const auto error = syncPath(folder, O_RDONLY | O_DIRECTORY); error && !first)
-            first = error;
-    }
-    written_.clear();
-    return first;
 }
 
 }  // namespace velmora::net::internal

@@ -17,6 +17,8 @@
 #include <system_error>
 #include <vector>
 
+#include "base/pending_syncs.h"
+
 namespace velmora::net::internal {
 
 class MessageFiles {
@@ -34,11 +36,11 @@ class MessageFiles {
                                        const Source& copy, std::filesystem::path& saved);
     // Flushes every file written since the last call, and their folders, to disk. The first
     // error is returned; the list is emptied either way.
-    [[nodiscard]] std::error_code syncAll();
-    bool pending() const { return !written_.empty(); }
+    [[nodiscard]] std::error_code syncAll() { return written_.syncAll(); }
+    bool pending() const { return written_.pending(); }
 
   private:
-    std::vector<std::filesystem::path> written_;
+    PendingSyncs written_;
 };
 
 }  // namespace velmora::net::internal
