@@ -622,6 +622,26 @@ void TcomposeForm::chooseSignature(int index) {
     changed();
 }
 
+void TcomposeForm::followSignatureList(const SignatureList& list, const std::vector<int>& moves) {
+    const int old = fields_.sigBlockIndex;
+    const int now = old >= 0 && old < static_cast<int>(moves.size())
+                        ? moves[static_cast<std::size_t>(old)]
+                        : -1;
+    signatures_ = list;
+    if (signatures_.blocks.empty()) {
+        signatureText_.clear();
+        signatureEdited_ = false;
+        fields_.sigBlockIndex = -1;
+    } else if (now < 0 || now >= static_cast<int>(signatures_.blocks.size())) {
+        chooseSignature(0);
+    } else {
+        fields_.sigBlockIndex = now;
+        if (!signatureEdited_)
+            signatureText_ = signatures_.blocks[static_cast<std::size_t>(now)].block.text;
+    }
+    changed();
+}
+
 void TcomposeForm::editSignatureText(std::string text) {
     signatureText_ = std::move(text);
     signatureEdited_ = true;
@@ -642,7 +662,8 @@ void TcomposeForm::insertSignatureAtCaret(int index, int caretLine) {
 
 void TcomposeForm::updateMasterSignature() {
     if (!signatureEdited_ || fields_.sigBlockIndex < 0) return;
-    const std::string& name =
+    // A copy: writing the block lets the windows of the profile take the list again.
+    const std::string name =
         signatures_.blocks[static_cast<std::size_t>(fields_.sigBlockIndex)].name;
     if (context_.shared.updateSignature &&
         context_.shared.updateSignature(profileName_, name, signatureText_)) {

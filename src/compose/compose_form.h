@@ -203,6 +203,10 @@ class TcomposeForm : public platform::ChildWindow {
     // buildSignatureDropDownList: the active profile's blocks again, the default chosen.
     void buildSignatureDropDownList();
     void chooseSignature(int index);
+    // The signature window changed this window's profile's blocks: the choice becomes `list`.
+    // The chosen block stays chosen where `moves` puts it (its text taken unless edited here);
+    // when it was deleted, the first block is chosen. The Body is never changed.
+    void followSignatureList(const SignatureList& list, const std::vector<int>& moves);
     const std::string& signatureText() const { return signatureText_; }
     // Typing into the signature text box sets the edited mark.
     void editSignatureText(std::string text);

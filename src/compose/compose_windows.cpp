@@ -1,7 +1,10 @@
 #include "compose/compose_windows.h"
 
+#include <numeric>
+
 #include "base/identity.h"
 #include "base/text.h"
+#include "base/text_file.h"
 #include "profiles/profile.h"
 #include "reading/folder_window.h"
 
@@ -19,11 +22,13 @@ ComposeWindows::ComposeWindows(platform::Platform& platform, std::filesystem::pa
     shared_.signatures = [this] {
         if (const auto* active = host_.profiles().activeProfile();
             active && active->profileName != signatureProfile_)
-            loadSignatures(active->profileName);
+            openSignatureForm(active->profileName);
         return signatureForm_.list();
     };
     shared_.updateSignature = [this](const std::string& profileName, const std::string& block,
                                      const std::string& text) {
+        // A profile deleted meanwhile gets no signature file again.
+        if (!host_.profiles().findName(profileName)) return false;
         if (profileName == signatureProfile_) return signatureForm_.updateBlock(block, text);
         // Another profile's file: read, change, write, without touching the signature window.
         const auto file = profiles::signatureFilePath(home_, profileName);
@@ -31,18 +36,49 @@ ComposeWindows::ComposeWindows(platform::Platform& platform, std::filesystem::pa
         const int index = list.find(block);
         if (index < 0) return false;
         list.blocks[static_cast<std::size_t>(index)].block.text = text;
-        return !writeSignatureFile(file, list);
+        if (writeSignatureFile(file, list)) return false;
+        SignatureMoves same(list.blocks.size());
+        std::iota(same.begin(), same.end(), 0);
+        followSignatures(profileName, list, same);
+        return true;
+    };
+    signatureForm_.onListChanged = [this](const SignatureMoves& moves) {
+        followSignatures(signatureProfile_, signatureForm_.list(), moves);
     };
 }
 
-void ComposeWindows::loadSignatures(const std::string& profileName) {
+void ComposeWindows::openSignatureForm(const std::string& profileName) {
     signatureProfile_ = profileName;
     if (profileName.empty())
         signatureForm_.open("", home_ / ".no-profile.sig");
     else
         signatureForm_.open(profileName, profiles::signatureFilePath(home_, profileName));
+}
+
+void ComposeWindows::loadSignatures(const std::string& profileName) {
+    openSignatureForm(profileName);
     for (TcomposeForm* window : host_.composeWindows())
         if (!window->loading()) window->buildSignatureDropDownList();
+}
+
+void ComposeWindows::followSignatures(const std::string& profileName, const SignatureList& list,
+                                      const SignatureMoves& moves) {
+    if (profileName.empty()) return;
+    for (TcomposeForm* window : host_.composeWindows())
+        if (!window->loading() && window->profileName() == profileName)
+            window->followSignatureList(list, moves);
+}
+
+void ComposeWindows::openSignatureEditor(const std::string& profileName) {
+    if (profileName.empty()) return;
+    openSignatureForm(profileName);
+    if (signatureForm_.showModal()) {
+        if (auto ec = signatureForm_.close())
+            platform_.dialogs.warning(kProductName, "File I/O Error 9563\r" + errorText(ec));
+    }
+    const auto* active = host_.profiles().activeProfile();
+    const std::string activeName = active ? active->profileName : std::string();
+    if (activeName != signatureProfile_) openSignatureForm(activeName);
 }
 
 bool ComposeWindows::mayOpen() {

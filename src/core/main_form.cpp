@@ -206,6 +206,13 @@ void TmainForm::setBusy(bool busy) {
     notifyFrame();
 }
 
+void TmainForm::openSignatureEditor(const std::string& profileName) {
+    // The rank list's text may carry blanks around the name.
+    if (const auto at = profileLists_.findName(std::string(trimmed(profileName))))
+        compose_->openSignatureEditor(profileLists_.record(*at).profileName);
+    notifyFrame();
+}
+
 void TmainForm::profileListChanged() {
     notifyFrame();
 }

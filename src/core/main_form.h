@@ -302,6 +302,7 @@ class TmainForm final : public reading::FolderWindowHost,
     void activeProfileChanged(int index) override;
     void profileCountChanged(std::size_t count) override;
     void profileListChanged() override;
+    void openSignatureEditor(const std::string& profileName) override;
 
     platform::Platform& platform_;
     std::filesystem::path home_;

@@ -393,25 +393,5 @@ TEST(SignatureFile, DamagedPositionReadsAsTheFirstAndTheLastLineHasNoLineEnd) {
     EXPECT_FALSE(fs::exists(file));
 }
 
-TEST(SignatureWindow, NamesAreUniqueWithoutCaseAndDeletingTheLastDeletesTheFile) {
-    testing::TempDir dir;
-    testing::FakePlatform fake;
-    TsignatureForm form(fake);
-    form.open("Work", dir / "Work.sig");
-    EXPECT_EQ(form.caption(), "Signature Blocks For [Work]");
-    fake.dialogs.inputAnswers = {platform::InputBoxResult{"Home", ""},
-                                 platform::InputBoxResult{"HOME", ""}, std::nullopt};
-    EXPECT_TRUE(form.addClick());
-    EXPECT_FALSE(form.addClick());
-    EXPECT_EQ(fake.dialogs.texts("information"),
-              (std::vector<std::string>{"Signature Block name  'Home'  already in use."}));
-    form.setEditorText("-- home");
-    ASSERT_FALSE(form.close());
-    EXPECT_EQ(readSignatureFile(dir / "Work.sig").blocks.size(), 1u);
-    fake.dialogs.answers = {Answer::Yes};
-    EXPECT_TRUE(form.deleteClick());
-    EXPECT_FALSE(fs::exists(dir / "Work.sig"));
-}
-
 }  // namespace
 }  // namespace velmora::compose

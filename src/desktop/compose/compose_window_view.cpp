@@ -24,6 +24,7 @@
 
 #include "base/text_file.h"
 #include "compose/outgoing.h"
+#include "desktop/editor_text.h"
 #include "desktop/menu_builder.h"
 #include "desktop/text_convert.h"
 
@@ -37,15 +38,6 @@ using compose::ComposePage;
 constexpr const char* kPlainNames[3] = {"txtTo", "txtCC", "txtBCC"};
 constexpr const char* kPlainLabels[3] = {"To:", "CC:", "BCC:"};
 constexpr const char* kListNames[3] = {"memoTo", "memoCC", "memoBCC"};
-
-// The editor's text as the model keeps it: lines joined by CR LF.
-std::string editorText(const QPlainTextEdit* edit) {
-    return joinLines(splitLines(fromQt(edit->toPlainText())), false);
-}
-
-void setEditorText(QPlainTextEdit* edit, const std::string& text) {
-    if (editorText(edit) != joinLines(splitLines(text), false)) edit->setPlainText(toQt(text));
-}
 
 void setLineText(QLineEdit* edit, const std::string& text) {
     if (fromQt(edit->text()) != text) edit->setText(toQt(text));
