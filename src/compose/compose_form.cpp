@@ -107,8 +107,7 @@ void TcomposeForm::initialise() {
     if (const auto* active = context_.host.profiles().activeProfile())
         profileName_ = active->profileName;
 
-    book_ = context_.host.addressBook().entries();
-    bookRow_ = book_.empty() ? -1 : 0;
+    refreshAddressBook();
     layout_ = readAddressListLayout(context_.home);
     auto others = context_.host.composeWindows();
     const bool alone =
@@ -541,6 +540,30 @@ void TcomposeForm::insertEntry(const AddressBookEntry& entry, AddressField field
     changed();
 }
 
+void TcomposeForm::chooseAddressBook(const std::string& name) {
+    if (!context_.host.addressBook().hasBook(name)) return;
+    bookName_ = name;
+    bookChosen_ = true;
+    book_ = context_.host.addressBook().bookEntries(bookName_);
+    resetTypeAhead();
+}
+
+void TcomposeForm::refreshAddressBook() {
+    const NicknameBook& books = context_.host.addressBook();
+    if (!bookChosen_ || !books.hasBook(bookName_)) {
+        bookName_ = books.selectedBook();
+        bookChosen_ = false;
+    }
+    book_ = books.bookEntries(bookName_);
+    resetTypeAhead();
+}
+
+platform::Menu TcomposeForm::addressBookMenu() {
+    return context_.host.addressBook().bookChoiceMenu(
+        "popAddressBooks_", bookName_,
+        [this](const std::string& name) { chooseAddressBook(name); });
+}
+
 void TcomposeForm::typeAhead(char c) {
     if (typeAheadFailed_ || c < '0' || c > '~' || book_.empty()) return;
     typeAhead_ += lowerAscii(c);
@@ -880,6 +903,9 @@ platform::Menu TcomposeForm::popupMenu() {
             insertEntry(book_[static_cast<std::size_t>(bookRow_)], field);
         },
         bookRow_ >= 0);
+    MenuEntry books = entry("popAddressBooks", "Address Boo&ks", nullptr, true);
+    books.entries = addressBookMenu();
+    books.enabled = !books.entries.empty();
     MenuEntry signatures = entry("popInsertSignature", "&Insert Signature Block At Cursor", nullptr,
                                  !signatures_.blocks.empty());
     for (std::size_t i = 0; i < signatures_.blocks.size(); ++i) {
@@ -919,6 +945,7 @@ platform::Menu TcomposeForm::popupMenu() {
               [this] { sortAddresses(AddressField::BCC); })};
     return {
         std::move(insert),
+        std::move(books),
         MenuEntry::separator(),
         std::move(signatures),
         entry(

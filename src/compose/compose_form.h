@@ -174,6 +174,16 @@ class TcomposeForm : public platform::ChildWindow {
 
     // --- address book ----------------------------------------------------------------------
     const std::vector<AddressBookEntry>& addressBook() const { return book_; }
+    // The book the address-book list shows: the one selected on the Address Books page until
+    // the user chooses another here.
+    const std::string& addressBookName() const { return bookName_; }
+    // "Address Boo&ks": the list shows the entries of `name`.
+    void chooseAddressBook(const std::string& name);
+    // The books changed (saved, created, renamed, removed, selected on the page): the list is
+    // built again; a window that chose a book keeps it while it exists.
+    void refreshAddressBook();
+    // The "Address Boo&ks" sub-menu's entries (also the view's book choice).
+    platform::Menu addressBookMenu();
     // "Insert &Recipient" (and dropping entries): the entry's addresses into `field`; a mailing
     // list sets From, To, Reply To and its members into BCC.
     void insertEntry(const AddressBookEntry& entry, AddressField field);
@@ -307,6 +317,8 @@ class TcomposeForm : public platform::ChildWindow {
     int selectedLine_ = -1;
 
     std::vector<AddressBookEntry> book_;
+    std::string bookName_;
+    bool bookChosen_ = false;  // chosen here, no longer following the page's selection
     AddressListLayout layout_;
     int bookRow_ = -1;
     std::string typeAhead_;

@@ -63,6 +63,11 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
     composeHost_->setAddressBook(addressBooks_.get());
     addressBooks_->registerCommands(commands_);
     compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
+    // Compose windows list a book's entries: they follow every change of the books.
+    addressBooks_->onBooksChanged = [this] {
+        for (compose::TcomposeForm* window : composeHost_->composeWindows())
+            if (!window->loading()) window->refreshAddressBook();
+    };
 }
 
 void TmainForm::setNewMailSignals(platform::NewMailSignals lent) {

@@ -41,10 +41,11 @@ TEST(ComposeWindowView, ShowsTheModelAndForwardsEdits) {
     ComposeWindowView view(*model, nullptr);
     view.resize(720, 560);
     view.show();
-    for (const char* name : {"txtFrom", "txtReplyTo", "txtTo", "txtCC", "txtBCC", "txtSubject",
-                             "richEditBody", "memoTo", "memoCC", "memoBCC", "lvAddressBook",
-                             "cbo_SignatureBlocks", "chkSendOneRecipientPer", "cboPriority",
-                             "lstAttachments", "cmdSend", "cmdOutBox", "cmdAddAttachment"}) {
+    for (const char* name :
+         {"txtFrom", "txtReplyTo", "txtTo", "txtCC", "txtBCC", "txtSubject", "richEditBody",
+          "memoTo", "memoCC", "memoBCC", "lvAddressBook", "cboAddressBooks", "cbo_SignatureBlocks",
+          "chkSendOneRecipientPer", "cboPriority", "lstAttachments", "cmdSend", "cmdOutBox",
+          "cmdAddAttachment"}) {
         auto* widget = view.findChild<QWidget*>(QString::fromLatin1(name));
         ASSERT_NE(widget, nullptr) << name;
         EXPECT_FALSE(widget->accessibleName().isEmpty()) << name;

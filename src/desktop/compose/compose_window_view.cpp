@@ -196,6 +196,16 @@ QWidget* ComposeWindowView::composePage() {
     signatureText_->setAccessibleName(QStringLiteral("Signature text"));
     signatureText_->setMaximumHeight(80);
     form->addRow(QString(), signatureText_);
+    books_ = new QComboBox(page);
+    books_->setObjectName(QStringLiteral("cboAddressBooks"));
+    books_->setAccessibleName(QStringLiteral("Address book shown"));
+    form->addRow(QStringLiteral("Address book:"), books_);
+    connect(books_, &QComboBox::activated, this, [this](int index) {
+        // The choice lists the entries of the model's "Address Boo&ks" sub-menu.
+        const platform::Menu menu = model_.addressBookMenu();
+        if (index >= 0 && index < static_cast<int>(menu.size()))
+            runCommand(menu[static_cast<std::size_t>(index)].command);
+    });
     addressBook_ = new QTableWidget(0, 3, page);
     addressBook_->setObjectName(QStringLiteral("lvAddressBook"));
     addressBook_->setAccessibleName(QStringLiteral("Address book"));
@@ -206,7 +216,7 @@ QWidget* ComposeWindowView::composePage() {
     addressBook_->verticalHeader()->hide();
     addressBook_->horizontalHeader()->setStretchLastSection(true);
     addressBook_->installEventFilter(this);
-    form->addRow(QStringLiteral("Address book:"), addressBook_);
+    form->addRow(QString(), addressBook_);
     typeAhead_ = new QLabel(page);
     typeAhead_->setObjectName(QStringLiteral("lblTypeAhead"));
     typeAhead_->setAccessibleName(QStringLiteral("Type-ahead search"));
@@ -367,6 +377,12 @@ void ComposeWindowView::refreshFromModel() {
         signatures_->addItem(toQt(block.name));
     signatures_->setCurrentIndex(model_.chosenSignature());
 
+    books_->clear();
+    for (const auto& entry : model_.addressBookMenu()) {
+        books_->addItem(toQt(entry.caption));
+        if (entry.checked) books_->setCurrentIndex(books_->count() - 1);
+    }
+    books_->setEnabled(books_->count() > 0);
     const auto& book = model_.addressBook();
     addressBook_->setRowCount(static_cast<int>(book.size()));
     for (int row = 0; row < static_cast<int>(book.size()); ++row) {

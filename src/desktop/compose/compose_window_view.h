@@ -47,6 +47,7 @@ class ComposeWindowView final : public ChildView {
     QLineEdit* subject_ = nullptr;
     QComboBox* signatures_ = nullptr;
     QPlainTextEdit* signatureText_ = nullptr;
+    QComboBox* books_ = nullptr;
     QTableWidget* addressBook_ = nullptr;
     QLabel* typeAhead_ = nullptr;
     QPlainTextEdit* body_ = nullptr;
