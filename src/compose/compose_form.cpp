@@ -540,6 +540,22 @@ void TcomposeForm::insertEntry(const AddressBookEntry& entry, AddressField field
     changed();
 }
 
+void TcomposeForm::dropEntries(const std::vector<int>& rows, AddressField field) {
+    // Copies first: inserting may let the view refresh the list it dragged from.
+    std::vector<AddressBookEntry> entries;
+    for (const int row : rows)
+        if (row >= 0 && row < static_cast<int>(book_.size()))
+            entries.push_back(book_[static_cast<std::size_t>(row)]);
+    for (const auto& entry : entries) insertEntry(entry, field);
+}
+
+void TcomposeForm::insertMailToFromBuffer() {
+    const std::string address = context_.host.capturedMailTo();
+    if (address.empty() || sending_) return;
+    setPlain(AddressField::To, address);
+    leavePlain(AddressField::To);
+}
+
 void TcomposeForm::chooseAddressBook(const std::string& name) {
     if (!context_.host.addressBook().hasBook(name)) return;
     bookName_ = name;
@@ -906,6 +922,9 @@ platform::Menu TcomposeForm::popupMenu() {
     MenuEntry books = entry("popAddressBooks", "Address Boo&ks", nullptr, true);
     books.entries = addressBookMenu();
     books.enabled = !books.entries.empty();
+    MenuEntry buffer = entry(
+        "popInsertMailToFromBuffer", "Insert Mail To: Address From Buffer",
+        [this] { insertMailToFromBuffer(); }, !sending_ && !context_.host.capturedMailTo().empty());
     MenuEntry signatures = entry("popInsertSignature", "&Insert Signature Block At Cursor", nullptr,
                                  !signatures_.blocks.empty());
     for (std::size_t i = 0; i < signatures_.blocks.size(); ++i) {
@@ -946,6 +965,8 @@ platform::Menu TcomposeForm::popupMenu() {
     return {
         std::move(insert),
         std::move(books),
+        std::move(profilesMenu),
+        std::move(buffer),
         MenuEntry::separator(),
         std::move(signatures),
         entry(
@@ -964,7 +985,6 @@ platform::Menu TcomposeForm::popupMenu() {
             "popVerifyAddresses", "&Verify Addresses", [this] { verifyAddresses(); }, ready,
             "Ctrl+A"),
         std::move(sort),
-        std::move(profilesMenu),
         MenuEntry::separator(),
         entry(
             "popSaveBody", "Save Body To Compose.txt &File", [this] { saveBodyToComposeTxt(); },

@@ -187,6 +187,12 @@ class TcomposeForm : public platform::ChildWindow {
     // "Insert &Recipient" (and dropping entries): the entry's addresses into `field`; a mailing
     // list sets From, To, Reply To and its members into BCC.
     void insertEntry(const AddressBookEntry& entry, AddressField field);
+    // Dropping the selected rows of the address-book list onto a plain field or a list page:
+    // each entry as "Insert &Recipient" adds it, in row order.
+    void dropEntries(const std::vector<int>& rows, AddressField field);
+    // "Insert Mail To: Address From Buffer": To becomes the last address captured from a web
+    // link (as when leaving the field). Nothing when none was captured.
+    void insertMailToFromBuffer();
     // Type-ahead in the address-book list: the current row (-1 none) and the box's text.
     void typeAhead(char c);
     void typeAheadBackspace();

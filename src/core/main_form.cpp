@@ -659,6 +659,7 @@ void TmainForm::receiveHandOver(const std::string& text) {
 void TmainForm::mailTo(const std::string& address) {
     // The web-link scratch pad takes the address as it came; a compose window trimmed.
     if (settings_.other.copyMailtoToBuffer) {
+        if (!trimmed(address).empty()) capturedMailTo_ = std::string(trimmed(address));
         openFolderWindow("Sent", true);
         if (const platform::WindowKind* pad = kinds_.find("ScratchPad"); pad && pad->mailTo)
             pad->mailTo(address);

@@ -129,6 +129,9 @@ class TmainForm final : public reading::FolderWindowHost,
     const std::string& applicationTitle() const { return applicationTitle_; }
     // The address books: the Address Books page and what it needs of this window.
     AddressBookHooks& addressBooks() { return *addressBooks_; }
+    // The last mail-to address that went to the web-link buffer this run (trimmed; "" none),
+    // for the compose windows' "Insert Mail To: Address From Buffer".
+    const std::string& capturedMailTo() const { return capturedMailTo_; }
     const std::string& statusPanel(StatusPanel panel) const {
         return statusPanels_[static_cast<std::size_t>(panel)];
     }
@@ -332,6 +335,7 @@ class TmainForm final : public reading::FolderWindowHost,
     std::unique_ptr<platform::Timer> statusClock_;  // date and time panels, every 5 seconds
 
     std::string applicationTitle_;
+    std::string capturedMailTo_;
     std::string caption_;
     std::string captionNote_;
     std::array<std::string, kStatusPanelCount> statusPanels_{

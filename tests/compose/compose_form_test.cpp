@@ -292,6 +292,39 @@ TEST_F(ComposeWindow, MailingListFillsFromToReplyToAndBccOnce) {
     EXPECT_TRUE(w.lines(AddressField::CC).empty());
 }
 
+TEST_F(ComposeWindow, DroppedEntriesAndTheBufferAddressReachTheFields) {
+    AddressBookEntry bob;
+    bob.nickName = "bob";
+    bob.fullName = "Bob Stone";
+    bob.addresses = {"bob@stone.org"};
+    AddressBookEntry ann;
+    ann.nickName = "ann";
+    ann.addresses = {"ann@x.org", "", "ann@y.org"};
+    host.book.list = {bob, ann};
+    TcomposeForm& w = open();
+    auto bufferEntry = [&w] {
+        const platform::Menu menu = w.popupMenu();
+        return *platform::findMenuEntry(menu, "popInsertMailToFromBuffer");
+    };
+    EXPECT_FALSE(bufferEntry().enabled);  // nothing captured yet
+
+    w.dropEntries({1, 0, 7}, AddressField::CC);
+    EXPECT_EQ(w.plain(AddressField::CC), "ann@x.org, ann@y.org, Bob Stone <bob@stone.org>");
+    EXPECT_EQ(w.lines(AddressField::CC).size(), 3u);
+    EXPECT_TRUE(w.tabMarked(ComposePage::CC));
+
+    host.captured = "carl@z.org";
+    w.setPlain(AddressField::To, "old@x.org");
+    w.leavePlain(AddressField::To);
+    const platform::MenuEntry entry = bufferEntry();
+    EXPECT_EQ(entry.caption, "Insert Mail To: Address From Buffer");
+    ASSERT_TRUE(entry.enabled);
+    entry.command();
+    EXPECT_EQ(w.plain(AddressField::To), "carl@z.org");
+    EXPECT_EQ(w.lines(AddressField::To), std::vector<std::string>{"carl@z.org"});
+    EXPECT_TRUE(w.sendEnabled());
+}
+
 TEST_F(ComposeWindow, NewMessageGetsTheDefaultSignatureAndInsertsAtTheCaret) {
     SignatureList list;
     list.defaultPosition = 1;

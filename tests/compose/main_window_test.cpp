@@ -142,6 +142,20 @@ TEST_F(ComposeInMainWindow, TheAddressBooksSubMenuChoosesTheBookAndFollowsTheirC
     EXPECT_EQ(shown(), std::vector<std::string>{"bob"});
 }
 
+TEST_F(ComposeInMainWindow, AWebLinkAddressCopiedToTheBufferCanBeInsertedIntoTo) {
+    start();
+    form->settings().other.copyMailtoToBuffer = true;
+    form->receiveHandOver(" bob@example.org?subject=hi");
+    EXPECT_TRUE(composeWindows().empty());
+    EXPECT_EQ(form->capturedMailTo(), "bob@example.org");
+    form->commands().find("compose.new")->run();
+    fake.clock.advance(platform::Milliseconds{60});
+    TcomposeForm& w = *composeWindows().at(0);
+    const platform::Menu menu = w.popupMenu();
+    platform::findMenuEntry(menu, "popInsertMailToFromBuffer")->command();
+    EXPECT_EQ(w.plain(AddressField::To), "bob@example.org");
+}
+
 TEST_F(ComposeInMainWindow, TheSessionFileReopensTheDraftAndExitRecordsItAgain) {
     testing::MessageSample draft;
     draft.subject = "Half written";
