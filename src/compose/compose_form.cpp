@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "base/text_file.h"
 #include "compose/addresses.h"
+#include "compose/reply_text.h"
 #include "mime/address.h"
 #include "net/mx_resolver.h"
 #include "profiles/profile.h"
@@ -329,22 +330,18 @@ ComposeFields TcomposeForm::fields() const {
 void TcomposeForm::insertGreeting() {
     const auto& settings = context_.host.settings();
     if (greetingDone_ || mode_ != ComposeMode::Compose || source_ || sending_ ||
-        !settings.compose.useGreeting)
+        !settings.compose.useGreeting || lines_[0].empty())
         return;
+    // A message with blind copies gets no personal greeting (as replies); a later visit of To
+    // once BCC is empty may still add it.
+    if (!trimmed(plain_[2]).empty()) return;
     greetingDone_ = true;
-    const mime::TmsMailAddress first =
-        mime::ParseMailAddress(lines_[0].empty() ? "" : lines_[0][0]);
-    std::string fullName = first.Name();
-    if (fullName.empty()) fullName = first.Address().substr(0, first.Address().find('@'));
-    const std::string firstName = fullName.substr(0, fullName.find(' '));
-    std::string greeting = settings.compose.greeting;
-    auto replace = [&greeting](const std::string& keyword, const std::string& value) {
-        for (std::size_t at = greeting.find(keyword); at != std::string::npos;
-             at = greeting.find(keyword, at + value.size()))
-            greeting.replace(at, keyword.size(), value);
-    };
-    replace("%FIRSTNAME%", firstName);
-    replace("%FULLNAME%", fullName);
+    // The first recipient greets: the text before its "<" (all of it without one) and its
+    // address. The whole field would make "a@x.org, Bob <b@x.org>" greet Bob.
+    const std::string& first = lines_[0].front();
+    const std::string name(trimmed(first.substr(0, first.find('<'))));
+    const std::string address = mime::ParseMailAddress(first).Address();
+    const std::string greeting = addGreeting(settings.compose.greeting, name, address, book_);
     // The greeting takes the first of the empty lines a new message starts with.
     body_ = greeting + (body_.starts_with("\r\n") ? "" : "\r\n") + body_;
 }

@@ -325,6 +325,55 @@ TEST_F(ComposeWindow, DroppedEntriesAndTheBufferAddressReachTheFields) {
     EXPECT_TRUE(w.sendEnabled());
 }
 
+TEST_F(ComposeWindow, TheComposeGreetingFillsEveryPlaceholderFromTheFirstRecipient) {
+    AddressBookEntry annie;
+    annie.nickName = "annie";
+    annie.fullName = "Ann Marie Lee";
+    annie.addresses = {"ANN@x.org"};
+    host.book.list = {annie};
+    host.settingsValue.compose.useGreeting = true;
+    host.settingsValue.compose.useSignatureBlocks = false;  // the Body: one empty line
+    struct Case {
+        std::string greeting, to, line;
+    } cases[] = {
+        {"Hi %FIRSTNAME%:", "Bob Stone <bob@x.org>", "Hi Bob:"},
+        {"Dear %LASTNAME%,", "Bob Stone <bob@x.org>", "Dear Stone,"},
+        {"Hello %FULLNAME%", "\"Stone, Bob\" <bob@x.org>", "Hello Bob Stone"},
+        {"Hi %FIRSTNAME%:", "\"Stone, Bob\" <bob@x.org>", "Hi Bob:"},
+        {"Hi %NICKNAME%!", "ann@x.org", "Hi Annie!"},            // found by address: the nickname
+        {"Dear %FULLNAME%", "ann@x.org", "Dear Ann Marie Lee"},  // and the full name
+        {"Hi %NICKNAME%!", "Bob Stone <bob@x.org>", "Hi!"},      // no entry
+        {"Hi %FIRSTNAME%:", "bob@x.org, Carl Dunn <carl@x.org>", "Hi bob@x.org:"},
+        {"Hi %FIRSTNAME%, %LASTNAME%", "Bob Stone <bob@x.org>", "Hi Bob, %LASTNAME%"},
+        {"Good morning", "Bob Stone <bob@x.org>", "Good morning"},
+    };
+    for (const Case& c : cases) {
+        host.settingsValue.compose.greeting = c.greeting;
+        TcomposeForm& w = open();
+        w.setPlain(AddressField::To, c.to);
+        w.leavePlain(AddressField::To);
+        w.setPlain(AddressField::To, "zed@x.org");  // only the first visit greets
+        w.leavePlain(AddressField::To);
+        EXPECT_EQ(w.body(), c.line + "\r\n") << c.greeting << " / " << c.to;
+        host.windows.clear();
+    }
+}
+
+TEST_F(ComposeWindow, NoComposeGreetingWhileThereAreBlindCopies) {
+    host.settingsValue.compose.useGreeting = true;
+    host.settingsValue.compose.useSignatureBlocks = false;  // the Body: one empty line
+    TcomposeForm& w = open();
+    w.setPlain(AddressField::BCC, "hidden@x.org");
+    w.leavePlain(AddressField::BCC);
+    w.setPlain(AddressField::To, "Bob Stone <bob@x.org>");
+    w.leavePlain(AddressField::To);
+    EXPECT_EQ(w.body(), "\r\n");
+    w.setPlain(AddressField::BCC, "");
+    w.leavePlain(AddressField::BCC);
+    w.leavePlain(AddressField::To);
+    EXPECT_EQ(w.body(), "Hi Bob:\r\n");
+}
+
 TEST_F(ComposeWindow, NewMessageGetsTheDefaultSignatureAndInsertsAtTheCaret) {
     SignatureList list;
     list.defaultPosition = 1;
