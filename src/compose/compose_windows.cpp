@@ -20,9 +20,13 @@ ComposeWindows::ComposeWindows(platform::Platform& platform, std::filesystem::pa
       signatureForm_(platform_) {
     shared_.send = [this](TcomposeForm& window) { sending_.sendComposeWindow(window); };
     shared_.signatures = [this] {
-        if (const auto* active = host_.profiles().activeProfile();
-            active && active->profileName != signatureProfile_)
-            openSignatureForm(active->profileName);
+        const auto* active = host_.profiles().activeProfile();
+        if (!active || active->profileName == signatureProfile_) return signatureForm_.list();
+        // A window opening under the signature window (a mail-to hand-over) must not take the
+        // blocks being edited away from it.
+        if (editingSignatures_)
+            return readSignatureFile(profiles::signatureFilePath(home_, active->profileName));
+        openSignatureForm(active->profileName);
         return signatureForm_.list();
     };
     shared_.updateSignature = [this](const std::string& profileName, const std::string& block,
@@ -56,7 +60,7 @@ void ComposeWindows::openSignatureForm(const std::string& profileName) {
 }
 
 void ComposeWindows::loadSignatures(const std::string& profileName) {
-    openSignatureForm(profileName);
+    if (!editingSignatures_) openSignatureForm(profileName);
     for (TcomposeForm* window : host_.composeWindows())
         if (!window->loading()) window->buildSignatureDropDownList();
 }
@@ -71,8 +75,12 @@ void ComposeWindows::followSignatures(const std::string& profileName, const Sign
 
 void ComposeWindows::openSignatureEditor(const std::string& profileName) {
     if (profileName.empty()) return;
+    if (editingSignatures_) return;
     openSignatureForm(profileName);
-    if (signatureForm_.showModal()) {
+    editingSignatures_ = true;
+    const bool shown = signatureForm_.showModal();
+    editingSignatures_ = false;
+    if (shown) {
         if (auto ec = signatureForm_.close())
             platform_.dialogs.warning(kProductName, "File I/O Error 9563\r" + errorText(ec));
     }

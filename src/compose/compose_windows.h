@@ -68,6 +68,7 @@ class ComposeWindows {
     Sending sending_;
     TsignatureForm signatureForm_;
     std::string signatureProfile_;
+    bool editingSignatures_ = false;  // the signature window is on screen
 };
 
 }  // namespace velmora::compose

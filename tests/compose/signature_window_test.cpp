@@ -209,6 +209,12 @@ TEST_F(SignaturesInComposeWindows, AnotherProfilesEditorLeavesTheActiveBlocksFor
         fake.dialogs.inputAnswers = {platform::InputBoxResult{"Casual", ""}};
         form.addClick();
         form.setEditorText("-- ann");
+        // A mail-to hand-over opens a window meanwhile: it takes the active profile's blocks
+        // and leaves the ones being edited alone.
+        TcomposeForm* handedOver = windows.openNew(std::string("bob@x.org"));
+        ASSERT_NE(handedOver, nullptr);
+        EXPECT_EQ(names(handedOver->signatureChoice()), (std::vector<std::string>{"A", "B", "C"}));
+        EXPECT_EQ(names(form.list()), std::vector<std::string>{"Casual"});
     });
     windows.openSignatureEditor("Home");
     EXPECT_EQ(readSignatureFile(home / "Home.sig").blocks.at(0).block.text, "-- ann");
