@@ -20,6 +20,7 @@
 #include "core/single_instance.h"
 #include "desktop/compose/compose_window_view.h"
 #include "desktop/compose/read_receipt_view.h"
+#include "desktop/compose/signature_window_view.h"
 #include "desktop/floating_tips.h"
 #include "desktop/folder_window_view.h"
 #include "desktop/main_window.h"
@@ -88,6 +89,7 @@ int runDesktop(QApplication& app) {
     registerRetrievalViews();
     registerComposeWindowView();
     registerReadReceiptView();
+    registerSignatureWindowView();
     QtPlatform platform;
     const QSize screen = app.primaryScreen() ? app.primaryScreen()->size() : QSize(1280, 1024);
     core::TmainForm model(platform.platform(), home, request, {screen.width(), screen.height()});

@@ -6,6 +6,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "desktop/config_option_page.h"
@@ -278,6 +280,11 @@ void ConfigUsersPage::refresh() {
         }
     }
     signature_->setEnabled(page_.signatureEnabled());
+    // The marker: this profile has signature blocks.
+    signature_->setIcon(page_.signatureMarked()
+                            ? QIcon::fromTheme(QStringLiteral("document-edit"),
+                                               style()->standardIcon(QStyle::SP_DialogApplyButton))
+                            : QIcon());
     delete_->setEnabled(page_.deleteEnabled());
 
     // The model may have moved the focus (to "Profile Name" after adding, to "&Add" after the

@@ -521,6 +521,14 @@ void UsersPage::deleteClick() {
     setFocus(UsersFocus::AddButton);
 }
 
+bool UsersPage::signatureMarked() const {
+    if (lists_.empty() || selected() < 0) return false;
+    std::error_code ec;
+    return std::filesystem::is_regular_file(
+        signatureFilePath(home_, lists_.record(static_cast<std::size_t>(selected())).profileName),
+        ec);
+}
+
 void UsersPage::signatureClick() {
     if (lists_.empty()) return;
     saveEdits();
