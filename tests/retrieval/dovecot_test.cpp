@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
 #include "fake_retrieval_host.h"
 #include "profiles/profile.h"
 #include "profiles/settings.h"
+#include "retrieval/seen_messages.h"
 #include "retrieval/sessions.h"
 #include "retrieval/standalone_retrieval.h"
 #include "store/folder_index.h"
@@ -153,6 +155,114 @@ TEST_F(DovecotRetrievalTest, WithoutWindowsTheSessionsLeaveOutThePausesForReadin
     EXPECT_EQ(outcome.stored, 3);
     EXPECT_LT(fake.clock.elapsed() - before, platform::Milliseconds{250})
         << "no Connected and Closing Connection pauses without a progress box";
+}
+
+// The desktop program's sessions for one profile of alice's that leaves her mail on the server.
+struct DovecotLeftOnServerTest : DovecotRetrievalTest {
+    void SetUp() override {
+        DovecotRetrievalTest::SetUp();
+        if (IsSkipped()) return;
+        settings.retrieve.pop3Port = std::to_string(server.port());
+        // The program-wide choice to delete gives way to the profile's.
+        settings.retrieve.deleteFromServer = true;
+        profiles::TUsersObjListBox profile;
+        profile.profileName = "Home";
+        profile.accountName = "alice";
+        profile.password = "secret";
+        profile.rememberPassword = true;
+        profile.pop3Server = "127.0.0.1";
+        profile.leaveOnServer = true;
+        profiles.append(profile);
+        profiles.selectActiveProfile(0);
+        retrieval.setShowPauses(false);
+    }
+
+    void addNews(int from, int to) {
+        for (int n = from; n <= to; ++n)
+            server.addMessage("alice", "From: ann@example.test\r\nSubject: news " +
+                                           std::to_string(n) + "\r\n\r\nitem " + std::to_string(n) +
+                                           "\r\n");
+    }
+    // The subjects in InBox, sorted; each message stored once gives each subject once.
+    std::vector<std::string> inboxSubjects() {
+        std::vector<std::string> subjects;
+        if (reading::TinboxForm* inbox = host.folderHost.findFolderWindow("InBox"))
+            for (std::size_t row = 0; row < inbox->rowCount(); ++row)
+                subjects.push_back(inbox->columns(static_cast<int>(row))[2]);
+        std::sort(subjects.begin(), subjects.end());
+        return subjects;
+    }
+    void expectEachStoredOnce(std::size_t count) {
+        const std::vector<std::string> subjects = inboxSubjects();
+        EXPECT_EQ(subjects.size(), count);
+        EXPECT_EQ(std::adjacent_find(subjects.begin(), subjects.end()), subjects.end())
+            << "a message was stored twice";
+    }
+
+    testing::FakePlatform fake;
+    profiles::Settings settings;
+    profiles::ProfileLists profiles;
+    RuleList rules;
+    testing::FakeRetrievalHost host{fake, home.path(), settings};
+    Retrieval retrieval{fake, home.path(), settings, profiles, rules, host};
+};
+
+TEST_F(DovecotLeftOnServerTest, EachMessageIsFetchedOnceAcrossThreeSessions) {
+    EXPECT_EQ(retrieval.retrieveAll().stored, 3);
+    addNews(1, 1);
+    EXPECT_EQ(retrieval.retrieveAll().stored, 1);
+    addNews(2, 3);
+    const SessionOutcome third = retrieval.retrieveAll();
+    EXPECT_TRUE(third.ok) << third.error;
+    EXPECT_EQ(third.stored, 2);
+    expectEachStoredOnce(6);
+    EXPECT_EQ(server.messageCount("alice"), 6u);
+    EXPECT_EQ(SeenMessages(profiles::seenMessagesFilePath(home.path(), "Home")).size(), 6u);
+}
+
+TEST_F(DovecotLeftOnServerTest, AfterACancelledSessionTheNextFetchesOnlyTheRest) {
+    addNews(1, 2);
+    // Cancel is pressed as the third message is asked for.
+    TretrieveHeadersDialogForm& box = retrieval.progressBox();
+    bool pressed = false;
+    box.onChanged = [&] {
+        if (!pressed && box.upperLine() == "Retrieving Message 3 Progress") {
+            pressed = true;
+            box.cancelClick();
+        }
+    };
+    const SessionOutcome cut = retrieval.retrieveAll();
+    box.onChanged = nullptr;
+    ASSERT_TRUE(pressed);
+    EXPECT_FALSE(cut.ok);
+    EXPECT_EQ(cut.stored, 2);
+
+    const SessionOutcome rest = retrieval.retrieveAll();
+    EXPECT_TRUE(rest.ok) << rest.error;
+    EXPECT_EQ(rest.stored, 3);
+    expectEachStoredOnce(5);
+    EXPECT_EQ(server.messageCount("alice"), 5u);
+}
+
+TEST_F(DovecotLeftOnServerTest, MessagesAreDeletedOnTheServerAfterTheirDays) {
+    profiles.record(0).deleteFromServerAfterDays = 7;
+    fake.clock.setLocalTime({2026, 12, 1, 9, 0, 0, 0, 2, 60});
+    EXPECT_EQ(retrieval.retrieveAll().stored, 3);
+    fake.clock.setLocalTime({2026, 12, 7, 9, 0, 0, 0, 1, 60});  // six days on: all kept
+    addNews(1, 1);
+    EXPECT_EQ(retrieval.retrieveAll().stored, 1);
+    EXPECT_EQ(server.messageCount("alice"), 4u);
+    fake.clock.setLocalTime({2026, 12, 8, 9, 0, 0, 0, 2, 60});  // the first three's seventh day
+    const SessionOutcome due = retrieval.retrieveAll();
+    EXPECT_TRUE(due.ok) << due.error;
+    EXPECT_EQ(due.stored, 0);
+    EXPECT_EQ(server.messageCount("alice"), 1u);
+    const SeenMessages seen(profiles::seenMessagesFilePath(home.path(), "Home"));
+    EXPECT_EQ(seen.size(), 1u);
+    fake.clock.setLocalTime({2026, 12, 14, 9, 0, 0, 0, 1, 60});
+    EXPECT_EQ(retrieval.retrieveAll().stored, 0);
+    EXPECT_EQ(server.messageCount("alice"), 0u);
+    expectEachStoredOnce(4);
 }
 
 struct CliRun {
