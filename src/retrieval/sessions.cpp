@@ -14,6 +14,7 @@
 #include "retrieval/connection_choices.h"
 #include "retrieval/headers_form.h"
 #include "store/folders.h"
+#include "store/server_deletions.h"
 
 namespace velmora::retrieval {
 
@@ -353,13 +354,20 @@ SessionOutcome Retrieval::fetchHeaders(const std::string& caption, bool automati
         progress_.setMessageCount(n);
     }
     const std::int64_t limit = profiles::sizeLimitBytes(settings_.retrieve.sizeLimit);
+    std::optional<SeenMessages> seen;
+    if (automaticActions && login.profile.leaveOnServer)
+        seen.emplace(profiles::seenMessagesFilePath(home_, login.profile.profileName));
     client.OnNextInfoUpdated = [&](net::TagSocket&, int index) {
         const net::TmsRemoteInfoItem& item = client.RemoteInfo.Items(index);
         ServerAction action = defaultServerAction(login.profile.headersDefaultAction);
         if (automaticActions) {
-            action = settings_.retrieve.deleteFromServer ? ServerAction::RetAndDel
-                                                         : ServerAction::RetAndHold;
-            if (limit > 0 && item.Size >= limit) {
+            // Left on the server, a message known by its UIDL is fetched once, as by retrieve all.
+            const bool leave = seen && isValidUidl(item.UIDL);
+            action = settings_.retrieve.deleteFromServer && !leave ? ServerAction::RetAndDel
+                                                                   : ServerAction::RetAndHold;
+            if (leave && seen->contains(item.UIDL)) {
+                action = ServerAction::Hold;
+            } else if (limit > 0 && item.Size >= limit) {
                 action = ServerAction::Hold;
                 ++outcome.sizeHeld;
             }
@@ -487,6 +495,10 @@ SessionOutcome Retrieval::execute(const std::string& caption, const Login& login
                            newMail_,  durable_, &progress_, {}};
     context.bringToFront = [this](reading::TinboxForm& target) { host_.showFolderWindow(target); };
     std::string storeFailure;
+    std::optional<SeenMessages> seen;
+    if (login.profile.leaveOnServer)
+        seen.emplace(profiles::seenMessagesFilePath(home_, login.profile.profileName));
+    const std::int64_t today = dayOf(platform_.clock.localNow());
     client.OnRetrieving = [&](net::TagSocket&, int index) {
         const std::string k = std::to_string(numberOf(index) + 1);
         progress_.setUpperLine("Retrieving Message " + k + " Progress");
@@ -502,7 +514,17 @@ SessionOutcome Retrieval::execute(const std::string& caption, const Login& login
         net::TmsRemoteInfoItem& item = client.RemoteInfo.Items(index);
         ArrivingMessage arriving{
             message, ArrivalPath::HeadersWindow, !item.Delete(), item.Size, numberOf(index), total};
-        const ArrivalResult result = storeArrivingMessage(context, arriving);
+        // Kept on the server by a profile that leaves mail there: retrieve all passes over it.
+        const std::string id = seen && !item.Delete() && isValidUidl(item.UIDL) ? item.UIDL : "";
+        if (!id.empty()) arriving.serverCopy = store::ServerCopy{id, login.profile.profileName};
+        ArrivalResult result = storeArrivingMessage(context, arriving);
+        if (result.safe && !id.empty()) {
+            if (const std::string failure = recordFetched(*seen, id, today, login.profile);
+                !failure.empty()) {
+                result.safe = false;
+                result.failure = failure;
+            }
+        }
         if (!result.safe) {
             // This message and every later one stay on the server, untouched.
             storeFailure = result.failure;
@@ -594,23 +616,63 @@ SessionOutcome Retrieval::retrieveFiltered() {
     return outcome;
 }
 
+std::string Retrieval::recordFetched(SeenMessages& seen, const std::string& id, std::int64_t day,
+                                     const profiles::TUsersObjListBox& profile) {
+    // The message's names reach the disk before it is marked as fetched, so a crash between the
+    // two fetches it again rather than never.
+    std::error_code error = durable_.syncAll();
+    if (!error) error = seen.record(id, day);
+    if (!error) return {};
+    const std::string text = "File I/O Error 9563\r" +
+                             profiles::seenMessagesFilePath(home_, profile.profileName).string() +
+                             ": " + errorText(error);
+    platform_.system.beep();
+    platform_.dialogs.warning(kProductName, text);
+    return text;
+}
+
 Retrieval::LeftOnServer Retrieval::leftOnServer(net::TmsCustomPOP& client,
                                                 const profiles::TUsersObjListBox& profile) {
     LeftOnServer left;
     left.ids = client.UniqueIds();
     if (!left.ids) return left;
     left.seen.emplace(profiles::seenMessagesFilePath(home_, profile.profileName));
-    const platform::LocalTime now = platform_.clock.localNow();
-    left.today = std::chrono::sys_days(std::chrono::year_month_day(
-                                           std::chrono::year(now.year),
-                                           std::chrono::month(static_cast<unsigned>(now.month)),
-                                           std::chrono::day(static_cast<unsigned>(now.day))))
-                     .time_since_epoch()
-                     .count();
+    left.today = dayOf(platform_.clock.localNow());
     for (const std::string& id :
          left.seen->dueForDeletion(*left.ids, left.today, profile.deleteFromServerAfterDays))
         left.due.insert(id);
+    // Server copies of messages deleted from Trash go in this session when the server still
+    // lists them; they are never fetched again, whatever the list of fetched messages lost.
+    const store::ServerDeletions deletions(
+        profiles::serverDeletionsFilePath(home_, profile.profileName));
+    const std::set<std::string> listed(left.ids->begin(), left.ids->end());
+    for (const std::string& id : deletions.uidls()) {
+        left.queued.insert(id);
+        if (!listed.count(id)) continue;
+        if (!left.seen->contains(id) && left.seen->record(id, left.today)) continue;
+        left.due.insert(id);
+    }
     return left;
+}
+
+void Retrieval::finishLeftOnServer(LeftOnServer& left, const profiles::TUsersObjListBox& profile,
+                                   SessionOutcome& outcome) {
+    // Only what the server keeps after this session's deletions stays in the list.
+    std::vector<std::string> kept;
+    for (const std::string& id : *left.ids)
+        if (!left.due.count(id)) kept.push_back(id);
+    std::error_code error = left.seen->keepOnly(kept);
+    std::filesystem::path file = profiles::seenMessagesFilePath(home_, profile.profileName);
+    if (!error && !left.queued.empty()) {
+        // Whatever was queued is gone from the server now; what the user deleted from Trash
+        // during this session stays for the next one.
+        file = profiles::serverDeletionsFilePath(home_, profile.profileName);
+        error = store::ServerDeletions(file).remove(left.queued);
+    }
+    if (!error) return;
+    outcome.error = "File I/O Error 9563\r" + file.string() + ": " + errorText(error);
+    platform_.system.beep();
+    platform_.dialogs.warning(kProductName, outcome.error);
 }
 
 std::string Retrieval::LeftOnServer::idOf(std::int64_t index) const {
@@ -660,6 +722,7 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
             if (client.Messages.Count() == 0) continue;
             ArrivingMessage arriving{
                 client.Messages.Items(0), ArrivalPath::WholeMessage, !deleteAfter, 0, i, n};
+            if (!id.empty()) arriving.serverCopy = store::ServerCopy{id, profile.profileName};
             const ArrivalResult result = storeArrivingMessage(context, arriving);
             client.Messages.Clear();
             if (result.safe && !id.empty()) {
@@ -695,17 +758,6 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
         selectFirstNewRow();
         return outcome;
     }
-    if (left.active() && ok) {
-        // Only what the server keeps after this session's deletions stays in the list.
-        std::vector<std::string> kept;
-        for (const std::string& id : *left.ids)
-            if (!left.due.count(id)) kept.push_back(id);
-        if (const auto error = left.seen->keepOnly(kept)) {
-            outcome.error = "File I/O Error 9563\r" + errorText(error);
-            platform_.system.beep();
-            platform_.dialogs.warning(kProductName, outcome.error);
-        }
-    }
     progress_.setUpperLine("Closing Connection");
     pauseToShow(kClosingPause);
     try {
@@ -716,6 +768,8 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
         platform_.system.beep();
         platform_.dialogs.warning(kProductName, outcome.error);
     }
+    // The deletions took effect with QUIT: only then do they leave the lists.
+    if (left.active() && ok) finishLeftOnServer(left, profile, outcome);
     selectFirstNewRow();
     if (reading::TinboxForm* inbox = host_.folders().findFolderWindow(kInBox))
         inbox->setIndexDirty();

@@ -10,6 +10,7 @@
 #include "fake_retrieval_host.h"
 #include "profiles/profile.h"
 #include "profiles/settings.h"
+#include "reading/transfers.h"
 #include "retrieval/seen_messages.h"
 #include "retrieval/sessions.h"
 #include "retrieval/standalone_retrieval.h"
@@ -263,6 +264,40 @@ TEST_F(DovecotLeftOnServerTest, MessagesAreDeletedOnTheServerAfterTheirDays) {
     EXPECT_EQ(retrieval.retrieveAll().stored, 0);
     EXPECT_EQ(server.messageCount("alice"), 0u);
     expectEachStoredOnce(4);
+}
+
+TEST_F(DovecotLeftOnServerTest, AMessageDeletedFromTrashIsDeletedOnTheServer) {
+    profiles.record(0).deleteFromServerWithTrash = true;
+    ASSERT_FALSE(profiles::writeProfileFile(profiles::profileFilePath(home.path(), "Home"),
+                                            profiles.record(0)));
+    EXPECT_EQ(retrieval.retrieveAll().stored, 3);
+    settings.other.confirmDelete = false;
+    reading::TinboxForm& inbox = *host.folderHost.findFolderWindow("InBox");
+    std::size_t row = 0;
+    while (row < inbox.rowCount() && inbox.columns(static_cast<int>(row))[2] != "Work: plans")
+        ++row;
+    ASSERT_LT(row, inbox.rowCount());
+    inbox.clickRow(static_cast<int>(row));
+    reading::deleteSelected(inbox, host.folderHost, fake);
+    reading::TinboxForm& trash = *host.folderHost.findFolderWindow("Trash");
+    trash.selectAll();
+    reading::deleteSelected(trash, host.folderHost, fake);
+    ASSERT_TRUE(std::filesystem::exists(home / "Home.dele"));
+    EXPECT_EQ(server.messageCount("alice"), 3u);
+
+    addNews(1, 1);
+    const SessionOutcome next = retrieval.retrieveAll();
+    EXPECT_TRUE(next.ok) << next.error;
+    EXPECT_EQ(next.stored, 1);
+    EXPECT_EQ(server.messageCount("alice"), 3u);  // two left, one new
+    EXPECT_FALSE(std::filesystem::exists(home / "Home.dele"));
+    EXPECT_EQ(SeenMessages(profiles::seenMessagesFilePath(home.path(), "Home")).size(), 3u);
+    EXPECT_EQ(retrieval.retrieveAll().stored, 0);
+    expectEachStoredOnce(3);
+    // The one deleted on the server is the one deleted from Trash.
+    ASSERT_TRUE(retrieval.headers().ok);
+    for (const HeadersRow& listed : host.findHeadersWindow()->rows())
+        EXPECT_NE(listed.columns[3], "Work: plans");
 }
 
 struct CliRun {
