@@ -11,6 +11,7 @@
 #include "net/remote_pop.h"
 #include "profiles/settings_rules.h"
 #include "retrieval/arrival.h"
+#include "retrieval/certificate_trust.h"
 #include "retrieval/connection_choices.h"
 #include "retrieval/headers_form.h"
 #include "store/folders.h"
@@ -263,27 +264,11 @@ bool Retrieval::connect(net::TmsCustomPOP& client, const Login& login, bool quie
 
 bool Retrieval::trustCertificate(const Login& login, net::TmsCustomPOP& client,
                                  const std::string& error) {
-    const std::string fingerprint = client.PeerFingerprint();
-    if (fingerprint.empty() || error.rfind("The certificate of ", 0) != 0) return false;
-    platform_.system.beep();
-    const platform::Answer answer = platform_.dialogs.question(
-        kProductName,
-        error + "\r\rTrust this certificate for the profile " + shownName(login.profile) +
-            "? It is checked again at every connection; a changed certificate is asked about "
-            "again.",
-        platform::Buttons::YesNo, platform::Answer::No);
-    if (answer != platform::Answer::Yes) return false;
-    if (const auto index = profiles_.findName(login.profile.profileName)) {
-        profiles::TUsersObjListBox& record = profiles_.record(*index);
-        record.pop3TrustedCertificate = fingerprint;
-        if (const auto written = profiles::writeProfileFile(
-                profiles::profileFilePath(home_, record.profileName), record))
-            platform_.dialogs.warning(
-                kProductName, "Cannot write " +
-                                  profiles::profileFilePath(home_, record.profileName).string() +
-                                  "\r" + errorText(written));
-    }
-    client.Options.trustedFingerprint = fingerprint;
+    const auto trusted =
+        askToTrustCertificate(platform_, home_, profiles_, login.profile.profileName,
+                              TrustedServer::Pop3, error, client.PeerFingerprint());
+    if (!trusted) return false;
+    client.Options.trustedFingerprint = *trusted;
     return true;
 }
 

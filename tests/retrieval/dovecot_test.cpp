@@ -300,6 +300,91 @@ TEST_F(DovecotLeftOnServerTest, AMessageDeletedFromTrashIsDeletedOnTheServer) {
         EXPECT_NE(listed.columns[3], "Work: plans");
 }
 
+// POP3S with a certificate no authority on this machine vouches for: the user sees it refused
+// with its fingerprint, trusts it for the profile, and is asked again when it changes.
+TEST(DovecotCertificateTrust, ATrustedCertificateIsKeptAndAChangedOneAskedAboutAgain) {
+    testing::TempDir folder;
+    testing::TestCertificates certificates(folder / "certificates");
+    if (!certificates.ok()) GTEST_SKIP() << certificates.error();
+    const std::vector<std::string> loopback = {"localhost", "127.0.0.1"};
+    const auto unknown =
+        certificates.issue("unknown", loopback, testing::TestCertificates::Issuer::UnknownCa);
+    const auto changed =
+        certificates.issue("changed", loopback, testing::TestCertificates::Issuer::Itself);
+    ASSERT_FALSE(unknown.certificate.empty()) << certificates.error();
+    ASSERT_FALSE(changed.certificate.empty()) << certificates.error();
+    auto server = std::make_unique<testing::DovecotServer>(folder / "dovecot");
+    server->addUser("alice", "secret");
+    server->addMessage("alice", kPlain);
+    server->enableTls(unknown);
+    if (const std::string error = server->start(); !error.empty())
+        GTEST_SKIP() << "dovecot: " << error;
+
+    testing::TempDir home;
+    for (const char* name : store::kDefaultFolderNames)
+        std::filesystem::create_directories(store::folderDirectory(home.path(), name));
+    testing::FakePlatform fake;
+    profiles::Settings settings;
+    settings.retrieve.deleteFromServer = false;
+    profiles::ProfileLists profiles;
+    profiles::TUsersObjListBox profile;
+    profile.profileName = "Home";
+    profile.accountName = "alice";
+    profile.password = "secret";
+    profile.rememberPassword = true;
+    profile.pop3Server = "127.0.0.1";
+    profile.pop3Security = profiles::Security::Tls;
+    profile.pop3Port = server->tlsPort();
+    profiles.append(profile);
+    profiles.selectActiveProfile(0);
+    RuleList rules;
+    testing::FakeRetrievalHost host(fake, home.path(), settings);
+    Retrieval retrieval(fake, home.path(), settings, profiles, rules, host);
+    retrieval.setShowPauses(false);
+
+    const std::string fingerprint = testing::certificateFingerprint(unknown.certificate);
+    fake.dialogs.answers = {platform::Answer::Yes};
+    const SessionOutcome trusted = retrieval.count();
+    EXPECT_TRUE(trusted.ok) << trusted.error;
+    ASSERT_EQ(fake.dialogs.texts("question").size(), 1u);
+    const std::string question = fake.dialogs.texts("question")[0];
+    EXPECT_EQ(
+        question.rfind("The certificate of 127.0.0.1 is not trusted: its issuer is unknown", 0), 0u)
+        << question;
+    EXPECT_NE(question.find(fingerprint), std::string::npos) << question;
+    EXPECT_NE(question.find("Trust this certificate for the POP3 server of the profile Home?"),
+              std::string::npos)
+        << question;
+    EXPECT_EQ(profiles.record(0).pop3TrustedCertificate, fingerprint);
+    const auto stored = profiles::readProfileFile(profiles::profileFilePath(home.path(), "Home"));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->pop3TrustedCertificate, fingerprint);
+
+    // Trusted from now on: not asked again.
+    EXPECT_TRUE(retrieval.retrieveAll().ok);
+    EXPECT_EQ(fake.dialogs.texts("question").size(), 1u);
+
+    // Another certificate where the trusted one was: asked again, and No refuses it.
+    server.reset();
+    server = std::make_unique<testing::DovecotServer>(folder / "dovecot2");
+    server->addUser("alice", "secret");
+    server->enableTls(changed);
+    ASSERT_EQ(server->start(), "");
+    profiles.record(0).pop3Port = server->tlsPort();
+    fake.dialogs.answers = {platform::Answer::No};
+    const SessionOutcome refused = retrieval.count();
+    EXPECT_FALSE(refused.ok);
+    ASSERT_EQ(fake.dialogs.texts("question").size(), 2u);
+    EXPECT_NE(fake.dialogs.texts("question")[1].find(
+                  testing::certificateFingerprint(changed.certificate)),
+              std::string::npos);
+    EXPECT_EQ(
+        refused.error.rfind("The certificate of 127.0.0.1 is not trusted: it is self-signed", 0),
+        0u)
+        << refused.error;
+    EXPECT_EQ(profiles.record(0).pop3TrustedCertificate, fingerprint);
+}
+
 struct CliRun {
     int status = -1;
     std::string out;
