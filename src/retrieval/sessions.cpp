@@ -448,10 +448,18 @@ SessionOutcome Retrieval::execute(const std::string& caption, const Login& login
         item->Flags = 0;
         client.RemoteInfo.Add(std::move(item));
     }
+    // Server copies of messages deleted from Trash go with this execution, as with retrieve all.
+    std::set<std::string> queued;
+    if (login.profile.leaveOnServer) {
+        const store::ServerDeletions deletions(
+            profiles::serverDeletionsFilePath(home_, login.profile.profileName));
+        queued.insert(deletions.uidls().begin(), deletions.uidls().end());
+    }
     int next = 0;
     int held = 0;
     for (auto& row : rows) {
         row.executionNumber = -1;
+        const bool dropped = queued.count(row.info.UIDL) != 0;
         switch (row.action) {
             case ServerAction::RetAndDel:
                 client.MarkForRetrieval(row.serverIndex);
@@ -464,9 +472,11 @@ SessionOutcome Retrieval::execute(const std::string& caption, const Login& login
                 client.MarkForDeletion(row.serverIndex);
                 break;
             case ServerAction::Hold:
+                if (dropped) break;
                 ++held;
                 continue;
         }
+        if (dropped) client.MarkForDeletion(row.serverIndex);
         row.executionNumber = next++;
         executionOf[static_cast<std::size_t>(row.serverIndex)] = row.executionNumber;
     }
@@ -540,6 +550,15 @@ SessionOutcome Retrieval::execute(const std::string& caption, const Login& login
         outcome.error = storeFailure;
     } else {
         outcome.ok = true;
+        // QUIT went through: what was queued is gone from the server (the rows listed it all).
+        if (!queued.empty()) {
+            const auto file = profiles::serverDeletionsFilePath(home_, login.profile.profileName);
+            if (const auto error = store::ServerDeletions(file).remove(queued)) {
+                outcome.error = "File I/O Error 9563\r" + file.string() + ": " + errorText(error);
+                platform_.system.beep();
+                platform_.dialogs.warning(kProductName, outcome.error);
+            }
+        }
     }
     return outcome;
 }

@@ -349,6 +349,24 @@ TEST_F(SessionTest, ServerCopiesDeletedFromTrashGoAtTheNextSessionAndLeaveTheLis
     EXPECT_EQ(messageFiles("InBox"), 0u);
 }
 
+TEST_F(SessionTest, TheSizeFilteredRetrievalDeletesTheQueuedServerCopiesToo) {
+    settings.retrieve.retrieveAllRegardlessOfSize = false;
+    const ServerMessage a{"fetched, then deleted from Trash"}, b{"new"};
+    // a is held as fetched but goes for the queue; b is fetched and kept.
+    ScriptedServer server(login(2) + info(1, a) + info(2, b) + kQuit + Script{"ACCEPT"} + login(2) +
+                          info(1, a) + dele(1) + info(2, b) + retr(2, b) + kQuit);
+    addProfile("Home", server.port());
+    profiles.record(0).leaveOnServer = true;
+    ASSERT_FALSE(SeenMessages(home / "Home.uidl").record("uid-1", 1));
+    ASSERT_FALSE(store::ServerDeletions(home / "Home.dele").add("uid-1"));
+    const SessionOutcome outcome = retrieval.messages();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_TRUE(outcome.ok) << outcome.error;
+    EXPECT_EQ(outcome.stored, 1);
+    EXPECT_FALSE(std::filesystem::exists(home / "Home.dele"));
+    EXPECT_TRUE(SeenMessages(home / "Home.uidl").contains("uid-2"));
+}
+
 TEST_F(SessionTest, APasswordIsNotSentInPlainTextUnlessTheProfileAllowsIt) {
     ScriptedServer server({"S: +OK ready", "C: CAPA", "S: -ERR"});
     addProfile("Home", server.port());
