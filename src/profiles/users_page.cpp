@@ -351,6 +351,9 @@ void UsersPage::leaveProfileName() {
     const auto oldSeen = seenMessagesFilePath(home_, oldText);
     if (std::filesystem::exists(oldSeen, ignored))
         std::filesystem::rename(oldSeen, seenMessagesFilePath(home_, *accepted), ignored);
+    const auto oldDeletions = serverDeletionsFilePath(home_, oldText);
+    if (std::filesystem::exists(oldDeletions, ignored))
+        std::filesystem::rename(oldDeletions, serverDeletionsFilePath(home_, *accepted), ignored);
 }
 
 void UsersPage::saveEdits() {
@@ -504,6 +507,7 @@ void UsersPage::deleteClick() {
     std::error_code ignored;
     std::filesystem::remove(signatureFilePath(home_, fileName), ignored);
     std::filesystem::remove(seenMessagesFilePath(home_, fileName), ignored);
+    std::filesystem::remove(serverDeletionsFilePath(home_, fileName), ignored);
     std::filesystem::remove(profileFilePath(home_, fileName), ignored);
     edited_ = false;
 
