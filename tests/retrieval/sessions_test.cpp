@@ -313,7 +313,8 @@ TEST_F(SessionTest, WhatExecuteActionKeepsOnTheServerIsNotFetchedAgain) {
     Script script = login(2) + info(1, a) + info(2, b) + kQuit + Script{"ACCEPT"} + login(2) +
                     info(1, a) + retr(1, a) + kQuit;
     // Retrieve all takes only b; the size-filtered retrieval then holds both.
-    script = script + Script{"ACCEPT"} + login(2) + uidl("12") + retr(2, b) + kQuit;
+    script =
+        script + Script{"ACCEPT"} + login(2) + uidl("12") + sizes({a, b}) + fetch(2, b) + kQuit;
     script = script + Script{"ACCEPT"} + login(2) + info(1, a) + info(2, b) + kQuit +
              Script{"ACCEPT"} + login(2) + kQuit;
     ScriptedServer server(script);
