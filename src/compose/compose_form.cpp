@@ -991,10 +991,14 @@ platform::Menu TcomposeForm::popupMenu() {
         entry("popCopyBody", "Copy Body Text To Clip&board",
               [this] { platform_.system.setClipboardText(body_); }),
         MenuEntry::separator(),
+        platform::commandMenuEntry(context_.host.folders().registeredCommands(), "popTips",
+                                   "Floating &Tips", platform::kFloatingTipsCommand),
         entry("popClose", "&Close Window",
               [this] {
                   if (closeQuery()) closeWindow();
               }),
+        platform::commandMenuEntry(context_.host.folders().registeredCommands(), "popHelp", "&Help",
+                                   platform::kHelpCommand),
     };
 }
 

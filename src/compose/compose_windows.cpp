@@ -17,7 +17,7 @@ ComposeWindows::ComposeWindows(platform::Platform& platform, std::filesystem::pa
       host_(host),
       context_{platform_, home_, host_, shared_},
       sending_(platform_, home_, host_),
-      signatureForm_(platform_) {
+      signatureForm_(platform_, &host_.folders().registeredCommands()) {
     shared_.send = [this](TcomposeForm& window) { sending_.sendComposeWindow(window); };
     shared_.signatures = [this] {
         const auto* active = host_.profiles().activeProfile();

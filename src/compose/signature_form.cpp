@@ -218,12 +218,17 @@ platform::Menu TsignatureForm::popupMenu() {
             copied_),
         entry("popPrintSignature", "&Print Signature Block", nullptr, false),
         platform::MenuEntry::separator(),
+        platform::commandMenuEntry(registered_ ? *registered_ : platform::Commands{},
+                                   "popTipsSignature", "Floating &Tips",
+                                   platform::kFloatingTipsCommand),
         entry(
             "popCloseSignature", "&Close Window",
             [this] {
                 if (closeRequested) closeRequested();
             },
             true),
+        platform::commandMenuEntry(registered_ ? *registered_ : platform::Commands{},
+                                   "popHelpSignature", "&Help", platform::kHelpCommand),
     };
 }
 

@@ -45,7 +45,11 @@ class TsignatureForm {
     static constexpr const char* kListHint = "Available Signature Blocks|";
     static constexpr const char* kEditorHint = "Signature block viewing window|";
 
-    explicit TsignatureForm(platform::Platform& platform) : platform_(platform) {}
+    // `registered`: the commands every window's pop-up menu offers (floating tips, help); may be
+    // null.
+    explicit TsignatureForm(platform::Platform& platform,
+                            const platform::Commands* registered = nullptr)
+        : platform_(platform), registered_(registered) {}
 
     // openAssociatedSignatureBlockFile: the blocks of `profileName` from `file`; the change mark
     // is cleared.
@@ -81,7 +85,7 @@ class TsignatureForm {
 
     // The pop-up menu: "&Copy Signature Block" (the editor's text to the clipboard), "&Paste
     // Signature Block" (enabled after a copy in this window), "&Print Signature Block" (disabled:
-    // the program has no printing yet) and "&Close Window".
+    // the program has no printing yet), "Floating &Tips", "&Close Window" and "&Help".
     platform::Menu popupMenu();
     void copyClick();
     // Pastes the clipboard into the editor at byte `position` (adding a block first when there
@@ -114,6 +118,7 @@ class TsignatureForm {
     SignatureMoves unchanged() const;
 
     platform::Platform& platform_;
+    const platform::Commands* registered_;
     std::filesystem::path file_;
     std::string profileName_;
     std::string caption_;

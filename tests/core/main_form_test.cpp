@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "compose/compose_form.h"
 #include "core/startup_checks.h"
 #include "profiles/settings.h"
 #include "reading/folder_window.h"
@@ -277,13 +278,17 @@ TEST_F(MainFormTest, FloatingTipsAreOneSwitchForEveryWindowAndOtherCfgKeepsIt) {
     f.commands().run("rules.show");
     auto* rules = dynamic_cast<retrieval::TfiltersForm*>(f.findChild(retrieval::kFiltersWindowKey));
     ASSERT_NE(rules, nullptr);
+    f.commands().run("compose.new");
+    auto* compose = dynamic_cast<compose::TcomposeForm*>(f.findChild(compose::kComposeKey));
+    ASSERT_NE(compose, nullptr);
     auto tipsEntries = [&] {
         return std::vector<platform::MenuEntry>{
             *platform::findMenuEntry(f.menuBar(), "mnuView_FloatingTips"),
             *platform::findMenuEntry(f.treeMenu(), "mnuTree_FloatingTips"),
             *platform::findMenuEntry(inbox->listMenu(), "popListView_Tips"),
             *platform::findMenuEntry(inbox->previewMenu(), "popPreview_Tips"),
-            *platform::findMenuEntry(rules->popupMenu(), "mnuFilters_Tips")};
+            *platform::findMenuEntry(rules->popupMenu(), "mnuFilters_Tips"),
+            *platform::findMenuEntry(compose->popupMenu(), "popTips")};
     };
     for (const platform::MenuEntry& e : tipsEntries()) {
         EXPECT_TRUE(e.enabled && e.checkable && e.checked) << e.name;
