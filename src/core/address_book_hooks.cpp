@@ -103,7 +103,8 @@ std::vector<compose::AddressBookEntry> AddressBookHooks::bookEntries(
 platform::Menu AddressBookHooks::bookChoiceMenu(
     const std::string& namePrefix, const std::string& checked,
     const std::function<void(const std::string&)>& choose) const {
-    return page_.bookChoiceMenu(namePrefix, choose, checked);
+    return page_.bookChoiceMenu(namePrefix, choose, checked,
+                                addressbook::AddressBooksPage::BookCaptions::NamesWithCounts);
 }
 
 const compose::AddressBookEntry* AddressBookHooks::findNickname(std::string_view nickName) const {

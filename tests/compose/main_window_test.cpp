@@ -119,7 +119,7 @@ TEST_F(ComposeInMainWindow, TheAddressBooksSubMenuChoosesTheBookAndFollowsTheirC
     EXPECT_EQ(sub->caption, "Address Boo&ks");
     ASSERT_EQ(sub->entries.size(), 2u);
     EXPECT_TRUE(sub->entries[0].checked);
-    EXPECT_EQ(sub->entries[1].caption, "Work");
+    EXPECT_EQ(sub->entries[1].caption, "Work [1]") << "books are listed with their entry counts";
     sub->entries[1].command();
     EXPECT_EQ(w.addressBookName(), "Work");
     EXPECT_EQ(shown(), std::vector<std::string>{"carl"});
@@ -131,6 +131,7 @@ TEST_F(ComposeInMainWindow, TheAddressBooksSubMenuChoosesTheBookAndFollowsTheirC
     ASSERT_TRUE(page.selectBook("Work"));
     page.addSender("Work", mime::ParseMailAddress("Dora Stone <dora@stone.org>"));
     EXPECT_EQ(shown(), (std::vector<std::string>{"carl", "dora"}));
+    EXPECT_EQ(platform::findMenuEntry(w.popupMenu(), "popAddressBooks_1")->caption, "Work [2]");
     ASSERT_TRUE(page.selectBook("Friends"));
     EXPECT_EQ(w.addressBookName(), "Work");
 
