@@ -571,6 +571,16 @@ void TcomposeForm::refreshAddressBook() {
     resetTypeAhead();
 }
 
+const profiles::FontSetting& TcomposeForm::bodyFont() const {
+    const profiles::Settings& settings = context_.host.settings();
+    const bool reply = mode_ == ComposeMode::Reply || mode_ == ComposeMode::Forward;
+    return reply ? settings.reply.font : settings.compose.font;
+}
+
+const profiles::FontSetting& TcomposeForm::signatureFont() const {
+    return context_.host.settings().reply.font;
+}
+
 platform::Menu TcomposeForm::addressBookMenu() {
     return context_.host.addressBook().bookChoiceMenu(
         "popAddressBooks_", bookName_,

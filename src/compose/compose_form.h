@@ -95,6 +95,10 @@ class TcomposeForm : public platform::ChildWindow {
     void setSource(MessageSource source) { source_ = std::move(source); }
     const std::optional<MessageSource>& source() const { return source_; }
     ComposeMode mode() const { return mode_; }
+    // The fonts the view draws with: the Body of a reply or forward takes the reply font, any
+    // other the compose font; the signature text always takes the reply font.
+    const profiles::FontSetting& bodyFont() const;
+    const profiles::FontSetting& signatureFont() const;
     int number() const { return number_; }
     // A reply or forward window (compose/reply.h): set before start(), run by the
     // initialisation after the common steps in place of a new message's body. False when the

@@ -38,6 +38,9 @@ TEST(ComposeWindowView, ShowsTheModelAndForwardsEdits) {
     bob.fullName = "Bob Stone";
     bob.addresses = {"bob@stone.org"};
     host.book.list = {bob};
+    // A new message's Body takes the compose font, the signature text the reply font.
+    host.settingsValue.compose.font = {"DejaVu Serif", "13", profiles::kClNavy};
+    host.settingsValue.reply.font = {"DejaVu Sans Mono", "9", profiles::kClBlack};
     compose::ComposeWindows windows(fake, home.path(), host);
     compose::TcomposeForm* model = windows.openNew();
     ASSERT_NE(model, nullptr);
@@ -55,6 +58,13 @@ TEST(ComposeWindowView, ShowsTheModelAndForwardsEdits) {
         ASSERT_NE(widget, nullptr) << name;
         EXPECT_FALSE(widget->accessibleName().isEmpty()) << name;
     }
+    auto* bodyText = view.findChild<QPlainTextEdit*>(QStringLiteral("richEditBody"));
+    EXPECT_EQ(bodyText->font().family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(bodyText->font().pointSize(), 13);
+    EXPECT_EQ(bodyText->palette().color(QPalette::Text), QColor(0, 0, 128));
+    auto* signature = view.findChild<QPlainTextEdit*>(QStringLiteral("richEdit_Signature"));
+    EXPECT_EQ(signature->font().family(), QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(signature->font().pointSize(), 9);
     auto* from = view.findChild<QLineEdit*>(QStringLiteral("txtFrom"));
     EXPECT_EQ(from->text(), QStringLiteral("Ann Lee <ann@example.org>"));
     auto* send = view.findChild<QPushButton*>(QStringLiteral("cmdSend"));

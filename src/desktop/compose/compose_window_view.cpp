@@ -28,6 +28,7 @@
 #include "base/text_file.h"
 #include "compose/outgoing.h"
 #include "desktop/editor_text.h"
+#include "desktop/font_setting.h"
 #include "desktop/menu_builder.h"
 #include "desktop/text_convert.h"
 
@@ -89,6 +90,7 @@ ComposeWindowView::ComposeWindowView(compose::TcomposeForm& model, QWidget* pare
     body_ = new QPlainTextEdit(tabs_);
     body_->setObjectName(QStringLiteral("richEditBody"));
     body_->setAccessibleName(QStringLiteral("Body"));
+    applyFontSetting(*body_, model_.bodyFont(), QPalette::Text);
     tabs_->addTab(body_, QStringLiteral("Body"));
     tabs_->addTab(optionsPage(), QStringLiteral("Options"));
     for (AddressField f : {AddressField::To, AddressField::CC, AddressField::BCC})
@@ -252,6 +254,7 @@ QWidget* ComposeWindowView::composePage() {
     signatureText_ = new QPlainTextEdit(page);
     signatureText_->setObjectName(QStringLiteral("richEdit_Signature"));
     signatureText_->setAccessibleName(QStringLiteral("Signature text"));
+    applyFontSetting(*signatureText_, model_.signatureFont(), QPalette::Text);
     signatureText_->setMaximumHeight(80);
     form->addRow(QString(), signatureText_);
     books_ = new QComboBox(page);
