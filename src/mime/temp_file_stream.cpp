@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <istream>
 #include <ostream>
 #include <system_error>
@@ -25,7 +27,7 @@ constexpr std::size_t kBlockSize = 64 * 1024;
 }  // namespace
 
 TTempFileStream::OpenScope::OpenScope(TTempFileStream& stream)
-    : stream_(stream), opened_(stream.fd_ < 0) {
+    : stream_(stream), opened_(stream.fd_ < 0 && !stream.inMemory()) {
     if (!opened_) return;
     // The name is ours (created with O_EXCL); a link put in its place is not followed.
     stream_.fd_ = ::open(stream_.path_.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
@@ -39,7 +41,8 @@ TTempFileStream::OpenScope::~OpenScope() {
     }
 }
 
-TTempFileStream::TTempFileStream() {
+void TTempFileStream::spill() {
+    if (!inMemory()) return;
     std::error_code error;
     std::filesystem::path folder = std::filesystem::temp_directory_path(error);
     if (error) folder = "/tmp";
@@ -49,6 +52,15 @@ TTempFileStream::TTempFileStream() {
     if (fd < 0) throwErrno("Create temporary file in " + folder.string());
     ::close(fd);
     path_ = name;
+    // What memory held becomes the buffer of the file's start.
+    pendingOffset_ = 0;
+    size_ = 0;
+    flush();
+}
+
+const std::filesystem::path& TTempFileStream::Path() {
+    spill();
+    return path_;
 }
 
 TTempFileStream::~TTempFileStream() {
@@ -65,6 +77,8 @@ TTempFileStream::TTempFileStream(TTempFileStream&& other) noexcept
       pendingOffset_(other.pendingOffset_) {
     other.fd_ = -1;
     other.path_.clear();
+    other.pending_.clear();
+    other.position_ = other.size_ = other.pendingOffset_ = 0;
 }
 
 TTempFileStream& TTempFileStream::operator=(TTempFileStream&& other) noexcept {
@@ -79,11 +93,14 @@ TTempFileStream& TTempFileStream::operator=(TTempFileStream&& other) noexcept {
         pendingOffset_ = other.pendingOffset_;
         other.fd_ = -1;
         other.path_.clear();
+        other.pending_.clear();
+        other.position_ = other.size_ = other.pendingOffset_ = 0;
     }
     return *this;
 }
 
 std::uint64_t TTempFileStream::Size() {
+    if (inMemory()) return pending_.size();
     flush();
     return size_;
 }
@@ -93,7 +110,7 @@ void TTempFileStream::Seek(std::uint64_t position) {
 }
 
 void TTempFileStream::flush() {
-    if (pending_.empty()) return;
+    if (pending_.empty() || inMemory()) return;
     OpenScope scope(*this);
     std::string_view rest = pending_;
     std::uint64_t offset = pendingOffset_;
@@ -113,6 +130,14 @@ void TTempFileStream::flush() {
 
 void TTempFileStream::Write(std::string_view bytes) {
     if (bytes.empty()) return;
+    if (inMemory()) {
+        if (position_ == pending_.size() && pending_.size() + bytes.size() <= kMemoryLimit) {
+            pending_.append(bytes);
+            position_ += bytes.size();
+            return;
+        }
+        spill();
+    }
     if (!pending_.empty() && position_ != pendingOffset_ + pending_.size()) flush();
     if (pending_.empty()) pendingOffset_ = position_;
     pending_.append(bytes);
@@ -136,6 +161,13 @@ std::size_t TTempFileStream::readAt(std::uint64_t offset, char* buffer, std::siz
 }
 
 std::size_t TTempFileStream::Read(char* buffer, std::size_t count) {
+    if (inMemory()) {
+        const std::size_t at = std::min<std::uint64_t>(position_, pending_.size());
+        const std::size_t got = std::min(count, pending_.size() - at);
+        std::memcpy(buffer, pending_.data() + at, got);
+        position_ += got;
+        return got;
+    }
     OpenScope scope(*this);
     flush();
     const std::size_t got = readAt(position_, buffer, count);
@@ -144,6 +176,11 @@ std::size_t TTempFileStream::Read(char* buffer, std::size_t count) {
 }
 
 void TTempFileStream::Clear() {
+    if (inMemory()) {
+        pending_.clear();
+        position_ = 0;
+        return;
+    }
     OpenScope scope(*this);
     pending_.clear();
     if (::ftruncate(fd_, 0) != 0) throwErrno("Truncate temporary file " + path_.string());
@@ -152,6 +189,7 @@ void TTempFileStream::Clear() {
 }
 
 std::string TTempFileStream::ReadAll() {
+    if (inMemory()) return pending_;
     OpenScope scope(*this);
     flush();
     std::string all(static_cast<std::size_t>(size_), '\0');

@@ -35,10 +35,18 @@ Script login(int count, std::int64_t total = 4096) {
 }
 const Script kQuit = {"C: QUIT", "S: +OK"};
 
+// Retrieve all asks the sizes of the whole mailbox first, then CAPA. LIST announces no more than
+// each text holds: a shorter message is never deleted.
+Script sizes(int count) {
+    Script script{"C: LIST", "S: +OK"};
+    for (int n = 1; n <= count; ++n) script.push_back("S: " + std::to_string(n) + " 100");
+    script.insert(script.end(), {"S: .", "C: CAPA", "S: +OK", "S: TOP", "S: ."});
+    return script;
+}
+
 Script retr(int n, const std::string& subject) {
     const std::string number = std::to_string(n);
-    // LIST announces no more than the text holds: a shorter message is never deleted.
-    return {"C: LIST " + number, "S: +OK " + number + " 100", "C: RETR " + number,
+    return {"C: RETR " + number,
             "R: +OK\\r\\nFrom: Ann Lee <ann@example.org>\\r\\nTo: bob@example.org\\r\\n"
             "Subject: " +
                 subject +
@@ -127,8 +135,8 @@ TEST_F(MainRetrievalTest, CountButtonCountsTheActiveProfilesMailbox) {
 }
 
 TEST_F(MainRetrievalTest, MessagesButtonRetrievesIntoTheInBoxWindowAndListsItInNewMail) {
-    ScriptedServer server(login(2) + retr(1, "first") + Script{"C: DELE 1", "S: +OK"} +
-                          retr(2, "second") + Script{"C: DELE 2", "S: +OK"} + kQuit);
+    ScriptedServer server(login(2) + sizes(2) + retr(1, "first") + retr(2, "second") +
+                          Script{"C: DELE 1", "S: +OK", "C: DELE 2", "S: +OK"} + kQuit);
     writeProfiles(server.port());
     TmainForm& f = start();
     entry(f.toolbar(), "cmdTBMessages").command();

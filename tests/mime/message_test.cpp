@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "mime/content_types.h"
@@ -193,6 +194,53 @@ TEST(TempFileStream, ReopeningNeverFollowsALinkAndClearEmpties) {
     EXPECT_THROW(stream.Size(), std::system_error);
     EXPECT_THROW(stream.ReadAll(), std::system_error);
     EXPECT_EQ(testing::readFile(dir / "victim"), "untouched");
+}
+
+// The many small attachments of a mailbox cost no file: one is made only for data past the
+// memory limit, a write elsewhere than at the end, or a caller asking for the path.
+TEST(TempFileStream, SmallDataStayInMemoryUntilAFileIsNeeded) {
+    TempDir dir;
+    const char* before = std::getenv("TMPDIR");
+    const std::string saved = before ? before : "";
+    ::setenv("TMPDIR", dir.path().c_str(), 1);
+    const auto files = [&] {
+        return std::distance(std::filesystem::directory_iterator(dir.path()),
+                             std::filesystem::directory_iterator());
+    };
+    {
+        TTempFileStream small;
+        small.Write("abc");
+        small.Seek(1);
+        char buffer[8] = {};
+        EXPECT_EQ(small.Read(buffer, sizeof buffer), 2u);
+        EXPECT_EQ(std::string(buffer, 2), "bc");
+        EXPECT_EQ(small.Size(), 3u);
+        EXPECT_EQ(files(), 0);
+        small.Seek(5);
+        small.Write("X");  // past the end: the gap is zeros, in the file now made
+        EXPECT_EQ(files(), 1);
+        EXPECT_EQ(small.ReadAll(), std::string("abc\0\0X", 6));
+
+        TTempFileStream large;
+        large.Write(std::string(TTempFileStream::kMemoryLimit, 'a'));
+        EXPECT_EQ(files(), 1);
+        large.Write("b");
+        EXPECT_EQ(files(), 2);
+        EXPECT_EQ(large.Size(), TTempFileStream::kMemoryLimit + 1);
+        EXPECT_EQ(large.ReadAll().back(), 'b');
+
+        TTempFileStream asked;
+        asked.Write("data");
+        EXPECT_EQ(testing::readFile(asked.Path()), "data");
+        asked.Write("more");
+        EXPECT_EQ(asked.ReadAll(), "datamore");
+    }
+    EXPECT_EQ(files(), 0);
+    if (before) {
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    } else {
+        ::unsetenv("TMPDIR");
+    }
 }
 
 TEST(Attachments, FileNameChoosesTypeAndEncoding) {
