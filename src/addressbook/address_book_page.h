@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -235,11 +236,16 @@ class AddressBooksPage {
     platform::Menu backupMenu();
     // The page's pop-up menu.
     platform::Menu popupMenu();
-    // A sub-menu of the books for the folder and read windows' harvest and "Add Sender" entries:
-    // the first 100 books, the selected one checked, each choosing `choose(book)`. Entry names
-    // are `namePrefix` and the position.
+    // A sub-menu of the books for the folder and read windows' harvest and "Add Sender" entries
+    // and the compose window's "Address Boo&ks": the first 100 books, `checked` checked (the
+    // selected one when not given), each choosing `choose(book)`. Entry names are `namePrefix`
+    // and the position. The compose window's captions carry each book's entry count
+    // ("Friends [12]").
+    enum class BookCaptions { Names, NamesWithCounts };
     platform::Menu bookChoiceMenu(const std::string& namePrefix,
-                                  const std::function<void(const std::string&)>& choose) const;
+                                  const std::function<void(const std::string&)>& choose,
+                                  const std::optional<std::string>& checked = std::nullopt,
+                                  BookCaptions captions = BookCaptions::Names) const;
 
     // Stores the fields into the entry under edit (addressCount and noteCount follow the lists).
     void storeEntry();

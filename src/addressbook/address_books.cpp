@@ -12,6 +12,10 @@ namespace fs = std::filesystem;
 
 AddressBooks::AddressBooks(fs::path home) : home_(std::move(home)) {}
 
+std::string countedName(const BookInfo& book) {
+    return book.name + " [" + std::to_string(book.entryCount) + "]";
+}
+
 std::vector<std::string> AddressBooks::names() const {
     std::vector<std::string> out;
     out.reserve(books_.size());
@@ -22,8 +26,7 @@ std::vector<std::string> AddressBooks::names() const {
 std::vector<std::string> AddressBooks::namesWithCounts() const {
     std::vector<std::string> out;
     out.reserve(books_.size());
-    for (const BookInfo& b : books_)
-        out.push_back(b.name + " [" + std::to_string(b.entryCount) + "]");
+    for (const BookInfo& b : books_) out.push_back(countedName(b));
     return out;
 }
 

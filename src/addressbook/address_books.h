@@ -22,6 +22,8 @@ struct BookInfo {
     int entryCount = 0;
     bool loadedOnce = false;  // counted from its file (a book that fails to load counts 0)
 };
+// The name with its entry count, as the re-order and compose windows show it: "Friends [12]".
+std::string countedName(const BookInfo& book);
 
 // A lookup by nickname, for the compose window's recipients: an entry or a mailing list.
 struct NicknameMatch {

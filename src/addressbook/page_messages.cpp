@@ -295,13 +295,16 @@ void AddressBooksPage::backupAllFromMenu() {
 }
 
 platform::Menu AddressBooksPage::bookChoiceMenu(
-    const std::string& namePrefix, const std::function<void(const std::string&)>& choose) const {
+    const std::string& namePrefix, const std::function<void(const std::string&)>& choose,
+    const std::optional<std::string>& checked, BookCaptions captions) const {
     platform::Menu menu;
     for (const BookInfo& book : books_.books()) {
         if (menu.size() >= kMaxBookMenuEntries) break;
-        platform::MenuEntry e{namePrefix + std::to_string(menu.size()), book.name};
+        platform::MenuEntry e{
+            namePrefix + std::to_string(menu.size()),
+            captions == BookCaptions::NamesWithCounts ? countedName(book) : book.name};
         e.checkable = true;
-        e.checked = books_.isLoaded(book.name);
+        e.checked = checked ? book.name == *checked : books_.isLoaded(book.name);
         e.command = [choose, name = book.name] { choose(name); };
         menu.push_back(std::move(e));
     }

@@ -75,6 +75,20 @@ std::error_code writeFileAtomically(const std::filesystem::path& file, std::stri
     return writeThroughTemporary(file, bytes, &later);
 }
 
+std::error_code appendFileDurably(const std::filesystem::path& file, std::string_view firstBytes,
+                                  std::string_view bytes) {
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) {
+        if (auto created = writeFileAtomically(file, firstBytes)) return created;
+    }
+    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return lastError();
+    error.clear();
+    if (!writeAll(fd, bytes) || ::fdatasync(fd) != 0) error = lastError();
+    if (::close(fd) != 0 && !error) error = lastError();
+    return error;
+}
+
 std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
     std::error_code error;
     return readRegularFile(file, error);

@@ -27,6 +27,13 @@ namespace velmora {
 [[nodiscard]] std::error_code writeFileAtomically(const std::filesystem::path& file,
                                                   std::string_view bytes, PendingSyncs& later);
 
+// Appends `bytes` to `file` and flushes them to disk before returning, for records that must
+// survive a crash the moment they are made. A missing file is first created whole with
+// `firstBytes` (its version line). A link in place of the file is not followed.
+[[nodiscard]] std::error_code appendFileDurably(const std::filesystem::path& file,
+                                                std::string_view firstBytes,
+                                                std::string_view bytes);
+
 // Reads a whole file; nullopt when it does not exist, is not a regular file (a FIFO, a device,
 // a directory: see file_access.h) or cannot be read.
 [[nodiscard]] std::optional<std::string> readWholeFile(const std::filesystem::path& file);

@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "base/text_file.h"
 #include "compose/addresses.h"
+#include "compose/reply_text.h"
 #include "mime/address.h"
 #include "net/mx_resolver.h"
 #include "profiles/profile.h"
@@ -107,8 +108,7 @@ void TcomposeForm::initialise() {
     if (const auto* active = context_.host.profiles().activeProfile())
         profileName_ = active->profileName;
 
-    book_ = context_.host.addressBook().entries();
-    bookRow_ = book_.empty() ? -1 : 0;
+    refreshAddressBook();
     layout_ = readAddressListLayout(context_.home);
     auto others = context_.host.composeWindows();
     const bool alone =
@@ -330,22 +330,18 @@ ComposeFields TcomposeForm::fields() const {
 void TcomposeForm::insertGreeting() {
     const auto& settings = context_.host.settings();
     if (greetingDone_ || mode_ != ComposeMode::Compose || source_ || sending_ ||
-        !settings.compose.useGreeting)
+        !settings.compose.useGreeting || lines_[0].empty())
         return;
+    // A message with blind copies gets no personal greeting (as replies); a later visit of To
+    // once BCC is empty may still add it.
+    if (!trimmed(plain_[2]).empty()) return;
     greetingDone_ = true;
-    const mime::TmsMailAddress first =
-        mime::ParseMailAddress(lines_[0].empty() ? "" : lines_[0][0]);
-    std::string fullName = first.Name();
-    if (fullName.empty()) fullName = first.Address().substr(0, first.Address().find('@'));
-    const std::string firstName = fullName.substr(0, fullName.find(' '));
-    std::string greeting = settings.compose.greeting;
-    auto replace = [&greeting](const std::string& keyword, const std::string& value) {
-        for (std::size_t at = greeting.find(keyword); at != std::string::npos;
-             at = greeting.find(keyword, at + value.size()))
-            greeting.replace(at, keyword.size(), value);
-    };
-    replace("%FIRSTNAME%", firstName);
-    replace("%FULLNAME%", fullName);
+    // The first recipient greets: the text before its "<" (all of it without one) and its
+    // address. The whole field would make "a@x.org, Bob <b@x.org>" greet Bob.
+    const std::string& first = lines_[0].front();
+    const std::string name(trimmed(first.substr(0, first.find('<'))));
+    const std::string address = mime::ParseMailAddress(first).Address();
+    const std::string greeting = addGreeting(settings.compose.greeting, name, address, book_);
     // The greeting takes the first of the empty lines a new message starts with.
     body_ = greeting + (body_.starts_with("\r\n") ? "" : "\r\n") + body_;
 }
@@ -541,6 +537,56 @@ void TcomposeForm::insertEntry(const AddressBookEntry& entry, AddressField field
     changed();
 }
 
+void TcomposeForm::dropEntries(const std::vector<int>& rows, AddressField field) {
+    // Copies first: inserting may let the view refresh the list it dragged from.
+    std::vector<AddressBookEntry> entries;
+    for (const int row : rows)
+        if (row >= 0 && row < static_cast<int>(book_.size()))
+            entries.push_back(book_[static_cast<std::size_t>(row)]);
+    for (const auto& entry : entries) insertEntry(entry, field);
+}
+
+void TcomposeForm::insertMailToFromBuffer() {
+    const std::string address = context_.host.capturedMailTo();
+    if (address.empty() || sending_) return;
+    setPlain(AddressField::To, address);
+    leavePlain(AddressField::To);
+}
+
+void TcomposeForm::chooseAddressBook(const std::string& name) {
+    if (!context_.host.addressBook().hasBook(name)) return;
+    bookName_ = name;
+    bookChosen_ = true;
+    book_ = context_.host.addressBook().bookEntries(bookName_);
+    resetTypeAhead();
+}
+
+void TcomposeForm::refreshAddressBook() {
+    const NicknameBook& books = context_.host.addressBook();
+    if (!bookChosen_ || !books.hasBook(bookName_)) {
+        bookName_ = books.selectedBook();
+        bookChosen_ = false;
+    }
+    book_ = books.bookEntries(bookName_);
+    resetTypeAhead();
+}
+
+const profiles::FontSetting& TcomposeForm::bodyFont() const {
+    const profiles::Settings& settings = context_.host.settings();
+    const bool reply = mode_ == ComposeMode::Reply || mode_ == ComposeMode::Forward;
+    return reply ? settings.reply.font : settings.compose.font;
+}
+
+const profiles::FontSetting& TcomposeForm::signatureFont() const {
+    return context_.host.settings().reply.font;
+}
+
+platform::Menu TcomposeForm::addressBookMenu() {
+    return context_.host.addressBook().bookChoiceMenu(
+        "popAddressBooks_", bookName_,
+        [this](const std::string& name) { chooseAddressBook(name); });
+}
+
 void TcomposeForm::typeAhead(char c) {
     if (typeAheadFailed_ || c < '0' || c > '~' || book_.empty()) return;
     typeAhead_ += lowerAscii(c);
@@ -622,6 +668,26 @@ void TcomposeForm::chooseSignature(int index) {
     changed();
 }
 
+void TcomposeForm::followSignatureList(const SignatureList& list, const std::vector<int>& moves) {
+    const int old = fields_.sigBlockIndex;
+    const int now = old >= 0 && old < static_cast<int>(moves.size())
+                        ? moves[static_cast<std::size_t>(old)]
+                        : -1;
+    signatures_ = list;
+    if (signatures_.blocks.empty()) {
+        signatureText_.clear();
+        signatureEdited_ = false;
+        fields_.sigBlockIndex = -1;
+    } else if (now < 0 || now >= static_cast<int>(signatures_.blocks.size())) {
+        chooseSignature(0);
+    } else {
+        fields_.sigBlockIndex = now;
+        if (!signatureEdited_)
+            signatureText_ = signatures_.blocks[static_cast<std::size_t>(now)].block.text;
+    }
+    changed();
+}
+
 void TcomposeForm::editSignatureText(std::string text) {
     signatureText_ = std::move(text);
     signatureEdited_ = true;
@@ -642,7 +708,8 @@ void TcomposeForm::insertSignatureAtCaret(int index, int caretLine) {
 
 void TcomposeForm::updateMasterSignature() {
     if (!signatureEdited_ || fields_.sigBlockIndex < 0) return;
-    const std::string& name =
+    // A copy: writing the block lets the windows of the profile take the list again.
+    const std::string name =
         signatures_.blocks[static_cast<std::size_t>(fields_.sigBlockIndex)].name;
     if (context_.shared.updateSignature &&
         context_.shared.updateSignature(profileName_, name, signatureText_)) {
@@ -859,6 +926,12 @@ platform::Menu TcomposeForm::popupMenu() {
             insertEntry(book_[static_cast<std::size_t>(bookRow_)], field);
         },
         bookRow_ >= 0);
+    MenuEntry books = entry("popAddressBooks", "Address Boo&ks", nullptr, true);
+    books.entries = addressBookMenu();
+    books.enabled = !books.entries.empty();
+    MenuEntry buffer = entry(
+        "popInsertMailToFromBuffer", "Insert Mail To: Address From Buffer",
+        [this] { insertMailToFromBuffer(); }, !sending_ && !context_.host.capturedMailTo().empty());
     MenuEntry signatures = entry("popInsertSignature", "&Insert Signature Block At Cursor", nullptr,
                                  !signatures_.blocks.empty());
     for (std::size_t i = 0; i < signatures_.blocks.size(); ++i) {
@@ -898,6 +971,9 @@ platform::Menu TcomposeForm::popupMenu() {
               [this] { sortAddresses(AddressField::BCC); })};
     return {
         std::move(insert),
+        std::move(books),
+        std::move(profilesMenu),
+        std::move(buffer),
         MenuEntry::separator(),
         std::move(signatures),
         entry(
@@ -916,7 +992,6 @@ platform::Menu TcomposeForm::popupMenu() {
             "popVerifyAddresses", "&Verify Addresses", [this] { verifyAddresses(); }, ready,
             "Ctrl+A"),
         std::move(sort),
-        std::move(profilesMenu),
         MenuEntry::separator(),
         entry(
             "popSaveBody", "Save Body To Compose.txt &File", [this] { saveBodyToComposeTxt(); },
@@ -926,10 +1001,14 @@ platform::Menu TcomposeForm::popupMenu() {
         entry("popCopyBody", "Copy Body Text To Clip&board",
               [this] { platform_.system.setClipboardText(body_); }),
         MenuEntry::separator(),
+        platform::commandMenuEntry(context_.host.folders().registeredCommands(), "popTips",
+                                   "Floating &Tips", platform::kFloatingTipsCommand),
         entry("popClose", "&Close Window",
               [this] {
                   if (closeQuery()) closeWindow();
               }),
+        platform::commandMenuEntry(context_.host.folders().registeredCommands(), "popHelp", "&Help",
+                                   platform::kHelpCommand),
     };
 }
 

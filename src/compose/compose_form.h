@@ -95,6 +95,10 @@ class TcomposeForm : public platform::ChildWindow {
     void setSource(MessageSource source) { source_ = std::move(source); }
     const std::optional<MessageSource>& source() const { return source_; }
     ComposeMode mode() const { return mode_; }
+    // The fonts the view draws with: the Body of a reply or forward takes the reply font, any
+    // other the compose font; the signature text always takes the reply font.
+    const profiles::FontSetting& bodyFont() const;
+    const profiles::FontSetting& signatureFont() const;
     int number() const { return number_; }
     // A reply or forward window (compose/reply.h): set before start(), run by the
     // initialisation after the common steps in place of a new message's body. False when the
@@ -174,9 +178,25 @@ class TcomposeForm : public platform::ChildWindow {
 
     // --- address book ----------------------------------------------------------------------
     const std::vector<AddressBookEntry>& addressBook() const { return book_; }
+    // The book the address-book list shows: the one selected on the Address Books page until
+    // the user chooses another here.
+    const std::string& addressBookName() const { return bookName_; }
+    // "Address Boo&ks": the list shows the entries of `name`.
+    void chooseAddressBook(const std::string& name);
+    // The books changed (saved, created, renamed, removed, selected on the page): the list is
+    // built again; a window that chose a book keeps it while it exists.
+    void refreshAddressBook();
+    // The "Address Boo&ks" sub-menu's entries (also the view's book choice).
+    platform::Menu addressBookMenu();
     // "Insert &Recipient" (and dropping entries): the entry's addresses into `field`; a mailing
     // list sets From, To, Reply To and its members into BCC.
     void insertEntry(const AddressBookEntry& entry, AddressField field);
+    // Dropping the selected rows of the address-book list onto a plain field or a list page:
+    // each entry as "Insert &Recipient" adds it, in row order.
+    void dropEntries(const std::vector<int>& rows, AddressField field);
+    // "Insert Mail To: Address From Buffer": To becomes the last address captured from a web
+    // link (as when leaving the field). Nothing when none was captured.
+    void insertMailToFromBuffer();
     // Type-ahead in the address-book list: the current row (-1 none) and the box's text.
     void typeAhead(char c);
     void typeAheadBackspace();
@@ -203,6 +223,10 @@ class TcomposeForm : public platform::ChildWindow {
     // buildSignatureDropDownList: the active profile's blocks again, the default chosen.
     void buildSignatureDropDownList();
     void chooseSignature(int index);
+    // The signature window changed this window's profile's blocks: the choice becomes `list`.
+    // The chosen block stays chosen where `moves` puts it (its text taken unless edited here);
+    // when it was deleted, the first block is chosen. The Body is never changed.
+    void followSignatureList(const SignatureList& list, const std::vector<int>& moves);
     const std::string& signatureText() const { return signatureText_; }
     // Typing into the signature text box sets the edited mark.
     void editSignatureText(std::string text);
@@ -303,6 +327,8 @@ class TcomposeForm : public platform::ChildWindow {
     int selectedLine_ = -1;
 
     std::vector<AddressBookEntry> book_;
+    std::string bookName_;
+    bool bookChosen_ = false;  // chosen here, no longer following the page's selection
     AddressListLayout layout_;
     int bookRow_ = -1;
     std::string typeAhead_;

@@ -63,6 +63,9 @@ class ComposeHost {
     virtual void closeComposeWindow(TcomposeForm& window) = 0;
     // Tells the view that the window's fields, captions or menus changed.
     virtual void composeWindowChanged(TcomposeForm& window) = 0;
+    // The last mail-to address captured from a web link while "Copy web link MailTo: address
+    // to buffer" is on ("" when none was this run).
+    virtual std::string capturedMailTo() const { return {}; }
 };
 
 }  // namespace velmora::compose

@@ -1,7 +1,10 @@
 #include "compose/compose_windows.h"
 
+#include <numeric>
+
 #include "base/identity.h"
 #include "base/text.h"
+#include "base/text_file.h"
 #include "profiles/profile.h"
 #include "reading/folder_window.h"
 
@@ -14,16 +17,22 @@ ComposeWindows::ComposeWindows(platform::Platform& platform, std::filesystem::pa
       host_(host),
       context_{platform_, home_, host_, shared_},
       sending_(platform_, home_, host_),
-      signatureForm_(platform_) {
+      signatureForm_(platform_, &host_.folders().registeredCommands()) {
     shared_.send = [this](TcomposeForm& window) { sending_.sendComposeWindow(window); };
     shared_.signatures = [this] {
-        if (const auto* active = host_.profiles().activeProfile();
-            active && active->profileName != signatureProfile_)
-            loadSignatures(active->profileName);
+        const auto* active = host_.profiles().activeProfile();
+        if (!active || active->profileName == signatureProfile_) return signatureForm_.list();
+        // A window opening under the signature window (a mail-to hand-over) must not take the
+        // blocks being edited away from it.
+        if (editingSignatures_)
+            return readSignatureFile(profiles::signatureFilePath(home_, active->profileName));
+        openSignatureForm(active->profileName);
         return signatureForm_.list();
     };
     shared_.updateSignature = [this](const std::string& profileName, const std::string& block,
                                      const std::string& text) {
+        // A profile deleted meanwhile gets no signature file again.
+        if (!host_.profiles().findName(profileName)) return false;
         if (profileName == signatureProfile_) return signatureForm_.updateBlock(block, text);
         // Another profile's file: read, change, write, without touching the signature window.
         const auto file = profiles::signatureFilePath(home_, profileName);
@@ -31,18 +40,53 @@ ComposeWindows::ComposeWindows(platform::Platform& platform, std::filesystem::pa
         const int index = list.find(block);
         if (index < 0) return false;
         list.blocks[static_cast<std::size_t>(index)].block.text = text;
-        return !writeSignatureFile(file, list);
+        if (writeSignatureFile(file, list)) return false;
+        SignatureMoves same(list.blocks.size());
+        std::iota(same.begin(), same.end(), 0);
+        followSignatures(profileName, list, same);
+        return true;
+    };
+    signatureForm_.onListChanged = [this](const SignatureMoves& moves) {
+        followSignatures(signatureProfile_, signatureForm_.list(), moves);
     };
 }
 
-void ComposeWindows::loadSignatures(const std::string& profileName) {
+void ComposeWindows::openSignatureForm(const std::string& profileName) {
     signatureProfile_ = profileName;
     if (profileName.empty())
         signatureForm_.open("", home_ / ".no-profile.sig");
     else
         signatureForm_.open(profileName, profiles::signatureFilePath(home_, profileName));
+}
+
+void ComposeWindows::loadSignatures(const std::string& profileName) {
+    if (!editingSignatures_) openSignatureForm(profileName);
     for (TcomposeForm* window : host_.composeWindows())
         if (!window->loading()) window->buildSignatureDropDownList();
+}
+
+void ComposeWindows::followSignatures(const std::string& profileName, const SignatureList& list,
+                                      const SignatureMoves& moves) {
+    if (profileName.empty()) return;
+    for (TcomposeForm* window : host_.composeWindows())
+        if (!window->loading() && window->profileName() == profileName)
+            window->followSignatureList(list, moves);
+}
+
+void ComposeWindows::openSignatureEditor(const std::string& profileName) {
+    if (profileName.empty()) return;
+    if (editingSignatures_) return;
+    openSignatureForm(profileName);
+    editingSignatures_ = true;
+    const bool shown = signatureForm_.showModal();
+    editingSignatures_ = false;
+    if (shown) {
+        if (auto ec = signatureForm_.close())
+            platform_.dialogs.warning(kProductName, "File I/O Error 9563\r" + errorText(ec));
+    }
+    const auto* active = host_.profiles().activeProfile();
+    const std::string activeName = active ? active->profileName : std::string();
+    if (activeName != signatureProfile_) openSignatureForm(activeName);
 }
 
 bool ComposeWindows::mayOpen() {

@@ -11,7 +11,7 @@
 #include "compose/compose_form.h"
 #include "compose/compose_host.h"
 #include "compose/sending.h"
-#include "compose/signatures.h"
+#include "compose/signature_form.h"
 #include "platform/platform.h"
 
 namespace velmora::compose {
@@ -45,10 +45,20 @@ class ComposeWindows {
     // Loads the signature file of `profileName` into the signature window (empty: emptied) and
     // rebuilds the signature choice of every open compose window.
     void loadSignatures(const std::string& profileName);
+    // The Users page's "&Signature": the signature window on the blocks of `profileName`,
+    // modal. Its changes reach the compose windows of that profile as they happen; closing
+    // writes the file (a failed write is shown). Afterwards the window holds the active
+    // profile's blocks again.
+    void openSignatureEditor(const std::string& profileName);
 
   private:
     bool mayOpen();
     TcomposeForm& add(std::unique_ptr<TcomposeForm> window);
+    // The signature window holds `profileName`'s blocks (read again from its file).
+    void openSignatureForm(const std::string& profileName);
+    // The compose windows of `profileName` take the list, their choices moved as `moves` says.
+    void followSignatures(const std::string& profileName, const SignatureList& list,
+                          const SignatureMoves& moves);
 
     platform::Platform& platform_;
     std::filesystem::path home_;
@@ -58,6 +68,7 @@ class ComposeWindows {
     Sending sending_;
     TsignatureForm signatureForm_;
     std::string signatureProfile_;
+    bool editingSignatures_ = false;  // the signature window is on screen
 };
 
 }  // namespace velmora::compose

@@ -1,11 +1,14 @@
-// What the compose window needs of the address books: the entries of the book shown in its
-// address-book list, and the nickname lookup of the address fields. The address book module
-// implements it over its books; tests use a small fake.
+// What the compose window needs of the address books: the books, the entries of the book shown
+// in its address-book list, its "Address Boo&ks" sub-menu, and the nickname lookup of the
+// address fields. The main window implements it over the address books; tests use a small fake.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/menu.h"
 
 namespace velmora::compose {
 
@@ -23,8 +26,24 @@ struct AddressBookEntry {
 class NicknameBook {
   public:
     virtual ~NicknameBook() = default;
-    // The entries of the chosen book, in list order.
+    // The entries of the book selected on the Address Books page, in list order.
     virtual std::vector<AddressBookEntry> entries() const = 0;
+    // That book's name ("" when there is none).
+    virtual std::string selectedBook() const { return {}; }
+    // The entries of the book `name` (the selected one with its unsaved changes); none for a
+    // book that is not listed.
+    virtual std::vector<AddressBookEntry> bookEntries(const std::string& name) const {
+        return name == selectedBook() ? entries() : std::vector<AddressBookEntry>{};
+    }
+    // Is `name` one of the books?
+    virtual bool hasBook(const std::string& name) const { return name == selectedBook(); }
+    // The sub-menu of the books, `checked` checked, each entry choosing its book; entry names
+    // are `namePrefix` and the position.
+    virtual platform::Menu bookChoiceMenu(
+        const std::string& /*namePrefix*/, const std::string& /*checked*/,
+        const std::function<void(const std::string&)>& /*choose*/) const {
+        return {};
+    }
     // The entry whose nickname equals `nickName` without regard to case and surrounding
     // blanks; nullptr when there is none. The pointer stays valid until the book changes.
     virtual const AddressBookEntry* findNickname(std::string_view nickName) const = 0;

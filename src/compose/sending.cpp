@@ -12,6 +12,7 @@
 #include "profiles/settings_rules.h"
 #include "reading/display_text.h"
 #include "reading/transfers.h"
+#include "retrieval/certificate_trust.h"
 #include "retrieval/connection_choices.h"
 #include "store/date_text.h"
 #include "store/message_file.h"
@@ -156,23 +157,48 @@ Sending::Delivery Sending::deliver(mime::TmsMessage& message, const std::string&
     };
     client_ = &client;
     OnExit forget{[this] { client_ = nullptr; }};
-    try {
-        checkEnvelopeAddresses(message);
-        if (cancelled_) return {};
-        client.MailMessage = &message;
-        client.SendMail();
-    } catch (const std::exception& error) {
-        if (cancelled_) return {};
-        const std::string text = sendFailureText(error.what());
-        if (text.rfind("Error 1100", 0) == 0) host_.disableHeadersExecute();
-        box.onCancel = nullptr;
-        box.close();
-        boxOpen_ = false;
-        platform_.dialogs.information(kProductName, text);
-        return {false, text == "Operation timed out."};
+    for (bool retried = false;; retried = true) {
+        try {
+            checkEnvelopeAddresses(message);
+            if (cancelled_) return {};
+            client.MailMessage = &message;
+            client.SendMail();
+            break;
+        } catch (const std::exception& error) {
+            if (cancelled_) return {};
+            // A certificate that does not verify may be trusted once the user saw its
+            // fingerprint; the message then goes again over the trusted connection.
+            if (!retried && trustCertificate(client, error.what())) {
+                box.setUpperLine("Connecting to <" + smtpHost + ">");
+                continue;
+            }
+            return failedDelivery(box, error.what());
+        }
     }
     box.messageDone(current - 1);
     return {true, false};
+}
+
+bool Sending::trustCertificate(net::TmsSMTP& client, const std::string& error) {
+    const profiles::TUsersObjListBox* profile = host_.profiles().connectionProfile();
+    if (!profile) return false;
+    const auto trusted = retrieval::askToTrustCertificate(
+        platform_, home_, host_.profiles(), profile->profileName, retrieval::TrustedServer::Smtp,
+        error, client.PeerFingerprint());
+    if (!trusted) return false;
+    client.Options.trustedFingerprint = *trusted;
+    return true;
+}
+
+Sending::Delivery Sending::failedDelivery(retrieval::TretrieveHeadersDialogForm& box,
+                                          const std::string& error) {
+    const std::string text = sendFailureText(error);
+    if (text.rfind("Error 1100", 0) == 0) host_.disableHeadersExecute();
+    box.onCancel = nullptr;
+    box.close();
+    boxOpen_ = false;
+    platform_.dialogs.information(kProductName, text);
+    return {false, text == "Operation timed out."};
 }
 
 void Sending::sendComposeWindow(TcomposeForm& window) {

@@ -70,6 +70,11 @@ class Sending {
     };
     // One message in one SMTP session, under the box (opened for the first message of a run).
     Delivery deliver(mime::TmsMessage& message, const std::string& caption, int current, int total);
+    // Offers to trust the certificate the connection profile's SMTP server showed; on Yes the
+    // profile keeps its fingerprint and the client takes it for the next attempt.
+    bool trustCertificate(net::TmsSMTP& client, const std::string& error);
+    // A failed delivery: the box closed and the failure's text shown.
+    Delivery failedDelivery(retrieval::TretrieveHeadersDialogForm& box, const std::string& error);
     void beginRun();
     void endRun();
     bool fillFromStored(reading::TinboxForm& window, const store::TObjListViewVLF& item,

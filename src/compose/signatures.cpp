@@ -1,6 +1,7 @@
 #include "compose/signatures.h"
 
 #include <charconv>
+#include <optional>
 
 #include "base/identity.h"
 #include "base/text.h"
@@ -107,118 +108,6 @@ std::error_code writeSignatureFile(const std::filesystem::path& file, const Sign
         return ec;
     }
     return writeFileAtomically(file, signatureFileBytes(list));
-}
-
-std::string nameInUseText(const std::string& existing) {
-    return "Signature Block name  '" + existing + "'  already in use.";
-}
-
-void TsignatureForm::open(const std::string& profileName, std::filesystem::path file) {
-    file_ = std::move(file);
-    caption_ = "Signature Blocks For [" + profileName + "]";
-    list_ = readSignatureFile(file_);
-    editor_ = list_.blocks.empty()
-                  ? ""
-                  : list_.blocks[static_cast<std::size_t>(list_.defaultPosition)].block.text;
-    changed_ = false;
-}
-
-void TsignatureForm::storeEditor() {
-    const int s = selected();
-    if (s < 0) return;
-    auto& text = list_.blocks[static_cast<std::size_t>(s)].block.text;
-    if (text != editor_) {
-        text = editor_;
-        changed_ = true;
-    }
-}
-
-void TsignatureForm::select(int index) {
-    if (index < 0 || index >= static_cast<int>(list_.blocks.size())) return;
-    storeEditor();
-    list_.defaultPosition = index;
-    editor_ = list_.blocks[static_cast<std::size_t>(index)].block.text;
-}
-
-void TsignatureForm::setEditorText(std::string text) {
-    editor_ = std::move(text);
-    storeEditor();
-}
-
-std::optional<std::string> TsignatureForm::askName(const std::string& title, std::string start) {
-    for (;;) {
-        auto answer = platform_.dialogs.inputBox(
-            {title, {"Add Signature Block Name", start, false}, std::nullopt});
-        if (!answer) return std::nullopt;
-        const std::string name(trimmed(answer->first));
-        if (name.empty()) return std::nullopt;
-        const int existing = list_.find(name);
-        if (existing < 0) return name;
-        platform_.system.beep();
-        platform_.dialogs.information(
-            kProductName, nameInUseText(list_.blocks[static_cast<std::size_t>(existing)].name));
-        start = answer->first;
-    }
-}
-
-bool TsignatureForm::addClick() {
-    storeEditor();
-    auto name = askName("Add Signature Block Name", "");
-    if (!name) return false;
-    list_.blocks.push_back({*name, {}});
-    list_.defaultPosition = static_cast<int>(list_.blocks.size()) - 1;
-    editor_.clear();
-    changed_ = true;
-    return true;
-}
-
-bool TsignatureForm::editClick() {
-    const int s = selected();
-    if (s < 0) return false;
-    auto name =
-        askName("Edit Signature Block Name", list_.blocks[static_cast<std::size_t>(s)].name);
-    if (!name) return false;
-    list_.blocks[static_cast<std::size_t>(s)].name = *name;
-    changed_ = true;
-    return true;
-}
-
-bool TsignatureForm::deleteClick() {
-    const int s = selected();
-    if (s < 0) return false;
-    platform_.system.beep();
-    const std::string name = list_.blocks[static_cast<std::size_t>(s)].name.substr(0, 32);
-    if (platform_.dialogs.question(kProductName, "Confirm deleting " + name + " Signature Block?",
-                                   platform::Buttons::YesNo,
-                                   platform::Answer::Yes) != platform::Answer::Yes)
-        return false;
-    list_.blocks.erase(list_.blocks.begin() + s);
-    list_.defaultPosition = 0;
-    changed_ = true;
-    if (list_.blocks.empty()) {
-        editor_.clear();
-        std::error_code ignored;
-        std::filesystem::remove(file_, ignored);
-        changed_ = false;
-        return true;
-    }
-    editor_ = list_.blocks.front().block.text;
-    return true;
-}
-
-std::error_code TsignatureForm::close() {
-    storeEditor();
-    if (!changed_ || list_.blocks.empty()) return {};
-    changed_ = false;
-    return writeSignatureFile(file_, list_);
-}
-
-bool TsignatureForm::updateBlock(const std::string& name, const std::string& text) {
-    const int index = list_.find(name);
-    if (index < 0) return false;
-    list_.blocks[static_cast<std::size_t>(index)].block.text = text;
-    if (index == selected()) editor_ = text;
-    return !writeSignatureFile(file_, list_);
 }
 
 }  // namespace velmora::compose

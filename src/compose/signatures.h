@@ -1,6 +1,5 @@
 // Signature blocks: each profile's ordered list of named blocks in "<profile>.sig" in the home
-// folder, the signature window's model `TsignatureForm`, and the compose window's copy of the
-// active profile's blocks.
+// folder (the signature window's model is compose/signature_form.h).
 //
 // The file: the version line "46", the default block position, then per block its name, the
 // number N of its lines and the N lines; the last line without a line end. A block's text is
@@ -11,13 +10,10 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
-
-#include "platform/platform.h"
 
 namespace velmora::compose {
 
@@ -53,49 +49,5 @@ SignatureList readSignatureFile(const std::filesystem::path& file);
 // Writes the list (atomically), or deletes the file when the list is empty.
 [[nodiscard]] std::error_code writeSignatureFile(const std::filesystem::path& file,
                                                  const SignatureList& list);
-
-// "Signature Block name  '", the name, "'" and "  already in use."
-std::string nameInUseText(const std::string& existing);
-
-// The signature window: the blocks of one profile, the selected block (the default position)
-// and the editor's text. Changes set the change mark; closing writes the file when it is set.
-class TsignatureForm {
-  public:
-    explicit TsignatureForm(platform::Platform& platform) : platform_(platform) {}
-
-    // openAssociatedSignatureBlockFile: the blocks of `profileName` from `file`.
-    void open(const std::string& profileName, std::filesystem::path file);
-    const std::string& caption() const { return caption_; }
-    const SignatureList& list() const { return list_; }
-    int selected() const { return list_.blocks.empty() ? -1 : list_.defaultPosition; }
-    void select(int index);
-    const std::string& editorText() const { return editor_; }
-    // Typing in the editor; leaving it stores the text into the selected block.
-    void setEditorText(std::string text);
-    bool changed() const { return changed_; }
-
-    // "&Add": asks for a name (again while it is in use); false when cancelled.
-    bool addClick();
-    // "&Edit": a new name for the selected block.
-    bool editClick();
-    // "&Delete": after the question, removes the selected block.
-    bool deleteClick();
-    // Writes the file when the list changed (deletes it when the list is empty).
-    [[nodiscard]] std::error_code close();
-    // "Update Master Signature Block" of a compose window: the block `name` gets `text` and the
-    // file is written at once. False when the list has no such block.
-    bool updateBlock(const std::string& name, const std::string& text);
-
-  private:
-    std::optional<std::string> askName(const std::string& title, std::string start);
-    void storeEditor();
-
-    platform::Platform& platform_;
-    std::filesystem::path file_;
-    std::string caption_;
-    SignatureList list_;
-    std::string editor_;
-    bool changed_ = false;
-};
 
 }  // namespace velmora::compose

@@ -91,6 +91,22 @@ std::vector<compose::AddressBookEntry> AddressBookHooks::entries() const {
     return out;
 }
 
+std::vector<compose::AddressBookEntry> AddressBookHooks::bookEntries(
+    const std::string& name) const {
+    if (name == page_.selectedBook()) return entries();
+    std::vector<compose::AddressBookEntry> out;
+    if (!page_.books().contains(name)) return out;
+    for (const auto& e : page_.books().readBook(name).entries) out.push_back(composeEntry(e));
+    return out;
+}
+
+platform::Menu AddressBookHooks::bookChoiceMenu(
+    const std::string& namePrefix, const std::string& checked,
+    const std::function<void(const std::string&)>& choose) const {
+    return page_.bookChoiceMenu(namePrefix, choose, checked,
+                                addressbook::AddressBooksPage::BookCaptions::NamesWithCounts);
+}
+
 const compose::AddressBookEntry* AddressBookHooks::findNickname(std::string_view nickName) const {
     const std::string key = toLowerAscii(trimmed(nickName));
     if (key.empty()) return nullptr;

@@ -63,6 +63,13 @@ class AddressBookHooks final : public profiles::ExternalPage,
 
     // compose::NicknameBook
     std::vector<compose::AddressBookEntry> entries() const override;
+    std::string selectedBook() const override { return page_.selectedBook(); }
+    // A book other than the selected one is read from its file.
+    std::vector<compose::AddressBookEntry> bookEntries(const std::string& name) const override;
+    bool hasBook(const std::string& name) const override { return page_.books().contains(name); }
+    platform::Menu bookChoiceMenu(
+        const std::string& namePrefix, const std::string& checked,
+        const std::function<void(const std::string&)>& choose) const override;
     // The pointer stays valid until the books change (booksChanged).
     const compose::AddressBookEntry* findNickname(std::string_view nickName) const override;
 

@@ -111,6 +111,10 @@ void MainComposeHost::closeComposeWindow(compose::TcomposeForm& window) {
     main_.freeChild(window);
 }
 
+std::string MainComposeHost::capturedMailTo() const {
+    return main_.capturedMailTo();
+}
+
 void MainComposeHost::composeWindowChanged(compose::TcomposeForm& window) {
     main_.childChanged(window);
 }

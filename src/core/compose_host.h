@@ -49,6 +49,7 @@ class MainComposeHost final : public compose::ComposeHost {
     compose::TcomposeForm* activeComposeWindow() override;
     void closeComposeWindow(compose::TcomposeForm& window) override;
     void composeWindowChanged(compose::TcomposeForm& window) override;
+    std::string capturedMailTo() const override;
 
   private:
     TmainForm& main_;

@@ -63,6 +63,20 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
     composeHost_->setAddressBook(addressBooks_.get());
     addressBooks_->registerCommands(commands_);
     compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
+    commands_.add(platform::kFloatingTipsCommand,
+                  {[this] { setFloatingTipsShown(!settings_.other.showFloatingTips); }, {}});
+    commands_.addCheckMark(platform::kFloatingTipsCommand,
+                           [this] { return settings_.other.showFloatingTips; });
+    // Compose windows list a book's entries: they follow every change of the books.
+    addressBooks_->onBooksChanged = [this] {
+        for (compose::TcomposeForm* window : composeHost_->composeWindows())
+            if (!window->loading()) window->refreshAddressBook();
+    };
+}
+
+void TmainForm::setFloatingTipsShown(bool shown) {
+    settings_.other.showFloatingTips = shown;
+    settings_.changed.floatingTipsSwitched = true;
 }
 
 void TmainForm::setNewMailSignals(platform::NewMailSignals lent) {
@@ -203,6 +217,13 @@ bool TmainForm::selectActiveProfile(int index) {
 
 void TmainForm::setBusy(bool busy) {
     busy_ = busy;
+    notifyFrame();
+}
+
+void TmainForm::openSignatureEditor(const std::string& profileName) {
+    // The rank list's text may carry blanks around the name.
+    if (const auto at = profileLists_.findName(std::string(trimmed(profileName))))
+        compose_->openSignatureEditor(profileLists_.record(*at).profileName);
     notifyFrame();
 }
 
@@ -647,6 +668,7 @@ void TmainForm::receiveHandOver(const std::string& text) {
 void TmainForm::mailTo(const std::string& address) {
     // The web-link scratch pad takes the address as it came; a compose window trimmed.
     if (settings_.other.copyMailtoToBuffer) {
+        if (!trimmed(address).empty()) capturedMailTo_ = std::string(trimmed(address));
         openFolderWindow("Sent", true);
         if (const platform::WindowKind* pad = kinds_.find("ScratchPad"); pad && pad->mailTo)
             pad->mailTo(address);

@@ -129,6 +129,9 @@ class TmainForm final : public reading::FolderWindowHost,
     const std::string& applicationTitle() const { return applicationTitle_; }
     // The address books: the Address Books page and what it needs of this window.
     AddressBookHooks& addressBooks() { return *addressBooks_; }
+    // The last mail-to address that went to the web-link buffer this run (trimmed; "" none),
+    // for the compose windows' "Insert Mail To: Address From Buffer".
+    const std::string& capturedMailTo() const { return capturedMailTo_; }
     const std::string& statusPanel(StatusPanel panel) const {
         return statusPanels_[static_cast<std::size_t>(panel)];
     }
@@ -173,6 +176,8 @@ class TmainForm final : public reading::FolderWindowHost,
     void setProfileToolbarShown(bool shown);
     void setFolderTreeShown(bool shown);
     void setStatusBarShown(bool shown);
+    // "Floating &Tips": the tips of every window on or off ("other.cfg" is written at exit).
+    void setFloatingTipsShown(bool shown);
 
     // --- folder tree --------------------------------------------------------------------------
     store::TMailTree& tree() { return *tree_; }
@@ -302,6 +307,7 @@ class TmainForm final : public reading::FolderWindowHost,
     void activeProfileChanged(int index) override;
     void profileCountChanged(std::size_t count) override;
     void profileListChanged() override;
+    void openSignatureEditor(const std::string& profileName) override;
 
     platform::Platform& platform_;
     std::filesystem::path home_;
@@ -331,6 +337,7 @@ class TmainForm final : public reading::FolderWindowHost,
     std::unique_ptr<platform::Timer> statusClock_;  // date and time panels, every 5 seconds
 
     std::string applicationTitle_;
+    std::string capturedMailTo_;
     std::string caption_;
     std::string captionNote_;
     std::array<std::string, kStatusPanelCount> statusPanels_{

@@ -84,18 +84,11 @@ MenuEntry action(std::string name, std::string caption, std::function<void()> ru
 
 MenuEntry TmainForm::commandEntry(std::string name, std::string caption, std::string command,
                                   std::string shortcut, std::string hint, std::string icon) {
-    MenuEntry entry{std::move(name), std::move(caption)};
-    entry.hint = std::move(hint);
+    MenuEntry entry =
+        platform::commandMenuEntry(commands_, std::move(name), std::move(caption), command);
+    if (!hint.empty()) entry.hint = std::move(hint);
     entry.icon = std::move(icon);
     entry.shortcut = std::move(shortcut);
-    entry.enabled = commands_.available(command);
-    if (const platform::Command* c = commands_.find(command); c && c->run) entry.command = c->run;
-    if (const auto checked = commands_.checked(command)) {
-        entry.checkable = true;
-        entry.checked = *checked;
-    }
-    if (auto hint = commands_.hint(command); hint && entry.hint.empty())
-        entry.hint = std::move(*hint);
     return entry;
 }
 
@@ -150,6 +143,8 @@ Menu TmainForm::viewMenu() {
         commandEntry("mnuView_Headers", "&Headers", "headers.show"),
         submenu("mnuView_DefaultFolders", "&Default Folders", std::move(defaults)),
         submenu("mnuView_UserFolders", "&User Defined Folders", std::move(user)),
+        MenuEntry::separator(),
+        commandEntry("mnuView_FloatingTips", "Floating &Tips", platform::kFloatingTipsCommand),
     };
 }
 
@@ -337,6 +332,8 @@ Menu TmainForm::treeMenu() {
         action("mnuTree_EditName", "Edit Folder &Name", nullptr, treeCanRename(treeSelection_)),
         action("mnuTree_DeleteFolder", "&Delete Folder", [this] { treeDelete(treeSelection_); }),
         action("mnuTree_HidePane", "H&ide Folder Pane", [this] { setFolderTreeShown(false); }),
+        commandEntry("mnuTree_FloatingTips", "Floating &Tips", platform::kFloatingTipsCommand),
+        commandEntry("mnuTree_Help", "&Help", platform::kHelpCommand),
     };
 }
 

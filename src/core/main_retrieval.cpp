@@ -162,7 +162,8 @@ retrieval::TheadersForm& MainRetrieval::showHeadersWindow() {
         retrieval::TheadersForm::Commands{
             [this] { return main_.busy(); },
             [this] { runSession([this] { sessions_->headers(); }); },
-            [this] { runSession([this] { sessions_->executeAction(); }); }});
+            [this] { runSession([this] { sessions_->executeAction(); }); }, main_.userProfiles(),
+            &main_.commands()});
     retrieval::TheadersForm& created = *window;
     main_.openChild(std::move(window), true);
     headers_ = &created;
@@ -190,7 +191,8 @@ retrieval::TfiltersForm& MainRetrieval::showRulesWindow() {
         main_.showChild(*filters_);
         return *filters_;
     }
-    auto window = std::make_unique<retrieval::TfiltersForm>(main_.platform(), main_.home(), rules_);
+    auto window = std::make_unique<retrieval::TfiltersForm>(main_.platform(), main_.home(), rules_,
+                                                            &main_.commands());
     retrieval::TfiltersForm& created = *window;
     main_.openChild(std::move(window), true);
     filters_ = &created;

@@ -20,6 +20,8 @@
 #include "core/single_instance.h"
 #include "desktop/compose/compose_window_view.h"
 #include "desktop/compose/read_receipt_view.h"
+#include "desktop/compose/signature_window_view.h"
+#include "desktop/floating_tips.h"
 #include "desktop/folder_window_view.h"
 #include "desktop/main_window.h"
 #include "desktop/qt_platform.h"
@@ -27,6 +29,7 @@
 #include "desktop/retrieval/new_mail_signals.h"
 #include "desktop/retrieval/retrieval_views.h"
 #include "desktop/text_convert.h"
+#include "profiles/settings_rules.h"
 
 namespace velmora::desktop {
 
@@ -86,11 +89,18 @@ int runDesktop(QApplication& app) {
     registerRetrievalViews();
     registerComposeWindowView();
     registerReadReceiptView();
+    registerSignatureWindowView();
     QtPlatform platform;
     const QSize screen = app.primaryScreen() ? app.primaryScreen()->size() : QSize(1280, 1024);
     core::TmainForm model(platform.platform(), home, request, {screen.width(), screen.height()});
     model.setExecutablePath(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString());
     MainWindow window(model);
+    FloatingTipsFilter tips(nullptr, [&model] {
+        const profiles::OtherSettings& other = model.settings().other;
+        return FloatingTipsFilter::State{other.showFloatingTips,
+                                         profiles::floatingTipMilliseconds(other)};
+    });
+    app.installEventFilter(&tips);
     platform.dialogs().setParent(&window);
     QtNewMailSignals newMailSignals(&window, [&window] { window.bringToFront(); });
     model.setNewMailSignals(newMailSignals.lend());

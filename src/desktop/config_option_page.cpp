@@ -11,18 +11,12 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "desktop/font_setting.h"
 #include "desktop/text_convert.h"
 
 namespace velmora::desktop {
 
 using profiles::OptionKind;
-
-QColor toQColor(profiles::Colour colour, const QPalette& palette) {
-    if (colour == profiles::kClHighlight) return palette.color(QPalette::Highlight);
-    if (colour == profiles::kClHighlightText) return palette.color(QPalette::HighlightedText);
-    const profiles::Rgb rgb = profiles::toRgb(colour);
-    return QColor(rgb.red, rgb.green, rgb.blue);
-}
 
 namespace {
 
@@ -200,14 +194,7 @@ void ConfigOptionPage::refresh() {
                 const profiles::FontSetting font = page_.font(option.id);
                 auto* button = static_cast<QPushButton*>(control);
                 button->setText(fontText(font));
-                QFont sample(toQt(font.name));
-                bool ok = false;
-                const int size = toQt(font.size).toInt(&ok);
-                if (ok && size > 0) sample.setPointSize(size);
-                button->setFont(sample);
-                QPalette colours = button->palette();
-                colours.setColor(QPalette::ButtonText, toQColor(font.colour, palette()));
-                button->setPalette(colours);
+                applyFontSetting(*button, font, QPalette::ButtonText);
                 break;
             }
             case OptionKind::Button:

@@ -42,7 +42,4 @@ class ConfigOptionPage final : public QWidget {
     bool refreshing_ = false;
 };
 
-// A colour of the settings as Qt draws it (the selection colours from the palette).
-QColor toQColor(profiles::Colour colour, const QPalette& palette);
-
 }  // namespace velmora::desktop

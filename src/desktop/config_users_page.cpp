@@ -6,6 +6,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,9 +14,11 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "desktop/config_option_page.h"
+#include "desktop/font_setting.h"
 #include "desktop/text_convert.h"
 
 namespace velmora::desktop {
@@ -254,10 +257,6 @@ void ConfigUsersPage::refresh() {
     rankList_->setCurrentRow(lists_.rankIndex());
 
     const profiles::TUsersObjListBox& f = page_.fields();
-    QFont font(toQt(page_.font().name));
-    bool ok = false;
-    const int size = toQt(page_.font().size).toInt(&ok);
-    if (ok && size > 0) font.setPointSize(size);
     for (int i = 0; i < profiles::kUsersFieldCount; ++i) {
         const auto field = static_cast<UsersFocus>(i);
         const auto k = static_cast<std::size_t>(i);
@@ -271,13 +270,15 @@ void ConfigUsersPage::refresh() {
         if (QLineEdit* edit = edits_[k]) {
             const QString text = toQt(*profiles::fieldText(f, field));
             if (edit->text() != text) edit->setText(text);
-            edit->setFont(font);
-            QPalette colours = edit->palette();
-            colours.setColor(QPalette::Text, toQColor(page_.font().colour, palette()));
-            edit->setPalette(colours);
+            applyFontSetting(*edit, page_.font(), QPalette::Text);
         }
     }
     signature_->setEnabled(page_.signatureEnabled());
+    // The marker: this profile has signature blocks.
+    signature_->setIcon(page_.signatureMarked()
+                            ? QIcon::fromTheme(QStringLiteral("document-edit"),
+                                               style()->standardIcon(QStyle::SP_DialogApplyButton))
+                            : QIcon());
     delete_->setEnabled(page_.deleteEnabled());
 
     // The model may have moved the focus (to "Profile Name" after adding, to "&Add" after the

@@ -19,6 +19,7 @@
 
 #include "base/identity.h"
 #include "core/error_report.h"
+#include "desktop/font_setting.h"
 #include "desktop/menu_builder.h"
 #include "desktop/text_convert.h"
 #include "reading/transfers.h"
@@ -178,12 +179,7 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     preview_->setLineWrapMode(QPlainTextEdit::NoWrap);  // the model wraps at the word-wrap width
     preview_->setContextMenuPolicy(Qt::CustomContextMenu);
     preview_->installEventFilter(this);
-    const auto& font = model_.settings().read.font;
-    QFont previewFont(toQt(font.name));
-    bool ok = false;
-    const int size = toQt(font.size).toInt(&ok);
-    if (ok && size > 0) previewFont.setPointSize(size);
-    preview_->setFont(previewFont);
+    preview_->setFont(toQFont(model_.settings().read.font));
 
     splitter_->addWidget(list_);
     splitter_->addWidget(preview_);

@@ -12,6 +12,7 @@
 
 #include "base/identity.h"
 #include "core/error_report.h"
+#include "desktop/font_setting.h"
 #include "desktop/menu_builder.h"
 #include "desktop/text_convert.h"
 #include "reading/folder_window.h"
@@ -32,11 +33,7 @@ ReadWindowView::ReadWindowView(reading::TreadForm& model, QWidget* parent)
                                              "richEditBodyOnly"};
     QFont font;
     if (reading::TinboxForm* owner = model_.owner()) {
-        const auto& setting = owner->settings().read.font;
-        font = QFont(toQt(setting.name));
-        bool ok = false;
-        const int size = toQt(setting.size).toInt(&ok);
-        if (ok && size > 0) font.setPointSize(size);
+        font = toQFont(owner->settings().read.font);
     }
     for (int tab = 0; tab < 3; ++tab) {
         auto* text = new QPlainTextEdit(tabs_);

@@ -11,6 +11,10 @@
 
 namespace velmora::platform {
 
+// Commands that the pop-up menus of every window offer.
+inline constexpr const char* kFloatingTipsCommand = "view.floatingTips";  // tips on or off
+inline constexpr const char* kHelpCommand = "help.contents";
+
 struct Command {
     std::function<void()> run;
     // Unset: always available.

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/commands.h"
+
 namespace velmora::platform {
 
 struct MenuEntry {
@@ -33,6 +35,11 @@ struct MenuEntry {
 };
 
 using Menu = std::vector<MenuEntry>;
+
+// An entry that runs a registered command: disabled while the command is not registered or not
+// available, with a check mark when the command has one.
+MenuEntry commandMenuEntry(const Commands& commands, std::string name, std::string caption,
+                           const std::string& command);
 
 // The entry of that name anywhere in the menu and its submenus; nullptr when there is none.
 const MenuEntry* findMenuEntry(const Menu& menu, const std::string& name);

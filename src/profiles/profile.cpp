@@ -49,6 +49,11 @@ std::filesystem::path seenMessagesFilePath(const std::filesystem::path& home,
     return home / (name + kSeenMessagesExtension);
 }
 
+std::filesystem::path serverDeletionsFilePath(const std::filesystem::path& home,
+                                              const std::string& name) {
+    return home / (name + kServerDeletionsExtension);
+}
+
 std::string profileFileBytes(const TUsersObjListBox& p) {
     SettingsWriter writer;
     writer.text(p.profileName)

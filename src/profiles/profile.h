@@ -1,7 +1,8 @@
 // The user profile record and its files in the home folder: "master.usr" with the profile names
 // in list order, one "<name>.usr" file per profile, and the profile's signature file
 // "<name>.sig" (whose content belongs to the signature editor; profiles only move and delete it),
-// and "<name>.uidl", the messages left on the server (the same).
+// "<name>.uidl", the messages left on the server, and "<name>.dele", the server copies still to
+// delete (the same).
 #pragma once
 
 #include <filesystem>
@@ -19,6 +20,9 @@ inline constexpr const char* kSignatureExtension = ".sig";
 // The identifiers of the messages retrieved and left on the server (see retrieval's
 // SeenMessages); renamed and deleted with the profile.
 inline constexpr const char* kSeenMessagesExtension = ".uidl";
+// The server copies still to delete after their messages were deleted from Trash (see store's
+// ServerDeletions); renamed and deleted with the profile.
+inline constexpr const char* kServerDeletionsExtension = ".dele";
 
 // A profile name is the base name of its files: 240 characters leave room for the extension
 // within the 255-byte file-name limit.
@@ -98,6 +102,8 @@ std::filesystem::path profileFilePath(const std::filesystem::path& home, const s
 std::filesystem::path signatureFilePath(const std::filesystem::path& home, const std::string& name);
 std::filesystem::path seenMessagesFilePath(const std::filesystem::path& home,
                                            const std::string& name);
+std::filesystem::path serverDeletionsFilePath(const std::filesystem::path& home,
+                                              const std::string& name);
 
 // The profile file: version, the fields in record order, the password scrambled, the action as
 // a number (a record without a choice, -1, writes 0), then the connection lines.

@@ -23,6 +23,22 @@ std::vector<ProfileMenuEntry> changeUserProfileEntries(const ProfileLists& lists
     return entries;
 }
 
+platform::MenuEntry changeUserProfileMenu(ProfileLists* lists, const std::string& name) {
+    platform::MenuEntry entry(name, "Change &User Profile");
+    entry.visible = lists && lists->size() > 1;
+    if (!entry.visible) return entry;
+    const auto choices = changeUserProfileEntries(*lists, 64);
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        platform::MenuEntry choice(name + "_" + std::to_string(i), choices[i].caption);
+        choice.checkable = true;
+        choice.checked = choices[i].checked;
+        const int index = static_cast<int>(i);
+        choice.command = [lists, index] { lists->selectActiveProfile(index); };
+        entry.entries.push_back(std::move(choice));
+    }
+    return entry;
+}
+
 ProfileMenus buildProfileMenus(const ProfileLists& lists) {
     ProfileMenus menus;
     menus.retrieveCaption = "Re&trieve  [" + cutName(activeName(lists)) + "]";

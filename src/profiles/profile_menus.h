@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/menu.h"
 #include "profiles/profile_lists.h"
 
 namespace velmora::profiles {
@@ -50,5 +51,8 @@ std::string mainWindowTitle(bool profileToolbarShown, const ProfileLists& lists)
 // A "Change &User Profile" submenu of another window (the folder window cuts names to 64).
 std::vector<ProfileMenuEntry> changeUserProfileEntries(const ProfileLists& lists,
                                                        std::size_t nameLength);
+// That submenu as a pop-up menu entry named `name`: the names cut to 64 characters, the active
+// one checked, choosing one makes it active; hidden with a single profile (or none).
+platform::MenuEntry changeUserProfileMenu(ProfileLists* lists, const std::string& name);
 
 }  // namespace velmora::profiles

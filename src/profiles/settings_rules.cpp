@@ -1,5 +1,7 @@
 #include "profiles/settings_rules.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "profiles/profile.h"
@@ -55,6 +57,14 @@ std::string composeButtonHint(int mode) {
 
 std::string serverWithPort(const std::string& server, const std::string& port) {
     return server + ":" + trimBlanks(port);
+}
+
+int floatingTipMilliseconds(const OtherSettings& other) {
+    const std::string& text = other.floatingTipSeconds;
+    int seconds = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (error != std::errc() || end != text.data() + text.size() || seconds <= 0) seconds = 8;
+    return std::min(seconds, 999) * 1000;
 }
 
 int nextTip(int lastTip, int tipCount) {

@@ -86,6 +86,10 @@ std::string composeButtonHint(int mode);
 // "server:port" as the network clients take it: the port trimmed of blanks.
 std::string serverWithPort(const std::string& server, const std::string& port);
 
+// How long a floating tip stays: the "other.cfg" seconds text times 1000; a text that is not a
+// number of seconds gives the default 8 seconds.
+int floatingTipMilliseconds(const OtherSettings& other);
+
 // The position of the tip to show next, after `lastTip`, among `tipCount` tips (0 after the last).
 int nextTip(int lastTip, int tipCount);
 

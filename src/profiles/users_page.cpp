@@ -351,6 +351,9 @@ void UsersPage::leaveProfileName() {
     const auto oldSeen = seenMessagesFilePath(home_, oldText);
     if (std::filesystem::exists(oldSeen, ignored))
         std::filesystem::rename(oldSeen, seenMessagesFilePath(home_, *accepted), ignored);
+    const auto oldDeletions = serverDeletionsFilePath(home_, oldText);
+    if (std::filesystem::exists(oldDeletions, ignored))
+        std::filesystem::rename(oldDeletions, serverDeletionsFilePath(home_, *accepted), ignored);
 }
 
 void UsersPage::saveEdits() {
@@ -504,6 +507,7 @@ void UsersPage::deleteClick() {
     std::error_code ignored;
     std::filesystem::remove(signatureFilePath(home_, fileName), ignored);
     std::filesystem::remove(seenMessagesFilePath(home_, fileName), ignored);
+    std::filesystem::remove(serverDeletionsFilePath(home_, fileName), ignored);
     std::filesystem::remove(profileFilePath(home_, fileName), ignored);
     edited_ = false;
 
@@ -519,6 +523,14 @@ void UsersPage::deleteClick() {
     std::filesystem::remove(home_ / kMasterUsrFile, ignored);
     clearFields();
     setFocus(UsersFocus::AddButton);
+}
+
+bool UsersPage::signatureMarked() const {
+    if (lists_.empty() || selected() < 0) return false;
+    std::error_code ec;
+    return std::filesystem::is_regular_file(
+        signatureFilePath(home_, lists_.record(static_cast<std::size_t>(selected())).profileName),
+        ec);
 }
 
 void UsersPage::signatureClick() {

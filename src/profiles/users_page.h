@@ -100,6 +100,8 @@ class UsersPage {
     bool signatureBlockEnabled() const { return !lists_.empty(); }
     bool headersActionEnabled() const { return !lists_.empty(); }
     bool deleteEnabled() const;
+    // The "&Signature" button's marker: the selected profile has a signature file.
+    bool signatureMarked() const;
 
     // --- user actions -------------------------------------------------------------------------
     // The page becomes the visible one: it shows the active profile.

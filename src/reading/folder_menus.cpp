@@ -5,6 +5,7 @@
 
 #include "base/identity.h"
 #include "base/text_file.h"
+#include "profiles/profile_menus.h"
 #include "reading/folder_window.h"
 #include "reading/read_window.h"
 #include "reading/read_windows.h"
@@ -296,25 +297,6 @@ platform::Menu headerModeEntries(TinboxForm& window, bool preview) {
 
 }  // namespace
 
-// "Change &User Profile": the profile names (cut to 64 characters), the active one checked;
-// hidden with a single profile.
-platform::MenuEntry profileMenu(FolderWindowHost& host, const std::string& name) {
-    platform::MenuEntry entry(name, "Change &User Profile");
-    profiles::ProfileLists* profiles = host.userProfiles();
-    entry.visible = profiles && profiles->usersListBox().size() > 1;
-    if (!entry.visible) return entry;
-    const auto& names = profiles->usersListBox();
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        platform::MenuEntry choice(name + "_" + std::to_string(i), names[i].substr(0, 64));
-        choice.checkable = true;
-        choice.checked = static_cast<int>(i) == profiles->activeIndex();
-        const int index = static_cast<int>(i);
-        choice.command = [profiles, index] { profiles->selectActiveProfile(index); };
-        entry.entries.push_back(std::move(choice));
-    }
-    return entry;
-}
-
 platform::Menu TinboxForm::listMenu() {
     const FolderKind kind = folderKind();
     const bool plural = selectedCount_ >= 2;
@@ -331,7 +313,7 @@ platform::Menu TinboxForm::listMenu() {
                                                            : "Show Mail Message &Window");
     preview.command = [this] { host_.setPreviewShown(!previewShown()); };
     menu.push_back(std::move(preview));
-    menu.push_back(profileMenu(host_, "popListView_Profile"));
+    menu.push_back(profiles::changeUserProfileMenu(host_.userProfiles(), "popListView_Profile"));
     menu.push_back(platform::MenuEntry::separator());
 
     auto addSender =
@@ -397,12 +379,7 @@ platform::Menu TinboxForm::listMenu() {
     menu.push_back(std::move(headers));
     menu.push_back(commandEntry("popListView_Print", "&Print Message", cmd::kPrint, "Ctrl+P"));
     menu.push_back(platform::MenuEntry::separator());
-    platform::MenuEntry close("popListView_Close", "Close Window");
-    close.command = [this] { escapePressed(); };
-    menu.push_back(std::move(close));
-    auto help = commandEntry("popListView_Help", "Help", cmd::kHelp);
-    help.enabled = host_.registeredCommands().available(cmd::kHelp);
-    menu.push_back(std::move(help));
+    appendWindowEntries(menu, "popListView_");
     return menu;
 }
 
@@ -414,7 +391,7 @@ platform::Menu TinboxForm::previewMenu() {
     platform::MenuEntry hide("popPreview_Hide", "Hide Mail Message &Window");
     hide.command = [this] { host_.setPreviewShown(false); };
     menu.push_back(std::move(hide));
-    menu.push_back(profileMenu(host_, "popPreview_Profile"));
+    menu.push_back(profiles::changeUserProfileMenu(host_.userProfiles(), "popPreview_Profile"));
     auto addSender =
         commandEntry("popPreview_AddSender", "Add Sender To Address &Book", cmd::kAddSender);
     addSender.visible = replyKinds && host_.registeredCommands().find(cmd::kAddSender);
@@ -454,10 +431,20 @@ platform::Menu TinboxForm::previewMenu() {
     clip.enabled = !previewText_.empty();
     clip.command = [this] { platform_.system.setClipboardText(previewText_); };
     menu.push_back(std::move(clip));
-    platform::MenuEntry close("popPreview_Close", "Close Window");
+    menu.push_back(platform::MenuEntry::separator());
+    appendWindowEntries(menu, "popPreview_");
+    return menu;
+}
+
+// "Floating &Tips", "Close Window" and "Help", the last entries of both pop-up menus.
+void TinboxForm::appendWindowEntries(platform::Menu& menu, const std::string& prefix) {
+    const platform::Commands& commands = host_.registeredCommands();
+    menu.push_back(platform::commandMenuEntry(commands, prefix + "Tips", "Floating &Tips",
+                                              platform::kFloatingTipsCommand));
+    platform::MenuEntry close(prefix + "Close", "Close Window");
     close.command = [this] { escapePressed(); };
     menu.push_back(std::move(close));
-    return menu;
+    menu.push_back(platform::commandMenuEntry(commands, prefix + "Help", "Help", cmd::kHelp));
 }
 
 }  // namespace velmora::reading

@@ -83,7 +83,7 @@ inline constexpr const char* kSendSelected = "send.selected";
 inline constexpr const char* kAddSender = "addressbook.addSender";
 inline constexpr const char* kHarvest = "addressbook.harvest";
 inline constexpr const char* kPrint = "print.text";
-inline constexpr const char* kHelp = "help.contents";
+inline constexpr const char* kHelp = platform::kHelpCommand;
 // A message was read: the user entered the preview pane, or a read window showed it (read
 // acknowledgements look at it).
 inline constexpr const char* kReadAckPreview = "readAck.previewEntered";
@@ -91,8 +91,6 @@ inline constexpr const char* kReadAckShown = "readAck.readWindowShown";
 }  // namespace folder_commands
 
 class TinboxForm;
-// The "Change &User Profile" submenu entry of the pop-up menus.
-platform::MenuEntry profileMenu(FolderWindowHost& host, const std::string& name);
 
 class TinboxForm : public platform::ChildWindow {
   public:
@@ -323,6 +321,7 @@ class TinboxForm : public platform::ChildWindow {
     void followCurrentRow();
     void afterRowsRemoved();
     void storeStatus(int row, std::string status);
+    void appendWindowEntries(platform::Menu& menu, const std::string& prefix);
     platform::MenuEntry commandEntry(std::string name, std::string caption, const char* command,
                                      std::string shortcut = "");
     platform::Menu forwardAndReplyEntries(bool preview);

@@ -4,6 +4,7 @@
 
 #include "base/identity.h"
 #include "base/text_file.h"
+#include "profiles/profile_menus.h"
 #include "reading/att_save_to_form.h"
 #include "reading/attachment_files.h"
 #include "reading/folder_window.h"
@@ -473,7 +474,7 @@ platform::Menu TreadForm::popupMenu() {
         menu.push_back(std::move(entry));
     }
     menu.push_back(platform::MenuEntry::separator());
-    menu.push_back(profileMenu(host_, "popRead_Profile"));
+    menu.push_back(profiles::changeUserProfileMenu(host_.userProfiles(), "popRead_Profile"));
     auto addSender = command("popRead_AddSender", "Add Sender To Address &Book", cmd::kAddSender);
     addSender.visible = replies && commands.find(cmd::kAddSender);
     menu.push_back(std::move(addSender));
@@ -507,9 +508,13 @@ platform::Menu TreadForm::popupMenu() {
     files.entries = {moveTo, copyTo, deleteSelected, deleteAll};
     menu.push_back(std::move(files));
     menu.push_back(platform::MenuEntry::separator());
+    menu.push_back(platform::commandMenuEntry(commands, "popRead_Tips", "Floating &Tips",
+                                              platform::kFloatingTipsCommand));
     platform::MenuEntry close("popRead_Close", "Close Window");
     close.command = [this] { escapePressed(); };
     menu.push_back(std::move(close));
+    menu.push_back(
+        platform::commandMenuEntry(commands, "popRead_Help", "Help", platform::kHelpCommand));
     return menu;
 }
 

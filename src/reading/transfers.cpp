@@ -4,8 +4,12 @@
 
 #include "base/identity.h"
 #include "base/text_file.h"
+#include "profiles/profile.h"
 #include "store/folders.h"
+#include "store/message_file.h"
 #include "store/message_transfer.h"
+#include "store/server_copy.h"
+#include "store/server_deletions.h"
 
 namespace velmora::reading {
 
@@ -20,6 +24,26 @@ bool askDeleteConfirmation(TinboxForm& source, std::size_t rows, platform::Platf
         rows == 1 ? "Confirm mail message deletion?" : "Confirm deleting mail message(s)?";
     return platform.dialogs.question("Confirmation Message", text, platform::Buttons::YesNo,
                                      platform::Answer::Yes) == platform::Answer::Yes;
+}
+
+// A message deleted for good from Trash whose server copy its profile deletes with it: the copy's
+// UIDL is queued for that profile's next retrieval. Read before the file goes.
+void queueServerCopyDeletion(TinboxForm& window, const store::TObjListViewVLF& item,
+                             platform::Platform& platform) {
+    if (window.folderKind() != store::FolderKind::Trash) return;
+    const auto copy =
+        store::readServerCopy(store::messageFilePath(window.directory(), item.fileName));
+    if (!copy || profiles::profileNameProblem(copy->profile)) return;
+    const auto profile =
+        profiles::readProfileFile(profiles::profileFilePath(window.home(), copy->profile));
+    if (!profile || !profile->leaveOnServer || !profile->deleteFromServerWithTrash) return;
+    const auto file = profiles::serverDeletionsFilePath(window.home(), copy->profile);
+    store::ServerDeletions queue(file);
+    if (const auto error = queue.add(copy->uidl)) {
+        platform.system.beep();
+        platform.dialogs.warning(kProductName,
+                                 "File I/O Error 9563\r" + file.string() + ": " + errorText(error));
+    }
 }
 
 // The current row of the source afterwards: the row now at the old index, or the last one.
@@ -114,6 +138,7 @@ void deletePermanently(TinboxForm& window, int row, FolderWindowHost& host,
     if (row < 0 || static_cast<std::size_t>(row) >= window.rowCount()) return;
     host.closeReadWindowsOf(window.logicalPath(), row);
     const store::TObjListViewVLF& item = window.rows()[static_cast<std::size_t>(row)].item;
+    queueServerCopyDeletion(window, item, platform);
     if (auto ec = store::deleteStoredMessage(window.directory(), item)) {
         platform.system.beep();
         platform.dialogs.warning(kProductName, "Delete File Error 13447\r" + errorText(ec));

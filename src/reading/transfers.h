@@ -48,7 +48,9 @@ void transferOne(TinboxForm& source, TinboxForm& target, int row, const Transfer
 // Removes the message of `row` for good: its attachment files (failures ignored), its message
 // file (a failure is reported with "Delete File Error 13447\r" and the row goes anyway), and the
 // row. Read windows of that row are closed first, those below renumbered. In OutBox it pauses
-// 500 ms afterwards.
+// 500 ms afterwards. In Trash, a message whose file names a server copy (store/server_copy.h)
+// of a profile that deletes server copies with Trash has that copy's UIDL queued for the
+// profile's next retrieval (store/server_deletions.h) before the file goes.
 void deletePermanently(TinboxForm& window, int row, FolderWindowHost& host,
                        platform::Platform& platform);
 

@@ -224,6 +224,8 @@ bool storeCopy(ArrivalContext& context, ArrivingMessage& arriving, const std::st
     for (const auto& path : item.attachList)
         message.Headers().Add(std::string(kAttachmentsHeader) + ": " + path);
 
+    // Only this session says where the server copy is; a line the message brought is dropped.
+    store::setServerCopy(message.Headers(), arriving.serverCopy);
     setUpper(context, "Writing Message " + k + " To Disk");
     if (auto error = store::writeMessageFile(
             message, item, directory, store::PrioritySpelling::NewMessage, &context.durable)) {

@@ -34,6 +34,7 @@
 #include "retrieval/progress_box.h"
 #include "retrieval/rules.h"
 #include "store/list_item.h"
+#include "store/server_copy.h"
 
 namespace velmora::retrieval {
 
@@ -64,6 +65,9 @@ struct ArrivingMessage {
     std::int64_t serverSize = 0;  // the headers window's size; unused for whole messages
     std::int64_t number = 0;      // k: the message's number in the session, from 0
     std::int64_t total = 0;       // messages in the session, for the lower status line
+    // Left on the server and remembered by its UIDL: noted in the stored file, so deleting it
+    // from Trash can delete the server copy too (store/server_copy.h).
+    std::optional<store::ServerCopy> serverCopy = std::nullopt;
 };
 
 struct ArrivalResult {

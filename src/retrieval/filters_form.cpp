@@ -7,12 +7,22 @@
 namespace velmora::retrieval {
 
 TfiltersForm::TfiltersForm(platform::Platform& platform, std::filesystem::path home,
-                           RuleList& rules)
-    : platform_(platform), home_(std::move(home)), rules_(rules) {
+                           RuleList& rules, const platform::Commands* registered)
+    : platform_(platform), home_(std::move(home)), rules_(rules), registered_(registered) {
     setKey(kFiltersWindowKey);
     setCaption(kFiltersCaption);
     setVisible(false);
     showSelected();
+}
+
+platform::Menu TfiltersForm::popupMenu() const {
+    platform::MenuEntry reorder("mnuFilters_ReOrder", "&Re-Order Filters");
+    reorder.enabled = !rules_.rules.empty();
+    const platform::Commands none;
+    return {std::move(reorder),
+            platform::commandMenuEntry(registered_ ? *registered_ : none, "mnuFilters_Tips",
+                                       "Floating &Tips", platform::kFloatingTipsCommand),
+            {"mnuFilters_Close", "&Close Window"}};
 }
 
 TMailFiltersObjectListBox* TfiltersForm::current() {

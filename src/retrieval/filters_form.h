@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/child_window.h"
+#include "platform/menu.h"
 #include "platform/platform.h"
 #include "retrieval/rules.h"
 
@@ -30,7 +31,9 @@ class TfiltersForm : public platform::ChildWindow {
         std::string name;
     };
 
-    TfiltersForm(platform::Platform& platform, std::filesystem::path home, RuleList& rules);
+    // `registered`: the commands every window's pop-up menu offers (floating tips); may be null.
+    TfiltersForm(platform::Platform& platform, std::filesystem::path home, RuleList& rules,
+                 const platform::Commands* registered = nullptr);
 
     const RuleList& rules() const { return rules_; }
     int selected() const { return rules_.selected; }
@@ -70,6 +73,10 @@ class TfiltersForm : public platform::ChildWindow {
     // are written then (failures reported in a warning, the list is kept).
     void hide();
     void onClose() override { hide(); }
+    // The rule list's pop-up menu: "mnuFilters_ReOrder" (enabled with rules) and
+    // "mnuFilters_Close" are left to the view, which opens the re-order window and closes the
+    // frame.
+    platform::Menu popupMenu() const;
 
     const std::filesystem::path& home() const { return home_; }
     RuleList& ruleList() { return rules_; }
@@ -84,6 +91,7 @@ class TfiltersForm : public platform::ChildWindow {
     platform::Platform& platform_;
     std::filesystem::path home_;
     RuleList& rules_;
+    const platform::Commands* registered_;
     int filterOn_ = 0;
     int filterHow_ = 0;
     int action_ = static_cast<int>(RuleAction::MoveTo);

@@ -6,6 +6,7 @@
 #include "base/settings_lines.h"
 #include "mime/address.h"
 #include "mime/headers.h"
+#include "profiles/profile_menus.h"
 #include "store/date_text.h"
 #include "store/list_item.h"
 
@@ -156,6 +157,50 @@ int TheadersForm::heldCount() const {
     return static_cast<int>(std::count_if(rows_.begin(), rows_.end(), [](const HeadersRow& row) {
         return row.action == ServerAction::Hold;
     }));
+}
+
+platform::Menu TheadersForm::popupMenu() {
+    using platform::MenuEntry;
+    auto entry = [](std::string name, std::string caption, bool enabled,
+                    std::function<void()> command) {
+        MenuEntry e(std::move(name), std::move(caption));
+        e.enabled = enabled;
+        e.command = std::move(command);
+        return e;
+    };
+    struct ActionEntry {
+        const char* name;
+        const char* caption;
+        ServerAction action;
+    };
+    static constexpr ActionEntry kActionEntries[] = {
+        {"mnuHeaders_RetDel", "&Retrieve and Delete", ServerAction::RetAndDel},
+        {"mnuHeaders_RetHold", "Retrieve and H&old", ServerAction::RetAndHold},
+        {"mnuHeaders_Hold", "&Hold", ServerAction::Hold},
+        {"mnuHeaders_Delete", "&Delete", ServerAction::Delete}};
+    const bool rows = !rows_.empty();
+    platform::Menu menu{entry("mnuHeaders_Retrieve", "Re&trieve Headers", true,
+                              [this] { cmdRetrieveHeadersClick(); }),
+                        entry("mnuHeaders_Execute", "&EXECUTE ACTION", executeEnabled_,
+                              [this] { cmdExecuteClick(); }),
+                        MenuEntry::separator()};
+    for (const ActionEntry& a : kActionEntries)
+        menu.push_back(entry(a.name, a.caption, rows && actionGroupEnabled_,
+                             [this, action = a.action] { setAction(action); }));
+    menu.push_back(entry("mnuHeaders_SelectAll", "&Select All", rows, [this] { selectAll(); }));
+    menu.push_back(MenuEntry::separator());
+    menu.push_back(
+        entry("mnuHeaders_ListSize", sizeMenuCaption(), true, [this] { toggleFullSize(); }));
+    menu.push_back(profiles::changeUserProfileMenu(commands_.profiles, "mnuHeaders_Profile"));
+    menu.push_back(MenuEntry::separator());
+    const platform::Commands none;
+    const platform::Commands& registered = commands_.registered ? *commands_.registered : none;
+    menu.push_back(platform::commandMenuEntry(registered, "mnuHeaders_Tips", "Floating &Tips",
+                                              platform::kFloatingTipsCommand));
+    menu.push_back(entry("mnuHeaders_Close", "&Close Window", true, nullptr));
+    menu.push_back(
+        platform::commandMenuEntry(registered, "mnuHeaders_Help", "&Help", platform::kHelpCommand));
+    return menu;
 }
 
 std::string TheadersForm::sizeMenuCaption() const {

@@ -19,7 +19,9 @@
 
 #include "net/remote_pop.h"
 #include "platform/child_window.h"
+#include "platform/menu.h"
 #include "platform/platform.h"
+#include "profiles/profile_lists.h"
 
 namespace velmora::retrieval {
 
@@ -72,6 +74,10 @@ class TheadersForm : public platform::ChildWindow {
         std::function<bool()> busy;
         std::function<void()> retrieveHeaders;
         std::function<void()> executeAction;
+        // The profile list for "Change &User Profile", and the commands every window's pop-up
+        // menu offers (floating tips, help); either may be missing.
+        profiles::ProfileLists* profiles = nullptr;
+        const platform::Commands* registered = nullptr;
     };
 
     TheadersForm(platform::Platform& platform, std::filesystem::path home, Commands commands);
@@ -105,6 +111,8 @@ class TheadersForm : public platform::ChildWindow {
     // "&Show ListView Full Size" or "Show ListView Reduced Size": the choice not in force.
     std::string sizeMenuCaption() const;
     const HeadersLayout& layout() const { return layout_; }
+    // The list's pop-up menu. "mnuHeaders_Close" is left to the view, which closes the frame.
+    platform::Menu popupMenu();
 
     // --- commands ---------------------------------------------------------------------------
     void clickRow(int row);

@@ -1,9 +1,7 @@
 #include "retrieval/seen_messages.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <charconv>
+#include <chrono>
 #include <unordered_set>
 #include <utility>
 
@@ -19,45 +17,20 @@ std::string recordLine(const std::string& uidl, std::int64_t day) {
     return uidl + '\t' + std::to_string(day) + "\r\n";
 }
 
-std::error_code lastError() {
-    return {errno, std::generic_category()};
-}
-
-// Appends `bytes` and flushes them to disk; the file is created with its version line first.
-std::error_code appendDurably(const std::filesystem::path& file, const std::string& bytes) {
-    std::error_code error;
-    if (!std::filesystem::exists(file, error)) {
-        if (auto created = writeFileAtomically(file, kVersionLine)) return created;
-    }
-    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return lastError();
-    std::string_view rest = bytes;
-    while (!rest.empty()) {
-        const ssize_t written = ::write(fd, rest.data(), rest.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            error = lastError();
-            break;
-        }
-        rest.remove_prefix(static_cast<std::size_t>(written));
-    }
-    if (!error && ::fdatasync(fd) != 0) error = lastError();
-    if (::close(fd) != 0 && !error) error = lastError();
-    return error;
-}
-
 }  // namespace
-
-bool isValidUidl(std::string_view uidl) {
-    if (uidl.empty() || uidl.size() > kMaxUidlLength) return false;
-    for (char c : uidl)
-        if (c < 0x21 || c > 0x7E) return false;
-    return true;
-}
 
 std::int64_t dayOf(std::int64_t unixSeconds) {
     constexpr std::int64_t kDay = 86400;
     return unixSeconds >= 0 ? unixSeconds / kDay : -((-unixSeconds + kDay - 1) / kDay);
+}
+
+std::int64_t dayOf(const platform::LocalTime& time) {
+    return std::chrono::sys_days(
+               std::chrono::year_month_day(std::chrono::year(time.year),
+                                           std::chrono::month(static_cast<unsigned>(time.month)),
+                                           std::chrono::day(static_cast<unsigned>(time.day))))
+        .time_since_epoch()
+        .count();
 }
 
 SeenMessages::SeenMessages(std::filesystem::path file) : file_(std::move(file)) {
@@ -99,7 +72,7 @@ std::error_code SeenMessages::recordAll(const std::vector<std::string>& uidls, s
         if (!contains(uidl) && added.insert(uidl).second) lines += recordLine(uidl, day);
     }
     if (lines.empty()) return {};
-    if (auto error = appendDurably(file_, lines)) return error;
+    if (auto error = appendFileDurably(file_, kVersionLine, lines)) return error;
     for (const std::string_view uidl : added) days_.emplace(std::string(uidl), day);
     return {};
 }

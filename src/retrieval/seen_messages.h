@@ -20,13 +20,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/events.h"
+#include "store/server_copy.h"
+
 namespace velmora::retrieval {
 
-// A UIDL is 1 to 70 characters from 0x21 to 0x7E; a server that breaks this gives nothing that
-// could be told apart safely, so such a message is treated as having no identifier.
-inline constexpr std::size_t kMaxUidlLength = 70;
-
-bool isValidUidl(std::string_view uidl);
+using store::isValidUidl;
+using store::kMaxUidlLength;
 
 class SeenMessages {
   public:
@@ -62,5 +62,7 @@ class SeenMessages {
 
 // Days since 1970-01-01 of a time in seconds since then.
 std::int64_t dayOf(std::int64_t unixSeconds);
+// Days since 1970-01-01 of a local date: the day a message is stored on.
+std::int64_t dayOf(const platform::LocalTime& time);
 
 }  // namespace velmora::retrieval

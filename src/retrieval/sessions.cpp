@@ -11,9 +11,11 @@
 #include "net/remote_pop.h"
 #include "profiles/settings_rules.h"
 #include "retrieval/arrival.h"
+#include "retrieval/certificate_trust.h"
 #include "retrieval/connection_choices.h"
 #include "retrieval/headers_form.h"
 #include "store/folders.h"
+#include "store/server_deletions.h"
 
 namespace velmora::retrieval {
 
@@ -268,27 +270,11 @@ bool Retrieval::connect(net::TmsCustomPOP& client, const Login& login, bool quie
 
 bool Retrieval::trustCertificate(const Login& login, net::TmsCustomPOP& client,
                                  const std::string& error) {
-    const std::string fingerprint = client.PeerFingerprint();
-    if (fingerprint.empty() || error.rfind("The certificate of ", 0) != 0) return false;
-    platform_.system.beep();
-    const platform::Answer answer = platform_.dialogs.question(
-        kProductName,
-        error + "\r\rTrust this certificate for the profile " + shownName(login.profile) +
-            "? It is checked again at every connection; a changed certificate is asked about "
-            "again.",
-        platform::Buttons::YesNo, platform::Answer::No);
-    if (answer != platform::Answer::Yes) return false;
-    if (const auto index = profiles_.findName(login.profile.profileName)) {
-        profiles::TUsersObjListBox& record = profiles_.record(*index);
-        record.pop3TrustedCertificate = fingerprint;
-        if (const auto written = profiles::writeProfileFile(
-                profiles::profileFilePath(home_, record.profileName), record))
-            platform_.dialogs.warning(
-                kProductName, "Cannot write " +
-                                  profiles::profileFilePath(home_, record.profileName).string() +
-                                  "\r" + errorText(written));
-    }
-    client.Options.trustedFingerprint = fingerprint;
+    const auto trusted =
+        askToTrustCertificate(platform_, home_, profiles_, login.profile.profileName,
+                              TrustedServer::Pop3, error, client.PeerFingerprint());
+    if (!trusted) return false;
+    client.Options.trustedFingerprint = *trusted;
     return true;
 }
 
@@ -359,13 +345,20 @@ SessionOutcome Retrieval::fetchHeaders(const std::string& caption, bool automati
         progress_.setMessageCount(n);
     }
     const std::int64_t limit = profiles::sizeLimitBytes(settings_.retrieve.sizeLimit);
+    std::optional<SeenMessages> seen;
+    if (automaticActions && login.profile.leaveOnServer)
+        seen.emplace(profiles::seenMessagesFilePath(home_, login.profile.profileName));
     client.OnNextInfoUpdated = [&](net::TagSocket&, int index) {
         const net::TmsRemoteInfoItem& item = client.RemoteInfo.Items(index);
         ServerAction action = defaultServerAction(login.profile.headersDefaultAction);
         if (automaticActions) {
-            action = settings_.retrieve.deleteFromServer ? ServerAction::RetAndDel
-                                                         : ServerAction::RetAndHold;
-            if (limit > 0 && item.Size >= limit) {
+            // Left on the server, a message known by its UIDL is fetched once, as by retrieve all.
+            const bool leave = seen && isValidUidl(item.UIDL);
+            action = settings_.retrieve.deleteFromServer && !leave ? ServerAction::RetAndDel
+                                                                   : ServerAction::RetAndHold;
+            if (leave && seen->contains(item.UIDL)) {
+                action = ServerAction::Hold;
+            } else if (limit > 0 && item.Size >= limit) {
                 action = ServerAction::Hold;
                 ++outcome.sizeHeld;
             }
@@ -461,10 +454,18 @@ SessionOutcome Retrieval::execute(const std::string& caption, const Login& login
         item->Flags = 0;
         client.RemoteInfo.Add(std::move(item));
     }
+    // Server copies of messages deleted from Trash go with this execution, as with retrieve all.
+    std::set<std::string> queued;
+    if (login.profile.leaveOnServer) {
+        const store::ServerDeletions deletions(
+            profiles::serverDeletionsFilePath(home_, login.profile.profileName));
+        queued.insert(deletions.uidls().begin(), deletions.uidls().end());
+    }
     int next = 0;
     int held = 0;
     for (auto& row : rows) {
         row.executionNumber = -1;
+        const bool dropped = queued.count(row.info.UIDL) != 0;
         switch (row.action) {
             case ServerAction::RetAndDel:
                 client.MarkForRetrieval(row.serverIndex);
@@ -477,9 +478,11 @@ SessionOutcome Retrieval::execute(const std::string& caption, const Login& login
                 client.MarkForDeletion(row.serverIndex);
                 break;
             case ServerAction::Hold:
+                if (dropped) break;
                 ++held;
                 continue;
         }
+        if (dropped) client.MarkForDeletion(row.serverIndex);
         row.executionNumber = next++;
         executionOf[static_cast<std::size_t>(row.serverIndex)] = row.executionNumber;
     }
@@ -493,6 +496,10 @@ SessionOutcome Retrieval::execute(const std::string& caption, const Login& login
                            newMail_,  durable_, &progress_, {}};
     context.bringToFront = [this](reading::TinboxForm& target) { host_.showFolderWindow(target); };
     std::string storeFailure;
+    std::optional<SeenMessages> seen;
+    if (login.profile.leaveOnServer)
+        seen.emplace(profiles::seenMessagesFilePath(home_, login.profile.profileName));
+    const std::int64_t today = dayOf(platform_.clock.localNow());
     client.OnRetrieving = [&](net::TagSocket&, int index) {
         const std::string k = std::to_string(numberOf(index) + 1);
         progress_.setUpperLine("Retrieving Message " + k + " Progress");
@@ -508,7 +515,17 @@ SessionOutcome Retrieval::execute(const std::string& caption, const Login& login
         net::TmsRemoteInfoItem& item = client.RemoteInfo.Items(index);
         ArrivingMessage arriving{
             message, ArrivalPath::HeadersWindow, !item.Delete(), item.Size, numberOf(index), total};
-        const ArrivalResult result = storeArrivingMessage(context, arriving);
+        // Kept on the server by a profile that leaves mail there: retrieve all passes over it.
+        const std::string id = seen && !item.Delete() && isValidUidl(item.UIDL) ? item.UIDL : "";
+        if (!id.empty()) arriving.serverCopy = store::ServerCopy{id, login.profile.profileName};
+        ArrivalResult result = storeArrivingMessage(context, arriving);
+        if (result.safe && !id.empty()) {
+            if (const std::string failure = recordFetched(*seen, id, today, login.profile);
+                !failure.empty()) {
+                result.safe = false;
+                result.failure = failure;
+            }
+        }
         if (!result.safe) {
             // This message and every later one stay on the server, untouched.
             storeFailure = result.failure;
@@ -539,6 +556,15 @@ SessionOutcome Retrieval::execute(const std::string& caption, const Login& login
         outcome.error = storeFailure;
     } else {
         outcome.ok = true;
+        // QUIT went through: what was queued is gone from the server (the rows listed it all).
+        if (!queued.empty()) {
+            const auto file = profiles::serverDeletionsFilePath(home_, login.profile.profileName);
+            if (const auto error = store::ServerDeletions(file).remove(queued)) {
+                outcome.error = "File I/O Error 9563\r" + file.string() + ": " + errorText(error);
+                platform_.system.beep();
+                platform_.dialogs.warning(kProductName, outcome.error);
+            }
+        }
     }
     return outcome;
 }
@@ -600,23 +626,63 @@ SessionOutcome Retrieval::retrieveFiltered() {
     return outcome;
 }
 
+std::string Retrieval::recordFetched(SeenMessages& seen, const std::string& id, std::int64_t day,
+                                     const profiles::TUsersObjListBox& profile) {
+    // The message's names reach the disk before it is marked as fetched, so a crash between the
+    // two fetches it again rather than never.
+    std::error_code error = durable_.syncAll();
+    if (!error) error = seen.record(id, day);
+    if (!error) return {};
+    const std::string text = "File I/O Error 9563\r" +
+                             profiles::seenMessagesFilePath(home_, profile.profileName).string() +
+                             ": " + errorText(error);
+    platform_.system.beep();
+    platform_.dialogs.warning(kProductName, text);
+    return text;
+}
+
 Retrieval::LeftOnServer Retrieval::leftOnServer(net::TmsCustomPOP& client,
                                                 const profiles::TUsersObjListBox& profile) {
     LeftOnServer left;
     left.ids = client.UniqueIds();
     if (!left.ids) return left;
     left.seen.emplace(profiles::seenMessagesFilePath(home_, profile.profileName));
-    const platform::LocalTime now = platform_.clock.localNow();
-    left.today = std::chrono::sys_days(std::chrono::year_month_day(
-                                           std::chrono::year(now.year),
-                                           std::chrono::month(static_cast<unsigned>(now.month)),
-                                           std::chrono::day(static_cast<unsigned>(now.day))))
-                     .time_since_epoch()
-                     .count();
+    left.today = dayOf(platform_.clock.localNow());
     for (const std::string& id :
          left.seen->dueForDeletion(*left.ids, left.today, profile.deleteFromServerAfterDays))
         left.due.insert(id);
+    // Server copies of messages deleted from Trash go in this session when the server still
+    // lists them; they are never fetched again, whatever the list of fetched messages lost.
+    const store::ServerDeletions deletions(
+        profiles::serverDeletionsFilePath(home_, profile.profileName));
+    const std::set<std::string> listed(left.ids->begin(), left.ids->end());
+    for (const std::string& id : deletions.uidls()) {
+        left.queued.insert(id);
+        if (!listed.count(id)) continue;
+        if (!left.seen->contains(id) && left.seen->record(id, left.today)) continue;
+        left.due.insert(id);
+    }
     return left;
+}
+
+void Retrieval::finishLeftOnServer(LeftOnServer& left, const profiles::TUsersObjListBox& profile,
+                                   SessionOutcome& outcome) {
+    // Only what the server keeps after this session's deletions stays in the list.
+    std::vector<std::string> kept;
+    for (const std::string& id : *left.ids)
+        if (!left.due.count(id)) kept.push_back(id);
+    std::error_code error = left.seen->keepOnly(kept);
+    std::filesystem::path file = profiles::seenMessagesFilePath(home_, profile.profileName);
+    if (!error && !left.queued.empty()) {
+        // Whatever was queued is gone from the server now; what the user deleted from Trash
+        // during this session stays for the next one.
+        file = profiles::serverDeletionsFilePath(home_, profile.profileName);
+        error = store::ServerDeletions(file).remove(left.queued);
+    }
+    if (!error) return;
+    outcome.error = "File I/O Error 9563\r" + file.string() + ": " + errorText(error);
+    platform_.system.beep();
+    platform_.dialogs.warning(kProductName, outcome.error);
 }
 
 std::string Retrieval::LeftOnServer::idOf(std::int64_t index) const {
@@ -705,6 +771,7 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
             if (client.Messages.Count() == 0) continue;
             ArrivingMessage arriving{
                 client.Messages.Items(0), ArrivalPath::WholeMessage, !deleteAfter, 0, i, n};
+            if (!id.empty()) arriving.serverCopy = store::ServerCopy{id, profile.profileName};
             const ArrivalResult result = storeArrivingMessage(context, arriving);
             client.Messages.Clear();
             if (!result.safe) {
@@ -738,17 +805,6 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
         selectFirstNewRow();
         return outcome;
     }
-    if (left.active() && ok) {
-        // Only what the server keeps after this session's deletions stays in the list.
-        std::vector<std::string> kept;
-        for (const std::string& id : *left.ids)
-            if (!left.due.count(id)) kept.push_back(id);
-        if (const auto error = left.seen->keepOnly(kept)) {
-            outcome.error = "File I/O Error 9563\r" + errorText(error);
-            platform_.system.beep();
-            platform_.dialogs.warning(kProductName, outcome.error);
-        }
-    }
     progress_.setUpperLine("Closing Connection");
     pauseToShow(kClosingPause);
     try {
@@ -759,6 +815,8 @@ SessionOutcome Retrieval::retrieveAllOfProfile(const profiles::TUsersObjListBox&
         platform_.system.beep();
         platform_.dialogs.warning(kProductName, outcome.error);
     }
+    // The deletions took effect with QUIT: only then do they leave the lists.
+    if (left.active() && ok) finishLeftOnServer(left, profile, outcome);
     selectFirstNewRow();
     if (reading::TinboxForm* inbox = host_.folders().findFolderWindow(kInBox))
         inbox->setIndexDirty();

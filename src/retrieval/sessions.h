@@ -133,11 +133,20 @@ class Retrieval {
         std::optional<SeenMessages> seen;
         std::int64_t today = 0;
         std::set<std::string> due;
+        std::set<std::string> queued;  // deletions asked for from Trash when the session began
         bool active() const { return ids.has_value(); }
         // The valid UIDL of message `index`, or "" (fetched as without the choice).
         std::string idOf(std::int64_t index) const;
     };
     LeftOnServer leftOnServer(net::TmsCustomPOP& client, const profiles::TUsersObjListBox& profile);
+    // After QUIT went through: the list of fetched messages cut to what the server keeps, and
+    // the queued deletions dropped.
+    void finishLeftOnServer(LeftOnServer& left, const profiles::TUsersObjListBox& profile,
+                            SessionOutcome& outcome);
+    // Records a message kept on the server as fetched (its folders flushed first); the warning
+    // text shown when that failed, else "".
+    std::string recordFetched(SeenMessages& seen, const std::string& id, std::int64_t day,
+                              const profiles::TUsersObjListBox& profile);
     void clearNewMailForUserSession();
     void pauseToShow(platform::Milliseconds duration);
     void showFirstNewRow();

@@ -16,6 +16,7 @@
 #include "mime/safe_file_name.h"
 #include "store/date_text.h"
 #include "store/folder_index.h"
+#include "store/server_copy.h"
 
 namespace velmora::store {
 
@@ -184,8 +185,8 @@ bool isPrivateHeaderLine(std::string_view line) {
     for (const char* single : kSingleNames)
         if (equalsNoCase(name, single)) return true;
     return equalsNoCase(name, kOldBccLinesHeader) || equalsNoCase(name, kOldAttachLinesHeader) ||
-           isNumbered(name, kBccStringHeader) || isNumbered(name, kAttachPathHeader) ||
-           isNumbered(name, kOldAttachPathHeader);
+           equalsNoCase(name, kServerCopyHeader) || isNumbered(name, kBccStringHeader) ||
+           isNumbered(name, kAttachPathHeader) || isNumbered(name, kOldAttachPathHeader);
 }
 
 }  // namespace
@@ -314,11 +315,14 @@ void stripPrivateHeaders(mime::TmsMessage& message, const TObjListViewVLF& /*ite
 
 void writePrivateHeaders(mime::TmsMessage& message, TObjListViewVLF& item,
                          PrioritySpelling spelling) {
+    // Where the server copy is stays with the message whatever its block is rewritten for.
+    const std::optional<ServerCopy> serverCopy = serverCopyOf(message.Headers());
     stripPrivateHeaders(message, item);
     item.version = kVersion;
     item.bccCount = static_cast<int>(item.bccList.size());
     item.attachCount = static_cast<int>(item.attachList.size());
     for (auto& line : privateHeaderBlock(item, spelling)) message.Headers().Add(std::move(line));
+    if (serverCopy) setServerCopy(message.Headers(), serverCopy);
 }
 
 void trimBodyLineBreaks(mime::TmsMessage& message) {

@@ -84,13 +84,13 @@ enum class PrioritySpelling { NewMessage, ExistingMessage };
 std::vector<std::string> privateHeaderBlock(const TObjListViewVLF& item, PrioritySpelling spelling);
 
 // Removes the private block's lines ("X-VL-filename" through "X-VL-VLversion", the numbered
-// blind-copy and attachment lines) and the older "X-BCC-Lines", "X-Attach-Lines" and numbered
-// "X-Attach-DrivePath" lines, each with its continuation lines. Every occurrence is removed, so
-// a received message cannot smuggle in a block of its own.
+// blind-copy and attachment lines, the server-copy line) and the older "X-BCC-Lines",
+// "X-Attach-Lines" and numbered "X-Attach-DrivePath" lines, each with its continuation lines. Every
+// occurrence is removed, so a received message cannot smuggle in a block of its own.
 void stripPrivateHeaders(mime::TmsMessage& message, const TObjListViewVLF& item);
 
 // stripPrivateHeaders, then the block appended from the item. The item's version becomes this
-// program's, as the block states it.
+// program's, as the block states it. The server-copy line (server_copy.h) is kept.
 void writePrivateHeaders(mime::TmsMessage& message, TObjListViewVLF& item,
                          PrioritySpelling spelling);
 

@@ -292,6 +292,88 @@ TEST_F(ComposeWindow, MailingListFillsFromToReplyToAndBccOnce) {
     EXPECT_TRUE(w.lines(AddressField::CC).empty());
 }
 
+TEST_F(ComposeWindow, DroppedEntriesAndTheBufferAddressReachTheFields) {
+    AddressBookEntry bob;
+    bob.nickName = "bob";
+    bob.fullName = "Bob Stone";
+    bob.addresses = {"bob@stone.org"};
+    AddressBookEntry ann;
+    ann.nickName = "ann";
+    ann.addresses = {"ann@x.org", "", "ann@y.org"};
+    host.book.list = {bob, ann};
+    TcomposeForm& w = open();
+    auto bufferEntry = [&w] {
+        const platform::Menu menu = w.popupMenu();
+        return *platform::findMenuEntry(menu, "popInsertMailToFromBuffer");
+    };
+    EXPECT_FALSE(bufferEntry().enabled);  // nothing captured yet
+
+    w.dropEntries({1, 0, 7}, AddressField::CC);
+    EXPECT_EQ(w.plain(AddressField::CC), "ann@x.org, ann@y.org, Bob Stone <bob@stone.org>");
+    EXPECT_EQ(w.lines(AddressField::CC).size(), 3u);
+    EXPECT_TRUE(w.tabMarked(ComposePage::CC));
+
+    host.captured = "carl@z.org";
+    w.setPlain(AddressField::To, "old@x.org");
+    w.leavePlain(AddressField::To);
+    const platform::MenuEntry entry = bufferEntry();
+    EXPECT_EQ(entry.caption, "Insert Mail To: Address From Buffer");
+    ASSERT_TRUE(entry.enabled);
+    entry.command();
+    EXPECT_EQ(w.plain(AddressField::To), "carl@z.org");
+    EXPECT_EQ(w.lines(AddressField::To), std::vector<std::string>{"carl@z.org"});
+    EXPECT_TRUE(w.sendEnabled());
+}
+
+TEST_F(ComposeWindow, TheComposeGreetingFillsEveryPlaceholderFromTheFirstRecipient) {
+    AddressBookEntry annie;
+    annie.nickName = "annie";
+    annie.fullName = "Ann Marie Lee";
+    annie.addresses = {"ANN@x.org"};
+    host.book.list = {annie};
+    host.settingsValue.compose.useGreeting = true;
+    host.settingsValue.compose.useSignatureBlocks = false;  // the Body: one empty line
+    struct Case {
+        std::string greeting, to, line;
+    } cases[] = {
+        {"Hi %FIRSTNAME%:", "Bob Stone <bob@x.org>", "Hi Bob:"},
+        {"Dear %LASTNAME%,", "Bob Stone <bob@x.org>", "Dear Stone,"},
+        {"Hello %FULLNAME%", "\"Stone, Bob\" <bob@x.org>", "Hello Bob Stone"},
+        {"Hi %FIRSTNAME%:", "\"Stone, Bob\" <bob@x.org>", "Hi Bob:"},
+        {"Hi %NICKNAME%!", "ann@x.org", "Hi Annie!"},            // found by address: the nickname
+        {"Dear %FULLNAME%", "ann@x.org", "Dear Ann Marie Lee"},  // and the full name
+        {"Hi %NICKNAME%!", "Bob Stone <bob@x.org>", "Hi!"},      // no entry
+        {"Hi %FIRSTNAME%:", "bob@x.org, Carl Dunn <carl@x.org>", "Hi bob@x.org:"},
+        {"Hi %FIRSTNAME%, %LASTNAME%", "Bob Stone <bob@x.org>", "Hi Bob, %LASTNAME%"},
+        {"Good morning", "Bob Stone <bob@x.org>", "Good morning"},
+    };
+    for (const Case& c : cases) {
+        host.settingsValue.compose.greeting = c.greeting;
+        TcomposeForm& w = open();
+        w.setPlain(AddressField::To, c.to);
+        w.leavePlain(AddressField::To);
+        w.setPlain(AddressField::To, "zed@x.org");  // only the first visit greets
+        w.leavePlain(AddressField::To);
+        EXPECT_EQ(w.body(), c.line + "\r\n") << c.greeting << " / " << c.to;
+        host.windows.clear();
+    }
+}
+
+TEST_F(ComposeWindow, NoComposeGreetingWhileThereAreBlindCopies) {
+    host.settingsValue.compose.useGreeting = true;
+    host.settingsValue.compose.useSignatureBlocks = false;  // the Body: one empty line
+    TcomposeForm& w = open();
+    w.setPlain(AddressField::BCC, "hidden@x.org");
+    w.leavePlain(AddressField::BCC);
+    w.setPlain(AddressField::To, "Bob Stone <bob@x.org>");
+    w.leavePlain(AddressField::To);
+    EXPECT_EQ(w.body(), "\r\n");
+    w.setPlain(AddressField::BCC, "");
+    w.leavePlain(AddressField::BCC);
+    w.leavePlain(AddressField::To);
+    EXPECT_EQ(w.body(), "Hi Bob:\r\n");
+}
+
 TEST_F(ComposeWindow, NewMessageGetsTheDefaultSignatureAndInsertsAtTheCaret) {
     SignatureList list;
     list.defaultPosition = 1;
@@ -391,26 +473,6 @@ TEST(SignatureFile, DamagedPositionReadsAsTheFirstAndTheLastLineHasNoLineEnd) {
               "46\r\n0\r\nA\r\n1\r\nline a\r\nEmpty\r\n0\r\nB\r\n2\r\nb1\r\nb2");
     ASSERT_FALSE(writeSignatureFile(file, {}));
     EXPECT_FALSE(fs::exists(file));
-}
-
-TEST(SignatureWindow, NamesAreUniqueWithoutCaseAndDeletingTheLastDeletesTheFile) {
-    testing::TempDir dir;
-    testing::FakePlatform fake;
-    TsignatureForm form(fake);
-    form.open("Work", dir / "Work.sig");
-    EXPECT_EQ(form.caption(), "Signature Blocks For [Work]");
-    fake.dialogs.inputAnswers = {platform::InputBoxResult{"Home", ""},
-                                 platform::InputBoxResult{"HOME", ""}, std::nullopt};
-    EXPECT_TRUE(form.addClick());
-    EXPECT_FALSE(form.addClick());
-    EXPECT_EQ(fake.dialogs.texts("information"),
-              (std::vector<std::string>{"Signature Block name  'Home'  already in use."}));
-    form.setEditorText("-- home");
-    ASSERT_FALSE(form.close());
-    EXPECT_EQ(readSignatureFile(dir / "Work.sig").blocks.size(), 1u);
-    fake.dialogs.answers = {Answer::Yes};
-    EXPECT_TRUE(form.deleteClick());
-    EXPECT_FALSE(fs::exists(dir / "Work.sig"));
 }
 
 }  // namespace

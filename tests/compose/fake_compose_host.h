@@ -65,6 +65,7 @@ class FakeComposeHost final : public compose::ComposeHost {
         std::erase_if(windows, [&](const auto& w) { return w.get() == &window; });
     }
     void composeWindowChanged(compose::TcomposeForm&) override { ++changes; }
+    std::string capturedMailTo() const override { return captured; }
 
     // A profile "Work" made active, its SMTP server `smtp`.
     void addProfile(const std::string& smtp = "127.0.0.1") {
@@ -88,6 +89,7 @@ class FakeComposeHost final : public compose::ComposeHost {
     std::vector<std::unique_ptr<compose::TcomposeForm>> windows;
     bool busyFlag = false;
     std::string title = "Velmora Pro 4.6";
+    std::string captured;
     std::vector<std::string> titles;
     bool commandsEnabled = true;
     bool autoCheck = false;

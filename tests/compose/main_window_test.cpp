@@ -5,6 +5,7 @@
 #include "addressbook/address_books.h"
 #include "compose/compose_form.h"
 #include "compose/compose_windows.h"
+#include "core/address_book_hooks.h"
 #include "core/main_form.h"
 #include "platform/menu.h"
 #include "reading/folder_window.h"
@@ -81,6 +82,79 @@ TEST_F(ComposeInMainWindow, NicknamesComeFromTheAddressBooksOfTheHomeFolder) {
     windows[0]->setPlain(AddressField::To, "Bob, ann@x.org");
     windows[0]->leavePlain(AddressField::To);
     EXPECT_EQ(windows[0]->plain(AddressField::To), "Bob Stone <bob@stone.org>, ann@x.org");
+}
+
+TEST_F(ComposeInMainWindow, TheAddressBooksSubMenuChoosesTheBookAndFollowsTheirChanges) {
+    addressbook::AddressBooks books(home.path());
+    auto person = [](const std::string& nick) {
+        // One entry of a book, "nick Stone <nick@stone.org>".
+        addressbook::TEmailNameObjListView e;
+        e.nickname = nick;
+        e.fullName = nick + " Stone";
+        e.addresses = {nick + "@stone.org"};
+        return e;
+    };
+    for (const char* name : {"Friends", "Work"}) {
+        ASSERT_FALSE(books.create(name));
+        books.load(name);
+        books.entries().push_back(person(name == std::string("Friends") ? "bob" : "carl"));
+        ASSERT_FALSE(books.saveLoaded());
+    }
+    start();
+    auto& page = form->addressBooks().page();
+    ASSERT_TRUE(page.selectBook("Friends"));
+    form->commands().find("compose.new")->run();
+    fake.clock.advance(platform::Milliseconds{60});
+    TcomposeForm& w = *composeWindows().at(0);
+    auto shown = [&w] {
+        std::vector<std::string> nicks;
+        for (const auto& e : w.addressBook()) nicks.push_back(e.nickName);
+        return nicks;
+    };
+    EXPECT_EQ(shown(), std::vector<std::string>{"bob"});
+
+    platform::Menu menu = w.popupMenu();
+    const platform::MenuEntry* sub = platform::findMenuEntry(menu, "popAddressBooks");
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(sub->caption, "Address Boo&ks");
+    ASSERT_EQ(sub->entries.size(), 2u);
+    EXPECT_TRUE(sub->entries[0].checked);
+    EXPECT_EQ(sub->entries[1].caption, "Work [1]") << "books are listed with their entry counts";
+    sub->entries[1].command();
+    EXPECT_EQ(w.addressBookName(), "Work");
+    EXPECT_EQ(shown(), std::vector<std::string>{"carl"});
+    menu = w.popupMenu();
+    EXPECT_TRUE(platform::findMenuEntry(menu, "popAddressBooks_1")->checked);
+
+    // A new entry saved in the book on the page reaches the window that shows that book; the
+    // page selecting another book leaves the window's own choice alone.
+    ASSERT_TRUE(page.selectBook("Work"));
+    page.addSender("Work", mime::ParseMailAddress("Dora Stone <dora@stone.org>"));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"carl", "dora"}));
+    EXPECT_EQ(platform::findMenuEntry(w.popupMenu(), "popAddressBooks_1")->caption, "Work [2]");
+    ASSERT_TRUE(page.selectBook("Friends"));
+    EXPECT_EQ(w.addressBookName(), "Work");
+
+    // The chosen book removed: the window shows the page's book again.
+    fake.dialogs.answers = {platform::Answer::Yes};
+    ASSERT_TRUE(page.selectBook("Work"));
+    page.removeClick();
+    EXPECT_EQ(w.addressBookName(), page.selectedBook());
+    EXPECT_EQ(shown(), std::vector<std::string>{"bob"});
+}
+
+TEST_F(ComposeInMainWindow, AWebLinkAddressCopiedToTheBufferCanBeInsertedIntoTo) {
+    start();
+    form->settings().other.copyMailtoToBuffer = true;
+    form->receiveHandOver(" bob@example.org?subject=hi");
+    EXPECT_TRUE(composeWindows().empty());
+    EXPECT_EQ(form->capturedMailTo(), "bob@example.org");
+    form->commands().find("compose.new")->run();
+    fake.clock.advance(platform::Milliseconds{60});
+    TcomposeForm& w = *composeWindows().at(0);
+    const platform::Menu menu = w.popupMenu();
+    platform::findMenuEntry(menu, "popInsertMailToFromBuffer")->command();
+    EXPECT_EQ(w.plain(AddressField::To), "bob@example.org");
 }
 
 TEST_F(ComposeInMainWindow, TheSessionFileReopensTheDraftAndExitRecordsItAgain) {

@@ -385,6 +385,10 @@ TEST_F(Replying, ReplyToAllWithReplyToAndCc) {
     EXPECT_EQ(fake.dialogs.texts("information"), (Lines{kReplyToInUseText}));
     EXPECT_EQ(w.fields().inReplyTo, "<m1@example.org>");
     EXPECT_EQ(w.fields().references, "<m0@example.org> <m1@example.org>");
+    // A reply's Body is written in the reply font, not the compose font.
+    host.settingsValue.compose.font.name = "DejaVu Serif";
+    host.settingsValue.reply.font.name = "DejaVu Sans Mono";
+    EXPECT_EQ(w.bodyFont().name, "DejaVu Sans Mono");
 }
 
 TEST_F(Replying, QuoteFollowsHeaderModeAndNeverShowsBcc) {

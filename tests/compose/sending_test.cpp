@@ -6,9 +6,11 @@
 #include "compose/filing.h"
 #include "fake_compose_host.h"
 #include "net/scripted_server.h"
+#include "profiles/profile.h"
 #include "store/message_file.h"
 #include "support/fake_platform.h"
 #include "support/servers/real_servers.h"
+#include "support/servers/test_certificates.h"
 #include "support/temp_dir.h"
 
 namespace velmora::compose {
@@ -395,6 +397,88 @@ TEST_F(Sending_, DeliveredToAiosmtpdAsFiled) {
     };
     EXPECT_EQ(bytes(arrived.Attachments().Items(0)), std::string("\0\1\2 binary \xff", 13));
     EXPECT_EQ(bytes(arrived.Attachments().Items(0)), bytes(filed.Attachments().Items(0)));
+}
+
+// STARTTLS with log-in to a server whose certificate no authority here vouches for: refused
+// with its fingerprint, trusted for the connection profile's SMTP server and sent; a changed
+// certificate is asked about again, from the OutBox as from the compose window.
+TEST_F(Sending_, ARefusedCertificateCanBeTrustedForTheProfileAndTheMessageGoes) {
+    testing::TempDir serverDir;
+    testing::TestCertificates certificates(serverDir.path() / "certificates");
+    if (!certificates.ok()) GTEST_SKIP() << certificates.error();
+    const std::vector<std::string> loopback = {"localhost", "127.0.0.1"};
+    const auto unknown =
+        certificates.issue("unknown", loopback, testing::TestCertificates::Issuer::UnknownCa);
+    const auto changed =
+        certificates.issue("changed", loopback, testing::TestCertificates::Issuer::Itself);
+    ASSERT_FALSE(unknown.certificate.empty()) << certificates.error();
+    ASSERT_FALSE(changed.certificate.empty()) << certificates.error();
+    auto sink = std::make_unique<testing::SmtpSinkServer>(serverDir.path() / "smtp");
+    sink->enableTls(unknown);
+    sink->requireAuth("ann", "secret");
+    if (const std::string error = sink->start(); !error.empty())
+        GTEST_SKIP() << "aiosmtpd: " << error;
+    profiles::TUsersObjListBox& profile = host.profileLists.record(0);
+    profile.password = "secret";
+    profile.smtpSecurity = profiles::Security::StartTls;
+    profile.smtpLogin = profiles::SmtpLogin::Plain;
+    profile.smtpPort = sink->port();
+
+    const std::string fingerprint = testing::certificateFingerprint(unknown.certificate);
+    TcomposeForm& w = open({"bob@x.org"});
+    fake.dialogs.answers = {Answer::Yes};
+    windows.sendCommand();
+    ASSERT_TRUE(sink->waitForMessages(1, std::chrono::seconds{10}));
+    const auto questions = fake.dialogs.texts("question");
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(
+        questions[0].rfind("The certificate of 127.0.0.1 is not trusted: its issuer is unknown", 0),
+        0u)
+        << questions[0];
+    EXPECT_NE(questions[0].find(fingerprint), std::string::npos);
+    EXPECT_NE(questions[0].find("Trust this certificate for the SMTP server of the profile Work?"),
+              std::string::npos);
+    EXPECT_TRUE(w.saved());
+    EXPECT_EQ(folder("Sent").rowCount(), 1u);
+    EXPECT_EQ(host.profileLists.record(0).smtpTrustedCertificate, fingerprint);
+    const auto stored = profiles::readProfileFile(profiles::profileFilePath(home.path(), "Work"));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->smtpTrustedCertificate, fingerprint);
+
+    // The server now shows another certificate: an OutBox row is asked about again.
+    sink.reset();
+    sink = std::make_unique<testing::SmtpSinkServer>(serverDir.path() / "smtp2");
+    sink->enableTls(changed);
+    sink->requireAuth("ann", "secret");
+    ASSERT_EQ(sink->start(), "");
+    host.profileLists.record(0).smtpPort = sink->port();
+    ComposeFields f;
+    f.to = {"carl@x.org"};
+    fileInto("OutBox", f);
+    auto& outbox = folder("OutBox");
+    host.folderHost.current = &outbox;
+    host.active = nullptr;
+    outbox.selectAll();
+    fake.dialogs.answers = {Answer::No};
+    windows.sendCommand();
+    EXPECT_EQ(fake.dialogs.texts("question").size(), 2u);
+    EXPECT_EQ(
+        infos().back().rfind("The certificate of 127.0.0.1 is not trusted: it is self-signed", 0),
+        0u)
+        << infos().back();
+    EXPECT_EQ(outbox.rowCount(), 1u);
+    EXPECT_EQ(host.profileLists.record(0).smtpTrustedCertificate, fingerprint);
+
+    outbox.selectAll();
+    fake.dialogs.answers = {Answer::Yes};
+    windows.sendCommand();
+    ASSERT_TRUE(sink->waitForMessages(1, std::chrono::seconds{10}));
+    EXPECT_EQ(sink->envelope(0), (std::vector<std::string>{"ann@example.org", "carl@x.org"}));
+    EXPECT_EQ(outbox.rowCount(), 0u);
+    EXPECT_EQ(folder("Sent").rowCount(), 2u);
+    EXPECT_EQ(host.profileLists.record(0).smtpTrustedCertificate,
+              testing::certificateFingerprint(changed.certificate));
+    EXPECT_FALSE(host.busyFlag);
 }
 
 TEST(SendFailure, TextsByTheErrorText) {

@@ -4,7 +4,11 @@
 
 #include <algorithm>
 
+#include "compose/compose_form.h"
 #include "core/startup_checks.h"
+#include "profiles/settings.h"
+#include "reading/folder_window.h"
+#include "retrieval/filters_form.h"
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
 
@@ -263,6 +267,41 @@ TEST_F(MainFormTest, TrashOpenedOnlyForEmptyingIsNotRecorded) {
     const std::string folders = readFile(home / "folders.dat");
     EXPECT_NE(folders.find("InBox"), std::string::npos);
     EXPECT_EQ(folders.find("Trash"), std::string::npos) << folders;
+}
+
+TEST_F(MainFormTest, FloatingTipsAreOneSwitchForEveryWindowAndOtherCfgKeepsIt) {
+    addProfile("Home");
+    TmainForm& f = start();
+    f.openFolderWindow("InBox", true);
+    auto* inbox = dynamic_cast<reading::TinboxForm*>(f.findChild("InBox.InBox"));
+    ASSERT_NE(inbox, nullptr);
+    f.commands().run("rules.show");
+    auto* rules = dynamic_cast<retrieval::TfiltersForm*>(f.findChild(retrieval::kFiltersWindowKey));
+    ASSERT_NE(rules, nullptr);
+    f.commands().run("compose.new");
+    auto* compose = dynamic_cast<compose::TcomposeForm*>(f.findChild(compose::kComposeKey));
+    ASSERT_NE(compose, nullptr);
+    auto tipsEntries = [&] {
+        return std::vector<platform::MenuEntry>{
+            *platform::findMenuEntry(f.menuBar(), "mnuView_FloatingTips"),
+            *platform::findMenuEntry(f.treeMenu(), "mnuTree_FloatingTips"),
+            *platform::findMenuEntry(inbox->listMenu(), "popListView_Tips"),
+            *platform::findMenuEntry(inbox->previewMenu(), "popPreview_Tips"),
+            *platform::findMenuEntry(rules->popupMenu(), "mnuFilters_Tips"),
+            *platform::findMenuEntry(compose->popupMenu(), "popTips")};
+    };
+    for (const platform::MenuEntry& e : tipsEntries()) {
+        EXPECT_TRUE(e.enabled && e.checkable && e.checked) << e.name;
+        EXPECT_EQ(e.caption, "Floating &Tips");
+    }
+    // Switched off from a folder window's menu: off everywhere, and kept at exit.
+    tipsEntries()[2].command();
+    for (const platform::MenuEntry& e : tipsEntries()) EXPECT_FALSE(e.checked) << e.name;
+    EXPECT_FALSE(f.settings().other.showFloatingTips);
+    shutDown();
+    EXPECT_FALSE(profiles::loadOtherSettings(home.path()).showFloatingTips);
+    TmainForm& again = start();
+    EXPECT_FALSE(platform::findMenuEntry(again.menuBar(), "mnuView_FloatingTips")->checked);
 }
 
 TEST_F(MainFormTest, ShutdownPausesAreShortUnlessThGiven) {

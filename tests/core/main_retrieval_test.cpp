@@ -193,8 +193,15 @@ TEST_F(MainRetrievalTest, HeadersWindowIsAChildWindowEmptiedByAProfileChangeAndR
     EXPECT_EQ(f.profileLists().activeIndex(), 0);
     EXPECT_EQ(headers->rowCount(), 1u);
     f.setBusy(false);
-    EXPECT_TRUE(f.selectActiveProfile(1));
+    // The window's own "Change &User Profile" menu makes "Work" active.
+    const platform::MenuEntry change = entry(headers->popupMenu(), "mnuHeaders_Profile");
+    ASSERT_TRUE(change.visible);
+    ASSERT_EQ(change.entries.size(), 2u);
+    EXPECT_TRUE(change.entries[0].checked);
+    change.entries[1].command();
+    EXPECT_EQ(f.profileLists().activeIndex(), 1);
     EXPECT_EQ(headers->rowCount(), 0u) << "the rows were the other server's";
+    EXPECT_FALSE(entry(headers->popupMenu(), "mnuHeaders_Execute").enabled);
 
     headers->setBounds({10, 20, 500, 300});
     shutDown();

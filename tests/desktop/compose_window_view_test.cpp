@@ -1,17 +1,22 @@
 // Smoke test of the compose window's widget, offscreen: every control is there with its name and
 // accessible name, typing and leaving the To field expands a nickname in the model, the tab
-// captions follow the model, and a closed model is never reached again. With VELMORA_SCREENSHOT
-// set, the window is saved there as a PNG.
+// captions follow the model, an address-book entry dropped on CC lands there, and a closed model
+// is never reached again. With VELMORA_SCREENSHOT set, the window is saved there as a PNG.
 #include "desktop/compose/compose_window_view.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <cstdlib>
+#include <memory>
 
 #include "../compose/fake_compose_host.h"
 #include "compose/compose_windows.h"
@@ -33,6 +38,9 @@ TEST(ComposeWindowView, ShowsTheModelAndForwardsEdits) {
     bob.fullName = "Bob Stone";
     bob.addresses = {"bob@stone.org"};
     host.book.list = {bob};
+    // A new message's Body takes the compose font, the signature text the reply font.
+    host.settingsValue.compose.font = {"DejaVu Serif", "13", profiles::kClNavy};
+    host.settingsValue.reply.font = {"DejaVu Sans Mono", "9", profiles::kClBlack};
     compose::ComposeWindows windows(fake, home.path(), host);
     compose::TcomposeForm* model = windows.openNew();
     ASSERT_NE(model, nullptr);
@@ -41,14 +49,22 @@ TEST(ComposeWindowView, ShowsTheModelAndForwardsEdits) {
     ComposeWindowView view(*model, nullptr);
     view.resize(720, 560);
     view.show();
-    for (const char* name : {"txtFrom", "txtReplyTo", "txtTo", "txtCC", "txtBCC", "txtSubject",
-                             "richEditBody", "memoTo", "memoCC", "memoBCC", "lvAddressBook",
-                             "cbo_SignatureBlocks", "chkSendOneRecipientPer", "cboPriority",
-                             "lstAttachments", "cmdSend", "cmdOutBox", "cmdAddAttachment"}) {
+    for (const char* name :
+         {"txtFrom", "txtReplyTo", "txtTo", "txtCC", "txtBCC", "txtSubject", "richEditBody",
+          "memoTo", "memoCC", "memoBCC", "lvAddressBook", "cboAddressBooks", "cbo_SignatureBlocks",
+          "chkSendOneRecipientPer", "cboPriority", "lstAttachments", "cmdSend", "cmdOutBox",
+          "cmdAddAttachment"}) {
         auto* widget = view.findChild<QWidget*>(QString::fromLatin1(name));
         ASSERT_NE(widget, nullptr) << name;
         EXPECT_FALSE(widget->accessibleName().isEmpty()) << name;
     }
+    auto* bodyText = view.findChild<QPlainTextEdit*>(QStringLiteral("richEditBody"));
+    EXPECT_EQ(bodyText->font().family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(bodyText->font().pointSize(), 13);
+    EXPECT_EQ(bodyText->palette().color(QPalette::Text), QColor(0, 0, 128));
+    auto* signature = view.findChild<QPlainTextEdit*>(QStringLiteral("richEdit_Signature"));
+    EXPECT_EQ(signature->font().family(), QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(signature->font().pointSize(), 9);
     auto* from = view.findChild<QLineEdit*>(QStringLiteral("txtFrom"));
     EXPECT_EQ(from->text(), QStringLiteral("Ann Lee <ann@example.org>"));
     auto* send = view.findChild<QPushButton*>(QStringLiteral("cmdSend"));
@@ -71,6 +87,20 @@ TEST(ComposeWindowView, ShowsTheModelAndForwardsEdits) {
     EXPECT_EQ(model->addressBookRow(), 0);
     QTest::keyClick(book, Qt::Key_Return);
     EXPECT_EQ(model->lines(compose::AddressField::To).size(), 3u);
+
+    // Dragging the entry onto the CC field adds it there.
+    auto* table = view.findChild<QTableWidget*>(QStringLiteral("lvAddressBook"));
+    std::unique_ptr<QMimeData> dragged(table->model()->mimeData({table->model()->index(0, 1)}));
+    auto* cc = view.findChild<QLineEdit*>(QStringLiteral("txtCC"));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, dragged.get(), Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(cc, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, dragged.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(cc, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(model->plain(compose::AddressField::CC), "Bob Stone <bob@stone.org>");
+    EXPECT_EQ(cc->text(), QStringLiteral("Bob Stone <bob@stone.org>"));
 
     auto* body = view.findChild<QPlainTextEdit*>(QStringLiteral("richEditBody"));
     body->setPlainText(QStringLiteral("Hello Bob"));

@@ -7,11 +7,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTableView>
 #include <QTreeWidget>
 
+#include "desktop/floating_tips.h"
 #include "desktop/folder_window_view.h"
 #include "support/fake_platform.h"
 #include "support/qt_application.h"
@@ -114,6 +116,25 @@ TEST(MainWindow, RendersTheModelAndItsChildWindows) {
     }
     model.FormCloseQuery();
     model.FormClose();
+}
+
+TEST(MainWindow, FloatingTipsSwitchedOffShowNoTipAndOnTakeTheirDuration) {
+    application();
+    FloatingTipsFilter::State state{false, 8000};
+    FloatingTipsFilter tips(nullptr, [&state] { return state; });
+    qApp->installEventFilter(&tips);
+    QWidget widget;
+    widget.setToolTip(QStringLiteral("Trashcan"));
+    auto sendTipEvent = [&widget] {
+        QHelpEvent event(QEvent::ToolTip, QPoint(1, 1), QPoint(1, 1));
+        return QApplication::sendEvent(&widget, &event);
+    };
+    EXPECT_TRUE(sendTipEvent()) << "taken by the filter";
+    EXPECT_EQ(widget.toolTipDuration(), -1);
+    state = {true, 3000};
+    sendTipEvent();
+    EXPECT_EQ(widget.toolTipDuration(), 3000);
+    qApp->removeEventFilter(&tips);
 }
 
 }  // namespace

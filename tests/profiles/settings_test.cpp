@@ -364,5 +364,16 @@ TEST(SettingsRules, ChoicePositionsMeanTheirValues) {
     EXPECT_EQ(composeButtonHint(0), "Bring active Compose window to the front|");
 }
 
+TEST(SettingsRules, FloatingTipsStayTheirSecondsAndDamagedTextsGiveTheDefault) {
+    const std::pair<const char*, int> cases[] = {{"8", 8000},  {"12", 12000}, {"999", 999000},
+                                                 {"", 8000},   {"0", 8000},   {"-5", 8000},
+                                                 {"1a", 8000}, {" 3", 8000}};
+    for (const auto& [text, milliseconds] : cases) {
+        OtherSettings other;
+        other.floatingTipSeconds = text;
+        EXPECT_EQ(floatingTipMilliseconds(other), milliseconds) << '"' << text << '"';
+    }
+}
+
 }  // namespace
 }  // namespace velmora::profiles

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "fake_host.h"
+#include "profiles/profile.h"
 #include "store/index_rebuild.h"
 #include "store/message_file.h"
+#include "store/server_deletions.h"
 #include "support/fake_platform.h"
 #include "support/stored_messages.h"
 #include "support/temp_dir.h"
@@ -76,6 +78,54 @@ TEST_F(TransfersTest, DeleteMovesToTrashThenDeletingInTrashIsPermanent) {
     deleteSelected(*trashWindow, host, fake);
     EXPECT_EQ(trashWindow->rowCount(), 0u);
     EXPECT_TRUE(std::filesystem::is_empty(trash));
+}
+
+TEST_F(TransfersTest, DeletingForGoodFromTrashQueuesTheServerCopyOfItsProfile) {
+    const auto writeProfile = [&](const std::string& name, bool deleteWithTrash) {
+        profiles::TUsersObjListBox profile;
+        profile.profileName = name;
+        profile.leaveOnServer = true;
+        profile.deleteFromServerWithTrash = deleteWithTrash;
+        ASSERT_FALSE(
+            profiles::writeProfileFile(profiles::profileFilePath(home.path(), name), profile));
+    };
+    writeProfile("Home", true);
+    writeProfile("Keep", false);
+    std::filesystem::create_directories(home / "sub");
+    writeProfile("sub/Home", true);
+    const std::pair<const char*, store::ServerCopy> messages[] = {
+        {"home", {"uid-1", "Home"}},
+        {"keep", {"uid-2", "Keep"}},      // its profile keeps server copies
+        {"gone", {"uid-3", "No Such"}},   // no profile of that name
+        {"path", {"uid-4", "sub/Home"}},  // a note names a profile, never a path
+        {"shift", {"uid-5", "Home"}},     // deleted for good without visiting Trash
+    };
+    for (std::size_t i = 0; i < std::size(messages); ++i) {
+        MessageSample sample;
+        sample.fileName = "2001.01.01.00.00.00.00" + std::to_string(i + 1);
+        sample.subject = messages[i].first;
+        sample.serverCopy = messages[i].second;
+        testing::storeMessage(inbox, sample);
+    }
+    TinboxForm& source = host.openFolderWindow("InBox", true);
+    source.clickRow(4);
+    fake.system.shift = true;
+    deleteSelected(source, host, fake);
+    fake.system.shift = false;
+    source.selectAll();
+    deleteSelected(source, host, fake);
+    TinboxForm& trashWindow = *host.findFolderWindow("Trash");
+    ASSERT_EQ(trashWindow.rowCount(), 4u);
+    trashWindow.selectAll();
+    deleteSelected(trashWindow, host, fake);
+
+    EXPECT_EQ(trashWindow.rowCount(), 0u);
+    EXPECT_EQ(store::ServerDeletions(home / "Home.dele").uidls(),
+              std::vector<std::string>{"uid-1"});
+    EXPECT_FALSE(std::filesystem::exists(home / "Keep.dele"));
+    EXPECT_FALSE(std::filesystem::exists(home / "No Such.dele"));
+    EXPECT_FALSE(std::filesystem::exists(home / "sub" / "Home.dele"));
+    EXPECT_TRUE(fake.dialogs.texts("warning").empty());
 }
 
 TEST_F(TransfersTest, ShiftDeleteRemovesAtOnceWithoutVisitingTrash) {

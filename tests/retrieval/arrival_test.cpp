@@ -7,6 +7,7 @@
 #include "store/folders.h"
 #include "store/message_file.h"
 #include "store/message_transfer.h"
+#include "store/server_copy.h"
 #include "support/fake_platform.h"
 #include "support/stored_messages.h"
 #include "support/temp_dir.h"
@@ -76,6 +77,23 @@ struct ArrivalTest : ::testing::Test {
         return files;
     }
 };
+
+TEST_F(ArrivalTest, OnlyTheSessionNamesTheServerCopyNeverTheMessage) {
+    // A note the sender wrote would make deleting this message from Trash delete another one.
+    const std::string smuggled = "X-VL-serverCopy: uid-victim Home\r\n";
+    for (const bool left : {false, true}) {
+        mime::TmsMessage message;
+        message.LoadFromString(messageText(smuggled));
+        ArrivingMessage arriving{message, ArrivalPath::WholeMessage, left, 0, 0, 1};
+        if (left) arriving.serverCopy = store::ServerCopy{"uid-7", "Home"};
+        ASSERT_TRUE(storeArrivingMessage(context, arriving).safe);
+    }
+    const auto files = filesIn("InBox");
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(store::readServerCopy(files[0]), std::nullopt);
+    EXPECT_EQ(store::readServerCopy(files[1]), (store::ServerCopy{"uid-7", "Home"}));
+    EXPECT_EQ(testing::readFile(files[1]).find("uid-victim"), std::string::npos);
+}
 
 TEST_F(ArrivalTest, PlainMessageGoesIntoInBoxWithItsRowAfterTheFileIsWritten) {
     const ArrivalResult result = arrive(

@@ -45,8 +45,8 @@ TEST(SeenMessages, ALineCutShortOrDamagedIsSkipped) {
 TEST(SeenMessages, InvalidIdentifiersAreRefusedAndNothingIsWritten) {
     TempDir home;
     SeenMessages seen(home / "x.uidl");
-    for (const std::string bad : {std::string(), std::string("has space"), std::string(71, 'a'),
-                                  std::string("tab\there"), std::string("\x7F")})
+    for (const std::string& bad : {std::string(), std::string("has space"), std::string(71, 'a'),
+                                   std::string("tab\there"), std::string("\x7F")})
         EXPECT_EQ(seen.record(bad, 1), std::errc::invalid_argument) << bad;
     EXPECT_FALSE(std::filesystem::exists(home / "x.uidl"));
     EXPECT_TRUE(isValidUidl(std::string(70, '~')));

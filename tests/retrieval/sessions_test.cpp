@@ -7,6 +7,8 @@
 #include "retrieval/seen_messages.h"
 #include "store/folders.h"
 #include "store/message_file.h"
+#include "store/server_copy.h"
+#include "store/server_deletions.h"
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
 
@@ -304,6 +306,93 @@ TEST_F(SessionTest, LeftOnTheServerWithoutUidlRetrievesAsBefore) {
     EXPECT_EQ(retrieval.retrieveAll().stored, 1);
     EXPECT_EQ(server.finish(), "");
     EXPECT_FALSE(std::filesystem::exists(home / "Home.uidl"));
+}
+
+TEST_F(SessionTest, WhatExecuteActionKeepsOnTheServerIsNotFetchedAgain) {
+    const ServerMessage a{"kept"}, b{"held"};
+    Script script = login(2) + info(1, a) + info(2, b) + kQuit + Script{"ACCEPT"} + login(2) +
+                    info(1, a) + retr(1, a) + kQuit;
+    // Retrieve all takes only b; the size-filtered retrieval then holds both.
+    script =
+        script + Script{"ACCEPT"} + login(2) + uidl("12") + sizes({a, b}) + fetch(2, b) + kQuit;
+    script = script + Script{"ACCEPT"} + login(2) + info(1, a) + info(2, b) + kQuit +
+             Script{"ACCEPT"} + login(2) + kQuit;
+    ScriptedServer server(script);
+    addProfile("Home", server.port());
+    profiles.record(0).leaveOnServer = true;
+    retrieval.headers();
+    TheadersForm& window = *host.findHeadersWindow();
+    window.clickRow(0);
+    window.pressKey('o');
+    window.clickRow(1);
+    window.pressKey('h');
+    EXPECT_TRUE(retrieval.executeAction().ok);
+    ASSERT_EQ(inboxRows(), 1u);
+    EXPECT_TRUE(SeenMessages(home / "Home.uidl").contains("uid-1"));
+    const auto& item = host.folderHost.findFolderWindow("InBox")->rows()[0].item;
+    EXPECT_EQ(store::readServerCopy(store::messageFilePath(home / "InBox.000", item.fileName)),
+              (store::ServerCopy{"uid-1", "Home"}));
+
+    EXPECT_EQ(retrieval.retrieveAll().stored, 1);
+    settings.retrieve.retrieveAllRegardlessOfSize = false;
+    const SessionOutcome filtered = retrieval.messages();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_TRUE(filtered.ok) << filtered.error;
+    EXPECT_EQ(filtered.stored, 0);
+    EXPECT_EQ(filtered.sizeHeld, 0);
+    EXPECT_EQ(inboxRows(), 2u);
+}
+
+TEST_F(SessionTest, ServerCopiesDeletedFromTrashGoAtTheNextSessionAndLeaveTheListsAfterQuit) {
+    addProfile("Home", 0);
+    profiles.record(0).leaveOnServer = true;
+    {
+        SeenMessages seen(home / "Home.uidl");
+        for (const char* id : {"uid-a", "uid-b", "uid-c"}) ASSERT_FALSE(seen.record(id, 1));
+        store::ServerDeletions queue(home / "Home.dele");
+        // d was never recorded as fetched (a lost list): deleted all the same, never fetched;
+        // x is no longer on the server.
+        for (const char* id : {"uid-b", "uid-d", "uid-x"}) ASSERT_FALSE(queue.add(id));
+    }
+    const auto session = [&](const Script& quit) {
+        ScriptedServer server(login(4) + uidl("abcd") + dele(2) + dele(4) + quit);
+        settings.retrieve.pop3Port = std::to_string(server.port());
+        const SessionOutcome outcome = retrieval.retrieveAll();
+        EXPECT_EQ(server.finish(), "");
+        EXPECT_EQ(outcome.stored, 0);
+        return outcome;
+    };
+    // A failed QUIT deleted nothing: both lists stay as they were.
+    EXPECT_FALSE(session({"C: QUIT", "S: -ERR not now"}).ok);
+    EXPECT_EQ(store::ServerDeletions(home / "Home.dele").uidls(),
+              (std::vector<std::string>{"uid-b", "uid-d", "uid-x"}));
+    EXPECT_TRUE(SeenMessages(home / "Home.uidl").contains("uid-b"));
+
+    EXPECT_TRUE(session(kQuit).ok);
+    EXPECT_FALSE(std::filesystem::exists(home / "Home.dele"));
+    const SeenMessages seen(home / "Home.uidl");
+    EXPECT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(seen.contains("uid-a"));
+    EXPECT_TRUE(seen.contains("uid-c"));
+    EXPECT_EQ(messageFiles("InBox"), 0u);
+}
+
+TEST_F(SessionTest, TheSizeFilteredRetrievalDeletesTheQueuedServerCopiesToo) {
+    settings.retrieve.retrieveAllRegardlessOfSize = false;
+    const ServerMessage a{"fetched, then deleted from Trash"}, b{"new"};
+    // a is held as fetched but goes for the queue; b is fetched and kept.
+    ScriptedServer server(login(2) + info(1, a) + info(2, b) + kQuit + Script{"ACCEPT"} + login(2) +
+                          info(1, a) + dele(1) + info(2, b) + retr(2, b) + kQuit);
+    addProfile("Home", server.port());
+    profiles.record(0).leaveOnServer = true;
+    ASSERT_FALSE(SeenMessages(home / "Home.uidl").record("uid-1", 1));
+    ASSERT_FALSE(store::ServerDeletions(home / "Home.dele").add("uid-1"));
+    const SessionOutcome outcome = retrieval.messages();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_TRUE(outcome.ok) << outcome.error;
+    EXPECT_EQ(outcome.stored, 1);
+    EXPECT_FALSE(std::filesystem::exists(home / "Home.dele"));
+    EXPECT_TRUE(SeenMessages(home / "Home.uidl").contains("uid-2"));
 }
 
 TEST_F(SessionTest, APasswordIsNotSentInPlainTextUnlessTheProfileAllowsIt) {

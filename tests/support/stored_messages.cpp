@@ -48,6 +48,7 @@ store::TObjListViewVLF storeMessage(const std::filesystem::path& directory,
     if (auto failure = store::saveAttachmentFiles(message, directory, item))
         throw std::runtime_error("saving attachments: " + *failure);
     if (!item.attachList.empty()) item.status[8] = 'A';
+    store::setServerCopy(message.Headers(), sample.serverCopy);
     if (auto failure =
             store::writeMessageFile(message, item, directory, store::PrioritySpelling::NewMessage))
         throw std::runtime_error("writing the message: " + *failure);

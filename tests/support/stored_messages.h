@@ -11,6 +11,7 @@
 
 #include "mime/message.h"
 #include "store/list_item.h"
+#include "store/server_copy.h"
 
 namespace velmora::testing {
 
@@ -27,6 +28,8 @@ struct MessageSample {
     std::string status = "U O r f a N";
     // The character set the message is written in (its bytes are the caller's).
     mime::TCharSet charSet = mime::TCharSet::csUSASCII;
+    // Where the message's copy left on the server is, as arrival notes it.
+    std::optional<store::ServerCopy> serverCopy;
 };
 
 mime::TmsMessage buildMessage(const MessageSample& sample);

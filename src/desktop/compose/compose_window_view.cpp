@@ -15,15 +15,20 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <optional>
 
 #include "base/text_file.h"
 #include "compose/outgoing.h"
+#include "desktop/editor_text.h"
+#include "desktop/font_setting.h"
 #include "desktop/menu_builder.h"
 #include "desktop/text_convert.h"
 
@@ -37,15 +42,31 @@ using compose::ComposePage;
 constexpr const char* kPlainNames[3] = {"txtTo", "txtCC", "txtBCC"};
 constexpr const char* kPlainLabels[3] = {"To:", "CC:", "BCC:"};
 constexpr const char* kListNames[3] = {"memoTo", "memoCC", "memoBCC"};
+// Entries dragged from an address-book list: the owning view's id, then the rows, one a line.
+constexpr const char* kEntriesMime = "application/x-velmora-address-entries";
 
-// The editor's text as the model keeps it: lines joined by CR LF.
-std::string editorText(const QPlainTextEdit* edit) {
-    return joinLines(splitLines(fromQt(edit->toPlainText())), false);
-}
+// The address-book list, whose drags carry the rows of the selected entries.
+class AddressBookTable final : public QTableWidget {
+  public:
+    AddressBookTable(QString owner, QWidget* parent)
+        : QTableWidget(0, 3, parent), owner_(std::move(owner)) {}
 
-void setEditorText(QPlainTextEdit* edit, const std::string& text) {
-    if (editorText(edit) != joinLines(splitLines(text), false)) edit->setPlainText(toQt(text));
-}
+  protected:
+    QMimeData* mimeData(const QList<QTableWidgetItem*>& items) const override {
+        QList<int> rows;
+        for (const QTableWidgetItem* item : items)
+            if (!rows.contains(item->row())) rows.push_back(item->row());
+        std::sort(rows.begin(), rows.end());
+        QStringList lines{owner_};
+        for (const int row : rows) lines.push_back(QString::number(row));
+        auto* data = new QMimeData;
+        data->setData(QString::fromLatin1(kEntriesMime), lines.join(QLatin1Char('\n')).toUtf8());
+        return data;
+    }
+
+  private:
+    QString owner_;
+};
 
 void setLineText(QLineEdit* edit, const std::string& text) {
     if (fromQt(edit->text()) != text) edit->setText(toQt(text));
@@ -69,11 +90,14 @@ ComposeWindowView::ComposeWindowView(compose::TcomposeForm& model, QWidget* pare
     body_ = new QPlainTextEdit(tabs_);
     body_->setObjectName(QStringLiteral("richEditBody"));
     body_->setAccessibleName(QStringLiteral("Body"));
+    applyFontSetting(*body_, model_.bodyFont(), QPalette::Text);
     tabs_->addTab(body_, QStringLiteral("Body"));
     tabs_->addTab(optionsPage(), QStringLiteral("Options"));
     for (AddressField f : {AddressField::To, AddressField::CC, AddressField::BCC})
         tabs_->addTab(listPage(f), QString());
     tabs_->addTab(attachmentsPage(), QStringLiteral("Attachment"));
+    tabs_->tabBar()->setAcceptDrops(true);
+    tabs_->tabBar()->setChangeCurrentOnDrag(true);
     layout->addWidget(tabs_);
 
     auto* buttons = new QHBoxLayout;
@@ -147,6 +171,26 @@ bool ComposeWindowView::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
+    // Address-book entries dropped on a plain field or a list page.
+    if (!closed_ && (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+                     event->type() == QEvent::Drop)) {
+        const auto field = dropField(watched);
+        auto* drag = static_cast<QDropEvent*>(event);
+        const QStringList lines =
+            QString::fromUtf8(drag->mimeData()->data(QString::fromLatin1(kEntriesMime)))
+                .split(QLatin1Char('\n'));
+        // Only this window's own entries: another window's rows are of its own book.
+        if (field && lines.first() == QString::number(reinterpret_cast<quintptr>(this), 16)) {
+            if (event->type() == QEvent::Drop) {
+                std::vector<int> rows;
+                for (qsizetype i = 1; i < lines.size(); ++i) rows.push_back(lines[i].toInt());
+                model_.dropEntries(rows, *field);
+                refreshFromModel();
+            }
+            drag->acceptProposedAction();
+            return true;
+        }
+    }
     // Files dropped on the attachment list are attached.
     if (attachments_ && watched == attachments_->viewport() && !closed_) {
         if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
@@ -169,6 +213,13 @@ bool ComposeWindowView::eventFilter(QObject* watched, QEvent* event) {
     return ChildView::eventFilter(watched, event);
 }
 
+std::optional<AddressField> ComposeWindowView::dropField(QObject* watched) const {
+    for (int i = 0; i < 3; ++i)
+        if (watched == plain_[i] || (lists_[i] && watched == lists_[i]->viewport()))
+            return static_cast<AddressField>(i);
+    return std::nullopt;
+}
+
 QLineEdit* ComposeWindowView::lineEdit(const char* name, const char* accessible, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
@@ -186,6 +237,7 @@ QWidget* ComposeWindowView::composePage() {
     form->addRow(QStringLiteral("Reply To:"), replyTo_);
     for (int i = 0; i < 3; ++i) {
         plain_[i] = lineEdit(kPlainNames[i], kPlainLabels[i], page);
+        plain_[i]->installEventFilter(this);
         form->addRow(QString::fromLatin1(kPlainLabels[i]), plain_[i]);
         const auto field = static_cast<AddressField>(i);
         connect(plain_[i], &QLineEdit::textEdited, this,
@@ -202,9 +254,21 @@ QWidget* ComposeWindowView::composePage() {
     signatureText_ = new QPlainTextEdit(page);
     signatureText_->setObjectName(QStringLiteral("richEdit_Signature"));
     signatureText_->setAccessibleName(QStringLiteral("Signature text"));
+    applyFontSetting(*signatureText_, model_.signatureFont(), QPalette::Text);
     signatureText_->setMaximumHeight(80);
     form->addRow(QString(), signatureText_);
-    addressBook_ = new QTableWidget(0, 3, page);
+    books_ = new QComboBox(page);
+    books_->setObjectName(QStringLiteral("cboAddressBooks"));
+    books_->setAccessibleName(QStringLiteral("Address book shown"));
+    form->addRow(QStringLiteral("Address book:"), books_);
+    connect(books_, &QComboBox::activated, this, [this](int index) {
+        // The choice lists the entries of the model's "Address Boo&ks" sub-menu.
+        const platform::Menu menu = model_.addressBookMenu();
+        if (index >= 0 && index < static_cast<int>(menu.size()))
+            runCommand(menu[static_cast<std::size_t>(index)].command);
+    });
+    addressBook_ =
+        new AddressBookTable(QString::number(reinterpret_cast<quintptr>(this), 16), page);
     addressBook_->setObjectName(QStringLiteral("lvAddressBook"));
     addressBook_->setAccessibleName(QStringLiteral("Address book"));
     addressBook_->setHorizontalHeaderLabels(
@@ -214,7 +278,12 @@ QWidget* ComposeWindowView::composePage() {
     addressBook_->verticalHeader()->hide();
     addressBook_->horizontalHeader()->setStretchLastSection(true);
     addressBook_->installEventFilter(this);
-    form->addRow(QStringLiteral("Address book:"), addressBook_);
+    // Selected entries are dragged onto an address field or a list page (the tabs open under
+    // the drag).
+    addressBook_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    addressBook_->setDragEnabled(true);
+    addressBook_->setDragDropMode(QAbstractItemView::DragOnly);
+    form->addRow(QString(), addressBook_);
     typeAhead_ = new QLabel(page);
     typeAhead_->setObjectName(QStringLiteral("lblTypeAhead"));
     typeAhead_->setAccessibleName(QStringLiteral("Type-ahead search"));
@@ -296,6 +365,7 @@ QWidget* ComposeWindowView::listPage(AddressField field) {
     edit->setAccessibleName(QString::fromLatin1(kPlainLabels[i]) +
                             QStringLiteral(" one address per line"));
     lists_[i] = edit;
+    edit->viewport()->installEventFilter(this);
     connect(edit, &QPlainTextEdit::textChanged, this, [this, i, field] {
         if (filling_) return;
         model_.setLines(field, splitLines(fromQt(lists_[i]->toPlainText())));
@@ -375,6 +445,12 @@ void ComposeWindowView::refreshFromModel() {
         signatures_->addItem(toQt(block.name));
     signatures_->setCurrentIndex(model_.chosenSignature());
 
+    books_->clear();
+    for (const auto& entry : model_.addressBookMenu()) {
+        books_->addItem(toQt(entry.caption));
+        if (entry.checked) books_->setCurrentIndex(books_->count() - 1);
+    }
+    books_->setEnabled(books_->count() > 0);
     const auto& book = model_.addressBook();
     addressBook_->setRowCount(static_cast<int>(book.size()));
     for (int row = 0; row < static_cast<int>(book.size()); ++row) {

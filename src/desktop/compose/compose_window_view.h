@@ -4,6 +4,8 @@
 // the model's leave step); it holds no rule. Every control carries an accessible name.
 #pragma once
 
+#include <optional>
+
 #include "compose/compose_form.h"
 #include "desktop/child_view.h"
 
@@ -36,6 +38,8 @@ class ComposeWindowView final : public ChildView {
     QWidget* listPage(compose::AddressField field);
     QWidget* attachmentsPage();
     QLineEdit* lineEdit(const char* name, const char* accessible, QWidget* parent);
+    // The address field a drop on `watched` goes to (a plain field or a list page's editor).
+    std::optional<compose::AddressField> dropField(QObject* watched) const;
 
     compose::TcomposeForm& model_;
     bool filling_ = false;
@@ -47,6 +51,7 @@ class ComposeWindowView final : public ChildView {
     QLineEdit* subject_ = nullptr;
     QComboBox* signatures_ = nullptr;
     QPlainTextEdit* signatureText_ = nullptr;
+    QComboBox* books_ = nullptr;
     QTableWidget* addressBook_ = nullptr;
     QLabel* typeAhead_ = nullptr;
     QPlainTextEdit* body_ = nullptr;

@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "desktop/menu_builder.h"
 #include "desktop/text_convert.h"
 #include "store/folder_tree.h"
 
@@ -156,13 +157,12 @@ FiltersWindowView::FiltersWindowView(retrieval::TfiltersForm& model, QWidget* pa
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
         menu.setObjectName(QStringLiteral("popFilters"));
-        QAction* reorder = menu.addAction(QStringLiteral("&Re-Order Filters"));
-        reorder->setObjectName(QStringLiteral("mnuFilters_ReOrder"));
-        reorder->setEnabled(!model_.rules().rules.empty());
-        connect(reorder, &QAction::triggered, this, [this] { openReorderWindow(); });
-        QAction* closeWindowAction = menu.addAction(QStringLiteral("&Close Window"));
-        closeWindowAction->setObjectName(QStringLiteral("mnuFilters_Close"));
-        connect(closeWindowAction, &QAction::triggered, this, [this] { closeWindow(); });
+        menu.setAccessibleName(QStringLiteral("Rules list menu"));
+        const ViewCommands own = {{"mnuFilters_ReOrder", [this] { openReorderWindow(); }},
+                                  {"mnuFilters_Close", [this] { closeWindow(); }}};
+        fillMenu(
+            &menu, model_.popupMenu(), [](const std::function<void()>& command) { command(); },
+            own);
         menu.exec(list_->viewport()->mapToGlobal(at));
     });
     refreshFromModel();

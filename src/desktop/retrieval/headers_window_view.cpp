@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "desktop/menu_builder.h"
 #include "desktop/text_convert.h"
 
 namespace velmora::desktop {
@@ -22,19 +23,18 @@ namespace {
 struct ActionButton {
     const char* name;
     const char* caption;  // the accelerators are the window's keys R, O, H and D
-    const char* menuCaption;
     const char* hint;
     retrieval::ServerAction action;
 };
 constexpr ActionButton kActionButtons[4] = {
-    {"optRetDel", "&Retrieve and Delete", "&Retrieve and Delete",
+    {"optRetDel", "&Retrieve and Delete",
      "Retrieve message and then Delete it from the mail server",
      retrieval::ServerAction::RetAndDel},
-    {"optRetHold", "Retrieve and H&old", "Retrieve and H&old",
-     "Retrieve message then hold it on the mail server", retrieval::ServerAction::RetAndHold},
-    {"optHold", "&Hold on Server", "&Hold",
-     "Take no retrieve action - just hold it on the mail server", retrieval::ServerAction::Hold},
-    {"optDelete", "&Delete on Server", "&Delete",
+    {"optRetHold", "Retrieve and H&old", "Retrieve message then hold it on the mail server",
+     retrieval::ServerAction::RetAndHold},
+    {"optHold", "&Hold on Server", "Take no retrieve action - just hold it on the mail server",
+     retrieval::ServerAction::Hold},
+    {"optDelete", "&Delete on Server",
      "Do not retrieve message - just delete it from the mail server",
      retrieval::ServerAction::Delete},
 };
@@ -123,36 +123,20 @@ HeadersWindowView::HeadersWindowView(retrieval::TheadersForm& model, QWidget* pa
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
         menu.setObjectName(QStringLiteral("popHeaders"));
-        auto add = [&](const char* name, const QString& caption, bool enabled,
-                       std::function<void()> run) {
-            QAction* action = menu.addAction(caption);
-            action->setObjectName(QString::fromLatin1(name));
-            action->setEnabled(enabled);
-            connect(action, &QAction::triggered, this, [this, run = std::move(run)] {
-                run();
-                refreshFromModel();
-            });
-        };
-        const bool rows = model_.rowCount() > 0;
-        add("mnuHeaders_Retrieve", QStringLiteral("Re&trieve Headers"), true,
-            [this] { model_.cmdRetrieveHeadersClick(); });
-        add("mnuHeaders_Execute", QStringLiteral("&EXECUTE ACTION"), model_.executeEnabled(),
-            [this] { model_.cmdExecuteClick(); });
-        menu.addSeparator();
-        for (const ActionButton& b : kActionButtons)
-            add(b.name, QString::fromLatin1(b.menuCaption), rows && model_.actionGroupEnabled(),
-                [this, action = b.action] { model_.setAction(action); });
-        add("mnuHeaders_SelectAll", QStringLiteral("&Select All"), rows,
-            [this] { model_.selectAll(); });
-        menu.addSeparator();
-        add("mnuHeaders_ListSize", toQt(model_.sizeMenuCaption()), true,
-            [this] { model_.toggleFullSize(); });
+        menu.setAccessibleName(QStringLiteral("Headers list menu"));
         // Closing frees the model: nothing is drawn from it afterwards.
-        QAction* close = menu.addAction(QStringLiteral("&Close Window"));
-        close->setObjectName(QStringLiteral("mnuHeaders_Close"));
-        connect(close, &QAction::triggered, this, [this] {
-            if (QWidget* frame = parentWidget()) frame->close();
-        });
+        bool closing = false;
+        const ViewCommands own = {{"mnuHeaders_Close", [this, &closing] {
+                                       closing = true;
+                                       if (QWidget* frame = parentWidget()) frame->close();
+                                   }}};
+        fillMenu(
+            &menu, model_.popupMenu(),
+            [this, &closing](const std::function<void()>& command) {
+                command();
+                if (!closing) refreshFromModel();
+            },
+            own);
         menu.exec(list_->viewport()->mapToGlobal(at));
     });
     refreshFromModel();
