@@ -1,12 +1,14 @@
-// Sending 500 filed messages from OutBox to a local SMTP server (aiosmtpd), one session each,
-// each delivered message moved into Sent: the compose module's sending (as velmora-cli send
-// --outbox and the Send button run it) beside Debian's msmtp sending the same message files (one
-// process a message, nothing filed), in the same run; our sending also once without filing
-// (argument 0). Counters: ms_per_message, client_cpu_s.
+// Sending 500 filed messages from OutBox to a local SMTP server, one session each, each
+// delivered message moved into Sent: the compose module's sending (as velmora-cli send --outbox
+// and the Send button run it) beside Debian's msmtp sending the same message files (one process
+// a message, nothing filed), in the same run; our sending also once without filing (argument 0).
+// The server is aiosmtpd, which stores each message, and a native sink (bench/native_smtp_sink.h)
+// that leaves only the clients' own time. Counters: ms_per_message, client_cpu_s.
 #include <benchmark/benchmark.h>
 
 #include "compose/filing.h"
 #include "compose/standalone_sending.h"
+#include "native_smtp_sink.h"
 #include "net_bench_support.h"
 #include "platform/headless.h"
 #include "profiles/profile.h"
@@ -120,9 +122,42 @@ void BM_SendOutBox500_Velmora(benchmark::State& state) {
     report(state, cpu);
 }
 
+// The same against a native sink server, which leaves only our own time (and the kernel's).
+void BM_SendOutBox500_Velmora_NativeSink(benchmark::State& state) {
+    static bench::NativeSmtpSink sink;
+    if (!sink.error().empty()) return state.SkipWithError(sink.error().c_str());
+    bench::CpuClock cpu(bench::CpuClock::Self);
+    for (auto _ : state) {
+        state.PauseTiming();
+        testing::TempDir home;
+        prepareHome(home.path(), sink.port());
+        platform::HeadlessPlatform headless;
+        const std::size_t before = sink.messages();
+        state.ResumeTiming();
+        cpu.start();
+        std::pair<int, int> result;
+        {
+            compose::StandaloneSending sending(headless.platform(), home.path());
+            result = sending.sendOutBox();
+        }
+        cpu.stop();
+        state.PauseTiming();
+        if (result.first != kMessages || sink.messages() - before != kMessages)
+            return state.SkipWithError("not every message was delivered");
+        state.ResumeTiming();
+    }
+    report(state, cpu);
+}
+
+// msmtp sending the same message files, one process a message: to aiosmtpd (argument 0) or to
+// the native sink (argument 1).
 void BM_SendOutBox500_Msmtp(benchmark::State& state) {
-    Sink& sink = Sink::get();
-    if (!sink.error.empty()) return state.SkipWithError(sink.error.c_str());
+    static bench::NativeSmtpSink native;
+    const bool toNative = state.range(0) != 0;
+    Sink* sink = toNative ? nullptr : &Sink::get();
+    if (sink && !sink->error.empty()) return state.SkipWithError(sink->error.c_str());
+    if (toNative && !native.error().empty()) return state.SkipWithError(native.error().c_str());
+    const std::uint16_t port = toNative ? native.port() : sink->server.port();
     testing::TempDir folder;
     const std::string config = (folder / "msmtprc").string();
     testing::writeFile(config, "defaults\n");
@@ -131,16 +166,17 @@ void BM_SendOutBox500_Msmtp(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         testing::TempDir home;
-        const auto files = prepareHome(home.path(), sink.server.port());
+        const auto files = prepareHome(home.path(), port);
         const std::vector<std::string> argv = {"/usr/bin/msmtp",
                                                "--file=" + config,
                                                "--host=127.0.0.1",
-                                               "--port=" + std::to_string(sink.server.port()),
+                                               "--port=" + std::to_string(port),
                                                "--auth=off",
                                                "--tls=off",
                                                "--from=ann@example.test",
                                                "--",
                                                "bob@example.test"};
+        const std::size_t before = native.messages();
         state.ResumeTiming();
         cpu.start();
         for (const auto& file : files)
@@ -148,7 +184,9 @@ void BM_SendOutBox500_Msmtp(benchmark::State& state) {
                 return state.SkipWithError("msmtp failed (is it installed?)");
         cpu.stop();
         state.PauseTiming();
-        if (!sink.settle(kMessages)) return state.SkipWithError("the server did not store them");
+        const bool stored =
+            toNative ? native.messages() - before == kMessages : sink->settle(kMessages);
+        if (!stored) return state.SkipWithError("the server did not store them");
         state.ResumeTiming();
     }
     report(state, cpu);
@@ -162,4 +200,13 @@ BENCHMARK(BM_SendOutBox500_Velmora)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(2);
-BENCHMARK(BM_SendOutBox500_Msmtp)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_SendOutBox500_Velmora_NativeSink)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+BENCHMARK(BM_SendOutBox500_Msmtp)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
