@@ -4,6 +4,8 @@
 // the folder synced before QUIT and the index written, as velmora-cli retrieve does it. Beside
 // it, in the same run on the same mailbox, Debian's mpop delivering the mailbox into a maildir.
 // The mailbox is generated here (never committed); the server keeps it (nothing is deleted).
+// Our retrieval runs twice: over plain POP3 (argument 0) and over POP3S (argument 1), to show
+// what TLS costs a whole retrieval.
 // Counters: client_cpu_s (CPU time of our process, or of mpop as a child), MB_per_s, MB.
 #include <benchmark/benchmark.h>
 
@@ -20,6 +22,7 @@
 #include "retrieval/standalone_retrieval.h"
 #include "store/folders.h"
 #include "support/servers/real_servers.h"
+#include "support/servers/test_certificates.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -101,8 +104,10 @@ std::string makeMessage(int number, std::size_t size, std::mt19937& random) {
 
 struct Mailbox {
     testing::TempDir folder;
+    testing::TestCertificates certificates{folder / "certificates"};
     testing::DovecotServer server{folder / "dovecot"};
     std::string error;
+    std::string fingerprint;  // of the server's certificate, which the profile trusts
     std::int64_t bytes = 0;
 
     Mailbox() {
@@ -115,6 +120,13 @@ struct Mailbox {
             bytes += static_cast<std::int64_t>(message.size());
             server.addMessage("alice", message);
         }
+        const auto certificate = certificates.issue("pop3", {"localhost", "127.0.0.1"});
+        if (certificate.certificate.empty()) {
+            error = certificates.error();
+            return;
+        }
+        fingerprint = testing::certificateFingerprint(certificate.certificate);
+        server.enableTls(certificate);
         error = server.start();
     }
 
@@ -125,8 +137,9 @@ struct Mailbox {
 };
 
 // A home folder as a user leaves it: one profile that remembers its password, the server's port,
-// the messages left on the server so that every run finds the whole mailbox.
-void writeHome(const fs::path& home, std::uint16_t port) {
+// the messages left on the server so that every run finds the whole mailbox. With `tls` the
+// profile connects over POP3S and trusts the test CA's certificate by its fingerprint.
+void writeHome(const fs::path& home, const Mailbox& mailbox, bool tls) {
     for (const char* name : store::kDefaultFolderNames)
         fs::create_directories(store::folderDirectory(home, name));
     profiles::TUsersObjListBox profile;
@@ -135,10 +148,15 @@ void writeHome(const fs::path& home, std::uint16_t port) {
     profile.password = "secret";
     profile.rememberPassword = true;
     profile.pop3Server = "127.0.0.1";
+    if (tls) {
+        profile.pop3Security = profiles::Security::Tls;
+        profile.pop3Port = mailbox.server.tlsPort();
+        profile.pop3TrustedCertificate = mailbox.fingerprint;
+    }
     (void)profiles::writeMasterUsr(home, {"Home"});
     (void)profiles::writeProfileFile(profiles::profileFilePath(home, "Home"), profile);
     profiles::RetrieveSettings retrieve;
-    retrieve.pop3Port = std::to_string(port);
+    retrieve.pop3Port = std::to_string(mailbox.server.port());
     retrieve.deleteFromServer = false;
     (void)profiles::saveRetrieveSettings(home, retrieve);
 }
@@ -169,7 +187,7 @@ void BM_RetrieveAll_Velmora_InBox(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();  // making and removing the home folder is not retrieval
         auto home = std::make_unique<testing::TempDir>();
-        writeHome(home->path(), mailbox.server.port());
+        writeHome(home->path(), mailbox, state.range(0) != 0);
         platform::HeadlessPlatform headless;
         state.ResumeTiming();
         cpu.start();
@@ -227,6 +245,8 @@ void BM_RetrieveAll_Mpop_Maildir(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_RetrieveAll_Velmora_InBox)
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
