@@ -14,6 +14,7 @@
 
 #include "desktop/editor_text.h"
 #include "desktop/menu_builder.h"
+#include "desktop/rank_keys.h"
 #include "desktop/text_convert.h"
 
 namespace velmora::desktop {
@@ -145,26 +146,7 @@ bool SignatureWindowDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == list_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool shift = key->modifiers() & Qt::ShiftModifier;
-        std::optional<profiles::RankKey> rankKey;
-        switch (key->key()) {
-            case Qt::Key_Up:
-                rankKey = profiles::RankKey::Up;
-                break;
-            case Qt::Key_Down:
-                rankKey = profiles::RankKey::Down;
-                break;
-            case Qt::Key_Home:
-                rankKey = profiles::RankKey::Home;
-                break;
-            case Qt::Key_End:
-                rankKey = profiles::RankKey::End;
-                break;
-            case Qt::Key_Delete:
-                rankKey = profiles::RankKey::Delete;
-                break;
-            default:
-                break;
-        }
+        const std::optional<profiles::RankKey> rankKey = rankKeyOf(*key);
         if (rankKey) {
             act([this, rankKey, shift] { form_.rankKey(*rankKey, shift); }, false);
             return true;
