@@ -32,6 +32,31 @@ const std::string kPlain =
     "From: Ann <ann@example.test>\r\nTo: bob@example.test\r\nSubject: Work: plans\r\n"
     "Date: Tue, 31 Jul 2001 15:30:45 +0200\r\n\r\nfirst\r\n.\r\n..\r\nlast\r\n";
 
+// The sessions of one profile "Home" (alice, her password remembered) on the server's POP3 port,
+// with the fakes; `leaveOnServer` is the profile's choice.
+struct HomeSessions {
+    HomeSessions(const std::filesystem::path& home, std::uint16_t port, bool leaveOnServer = false)
+        : host(fake, home, settings), retrieval(fake, home, settings, profiles, rules, host) {
+        settings.retrieve.pop3Port = std::to_string(port);
+        profiles::TUsersObjListBox profile;
+        profile.profileName = "Home";
+        profile.accountName = "alice";
+        profile.password = "secret";
+        profile.rememberPassword = true;
+        profile.pop3Server = "127.0.0.1";
+        profile.leaveOnServer = leaveOnServer;
+        profiles.append(profile);
+        profiles.selectActiveProfile(0);
+    }
+
+    testing::FakePlatform fake;
+    profiles::Settings settings;
+    profiles::ProfileLists profiles;
+    RuleList rules;
+    testing::FakeRetrievalHost host;
+    Retrieval retrieval;
+};
+
 struct DovecotRetrievalTest : ::testing::Test {
     void SetUp() override {
         server.addUser("alice", "secret");
@@ -76,27 +101,14 @@ struct DovecotRetrievalTest : ::testing::Test {
 };
 
 TEST_F(DovecotRetrievalTest, RetrieveAllStoresByTheRulesAndEmptiesTheMailbox) {
-    testing::FakePlatform fake;
-    profiles::Settings settings;
-    settings.retrieve.pop3Port = std::to_string(server.port());
-    profiles::ProfileLists profiles;
-    profiles::TUsersObjListBox profile;
-    profile.profileName = "Home";
-    profile.accountName = "alice";
-    profile.password = "secret";
-    profile.rememberPassword = true;
-    profile.pop3Server = "127.0.0.1";
-    profiles.append(profile);
-    profiles.selectActiveProfile(0);
-    RuleList rules;
+    HomeSessions sessions(home.path(), server.port());
+    auto& [fake, settings, profiles, rules, host, retrieval] = sessions;
     TMailFiltersObjectListBox rule;
     rule.filterOn = static_cast<int>(RuleField::Subject);
     rule.filterText = "work:";
     rule.action = static_cast<int>(RuleAction::CopyTo);
     rule.folderPath = (home / "Work.001").string();
     rules.rules.push_back(rule);
-    testing::FakeRetrievalHost host(fake, home.path(), settings);
-    Retrieval retrieval(fake, home.path(), settings, profiles, rules, host);
 
     const SessionOutcome outcome = retrieval.retrieveAll();
     EXPECT_TRUE(outcome.ok) << outcome.error;
@@ -118,21 +130,8 @@ TEST_F(DovecotRetrievalTest, AMailboxOfSeveralBatchesIsPipelinedAndEmptiedWholly
     for (int i = 0; i < kMore; ++i)
         server.addMessage("alice", "Subject: number " + std::to_string(i) + "\r\n\r\n" +
                                        std::string(static_cast<std::size_t>(i) * 40, 'x') + "\r\n");
-    testing::FakePlatform fake;
-    profiles::Settings settings;
-    settings.retrieve.pop3Port = std::to_string(server.port());
-    profiles::ProfileLists profiles;
-    profiles::TUsersObjListBox profile;
-    profile.profileName = "Home";
-    profile.accountName = "alice";
-    profile.password = "secret";
-    profile.rememberPassword = true;
-    profile.pop3Server = "127.0.0.1";
-    profiles.append(profile);
-    profiles.selectActiveProfile(0);
-    RuleList rules;
-    testing::FakeRetrievalHost host(fake, home.path(), settings);
-    Retrieval retrieval(fake, home.path(), settings, profiles, rules, host);
+    HomeSessions sessions(home.path(), server.port());
+    auto& [fake, settings, profiles, rules, host, retrieval] = sessions;
 
     const SessionOutcome outcome = retrieval.retrieveAll();
     EXPECT_TRUE(outcome.ok) << outcome.error;
@@ -143,22 +142,8 @@ TEST_F(DovecotRetrievalTest, AMailboxOfSeveralBatchesIsPipelinedAndEmptiedWholly
 }
 
 TEST_F(DovecotRetrievalTest, LeftOnTheServerEachMessageIsRecordedOnceItsBatchIsFlushed) {
-    testing::FakePlatform fake;
-    profiles::Settings settings;
-    settings.retrieve.pop3Port = std::to_string(server.port());
-    profiles::ProfileLists profiles;
-    profiles::TUsersObjListBox profile;
-    profile.profileName = "Home";
-    profile.accountName = "alice";
-    profile.password = "secret";
-    profile.rememberPassword = true;
-    profile.pop3Server = "127.0.0.1";
-    profile.leaveOnServer = true;
-    profiles.append(profile);
-    profiles.selectActiveProfile(0);
-    RuleList rules;
-    testing::FakeRetrievalHost host(fake, home.path(), settings);
-    Retrieval retrieval(fake, home.path(), settings, profiles, rules, host);
+    HomeSessions sessions(home.path(), server.port(), true);
+    auto& [fake, settings, profiles, rules, host, retrieval] = sessions;
 
     EXPECT_EQ(retrieval.retrieveAll().stored, 3);
     EXPECT_EQ(SeenMessages(profiles::seenMessagesFilePath(home.path(), "Home")).size(), 3u);
@@ -174,21 +159,8 @@ TEST_F(DovecotRetrievalTest, AFullDiskNeverDeletesTheMessageOnTheServer) {
     for (const char* name : store::kDefaultFolderNames)
         std::filesystem::create_directories(store::folderDirectory(disk.path(), name));
     server.addMessage("alice", "Subject: big\r\n\r\n" + std::string(80 * 1024, 'x') + "\r\n");
-    testing::FakePlatform fake;
-    profiles::Settings settings;
-    settings.retrieve.pop3Port = std::to_string(server.port());
-    profiles::ProfileLists profiles;
-    profiles::TUsersObjListBox profile;
-    profile.profileName = "Home";
-    profile.accountName = "alice";
-    profile.password = "secret";
-    profile.rememberPassword = true;
-    profile.pop3Server = "127.0.0.1";
-    profiles.append(profile);
-    profiles.selectActiveProfile(0);
-    RuleList rules;
-    testing::FakeRetrievalHost host(fake, disk.path(), settings);
-    Retrieval retrieval(fake, disk.path(), settings, profiles, rules, host);
+    HomeSessions sessions(disk.path(), server.port());
+    auto& [fake, settings, profiles, rules, host, retrieval] = sessions;
     const SessionOutcome outcome = retrieval.retrieveAll();
     EXPECT_FALSE(outcome.ok);
     // What fitted was stored and deleted; the big message and whatever follows stay.
