@@ -7,6 +7,7 @@
 #include "net/internal/errors_bridge.h"
 #include "net/internal/sasl.h"
 #include "net/reply_parsing.h"
+#include "net/transfer_limits.h"
 
 namespace velmora::net {
 
@@ -141,6 +142,10 @@ void TmsCustomPOP::stat() {
     StatValues values;
     switch (parseStatReply(LastReply, values)) {
         case StatParse::Values:
+            if (values.count > kMaxMailboxMessages)
+                raiseProtocolError("The server reports " + std::to_string(values.count) +
+                                   " messages, more than any mailbox holds (" +
+                                   std::to_string(kMaxMailboxMessages) + ")");
             messageCount_ = values.count;
             totalSize_ = values.size;
             break;

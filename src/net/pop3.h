@@ -30,7 +30,9 @@
 // dropped, not stored, and so never deleted). Without PIPELINING each command waits for its
 // reply as before.
 //
-// What a message may take is bounded by the size LIST announces (messageSizeBound in
+// A STAT count beyond kMaxMailboxMessages ends the session with ESocketError "The server reports
+// N messages, more than any mailbox holds ...". What a message may take is bounded by the size
+// LIST announces (messageSizeBound in
 // transfer_limits.h); past it the session ends with ESocketError "The message is too large:
 // ...". A message that arrives shorter than announced is stored as received, reported through
 // OnShortMessage, and never deleted on the server in that session: DeleteMessage passes over

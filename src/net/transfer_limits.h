@@ -14,6 +14,10 @@ inline constexpr std::size_t kMaxReplyLineBytes = 64 * 1024;
 // Lines of one multi-line reply (EHLO lists a dozen; 1000 is far beyond any real server).
 inline constexpr int kMaxReplyLines = 1000;
 
+// A mailbox may hold at most this many messages: the clients keep a size and an identifier per
+// message, so a STAT count beyond any real mailbox would otherwise make them hold gigabytes.
+inline constexpr std::int64_t kMaxMailboxMessages = 1'000'000;
+
 // No message may take more than this, whatever the server announces: larger than any provider
 // accepts (they stop at 25 to 150 MB), small enough to decode in memory.
 inline constexpr std::int64_t kMaxMessageSize = std::int64_t{256} * 1024 * 1024;
