@@ -142,10 +142,6 @@ void TmsCustomPOP::stat() {
     StatValues values;
     switch (parseStatReply(LastReply, values)) {
         case StatParse::Values:
-            if (values.count > kMaxMailboxMessages)
-                raiseProtocolError("The server reports " + std::to_string(values.count) +
-                                   " messages, more than any mailbox holds (" +
-                                   std::to_string(kMaxMailboxMessages) + ")");
             messageCount_ = values.count;
             totalSize_ = values.size;
             break;
@@ -187,6 +183,8 @@ void TmsCustomPOP::readListing(const std::function<void(const ListingLine&)>& ta
 }
 
 bool TmsCustomPOP::ListSizes() {
+    // Past any real mailbox the sizes are asked message by message instead of held for all.
+    if (messageCount_ > kMaxMailboxMessages) return false;
     sendCommand("LIST");
     if (ReadLine(LastReply) != 1) return false;
     std::vector<std::int64_t> sizes(
@@ -310,6 +308,7 @@ void TmsCustomPOP::DeleteMessage(int index) {
 }
 
 std::optional<std::vector<std::string>> TmsCustomPOP::UniqueIds() {
+    if (messageCount_ > kMaxMailboxMessages) return std::nullopt;  // as a server without UIDL
     sendCommand("UIDL");
     if (ReadLine(LastReply) != 1) return std::nullopt;
     std::vector<std::string> ids(

@@ -30,10 +30,11 @@
 // dropped, not stored, and so never deleted). Without PIPELINING each command waits for its
 // reply as before.
 //
-// A STAT count beyond kMaxMailboxMessages ends the session with ESocketError "The server reports
-// N messages, more than any mailbox holds ...". What a message may take is bounded by the size
-// LIST announces (messageSizeBound in
-// transfer_limits.h); past it the session ends with ESocketError "The message is too large:
+// A STAT count beyond kMaxMailboxMessages is reported as it is, but the client then keeps no
+// size or identifier per message: sizes are asked one by one and UniqueIds() gives nothing, as
+// from a server without UIDL. What a message may take is bounded by the size LIST announces
+// (messageSizeBound in transfer_limits.h); past it the session ends with ESocketError "The message
+// is too large:
 // ...". A message that arrives shorter than announced is stored as received, reported through
 // OnShortMessage, and never deleted on the server in that session: DeleteMessage passes over
 // it, so a copy the server may still hold whole is not lost.

@@ -14,8 +14,8 @@ inline constexpr std::size_t kMaxReplyLineBytes = 64 * 1024;
 // Lines of one multi-line reply (EHLO lists a dozen; 1000 is far beyond any real server).
 inline constexpr int kMaxReplyLines = 1000;
 
-// A mailbox may hold at most this many messages: the clients keep a size and an identifier per
-// message, so a STAT count beyond any real mailbox would otherwise make them hold gigabytes.
+// The clients keep a size and an identifier per message only for a mailbox of at most this
+// many messages: a STAT count beyond any real mailbox would otherwise make them hold gigabytes.
 inline constexpr std::int64_t kMaxMailboxMessages = 1'000'000;
 
 // No message may take more than this, whatever the server announces: larger than any provider
