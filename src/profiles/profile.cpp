@@ -1,5 +1,6 @@
 #include "profiles/profile.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "base/settings_lines.h"
@@ -9,6 +10,30 @@
 namespace velmora::profiles {
 
 namespace {
+
+// The former names on one line, a tab between two (a tab cannot be part of a name).
+std::string formerNamesText(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        if (!text.empty()) text += '\t';
+        text += name;
+    }
+    return text;
+}
+
+std::vector<std::string> formerNamesOf(std::string_view text) {
+    std::vector<std::string> names;
+    while (!text.empty()) {
+        const std::size_t tab = text.find('\t');
+        const std::string_view name = text.substr(0, tab);
+        if (!name.empty() && !profileNameProblem(name)) names.emplace_back(name);
+        if (tab == std::string_view::npos) break;
+        text.remove_prefix(tab + 1);
+    }
+    if (names.size() > kMaxFormerNames)
+        names.erase(names.begin(), names.end() - static_cast<std::ptrdiff_t>(kMaxFormerNames));
+    return names;
+}
 
 int readBounded(SettingsReader& reader, int max) {
     const std::int64_t value = reader.integer(0);
@@ -82,7 +107,8 @@ std::string profileFileBytes(const TUsersObjListBox& p) {
         .text(p.smtpTrustedCertificate)
         .boolean(p.leaveOnServer)
         .integer(p.deleteFromServerAfterDays)
-        .boolean(p.deleteFromServerWithTrash);
+        .boolean(p.deleteFromServerWithTrash)
+        .text(formerNamesText(p.formerNames));
     return writer.bytes();
 }
 
@@ -128,7 +154,43 @@ TUsersObjListBox parseProfileFile(std::string_view bytes) {
     p.leaveOnServer = reader.boolean(false);
     p.deleteFromServerAfterDays = readBounded(reader, kMaxLeaveDays);
     p.deleteFromServerWithTrash = reader.boolean(false);
+    p.formerNames = formerNamesOf(reader.text());
     return p;
+}
+
+void addFormerName(TUsersObjListBox& profile, const std::string& oldName) {
+    auto& names = profile.formerNames;
+    std::erase_if(names, [&](const std::string& name) {
+        return name == oldName || name == profile.profileName;
+    });
+    if (oldName.empty() || oldName == profile.profileName) return;
+    names.push_back(oldName);
+    if (names.size() > kMaxFormerNames) names.erase(names.begin());
+}
+
+std::optional<TUsersObjListBox> profileOnceNamed(const std::filesystem::path& home,
+                                                 const std::string& name) {
+    std::optional<TUsersObjListBox> found;
+    int candidates = 0;
+    for (const std::string& listed : readMasterUsr(home)) {
+        if (profileNameProblem(listed)) continue;
+        std::optional<TUsersObjListBox> profile;
+        try {
+            profile = readProfileFile(profileFilePath(home, listed));
+        } catch (const std::system_error&) {
+            continue;  // an unreadable profile names nothing
+        }
+        if (!profile) continue;
+        const bool named = listed == name;
+        const bool formerly = std::find(profile->formerNames.begin(), profile->formerNames.end(),
+                                        name) != profile->formerNames.end();
+        if (!named && !formerly) continue;
+        ++candidates;
+        profile->profileName = listed;
+        found = std::move(profile);
+    }
+    if (candidates != 1) return std::nullopt;
+    return found;
 }
 
 std::error_code writeProfileFile(const std::filesystem::path& file,

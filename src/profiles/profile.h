@@ -61,6 +61,8 @@ int smtpPortFor(Security security, int profilePort, int settingsPort);
 // One mailbox identity: the POP3 account that is polled, the identity outgoing mail carries,
 // the SMTP server that carries it, and per-account retrieval choices. A new record has every
 // string empty, both flags false and action 0.
+inline constexpr std::size_t kMaxFormerNames = 16;
+
 struct TUsersObjListBox {
     std::string profileName;     // unique without case and surrounding blanks; base file name
     std::string connectName;     // Internet service provider shown in the connection selector
@@ -94,6 +96,10 @@ struct TUsersObjListBox {
     bool leaveOnServer = false;
     int deleteFromServerAfterDays = 0;       // 0: never
     bool deleteFromServerWithTrash = false;  // emptying Trash deletes the server copy
+    // The names the profile had before it was renamed, the latest last (at most
+    // kMaxFormerNames): mail stored before a rename names its server copy's profile by the old
+    // name.
+    std::vector<std::string> formerNames;
 
     bool operator==(const TUsersObjListBox&) const = default;
 };
@@ -116,6 +122,13 @@ TUsersObjListBox parseProfileFile(std::string_view bytes);
 // Reads a profile file; nullopt when it does not exist. Missing lines keep the new-record values;
 // an action line that is not a number, or outside 0..3, reads as 0.
 std::optional<TUsersObjListBox> readProfileFile(const std::filesystem::path& file);
+// A rename: `oldName` joins the former names (once, the latest last), unless it is the name.
+void addFormerName(TUsersObjListBox& profile, const std::string& oldName);
+// The profile that mail stored under `name` belongs to: the profile of that name, or the one
+// that had it before a rename. None when there is no such profile, or when two could be meant
+// (a new profile took a renamed one's old name): a server copy is then left alone.
+std::optional<TUsersObjListBox> profileOnceNamed(const std::filesystem::path& home,
+                                                 const std::string& name);
 [[nodiscard]] std::error_code writeProfileFile(const std::filesystem::path& file,
                                                const TUsersObjListBox& profile);
 

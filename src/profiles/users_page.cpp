@@ -343,6 +343,8 @@ void UsersPage::leaveProfileName() {
     }
     lists_.setListText(index, *accepted);
     fields_.profileName = *accepted;
+    // Mail already stored names its server copies by the old name.
+    addFormerName(fields_, oldText);
     std::error_code ignored;
     const auto oldSignature = signatureFilePath(home_, oldText);
     if (std::filesystem::exists(oldSignature, ignored))

@@ -34,10 +34,9 @@ void queueServerCopyDeletion(TinboxForm& window, const store::TObjListViewVLF& i
     const auto copy =
         store::readServerCopy(store::messageFilePath(window.directory(), item.fileName));
     if (!copy || profiles::profileNameProblem(copy->profile)) return;
-    const auto profile =
-        profiles::readProfileFile(profiles::profileFilePath(window.home(), copy->profile));
+    const auto profile = profiles::profileOnceNamed(window.home(), copy->profile);
     if (!profile || !profile->leaveOnServer || !profile->deleteFromServerWithTrash) return;
-    const auto file = profiles::serverDeletionsFilePath(window.home(), copy->profile);
+    const auto file = profiles::serverDeletionsFilePath(window.home(), profile->profileName);
     store::ServerDeletions queue(file);
     if (const auto error = queue.add(copy->uidl)) {
         platform.system.beep();

@@ -70,6 +70,7 @@ TUsersObjListBox sampleProfile(const std::string& name) {
     p.leaveOnServer = true;
     p.deleteFromServerAfterDays = 14;
     p.deleteFromServerWithTrash = true;
+    p.formerNames = {"Work", "Old Home"};
     return p;
 }
 
@@ -78,7 +79,7 @@ TEST(ProfileFile, HoldsTheFourteenLinesThenTheConnectionLinesAndReadsBack) {
     const TUsersObjListBox p = sampleProfile("Home");
     ASSERT_FALSE(writeProfileFile(profileFilePath(home.path(), "Home"), p));
     const std::vector<std::string> lines = readLines(home / "Home.usr");
-    ASSERT_EQ(lines.size(), 26u);
+    ASSERT_EQ(lines.size(), 27u);
     EXPECT_EQ(lines[0], "46");
     EXPECT_EQ(lines[1], "Home");
     EXPECT_EQ(lines[8], encodePassword(p.password));
@@ -89,6 +90,7 @@ TEST(ProfileFile, HoldsTheFourteenLinesThenTheConnectionLinesAndReadsBack) {
     EXPECT_EQ(lines[15], "1995");
     EXPECT_EQ(lines[20], "FALSE");  // no plain-text password
     EXPECT_EQ(lines[21], "AB:CD");
+    EXPECT_EQ(lines[26], "Work\tOld Home");  // the names before renames, a tab between two
     EXPECT_NE(readFile(home / "Home.usr").back(), '\n');
     EXPECT_EQ(readProfileFile(home / "Home.usr"), p);
 }

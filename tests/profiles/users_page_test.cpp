@@ -263,6 +263,9 @@ TEST_F(UsersPageTest, RenamingOnlyTheCaseRenamesTheFilesToo) {
     EXPECT_TRUE(exists("home.sig"));
     EXPECT_FALSE(exists("Home.usr"));
     EXPECT_FALSE(exists("Home.sig"));
+    // Mail stored before names its server copies "Home": the profile remembers that name.
+    EXPECT_EQ(readProfileFile(home / "home.usr")->formerNames, std::vector<std::string>{"Home"});
+    EXPECT_EQ(profileOnceNamed(home.path(), "Home")->profileName, "home");
 }
 
 TEST_F(UsersPageTest, RenamingToAnotherProfilesNameIsRefusedAndOverwritesNothing) {

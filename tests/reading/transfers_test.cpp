@@ -81,16 +81,22 @@ TEST_F(TransfersTest, DeleteMovesToTrashThenDeletingInTrashIsPermanent) {
 }
 
 TEST_F(TransfersTest, DeletingForGoodFromTrashQueuesTheServerCopyOfItsProfile) {
-    const auto writeProfile = [&](const std::string& name, bool deleteWithTrash) {
+    const auto writeProfile = [&](const std::string& name, bool deleteWithTrash,
+                                  std::vector<std::string> formerNames = {}) {
         profiles::TUsersObjListBox profile;
         profile.profileName = name;
         profile.leaveOnServer = true;
         profile.deleteFromServerWithTrash = deleteWithTrash;
+        profile.formerNames = std::move(formerNames);
         ASSERT_FALSE(
             profiles::writeProfileFile(profiles::profileFilePath(home.path(), name), profile));
     };
     writeProfile("Home", true);
     writeProfile("Keep", false);
+    writeProfile("Office", true, {"Work"});  // renamed from "Work"
+    writeProfile("New", true, {"Old"});      // renamed from "Old", and then
+    writeProfile("Old", true);               // a new profile took the old name
+    ASSERT_FALSE(profiles::writeMasterUsr(home.path(), {"Home", "Keep", "Office", "New", "Old"}));
     std::filesystem::create_directories(home / "sub");
     writeProfile("sub/Home", true);
     const std::pair<const char*, store::ServerCopy> messages[] = {
@@ -98,6 +104,8 @@ TEST_F(TransfersTest, DeletingForGoodFromTrashQueuesTheServerCopyOfItsProfile) {
         {"keep", {"uid-2", "Keep"}},      // its profile keeps server copies
         {"gone", {"uid-3", "No Such"}},   // no profile of that name
         {"path", {"uid-4", "sub/Home"}},  // a note names a profile, never a path
+        {"work", {"uid-6", "Work"}},      // stored before the rename
+        {"old", {"uid-7", "Old"}},        // two profiles could be meant: left alone
         {"shift", {"uid-5", "Home"}},     // deleted for good without visiting Trash
     };
     for (std::size_t i = 0; i < std::size(messages); ++i) {
@@ -108,20 +116,25 @@ TEST_F(TransfersTest, DeletingForGoodFromTrashQueuesTheServerCopyOfItsProfile) {
         testing::storeMessage(inbox, sample);
     }
     TinboxForm& source = host.openFolderWindow("InBox", true);
-    source.clickRow(4);
+    source.clickRow(6);
     fake.system.shift = true;
     deleteSelected(source, host, fake);
     fake.system.shift = false;
     source.selectAll();
     deleteSelected(source, host, fake);
     TinboxForm& trashWindow = *host.findFolderWindow("Trash");
-    ASSERT_EQ(trashWindow.rowCount(), 4u);
+    ASSERT_EQ(trashWindow.rowCount(), 6u);
     trashWindow.selectAll();
     deleteSelected(trashWindow, host, fake);
 
     EXPECT_EQ(trashWindow.rowCount(), 0u);
     EXPECT_EQ(store::ServerDeletions(home / "Home.dele").uidls(),
               std::vector<std::string>{"uid-1"});
+    EXPECT_EQ(store::ServerDeletions(home / "Office.dele").uidls(),
+              std::vector<std::string>{"uid-6"});
+    EXPECT_FALSE(std::filesystem::exists(home / "Old.dele"));
+    EXPECT_FALSE(std::filesystem::exists(home / "New.dele"));
+    EXPECT_FALSE(std::filesystem::exists(home / "Work.dele"));
     EXPECT_FALSE(std::filesystem::exists(home / "Keep.dele"));
     EXPECT_FALSE(std::filesystem::exists(home / "No Such.dele"));
     EXPECT_FALSE(std::filesystem::exists(home / "sub" / "Home.dele"));

@@ -296,6 +296,7 @@ TEST_F(DovecotLeftOnServerTest, MessagesAreDeletedOnTheServerAfterTheirDays) {
 
 TEST_F(DovecotLeftOnServerTest, AMessageDeletedFromTrashIsDeletedOnTheServer) {
     profiles.record(0).deleteFromServerWithTrash = true;
+    ASSERT_FALSE(profiles::writeMasterUsr(home.path(), {"Home"}));
     ASSERT_FALSE(profiles::writeProfileFile(profiles::profileFilePath(home.path(), "Home"),
                                             profiles.record(0)));
     EXPECT_EQ(retrieval.retrieveAll().stored, 3);
