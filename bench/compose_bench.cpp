@@ -89,11 +89,7 @@ std::vector<std::string> prepareHome(const fs::path& home, std::uint16_t port,
 }
 
 void report(benchmark::State& state, const bench::CpuClock& cpu) {
-    state.counters["client_cpu_s"] =
-        benchmark::Counter(cpu.seconds(), benchmark::Counter::kAvgIterations);
-    state.counters["ms_per_message"] = benchmark::Counter(
-        static_cast<double>(kMessages) / 1000.0,
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    bench::reportSending(state, cpu, kMessages);
 }
 
 void BM_SendOutBox500_Velmora(benchmark::State& state) {

@@ -1,7 +1,9 @@
-// Helpers of the network benchmarks: CPU time of this process or of its finished children, and
-// running a peer program (mpop, msmtp) with its standard input from a file.
+// Helpers of the network benchmarks: CPU time of this process or of its finished children,
+// running a peer program (mpop, msmtp) with its standard input from a file, and the counters
+// of the sending benchmarks.
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -52,6 +54,15 @@ inline int runProgram(const std::vector<std::string>& argv, const std::string& i
     int status = 0;
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The sending benchmarks' counters: client_cpu_s, and ms_per_message for `messages` a run.
+inline void reportSending(benchmark::State& state, const CpuClock& cpu, int messages) {
+    state.counters["client_cpu_s"] =
+        benchmark::Counter(cpu.seconds(), benchmark::Counter::kAvgIterations);
+    state.counters["ms_per_message"] = benchmark::Counter(
+        static_cast<double>(messages) / 1000.0,
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 }  // namespace bench

@@ -56,11 +56,7 @@ struct Sink {
 };
 
 void report(benchmark::State& state, const bench::CpuClock& cpu) {
-    state.counters["client_cpu_s"] =
-        benchmark::Counter(cpu.seconds(), benchmark::Counter::kAvgIterations);
-    state.counters["ms_per_message"] = benchmark::Counter(
-        static_cast<double>(kMessages) / 1000.0,
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    bench::reportSending(state, cpu, kMessages);
 }
 
 void sendWithVelmora(benchmark::State& state, net::Security security) {

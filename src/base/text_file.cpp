@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <utility>
 
 #include "base/file_access.h"
 #include "base/line_reader.h"
@@ -92,6 +93,17 @@ std::error_code appendFileDurably(const std::filesystem::path& file, std::string
 std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
     std::error_code error;
     return readRegularFile(file, error);
+}
+
+std::vector<std::string_view> appendedRecords(std::string_view bytes) {
+    std::vector<std::string_view> records;
+    bool first = true;
+    for (auto end = bytes.find("\r\n"); end != std::string_view::npos; end = bytes.find("\r\n")) {
+        const std::string_view line = bytes.substr(0, end);
+        bytes.remove_prefix(end + 2);
+        if (!std::exchange(first, false)) records.push_back(line);
+    }
+    return records;
 }
 
 std::vector<std::string> splitLines(std::string_view text) {

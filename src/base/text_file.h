@@ -42,6 +42,11 @@ namespace velmora {
 // empty last line.
 std::vector<std::string> splitLines(std::string_view text);
 
+// The records of a file that is appended to line by line after its version line: every line
+// after the first that ends in CR LF. A last line without its line end (an append cut short by
+// a crash) is left out.
+std::vector<std::string_view> appendedRecords(std::string_view bytes);
+
 // Reads a file's lines; an empty list for a missing file.
 std::vector<std::string> readLines(const std::filesystem::path& file);
 

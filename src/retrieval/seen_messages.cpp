@@ -36,13 +36,7 @@ std::int64_t dayOf(const platform::LocalTime& time) {
 SeenMessages::SeenMessages(std::filesystem::path file) : file_(std::move(file)) {
     const auto bytes = readWholeFile(file_);
     if (!bytes) return;
-    std::string_view rest = *bytes;
-    bool first = true;
-    // Only whole lines count: the last one may have been cut short by a crash mid-append.
-    for (auto end = rest.find("\r\n"); end != std::string_view::npos; end = rest.find("\r\n")) {
-        const std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end + 2);
-        if (std::exchange(first, false)) continue;  // the version line
+    for (const std::string_view line : appendedRecords(*bytes)) {
         const auto tab = line.find('\t');
         if (tab == std::string_view::npos) continue;
         const std::string_view uidl = line.substr(0, tab);

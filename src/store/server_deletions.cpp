@@ -22,13 +22,7 @@ void ServerDeletions::read() {
     uidls_.clear();
     const auto bytes = readWholeFile(file_);
     if (!bytes) return;
-    std::string_view rest = *bytes;
-    bool first = true;
-    // Only whole lines count: the last one may have been cut short by a crash mid-append.
-    for (auto end = rest.find("\r\n"); end != std::string_view::npos; end = rest.find("\r\n")) {
-        const std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end + 2);
-        if (std::exchange(first, false)) continue;  // the version line
+    for (const std::string_view line : appendedRecords(*bytes)) {
         if (isValidUidl(line) && std::find(uidls_.begin(), uidls_.end(), line) == uidls_.end())
             uidls_.emplace_back(line);
     }
