@@ -1,5 +1,7 @@
 #include "mime/quoted_printable.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "mime/internal/hex.h"
@@ -19,21 +21,30 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 using internal::hexValue;
 
-bool needsEscape(unsigned char c) {
-    return c < 32 || c == '=' || c >= 128;
+constexpr std::array<bool, 256> makeEscapeTable() {
+    std::array<bool, 256> table{};
+    for (std::size_t c = 0; c < table.size(); ++c) table[c] = c < 32 || c == '=' || c >= 128;
+    return table;
 }
+constexpr auto kNeedsEscape = makeEscapeTable();
 
+// Appends `piece` with control characters, "=" and 8-bit bytes as "=XX", in one pass over a
+// buffer sized for the worst case.
 void appendEscaped(std::string_view piece, std::string& line) {
+    const std::size_t start = line.size();
+    line.resize(start + piece.size() * 3);
+    char* out = line.data() + start;
     for (const char ch : piece) {
         const auto c = static_cast<unsigned char>(ch);
-        if (needsEscape(c)) {
-            line += '=';
-            line += kHexDigits[c >> 4];
-            line += kHexDigits[c & 15];
+        if (kNeedsEscape[c]) {
+            *out++ = '=';
+            *out++ = kHexDigits[c >> 4];
+            *out++ = kHexDigits[c & 15];
         } else {
-            line += ch;
+            *out++ = ch;
         }
     }
+    line.resize(static_cast<std::size_t>(out - line.data()));
 }
 
 }  // namespace
@@ -83,24 +94,38 @@ void QuotedPrintableEncoder::endParagraph(bool hardBreak) {
     paragraph_.clear();
 }
 
+void QuotedPrintableEncoder::addToParagraph(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const std::size_t room = kParagraphBufferSize - 1 - paragraph_.size();
+        const std::size_t taken = std::min(room, bytes.size());
+        paragraph_.append(bytes.data(), taken);
+        bytes.remove_prefix(taken);
+        if (paragraph_.size() >= kParagraphBufferSize - 1) emitPieces(paragraph_, false);
+    }
+}
+
 void QuotedPrintableEncoder::feed(std::string_view bytes) {
     std::size_t sinceEvents = 0;
-    for (const char c : bytes) {
+    while (!bytes.empty()) {
         if (pendingCR_) {
             pendingCR_ = false;
-            if (c == '\n') {
+            if (bytes.front() == '\n') {
+                bytes.remove_prefix(1);
                 endParagraph(true);
                 continue;
             }
-            paragraph_ += '\r';  // a lone CR is data, written escaped
+            addToParagraph("\r");  // a lone CR is data, written escaped
         }
-        if (c == '\r') {
-            pendingCR_ = true;
-            continue;
-        }
-        paragraph_ += c;
-        if (paragraph_.size() >= kParagraphBufferSize - 1) emitPieces(paragraph_, false);
-        if (events_ && ++sinceEvents >= kEventsEvery) {
+        // Everything up to the next CR belongs to the paragraph as it is.
+        const void* found = std::memchr(bytes.data(), '\r', bytes.size());
+        const std::size_t run =
+            found ? static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data())
+                  : bytes.size();
+        addToParagraph(bytes.substr(0, run));
+        if (found) pendingCR_ = true;
+        bytes.remove_prefix(found ? run + 1 : run);
+        sinceEvents += run + 1;
+        if (events_ && sinceEvents >= kEventsEvery) {
             sinceEvents = 0;
             events_->poll();
         }
@@ -110,7 +135,7 @@ void QuotedPrintableEncoder::feed(std::string_view bytes) {
 void QuotedPrintableEncoder::finish() {
     if (pendingCR_) {
         pendingCR_ = false;
-        paragraph_ += '\r';
+        addToParagraph("\r");
     }
     endParagraph(false);
 }

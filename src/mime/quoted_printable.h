@@ -33,6 +33,8 @@ class QuotedPrintableEncoder {
     void finish();
 
   private:
+    // Adds data bytes (no line break among them), cutting pieces whenever the buffer fills.
+    void addToParagraph(std::string_view bytes);
     void endParagraph(bool hardBreak);
     void emitPieces(std::string_view paragraph, bool last);
 

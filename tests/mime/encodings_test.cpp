@@ -158,6 +158,26 @@ TEST(QuotedPrintable, RoundTripKeepsEveryByte) {
     for (const std::string& bytes : cases) EXPECT_EQ(qpDecode(qpEncode(bytes)), bytes);
 }
 
+// The message writer feeds a line and its break separately, and attachment data in blocks that
+// may part a CR from its LF: the lines must not depend on where the data was cut.
+TEST(QuotedPrintable, EncodingDoesNotDependOnHowTheDataIsFed) {
+    std::string text = "first line\r\nlone\rcarriage return and lone\nfeed\r\n";
+    text += std::string(30'000, 'w') + " word=\xE9\r\n\r\n";
+    text += "ends with a return\r";
+    const auto whole = qpEncode(text);
+    for (const std::size_t block :
+         {std::size_t{1}, std::size_t{2}, std::size_t{11}, std::size_t{4096}}) {
+        std::vector<std::string> lines;
+        QuotedPrintableEncoder encoder(
+            [&lines](std::string_view line) { lines.emplace_back(line); });
+        for (std::size_t at = 0; at < text.size(); at += block)
+            encoder.feed(std::string_view(text).substr(at, block));
+        encoder.finish();
+        EXPECT_EQ(lines, whole) << "blocks of " << block;
+    }
+    EXPECT_EQ(qpDecode(whole), text);
+}
+
 TEST(QuotedPrintable, Decoding) {
     struct Case {
         std::vector<std::string> lines;
