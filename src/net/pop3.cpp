@@ -59,6 +59,7 @@ void TmsCustomPOP::Login() {
         sizesKnown_ = false;
         planned_.clear();
         outstanding_.clear();
+        unsent_.clear();
         pipelining_ = false;
         position_ = 0;
         connectToServer();
@@ -211,9 +212,13 @@ void TmsCustomPOP::topUpPipeline() {
     std::size_t retrievals = 0;
     for (const Outstanding& command : outstanding_)
         if (command.kind == Outstanding::Retr) ++retrievals;
+    // Refilled only once half the retrievals ahead are read, so that one write carries several
+    // commands instead of one write (and one wake-up of the server) per message.
+    if (retrievals > kPipelineDepth / 2) return;
     // Only messages close ahead: a DELE sent meanwhile waits behind each RETR sent, and this
     // keeps that queue short however many messages lie between two retrievals.
-    std::string lines;
+    std::string lines = std::move(unsent_);
+    unsent_.clear();
     while (!planned_.empty() && retrievals < kPipelineDepth &&
            outstanding_.size() < kMaxOutstanding &&
            std::int64_t{planned_.front()} < std::int64_t{position_} + kDepth) {
@@ -226,7 +231,15 @@ void TmsCustomPOP::topUpPipeline() {
     if (!lines.empty()) SendLine(lines);  // the commands in one write
 }
 
+void TmsCustomPOP::sendUnsent() {
+    if (unsent_.empty()) return;
+    const std::string lines = std::move(unsent_);
+    unsent_.clear();
+    SendLine(lines);
+}
+
 void TmsCustomPOP::readOutstanding() {
+    sendUnsent();
     const Outstanding oldest = outstanding_.front();
     outstanding_.pop_front();
     if (ReadLine(LastReply) != 1 || oldest.kind == Outstanding::Dele) return;
@@ -239,6 +252,7 @@ void TmsCustomPOP::readOutstanding() {
 void TmsCustomPOP::drainOutstanding() {
     while (!outstanding_.empty() && isOpen()) readOutstanding();
     outstanding_.clear();
+    unsent_.clear();
 }
 
 void TmsCustomPOP::RetrieveMessage(int index) {
@@ -260,6 +274,7 @@ void TmsCustomPOP::RetrieveMessage(int index) {
         while (!outstanding_.empty() && outstanding_.front().kind == Outstanding::Dele)
             readOutstanding();
         topUpPipeline();  // sends this message's RETR when it was not sent yet
+        sendUnsent();
         outstanding_.pop_front();
         if (OnRetrieving) OnRetrieving(*this, index);
         if (ReadLine(LastReply) != 1) raiseServerError(LastReply);
@@ -303,7 +318,10 @@ void TmsCustomPOP::DeleteMessage(int index) {
     while (outstanding_.size() >= kMaxOutstanding && outstanding_.front().kind == Outstanding::Dele)
         readOutstanding();
     if (outstanding_.size() >= kMaxOutstanding) drainOutstanding();
-    SendLine(line);
+    // Sent with the next commands, or before the next reply is read: a batch of deletions goes
+    // out in one write.
+    if (!unsent_.empty()) unsent_ += "\r\n";
+    unsent_ += line;
     outstanding_.push_back({Outstanding::Dele, index});
 }
 

@@ -67,8 +67,8 @@ class TmsCustomPOP : public TmsMailBase {
     static constexpr std::uint16_t kDefaultPop3Port = 110;
     static constexpr std::uint16_t kDefaultPop3sPort = 995;
     // RETR commands outstanding at most while pipelining: enough for the server to stream the
-    // next messages while one is stored.
-    static constexpr std::size_t kPipelineDepth = 8;
+    // next messages while one is stored. They are sent in groups once half of them are read.
+    static constexpr std::size_t kPipelineDepth = 16;
     // Commands outstanding at most (a batch of DELE after a flush joins the RETR ahead): about
     // 10 KB of commands and 30 KB of replies, far below the socket buffers, so neither side's
     // writing can block while the other is not reading.
@@ -156,8 +156,10 @@ class TmsCustomPOP : public TmsMailBase {
     // Sends, in one write, RETR for the next planned messages until kPipelineDepth of them are
     // outstanding.
     void topUpPipeline();
-    // Reads the reply of the oldest outstanding command: a DELE's line, or a RETR's line and
-    // message, which is dropped.
+    // Writes the DELE commands held back for the next write, if any.
+    void sendUnsent();
+    // Reads the reply of the oldest outstanding command (after sending what is held back): a
+    // DELE's line, or a RETR's line and message, which is dropped.
     void readOutstanding();
     // Reads every outstanding reply, so that the next reply read belongs to the next command.
     void drainOutstanding();
@@ -168,6 +170,7 @@ class TmsCustomPOP : public TmsMailBase {
     std::vector<std::int64_t> sizes_;  // from LIST of the mailbox, when sizesKnown_
     std::deque<int> planned_;          // planned retrievals whose RETR is not sent yet
     std::deque<Outstanding> outstanding_;
+    std::string unsent_;  // DELE lines outstanding but not yet written, joined by CR LF
     bool pipelining_ = false;
     bool sizesKnown_ = false;
     int position_ = 0;  // the message last retrieved or deleted
