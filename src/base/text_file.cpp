@@ -1,6 +1,7 @@
 #include "base/text_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -41,39 +42,90 @@ std::filesystem::path temporarySibling(const std::filesystem::path& file) {
     return tmp;
 }
 
-std::error_code writeThroughTemporary(const std::filesystem::path& file, std::string_view bytes,
-                                      PendingSyncs* later) {
+std::error_code writeThroughTemporary(const std::filesystem::path& file, std::string_view bytes) {
     const std::filesystem::path tmp = temporarySibling(file);
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) return lastError();
     std::error_code error;
-    if (!writeAll(fd, bytes)) {
-        error = lastError();
-    } else if (later) {
-        // The disk starts on the data now; the batch's fsync then mostly finds it written.
-        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-    } else if (::fsync(fd) != 0) {
-        error = lastError();
-    }
+    if (!writeAll(fd, bytes) || ::fsync(fd) != 0) error = lastError();
     if (::close(fd) != 0 && !error) error = lastError();
     if (!error && ::rename(tmp.c_str(), file.c_str()) != 0) error = lastError();
+    if (error) ::unlink(tmp.c_str());
+    return error;
+}
+
+// The data written and their writeback started; false with errno set.
+bool writeAndStartWriteback(int fd, std::string_view bytes) {
+    if (!writeAll(fd, bytes)) return false;
+    // The disk starts on the data now; the batch's fsync then mostly finds them written.
+    ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    return true;
+}
+
+// Renames without replacing a file of that name; false with errno set (EEXIST when taken). A
+// file system that cannot refuse within the rename is asked before it.
+bool renameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    struct stat existing {};
+    if (::lstat(to.c_str(), &existing) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// Where the file system offers no unnamed files: a temporary name, renamed without replacing.
+std::error_code createThroughTemporary(const std::filesystem::path& file, std::string_view bytes,
+                                       PendingSyncs& later) {
+    const std::filesystem::path tmp = temporarySibling(file);
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return lastError();
+    std::error_code error;
+    if (!writeAndStartWriteback(fd, bytes) || !renameWithoutReplacing(tmp, file))
+        error = lastError();
     if (error) {
+        ::close(fd);
         ::unlink(tmp.c_str());
         return error;
     }
-    if (later) later->addFile(file, static_cast<std::int64_t>(bytes.size()));
-    return error;
+    later.addOpenFile(fd, file, static_cast<std::int64_t>(bytes.size()));
+    return {};
 }
 
 }  // namespace
 
 std::error_code writeFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
-    return writeThroughTemporary(file, bytes, nullptr);
+    return writeThroughTemporary(file, bytes);
 }
 
-std::error_code writeFileAtomically(const std::filesystem::path& file, std::string_view bytes,
-                                    PendingSyncs& later) {
-    return writeThroughTemporary(file, bytes, &later);
+std::error_code createFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                                     PendingSyncs& later) {
+    const std::filesystem::path directory = file.parent_path();
+    const int fd =
+        ::open(directory.empty() ? "." : directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
+            return createThroughTemporary(file, bytes, later);
+        return lastError();
+    }
+    // Named through the descriptor's entry in /proc, which needs no privilege (AT_EMPTY_PATH
+    // does); linkat refuses an existing name.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    std::error_code error;
+    if (!writeAndStartWriteback(fd, bytes) ||
+        ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, file.c_str(), AT_SYMLINK_FOLLOW) != 0)
+        error = lastError();
+    if (error) {
+        ::close(fd);  // the unnamed file goes with its descriptor
+        // Without /proc the unnamed file cannot be named: a temporary name instead.
+        if (error == std::errc::no_such_file_or_directory && ::access("/proc/self/fd", F_OK) != 0)
+            return createThroughTemporary(file, bytes, later);
+        return error;
+    }
+    later.addOpenFile(fd, file, static_cast<std::int64_t>(bytes.size()));
+    return {};
 }
 
 std::error_code appendFileDurably(const std::filesystem::path& file, std::string_view firstBytes,

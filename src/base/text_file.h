@@ -20,12 +20,15 @@ namespace velmora {
 // returned (never thrown).
 [[nodiscard]] std::error_code writeFileAtomically(const std::filesystem::path& file,
                                                   std::string_view bytes);
-// The same without waiting for the disk: the data's writeback is started, the file renamed and
-// handed to `later`, and it is durable once later.syncAll() succeeded. Until then a crash may
-// leave it shorter under its name, so nothing may rely on it before that (a server deleting
-// the message, a record saying it was stored).
-[[nodiscard]] std::error_code writeFileAtomically(const std::filesystem::path& file,
-                                                  std::string_view bytes, PendingSyncs& later);
+// Creates `file`, which must not exist yet, whole with `bytes`, without waiting for the disk:
+// the data go to an unnamed file in the same folder (or, where the file system has none, a
+// temporary name as above), their writeback is started, and only then does the file get its
+// name, never replacing a file of that name (the error is then file_exists). The file is handed
+// to `later` and durable once later.syncAll() succeeded. Until then a crash may leave it shorter
+// under its name, so nothing may rely on it before that (a server deleting the message, a
+// record saying it was stored).
+[[nodiscard]] std::error_code createFileAtomically(const std::filesystem::path& file,
+                                                   std::string_view bytes, PendingSyncs& later);
 
 // Appends `bytes` to `file` and flushes them to disk before returning, for records that must
 // survive a crash the moment they are made. A missing file is first created whole with

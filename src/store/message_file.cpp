@@ -338,7 +338,7 @@ std::optional<std::string> saveMessageFile(mime::TmsMessage& message,
     try {
         if (!later) {
             message.SaveToFile(file);
-        } else if (const auto error = writeFileAtomically(file, message.SaveToString(), *later)) {
+        } else if (const auto error = createFileAtomically(file, message.SaveToString(), *later)) {
             return errorText(error);
         }
     } catch (const std::system_error& e) {
@@ -501,7 +501,7 @@ std::optional<std::string> saveAttachmentFiles(mime::TmsMessage& message,
         std::error_code ec;
         try {
             const std::string data = attachment.Data().ReadAll();
-            ec = later ? writeFileAtomically(path, data, *later) : writeFileAtomically(path, data);
+            ec = later ? createFileAtomically(path, data, *later) : writeFileAtomically(path, data);
         } catch (const std::system_error& e) {
             ec = e.code();
         }

@@ -100,7 +100,8 @@ void trimBodyLineBreaks(mime::TmsMessage& message);
 
 // Trims the body's line breaks and writes the message through the encoder, atomically: on
 // failure the previous file stays and the system's error text is returned. With `later` the
-// file is not waited for: it is durable once later->syncAll() succeeded (base/pending_syncs.h).
+// file must be new (an existing one is never replaced, its name gives an error) and is not
+// waited for: it is durable once later->syncAll() succeeded (base/pending_syncs.h).
 [[nodiscard]] std::optional<std::string> saveMessageFile(mime::TmsMessage& message,
                                                          const std::filesystem::path& file,
                                                          PendingSyncs* later = nullptr);
