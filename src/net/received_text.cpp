@@ -74,6 +74,12 @@ void ReceivedText::spill() {
     memory_.shrink_to_fit();
 }
 
+void ReceivedText::reserve(std::int64_t expected) {
+    if (fd_ >= 0 || expected <= 0) return;
+    memory_.reserve(static_cast<std::size_t>(
+        std::min<std::int64_t>(expected, static_cast<std::int64_t>(threshold_))));
+}
+
 void ReceivedText::append(std::string_view bytes) {
     if (fd_ < 0 && memory_.size() + bytes.size() > threshold_) spill();
     if (fd_ < 0) {

@@ -118,19 +118,29 @@ std::size_t DotUnstuffer::feed(std::string_view bytes, std::string& out) {
         const char c = bytes[at];
         switch (state_) {
             case State::InLine: {
-                // The common case: copy the rest of the line in one piece.
-                const std::size_t lineFeed = bytes.find('\n', at);
-                const std::size_t end =
-                    lineFeed == std::string_view::npos ? bytes.size() : lineFeed + 1;
-                out.append(bytes.substr(at, end - at));
-                if (lineFeed != std::string_view::npos) {
+                // The common case: the lines up to the next one that starts with a period (or
+                // to the end of the block) are copied in one piece.
+                std::size_t scan = at;
+                for (;;) {
+                    const std::size_t lineFeed = bytes.find('\n', scan);
+                    if (lineFeed == std::string_view::npos) {
+                        out.append(bytes.substr(at));
+                        lastWasReturn_ = bytes.back() == '\r';
+                        at = bytes.size();
+                        break;
+                    }
+                    const std::size_t next = lineFeed + 1;
+                    if (next < bytes.size() && bytes[next] != '.') {
+                        scan = next;  // that line is copied as it is too
+                        continue;
+                    }
+                    out.append(bytes.substr(at, next - at));
                     afterLineBreak_ = lineFeed > at ? bytes[lineFeed - 1] == '\r' : lastWasReturn_;
                     state_ = State::LineStart;
                     lastWasReturn_ = false;
-                } else {
-                    lastWasReturn_ = bytes.back() == '\r';
+                    at = next;
+                    break;
                 }
-                at = end;
                 continue;
             }
             case State::LineStart:

@@ -308,6 +308,8 @@ TEST(DotUnstuffing, PieceByPieceMatchesTheWholeBlockAtEverySplit) {
         {"period before a bare line feed stays", "a\r\n.\nb\r\n.\r\n", "a\r\n.\nb\r\n.\r\n", 11},
         {"period and a lone return", "a\r\n.\rb\r\n.\r\n", "a\r\n.\rb\r\n.\r\n", 11},
         {"no end yet", "a\r\n.x", "a\r\nx", 5},
+        {"runs of lines between stuffed ones", "a\r\nb\nc\r\n..d\r\ne\n.\r\n.\r\n",
+         "a\r\nb\nc\r\n.d\r\ne\n.\r\n.\r\n", 21},
     };
     for (const Case& c : cases) {
         for (std::size_t split = 0; split <= c.wire.size(); ++split) {
