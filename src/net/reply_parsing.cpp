@@ -118,27 +118,32 @@ std::size_t DotUnstuffer::feed(std::string_view bytes, std::string& out) {
         const char c = bytes[at];
         switch (state_) {
             case State::InLine: {
-                // The common case: the lines up to the next one that starts with a period (or
-                // to the end of the block) are copied in one piece.
+                // The common case: everything up to the next period that starts a line (or to
+                // the end of the block) is copied in one piece. Periods are rare in most mail
+                // (base64 has none), far rarer than line breaks.
                 std::size_t scan = at;
                 for (;;) {
-                    const std::size_t lineFeed = bytes.find('\n', scan);
-                    if (lineFeed == std::string_view::npos) {
-                        out.append(bytes.substr(at));
-                        lastWasReturn_ = bytes.back() == '\r';
-                        at = bytes.size();
-                        break;
-                    }
-                    const std::size_t next = lineFeed + 1;
-                    if (next < bytes.size() && bytes[next] != '.') {
-                        scan = next;  // that line is copied as it is too
+                    const void* found = std::memchr(bytes.data() + scan, '.', bytes.size() - scan);
+                    const std::size_t dot =
+                        found ? static_cast<std::size_t>(static_cast<const char*>(found) -
+                                                         bytes.data())
+                              : bytes.size();
+                    // Within a line the byte before `at` is never a line feed (that would have
+                    // started the line), so a period at `at` is within the line too.
+                    if (dot < bytes.size() && (dot == at || bytes[dot - 1] != '\n')) {
+                        scan = dot + 1;
                         continue;
                     }
-                    out.append(bytes.substr(at, next - at));
-                    afterLineBreak_ = lineFeed > at ? bytes[lineFeed - 1] == '\r' : lastWasReturn_;
-                    state_ = State::LineStart;
-                    lastWasReturn_ = false;
-                    at = next;
+                    out.append(bytes.substr(at, dot - at));
+                    if (bytes[dot - 1] == '\n') {
+                        // The line just ended: did it end with CR LF?
+                        afterLineBreak_ = dot - 1 > at ? bytes[dot - 2] == '\r' : lastWasReturn_;
+                        state_ = State::LineStart;
+                        lastWasReturn_ = false;
+                    } else {
+                        lastWasReturn_ = bytes[dot - 1] == '\r';
+                    }
+                    at = dot;
                     break;
                 }
                 continue;

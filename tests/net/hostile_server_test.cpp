@@ -310,6 +310,7 @@ TEST(DotUnstuffing, PieceByPieceMatchesTheWholeBlockAtEverySplit) {
         {"no end yet", "a\r\n.x", "a\r\nx", 5},
         {"runs of lines between stuffed ones", "a\r\nb\nc\r\n..d\r\ne\n.\r\n.\r\n",
          "a\r\nb\nc\r\n.d\r\ne\n.\r\n.\r\n", 21},
+        {"periods within lines", "a.b\r\n...c.\r\n.x.\r\n.\r\n", "a.b\r\n..c.\r\nx.\r\n.\r\n", 20},
     };
     for (const Case& c : cases) {
         for (std::size_t split = 0; split <= c.wire.size(); ++split) {
