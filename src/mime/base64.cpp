@@ -1,6 +1,7 @@
 #include "mime/base64.h"
 
 #include <array>
+#include <cstring>
 
 #include "mime/errors.h"
 
@@ -37,29 +38,71 @@ void appendGroup(const unsigned char* values, std::string& out) {
     out.append(bytes, static_cast<std::size_t>(padding >= 3 ? 0 : 3 - padding));
 }
 
+// Two alphabet characters for every 12-bit value, so a group of three bytes takes two lookups.
+constexpr std::array<char, 2 * 4096> makePairTable() {
+    std::array<char, 2 * 4096> table{};
+    for (unsigned v = 0; v < 4096; ++v) {
+        table[2 * v] = kAlphabet[v >> 6];
+        table[2 * v + 1] = kAlphabet[v & 63];
+    }
+    return table;
+}
+constexpr auto kPairs = makePairTable();
+
+// Writes the characters of `n` bytes (a multiple of three) to `dst`; returns the end.
+char* encodeGroups(const unsigned char* in, std::size_t n, char* dst) {
+    for (std::size_t i = 0; i < n; i += 3) {
+        const unsigned group = (unsigned{in[i]} << 16) | (unsigned{in[i + 1]} << 8) | in[i + 2];
+        std::memcpy(dst, &kPairs[2 * (group >> 12)], 2);
+        std::memcpy(dst + 2, &kPairs[2 * (group & 0xFFF)], 2);
+        dst += 4;
+    }
+    return dst;
+}
+
+// Writes the padded characters of the last one or two bytes; returns the end.
+char* encodeTail(const unsigned char* in, std::size_t n, char* dst) {
+    const unsigned group = (unsigned{in[0]} << 16) | (n > 1 ? unsigned{in[1]} << 8 : 0u);
+    *dst++ = kAlphabet[(group >> 18) & 63];
+    *dst++ = kAlphabet[(group >> 12) & 63];
+    *dst++ = n > 1 ? kAlphabet[(group >> 6) & 63] : '=';
+    *dst++ = '=';
+    return dst;
+}
+
+char* encodeLine(const unsigned char* in, std::size_t n, char* dst) {
+    const std::size_t whole = n / 3 * 3;
+    dst = encodeGroups(in, whole, dst);
+    if (whole < n) dst = encodeTail(in + whole, n - whole, dst);
+    return dst;
+}
+
 }  // namespace
 
 void appendBase64(std::string_view bytes, std::string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + (bytes.size() + 2) / 3 * 4);
+    encodeLine(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+               out.data() + start);
+}
+
+void appendBase64Lines(std::string_view bytes, std::string& out) {
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
+    const std::size_t lines = n / kBase64LineBytes;
+    const std::size_t rest = n % kBase64LineBytes;
     const std::size_t start = out.size();
-    out.resize(start + (n + 2) / 3 * 4);
+    out.resize(start + lines * (kBase64LineChars + 2) + (rest > 0 ? (rest + 2) / 3 * 4 + 2 : 0));
     char* dst = out.data() + start;
-    std::size_t i = 0;
-    for (; i + 3 <= n; i += 3) {
-        const unsigned group = (unsigned{in[i]} << 16) | (unsigned{in[i + 1]} << 8) | in[i + 2];
-        *dst++ = kAlphabet[(group >> 18) & 63];
-        *dst++ = kAlphabet[(group >> 12) & 63];
-        *dst++ = kAlphabet[(group >> 6) & 63];
-        *dst++ = kAlphabet[group & 63];
+    for (std::size_t line = 0; line < lines; ++line) {
+        dst = encodeGroups(in + line * kBase64LineBytes, kBase64LineBytes, dst);
+        *dst++ = '\r';
+        *dst++ = '\n';
     }
-    if (i < n) {
-        const unsigned group =
-            (unsigned{in[i]} << 16) | (i + 1 < n ? unsigned{in[i + 1]} << 8 : 0u);
-        *dst++ = kAlphabet[(group >> 18) & 63];
-        *dst++ = kAlphabet[(group >> 12) & 63];
-        *dst++ = i + 1 < n ? kAlphabet[(group >> 6) & 63] : '=';
-        *dst++ = '=';
+    if (rest > 0) {
+        dst = encodeLine(in + lines * kBase64LineBytes, rest, dst);
+        *dst++ = '\r';
+        *dst++ = '\n';
     }
 }
 

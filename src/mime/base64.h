@@ -12,6 +12,14 @@ namespace velmora::mime {
 std::string encodeBase64Line(std::string_view bytes);
 void appendBase64(std::string_view bytes, std::string& out);
 
+// Bytes on a line of attachment data, and its characters.
+inline constexpr std::size_t kBase64LineBytes = 57;
+inline constexpr std::size_t kBase64LineChars = 76;
+
+// Appends `bytes` as lines of kBase64LineBytes bytes, each ended by CR LF; a last shorter line
+// holds what remains (no line at all when nothing remains).
+void appendBase64Lines(std::string_view bytes, std::string& out);
+
 // The bytes of one base64 line. Any character outside the alphabet and "=" (a space too)
 // raises EMessageParserError "Invalid Character". A line whose length is not a multiple of four
 // decodes its whole groups, and a final group of two or three characters gives its one or two

@@ -1,6 +1,7 @@
 #include "mime/encoder.h"
 
 #include <algorithm>
+#include <memory>
 #include <ostream>
 #include <random>
 #include <system_error>
@@ -18,8 +19,7 @@ namespace velmora::mime {
 
 namespace {
 
-constexpr std::size_t kLongLine = 256;        // a body line this long is sent quoted-printable
-constexpr std::size_t kBase64LineBytes = 57;  // 76 characters a line
+constexpr std::size_t kLongLine = 256;  // a body line this long is sent quoted-printable
 constexpr std::size_t kUuLineBytes = 45;
 constexpr std::size_t kReadBlock = kBase64LineBytes * kUuLineBytes * 64;  // whole lines of both
 constexpr int kBoundaryDigits = 8;
@@ -214,34 +214,34 @@ class Writer {
         writeBodyQuotedPrintable();
     }
 
-    // Reads the whole data of an item in blocks, from its start.
+    // Reads the whole data of an item in blocks, from its start. Data smaller than a block come
+    // in one read; the buffer is kept for the next item.
     template <typename Sink>
     void readData(TmsAttItem& item, Sink&& sink) {
         TTempFileStream& data = item.Data();
+        const std::size_t size =
+            static_cast<std::size_t>(std::min<std::uint64_t>(data.Size() + 1, kReadBlock));
+        if (size > blockSize_) {
+            block_ = std::make_unique_for_overwrite<char[]>(size);
+            blockSize_ = size;
+        }
         data.Seek(0);
-        std::string block(kReadBlock, '\0');
         for (;;) {
-            const std::size_t got = data.Read(block.data(), block.size());
-            sink(std::string_view(block.data(), got), got < block.size());
+            const std::size_t got = data.Read(block_.get(), size);
+            sink(std::string_view(block_.get(), got), got < size);
             poll();
-            if (got < block.size()) break;
+            if (got < size) break;
         }
     }
 
     void writeAttachmentContent(TmsAttItem& item) {
         switch (item.TransferEncoding()) {
             case kEncodingBase64:
+                // Blocks hold whole lines but the last; the data end with a shorter line,
+                // possibly empty.
                 readData(item, [this](std::string_view bytes, bool last) {
-                    while (bytes.size() >= kBase64LineBytes) {
-                        appendBase64(bytes.substr(0, kBase64LineBytes), out_);
-                        out_ += "\r\n";
-                        bytes.remove_prefix(kBase64LineBytes);
-                    }
-                    // The last read is shorter than a line, possibly empty.
-                    if (last) {
-                        appendBase64(bytes, out_);
-                        out_ += "\r\n";
-                    }
+                    appendBase64Lines(bytes, out_);
+                    if (last && bytes.size() % kBase64LineBytes == 0) out_ += "\r\n";
                 });
                 break;
             case kEncodingQuotedPrintable:
@@ -386,6 +386,8 @@ class Writer {
     platform::ThrottledEvents* events_;
     std::string& out_;
     bool longLines_ = false;
+    std::unique_ptr<char[]> block_;
+    std::size_t blockSize_ = 0;
 };
 
 std::string displayName(const TmsMessage& message, std::string_view name) {

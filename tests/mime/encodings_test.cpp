@@ -29,6 +29,20 @@ TEST(Base64, LineLengthsAndPadding) {
     EXPECT_EQ(decodeBase64Line(encodeBase64Line(allBytes())), allBytes());
 }
 
+TEST(Base64, LinesOfAttachmentData) {
+    const std::string data = allBytes() + allBytes() + allBytes() + allBytes() + allBytes();
+    for (const std::size_t size : {0, 1, 2, 3, 56, 57, 58, 114, 115, 1000, 1280}) {
+        SCOPED_TRACE(size);
+        const std::string_view bytes = std::string_view(data).substr(0, size);
+        std::string expected = "before";
+        for (std::size_t at = 0; at < size; at += kBase64LineBytes)
+            expected += encodeBase64Line(bytes.substr(at, kBase64LineBytes)) + "\r\n";
+        std::string out = "before";
+        appendBase64Lines(bytes, out);
+        EXPECT_EQ(out, expected);
+    }
+}
+
 TEST(Base64, BadCharactersRaiseInvalidCharacter) {
     for (const char* line : {"QU JD", "QUJD*", "Q\x01JD"}) {
         try {
