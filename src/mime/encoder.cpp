@@ -130,6 +130,30 @@ void appendQuotedPrintable(std::string& out, platform::ThrottledEvents* events,
     encoder.finish();
 }
 
+// About the size of the text the writer makes of a message, so the output grows once: every
+// header and body line with its line break, base64 data with theirs, a little more for
+// quoted-printable escapes and the part headers.
+std::size_t expectedSize(TmsCustomMessage& message) {
+    std::size_t size = 1024;
+    for (const std::string& header : message.Headers()) size += header.size() + 2;
+    for (const std::string& line : message.Body()) size += line.size() + 2;
+    size += size / 8;
+    TmsAttList& attachments = message.Attachments();
+    for (int i = 0; i < attachments.Count(); ++i) {
+        TmsAttItem& item = attachments.Items(i);
+        const auto bytes = static_cast<std::size_t>(item.Data().Size());
+        size += 512;
+        if (message.Encoding() == TMsgEncoding::meUU) {
+            size += (bytes / kUuLineBytes + 1) * (kUuLineBytes / 3 * 4 + 4);
+        } else if (item.TransferEncoding() == kEncodingBase64) {
+            size += (bytes / kBase64LineBytes + 1) * (kBase64LineChars + 2);
+        } else {
+            size += bytes + bytes / 8;
+        }
+    }
+    return size;
+}
+
 // Writes one message run into `out`.
 class Writer {
   public:
@@ -439,6 +463,7 @@ TmsCustomEncoder::TmsCustomEncoder(TmsCustomMessage& message, platform::Throttle
 
 std::string TmsCustomEncoder::EncodeToString() {
     std::string out;
+    out.reserve(expectedSize(message_));
     WriteHeaderLines(out);
     Writer(message_, events_, out).writeBody();
     return out;
