@@ -1,6 +1,8 @@
 #include "mime/base64.h"
 
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "mime/errors.h"
@@ -21,6 +23,38 @@ constexpr std::array<unsigned char, 256> makeDecodeTable() {
     return table;
 }
 constexpr auto kDecode = makeDecodeTable();
+
+// For each of the four positions of a group: the value of a character already moved to its
+// bits of the three bytes, as a little-endian word holds them in order. Padding and bad
+// characters set bit 24, so one test of the four values ORed together finds them.
+constexpr std::uint32_t kNotData = 0x01000000;
+constexpr std::array<std::array<std::uint32_t, 256>, 4> makePlacedTables() {
+    std::array<std::array<std::uint32_t, 256>, 4> tables{};
+    for (unsigned c = 0; c < 256; ++c) {
+        const std::uint32_t v = kDecode[c];
+        if (v >= 64) {
+            for (auto& table : tables) table[c] = kNotData;
+            continue;
+        }
+        tables[0][c] = v << 2;
+        tables[1][c] = (v >> 4) | ((v & 15) << 12);
+        tables[2][c] = ((v >> 2) << 8) | ((v & 3) << 22);
+        tables[3][c] = v << 16;
+    }
+    return tables;
+}
+constexpr auto kPlaced = makePlacedTables();
+
+// Writes the three bytes of a placed group; one more byte of room must follow.
+inline void storeGroup(std::uint32_t word, char* dst) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(dst, &word, 4);
+    } else {
+        dst[0] = static_cast<char>(word);
+        dst[1] = static_cast<char>(word >> 8);
+        dst[2] = static_cast<char>(word >> 16);
+    }
+}
 
 [[noreturn]] void throwInvalidCharacter() {
     throw EMessageParserError("Invalid Character");
@@ -128,25 +162,21 @@ void Base64Decoder::feedLine(std::string_view line, std::string& out) {
         }
     }
 
+    // One byte of room beyond the groups' bytes for the last word stored; cut at the end.
     const std::size_t start = out.size();
-    out.resize(start + (n - i) / 4 * 3);
+    out.resize(start + (n - i) / 4 * 3 + 1);
     char* dst = out.data() + start;
     for (; i + 4 <= n; i += 4) {
-        const unsigned a = kDecode[in[i]];
-        const unsigned b = kDecode[in[i + 1]];
-        const unsigned c = kDecode[in[i + 2]];
-        const unsigned d = kDecode[in[i + 3]];
-        if (((a | b | c | d) & 0xC0) == 0) {
-            const unsigned group = (a << 18) | (b << 12) | (c << 6) | d;
-            *dst++ = static_cast<char>(group >> 16);
-            *dst++ = static_cast<char>(group >> 8);
-            *dst++ = static_cast<char>(group);
+        const std::uint32_t word = kPlaced[0][in[i]] | kPlaced[1][in[i + 1]] |
+                                   kPlaced[2][in[i + 2]] | kPlaced[3][in[i + 3]];
+        if (word < kNotData) {
+            storeGroup(word, dst);
+            dst += 3;
             continue;
         }
         // Padding or a bad character: the slow path for this group.
-        const unsigned char values[4] = {
-            static_cast<unsigned char>(a), static_cast<unsigned char>(b),
-            static_cast<unsigned char>(c), static_cast<unsigned char>(d)};
+        const unsigned char values[4] = {kDecode[in[i]], kDecode[in[i + 1]], kDecode[in[i + 2]],
+                                         kDecode[in[i + 3]]};
         for (unsigned char value : values) {
             if (value == kInvalid) throwInvalidCharacter();
         }
@@ -155,7 +185,7 @@ void Base64Decoder::feedLine(std::string_view line, std::string& out) {
         appendGroup(values, out);
         const std::size_t groupsLeft = (n - i - 4) / 4;
         const std::size_t now = out.size();
-        out.resize(now + groupsLeft * 3);
+        out.resize(now + groupsLeft * 3 + 1);
         dst = out.data() + now;
     }
     out.resize(static_cast<std::size_t>(dst - out.data()));

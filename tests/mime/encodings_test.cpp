@@ -29,6 +29,23 @@ TEST(Base64, LineLengthsAndPadding) {
     EXPECT_EQ(decodeBase64Line(encodeBase64Line(allBytes())), allBytes());
 }
 
+// Every character at each place of a group, in a line long enough for the bulk of the decoder.
+TEST(Base64, EveryCharacterInEveryPlace) {
+    const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (std::size_t place = 0; place < 4; ++place) {
+        for (unsigned value = 0; value < 64; ++value) {
+            std::string line(80, 'A');
+            line[40 + place] = alphabet[value];
+            const unsigned group = value << (6 * (3 - place));
+            std::string expected(60, '\0');
+            expected[30] = static_cast<char>(group >> 16);
+            expected[31] = static_cast<char>(group >> 8);
+            expected[32] = static_cast<char>(group);
+            EXPECT_EQ(decodeBase64Line(line), expected) << place << " " << value;
+        }
+    }
+}
+
 TEST(Base64, LinesOfAttachmentData) {
     const std::string data = allBytes() + allBytes() + allBytes() + allBytes() + allBytes();
     for (const std::size_t size : {0, 1, 2, 3, 56, 57, 58, 114, 115, 1000, 1280}) {
