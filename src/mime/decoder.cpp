@@ -1,5 +1,6 @@
 #include "mime/decoder.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -50,8 +51,10 @@ bool isClosing(std::string_view line, std::string_view boundary) {
            line.substr(boundary.size()) == "--";
 }
 
+// Asked of every content line against the boundary: most lines differ in their first byte.
 bool startsWith(std::string_view line, std::string_view prefix) {
-    return line.size() >= prefix.size() && line.substr(0, prefix.size()) == prefix;
+    return line.size() >= prefix.size() && (prefix.empty() || line[0] == prefix[0]) &&
+           line.substr(0, prefix.size()) == prefix;
 }
 
 [[noreturn]] void raiseNumbered(int number) {
@@ -72,10 +75,22 @@ TransferEncoding transferEncodingOf(const TmsHeaders& headers) {
     return {};
 }
 
-// Decodes the content lines of one attachment into its data file.
+// Room for the decoded bytes of a part of at most `inputLeft` bytes: up to a chunk, and one line
+// beyond it.
+void reserveChunk(std::string& buffer, std::size_t inputLeft) {
+    buffer.clear();
+    buffer.reserve(std::min(kDataChunk + 1024, inputLeft + 16));
+}
+
+// Decodes the content lines of one attachment into its data file, gathering them in `buffer`
+// (the run's, so its room is kept from part to part).
 class DataWriter {
   public:
-    DataWriter(TmsAttItem& item, TransferEncoding encoding) : item_(item), encoding_(encoding) {}
+    DataWriter(TmsAttItem& item, TransferEncoding encoding, std::string& buffer,
+               std::size_t inputLeft)
+        : item_(item), encoding_(encoding), buffer_(buffer) {
+        reserveChunk(buffer_, inputLeft);
+    }
     ~DataWriter() = default;
 
     void line(std::string_view text) {
@@ -113,7 +128,7 @@ class DataWriter {
 
     TmsAttItem& item_;
     TransferEncoding encoding_;
-    std::string buffer_;
+    std::string& buffer_;
     Base64Decoder base64_;
     QuotedPrintableDecoder quoted_;
 };
@@ -158,6 +173,8 @@ class Run {
         return reader_.next(line);
     }
 
+    std::size_t inputLeft() const { return input_.size() - reader_.position(); }
+
     void pollEvents() {
         if (events_) events_->poll();
     }
@@ -188,6 +205,13 @@ class Run {
         auto& body = message_.Body();
         if (body.size() >= kMaxBodyLines) throw EMessageParserError(kTextBodyTooLarge);
         body.emplace_back(line);
+    }
+
+    // Room for about as many more body lines as the part has encoded lines (the bound of the
+    // body keeps its check in addBodyLine).
+    void reserveBodyLines(std::size_t count) {
+        auto& body = message_.Body();
+        body.reserve(body.size() + std::min<std::size_t>(count, kMaxBodyLines));
     }
 
     void loadBodyFrom(std::string_view text) {
@@ -266,6 +290,7 @@ class Run {
             }
             lines.push_back(line);
         }
+        reserveBodyLines(lines.size());
         if (quoted) {
             std::string text;
             const QuotedPrintableDecoder decoder;
@@ -300,7 +325,7 @@ class Run {
         item->SetContentType(ContentTypeToken(contentType));
         item->SetTransferEncoding(encoding.value);
 
-        DataWriter writer(*item, encoding);
+        DataWriter writer(*item, encoding, dataBuffer_, inputLeft());
         std::string_view line;
         std::string_view held;
         bool holding = false;
@@ -376,6 +401,7 @@ class Run {
             }
             // The line break before the boundary belongs to the boundary.
             if (ended && !lines.empty() && lines.back().empty()) lines.pop_back();
+            reserveBodyLines(lines.size());
             if (quoted) {
                 std::string text;
                 const QuotedPrintableDecoder decoder;
@@ -469,7 +495,7 @@ class Run {
             // belongs to the boundary, and the writer puts one more empty line after every part
             // that another part follows. A last line of a single period at the end of the input
             // is the end line of a POP3 transfer.
-            DataWriter writer(*item, encoding);
+            DataWriter writer(*item, encoding, dataBuffer_, inputLeft());
             std::size_t emptyLines = 0;
             bool periodHeld = false;
             const auto writeEmptyLines = [&](std::size_t count) {
@@ -546,7 +572,8 @@ class Run {
         try {
             const std::string name = uuBeginLineFileName(beginLine);
             item->SetFileName(name.empty() ? generatedName("att.") : name);
-            std::string data;
+            std::string& data = dataBuffer_;
+            reserveChunk(data, inputLeft());
             std::string_view line;
             while (nextLine(line)) {
                 if (line == "`") {
@@ -593,6 +620,7 @@ class Run {
     TmsHeaders partHeaders_;
     std::string boundary_;
     std::string outerBoundary_;
+    std::string dataBuffer_;
     bool nested_ = false;
     bool topAlternative_ = false;
     unsigned linesSinceEvents_ = 0;
