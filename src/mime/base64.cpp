@@ -56,6 +56,17 @@ inline void storeGroup(std::uint32_t word, char* dst) {
     }
 }
 
+// Writes the six bytes of two placed groups; two more bytes of room must follow.
+inline void storeGroups(std::uint32_t first, std::uint32_t second, char* dst) {
+    if constexpr (std::endian::native == std::endian::little) {
+        const std::uint64_t both = first | (std::uint64_t{second} << 24);
+        std::memcpy(dst, &both, 8);
+    } else {
+        storeGroup(first, dst);
+        storeGroup(second, dst + 3);
+    }
+}
+
 [[noreturn]] void throwInvalidCharacter() {
     throw EMessageParserError("Invalid Character");
 }
@@ -180,10 +191,20 @@ void Base64Decoder::feedLine(std::string_view line, std::string& out) {
         }
     }
 
-    // One byte of room beyond the groups' bytes for the last word stored; cut at the end.
+    // Two bytes of room beyond the groups' bytes for the last words stored; cut at the end.
     const std::size_t start = out.size();
-    out.resize(start + (n - i) / 4 * 3 + 1);
+    out.resize(start + (n - i) / 4 * 3 + 2);
     char* dst = out.data() + start;
+    // Two groups at a time while they are plain data.
+    for (; i + 8 <= n; i += 8) {
+        const std::uint32_t first = kPlaced[0][in[i]] | kPlaced[1][in[i + 1]] |
+                                    kPlaced[2][in[i + 2]] | kPlaced[3][in[i + 3]];
+        const std::uint32_t second = kPlaced[0][in[i + 4]] | kPlaced[1][in[i + 5]] |
+                                     kPlaced[2][in[i + 6]] | kPlaced[3][in[i + 7]];
+        if ((first | second) >= kNotData) break;
+        storeGroups(first, second, dst);
+        dst += 6;
+    }
     for (; i + 4 <= n; i += 4) {
         const std::uint32_t word = kPlaced[0][in[i]] | kPlaced[1][in[i + 1]] |
                                    kPlaced[2][in[i + 2]] | kPlaced[3][in[i + 3]];
@@ -203,7 +224,7 @@ void Base64Decoder::feedLine(std::string_view line, std::string& out) {
         appendGroup(values, out);
         const std::size_t groupsLeft = (n - i - 4) / 4;
         const std::size_t now = out.size();
-        out.resize(now + groupsLeft * 3 + 1);
+        out.resize(now + groupsLeft * 3 + 2);
         dst = out.data() + now;
     }
     out.resize(static_cast<std::size_t>(dst - out.data()));

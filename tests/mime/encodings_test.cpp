@@ -29,6 +29,15 @@ TEST(Base64, LineLengthsAndPadding) {
     EXPECT_EQ(decodeBase64Line(encodeBase64Line(allBytes())), allBytes());
 }
 
+// Padding in the middle of a long line ends its group; the groups after it still count.
+TEST(Base64, PaddingInsideALongLine) {
+    std::string line = "QUJD";
+    for (int i = 0; i < 4; ++i) line += line;
+    std::string abc16;
+    for (int i = 0; i < 16; ++i) abc16 += "ABC";
+    EXPECT_EQ(decodeBase64Line(line + "QQ==" + line), abc16 + "A" + abc16);
+}
+
 // Every character at each place of a group, in a line long enough for the bulk of the decoder.
 TEST(Base64, EveryCharacterInEveryPlace) {
     const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -61,7 +70,9 @@ TEST(Base64, LinesOfAttachmentData) {
 }
 
 TEST(Base64, BadCharactersRaiseInvalidCharacter) {
-    for (const char* line : {"QU JD", "QUJD*", "Q\x01JD"}) {
+    const std::string groups(40, 'Q');
+    for (const std::string& line : {std::string("QU JD"), std::string("QUJD*"),
+                                    std::string("Q\x01JD"), groups + "*" + groups}) {
         try {
             decodeBase64Line(line);
             ADD_FAILURE() << line;
