@@ -275,22 +275,35 @@ class Writer {
                 });
                 break;
             default: {
-                // Text lines, written with CR LF whatever their line breaks were.
+                // Text lines, written with CR LF whatever their line breaks were. A line that
+                // goes on into the next block waits in `pending`.
                 std::string pending;
                 bool afterCR = false;
                 readData(item, [&](std::string_view bytes, bool) {
-                    for (const char c : bytes) {
+                    while (!bytes.empty()) {
                         if (afterCR) {
                             afterCR = false;
-                            if (c == '\n') continue;
+                            if (bytes.front() == '\n') {
+                                bytes.remove_prefix(1);
+                                continue;
+                            }
                         }
-                        if (c == '\r' || c == '\n') {
+                        std::size_t end = 0;
+                        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+                            ++end;
+                        if (end == bytes.size()) {
+                            pending.append(bytes);
+                            return;
+                        }
+                        if (pending.empty()) {
+                            line(bytes.substr(0, end));
+                        } else {
+                            pending.append(bytes.substr(0, end));
                             line(pending);
                             pending.clear();
-                            afterCR = c == '\r';
-                        } else {
-                            pending += c;
                         }
+                        afterCR = bytes[end] == '\r';
+                        bytes.remove_prefix(end + 1);
                     }
                 });
                 if (!pending.empty()) line(pending);
