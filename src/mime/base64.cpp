@@ -25,6 +25,10 @@ constexpr std::array<unsigned char, 256> makeDecodeTable() {
 }
 constexpr auto kDecode = makeDecodeTable();
 
+// Asked once, not for every line; static initialisers that run before it see false and take
+// the table loops.
+const bool kUseAvx2 = internal::hasAvx2();
+
 // For each of the four positions of a group: the value of a character already moved to its
 // bits of the three bytes, as a little-endian word holds them in order. Padding and bad
 // characters set bit 24, so one test of the four values ORed together finds them.
@@ -107,7 +111,7 @@ inline std::uint64_t loadBigEndian64(const unsigned char* in) {
 // at a time while eight can be read, then three.
 char* encodeGroups(const unsigned char* in, std::size_t n, char* dst) {
     std::size_t i = 0;
-    if (internal::hasAvx2()) {
+    if (kUseAvx2) {
         i = internal::encodeBase64BlocksAvx2(in, n, dst);
         dst += i / 24 * 32;
     }
@@ -201,7 +205,7 @@ void Base64Decoder::feedLine(std::string_view line, std::string& out) {
     const std::size_t start = out.size();
     out.resize(start + (n - i) / 4 * 3 + kStoreRoom);
     char* dst = out.data() + start;
-    if (internal::hasAvx2()) {
+    if (kUseAvx2) {
         const std::size_t taken = internal::decodeBase64BlocksAvx2(in + i, n - i, dst);
         i += taken;
         dst += taken / 32 * 24;

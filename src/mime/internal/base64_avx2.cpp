@@ -10,8 +10,9 @@ namespace velmora::mime::internal {
 #if VELMORA_BASE64_AVX2
 
 bool hasAvx2() {
-    static const bool supported = __builtin_cpu_supports("avx2");
-    return supported;
+    // Also asked from static initialisers, before the processor's features are otherwise known.
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
 }
 
 // Each 24-byte block goes out as 32 six-bit values: every three bytes a, b, c are spread over

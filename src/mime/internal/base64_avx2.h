@@ -6,7 +6,7 @@
 
 namespace velmora::mime::internal {
 
-// True when this processor runs the functions below.
+// True when this processor runs the functions below (asked once, it may be asked at any time).
 bool hasAvx2();
 
 // Encodes whole blocks of 24 bytes while 32 bytes can be read from `in` (of `n`); writes 32
