@@ -76,16 +76,18 @@ inline void storeGroups(std::uint32_t first, std::uint32_t second, char* dst) {
     throw EMessageParserError("Invalid Character");
 }
 
-// Appends the bytes of one group of four values; "=" values count as zero bits and each "=" at
-// the end of the group takes one byte away.
-void appendGroup(const unsigned char* values, std::string& out) {
+// Writes the bytes of one group of four values and returns their end; "=" values count as zero
+// bits and each "=" at the end of the group takes one byte away.
+char* putGroup(const unsigned char* values, char* dst) {
     int padding = 0;
     for (int i = 3; i >= 0 && values[i] == kPad; --i) ++padding;
     const auto bits = [&](int i) -> unsigned { return values[i] == kPad ? 0u : values[i]; };
     const unsigned group = (bits(0) << 18) | (bits(1) << 12) | (bits(2) << 6) | bits(3);
     const char bytes[3] = {static_cast<char>(group >> 16), static_cast<char>(group >> 8),
                            static_cast<char>(group)};
-    out.append(bytes, static_cast<std::size_t>(padding >= 3 ? 0 : 3 - padding));
+    const std::size_t count = static_cast<std::size_t>(padding >= 3 ? 0 : 3 - padding);
+    std::memcpy(dst, bytes, count);
+    return dst + count;
 }
 
 // Two alphabet characters for every 12-bit value, so a group of three bytes takes two lookups.
@@ -184,7 +186,7 @@ std::string encodeBase64Line(std::string_view bytes) {
     return line;
 }
 
-void Base64Decoder::feedLine(std::string_view line, std::string& out) {
+char* Base64Decoder::feedLine(std::string_view line, char* dst) {
     // Blanks after the data are an artefact of some mailers, not data.
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
     const auto* in = reinterpret_cast<const unsigned char*>(line.data());
@@ -195,16 +197,10 @@ void Base64Decoder::feedLine(std::string_view line, std::string& out) {
         if (value == kInvalid) throwInvalidCharacter();
         pending_[pendingCount_++] = value;
         if (pendingCount_ == 4) {
-            appendGroup(pending_, out);
+            dst = putGroup(pending_, dst);
             pendingCount_ = 0;
         }
     }
-
-    // Room beyond the groups' bytes for the widest last store; cut at the end.
-    constexpr std::size_t kStoreRoom = 8;
-    const std::size_t start = out.size();
-    out.resize(start + (n - i) / 4 * 3 + kStoreRoom);
-    char* dst = out.data() + start;
     if (kUseAvx2) {
         const std::size_t taken = internal::decodeBase64BlocksAvx2(in + i, n - i, dst);
         i += taken;
@@ -234,30 +230,37 @@ void Base64Decoder::feedLine(std::string_view line, std::string& out) {
         for (unsigned char value : values) {
             if (value == kInvalid) throwInvalidCharacter();
         }
-        const std::size_t written = static_cast<std::size_t>(dst - out.data());
-        out.resize(written);
-        appendGroup(values, out);
-        const std::size_t groupsLeft = (n - i - 4) / 4;
-        const std::size_t now = out.size();
-        out.resize(now + groupsLeft * 3 + kStoreRoom);
-        dst = out.data() + now;
+        dst = putGroup(values, dst);
     }
-    out.resize(static_cast<std::size_t>(dst - out.data()));
     for (; i < n; ++i) {
         const unsigned char value = kDecode[in[i]];
         if (value == kInvalid) throwInvalidCharacter();
         pending_[pendingCount_++] = value;
     }
+    return dst;
 }
 
-void Base64Decoder::finish(std::string& out) {
+void Base64Decoder::feedLine(std::string_view line, std::string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + roomFor(line.size()));
+    char* const end = feedLine(line, out.data() + start);
+    out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+char* Base64Decoder::finish(char* dst) {
     int data = 0;
     while (data < pendingCount_ && pending_[data] != kPad) ++data;
     if (data >= 2) {
         unsigned char values[4] = {pending_[0], pending_[1], data >= 3 ? pending_[2] : kPad, kPad};
-        appendGroup(values, out);
+        dst = putGroup(values, dst);
     }
     pendingCount_ = 0;
+    return dst;
+}
+
+void Base64Decoder::finish(std::string& out) {
+    char bytes[kFinishRoom];
+    out.append(bytes, static_cast<std::size_t>(finish(bytes) - bytes));
 }
 
 std::string decodeBase64Line(std::string_view line) {

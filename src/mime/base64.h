@@ -35,6 +35,14 @@ class Base64Decoder {
     // Appends the bytes of a pending partial group (two or three characters) and starts afresh.
     void finish(std::string& out);
 
+    // The same into memory the caller holds: `dst` has room for roomFor(line.size()) bytes
+    // (for finish, kFinishRoom); the end of the bytes written comes back. Bytes past it may
+    // have been overwritten.
+    static constexpr std::size_t roomFor(std::size_t chars) { return chars / 4 * 3 + 3 + 8; }
+    static constexpr std::size_t kFinishRoom = 3;
+    char* feedLine(std::string_view line, char* dst);
+    char* finish(char* dst);
+
   private:
     unsigned char pending_[4] = {};
     int pendingCount_ = 0;

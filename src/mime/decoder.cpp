@@ -101,7 +101,8 @@ class DataWriter {
                     if (isUuBeginLine(text) || text == "`" || text == "end") return;
                     decodeUuLineTo(text, buffer_);
                 } else {
-                    base64_.feedLine(text, buffer_);
+                    makeRoom(Base64Decoder::roomFor(text.size()));
+                    used_ = end(base64_.feedLine(text, buffer_.data() + used_));
                 }
                 break;
             case kEncodingQuotedPrintable:
@@ -112,23 +113,44 @@ class DataWriter {
                 buffer_ += "\r\n";
                 break;
         }
-        if (buffer_.size() >= kDataChunk) flush();
+        if (filled() >= kDataChunk) flush();
     }
 
     void finish() {
-        if (encoding_.value == kEncodingBase64 && !encoding_.uuencoded) base64_.finish(buffer_);
+        if (direct()) {
+            makeRoom(Base64Decoder::kFinishRoom);
+            used_ = end(base64_.finish(buffer_.data() + used_));
+        }
         flush();
     }
 
   private:
+    // Base64 bytes are decoded straight into the buffer's first `used_` bytes, its size grown
+    // ahead of them, so a line costs no resize; the other decoders append to it.
+    bool direct() const { return encoding_.value == kEncodingBase64 && !encoding_.uuencoded; }
+    std::size_t filled() const { return direct() ? used_ : buffer_.size(); }
+    std::size_t end(const char* written) const {
+        return static_cast<std::size_t>(written - buffer_.data());
+    }
+
+    void makeRoom(std::size_t room) {
+        if (buffer_.size() - used_ >= room) return;
+        buffer_.resize(std::max(used_ + room, std::min(buffer_.capacity(), 2 * buffer_.size())));
+    }
+
     void flush() {
-        item_.Data().Write(buffer_);
-        buffer_.clear();
+        item_.Data().Write(std::string_view(buffer_.data(), filled()));
+        if (direct()) {
+            used_ = 0;
+        } else {
+            buffer_.clear();
+        }
     }
 
     TmsAttItem& item_;
     TransferEncoding encoding_;
     std::string& buffer_;
+    std::size_t used_ = 0;
     Base64Decoder base64_;
     QuotedPrintableDecoder quoted_;
 };
