@@ -75,6 +75,19 @@ TransferEncoding transferEncodingOf(const TmsHeaders& headers) {
     return {};
 }
 
+// The text of quoted-printable lines, which are views into one input; room is made once for
+// their span and a CR LF for each line, more than the decoded text needs.
+std::string decodeQuotedLines(const std::vector<std::string_view>& lines) {
+    std::string text;
+    if (lines.empty()) return text;
+    const auto span =
+        static_cast<std::size_t>(lines.back().data() + lines.back().size() - lines.front().data());
+    text.reserve(span + 2 * lines.size());
+    const QuotedPrintableDecoder decoder;
+    for (const std::string_view encoded : lines) decoder.feedLine(encoded, text);
+    return text;
+}
+
 // Room for the decoded bytes of a part of at most `inputLeft` bytes: up to a chunk, and one line
 // beyond it.
 void reserveChunk(std::string& buffer, std::size_t inputLeft) {
@@ -294,6 +307,7 @@ class Run {
         std::string_view line;
         if (base64) {
             std::string text;
+            text.reserve(inputLeft() / 4 * 3 + 16);
             Base64Decoder decoder;
             while (nextLine(line)) {
                 if (line.empty() || line == ".") continue;
@@ -314,10 +328,7 @@ class Run {
         }
         reserveBodyLines(lines.size());
         if (quoted) {
-            std::string text;
-            const QuotedPrintableDecoder decoder;
-            for (const std::string_view encoded : lines) decoder.feedLine(encoded, text);
-            loadBodyFrom(text);
+            loadBodyFrom(decodeQuotedLines(lines));
         } else {
             for (const std::string_view text : lines) addBodyLine(text);
         }
@@ -425,10 +436,7 @@ class Run {
             if (ended && !lines.empty() && lines.back().empty()) lines.pop_back();
             reserveBodyLines(lines.size());
             if (quoted) {
-                std::string text;
-                const QuotedPrintableDecoder decoder;
-                for (const std::string_view encoded : lines) decoder.feedLine(encoded, text);
-                loadBodyFrom(text);
+                loadBodyFrom(decodeQuotedLines(lines));
             } else {
                 for (const std::string_view text : lines) addBodyLine(text);
             }
