@@ -49,6 +49,33 @@ const std::vector<std::string>& folderMix() {
     return messages;
 }
 
+// About 2,000 messages as a retrieval brings them: plain text, HTML bodies in quoted-printable,
+// and a text with a base64 attachment of 1 KB to 300 KB.
+const std::vector<std::string>& retrievalMix() {
+    static const std::vector<std::string> messages = [] {
+        std::vector<std::string> texts;
+        std::mt19937 random(11);
+        for (int i = 0; i < 2000; ++i) {
+            const unsigned kind = random() % 20;
+            if (kind < 6) {
+                TmsMessage message = baseMessage("<html><body><p style=\"margin:0\">\r\n" +
+                                                 proseLines(3000 + random() % 30000, i));
+                message.SetContentType("text/html");
+                message.SetCharSet(velmora::mime::TCharSet::csUTF8);
+                texts.push_back(message.SaveToString());
+                continue;
+            }
+            TmsMessage message = baseMessage(proseLines(1000 + random() % 20000, i));
+            if (kind >= 12) {
+                addAttachment(message, "scan.pdf", randomBytes(1000 + random() % 300'000, i));
+            }
+            texts.push_back(message.SaveToString());
+        }
+        return texts;
+    }();
+    return messages;
+}
+
 std::size_t totalBytes(const std::vector<std::string>& texts) {
     std::size_t total = 0;
     for (const std::string& text : texts) total += text.size();
@@ -143,6 +170,21 @@ void BM_Encode_FolderMix(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * written));
 }
 
+// What retrieval and storing do with each message: decode it, then write it again.
+void BM_RoundTrip_RetrievalMix(benchmark::State& state) {
+    const auto& texts = retrievalMix();
+    for (auto _ : state) {
+        for (const std::string& text : texts) {
+            TmsMessage message;
+            message.LoadFromString(text);
+            benchmark::DoNotOptimize(message.SaveToString().size());
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * totalBytes(texts)));
+    state.counters["mb"] = static_cast<double>(totalBytes(texts)) / 1e6;
+    reportMemory(state);
+}
+
 // The base64 step alone: 76-character lines to bytes.
 void BM_Base64DecodeLines(benchmark::State& state) {
     const std::string data = randomBytes(20 * 1024 * 1024, 3);
@@ -169,6 +211,7 @@ BENCHMARK(BM_PlainRead_FolderMix)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Decode_FolderMix)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Encode_LargeAttachment)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Encode_FolderMix)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RoundTrip_RetrievalMix)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Base64DecodeLines)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "mime/decoder.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -50,8 +51,10 @@ bool isClosing(std::string_view line, std::string_view boundary) {
            line.substr(boundary.size()) == "--";
 }
 
+// Asked of every content line against the boundary: most lines differ in their first byte.
 bool startsWith(std::string_view line, std::string_view prefix) {
-    return line.size() >= prefix.size() && line.substr(0, prefix.size()) == prefix;
+    return line.size() >= prefix.size() && (prefix.empty() || line[0] == prefix[0]) &&
+           line.substr(0, prefix.size()) == prefix;
 }
 
 [[noreturn]] void raiseNumbered(int number) {
@@ -72,10 +75,35 @@ TransferEncoding transferEncodingOf(const TmsHeaders& headers) {
     return {};
 }
 
-// Decodes the content lines of one attachment into its data file.
+// The text of quoted-printable lines, which are views into one input; room is made once for
+// their span and a CR LF for each line, more than the decoded text needs.
+std::string decodeQuotedLines(const std::vector<std::string_view>& lines) {
+    std::string text;
+    if (lines.empty()) return text;
+    const auto span =
+        static_cast<std::size_t>(lines.back().data() + lines.back().size() - lines.front().data());
+    text.reserve(span + 2 * lines.size());
+    const QuotedPrintableDecoder decoder;
+    for (const std::string_view encoded : lines) decoder.feedLine(encoded, text);
+    return text;
+}
+
+// Room for the decoded bytes of a part of at most `inputLeft` bytes: up to a chunk, and one line
+// beyond it.
+void reserveChunk(std::string& buffer, std::size_t inputLeft) {
+    buffer.clear();
+    buffer.reserve(std::min(kDataChunk + 1024, inputLeft + 16));
+}
+
+// Decodes the content lines of one attachment into its data file, gathering them in `buffer`
+// (the run's, so its room is kept from part to part).
 class DataWriter {
   public:
-    DataWriter(TmsAttItem& item, TransferEncoding encoding) : item_(item), encoding_(encoding) {}
+    DataWriter(TmsAttItem& item, TransferEncoding encoding, std::string& buffer,
+               std::size_t inputLeft)
+        : item_(item), encoding_(encoding), buffer_(buffer) {
+        reserveChunk(buffer_, inputLeft);
+    }
     ~DataWriter() = default;
 
     void line(std::string_view text) {
@@ -86,7 +114,8 @@ class DataWriter {
                     if (isUuBeginLine(text) || text == "`" || text == "end") return;
                     decodeUuLineTo(text, buffer_);
                 } else {
-                    base64_.feedLine(text, buffer_);
+                    makeRoom(Base64Decoder::roomFor(text.size()));
+                    used_ = end(base64_.feedLine(text, buffer_.data() + used_));
                 }
                 break;
             case kEncodingQuotedPrintable:
@@ -97,23 +126,44 @@ class DataWriter {
                 buffer_ += "\r\n";
                 break;
         }
-        if (buffer_.size() >= kDataChunk) flush();
+        if (filled() >= kDataChunk) flush();
     }
 
     void finish() {
-        if (encoding_.value == kEncodingBase64 && !encoding_.uuencoded) base64_.finish(buffer_);
+        if (direct()) {
+            makeRoom(Base64Decoder::kFinishRoom);
+            used_ = end(base64_.finish(buffer_.data() + used_));
+        }
         flush();
     }
 
   private:
+    // Base64 bytes are decoded straight into the buffer's first `used_` bytes, its size grown
+    // ahead of them, so a line costs no resize; the other decoders append to it.
+    bool direct() const { return encoding_.value == kEncodingBase64 && !encoding_.uuencoded; }
+    std::size_t filled() const { return direct() ? used_ : buffer_.size(); }
+    std::size_t end(const char* written) const {
+        return static_cast<std::size_t>(written - buffer_.data());
+    }
+
+    void makeRoom(std::size_t room) {
+        if (buffer_.size() - used_ >= room) return;
+        buffer_.resize(std::max(used_ + room, std::min(buffer_.capacity(), 2 * buffer_.size())));
+    }
+
     void flush() {
-        item_.Data().Write(buffer_);
-        buffer_.clear();
+        item_.Data().Write(std::string_view(buffer_.data(), filled()));
+        if (direct()) {
+            used_ = 0;
+        } else {
+            buffer_.clear();
+        }
     }
 
     TmsAttItem& item_;
     TransferEncoding encoding_;
-    std::string buffer_;
+    std::string& buffer_;
+    std::size_t used_ = 0;
     Base64Decoder base64_;
     QuotedPrintableDecoder quoted_;
 };
@@ -158,6 +208,8 @@ class Run {
         return reader_.next(line);
     }
 
+    std::size_t inputLeft() const { return input_.size() - reader_.position(); }
+
     void pollEvents() {
         if (events_) events_->poll();
     }
@@ -188,6 +240,13 @@ class Run {
         auto& body = message_.Body();
         if (body.size() >= kMaxBodyLines) throw EMessageParserError(kTextBodyTooLarge);
         body.emplace_back(line);
+    }
+
+    // Room for about as many more body lines as the part has encoded lines (the bound of the
+    // body keeps its check in addBodyLine).
+    void reserveBodyLines(std::size_t count) {
+        auto& body = message_.Body();
+        body.reserve(body.size() + std::min<std::size_t>(count, kMaxBodyLines));
     }
 
     void loadBodyFrom(std::string_view text) {
@@ -248,6 +307,7 @@ class Run {
         std::string_view line;
         if (base64) {
             std::string text;
+            text.reserve(inputLeft() / 4 * 3 + 16);
             Base64Decoder decoder;
             while (nextLine(line)) {
                 if (line.empty() || line == ".") continue;
@@ -266,11 +326,9 @@ class Run {
             }
             lines.push_back(line);
         }
+        reserveBodyLines(lines.size());
         if (quoted) {
-            std::string text;
-            const QuotedPrintableDecoder decoder;
-            for (const std::string_view encoded : lines) decoder.feedLine(encoded, text);
-            loadBodyFrom(text);
+            loadBodyFrom(decodeQuotedLines(lines));
         } else {
             for (const std::string_view text : lines) addBodyLine(text);
         }
@@ -300,7 +358,7 @@ class Run {
         item->SetContentType(ContentTypeToken(contentType));
         item->SetTransferEncoding(encoding.value);
 
-        DataWriter writer(*item, encoding);
+        DataWriter writer(*item, encoding, dataBuffer_, inputLeft());
         std::string_view line;
         std::string_view held;
         bool holding = false;
@@ -376,11 +434,9 @@ class Run {
             }
             // The line break before the boundary belongs to the boundary.
             if (ended && !lines.empty() && lines.back().empty()) lines.pop_back();
+            reserveBodyLines(lines.size());
             if (quoted) {
-                std::string text;
-                const QuotedPrintableDecoder decoder;
-                for (const std::string_view encoded : lines) decoder.feedLine(encoded, text);
-                loadBodyFrom(text);
+                loadBodyFrom(decodeQuotedLines(lines));
             } else {
                 for (const std::string_view text : lines) addBodyLine(text);
             }
@@ -469,7 +525,7 @@ class Run {
             // belongs to the boundary, and the writer puts one more empty line after every part
             // that another part follows. A last line of a single period at the end of the input
             // is the end line of a POP3 transfer.
-            DataWriter writer(*item, encoding);
+            DataWriter writer(*item, encoding, dataBuffer_, inputLeft());
             std::size_t emptyLines = 0;
             bool periodHeld = false;
             const auto writeEmptyLines = [&](std::size_t count) {
@@ -546,7 +602,8 @@ class Run {
         try {
             const std::string name = uuBeginLineFileName(beginLine);
             item->SetFileName(name.empty() ? generatedName("att.") : name);
-            std::string data;
+            std::string& data = dataBuffer_;
+            reserveChunk(data, inputLeft());
             std::string_view line;
             while (nextLine(line)) {
                 if (line == "`") {
@@ -593,6 +650,7 @@ class Run {
     TmsHeaders partHeaders_;
     std::string boundary_;
     std::string outerBoundary_;
+    std::string dataBuffer_;
     bool nested_ = false;
     bool topAlternative_ = false;
     unsigned linesSinceEvents_ = 0;

@@ -1,6 +1,7 @@
 #include "mime/encoder.h"
 
 #include <algorithm>
+#include <memory>
 #include <ostream>
 #include <random>
 #include <system_error>
@@ -18,8 +19,7 @@ namespace velmora::mime {
 
 namespace {
 
-constexpr std::size_t kLongLine = 256;        // a body line this long is sent quoted-printable
-constexpr std::size_t kBase64LineBytes = 57;  // 76 characters a line
+constexpr std::size_t kLongLine = 256;  // a body line this long is sent quoted-printable
 constexpr std::size_t kUuLineBytes = 45;
 constexpr std::size_t kReadBlock = kBase64LineBytes * kUuLineBytes * 64;  // whole lines of both
 constexpr int kBoundaryDigits = 8;
@@ -130,6 +130,30 @@ void appendQuotedPrintable(std::string& out, platform::ThrottledEvents* events,
     encoder.finish();
 }
 
+// About the size of the text the writer makes of a message, so the output grows once: every
+// header and body line with its line break, base64 data with theirs, a little more for
+// quoted-printable escapes and the part headers.
+std::size_t expectedSize(TmsCustomMessage& message) {
+    std::size_t size = 1024;
+    for (const std::string& header : message.Headers()) size += header.size() + 2;
+    for (const std::string& line : message.Body()) size += line.size() + 2;
+    size += size / 8;
+    TmsAttList& attachments = message.Attachments();
+    for (int i = 0; i < attachments.Count(); ++i) {
+        TmsAttItem& item = attachments.Items(i);
+        const auto bytes = static_cast<std::size_t>(item.Data().Size());
+        size += 512;
+        if (message.Encoding() == TMsgEncoding::meUU) {
+            size += (bytes / kUuLineBytes + 1) * (kUuLineBytes / 3 * 4 + 4);
+        } else if (item.TransferEncoding() == kEncodingBase64) {
+            size += (bytes / kBase64LineBytes + 1) * (kBase64LineChars + 2);
+        } else {
+            size += bytes + bytes / 8;
+        }
+    }
+    return size;
+}
+
 // Writes one message run into `out`.
 class Writer {
   public:
@@ -214,34 +238,34 @@ class Writer {
         writeBodyQuotedPrintable();
     }
 
-    // Reads the whole data of an item in blocks, from its start.
+    // Reads the whole data of an item in blocks, from its start. Data smaller than a block come
+    // in one read; the buffer is kept for the next item.
     template <typename Sink>
     void readData(TmsAttItem& item, Sink&& sink) {
         TTempFileStream& data = item.Data();
+        const std::size_t size =
+            static_cast<std::size_t>(std::min<std::uint64_t>(data.Size() + 1, kReadBlock));
+        if (size > blockSize_) {
+            block_ = std::make_unique_for_overwrite<char[]>(size);
+            blockSize_ = size;
+        }
         data.Seek(0);
-        std::string block(kReadBlock, '\0');
         for (;;) {
-            const std::size_t got = data.Read(block.data(), block.size());
-            sink(std::string_view(block.data(), got), got < block.size());
+            const std::size_t got = data.Read(block_.get(), size);
+            sink(std::string_view(block_.get(), got), got < size);
             poll();
-            if (got < block.size()) break;
+            if (got < size) break;
         }
     }
 
     void writeAttachmentContent(TmsAttItem& item) {
         switch (item.TransferEncoding()) {
             case kEncodingBase64:
+                // Blocks hold whole lines but the last; the data end with a shorter line,
+                // possibly empty.
                 readData(item, [this](std::string_view bytes, bool last) {
-                    while (bytes.size() >= kBase64LineBytes) {
-                        appendBase64(bytes.substr(0, kBase64LineBytes), out_);
-                        out_ += "\r\n";
-                        bytes.remove_prefix(kBase64LineBytes);
-                    }
-                    // The last read is shorter than a line, possibly empty.
-                    if (last) {
-                        appendBase64(bytes, out_);
-                        out_ += "\r\n";
-                    }
+                    appendBase64Lines(bytes, out_);
+                    if (last && bytes.size() % kBase64LineBytes == 0) out_ += "\r\n";
                 });
                 break;
             case kEncodingQuotedPrintable:
@@ -251,22 +275,35 @@ class Writer {
                 });
                 break;
             default: {
-                // Text lines, written with CR LF whatever their line breaks were.
+                // Text lines, written with CR LF whatever their line breaks were. A line that
+                // goes on into the next block waits in `pending`.
                 std::string pending;
                 bool afterCR = false;
                 readData(item, [&](std::string_view bytes, bool) {
-                    for (const char c : bytes) {
+                    while (!bytes.empty()) {
                         if (afterCR) {
                             afterCR = false;
-                            if (c == '\n') continue;
+                            if (bytes.front() == '\n') {
+                                bytes.remove_prefix(1);
+                                continue;
+                            }
                         }
-                        if (c == '\r' || c == '\n') {
+                        std::size_t end = 0;
+                        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+                            ++end;
+                        if (end == bytes.size()) {
+                            pending.append(bytes);
+                            return;
+                        }
+                        if (pending.empty()) {
+                            line(bytes.substr(0, end));
+                        } else {
+                            pending.append(bytes.substr(0, end));
                             line(pending);
                             pending.clear();
-                            afterCR = c == '\r';
-                        } else {
-                            pending += c;
                         }
+                        afterCR = bytes[end] == '\r';
+                        bytes.remove_prefix(end + 1);
                     }
                 });
                 if (!pending.empty()) line(pending);
@@ -386,6 +423,8 @@ class Writer {
     platform::ThrottledEvents* events_;
     std::string& out_;
     bool longLines_ = false;
+    std::unique_ptr<char[]> block_;
+    std::size_t blockSize_ = 0;
 };
 
 std::string displayName(const TmsMessage& message, std::string_view name) {
@@ -437,6 +476,7 @@ TmsCustomEncoder::TmsCustomEncoder(TmsCustomMessage& message, platform::Throttle
 
 std::string TmsCustomEncoder::EncodeToString() {
     std::string out;
+    out.reserve(expectedSize(message_));
     WriteHeaderLines(out);
     Writer(message_, events_, out).writeBody();
     return out;

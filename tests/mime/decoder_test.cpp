@@ -275,6 +275,33 @@ std::string multipart(const std::string& type, std::initializer_list<std::string
     return text;
 }
 
+// Base64 lines of every length, groups of four split over line ends, more data than one chunk
+// of the decoder's buffer, and a last group of two characters without padding.
+TEST(Decoder, Base64PartOfRaggedLinesKeepsEveryByte) {
+    std::string bytes(400'000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 37 + i / 1000);
+    std::string encoded;
+    for (std::size_t at = 0; at < bytes.size(); at += 57)
+        encoded += encodeBase64Line(std::string_view(bytes).substr(at, 57));
+    ASSERT_EQ(encoded.substr(encoded.size() - 2), "==");
+    encoded.resize(encoded.size() - 2);
+    std::string lines;
+    for (std::size_t at = 0, length = 1; at < encoded.size();
+         at += length, length = length % 97 + 1)
+        lines += encoded.substr(at, length) + "\r\n";
+    for (const char* tail : {"--b--\r\n", ""}) {
+        SCOPED_TRACE(tail);
+        TmsMessage message =
+            decode(crlf({"Mime-Version: 1.0", "Content-Type: multipart/mixed; boundary=\"b\"", "",
+                         "--b", "Content-Type: text/plain", "", "body", "--b",
+                         "Content-Type: application/octet-stream; name=\"d.bin\"",
+                         "Content-Transfer-Encoding: base64", ""}) +
+                   lines + tail);
+        ASSERT_EQ(message.Attachments().Count(), 1);
+        EXPECT_EQ(data(message, 0), bytes);
+    }
+}
+
 TEST(Decoder, MixedWithUnnamedParts) {
     TmsMessage message =
         decode(multipart("multipart/mixed; boundary=\"b1\"",

@@ -199,6 +199,28 @@ TEST(Encoder, AttachmentContentForms) {
     EXPECT_NE(text.find("filename=\"dots.txt\"\r\n\r\n.\r\n"), std::string::npos);
 }
 
+// The data are read in blocks of whole base64 lines; sizes at a block's end must still give
+// 57-byte lines, and one empty line after data of whole lines.
+TEST(Encoder, Base64LinesAcrossReadBlocks) {
+    constexpr std::size_t kBlock = 57 * 45 * 64;
+    for (const std::size_t size : {kBlock - 1, kBlock, kBlock + 1, 2 * kBlock}) {
+        SCOPED_TRACE(size);
+        std::string data(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>(i * 7 + i / 300);
+        TmsMessage message;
+        message.Sender().SetAddress("me@example.com");
+        addAttachment(message, "data.bin", data);
+        std::string expected;
+        for (std::size_t at = 0; at < size; at += 57)
+            expected += encodeBase64Line(std::string_view(data).substr(at, 57)) + "\r\n";
+        if (size % 57 == 0) expected += "\r\n";
+        const std::string text = message.SaveToString();
+        ASSERT_GE(text.size(), expected.size());
+        EXPECT_EQ(text.substr(text.size() - expected.size()), expected);
+        EXPECT_EQ(text.substr(text.size() - expected.size() - 4, 4), "\r\n\r\n");
+    }
+}
+
 TEST(Encoder, SingleAttachmentAndUuencodedBodies) {
     TmsMessage single;
     single.Sender().SetAddress("me@example.com");

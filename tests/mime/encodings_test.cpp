@@ -1,6 +1,7 @@
 // Base64, uuencode, quoted-printable and encoded header words.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,105 @@ TEST(Base64, LineLengthsAndPadding) {
     EXPECT_EQ(decodeBase64Line(encodeBase64Line(allBytes())), allBytes());
 }
 
+// Padding in the middle of a long line ends its group; the groups after it still count.
+TEST(Base64, PaddingInsideALongLine) {
+    std::string line = "QUJD";
+    for (int i = 0; i < 4; ++i) line += line;
+    std::string abc16;
+    for (int i = 0; i < 16; ++i) abc16 += "ABC";
+    EXPECT_EQ(decodeBase64Line(line + "QQ==" + line), abc16 + "A" + abc16);
+}
+
+// Base64 six bits at a time, as the standard writes it down.
+std::string base64ByHand(std::string_view bytes) {
+    const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t bit = 0; bit < bytes.size() * 8; bit += 6) {
+        unsigned value = 0;
+        for (std::size_t k = bit; k < bit + 6; ++k) {
+            const bool set = k < bytes.size() * 8 &&
+                             (static_cast<unsigned char>(bytes[k / 8]) >> (7 - k % 8)) & 1;
+            value = value << 1 | (set ? 1 : 0);
+        }
+        out += alphabet[value];
+    }
+    while (out.size() % 4 != 0) out += '=';
+    return out;
+}
+
+// Long inputs of every length up to a few blocks, in both directions.
+TEST(Base64, LongInputsMatchTheStandard) {
+    std::mt19937 random(5);
+    for (std::size_t size = 0; size < 300; ++size) {
+        std::string bytes(size, '\0');
+        for (char& c : bytes) c = static_cast<char>(random());
+        const std::string text = base64ByHand(bytes);
+        ASSERT_EQ(encodeBase64Line(bytes), text) << size;
+        ASSERT_EQ(decodeBase64Line(text), bytes) << size;
+    }
+}
+
+// Every byte value at each place of a group inside a long line: the alphabet decodes, "=" counts
+// as zero bits (ending the group when it is last) and anything else is refused.
+TEST(Base64, EveryByteInALongLine) {
+    const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (std::size_t place = 0; place < 4; ++place) {
+        for (int byte = 0; byte < 256; ++byte) {
+            std::string line(96, 'A');
+            line[40 + place] = static_cast<char>(byte);
+            const std::size_t value = alphabet.find(static_cast<char>(byte));
+            std::string expected(72, '\0');
+            if (value != std::string::npos) {
+                const unsigned group = static_cast<unsigned>(value) << (6 * (3 - place));
+                expected[30] = static_cast<char>(group >> 16);
+                expected[31] = static_cast<char>(group >> 8);
+                expected[32] = static_cast<char>(group);
+            } else if (byte == '=') {
+                if (place == 3) expected.erase(32, 1);
+            } else {
+                EXPECT_THROW(decodeBase64Line(line), EMessageParserError) << place << " " << byte;
+                continue;
+            }
+            EXPECT_EQ(decodeBase64Line(line), expected) << place << " " << byte;
+        }
+    }
+}
+
+// Every character at each place of a group, in a line long enough for the bulk of the decoder.
+TEST(Base64, EveryCharacterInEveryPlace) {
+    const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (std::size_t place = 0; place < 4; ++place) {
+        for (unsigned value = 0; value < 64; ++value) {
+            std::string line(80, 'A');
+            line[40 + place] = alphabet[value];
+            const unsigned group = value << (6 * (3 - place));
+            std::string expected(60, '\0');
+            expected[30] = static_cast<char>(group >> 16);
+            expected[31] = static_cast<char>(group >> 8);
+            expected[32] = static_cast<char>(group);
+            EXPECT_EQ(decodeBase64Line(line), expected) << place << " " << value;
+        }
+    }
+}
+
+TEST(Base64, LinesOfAttachmentData) {
+    const std::string data = allBytes() + allBytes() + allBytes() + allBytes() + allBytes();
+    for (const std::size_t size : {0, 1, 2, 3, 56, 57, 58, 114, 115, 1000, 1280}) {
+        SCOPED_TRACE(size);
+        const std::string_view bytes = std::string_view(data).substr(0, size);
+        std::string expected = "before";
+        for (std::size_t at = 0; at < size; at += kBase64LineBytes)
+            expected += encodeBase64Line(bytes.substr(at, kBase64LineBytes)) + "\r\n";
+        std::string out = "before";
+        appendBase64Lines(bytes, out);
+        EXPECT_EQ(out, expected);
+    }
+}
+
 TEST(Base64, BadCharactersRaiseInvalidCharacter) {
-    for (const char* line : {"QU JD", "QUJD*", "Q\x01JD"}) {
+    const std::string groups(40, 'Q');
+    for (const std::string& line : {std::string("QU JD"), std::string("QUJD*"),
+                                    std::string("Q\x01JD"), groups + "*" + groups}) {
         try {
             decodeBase64Line(line);
             ADD_FAILURE() << line;
