@@ -94,6 +94,16 @@ std::error_code createThroughTemporary(const std::filesystem::path& file, std::s
     return {};
 }
 
+// Gives the unnamed file behind `fd` its name; linkat refuses an existing name. Through the
+// descriptor itself where the kernel lets the file's opener do that (Linux 6.10 on, or with
+// CAP_DAC_READ_SEARCH), else through its entry in /proc, which needs no privilege.
+bool linkUnnamedFile(int fd, const std::filesystem::path& file) {
+    if (::linkat(fd, "", AT_FDCWD, file.c_str(), AT_EMPTY_PATH) == 0) return true;
+    if (errno == EEXIST) return false;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, file.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
 }  // namespace
 
 std::error_code writeFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
@@ -110,13 +120,8 @@ std::error_code createFileAtomically(const std::filesystem::path& file, std::str
             return createThroughTemporary(file, bytes, later);
         return lastError();
     }
-    // Named through the descriptor's entry in /proc, which needs no privilege (AT_EMPTY_PATH
-    // does); linkat refuses an existing name.
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
     std::error_code error;
-    if (!writeAndStartWriteback(fd, bytes) ||
-        ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, file.c_str(), AT_SYMLINK_FOLLOW) != 0)
-        error = lastError();
+    if (!writeAndStartWriteback(fd, bytes) || !linkUnnamedFile(fd, file)) error = lastError();
     if (error) {
         ::close(fd);  // the unnamed file goes with its descriptor
         // Without /proc the unnamed file cannot be named: a temporary name instead.
