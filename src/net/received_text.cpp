@@ -76,8 +76,10 @@ void ReceivedText::spill() {
 
 void ReceivedText::reserve(std::int64_t expected) {
     if (fd_ >= 0 || expected <= 0) return;
+    constexpr std::size_t kEndLine = 3;  // ".\r\n", which the text keeps
     memory_.reserve(static_cast<std::size_t>(
-        std::min<std::int64_t>(expected, static_cast<std::int64_t>(threshold_))));
+                        std::min<std::int64_t>(expected, static_cast<std::int64_t>(threshold_))) +
+                    kEndLine);
 }
 
 void ReceivedText::append(std::string_view bytes) {

@@ -22,8 +22,9 @@ class ReceivedText {
     ReceivedText(const ReceivedText&) = delete;
     ReceivedText& operator=(const ReceivedText&) = delete;
 
-    // Makes room in memory for a text of about `expected` bytes (nothing beyond the threshold),
-    // so a message arriving in many blocks is not copied again each time its buffer grows.
+    // Makes room in memory for a text of about `expected` bytes and the end line (nothing
+    // beyond the threshold, whatever a server announced), so a message arriving in many blocks
+    // is not copied again each time its buffer grows.
     void reserve(std::int64_t expected);
     // Adds bytes at the end. A temporary file that cannot be created or written raises
     // EMessageError naming the folder and the reason.

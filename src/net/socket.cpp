@@ -502,8 +502,8 @@ void TagSocket::ReceiveText(ReceivedText& text, std::int64_t expectedSize, std::
     DotUnstuffer unstuffer;
     std::string decoded;
     std::int64_t onWire = 0;
-    // The announced size and the end line; a text that turns out longer grows as it comes.
-    text.reserve(expectedSize > 0 ? expectedSize + 8 : 0);
+    // A text that turns out longer than announced grows as it comes.
+    text.reserve(expectedSize);
     // Takes what the unstuffer uses of `bytes`; the rest (after the end line) is put back.
     const auto take = [&](std::string_view bytes) {
         decoded.clear();
