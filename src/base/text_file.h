@@ -1,6 +1,7 @@
 // Whole-file reading and writing by the program's file conventions: lines end in CR LF, files are
 // rewritten whole, and every write goes to a temporary file in the same folder that is renamed
-// over the old one, so a crash or a full disk never leaves a half-written file behind.
+// over the old one (a new file of arriving mail: an unnamed one that gets its name when written),
+// so a crash or a full disk never leaves a half-written file behind.
 #pragma once
 
 #include <filesystem>

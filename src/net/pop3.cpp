@@ -11,12 +11,6 @@
 
 namespace velmora::net {
 
-namespace {
-
-constexpr std::string_view kEndLine = ".\r\n";
-
-}  // namespace
-
 TmsCustomPOP::TmsCustomPOP(platform::EventLoop& events, const platform::Clock& clock)
     : TmsMailBase(events, clock) {
     DefaultPort = kDefaultPop3Port;

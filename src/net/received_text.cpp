@@ -10,6 +10,7 @@
 
 #include "base/text_file.h"
 #include "net/internal/errors_bridge.h"
+#include "net/reply_parsing.h"
 
 namespace velmora::net {
 
@@ -76,10 +77,9 @@ void ReceivedText::spill() {
 
 void ReceivedText::reserve(std::int64_t expected) {
     if (fd_ >= 0 || expected <= 0) return;
-    constexpr std::size_t kEndLine = 3;  // ".\r\n", which the text keeps
     memory_.reserve(static_cast<std::size_t>(
                         std::min<std::int64_t>(expected, static_cast<std::int64_t>(threshold_))) +
-                    kEndLine);
+                    kEndLine.size());
 }
 
 void ReceivedText::append(std::string_view bytes) {

@@ -12,8 +12,6 @@ namespace velmora::net {
 
 namespace {
 
-constexpr std::string_view kEndLine = ".\r\n";
-
 // The received text of a message without its final period line.
 std::string_view withoutEndLine(std::string_view text) {
     if (text == kEndLine) return {};

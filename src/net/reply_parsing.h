@@ -59,6 +59,9 @@ std::string uidlReplyWord(std::string_view line);
 // (the end line) stays.
 void undoByteStuffing(std::string& text);
 
+// The line that ends a multi-line reply; a received message's text keeps it.
+inline constexpr std::string_view kEndLine = ".\r\n";
+
 // Undoes the byte-stuffing of a block that ends with a line of a single period, as it arrives
 // piece by piece: the same result as undoByteStuffing over the whole block, found without
 // holding it. The end is CR LF "." CR LF, or "." CR LF at the very start (an empty block).
