@@ -18,6 +18,7 @@
 #include "core/home_folder.h"
 #include "core/main_form.h"
 #include "core/single_instance.h"
+#include "desktop/app_icon.h"
 #include "desktop/compose/compose_window_view.h"
 #include "desktop/compose/read_receipt_view.h"
 #include "desktop/compose/signature_window_view.h"
@@ -59,6 +60,9 @@ void installTerminationHandlers() {
 int runDesktop(QApplication& app) {
     app.setApplicationName(QString::fromLatin1(kProductName));
     app.setApplicationDisplayName(QString::fromLatin1(kVersionedName));
+    // Every window, the tray icon and the window list show a mail icon rather than the
+    // toolkit's own logo.
+    app.setWindowIcon(applicationIcon());
     QStringList qtArgs = app.arguments();
     std::vector<std::string> args;
     for (int i = 1; i < qtArgs.size(); ++i) args.push_back(qtArgs[i].toLocal8Bit().toStdString());

@@ -46,4 +46,9 @@ ChildView* createChildView(platform::ChildWindow& window, QWidget* parent) {
     return new CaptionView(window, parent);
 }
 
+void setFrameBounds(QMdiSubWindow& frame, const platform::WindowBounds& bounds) {
+    const QSize size = QSize(bounds.width, bounds.height).expandedTo(frame.minimumSizeHint());
+    frame.setGeometry(bounds.left, bounds.top, size.width(), size.height());
+}
+
 }  // namespace velmora::desktop

@@ -3,6 +3,7 @@
 // model opens a child window, and tells it to refresh whenever the model reports a change.
 #pragma once
 
+#include <QMdiSubWindow>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -25,5 +26,9 @@ using ChildViewFactory = std::function<ChildView*(platform::ChildWindow& window,
 void registerChildView(const std::string& kind, ChildViewFactory factory);
 // The registered widget of the window's kind, or a plain caption view for kinds without one.
 ChildView* createChildView(platform::ChildWindow& window, QWidget* parent);
+
+// Gives the frame the recorded bounds, but never less than its contents need: bounds of an
+// older layout or a narrower default would otherwise cut buttons and captions short.
+void setFrameBounds(QMdiSubWindow& frame, const platform::WindowBounds& bounds);
 
 }  // namespace velmora::desktop

@@ -603,7 +603,7 @@ void MainWindow::childOpened(platform::ChildWindow& window) {
     // and reports it back through the tracker, so the bounds are taken first).
     const platform::WindowBounds b = window.bounds();
     if (window.visible()) frame->show();
-    if (b.width > 0 && b.height > 0) frame->setGeometry(b.left, b.top, b.width, b.height);
+    if (b.width > 0 && b.height > 0) setFrameBounds(*frame, b);
     if (window.visible() && window.state() != platform::WindowState::Normal)
         frame->setWindowState(toQtState(window.state()));
 }
@@ -650,7 +650,7 @@ void MainWindow::childChanged(platform::ChildWindow& window) {
     const platform::WindowBounds b = window.bounds();
     if (window.state() == platform::WindowState::Normal && b.width > 0 && b.height > 0 &&
         frame->geometry() != QRect(b.left, b.top, b.width, b.height))
-        frame->setGeometry(b.left, b.top, b.width, b.height);
+        setFrameBounds(*frame, b);
 }
 
 void MainWindow::childActivated(platform::ChildWindow& window) {

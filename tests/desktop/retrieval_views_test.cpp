@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "desktop/app_icon.h"
 #include "desktop/main_window.h"
 #include "desktop/retrieval/filters_window_view.h"
 #include "desktop/retrieval/headers_window_view.h"
@@ -101,7 +102,30 @@ TEST(RetrievalViews, HeadersWindowShowsTheRowsAndForwardsKeysSortingAndButtons) 
     view.refreshFromModel();
     EXPECT_EQ(list->rowCount(), 0);
     EXPECT_FALSE(view.findChild<QPushButton*>(QStringLiteral("cmdExecute"))->isEnabled());
+
     expectAccessibleNames(view);
+}
+
+TEST(RetrievalViews, NarrowRecordedBoundsNeverCutTheHeadersWindowsCaptionsShort) {
+    testing::testApplication();
+    testing::TempDir home;
+    testing::FakePlatform fake;
+    retrieval::TheadersForm model(fake.platform(), home.path(),
+                                  {[] { return false; }, [] {}, [] {}});
+    QMdiArea area;
+    area.resize(900, 600);
+    auto* frame = new QMdiSubWindow;
+    frame->setWidget(new HeadersWindowView(model, frame));
+    area.addSubWindow(frame);
+    area.show();
+    frame->show();
+    setFrameBounds(*frame, {10, 10, 300, 200});
+    QApplication::processEvents();
+    EXPECT_EQ(frame->pos(), QPoint(10, 10));
+    for (QAbstractButton* button : frame->findChildren<QAbstractButton*>()) {
+        if (button->parent() == frame) continue;  // the frame's own title buttons
+        EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
+    }
 }
 
 TEST(RetrievalViews, RulesWindowAddsRulesAndTheReorderWindowWritesTheNewOrder) {
@@ -184,6 +208,9 @@ TEST(RetrievalViews, NewMailSignalsDoNothingHarmfulWithoutATray) {
         lent.tray.show(platform::TrayPicture::Envelope, "Velmora Pro - 1 Message Waiting ");
         EXPECT_FALSE(lent.tray.visible());
     }
+    // Both tray pictures exist without any icon theme.
+    EXPECT_FALSE(applicationIcon().pixmap(22).isNull());
+    EXPECT_FALSE(envelopeIcon(true).pixmap(22).isNull());
     lent.attention.startFlashing();
     EXPECT_TRUE(signals_.attention.flashing());
     lent.attention.stopFlashing();

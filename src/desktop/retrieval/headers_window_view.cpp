@@ -1,6 +1,7 @@
 #include "desktop/retrieval/headers_window_view.h"
 
 #include <QButtonGroup>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -80,7 +81,9 @@ HeadersWindowView::HeadersWindowView(retrieval::TheadersForm& model, QWidget* pa
     actions_->setObjectName(QStringLiteral("grpAction"));
     actions_->setAccessibleName(QStringLiteral("Server action of the selected messages"));
     actions_->setToolTip(QStringLiteral("Determines the Action for each pending mail message"));
-    auto* actionLayout = new QHBoxLayout(actions_);
+    // Two rows of two, each button never narrower than its caption: the window's default width
+    // would otherwise cut the captions short.
+    auto* actionLayout = new QGridLayout(actions_);
     auto* group = new QButtonGroup(this);
     group->setExclusive(false);  // "no action shown" must be possible
     for (std::size_t i = 0; i < actionButtons_.size(); ++i) {
@@ -89,8 +92,10 @@ HeadersWindowView::HeadersWindowView(retrieval::TheadersForm& model, QWidget* pa
         button->setAccessibleName(QString::fromLatin1(retrieval::kServerActionTexts[i]));
         button->setAutoExclusive(false);
         button->setToolTip(QString::fromLatin1(kActionButtons[i].hint));
+        button->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
         group->addButton(button);
-        actionLayout->addWidget(button);
+        const int index = static_cast<int>(i);
+        actionLayout->addWidget(button, index / 2, index % 2);
         const retrieval::ServerAction action = kActionButtons[i].action;
         connect(button, &QRadioButton::clicked, this, [this, action] { chooseAction(action); });
         actionButtons_[i] = button;

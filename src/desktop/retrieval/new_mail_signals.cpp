@@ -5,9 +5,9 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QMenu>
-#include <QStyle>
 
 #include "base/identity.h"
+#include "desktop/app_icon.h"
 #include "desktop/menu_builder.h"
 #include "desktop/text_convert.h"
 
@@ -40,10 +40,12 @@ bool QtTrayIcon::available() const {
 
 void QtTrayIcon::show(platform::TrayPicture picture, const std::string& toolTip) {
     if (!available()) return;
-    icon_->setIcon(picture == platform::TrayPicture::Envelope ? themeIcon("mail-unread")
-                   : QApplication::windowIcon().isNull()
-                       ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon)
-                       : QApplication::windowIcon());
+    if (picture == platform::TrayPicture::Envelope) {
+        const QIcon themed = themeIcon("mail-unread");
+        icon_->setIcon(themed.isNull() ? envelopeIcon(true) : themed);
+    } else {
+        icon_->setIcon(applicationIcon());
+    }
     icon_->setToolTip(toQt(toolTip));
     icon_->show();
 }
