@@ -8,7 +8,10 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -20,6 +23,7 @@
 
 #include "../compose/fake_compose_host.h"
 #include "compose/compose_windows.h"
+#include "desktop/child_view.h"
 #include "support/fake_platform.h"
 #include "support/qt_application.h"
 #include "support/temp_dir.h"
@@ -116,6 +120,30 @@ TEST(ComposeWindowView, ShowsTheModelAndForwardsEdits) {
     emit subject->textEdited(subject->text());
     emit subject->editingFinished();
     view.refreshFromModel();
+}
+
+TEST(ComposeWindowView, ASmallFrameGrowsRatherThanSqueezingTheSignatureAndTheAddressBook) {
+    testing::testApplication();
+    testing::TempDir home;
+    testing::FakePlatform fake;
+    testing::FakeComposeHost host(fake, home.path());
+    host.addProfile();
+    compose::ComposeWindows windows(fake, home.path(), host);
+    compose::TcomposeForm* model = windows.openNew();
+    ASSERT_NE(model, nullptr);
+    QMdiArea area;
+    area.resize(1000, 900);
+    auto* frame = new QMdiSubWindow;
+    frame->setWidget(new ComposeWindowView(*model, frame));
+    area.addSubWindow(frame);
+    area.show();
+    frame->show();
+    setFrameBounds(*frame, {0, 0, 574, 380});
+    QApplication::processEvents();
+    auto* signature = frame->findChild<QPlainTextEdit*>(QStringLiteral("richEdit_Signature"));
+    EXPECT_GE(signature->height(), 3 * signature->fontMetrics().lineSpacing());
+    auto* book = frame->findChild<QTableWidget*>(QStringLiteral("lvAddressBook"));
+    EXPECT_GE(book->viewport()->height(), 4 * book->verticalHeader()->defaultSectionSize());
 }
 
 }  // namespace

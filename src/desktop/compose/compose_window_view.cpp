@@ -255,6 +255,11 @@ QWidget* ComposeWindowView::composePage() {
     signatureText_->setObjectName(QStringLiteral("richEdit_Signature"));
     signatureText_->setAccessibleName(QStringLiteral("Signature text"));
     applyFontSetting(*signatureText_, model_.signatureFont(), QPalette::Text);
+    // At least three lines of the signature and four address book rows stay visible: the frame
+    // grows to them rather than squeezing them to a strip.
+    const int signatureLines = signatureText_->fontMetrics().lineSpacing() * 3;
+    signatureText_->setMinimumHeight(
+        std::min(80, signatureLines + 2 * signatureText_->frameWidth() + 8));
     signatureText_->setMaximumHeight(80);
     form->addRow(QString(), signatureText_);
     books_ = new QComboBox(page);
@@ -283,6 +288,9 @@ QWidget* ComposeWindowView::composePage() {
     addressBook_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     addressBook_->setDragEnabled(true);
     addressBook_->setDragDropMode(QAbstractItemView::DragOnly);
+    addressBook_->setMinimumHeight(addressBook_->horizontalHeader()->sizeHint().height() +
+                                   4 * addressBook_->verticalHeader()->defaultSectionSize() +
+                                   2 * addressBook_->frameWidth());
     form->addRow(QString(), addressBook_);
     typeAhead_ = new QLabel(page);
     typeAhead_->setObjectName(QStringLiteral("lblTypeAhead"));
