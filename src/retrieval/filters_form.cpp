@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/text_file.h"
+#include "retrieval/rules.h"
 
 namespace velmora::retrieval {
 
@@ -141,6 +142,17 @@ void TfiltersForm::leaveFilterText(const std::string& text) {
 }
 
 void TfiltersForm::clickFolder(const FolderChoice& folder) {
+    if (!ruleTargetFolder(home_, folder.fullPath)) {
+        // Arriving mail would go to InBox instead: the rule keeps its folder, and a mail folder
+        // that cannot take it says why (the home folder's own node is only part of the tree).
+        if (std::filesystem::path(folder.fullPath) != home_) {
+            platform_.system.beep();
+            platform_.dialogs.warning(
+                "Rules & Filters",
+                "Rules can move or copy arriving mail only into Trash or a user folder.");
+        }
+        return;
+    }
     treeFolder_ = folder.fullPath;
     folderLabel_ = folder.name;
     if (auto* rule = current()) rule->folderPath = folder.fullPath;

@@ -66,7 +66,8 @@ class TfiltersForm : public platform::ChildWindow {
     void setAction(int choice);
     // Leaving the "Filter Text String" field stores its text in the selected rule.
     void leaveFilterText(const std::string& text);
-    // A folder clicked in the tree becomes the selected rule's target.
+    // A folder clicked in the tree becomes the selected rule's target when it can be one (Trash
+    // or a user folder); any other mail folder is refused with a warning.
     void clickFolder(const FolderChoice& folder);
 
     // Esc, "&Close", "&Close Window" and the window's close button hide the window; the files

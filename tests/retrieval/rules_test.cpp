@@ -196,6 +196,7 @@ TEST_F(FiltersFormTest, AddGivesAMoveRuleOnFromNameAndTheTextPromptInTheField) {
 }
 
 TEST_F(FiltersFormTest, EditsChangeTheSelectedRuleAtOnce) {
+    std::filesystem::create_directories(home / "Work.001");
     add("One");
     form.leaveFilterText("invoice");
     form.setFilterOn(4);
@@ -220,6 +221,26 @@ TEST_F(FiltersFormTest, EditsChangeTheSelectedRuleAtOnce) {
     form.cmdEditClick();
     EXPECT_EQ(fake.dialogs.inputBoxes.back().first.value, "One");
     EXPECT_EQ(rules.rules[0].description, "Renamed");
+}
+
+TEST_F(FiltersFormTest, OnlyTrashAndUserFoldersCanBeChosenAsTheTarget) {
+    for (const char* folder : {"Trash.000", "OutBox.000", "Sent.000", "Work.001"})
+        std::filesystem::create_directories(home / folder);
+    add("One");
+    form.clickFolder({(home / "Work.001").string(), "Work"});
+    for (const char* refused : {"OutBox.000", "Sent.000"}) {
+        form.clickFolder({(home / refused).string(), refused});
+        EXPECT_EQ(rules.rules[0].folderPath, (home / "Work.001").string()) << refused;
+        EXPECT_EQ(form.folderLabel(), "Work");
+        EXPECT_EQ(form.treeFolder(), (home / "Work.001").string());
+    }
+    EXPECT_EQ(fake.dialogs.texts("warning"),
+              std::vector<std::string>(
+                  2, "Rules can move or copy arriving mail only into Trash or a user folder."));
+    form.clickFolder({home.path().string(), "Velmora"});  // the tree's root: no box
+    EXPECT_EQ(fake.dialogs.texts("warning").size(), 2u);
+    form.clickFolder({(home / "Trash.000").string(), "Trash"});
+    EXPECT_EQ(rules.rules[0].folderPath, (home / "Trash.000").string());
 }
 
 TEST_F(FiltersFormTest, DeletingAsksAndSelectsTheRuleNowAtThatPlace) {
