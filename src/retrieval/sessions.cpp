@@ -256,6 +256,9 @@ bool Retrieval::connect(net::TmsCustomPOP& client, const Login& login, bool quie
         if (error.empty()) error = "Connection closed";
         // A refused log-in must not be retried with the same password by later sessions.
         if (outcome.loginRejected) passwords_.forget(login.profile.profileName, login.server);
+        // The automatic check never asks: its status line says where the question comes.
+        if (quiet && isCertificateRefusal(error, client.PeerFingerprint()))
+            error += " Count or retrieve mail to review the certificate.";
         progress_.close();
         client.Cancel();
         reportConnectionFailure(error, login, quiet, outcome);

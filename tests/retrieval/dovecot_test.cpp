@@ -412,6 +412,14 @@ TEST(DovecotCertificateTrust, ATrustedCertificateIsKeptAndAChangedOneAskedAboutA
         0u)
         << refused.error;
     EXPECT_EQ(profiles.record(0).pop3TrustedCertificate, fingerprint);
+
+    // The automatic check's quiet count asks nothing; its status line says where to decide.
+    EXPECT_FALSE(retrieval.count(true).ok);
+    EXPECT_EQ(fake.dialogs.texts("question").size(), 2u);
+    ASSERT_FALSE(host.statusTexts.empty());
+    EXPECT_NE(host.statusTexts.back().find("Count or retrieve mail to review the certificate."),
+              std::string::npos)
+        << host.statusTexts.back();
 }
 
 struct CliRun {
