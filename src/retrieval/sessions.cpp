@@ -68,6 +68,10 @@ ConnectionFailure connectionFailure(const std::string& error) {
         return {"Error 11001 Host not found.\r\rPossibly no internet connection.", true, false};
     if (containsNoCase(error, "bad password or unknown username"))
         return {"Bad Password or Unknown Username.", false, false};
+    // Today's servers mark a refused log-in with the [AUTH] response code (RFC 3206) and a text
+    // of their own, which follows for the details.
+    if (error.find("[AUTH]") != std::string::npos)
+        return {"Bad Password or Unknown Username.\r\r" + error, false, false};
     if (containsNoCase(error, "operation timed out")) return {"Operation timed out.", false, true};
     if (error.find("11004") != std::string::npos)
         return {"Error 11004 No data record.\r\rPossibly no internet connection.", true, false};

@@ -47,8 +47,8 @@ struct SessionOutcome {
 };
 
 // The message box text for a connection failure (first match): the host-not-found and no-data
-// codes, a rejected password, a time-out, else the error itself. `disableExecute` is set for the
-// two codes that mean no connection to the Internet.
+// codes, a rejected password (also by the [AUTH] response code), a time-out, else the error
+// itself. `disableExecute` is set for the two codes that mean no connection to the Internet.
 struct ConnectionFailure {
     std::string text;
     bool disableExecute = false;
