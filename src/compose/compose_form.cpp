@@ -1041,10 +1041,20 @@ bool TcomposeForm::closeQuery() {
         plain_[0] = kPlaceholderTo;  // a filed draft has a recipient
         rebuildLines(AddressField::To);
     }
+    const std::string target = mode_ == ComposeMode::OutBox && source_ ? "OutBox" : "Drafts";
+    // While the program is being ended (a termination signal) nobody answers, and Trash may be
+    // emptied on the way out: the message is kept where Yes keeps it, addresses as they are.
+    if (platform_.events.quitRequested()) {
+        if (fileInto(target, fromDraftsOrOutBox()) || fileInto("Trash", false)) {
+            saved_ = true;
+            closing_ = true;
+            return true;
+        }
+        return false;
+    }
     platform_.system.beep();
     std::string subject(trimmed(subject_));
     subject = subject.empty() ? "NO SUBJECT" : subject.substr(0, kSubjectInQuestion);
-    const std::string target = mode_ == ComposeMode::OutBox && source_ ? "OutBox" : "Drafts";
     const auto answer = platform_.dialogs.question(
         "Save Compose Message Confirmation",
         "Save Compose Message [" + subject + "] To " + target + " Folder?",

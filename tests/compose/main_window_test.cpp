@@ -234,5 +234,24 @@ TEST_F(ComposeInMainWindow, ExitAsksAboutUnsavedWorkAndKeepsItInDrafts) {
     EXPECT_EQ(form->findFolderWindow("Drafts")->rowCount(), 1u);
 }
 
+TEST_F(ComposeInMainWindow, ATerminationKeepsUnsavedWorkInDraftsThoughTrashIsEmptiedOnExit) {
+    start();
+    form->settings().other.emptyTrashOnExit = true;
+    form->commands().find("compose.new")->run();
+    auto windows = composeWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    fake.clock.advance(platform::Milliseconds{60});
+    windows[0]->setSubject("Written before the logout");
+    windows[0]->setPlain(AddressField::To, "not an address <");
+    fake.events.ending = true;
+    EXPECT_TRUE(form->FormCloseQuery());
+    EXPECT_TRUE(fake.dialogs.texts("question").empty()) << "nobody to answer";
+    EXPECT_TRUE(composeWindows().empty());
+    ASSERT_NE(form->findFolderWindow("Drafts"), nullptr);
+    ASSERT_EQ(form->findFolderWindow("Drafts")->rowCount(), 1u);
+    EXPECT_NE(form->findFolderWindow("Drafts")->rows()[0].text.find("Written before the logout"),
+              std::string::npos);
+}
+
 }  // namespace
 }  // namespace velmora::compose

@@ -66,6 +66,9 @@ class FakeEventLoop final : public platform::EventLoop {
     void post(std::function<void()> action) { posted_.push_back(std::move(action)); }
     int processCount() const { return processCount_; }
     Milliseconds totalWaited() const { return waited_; }
+    // Set, the program is being ended (as by a termination signal).
+    bool ending = false;
+    bool quitRequested() const override { return ending; }
 
   private:
     FakeClock& clock_;
