@@ -1050,6 +1050,7 @@ bool TcomposeForm::closeQuery() {
             closing_ = true;
             return true;
         }
+        if (autoSaveTimer_) autoSaveTimer_->start();
         return false;
     }
     platform_.system.beep();
