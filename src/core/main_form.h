@@ -188,6 +188,8 @@ class TmainForm final : public reading::FolderWindowHost,
     void treeCreateFolder(const std::filesystem::path& selected);
     // F2: may this node's label be edited?
     bool treeCanRename(const std::filesystem::path& node) const;
+    // A user folder other than the home folder's "Attach", while the folder pane is shown.
+    bool treeCanDelete(const std::filesystem::path& node) const;
     // End of label editing: rename the folder to `newName`. False leaves the old label.
     bool treeRename(const std::filesystem::path& node, const std::string& newName);
     // Delete / "&Delete Folder".

@@ -253,10 +253,15 @@ void TmainForm::treeDrop(const std::filesystem::path& dir, reading::TinboxForm& 
     }
 }
 
+bool TmainForm::treeCanDelete(const std::filesystem::path& dir) const {
+    const store::TMailNode* node = tree_->find(dir);
+    if (!node || !node->isUserNode() || !settings_.vl.folderTreeShown) return false;
+    return !(node->label == store::kAttachDirectory && node->parent && node->parent->isRoot());
+}
+
 void TmainForm::treeDelete(const std::filesystem::path& dir) {
+    if (!treeCanDelete(dir)) return;
     store::TMailNode* node = tree_->find(dir);
-    if (!node || !node->isUserNode() || node->isRoot()) return;
-    if (node->label == store::kAttachDirectory && node->parent && node->parent->isRoot()) return;
     if (holdsDirectory(dir)) {
         platform_.system.beep();
         platform_.dialogs.information(applicationTitle_,

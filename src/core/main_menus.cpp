@@ -330,7 +330,9 @@ Menu TmainForm::treeMenu() {
         action("mnuTree_CreateFolder", "Create &New Folder",
                [this] { treeCreateFolder(treeSelection_); }),
         action("mnuTree_EditName", "Edit Folder &Name", nullptr, treeCanRename(treeSelection_)),
-        action("mnuTree_DeleteFolder", "&Delete Folder", [this] { treeDelete(treeSelection_); }),
+        action(
+            "mnuTree_DeleteFolder", "&Delete Folder", [this] { treeDelete(treeSelection_); },
+            treeCanDelete(treeSelection_)),
         action("mnuTree_HidePane", "H&ide Folder Pane", [this] { setFolderTreeShown(false); }),
         commandEntry("mnuTree_FloatingTips", "Floating &Tips", platform::kFloatingTipsCommand),
         commandEntry("mnuTree_Help", "&Help", platform::kHelpCommand),

@@ -438,6 +438,14 @@ TEST_F(MainFormTest, DeleteRefusedForNestedFolderAndConfirmedTwiceOtherwise) {
     f.treeDelete(home / "Work.001" / "Sub.001");
     EXPECT_FALSE(fs::exists(home / "Work.001" / "Sub.001"));
     EXPECT_EQ(f.treeSelection(), home / "Work.001");
+
+    // The tree menu offers it only for user folders.
+    for (const fs::path& dir : {home.path(), home / "InBox.000", home / "Work.001"}) {
+        f.setTreeSelection(dir);
+        EXPECT_EQ(platform::findMenuEntry(f.treeMenu(), "mnuTree_DeleteFolder")->enabled,
+                  dir == home / "Work.001")
+            << dir;
+    }
 }
 
 TEST_F(MainFormTest, DroppingRowsOnTheTreeMovesThemWhereAllowed) {
