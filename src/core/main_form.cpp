@@ -20,6 +20,7 @@
 #include "reading/transfers.h"
 #include "reading/window_kinds.h"
 #include "store/folders.h"
+#include "tools/window_kinds.h"
 
 namespace velmora::core {
 
@@ -63,6 +64,7 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
     composeHost_->setAddressBook(addressBooks_.get());
     addressBooks_->registerCommands(commands_);
     compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
+    tools::registerWindowKinds(kinds_, commands_, home_, *this, platform_);
     commands_.add(platform::kFloatingTipsCommand,
                   {[this] { setFloatingTipsShown(!settings_.other.showFloatingTips); }, {}});
     commands_.addCheckMark(platform::kFloatingTipsCommand,

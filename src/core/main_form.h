@@ -291,6 +291,7 @@ class TmainForm final : public reading::FolderWindowHost,
     platform::MenuEntry commandEntry(std::string name, std::string caption, std::string command,
                                      std::string shortcut = "", std::string hint = "",
                                      std::string icon = "");
+    platform::Menu editMenu();
     platform::Menu viewMenu();
     platform::Menu mailMenu();
     platform::Menu configureMenu();

@@ -108,10 +108,23 @@ Menu TmainForm::menuBar() {
     };
     return {
         submenu("mnuFile", "&File", std::move(file)),
+        submenu("mnuEdit", "&Edit", editMenu()),
         submenu("mnuView", "&View", viewMenu()),
         submenu("mnuMail", "&Mail", mailMenu()),
         submenu("mnuConfigure", "&Configure", configureMenu()),
         submenu("mnuWindow", "&Window", windowMenu()),
+    };
+}
+
+Menu TmainForm::editMenu() {
+    return {
+        commandEntry("mnuEdit_Find", "&Find", "search.find", "Ctrl+F"),
+        commandEntry("mnuEdit_SpellCheck", "Spell Check Te&xt", "spell.check", "Ctrl+F7"),
+        MenuEntry::separator(),
+        commandEntry("mnuEdit_Undo", "&Undo", "edit.undo", "Ctrl+Z"),
+        commandEntry("mnuEdit_Cut", "Cu&t", "edit.cut", "Ctrl+X"),
+        commandEntry("mnuEdit_Copy", "&Copy", "edit.copy", "Ctrl+C"),
+        commandEntry("mnuEdit_Paste", "&Paste", "edit.paste", "Ctrl+V"),
     };
 }
 
@@ -127,7 +140,14 @@ Menu TmainForm::viewMenu() {
         action("mnuView_DefaultFolders_All", "&All", [this] { openAllDefaultFolders(); }));
     Menu user = userFolderEntries(tree_->root());
     if (user.empty()) user.push_back(action("mnuView_UserFolders_None", "(none)", nullptr, false));
+    Menu scratchPad{
+        commandEntry("mnuView_ScratchPad_New", "&New", "scratch.new"),
+        commandEntry("mnuView_ScratchPad_Open", "&Open", "scratch.open"),
+        commandEntry("mnuView_ScratchPad_Save", "&Save", "scratch.save"),
+        commandEntry("mnuView_ScratchPad_Close", "&Close", "scratch.close"),
+    };
     return {
+        submenu("mnuView_ScratchPad", "&Scratch Pad", std::move(scratchPad)),
         commandEntry("mnuView_RulesFilters", "&Rules && Filters", "rules.show"),
         MenuEntry::separator(),
         toggle("mnuView_Toolbar", "&Toolbar", vl.toolbarShown,
