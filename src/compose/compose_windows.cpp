@@ -144,6 +144,14 @@ void ComposeWindows::composeCommand() {
     openNew();
 }
 
+void ComposeWindows::composeUsingProfile(const std::string& profileName) {
+    if (host_.busy()) return;
+    if (TcomposeForm* window = openNew()) {
+        window->initialise();
+        window->changeProfile(profileName);
+    }
+}
+
 bool ComposeWindows::sendAvailable() {
     if (host_.busy() || sending_.running()) return false;
     if (TcomposeForm* compose = host_.activeComposeWindow()) return compose->sendEnabled();

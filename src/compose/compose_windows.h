@@ -32,6 +32,9 @@ class ComposeWindows {
     // The Compose command: "Bring active Compose window to the front" brings up the current
     // compose window when one exists; otherwise (or in the other mode) a new window.
     void composeCommand();
+    // "Compose Using Profile": a new compose window written as `profileName` (its From, Reply To
+    // and signatures), whatever the active profile is.
+    void composeUsingProfile(const std::string& profileName);
     // The main window's Send command: the active compose window, else the current folder
     // window's selected rows when it is OutBox or Sent.
     void sendCommand();

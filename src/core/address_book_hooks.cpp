@@ -13,53 +13,93 @@ void AddressBookHooks::load() {
     page_.loadAtStartup();
 }
 
+mime::TmsMessage* AddressBookHooks::currentMessage() const {
+    reading::TinboxForm* window = main_.currentFolderWindow();
+    return window ? window->loadedMessage() : nullptr;
+}
+
+bool AddressBookHooks::hasCurrentMessage() const {
+    // Menus ask often: the message is loaded only when a command runs.
+    const reading::TinboxForm* window = main_.currentFolderWindow();
+    return window && window->currentRow() >= 0;
+}
+
+std::vector<std::string> AddressBookHooks::selectedSenders() const {
+    std::vector<std::string> senders;
+    if (const reading::TinboxForm* window = main_.currentFolderWindow())
+        for (int row : window->selectedRows())
+            senders.push_back(window->rows().at(static_cast<std::size_t>(row)).item.senderAddress);
+    return senders;
+}
+
 void AddressBookHooks::registerCommands(platform::Commands& commands) {
-    auto withWindow = [this] {
-        return main_.currentFolderWindow() != nullptr && !page_.selectedBook().empty();
-    };
-    auto withMessage = [this, withWindow] {
-        if (!withWindow()) return false;
-        return main_.currentFolderWindow()->loadedMessage() != nullptr;
-    };
-    commands.add("addressbook.addSender",
-                 {[this] {
-                      reading::TinboxForm* window = main_.currentFolderWindow();
-                      if (!window) return;
-                      if (mime::TmsMessage* message = window->loadedMessage())
-                          page_.addSender(page_.selectedBook(), message->Sender());
-                  },
-                  withMessage});
+    auto withBook = [this] { return !page_.selectedBook().empty(); };
+    auto withMessage = [this, withBook] { return withBook() && hasCurrentMessage(); };
+    commands.add("addressbook.addSender", {[this] {
+                                               if (mime::TmsMessage* message = currentMessage())
+                                                   page_.addSender(page_.selectedBook(),
+                                                                   message->Sender());
+                                           },
+                                           withMessage});
     commands.add("addressbook.harvest",
-                 {[this] {
-                      reading::TinboxForm* window = main_.currentFolderWindow();
-                      if (!window) return;
-                      std::vector<std::string> senders;
-                      for (int row : window->selectedRows())
-                          senders.push_back(
-                              window->rows().at(static_cast<std::size_t>(row)).item.senderAddress);
-                      page_.harvestSendersAsList(page_.selectedBook(), senders);
-                  },
-                  [this, withWindow] {
-                      return withWindow() && !main_.currentFolderWindow()->selectedRows().empty();
-                  }});
-    commands.add("addressbook.harvestRecipients",
-                 {[this] {
-                      reading::TinboxForm* window = main_.currentFolderWindow();
-                      if (!window) return;
-                      if (mime::TmsMessage* m = window->loadedMessage())
-                          page_.harvestRecipientsAsList(page_.selectedBook(), m->Recipients(),
-                                                        m->CC());
-                  },
-                  withMessage});
+                 {[this] { page_.harvestSendersAsList(page_.selectedBook(), selectedSenders()); },
+                  [this, withBook] { return withBook() && !selectedSenders().empty(); }});
+    commands.add("addressbook.harvestRecipients", {[this] {
+                                                       if (mime::TmsMessage* m = currentMessage())
+                                                           page_.harvestRecipientsAsList(
+                                                               page_.selectedBook(),
+                                                               m->Recipients(), m->CC());
+                                                   },
+                                                   withMessage});
     commands.add("addressbook.harvestRecipientsSeparate",
                  {[this] {
-                      reading::TinboxForm* window = main_.currentFolderWindow();
-                      if (!window) return;
-                      if (mime::TmsMessage* m = window->loadedMessage())
+                      if (mime::TmsMessage* m = currentMessage())
                           page_.harvestRecipientsAsEntries(page_.selectedBook(), m->Recipients(),
                                                            m->CC());
                   },
                   withMessage});
+}
+
+platform::Menu AddressBookHooks::addSenderBooks(const std::string& namePrefix) {
+    platform::Menu books = page_.bookChoiceMenu(namePrefix, [this](const std::string& book) {
+        if (mime::TmsMessage* message = currentMessage()) page_.addSender(book, message->Sender());
+    });
+    const bool enabled = hasCurrentMessage();
+    for (platform::MenuEntry& book : books) {
+        book.enabled = enabled;
+        book.checkable = false;
+    }
+    return books;
+}
+
+platform::Menu AddressBookHooks::harvestEntries(const std::string& namePrefix) {
+    if (page_.books().books().empty()) return {};
+    const bool withSenders = !selectedSenders().empty();
+    const bool withMessage = hasCurrentMessage();
+    auto kind = [&](const char* name, const char* caption, bool enabled,
+                    std::function<void(const std::string&)> harvest) {
+        platform::MenuEntry entry{namePrefix + name, caption};
+        entry.entries = page_.bookChoiceMenu(namePrefix + name + "_", harvest);
+        for (platform::MenuEntry& book : entry.entries) book.checkable = false;
+        entry.enabled = enabled && !entry.entries.empty();
+        return entry;
+    };
+    return {
+        kind("Senders", "&Messages (Sender) As Mailing List", withSenders,
+             [this](const std::string& book) {
+                 page_.harvestSendersAsList(book, selectedSenders());
+             }),
+        kind("Recipients", "&Recipients (To:, CC:) As Mailing List", withMessage,
+             [this](const std::string& book) {
+                 if (mime::TmsMessage* m = currentMessage())
+                     page_.harvestRecipientsAsList(book, m->Recipients(), m->CC());
+             }),
+        kind("Separate", "Recipients (To:, CC:) As &Separate Entries", withMessage,
+             [this](const std::string& book) {
+                 if (mime::TmsMessage* m = currentMessage())
+                     page_.harvestRecipientsAsEntries(book, m->Recipients(), m->CC());
+             }),
+    };
 }
 
 namespace {

@@ -15,6 +15,7 @@
 #include "addressbook/address_book_page.h"
 #include "addressbook/verify_form.h"
 #include "compose/nickname_book.h"
+#include "mime/message.h"
 #include "platform/commands.h"
 #include "profiles/external_page.h"
 
@@ -38,6 +39,12 @@ class AddressBookHooks final : public profiles::ExternalPage,
     // "addressbook.harvestRecipients" (the current message's To and CC as a mailing list) and
     // "addressbook.harvestRecipientsSeparate" (one entry each).
     void registerCommands(platform::Commands& commands);
+    // The same commands with the book chosen from a submenu: the books for adding the sender,
+    // and "&Messages (Sender) As Mailing List", "&Recipients (To:, CC:) As Mailing List" and
+    // "Recipients (To:, CC:) As &Separate Entries" with theirs. Disabled where the current folder
+    // window has nothing to take them from.
+    platform::Menu addSenderBooks(const std::string& namePrefix);
+    platform::Menu harvestEntries(const std::string& namePrefix);
 
     // profiles::ExternalPage
     void enterPage() override { page_.enterPage(); }
@@ -83,6 +90,11 @@ class AddressBookHooks final : public profiles::ExternalPage,
     void setApplicationTitle(const std::string& title) override;
 
   private:
+    // The current folder window's loaded message, or nullptr.
+    mime::TmsMessage* currentMessage() const;
+    bool hasCurrentMessage() const;
+    std::vector<std::string> selectedSenders() const;
+
     TmainForm& main_;
     addressbook::AddressBooksPage page_;
     // Nicknames found for the compose windows since the books last changed.

@@ -25,6 +25,7 @@
 #include "profiles/config_form.h"
 #include "profiles/mail_handler.h"
 #include "profiles/profile_lists.h"
+#include "profiles/profile_menus.h"
 #include "profiles/settings.h"
 #include "reading/folder_window.h"
 #include "reading/folder_window_host.h"
@@ -254,6 +255,8 @@ class TmainForm final : public reading::FolderWindowHost,
     void setPreviewShown(bool shown) override;
     const platform::Commands& registeredCommands() const override { return commands_; }
     profiles::ProfileLists* userProfiles() override { return &profileLists_; }
+    platform::Menu addSenderBooks(const std::string& namePrefix) override;
+    platform::Menu harvestEntries(const std::string& namePrefix) override;
     void setFolderListHeight(int height) override { settings_.vl.folderListHeight = height; }
 
     // --- hand-over and mail-to ----------------------------------------------------------------
@@ -294,6 +297,7 @@ class TmainForm final : public reading::FolderWindowHost,
     platform::Menu editMenu();
     platform::Menu viewMenu();
     platform::Menu mailMenu();
+    platform::MenuEntry composeUsingProfileEntry(const profiles::ProfileMenus& profileMenus);
     platform::Menu configureMenu();
     platform::Menu windowMenu();
     platform::Menu userFolderEntries(const store::TMailNode& node);

@@ -2,6 +2,7 @@
 // to another module name its command; until that module registers it, the entry is disabled.
 #include <algorithm>
 
+#include "compose/compose_windows.h"
 #include "compose/reply.h"
 #include "core/address_book_hooks.h"
 #include "core/main_form.h"
@@ -80,7 +81,33 @@ MenuEntry action(std::string name, std::string caption, std::function<void()> ru
     return entry;
 }
 
+// The current folder window's Mail menu entry "mnuMail_" + `name`; without a current folder
+// window a disabled entry of that caption.
+MenuEntry folderMailEntry(const Menu& folderEntries, const std::string& name, const char* caption) {
+    const std::string wanted = "mnuMail_" + name;
+    for (const MenuEntry& entry : folderEntries)
+        if (entry.name == wanted) return entry;
+    MenuEntry missing{wanted, caption};
+    missing.enabled = false;
+    return missing;
+}
+
 }  // namespace
+
+MenuEntry TmainForm::composeUsingProfileEntry(const profiles::ProfileMenus& profileMenus) {
+    MenuEntry entry{"mnuMail_ComposeUsingProfile", "Compose Using Profile"};
+    const bool composing = commands_.available("compose.new");
+    for (std::size_t i = 0; i < profileMenus.composeUsingProfile.size(); ++i) {
+        const std::string name = profileLists_.record(i).profileName;
+        MenuEntry profile = action(
+            "mnuMail_ComposeUsingProfile_" + std::to_string(i),
+            profileMenus.composeUsingProfile[i].caption,
+            [this, name] { compose_->composeUsingProfile(name); }, composing);
+        entry.entries.push_back(std::move(profile));
+    }
+    entry.enabled = profileMenus.composeUsingProfileEnabled && composing;
+    return entry;
+}
 
 MenuEntry TmainForm::commandEntry(std::string name, std::string caption, std::string command,
                                   std::string shortcut, std::string hint, std::string icon) {
@@ -248,14 +275,34 @@ Menu TmainForm::mailMenu() {
     retrieveEntry.enabled = hasProfiles();
     MenuEntry compose = commandEntry("mnuMail_Compose", "&Compose", "compose.new", "F4");
     compose.enabled = compose.enabled && hasProfiles();
+    // The current folder window's own entries, so that captions and states follow its rules.
+    const Menu folderEntries =
+        currentFolderWindow_ ? currentFolderWindow_->mailMenuEntries(*tree_) : Menu{};
+    auto fromFolder = [&](const char* name, const char* caption) {
+        return folderMailEntry(folderEntries, name, caption);
+    };
+    // Delete acts on the read window in front, else on the folder window's selected rows.
+    const bool readInFront = !children_.empty() && children_.front()->kind() == "Read";
+    const std::string deleteCaption =
+        readInFront ? "&Delete Message" : fromFolder("Delete", "&Delete Message").caption;
+    MenuEntry del = commandEntry("mnuMail_DeleteMessage", deleteCaption, "mail.delete");
     Menu menu{
         std::move(retrieveEntry),
         std::move(viaEntry),
         std::move(changeEntry),
         MenuEntry::separator(),
-        std::move(compose),
+        fromFolder("AddSender", "Add Sender To Address &Book"),
+        action("mnuMail_BuildMailingList", "Build Mailing &List  (Address Book)",
+               [this] { openConfiguration(profiles::ConfigPage::AddressBooks); }),
+        fromFolder("Harvest", "&Harvest Addresses"),
         MenuEntry::separator(),
-        commandEntry("mnuMail_DeleteMessage", "&Delete Message", "mail.delete"),
+        std::move(compose),
+        composeUsingProfileEntry(profileMenus),
+        MenuEntry::separator(),
+        fromFolder("Move", "&Move Message"),
+        fromFolder("Copy", "Copy Me&ssage"),
+        std::move(del),
+        fromFolder("Read", "&Read Message"),
         commandEntry("mnuMail_SelectAll", "Select All Messa&ges", "mail.selectAll", "Ctrl+A"),
         MenuEntry::separator(),
     };
@@ -270,10 +317,12 @@ Menu TmainForm::mailMenu() {
     for (auto& entry : Menu{
              MenuEntry::separator(),
              commandEntry("mnuMail_SendMessage", "&Send Message", "send.current", "F5"),
+             fromFolder("EditInCompose", "&Edit In Compose"),
              commandEntry("mnuMail_Previous", "< Previo&us", "mail.previous", "F6"),
              commandEntry("mnuMail_Next", "&Next >", "mail.next", "F7"),
              MenuEntry::separator(),
              commandEntry("mnuMail_AutoMailCheck", "&Auto-Mail Check", "autoCheck.toggle"),
+             commandEntry("mnuMail_PrintMessage", "&Print Message", "print"),
          })
         menu.push_back(std::move(entry));
     return menu;
@@ -357,6 +406,14 @@ Menu TmainForm::treeMenu() {
         commandEntry("mnuTree_FloatingTips", "Floating &Tips", platform::kFloatingTipsCommand),
         commandEntry("mnuTree_Help", "&Help", platform::kHelpCommand),
     };
+}
+
+platform::Menu TmainForm::addSenderBooks(const std::string& namePrefix) {
+    return addressBooks_->addSenderBooks(namePrefix);
+}
+
+platform::Menu TmainForm::harvestEntries(const std::string& namePrefix) {
+    return addressBooks_->harvestEntries(namePrefix);
 }
 
 void TmainForm::openAllDefaultFolders() {

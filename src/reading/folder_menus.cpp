@@ -250,10 +250,9 @@ platform::Menu TinboxForm::forwardAndReplyEntries(bool preview) {
 namespace {
 
 // The folders the selected rows may be moved or copied into, as submenu entries.
-platform::Menu folderTargets(TinboxForm& window, const std::string& prefix, bool copy) {
+platform::Menu folderTargets(TinboxForm& window, const std::string& prefix, bool copy,
+                             const store::TMailTree& tree) {
     platform::Menu entries;
-    store::TMailTree tree(window.home());
-    tree.refresh();
     for (const store::TMailNode* node : tree.flatten()) {
         if (!node->isMailFolder()) continue;
         const std::string path = node->logicalPath();
@@ -297,6 +296,76 @@ platform::Menu headerModeEntries(TinboxForm& window, bool preview) {
 
 }  // namespace
 
+platform::MenuEntry TinboxForm::addSenderEntry(const std::string& name) {
+    // With one book the entry adds to it; otherwise the books are listed to choose from.
+    platform::MenuEntry entry = commandEntry(name, "Add Sender To Address &Book", cmd::kAddSender);
+    platform::Menu books = host_.addSenderBooks(name + "_");
+    if (books.size() > 1) {
+        entry.command = nullptr;
+        entry.enabled = books.front().enabled;
+        entry.entries = std::move(books);
+    }
+    return entry;
+}
+
+platform::MenuEntry TinboxForm::harvestEntry(const std::string& name) {
+    const FolderKind kind = folderKind();
+    platform::MenuEntry harvest(name, "&Harvest Addresses");
+    harvest.entries = host_.harvestEntries(name + "_");
+    harvest.enabled = !harvest.entries.empty();
+    harvest.visible = (kind == FolderKind::InBox || kind == FolderKind::User) &&
+                      host_.registeredCommands().find(cmd::kHarvest);
+    return harvest;
+}
+
+platform::MenuEntry TinboxForm::transferEntry(const std::string& name, bool copy,
+                                              const store::TMailTree& tree) {
+    const bool plural = selectedCount_ >= 2;
+    platform::MenuEntry entry(name, copy ? (plural ? "Copy Me&ssages" : "Copy Me&ssage")
+                                         : (plural ? "&Move Messages" : "&Move Message"));
+    entry.visible = copy || folderKind() != FolderKind::Sent;
+    entry.enabled = !rows_.empty() && selectedCount_ > 0;
+    entry.entries = folderTargets(*this, name + "To", copy, tree);
+    return entry;
+}
+
+platform::MenuEntry TinboxForm::deleteEntry(const std::string& name) {
+    platform::MenuEntry del(name, selectedCount_ >= 2 ? "&Delete Messages" : "&Delete Message");
+    del.enabled = !rows_.empty() && selectedCount_ > 0;
+    del.command = [this] { deleteSelectedRows(); };
+    return del;
+}
+
+platform::MenuEntry TinboxForm::readEntry(const std::string& name) {
+    platform::MenuEntry read(name, selectedCount_ >= 2 ? "&Read Messages" : "&Read Message");
+    read.visible = !opensInCompose(folderKind());
+    read.enabled = !rows_.empty() && selectedCount_ > 0;
+    read.command = [this] { openSelectedRows(); };
+    return read;
+}
+
+platform::MenuEntry TinboxForm::editInComposeEntry(const std::string& name) {
+    auto edit = commandEntry(name, "&Edit In Compose", cmd::kEditInCompose);
+    edit.visible = opensInCompose(folderKind());
+    return edit;
+}
+
+platform::Menu TinboxForm::mailMenuEntries(const store::TMailTree& tree) {
+    auto addSender = addSenderEntry("mnuMail_AddSender");
+    addSender.visible = host_.registeredCommands().find(cmd::kAddSender) != nullptr;
+    addSender.enabled = addSender.enabled &&
+                        (folderKind() == FolderKind::InBox || folderKind() == FolderKind::User);
+    return {
+        std::move(addSender),
+        harvestEntry("mnuMail_Harvest"),
+        transferEntry("mnuMail_Move", false, tree),
+        transferEntry("mnuMail_Copy", true, tree),
+        deleteEntry("mnuMail_Delete"),
+        readEntry("mnuMail_Read"),
+        editInComposeEntry("mnuMail_EditInCompose"),
+    };
+}
+
 platform::Menu TinboxForm::listMenu() {
     const FolderKind kind = folderKind();
     const bool plural = selectedCount_ >= 2;
@@ -316,13 +385,10 @@ platform::Menu TinboxForm::listMenu() {
     menu.push_back(profiles::changeUserProfileMenu(host_.userProfiles(), "popListView_Profile"));
     menu.push_back(platform::MenuEntry::separator());
 
-    auto addSender =
-        commandEntry("popListView_AddSender", "Add Sender To Address &Book", cmd::kAddSender);
+    auto addSender = addSenderEntry("popListView_AddSender");
     addSender.visible = replyKinds && commands.find(cmd::kAddSender);
     menu.push_back(std::move(addSender));
-    auto harvest = commandEntry("popListView_Harvest", "&Harvest Addresses", cmd::kHarvest);
-    harvest.visible = replyKinds && commands.find(cmd::kHarvest);
-    menu.push_back(std::move(harvest));
+    menu.push_back(harvestEntry("popListView_Harvest"));
 
     platform::MenuEntry remove("popListView_RemoveAttachments",
                                singular("Remove Attachment", "Remove Attachments"));
@@ -332,24 +398,12 @@ platform::Menu TinboxForm::listMenu() {
     remove.command = [this] { removeAttachments(); };
     menu.push_back(std::move(remove));
 
-    platform::MenuEntry move("popListView_Move", singular("&Move Message", "&Move Messages"));
-    move.visible = kind != FolderKind::Sent;
-    move.enabled = !none && selectedCount_ > 0;
-    move.entries = folderTargets(*this, "popListView_MoveTo", false);
-    menu.push_back(std::move(move));
-    platform::MenuEntry copy("popListView_Copy", singular("Copy Me&ssage", "Copy Me&ssages"));
-    copy.enabled = !none && selectedCount_ > 0;
-    copy.entries = folderTargets(*this, "popListView_CopyTo", true);
-    menu.push_back(std::move(copy));
-    platform::MenuEntry del("popListView_Delete", singular("&Delete Message", "&Delete Messages"));
-    del.enabled = !none && selectedCount_ > 0;
-    del.command = [this] { deleteSelectedRows(); };
-    menu.push_back(std::move(del));
-    platform::MenuEntry read("popListView_Read", singular("&Read Message", "&Read Messages"));
-    read.visible = !opensInCompose(kind);
-    read.enabled = !none && selectedCount_ > 0;
-    read.command = [this] { openSelectedRows(); };
-    menu.push_back(std::move(read));
+    store::TMailTree tree(home_);
+    tree.refresh();
+    menu.push_back(transferEntry("popListView_Move", false, tree));
+    menu.push_back(transferEntry("popListView_Copy", true, tree));
+    menu.push_back(deleteEntry("popListView_Delete"));
+    menu.push_back(readEntry("popListView_Read"));
     platform::MenuEntry selectAllEntry("popListView_SelectAll", "Select All Messa&ges");
     selectAllEntry.shortcut = "Ctrl+A";
     selectAllEntry.enabled = !none;
@@ -370,9 +424,7 @@ platform::Menu TinboxForm::listMenu() {
         entry.visible = entry.visible && replyKinds;
         menu.push_back(std::move(entry));
     }
-    auto edit = commandEntry("popListView_EditInCompose", "&Edit In Compose", cmd::kEditInCompose);
-    edit.visible = opensInCompose(kind);
-    menu.push_back(std::move(edit));
+    menu.push_back(editInComposeEntry("popListView_EditInCompose"));
 
     platform::MenuEntry headers("popListView_Headers", "Display Message Headers");
     headers.entries = headerModeEntries(*this, false);
@@ -392,18 +444,19 @@ platform::Menu TinboxForm::previewMenu() {
     hide.command = [this] { host_.setPreviewShown(false); };
     menu.push_back(std::move(hide));
     menu.push_back(profiles::changeUserProfileMenu(host_.userProfiles(), "popPreview_Profile"));
-    auto addSender =
-        commandEntry("popPreview_AddSender", "Add Sender To Address &Book", cmd::kAddSender);
+    auto addSender = addSenderEntry("popPreview_AddSender");
     addSender.visible = replyKinds && host_.registeredCommands().find(cmd::kAddSender);
     menu.push_back(std::move(addSender));
+    store::TMailTree tree(home_);
+    tree.refresh();
     platform::MenuEntry move("popPreview_Move", "&Move Message");
     move.visible = kind != FolderKind::Sent;
     move.enabled = !none;
-    move.entries = folderTargets(*this, "popPreview_MoveTo", false);
+    move.entries = folderTargets(*this, "popPreview_MoveTo", false, tree);
     menu.push_back(std::move(move));
     platform::MenuEntry copy("popPreview_Copy", "Copy Me&ssage");
     copy.enabled = !none;
-    copy.entries = folderTargets(*this, "popPreview_CopyTo", true);
+    copy.entries = folderTargets(*this, "popPreview_CopyTo", true, tree);
     menu.push_back(std::move(copy));
     platform::MenuEntry del("popPreview_Delete", "&Delete Message");
     del.enabled = !none;

@@ -28,6 +28,7 @@
 #include "reading/display_text.h"
 #include "reading/folder_layout.h"
 #include "reading/folder_window_host.h"
+#include "store/folder_tree.h"
 #include "store/folders.h"
 #include "store/list_item.h"
 
@@ -284,6 +285,11 @@ class TinboxForm : public platform::ChildWindow {
     // The list's and the preview's pop-up menus as they stand now.
     platform::Menu listMenu();
     platform::Menu previewMenu();
+    // The entries the main window's Mail menu takes over from this window, named "mnuMail_"
+    // followed by "AddSender", "Harvest", "Move", "Copy", "Delete", "Read" and "EditInCompose":
+    // built whenever the menu bar is, so nothing is loaded for them; the move and copy targets
+    // come from `tree`.
+    platform::Menu mailMenuEntries(const store::TMailTree& tree);
 
     // --- read windows of this folder --------------------------------------------------------
     // One entry per open read window, the row it shows, in opening order.
@@ -325,6 +331,15 @@ class TinboxForm : public platform::ChildWindow {
     platform::MenuEntry commandEntry(std::string name, std::string caption, const char* command,
                                      std::string shortcut = "");
     platform::Menu forwardAndReplyEntries(bool preview);
+    // "Add Sender To Address &Book": the command, or the books to choose from.
+    platform::MenuEntry addSenderEntry(const std::string& name);
+    // The entries the list menu shares with the main window's Mail menu.
+    platform::MenuEntry harvestEntry(const std::string& name);
+    platform::MenuEntry transferEntry(const std::string& name, bool copy,
+                                      const store::TMailTree& tree);
+    platform::MenuEntry deleteEntry(const std::string& name);
+    platform::MenuEntry readEntry(const std::string& name);
+    platform::MenuEntry editInComposeEntry(const std::string& name);
     bool replyAllAvailable();
     bool outBoxClosePrompt();
 

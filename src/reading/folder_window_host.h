@@ -10,6 +10,7 @@
 
 #include "platform/child_window.h"
 #include "platform/commands.h"
+#include "platform/menu.h"
 #include "profiles/profile_lists.h"
 
 namespace velmora::reading {
@@ -52,6 +53,17 @@ class FolderWindowHost {
     virtual const platform::Commands& registeredCommands() const = 0;
     // The user profiles, for the "Change &User Profile" submenus; nullptr without them.
     virtual profiles::ProfileLists* userProfiles() { return nullptr; }
+    // The address books to choose from for "Add Sender To Address &Book" on the current folder
+    // window's message, and the three "&Harvest Addresses" submenus with their books; entries
+    // are named after `namePrefix`. Empty: no address books are kept.
+    virtual platform::Menu addSenderBooks(const std::string& namePrefix) {
+        (void)namePrefix;
+        return {};
+    }
+    virtual platform::Menu harvestEntries(const std::string& namePrefix) {
+        (void)namePrefix;
+        return {};
+    }
 };
 
 }  // namespace velmora::reading

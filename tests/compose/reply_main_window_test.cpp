@@ -110,6 +110,18 @@ TEST_F(ReplyInMainWindow, MenusToolbarAndKeysReachTheCommands) {
     EXPECT_EQ(inbox().rows()[0].item.status, "R O R F a N");
 }
 
+TEST_F(ReplyInMainWindow, ComposeUsingProfileWritesAsThatProfile) {
+    start();
+    const platform::Menu bar = form->menuBar();
+    const platform::MenuEntry& home = entry(bar, "mnuMail_ComposeUsingProfile_1");
+    EXPECT_EQ(home.caption, "Home");
+    ASSERT_TRUE(home.enabled);
+    home.command();
+    ASSERT_EQ(composeWindows().size(), 1u);
+    EXPECT_EQ(composeWindows()[0]->from(), "Me At Home <me@private.example>");
+    EXPECT_EQ(form->profileLists().activeProfile()->profileName, "Work");
+}
+
 TEST_F(ReplyInMainWindow, ReadWindowMenuAnswersItsMessage) {
     start();
     reading::TinboxForm& w = inbox();

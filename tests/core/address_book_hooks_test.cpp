@@ -99,5 +99,62 @@ TEST(AddressBookHooks, FolderWindowCommandsAddTheSenderAndHarvest) {
               2u + static_cast<std::size_t>(inbox.loadedMessage()->Recipients().Count()));
 }
 
+TEST(AddressBookHooks, MailMenuTakesTheCurrentFolderWindowsEntriesAndChoosesTheBook) {
+    testing::TempDir home;
+    testing::FakePlatform fake;
+    writeFile(home / "ENGLISH.DCT", "word\r\n");
+    writeFile(home / "master.abk", "46\r\nFriends\r\nWork");
+    writeFile(home / "Friends.abk", "46");
+    writeFile(home / "Work.abk", "46");
+    std::filesystem::create_directories(home / "InBox.000");
+    testing::MessageSample first;
+    testing::storeMessage(home / "InBox.000", first);
+    testing::MessageSample second;
+    second.fileName = "2001.07.31.15.30.46.000";
+    second.senderAddress = "cy@example.org";
+    second.to = {{"Bob", "bob@example.org"}, {"", "dee@example.org"}};
+    testing::storeMessage(home / "InBox.000", second);
+    TmainForm form(fake.platform(), home.path(), parseCommandLine({}), ScreenSize{1024, 768});
+    form.FormCreate();
+    fake.clock.advance(platform::Milliseconds{100});
+    auto entry = [&form](const std::string& name) {
+        const platform::Menu bar = form.menuBar();
+        const platform::MenuEntry* found = platform::findMenuEntry(bar, name);
+        return found ? *found : platform::MenuEntry{};
+    };
+    // No folder window yet: the entries stand, disabled.
+    EXPECT_EQ(entry("mnuMail_Move").caption, "&Move Message");
+    EXPECT_FALSE(entry("mnuMail_Move").enabled);
+
+    reading::TinboxForm& inbox = form.openFolderWindow("InBox", true);
+    fake.clock.advance(platform::Milliseconds{1000});
+    ASSERT_EQ(inbox.rows().size(), 2u);
+    inbox.selectAll();
+    EXPECT_EQ(entry("mnuMail_Move").caption, "&Move Messages");
+    EXPECT_TRUE(entry("mnuMail_Move").enabled);
+    EXPECT_EQ(entry("mnuMail_Read").caption, "&Read Messages");
+    EXPECT_EQ(entry("mnuMail_DeleteMessage").caption, "&Delete Messages");
+    EXPECT_FALSE(entry("mnuMail_EditInCompose").visible);  // InBox rows open in read windows
+
+    // Two books: "Add Sender" lists them; each harvest kind lists them too.
+    const std::size_t cy = inbox.rows()[0].item.senderAddress == "cy@example.org" ? 0 : 1;
+    inbox.clickRow(cy);
+    const platform::MenuEntry addSender = entry("mnuMail_AddSender");
+    ASSERT_EQ(addSender.entries.size(), 2u);
+    EXPECT_EQ(addSender.entries[1].caption, "Work");
+    addSender.entries[1].command();
+    auto& books = form.addressBooks().page().books();
+    ASSERT_EQ(books.readBook("Work").entries.size(), 1u);
+    EXPECT_EQ(books.readBook("Work").entries[0].addresses,
+              std::vector<std::string>{"cy@example.org"});
+
+    const platform::MenuEntry harvest = entry("mnuMail_Harvest");
+    ASSERT_EQ(harvest.entries.size(), 3u);
+    EXPECT_EQ(harvest.entries[2].caption, "Recipients (To:, CC:) As &Separate Entries");
+    ASSERT_EQ(harvest.entries[2].entries.size(), 2u);
+    harvest.entries[2].entries[0].command();
+    EXPECT_EQ(books.readBook("Friends").entries.size(), 2u);  // Bob and dee
+}
+
 }  // namespace
 }  // namespace velmora::core
