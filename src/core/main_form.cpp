@@ -651,6 +651,16 @@ void TmainForm::maximizeAll() {
         }
 }
 
+void TmainForm::fill(bool all) {
+    if (children_.empty()) return;
+    for (const auto& child : children_) {
+        child->setState(platform::WindowState::Normal);
+        if (view_) view_->childChanged(*child);
+        if (!all) break;
+    }
+    if (view_) view_->arrangeChildren(all ? Arrangement::FillAll : Arrangement::Fill);
+}
+
 void TmainForm::closeAll() {
     std::vector<platform::ChildWindow*> open;
     for (const auto& child : children_) open.push_back(child.get());

@@ -55,8 +55,18 @@ struct FrameGeometry {
 enum class StatusPanel { Messages, Insert, Caps, Date, Time, Spare };
 inline constexpr std::size_t kStatusPanelCount = 6;
 
-// How "&Window" arranges the child windows; the frame does the arranging.
-enum class Arrangement { ArrangeIcons, Cascade, TileVertically, TileHorizontally };
+// How "&Window" arranges the child windows; the frame does the arranging. Fill gives the window
+// in front the whole client area, FillAll every window.
+enum class Arrangement { ArrangeIcons, Cascade, TileVertically, TileHorizontally, Fill, FillAll };
+
+// The text field that has the focus in the child window in front, for the Edit menu.
+struct FocusedText {
+    bool canUndo = false;
+    bool hasSelection = false;
+    bool readOnly = false;
+    bool clipboardHasText = false;
+};
+enum class TextEdit { Undo, Cut, Copy, Paste };
 
 // What the widget is told; each call comes after the model changed.
 class MainFormView {
@@ -79,6 +89,9 @@ class MainFormView {
         return false;
     }
     virtual void arrangeChildren(Arrangement how) { (void)how; }
+    // The focused text field of the child window in front; nullopt when none has the focus.
+    virtual std::optional<FocusedText> focusedText() const { return std::nullopt; }
+    virtual void editFocusedText(TextEdit edit) { (void)edit; }
     // "E&xit": close the frame, which runs the shutdown.
     virtual void closeFrame() {}
     // Is the application minimized (iconified) just now?
@@ -239,6 +252,8 @@ class TmainForm final : public reading::FolderWindowHost,
     // "Mi&nimize All", "Ma&ximize All", "Cl&ose All".
     void minimizeAll();
     void maximizeAll();
+    // "&Fill" (the window in front) and "F&ill All": normal state, the whole client area.
+    void fill(bool all);
     void closeAll();
 
     // reading::FolderWindowHost
@@ -295,6 +310,8 @@ class TmainForm final : public reading::FolderWindowHost,
                                      std::string shortcut = "", std::string hint = "",
                                      std::string icon = "");
     platform::Menu editMenu();
+    platform::MenuEntry textEditEntry(std::string name, std::string caption, TextEdit edit,
+                                      std::string shortcut, bool enabled);
     platform::Menu viewMenu();
     platform::Menu mailMenu();
     platform::MenuEntry composeUsingProfileEntry(const profiles::ProfileMenus& profileMenus);

@@ -143,15 +143,34 @@ Menu TmainForm::menuBar() {
     };
 }
 
+MenuEntry TmainForm::textEditEntry(std::string name, std::string caption, TextEdit edit,
+                                   std::string shortcut, bool enabled) {
+    MenuEntry entry = action(
+        std::move(name), std::move(caption),
+        [this, edit] {
+            if (view_) view_->editFocusedText(edit);
+        },
+        enabled);
+    entry.shortcut = std::move(shortcut);
+    return entry;
+}
+
 Menu TmainForm::editMenu() {
+    // Undo, cut, copy and paste act on the focused text field of the child window in front.
+    const std::optional<FocusedText> focused =
+        view_ && !children_.empty() ? view_->focusedText() : std::nullopt;
     return {
         commandEntry("mnuEdit_Find", "&Find", "search.find", "Ctrl+F"),
         commandEntry("mnuEdit_SpellCheck", "Spell Check Te&xt", "spell.check", "Ctrl+F7"),
         MenuEntry::separator(),
-        commandEntry("mnuEdit_Undo", "&Undo", "edit.undo", "Ctrl+Z"),
-        commandEntry("mnuEdit_Cut", "Cu&t", "edit.cut", "Ctrl+X"),
-        commandEntry("mnuEdit_Copy", "&Copy", "edit.copy", "Ctrl+C"),
-        commandEntry("mnuEdit_Paste", "&Paste", "edit.paste", "Ctrl+V"),
+        textEditEntry("mnuEdit_Undo", "&Undo", TextEdit::Undo, "Ctrl+Z",
+                      focused && focused->canUndo),
+        textEditEntry("mnuEdit_Cut", "Cu&t", TextEdit::Cut, "Ctrl+X",
+                      focused && focused->hasSelection && !focused->readOnly),
+        textEditEntry("mnuEdit_Copy", "&Copy", TextEdit::Copy, "Ctrl+C",
+                      focused && focused->hasSelection),
+        textEditEntry("mnuEdit_Paste", "&Paste", TextEdit::Paste, "Ctrl+V",
+                      focused && focused->clipboardHasText && !focused->readOnly),
     };
 }
 
@@ -370,6 +389,10 @@ Menu TmainForm::windowMenu() {
                any),
         action("mnuWindow_TileHorizontally", "Tile &Horizontally",
                arrange(Arrangement::TileHorizontally), any),
+        action(
+            "mnuWindow_Fill", "&Fill", [this] { fill(false); }, any),
+        action(
+            "mnuWindow_FillAll", "F&ill All", [this] { fill(true); }, any),
         action(
             "mnuWindow_MinimizeAll", "Mi&nimize All", [this] { minimizeAll(); }, any),
         action(

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDockWidget>
@@ -13,6 +14,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -23,6 +25,7 @@
 #include "core/error_report.h"
 #include "desktop/child_view.h"
 #include "desktop/config_window.h"
+#include "desktop/focused_text.h"
 #include "desktop/folder_window_view.h"
 #include "desktop/menu_builder.h"
 #include "desktop/retrieval/new_mail_signals.h"
@@ -142,6 +145,14 @@ MainWindow::MainWindow(core::TmainForm& model, QWidget* parent)
             }
         }
     });
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        auto follow = [this, clipboard] {
+            const QMimeData* data = clipboard->mimeData();
+            clipboardHasText_ = data && data->hasText();
+        };
+        follow();
+        connect(clipboard, &QClipboard::dataChanged, this, follow);
+    }
     buildMenus();
     buildToolbars();
     buildTree();
@@ -178,14 +189,67 @@ void MainWindow::arrangeChildren(core::Arrangement how) {
             mdi_->cascadeSubWindows();
             break;
         case core::Arrangement::TileVertically:
+            tile(true);
+            break;
         case core::Arrangement::TileHorizontally:
-            mdi_->tileSubWindows();
+            tile(false);
             break;
         case core::Arrangement::ArrangeIcons:
             for (QMdiSubWindow* w : mdi_->subWindowList())
                 if (w->isMinimized()) w->showMinimized();
             break;
+        case core::Arrangement::Fill:
+        case core::Arrangement::FillAll: {
+            QList<QMdiSubWindow*> windows;
+            if (how == core::Arrangement::FillAll) {
+                windows = mdi_->subWindowList();
+            } else if (QMdiSubWindow* front = mdi_->activeSubWindow()) {
+                windows = {front};
+            }
+            // Twice: the first pass may bring up scroll bars that take from the area.
+            for (int pass = 0; pass < 2; ++pass)
+                for (QMdiSubWindow* w : windows) {
+                    if (w->isHidden()) continue;
+                    w->showNormal();
+                    w->setGeometry(mdi_->viewport()->rect());
+                }
+            break;
+        }
     }
+}
+
+void MainWindow::tile(bool sideBySide) {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : mdi_->subWindowList())
+        if (!w->isHidden() && !w->isMinimized()) windows.push_back(w);
+    if (windows.isEmpty()) return;
+    const QRect area = mdi_->viewport()->rect();
+    const int count = static_cast<int>(windows.size());
+    for (int i = 0; i < count; ++i) {
+        QMdiSubWindow* w = windows[i];
+        if (w->isMaximized()) w->showNormal();
+        if (sideBySide) {
+            const int left = area.width() * i / count;
+            w->setGeometry(left, 0, area.width() * (i + 1) / count - left, area.height());
+        } else {
+            const int top = area.height() * i / count;
+            w->setGeometry(0, top, area.width(), area.height() * (i + 1) / count - top);
+        }
+    }
+}
+
+QWidget* MainWindow::focusInFrontChild() const {
+    QWidget* focus = QApplication::focusWidget();
+    QMdiSubWindow* front = mdi_->activeSubWindow();
+    return focus && front && front->isAncestorOf(focus) ? focus : nullptr;
+}
+
+std::optional<core::FocusedText> MainWindow::focusedText() const {
+    return focusedTextOf(focusInFrontChild(), clipboardHasText_);
+}
+
+void MainWindow::editFocusedText(core::TextEdit edit) {
+    if (QWidget* focus = focusInFrontChild()) editText(focus, edit);
 }
 
 void MainWindow::closeFrame() {

@@ -46,6 +46,8 @@ class MainWindow final : public QMainWindow, public core::MainFormView {
     void bringToFront() override;
     bool showConfiguration(profiles::ConfigPage page, bool addFirstProfile) override;
     void arrangeChildren(core::Arrangement how) override;
+    std::optional<core::FocusedText> focusedText() const override;
+    void editFocusedText(core::TextEdit edit) override;
     void closeFrame() override;
     bool frameMinimized() const override { return isMinimized(); }
 
@@ -69,6 +71,10 @@ class MainWindow final : public QMainWindow, public core::MainFormView {
     CommandRunner runner();
     std::filesystem::path selectedTreePath() const;
     void syncGeometry();
+    // The focused widget when it lies in the child window in front; nullptr otherwise.
+    QWidget* focusInFrontChild() const;
+    // Tile Vertically (side by side) and Tile Horizontally (one above the other).
+    void tile(bool sideBySide);
 
     core::TmainForm& model_;
     QMdiArea* mdi_ = nullptr;
@@ -83,6 +89,9 @@ class MainWindow final : public QMainWindow, public core::MainFormView {
     std::vector<QMenu*> menus_;  // the menu bar's, in the order of the model's table
     std::map<std::string, QAction*> toolActions_;
     bool menusRefreshPending_ = false;
+    // Kept from the clipboard's change signal: asking the clipboard each time the menus are laid
+    // out would wait for its owner.
+    bool clipboardHasText_ = false;
     std::map<platform::ChildWindow*, QPointer<QMdiSubWindow>> subWindows_;
     std::unique_ptr<ConfigWindow> config_;
     bool renaming_ = false;

@@ -236,6 +236,58 @@ TEST_F(MainFormTest, WindowsActivatedWhileOneClosesDoNotTakeItsPlace) {
     f.setView(nullptr);
 }
 
+// The frame's side of the Edit and Window menus: the focused field and the arrangements asked for.
+class TextFieldView : public ActivatingView {
+  public:
+    using ActivatingView::ActivatingView;
+    void arrangeChildren(Arrangement how) override { arranged.push_back(how); }
+    std::optional<FocusedText> focusedText() const override { return field; }
+    void editFocusedText(TextEdit edit) override { edits.push_back(edit); }
+    std::optional<FocusedText> field;
+    std::vector<TextEdit> edits;
+    std::vector<Arrangement> arranged;
+};
+
+TEST_F(MainFormTest, EditMenuFollowsTheFocusedFieldAndFillNormalizesTheFrontWindow) {
+    addProfile("Home");
+    TmainForm& f = start();
+    TextFieldView view(f);
+    f.setView(&view);
+    auto entry = [&f](const std::string& name) {
+        const platform::Menu bar = f.menuBar();
+        return *platform::findMenuEntry(bar, name);
+    };
+    const char* const kEdits[] = {"mnuEdit_Undo", "mnuEdit_Cut", "mnuEdit_Copy", "mnuEdit_Paste"};
+    // No focused field: all four are disabled.
+    for (const char* name : kEdits) EXPECT_FALSE(entry(name).enabled) << name;
+    // A read-only pane with a selection copies, and nothing else.
+    view.field = FocusedText{false, true, true, true};
+    EXPECT_FALSE(entry("mnuEdit_Cut").enabled);
+    EXPECT_TRUE(entry("mnuEdit_Copy").enabled);
+    EXPECT_FALSE(entry("mnuEdit_Paste").enabled);
+    // An editable field that can undo, without a selection, with text on the clipboard.
+    view.field = FocusedText{true, false, false, true};
+    EXPECT_TRUE(entry("mnuEdit_Undo").enabled);
+    EXPECT_FALSE(entry("mnuEdit_Copy").enabled);
+    EXPECT_TRUE(entry("mnuEdit_Paste").enabled);
+    EXPECT_EQ(entry("mnuEdit_Paste").shortcut, "Ctrl+V");
+    entry("mnuEdit_Paste").command();
+    EXPECT_EQ(view.edits, std::vector<TextEdit>{TextEdit::Paste});
+
+    platform::ChildWindow& inbox = *f.children().front();
+    f.openFolderWindow("Sent", true);
+    platform::ChildWindow& sent = *f.findChild("InBox.Sent");
+    inbox.setState(platform::WindowState::Minimized);
+    sent.setState(platform::WindowState::Maximized);
+    entry("mnuWindow_Fill").command();
+    EXPECT_EQ(sent.state(), platform::WindowState::Normal);
+    EXPECT_EQ(inbox.state(), platform::WindowState::Minimized);
+    entry("mnuWindow_FillAll").command();
+    EXPECT_EQ(inbox.state(), platform::WindowState::Normal);
+    EXPECT_EQ(view.arranged, (std::vector<Arrangement>{Arrangement::Fill, Arrangement::FillAll}));
+    f.setView(nullptr);
+}
+
 TEST_F(MainFormTest, CloseAllWindowsOnShutdownRecordsNothingAndInBoxOpensNextTime) {
     addProfile("Home");
     TmainForm& f = start();

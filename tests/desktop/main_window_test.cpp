@@ -7,9 +7,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QHelpEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
 #include <QTableView>
 #include <QTreeWidget>
 
@@ -114,6 +116,59 @@ TEST(MainWindow, RendersTheModelAndItsChildWindows) {
         QApplication::processEvents();
         window.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/main-window.png"));
     }
+    model.FormCloseQuery();
+    model.FormClose();
+}
+
+TEST(MainWindow, EditMenuCopiesFromTheFocusedPaneAndFillTakesTheWholeArea) {
+    application();
+    registerFolderWindowView();
+    testing::TempDir home;
+    testing::writeFile(home / "ENGLISH.DCT", "x");
+    testing::writeFile(home / "master.usr", "46\r\nHome");
+    testing::writeFile(home / "Home.usr", "46\r\nHome");
+    velmora::testing::MessageSample sample;
+    sample.subject = "Grüße aus Köln";
+    velmora::testing::storeMessage(home / "InBox.000", sample);
+    testing::FakePlatform fake;
+    core::TmainForm model(fake.platform(), home.path(), {}, {1280, 1024});
+    MainWindow window(model);
+    model.FormCreate();
+    window.showFrame();
+    fake.clock.advance(platform::Milliseconds{100});
+    QApplication::processEvents();
+    reading::TinboxForm& inbox = model.openFolderWindow("InBox", true);
+    inbox.clickRow(0);
+    fake.clock.advance(platform::Milliseconds{350});
+    QApplication::processEvents();
+    auto* mdi = window.findChild<QMdiArea*>();
+    ASSERT_NE(mdi->activeSubWindow(), nullptr);
+    auto* preview =
+        mdi->activeSubWindow()->findChild<QPlainTextEdit*>(QStringLiteral("richEditPreview"));
+    ASSERT_NE(preview, nullptr);
+    QApplication::setActiveWindow(&window);
+    preview->setFocus();
+    preview->selectAll();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), preview);
+
+    ASSERT_FALSE(preview->toPlainText().isEmpty());
+    const std::optional<core::FocusedText> field = window.focusedText();
+    ASSERT_TRUE(field.has_value());
+    EXPECT_TRUE(field->hasSelection);
+    EXPECT_TRUE(field->readOnly);
+    const platform::Menu bar = model.menuBar();
+    EXPECT_FALSE(platform::findMenuEntry(bar, "mnuEdit_Cut")->enabled);
+    const platform::MenuEntry* copy = platform::findMenuEntry(bar, "mnuEdit_Copy");
+    ASSERT_TRUE(copy->enabled);
+    copy->command();
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("Grüße aus Köln")));
+
+    mdi->activeSubWindow()->showMaximized();
+    platform::findMenuEntry(model.menuBar(), "mnuWindow_Fill")->command();
+    QApplication::processEvents();
+    EXPECT_FALSE(mdi->activeSubWindow()->isMaximized());
+    EXPECT_EQ(mdi->activeSubWindow()->geometry(), mdi->viewport()->rect());
     model.FormCloseQuery();
     model.FormClose();
 }
