@@ -317,6 +317,8 @@ class TmainForm final : public reading::FolderWindowHost,
     platform::MenuEntry composeUsingProfileEntry(const profiles::ProfileMenus& profileMenus);
     platform::Menu configureMenu();
     platform::Menu windowMenu();
+    platform::Menu helpMenu();
+    void showAbout();
     platform::Menu userFolderEntries(const store::TMailNode& node);
     platform::Menu retrieveEntries(const std::string& prefix, int profile);
     // Where `window` stands in the child order; end() when it is not (or no longer) open.

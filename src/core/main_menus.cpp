@@ -2,6 +2,7 @@
 // to another module name its command; until that module registers it, the entry is disabled.
 #include <algorithm>
 
+#include "base/identity.h"
 #include "compose/compose_windows.h"
 #include "compose/reply.h"
 #include "core/address_book_hooks.h"
@@ -140,6 +141,7 @@ Menu TmainForm::menuBar() {
         submenu("mnuMail", "&Mail", mailMenu()),
         submenu("mnuConfigure", "&Configure", configureMenu()),
         submenu("mnuWindow", "&Window", windowMenu()),
+        submenu("mnuHelp", "&Help", helpMenu()),
     };
 }
 
@@ -400,6 +402,30 @@ Menu TmainForm::windowMenu() {
         action(
             "mnuWindow_CloseAll", "Cl&ose All", [this] { closeAll(); }, any),
     };
+}
+
+Menu TmainForm::helpMenu() {
+    // The help topics and the maker's addresses are not part of this program yet: their entries
+    // name commands nobody registers, and so stay disabled.
+    return {
+        commandEntry("mnuHelp_Help", "&Help", platform::kHelpCommand),
+        commandEntry("mnuHelp_FAQ", "&Frequently Asked Questions", "help.faq"),
+        commandEntry("mnuHelp_ContactUs", "&Contact Us", "help.contact"),
+        MenuEntry::separator(),
+        commandEntry("mnuHelp_EmailSupport", "&Email Technical Support", "help.emailSupport"),
+        commandEntry("mnuHelp_EmailComments", "E&mail Comments", "help.emailComments"),
+        commandEntry("mnuHelp_Website", "Velmora Pro &Website", "help.website"),
+        MenuEntry::separator(),
+        commandEntry("mnuHelp_TipOfTheDay", "&Tip Of The Day", "help.tip"),
+        action("mnuHelp_About", "&About...", [this] { showAbout(); }),
+    };
+}
+
+void TmainForm::showAbout() {
+    platform_.dialogs.information(
+        std::string("About ") + kProductName,
+        std::string(kVersionedName) +
+            "\r\rA mail client for POP3 and SMTP.\rMail folders: " + home_.string());
 }
 
 Menu TmainForm::toolbar() {

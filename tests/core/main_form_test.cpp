@@ -288,6 +288,16 @@ TEST_F(MainFormTest, EditMenuFollowsTheFocusedFieldAndFillNormalizesTheFrontWind
     f.setView(nullptr);
 }
 
+TEST_F(MainFormTest, HelpMenuShowsAboutAndLeavesWhatIsNotBuiltDisabled) {
+    TmainForm& f = start();
+    const platform::Menu bar = f.menuBar();
+    EXPECT_EQ(bar.back().caption, "&Help");
+    EXPECT_FALSE(platform::findMenuEntry(bar, "mnuHelp_Help")->enabled);
+    platform::findMenuEntry(bar, "mnuHelp_About")->command();
+    ASSERT_EQ(fake.dialogs.texts("information").size(), 1u);
+    EXPECT_EQ(fake.dialogs.texts("information")[0].rfind("Velmora Pro 4.6\r", 0), 0u);
+}
+
 TEST_F(MainFormTest, CloseAllWindowsOnShutdownRecordsNothingAndInBoxOpensNextTime) {
     addProfile("Home");
     TmainForm& f = start();
