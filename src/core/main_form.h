@@ -255,6 +255,7 @@ class TmainForm final : public reading::FolderWindowHost,
     const platform::Commands& registeredCommands() const override { return commands_; }
     profiles::ProfileLists* userProfiles() override { return &profileLists_; }
     void setFolderListHeight(int height) override { settings_.vl.folderListHeight = height; }
+    bool quietKeyboard() const override { return settings_.other.quietKeyboard; }
 
     // --- hand-over and mail-to ----------------------------------------------------------------
     // A text handed over by a second start: "justBringToFront" or a mail-to address.
@@ -294,6 +295,10 @@ class TmainForm final : public reading::FolderWindowHost,
     platform::Menu editMenu();
     platform::Menu viewMenu();
     platform::Menu mailMenu();
+    platform::MenuEntry sendMessageEntry();
+    // The child window in front is a scratch pad: Send, Prev, Next, Reply, Forward and Trash
+    // are off.
+    bool scratchPadInFront() const;
     platform::Menu configureMenu();
     platform::Menu windowMenu();
     platform::Menu userFolderEntries(const store::TMailNode& node);

@@ -55,6 +55,10 @@ constexpr ToolEntry kToolEntries[] = {
     {"cmdTBMessages", "Messages", "", "mail-receive", "retrieve.messages", true},
 };
 
+// While a scratch pad is the window in front, the buttons that act on a message are off.
+constexpr std::string_view kMessageButtons[] = {"cmdTBSend",  "cmdTBPrev",    "cmdTBNext",
+                                                "cmdTBReply", "cmdTBForward", "cmdTBTrash"};
+
 MenuEntry submenu(std::string name, std::string caption, Menu entries) {
     MenuEntry entry{std::move(name), std::move(caption)};
     entry.entries = std::move(entries);
@@ -269,7 +273,7 @@ Menu TmainForm::mailMenu() {
         menu.push_back(std::move(entry));
     for (auto& entry : Menu{
              MenuEntry::separator(),
-             commandEntry("mnuMail_SendMessage", "&Send Message", "send.current", "F5"),
+             sendMessageEntry(),
              commandEntry("mnuMail_Previous", "< Previo&us", "mail.previous", "F6"),
              commandEntry("mnuMail_Next", "&Next >", "mail.next", "F7"),
              MenuEntry::separator(),
@@ -277,6 +281,12 @@ Menu TmainForm::mailMenu() {
          })
         menu.push_back(std::move(entry));
     return menu;
+}
+
+MenuEntry TmainForm::sendMessageEntry() {
+    MenuEntry entry = commandEntry("mnuMail_SendMessage", "&Send Message", "send.current", "F5");
+    if (scratchPadInFront()) entry.enabled = false;
+    return entry;
 }
 
 Menu TmainForm::configureMenu() {
@@ -330,12 +340,19 @@ Menu TmainForm::windowMenu() {
     };
 }
 
+bool TmainForm::scratchPadInFront() const {
+    return !children_.empty() && children_.front()->kind() == "ScratchPad";
+}
+
 Menu TmainForm::toolbar() {
     Menu buttons;
     for (const ToolEntry& t : kToolEntries) {
         MenuEntry entry = commandEntry(t.name, t.caption, t.command, "", t.hint, t.icon);
         if (t.needsProfile && !hasProfiles()) entry.enabled = false;
         const std::string_view name = t.name;
+        if (scratchPadInFront() && std::find(std::begin(kMessageButtons), std::end(kMessageButtons),
+                                             name) != std::end(kMessageButtons))
+            entry.enabled = false;
         if (narrowScreen_ && (name == "cmdTBTrash" || name == "cmdTBPrint")) entry.visible = false;
         buttons.push_back(std::move(entry));
     }
