@@ -61,6 +61,7 @@ class TscratchPadForm final : public platform::ChildWindow {
     TscratchPadForm(platform::Platform& platform, ScratchPadHost& host, std::filesystem::path home,
                     std::string fileName);
 
+    platform::Platform& platform() const { return platform_; }
     // The name of the pad's file in the home folder: the caption without its mark.
     const std::string& fileName() const { return fileName_; }
     std::filesystem::path homeFile() const { return home_ / fileName_; }
