@@ -29,6 +29,7 @@ bool isModifierOnly(int key) {
 ScratchPadView::ScratchPadView(tools::TscratchPadForm& model, QWidget* parent)
     : ChildView(parent), model_(model) {
     setObjectName(QStringLiteral("TscratchPadForm"));
+    setAccessibleName(QStringLiteral("Scratch pad"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     edit_ = named(new QPlainTextEdit(this), "richEdit", QStringLiteral("Scratch pad text"));

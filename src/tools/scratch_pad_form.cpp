@@ -152,13 +152,17 @@ void TscratchPadForm::updateCaption() {
 
 std::error_code TscratchPadForm::load(const std::filesystem::path& file) {
     source_ = file;
+    sourceUnread_ = false;
     text_.clear();
     modified_ = false;
     updateCaption();
     std::error_code ec;
     if (!fileExists(file)) return {};
     const auto bytes = readRegularFile(file, ec, kMaxPadFileBytes);
-    if (!bytes) return ec;
+    if (!bytes) {
+        sourceUnread_ = true;
+        return ec;
+    }
     text_ = joinLines(splitLines(*bytes), false);
     host_.padChanged(*this);
     return {};
@@ -197,13 +201,19 @@ void TscratchPadForm::appendLine(const std::string& line) {
 
 std::string TscratchPadForm::saveName() {
     const std::filesystem::path target = home_ / fileName_;
-    if (!fileExists(target) || sameFile(target, source_)) return fileName_;
+    if (!fileExists(target)) return fileName_;
+    const bool ownFile = sameFile(target, source_);
+    if (ownFile && !sourceUnread_) return fileName_;
     const std::string other = freeNameBeside(home_, fileName_);
+    const std::string why =
+        ownFile ? "  could not be read when it was opened, so its file in the " +
+                      std::string(kProductName) + " home folder holds text this pad does not show."
+                : "  came from another folder, and the " + std::string(kProductName) +
+                      " home folder already holds a different " + fileName_ + ".";
     const platform::Answer answer = platform_.dialogs.question(
         kProductName,
-        "ScratchPad  " + fileName_ + "  came from another folder, and the " + kProductName +
-            " home folder already holds a different " + fileName_ +
-            ".\rReplace that file with this scratch pad?\r\rNo keeps both: the scratch pad is "
+        "ScratchPad  " + fileName_ + why +
+            "\rReplace that file with this scratch pad?\r\rNo keeps both: the scratch pad is "
             "saved as " +
             other + ".",
         platform::Buttons::YesNo, platform::Answer::No);
@@ -226,6 +236,7 @@ bool TscratchPadForm::save() {
         setKey(std::string(kScratchPadKind) + "." + fileName_);
     }
     source_ = target;
+    sourceUnread_ = false;
     modified_ = false;
     updateCaption();
     host_.padChanged(*this);

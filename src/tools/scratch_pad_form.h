@@ -4,9 +4,10 @@
 //
 // The pad file holds the whole text as UTF-8 followed by CR LF, written whole and atomically.
 // A pad opened from another folder is saved as a copy in the home folder; when the home folder
-// already holds a different file of that name, the user is asked before it is replaced, and
-// without that consent the pad is saved under a free name beside it ("notes (2).txt"). A save
-// that fails keeps the text and the mark, and says so.
+// already holds a different file of that name (or the pad's own file, which could not be read),
+// the user is asked before it is replaced, and without that consent the pad is saved under a
+// free name beside it ("notes (2).txt"). A save that fails keeps the text and the mark, and
+// says so.
 #pragma once
 
 #include <filesystem>
@@ -119,6 +120,8 @@ class TscratchPadForm final : public platform::ChildWindow {
     std::string text_;
     // The file the text came from; a save to a different existing file asks first.
     std::filesystem::path source_;
+    // The source could not be read: saving over it would drop what it holds, so that asks too.
+    bool sourceUnread_ = false;
     bool modified_ = false;
     bool closeWithoutAsking_ = false;
 };

@@ -432,5 +432,20 @@ TEST_F(ScratchPadTest, WebLinksCollectOnTheLinksAlreadyInTheirFile) {
               "old@example.com\r\nnew@example.com\r\nthird@example.com\r\n");
 }
 
+TEST_F(ScratchPadTest, APadWhoseFileCouldNotBeReadNeverWritesOverItUnasked) {
+    // Larger than a pad may be: the links in it cannot be read.
+    writeFile(home / "WebLinks.txt", "old@example.com\r\n");
+    fs::resize_file(home / "WebLinks.txt", kMaxPadFileBytes + 1);
+    core::TmainForm& f = start();
+    f.settings().other.copyMailtoToBuffer = true;
+    f.mailTo("new@example.com");
+    ASSERT_EQ(fake.dialogs.texts("warning").size(), 1u);
+    EXPECT_EQ(fake.dialogs.texts("warning")[0].rfind("Load ScratchPad File Error 1263\r", 0), 0u);
+    shutDown();  // nobody answers the question: both are kept
+    EXPECT_EQ(fake.dialogs.texts("question").size(), 1u);
+    EXPECT_EQ(fs::file_size(home / "WebLinks.txt"), kMaxPadFileBytes + 1);
+    EXPECT_EQ(readFile(home / "WebLinks (2).txt"), "new@example.com\r\n");
+}
+
 }  // namespace
 }  // namespace velmora::tools
