@@ -109,6 +109,13 @@ void ScratchPads::openClick() {
         refuseName(fileName);
         return;
     }
+    if (TscratchPadForm* open = findPad(fileName)) {
+        // One window per pad file: a second one would write over the first one's text.
+        showPad(*open);
+        platform_.dialogs.information(
+            kProductName, "ScratchPad  " + fileName + "  is open already: its window is in front.");
+        return;
+    }
     openPadFile(chosen.front(), "1263");
 }
 

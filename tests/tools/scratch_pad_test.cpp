@@ -142,9 +142,15 @@ TEST_F(ScratchPadTest, OpenLoadsTheChosenFileUnmodified) {
     EXPECT_EQ(p->key(), "ScratchPad.list.txt");
     EXPECT_EQ(p->text(), "one\r\ntwo");
     EXPECT_FALSE(p->modified());
-    // The dialog offers text files; a cancelled dialog opens nothing.
+    // A cancelled dialog opens nothing; a file of an open pad's name brings that pad up.
     run("scratch.open");
+    form->openFolderWindow("InBox", true);
+    writeFile(home / "list.txt", "other list\r\n");
+    EXPECT_EQ(openPad(home / "list.txt"), p);
     EXPECT_EQ(padCount(), 1u);
+    EXPECT_EQ(form->children().front().get(), p);
+    EXPECT_EQ(p->text(), "one\r\ntwo");
+    EXPECT_EQ(fake.dialogs.texts("information").size(), 1u);
 }
 
 TEST_F(ScratchPadTest, AFileThatCannotBeLoadedWarnsAndLeavesThePadOpen) {
