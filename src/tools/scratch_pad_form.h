@@ -10,6 +10,7 @@
 // says so.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
