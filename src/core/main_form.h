@@ -273,6 +273,7 @@ class TmainForm final : public reading::FolderWindowHost,
     platform::Menu addSenderBooks(const std::string& namePrefix) override;
     platform::Menu harvestEntries(const std::string& namePrefix) override;
     void setFolderListHeight(int height) override { settings_.vl.folderListHeight = height; }
+    bool quietKeyboard() const override { return settings_.other.quietKeyboard; }
 
     // --- hand-over and mail-to ----------------------------------------------------------------
     // A text handed over by a second start: "justBringToFront" or a mail-to address.
@@ -315,6 +316,10 @@ class TmainForm final : public reading::FolderWindowHost,
     platform::Menu viewMenu();
     platform::Menu mailMenu();
     platform::MenuEntry composeUsingProfileEntry(const profiles::ProfileMenus& profileMenus);
+    platform::MenuEntry sendMessageEntry();
+    // The child window in front is a scratch pad: Send, Prev, Next, Reply, Forward and Trash
+    // are off.
+    bool scratchPadInFront() const;
     platform::Menu configureMenu();
     platform::Menu windowMenu();
     platform::Menu helpMenu();

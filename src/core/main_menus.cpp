@@ -57,6 +57,10 @@ constexpr ToolEntry kToolEntries[] = {
     {"cmdTBMessages", "Messages", "", "mail-receive", "retrieve.messages", true},
 };
 
+// While a scratch pad is the window in front, the buttons that act on a message are off.
+constexpr std::string_view kMessageButtons[] = {"cmdTBSend",  "cmdTBPrev",    "cmdTBNext",
+                                                "cmdTBReply", "cmdTBForward", "cmdTBTrash"};
+
 MenuEntry submenu(std::string name, std::string caption, Menu entries) {
     MenuEntry entry{std::move(name), std::move(caption)};
     entry.entries = std::move(entries);
@@ -158,21 +162,22 @@ MenuEntry TmainForm::textEditEntry(std::string name, std::string caption, TextEd
 }
 
 Menu TmainForm::editMenu() {
-    // Undo, cut, copy and paste act on the focused text field of the child window in front.
-    const std::optional<FocusedText> focused =
+    // Undo, cut, copy and paste act on the focused text field of the child window in front;
+    // without one, all four are off.
+    const std::optional<FocusedText> found =
         view_ && !children_.empty() ? view_->focusedText() : std::nullopt;
+    const FocusedText field = found.value_or(FocusedText{});
+    const bool editable = found.has_value() && !field.readOnly;
     return {
         commandEntry("mnuEdit_Find", "&Find", "search.find", "Ctrl+F"),
         commandEntry("mnuEdit_SpellCheck", "Spell Check Te&xt", "spell.check", "Ctrl+F7"),
         MenuEntry::separator(),
-        textEditEntry("mnuEdit_Undo", "&Undo", TextEdit::Undo, "Ctrl+Z",
-                      focused && focused->canUndo),
+        textEditEntry("mnuEdit_Undo", "&Undo", TextEdit::Undo, "Ctrl+Z", editable && field.canUndo),
         textEditEntry("mnuEdit_Cut", "Cu&t", TextEdit::Cut, "Ctrl+X",
-                      focused && focused->hasSelection && !focused->readOnly),
-        textEditEntry("mnuEdit_Copy", "&Copy", TextEdit::Copy, "Ctrl+C",
-                      focused && focused->hasSelection),
+                      editable && field.hasSelection),
+        textEditEntry("mnuEdit_Copy", "&Copy", TextEdit::Copy, "Ctrl+C", field.hasSelection),
         textEditEntry("mnuEdit_Paste", "&Paste", TextEdit::Paste, "Ctrl+V",
-                      focused && focused->clipboardHasText && !focused->readOnly),
+                      editable && field.clipboardHasText),
     };
 }
 
@@ -337,7 +342,7 @@ Menu TmainForm::mailMenu() {
         menu.push_back(std::move(entry));
     for (auto& entry : Menu{
              MenuEntry::separator(),
-             commandEntry("mnuMail_SendMessage", "&Send Message", "send.current", "F5"),
+             sendMessageEntry(),
              fromFolder("EditInCompose", "&Edit In Compose"),
              commandEntry("mnuMail_Previous", "< Previo&us", "mail.previous", "F6"),
              commandEntry("mnuMail_Next", "&Next >", "mail.next", "F7"),
@@ -347,6 +352,12 @@ Menu TmainForm::mailMenu() {
          })
         menu.push_back(std::move(entry));
     return menu;
+}
+
+MenuEntry TmainForm::sendMessageEntry() {
+    MenuEntry entry = commandEntry("mnuMail_SendMessage", "&Send Message", "send.current", "F5");
+    if (scratchPadInFront()) entry.enabled = false;
+    return entry;
 }
 
 Menu TmainForm::configureMenu() {
@@ -428,12 +439,19 @@ void TmainForm::showAbout() {
             "\r\rA mail client for POP3 and SMTP.\rMail folders: " + home_.string());
 }
 
+bool TmainForm::scratchPadInFront() const {
+    return !children_.empty() && children_.front()->kind() == "ScratchPad";
+}
+
 Menu TmainForm::toolbar() {
     Menu buttons;
     for (const ToolEntry& t : kToolEntries) {
         MenuEntry entry = commandEntry(t.name, t.caption, t.command, "", t.hint, t.icon);
         if (t.needsProfile && !hasProfiles()) entry.enabled = false;
         const std::string_view name = t.name;
+        if (scratchPadInFront() && std::find(std::begin(kMessageButtons), std::end(kMessageButtons),
+                                             name) != std::end(kMessageButtons))
+            entry.enabled = false;
         if (narrowScreen_ && (name == "cmdTBTrash" || name == "cmdTBPrint")) entry.visible = false;
         buttons.push_back(std::move(entry));
     }

@@ -1,5 +1,8 @@
 #include "desktop/editor_text.h"
 
+#include <QKeyEvent>
+#include <QTextCursor>
+
 #include "base/text_file.h"
 #include "desktop/text_convert.h"
 
@@ -11,6 +14,35 @@ std::string editorText(const QPlainTextEdit* edit) {
 
 void setEditorText(QPlainTextEdit* edit, const std::string& text) {
     if (editorText(edit) != joinLines(splitLines(text), false)) edit->setPlainText(toQt(text));
+}
+
+bool keyBlockedAtEdge(const QPlainTextEdit* edit, const QKeyEvent* key) {
+    const QTextCursor cursor = edit->textCursor();
+    if (cursor.hasSelection()) return false;
+    // Lines are the lines on screen: a long paragraph wraps into several.
+    auto cannotMove = [&](QTextCursor::MoveOperation move) {
+        QTextCursor probe = cursor;
+        return !probe.movePosition(move) || probe.position() == cursor.position();
+    };
+    const bool ctrl = key->modifiers().testFlag(Qt::ControlModifier);
+    switch (key->key()) {
+        case Qt::Key_Home:
+            return cannotMove(ctrl ? QTextCursor::Up : QTextCursor::StartOfLine);
+        case Qt::Key_End:
+            return cannotMove(ctrl ? QTextCursor::Down : QTextCursor::EndOfLine);
+        case Qt::Key_Up:
+        case Qt::Key_PageUp:
+            return cannotMove(QTextCursor::Up);
+        case Qt::Key_Down:
+        case Qt::Key_PageDown:
+            return cannotMove(QTextCursor::Down);
+        case Qt::Key_Left:
+            return cursor.atStart();
+        case Qt::Key_Right:
+            return cursor.atEnd();
+        default:
+            return false;
+    }
 }
 
 }  // namespace velmora::desktop

@@ -51,6 +51,8 @@ class FolderWindowHost {
     // The commands other modules registered (reply, forward, send, editing in compose ...);
     // menu entries of unregistered ones are disabled.
     virtual const platform::Commands& registeredCommands() const = 0;
+    // "Quiet keyboard": navigation keys at the edge of a text reach the field.
+    virtual bool quietKeyboard() const { return false; }
     // The user profiles, for the "Change &User Profile" submenus; nullptr without them.
     virtual profiles::ProfileLists* userProfiles() { return nullptr; }
     // The address books to choose from for "Add Sender To Address &Book" on the current folder
