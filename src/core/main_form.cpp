@@ -424,6 +424,16 @@ void TmainForm::setStatusPanel(StatusPanel panel, std::string text) {
     notifyFrame();
 }
 
+void TmainForm::setKeyIndicators(bool insertOn, bool capsLockOn) {
+    std::string insert = insertOn ? " INS" : "OVR";
+    std::string caps = capsLockOn ? " CAP" : " cap";
+    if (statusPanel(StatusPanel::Insert) == insert && statusPanel(StatusPanel::Caps) == caps)
+        return;
+    statusPanels_[static_cast<std::size_t>(StatusPanel::Insert)] = std::move(insert);
+    statusPanels_[static_cast<std::size_t>(StatusPanel::Caps)] = std::move(caps);
+    notifyFrame();
+}
+
 void TmainForm::setCaptionNote(std::string note) {
     captionNote_ = std::move(note);
     setCaptions();

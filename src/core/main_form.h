@@ -151,6 +151,9 @@ class TmainForm final : public reading::FolderWindowHost,
     }
     void setStatusText(std::string text);
     void setStatusPanel(StatusPanel panel, std::string text);
+    // The INS and CAP panels: " INS" or "OVR" by the insert toggle of the field being typed in,
+    // " CAP" or " cap" by Caps Lock. The frame tells after key presses and activation.
+    void setKeyIndicators(bool insertOn, bool capsLockOn);
     // The taskbar text; the frame's caption stays.
     void setApplicationTitle(std::string title);
     // A text that, while the status bar is hidden, also stands in the caption after " - " (the

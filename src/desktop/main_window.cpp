@@ -27,6 +27,7 @@
 #include "desktop/config_window.h"
 #include "desktop/focused_text.h"
 #include "desktop/folder_window_view.h"
+#include "desktop/key_indicators.h"
 #include "desktop/menu_builder.h"
 #include "desktop/retrieval/new_mail_signals.h"
 #include "desktop/retrieval/retrieval_views.h"
@@ -153,6 +154,7 @@ MainWindow::MainWindow(core::TmainForm& model, QWidget* parent)
         follow();
         connect(clipboard, &QClipboard::dataChanged, this, follow);
     }
+    keys_ = new KeyIndicators(model_, this);
     buildMenus();
     buildToolbars();
     buildTree();
@@ -216,6 +218,7 @@ void MainWindow::arrangeChildren(core::Arrangement how) {
             break;
         }
     }
+    keys_->refresh();
 }
 
 void MainWindow::tile(bool sideBySide) {
@@ -627,6 +630,7 @@ void MainWindow::editFolderLabel(const store::TMailNode& node) {
 
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) keys_->refresh();
     if (event->type() != QEvent::WindowStateChange || restoring_) return;
     if (isMinimized() && tray_ && tray_->available() && model_.settings().other.minimizeToTray) {
         // Off the taskbar, into the tray; a click on the icon brings the window back.

@@ -22,6 +22,8 @@ class QAction;
 
 namespace velmora::desktop {
 
+class KeyIndicators;
+
 class ConfigWindow;
 class QtTrayIcon;
 
@@ -98,6 +100,7 @@ class MainWindow final : public QMainWindow, public core::MainFormView {
     bool filling_ = false;
     bool closing_ = false;
     QtTrayIcon* tray_ = nullptr;
+    KeyIndicators* keys_ = nullptr;
     bool inTray_ = false;
     bool restoring_ = false;  // bringToFront's own minimize does not go to the tray
 };

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
@@ -169,6 +170,43 @@ TEST(MainWindow, EditMenuCopiesFromTheFocusedPaneAndFillTakesTheWholeArea) {
     QApplication::processEvents();
     EXPECT_FALSE(mdi->activeSubWindow()->isMaximized());
     EXPECT_EQ(mdi->activeSubWindow()->geometry(), mdi->viewport()->rect());
+    model.FormCloseQuery();
+    model.FormClose();
+}
+
+TEST(MainWindow, KeyPanelsFollowCapsLockAndTheInsertToggle) {
+    application();
+    testing::TempDir home;
+    testing::writeFile(home / "ENGLISH.DCT", "x");
+    testing::writeFile(home / "master.usr", "46\r\nHome");
+    testing::writeFile(home / "Home.usr", "46\r\nHome");
+    testing::FakePlatform fake;
+    core::TmainForm model(fake.platform(), home.path(), {}, {1280, 1024});
+    MainWindow window(model);
+    model.FormCreate();
+    window.showFrame();
+    fake.clock.advance(platform::Milliseconds{100});
+    auto* pane = new QPlainTextEdit(&window);
+    pane->show();
+    QApplication::setActiveWindow(&window);
+    pane->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), pane);
+    auto press = [&](Qt::Key key, const QString& text, Qt::KeyboardModifiers modifiers = {}) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+        QApplication::sendEvent(pane, &event);
+    };
+    using core::StatusPanel;
+    press(Qt::Key_A, QStringLiteral("A"));  // a capital without Shift
+    EXPECT_EQ(model.statusPanel(StatusPanel::Caps), " CAP");
+    EXPECT_EQ(model.statusPanel(StatusPanel::Insert), " INS");
+    press(Qt::Key_A, QStringLiteral("A"), Qt::ShiftModifier);
+    EXPECT_EQ(model.statusPanel(StatusPanel::Caps), " cap");
+    press(Qt::Key_Insert, QString());
+    EXPECT_TRUE(pane->overwriteMode());
+    EXPECT_EQ(model.statusPanel(StatusPanel::Insert), "OVR");
+    press(Qt::Key_Insert, QString());
+    EXPECT_EQ(model.statusPanel(StatusPanel::Insert), " INS");
     model.FormCloseQuery();
     model.FormClose();
 }
