@@ -87,6 +87,7 @@ class TsearchForm : public platform::ChildWindow {
     bool wholeWords() const { return wholeWords_; }
     bool nextMessageEnabled() const { return nextMessageEnabled_; }
     bool nextFolderEnabled() const { return nextFolderEnabled_; }
+    platform::Platform& platform() { return platform_; }
     // The help command is registered (the "&Help" button is disabled otherwise).
     bool helpAvailable() const;
     // Counts the times the search text asked for the focus (the view acts on each once).
