@@ -6,7 +6,7 @@ VELMORA_PACKAGES=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libssl-dev nlohmann-json3-dev
+    libssl-dev nlohmann-json3-dev libicu-dev
     clang libclang-rt-14-dev clang-format
     # running without a display
     xvfb xauth

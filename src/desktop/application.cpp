@@ -30,6 +30,7 @@
 #include "desktop/retrieval/new_mail_signals.h"
 #include "desktop/retrieval/retrieval_views.h"
 #include "desktop/scratch_pad_view.h"
+#include "desktop/search_window_view.h"
 #include "desktop/text_convert.h"
 #include "profiles/settings_rules.h"
 
@@ -96,6 +97,7 @@ int runDesktop(QApplication& app) {
     registerReadReceiptView();
     registerSignatureWindowView();
     registerScratchPadView();
+    registerSearchWindowView();
     QtPlatform platform;
     const QSize screen = app.primaryScreen() ? app.primaryScreen()->size() : QSize(1280, 1024);
     core::TmainForm model(platform.platform(), home, request, {screen.width(), screen.height()});

@@ -15,6 +15,7 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <set>
 
 #include "base/identity.h"
@@ -40,6 +41,20 @@ QColor qtColour(profiles::Colour colour, QPalette::ColorRole systemRole) {
 std::set<FolderWindowView*>& openViews() {
     static std::set<FolderWindowView*> views;
     return views;
+}
+
+// The pane's position (UTF-16 units, CR LF shown as one line break) of a byte offset into the
+// model's UTF-8 preview text.
+int panePosition(const std::string& utf8, std::size_t offset) {
+    offset = std::min(offset, utf8.size());
+    int position = 0;
+    for (std::size_t i = 0; i < offset; ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if ((byte & 0xC0) == 0x80) continue;  // inside a character
+        if (byte == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;
+        position += byte >= 0xF0 ? 2 : 1;  // four-byte characters take two UTF-16 units
+    }
+    return position;
 }
 
 }  // namespace
@@ -330,6 +345,23 @@ void FolderWindowView::refreshFromModel() {
         shownPreview_ = model_.previewText();
         preview_->setPlainText(toQtReadable(shownPreview_));
         preview_->moveCursor(QTextCursor::Start);
+    }
+    if (model_.previewSelectionSerial() != shownSelectionSerial_) {
+        shownSelectionSerial_ = model_.previewSelectionSerial();
+        QTextCursor cursor = preview_->textCursor();
+        if (const auto& selection = model_.previewSelection()) {
+            cursor.setPosition(panePosition(shownPreview_, selection->start));
+            cursor.setPosition(panePosition(shownPreview_, selection->start + selection->length),
+                               QTextCursor::KeepAnchor);
+        } else {
+            cursor.clearSelection();
+        }
+        preview_->setTextCursor(cursor);
+        preview_->ensureCursorVisible();
+    }
+    if (model_.previewFocusRequests() != shownFocusRequests_) {
+        shownFocusRequests_ = model_.previewFocusRequests();
+        if (preview_->isVisible()) preview_->setFocus(Qt::OtherFocusReason);
     }
     filling_ = false;
 }

@@ -25,6 +25,7 @@ class FolderWindowView final : public ChildView {
     void refreshFromModel() override;
     reading::TinboxForm& model() { return model_; }
     QTableView* list() { return list_; }
+    QPlainTextEdit* preview() { return preview_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -45,6 +46,8 @@ class FolderWindowView final : public ChildView {
     QPlainTextEdit* preview_ = nullptr;
     QSplitter* splitter_ = nullptr;
     std::string shownPreview_;
+    int shownSelectionSerial_ = 0;
+    int shownFocusRequests_ = 0;
     bool filling_ = false;
 };
 

@@ -249,6 +249,24 @@ class TinboxForm : public platform::ChildWindow {
     const std::string& loadedFileName() const { return loadedFile_; }
     // Clears the loaded message and the preview.
     void clearPreview();
+    // The selection in the preview pane that the window set (the find window's hit): its first
+    // byte in previewText() and its length in bytes; nothing when none is set. New preview text
+    // clears it.
+    struct PreviewSelection {
+        std::size_t start = 0;
+        std::size_t length = 0;
+        bool operator==(const PreviewSelection&) const = default;
+    };
+    const std::optional<PreviewSelection>& previewSelection() const { return previewSelection_; }
+    // Selects bytes of the preview text, cut to the text's end (a start past it clears the
+    // selection), and has the view scroll it into view; nullopt clears the selection.
+    void setPreviewSelection(std::optional<PreviewSelection> selection);
+    // Counts the times the selection was set, so that the view scrolls to each one once even
+    // when it is the same as before.
+    int previewSelectionSerial() const { return previewSelectionSerial_; }
+    // Gives the preview pane the keyboard focus (the view acts on each request once).
+    void focusPreview();
+    int previewFocusRequests() const { return previewFocusRequests_; }
 
     // --- rows appearance -------------------------------------------------------------------
     RowLook rowLook(std::size_t row) const;
@@ -370,6 +388,9 @@ class TinboxForm : public platform::ChildWindow {
     std::unique_ptr<mime::TmsMessage> loaded_;
     std::string loadedFile_;
     std::string previewText_;
+    std::optional<PreviewSelection> previewSelection_;
+    int previewSelectionSerial_ = 0;
+    int previewFocusRequests_ = 0;
     std::vector<int> readWindowRows_;
     int readPage_ = 1;
 };

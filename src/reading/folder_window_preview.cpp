@@ -150,6 +150,21 @@ void TinboxForm::clearPreview() {
     loaded_.reset();
     loadedFile_.clear();
     previewText_.clear();
+    previewSelection_.reset();
+}
+
+void TinboxForm::setPreviewSelection(std::optional<PreviewSelection> selection) {
+    if (selection && selection->start > previewText_.size()) selection.reset();
+    if (selection)
+        selection->length = std::min(selection->length, previewText_.size() - selection->start);
+    previewSelection_ = selection;
+    ++previewSelectionSerial_;
+    changed();
+}
+
+void TinboxForm::focusPreview() {
+    ++previewFocusRequests_;
+    changed();
 }
 
 void TinboxForm::loadPreview() {
@@ -178,6 +193,7 @@ void TinboxForm::loadPreview() {
 
 void TinboxForm::composePreview() {
     previewText_.clear();
+    previewSelection_.reset();
     if (!loaded_ || !previewShown()) return;
     const store::FolderRow* row = nullptr;
     for (const auto& r : rows_)

@@ -144,6 +144,26 @@ TEST_F(FolderPreviewTest, MissingFileClearsTheLoadedMessageAndThePreview) {
     EXPECT_EQ(window.loadedMessage(), nullptr);
 }
 
+TEST_F(FolderPreviewTest, PreviewSelectionStaysInsideTheTextAndGoesWithIt) {
+    store("InBox", 1);
+    store("InBox", 2);
+    TinboxForm& window = open("InBox");
+    window.rowClicked(0);
+    fake.clock.advance(Milliseconds{350});
+    const std::size_t size = window.previewText().size();
+    ASSERT_GT(size, 10u);
+    const int serial = window.previewSelectionSerial();
+    window.setPreviewSelection(TinboxForm::PreviewSelection{size - 4, 100});
+    EXPECT_EQ(window.previewSelection(), (TinboxForm::PreviewSelection{size - 4, 4}));
+    EXPECT_EQ(window.previewSelectionSerial(), serial + 1);
+    window.setPreviewSelection(TinboxForm::PreviewSelection{size + 1, 1});
+    EXPECT_FALSE(window.previewSelection()) << "a start past the text selects nothing";
+    window.setPreviewSelection(TinboxForm::PreviewSelection{2, 3});
+    window.rowClicked(1);
+    fake.clock.advance(Milliseconds{350});
+    EXPECT_FALSE(window.previewSelection()) << "another message's text has no such selection";
+}
+
 TEST_F(FolderPreviewTest, MarksBuildTheStatusAndRestampTheFile) {
     struct Case {
         const char* name;
