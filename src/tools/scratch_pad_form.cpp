@@ -1,101 +1,17 @@
 #include "tools/scratch_pad_form.h"
 
 #include <algorithm>
-#include <locale>
 #include <vector>
 
 #include "base/file_access.h"
 #include "base/identity.h"
 #include "base/text.h"
 #include "base/text_file.h"
+#include "tools/unicode_text.h"
 
 namespace velmora::tools {
 
 namespace {
-
-// Lower case of UTF-8 text in any script, through the C library's Unicode tables; bytes that
-// are not well-formed UTF-8 keep their value (ASCII letters folded).
-class Utf8Lowering {
-  public:
-    Utf8Lowering() {
-        try {
-            locale_ = std::locale("C.UTF-8");
-        } catch (const std::runtime_error&) {
-            locale_ = std::locale::classic();  // ASCII folding only
-        }
-        ctype_ = &std::use_facet<std::ctype<wchar_t>>(locale_);
-    }
-
-    std::string lower(std::string_view text) const {
-        std::string out;
-        out.reserve(text.size());
-        for (std::size_t i = 0; i < text.size();) {
-            std::size_t length = 0;
-            const char32_t c = decode(text, i, length);
-            if (length == 0) {  // not UTF-8: the byte as it is
-                out += lowerAscii(text[i]);
-                ++i;
-                continue;
-            }
-            encode(static_cast<char32_t>(ctype_->tolower(static_cast<wchar_t>(c))), out);
-            i += length;
-        }
-        return out;
-    }
-
-  private:
-    // The code point at `at`; length 0 when the bytes there are not well-formed UTF-8.
-    static char32_t decode(std::string_view text, std::size_t at, std::size_t& length) {
-        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
-        const unsigned char first = byte(0);
-        length = 0;
-        if (first < 0x80) {
-            length = 1;
-            return first;
-        }
-        std::size_t need = 0;
-        char32_t c = 0;
-        if ((first & 0xE0) == 0xC0) {
-            need = 1, c = first & 0x1F;
-        } else if ((first & 0xF0) == 0xE0) {
-            need = 2, c = first & 0x0F;
-        } else if ((first & 0xF8) == 0xF0) {
-            need = 3, c = first & 0x07;
-        } else {
-            return 0;
-        }
-        if (at + need >= text.size()) return 0;
-        for (std::size_t k = 1; k <= need; ++k) {
-            if ((byte(k) & 0xC0) != 0x80) return 0;
-            c = (c << 6) | (byte(k) & 0x3F);
-        }
-        static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
-        if (c < kLeast[need] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
-        length = need + 1;
-        return c;
-    }
-
-    static void encode(char32_t c, std::string& out) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-
-    std::locale locale_;
-    const std::ctype<wchar_t>* ctype_ = nullptr;
-};
 
 bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::error_code ec;
@@ -125,10 +41,9 @@ std::string modifiedQuestion(const std::string& fileName) {
 }
 
 std::string sortedPadText(const std::string& text) {
-    static const Utf8Lowering lowering;
     std::vector<std::string> lines;
     for (const std::string& line : splitLines(text))
-        if (!line.empty()) lines.push_back(lowering.lower(line));
+        if (!line.empty()) lines.push_back(lowerCase(line));
     // Every line is in lower case now, so sorting them as they are ignores case.
     std::stable_sort(lines.begin(), lines.end());
     return joinLines(lines, false);

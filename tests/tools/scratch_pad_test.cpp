@@ -306,6 +306,7 @@ TEST_F(ScratchPadTest, SortKeepsNonEmptyLinesInLowerCaseSortedIgnoringCase) {
         {"b\r\n\r\nA", "a\r\nb"},
         {"Beta\r\nalpha\r\nBETA", "alpha\r\nbeta\r\nbeta"},  // duplicates kept
         {"Яблоко\r\nарбуз\r\nÉcole", "école\r\nарбуз\r\nяблоко"},
+        {"Z\xff\r\nA", "a\r\nz\xff"},  // a byte that is not UTF-8 stays as it was
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

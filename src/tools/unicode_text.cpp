@@ -1,0 +1,39 @@
+#include "tools/unicode_text.h"
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <cstdint>
+#include <limits>
+
+#include "base/text.h"
+
+namespace velmora::tools {
+
+std::string lowerCase(std::string_view text) {
+    // ICU's macros count in 32-bit offsets; no note comes near that size.
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        return toLowerAscii(text);
+    std::string out;
+    out.reserve(text.size());
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const auto length = static_cast<std::int32_t>(text.size());
+    std::int32_t i = 0;
+    while (i < length) {
+        const std::int32_t start = i;
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, length, c);
+        if (c < 0) {
+            out.append(
+                text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(i - start)));
+            continue;
+        }
+        std::uint8_t encoded[U8_MAX_LENGTH];
+        std::int32_t size = 0;
+        U8_APPEND_UNSAFE(encoded, size, u_tolower(c));  // room for any character
+        out.append(reinterpret_cast<const char*>(encoded), static_cast<std::size_t>(size));
+    }
+    return out;
+}
+
+}  // namespace velmora::tools
