@@ -247,7 +247,8 @@ bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request,
     } else if (request.mode == ReplyMode::ForwardAbuse) {
         setAddressLines(window, AddressField::To, {abuseAddress(message.Sender().Address())});
     }
-    window.setSubject(replySubject(message.Subject(), forward));
+    // From the header as written, so that a subject in any character set reads right.
+    window.setSubject(replySubject(store::readableSubject(message.Headers()), forward));
 
     // The Body by its layout.
     const bool abuse = request.mode == ReplyMode::ForwardAbuse;

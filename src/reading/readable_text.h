@@ -1,38 +1,21 @@
-// Text of stored messages made readable for display: bytes in a message's character set become
-// UTF-8 for the screen and the command line's output. Display only: the stored bytes never
-// change. Conversion goes through iconv (UTF-8, ISO-8859-x, windows-125x, KOI8-R, ISO-2022-JP,
-// GB18030 ... whatever the C library knows); text of an undeclared or unknown character set, and
-// bytes the declared set cannot convert, read as windows-1252, so every byte shows as something.
+// The text of a loaded message made readable for display: its lines converted from the message's
+// character set to UTF-8 (mime/readable_text.h does the converting). Display only: the stored
+// bytes never change.
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "mime/message.h"
+#include "mime/readable_text.h"
 
 namespace velmora::reading {
 
-// Is `bytes` well-formed UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF)?
-bool isValidUtf8(std::string_view bytes);
-
-// windows-1252 to UTF-8, every byte mapped (the five unassigned ones to their C1 controls).
-std::string windows1252ToUtf8(std::string_view bytes);
-
-// Bytes whose character set is unknown: well-formed UTF-8 stays as it is (plain ASCII among it),
-// anything else reads as windows-1252.
-std::string readableBytes(std::string_view bytes);
-
-// Bytes in the character set `charset` (a MIME name, any case) as UTF-8. An empty, "us-ascii"
-// or unknown name reads as readableBytes does; a conversion that fails part way reads the whole
-// text as windows-1252.
-std::string toUtf8(std::string_view bytes, std::string_view charset);
-
-// A header value as written in the message (not yet decoded): each encoded word decoded and
-// converted from its own character set, the text around them as readableBytes; white space
-// between two adjacent encoded words is dropped. Cut at 255 bytes before conversion, as the
-// message model cuts header texts.
-std::string readableHeaderValue(std::string_view raw);
+using mime::isValidUtf8;
+using mime::readableBytes;
+using mime::readableHeaderValue;
+using mime::toUtf8;
+using mime::windows1252ToUtf8;
 
 // The character set the text of a loaded message is in: the charset parameter of its
 // Content-Type, "ISO-2022-JP" for a message the decoder found in it, or "" when none is declared.

@@ -144,11 +144,11 @@ store::TObjListViewVLF arrivalItem(const mime::TmsMessage& message, const Arrivi
         fromColumn = headersFromColumn(sender.Name(), sender.Address());
         const std::string to = orEmpty(headers.GetFieldValue("To"));
         toColumn = to.empty() ? std::string(store::kNoNameUnknownAddress) : to;
-        item.subject = headers.GetFieldValue("Subject");
+        item.subject = store::readableSubject(headers);
     } else {
         fromColumn = store::senderText(sender.Name(), sender.Address());
         toColumn = recipientColumn(message);
-        item.subject = message.Subject();
+        item.subject = store::readableSubject(headers);
     }
     item.mailDate = headers.GetFieldValue("Date");
     item.sortDate = store::sortDateText(item.mailDate);

@@ -13,6 +13,7 @@
 #include "base/identity.h"
 #include "base/text.h"
 #include "base/text_file.h"
+#include "mime/readable_text.h"
 #include "mime/safe_file_name.h"
 #include "store/date_text.h"
 #include "store/folder_index.h"
@@ -437,6 +438,10 @@ std::string readPrivateValue(const mime::TmsHeaders& headers, std::string_view n
     return {};
 }
 
+std::string readableSubject(const mime::TmsHeaders& headers) {
+    return mime::readableHeaderValue(readPrivateValue(headers, "Subject"));
+}
+
 TObjListViewVLF itemFromMessage(const mime::TmsMessage& message, std::string fileName) {
     const mime::TmsHeaders& headers = message.Headers();
     const PrivateValues value(headers);
@@ -446,7 +451,7 @@ TObjListViewVLF itemFromMessage(const mime::TmsMessage& message, std::string fil
     item.senderAddress = value(kSenderAddressHeader);
     item.mailDate = headers.GetFieldValue("Date");
     item.sortDate = sortDateText(item.mailDate);
-    item.subject = headers.GetFieldValue("Subject");
+    item.subject = readableSubject(headers);
     item.status = value(kStatusHeader);
     {
         const std::string sig = value(kSigBlockHeader);

@@ -118,6 +118,10 @@ void trimBodyLineBreaks(mime::TmsMessage& message);
 // text after the colon and the one character after it, trimmed, continuation lines appended
 // after one blank. Not decoded and not cut, so long paths come back whole. "" when missing.
 std::string readPrivateValue(const mime::TmsHeaders& headers, std::string_view name);
+// The Subject as the folder list shows it: its encoded words decoded and the text converted from
+// their character sets to UTF-8 (a subject in Korean or KOI8-R reads right in every script), at
+// most 255 bytes of the header as written.
+std::string readableSubject(const mime::TmsHeaders& headers);
 
 // The item of a loaded message file as the index rebuild makes it: the file name given (not the
 // header's), the date and subject from the "Date" and "Subject" headers, everything else from

@@ -429,6 +429,22 @@ TEST_F(Replying, NoMessageTextAndWithMessageText) {
     EXPECT_FALSE(host.settingsValue.reply.includeOriginal);
 }
 
+TEST_F(Replying, ASubjectInAnotherCharacterSetIsAnsweredInItsOwnLetters) {
+    store("InBox", {"2001.07.31.15.30.45.001",
+                    "Ann Lee",
+                    "ann@example.org",
+                    "=?KOI8-R?Q?=F0=D2=C9=D7=C5=D4?=",
+                    {"hello"},
+                    {{"Me", "me@home.example"}},
+                    {},
+                    {},
+                    {}});
+    auto& w = inbox();
+    w.selectAll();
+    ASSERT_EQ(replies.openReplyWindows(ReplyMode::ReplyToSender, MessageTextFlag::TextOk), 1);
+    EXPECT_EQ(open().front()->subject(), "Re: Привет");
+}
+
 TEST_F(Replying, ForwardAttachesOnlyStoredFilesBesideTheMessage) {
     const fs::path outside = home.path() / "outside.txt";
     testing::writeFile(outside, "not stored");

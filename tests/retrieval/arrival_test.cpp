@@ -165,6 +165,33 @@ TEST_F(ArrivalTest, StatusPriorityAndColumnsFollowThePathTheMessageCame) {
     }
 }
 
+TEST_F(ArrivalTest, SubjectsInEveryCharacterSetAreListedInUtf8AndSurviveARebuild) {
+    struct Case {
+        const char* subject;
+        const char* listed;
+    };
+    const Case cases[] = {
+        {"=?EUC-KR?Q?NOTE:_=C7=D1=B1=B9=B8=BB=B7=CE_=C7=CF=B4=C2_=B0=CD?=",
+         "NOTE: 한국말로 하는 것"},
+        {"=?KOI8-R?Q?=F0=D2=C9=D7=C5=D4?= all", "Привет all"},
+        {"=?ISO-8859-1?Q?R=E9union?= =?UTF-8?B?4oKs?=", "Réunion€"},
+        {"Plain text", "Plain text"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.subject);
+        mime::TmsMessage message;
+        message.LoadFromString("From: Ann <ann@example.org>\r\nSubject: " + std::string(c.subject) +
+                               "\r\n\r\nbody\r\n.\r\n");
+        std::string from, to;
+        for (const ArrivalPath path : {ArrivalPath::WholeMessage, ArrivalPath::HeadersWindow}) {
+            ArrivingMessage arriving{message, path, false, 0, 0, 1};
+            EXPECT_EQ(arrivalItem(message, arriving, from, to).subject, c.listed);
+        }
+        // The index rebuilt from the stored file lists the same subject.
+        EXPECT_EQ(store::itemFromMessage(message, "name").subject, c.listed);
+    }
+}
+
 TEST_F(ArrivalTest, SenderAndRecipientDefaultsOfBothPaths) {
     mime::TmsMessage message;
     message.LoadFromString("From: <>\r\nSubject: x\r\n\r\nbody\r\n.\r\n");
