@@ -226,6 +226,10 @@ bool storeCopy(ArrivalContext& context, ArrivingMessage& arriving, const std::st
 
     // Only this session says where the server copy is; a line the message brought is dropped.
     store::setServerCopy(message.Headers(), arriving.serverCopy);
+    // The file keeps the subject in UTF-8, as the list shows it: its own character set (EUC-KR,
+    // KOI8-R ...) would be lost once the encoded words are gone. A JIS subject is written back
+    // in its own encoded word.
+    if (message.CharSet() != mime::TCharSet::csISO2022jp) message.SetSubject(item.subject);
     setUpper(context, "Writing Message " + k + " To Disk");
     if (auto error = store::writeMessageFile(
             message, item, directory, store::PrioritySpelling::NewMessage, &context.durable)) {

@@ -187,9 +187,20 @@ TEST_F(ArrivalTest, SubjectsInEveryCharacterSetAreListedInUtf8AndSurviveARebuild
             ArrivingMessage arriving{message, path, false, 0, 0, 1};
             EXPECT_EQ(arrivalItem(message, arriving, from, to).subject, c.listed);
         }
-        // The index rebuilt from the stored file lists the same subject.
         EXPECT_EQ(store::itemFromMessage(message, "name").subject, c.listed);
     }
+    // The stored file keeps the subject readable: the index rebuilt from it lists the same.
+    const ArrivalResult result =
+        arrive("From: Ann <ann@example.org>\r\nSubject: " + std::string(cases[0].subject) +
+               "\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nbody\r\n.\r\n");
+    ASSERT_TRUE(result.safe);
+    const store::TObjListViewVLF& item = host.findFolderWindow("InBox")->row(0).item;
+    EXPECT_EQ(item.subject, cases[0].listed);
+    mime::TmsMessage stored;
+    ASSERT_FALSE(
+        store::loadMessageFile(store::messageFilePath(home / "InBox.000", item.fileName), stored));
+    EXPECT_EQ(store::itemFromMessage(stored, item.fileName).subject, cases[0].listed);
+    EXPECT_EQ(store::readableSubject(stored.Headers()), cases[0].listed);
 }
 
 TEST_F(ArrivalTest, SenderAndRecipientDefaultsOfBothPaths) {
