@@ -130,11 +130,8 @@ store::TObjListViewVLF arrivalItem(const mime::TmsMessage& message, const Arrivi
         !headers.GetFieldValue("Return-Receipt-To").empty();
     item.readAckStatus = askForAck ? "ask" : "null";
 
-    mime::TmsMailAddress sender;
-    if (arriving.path == ArrivalPath::HeadersWindow)
-        mime::ParseMailAddress(headers.GetFieldValue("From"), sender);
-    else
-        sender = message.Sender();
+    // The name in UTF-8 whatever character set its encoded words were in.
+    const mime::TmsMailAddress sender = store::readableSender(headers);
     const std::string name = orEmpty(sender.Name());
     const std::string address = orEmpty(sender.Address());
     item.senderName = name.empty() ? "no name" : name;
@@ -226,10 +223,13 @@ bool storeCopy(ArrivalContext& context, ArrivingMessage& arriving, const std::st
 
     // Only this session says where the server copy is; a line the message brought is dropped.
     store::setServerCopy(message.Headers(), arriving.serverCopy);
-    // The file keeps the subject in UTF-8, as the list shows it: its own character set (EUC-KR,
-    // KOI8-R ...) would be lost once the encoded words are gone. A JIS subject is written back
-    // in its own encoded word.
-    if (message.CharSet() != mime::TCharSet::csISO2022jp) message.SetSubject(item.subject);
+    // The file keeps the subject and the sender's name in UTF-8, as the list shows them: their
+    // own character set (EUC-KR, KOI8-R ...) would be lost once the encoded words are gone. A
+    // JIS message writes them back in its own encoded words.
+    if (message.CharSet() != mime::TCharSet::csISO2022jp) {
+        message.SetSubject(item.subject);
+        message.Sender() = store::readableSender(message.Headers());
+    }
     setUpper(context, "Writing Message " + k + " To Disk");
     if (auto error = store::writeMessageFile(
             message, item, directory, store::PrioritySpelling::NewMessage, &context.durable)) {

@@ -442,6 +442,12 @@ std::string readableSubject(const mime::TmsHeaders& headers) {
     return mime::readableHeaderValue(readPrivateValue(headers, "Subject"));
 }
 
+mime::TmsMailAddress readableSender(const mime::TmsHeaders& headers) {
+    mime::TmsMailAddress sender;
+    mime::ParseMailAddress(mime::readableHeaderValue(readPrivateValue(headers, "From")), sender);
+    return sender;
+}
+
 TObjListViewVLF itemFromMessage(const mime::TmsMessage& message, std::string fileName) {
     const mime::TmsHeaders& headers = message.Headers();
     const PrivateValues value(headers);

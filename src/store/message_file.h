@@ -122,6 +122,8 @@ std::string readPrivateValue(const mime::TmsHeaders& headers, std::string_view n
 // their character sets to UTF-8 (a subject in Korean or KOI8-R reads right in every script), at
 // most 255 bytes of the header as written.
 std::string readableSubject(const mime::TmsHeaders& headers);
+// The From address with its name read the same way ("=?windows-1251?B?...?=" in Cyrillic).
+mime::TmsMailAddress readableSender(const mime::TmsHeaders& headers);
 
 // The item of a loaded message file as the index rebuild makes it: the file name given (not the
 // header's), the date and subject from the "Date" and "Subject" headers, everything else from

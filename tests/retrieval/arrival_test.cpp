@@ -165,7 +165,7 @@ TEST_F(ArrivalTest, StatusPriorityAndColumnsFollowThePathTheMessageCame) {
     }
 }
 
-TEST_F(ArrivalTest, SubjectsInEveryCharacterSetAreListedInUtf8AndSurviveARebuild) {
+TEST_F(ArrivalTest, SubjectsAndSenderNamesInEveryCharacterSetAreListedInUtf8AndSurviveARebuild) {
     struct Case {
         const char* subject;
         const char* listed;
@@ -189,9 +189,11 @@ TEST_F(ArrivalTest, SubjectsInEveryCharacterSetAreListedInUtf8AndSurviveARebuild
         }
         EXPECT_EQ(store::itemFromMessage(message, "name").subject, c.listed);
     }
-    // The stored file keeps the subject readable: the index rebuilt from it lists the same.
+    // The stored file keeps the subject and the sender's name readable: the index rebuilt from
+    // it lists the same.
     const ArrivalResult result =
-        arrive("From: Ann <ann@example.org>\r\nSubject: " + std::string(cases[0].subject) +
+        arrive("From: \"=?windows-1251?B?wPLo6u7iYQ==?=\" <ann@example.org>\r\nSubject: " +
+               std::string(cases[0].subject) +
                "\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nbody\r\n.\r\n");
     ASSERT_TRUE(result.safe);
     const store::TObjListViewVLF& item = host.findFolderWindow("InBox")->row(0).item;
@@ -201,6 +203,11 @@ TEST_F(ArrivalTest, SubjectsInEveryCharacterSetAreListedInUtf8AndSurviveARebuild
         store::loadMessageFile(store::messageFilePath(home / "InBox.000", item.fileName), stored));
     EXPECT_EQ(store::itemFromMessage(stored, item.fileName).subject, cases[0].listed);
     EXPECT_EQ(store::readableSubject(stored.Headers()), cases[0].listed);
+    const std::string name = "Атиковa";  // its last letter is a Latin one
+    EXPECT_EQ(item.senderName, name);
+    EXPECT_EQ(host.findFolderWindow("InBox")->columns(0)[3], name + " <ann@example.org>");
+    EXPECT_EQ(stored.Sender().Name(), name);
+    EXPECT_EQ(store::itemFromMessage(stored, item.fileName).senderName, name);
 }
 
 TEST_F(ArrivalTest, SenderAndRecipientDefaultsOfBothPaths) {
