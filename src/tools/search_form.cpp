@@ -276,6 +276,9 @@ void TsearchForm::show() {
         buildWindowList();
     }
     setVisible(true);
+    // "Mi&nimize All" and "Ma&ximize All" reach the hidden window too: it comes back as it was
+    // made.
+    setState(platform::WindowState::Normal);
     showPreviewIfHidden();
     windowIndex_ = 0;
     searchPosition_ = 0;

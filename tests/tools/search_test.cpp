@@ -100,9 +100,11 @@ TEST_F(SearchTest, FindMenuEntryShowsTheWindowOnceAndBringsItBack) {
     form->commands().run(kFindCommand);
     EXPECT_FALSE(form->closeChild(window));
     EXPECT_FALSE(window.visible());
+    form->minimizeAll();  // reaches the hidden window too
     form->commands().run(kFindCommand);
     EXPECT_EQ(findSearchWindow(*form), &window);
     EXPECT_TRUE(window.visible());
+    EXPECT_EQ(window.state(), platform::WindowState::Normal);
 }
 
 TEST_F(SearchTest, TwoHitsInTheCurrentMessageThenItsEndThenTheFirstAgain) {
