@@ -4,6 +4,7 @@
 #include "base/text_file.h"
 #include "mime/address.h"
 #include "mime/headers.h"
+#include "mime/readable_text.h"
 #include "store/date_text.h"
 #include "store/folders.h"
 #include "store/message_file.h"
@@ -40,9 +41,16 @@ std::string headersFromColumn(const std::string& name, const std::string& rawAdd
     return "no name <unknown address>";
 }
 
+// The first To recipient, its name read in UTF-8 whatever character set its encoded words were
+// in: the list is split again once the header as written is readable.
 std::string recipientColumn(const mime::TmsMessage& message) {
     if (message.Recipients().Count() == 0) return store::kNoNameUnknownAddress;
-    const mime::TmsMailAddress& to = message.Recipients()[0];
+    mime::TmsHeaders readable;
+    readable.Add(std::string(mime::kAddressListFields[0]) + " " +
+                 mime::readableHeaderValue(store::readPrivateValue(message.Headers(), "To")));
+    const std::vector<std::string> entries = readable.GetFieldList(mime::kAddressListFields[0]);
+    const mime::TmsMailAddress to =
+        entries.empty() ? message.Recipients()[0] : mime::ParseMailAddress(entries.front());
     const std::string name = orEmpty(to.Name());
     std::string address = orEmpty(to.Address());
     if (!name.empty() && !address.empty()) return name + " <" + address + ">";

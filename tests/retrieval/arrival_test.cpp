@@ -191,10 +191,12 @@ TEST_F(ArrivalTest, SubjectsAndSenderNamesInEveryCharacterSetAreListedInUtf8AndS
     }
     // The stored file keeps the subject and the sender's name readable: the index rebuilt from
     // it lists the same.
-    const ArrivalResult result =
-        arrive("From: \"=?windows-1251?B?wPLo6u7iYQ==?=\" <ann@example.org>\r\nSubject: " +
-               std::string(cases[0].subject) +
-               "\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nbody\r\n.\r\n");
+    const ArrivalResult result = arrive(
+        "From: \"=?windows-1251?B?wPLo6u7iYQ==?=\" <ann@example.org>\r\n"
+        "To: =?KOI8-R?Q?=F0=D2=C9=D7=C5=D4?= <bob@example.org>, Cy <cy@example.org>\r\n"
+        "Subject: " +
+        std::string(cases[0].subject) +
+        "\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nbody\r\n.\r\n");
     ASSERT_TRUE(result.safe);
     const store::TObjListViewVLF& item = host.findFolderWindow("InBox")->row(0).item;
     EXPECT_EQ(item.subject, cases[0].listed);
@@ -206,6 +208,7 @@ TEST_F(ArrivalTest, SubjectsAndSenderNamesInEveryCharacterSetAreListedInUtf8AndS
     const std::string name = "Атиковa";  // its last letter is a Latin one
     EXPECT_EQ(item.senderName, name);
     EXPECT_EQ(host.findFolderWindow("InBox")->columns(0)[3], name + " <ann@example.org>");
+    EXPECT_EQ(host.findFolderWindow("InBox")->columns(0)[4], "Привет <bob@example.org>");
     EXPECT_EQ(stored.Sender().Name(), name);
     EXPECT_EQ(store::itemFromMessage(stored, item.fileName).senderName, name);
 }
