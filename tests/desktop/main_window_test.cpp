@@ -121,24 +121,44 @@ TEST(MainWindow, RendersTheModelAndItsChildWindows) {
     model.FormClose();
 }
 
-TEST(MainWindow, EditMenuCopiesFromTheFocusedPaneAndFillTakesTheWholeArea) {
-    application();
-    registerFolderWindowView();
+// A main window with one profile, shown offscreen; messages are stored before start().
+class ShownMainWindow : public ::testing::Test {
+  protected:
+    ShownMainWindow() {
+        application();
+        registerFolderWindowView();
+        testing::writeFile(home / "ENGLISH.DCT", "x");
+        testing::writeFile(home / "master.usr", "46\r\nHome");
+        testing::writeFile(home / "Home.usr", "46\r\nHome");
+    }
+    ~ShownMainWindow() override {
+        if (!model) return;
+        model->FormCloseQuery();
+        model->FormClose();
+    }
+    MainWindow& start() {
+        model = std::make_unique<core::TmainForm>(
+            fake.platform(), home.path(), core::StartRequest{}, core::ScreenSize{1280, 1024});
+        window = std::make_unique<MainWindow>(*model);
+        model->FormCreate();
+        window->showFrame();
+        fake.clock.advance(platform::Milliseconds{100});
+        QApplication::processEvents();
+        return *window;
+    }
+
     testing::TempDir home;
-    testing::writeFile(home / "ENGLISH.DCT", "x");
-    testing::writeFile(home / "master.usr", "46\r\nHome");
-    testing::writeFile(home / "Home.usr", "46\r\nHome");
+    testing::FakePlatform fake;
+    std::unique_ptr<core::TmainForm> model;
+    std::unique_ptr<MainWindow> window;  // goes before the model it shows
+};
+
+TEST_F(ShownMainWindow, EditMenuCopiesFromTheFocusedPaneAndFillTakesTheWholeArea) {
     velmora::testing::MessageSample sample;
     sample.subject = "Grüße aus Köln";
     velmora::testing::storeMessage(home / "InBox.000", sample);
-    testing::FakePlatform fake;
-    core::TmainForm model(fake.platform(), home.path(), {}, {1280, 1024});
-    MainWindow window(model);
-    model.FormCreate();
-    window.showFrame();
-    fake.clock.advance(platform::Milliseconds{100});
-    QApplication::processEvents();
-    reading::TinboxForm& inbox = model.openFolderWindow("InBox", true);
+    MainWindow& window = start();
+    reading::TinboxForm& inbox = model->openFolderWindow("InBox", true);
     inbox.clickRow(0);
     fake.clock.advance(platform::Milliseconds{350});
     QApplication::processEvents();
@@ -158,7 +178,7 @@ TEST(MainWindow, EditMenuCopiesFromTheFocusedPaneAndFillTakesTheWholeArea) {
     ASSERT_TRUE(field.has_value());
     EXPECT_TRUE(field->hasSelection);
     EXPECT_TRUE(field->readOnly);
-    const platform::Menu bar = model.menuBar();
+    const platform::Menu bar = model->menuBar();
     EXPECT_FALSE(platform::findMenuEntry(bar, "mnuEdit_Cut")->enabled);
     const platform::MenuEntry* copy = platform::findMenuEntry(bar, "mnuEdit_Copy");
     ASSERT_TRUE(copy->enabled);
@@ -166,26 +186,14 @@ TEST(MainWindow, EditMenuCopiesFromTheFocusedPaneAndFillTakesTheWholeArea) {
     EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("Grüße aus Köln")));
 
     mdi->activeSubWindow()->showMaximized();
-    platform::findMenuEntry(model.menuBar(), "mnuWindow_Fill")->command();
+    platform::findMenuEntry(model->menuBar(), "mnuWindow_Fill")->command();
     QApplication::processEvents();
     EXPECT_FALSE(mdi->activeSubWindow()->isMaximized());
     EXPECT_EQ(mdi->activeSubWindow()->geometry(), mdi->viewport()->rect());
-    model.FormCloseQuery();
-    model.FormClose();
 }
 
-TEST(MainWindow, KeyPanelsFollowCapsLockAndTheInsertToggle) {
-    application();
-    testing::TempDir home;
-    testing::writeFile(home / "ENGLISH.DCT", "x");
-    testing::writeFile(home / "master.usr", "46\r\nHome");
-    testing::writeFile(home / "Home.usr", "46\r\nHome");
-    testing::FakePlatform fake;
-    core::TmainForm model(fake.platform(), home.path(), {}, {1280, 1024});
-    MainWindow window(model);
-    model.FormCreate();
-    window.showFrame();
-    fake.clock.advance(platform::Milliseconds{100});
+TEST_F(ShownMainWindow, KeyPanelsFollowCapsLockAndTheInsertToggle) {
+    MainWindow& window = start();
     auto* pane = new QPlainTextEdit(&window);
     pane->show();
     QApplication::setActiveWindow(&window);
@@ -198,17 +206,15 @@ TEST(MainWindow, KeyPanelsFollowCapsLockAndTheInsertToggle) {
     };
     using core::StatusPanel;
     press(Qt::Key_A, QStringLiteral("A"));  // a capital without Shift
-    EXPECT_EQ(model.statusPanel(StatusPanel::Caps), " CAP");
-    EXPECT_EQ(model.statusPanel(StatusPanel::Insert), " INS");
+    EXPECT_EQ(model->statusPanel(StatusPanel::Caps), " CAP");
+    EXPECT_EQ(model->statusPanel(StatusPanel::Insert), " INS");
     press(Qt::Key_A, QStringLiteral("A"), Qt::ShiftModifier);
-    EXPECT_EQ(model.statusPanel(StatusPanel::Caps), " cap");
+    EXPECT_EQ(model->statusPanel(StatusPanel::Caps), " cap");
     press(Qt::Key_Insert, QString());
     EXPECT_TRUE(pane->overwriteMode());
-    EXPECT_EQ(model.statusPanel(StatusPanel::Insert), "OVR");
+    EXPECT_EQ(model->statusPanel(StatusPanel::Insert), "OVR");
     press(Qt::Key_Insert, QString());
-    EXPECT_EQ(model.statusPanel(StatusPanel::Insert), " INS");
-    model.FormCloseQuery();
-    model.FormClose();
+    EXPECT_EQ(model->statusPanel(StatusPanel::Insert), " INS");
 }
 
 TEST(MainWindow, FloatingTipsSwitchedOffShowNoTipAndOnTakeTheirDuration) {
