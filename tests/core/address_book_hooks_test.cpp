@@ -62,12 +62,8 @@ TEST(AddressBookHooks, BooksLoadAtStartupAndTheFileMenuBacksThemUp) {
 namespace velmora::core {
 namespace {
 
-TEST(AddressBookHooks, FolderWindowCommandsAddTheSenderAndHarvest) {
-    testing::TempDir home;
-    testing::FakePlatform fake;
-    writeFile(home / "ENGLISH.DCT", "word\r\n");
-    writeFile(home / "master.abk", "46\r\nFriends");
-    writeFile(home / "Friends.abk", "46");
+// Two messages in InBox: Ann Lee's to Bob, and Cy Two's to Bob and dee.
+void storeTwoMessages(const std::filesystem::path& home) {
     std::filesystem::create_directories(home / "InBox.000");
     testing::MessageSample first;
     testing::storeMessage(home / "InBox.000", first);
@@ -77,6 +73,15 @@ TEST(AddressBookHooks, FolderWindowCommandsAddTheSenderAndHarvest) {
     second.senderAddress = "cy@example.org";
     second.to = {{"Bob", "bob@example.org"}, {"", "dee@example.org"}};
     testing::storeMessage(home / "InBox.000", second);
+}
+
+TEST(AddressBookHooks, FolderWindowCommandsAddTheSenderAndHarvest) {
+    testing::TempDir home;
+    testing::FakePlatform fake;
+    writeFile(home / "ENGLISH.DCT", "word\r\n");
+    writeFile(home / "master.abk", "46\r\nFriends");
+    writeFile(home / "Friends.abk", "46");
+    storeTwoMessages(home.path());
 
     TmainForm form(fake.platform(), home.path(), parseCommandLine({}), ScreenSize{1024, 768});
     form.FormCreate();
@@ -106,14 +111,7 @@ TEST(AddressBookHooks, MailMenuTakesTheCurrentFolderWindowsEntriesAndChoosesTheB
     writeFile(home / "master.abk", "46\r\nFriends\r\nWork");
     writeFile(home / "Friends.abk", "46");
     writeFile(home / "Work.abk", "46");
-    std::filesystem::create_directories(home / "InBox.000");
-    testing::MessageSample first;
-    testing::storeMessage(home / "InBox.000", first);
-    testing::MessageSample second;
-    second.fileName = "2001.07.31.15.30.46.000";
-    second.senderAddress = "cy@example.org";
-    second.to = {{"Bob", "bob@example.org"}, {"", "dee@example.org"}};
-    testing::storeMessage(home / "InBox.000", second);
+    storeTwoMessages(home.path());
     TmainForm form(fake.platform(), home.path(), parseCommandLine({}), ScreenSize{1024, 768});
     form.FormCreate();
     fake.clock.advance(platform::Milliseconds{100});
