@@ -437,7 +437,9 @@ std::string displayName(const TmsMessage& message, std::string_view name) {
         const std::string encoded = EncodeUtf8HeaderWords(text);
         if (encoded != text) return encoded;
     }
-    if (text.find('.') != std::string::npos && text.find('"') == std::string::npos) {
+    // A comma would split the entry in two when the line is read again.
+    const bool special = text.find('.') != std::string::npos || text.find(',') != std::string::npos;
+    if (special && text.find('"') == std::string::npos) {
         text = "\"" + text + "\"";
     }
     return text;

@@ -39,10 +39,13 @@ std::size_t findNoCase(std::string_view text, std::string_view needle, std::size
     return std::string_view::npos;
 }
 
-// Splits at commas outside double quotes; trims and decodes each piece. An empty piece before a
+// Splits at commas outside double quotes; trims each piece and decodes it when `decode`. An empty piece before a
 // comma is an entry; an empty piece at the end is not. False, with the list full, when the
 // text holds more entries than kMaxAddressListEntries allows.
-bool splitAddresses(std::string_view text, std::vector<std::string>& list) {
+bool splitAddresses(std::string_view text, std::vector<std::string>& list, bool decode) {
+    const auto entry = [decode](std::string_view piece) {
+        return decode ? DecodeHeaderWords(piece) : std::string(piece);
+    };
     bool quoted = false;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -50,14 +53,14 @@ bool splitAddresses(std::string_view text, std::vector<std::string>& list) {
             quoted = !quoted;
         } else if (text[i] == ',' && !quoted) {
             if (list.size() >= kMaxAddressListEntries) return false;
-            list.push_back(DecodeHeaderWords(trimWhite(text.substr(start, i - start))));
+            list.push_back(entry(trimWhite(text.substr(start, i - start))));
             start = i + 1;
         }
     }
     const std::string_view last = trimWhite(text.substr(start));
     if (last.empty()) return true;
     if (list.size() >= kMaxAddressListEntries) return false;
-    list.push_back(DecodeHeaderWords(last));
+    list.push_back(entry(last));
     return true;
 }
 
@@ -90,30 +93,45 @@ std::string TmsHeaders::GetFieldValue(std::string_view name) const {
     return DecodeHeaderWords(value);
 }
 
-bool TmsHeaders::GetFieldList(std::string_view name, std::vector<std::string>& list) const {
+namespace {
+
+bool fieldList(const std::vector<std::string>& lines, std::string_view name,
+               std::vector<std::string>& list, bool decode) {
     list.clear();
     std::size_t i = 0;
-    while (i < lines_.size()) {
-        const std::string& line = lines_[i];
+    while (i < lines.size()) {
+        const std::string& line = lines[i];
         if (!startsWithNoCase(line, name)) {
             ++i;
             continue;
         }
         if (line.find(':') == std::string::npos) return true;
-        if (!splitAddresses(afterColon(line), list)) return false;
+        if (!splitAddresses(afterColon(line), list, decode)) return false;
         // Continuation lines: folded ones, and any line without a colon (no other field).
-        for (++i; i < lines_.size(); ++i) {
-            const std::string& next = lines_[i];
+        for (++i; i < lines.size(); ++i) {
+            const std::string& next = lines[i];
             if (!isContinuation(next) && next.find(':') != std::string::npos) break;
-            if (!splitAddresses(next, list)) return false;
+            if (!splitAddresses(next, list, decode)) return false;
         }
     }
     return true;
 }
 
+}  // namespace
+
+bool TmsHeaders::GetFieldList(std::string_view name, std::vector<std::string>& list) const {
+    return fieldList(lines_, name, list, true);
+}
+
 std::vector<std::string> TmsHeaders::GetFieldList(std::string_view name) const {
     std::vector<std::string> list;
-    GetFieldList(name, list);
+    fieldList(lines_, name, list, true);
+    return list;
+}
+
+std::vector<std::string> TmsHeaders::GetRawFieldList(std::string_view name) const {
+    std::vector<std::string> list;
+    fieldList(lines_, name, list, false);
     return list;
 }
 

@@ -45,6 +45,9 @@ class TmsHeaders {
     // kept (limits.h): past them the list stops there and the result is false.
     bool GetFieldList(std::string_view name, std::vector<std::string>& list) const;
     std::vector<std::string> GetFieldList(std::string_view name) const;
+    // The same entries with their encoded words as written, for a reader that converts their
+    // character sets itself.
+    std::vector<std::string> GetRawFieldList(std::string_view name) const;
 
     // Deletes the first field `name` (":" added when missing) with its continuation lines.
     void RemoveField(std::string_view name);

@@ -5,6 +5,7 @@
 #include "mime/address.h"
 #include "mime/headers.h"
 #include "mime/readable_text.h"
+#include "reading/readable_text.h"
 #include "store/date_text.h"
 #include "store/folders.h"
 #include "store/message_file.h"
@@ -42,15 +43,12 @@ std::string headersFromColumn(const std::string& name, const std::string& rawAdd
 }
 
 // The first To recipient, its name read in UTF-8 whatever character set its encoded words were
-// in: the list is split again once the header as written is readable.
+// in.
 std::string recipientColumn(const mime::TmsMessage& message) {
-    if (message.Recipients().Count() == 0) return store::kNoNameUnknownAddress;
-    mime::TmsHeaders readable;
-    readable.Add(std::string(mime::kAddressListFields[0]) + " " +
-                 mime::readableHeaderValue(store::readPrivateValue(message.Headers(), "To")));
-    const std::vector<std::string> entries = readable.GetFieldList(mime::kAddressListFields[0]);
-    const mime::TmsMailAddress to =
-        entries.empty() ? message.Recipients()[0] : mime::ParseMailAddress(entries.front());
+    const mime::TmsAddressList recipients =
+        store::readableAddressList(message.Headers(), mime::kAddressListFields[0]);
+    if (recipients.Count() == 0) return store::kNoNameUnknownAddress;
+    const mime::TmsMailAddress& to = recipients[0];
     const std::string name = orEmpty(to.Name());
     std::string address = orEmpty(to.Address());
     if (!name.empty() && !address.empty()) return name + " <" + address + ">";
@@ -147,7 +145,7 @@ store::TObjListViewVLF arrivalItem(const mime::TmsMessage& message, const Arrivi
 
     if (arriving.path == ArrivalPath::HeadersWindow) {
         fromColumn = headersFromColumn(sender.Name(), sender.Address());
-        const std::string to = orEmpty(headers.GetFieldValue("To"));
+        const std::string to = mime::readableHeaderValue(store::readPrivateValue(headers, "To"));
         toColumn = to.empty() ? std::string(store::kNoNameUnknownAddress) : to;
         item.subject = store::readableSubject(headers);
     } else {
@@ -161,29 +159,32 @@ store::TObjListViewVLF arrivalItem(const mime::TmsMessage& message, const Arrivi
     return item;
 }
 
+// The texts are read in UTF-8 as the list shows them, so a rule typed in any script matches mail
+// whose encoded words were in another character set.
 RuleFields arrivalRuleFields(const mime::TmsMessage& message, ArrivalPath path) {
     RuleFields fields;
     const mime::TmsHeaders& headers = message.Headers();
+    const mime::TmsMailAddress from = store::readableSender(headers);
+    const mime::TmsAddressList to = store::readableAddressList(headers, "TO:");
     if (path == ArrivalPath::HeadersWindow) {
-        const auto from = mime::ParseMailAddress(headers.GetFieldValue("From"));
         fields.fromName = from.Name().empty() ? kUnknownName : from.Name();
         fields.fromAddress = from.Address().empty() ? store::kUnknownAddress : from.Address();
-        const auto to = mime::ParseMailAddress(headers.GetFieldValue("To"));
-        fields.toName = to.Name();
-        fields.toAddress = to.Address();
-        fields.subject = headers.GetFieldValue("Subject");
+        if (to.Count() > 0) {
+            fields.toName = to[0].Name();
+            fields.toAddress = to[0].Address();
+        }
     } else {
-        fields.fromName = orEmpty(message.Sender().Name());
-        fields.fromAddress = orEmpty(message.Sender().Address());
-        if (message.Recipients().Count() > 0) {
-            fields.toName = message.Recipients()[0].Name();
-            fields.toAddress = message.Recipients()[0].Address();
+        fields.fromName = orEmpty(from.Name());
+        fields.fromAddress = orEmpty(from.Address());
+        if (to.Count() > 0) {
+            fields.toName = to[0].Name();
+            fields.toAddress = to[0].Address();
         } else {
             fields.toName = kUnknownName;
             fields.toAddress = store::kUnknownAddress;
         }
-        fields.subject = message.Subject();
     }
+    fields.subject = store::readableSubject(headers);
     return fields;
 }
 
@@ -237,6 +238,9 @@ bool storeCopy(ArrivalContext& context, ArrivingMessage& arriving, const std::st
     if (message.CharSet() != mime::TCharSet::csISO2022jp) {
         message.SetSubject(item.subject);
         message.Sender() = store::readableSender(message.Headers());
+        message.Recipients() = store::readableAddressList(message.Headers(), "TO:");
+        message.CC() = store::readableAddressList(message.Headers(), "CC:");
+        message.BCC() = store::readableAddressList(message.Headers(), "BCC:");
     }
     setUpper(context, "Writing Message " + k + " To Disk");
     if (auto error = store::writeMessageFile(
@@ -279,7 +283,8 @@ ArrivalResult storeArrivingMessage(ArrivalContext& context, ArrivingMessage& arr
     const store::TObjListViewVLF item = arrivalItem(message, arriving, fromColumn, toColumn);
 
     RuleFields fields = arrivalRuleFields(message, arriving.path);
-    if (rulesReadTheBody(context.rules)) fields.body = joinedBody(message);
+    if (rulesReadTheBody(context.rules))
+        fields.body = mime::toUtf8(joinedBody(message), reading::messageCharset(message));
     const RuleMatch match = applyRules(context.rules, fields);
 
     const std::string inbox = store::kDefaultFolderNames[0];

@@ -6,9 +6,11 @@
 #include "base/settings_lines.h"
 #include "mime/address.h"
 #include "mime/headers.h"
+#include "mime/readable_text.h"
 #include "profiles/profile_menus.h"
 #include "store/date_text.h"
 #include "store/list_item.h"
+#include "store/message_file.h"
 
 namespace velmora::retrieval {
 
@@ -20,9 +22,9 @@ bool countsAsEmpty(std::string_view text) {
 }
 
 std::string firstRecipientText(const mime::TmsHeaders& headers) {
-    const std::vector<std::string> entries = headers.GetFieldList("To:");
-    if (entries.empty()) return store::kNoNameUnknownAddress;
-    const mime::TmsMailAddress to = mime::ParseMailAddress(entries.front());
+    const mime::TmsAddressList entries = store::readableAddressList(headers, "To:");
+    if (entries.Count() == 0) return store::kNoNameUnknownAddress;
+    const mime::TmsMailAddress& to = entries[0];
     const bool noName = countsAsEmpty(to.Name());
     std::string address = countsAsEmpty(to.Address()) ? std::string() : to.Address();
     if (!noName && !address.empty()) return to.Name() + " <" + address + ">";
@@ -59,12 +61,13 @@ std::array<std::string, kHeadersColumnCount> headersRowColumns(ServerAction acti
                                                                const net::TmsRemoteInfoItem& info,
                                                                int dateFormat) {
     const mime::TmsHeaders& headers = info.Headers;
-    std::string from = headers.GetFieldValue("From");
+    // Read in UTF-8 whatever character set their encoded words were in.
+    std::string from = mime::readableHeaderValue(store::readPrivateValue(headers, "From"));
     if (countsAsEmpty(from)) from = store::kNoNameUnknownAddress;
     return {actionText(action),
             std::to_string(static_cast<std::int64_t>(serverIndex) + 1),
             store::sizeText(static_cast<std::uintmax_t>(std::max<std::int64_t>(info.Size, 0))),
-            headers.GetFieldValue("Subject"),
+            store::readableSubject(headers),
             from,
             firstRecipientText(headers),
             store::dateText(headers.GetFieldValue("Date"), dateFormat)};

@@ -448,6 +448,13 @@ mime::TmsMailAddress readableSender(const mime::TmsHeaders& headers) {
     return sender;
 }
 
+mime::TmsAddressList readableAddressList(const mime::TmsHeaders& headers, std::string_view field) {
+    mime::TmsAddressList list;
+    for (const std::string& entry : headers.GetRawFieldList(field))
+        list.Add(mime::ParseMailAddress(mime::readableHeaderValue(entry)));
+    return list;
+}
+
 TObjListViewVLF itemFromMessage(const mime::TmsMessage& message, std::string fileName) {
     const mime::TmsHeaders& headers = message.Headers();
     const PrivateValues value(headers);

@@ -124,6 +124,9 @@ std::string readPrivateValue(const mime::TmsHeaders& headers, std::string_view n
 std::string readableSubject(const mime::TmsHeaders& headers);
 // The From address with its name read the same way ("=?windows-1251?B?...?=" in Cyrillic).
 mime::TmsMailAddress readableSender(const mime::TmsHeaders& headers);
+// The entries of an address-list field ("TO:", "CC:", "BCC:") with their names read the same
+// way. The field is split as written, so a comma inside an encoded name stays in the name.
+mime::TmsAddressList readableAddressList(const mime::TmsHeaders& headers, std::string_view field);
 
 // The item of a loaded message file as the index rebuild makes it: the file name given (not the
 // header's), the date and subject from the "Date" and "Subject" headers, everything else from

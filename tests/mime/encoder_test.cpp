@@ -25,7 +25,7 @@ TmsMessage basicMessage() {
     message.Sender().SetAddress("jane@example.com");
     message.Recipients().AddAddress("a@example.com", "A");
     message.Recipients().AddAddress("b@example.com", "");
-    message.CC().AddAddress("c@example.com", "C");
+    message.CC().AddAddress("c@example.com", "Doe, C");  // read back as one entry
     message.BCC().AddAddress("secret@example.com", "Hidden");
     message.SetSubject("Greetings");
     message.Body() = {"Hello,", ".", "..leading dots", "bye"};
@@ -58,7 +58,7 @@ TEST(Encoder, PlainTextMessage) {
                                "From:     \"Jane Q. Public\" <jane@example.com>",
                                "To:       A <a@example.com>,",
                                "           <b@example.com>",
-                               "CC:       C <c@example.com>",
+                               "CC:       \"Doe, C\" <c@example.com>",
                                "Return-Receipt-To: <jane@example.com>",
                                "X-Priority: 1",
                                "Date: Tue, 3 Mar 1998 10:20:30 +0100",

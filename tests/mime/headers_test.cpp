@@ -55,6 +55,9 @@ TEST(GetFieldList, SplitsAtCommasOutsideQuotes) {
     EXPECT_EQ(headers({"To: a@x,,b@x"}).GetFieldList("To:"),
               (std::vector<std::string>{"a@x", "", "b@x"}));
     EXPECT_TRUE(headers({"To no colon"}).GetFieldList("To").empty());
+    // As written: a comma inside an encoded name does not split, and the word stays encoded.
+    EXPECT_EQ(headers({"Cc: =?utf-8?Q?Doe=2C_Z=C3=BC?= <z@x>, b@x"}).GetRawFieldList("CC:"),
+              (std::vector<std::string>{"=?utf-8?Q?Doe=2C_Z=C3=BC?= <z@x>", "b@x"}));
 }
 
 TEST(RemoveField, FirstOccurrenceWithItsContinuations) {

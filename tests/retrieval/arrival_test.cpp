@@ -4,6 +4,7 @@
 
 #include "../reading/fake_host.h"
 #include "base/text_file.h"
+#include "retrieval/headers_form.h"
 #include "store/folders.h"
 #include "store/message_file.h"
 #include "store/message_transfer.h"
@@ -57,10 +58,11 @@ struct ArrivalTest : ::testing::Test {
         return storeArrivingMessage(context, arriving);
     }
 
-    void addRule(RuleAction action, std::string folderPath, std::string text = "report") {
+    void addRule(RuleAction action, std::string folderPath, std::string text = "report",
+                 RuleField field = RuleField::Subject) {
         TMailFiltersObjectListBox rule;
         rule.description = "r";
-        rule.filterOn = static_cast<int>(RuleField::Subject);
+        rule.filterOn = static_cast<int>(field);
         rule.filterHow = static_cast<int>(RuleComparison::Contains);
         rule.filterText = std::move(text);
         rule.action = static_cast<int>(action);
@@ -165,7 +167,7 @@ TEST_F(ArrivalTest, StatusPriorityAndColumnsFollowThePathTheMessageCame) {
     }
 }
 
-TEST_F(ArrivalTest, SubjectsAndSenderNamesInEveryCharacterSetAreListedInUtf8AndSurviveARebuild) {
+TEST_F(ArrivalTest, SubjectsAndNamesInEveryCharacterSetAreListedInUtf8AndSurviveARebuild) {
     struct Case {
         const char* subject;
         const char* listed;
@@ -180,20 +182,24 @@ TEST_F(ArrivalTest, SubjectsAndSenderNamesInEveryCharacterSetAreListedInUtf8AndS
     for (const Case& c : cases) {
         SCOPED_TRACE(c.subject);
         mime::TmsMessage message;
-        message.LoadFromString("From: Ann <ann@example.org>\r\nSubject: " + std::string(c.subject) +
+        message.LoadFromString("From: Ann <ann@example.org>\r\nTo: " + std::string(c.subject) +
+                               " <bob@example.org>\r\nSubject: " + std::string(c.subject) +
                                "\r\n\r\nbody\r\n.\r\n");
         std::string from, to;
         for (const ArrivalPath path : {ArrivalPath::WholeMessage, ArrivalPath::HeadersWindow}) {
             ArrivingMessage arriving{message, path, false, 0, 0, 1};
             EXPECT_EQ(arrivalItem(message, arriving, from, to).subject, c.listed);
+            EXPECT_EQ(to, std::string(c.listed) + " <bob@example.org>");
         }
         EXPECT_EQ(store::itemFromMessage(message, "name").subject, c.listed);
     }
-    // The stored file keeps the subject and the sender's name readable: the index rebuilt from
-    // it lists the same.
+    // The stored file keeps the subject and every name readable: the index rebuilt from it, the
+    // preview's header lines and a reply to all read the same. A comma inside an encoded name
+    // stays in the name.
     const ArrivalResult result = arrive(
         "From: \"=?windows-1251?B?wPLo6u7iYQ==?=\" <ann@example.org>\r\n"
         "To: =?KOI8-R?Q?=F0=D2=C9=D7=C5=D4?= <bob@example.org>, Cy <cy@example.org>\r\n"
+        "Cc: =?ISO-8859-1?Q?Doe=2C_Ren=E9?= <rd@example.org>\r\n"
         "Subject: " +
         std::string(cases[0].subject) +
         "\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nbody\r\n.\r\n");
@@ -211,6 +217,39 @@ TEST_F(ArrivalTest, SubjectsAndSenderNamesInEveryCharacterSetAreListedInUtf8AndS
     EXPECT_EQ(host.findFolderWindow("InBox")->columns(0)[4], "Привет <bob@example.org>");
     EXPECT_EQ(stored.Sender().Name(), name);
     EXPECT_EQ(store::itemFromMessage(stored, item.fileName).senderName, name);
+    ASSERT_EQ(stored.Recipients().Count(), 2);
+    EXPECT_EQ(stored.Recipients()[0].Name(), "Привет");
+    EXPECT_EQ(stored.Recipients()[1].Name(), "Cy");
+    ASSERT_EQ(stored.CC().Count(), 1);
+    EXPECT_EQ(stored.CC()[0].Name(), "Doe, René");
+    EXPECT_EQ(stored.CC()[0].Address(), "rd@example.org");
+}
+
+TEST_F(ArrivalTest, RulesAndTheHeadersWindowReadEveryTextInUtf8WhateverItsCharacterSet) {
+    const std::string hello = "Привет";
+    const std::string koi8 = "=?KOI8-R?Q?=F0=D2=C9=D7=C5=D4?=";  // the same word
+    const std::string text = "From: " + koi8 + " <ann@example.org>\r\nTo: " + koi8 +
+                             " <bob@example.org>\r\nSubject: " + koi8 +
+                             "\r\nContent-Type: text/plain; charset=koi8-r\r\n\r\n"
+                             "\xF0\xD2\xC9\xD7\xC5\xD4 Bob\r\n.\r\n";
+    mime::TmsMessage message;
+    message.LoadFromString(text);
+    for (const ArrivalPath path : {ArrivalPath::WholeMessage, ArrivalPath::HeadersWindow}) {
+        const RuleFields fields = arrivalRuleFields(message, path);
+        EXPECT_EQ(fields.fromName, hello);
+        EXPECT_EQ(fields.toName, hello);
+        EXPECT_EQ(fields.subject, hello);
+    }
+    net::TmsRemoteInfoItem fetched;
+    fetched.Headers = message.Headers();
+    const auto row = headersRowColumns(ServerAction::RetAndHold, 0, fetched, 0);
+    EXPECT_EQ(row[3], hello);
+    EXPECT_EQ(row[4], hello + " <ann@example.org>");
+    EXPECT_EQ(row[5], hello + " <bob@example.org>");
+
+    // A rule on the body typed in UTF-8 finds the word in the KOI8-R text.
+    addRule(RuleAction::MoveTo, (home / "Work.001").string(), hello + " bob", RuleField::Body);
+    EXPECT_EQ(arrive(text).folders, std::vector<std::string>{"Work"});
 }
 
 TEST_F(ArrivalTest, SenderAndRecipientDefaultsOfBothPaths) {
