@@ -5,6 +5,7 @@
 
 #include "base/settings_lines.h"
 #include "base/text_file.h"
+#include "base/unicode_text.h"
 #include "mime/headers.h"
 #include "store/folders.h"
 
@@ -143,9 +144,10 @@ std::error_code saveRules(const RuleList& list, const std::filesystem::path& fil
     return writeFileAtomically(file, rulesFileBytes(list));
 }
 
+// Case is ignored in every script: "ПРИВЕТ" begins "привет всем".
 bool ruleMatches(RuleComparison how, std::string_view value, std::string_view text) {
-    const std::string v = toLowerAscii(value);
-    const std::string t = toLowerAscii(text);
+    const std::string v = lowerCase(value);
+    const std::string t = lowerCase(text);
     switch (how) {
         case RuleComparison::BeginsWith:
             return !t.empty() && v.starts_with(t);

@@ -7,7 +7,7 @@
 #include "base/identity.h"
 #include "base/text.h"
 #include "base/text_file.h"
-#include "tools/unicode_text.h"
+#include "base/unicode_text.h"
 
 namespace velmora::tools {
 

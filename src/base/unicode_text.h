@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-namespace velmora::tools {
+namespace velmora {
 
 std::string lowerCase(std::string_view text);
 
-}  // namespace velmora::tools
+}  // namespace velmora

@@ -1,4 +1,4 @@
-#include "tools/unicode_text.h"
+#include "base/unicode_text.h"
 
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
@@ -8,7 +8,7 @@
 
 #include "base/text.h"
 
-namespace velmora::tools {
+namespace velmora {
 
 std::string lowerCase(std::string_view text) {
     // ICU's macros count in 32-bit offsets; no note comes near that size.
@@ -36,4 +36,4 @@ std::string lowerCase(std::string_view text) {
     return out;
 }
 
-}  // namespace velmora::tools
+}  // namespace velmora
