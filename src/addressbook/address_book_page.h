@@ -41,12 +41,6 @@ class AddressBookEvents {
     virtual void importAddresses() {}
     // "Re-Order Address Books": open the re-order window.
     virtual void reorderBooks() {}
-    // Prints a job through the print layer; false when there is none.
-    virtual bool print(const PrintJob& job) {
-        (void)job;
-        return false;
-    }
-    virtual bool canPrint() const { return false; }
 };
 
 // Where the page puts the keyboard focus after a command.

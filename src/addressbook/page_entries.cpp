@@ -7,6 +7,7 @@
 #include "base/identity.h"
 #include "base/text.h"
 #include "base/text_file.h"
+#include "platform/print_jobs.h"
 
 namespace velmora::addressbook {
 
@@ -240,9 +241,9 @@ PrintJob AddressBooksPage::printJob(bool selectedOnly) const {
 }
 
 void AddressBooksPage::printClick(bool selectedOnly) {
-    if (!events_ || !events_->canPrint()) return;
+    if (books_.loadedName().empty()) return;
     storeEntry();
-    events_->print(printJob(selectedOnly));
+    platform::printAndReport(platform_, printJob(selectedOnly));
 }
 
 void AddressBooksPage::verifyClick() {
@@ -478,7 +479,7 @@ platform::Menu AddressBooksPage::popupMenu() {
     };
     const bool loaded = !books_.loadedName().empty();
     const bool selected = !selection_.empty();
-    const bool printing = events_ && events_->canPrint();
+    const bool printing = loaded;
     MenuEntry copyTo{"popCopyToClipboard", "Copy To Clipboard"};
     copyTo.entries = {
         entry(

@@ -1,7 +1,5 @@
 #include "addressbook/print_layout.h"
 
-#include <cstdio>
-
 #include "base/identity.h"
 
 namespace velmora::addressbook {
@@ -35,19 +33,12 @@ std::vector<std::string> entryPrintLines(const std::vector<TEmailNameObjListView
     return lines;
 }
 
-std::string printDateTime(const platform::LocalTime& now) {
-    const int hour12 = now.hour % 12 == 0 ? 12 : now.hour % 12;
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d %s", now.month, now.day, now.year,
-                  hour12, now.minute, now.hour < 12 ? "AM" : "PM");
-    return text;
-}
-
 PrintJob entryPrintJob(const std::string& book, const std::vector<TEmailNameObjListView>& entries,
                        const platform::LocalTime& now) {
     PrintJob job;
     job.title = "Address Book: " + book;
-    job.rightHeader = printDateTime(now);
+    job.rightHeader = platform::printDateTime(now);
+    job.fontSize = 9;
     job.footer = std::string(kProductName) + " Version " + kVersion;
     job.lines = entryPrintLines(entries);
     return job;

@@ -4,6 +4,7 @@
 
 #include "base/identity.h"
 #include "base/text.h"
+#include "platform/print_jobs.h"
 
 namespace velmora::addressbook {
 
@@ -172,10 +173,14 @@ void TckAddressForm::close() {
     host_.setApplicationTitle(titleBefore_);
 }
 
+void TckAddressForm::printClick() {
+    if (printEnabled_) platform::printAndReport(platform_, unverifiedPrintJob());
+}
+
 PrintJob TckAddressForm::unverifiedPrintJob() const {
     PrintJob job;
     job.title = "Unverified Address List";
-    job.rightHeader = printDateTime(platform_.clock.localNow());
+    job.rightHeader = platform::printDateTime(platform_.clock.localNow());
     job.footer = std::string(kProductName) + " Version " + kVersion;
     job.fontName = "Sans Serif";
     job.fontSize = 10;

@@ -79,6 +79,8 @@ class TckAddressForm {
     int unanswered() const { return unanswered_; }
 
     PrintJob unverifiedPrintJob() const;
+    // "Print Unverified Address List".
+    void printClick();
     // The window asks the view to repaint after each address.
     std::function<void()> onChanged;
 

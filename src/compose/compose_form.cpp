@@ -992,14 +992,19 @@ platform::Menu TcomposeForm::popupMenu() {
             "popVerifyAddresses", "&Verify Addresses", [this] { verifyAddresses(); }, ready,
             "Ctrl+A"),
         std::move(sort),
+        platform::commandMenuEntry(context_.host.folders().registeredCommands(), "popPrintBody",
+                                   printCaption(), platform::kPrintCommand),
         MenuEntry::separator(),
         entry(
             "popSaveBody", "Save Body To Compose.txt &File", [this] { saveBodyToComposeTxt(); },
             true, "Ctrl+S"),
         entry("popAppendBody", "Append To Body From Compose.txt File",
               [this] { appendFromComposeTxt(); }),
-        entry("popCopyBody", "Copy Body Text To Clip&board",
-              [this] { platform_.system.setClipboardText(body_); }),
+        selectedText().empty()
+            ? entry("popCopyBody", "Copy Body Text To Clip&board",
+                    [this] { platform_.system.setClipboardText(body_); })
+            : entry("popCopyBody", "Copy Selected Body Text To Cli&pboard",
+                    [this] { platform_.system.setClipboardText(selectedText()); }),
         MenuEntry::separator(),
         platform::commandMenuEntry(context_.host.folders().registeredCommands(), "popTips",
                                    "Floating &Tips", platform::kFloatingTipsCommand),
@@ -1010,6 +1015,15 @@ platform::Menu TcomposeForm::popupMenu() {
         platform::commandMenuEntry(context_.host.folders().registeredCommands(), "popHelp", "&Help",
                                    platform::kHelpCommand),
     };
+}
+
+std::string TcomposeForm::printCaption() const {
+    return selectedText().empty() ? "&Print Body Text" : "&Print Selected Body Text";
+}
+
+std::optional<platform::Printout> TcomposeForm::printout() {
+    return platform::Printout{subject_.empty() ? caption() : subject_,
+                              selectedText().empty() ? body_ : selectedText()};
 }
 
 // --- closing --------------------------------------------------------------------------------

@@ -241,6 +241,9 @@ class TcomposeForm : public platform::ChildWindow {
     // --- commands --------------------------------------------------------------------------
     // The pop-up menu (the entries' enabled states as they stand now).
     platform::Menu popupMenu();
+    // The body's selection, else the whole body, under the subject.
+    std::string printCaption() const override;
+    std::optional<platform::Printout> printout() override;
     bool sendEnabled() const;
     void sendMessageClick();
     // "Move Message To &Drafts" / "&OutBox": files and closes. False when it stayed open.

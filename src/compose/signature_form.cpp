@@ -5,6 +5,7 @@
 
 #include "base/identity.h"
 #include "base/text.h"
+#include "platform/print_jobs.h"
 
 namespace velmora::compose {
 
@@ -216,7 +217,9 @@ platform::Menu TsignatureForm::popupMenu() {
         entry(
             "popPasteSignature", "&Paste Signature Block", [this] { pasteAt(editor_.size()); },
             copied_),
-        entry("popPrintSignature", "&Print Signature Block", nullptr, false),
+        entry(
+            "popPrintSignature", "&Print Signature Block", [this] { printClick(); },
+            !editor_.empty()),
         platform::MenuEntry::separator(),
         platform::commandMenuEntry(registered_ ? *registered_ : platform::Commands{},
                                    "popTipsSignature", "Floating &Tips",
@@ -236,6 +239,19 @@ void TsignatureForm::copyClick() {
     if (editor_.empty()) return;
     platform_.system.setClipboardText(editor_);
     copied_ = true;
+}
+
+platform::PrintJob TsignatureForm::printJob() const {
+    const int at = selected();
+    const std::string block =
+        at >= 0 ? list_.blocks[static_cast<std::size_t>(at)].name : std::string();
+    return platform::textPrintJob(
+        "User Profile [" + profileName_ + "] [" + block + "] Signature Block", editor_,
+        platform_.clock.localNow());
+}
+
+void TsignatureForm::printClick() {
+    if (!editor_.empty()) platform::printAndReport(platform_, printJob());
 }
 
 bool TsignatureForm::pasteAt(std::size_t position) {

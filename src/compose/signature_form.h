@@ -84,10 +84,14 @@ class TsignatureForm {
     void dragBlock(int from, int to);
 
     // The pop-up menu: "&Copy Signature Block" (the editor's text to the clipboard), "&Paste
-    // Signature Block" (enabled after a copy in this window), "&Print Signature Block" (disabled:
-    // the program has no printing yet), "Floating &Tips", "&Close Window" and "&Help".
+    // Signature Block" (enabled after a copy in this window), "&Print Signature Block" (enabled
+    // while the editor has text), "Floating &Tips", "&Close Window" and "&Help".
     platform::Menu popupMenu();
     void copyClick();
+    // "&Print Signature Block": the editor's text under "User Profile [profile] [block]
+    // Signature Block".
+    platform::PrintJob printJob() const;
+    void printClick();
     // Pastes the clipboard into the editor at byte `position` (adding a block first when there
     // is none); false when nothing was pasted.
     bool pasteAt(std::size_t position);

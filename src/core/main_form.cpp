@@ -65,6 +65,7 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
     addressBooks_->registerCommands(commands_);
     compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
     tools::registerWindowKinds(kinds_, commands_, home_, *this, platform_);
+    registerPrintCommands();
     commands_.add(platform::kFloatingTipsCommand,
                   {[this] { setFloatingTipsShown(!settings_.other.showFloatingTips); }, {}});
     commands_.addCheckMark(platform::kFloatingTipsCommand,

@@ -323,6 +323,10 @@ class TmainForm final : public reading::FolderWindowHost,
     // The child window in front is a scratch pad: Send, Prev, Next, Reply, Forward and Trash
     // are off.
     bool scratchPadInFront() const;
+    // The window the print commands print from (main_printing.cpp), and their caption by it.
+    platform::ChildWindow* printTarget() const;
+    void registerPrintCommands();
+    std::string printCaption(const char* fallback) const;
     platform::Menu configureMenu();
     platform::Menu windowMenu();
     platform::Menu helpMenu();

@@ -53,7 +53,7 @@ constexpr ToolEntry kToolEntries[] = {
     {"cmdTBCount", "Count", "Retrieve Mail Count & Size Only|", "dialog-information",
      "retrieve.count", true},
     {"cmdTBForward", "Forward", "Forward Mail Message|", "mail-forward", "forward.message", false},
-    {"cmdTBPrint", "Print", "Print Selected Mail Message(s)|", "document-print", "print", false},
+    {"cmdTBPrint", "Print", "Print Selected Mail Message(s)|", "document-print", platform::kPrintCommand, false},
     {"cmdTBMessages", "Messages", "", "mail-receive", "retrieve.messages", true},
 };
 
@@ -126,7 +126,7 @@ MenuEntry TmainForm::commandEntry(std::string name, std::string caption, std::st
 
 Menu TmainForm::menuBar() {
     Menu file{
-        commandEntry("mnuFile_Print", "&Print", "print"),
+        commandEntry("mnuFile_Print", printCaption("&Print"), platform::kPrintCommand),
         commandEntry("mnuFile_PrinterSetup", "Pri&nter Setup", "printerSetup"),
         commandEntry("mnuFile_ImportText", "Compose - &Import ASCII Text File",
                      "compose.importText"),
@@ -348,7 +348,8 @@ Menu TmainForm::mailMenu() {
              commandEntry("mnuMail_Next", "&Next >", "mail.next", "F7"),
              MenuEntry::separator(),
              commandEntry("mnuMail_AutoMailCheck", "&Auto-Mail Check", "autoCheck.toggle"),
-             commandEntry("mnuMail_PrintMessage", "&Print Message", "print"),
+             commandEntry("mnuMail_PrintMessage", printCaption("&Print Message"),
+                          platform::kPrintCommand),
          })
         menu.push_back(std::move(entry));
     return menu;

@@ -110,6 +110,7 @@ int runDesktop(QApplication& app) {
     });
     app.installEventFilter(&tips);
     platform.dialogs().setParent(&window);
+    platform.printer().setParent(&window);
     QtNewMailSignals newMailSignals(&window, [&window] { window.bringToFront(); });
     model.setNewMailSignals(newMailSignals.lend());
     window.setTrayIcon(&newMailSignals.tray);

@@ -16,6 +16,18 @@ void setEditorText(QPlainTextEdit* edit, const std::string& text) {
     if (editorText(edit) != joinLines(splitLines(text), false)) edit->setPlainText(toQt(text));
 }
 
+std::string selectedEditorText(const QPlainTextEdit* edit) {
+    // Qt separates the selected paragraphs by U+2029.
+    QString text = edit->textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return joinLines(splitLines(fromQt(text)), false);
+}
+
+void reportSelection(QPlainTextEdit* edit, platform::ChildWindow& window) {
+    QObject::connect(edit, &QPlainTextEdit::selectionChanged, edit,
+                     [edit, &window] { window.setSelectedText(selectedEditorText(edit)); });
+}
+
 bool keyBlockedAtEdge(const QPlainTextEdit* edit, const QKeyEvent* key) {
     const QTextCursor cursor = edit->textCursor();
     if (cursor.hasSelection()) return false;

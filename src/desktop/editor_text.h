@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <string>
 
+#include "platform/child_window.h"
+
 class QKeyEvent;
 
 namespace velmora::desktop {
@@ -12,6 +14,11 @@ namespace velmora::desktop {
 std::string editorText(const QPlainTextEdit* edit);
 // Shows `text` unless the editor already holds it (so the caret and scrolling stay).
 void setEditorText(QPlainTextEdit* edit, const std::string& text);
+
+// The selected text as the models keep text (UTF-8, lines joined by CR LF); "" when none.
+std::string selectedEditorText(const QPlainTextEdit* edit);
+// Keeps `window`'s selected text in step with the selection of `edit`, for its print commands.
+void reportSelection(QPlainTextEdit* edit, platform::ChildWindow& window);
 
 // A navigation key that cannot move the caret: Home at the start of a line, End at its end, Up
 // and Page Up on the first line, Down and Page Down on the last, Left at the very start, Right

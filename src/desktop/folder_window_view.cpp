@@ -20,6 +20,7 @@
 
 #include "base/identity.h"
 #include "core/error_report.h"
+#include "desktop/editor_text.h"
 #include "desktop/font_setting.h"
 #include "desktop/menu_builder.h"
 #include "desktop/text_convert.h"
@@ -195,6 +196,7 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     preview_->setContextMenuPolicy(Qt::CustomContextMenu);
     preview_->installEventFilter(this);
     preview_->setFont(toQFont(model_.settings().read.font));
+    reportSelection(preview_, model_);
 
     splitter_->addWidget(list_);
     splitter_->addWidget(preview_);

@@ -9,6 +9,7 @@ class QEventLoop;
 #include <memory>
 #include <vector>
 
+#include "desktop/qt_printer.h"
 #include "platform/platform.h"
 
 namespace velmora::desktop {
@@ -85,6 +86,7 @@ class QtPlatform {
     QtPlatform();
     platform::Platform& platform() { return platform_; }
     QtDialogs& dialogs() { return dialogs_; }
+    QtPrinter& printer() { return printer_; }
     // A termination signal: waits end, dialogs answer without showing.
     void beginEnding() {
         dialogs_.setEnding();
@@ -97,6 +99,7 @@ class QtPlatform {
     QtClock clock_;
     QtEventLoop events_;
     QtTimers timers_;
+    QtPrinter printer_;
     platform::Platform platform_;
 };
 

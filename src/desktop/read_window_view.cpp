@@ -12,6 +12,7 @@
 
 #include "base/identity.h"
 #include "core/error_report.h"
+#include "desktop/editor_text.h"
 #include "desktop/font_setting.h"
 #include "desktop/menu_builder.h"
 #include "desktop/text_convert.h"
@@ -47,6 +48,10 @@ ReadWindowView::ReadWindowView(reading::TreadForm& model, QWidget* parent)
         connect(text, &QWidget::customContextMenuRequested, this,
                 [this, text](const QPoint& at) { showMenu(at, text->viewport()); });
         texts_[tab] = text;
+        // Only the page shown has a selection: the others are emptied when it changes.
+        connect(text, &QPlainTextEdit::selectionChanged, this, [this, text] {
+            if (tabs_->currentWidget() == text) model_.setSelectedText(selectedEditorText(text));
+        });
         tabs_->addTab(text, QString::fromLatin1(reading::kReadTabCaptions[tab]));
     }
     attachments_ = new QListWidget(tabs_);

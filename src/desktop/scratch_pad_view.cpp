@@ -38,6 +38,7 @@ ScratchPadView::ScratchPadView(tools::TscratchPadForm& model, QWidget* parent)
     edit_->installEventFilter(this);
     layout->addWidget(edit_);
     setFocusProxy(edit_);
+    reportSelection(edit_, model_);
     // A new pad (no recorded bounds) fills the client area when first shown, as "&Fill" would.
     fillArea_ = model_.bounds().width <= 0 || model_.bounds().height <= 0;
 

@@ -4,7 +4,10 @@
 // changes back through the setters.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "platform/printing.h"
 
 namespace velmora::platform {
 
@@ -38,6 +41,16 @@ class ChildWindow {
     bool visible() const { return visible_; }
     void setVisible(bool visible) { visible_ = visible; }
 
+    // The text selected in the window's main text pane (preview, message text, note, body), as
+    // its view reports it; "" when none. The print commands print it in place of the whole.
+    const std::string& selectedText() const { return selectedText_; }
+    void setSelectedText(std::string text) { selectedText_ = std::move(text); }
+    // The caption of the window's print commands just now ("&Print Message", "&Print Selected
+    // Text" ...); "" when it has nothing to print. Cheap: menus ask for it often.
+    virtual std::string printCaption() const { return {}; }
+    // What its print commands print (a message may be loaded for it); nothing when nothing.
+    virtual std::optional<Printout> printout() { return std::nullopt; }
+
     // Called before the window closes; false keeps it open.
     virtual bool closeQuery() { return true; }
     // Called once when the window closes, before it is destroyed: write what must be kept.
@@ -66,6 +79,7 @@ class ChildWindow {
   private:
     std::string key_;
     std::string caption_;
+    std::string selectedText_;
     WindowState state_ = WindowState::Normal;
     WindowBounds bounds_;
     bool visible_ = true;

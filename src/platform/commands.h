@@ -14,6 +14,8 @@ namespace velmora::platform {
 // Commands that the pop-up menus of every window offer.
 inline constexpr const char* kFloatingTipsCommand = "view.floatingTips";  // tips on or off
 inline constexpr const char* kHelpCommand = "help.contents";
+// Prints what the window in front offers (ChildWindow::printout).
+inline constexpr const char* kPrintCommand = "print";
 
 struct Command {
     std::function<void()> run;

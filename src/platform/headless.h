@@ -54,6 +54,15 @@ class HeadlessSystem final : public System {
     std::string clipboard_;
 };
 
+// No printing without the desktop program.
+class HeadlessPrinter final : public Printer {
+  public:
+    PrintResult print(const PrintJob&) override {
+        return {PrintOutcome::Failed, "Printing needs the desktop program."};
+    }
+    void setUp() override {}
+};
+
 // Timers that never fire: headless code runs no deferred work.
 class HeadlessTimers final : public Timers {
   public:
@@ -73,6 +82,7 @@ class HeadlessPlatform {
     SystemClock clock_;
     HeadlessEventLoop events_;
     HeadlessTimers timers_;
+    HeadlessPrinter printer_;
     Platform platform_;
 };
 

@@ -4,6 +4,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/events.h"
+#include "platform/printing.h"
 #include "platform/system.h"
 #include "platform/timers.h"
 
@@ -15,6 +16,7 @@ struct Platform {
     Clock& clock;
     EventLoop& events;
     Timers& timers;
+    Printer& printer;
 
     void pause(Milliseconds duration) { platform::pause(events, clock, duration); }
 };

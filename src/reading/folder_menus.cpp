@@ -429,7 +429,9 @@ platform::Menu TinboxForm::listMenu() {
     platform::MenuEntry headers("popListView_Headers", "Display Message Headers");
     headers.entries = headerModeEntries(*this, false);
     menu.push_back(std::move(headers));
-    menu.push_back(commandEntry("popListView_Print", "&Print Message", cmd::kPrint, "Ctrl+P"));
+    const std::string printing = printCaption();
+    menu.push_back(commandEntry("popListView_Print", printing.empty() ? "&Print Message" : printing,
+                                cmd::kPrint, "Ctrl+P"));
     menu.push_back(platform::MenuEntry::separator());
     appendWindowEntries(menu, "popListView_");
     return menu;

@@ -83,7 +83,7 @@ inline constexpr const char* kForwardAbuse = "forward.abuse";
 inline constexpr const char* kSendSelected = "send.selected";
 inline constexpr const char* kAddSender = "addressbook.addSender";
 inline constexpr const char* kHarvest = "addressbook.harvest";
-inline constexpr const char* kPrint = "print.text";
+inline constexpr const char* kPrint = platform::kPrintCommand;
 inline constexpr const char* kHelp = platform::kHelpCommand;
 // A message was read: the user entered the preview pane, or a read window showed it (read
 // acknowledgements look at it).
@@ -230,6 +230,11 @@ class TinboxForm : public platform::ChildWindow {
     bool previewShown() const { return settings_.vl.previewShown; }
     // The shared flag changed (all folder windows follow): the preview is composed again.
     void previewShownChanged();
+    std::string printCaption() const override;
+    // The selection of the preview pane, else the current message as the preview shows it
+    // (composed for printing when the pane is hidden), under the message's subject.
+    std::optional<platform::Printout> printout() override;
+
     // The text of the preview pane (plain text, CR LF lines); empty when no message is loaded.
     const std::string& previewText() const { return previewText_; }
     // A click on a row: it becomes current and the only selected row; the preview follows after
@@ -339,6 +344,8 @@ class TinboxForm : public platform::ChildWindow {
     void clampCurrent();
     void applyLayout();
     void composePreview();
+    // The loaded message as the preview shows it, whether the pane is shown or not.
+    std::string loadedMessageText();
     void previewTimerFired();
     // The preview shows another row than the current one (rows went, another row became
     // current): it is loaded anew after the preview delay, or cleared when no row is left.

@@ -151,6 +151,7 @@ void TinboxForm::clearPreview() {
     loadedFile_.clear();
     previewText_.clear();
     previewSelection_.reset();
+    setSelectedText({});
 }
 
 void TinboxForm::setPreviewSelection(std::optional<PreviewSelection> selection) {
@@ -194,14 +195,35 @@ void TinboxForm::loadPreview() {
 void TinboxForm::composePreview() {
     previewText_.clear();
     previewSelection_.reset();
-    if (!loaded_ || !previewShown()) return;
+    setSelectedText({});
+    if (previewShown()) previewText_ = loadedMessageText();
+}
+
+std::string TinboxForm::loadedMessageText() {
+    if (!loaded_) return {};
     const store::FolderRow* row = nullptr;
     for (const auto& r : rows_)
         if (r.item.fileName == loadedFile_) row = &r;
-    if (!row) return;
+    if (!row) return {};
     const auto lines =
         readableLines(previewLines(*loaded_, row->item, headerMode_, platform_.dialogs), *loaded_);
-    previewText_ = joinLines(wrapUtf8Lines(lines, wordWrapWidth(settings_.reply.wordWrap)), false);
+    return joinLines(wrapUtf8Lines(lines, wordWrapWidth(settings_.reply.wordWrap)), false);
+}
+
+std::string TinboxForm::printCaption() const {
+    if (current_ < 0 || static_cast<std::size_t>(current_) >= rows_.size()) return {};
+    return selectedText().empty() ? "&Print Message" : "&Print Selected Text";
+}
+
+std::optional<platform::Printout> TinboxForm::printout() {
+    if (printCaption().empty()) return std::nullopt;
+    const std::string subject = rows_[static_cast<std::size_t>(current_)].item.subject;
+    if (!selectedText().empty()) return platform::Printout{subject, selectedText()};
+    if (!previewText_.empty()) return platform::Printout{subject, previewText_};
+    if (!loadedMessage()) return std::nullopt;
+    std::string text = loadedMessageText();
+    if (text.empty()) return std::nullopt;
+    return platform::Printout{subject, std::move(text)};
 }
 
 mime::TmsMessage* TinboxForm::loadedMessage() {

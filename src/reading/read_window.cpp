@@ -96,8 +96,19 @@ void TreadForm::fillAttachments() {
                                                          static_cast<int>(attachments_.size()) - 1);
 }
 
+std::string TreadForm::printCaption() const {
+    if (text_.empty()) return {};
+    return selectedText().empty() ? "&Print Message" : "&Print Selected Text";
+}
+
+std::optional<platform::Printout> TreadForm::printout() {
+    if (text_.empty()) return std::nullopt;
+    return platform::Printout{item_.subject, selectedText().empty() ? text_ : selectedText()};
+}
+
 void TreadForm::composeText() {
     text_.clear();
+    setSelectedText({});
     TinboxForm* folder = owner();
     if (!folder || page_ == ReadPage::Attachments) return;
     const HeaderMode mode = page_ == ReadPage::Full       ? HeaderMode::Full
@@ -140,6 +151,7 @@ void TreadForm::choosePage(ReadPage page) {
             currentAttachment_ = 0;
         }
         text_.clear();
+        setSelectedText({});
         host_.childWindowChanged(*this);
         if (hasVbScript(attachments_))
             folder->platform().dialogs.warning(kProductName, kVbsWarning);
@@ -481,7 +493,9 @@ platform::Menu TreadForm::popupMenu() {
     platform::MenuEntry del("popRead_Delete", "&Delete Message");
     del.command = [this] { deleteMessage(); };
     menu.push_back(std::move(del));
-    menu.push_back(command("popRead_Print", "&Print Message", cmd::kPrint));
+    const std::string printing = printCaption();
+    menu.push_back(
+        command("popRead_Print", printing.empty() ? "&Print Message" : printing, cmd::kPrint));
     platform::MenuEntry clip("popRead_CopyText", "Copy Text To Clip&board");
     clip.enabled = page_ != ReadPage::Attachments;
     clip.command = [this, folder] { folder->platform().system.setClipboardText(text_); };

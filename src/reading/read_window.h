@@ -71,6 +71,9 @@ class TreadForm final : public platform::ChildWindow {
     void choosePage(ReadPage page);
     // The text of the text pages (CR LF lines, plain text).
     const std::string& text() const { return text_; }
+    // Its selection, else the whole text of the page shown, under the message's subject.
+    std::string printCaption() const override;
+    std::optional<platform::Printout> printout() override;
 
     // --- showing another row -------------------------------------------------------------------
     // Shows row `row` of the owner in this window: its own file loaded (a missing one removes the

@@ -189,6 +189,14 @@ bool TscratchPadForm::closeQuery() {
     return save();
 }
 
+std::string TscratchPadForm::printCaption() const {
+    return selectedText().empty() ? "&Print Document" : "&Print Selected Text";
+}
+
+std::optional<platform::Printout> TscratchPadForm::printout() {
+    return platform::Printout{fileName_, selectedText().empty() ? text_ : selectedText()};
+}
+
 platform::Menu TscratchPadForm::popupMenu(bool textSelected) const {
     const platform::Commands& commands = host_.commands();
     auto entry = [&](const char* name, const char* caption, const std::string& command) {
@@ -211,7 +219,7 @@ platform::Menu TscratchPadForm::popupMenu(bool textSelected) const {
         own("popScratch_Sort", "So&rt", [self] { self->sortClick(); }),
         spell,
         entry("popScratch_Print", textSelected ? "&Print Selected Text" : "&Print Document",
-              "print"),
+              platform::kPrintCommand),
         platform::MenuEntry::separator(),
         entry("popScratch_FloatingTips", "Floating &Tips", platform::kFloatingTipsCommand),
         own("popScratch_CloseWindow", "&Close Window", [self] { self->closeWindowClick(); }),

@@ -104,6 +104,10 @@ class TscratchPadForm final : public platform::ChildWindow {
     // The pop-up menu; the print entry's caption follows whether text is selected.
     platform::Menu popupMenu(bool textSelected) const;
 
+    // The selection, else the whole text, under the pad's name.
+    std::string printCaption() const override;
+    std::optional<platform::Printout> printout() override;
+
     // platform::ChildWindow: a modified pad asks whether to save it, unless told not to. A
     // failed save keeps the pad open.
     bool closeQuery() override;

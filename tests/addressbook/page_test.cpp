@@ -258,9 +258,17 @@ TEST_F(PageTest, PrintLayoutOfEntriesAndMailingLists) {
             "               Notes:", "Friend from school", "   Mailing List From: from@example.com",
             "     Mailing List To: from@example.com", "Mailing List ReplyTo: ",
             "End Mailing List Entry --------------------------------", " "}));
-    // No print layer yet: the print entries are disabled.
+    EXPECT_EQ(job.fontName, "Courier New");
+    EXPECT_EQ(job.fontSize, 9);
+
+    // The entry prints the selected entries through the printer; a failure is shown.
     const platform::Menu menu = page().popupMenu();
-    EXPECT_FALSE(platform::findMenuEntry(menu, "popPrintAll")->enabled);
+    ASSERT_TRUE(platform::findMenuEntry(menu, "popPrintSelected")->enabled);
+    fake.printer.result = {platform::PrintOutcome::Failed, "no paper"};
+    platform::findMenuEntry(menu, "popPrintSelected")->command();
+    ASSERT_EQ(fake.printer.jobs.size(), 1u);
+    EXPECT_EQ(fake.printer.jobs[0].lines, job.lines);
+    EXPECT_EQ(fake.dialogs.texts("error"), std::vector<std::string>{"Printing failed:\rno paper"});
 }
 
 TEST_F(PageTest, AddSenderRulesAndDuplicates) {

@@ -101,8 +101,12 @@ TEST_F(VerifyTest, TwoOfFourVerifiedWithDomainsTakenFromParsedAddresses) {
     EXPECT_EQ(fake.system.sounds.size(), 1u);
     EXPECT_TRUE(host.busyFlag);
     EXPECT_FALSE(host.configClose);
-    PrintJob job = f->unverifiedPrintJob();
-    EXPECT_EQ(job.lines.front(), "Address Book: Friends");
+    f->printClick();
+    ASSERT_EQ(fake.printer.jobs.size(), 1u);
+    EXPECT_EQ(fake.printer.jobs[0].title, "Unverified Address List");
+    EXPECT_EQ(fake.printer.jobs[0].lines,
+              (std::vector<std::string>{"Address Book: Friends", " ", "1 Ann: ann@nomx.test",
+                                        "5 [No Full Name]: noatsign"}));
     f->cancelOrCloseClick();
     EXPECT_FALSE(f->isOpen());
     EXPECT_FALSE(host.busyFlag);

@@ -148,6 +148,20 @@ class FakeSystem final : public platform::System {
     bool ctrl = false;
 };
 
+// Keeps every job it is given and answers with `result`.
+class FakePrinter final : public platform::Printer {
+  public:
+    platform::PrintResult print(const platform::PrintJob& job) override {
+        jobs.push_back(job);
+        return result;
+    }
+    void setUp() override { ++setUps; }
+
+    std::vector<platform::PrintJob> jobs;
+    platform::PrintResult result;
+    int setUps = 0;
+};
+
 // The whole fake platform, wired together.
 class FakePlatform {
   public:
@@ -163,6 +177,7 @@ class FakePlatform {
     FakeEventLoop events{clock};
     FakeDialogs dialogs;
     FakeSystem system;
+    FakePrinter printer;
 
   private:
     platform::Platform platform_;

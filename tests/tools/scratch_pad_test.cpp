@@ -329,7 +329,7 @@ TEST_F(ScratchPadTest, ThePopUpMenuFollowsTheSelectionAndLeavesUnbuiltWorkDisabl
               "&Print Document");
     const platform::Menu menu = p.popupMenu(true);
     EXPECT_EQ(platform::findMenuEntry(menu, "popScratch_Print")->caption, "&Print Selected Text");
-    EXPECT_FALSE(platform::findMenuEntry(menu, "popScratch_Print")->enabled);
+    EXPECT_TRUE(platform::findMenuEntry(menu, "popScratch_Print")->enabled);
     EXPECT_FALSE(platform::findMenuEntry(menu, "popScratch_SpellCheck")->enabled);
     EXPECT_TRUE(platform::findMenuEntry(menu, "popScratch_New")->enabled);
     EXPECT_TRUE(platform::findMenuEntry(menu, "popScratch_FloatingTips")->checkable);

@@ -82,6 +82,7 @@ VerifyDialog::VerifyDialog(addressbook::TckAddressForm& form, QWidget* parent)
         else
             refresh();
     });
+    connect(print_, &QPushButton::clicked, this, [this] { form_.printClick(); });
     form_.onChanged = [this] { refresh(); };
     resize(720, 420);
     refresh();
@@ -101,8 +102,7 @@ void VerifyDialog::refresh() {
     start_->setText(toQt(form_.startCaption()));
     start_->setEnabled(form_.startEnabled());
     close_->setText(toQt(form_.closeCaption()));
-    // Printing waits for the print layer.
-    print_->setEnabled(false);
+    print_->setEnabled(form_.printEnabled());
 }
 
 void VerifyDialog::runModal() {

@@ -92,6 +92,7 @@ ComposeWindowView::ComposeWindowView(compose::TcomposeForm& model, QWidget* pare
     body_->setAccessibleName(QStringLiteral("Body"));
     applyFontSetting(*body_, model_.bodyFont(), QPalette::Text);
     tabs_->addTab(body_, QStringLiteral("Body"));
+    reportSelection(body_, model_);
     tabs_->addTab(optionsPage(), QStringLiteral("Options"));
     for (AddressField f : {AddressField::To, AddressField::CC, AddressField::BCC})
         tabs_->addTab(listPage(f), QString());
