@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QPageSetupDialog>
 #include <QPainter>
+#include <QPen>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTextLayout>
@@ -53,6 +54,10 @@ int paintPrintJob(QPrinter& printer, const platform::PrintJob& job) {
     const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
     const QRectF area(0, 0, page.width(), page.height());
     painter.setFont(font);
+    // Rules of half a point: a cosmetic pen is one device pixel, invisible at printer resolution.
+    QPen rule(Qt::black);
+    rule.setWidthF(printer.resolution() / 144.0);
+    painter.setPen(rule);
     const qreal lineHeight = QFontMetricsF(font, &printer).lineSpacing();
     const qreal headerHeight = lineHeight * 2;
     const qreal footerHeight = lineHeight * 2;
@@ -110,6 +115,7 @@ platform::PrintResult QtPrinter::print(const platform::PrintJob& job) {
     QPrintPreviewDialog preview(&target, parent_);
     preview.setWindowTitle(QStringLiteral("Print Preview"));
     preview.setAccessibleName(QStringLiteral("Print Preview"));
+    if (parent_) preview.resize(parent_->size() * 0.8);  // a page one can read, not a thumbnail
     int pages = -1;
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
                      [&job, &pages](QPrinter* printer) { pages = paintPrintJob(*printer, job); });
