@@ -242,6 +242,7 @@ class TcomposeForm : public platform::ChildWindow {
     // The pop-up menu (the entries' enabled states as they stand now).
     platform::Menu popupMenu();
     // The body's selection, else the whole body, under the subject.
+    int helpContext() const override { return platform::help_topic::kComposeWindow; }
     std::string printCaption() const override;
     std::optional<platform::Printout> printout() override;
     bool sendEnabled() const;

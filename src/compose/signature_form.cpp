@@ -5,6 +5,7 @@
 
 #include "base/identity.h"
 #include "base/text.h"
+#include "platform/help_requests.h"
 #include "platform/print_jobs.h"
 
 namespace velmora::compose {
@@ -230,8 +231,10 @@ platform::Menu TsignatureForm::popupMenu() {
                 if (closeRequested) closeRequested();
             },
             true),
-        platform::commandMenuEntry(registered_ ? *registered_ : platform::Commands{},
-                                   "popHelpSignature", "&Help", platform::kHelpCommand),
+        entry(
+            "popHelpSignature", "&Help",
+            [this] { platform::showHelpTopic(platform_, platform::help_topic::kSignatures); },
+            true),
     };
 }
 

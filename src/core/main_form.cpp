@@ -14,6 +14,7 @@
 #include "core/error_report.h"
 #include "core/main_retrieval.h"
 #include "core/startup_checks.h"
+#include "platform/help_requests.h"
 #include "platform/session_records.h"
 #include "profiles/profile_menus.h"
 #include "profiles/settings_rules.h"
@@ -66,6 +67,13 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
     compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
     tools::registerWindowKinds(kinds_, commands_, home_, *this, platform_);
     registerPrintCommands();
+    // Every window's Help opens its own topic; the window in front decides.
+    commands_.add(platform::kHelpCommand, {[this] {
+                      const int topic = children_.empty()
+                                            ? platform::help_topic::kContents
+                                            : children_.front()->helpContext();
+                      platform::showHelpTopic(platform_, topic);
+                  }});
     commands_.add(platform::kFloatingTipsCommand,
                   {[this] { setFloatingTipsShown(!settings_.other.showFloatingTips); }, {}});
     commands_.addCheckMark(platform::kFloatingTipsCommand,
@@ -105,8 +113,11 @@ void TmainForm::FormCreate() {
     std::error_code ec;
     if (std::filesystem::exists(sound, ec)) platform_.system.playSound(sound);
 
+    platform_.help.setHelpFile(home_ / platform::kHelpFile);
     firstRun_ = !std::filesystem::exists(home_ / profiles::kVlFile, ec);
     if (firstRun_) provideDictionary(home_, executablePath_.parent_path());
+    // The help file the program brings, also for a home folder made by an older version.
+    provideProgramFile(home_, executablePath_.parent_path(), platform::kHelpFile);
 
     for (const char* name : store::kDefaultFolderNames) {
         std::error_code ignored;  // a folder that cannot be created is simply missing

@@ -7,6 +7,7 @@
 #include "compose/reply.h"
 #include "core/address_book_hooks.h"
 #include "core/main_form.h"
+#include "platform/help_requests.h"
 #include "profiles/profile_menus.h"
 #include "reading/folder_window.h"
 #include "store/folders.h"
@@ -417,12 +418,16 @@ Menu TmainForm::windowMenu() {
 }
 
 Menu TmainForm::helpMenu() {
-    // The help topics and the maker's addresses are not part of this program yet: their entries
-    // name commands nobody registers, and so stay disabled.
+    // The maker's addresses, its web site and the tips are not part of this program yet: their
+    // entries name commands nobody registers, and so stay disabled.
+    auto topic = [this](int number) {
+        return [this, number] { platform::showHelpTopic(platform_, number); };
+    };
+    namespace topics = platform::help_topic;
     return {
-        commandEntry("mnuHelp_Help", "&Help", platform::kHelpCommand),
-        commandEntry("mnuHelp_FAQ", "&Frequently Asked Questions", "help.faq"),
-        commandEntry("mnuHelp_ContactUs", "&Contact Us", "help.contact"),
+        action("mnuHelp_Help", "&Help", topic(topics::kContents)),
+        action("mnuHelp_FAQ", "&Frequently Asked Questions", topic(topics::kQuestions)),
+        action("mnuHelp_ContactUs", "&Contact Us", topic(topics::kContact)),
         MenuEntry::separator(),
         commandEntry("mnuHelp_EmailSupport", "&Email Technical Support", "help.emailSupport"),
         commandEntry("mnuHelp_EmailComments", "E&mail Comments", "help.emailComments"),
@@ -472,7 +477,8 @@ Menu TmainForm::treeMenu() {
             treeCanDelete(treeSelection_)),
         action("mnuTree_HidePane", "H&ide Folder Pane", [this] { setFolderTreeShown(false); }),
         commandEntry("mnuTree_FloatingTips", "Floating &Tips", platform::kFloatingTipsCommand),
-        commandEntry("mnuTree_Help", "&Help", platform::kHelpCommand),
+        action("mnuTree_Help", "&Help",
+               [this] { platform::showHelpTopic(platform_, platform::help_topic::kContents); }),
     };
 }
 

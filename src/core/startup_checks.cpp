@@ -50,10 +50,16 @@ bool dictionaryPresent(const std::filesystem::path& home) {
 }
 
 bool provideDictionary(const std::filesystem::path& home, const std::filesystem::path& programDir) {
-    if (dictionaryPresent(home) || programDir.empty()) return true;
-    const auto words = readWholeFile(programDir / kDictionaryFile);
-    if (!words) return true;
-    return !writeFileAtomically(home / kDictionaryFile, *words);
+    return provideProgramFile(home, programDir, kDictionaryFile);
+}
+
+bool provideProgramFile(const std::filesystem::path& home, const std::filesystem::path& programDir,
+                        const std::string& name) {
+    std::error_code ec;
+    if (std::filesystem::exists(home / name, ec) || programDir.empty()) return true;
+    const auto bytes = readWholeFile(programDir / name);
+    if (!bytes) return true;
+    return !writeFileAtomically(home / name, *bytes);
 }
 
 }  // namespace velmora::core

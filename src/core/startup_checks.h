@@ -29,5 +29,8 @@ bool dictionaryPresent(const std::filesystem::path& home);
 // that only a dictionary the user removed is reported missing. Nothing happens when the home
 // folder has one already or the program came without one; false when copying failed.
 bool provideDictionary(const std::filesystem::path& home, const std::filesystem::path& programDir);
+// The same for any file the program brings beside it (the help file).
+bool provideProgramFile(const std::filesystem::path& home, const std::filesystem::path& programDir,
+                        const std::string& name);
 
 }  // namespace velmora::core

@@ -111,6 +111,7 @@ int runDesktop(QApplication& app) {
     app.installEventFilter(&tips);
     platform.dialogs().setParent(&window);
     platform.printer().setParent(&window);
+    platform.help().setParent(&window);
     QtNewMailSignals newMailSignals(&window, [&window] { window.bringToFront(); });
     model.setNewMailSignals(newMailSignals.lend());
     window.setTrayIcon(&newMailSignals.tray);

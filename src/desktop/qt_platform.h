@@ -9,6 +9,7 @@ class QEventLoop;
 #include <memory>
 #include <vector>
 
+#include "desktop/help_window.h"
 #include "desktop/qt_printer.h"
 #include "platform/platform.h"
 
@@ -87,6 +88,7 @@ class QtPlatform {
     platform::Platform& platform() { return platform_; }
     QtDialogs& dialogs() { return dialogs_; }
     QtPrinter& printer() { return printer_; }
+    QtHelp& help() { return help_; }
     // A termination signal: waits end, dialogs answer without showing.
     void beginEnding() {
         dialogs_.setEnding();
@@ -100,6 +102,7 @@ class QtPlatform {
     QtEventLoop events_;
     QtTimers timers_;
     QtPrinter printer_;
+    QtHelp help_;
     platform::Platform platform_;
 };
 

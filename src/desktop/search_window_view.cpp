@@ -124,7 +124,6 @@ void SearchWindowView::refreshFromModel() {
     wholeWords_->setChecked(model_.wholeWords());
     nextMessage_->setEnabled(model_.nextMessageEnabled());
     nextFolder_->setEnabled(model_.nextFolderEnabled());
-    help_->setEnabled(model_.helpAvailable());
     if (model_.textFocusRequests() != shownFocusRequests_) {
         shownFocusRequests_ = model_.textFocusRequests();
         text_->setFocus(Qt::OtherFocusReason);

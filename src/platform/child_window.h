@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/help.h"
 #include "platform/printing.h"
 
 namespace velmora::platform {
@@ -50,6 +51,9 @@ class ChildWindow {
     virtual std::string printCaption() const { return {}; }
     // What its print commands print (a message may be loaded for it); nothing when nothing.
     virtual std::optional<Printout> printout() { return std::nullopt; }
+
+    // The help topic its Help commands open (platform/help.h).
+    virtual int helpContext() const { return help_topic::kContents; }
 
     // Called before the window closes; false keeps it open.
     virtual bool closeQuery() { return true; }

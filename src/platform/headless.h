@@ -63,6 +63,12 @@ class HeadlessPrinter final : public Printer {
     void setUp() override {}
 };
 
+// The command line shows no help.
+class HeadlessHelp final : public HelpEngine {
+  public:
+    HelpOutcome showTopic(int) override { return HelpOutcome::NoHelpFile; }
+};
+
 // Timers that never fire: headless code runs no deferred work.
 class HeadlessTimers final : public Timers {
   public:
@@ -83,6 +89,7 @@ class HeadlessPlatform {
     HeadlessEventLoop events_;
     HeadlessTimers timers_;
     HeadlessPrinter printer_;
+    HeadlessHelp help_;
     Platform platform_;
 };
 

@@ -4,6 +4,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/events.h"
+#include "platform/help.h"
 #include "platform/printing.h"
 #include "platform/system.h"
 #include "platform/timers.h"
@@ -17,6 +18,7 @@ struct Platform {
     EventLoop& events;
     Timers& timers;
     Printer& printer;
+    HelpEngine& help;
 
     void pause(Milliseconds duration) { platform::pause(events, clock, duration); }
 };

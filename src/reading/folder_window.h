@@ -230,6 +230,7 @@ class TinboxForm : public platform::ChildWindow {
     bool previewShown() const { return settings_.vl.previewShown; }
     // The shared flag changed (all folder windows follow): the preview is composed again.
     void previewShownChanged();
+    int helpContext() const override { return platform::help_topic::kFolderWindow; }
     std::string printCaption() const override;
     // The selection of the preview pane, else the current message as the preview shows it
     // (composed for printing when the pane is hidden), under the message's subject.

@@ -72,6 +72,7 @@ class TreadForm final : public platform::ChildWindow {
     // The text of the text pages (CR LF lines, plain text).
     const std::string& text() const { return text_; }
     // Its selection, else the whole text of the page shown, under the message's subject.
+    int helpContext() const override { return platform::help_topic::kReadWindow; }
     std::string printCaption() const override;
     std::optional<platform::Printout> printout() override;
 

@@ -132,6 +132,7 @@ class TheadersForm : public platform::ChildWindow {
     void setColumnWidth(int column, int width);
     void setListGeometry(int height, int top);
 
+    int helpContext() const override { return platform::help_topic::kRetrieveHeaders; }
     bool closeQuery() override;
     void onClose() override;
 

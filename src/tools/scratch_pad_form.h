@@ -24,7 +24,7 @@ namespace velmora::tools {
 
 inline constexpr const char* kScratchPadKind = "ScratchPad";
 inline constexpr const char* kScratchPadHint = "Free form area for any kind of ascii text.";
-inline constexpr int kScratchPadHelpTopic = 5650;
+inline constexpr int kScratchPadHelpTopic = platform::help_topic::kScratchPad;
 inline constexpr const char* kSortQuestion = "Verify you want to Sort this data?";
 inline constexpr const char* kModifiedMark = " *";
 // A pad is a note: a file larger than this is refused instead of filling the memory.
@@ -105,6 +105,7 @@ class TscratchPadForm final : public platform::ChildWindow {
     platform::Menu popupMenu(bool textSelected) const;
 
     // The selection, else the whole text, under the pad's name.
+    int helpContext() const override { return platform::help_topic::kScratchPad; }
     std::string printCaption() const override;
     std::optional<platform::Printout> printout() override;
 

@@ -5,6 +5,7 @@
 
 #include "base/identity.h"
 #include "base/text_file.h"
+#include "platform/help_requests.h"
 #include "reading/folder_window.h"
 
 namespace velmora::tools {
@@ -51,10 +52,6 @@ TsearchForm::TsearchForm(platform::Platform& platform, std::filesystem::path hom
     text_ = settings.text;
     caseSensitive_ = settings.caseSensitive;
     wholeWords_ = settings.wholeWords;
-}
-
-bool TsearchForm::helpAvailable() const {
-    return host_.registeredCommands().available(platform::kHelpCommand);
 }
 
 // --- helpers -------------------------------------------------------------------------------------
@@ -380,7 +377,7 @@ void TsearchForm::cmdCloseClick() {
 }
 
 void TsearchForm::cmdHelpClick() {
-    host_.registeredCommands().run(platform::kHelpCommand);
+    platform::showHelpTopic(platform_, platform::help_topic::kSearch);
 }
 
 bool TsearchForm::closeQuery() {

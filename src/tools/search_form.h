@@ -63,7 +63,7 @@ inline constexpr SearchControl kClose{"cmdClose", "&Close", "Close Search dialog
 inline constexpr SearchControl kHelp{"cmdHelp", "&Help", "Display Search help"};
 }  // namespace search_controls
 
-inline constexpr int kSearchHelpTopic = 5150;
+inline constexpr int kSearchHelpTopic = platform::help_topic::kSearch;
 
 inline constexpr const char* kEndOfMessage = "End of search in this message!";
 inline constexpr const char* kEndOfWindow = "End of search in this window!";
@@ -88,8 +88,6 @@ class TsearchForm : public platform::ChildWindow {
     bool nextMessageEnabled() const { return nextMessageEnabled_; }
     bool nextFolderEnabled() const { return nextFolderEnabled_; }
     platform::Platform& platform() { return platform_; }
-    // The help command is registered (the "&Help" button is disabled otherwise).
-    bool helpAvailable() const;
     // Counts the times the search text asked for the focus (the view acts on each once).
     int textFocusRequests() const { return textFocusRequests_; }
 
@@ -124,6 +122,7 @@ class TsearchForm : public platform::ChildWindow {
     void cmdHelpClick();
 
     // The frame's close hides the window, which stays for the next Ctrl+F.
+    int helpContext() const override { return platform::help_topic::kSearch; }
     bool closeQuery() override;
     // The program ends: the options are written as on every close.
     void onClose() override;

@@ -288,14 +288,35 @@ TEST_F(MainFormTest, EditMenuFollowsTheFocusedFieldAndFillNormalizesTheFrontWind
     f.setView(nullptr);
 }
 
-TEST_F(MainFormTest, HelpMenuShowsAboutAndLeavesWhatIsNotBuiltDisabled) {
+TEST_F(MainFormTest, HelpOpensTheTopicOfTheMenuOrOfTheWindowInFrontAndSaysWhenTheFileIsMissing) {
+    TempDir programDir;
+    writeFile(programDir / "Velmora.hlp", "#100 Contents\r\n");
+    program = programDir / "velmora";
     TmainForm& f = start();
+    // The help file the program brings reaches the home folder, and the engine reads it there.
+    EXPECT_EQ(readFile(home / "Velmora.hlp"), "#100 Contents\r\n");
+    EXPECT_EQ(fake.help.helpFile(), home / "Velmora.hlp");
     const platform::Menu bar = f.menuBar();
     EXPECT_EQ(bar.back().caption, "&Help");
-    EXPECT_FALSE(platform::findMenuEntry(bar, "mnuHelp_Help")->enabled);
+    for (const char* entry : {"mnuHelp_Help", "mnuHelp_FAQ", "mnuHelp_ContactUs"})
+        platform::findMenuEntry(bar, entry)->command();
+    EXPECT_EQ(fake.help.topics, (std::vector<int>{100, 10200, 10400}));
+    // A window's own Help entry opens its topic.
+    f.openFolderWindow("InBox", true);
+    ASSERT_TRUE(f.commands().run(platform::kHelpCommand));
+    EXPECT_EQ(fake.help.topics.back(), platform::help_topic::kFolderWindow);
+
+    // Without the help file the program says so.
+    fake.help.outcome = platform::HelpOutcome::NoHelpFile;
+    platform::findMenuEntry(bar, "mnuHelp_Help")->command();
+    EXPECT_EQ(fake.dialogs.texts("information"),
+              std::vector<std::string>{"The help file\r" + (home / "Velmora.hlp").string() +
+                                       "\rwas not found."});
+
+    // The maker's addresses and the tips are not part of this program: disabled.
+    EXPECT_FALSE(platform::findMenuEntry(bar, "mnuHelp_Website")->enabled);
     platform::findMenuEntry(bar, "mnuHelp_About")->command();
-    ASSERT_EQ(fake.dialogs.texts("information").size(), 1u);
-    EXPECT_EQ(fake.dialogs.texts("information")[0].rfind("Velmora Pro 4.6\r", 0), 0u);
+    EXPECT_EQ(fake.dialogs.texts("information").back().rfind("Velmora Pro 4.6\r", 0), 0u);
 }
 
 TEST_F(MainFormTest, CloseAllWindowsOnShutdownRecordsNothingAndInBoxOpensNextTime) {

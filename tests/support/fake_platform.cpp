@@ -216,6 +216,6 @@ bool FakeSystem::openWithRegisteredProgram(const std::filesystem::path& file) {
     return openSucceeds;
 }
 
-FakePlatform::FakePlatform() : platform_{dialogs, system, clock, events, timers, printer} {}
+FakePlatform::FakePlatform() : platform_{dialogs, system, clock, events, timers, printer, help} {}
 
 }  // namespace velmora::testing

@@ -162,6 +162,18 @@ class FakePrinter final : public platform::Printer {
     int setUps = 0;
 };
 
+// Keeps the topics asked for; `outcome` is the answer.
+class FakeHelp final : public platform::HelpEngine {
+  public:
+    platform::HelpOutcome showTopic(int topic) override {
+        topics.push_back(topic);
+        return outcome;
+    }
+
+    std::vector<int> topics;
+    platform::HelpOutcome outcome = platform::HelpOutcome::Shown;
+};
+
 // The whole fake platform, wired together.
 class FakePlatform {
   public:
@@ -178,6 +190,7 @@ class FakePlatform {
     FakeDialogs dialogs;
     FakeSystem system;
     FakePrinter printer;
+    FakeHelp help;
 
   private:
     platform::Platform platform_;
