@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "base/text.h"
 #include "base/text_file.h"
 
 namespace velmora::platform {
@@ -48,7 +49,15 @@ std::optional<std::vector<HelpTopic>> readHelpFile(const std::filesystem::path& 
             topics.push_back(std::move(*topic));
         } else if (!topics.empty()) {
             std::string& text = topics.back().text;
-            if (!text.empty() || !line.empty()) text += line + "\n";
+            const bool continues = !line.empty() && (line[0] == ' ' || line[0] == '\t') &&
+                                   text.size() >= 2 && text[text.size() - 2] != '\n';
+            if (continues) {
+                // A folded line: the window wraps the joined line to its own width.
+                text.pop_back();
+                text += " " + std::string(trimmed(line)) + "\n";
+            } else if (!text.empty() || !line.empty()) {
+                text += line + "\n";
+            }
         }
     }
     for (HelpTopic& topic : topics)

@@ -1,7 +1,8 @@
 // The help engine: topics of the help file "Velmora.hlp" in the home folder, opened by number
 // (each window has its help context), and the help file's own format. The file is UTF-8 text; a
 // line "#100 Title" starts topic 100, the lines up to the next such line are its text, and lines
-// before the first topic are ignored.
+// before the first topic are ignored. A line that begins with a blank continues the line before
+// it (joined by one space), so paragraphs may be folded in the file and wrap in the window.
 #pragma once
 
 #include <filesystem>

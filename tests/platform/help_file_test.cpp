@@ -14,7 +14,8 @@ TEST(HelpFile, TopicsStartAtTheirNumberedLines) {
                        "notes before the first topic\r\n"
                        "#100 Contents\r\nfirst line\r\n\r\nsecond line\r\n\r\n\r\n"
                        "#12x not a topic line\r\n#  also not\r\n# 7 nor this\r\n"
-                       "#5150 Finding text\r\n  indented \xC3\xA4\r\n");
+                       "#5150 Finding text\r\n  indented \xC3\xA4\r\n"
+                       "a paragraph\r\n  folded\r\n\tagain\r\n- an item\r\n");
     std::string error;
     const auto topics = readHelpFile(dir / "Velmora.hlp", error);
     ASSERT_TRUE(topics) << error;
@@ -24,7 +25,9 @@ TEST(HelpFile, TopicsStartAtTheirNumberedLines) {
     EXPECT_EQ((*topics)[0].text,
               "first line\n\nsecond line\n\n\n#12x not a topic line\n#  also not\n# 7 nor this");
     EXPECT_EQ((*topics)[1].number, 5150);
-    EXPECT_EQ((*topics)[1].text, "  indented \xC3\xA4");
+    // Lines that begin with a blank continue the line before; the first line of a topic keeps
+    // its blanks.
+    EXPECT_EQ((*topics)[1].text, "  indented \xC3\xA4\na paragraph folded again\n- an item");
 }
 
 TEST(HelpFile, AMissingOrOversizedFileIsRefusedWithItsReason) {
