@@ -61,7 +61,7 @@ TEST_F(MainPrintingTest, TheFolderWindowPrintsItsMessageOrTheSelectedPreviewText
     EXPECT_EQ(caption("mnuMail_PrintMessage"), "&Print Message");
     ASSERT_TRUE(print());
     ASSERT_EQ(fake.printer.jobs.size(), 1u);
-    const platform::PrintJob& job = fake.printer.jobs[0];
+    const platform::PrintJob job = fake.printer.jobs[0];  // a copy: more jobs follow
     EXPECT_EQ(job.title, "Quarterly report");
     EXPECT_EQ(job.rightHeader, "12/11/2026 09:05 AM");
     EXPECT_EQ(job.footer, "Velmora Pro Version 4.6");
