@@ -64,10 +64,17 @@ int paintPrintJob(QPrinter& printer, const platform::PrintJob& job) {
     const qreal bodyHeight = area.height() - headerHeight - footerHeight;
     const int linesPerPage = std::max(1, static_cast<int>(bodyHeight / lineHeight));
 
+    // The lines as they fall on the pages: a page break fills the rest of its page.
     std::vector<QString> lines;
-    for (const std::string& line : job.lines)
+    for (const std::string& line : job.lines) {
+        if (line == platform::kPageBreak) {
+            while (lines.size() % static_cast<std::size_t>(linesPerPage) != 0)
+                lines.emplace_back();
+            continue;
+        }
         for (QString& piece : wrappedLines(toQtReadable(line), font, area.width(), &printer))
             lines.push_back(std::move(piece));
+    }
     const int pages = std::max(1, static_cast<int>((lines.size() + linesPerPage - 1) /
                                                    static_cast<std::size_t>(linesPerPage)));
     for (int p = 0; p < pages; ++p) {

@@ -17,6 +17,9 @@ struct Printout {
     std::string text;
 };
 
+// A line of its own that starts a new page.
+inline constexpr const char* kPageBreak = "\f";
+
 struct PrintJob {
     std::string title;        // left of the page header
     std::string rightHeader;  // "mm/dd/yyyy hh:mm AM/PM"

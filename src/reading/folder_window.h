@@ -232,8 +232,9 @@ class TinboxForm : public platform::ChildWindow {
     void previewShownChanged();
     int helpContext() const override { return platform::help_topic::kFolderWindow; }
     std::string printCaption() const override;
-    // The selection of the preview pane, else the current message as the preview shows it
-    // (composed for printing when the pane is hidden), under the message's subject.
+    // The selection of the preview pane; else the selected messages, each on new pages ("&Print
+    // Messages"); else the current message as the preview shows it (composed for printing when
+    // the pane is hidden), under the message's subject.
     std::optional<platform::Printout> printout() override;
 
     // The text of the preview pane (plain text, CR LF lines); empty when no message is loaded.
@@ -347,6 +348,8 @@ class TinboxForm : public platform::ChildWindow {
     void composePreview();
     // The loaded message as the preview shows it, whether the pane is shown or not.
     std::string loadedMessageText();
+    std::string messageText(mime::TmsMessage& message, const store::TObjListViewVLF& item);
+    std::string selectedMessagesText();
     void previewTimerFired();
     // The preview shows another row than the current one (rows went, another row became
     // current): it is loaded anew after the preview delay, or cleared when no row is left.

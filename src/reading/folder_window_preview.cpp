@@ -201,24 +201,50 @@ void TinboxForm::composePreview() {
 
 std::string TinboxForm::loadedMessageText() {
     if (!loaded_) return {};
-    const store::FolderRow* row = nullptr;
     for (const auto& r : rows_)
-        if (r.item.fileName == loadedFile_) row = &r;
-    if (!row) return {};
+        if (r.item.fileName == loadedFile_) return messageText(*loaded_, r.item);
+    return {};
+}
+
+std::string TinboxForm::messageText(mime::TmsMessage& message, const store::TObjListViewVLF& item) {
     const auto lines =
-        readableLines(previewLines(*loaded_, row->item, headerMode_, platform_.dialogs), *loaded_);
+        readableLines(previewLines(message, item, headerMode_, platform_.dialogs), message);
     return joinLines(wrapUtf8Lines(lines, wordWrapWidth(settings_.reply.wordWrap)), false);
+}
+
+// The selected rows' messages, each on pages of its own; a message that cannot be read is
+// said in its place, so the pages still show what was asked for.
+std::string TinboxForm::selectedMessagesText() {
+    std::string text;
+    for (const int r : selectedRows()) {
+        const store::TObjListViewVLF& item = rows_[static_cast<std::size_t>(r)].item;
+        if (!text.empty()) text += std::string("\r\n") + platform::kPageBreak + "\r\n";
+        mime::TmsMessage message;
+        if (auto error = store::loadMessageFile(store::messageFilePath(directory(), item.fileName),
+                                                message)) {
+            text += "This message cannot be read: " + item.fileName + "\r\n" + *error;
+            continue;
+        }
+        store::stripPrivateHeaders(message, item);
+        text += messageText(message, item);
+    }
+    return text;
 }
 
 std::string TinboxForm::printCaption() const {
     if (current_ < 0 || static_cast<std::size_t>(current_) >= rows_.size()) return {};
-    return selectedText().empty() ? "&Print Message" : "&Print Selected Text";
+    if (!selectedText().empty()) return "&Print Selected Text";
+    return selectedCount_ > 1 ? "&Print Messages" : "&Print Message";
 }
 
 std::optional<platform::Printout> TinboxForm::printout() {
     if (printCaption().empty()) return std::nullopt;
     const std::string subject = rows_[static_cast<std::size_t>(current_)].item.subject;
     if (!selectedText().empty()) return platform::Printout{subject, selectedText()};
+    if (selectedCount_ > 1)
+        return platform::Printout{folderName() + " - " + std::to_string(selectedCount_) +
+                                      " Messages",
+                                  selectedMessagesText()};
     if (!previewText_.empty()) return platform::Printout{subject, previewText_};
     if (!loadedMessage()) return std::nullopt;
     std::string text = loadedMessageText();

@@ -94,6 +94,36 @@ TEST_F(MainPrintingTest, TheFolderWindowPrintsItsMessageOrTheSelectedPreviewText
     EXPECT_EQ(fake.dialogs.texts("error").size(), 1u);  // a cancelled preview says nothing
 }
 
+TEST_F(MainPrintingTest, SelectedMessagesArePrintedEachOnPagesOfItsOwn) {
+    for (int n = 1; n <= 2; ++n) {
+        testing::MessageSample sample;
+        sample.fileName = "2001.07.31.15.30.45.00" + std::to_string(n);
+        sample.subject = "subject " + std::to_string(n);
+        sample.body = {"body " + std::to_string(n)};
+        testing::storeMessage(home / "InBox.000", sample);
+    }
+    reading::TinboxForm& inbox = form->openFolderWindow("InBox", true);
+    inbox.rowClicked(0);
+    inbox.setSelection({0, 1});
+    EXPECT_EQ(caption("mnuFile_Print"), "&Print Messages");
+    ASSERT_TRUE(print());
+    ASSERT_EQ(fake.printer.jobs.size(), 1u);
+    const platform::PrintJob& job = fake.printer.jobs[0];
+    EXPECT_EQ(job.title, "InBox - 2 Messages");
+    const auto at = [&](const std::string& line) {
+        return std::find(job.lines.begin(), job.lines.end(), line) - job.lines.begin();
+    };
+    const auto pageBreak = at(platform::kPageBreak);
+    ASSERT_LT(pageBreak, static_cast<std::ptrdiff_t>(job.lines.size()));
+    EXPECT_EQ(std::count(job.lines.begin(), job.lines.end(), platform::kPageBreak), 1);
+    // One message before the break, the other after it.
+    const auto end = static_cast<std::ptrdiff_t>(job.lines.size());
+    ASSERT_LT(at("body 1"), end);
+    ASSERT_LT(at("body 2"), end);
+    EXPECT_LT(std::min(at("body 1"), at("body 2")), pageBreak);
+    EXPECT_GT(std::max(at("body 1"), at("body 2")), pageBreak);
+}
+
 TEST_F(MainPrintingTest, AScratchPadInFrontPrintsItsNoteUnderItsName) {
     testing::storeMessage(home / "InBox.000", testing::MessageSample{});
     form->openFolderWindow("InBox", true);

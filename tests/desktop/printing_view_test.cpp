@@ -38,6 +38,10 @@ TEST(Printing, AJobIsLaidOutIntoPagesWithLongLinesWrapped) {
     const std::string pdf = readWholeFile(dir / "short.pdf").value_or("");
     EXPECT_EQ(pdf.rfind("%PDF", 0), 0u);
 
+    // A page break starts the next page.
+    job.lines = {"first message", platform::kPageBreak, "second message"};
+    EXPECT_EQ(pagesOf(job, dir / "two.pdf"), 2);
+
     // 60 lines fit one A4 or Letter page at 10 points; 150 do not.
     job.lines.assign(150, "line");
     const int pages = pagesOf(job, dir / "long.pdf");
