@@ -275,6 +275,12 @@ void TcomposeForm::setBody(std::string text) {
     body_ = std::move(text);
 }
 
+void TcomposeForm::setSpellCheckedText(const std::string& text) {
+    if (text == body_) return;
+    setBody(text);
+    changed();
+}
+
 void TcomposeForm::importTextFile() {
     if (page_ != ComposePage::Compose && page_ != ComposePage::Body) {
         platform_.system.beep();

@@ -243,6 +243,11 @@ class TcomposeForm : public platform::ChildWindow {
     platform::Menu popupMenu();
     // The body's selection, else the whole body, under the subject.
     int helpContext() const override { return platform::help_topic::kComposeWindow; }
+    // The spell check goes over the whole body (not while the window loads or sends).
+    const std::string* spellCheckText() const override {
+        return loading_ || sending_ ? nullptr : &body_;
+    }
+    void setSpellCheckedText(const std::string& text) override;
     std::string printCaption() const override;
     std::optional<platform::Printout> printout() override;
     bool sendEnabled() const;

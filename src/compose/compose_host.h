@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,9 @@ class ComposeHost {
     virtual void closeComposeWindow(TcomposeForm& window) = 0;
     // Tells the view that the window's fields, captions or menus changed.
     virtual void composeWindowChanged(TcomposeForm& window) = 0;
+    // "Spell check message before sending": the body in the spell check window. The body to
+    // send (corrected or not), or nullopt when the user cancelled: the sending then stops.
+    virtual std::optional<std::string> spellCheckBeforeSending(const std::string& body) = 0;
     // The last mail-to address captured from a web link while "Copy web link MailTo: address
     // to buffer" is on ("" when none was this run).
     virtual std::string capturedMailTo() const { return {}; }

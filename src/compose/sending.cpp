@@ -224,6 +224,13 @@ void Sending::sendComposeWindow(TcomposeForm& window) {
             return;
     }
     if (fields.sendOnePer) (void)writeSendOnePer(home_, fields.to);
+    if (host_.settings().send.spellCheckBeforeSending &&
+        !startsWithNoCase(trimmed(window.plain(AddressField::To)), "abuse@")) {
+        std::optional<std::string> checked = host_.spellCheckBeforeSending(window.body());
+        if (!checked) return;  // cancelled: the window stays open with its text
+        if (*checked != window.body()) window.setSpellCheckedText(*checked);
+        fields.body = std::move(*checked);
+    }
     const profiles::TUsersObjListBox profile = window.profile();
     const std::string lastFolder = window.sourceFolderWindow();
     const bool fromDraftsOrOutBox = window.source() && (window.mode() == ComposeMode::Drafts ||

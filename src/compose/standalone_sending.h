@@ -51,6 +51,10 @@ class StandaloneSending final : public ComposeHost {
     TcomposeForm* activeComposeWindow() override { return nullptr; }
     void closeComposeWindow(TcomposeForm&) override {}
     void composeWindowChanged(TcomposeForm&) override {}
+    // Only compose windows are spell checked, and this sends stored messages only.
+    std::optional<std::string> spellCheckBeforeSending(const std::string& body) override {
+        return body;
+    }
 
   private:
     platform::Platform& platform_;

@@ -115,6 +115,10 @@ std::string MainComposeHost::capturedMailTo() const {
     return main_.capturedMailTo();
 }
 
+std::optional<std::string> MainComposeHost::spellCheckBeforeSending(const std::string& body) {
+    return main_.spellCheck(body, true);
+}
+
 void MainComposeHost::composeWindowChanged(compose::TcomposeForm& window) {
     main_.childChanged(window);
 }

@@ -50,6 +50,7 @@ class MainComposeHost final : public compose::ComposeHost {
     void closeComposeWindow(compose::TcomposeForm& window) override;
     void composeWindowChanged(compose::TcomposeForm& window) override;
     std::string capturedMailTo() const override;
+    std::optional<std::string> spellCheckBeforeSending(const std::string& body) override;
 
   private:
     TmainForm& main_;

@@ -14,6 +14,7 @@
 #include "core/error_report.h"
 #include "core/main_retrieval.h"
 #include "core/startup_checks.h"
+#include "tools/spelling_dictionary.h"
 #include "platform/help_requests.h"
 #include "platform/session_records.h"
 #include "profiles/profile_menus.h"
@@ -67,6 +68,7 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
     compose_ = compose::registerWindowKinds(kinds_, commands_, home_, *composeHost_, platform_);
     tools::registerWindowKinds(kinds_, commands_, home_, *this, platform_);
     registerPrintCommands();
+    registerSpellCommands();
     // Every window's Help opens its own topic; the window in front decides.
     commands_.add(platform::kHelpCommand, {[this] {
                       const int topic = children_.empty()

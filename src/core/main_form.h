@@ -34,6 +34,9 @@
 namespace velmora::compose {
 class ComposeWindows;
 }
+namespace velmora::tools {
+class SpellingDictionary;
+}
 
 namespace velmora::core {
 
@@ -146,6 +149,11 @@ class TmainForm final : public reading::FolderWindowHost,
     // The last mail-to address that went to the web-link buffer this run (trimmed; "" none),
     // for the compose windows' "Insert Mail To: Address From Buffer".
     const std::string& capturedMailTo() const { return capturedMailTo_; }
+    // The spell check window over `text` with the home folder's dictionary (read at the first
+    // check). The text to keep, or nullopt when the user cancelled or there is no dictionary
+    // (said in a box). `beforeSending`: without a dictionary the user chooses whether the
+    // message goes unchecked (its text comes back) or not.
+    std::optional<std::string> spellCheck(const std::string& text, bool beforeSending);
     const std::string& statusPanel(StatusPanel panel) const {
         return statusPanels_[static_cast<std::size_t>(panel)];
     }
@@ -326,6 +334,10 @@ class TmainForm final : public reading::FolderWindowHost,
     // The window the print commands print from (main_printing.cpp), and their caption by it.
     platform::ChildWindow* printTarget() const;
     void registerPrintCommands();
+    // The window "spell.check" acts on (main_spelling.cpp): the child window in front when it
+    // has a text to check and is not minimized, and the dictionary was found at start-up.
+    platform::ChildWindow* spellCheckTarget() const;
+    void registerSpellCommands();
     std::string printCaption(const char* fallback) const;
     platform::Menu configureMenu();
     platform::Menu windowMenu();
@@ -387,6 +399,7 @@ class TmainForm final : public reading::FolderWindowHost,
     bool shuttingDown_ = false;
     bool busy_ = false;
     bool spellCheckEnabled_ = true;
+    std::unique_ptr<tools::SpellingDictionary> dictionary_;
     std::unique_ptr<MainComposeHost> composeHost_;
     std::shared_ptr<compose::ComposeWindows> compose_;
 };

@@ -31,6 +31,7 @@
 #include "desktop/retrieval/retrieval_views.h"
 #include "desktop/scratch_pad_view.h"
 #include "desktop/search_window_view.h"
+#include "desktop/spell_check_dialog.h"
 #include "desktop/text_convert.h"
 #include "profiles/settings_rules.h"
 
@@ -98,6 +99,7 @@ int runDesktop(QApplication& app) {
     registerSignatureWindowView();
     registerScratchPadView();
     registerSearchWindowView();
+    registerSpellCheckWindowView();
     QtPlatform platform;
     const QSize screen = app.primaryScreen() ? app.primaryScreen()->size() : QSize(1280, 1024);
     core::TmainForm model(platform.platform(), home, request, {screen.width(), screen.height()});

@@ -52,6 +52,12 @@ class ChildWindow {
     // What its print commands print (a message may be loaded for it); nothing when nothing.
     virtual std::optional<Printout> printout() { return std::nullopt; }
 
+    // The text the spell check goes over (a message body, a note); nullptr when the window has
+    // none to check.
+    virtual const std::string* spellCheckText() const { return nullptr; }
+    // The checked text back: the window takes it as if the user had typed it.
+    virtual void setSpellCheckedText(const std::string& text) { (void)text; }
+
     // The help topic its Help commands open (platform/help.h).
     virtual int helpContext() const { return help_topic::kContents; }
 

@@ -107,6 +107,10 @@ void TscratchPadForm::textEdited(const std::string& text) {
     markModified();
 }
 
+void TscratchPadForm::setSpellCheckedText(const std::string& text) {
+    textEdited(text);
+}
+
 void TscratchPadForm::appendLine(const std::string& line) {
     if (!text_.empty() && text_.back() != '\n' && text_.back() != '\r') text_ += "\r\n";
     text_ += line;

@@ -108,6 +108,9 @@ class TscratchPadForm final : public platform::ChildWindow {
     int helpContext() const override { return platform::help_topic::kScratchPad; }
     std::string printCaption() const override;
     std::optional<platform::Printout> printout() override;
+    // The spell check goes over the whole text; its result marks the pad as typing does.
+    const std::string* spellCheckText() const override { return &text_; }
+    void setSpellCheckedText(const std::string& text) override;
 
     // platform::ChildWindow: a modified pad asks whether to save it, unless told not to. A
     // failed save keeps the pad open.

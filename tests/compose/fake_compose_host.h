@@ -2,6 +2,7 @@
 // compose windows it owns, an address book of its own, and a record of what sending asked.
 #pragma once
 
+#include <functional>
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -66,6 +67,10 @@ class FakeComposeHost final : public compose::ComposeHost {
     }
     void composeWindowChanged(compose::TcomposeForm&) override { ++changes; }
     std::string capturedMailTo() const override { return captured; }
+    std::optional<std::string> spellCheckBeforeSending(const std::string& body) override {
+        spellChecked.push_back(body);
+        return spellCheck ? spellCheck(body) : std::optional<std::string>(body);
+    }
 
     // A profile "Work" made active, its SMTP server `smtp`.
     void addProfile(const std::string& smtp = "127.0.0.1") {
@@ -90,6 +95,9 @@ class FakeComposeHost final : public compose::ComposeHost {
     bool busyFlag = false;
     std::string title = "Velmora Pro 4.6";
     std::string captured;
+    // The bodies given to the spell check, and what it answers (default: the body unchanged).
+    std::vector<std::string> spellChecked;
+    std::function<std::optional<std::string>(const std::string&)> spellCheck;
     std::vector<std::string> titles;
     bool commandsEnabled = true;
     bool autoCheck = false;

@@ -339,6 +339,53 @@ TEST_F(Sending_, ALineBreakInAStoredAddressNeverReachesTheWire) {
     EXPECT_EQ(infos()[0].rfind("Address not allowed in the SMTP envelope: ", 0), 0u) << infos()[0];
 }
 
+TEST_F(Sending_, SpellCheckBeforeSendingSendsTheCorrectedBody) {
+    testing::ScriptedServer server(session({"bob@x.org"}));
+    useServer(server.port());
+    host.settingsValue.send.spellCheckBeforeSending = true;
+    TcomposeForm& w = open({"bob@x.org"});
+    w.setBody("Helo there\r\n");
+    host.spellCheck = [](const std::string&) { return std::optional<std::string>("Hello there\r\n"); };
+    windows.sendCommand();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(host.spellChecked, std::vector<std::string>{"Helo there\r\n"});
+    ASSERT_EQ(server.data().size(), 1u);
+    EXPECT_NE(server.data()[0].find("Hello there"), std::string::npos) << server.data()[0];
+    EXPECT_EQ(w.body(), "Hello there\r\n");
+    EXPECT_TRUE(w.saved());
+}
+
+TEST_F(Sending_, ACancelledSpellCheckSendsNothingAndKeepsTheWindowAsItWas) {
+    host.settingsValue.send.spellCheckBeforeSending = true;
+    TcomposeForm& w = open({"bob@x.org"});
+    w.setBody("Helo there\r\n");
+    host.spellCheck = [](const std::string&) { return std::optional<std::string>(); };
+    windows.sendCommand();
+    EXPECT_EQ(host.spellChecked.size(), 1u);
+    EXPECT_EQ(w.body(), "Helo there\r\n");
+    EXPECT_FALSE(w.saved());
+    EXPECT_FALSE(w.sending());
+    EXPECT_EQ(host.windows.size(), 1u);
+    EXPECT_FALSE(host.busyFlag);
+    EXPECT_EQ(host.title, "Velmora Pro 4.6");
+    EXPECT_TRUE(infos().empty());
+}
+
+TEST_F(Sending_, NoSpellCheckForAbuseReportsOrWithTheOptionOff) {
+    testing::ScriptedServer server(
+        sessions({session({"Abuse@isp.example"}), session({"bob@x.org"})}));
+    useServer(server.port());
+    host.settingsValue.send.spellCheckBeforeSending = true;
+    open({"Abuse@isp.example"});
+    windows.sendCommand();
+    host.settingsValue.send.spellCheckBeforeSending = false;
+    open({"bob@x.org"});
+    windows.sendCommand();
+    EXPECT_EQ(server.finish(), "");
+    EXPECT_EQ(server.data().size(), 2u);
+    EXPECT_TRUE(host.spellChecked.empty());
+}
+
 TEST_F(Sending_, CancelStopsBeforeTheNextRecipientAndKeepsTheWholeToList) {
     Script first = session({"a@x.org"});
     testing::ScriptedServer server(first);

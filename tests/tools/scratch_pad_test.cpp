@@ -7,6 +7,7 @@
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
 #include "tools/scratch_pad_form.h"
+#include "tools/spell_check_form.h"
 #include "tools/scratch_pads.h"
 
 namespace velmora::tools {
@@ -322,7 +323,7 @@ TEST_F(ScratchPadTest, SortKeepsNonEmptyLinesInLowerCaseSortedIgnoringCase) {
     EXPECT_EQ(p.text(), "b\r\na");
 }
 
-TEST_F(ScratchPadTest, ThePopUpMenuFollowsTheSelectionAndLeavesUnbuiltWorkDisabled) {
+TEST_F(ScratchPadTest, ThePopUpMenuFollowsTheSelectionAndOffersTheMainCommands) {
     start();
     TscratchPadForm& p = *newPad("notes");
     EXPECT_EQ(platform::findMenuEntry(p.popupMenu(false), "popScratch_Print")->caption,
@@ -330,9 +331,47 @@ TEST_F(ScratchPadTest, ThePopUpMenuFollowsTheSelectionAndLeavesUnbuiltWorkDisabl
     const platform::Menu menu = p.popupMenu(true);
     EXPECT_EQ(platform::findMenuEntry(menu, "popScratch_Print")->caption, "&Print Selected Text");
     EXPECT_TRUE(platform::findMenuEntry(menu, "popScratch_Print")->enabled);
-    EXPECT_FALSE(platform::findMenuEntry(menu, "popScratch_SpellCheck")->enabled);
+    EXPECT_TRUE(platform::findMenuEntry(menu, "popScratch_SpellCheck")->enabled);
     EXPECT_TRUE(platform::findMenuEntry(menu, "popScratch_New")->enabled);
     EXPECT_TRUE(platform::findMenuEntry(menu, "popScratch_FloatingTips")->checkable);
+}
+
+TEST_F(ScratchPadTest, SpellCheckPutsTheCorrectedTextBackAsTypingWould) {
+    writeFile(home / "ENGLISH.DCT", "the\r\nword\r\n");
+    writeFile(home / "notes.txt", "the wrod\r\n");
+    start();
+    TscratchPadForm& p = *newPad("notes");
+    ASSERT_FALSE(p.modified());
+    tools::setSpellCheckWindowView([](TspellCheckForm& f) { f.changeClick(); });
+    EXPECT_TRUE(run("spell.check"));
+    EXPECT_EQ(p.text(), "the word");
+    EXPECT_EQ(p.caption(), "notes.txt *");
+    EXPECT_EQ(fake.dialogs.texts("information"),
+              std::vector<std::string>{kSpellCheckCompleteText});
+
+    // Cancelled: nothing changes.
+    type(p, "the wrod again");
+    tools::setSpellCheckWindowView([](TspellCheckForm& f) { f.cancelClick(); });
+    EXPECT_TRUE(run("spell.check"));
+    EXPECT_EQ(p.text(), "the wrod again");
+
+    p.setState(platform::WindowState::Minimized);
+    EXPECT_FALSE(form->commands().available("spell.check"));
+    tools::setSpellCheckWindowView(nullptr);
+}
+
+TEST_F(ScratchPadTest, SpellCheckIsOffWithoutTheDictionaryOrAPadInFront) {
+    start();
+    newPad("notes");
+    EXPECT_TRUE(form->commands().available("spell.check"));
+    form->openFolderWindow("InBox", true);
+    EXPECT_FALSE(form->commands().available("spell.check")) << "a folder window has no text";
+    shutDown();
+
+    std::filesystem::remove(home / "ENGLISH.DCT");
+    start();
+    newPad("notes");
+    EXPECT_FALSE(form->commands().available("spell.check"));
 }
 
 // --- the main window while a pad is in front -------------------------------------------------
