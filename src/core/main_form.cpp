@@ -14,7 +14,6 @@
 #include "core/error_report.h"
 #include "core/main_retrieval.h"
 #include "core/startup_checks.h"
-#include "tools/spelling_dictionary.h"
 #include "platform/help_requests.h"
 #include "platform/session_records.h"
 #include "profiles/profile_menus.h"
@@ -22,6 +21,7 @@
 #include "reading/transfers.h"
 #include "reading/window_kinds.h"
 #include "store/folders.h"
+#include "tools/spelling_dictionary.h"
 #include "tools/window_kinds.h"
 
 namespace velmora::core {
@@ -71,9 +71,8 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
     registerSpellCommands();
     // Every window's Help opens its own topic; the window in front decides.
     commands_.add(platform::kHelpCommand, {[this] {
-                      const int topic = children_.empty()
-                                            ? platform::help_topic::kContents
-                                            : children_.front()->helpContext();
+                      const int topic = children_.empty() ? platform::help_topic::kContents
+                                                          : children_.front()->helpContext();
                       platform::showHelpTopic(platform_, topic);
                   }});
     commands_.add(platform::kFloatingTipsCommand,

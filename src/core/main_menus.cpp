@@ -54,7 +54,8 @@ constexpr ToolEntry kToolEntries[] = {
     {"cmdTBCount", "Count", "Retrieve Mail Count & Size Only|", "dialog-information",
      "retrieve.count", true},
     {"cmdTBForward", "Forward", "Forward Mail Message|", "mail-forward", "forward.message", false},
-    {"cmdTBPrint", "Print", "Print Selected Mail Message(s)|", "document-print", platform::kPrintCommand, false},
+    {"cmdTBPrint", "Print", "Print Selected Mail Message(s)|", "document-print",
+     platform::kPrintCommand, false},
     {"cmdTBMessages", "Messages", "", "mail-receive", "retrieve.messages", true},
 };
 

@@ -35,8 +35,7 @@ void TmainForm::registerSpellCommands() {
                        const std::string original = *target->spellCheckText();
                        const std::optional<std::string> checked = spellCheck(original, false);
                        // The window may have gone while the check was up.
-                       if (!checked || *checked == original || spellCheckTarget() != target)
-                           return;
+                       if (!checked || *checked == original || spellCheckTarget() != target) return;
                        target->setSpellCheckedText(*checked);
                        if (view_) view_->childChanged(*target);
                        notifyFrame();

@@ -435,6 +435,7 @@ std::unique_ptr<platform::Timer> QtTimers::createTimer(platform::Milliseconds in
     return std::make_unique<QtTimer>(interval, singleShot, std::move(onTimeout));
 }
 
-QtPlatform::QtPlatform() : platform_{dialogs_, system_, clock_, events_, timers_, printer_, help_} {}
+QtPlatform::QtPlatform()
+    : platform_{dialogs_, system_, clock_, events_, timers_, printer_, help_} {}
 
 }  // namespace velmora::desktop

@@ -30,8 +30,7 @@ std::vector<QString> wrappedLines(const QString& line, const QFont& font, qreal 
     QTextLayout layout(line, font, device);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    option.setTabStopDistance(QFontMetricsF(font, device).horizontalAdvance(QLatin1Char(' ')) *
-                              8);
+    option.setTabStopDistance(QFontMetricsF(font, device).horizontalAdvance(QLatin1Char(' ')) * 8);
     layout.setTextOption(option);
     std::vector<QString> out;
     layout.beginLayout();
@@ -68,8 +67,7 @@ int paintPrintJob(QPrinter& printer, const platform::PrintJob& job) {
     std::vector<QString> lines;
     for (const std::string& line : job.lines) {
         if (line == platform::kPageBreak) {
-            while (lines.size() % static_cast<std::size_t>(linesPerPage) != 0)
-                lines.emplace_back();
+            while (lines.size() % static_cast<std::size_t>(linesPerPage) != 0) lines.emplace_back();
             continue;
         }
         for (QString& piece : wrappedLines(toQtReadable(line), font, area.width(), &printer))

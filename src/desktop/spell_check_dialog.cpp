@@ -25,7 +25,8 @@ QString markedLine(const TspellCheckForm& form) {
     const std::string word = form.word();
     const std::size_t at = std::min(form.wordOffsetInLine(), line.size());
     const QString before = toQt(line.substr(0, at)).toHtmlEscaped();
-    const QString after = toQt(line.substr(std::min(at + word.size(), line.size()))).toHtmlEscaped();
+    const QString after =
+        toQt(line.substr(std::min(at + word.size(), line.size()))).toHtmlEscaped();
     return QStringLiteral("<p style=\"white-space:pre-wrap\">%1<b><u>%2</u></b>%3</p>")
         .arg(before, toQt(word).toHtmlEscaped(), after);
 }
@@ -61,8 +62,8 @@ SpellCheckDialog::SpellCheckDialog(TspellCheckForm& form, QWidget* parent)
 
     auto* buttons = new QVBoxLayout;
     auto button = [this, buttons](const char* name, const char* caption) {
-        auto* b = named(new QPushButton(QString::fromLatin1(caption), this), name,
-                        plainCaption(caption));
+        auto* b =
+            named(new QPushButton(QString::fromLatin1(caption), this), name, plainCaption(caption));
         b->setAutoDefault(false);
         buttons->addWidget(b);
         return b;

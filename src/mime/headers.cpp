@@ -39,9 +39,9 @@ std::size_t findNoCase(std::string_view text, std::string_view needle, std::size
     return std::string_view::npos;
 }
 
-// Splits at commas outside double quotes; trims each piece and decodes it when `decode`. An empty piece before a
-// comma is an entry; an empty piece at the end is not. False, with the list full, when the
-// text holds more entries than kMaxAddressListEntries allows.
+// Splits at commas outside double quotes; trims each piece and decodes it when `decode`. An empty
+// piece before a comma is an entry; an empty piece at the end is not. False, with the list full,
+// when the text holds more entries than kMaxAddressListEntries allows.
 bool splitAddresses(std::string_view text, std::vector<std::string>& list, bool decode) {
     const auto entry = [decode](std::string_view piece) {
         return decode ? DecodeHeaderWords(piece) : std::string(piece);

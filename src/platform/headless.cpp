@@ -113,6 +113,7 @@ std::unique_ptr<Timer> HeadlessTimers::createTimer(Milliseconds interval, bool,
     return std::make_unique<InertTimer>(interval);
 }
 
-HeadlessPlatform::HeadlessPlatform() : platform_{dialogs_, system_, clock_, events_, timers_, printer_, help_} {}
+HeadlessPlatform::HeadlessPlatform()
+    : platform_{dialogs_, system_, clock_, events_, timers_, printer_, help_} {}
 
 }  // namespace velmora::platform

@@ -9,14 +9,14 @@ void showHelpTopic(Platform& platform, int topic) {
         case HelpOutcome::Shown:
             return;
         case HelpOutcome::NoHelpFile:
-            platform.dialogs.information(kProductName, "The help file\r" +
-                                                           platform.help.helpFile().string() +
-                                                           "\rwas not found.");
+            platform.dialogs.information(
+                kProductName,
+                "The help file\r" + platform.help.helpFile().string() + "\rwas not found.");
             return;
         case HelpOutcome::Unreadable:
-            platform.dialogs.warning(kProductName, "The help file\r" +
-                                                       platform.help.helpFile().string() +
-                                                       "\rcannot be read.");
+            platform.dialogs.warning(
+                kProductName,
+                "The help file\r" + platform.help.helpFile().string() + "\rcannot be read.");
             return;
     }
 }

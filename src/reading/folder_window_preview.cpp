@@ -242,9 +242,9 @@ std::optional<platform::Printout> TinboxForm::printout() {
     const std::string subject = rows_[static_cast<std::size_t>(current_)].item.subject;
     if (!selectedText().empty()) return platform::Printout{subject, selectedText()};
     if (selectedCount_ > 1)
-        return platform::Printout{folderName() + " - " + std::to_string(selectedCount_) +
-                                      " Messages",
-                                  selectedMessagesText()};
+        return platform::Printout{
+            folderName() + " - " + std::to_string(selectedCount_) + " Messages",
+            selectedMessagesText()};
     if (!previewText_.empty()) return platform::Printout{subject, previewText_};
     if (!loadedMessage()) return std::nullopt;
     std::string text = loadedMessageText();

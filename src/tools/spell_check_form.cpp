@@ -100,7 +100,8 @@ int TspellCheckForm::lineNumber() const {
     int line = 1;
     for (std::size_t i = 0; i < current_->offset; ++i) {
         // CR LF, a lone LF and a lone CR each end one line.
-        if (text_[i] == '\n' || (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n')))
+        if (text_[i] == '\n' ||
+            (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n')))
             ++line;
     }
     return line;

@@ -59,8 +59,10 @@ WordCase caseOf(const std::u32string& word) {
         const auto c = static_cast<UChar32>(word[i]);
         if (u_isupper(c) || u_istitle(c)) {
             anyUpper = true;
-            if (i == 0) firstUpper = true;
-            else upperAfterFirst = true;
+            if (i == 0)
+                firstUpper = true;
+            else
+                upperAfterFirst = true;
         } else if (u_islower(c)) {
             anyLower = true;
         }
@@ -81,21 +83,24 @@ std::string withCase(const std::string& word, WordCase wanted) {
     return utf8(*points);
 }
 
-// Every string one edit away from `word` over `alphabet`, handed to `visit`.
+// Every string one edit away from `word` over `alphabet`, handed to `visit` in the order of the
+// commonest typing slips: two neighbours swapped ("teh"), a letter left out ("brwn"), a letter
+// mistyped, a letter too many.
 template <typename Visit>
-void forEachEdit(const std::u32string& word, const std::vector<char32_t>& alphabet,
-                 Visit&& visit) {
+void forEachEdit(const std::u32string& word, const std::vector<char32_t>& alphabet, Visit&& visit) {
     std::u32string candidate;
-    for (std::size_t i = 0; i < word.size(); ++i) {  // a letter dropped
-        candidate = word;
-        candidate.erase(i, 1);
-        visit(candidate);
-    }
     for (std::size_t i = 0; i + 1 < word.size(); ++i) {  // neighbours swapped
         if (word[i] == word[i + 1]) continue;
         candidate = word;
         std::swap(candidate[i], candidate[i + 1]);
         visit(candidate);
+    }
+    for (std::size_t i = 0; i <= word.size(); ++i) {  // a letter added
+        for (char32_t c : alphabet) {
+            candidate = word;
+            candidate.insert(candidate.begin() + static_cast<std::ptrdiff_t>(i), c);
+            visit(candidate);
+        }
     }
     for (std::size_t i = 0; i < word.size(); ++i) {  // a letter changed
         candidate = word;
@@ -105,12 +110,10 @@ void forEachEdit(const std::u32string& word, const std::vector<char32_t>& alphab
             visit(candidate);
         }
     }
-    for (std::size_t i = 0; i <= word.size(); ++i) {  // a letter added
-        for (char32_t c : alphabet) {
-            candidate = word;
-            candidate.insert(candidate.begin() + static_cast<std::ptrdiff_t>(i), c);
-            visit(candidate);
-        }
+    for (std::size_t i = 0; i < word.size(); ++i) {  // a letter dropped
+        candidate = word;
+        candidate.erase(i, 1);
+        visit(candidate);
     }
 }
 
@@ -167,9 +170,8 @@ bool SpellingDictionary::contains(std::string_view word) const {
     // In capitals any listed spelling will do; with a capital first letter only a word the
     // list has in lower case (a listed "London" does not make "Londonderry" of "LondonDerry").
     if (wordCase == WordCase::Capitals) return true;
-    return std::any_of(entries->begin(), entries->end(), [](const std::string& entry) {
-        return entry == lowerCase(entry);
-    });
+    return std::any_of(entries->begin(), entries->end(),
+                       [](const std::string& entry) { return entry == lowerCase(entry); });
 }
 
 std::vector<std::string> SpellingDictionary::suggestions(std::string_view word,

@@ -97,7 +97,8 @@ void wordsOfLine(std::string_view text, std::size_t lineStart, std::size_t lineE
             if (c == '>') return;  // a quoted line
             firstVisible = false;
         }
-        piece.push_back({static_cast<std::size_t>(start), static_cast<std::size_t>(i - start), kind});
+        piece.push_back(
+            {static_cast<std::size_t>(start), static_cast<std::size_t>(i - start), kind});
     }
     endPiece();
 }

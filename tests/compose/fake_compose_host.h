@@ -2,8 +2,8 @@
 // compose windows it owns, an address book of its own, and a record of what sending asked.
 #pragma once
 
-#include <functional>
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>

@@ -345,7 +345,9 @@ TEST_F(Sending_, SpellCheckBeforeSendingSendsTheCorrectedBody) {
     host.settingsValue.send.spellCheckBeforeSending = true;
     TcomposeForm& w = open({"bob@x.org"});
     w.setBody("Helo there\r\n");
-    host.spellCheck = [](const std::string&) { return std::optional<std::string>("Hello there\r\n"); };
+    host.spellCheck = [](const std::string&) {
+        return std::optional<std::string>("Hello there\r\n");
+    };
     windows.sendCommand();
     EXPECT_EQ(server.finish(), "");
     EXPECT_EQ(host.spellChecked, std::vector<std::string>{"Helo there\r\n"});

@@ -136,8 +136,7 @@ TEST_F(MainPrintingTest, AScratchPadInFrontPrintsItsNoteUnderItsName) {
     ASSERT_TRUE(print());
     ASSERT_EQ(fake.printer.jobs.size(), 1u);
     EXPECT_EQ(fake.printer.jobs[0].title, "notes.txt");
-    EXPECT_EQ(fake.printer.jobs[0].lines,
-              (std::vector<std::string>{"first line", "second line"}));
+    EXPECT_EQ(fake.printer.jobs[0].lines, (std::vector<std::string>{"first line", "second line"}));
     pad->setSelectedText("second");
     EXPECT_EQ(caption("mnuFile_Print"), "&Print Selected Text");
     ASSERT_TRUE(print());

@@ -1,8 +1,6 @@
 // Printing on Qt, offscreen: a job laid out into PDF pages (long lines wrapped, text past a
 // page on the next), the selection of an editor as the print commands see it, and a print
 // preview closed without printing.
-#include "desktop/qt_printer.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -14,6 +12,7 @@
 
 #include "base/text_file.h"
 #include "desktop/editor_text.h"
+#include "desktop/qt_printer.h"
 #include "support/qt_application.h"
 #include "support/temp_dir.h"
 

@@ -27,9 +27,9 @@ TEST(SpellCheckDialog, ShowsTheWordAndForwardsTheButtons) {
         SpellCheckDialog dialog(f, nullptr);
         dialog.show();
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Spell Check"));
-        for (const char* name : {"lblWord", "txtLine", "edtChangeTo", "lstSuggestions",
-                                 "cmdChange", "cmdChangeAll", "cmdIgnore", "cmdIgnoreAll",
-                                 "cmdAdd", "cmdCancel"}) {
+        for (const char* name :
+             {"lblWord", "txtLine", "edtChangeTo", "lstSuggestions", "cmdChange", "cmdChangeAll",
+              "cmdIgnore", "cmdIgnoreAll", "cmdAdd", "cmdCancel"}) {
             auto* widget = dialog.findChild<QWidget*>(QString::fromLatin1(name));
             ASSERT_NE(widget, nullptr) << name;
             EXPECT_FALSE(widget->accessibleName().isEmpty()) << name;

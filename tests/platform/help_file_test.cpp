@@ -1,8 +1,7 @@
 // The help file's format, and the help file the program brings: every window's topic is in it.
-#include "platform/help.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/help.h"
 #include "support/temp_dir.h"
 
 namespace velmora::platform {

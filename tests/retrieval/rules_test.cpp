@@ -31,8 +31,8 @@ TEST(RuleMatching, ComparisonsIgnoreCaseAndTestTheirPlaceInTheValue) {
     constexpr Case cases[] = {
         {"begins, case ignored", RuleComparison::BeginsWith, "Sale today", "SALE", true},
         {"begins, later occurrence", RuleComparison::BeginsWith, "Big sale", "SALE", false},
-        {"begins, case ignored in any script", RuleComparison::BeginsWith, "привет всем",
-         "ПРИВЕТ", true},
+        {"begins, case ignored in any script", RuleComparison::BeginsWith, "привет всем", "ПРИВЕТ",
+         true},
         {"contains, Greek case ignored", RuleComparison::Contains, "Η ΠΡΟΣΦΟΡΑ", "προσφορα", true},
         {"ends, value one shorter", RuleComparison::EndsWith, "a@b.c", "xa@b.c", false},
         {"ends, plain suffix", RuleComparison::EndsWith, "xab", "ab", true},

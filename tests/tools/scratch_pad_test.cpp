@@ -7,8 +7,8 @@
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
 #include "tools/scratch_pad_form.h"
-#include "tools/spell_check_form.h"
 #include "tools/scratch_pads.h"
+#include "tools/spell_check_form.h"
 
 namespace velmora::tools {
 namespace {
@@ -346,8 +346,7 @@ TEST_F(ScratchPadTest, SpellCheckPutsTheCorrectedTextBackAsTypingWould) {
     EXPECT_TRUE(run("spell.check"));
     EXPECT_EQ(p.text(), "the word");
     EXPECT_EQ(p.caption(), "notes.txt *");
-    EXPECT_EQ(fake.dialogs.texts("information"),
-              std::vector<std::string>{kSpellCheckCompleteText});
+    EXPECT_EQ(fake.dialogs.texts("information"), std::vector<std::string>{kSpellCheckCompleteText});
 
     // Cancelled: nothing changes.
     type(p, "the wrod again");

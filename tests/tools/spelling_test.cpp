@@ -3,8 +3,6 @@
 // window's walk through a text with the fakes.
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
 #include "tools/spell_check_form.h"
@@ -31,11 +29,10 @@ TEST(SpellingDictionary, FollowsTheCaseOfItsOwnWords) {
         bool known;
     };
     const Case cases[] = {
-        {"word", true},    {"Word", true},     {"WORD", true},      {"wOrd", false},
-        {"London", true},  {"LONDON", true},   {"london", false},   {"ABC's", true},
-        {"ABC'S", true},   {"abc's", false},   {"Café", true},      {"CAFÉ", true},
-        {"cafe", false},   {"Straße", true},   {"don't", true},     {"wordy", false},
-        {"", false},       {"caf\xC3", false},
+        {"word", true},   {"Word", true},    {"WORD", true},     {"wOrd", false},  {"London", true},
+        {"LONDON", true}, {"london", false}, {"ABC's", true},    {"ABC'S", true},  {"abc's", false},
+        {"Café", true},   {"CAFÉ", true},    {"cafe", false},    {"Straße", true}, {"don't", true},
+        {"wordy", false}, {"", false},       {"caf\xC3", false},
     };
     for (const auto& c : cases) EXPECT_EQ(dictionary.contains(c.word), c.known) << c.word;
 }
@@ -99,18 +96,18 @@ TEST(SpellingDictionary, AddThatCannotWriteStillKnowsTheWordThisRun) {
 }
 
 #ifdef VELMORA_DICTIONARY_FILE
-TEST(SpellingDictionary, TheProgramsDictionarySuggestsQuicklyForLongWords) {
+TEST(SpellingDictionary, TheProgramsDictionaryPutsTheCommonestSlipsFirst) {
     auto loaded = SpellingDictionary::load(VELMORA_DICTIONARY_FILE);
     ASSERT_TRUE(std::holds_alternative<SpellingDictionary>(loaded));
     const auto& dictionary = std::get<SpellingDictionary>(loaded);
     EXPECT_GT(dictionary.size(), 90'000u);
     EXPECT_TRUE(dictionary.contains("aardvark"));
     EXPECT_TRUE(dictionary.contains("Aardvark"));
-    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(dictionary.suggestions("Teh").front(), "The");  // neighbours swapped
+    const auto left = dictionary.suggestions("brwn", 3);      // a letter left out
+    EXPECT_NE(std::find(left.begin(), left.end(), "brown"), left.end());
     const auto found = dictionary.suggestions("accomodatoin");  // two edits from the word
-    const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_NE(std::find(found.begin(), found.end(), "accommodation"), found.end());
-    EXPECT_LT(took, std::chrono::seconds(2));
 }
 #endif
 
@@ -128,17 +125,27 @@ TEST(SpellingWords, FindsTheWordsMailHolds) {
     };
     const Case cases[] = {
         {"plain", "The quick, brown fox.", {"The", "quick", "brown", "fox"}},
-        {"inner apostrophes only", "'Don't' O\xE2\x80\x99" "Brien's dogs'", {"Don't", "O\xE2\x80\x99" "Brien's", "dogs"}},
+        {"inner apostrophes only",
+         "'Don't' O\xE2\x80\x99"
+         "Brien's dogs'",
+         {"Don't",
+          "O\xE2\x80\x99"
+          "Brien's",
+          "dogs"}},
         {"double apostrophe splits", "rock''n", {"rock", "n"}},
         {"hyphen splits", "well-known", {"well", "known"}},
         {"digits skip the run", "3rd mp3 2024 ok", {"ok"}},
         {"mail address", "write to ann.lee@example.com today", {"write", "to", "today"}},
-        {"urls", "see http://example.com/a_b or www.Example.org, HTTPS://x.y now",
+        {"urls",
+         "see http://example.com/a_b or www.Example.org, HTTPS://x.y now",
          {"see", "or", "now"}},
         {"quoted lines", "Hi\r\n> quoted teh\r\n  >> deeper\r\nback", {"Hi", "back"}},
         {"other scripts", "Ελληνικά русский café", {"Ελληνικά", "русский", "café"}},
         {"combining accent stays in", "cafe\xCC\x81 ok", {"cafe\xCC\x81", "ok"}},
-        {"broken bytes separate", "ab\xFF" "cd", {"ab", "cd"}},
+        {"broken bytes separate",
+         "ab\xFF"
+         "cd",
+         {"ab", "cd"}},
         {"lone CR and LF", "one\rtwo\nthree", {"one", "two", "three"}},
         {"nothing", " \r\n\t", {}},
     };
@@ -192,8 +199,7 @@ TEST_F(SpellCheckFormTest, ShowsEachUnknownWordWithItsLineAndSuggestions) {
         EXPECT_TRUE(f.finished());
     });
     EXPECT_EQ(result, "the word\r\n> teh quoted\r\nthe word and words");
-    EXPECT_EQ(fake.dialogs.texts("information"),
-              std::vector<std::string>{kSpellCheckCompleteText});
+    EXPECT_EQ(fake.dialogs.texts("information"), std::vector<std::string>{kSpellCheckCompleteText});
 }
 
 TEST_F(SpellCheckFormTest, ChangeAllAndIgnoreAllCoverLaterOccurrences) {
