@@ -1,11 +1,9 @@
 #include "tools/spelling_dictionary.h"
 
 #include <unicode/uchar.h>
-#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <set>
 
 #include "base/file_access.h"
@@ -16,30 +14,6 @@
 namespace velmora::tools {
 
 namespace {
-
-// The characters of well-formed UTF-8; nothing for anything else.
-std::optional<std::u32string> codePoints(std::string_view text) {
-    if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-        return std::nullopt;
-    std::u32string out;
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    const auto length = static_cast<std::int32_t>(text.size());
-    std::int32_t i = 0;
-    while (i < length) {
-        UChar32 c = 0;
-        U8_NEXT(bytes, i, length, c);
-        if (c < 0) return std::nullopt;
-        out.push_back(static_cast<char32_t>(c));
-    }
-    return out;
-}
-
-void appendUtf8(std::string& out, char32_t c) {
-    std::uint8_t encoded[U8_MAX_LENGTH];
-    std::int32_t size = 0;
-    U8_APPEND_UNSAFE(encoded, size, static_cast<UChar32>(c));
-    out.append(reinterpret_cast<const char*>(encoded), static_cast<std::size_t>(size));
-}
 
 std::string utf8(const std::u32string& text) {
     std::string out;
