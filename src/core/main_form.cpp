@@ -75,6 +75,7 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
                                                           : children_.front()->helpContext();
                       platform::showHelpTopic(platform_, topic);
                   }});
+    commands_.add(kTipOfTheDayCommand, {[this] { showTipOfTheDay(); }});
     commands_.add(platform::kFloatingTipsCommand,
                   {[this] { setFloatingTipsShown(!settings_.other.showFloatingTips); }, {}});
     commands_.addCheckMark(platform::kFloatingTipsCommand,
@@ -196,6 +197,7 @@ void TmainForm::MDIChildTimerTimer() {
         if (start_.hasMailTo) mailTo(start_.mailToAddress);
         if (children_.empty()) openFolderWindow("InBox", true);
         platform_.pause(platform::Milliseconds{250});
+        if (!start_.hasMailTo && settings_.tips.showAtStartup && !shuttingDown_) showTipOfTheDay();
     } else {
         (void)profiles::saveOtherSettings(home_, settings_.other);
         (void)profiles::saveGuiSettings(home_, settings_.gui);

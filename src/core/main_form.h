@@ -103,6 +103,8 @@ class MainFormView {
 
 class AddressBookHooks;
 
+// Help, "&Tip Of The Day".
+inline constexpr const char* kTipOfTheDayCommand = "help.tip";
 inline constexpr const char* kNoProfileText =
     "No User Profile exists yet: add one with Configure, User Profiles.";
 
@@ -343,6 +345,8 @@ class TmainForm final : public reading::FolderWindowHost,
     platform::Menu windowMenu();
     platform::Menu helpMenu();
     void showAbout();
+    // Help, "&Tip Of The Day", and the start-up tip.
+    void showTipOfTheDay();
     platform::Menu userFolderEntries(const store::TMailNode& node);
     platform::Menu retrieveEntries(const std::string& prefix, int profile);
     // Where `window` stands in the child order; end() when it is not (or no longer) open.

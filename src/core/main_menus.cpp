@@ -11,6 +11,7 @@
 #include "profiles/profile_menus.h"
 #include "reading/folder_window.h"
 #include "store/folders.h"
+#include "tools/tips_form.h"
 
 namespace velmora::core {
 
@@ -419,8 +420,8 @@ Menu TmainForm::windowMenu() {
 }
 
 Menu TmainForm::helpMenu() {
-    // The maker's addresses, its web site and the tips are not part of this program yet: their
-    // entries name commands nobody registers, and so stay disabled.
+    // The maker's addresses and its web site are not part of this program yet: their entries
+    // name commands nobody registers, and so stay disabled.
     auto topic = [this](int number) {
         return [this, number] { platform::showHelpTopic(platform_, number); };
     };
@@ -434,9 +435,14 @@ Menu TmainForm::helpMenu() {
         commandEntry("mnuHelp_EmailComments", "E&mail Comments", "help.emailComments"),
         commandEntry("mnuHelp_Website", "Velmora Pro &Website", "help.website"),
         MenuEntry::separator(),
-        commandEntry("mnuHelp_TipOfTheDay", "&Tip Of The Day", "help.tip"),
+        commandEntry("mnuHelp_TipOfTheDay", "&Tip Of The Day", kTipOfTheDayCommand),
         action("mnuHelp_About", "&About...", [this] { showAbout(); }),
     };
+}
+
+void TmainForm::showTipOfTheDay() {
+    tools::TtipsForm form(platform_, home_, settings_.tips);
+    form.show();
 }
 
 void TmainForm::showAbout() {

@@ -33,6 +33,7 @@
 #include "desktop/search_window_view.h"
 #include "desktop/spell_check_dialog.h"
 #include "desktop/text_convert.h"
+#include "desktop/tips_dialog.h"
 #include "profiles/settings_rules.h"
 
 namespace velmora::desktop {
@@ -100,6 +101,7 @@ int runDesktop(QApplication& app) {
     registerScratchPadView();
     registerSearchWindowView();
     registerSpellCheckWindowView();
+    registerTipsWindowView();
     QtPlatform platform;
     const QSize screen = app.primaryScreen() ? app.primaryScreen()->size() : QSize(1280, 1024);
     core::TmainForm model(platform.platform(), home, request, {screen.width(), screen.height()});

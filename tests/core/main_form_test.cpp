@@ -313,7 +313,7 @@ TEST_F(MainFormTest, HelpOpensTheTopicOfTheMenuOrOfTheWindowInFrontAndSaysWhenTh
               std::vector<std::string>{"The help file\r" + (home / "Velmora.hlp").string() +
                                        "\rwas not found."});
 
-    // The maker's addresses and the tips are not part of this program: disabled.
+    // The maker's addresses are not part of this program: disabled.
     EXPECT_FALSE(platform::findMenuEntry(bar, "mnuHelp_Website")->enabled);
     platform::findMenuEntry(bar, "mnuHelp_About")->command();
     EXPECT_EQ(fake.dialogs.texts("information").back().rfind("Velmora Pro 4.6\r", 0), 0u);
