@@ -70,12 +70,14 @@ TmainForm::TmainForm(platform::Platform& platform, std::filesystem::path home, S
     registerPrintCommands();
     registerSpellCommands();
     // Every window's Help opens its own topic; the window in front decides.
-    commands_.add(platform::kHelpCommand, {[this] {
-                      const int topic = children_.empty() ? platform::help_topic::kContents
-                                                          : children_.front()->helpContext();
-                      platform::showHelpTopic(platform_, topic);
-                  }});
-    commands_.add(kTipOfTheDayCommand, {[this] { showTipOfTheDay(); }});
+    commands_.add(platform::kHelpCommand,
+                  {[this] {
+                       const int topic = children_.empty() ? platform::help_topic::kContents
+                                                           : children_.front()->helpContext();
+                       platform::showHelpTopic(platform_, topic);
+                   },
+                   {}});
+    commands_.add(kTipOfTheDayCommand, {[this] { showTipOfTheDay(); }, {}});
     commands_.add(platform::kFloatingTipsCommand,
                   {[this] { setFloatingTipsShown(!settings_.other.showFloatingTips); }, {}});
     commands_.addCheckMark(platform::kFloatingTipsCommand,

@@ -1,6 +1,7 @@
 // The spell check of the frame: Edit "Spell Check Te&xt" (Ctrl+F7) and the same entry of the
 // compose and scratch pad pop-up menus check the text of the window in front (a compose
-// window's body, a pad's note) and give the corrected text back to it; sending runs the check
+// window's body, a pad's note, or only the text selected in it) and give the corrected text
+// back to it; sending runs the check
 // first when "Spell check message before sending" is on (compose/sending.cpp).
 #include "base/identity.h"
 #include "core/main_form.h"
@@ -27,16 +28,37 @@ platform::ChildWindow* TmainForm::spellCheckTarget() const {
     return &front;
 }
 
+namespace {
+
+// Where the selection of `window` starts in its text, when only the selection is to be
+// checked: it is not empty, and the view said where it lies (and still says so truly).
+std::optional<std::size_t> checkedSelection(const platform::ChildWindow& window) {
+    const std::string& selected = window.selectedText();
+    const std::size_t start = window.selectionStart();
+    const std::string& text = *window.spellCheckText();
+    if (selected.empty() || start == platform::ChildWindow::kUnknownPlace || start > text.size() ||
+        text.compare(start, selected.size(), selected) != 0)
+        return std::nullopt;
+    return start;
+}
+
+}  // namespace
+
 void TmainForm::registerSpellCommands() {
     commands_.add(kSpellCheckCommand,
                   {[this] {
                        platform::ChildWindow* target = spellCheckTarget();
                        if (!target) return;
                        const std::string original = *target->spellCheckText();
-                       const std::optional<std::string> checked = spellCheck(original, false);
+                       const std::optional<std::size_t> start = checkedSelection(*target);
+                       const std::string part = start ? target->selectedText() : original;
+                       const std::optional<std::string> checked = spellCheck(part, false);
                        // The window may have gone while the check was up.
-                       if (!checked || *checked == original || spellCheckTarget() != target) return;
-                       target->setSpellCheckedText(*checked);
+                       if (!checked || *checked == part || spellCheckTarget() != target) return;
+                       target->setSpellCheckedText(start ? original.substr(0, *start) + *checked +
+                                                               original.substr(*start + part.size())
+                                                         : *checked);
+                       target->setSelectedText({});
                        if (view_) view_->childChanged(*target);
                        notifyFrame();
                    },

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QTextCursor>
+#include <algorithm>
 
 #include "base/text_file.h"
 #include "desktop/text_convert.h"
@@ -23,9 +24,20 @@ std::string selectedEditorText(const QPlainTextEdit* edit) {
     return joinLines(splitLines(fromQt(text)), false);
 }
 
+std::size_t selectionStartInEditorText(const QPlainTextEdit* edit) {
+    // Every paragraph break before it is one position in the widget and CR LF in the model.
+    const std::string before =
+        fromQt(edit->toPlainText().left(edit->textCursor().selectionStart()));
+    return before.size() + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
+}
+
 void reportSelection(QPlainTextEdit* edit, platform::ChildWindow& window) {
-    QObject::connect(edit, &QPlainTextEdit::selectionChanged, edit,
-                     [edit, &window] { window.setSelectedText(selectedEditorText(edit)); });
+    QObject::connect(edit, &QPlainTextEdit::selectionChanged, edit, [edit, &window] {
+        std::string selected = selectedEditorText(edit);
+        const std::size_t start = selected.empty() ? platform::ChildWindow::kUnknownPlace
+                                                   : selectionStartInEditorText(edit);
+        window.setSelection(std::move(selected), start);
+    });
 }
 
 bool keyBlockedAtEdge(const QPlainTextEdit* edit, const QKeyEvent* key) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <cstddef>
 #include <string>
 
 #include "platform/child_window.h"
@@ -17,7 +18,10 @@ void setEditorText(QPlainTextEdit* edit, const std::string& text);
 
 // The selected text as the models keep text (UTF-8, lines joined by CR LF); "" when none.
 std::string selectedEditorText(const QPlainTextEdit* edit);
-// Keeps `window`'s selected text in step with the selection of `edit`, for its print commands.
+// Where the selection starts in editorText(edit), in bytes.
+std::size_t selectionStartInEditorText(const QPlainTextEdit* edit);
+// Keeps `window`'s selection (its text and where it starts) in step with the selection of
+// `edit`, for its print and spell check commands.
 void reportSelection(QPlainTextEdit* edit, platform::ChildWindow& window);
 
 // A navigation key that cannot move the caret: Home at the start of a line, End at its end, Up

@@ -51,8 +51,9 @@ TipsDialog::TipsDialog(TtipsForm& form, QWidget* parent) : QDialog(parent), form
     layout->addWidget(panel, 1);
 
     auto* row = new QHBoxLayout;
-    showAtStartup_ = named(new QCheckBox(QString::fromLatin1(TtipsForm::kShowAtStartupCaption), this),
-                           "chkShowAtStartup", plainCaption(TtipsForm::kShowAtStartupCaption));
+    showAtStartup_ =
+        named(new QCheckBox(QString::fromLatin1(TtipsForm::kShowAtStartupCaption), this),
+              "chkShowAtStartup", plainCaption(TtipsForm::kShowAtStartupCaption));
     row->addWidget(showAtStartup_);
     row->addStretch(1);
     auto button = [this, row](const char* name, const char* caption) {

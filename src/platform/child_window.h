@@ -4,6 +4,7 @@
 // changes back through the setters.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -45,7 +46,15 @@ class ChildWindow {
     // The text selected in the window's main text pane (preview, message text, note, body), as
     // its view reports it; "" when none. The print commands print it in place of the whole.
     const std::string& selectedText() const { return selectedText_; }
-    void setSelectedText(std::string text) { selectedText_ = std::move(text); }
+    void setSelectedText(std::string text) { setSelection(std::move(text), kUnknownPlace); }
+    // Where the selection starts in the window's text as the model keeps it (a byte offset into
+    // spellCheckText(), say); kUnknownPlace when the view did not say.
+    static constexpr std::size_t kUnknownPlace = static_cast<std::size_t>(-1);
+    std::size_t selectionStart() const { return selectionStart_; }
+    void setSelection(std::string text, std::size_t start) {
+        selectedText_ = std::move(text);
+        selectionStart_ = selectedText_.empty() ? kUnknownPlace : start;
+    }
     // The caption of the window's print commands just now ("&Print Message", "&Print Selected
     // Text" ...); "" when it has nothing to print. Cheap: menus ask for it often.
     virtual std::string printCaption() const { return {}; }
@@ -53,7 +62,7 @@ class ChildWindow {
     virtual std::optional<Printout> printout() { return std::nullopt; }
 
     // The text the spell check goes over (a message body, a note); nullptr when the window has
-    // none to check.
+    // none to check. With a selection whose place is known, only the selection is checked.
     virtual const std::string* spellCheckText() const { return nullptr; }
     // The checked text back: the window takes it as if the user had typed it.
     virtual void setSpellCheckedText(const std::string& text) { (void)text; }
@@ -90,6 +99,7 @@ class ChildWindow {
     std::string key_;
     std::string caption_;
     std::string selectedText_;
+    std::size_t selectionStart_ = kUnknownPlace;
     WindowState state_ = WindowState::Normal;
     WindowBounds bounds_;
     bool visible_ = true;

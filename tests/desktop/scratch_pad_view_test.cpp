@@ -72,6 +72,25 @@ TEST_F(ScratchPadViewTest, ShowsTheTextAndMarksThePadOnTyping) {
     EXPECT_EQ(edit->toPlainText(), QString::fromUtf8("grüße\nмир 世界!ß"));
 }
 
+TEST_F(ScratchPadViewTest, TheSelectionReachesTheModelWithItsPlaceInTheText) {
+    testing::writeFile(home / "notes.txt", "Grüße\r\nмир wrod\r\nend");
+    ASSERT_FALSE(pad.load(home / "notes.txt"));
+    ScratchPadView view(pad, nullptr);
+    view.show();
+    QPlainTextEdit* edit = view.editor();
+    QTextCursor cursor = edit->textCursor();
+    cursor.setPosition(6);  // after the paragraph break: "мир wrod"
+    cursor.setPosition(14, QTextCursor::KeepAnchor);
+    edit->setTextCursor(cursor);
+    EXPECT_EQ(pad.selectedText(), "мир wrod");
+    ASSERT_EQ(pad.selectionStart(), std::string("Grüße\r\n").size());
+    EXPECT_EQ(pad.text().substr(pad.selectionStart(), pad.selectedText().size()), "мир wrod");
+    cursor.clearSelection();
+    edit->setTextCursor(cursor);
+    EXPECT_EQ(pad.selectedText(), "");
+    EXPECT_EQ(pad.selectionStart(), platform::ChildWindow::kUnknownPlace);
+}
+
 TEST_F(ScratchPadViewTest, KeysWithAltAndKeysHeldAtTheEdgeChangeNothing) {
     ScratchPadView view(pad, nullptr);
     view.show();

@@ -359,6 +359,32 @@ TEST_F(ScratchPadTest, SpellCheckPutsTheCorrectedTextBackAsTypingWould) {
     tools::setSpellCheckWindowView(nullptr);
 }
 
+TEST_F(ScratchPadTest, SpellCheckOfASelectionChangesOnlyTheSelection) {
+    writeFile(home / "ENGLISH.DCT", "the\r\nword\r\n");
+    writeFile(home / "notes.txt", "wrod\r\nthe wrod\r\nwrod");
+    start();
+    TscratchPadForm& p = *newPad("notes");
+    std::vector<std::string> checked;
+    tools::setSpellCheckWindowView([&](TspellCheckForm& f) {
+        checked.push_back(f.text());
+        f.changeAllClick();
+    });
+    p.setSelection("the wrod", 6);
+    EXPECT_TRUE(run("spell.check"));
+    EXPECT_EQ(checked, std::vector<std::string>{"the wrod"});
+    EXPECT_EQ(p.text(), "wrod\r\nthe word\r\nwrod");
+    EXPECT_EQ(p.selectedText(), "") << "the selection went with the change";
+
+    // A place that no longer matches the text (or none at all): the whole note is checked.
+    for (std::size_t start : {std::size_t{0}, std::size_t{99}, TscratchPadForm::kUnknownPlace}) {
+        type(p, "wrod\r\nthe wrod");
+        p.setSelection("the wrod", start);
+        EXPECT_TRUE(run("spell.check"));
+        EXPECT_EQ(p.text(), "word\r\nthe word") << start;
+    }
+    tools::setSpellCheckWindowView(nullptr);
+}
+
 TEST_F(ScratchPadTest, SpellCheckIsOffWithoutTheDictionaryOrAPadInFront) {
     start();
     newPad("notes");
