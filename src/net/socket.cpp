@@ -272,8 +272,13 @@ void TagSocket::startTls() {
                         internal::normalizedFingerprint(Options.trustedFingerprint) ==
                             internal::normalizedFingerprint(peerFingerprint_);
     if (pinned || tls_->verified()) return;
+    tls_->forgetResumption();
     raiseProtocolError("The certificate of " + host_ + " is not trusted: " + tls_->verifyProblem() +
                        " (SHA-256 fingerprint " + peerFingerprint_ + ")");
+}
+
+bool TagSocket::TlsResumed() const {
+    return tls_ && tls_->resumed();
 }
 
 void TagSocket::runEvents(bool throttled) {

@@ -102,6 +102,8 @@ class TagSocket {
     const std::string& RemoteAddress() const { return remoteAddressText_; }
     // True while the connection runs over TLS.
     bool Encrypted() const { return tls_ != nullptr; }
+    // True when its TLS handshake resumed an earlier connection's session with the server.
+    bool TlsResumed() const;
     // The SHA-256 fingerprint ("AB:CD:...") of the certificate the server showed at the last
     // TLS handshake, also when it was refused: the one to show the user who may trust it.
     const std::string& PeerFingerprint() const { return peerFingerprint_; }

@@ -226,6 +226,35 @@ TEST_F(TlsServers, ATrustedFingerprintIsAcceptedAndAChangedCertificateRefusedAga
                   shared->fingerprints["expired"] + ")");
 }
 
+TEST_F(TlsServers, ALaterConnectionResumesTheSessionButNeverItsRefusedCertificate) {
+    // Whether a connection before resumed depends on the tests that ran before: the ones after
+    // it resume.
+    const auto session = [&](const std::string& kind, const std::string& trusted) {
+        KeepingPOP pop(fake.events, fake.clock);
+        prepare(pop, tlsAddress(kind, "localhost"), Security::Tls);
+        pop.Options.trustedFingerprint = trusted;
+        pop.Connect();
+        EXPECT_EQ(pop.MessageCount(), 1);  // reads what the server sent after the handshake
+        const bool resumed = pop.TlsResumed();
+        pop.Disconnect();
+        return resumed;
+    };
+    session("good", "");
+    EXPECT_TRUE(session("good", ""));
+    EXPECT_TRUE(session("good", ""));
+
+    // A certificate trusted by its fingerprint: resumed while the trust stands.
+    session("unknown", shared->fingerprints["unknown"]);
+    EXPECT_TRUE(session("unknown", shared->fingerprints["unknown"]));
+    // Without the trust the resumed session's certificate is refused as a new one would be,
+    // and the next connection shakes hands in full again.
+    EXPECT_EQ(errorOf<mime::ESocketError>([&] { session("unknown", ""); }),
+              "The certificate of localhost is not trusted: its issuer is unknown (SHA-256 "
+              "fingerprint " +
+                  shared->fingerprints["unknown"] + ")");
+    EXPECT_FALSE(session("unknown", shared->fingerprints["unknown"]));
+}
+
 TEST_F(TlsServers, APasswordIsNotSentInClearUnlessAllowed) {
     KeepingPOP refused(fake.events, fake.clock);
     prepare(refused, dovecot("good").address(), Security::None);

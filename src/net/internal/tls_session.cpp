@@ -1,15 +1,19 @@
 #include "net/internal/tls_session.h"
 
+#include <netinet/in.h>
 #include <openssl/err.h>
 #include <openssl/evp.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
 #include <openssl/x509v3.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 
 #include <cctype>
+#include <cstdint>
 #include <map>
+#include <string>
 
 #include "net/server_address.h"
 
@@ -31,6 +35,45 @@ std::string lastOpenSslError() {
         if (text.empty()) text = line;
     }
     return text;
+}
+
+// The last session each server (context, host name and port) gave, kept for the program's life,
+// so that the next connection resumes it instead of a full handshake: the automatic check
+// every few minutes and a message sent on a connection of its own. Only the user-interface
+// thread makes connections.
+std::map<std::string, SSL_SESSION*>& resumableSessions() {
+    static auto& sessions = *new std::map<std::string, SSL_SESSION*>;
+    return sessions;
+}
+
+// OpenSSL hands over each new session (with TLS 1.3 after the handshake, as the server sends
+// its tickets); the connection's key is its application data.
+int keepNewSession(SSL* ssl, SSL_SESSION* session) {
+    const auto* key = static_cast<const std::string*>(SSL_get_app_data(ssl));
+    if (!key || !SSL_SESSION_is_resumable(session)) return 0;
+    SSL_SESSION*& slot = resumableSessions()[*key];
+    if (slot) SSL_SESSION_free(slot);
+    slot = session;
+    return 1;  // the reference is ours now
+}
+
+void forgetSession(const std::string& key) {
+    auto& sessions = resumableSessions();
+    if (const auto found = sessions.find(key); found != sessions.end()) {
+        SSL_SESSION_free(found->second);
+        sessions.erase(found);
+    }
+}
+
+std::string peerPort(int fd) {
+    sockaddr_storage address{};
+    socklen_t size = sizeof address;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) return {};
+    if (address.ss_family == AF_INET)
+        return std::to_string(ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port));
+    if (address.ss_family == AF_INET6)
+        return std::to_string(ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port));
+    return {};
 }
 
 // One client context per CA file, kept for the program's life: loading the system's store of
@@ -66,7 +109,12 @@ SSL_CTX* sharedContext(const std::string& caFile, std::string& problem) {
         return nullptr;
     }
     // Verification runs, but its verdict is the socket's (verified(), the trusted fingerprint).
+    // A resumed session keeps the certificate and the verdict of its first handshake, which
+    // checked the same host name.
     SSL_CTX_set_verify(context, SSL_VERIFY_NONE, nullptr);
+    SSL_CTX_set_session_cache_mode(context,
+                                   SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
+    SSL_CTX_sess_set_new_cb(context, keepNewSession);
     contexts.emplace(key, context);
     return context;
 }
@@ -75,6 +123,7 @@ SSL_CTX* sharedContext(const std::string& caFile, std::string& problem) {
 
 struct TlsSession::Handles {
     SSL* ssl = nullptr;
+    std::string sessionKey;  // where its sessions are kept; the SSL's application data
     ~Handles() {
         if (ssl) SSL_free(ssl);
     }
@@ -101,6 +150,14 @@ std::string TlsSession::begin(int fd, const std::string& host, const std::string
         X509_VERIFY_PARAM_set_hostflags(parameters, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
         X509_VERIFY_PARAM_set1_host(parameters, host.c_str(), host.size());
     }
+    if (const std::string port = peerPort(fd); !port.empty()) {
+        handles_->sessionKey =
+            std::to_string(reinterpret_cast<std::uintptr_t>(context)) + "\n" + host + "\n" + port;
+        SSL_set_app_data(ssl, &handles_->sessionKey);
+        const auto& sessions = resumableSessions();
+        if (const auto found = sessions.find(handles_->sessionKey); found != sessions.end())
+            SSL_set_session(ssl, found->second);
+    }
     SSL_set_connect_state(ssl);
     return {};
 }
@@ -124,6 +181,14 @@ TlsSession::Step TlsSession::result(int returned) {
             if (failure_.empty()) failure_ = "TLS error";
             return Step::Failed;
     }
+}
+
+bool TlsSession::resumed() const {
+    return handles_->ssl && SSL_session_reused(handles_->ssl) == 1;
+}
+
+void TlsSession::forgetResumption() {
+    if (!handles_->sessionKey.empty()) forgetSession(handles_->sessionKey);
 }
 
 TlsSession::Step TlsSession::handshake() {

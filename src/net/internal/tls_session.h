@@ -46,6 +46,11 @@ class TlsSession {
     std::string verifyProblem() const;
     // "TLSv1.3", after the handshake.
     std::string version() const;
+    // Whether the handshake resumed the session of an earlier connection to the same server
+    // (same host name and port), which skips the certificate exchange.
+    bool resumed() const;
+    // The server's kept session is not resumed again (its certificate was refused).
+    void forgetResumption();
 
   private:
     Step result(int returned);

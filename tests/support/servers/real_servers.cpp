@@ -128,8 +128,11 @@ std::string DovecotServer::start() {
          << "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    address = " << addresses
          << "\n    port = " << port_ << "\n  }\n";
     if (tls)
+        // One log-in process serves every connection, as busy servers run, so that a later
+        // connection can resume the TLS session of an earlier one.
         conf << "  inet_listener pop3s {\n    address = " << addresses
-             << "\n    port = " << tlsPort_ << "\n    ssl = yes\n  }\n";
+             << "\n    port = " << tlsPort_ << "\n    ssl = yes\n  }\n"
+             << "  service_count = 0\n  process_limit = 1\n";
     conf << "}\n"
          << "service anvil {\n  chroot =\n}\n";
     writeText(folder_ / "dovecot.conf", conf.str());
