@@ -176,6 +176,7 @@ bool TpictureViewerForm::openFolder(const fs::path& requested) {
                                 : "";
     selected_ = -1;
     picture_.reset();
+    ++pictureVersion_;
     // Listed again (F5): the picture shown stays chosen while it is there.
     const auto it = std::find_if(pictureRows_.begin(), pictureRows_.end(),
                                  [&](const PictureFile& f) { return f.name == previous; });
@@ -194,6 +195,7 @@ bool TpictureViewerForm::openFolder(const fs::path& requested) {
 
 void TpictureViewerForm::showSelected() {
     picture_.reset();
+    ++pictureVersion_;
     if (selected_ < 0) return;
     const PictureFile& file = pictureRows_[static_cast<std::size_t>(selected_)];
     JpegDecodeResult result = decodeJpegFile(folder_ / file.name, decodeRequest());

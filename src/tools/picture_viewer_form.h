@@ -57,6 +57,8 @@ class TpictureViewerForm final : public platform::ChildWindow {
     int selectedPicture() const { return selected_; }
     // The decoded picture; nullptr when none is chosen or it could not be decoded.
     const JpegPicture* picture() const { return picture_ ? &*picture_ : nullptr; }
+    // Counts the pictures decoded (or failed): a view redraws when it moves on.
+    int pictureVersion() const { return pictureVersion_; }
     // "name  W x H pixels  N KB  (i of n)"; "" while no picture is shown.
     const std::string& statusLine() const { return status_; }
     const std::string& errorLine() const { return error_; }
@@ -114,6 +116,7 @@ class TpictureViewerForm final : public platform::ChildWindow {
     std::vector<PictureFile> pictureRows_;
     int selected_ = -1;
     std::optional<JpegPicture> picture_;
+    int pictureVersion_ = 0;
     std::string status_;
     std::string error_;
     bool fitToWindow_ = true;
