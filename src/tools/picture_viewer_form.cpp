@@ -247,14 +247,8 @@ void TpictureViewerForm::setPictureArea(int width, int height) {
 
 void TpictureViewerForm::refreshClick() {
     listPlaces();
-    const std::string picture =
-        selected_ >= 0 ? pictureRows_[static_cast<std::size_t>(selected_)].name : "";
-    if (!openFolder(folder_)) return;
-    // The picture may have been replaced on disk: read it again.
-    if (selected_ >= 0 && pictureRows_[static_cast<std::size_t>(selected_)].name == picture) {
-        showSelected();
-        changed();
-    }
+    // Listing the folder again reads the chosen picture again too: it may have changed on disk.
+    openFolder(folder_);
 }
 
 void TpictureViewerForm::closeClick() {
