@@ -184,7 +184,8 @@ JpegDecodeResult decodeJpegFile(const std::filesystem::path& file,
     if (!bytes) {
         JpegDecodeResult result;
         result.error = error == std::errc::file_too_large
-                           ? "The file is too large to be a picture (over 128 MB)"
+                           ? "The file is too large to be a picture (over " +
+                                 std::to_string(kMaxJpegFileBytes / (1024 * 1024)) + " MB)"
                            : errorText(error);
         return result;
     }
