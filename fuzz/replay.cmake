@@ -22,5 +22,6 @@ velmora_fuzz_replay(addressbook_import_fuzzer addressbook_import velmora_address
 velmora_fuzz_replay(compose_inputs_fuzzer compose_inputs velmora_compose)
 velmora_fuzz_replay(compose_reply_fuzzer compose_reply velmora_compose)
 velmora_fuzz_replay(text_search_fuzzer text_search velmora_tools)
+velmora_fuzz_replay(picture_jpeg_fuzzer picture_jpeg velmora_tools)
 find_package(ICU REQUIRED COMPONENTS uc)  # the splitter's check reads characters
 velmora_fuzz_replay(spelling_words_fuzzer spelling_words velmora_tools ICU::uc)

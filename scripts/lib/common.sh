@@ -18,6 +18,8 @@ VELMORA_PACKAGES=(
     xdg-utils
     # the word list the spelling dictionary is made from
     wamerican
+    # the picture viewer's JPEG decoder (libjpeg-turbo)
+    libjpeg-dev
 )
 
 velmora_install_packages() {

@@ -205,6 +205,7 @@ Menu TmainForm::viewMenu() {
     return {
         submenu("mnuView_ScratchPad", "&Scratch Pad", std::move(scratchPad)),
         commandEntry("mnuView_RulesFilters", "&Rules && Filters", "rules.show"),
+        commandEntry("mnuView_JpegViewer", "&JPEG Viewer", "view.jpegViewer"),
         MenuEntry::separator(),
         toggle("mnuView_Toolbar", "&Toolbar", vl.toolbarShown,
                [this] { setToolbarShown(!settings_.vl.toolbarShown); }),

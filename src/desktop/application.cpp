@@ -25,6 +25,7 @@
 #include "desktop/floating_tips.h"
 #include "desktop/folder_window_view.h"
 #include "desktop/main_window.h"
+#include "desktop/picture_viewer_view.h"
 #include "desktop/qt_platform.h"
 #include "desktop/read_window_view.h"
 #include "desktop/retrieval/new_mail_signals.h"
@@ -100,6 +101,7 @@ int runDesktop(QApplication& app) {
     registerSignatureWindowView();
     registerScratchPadView();
     registerSearchWindowView();
+    registerPictureViewerView();
     registerSpellCheckWindowView();
     registerTipsWindowView();
     QtPlatform platform;

@@ -23,6 +23,7 @@ inline constexpr int kComposeWindow = 3000;
 inline constexpr int kRetrieveHeaders = 4000;
 inline constexpr int kSearch = 5150;
 inline constexpr int kScratchPad = 5650;
+inline constexpr int kPictureViewer = 5700;
 inline constexpr int kSignatures = 6000;
 inline constexpr int kImport = 8000;
 inline constexpr int kQuestions = 10200;

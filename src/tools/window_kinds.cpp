@@ -1,5 +1,6 @@
 #include "tools/window_kinds.h"
 
+#include "tools/picture_viewer.h"
 #include "tools/scratch_pads.h"
 #include "tools/search.h"
 
@@ -10,6 +11,7 @@ void registerWindowKinds(platform::WindowKinds& kinds, platform::Commands& comma
                          platform::Platform& platform) {
     registerScratchPads(kinds, commands, home, host, platform);
     registerSearch(kinds, commands, home, host, platform);
+    registerPictureViewer(kinds, commands, home, host, platform);
 }
 
 }  // namespace velmora::tools

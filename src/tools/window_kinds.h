@@ -1,5 +1,5 @@
-// The tools' part in the main window: the find window and the scratch pads register their window
-// kinds and commands here, as the other modules do in theirs.
+// The tools' part in the main window: the find window, the scratch pads and the picture viewer
+// register their window kinds and commands here, as the other modules do in theirs.
 #pragma once
 
 #include <filesystem>

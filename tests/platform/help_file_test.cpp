@@ -44,9 +44,9 @@ TEST(HelpFile, TheProgramsHelpFileHasEveryWindowsTopic) {
     const auto topics = readHelpFile(VELMORA_HELP_FILE, error);
     ASSERT_TRUE(topics) << error;
     namespace t = help_topic;
-    for (const int number :
-         {t::kContents, t::kFolderWindow, t::kReadWindow, t::kComposeWindow, t::kRetrieveHeaders,
-          t::kSearch, t::kScratchPad, t::kSignatures, t::kImport, t::kQuestions, t::kContact}) {
+    for (const int number : {t::kContents, t::kFolderWindow, t::kReadWindow, t::kComposeWindow,
+                             t::kRetrieveHeaders, t::kSearch, t::kScratchPad, t::kPictureViewer,
+                             t::kSignatures, t::kImport, t::kQuestions, t::kContact}) {
         const bool found = std::any_of(topics->begin(), topics->end(), [&](const HelpTopic& h) {
             return h.number == number && !h.title.empty() && !h.text.empty();
         });
