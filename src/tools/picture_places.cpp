@@ -10,6 +10,7 @@
 
 #include "base/file_access.h"
 #include "base/line_reader.h"
+#include "store/folders.h"
 
 namespace velmora::tools {
 
@@ -76,7 +77,7 @@ std::vector<PicturePlace> picturePlaces(const PlaceSources& sources) {
             if (place.path == path) return;
         places.push_back({std::move(label), path});
     };
-    add(kAttachFolder, sources.home / kAttachFolder);
+    add(store::kAttachDirectory, sources.home / store::kAttachDirectory);
     add("Home", sources.userHome);
     add("/", "/");
     std::error_code error;

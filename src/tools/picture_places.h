@@ -10,8 +10,6 @@
 
 namespace velmora::tools {
 
-inline constexpr const char* kAttachFolder = "Attach";
-
 struct PicturePlace {
     std::string label;  // "Attach", "Home", "/", or a volume's name
     std::filesystem::path path;

@@ -5,6 +5,7 @@
 #include "base/identity.h"
 #include "base/text_file.h"
 #include "platform/help_requests.h"
+#include "store/folders.h"
 #include "tools/picture_viewer_settings.h"
 
 namespace velmora::tools {
@@ -46,7 +47,7 @@ TpictureViewerForm::TpictureViewerForm(platform::Platform& platform,
     ensureAttachFolder();
     const std::string attachProblem = error_;
     listPlaces();
-    const fs::path attach = normalFolder(sources_.home / kAttachFolder);
+    const fs::path attach = normalFolder(sources_.home / store::kAttachDirectory);
     std::error_code ignored;
     const fs::path last = normalFolder(settings.folder);
     // A last folder that is gone (or was never recorded) quietly gives way to Attach; one that
@@ -85,7 +86,7 @@ int TpictureViewerForm::placeIndex() const {
 }
 
 void TpictureViewerForm::ensureAttachFolder() {
-    const fs::path attach = sources_.home / kAttachFolder;
+    const fs::path attach = sources_.home / store::kAttachDirectory;
     std::error_code error;
     if (fs::is_directory(attach, error)) return;
     if (fs::exists(fs::symlink_status(attach, error)))
@@ -143,7 +144,7 @@ void TpictureViewerForm::choosePlace(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= places_.size()) return;
     const fs::path path = places_[static_cast<std::size_t>(index)].path;
     error_.clear();
-    if (path == normalFolder(sources_.home / kAttachFolder)) ensureAttachFolder();
+    if (path == normalFolder(sources_.home / store::kAttachDirectory)) ensureAttachFolder();
     if (!error_.empty()) return changed();
     openFolder(path);
 }
