@@ -10,9 +10,11 @@
 #include <cstring>
 #include <new>
 #include <system_error>
+#include <utility>
 
 #include "base/file_access.h"
 #include "base/text_file.h"
+#include "tools/picture_orientation.h"
 
 namespace velmora::tools {
 
@@ -82,7 +84,17 @@ bool decodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, jpeg_progress_
     cinfo.progress = &progress;
     jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
                  static_cast<unsigned long>(bytes.size()));
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);  // Exif, for the orientation
     jpeg_read_header(&cinfo, TRUE);
+    for (jpeg_saved_marker_ptr marker = cinfo.marker_list; marker; marker = marker->next) {
+        if (marker->marker != JPEG_APP0 + 1) continue;
+        const int orientation =
+            exifOrientation({reinterpret_cast<const char*>(marker->data), marker->data_length});
+        if (orientation != 1) {
+            out.orientation = orientation;
+            break;
+        }
+    }
 
     const std::uint64_t pixels = std::uint64_t{cinfo.image_width} * cinfo.image_height;
     if (pixels > kMaxJpegPixels) {
@@ -97,8 +109,11 @@ bool decodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, jpeg_progress_
     // Greyscale and YCbCr become RGB inside libjpeg; CMYK is converted below.
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     cinfo.scale_num = 1;
+    // The fitted area holds the picture as shown: turned by a quarter, its sides change places.
+    JpegDecodeRequest stored = request;
+    if (orientationSwapsSides(out.orientation)) std::swap(stored.fitWidth, stored.fitHeight);
     cinfo.scale_denom =
-        static_cast<unsigned>(jpegScaleDenominator(out.trueWidth, out.trueHeight, request));
+        static_cast<unsigned>(jpegScaleDenominator(out.trueWidth, out.trueHeight, stored));
     jpeg_start_decompress(&cinfo);
 
     out.width = static_cast<int>(cinfo.output_width);
@@ -173,6 +188,9 @@ JpegDecodeResult decodeJpeg(std::string_view bytes, const JpegDecodeRequest& req
         return result;
     }
     picture.warning = err.firstWarning;
+    orientRgb(picture.rgb, picture.width, picture.height, picture.orientation);
+    if (orientationSwapsSides(picture.orientation))
+        std::swap(picture.trueWidth, picture.trueHeight);
     result.picture = std::move(picture);
     return result;
 }

@@ -6,6 +6,7 @@
 //
 // A picture only needed at display size is decoded at a reduced scale (1/2, 1/4 or 1/8, which
 // libjpeg does cheaply inside its transform); the picture keeps the dimensions the file declares.
+// A picture the camera took sideways comes out upright, as its Exif orientation says.
 #pragma once
 
 #include <cstdint>
@@ -38,9 +39,12 @@ struct JpegDecodeRequest {
 };
 
 struct JpegPicture {
-    // As the file declares them.
+    // As the file declares them, turned as the picture is shown (see `orientation`).
     int trueWidth = 0;
     int trueHeight = 0;
+    // The camera's Exif orientation (tools/picture_orientation.h), already applied to the
+    // pixels and the sizes here: 1 when the file says none.
+    int orientation = 1;
     // The decoded pixels: trueWidth / scaleDenominator (rounded up) and alike for the height.
     int width = 0;
     int height = 0;

@@ -2,12 +2,31 @@
 
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <vector>
 
 namespace velmora::testing {
+
+std::string exifBlock(int orientation, bool bigEndian) {
+    auto u16 = [bigEndian](unsigned v) {
+        return bigEndian ? std::string{char(v >> 8), char(v & 0xFF)}
+                         : std::string{char(v & 0xFF), char(v >> 8)};
+    };
+    auto u32 = [&](unsigned v) {
+        return bigEndian ? u16(v >> 16) + u16(v & 0xFFFF) : u16(v & 0xFFFF) + u16(v >> 16);
+    };
+    std::string block("Exif\0\0", 6);
+    block += bigEndian ? "MM" : "II";
+    block += u16(42) + u32(8);  // IFD0 right after the header
+    block += u16(2);            // two entries: another tag first, then the orientation
+    block += u16(0x010F) + u16(2) + u32(4) + std::string("Cam\0", 4);
+    block += u16(0x0112) + u16(3) + u32(1) + u16(static_cast<unsigned>(orientation)) + u16(0);
+    block += u32(0);  // no further IFD
+    return block;
+}
 
 std::string makeJpeg(const JpegSample& sample) {
     jpeg_compress_struct cinfo{};
@@ -34,6 +53,11 @@ std::string makeJpeg(const JpegSample& sample) {
     }
     if (sample.progressive) jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
+    if (sample.exifOrientation != 0) {
+        const std::string exif = exifBlock(sample.exifOrientation);
+        jpeg_write_marker(&cinfo, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()),
+                          static_cast<unsigned>(exif.size()));
+    }
 
     std::vector<unsigned char> row(static_cast<std::size_t>(sample.width) *
                                    static_cast<std::size_t>(cinfo.input_components));
@@ -53,8 +77,18 @@ std::string makeJpeg(const JpegSample& sample) {
             p[0] = r, p[1] = g, p[2] = b;
         }
     }
+    const std::vector<unsigned char> colourRow = row;
+    std::vector<unsigned char> whiteRow = row;
+    for (int x = 0; x < sample.width; ++x) {
+        unsigned char* p = whiteRow.data() + static_cast<std::size_t>(x) * cinfo.input_components;
+        std::copy_n(
+            row.data() + static_cast<std::size_t>(sample.width - 1) * cinfo.input_components,
+            cinfo.input_components, p);  // the right end is white
+    }
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW rows[1] = {row.data()};
+        const bool top = static_cast<int>(cinfo.next_scanline) < sample.height / 2;
+        JSAMPROW rows[1] = {const_cast<unsigned char*>(
+            sample.colourTopLeftOnly && !top ? whiteRow.data() : colourRow.data())};
         jpeg_write_scanlines(&cinfo, rows, 1);
     }
     jpeg_finish_compress(&cinfo);

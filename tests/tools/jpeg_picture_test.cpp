@@ -11,6 +11,7 @@
 
 #include "support/jpeg_samples.h"
 #include "support/temp_dir.h"
+#include "tools/picture_orientation.h"
 
 namespace velmora::tools {
 namespace {
@@ -170,6 +171,69 @@ TEST(JpegPicture, AFittedPictureIsDecodedAtAReducedScaleAndKeepsItsTrueSize) {
     // size comes at half the size.
     EXPECT_EQ(jpegScaleDenominator(10000, 9000, {}), 2);
     EXPECT_EQ(jpegScaleDenominator(6000, 8000, {}), 1);
+}
+
+// The camera's orientation: a 32 x 16 picture coloured in its top left quarter, shown turned and
+// mirrored as each Exif value says; where the coloured quarter lands, and the shown size.
+TEST(JpegPicture, APictureTakenSidewaysIsShownUpright) {
+    enum Corner { TopLeft, TopRight, BottomLeft, BottomRight };
+    struct {
+        int orientation;
+        Corner coloured;
+    } const cases[] = {{1, TopLeft},     {2, TopRight},   {3, BottomRight},
+                       {4, BottomLeft},  {5, TopLeft},    {6, TopRight},
+                       {7, BottomRight}, {8, BottomLeft}, {9, TopLeft}};  // out of range: as stored
+    for (const auto& c : cases) {
+        JpegSample sample{.width = 32, .height = 16, .colourTopLeftOnly = true};
+        sample.exifOrientation = c.orientation;
+        const JpegDecodeResult result = decodeJpeg(makeJpeg(sample), {});
+        ASSERT_TRUE(result.picture) << result.error;
+        const JpegPicture& shown = *result.picture;
+        const bool turned = c.orientation >= 5 && c.orientation <= 8;
+        EXPECT_EQ(shown.width, turned ? 16 : 32) << c.orientation;
+        EXPECT_EQ(shown.height, turned ? 32 : 16) << c.orientation;
+        EXPECT_EQ(shown.trueWidth, shown.width) << c.orientation;
+        const int centres[4][2] = {{shown.width / 4, shown.height / 4},
+                                   {shown.width * 3 / 4, shown.height / 4},
+                                   {shown.width / 4, shown.height * 3 / 4},
+                                   {shown.width * 3 / 4, shown.height * 3 / 4}};
+        for (int corner = TopLeft; corner <= BottomRight; ++corner) {
+            const Rgb want = corner == c.coloured ? Rgb{200, 30, 40} : Rgb{255, 255, 255};
+            expectNear(pixel(shown, centres[corner][0], centres[corner][1]), want,
+                       "orientation " + std::to_string(c.orientation) + ", corner " +
+                           std::to_string(corner));
+        }
+    }
+    // Fitting a sideways picture fits it as shown: 1600 x 1200 stored, 1200 x 1600 shown.
+    JpegSample tall{.width = 1600, .height = 1200};
+    tall.exifOrientation = 6;
+    const JpegDecodeResult fitted = decodeJpeg(makeJpeg(tall), {300, 400});
+    ASSERT_TRUE(fitted.picture) << fitted.error;
+    EXPECT_EQ(fitted.picture->scaleDenominator, 4);
+    EXPECT_EQ(fitted.picture->width, 300);
+    EXPECT_EQ(fitted.picture->height, 400);
+}
+
+TEST(PictureOrientation, TheExifTagIsReadInEitherByteOrderAndADamagedBlockReadsAsStored) {
+    using testing::exifBlock;
+    EXPECT_EQ(exifOrientation(exifBlock(6)), 6);
+    EXPECT_EQ(exifOrientation(exifBlock(8, true)), 8);
+    const std::string good = exifBlock(3);
+    std::string otherType = good;
+    otherType[6 + 10 + 12 + 2] = 4;  // the orientation entry says LONG
+    std::string farIfd = good;
+    farIfd[6 + 4] = 'x';  // IFD0 far beyond the block
+    // An entry count running past the block: the entries that are there are read.
+    std::string manyEntries = good;
+    manyEntries[6 + 8] = char(0xFF), manyEntries[6 + 9] = char(0xFF);
+    EXPECT_EQ(exifOrientation(manyEntries), 3);
+    std::string noTag = manyEntries;
+    noTag[6 + 10 + 12] = 0x13;  // the orientation entry is another tag
+    for (const std::string& damaged :
+         {std::string(), std::string("Exif"), good.substr(0, 12), good.substr(0, 30),
+          std::string("JFIF\0\0") + good.substr(6), "Exif\0\0XX" + good.substr(8), otherType,
+          farIfd, noTag, exifBlock(0), exifBlock(0xFFFF)})
+        EXPECT_EQ(exifOrientation(damaged), 1) << damaged.size();
 }
 
 TEST(JpegPicture, OnlyARegularFileIsRead) {
