@@ -68,4 +68,12 @@ class FolderWindowHost {
     }
 };
 
+// The open child window with `key`, as the type its kind has; nullptr when none is open.
+template <typename Window>
+Window* findChildWindow(const FolderWindowHost& host, const std::string& key) {
+    for (platform::ChildWindow* child : host.childWindows())
+        if (child->key() == key) return dynamic_cast<Window*>(child);
+    return nullptr;
+}
+
 }  // namespace velmora::reading

@@ -5,9 +5,7 @@
 namespace velmora::tools {
 
 TpictureViewerForm* findPictureViewer(reading::FolderWindowHost& host) {
-    for (platform::ChildWindow* child : host.childWindows())
-        if (child->key() == kPictureViewerKey) return dynamic_cast<TpictureViewerForm*>(child);
-    return nullptr;
+    return reading::findChildWindow<TpictureViewerForm>(host, kPictureViewerKey);
 }
 
 void registerPictureViewer(platform::WindowKinds& kinds, platform::Commands& commands,

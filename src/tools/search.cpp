@@ -5,9 +5,7 @@
 namespace velmora::tools {
 
 TsearchForm* findSearchWindow(reading::FolderWindowHost& host) {
-    for (platform::ChildWindow* child : host.childWindows())
-        if (child->key() == kSearchWindowKey) return dynamic_cast<TsearchForm*>(child);
-    return nullptr;
+    return reading::findChildWindow<TsearchForm>(host, kSearchWindowKey);
 }
 
 void registerSearch(platform::WindowKinds& kinds, platform::Commands& commands,
