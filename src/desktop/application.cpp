@@ -33,6 +33,7 @@
 #include "desktop/scratch_pad_view.h"
 #include "desktop/search_window_view.h"
 #include "desktop/spell_check_dialog.h"
+#include "desktop/splash_window.h"
 #include "desktop/text_convert.h"
 #include "desktop/tips_dialog.h"
 #include "profiles/settings_rules.h"
@@ -93,6 +94,7 @@ int runDesktop(QApplication& app) {
     }
 
     installTerminationHandlers();
+    std::unique_ptr<QSplashScreen> splash = showSplashWindow();
     registerFolderWindowView();
     registerReadWindowView();
     registerRetrievalViews();
@@ -163,6 +165,7 @@ int runDesktop(QApplication& app) {
                            [&] { model.FormCreate(); }))
         return 1;
     window.showFrame();
+    splash->finish(&window);
     app.setQuitOnLastWindowClosed(true);
     return app.exec();
 }
