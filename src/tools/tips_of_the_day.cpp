@@ -7,7 +7,7 @@ namespace velmora::tools {
 namespace {
 
 // Position 0 comes last in the turn: a fresh "tips.cfg" says tip 0 was shown last.
-constexpr std::array<std::string_view, 20> kTips{
+constexpr std::array<std::string_view, 21> kTips{
     "You can see these tips again at any time from Help, Tip Of The Day. Clear \"Show tips at "
     "start-up\" below to stop them appearing when the program starts.",
     "Start with Configure, User Profiles (F8): a profile holds your name, your address, your POP3 "
@@ -30,14 +30,15 @@ constexpr std::array<std::string_view, 20> kTips{
     "window, to move them there.",
     "Edit, Find (Ctrl+F) searches the current message, every message of the current folder, or "
     "every open folder window.",
-    "Edit, Spell Check Text (Ctrl+F7) checks the message you are writing, or the note of a "
-    "scratch pad. The compose settings can check every message before it is sent.",
+    "Edit, Spell Check Text (Ctrl+F7) checks the message you are writing or the note of a "
+    "scratch pad, or only the text selected in it. The compose settings can check every message "
+    "before it is sent.",
     "Type a nickname from an address book in the To, CC or BCC field of a message: it becomes "
     "the full address when you leave the field.",
     "Each profile keeps named signature blocks. \"Insert Signature Block At Cursor\" in the "
     "compose window adds one wherever you are typing.",
-    "Move a message to OutBox to send it later, and send everything waiting there with Send "
-    "Message (F5) when you are online.",
+    "Move a message to OutBox to send it later. Select the waiting messages in the OutBox folder "
+    "window and choose Send Message (F5); when the program ends it offers to send them too.",
     "Reply To Sender (F11) and Forward (F12) answer the message chosen in the folder window. "
     "The pop-up menu also replies without the message text, or from another profile.",
     "Previous (F6) and Next (F7) move through the messages of a folder, in the folder window and "
@@ -46,6 +47,8 @@ constexpr std::array<std::string_view, 20> kTips{
     "pads come back when the program starts again.",
     "Harvest Addresses (Mail menu) collects the senders or the recipients of the chosen messages "
     "into an address book, as one mailing list or as separate entries.",
+    "View, JPEG Viewer shows the pictures of the Attach folder in the home folder, or of any "
+    "folder and mounted volume, fitted to the window or at actual size.",
     "Mail can be fetched without windows, from cron for instance: velmora-cli --home DIR "
     "retrieve uses the same rules and folders as the program.",
     "Automatic mail checking (Configure, Settings, Mail, Misc) looks for new mail at the interval "
