@@ -114,7 +114,8 @@ class MainWindowTipsTest : public ::testing::Test {
 TEST_F(MainWindowTipsTest, StartUpShowsTheNextTipUnlessSwitchedOffOrAskedToWriteMail) {
     core::TmainForm& f = start();
     EXPECT_EQ(shown, std::vector<int>{1});
-    const platform::MenuEntry* entry = platform::findMenuEntry(f.menuBar(), "mnuHelp_TipOfTheDay");
+    const platform::Menu bar = f.menuBar();
+    const platform::MenuEntry* entry = platform::findMenuEntry(bar, "mnuHelp_TipOfTheDay");
     ASSERT_NE(entry, nullptr);
     ASSERT_TRUE(entry->enabled);
     entry->command();
