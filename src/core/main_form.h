@@ -286,6 +286,7 @@ class TmainForm final : public reading::FolderWindowHost,
     platform::Menu addSenderBooks(const std::string& namePrefix) override;
     platform::Menu harvestEntries(const std::string& namePrefix) override;
     void setFolderListHeight(int height) override { settings_.vl.folderListHeight = height; }
+    void homeFoldersChanged() override { refreshTree(); }
     bool quietKeyboard() const override { return settings_.other.quietKeyboard; }
 
     // --- hand-over and mail-to ----------------------------------------------------------------

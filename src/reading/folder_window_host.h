@@ -48,6 +48,9 @@ class FolderWindowHost {
     // The list height above the preview, shared by all folder windows and kept in the layout
     // settings; by default not kept.
     virtual void setFolderListHeight(int height) { (void)height; }
+    // A folder appeared in the home folder outside the tree's own commands (the picture viewer
+    // made "Attach"): the folder tree is read again.
+    virtual void homeFoldersChanged() {}
     // The commands other modules registered (reply, forward, send, editing in compose ...);
     // menu entries of unregistered ones are disabled.
     virtual const platform::Commands& registeredCommands() const = 0;

@@ -93,7 +93,11 @@ void TpictureViewerForm::ensureAttachFolder() {
         error = std::make_error_code(std::errc::not_a_directory);
     else
         fs::create_directory(attach, error);
-    if (error) error_ = "Cannot create the folder " + attach.string() + ": " + errorText(error);
+    if (error) {
+        error_ = "Cannot create the folder " + attach.string() + ": " + errorText(error);
+        return;
+    }
+    host_.homeFoldersChanged();  // the tree shows it at once
 }
 
 void TpictureViewerForm::listPlaces() {

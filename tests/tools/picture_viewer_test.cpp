@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "core/command_line.h"
 #include "core/main_form.h"
 #include "support/fake_platform.h"
@@ -145,8 +147,13 @@ class PictureViewerTest : public ::testing::Test {
 
 TEST_F(PictureViewerTest, StartsInAttachWhichItCreatesWhenMissing) {
     fs::remove_all(home / "Attach");
+    form->refreshTree();
     TpictureViewerForm& viewer = open();
     EXPECT_TRUE(fs::is_directory(home / "Attach"));
+    const auto& nodes = form->tree().root().children;
+    EXPECT_TRUE(std::any_of(nodes.begin(), nodes.end(), [](const auto& node) {
+        return node->label == "Attach";
+    })) << "the folder tree shows the new folder at once";
     EXPECT_EQ(viewer.folder(), home / "Attach");
     EXPECT_EQ(viewer.errorLine(), "");
     EXPECT_EQ(viewer.placeIndex(), 0);
