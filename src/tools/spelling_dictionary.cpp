@@ -3,6 +3,7 @@
 #include <unicode/uchar.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <set>
 
@@ -57,9 +58,34 @@ std::string withCase(const std::string& word, WordCase wanted) {
     return utf8(*points);
 }
 
+// Whether two letters lie next to each other on a QWERTY keyboard, in a row or in the rows
+// above and below it (which are set off by half a key). Letters outside a to z never do.
+bool keysAdjoin(char32_t a, char32_t b) {
+    using Table = std::array<std::array<bool, 26>, 26>;
+    static const Table table = [] {
+        constexpr std::string_view kRows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
+        Table t{};
+        auto join = [&t](char x, char y) { t[x - 'a'][y - 'a'] = t[y - 'a'][x - 'a'] = true; };
+        for (std::size_t row = 0; row < 3; ++row) {
+            const std::string_view keys = kRows[row];
+            for (std::size_t i = 0; i < keys.size(); ++i) {
+                if (i + 1 < keys.size()) join(keys[i], keys[i + 1]);
+                if (row == 0) continue;
+                // A key touches the two keys of the row above at its own place and the next.
+                const std::string_view above = kRows[row - 1];
+                join(keys[i], above[i]);
+                if (i + 1 < above.size()) join(keys[i], above[i + 1]);
+            }
+        }
+        return t;
+    }();
+    if (a < U'a' || a > U'z' || b < U'a' || b > U'z') return false;
+    return table[a - U'a'][b - U'a'];
+}
+
 // Every string one edit away from `word` over `alphabet`, handed to `visit` in the order of the
 // commonest typing slips: two neighbours swapped ("teh"), a letter left out ("brwn"), a letter
-// mistyped, a letter too many.
+// mistyped (into a neighbouring key first), a letter too many.
 template <typename Visit>
 void forEachEdit(const std::u32string& word, const std::vector<char32_t>& alphabet, Visit&& visit) {
     std::u32string candidate;
@@ -76,12 +102,15 @@ void forEachEdit(const std::u32string& word, const std::vector<char32_t>& alphab
             visit(candidate);
         }
     }
-    for (std::size_t i = 0; i < word.size(); ++i) {  // a letter changed
-        candidate = word;
-        for (char32_t c : alphabet) {
-            if (c == word[i]) continue;
-            candidate[i] = c;
-            visit(candidate);
+    // A letter changed: first into a key next to it (the finger slipped), then into any other.
+    for (const bool neighboursOnly : {true, false}) {
+        for (std::size_t i = 0; i < word.size(); ++i) {
+            candidate = word;
+            for (char32_t c : alphabet) {
+                if (c == word[i] || keysAdjoin(c, word[i]) != neighboursOnly) continue;
+                candidate[i] = c;
+                visit(candidate);
+            }
         }
     }
     for (std::size_t i = 0; i < word.size(); ++i) {  // a letter dropped

@@ -43,7 +43,8 @@ class SpellingDictionary {
     // is never known.
     bool contains(std::string_view word) const;
     // Dictionary words close to `word`, closest first: those one edit away (a letter dropped,
-    // added, changed, or two neighbours swapped), then two edits away; at most `limit`. They
+    // added, changed (into a key next to it on the keyboard first), or two neighbours
+    // swapped), then two edits away; at most `limit`. They
     // take the word's case: a capital first letter or capitals throughout are kept.
     std::vector<std::string> suggestions(std::string_view word,
                                          std::size_t limit = kMaxSuggestions) const;

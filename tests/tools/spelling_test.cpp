@@ -51,6 +51,27 @@ TEST(SpellingDictionary, SuggestsOneEditBeforeTwoInTheWordsCase) {
     EXPECT_LE(dictionary.suggestions("wor", 2).size(), 2u);
 }
 
+TEST(SpellingDictionary, AMistypedLetterIsFirstTakenForAKeyNextToIt) {
+    // Each typed word is one changed letter from both words; the key next to the typed one wins.
+    const struct {
+        const char* typed;
+        std::vector<std::string> words;
+        const char* first;
+    } cases[] = {
+        // Taken in the alphabet's order the other word would come first.
+        {"wprd", {"ward", "word"}, "word"},  // p lies beside o
+        {"bave", {"cave", "have"}, "have"},  // b lies below g and h
+        {"tso", {"too", "two"}, "two"},      // s lies below w
+        {"zat", {"bat", "sat"}, "sat"},      // z lies below s
+    };
+    for (const auto& c : cases) {
+        const SpellingDictionary dictionary(c.words);
+        const auto found = dictionary.suggestions(c.typed);
+        ASSERT_EQ(found.size(), 2u) << c.typed;
+        EXPECT_EQ(found.front(), c.first) << c.typed;
+    }
+}
+
 TEST(SpellingDictionary, LoadsCrLfAndLfAndRefusesWhatIsNoWordList) {
     TempDir home;
     writeFile(home / "ENGLISH.DCT", "A\r\naardvark\r\n\r\nzebra\ncafé\r\n");
