@@ -18,18 +18,6 @@ constexpr const char* kDictionaryUnreadableText =
     "The spelling dictionary - ENGLISH.DCT - in the Velmora Pro home folder could not be read.";
 constexpr const char* kSendUncheckedQuestion = "Send the message without spell checking?";
 
-}  // namespace
-
-platform::ChildWindow* TmainForm::spellCheckTarget() const {
-    if (!spellCheckEnabled_ || children_.empty()) return nullptr;
-    platform::ChildWindow& front = *children_.front();
-    if (front.state() == platform::WindowState::Minimized || !front.spellCheckText())
-        return nullptr;
-    return &front;
-}
-
-namespace {
-
 // Where the selection of `window` starts in its text, when only the selection is to be
 // checked: it is not empty, and the view said where it lies (and still says so truly).
 std::optional<std::size_t> checkedSelection(const platform::ChildWindow& window) {
@@ -43,6 +31,14 @@ std::optional<std::size_t> checkedSelection(const platform::ChildWindow& window)
 }
 
 }  // namespace
+
+platform::ChildWindow* TmainForm::spellCheckTarget() const {
+    if (!spellCheckEnabled_ || children_.empty()) return nullptr;
+    platform::ChildWindow& front = *children_.front();
+    if (front.state() == platform::WindowState::Minimized || !front.spellCheckText())
+        return nullptr;
+    return &front;
+}
 
 void TmainForm::registerSpellCommands() {
     commands_.add(kSpellCheckCommand,
