@@ -72,27 +72,31 @@ std::string withoutOneLineEnd(std::string_view body) {
 std::vector<std::string> wrapOutgoingLines(const std::vector<std::string>& lines, int width) {
     if (width < 1) return lines;
     const auto w = static_cast<std::size_t>(width);
+    const auto breaksAfter = [](char c) { return c == ' ' || c == '-'; };
     std::vector<std::string> out;
     for (const std::string& line : lines) {
-        std::string_view rest = line;
-        while (rest.size() > w) {
-            std::size_t cut = std::string_view::npos;
-            for (std::size_t i = w; i >= 1; --i) {
-                if (rest[i - 1] == ' ' || rest[i - 1] == '-') {
-                    cut = i;
+        // Positions count characters, so a line in any script is as wide as it reads.
+        const std::vector<std::size_t> starts = mime::characterStarts(line);
+        std::size_t first = 0;  // the piece's first character
+        while (starts.size() - first > w) {
+            std::size_t next = 0;
+            for (std::size_t k = first + w; k > first; --k) {
+                if (breaksAfter(line[starts[k - 1]])) {
+                    next = k;
                     break;
                 }
             }
-            if (cut == std::string_view::npos) {
+            if (next == 0) {
                 // A word longer than the width: keep it whole up to its end.
-                const std::size_t next = rest.find_first_of(" -", w);
-                if (next == std::string_view::npos || next + 1 >= rest.size()) break;
-                cut = next + 1;
+                std::size_t k = first + w;
+                while (k < starts.size() && !breaksAfter(line[starts[k]])) ++k;
+                if (k + 1 >= starts.size()) break;
+                next = k + 1;
             }
-            out.emplace_back(rest.substr(0, cut));
-            rest.remove_prefix(cut);
+            out.push_back(line.substr(starts[first], starts[next] - starts[first]));
+            first = next;
         }
-        out.emplace_back(rest);
+        out.push_back(first < starts.size() ? line.substr(starts[first]) : std::string());
     }
     return out;
 }

@@ -11,6 +11,7 @@
 #include "compose/signatures.h"
 #include "reading/folder_window.h"
 #include "reading/read_window.h"
+#include "reading/readable_text.h"
 #include "store/folders.h"
 #include "store/message_file.h"
 
@@ -144,14 +145,18 @@ std::vector<std::string> quotedLines(mime::TmsMessage& shown, const store::TObjL
     store::TObjListViewVLF withoutBcc = item;
     withoutBcc.bccList.clear();
     withoutBcc.bccCount = 0;
-    auto text = reading::previewLines(shown, withoutBcc, mode, dialogs);
+    // Quoted as the preview shows it: UTF-8 whatever the message's character set, as the
+    // window's text is.
+    const auto raw = reading::previewLines(shown, withoutBcc, mode, dialogs);
+    auto text = reading::readableLines(raw, shown);
     // An attachment line names the file it is stored in here; the recipient gets its own name,
     // never a path of this machine.
-    for (auto& line : text)
+    for (std::size_t i = 0; i < raw.size() && i < text.size(); ++i)
         for (const std::string& path : item.attachList)
-            if (!path.empty() && line.ends_with(path) && line.rfind("Attachment", 0) == 0)
-                line = line.substr(0, line.size() - path.size()) +
-                       store::attachmentOwnName(fs::path(path).filename().string());
+            if (!path.empty() && raw[i].ends_with(path) && raw[i].rfind("Attachment", 0) == 0)
+                text[i] = reading::readableBytes(
+                    raw[i].substr(0, raw[i].size() - path.size()) +
+                    store::attachmentOwnName(fs::path(path).filename().string()));
     return PrefixLines(reading::wrapLines(text, wrapWidth), indent);
 }
 
@@ -227,7 +232,8 @@ bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request,
 
     // Recipients.
     if (!forward) {
-        const std::string replyTo = message.Headers().GetFieldValue("Reply-To");
+        const std::string replyTo =
+            reading::readableHeaderValue(store::readPrivateValue(message.Headers(), "Reply-To"));
         const bool all = isReplyAllMode(request.mode);
         // The user's own address is the active profile's, also when answering from another.
         const auto* active = lists.activeProfile();
@@ -260,8 +266,9 @@ bool initialiseReplyWindow(TcomposeForm& window, const ReplyRequest& request,
     layout.greeting = settings.reply.useGreeting;
     layout.reply = !forward;
     if (layout.greeting && !forward)
-        layout.greetingLine = addGreeting(settings.reply.greeting, message.Sender().Name(),
-                                          message.Sender().Address(), window.addressBook());
+        layout.greetingLine =
+            addGreeting(settings.reply.greeting, reading::readableSenderOf(message).Name(),
+                        message.Sender().Address(), window.addressBook());
     if (layout.signatures) layout.signatureLines = signatureLines(window.signatureText());
     if (layout.quote)
         layout.quoteLines = quotedLines(message, request.item,

@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "compose/addresses.h"
 #include "mime/address.h"
+#include "reading/readable_text.h"
 #include "store/message_file.h"
 
 namespace velmora::compose {
@@ -226,11 +227,11 @@ std::vector<std::string> replyToEntries(const mime::TmsMessage& message,
         }
         return entries;
     }
-    const mime::TmsMailAddress& sender = message.Sender();
+    const mime::TmsMailAddress sender = reading::readableSenderOf(message);
     if (!trimmed(sender.Name()).empty() || !trimmed(sender.Address()).empty())
         entries.push_back(replyAddressEntry(sender.Name(), sender.Address()));
     if (!replyAll) return entries;
-    for (const auto& to : message.Recipients())
+    for (const auto& to : reading::readableListOf(message, "TO:"))
         addUnique(entries, replyAddressEntry(to.Name(), to.Address()));
     const std::string own(trimmed(ownAddress));
     if (own.empty() || entries.size() < 2) return entries;
@@ -244,7 +245,7 @@ std::vector<std::string> replyToEntries(const mime::TmsMessage& message,
 std::vector<std::string> replyCcEntries(const mime::TmsMessage& message,
                                         const std::vector<std::string>& to) {
     std::vector<std::string> entries = to;
-    for (const auto& cc : message.CC())
+    for (const auto& cc : reading::readableListOf(message, "CC:"))
         addUnique(entries, replyAddressEntry(cc.Name(), cc.Address()));
     entries.erase(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(to.size()));
     return entries;

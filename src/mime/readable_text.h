@@ -7,11 +7,17 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora::mime {
 
 // Is `bytes` well-formed UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF)?
 bool isValidUtf8(std::string_view bytes);
+
+// The byte offset of each character of `text`, for counting and cutting it by characters: of
+// each UTF-8 character when the text is well-formed UTF-8, else of each byte (a text in a
+// single-byte character set).
+std::vector<std::size_t> characterStarts(std::string_view text);
 
 // windows-1252 to UTF-8, every byte mapped (the five unassigned ones to their C1 controls).
 std::string windows1252ToUtf8(std::string_view bytes);

@@ -93,9 +93,13 @@ std::vector<std::string> displayLines(mime::TmsMessage& message, const store::TO
     std::vector<std::string> lines;
     if (mode != HeaderMode::BodyOnly) {
         const mime::TmsHeaders& headers = message.Headers();
-        lines.push_back("From: " + fromText(message.Sender()));
-        lines.push_back("To: " + recipientListText(message.Recipients()));
-        const std::string cc = recipientListText(message.CC());
+        // The loaded message keeps the quoted form of its sender's name, as the rule says; the
+        // lines show the names as written, in their own character sets, so any script reads.
+        fromText(message.Sender());
+        mime::TmsMailAddress sender = readableSenderOf(message);
+        lines.push_back("From: " + fromText(sender));
+        lines.push_back("To: " + recipientListText(readableListOf(message, "TO:")));
+        const std::string cc = recipientListText(readableListOf(message, "CC:"));
         if (!cc.empty()) lines.push_back("CC: " + cc);
         if (pane == Pane::Preview && !item.bccList.empty())
             lines.push_back("BCC: " + bccStringsText(item.bccList));
@@ -181,49 +185,26 @@ int wordWrapWidth(std::string_view setting) {
 
 std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int width) {
     if (width < 1) return lines;
-    const std::size_t w = static_cast<std::size_t>(width);
+    const auto w = static_cast<std::size_t>(width);
     std::vector<std::string> wrapped;
     wrapped.reserve(lines.size());
     for (const auto& line : lines) {
-        std::string_view rest = line;
-        while (rest.size() > w) {
-            // The last blank or hyphen at positions w down to 1 (indexes w-1 to 0).
-            const auto at = rest.substr(0, w).find_last_of(" -");
-            const std::size_t split = at == std::string_view::npos ? w : at + 1;
-            wrapped.emplace_back(rest.substr(0, split));
-            rest.remove_prefix(split);
-        }
-        wrapped.emplace_back(rest);
-    }
-    return wrapped;
-}
-
-std::vector<std::string> wrapUtf8Lines(const std::vector<std::string>& lines, int width) {
-    if (width < 1) return lines;
-    const std::size_t w = static_cast<std::size_t>(width);
-    std::vector<std::string> wrapped;
-    wrapped.reserve(lines.size());
-    std::vector<std::size_t> starts;  // byte offset of each character
-    for (const auto& line : lines) {
-        std::string_view rest = line;
-        for (;;) {
-            starts.clear();
-            for (std::size_t i = 0; i < rest.size(); ++i)
-                if ((static_cast<unsigned char>(rest[i]) & 0xC0) != 0x80) starts.push_back(i);
-            if (starts.size() <= w) break;
-            // The last blank or hyphen among the first w characters (both are one byte).
-            std::size_t split = starts[w];
-            for (std::size_t k = w; k-- > 0;) {
-                const char c = rest[starts[k]];
+        const std::vector<std::size_t> starts = mime::characterStarts(line);
+        std::size_t first = 0;  // the piece's first character
+        while (starts.size() - first > w) {
+            // The last blank or hyphen among the piece's first w characters (both are one byte).
+            std::size_t next = first + w;
+            for (std::size_t k = first + w; k-- > first;) {
+                const char c = line[starts[k]];
                 if (c == ' ' || c == '-') {
-                    split = starts[k] + 1;
+                    next = k + 1;
                     break;
                 }
             }
-            wrapped.emplace_back(rest.substr(0, split));
-            rest.remove_prefix(split);
+            wrapped.push_back(line.substr(starts[first], starts[next] - starts[first]));
+            first = next;
         }
-        wrapped.emplace_back(rest);
+        wrapped.push_back(first < starts.size() ? line.substr(starts[first]) : std::string());
     }
     return wrapped;
 }
@@ -291,7 +272,7 @@ std::optional<std::string> previewTextOf(const std::filesystem::path& directory,
     store::stripPrivateHeaders(message, item);
     const auto lines = readableLines(
         displayLines(message, item, mode, dialogs, Pane::Preview, &directory), message);
-    return joinLines(wrapUtf8Lines(lines, wrapWidth), false);
+    return joinLines(wrapLines(lines, wrapWidth), false);
 }
 
 }  // namespace velmora::reading

@@ -44,13 +44,12 @@ std::string bccStringsText(const std::vector<std::string>& entries);
 int wordWrapWidth(std::string_view setting);
 inline constexpr int kDefaultWordWrap = 65;
 
-// Splits every line longer than `width` after the last blank or hyphen at a position from
-// `width` down to 1, or at `width` when there is none; the rest becomes the next line and is
-// wrapped the same way. Shorter lines stay as they are. A width below 1 wraps nothing.
+// Splits every line longer than `width` characters after the last blank or hyphen at a position
+// from `width` down to 1, or at `width` when there is none; the rest becomes the next line and is
+// wrapped the same way. Shorter lines stay as they are. A width below 1 wraps nothing. Positions
+// count the characters of a UTF-8 line (a character is never cut in two) and the bytes of any
+// other.
 std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int width);
-// The same rule for UTF-8 display text, with positions counted in characters, so a character is
-// never cut in two.
-std::vector<std::string> wrapUtf8Lines(const std::vector<std::string>& lines, int width);
 
 // The lines of the preview pane for a loaded message whose private headers were removed, before
 // wrapping: the header block of the mode (From, To, CC when there is one, BCC when the item

@@ -209,7 +209,7 @@ std::string TinboxForm::loadedMessageText() {
 std::string TinboxForm::messageText(mime::TmsMessage& message, const store::TObjListViewVLF& item) {
     const auto lines =
         readableLines(previewLines(message, item, headerMode_, platform_.dialogs), message);
-    return joinLines(wrapUtf8Lines(lines, wordWrapWidth(settings_.reply.wordWrap)), false);
+    return joinLines(wrapLines(lines, wordWrapWidth(settings_.reply.wordWrap)), false);
 }
 
 // The selected rows' messages, each on pages of its own; a message that cannot be read is

@@ -1,5 +1,6 @@
 #include "reading/readable_text.h"
 
+#include "base/text.h"
 #include "mime/headers.h"
 #include "store/message_file.h"
 
@@ -34,6 +35,17 @@ std::vector<std::string> readableLines(const std::vector<std::string>& lines,
         out.push_back(toUtf8(line, charset));
     }
     return out;
+}
+
+mime::TmsMailAddress readableSenderOf(const mime::TmsMessage& message) {
+    if (store::readPrivateValue(message.Headers(), "From").empty()) return message.Sender();
+    return store::readableSender(message.Headers());
+}
+
+mime::TmsAddressList readableListOf(const mime::TmsMessage& message, std::string_view field) {
+    if (message.Headers().GetRawFieldList(field).empty())
+        return equalsNoCase(field, "CC:") ? message.CC() : message.Recipients();
+    return store::readableAddressList(message.Headers(), field);
 }
 
 }  // namespace velmora::reading

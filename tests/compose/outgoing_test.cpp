@@ -64,6 +64,13 @@ TEST(OutgoingBody, WrapSplitsAtBlanksAndHyphensOnly) {
     EXPECT_EQ(wrapOutgoingLines({"well-known words"}, 7),
               (std::vector<std::string>{"well-", "known ", "words"}));
     EXPECT_EQ(wrapOutgoingLines({url}, 10), (std::vector<std::string>{url}));
+    // Widths count characters: 13 letters of 25 bytes fit in 13.
+    const std::string russian = "Привет друзья";
+    EXPECT_EQ(wrapOutgoingLines({russian}, 13), (std::vector<std::string>{russian}));
+    EXPECT_EQ(wrapOutgoingLines({russian}, 10), (std::vector<std::string>{"Привет ", "друзья"}));
+    // Text that is not UTF-8 counts bytes.
+    EXPECT_EQ(wrapOutgoingLines({"Gr\xFC\xDF Gott"}, 9),
+              (std::vector<std::string>{"Gr\xFC\xDF Gott"}));
 }
 
 TEST(OutgoingMessage, FieldsInTheirHeaders) {

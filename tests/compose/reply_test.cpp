@@ -12,6 +12,7 @@
 #include "compose/outgoing.h"
 #include "fake_compose_host.h"
 #include "profiles/profile.h"
+#include "reading/readable_text.h"
 #include "store/folders.h"
 #include "store/message_file.h"
 #include "support/fake_platform.h"
@@ -272,6 +273,7 @@ struct Sample {
     std::vector<std::pair<std::string, std::string>> cc = {};
     Lines headers = {};  // extra header lines
     std::vector<std::pair<std::string, std::string>> attachments = {};
+    mime::TCharSet charSet = mime::TCharSet::csUSASCII;
 };
 
 class Replying : public ::testing::Test {
@@ -294,6 +296,7 @@ class Replying : public ::testing::Test {
         sample.body = s.body;
         sample.to = s.to;
         sample.attachments = s.attachments;
+        sample.charSet = s.charSet;
         mime::TmsMessage message = testing::buildMessage(sample);
         for (const auto& [name, address] : s.cc)
             message.CC().Add(mime::TmsMailAddress(address, name));
@@ -443,6 +446,46 @@ TEST_F(Replying, ASubjectInAnotherCharacterSetIsAnsweredInItsOwnLetters) {
     w.selectAll();
     ASSERT_EQ(replies.openReplyWindows(ReplyMode::ReplyToSender, MessageTextFlag::TextOk), 1);
     EXPECT_EQ(open().front()->subject(), "Re: Привет");
+}
+
+TEST_F(Replying, TheQuoteIsUtf8AndWrappedByCharactersInEveryCharacterSet) {
+    // A Latin-1 message whose subject is an encoded word: header and body quoted alike in UTF-8.
+    Sample latin1{"2001.07.31.15.30.45.001",
+                  "Ren\xE9",
+                  "rene@example.org",
+                  "=?ISO-8859-1?Q?R=E9union_=E0_Z=FCrich?=",
+                  {"Gr\xFC\xDF", std::string(70, '\xE9')}};
+    latin1.charSet = mime::TCharSet::csISO8859;
+    // A long subject without blanks in a script of three bytes a character.
+    std::string japanese;
+    for (int i = 0; i < 14; ++i) japanese += "まみむめも";
+    Sample utf8{"2001.07.31.15.30.45.002", "Mikel", "mikel@example.org", japanese, {"data"}};
+    utf8.charSet = mime::TCharSet::csUTF8;
+    store("InBox", latin1);
+    store("InBox", utf8);
+    auto& w = inbox();
+    std::string eAcute;
+    for (int i = 0; i < 5; ++i) eAcute += "é";
+    w.selectAll();
+    ASSERT_EQ(replies.openReplyWindows(ReplyMode::ReplyToSender, MessageTextFlag::TextOk), 2);
+    for (TcomposeForm* window : open()) {
+        const std::string body = window->body();
+        EXPECT_TRUE(reading::isValidUtf8(body)) << body;
+        EXPECT_TRUE(reading::isValidUtf8(window->plain(AddressField::To)));
+        if (body.find("rene@") != std::string::npos) {
+            EXPECT_EQ(window->plain(AddressField::To), "René <rene@example.org>");
+            EXPECT_NE(body.find(">Subject: Réunion à Zürich\r\n"), std::string::npos) << body;
+            EXPECT_NE(body.find(">Grüß\r\n"), std::string::npos) << body;
+            // 70 letters: 65 on the first line, 5 on the next.
+            EXPECT_TRUE(body.ends_with("é\r\n>" + eAcute)) << body;
+        } else {
+            // The line breaks after "Subject: ", its only blank; then 65 characters and 5.
+            EXPECT_NE(body.find(">Subject: \r\n>" + japanese.substr(0, 65 * 3) + "\r\n>" +
+                                japanese.substr(65 * 3) + "\r\n"),
+                      std::string::npos)
+                << body;
+        }
+    }
 }
 
 TEST_F(Replying, ForwardAttachesOnlyStoredFilesBesideTheMessage) {

@@ -81,12 +81,15 @@ TEST(ReadableText, Utf8LinesWrapByCharacters) {
     // 70 two-byte characters: 65 and 5, never a character cut in two.
     std::string line;
     for (int i = 0; i < 70; ++i) line += "\xC3\xA9";
-    const auto wrapped = wrapUtf8Lines({line}, 65);
+    const auto wrapped = wrapLines({line}, 65);
     ASSERT_EQ(wrapped.size(), 2u);
     EXPECT_EQ(wrapped[0].size(), 130u);
     EXPECT_EQ(wrapped[1].size(), 10u);
-    EXPECT_EQ(wrapUtf8Lines({"\xC3\xA9t\xC3\xA9 and more"}, 5),
+    EXPECT_EQ(wrapLines({"\xC3\xA9t\xC3\xA9 and more"}, 5),
               (std::vector<std::string>{"\xC3\xA9t\xC3\xA9 ", "and ", "more"}));
+    // A line that is not UTF-8 (a single-byte set) counts its bytes.
+    EXPECT_EQ(wrapLines({std::string(70, '\xE9')}, 65),
+              (std::vector<std::string>{std::string(65, '\xE9'), std::string(5, '\xE9')}));
 }
 
 TEST(ReadableText, PreviewOfALatin1MessageIsUtf8AndTheFileUnchanged) {
@@ -109,6 +112,24 @@ TEST(ReadableText, PreviewOfALatin1MessageIsUtf8AndTheFileUnchanged) {
     EXPECT_NE(text->find("Subject: Réunion à Zürich\r\n"), std::string::npos) << *text;
     EXPECT_NE(text->find("Grüße aus Köln"), std::string::npos) << *text;
     EXPECT_EQ(testing::readFile(store::messageFilePath(dir, item.fileName)), stored);
+}
+
+TEST(ReadableText, PreviewOfAJisMessageShowsItsNamesInJapanese) {
+    // As arrival keeps a JIS message: its names in ISO-2022-JP, written as JIS encoded words.
+    testing::TempDir home;
+    const auto dir = home / "InBox.000";
+    std::filesystem::create_directories(dir);
+    const std::string jis = "\x1B$B$^$_$`$a$b\x1B(B";
+    testing::MessageSample sample;
+    sample.senderName = jis;
+    sample.to = {{jis, "mikel@example.org"}};
+    sample.charSet = mime::TCharSet::csISO2022jp;
+    const auto item = testing::storeMessage(dir, sample);
+    testing::FakePlatform fake;
+    const auto text = previewTextOf(dir, item, HeaderMode::Normal, 65, fake.dialogs);
+    ASSERT_TRUE(text);
+    EXPECT_NE(text->find("From: まみむめも <ann@example.org>\r\n"), std::string::npos) << *text;
+    EXPECT_NE(text->find("To: まみむめも <mikel@example.org>\r\n"), std::string::npos) << *text;
 }
 
 }  // namespace
