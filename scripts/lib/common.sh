@@ -22,9 +22,17 @@ VELMORA_PACKAGES=(
     libjpeg-dev
 )
 
+# Only for running the program on a desktop: fonts for the scripts mail comes in (Latin, Greek,
+# Cyrillic, Arabic, Hebrew, Indic, Thai ..., Chinese, Japanese, Korean) and for emoji, so that no
+# subject or name shows as empty boxes. The tests render offscreen and need none of them.
+VELMORA_DESKTOP_PACKAGES=(
+    fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
+)
+
+# velmora_install_packages [PACKAGE...]: the build and test packages and any given, those missing.
 velmora_install_packages() {
     local missing=()
-    for p in "${VELMORA_PACKAGES[@]}"; do
+    for p in "${VELMORA_PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
