@@ -8,6 +8,7 @@
 #include "base/text_file.h"
 #include "compose/addresses.h"
 #include "mime/errors.h"
+#include "mime/header_words.h"
 #include "reading/display_text.h"
 #include "reading/readable_text.h"
 #include "store/date_text.h"
@@ -101,6 +102,28 @@ std::vector<std::string> wrapOutgoingLines(const std::vector<std::string>& lines
     return out;
 }
 
+std::string outgoingHeaderText(std::string_view value) {
+    if (!hasHighBytes(value) || !reading::isValidUtf8(value)) return std::string(value);
+    return mime::EncodeUtf8HeaderWords(value);
+}
+
+std::string outgoingAddressText(std::string_view value) {
+    if (!hasHighBytes(value) || !reading::isValidUtf8(value)) return std::string(value);
+    std::string out;
+    for (const std::string& entry : splitAddressEntries(value)) {
+        if (!out.empty()) out += ", ";
+        const mime::TmsMailAddress parsed = mime::ParseMailAddress(entry);
+        if (!hasHighBytes(entry) || hasHighBytes(parsed.Address()) || parsed.Address().empty()) {
+            out += trimmed(entry);
+            continue;
+        }
+        const std::string name(trimmed(parsed.Name()));
+        out += name.empty() ? parsed.Address()
+                            : mime::EncodeUtf8HeaderWords(name) + " <" + parsed.Address() + ">";
+    }
+    return out;
+}
+
 std::string newMessageId(const platform::LocalTime& time, std::string_view senderAddress) {
     static std::mt19937_64 random{std::random_device{}()};
     static unsigned counter = 0;
@@ -137,10 +160,11 @@ bool copyComposeFormDataTo_msMessage(ComposeFields& fields,
                                      int wrapWidth, const platform::LocalTime& now) {
     message.Sender() = composeSender(fields, profile, SenderQuoting::ForMessage);
     if (!trimmed(fields.replyTo).empty())
-        message.Headers().Add("Reply-To: " + oneLine(fields.replyTo));
+        message.Headers().Add("Reply-To: " + outgoingAddressText(oneLine(fields.replyTo)));
     message.SetReturnReceipt(fields.deliveryAck);
     if (!profile.organization.empty())
-        message.Headers().Add("X-Organization: " + oneLine(profile.organization));
+        message.Headers().Add("X-Organization: " +
+                              outgoingHeaderText(oneLine(profile.organization)));
     addParsed(message.Recipients(), fields.to);
     addParsed(message.CC(), fields.cc);
     addParsed(message.BCC(), fields.bcc);
@@ -170,7 +194,8 @@ bool copyComposeFormDataTo_msMessage(ComposeFields& fields,
                                                            : mime::TPriority::ptNormal);
     if (fields.readAck) {
         mime::TmsMailAddress sender = message.Sender();
-        message.Headers().Add("Disposition-Notification-To: " + oneLine(reading::fromText(sender)));
+        message.Headers().Add("Disposition-Notification-To: " +
+                              outgoingAddressText(oneLine(reading::fromText(sender))));
     }
     if (fields.to.size() > kTraceThreshold || fields.cc.size() > kTraceThreshold ||
         fields.bcc.size() > kTraceThreshold)

@@ -40,6 +40,14 @@ std::string withoutOneLineEnd(std::string_view body);
 // 1 wraps nothing.
 std::vector<std::string> wrapOutgoingLines(const std::vector<std::string>& lines, int width);
 
+// A header value as it goes out, for the lines the message model writes as they are: mail
+// headers carry ASCII only, so well-formed UTF-8 with other letters becomes "=?utf-8?B?...?="
+// words. ASCII, and bytes of another character set, stay as they are.
+std::string outgoingHeaderText(std::string_view value);
+// An address-list value ("Ann <a@b>, ..."): each entry that is not ASCII is written again with
+// its name in such words; the other entries stay as they are.
+std::string outgoingAddressText(std::string_view value);
+
 // A new Message-ID header value, "<" unique part "@" domain of the sender ">".
 std::string newMessageId(const platform::LocalTime& time, std::string_view senderAddress);
 

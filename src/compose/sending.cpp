@@ -339,12 +339,14 @@ bool Sending::prepareStored(const store::TObjListViewVLF& item, bool fromSent,
     }  // else a file without the private block: its own From stays
     auto& headers = message.Headers();
     replaceField(headers, "Reply-To",
-                 item.composeReplyTo.empty() ? "" : "Reply-To: " + oneLine(item.composeReplyTo));
+                 item.composeReplyTo.empty()
+                     ? ""
+                     : "Reply-To: " + outgoingAddressText(oneLine(item.composeReplyTo)));
     message.SetReturnReceipt(item.deliveryAck);
     replaceField(headers, "X-Organization",
                  item.composeOrganization.empty()
                      ? ""
-                     : "X-Organization: " + oneLine(item.composeOrganization));
+                     : "X-Organization: " + outgoingHeaderText(oneLine(item.composeOrganization)));
     if (!item.bccList.empty()) message.BCC().Clear();
     std::vector<std::string> seen;
     for (const std::string& bcc : item.bccList) {
@@ -370,7 +372,8 @@ bool Sending::prepareStored(const store::TObjListViewVLF& item, bool fromSent,
     if (item.readAck) {
         mime::TmsMailAddress sender = message.Sender();
         replaceField(headers, "Disposition-Notification-To",
-                     "Disposition-Notification-To: " + oneLine(reading::fromText(sender)));
+                     "Disposition-Notification-To: " +
+                         outgoingAddressText(oneLine(reading::fromText(sender))));
     }
     if (message.Recipients().Count() > 1 || message.CC().Count() > 1 || message.BCC().Count() > 1) {
         const profiles::TUsersObjListBox* active = host_.profiles().activeProfile();

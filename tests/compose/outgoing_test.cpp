@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "mime/errors.h"
+#include "mime/readable_text.h"
+#include "store/message_file.h"
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
 
@@ -112,6 +115,35 @@ TEST(OutgoingMessage, TextInAnyScriptGoesOutAsUtf8AndOlderBytesAsLatin1) {
     EXPECT_EQ(charSetFor(f), mime::TCharSet::csUSASCII);
     f.to = {"\xC3\x89lise <e@example.org>"};
     EXPECT_EQ(charSetFor(f), mime::TCharSet::csUTF8);
+}
+
+TEST(OutgoingMessage, HeaderLinesInOtherLettersGoOutAsEncodedWords) {
+    testing::FakeDialogs dialogs;
+    ComposeFields f = simpleFields();
+    f.from = "Zoë Ünal <zoe@example.org>";
+    f.replyTo = "Ünal Çelik <u@example.org>, plain@example.org";
+    f.readAck = true;
+    profiles::TUsersObjListBox owner = profile();
+    owner.organization = "Ørsted & Söhne";
+    mime::TmsMessage m;
+    ASSERT_TRUE(copyComposeFormDataTo_msMessage(f, owner, m, dialogs, 65, {}));
+    const struct {
+        const char* field;
+        const char* shown;
+    } cases[] = {
+        {"X-Organization", "Ørsted & Söhne"},
+        {"Reply-To", "Ünal Çelik <u@example.org>, plain@example.org"},
+        {"Disposition-Notification-To", "Zoë Ünal <zoe@example.org>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        const std::string written = store::readPrivateValue(m.Headers(), c.field);
+        EXPECT_FALSE(hasHighBytes(written)) << written;
+        EXPECT_EQ(mime::readableHeaderValue(written), c.shown);
+    }
+    // Bytes of an older stored message, not UTF-8, stay as they were.
+    EXPECT_EQ(outgoingHeaderText("Caf\xE9"), "Caf\xE9");
+    EXPECT_EQ(outgoingAddressText("plain@example.org"), "plain@example.org");
 }
 
 TEST(OutgoingMessage, SenderQuotingRules) {
