@@ -290,6 +290,16 @@ class Run {
         }
     }
 
+    // The body's own character set, kept by name; UTF-8 text is labelled so whatever its
+    // transfer encoding, since a quoted-printable body would otherwise pass for ISO-8859-1 and
+    // be written again under that name.
+    void noteBodyCharset(const std::string& contentType) {
+        const std::string name = TrimQuotes(GetHeaderParam("charset", contentType));
+        message_.SetBodyCharsetName(name);
+        if (equalsNoCase(name, "utf-8") || equalsNoCase(name, "utf8"))
+            message_.SetCharSet(TCharSet::csUTF8);
+    }
+
     void decodeSingleText(const std::string& contentType) {
         const std::string token = toLowerAscii(ContentTypeToken(contentType));
         if (token == "text/html" || token == "text/rtf") message_.SetContentType(token);
@@ -303,6 +313,7 @@ class Run {
             message_.SetCharSet(TCharSet::csISO2022jp);
         }
         if (quoted) message_.SetCharSet(TCharSet::csISO8859);
+        noteBodyCharset(contentType);
 
         std::string_view line;
         if (base64) {
@@ -421,6 +432,7 @@ class Run {
         body.clear();
         const bool quoted = encoding == "quoted-printable";
         if (quoted) message_.SetCharSet(TCharSet::csISO8859);
+        noteBodyCharset(partType);
         std::string_view line;
         bool ended = false;
         if (!base64) {

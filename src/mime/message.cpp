@@ -188,6 +188,7 @@ void TmsCustomMessage::Clear() {
     subject_.clear();
     encoding_ = TMsgEncoding::meMIME;
     charSet_ = TCharSet::csUSASCII;
+    bodyCharsetName_.clear();
     contentType_.clear();
 }
 
@@ -196,6 +197,7 @@ void TmsCustomMessage::assignCustom(TmsCustomMessage& other) {
     subject_ = other.subject_;
     encoding_ = other.encoding_;
     charSet_ = other.charSet_;
+    bodyCharsetName_ = other.bodyCharsetName_;
     headers_ = other.headers_;
     body_ = other.body_;
     attachments_.Assign(other.attachments_);

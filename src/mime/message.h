@@ -53,6 +53,11 @@ class TmsCustomMessage {
     void SetEncoding(TMsgEncoding encoding) { encoding_ = encoding; }
     TCharSet CharSet() const { return charSet_; }
     void SetCharSet(TCharSet charSet) { charSet_ = charSet; }
+    // The charset parameter the body text was declared in when it was decoded (of the message,
+    // or of its text part), as written ("KOI8-R", "Shift_JIS"); "" when it had none. CharSet
+    // knows only four sets; this keeps the one the text can be read in. Never written.
+    const std::string& BodyCharsetName() const { return bodyCharsetName_; }
+    void SetBodyCharsetName(std::string_view name) { bodyCharsetName_ = name; }
     int Tag() const { return tag_; }
     void SetTag(int tag) { tag_ = tag; }
 
@@ -110,6 +115,7 @@ class TmsCustomMessage {
     std::string contentType_ = "text/plain";
     TMsgEncoding encoding_ = TMsgEncoding::meMIME;
     TCharSet charSet_ = TCharSet::csUSASCII;
+    std::string bodyCharsetName_;
     int tag_ = 0;
     platform::ThrottledEvents* events_ = nullptr;
 };

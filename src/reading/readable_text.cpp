@@ -7,8 +7,11 @@
 namespace velmora::reading {
 
 std::string messageCharset(const mime::TmsMessage& message) {
-    const std::string type = message.Headers().GetFieldValue("Content-Type");
-    std::string charset = mime::TrimQuotes(mime::GetHeaderParam("charset", type));
+    std::string charset = message.BodyCharsetName();
+    if (charset.empty()) {
+        const std::string type = message.Headers().GetFieldValue("Content-Type");
+        charset = mime::TrimQuotes(mime::GetHeaderParam("charset", type));
+    }
     if (charset.empty() && message.CharSet() == mime::TCharSet::csISO2022jp)
         charset = "ISO-2022-JP";
     return charset;

@@ -17,8 +17,9 @@ using mime::readableHeaderValue;
 using mime::toUtf8;
 using mime::windows1252ToUtf8;
 
-// The character set the text of a loaded message is in: the charset parameter of its
-// Content-Type, "ISO-2022-JP" for a message the decoder found in it, or "" when none is declared.
+// The character set the text of a loaded message is in: the charset its body text was declared
+// in (of the message or of its text part), else the charset parameter of its Content-Type,
+// "ISO-2022-JP" for a message the decoder found in it, or "" when none is declared.
 std::string messageCharset(const mime::TmsMessage& message);
 
 // The display lines of a message (preview or read window, before wrapping) made readable: the

@@ -1,6 +1,9 @@
 #include "retrieval/arrival.h"
 
+#include <algorithm>
+
 #include "base/identity.h"
+#include "base/text.h"
 #include "base/text_file.h"
 #include "mime/address.h"
 #include "mime/headers.h"
@@ -270,11 +273,37 @@ bool storeCopy(ArrivalContext& context, ArrivingMessage& arriving, const std::st
     return true;
 }
 
+// The body is kept in UTF-8, as the subject and the names are: a message file's character-set
+// label knows four sets only, so text in KOI8-R, Shift_JIS, EUC-KR ... stored under it could no
+// longer be read. A JIS message stays as it came, for it is written back in JIS.
+void keepBodyInUtf8(mime::TmsMessage& message) {
+    if (message.CharSet() == mime::TCharSet::csISO2022jp) return;
+    auto& body = message.Body();
+    if (std::none_of(body.begin(), body.end(),
+                     [](const std::string& l) { return hasHighBytes(l); }))
+        return;
+    const std::string charset = reading::messageCharset(message);
+    const std::string joined = joinedBody(message);
+    if (!(equalsNoCase(charset, "utf-8") && reading::isValidUtf8(joined))) {
+        const std::string text = mime::toUtf8(joined, charset);
+        body.clear();
+        for (std::size_t at = 0;;) {
+            const std::size_t end = text.find("\r\n", at);
+            body.push_back(text.substr(at, end == std::string::npos ? end : end - at));
+            if (end == std::string::npos) break;
+            at = end + 2;
+        }
+    }
+    message.SetCharSet(mime::TCharSet::csUTF8);
+    message.SetBodyCharsetName("utf-8");
+}
+
 }  // namespace
 
 ArrivalResult storeArrivingMessage(ArrivalContext& context, ArrivingMessage& arriving) {
     ArrivalResult result;
     mime::TmsMessage& message = arriving.message;
+    keepBodyInUtf8(message);
     const std::string k = std::to_string(arriving.number + 1);
     setUpper(context, "Appending Message " + k + " To ListView Component");
 

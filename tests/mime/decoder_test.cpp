@@ -172,6 +172,14 @@ TEST(Decoder, SinglePartTextBodies) {
          {longLine},
          TCharSet::csISO8859,
          "text/plain"},
+        // UTF-8 text is labelled UTF-8 whatever its transfer encoding.
+        {"utf-8 quoted-printable",
+         {"Content-Type: text/plain; charset=\"UTF-8\"",
+          "Content-Transfer-Encoding: quoted-printable"},
+         {"caf=C3=A9"},
+         {"caf\xC3\xA9"},
+         TCharSet::csUTF8,
+         "text/plain"},
     };
     for (const Case& c : cases) {
         std::string text = crlf({"From: a@example.com", "MIME-Version: 1.0"});
@@ -183,6 +191,27 @@ TEST(Decoder, SinglePartTextBodies) {
         EXPECT_EQ(message.CharSet(), c.charSet) << c.label;
         EXPECT_EQ(message.ContentType(), c.contentType) << c.label;
         EXPECT_EQ(message.Attachments().Count(), 0) << c.label;
+    }
+}
+
+TEST(Decoder, TheBodyKeepsTheNameOfItsCharacterSet) {
+    const struct {
+        const char* contentLines;
+        const char* name;
+    } cases[] = {
+        {"Content-Type: text/plain; charset=\"Shift_JIS\"\r\n", "Shift_JIS"},
+        {"Content-Type: text/plain\r\n", ""},
+        {"Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n"
+         "Content-Type: text/plain; charset=koi8-r\r\n",
+         "koi8-r"},
+        {"Content-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\n"
+         "Content-Type: text/plain; charset=big5\r\n",
+         "big5"},
+    };
+    for (const auto& c : cases) {
+        TmsMessage message = decode(std::string("From: a@example.com\r\nMIME-Version: 1.0\r\n") +
+                                    c.contentLines + "\r\ntext\r\n--b--\r\n");
+        EXPECT_EQ(message.BodyCharsetName(), c.name) << c.contentLines;
     }
 }
 

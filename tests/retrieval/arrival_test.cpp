@@ -4,6 +4,7 @@
 
 #include "../reading/fake_host.h"
 #include "base/text_file.h"
+#include "reading/display_text.h"
 #include "retrieval/headers_form.h"
 #include "store/folders.h"
 #include "store/message_file.h"
@@ -250,6 +251,67 @@ TEST_F(ArrivalTest, RulesAndTheHeadersWindowReadEveryTextInUtf8WhateverItsCharac
     // A rule on the body typed in UTF-8 finds the word in the KOI8-R text.
     addRule(RuleAction::MoveTo, (home / "Work.001").string(), hello + " bob", RuleField::Body);
     EXPECT_EQ(arrive(text).folders, std::vector<std::string>{"Work"});
+}
+
+TEST_F(ArrivalTest, BodiesInEveryCharacterSetAreStoredInUtf8AndReadAsSent) {
+    struct Case {
+        const char* name;
+        std::string contentLines;  // Content-Type and transfer encoding
+        std::string body;
+        const char* read;
+    };
+    const std::string eightBit = "Content-Transfer-Encoding: 8bit\r\n";
+    const Case cases[] = {
+        {"KOI8-R", "Content-Type: text/plain; charset=koi8-r\r\n" + eightBit,
+         "\xF0\xD2\xC9\xD7\xC5\xD4", "Привет"},
+        {"Shift_JIS", "Content-Type: text/plain; charset=\"Shift_JIS\"\r\n" + eightBit,
+         "\x82\xA0\x82\xA2\x82\xA4", "あいう"},
+        {"UTF-8 quoted-printable",
+         "Content-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: "
+         "quoted-printable\r\n",
+         "Caf=C3=A9 =E2=82=AC", "Café €"},
+        {"ISO-8859-1 quoted-printable",
+         "Content-Type: text/plain; charset=iso-8859-1\r\nContent-Transfer-Encoding: "
+         "quoted-printable\r\n",
+         "Caf=E9", "Café"},
+        {"undeclared", eightBit, "Caf\xE9", "Café"},
+        {"EUC-KR text part",
+         "Content-Type: multipart/mixed; boundary=\"b1\"\r\n\r\n--b1\r\n"
+         "Content-Type: text/plain; charset=euc-kr\r\n" +
+             eightBit,
+         "\xC7\xD1\xB1\xB9\r\n--b1--", "한국"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ArrivalResult result =
+            arrive("From: Ann <ann@example.org>\r\nTo: Bob <bob@example.org>\r\nSubject: " +
+                   std::string(c.name) + "\r\nMIME-Version: 1.0\r\n" + c.contentLines + "\r\n" +
+                   c.body + "\r\n.\r\n");
+        ASSERT_TRUE(result.safe);
+        reading::TinboxForm& inbox = *host.findFolderWindow("InBox");
+        const store::TObjListViewVLF& item = inbox.row(inbox.rowCount() - 1).item;
+        const auto dir = home / "InBox.000";
+        mime::TmsMessage stored;
+        ASSERT_FALSE(store::loadMessageFile(store::messageFilePath(dir, item.fileName), stored));
+        EXPECT_EQ(stored.Body().front(), c.read);
+        EXPECT_EQ(stored.CharSet(), mime::TCharSet::csUTF8);
+        const auto preview =
+            reading::previewTextOf(dir, item, reading::HeaderMode::BodyOnly, 65, fake.dialogs);
+        ASSERT_TRUE(preview);
+        EXPECT_EQ(preview->substr(0, std::string(c.read).size()), c.read);
+    }
+    // A JIS message stays in JIS, which it is written back in.
+    ASSERT_TRUE(arrive("From: Ann <ann@example.org>\r\nTo: Bob <bob@example.org>\r\n"
+                       "Subject: jis\r\nMIME-Version: 1.0\r\n"
+                       "Content-Type: text/plain; charset=ISO-2022-JP\r\n\r\n"
+                       "\x1B$B$\"$$$&\x1B(B\r\n.\r\n")
+                    .safe);
+    reading::TinboxForm& inbox = *host.findFolderWindow("InBox");
+    const auto dir = home / "InBox.000";
+    const auto preview = reading::previewTextOf(dir, inbox.row(inbox.rowCount() - 1).item,
+                                                reading::HeaderMode::BodyOnly, 65, fake.dialogs);
+    ASSERT_TRUE(preview);
+    EXPECT_EQ(preview->substr(0, 9), "あいう");
 }
 
 TEST_F(ArrivalTest, SenderAndRecipientDefaultsOfBothPaths) {
