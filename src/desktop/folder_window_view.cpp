@@ -200,6 +200,10 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
 
     splitter_->addWidget(list_);
     splitter_->addWidget(preview_);
+    // The list keeps the height every folder window shares; a larger window gives the room to
+    // the preview, so the list never jumps back at the next refresh.
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
     splitter_->setSizes({model_.settings().vl.folderListHeight, 250});
     layout->addWidget(splitter_);
 

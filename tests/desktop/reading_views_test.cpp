@@ -11,6 +11,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -160,6 +161,13 @@ TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
     ASSERT_GE(rowOf(QStringLiteral("Привет — 日本語 €")), 0);
     EXPECT_EQ(list->accessibleName(), QStringLiteral("Messages"));
     expectAccessibleNames(view);
+    // The list keeps the shared height when the window grows: the room goes to the preview.
+    auto* splitter = view->findChild<QSplitter*>(QStringLiteral("splitterPreview"));
+    ASSERT_NE(splitter, nullptr);
+    const int listHeight = splitter->sizes().value(0);
+    window.resize(1200, 900);
+    QApplication::processEvents();
+    EXPECT_EQ(splitter->sizes().value(0), listHeight);
     // Unread rows are bold; the high-priority one is drawn in its colour.
     const int bob = rowOf(QStringLiteral("Re: lunch"));
     EXPECT_TRUE(list->model()->index(bob, 2).data(Qt::FontRole).value<QFont>().bold());
