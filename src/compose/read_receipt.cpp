@@ -11,6 +11,7 @@
 #include "reading/display_text.h"
 #include "reading/folder_window.h"
 #include "reading/read_window.h"
+#include "reading/readable_text.h"
 #include "store/date_text.h"
 #include "store/folders.h"
 #include "store/message_file.h"
@@ -241,7 +242,8 @@ bool ReadAcknowledgements::createReadAckOutBoxMessage(mime::TmsMessage& answered
     item.sendOnePerRecipient = false;
     item.version = "46";
 
-    mime::TmsMailAddress sender = answered.Sender();
+    // The answered names and subject as they read, in UTF-8 whatever their character set.
+    mime::TmsMailAddress sender = reading::readableSenderOf(answered);
     message.Recipients().Add(mime::ParseMailAddress(oneLine(reading::fromText(sender))));
 
     reading::TinboxForm& outbox = host_.folders().openFolderWindow("OutBox", false);
@@ -251,9 +253,13 @@ bool ReadAcknowledgements::createReadAckOutBoxMessage(mime::TmsMessage& answered
     item.sortDate = store::sortDateOf(now);
     message.Headers().Add("Date: " + item.mailDate);
     message.Headers().Add("Message-ID: " + newMessageId(now, item.senderAddress));
-    message.SetBody(readAckBodyLines(shownProfile,
-                                     reading::recipientListText(answered.Recipients()),
-                                     item.mailDate, answered.Subject()));
+    message.SetBody(readAckBodyLines(
+        shownProfile, reading::recipientListText(reading::readableListOf(answered, "TO:")),
+        item.mailDate, store::readableSubject(answered.Headers())));
+    // Letters beyond ASCII go out in UTF-8, labelled so, with the names in encoded words.
+    bool eightBit = hasHighBytes(message.Sender().Name()) || hasHighBytes(sender.Name());
+    for (const std::string& line : message.Body()) eightBit = eightBit || hasHighBytes(line);
+    if (eightBit) message.SetCharSet(mime::TCharSet::csUTF8);
 
     if (auto failure = store::writeMessageFile(message, item, outbox.directory(),
                                                store::PrioritySpelling::NewMessage)) {

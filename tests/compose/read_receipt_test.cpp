@@ -130,6 +130,36 @@ TEST_F(ReadAcks, YesTwiceCreatesOneAcknowledgementThatAsksForNone) {
                      "Subject: Please confirm"}));
 }
 
+TEST_F(ReadAcks, AnAcknowledgementInOtherLettersIsWrittenInUtf8) {
+    host.settingsValue.read.acknowledgeReadRequests = kYes;
+    host.profileLists.record(0).fromName = "Zoë Ünal";
+    testing::MessageSample sample;
+    sample.fileName = kFile;
+    sample.senderName = "Юлия";  // arrival keeps names in UTF-8
+    sample.senderAddress = "julia@example.org";
+    sample.subject = "=?KOI8-R?Q?=F0=D2=C9=D7=C5=D4?=";
+    mime::TmsMessage message = testing::buildMessage(sample);
+    message.Headers().Add("Disposition-Notification-To: julia@example.org");
+    store::TObjListViewVLF item = testing::itemFor(sample);
+    item.readAckStatus = "ask";
+    ASSERT_FALSE(
+        store::writeMessageFile(message, item, dir("InBox"), store::PrioritySpelling::NewMessage));
+    auto& w = host.folderHost.openFolderWindow("InBox", true);
+    host.folderHost.current = &w;
+    w.clickRow(0);
+    read(w);
+    ASSERT_EQ(outboxRows(), 1u);
+    auto& outbox = *host.folderHost.findFolderWindow("OutBox");
+    mime::TmsMessage ack;
+    ASSERT_FALSE(store::loadMessageFile(
+        store::messageFilePath(outbox.directory(), outbox.rows()[0].item.fileName), ack));
+    EXPECT_EQ(ack.CharSet(), mime::TCharSet::csUTF8);
+    EXPECT_EQ(ack.Body().back(), "Subject: Привет");
+    ASSERT_EQ(ack.Recipients().Count(), 1);
+    EXPECT_EQ(ack.Recipients()[0].Name(), "Юлия");
+    EXPECT_EQ(ack.Sender().Name(), "Zoë Ünal");
+}
+
 TEST_F(ReadAcks, FailedWriteLeavesAskAndNoRow) {
     host.settingsValue.read.acknowledgeReadRequests = kYes;
     auto& w = received();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "compose/compose_windows.h"
 #include "compose/filing.h"
 #include "fake_compose_host.h"
@@ -446,6 +447,36 @@ TEST_F(Sending_, DeliveredToAiosmtpdAsFiled) {
     };
     EXPECT_EQ(bytes(arrived.Attachments().Items(0)), std::string("\0\1\2 binary \xff", 13));
     EXPECT_EQ(bytes(arrived.Attachments().Items(0)), bytes(filed.Attachments().Items(0)));
+}
+
+TEST_F(Sending_, AnOutBoxMessageInOtherLettersArrivesAtAiosmtpdAsTyped) {
+    testing::TempDir serverDir;
+    testing::SmtpSinkServer sink(serverDir.path() / "smtp");
+    if (const std::string error = sink.start(); !error.empty())
+        GTEST_SKIP() << "aiosmtpd: " << error;
+    useServer(sink.port());
+    const std::string subject = "Привет — 日本語";
+    const std::string body = "Grüße, Юлия € こんにちは";
+    ComposeFields f;
+    f.to = {"Юлия <julia@x.org>"};
+    f.subject = subject;
+    f.body = body;
+    fileInto("OutBox", f);
+    auto& outbox = folder("OutBox");
+    outbox.selectAll();
+    host.folderHost.current = &outbox;
+    windows.sendCommand();
+    ASSERT_TRUE(sink.waitForMessages(1, std::chrono::seconds{10}));
+    const std::string received = sink.message(0);
+    // Read back from the OutBox file, the text went out in UTF-8: ASCII on the wire, labelled.
+    EXPECT_FALSE(hasHighBytes(received)) << received;
+    mime::TmsMessage arrived;
+    arrived.LoadFromString(received);
+    EXPECT_EQ(arrived.CharSet(), mime::TCharSet::csUTF8);
+    EXPECT_EQ(store::readableSubject(arrived.Headers()), subject);
+    EXPECT_EQ(arrived.Body(), (std::vector<std::string>{body}));
+    ASSERT_EQ(arrived.Recipients().Count(), 1);
+    EXPECT_EQ(store::readableAddressList(arrived.Headers(), "TO:")[0].Name(), "Юлия");
 }
 
 // STARTTLS with log-in to a server whose certificate no authority here vouches for: refused
