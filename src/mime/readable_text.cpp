@@ -45,6 +45,44 @@ bool readsAsUnknown(std::string_view charset) {
     return charset.empty() || equalsNoCase(charset, "us-ascii") || equalsNoCase(charset, "ascii");
 }
 
+// What iconv reads for a label mail programs write: names it does not know (Outlook's Korean
+// "ks_c_5601-1987", "x-sjis" ...) and labels that stand, in practice, for the larger set their
+// senders write in (ISO-8859-1 text with windows-1252 quotes and euro signs, GB2312 for GBK),
+// as web browsers read them. Any other label goes to iconv as it is.
+std::string iconvName(const std::string& label) {
+    static constexpr std::pair<const char*, const char*> kLabels[] = {
+        {"iso-8859-1", "CP1252"},
+        {"iso8859-1", "CP1252"},
+        {"iso_8859-1", "CP1252"},
+        {"latin1", "CP1252"},
+        {"ks_c_5601-1987", "CP949"},
+        {"ks_c_5601-1989", "CP949"},
+        {"ks_c_5601", "CP949"},
+        {"ksc5601", "CP949"},
+        {"x-windows-949", "CP949"},
+        {"euc-kr", "CP949"},
+        {"shift_jis", "CP932"},
+        {"shift-jis", "CP932"},
+        {"x-sjis", "CP932"},
+        {"sjis", "CP932"},
+        {"windows-31j", "CP932"},
+        {"x-euc-jp", "EUC-JP"},
+        {"gb2312", "GB18030"},
+        {"gbk", "GB18030"},
+        {"x-gbk", "GB18030"},
+        {"csgb2312", "GB18030"},
+        {"big5", "BIG5-HKSCS"},
+        {"x-x-big5", "BIG5-HKSCS"},
+        {"iso-8859-8-i", "ISO-8859-8"},
+        {"iso-8859-6-i", "ISO-8859-6"},
+        {"unicode-1-1-utf-7", "UTF-7"},
+        {"x-mac-roman", "MACINTOSH"},
+    };
+    for (const auto& [name, iconvLabel] : kLabels)
+        if (equalsNoCase(label, name)) return iconvLabel;
+    return label;
+}
+
 // The conversion by iconv; false when the set is unknown or a byte cannot be converted.
 bool iconvToUtf8(std::string_view bytes, const std::string& charset, std::string& out) {
     iconv_t cd = iconv_open("UTF-8", charset.c_str());
@@ -178,7 +216,7 @@ std::string toUtf8(std::string_view bytes, std::string_view charset) {
         !equalsNoCase(name, "utf-7"))
         return std::string(bytes);
     std::string out;
-    if (iconvToUtf8(bytes, name, out)) return out;
+    if (iconvToUtf8(bytes, iconvName(name), out)) return out;
     return windows1252ToUtf8(bytes);
 }
 

@@ -50,6 +50,14 @@ TEST(ReadableText, BodiesInTheirCharacterSets) {
         {"unknown set reads as windows-1252", "caf\xE9", "x-unheard-of", "café"},
         {"bad UTF-8 reads as windows-1252", "caf\xE9", "utf-8", "café"},
         {"a cut-off character reads as windows-1252", "a\x82", "shift_jis", "a‚"},
+        // Labels as mail programs write them, read as the sets their senders use.
+        {"Outlook's Korean label", "\xC7\xD1\xB1\xB9", "ks_c_5601-1987", "한국"},
+        {"ISO-8859-1 with windows-1252 quotes",
+         "\x93"
+         "caf\xE9\x94 \x80",
+         "iso-8859-1", "“café” €"},
+        {"GB2312 label on GBK text", "\x81\x40", "gb2312", "丂"},
+        {"x-sjis", "\x82\xA0", "x-sjis", "あ"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
