@@ -23,6 +23,7 @@
 #include "desktop/editor_text.h"
 #include "desktop/font_setting.h"
 #include "desktop/menu_builder.h"
+#include "desktop/row_list_keys.h"
 #include "desktop/text_convert.h"
 #include "reading/transfers.h"
 
@@ -158,6 +159,7 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    useRowHomeAndEnd(list_);
     list_->setWordWrap(false);
     list_->setTextElideMode(Qt::ElideRight);
     list_->setShowGrid(model_.settings().gui.verticalLines ||

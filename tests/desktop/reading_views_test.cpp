@@ -191,6 +191,15 @@ TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
     EXPECT_EQ(inbox.statusCountsText(), "Total [InBox] Messages 5/4 Unread");
     saveScreenshot(window, "folder-window.png");
 
+    // Home and End go to the first and the last message, not along the columns.
+    for (const auto& [key, row] : {std::pair{Qt::Key_End, 4}, std::pair{Qt::Key_Home, 0}}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(list, &press);
+        QApplication::processEvents();
+        EXPECT_EQ(list->currentIndex().row(), row);
+        EXPECT_EQ(inbox.currentRow(), row);
+    }
+
     // Enter opens the row in a read window with its four tabs.
     const int first = rowOf(QStringLiteral("Quarterly"));
     list->selectionModel()->setCurrentIndex(

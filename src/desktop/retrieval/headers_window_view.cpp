@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "desktop/menu_builder.h"
+#include "desktop/row_list_keys.h"
 #include "desktop/text_convert.h"
 
 namespace velmora::desktop {
@@ -54,6 +55,7 @@ HeadersWindowView::HeadersWindowView(retrieval::TheadersForm& model, QWidget* pa
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    useRowHomeAndEnd(list_);
     list_->setWordWrap(false);
     list_->verticalHeader()->hide();
     list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);

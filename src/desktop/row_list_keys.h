@@ -1,0 +1,12 @@
+// Home and End in a list of rows (the messages of a folder, the headers on the server) go to the
+// first and the last row, as in every mail program; a Qt table would move along the columns of
+// the current row instead. With Shift they extend the selection there.
+#pragma once
+
+class QTableView;
+
+namespace velmora::desktop {
+
+void useRowHomeAndEnd(QTableView* table);
+
+}  // namespace velmora::desktop
