@@ -14,6 +14,7 @@
 #include "profiles/settings_rules.h"
 #include "reading/display_text.h"
 #include "reading/folder_window.h"
+#include "reading/readable_text.h"
 #include "store/folder_index.h"
 #include "store/folders.h"
 #include "store/message_file.h"
@@ -172,16 +173,19 @@ void TcomposeForm::loadStored() {
     from_ = item.composeFrom;
     replyTo_ = item.composeReplyTo;
     fields_.priority = priorityOf(item.priority);
-    setPlain(AddressField::To, reading::recipientListText(message.Recipients()));
+    // The window's text is UTF-8: names, subject and body are read in their character sets
+    // (a message of an older version may hold ISO-8859-1).
+    setPlain(AddressField::To, reading::recipientListText(reading::readableListOf(message, "TO:")));
     leavePlain(AddressField::To);
-    setPlain(AddressField::CC, reading::recipientListText(message.CC()));
+    setPlain(AddressField::CC, reading::recipientListText(reading::readableListOf(message, "CC:")));
     leavePlain(AddressField::CC);
     setPlain(AddressField::BCC, reading::bccStringsText(item.bccList));
     leavePlain(AddressField::BCC);
-    subject_ = message.Subject();
+    subject_ = reading::isValidUtf8(message.Subject()) ? message.Subject()
+                                                       : store::readableSubject(message.Headers());
     auto body = message.Body();
     if (!body.empty() && body.back().empty()) body.pop_back();
-    body_ = joinLines(body, false);
+    body_ = mime::toUtf8(joinLines(body, false), reading::messageCharset(message));
     fields_.attachments.clear();
     for (const std::string& path : item.attachList) {
         std::error_code ec;

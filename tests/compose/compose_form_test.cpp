@@ -177,6 +177,38 @@ TEST_F(ComposeWindow, CopyingFromDraftsTwiceLeavesOneCopyAndTheNeighbours) {
     EXPECT_FALSE(w->saved());
 }
 
+TEST_F(ComposeWindow, AStoredMessageOpensInUtf8WhateverItsCharacterSet) {
+    // A draft of an older version, written in ISO-8859-1.
+    testing::MessageSample latin1;
+    latin1.fileName = "2001.07.31.15.30.45.001";
+    latin1.subject = "R\xE9union";
+    latin1.to = {{"Ren\xE9", "rene@example.org"}};
+    latin1.body = {"Gr\xFC\xDF"};
+    latin1.charSet = mime::TCharSet::csISO8859;
+    testing::storeMessage(dir("Drafts"), latin1);
+    // One of ours, whose subject is longer than its encoded words may be cut at.
+    std::string longSubject;
+    for (int i = 0; i < 40; ++i) longSubject += "日本";
+    testing::MessageSample utf8;
+    utf8.fileName = "2001.07.31.15.30.45.002";
+    utf8.subject = longSubject;
+    utf8.body = {"こんにちは"};
+    utf8.charSet = mime::TCharSet::csUTF8;
+    testing::storeMessage(dir("Drafts"), utf8);
+    auto& drafts = folder("Drafts");
+    TcomposeForm* old = windows.openStored("Drafts", findRowByFileName(drafts, latin1.fileName));
+    ASSERT_NE(old, nullptr);
+    fake.clock.advance(platform::Milliseconds{60});
+    EXPECT_EQ(old->subject(), "Réunion");
+    EXPECT_EQ(old->plain(AddressField::To), "René <rene@example.org>");
+    EXPECT_EQ(old->body(), "Grüß");
+    TcomposeForm* ours = windows.openStored("Drafts", findRowByFileName(drafts, utf8.fileName));
+    ASSERT_NE(ours, nullptr);
+    fake.clock.advance(platform::Milliseconds{60});
+    EXPECT_EQ(ours->subject(), longSubject);
+    EXPECT_EQ(ours->body(), "こんにちは");
+}
+
 TEST_F(ComposeWindow, TheSessionRecordFindsTheRowEvenWithTheFolderWindowClosed) {
     const auto names = store3("Drafts");
     const int row = findRowByFileName(folder("Drafts"), names[2]);
