@@ -77,27 +77,27 @@ std::vector<std::string> wrapOutgoingLines(const std::vector<std::string>& lines
     std::vector<std::string> out;
     for (const std::string& line : lines) {
         // Positions count characters, so a line in any script is as wide as it reads.
-        const std::vector<std::size_t> starts = mime::characterStarts(line);
-        std::size_t first = 0;  // the piece's first character
-        while (starts.size() - first > w) {
-            std::size_t next = 0;
-            for (std::size_t k = first + w; k > first; --k) {
-                if (breaksAfter(line[starts[k - 1]])) {
-                    next = k;
-                    break;
-                }
+        const mime::CharacterSteps steps(line);
+        std::size_t start = 0;
+        for (;;) {
+            std::size_t at = start;
+            std::size_t breakAfter = 0;
+            for (std::size_t count = 0; count < w && at < line.size(); ++count) {
+                const char c = line[at];
+                at = steps.next(at);
+                if (breaksAfter(c)) breakAfter = at;
             }
-            if (next == 0) {
-                // A word longer than the width: keep it whole up to its end.
-                std::size_t k = first + w;
-                while (k < starts.size() && !breaksAfter(line[starts[k]])) ++k;
-                if (k + 1 >= starts.size()) break;
-                next = k + 1;
+            if (at >= line.size()) break;  // w characters or fewer are left
+            if (breakAfter <= start) {
+                // A word longer than the width: kept whole up to its end.
+                while (at < line.size() && !breaksAfter(line[at])) at = steps.next(at);
+                if (at >= line.size() || steps.next(at) >= line.size()) break;
+                breakAfter = steps.next(at);
             }
-            out.push_back(line.substr(starts[first], starts[next] - starts[first]));
-            first = next;
+            out.push_back(line.substr(start, breakAfter - start));
+            start = breakAfter;
         }
-        out.push_back(first < starts.size() ? line.substr(starts[first]) : std::string());
+        out.push_back(line.substr(start));
     }
     return out;
 }

@@ -177,15 +177,6 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::vector<std::size_t> characterStarts(std::string_view text) {
-    const bool utf8 = isValidUtf8(text);
-    std::vector<std::size_t> starts;
-    starts.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (!utf8 || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
-    return starts;
-}
-
 std::string windows1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);

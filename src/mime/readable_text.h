@@ -7,17 +7,33 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace velmora::mime {
 
 // Is `bytes` well-formed UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF)?
 bool isValidUtf8(std::string_view bytes);
 
-// The byte offset of each character of `text`, for counting and cutting it by characters: of
-// each UTF-8 character when the text is well-formed UTF-8, else of each byte (a text in a
-// single-byte character set).
-std::vector<std::size_t> characterStarts(std::string_view text);
+// Steps through the characters of one text, for counting and cutting it by characters: its
+// UTF-8 characters when the text is well-formed UTF-8, else its bytes (a text in a single-byte
+// character set).
+class CharacterSteps {
+  public:
+    explicit CharacterSteps(std::string_view text) : text_(text), utf8_(isValidUtf8(text)) {}
+    // The byte offset of the character after the one that starts at `at`; the text's size at
+    // its end.
+    std::size_t next(std::size_t at) const {
+        if (at >= text_.size()) return text_.size();
+        ++at;
+        if (utf8_)
+            while (at < text_.size() && (static_cast<unsigned char>(text_[at]) & 0xC0) == 0x80)
+                ++at;
+        return at;
+    }
+
+  private:
+    std::string_view text_;
+    bool utf8_;
+};
 
 // windows-1252 to UTF-8, every byte mapped (the five unassigned ones to their C1 controls).
 std::string windows1252ToUtf8(std::string_view bytes);

@@ -189,22 +189,23 @@ std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int wi
     std::vector<std::string> wrapped;
     wrapped.reserve(lines.size());
     for (const auto& line : lines) {
-        const std::vector<std::size_t> starts = mime::characterStarts(line);
-        std::size_t first = 0;  // the piece's first character
-        while (starts.size() - first > w) {
-            // The last blank or hyphen among the piece's first w characters (both are one byte).
-            std::size_t next = first + w;
-            for (std::size_t k = first + w; k-- > first;) {
-                const char c = line[starts[k]];
-                if (c == ' ' || c == '-') {
-                    next = k + 1;
-                    break;
-                }
+        const mime::CharacterSteps steps(line);
+        std::size_t start = 0;
+        for (;;) {
+            // Over the piece's first w characters, noting the end of the last blank or hyphen.
+            std::size_t at = start;
+            std::size_t breakAfter = 0;
+            for (std::size_t count = 0; count < w && at < line.size(); ++count) {
+                const char c = line[at];
+                at = steps.next(at);
+                if (c == ' ' || c == '-') breakAfter = at;
             }
-            wrapped.push_back(line.substr(starts[first], starts[next] - starts[first]));
-            first = next;
+            if (at >= line.size()) break;  // w characters or fewer are left
+            const std::size_t split = breakAfter > start ? breakAfter : at;
+            wrapped.push_back(line.substr(start, split - start));
+            start = split;
         }
-        wrapped.push_back(first < starts.size() ? line.substr(starts[first]) : std::string());
+        wrapped.push_back(line.substr(start));
     }
     return wrapped;
 }
