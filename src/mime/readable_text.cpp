@@ -197,17 +197,23 @@ std::string readableBytes(std::string_view bytes) {
     return windows1252ToUtf8(bytes);
 }
 
-std::string toUtf8(std::string_view bytes, std::string_view charset) {
+std::optional<std::string> convertToUtf8(std::string_view bytes, std::string_view charset) {
     const std::string name(trimmed(charset));
-    if (readsAsUnknown(name)) return readableBytes(bytes);
-    if (equalsNoCase(name, "utf-8") || equalsNoCase(name, "utf8"))
-        return isValidUtf8(bytes) ? std::string(bytes) : windows1252ToUtf8(bytes);
+    if (readsAsUnknown(name) || equalsNoCase(name, "utf-8") || equalsNoCase(name, "utf8")) {
+        if (isValidUtf8(bytes)) return std::string(bytes);
+        return std::nullopt;
+    }
     // ISO-2022-JP is 7-bit: ASCII text may still hold its escapes.
     if (isAscii(bytes) && !equalsNoCase(name.substr(0, 8), "iso-2022") &&
         !equalsNoCase(name, "utf-7"))
         return std::string(bytes);
     std::string out;
     if (iconvToUtf8(bytes, iconvName(name), out)) return out;
+    return std::nullopt;
+}
+
+std::string toUtf8(std::string_view bytes, std::string_view charset) {
+    if (auto text = convertToUtf8(bytes, charset)) return *text;
     return windows1252ToUtf8(bytes);
 }
 

@@ -5,6 +5,7 @@
 // convert, read as windows-1252, so every byte shows as something.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,10 @@ std::string readableBytes(std::string_view bytes);
 // or unknown name reads as readableBytes does; a conversion that fails part way reads the whole
 // text as windows-1252.
 std::string toUtf8(std::string_view bytes, std::string_view charset);
+// The same conversion where it can be made without a guess; nullopt for bytes beyond ASCII that
+// are not UTF-8 under an empty, "us-ascii" or "utf-8" name, for a set iconv does not know, and
+// for a byte the set cannot convert.
+std::optional<std::string> convertToUtf8(std::string_view bytes, std::string_view charset);
 
 // A header value as written in the message (not yet decoded): each encoded word decoded and
 // converted from its own character set, the text around them as readableBytes; white space

@@ -275,21 +275,26 @@ bool storeCopy(ArrivalContext& context, ArrivingMessage& arriving, const std::st
 
 // The body is kept in UTF-8, as the subject and the names are: a message file's character-set
 // label knows four sets only, so text in KOI8-R, Shift_JIS, EUC-KR ... stored under it could no
-// longer be read. A JIS message stays as it came, for it is written back in JIS.
+// longer be read. A JIS message stays as it came, for it is written back in JIS. A body that
+// cannot be converted without a guess (an unknown set, bytes the set does not have) keeps its
+// bytes as they came, under the single-byte label, which reads every byte.
 void keepBodyInUtf8(mime::TmsMessage& message) {
     if (message.CharSet() == mime::TCharSet::csISO2022jp) return;
     auto& body = message.Body();
     if (std::none_of(body.begin(), body.end(),
                      [](const std::string& l) { return hasHighBytes(l); }))
         return;
-    const std::string charset = reading::messageCharset(message);
     const std::string joined = joinedBody(message);
-    if (!(equalsNoCase(charset, "utf-8") && reading::isValidUtf8(joined))) {
-        const std::string text = mime::toUtf8(joined, charset);
+    const auto text = mime::convertToUtf8(joined, reading::messageCharset(message));
+    if (!text) {
+        message.SetCharSet(mime::TCharSet::csISO8859);
+        return;
+    }
+    if (*text != joined) {
         body.clear();
         for (std::size_t at = 0;;) {
-            const std::size_t end = text.find("\r\n", at);
-            body.push_back(text.substr(at, end == std::string::npos ? end : end - at));
+            const std::size_t end = text->find("\r\n", at);
+            body.push_back(text->substr(at, end == std::string::npos ? end : end - at));
             if (end == std::string::npos) break;
             at = end + 2;
         }

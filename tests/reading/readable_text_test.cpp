@@ -63,6 +63,12 @@ TEST(ReadableText, BodiesInTheirCharacterSets) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(toUtf8(c.bytes, c.charset), c.expected);
     }
+    // Without a guess: nothing for what only windows-1252 could read.
+    EXPECT_EQ(mime::convertToUtf8("caf\xE9", "koi8-r"), "cafИ");
+    for (const auto& [bytes, charset] :
+         {std::pair{"caf\xE9", ""}, std::pair{"caf\xE9", "utf-8"},
+          std::pair{"caf\xE9", "x-unheard-of"}, std::pair{"a\x82", "shift_jis"}})
+        EXPECT_EQ(mime::convertToUtf8(bytes, charset), std::nullopt) << charset;
 }
 
 TEST(ReadableText, HeaderWordsInTheirOwnCharacterSets) {
