@@ -3,6 +3,7 @@
 #include "base/text.h"
 #include "core/main_form.h"
 #include "core/main_retrieval.h"
+#include "reading/readable_text.h"
 
 namespace velmora::core {
 
@@ -37,8 +38,9 @@ void AddressBookHooks::registerCommands(platform::Commands& commands) {
     auto withMessage = [this, withBook] { return withBook() && hasCurrentMessage(); };
     commands.add("addressbook.addSender", {[this] {
                                                if (mime::TmsMessage* message = currentMessage())
-                                                   page_.addSender(page_.selectedBook(),
-                                                                   message->Sender());
+                                                   page_.addSender(
+                                                       page_.selectedBook(),
+                                                       reading::readableSenderOf(*message));
                                            },
                                            withMessage});
     commands.add("addressbook.harvest",
@@ -48,21 +50,24 @@ void AddressBookHooks::registerCommands(platform::Commands& commands) {
                                                        if (mime::TmsMessage* m = currentMessage())
                                                            page_.harvestRecipientsAsList(
                                                                page_.selectedBook(),
-                                                               m->Recipients(), m->CC());
+                                                               reading::readableListOf(*m, "TO:"),
+                                                               reading::readableListOf(*m, "CC:"));
                                                    },
                                                    withMessage});
     commands.add("addressbook.harvestRecipientsSeparate",
                  {[this] {
                       if (mime::TmsMessage* m = currentMessage())
-                          page_.harvestRecipientsAsEntries(page_.selectedBook(), m->Recipients(),
-                                                           m->CC());
+                          page_.harvestRecipientsAsEntries(page_.selectedBook(),
+                                                           reading::readableListOf(*m, "TO:"),
+                                                           reading::readableListOf(*m, "CC:"));
                   },
                   withMessage});
 }
 
 platform::Menu AddressBookHooks::addSenderBooks(const std::string& namePrefix) {
     platform::Menu books = page_.bookChoiceMenu(namePrefix, [this](const std::string& book) {
-        if (mime::TmsMessage* message = currentMessage()) page_.addSender(book, message->Sender());
+        if (mime::TmsMessage* message = currentMessage())
+            page_.addSender(book, reading::readableSenderOf(*message));
     });
     const bool enabled = hasCurrentMessage();
     for (platform::MenuEntry& book : books) {
@@ -92,12 +97,14 @@ platform::Menu AddressBookHooks::harvestEntries(const std::string& namePrefix) {
         kind("Recipients", "&Recipients (To:, CC:) As Mailing List", withMessage,
              [this](const std::string& book) {
                  if (mime::TmsMessage* m = currentMessage())
-                     page_.harvestRecipientsAsList(book, m->Recipients(), m->CC());
+                     page_.harvestRecipientsAsList(book, reading::readableListOf(*m, "TO:"),
+                                                   reading::readableListOf(*m, "CC:"));
              }),
         kind("Separate", "Recipients (To:, CC:) As &Separate Entries", withMessage,
              [this](const std::string& book) {
                  if (mime::TmsMessage* m = currentMessage())
-                     page_.harvestRecipientsAsEntries(book, m->Recipients(), m->CC());
+                     page_.harvestRecipientsAsEntries(book, reading::readableListOf(*m, "TO:"),
+                                                      reading::readableListOf(*m, "CC:"));
              }),
     };
 }

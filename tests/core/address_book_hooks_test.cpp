@@ -104,6 +104,36 @@ TEST(AddressBookHooks, FolderWindowCommandsAddTheSenderAndHarvest) {
               2u + static_cast<std::size_t>(inbox.loadedMessage()->Recipients().Count()));
 }
 
+TEST(AddressBookHooks, NamesInOtherCharacterSetsGoIntoTheBookInUtf8) {
+    testing::TempDir home;
+    testing::FakePlatform fake;
+    writeFile(home / "ENGLISH.DCT", "word\r\n");
+    writeFile(home / "master.abk", "46\r\nFriends");
+    writeFile(home / "Friends.abk", "46");
+    // As arrival keeps a JIS message: its names in ISO-2022-JP.
+    std::filesystem::create_directories(home / "InBox.000");
+    const std::string jis = "\x1B$B$^$_$`$a$b\x1B(B";
+    testing::MessageSample sample;
+    sample.senderName = jis;
+    sample.senderAddress = "mami@example.jp";
+    sample.to = {{jis, "to@example.jp"}};
+    sample.charSet = mime::TCharSet::csISO2022jp;
+    testing::storeMessage(home / "InBox.000", sample);
+
+    TmainForm form(fake.platform(), home.path(), parseCommandLine({}), ScreenSize{1024, 768});
+    form.FormCreate();
+    fake.clock.advance(platform::Milliseconds{100});
+    reading::TinboxForm& inbox = form.openFolderWindow("InBox", true);
+    fake.clock.advance(platform::Milliseconds{1000});
+    inbox.clickRow(0);
+    fake.clock.advance(platform::Milliseconds{1000});
+    form.commands().find("addressbook.addSender")->run();
+    form.commands().find("addressbook.harvestRecipientsSeparate")->run();
+    const auto entries = form.addressBooks().page().books().readBook("Friends").entries;
+    ASSERT_EQ(entries.size(), 2u);
+    for (const auto& entry : entries) EXPECT_EQ(entry.fullName, "まみむめも");
+}
+
 TEST(AddressBookHooks, MailMenuTakesTheCurrentFolderWindowsEntriesAndChoosesTheBook) {
     testing::TempDir home;
     testing::FakePlatform fake;
