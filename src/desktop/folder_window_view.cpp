@@ -218,7 +218,12 @@ FolderWindowView::FolderWindowView(reading::TinboxForm& model, QWidget* parent)
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& now) {
                 if (filling_ || !now.isValid()) return;
+                // The list moved its own current row (a click, a key) and is still handling
+                // the event: the refresh this causes must neither select nor scroll, or a
+                // click on a row cut off at the bottom would select the row below it.
+                listMovingCurrent_ = true;
                 run([&] { model_.currentRowMoved(now.row()); });
+                listMovingCurrent_ = false;
             });
     connect(list_, &QTableView::doubleClicked, this,
             [this] { run([this] { model_.openSelectedRows(); }); });
@@ -338,7 +343,7 @@ void FolderWindowView::refreshFromModel() {
     if (filling_) return;
     filling_ = true;
     rows_->refresh();
-    syncSelectionFromModel();
+    if (!listMovingCurrent_) syncSelectionFromModel();
     list_->horizontalHeader()->setSortIndicator(
         static_cast<int>(model_.sortColumn()),
         model_.sortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);

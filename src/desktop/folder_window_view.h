@@ -49,6 +49,7 @@ class FolderWindowView final : public ChildView {
     int shownSelectionSerial_ = 0;
     int shownFocusRequests_ = 0;
     bool filling_ = false;
+    bool listMovingCurrent_ = false;  // the list moves its current row itself
 };
 
 // Registers the view for folder windows ("InBox." keys) with the main window.

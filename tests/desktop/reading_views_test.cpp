@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTabWidget>
@@ -199,6 +200,31 @@ TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
         EXPECT_EQ(list->currentIndex().row(), row);
         EXPECT_EQ(inbox.currentRow(), row);
     }
+
+    // A click on a row cut off at the bottom of a short list selects that row, though the list
+    // scrolls it into view while the click is handled.
+    const int rowHeight = list->rowHeight(0);
+    const int header = list->horizontalHeader()->height();
+    inbox.host().setFolderListHeight(header + rowHeight * 5 / 2 + 2 * list->frameWidth());
+    model.folderWindowChanged(inbox);
+    QApplication::processEvents();
+    list->scrollToTop();
+    QApplication::processEvents();
+    const QRect cut = list->visualRect(list->model()->index(2, 1));
+    ASSERT_GT(cut.bottom(), list->viewport()->height());
+    const QPoint at(cut.center().x(), cut.top() + 2);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(type, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &click);
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(list->currentIndex().row(), 2);
+    EXPECT_EQ(inbox.currentRow(), 2);
+    EXPECT_EQ(inbox.selectedRows(), std::vector<int>{2});
+    ASSERT_EQ(list->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(list->selectionModel()->selectedRows().front().row(), 2);
 
     // Enter opens the row in a read window with its four tabs.
     const int first = rowOf(QStringLiteral("Quarterly"));
