@@ -93,6 +93,31 @@ TEST(ImportCsv, OutlookExportWithQuotedFieldsLineBreaksAndBom) {
     EXPECT_EQ(imported.entries[1].nickname, kNoNickname);
 }
 
+TEST(ImportCsv, ExportsInUtf16OrTheAnsiCodePageReadInUtf8) {
+    const std::string csv = "Name,E-mail Address\r\nRené Müller,rene@example.org\r\n";
+    std::string utf16 = "\xFF\xFE";  // Outlook's "Unicode" export: UTF-16LE with its mark
+    for (const char32_t c :
+         std::u32string(U"Name,E-mail Address\r\nRené Müller,rene@example.org\r\n"))
+        utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"UTF-8", csv},
+        {"UTF-16LE", utf16},
+        {"windows-1252", "Name,E-mail Address\r\nRen\xE9 M\xFCller,rene@example.org\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        testing::writeFile(dir / "contacts.csv", c.bytes);
+        TOutlookAddressBooks reader;
+        ASSERT_TRUE(reader.Execute(dir / "contacts.csv")) << reader.LastError();
+        EXPECT_EQ(names(reader.Books(0)), std::vector<std::string>{"René Müller"});
+        EXPECT_EQ(reader.Books(0).items()[0]->address(), "rene@example.org");
+    }
+}
+
 TEST(ImportCsv, SeparatorAndQuotingVariants) {
     struct Case {
         const char* name;

@@ -7,6 +7,7 @@
 #include "base/identity.h"
 #include "base/text.h"
 #include "base/text_file.h"
+#include "mime/readable_text.h"
 
 namespace velmora::addressbook {
 
@@ -120,7 +121,15 @@ std::string readImportFile(const fs::path& file) {
                                        std::to_string(size / (1024 * 1024)) + " MB).");
     std::optional<std::string> bytes = readWholeFile(file);
     if (!bytes) throw EOutlookAddressBookError("Cannot read " + file.string() + ".");
-    return std::move(*bytes);
+    return importText(*bytes);
+}
+
+std::string importText(std::string_view bytes) {
+    const bool utf16 = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+    if (utf16) {
+        if (auto text = mime::convertToUtf8(bytes, "UTF-16")) return *text;
+    }
+    return mime::readableBytes(bytes);
 }
 
 namespace {

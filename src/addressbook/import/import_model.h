@@ -166,8 +166,12 @@ class TOutlookAddressBooks {
     TraceLog trace_;
 };
 
-// Reads a whole import file, refusing one over kMaxImportFileBytes; throws
-// EOutlookAddressBookError with the reason.
+// Reads a whole import file as importText makes it, refusing one over kMaxImportFileBytes;
+// throws EOutlookAddressBookError with the reason.
 std::string readImportFile(const std::filesystem::path& file);
+// An export's bytes as the text the books keep, in UTF-8: an export in UTF-16 (Outlook's
+// "Unicode" export, with its byte-order mark) is converted, and one that is not UTF-8 reads as
+// windows-1252, the code page such exports are written in otherwise.
+std::string importText(std::string_view bytes);
 
 }  // namespace velmora::addressbook
