@@ -3,9 +3,11 @@
 // bytes that read the same entries; import rules must cope with whatever the readers built.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "addressbook/book_file.h"
+#include "addressbook/import/import_model.h"
 #include "addressbook/import/import_rules.h"
 #include "addressbook/import/readers.h"
 
@@ -21,6 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     TOutlookAddressBooks reader;
+    // As a file reaches the readers: made UTF-8 text first (a UTF-16 export converted).
+    const std::string text = importText(input);
+    readCsv(text, reader.addTopBook("csv text"), reader);
     readCsv(input, reader.addTopBook("csv"), reader);
     readVCard(input, reader.addTopBook("vcard"), reader);
     TNSAB(input).read(reader.addTopBook("ldif"), reader);
