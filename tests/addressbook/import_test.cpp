@@ -173,6 +173,27 @@ TEST(ImportVCard, FoldedQuotedPrintableEscapesSeveralEmailsAndGroups) {
     EXPECT_EQ(imported.entries[0].addressCount(), 3);
 }
 
+TEST(ImportVCard, ValuesInACharsetOfTheirOwnReadInUtf8) {
+    const struct {
+        const char* line;
+        const char* display;
+    } cases[] = {
+        {"FN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:Ren=E9 M=FCller", "René Müller"},
+        {"FN;CHARSET=\"KOI8-R\";ENCODING=QUOTED-PRINTABLE:=F0=C5=D4=D2", "Петр"},
+        {"FN;ENCODING=QUOTED-PRINTABLE:Ren=C3=A9", "René"},
+        {"FN;ENCODING=QUOTED-PRINTABLE:Ren=E9", "René"},  // an older program's code page
+    };
+    for (const auto& c : cases) {
+        TOutlookAddressBooks reader;
+        TAddressBook& book = reader.addTopBook("x");
+        readVCard(std::string("BEGIN:VCARD\r\nVERSION:2.1\r\n") + c.line +
+                      "\r\nEMAIL;INTERNET:p@example.org\r\nEND:VCARD\r\n",
+                  book, reader);
+        ASSERT_EQ(book.items().size(), 1u) << c.line;
+        EXPECT_EQ(book.items()[0]->displayName(), c.display) << c.line;
+    }
+}
+
 TEST(ImportNicknames, AliasAndNoteLinesOfTheNicknameFolder) {
     TOutlookAddressBooks reader;
     ASSERT_TRUE(reader.ExecuteEudora(fixture("eudora-folder"))) << reader.LastError();

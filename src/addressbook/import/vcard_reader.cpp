@@ -6,6 +6,8 @@
 #include "addressbook/import/readers.h"
 #include "base/text.h"
 #include "base/text_file.h"
+#include "mime/headers.h"
+#include "mime/readable_text.h"
 
 namespace velmora::addressbook {
 
@@ -17,6 +19,7 @@ struct ContentLine {
     std::vector<std::string> params;
     std::string value;
     bool quotedPrintable = false;
+    std::string charset;  // a vCard 2.1 CHARSET parameter
 };
 
 int hexValue(char c) {
@@ -108,6 +111,7 @@ bool parseContentLine(std::string_view line, ContentLine& out) {
         name.remove_prefix(dot + 1);
     out.name = toUpperAscii(name);
     out.quotedPrintable = false;
+    out.charset.clear();
     while (semi != std::string_view::npos) {
         const std::size_t next = head.find(';', semi + 1);
         std::string param(head.substr(
@@ -115,6 +119,7 @@ bool parseContentLine(std::string_view line, ContentLine& out) {
         const std::string upper = toUpperAscii(param);
         if (upper == "QUOTED-PRINTABLE" || upper == "ENCODING=QUOTED-PRINTABLE")
             out.quotedPrintable = true;
+        if (upper.rfind("CHARSET=", 0) == 0) out.charset = mime::TrimQuotes(param.substr(8));
         out.params.push_back(upper);
         semi = next;
     }
@@ -187,7 +192,10 @@ void readVCard(std::string_view bytes, TAddressBook& book, TOutlookAddressBooks&
             continue;
         }
         if (!card) continue;
-        std::string value = cl.quotedPrintable ? decodeQuotedPrintable(cl.value) : cl.value;
+        // The books keep UTF-8: a value in a CHARSET of its own, or in the ANSI code page of
+        // an older program, is converted.
+        std::string value = mime::toUtf8(
+            cl.quotedPrintable ? decodeQuotedPrintable(cl.value) : cl.value, cl.charset);
         TEmailAddress& item = *card->item;
         if (cl.name == "END") {
             card = nullptr;
