@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "mime/address.h"
 
 namespace velmora::addressbook {
@@ -135,6 +136,9 @@ std::string exportCsv(const std::vector<TEmailNameObjListView>& entries) {
         fields.push_back(e.listReplyTo);
         row(fields);
     }
+    // Spreadsheets and Outlook take a CSV file for the ANSI code page unless it starts with the
+    // UTF-8 byte-order mark; an ASCII file needs none.
+    if (hasHighBytes(out)) out.insert(0, "\xEF\xBB\xBF");
     return out;
 }
 

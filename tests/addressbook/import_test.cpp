@@ -264,6 +264,9 @@ TEST(Export, VCardAndCsvImportBackToTheSameEntries) {
         ASSERT_TRUE(reader.Execute(dir / name)) << reader.LastError();
         EXPECT_EQ(entriesOfBook(reader.Books(0)).entries, entries) << name << "\n" << bytes;
     }
+    // A CSV file beyond ASCII says it is UTF-8, for spreadsheets and Outlook; a plain one does not.
+    EXPECT_TRUE(exportCsv(entries).starts_with("\xEF\xBB\xBF"));
+    EXPECT_TRUE(exportCsv({entries[2]}).starts_with("\"Full Name\","));
     const std::string vcard = exportVCard(entries);
     for (std::size_t start = 0, end; (end = vcard.find("\r\n", start)) != std::string::npos;
          start = end + 2)
