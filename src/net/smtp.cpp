@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "base/text.h"
 #include "mime/errors.h"
 #include "net/internal/errors_bridge.h"
 #include "net/internal/sasl.h"
@@ -13,6 +14,15 @@ namespace {
 
 bool hasClass(int code, int expectedClass) {
     return code / 100 == expectedClass;
+}
+
+// The first envelope address of the message with a byte beyond ASCII; "" when there is none.
+std::string firstAddressBeyondAscii(const mime::TmsMessage& message) {
+    if (hasHighBytes(message.Sender().Address())) return message.Sender().Address();
+    for (const mime::TmsAddressList* list : {&message.Recipients(), &message.CC(), &message.BCC()})
+        for (int i = 0; i < list->Count(); ++i)
+            if (hasHighBytes(list->Items(i).Address())) return list->Items(i).Address();
+    return {};
 }
 
 }  // namespace
@@ -40,7 +50,11 @@ void TmsSMTP::Login() {
     extensions_ = {};
     connectToServer();
     if (!hasClass(ReadReply(), 2)) raiseServerError(LastReply);
-    const bool classic = Options.security == Security::None && Options.auth == AuthMethod::Default;
+    // The classic greeting is HELO; a message to an address beyond ASCII asks with EHLO whether
+    // the server takes it.
+    const bool wideAddress = MailMessage && !firstAddressBeyondAscii(*MailMessage).empty();
+    const bool classic =
+        Options.security == Security::None && Options.auth == AuthMethod::Default && !wideAddress;
     if (classic) {
         if (!commandAnswered("HELO " + LocalHostName(), 2) && !commandAnswered("HELO", 2))
             raiseServerError(LastReply);
@@ -142,8 +156,20 @@ void TmsSMTP::sendMessage() {
     const std::string sizeParameter =
         extensions_.offers("SIZE") ? " SIZE=" + std::to_string(size) : std::string();
 
+    // RFC 6531: an address beyond ASCII goes only to a server that offers SMTPUTF8, and MAIL
+    // FROM then says so. Any other server could only refuse it, maybe after the other
+    // recipients had been accepted, so nothing is sent.
     const std::string sender = message.Sender().Address();
-    if (!sender.empty() && !commandAnswered("MAIL FROM:<" + sender + ">" + sizeParameter, 2))
+    std::string utf8Parameter;
+    if (const std::string wide = firstAddressBeyondAscii(message); !wide.empty()) {
+        if (!extensions_.offers("SMTPUTF8"))
+            internal::throwMessageError("The address " + wide +
+                                        " has letters beyond ASCII, which the server " +
+                                        HostName() + " does not accept (it offers no SMTPUTF8)");
+        utf8Parameter = " SMTPUTF8";
+    }
+    if (!sender.empty() &&
+        !commandAnswered("MAIL FROM:<" + sender + ">" + sizeParameter + utf8Parameter, 2))
         raiseServerError(LastReply);
     for (const mime::TmsAddressList* list :
          {&message.Recipients(), &message.CC(), &message.BCC()}) {

@@ -228,6 +228,44 @@ TEST(SmtpClient, TheFirstErrorIsKeptWhenQuitFailsToo) {
     EXPECT_FALSE(smtp.isOpen());
 }
 
+TEST(SmtpClient, AnAddressBeyondAsciiGoesOnlyToAServerOfferingSmtpUtf8) {
+    const std::string wide = "jörg@bücher.example";
+    struct Case {
+        const char* quirk;
+        Script script;
+        std::string error;
+    } cases[] = {
+        {"offered: MAIL FROM says SMTPUTF8",
+         {"S: 220 ready", "C~ EHLO ", "S: 250-mail.test", "S: 250 SMTPUTF8",
+          "C: MAIL FROM:<alice@example.test> SMTPUTF8", "S: 250 ok", "C: RCPT TO:<" + wide + ">",
+          "S: 250 ok", "C: DATA", "S: 354 go", "DATA", "S: 250 queued", "C: QUIT", "S: 221 bye"},
+         ""},
+        {"not offered: nothing is sent",
+         {"S: 220 ready", "C~ EHLO ", "S: 250 mail.test", "C: QUIT", "S: 221 bye"},
+         "The address " + wide +
+             " has letters beyond ASCII, which the server 127.0.0.1 does not accept (it offers no "
+             "SMTPUTF8)"},
+    };
+    for (const Case& c : cases) {
+        ScriptedServer server(c.script);
+        FakePlatform fake;
+        TmsSMTP smtp(fake.events, fake.clock);
+        smtp.Server = server.address();
+        mime::TmsMessage message;
+        message.Sender().SetAddress("alice@example.test");
+        message.Recipients().AddAddress(wide, "Jörg");
+        smtp.MailMessage = &message;
+        std::string error;
+        try {
+            smtp.SendMail();
+        } catch (const mime::EMessageError& e) {
+            error = e.what();
+        }
+        EXPECT_EQ(error, c.error) << c.quirk;
+        EXPECT_EQ(server.finish(), "") << c.quirk;
+    }
+}
+
 TEST(SmtpClient, MessageProblemsAreReportedAndTheSessionEnded) {
     struct Case {
         const char* quirk;
