@@ -458,7 +458,7 @@ TEST_F(Sending_, AnOutBoxMessageInOtherLettersArrivesAtAiosmtpdAsTyped) {
     const std::string subject = "Привет — 日本語";
     const std::string body = "Grüße, Юлия € こんにちは";
     ComposeFields f;
-    f.to = {"Юлия <julia@x.org>"};
+    f.to = {"Юлия <julia@x.org>", "Jörg <jörg@bücher.example>"};
     f.subject = subject;
     f.body = body;
     fileInto("OutBox", f);
@@ -468,14 +468,22 @@ TEST_F(Sending_, AnOutBoxMessageInOtherLettersArrivesAtAiosmtpdAsTyped) {
     windows.sendCommand();
     ASSERT_TRUE(sink.waitForMessages(1, std::chrono::seconds{10}));
     const std::string received = sink.message(0);
-    // Read back from the OutBox file, the text went out in UTF-8: ASCII on the wire, labelled.
-    EXPECT_FALSE(hasHighBytes(received)) << received;
+    // The address beyond ASCII went through SMTPUTF8, as it is.
+    EXPECT_EQ(sink.envelope(0),
+              (std::vector<std::string>{"ann@example.org", "julia@x.org", "jörg@bücher.example"}));
+    // Read back from the OutBox file, the text went out in UTF-8, labelled; only that address
+    // is beyond ASCII on the wire.
+    const std::size_t wide = received.find("jörg@bücher.example");
+    ASSERT_NE(wide, std::string::npos) << received;
+    std::string rest = received;
+    rest.erase(wide, std::string("jörg@bücher.example").size());
+    EXPECT_FALSE(hasHighBytes(rest)) << received;
     mime::TmsMessage arrived;
     arrived.LoadFromString(received);
     EXPECT_EQ(arrived.CharSet(), mime::TCharSet::csUTF8);
     EXPECT_EQ(store::readableSubject(arrived.Headers()), subject);
     EXPECT_EQ(arrived.Body(), (std::vector<std::string>{body}));
-    ASSERT_EQ(arrived.Recipients().Count(), 1);
+    ASSERT_EQ(arrived.Recipients().Count(), 2);
     EXPECT_EQ(store::readableAddressList(arrived.Headers(), "TO:")[0].Name(), "Юлия");
 }
 

@@ -63,7 +63,8 @@ def main():
     folder = sys.argv[2]
     extra = options(sys.argv[3:])
     handler = StoringHandler(folder)
-    settings = {"decode_data": False}
+    # SMTPUTF8 on, as servers of today offer it for addresses beyond ASCII.
+    settings = {"decode_data": False, "enable_SMTPUTF8": True}
     implicit = None
     if "auth" in extra:
         user, password = (value.encode() for value in extra["auth"])
