@@ -43,4 +43,11 @@ bool hasHighBytes(std::string_view text) {
     return false;
 }
 
+std::string_view cutUtf8(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) return text;
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return text.substr(0, end);
+}
+
 }  // namespace velmora

@@ -27,5 +27,7 @@ std::string_view trimmed(std::string_view text);
 
 // True when a byte of the text lies above 127 (the text is not plain ASCII).
 bool hasHighBytes(std::string_view text);
+// The text cut at `limit` bytes, never inside a UTF-8 sequence.
+std::string_view cutUtf8(std::string_view text, std::size_t limit);
 
 }  // namespace velmora

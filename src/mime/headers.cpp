@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "mime/header_words.h"
 #include "mime/internal/hex.h"
 #include "mime/limits.h"
+#include "mime/readable_text.h"
 
 namespace velmora::mime {
 
@@ -237,10 +239,19 @@ std::string percentDecoded(std::string_view text) {
 }
 
 // An extended value "charset'language'text": the text, %XX decoded.
-std::string extendedValue(std::string_view raw) {
+// A file name cut at 255 bytes between characters.
+std::string cutUtf8Text(std::string_view text) {
+    return std::string(cutUtf8(text, kMaxTextLength));
+}
+
+// An RFC 2231 value "charset'lang'text": its text decoded, and its character set in `charset`.
+std::string extendedValue(std::string_view raw, std::string* charset = nullptr) {
     const std::size_t first = raw.find('\'');
     const std::size_t second = first == std::string_view::npos ? first : raw.find('\'', first + 1);
-    if (second != std::string_view::npos) raw.remove_prefix(second + 1);
+    if (second != std::string_view::npos) {
+        if (charset) *charset = std::string(raw.substr(0, first));
+        raw.remove_prefix(second + 1);
+    }
     return percentDecoded(raw);
 }
 
@@ -252,13 +263,16 @@ constexpr int kMaxNamePieces = 64;
 std::string GetFileNameParam(std::string_view name, std::string_view value) {
     if (name.empty()) return {};
     const std::string plain(name);
+    // Names are file names here: read in their character sets, they are UTF-8 on the disk.
     if (const std::size_t start = parameterValueStart(plain, value);
         start != std::string_view::npos) {
-        return cutText(DecodeHeaderWords(rawParameterValue(value, start)));
+        return cutUtf8Text(readableHeaderValue(rawParameterValue(value, start)));
     }
+    std::string charset;
     if (const std::size_t start = parameterValueStart(plain + "*", value);
         start != std::string_view::npos) {
-        return cutText(extendedValue(rawParameterValue(value, start)));
+        const std::string text = extendedValue(rawParameterValue(value, start), &charset);
+        return cutUtf8Text(toUtf8(text, charset));
     }
     std::string joined;
     for (int piece = 0; piece < kMaxNamePieces; ++piece) {
@@ -266,7 +280,7 @@ std::string GetFileNameParam(std::string_view name, std::string_view value) {
         if (const std::size_t start = parameterValueStart(base + "*", value);
             start != std::string_view::npos) {
             const std::string_view raw = rawParameterValue(value, start);
-            joined += piece == 0 ? extendedValue(raw) : percentDecoded(raw);
+            joined += piece == 0 ? extendedValue(raw, &charset) : percentDecoded(raw);
         } else if (const std::size_t plainStart = parameterValueStart(base, value);
                    plainStart != std::string_view::npos) {
             joined += rawParameterValue(value, plainStart);
@@ -275,7 +289,7 @@ std::string GetFileNameParam(std::string_view name, std::string_view value) {
         }
         if (joined.size() >= kMaxTextLength) break;
     }
-    return cutText(joined);
+    return cutUtf8Text(toUtf8(joined, charset));
 }
 
 std::string ContentTypeToken(std::string_view value) {

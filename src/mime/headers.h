@@ -70,8 +70,10 @@ std::string GetHeaderParam(std::string_view name, std::string_view value);
 // A file name parameter ("name", "filename") as mailers write it: like GetHeaderParam, but an
 // unquoted value runs to the next ";" (names with blanks are often written unquoted), the
 // RFC 2231 forms name*=charset'lang'text and name*0*=... name*1*=... are joined and their %XX
-// escapes decoded, and encoded words are decoded. No character set is converted. Empty when the
-// parameter is absent.
+// escapes decoded, and encoded words are decoded. The name comes out in UTF-8, converted from the
+// character set of its encoded words or of its RFC 2231 form (raw bytes beyond ASCII that are not
+// UTF-8 read as windows-1252), and cut at 255 bytes between characters: it becomes a file name.
+// Empty when the parameter is absent.
 std::string GetFileNameParam(std::string_view name, std::string_view value);
 
 // The value up to its first space or ";", trimmed ("text/plain" of "text/plain; charset=x").

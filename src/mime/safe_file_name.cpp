@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "base/text.h"
 #include "mime/limits.h"
 
 namespace velmora::mime {
@@ -28,14 +29,6 @@ std::size_t directionControlLength(std::string_view text, std::size_t pos) {
     }
     if (byte(1) == 0x81 && byte(2) >= 0xA6 && byte(2) <= 0xA9) return 3;  // U+2066..U+2069
     return 0;
-}
-
-// Cuts at `limit` bytes without splitting a UTF-8 sequence.
-std::string_view cutUtf8(std::string_view text, std::size_t limit) {
-    if (text.size() <= limit) return text;
-    std::size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    return text.substr(0, end);
 }
 
 std::string_view trimBlanksAndDots(std::string_view text) {

@@ -135,6 +135,13 @@ TEST(HeaderValueHelpers, FileNameParameters) {
         {"name", "attachment; filename=\"not-a-name.txt\"", ""},
         {"name", "text/plain", ""},
         {"filename", "attachment; filename=%zz", "%zz"},
+        // File names come out in UTF-8 from their own character sets.
+        {"name", "application/pdf; name=\"=?ISO-8859-1?Q?R=E9sum=E9.pdf?=\"", "Résumé.pdf"},
+        {"filename", "attachment; filename*=iso-8859-1'fr'R%E9sum%E9.pdf", "Résumé.pdf"},
+        {"filename", "attachment; filename*0*=koi8-r''%F0%D2%C9; filename*1*=%D7%C5%D4.txt",
+         "Привет.txt"},
+        {"name", "application/pdf; name=\"=?ISO-2022-JP?B?GyRCJEYkOSRIGyhC?=.txt\"", "てすと.txt"},
+        {"filename", "attachment; filename=\"Caf\xE9.txt\"", "Café.txt"},
     };
     for (const Case& c : cases) EXPECT_EQ(GetFileNameParam(c.name, c.value), c.fileName) << c.value;
 }
