@@ -73,29 +73,24 @@ std::string withoutOneLineEnd(std::string_view body) {
 std::vector<std::string> wrapOutgoingLines(const std::vector<std::string>& lines, int width) {
     if (width < 1) return lines;
     const auto w = static_cast<std::size_t>(width);
-    const auto breaksAfter = [](char c) { return c == ' ' || c == '-'; };
     std::vector<std::string> out;
     for (const std::string& line : lines) {
         // Positions count characters, so a line in any script is as wide as it reads.
         const mime::CharacterSteps steps(line);
         std::size_t start = 0;
         for (;;) {
-            std::size_t at = start;
-            std::size_t breakAfter = 0;
-            for (std::size_t count = 0; count < w && at < line.size(); ++count) {
-                const char c = line[at];
-                at = steps.next(at);
-                if (breaksAfter(c)) breakAfter = at;
-            }
-            if (at >= line.size()) break;  // w characters or fewer are left
-            if (breakAfter <= start) {
+            const reading::WrapScan scan = reading::scanWrapPiece(line, steps, start, w);
+            if (scan.end >= line.size()) break;  // w characters or fewer are left
+            std::size_t split = scan.breakAfter;
+            if (split <= start) {
                 // A word longer than the width: kept whole up to its end.
-                while (at < line.size() && !breaksAfter(line[at])) at = steps.next(at);
+                std::size_t at = scan.end;
+                while (at < line.size() && line[at] != ' ' && line[at] != '-') at = steps.next(at);
                 if (at >= line.size() || steps.next(at) >= line.size()) break;
-                breakAfter = steps.next(at);
+                split = steps.next(at);
             }
-            out.push_back(line.substr(start, breakAfter - start));
-            start = breakAfter;
+            out.push_back(line.substr(start, split - start));
+            start = split;
         }
         out.push_back(line.substr(start));
     }

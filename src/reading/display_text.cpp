@@ -183,6 +183,17 @@ int wordWrapWidth(std::string_view setting) {
     return value;
 }
 
+WrapScan scanWrapPiece(std::string_view line, const mime::CharacterSteps& steps, std::size_t start,
+                       std::size_t width) {
+    WrapScan scan{start, 0};
+    for (std::size_t count = 0; count < width && scan.end < line.size(); ++count) {
+        const char c = line[scan.end];
+        scan.end = steps.next(scan.end);
+        if (c == ' ' || c == '-') scan.breakAfter = scan.end;
+    }
+    return scan;
+}
+
 std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int width) {
     if (width < 1) return lines;
     const auto w = static_cast<std::size_t>(width);
@@ -192,16 +203,9 @@ std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int wi
         const mime::CharacterSteps steps(line);
         std::size_t start = 0;
         for (;;) {
-            // Over the piece's first w characters, noting the end of the last blank or hyphen.
-            std::size_t at = start;
-            std::size_t breakAfter = 0;
-            for (std::size_t count = 0; count < w && at < line.size(); ++count) {
-                const char c = line[at];
-                at = steps.next(at);
-                if (c == ' ' || c == '-') breakAfter = at;
-            }
-            if (at >= line.size()) break;  // w characters or fewer are left
-            const std::size_t split = breakAfter > start ? breakAfter : at;
+            const WrapScan scan = scanWrapPiece(line, steps, start, w);
+            if (scan.end >= line.size()) break;  // w characters or fewer are left
+            const std::size_t split = scan.breakAfter > start ? scan.breakAfter : scan.end;
             wrapped.push_back(line.substr(start, split - start));
             start = split;
         }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "mime/message.h"
+#include "mime/readable_text.h"
 #include "platform/dialogs.h"
 #include "store/list_item.h"
 
@@ -50,6 +51,16 @@ inline constexpr int kDefaultWordWrap = 65;
 // count the characters of a UTF-8 line (a character is never cut in two) and the bytes of any
 // other.
 std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int width);
+
+// One step of such wrapping, shared with the outgoing wrap: from byte `start` of `line`, where
+// its next `width` characters end (the line's size when no more are left) and the end of the
+// last blank or hyphen among them (0 when there is none).
+struct WrapScan {
+    std::size_t end = 0;
+    std::size_t breakAfter = 0;
+};
+WrapScan scanWrapPiece(std::string_view line, const mime::CharacterSteps& steps, std::size_t start,
+                       std::size_t width);
 
 // The lines of the preview pane for a loaded message whose private headers were removed, before
 // wrapping: the header block of the mode (From, To, CC when there is one, BCC when the item
