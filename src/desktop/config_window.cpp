@@ -3,9 +3,12 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/address_book_hooks.h"
 #include "desktop/addressbook/address_book_page_view.h"
@@ -44,7 +47,15 @@ ConfigWindow::ConfigWindow(profiles::TconfigForm& model, profiles::ProfileLists&
             empty->setAlignment(Qt::AlignCenter);
             widget = empty;
         }
-        tabs_->addTab(widget, toQt(std::string(profiles::configPageCaption(page))));
+        // A page taller than the screen (a laptop's 768 lines) scrolls instead of pushing the
+        // window, and its Close button, off the screen.
+        auto* scroll = new QScrollArea(tabs_);
+        scroll->setObjectName(QStringLiteral("scrollConfigPage"));
+        scroll->setAccessibleName(toQt(std::string(profiles::configPageCaption(page))));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setWidget(widget);
+        tabs_->addTab(scroll, toQt(std::string(profiles::configPageCaption(page))));
     }
     layout->addWidget(tabs_);
     auto* buttons = new QDialogButtonBox(this);
@@ -59,6 +70,28 @@ ConfigWindow::ConfigWindow(profiles::TconfigForm& model, profiles::ProfileLists&
         refreshPage(page);
     });
     resize(760, 560);
+}
+
+void ConfigWindow::showEvent(QShowEvent* event) {
+    // Large enough for its largest page, but never beyond the screen it opens on.
+    if (const QScreen* screen = this->screen()) {
+        QSize pages;
+        for (int i = 0; i < tabs_->count(); ++i)
+            if (auto* scroll = qobject_cast<QScrollArea*>(tabs_->widget(i)))
+                pages = pages.expandedTo(scroll->widget()->sizeHint());
+        // What the window adds around a page: the tabs, the margins, the Close button.
+        const QSize around = size() - tabs_->currentWidget()->size();
+        const QSize wanted = (pages + around).expandedTo(size());
+        const QRect room = screen->availableGeometry();
+        const int titleBar = frameGeometry().height() - height();
+        resize(std::min(wanted.width(), room.width()),
+               std::min(wanted.height(), room.height() - titleBar));
+        QRect frame = geometry();
+        if (frame.bottom() > room.bottom()) frame.moveBottom(room.bottom());
+        if (frame.top() < room.top()) frame.moveTop(room.top());
+        if (frame.topLeft() != geometry().topLeft()) move(frame.topLeft());
+    }
+    QDialog::showEvent(event);
 }
 
 bool ConfigWindow::run(const std::function<void()>& action) {

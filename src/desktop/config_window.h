@@ -44,6 +44,7 @@ class ConfigWindow final : public QDialog {
 
   protected:
     void done(int result) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     bool run(const std::function<void()>& action);

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <cstdlib>
@@ -90,6 +91,21 @@ TEST_F(ConfigWindowTest, EveryPageOpensFromTheConfigureMenuAndShowsItsOptions) {
     }
     EXPECT_EQ(window.tabs().count(), profiles::kConfigPageCount);
     EXPECT_EQ(window.tabs().tabText(1), "Address Books");
+}
+
+TEST_F(ConfigWindowTest, TheWindowAndItsCloseButtonStayOnTheScreen) {
+    // The offscreen screen is 800 x 600, smaller than the Users page: the page scrolls.
+    window.openOn(ConfigPage::Users);
+    QApplication::processEvents();
+    const QRect room = window.screen()->availableGeometry();
+    EXPECT_TRUE(room.contains(window.frameGeometry())) << window.frameGeometry().height();
+    QPushButton* close = nullptr;
+    for (QPushButton* button : window.findChildren<QPushButton*>())
+        if (button->text() == QStringLiteral("Close")) close = button;
+    ASSERT_NE(close, nullptr);
+    EXPECT_TRUE(close->isVisible());
+    EXPECT_TRUE(room.contains(QRect(close->mapToGlobal(QPoint(0, 0)), close->size())));
+    window.close();
 }
 
 TEST_F(ConfigWindowTest, ChangesReachThePageModelsAndAreWrittenWhenTheTabChanges) {
