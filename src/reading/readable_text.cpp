@@ -46,8 +46,11 @@ mime::TmsMailAddress readableSenderOf(const mime::TmsMessage& message) {
 }
 
 mime::TmsAddressList readableListOf(const mime::TmsMessage& message, std::string_view field) {
-    if (message.Headers().GetRawFieldList(field).empty())
-        return equalsNoCase(field, "CC:") ? message.CC() : message.Recipients();
+    if (message.Headers().GetRawFieldList(field).empty()) {
+        if (equalsNoCase(field, "CC:")) return message.CC();
+        if (equalsNoCase(field, "BCC:")) return message.BCC();
+        return message.Recipients();
+    }
     return store::readableAddressList(message.Headers(), field);
 }
 

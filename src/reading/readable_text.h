@@ -31,8 +31,8 @@ std::vector<std::string> readableLines(const std::vector<std::string>& lines,
 // The sender of a loaded message with its name in UTF-8, read from the From line as written, so
 // a name in ISO-2022-JP or KOI8-R reads right; the model's sender when there is no From line.
 mime::TmsMailAddress readableSenderOf(const mime::TmsMessage& message);
-// The entries of the "TO:" or "CC:" field read the same way; the model's list when the message
-// has no such line.
+// The entries of the "TO:", "CC:" or "BCC:" field read the same way; the model's list when the
+// message has no such line.
 mime::TmsAddressList readableListOf(const mime::TmsMessage& message, std::string_view field);
 
 }  // namespace velmora::reading
