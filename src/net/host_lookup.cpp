@@ -8,9 +8,11 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <system_error>
 #include <thread>
 
+#include "net/idna.h"
 #include "net/socket_codes.h"
 
 namespace velmora::net {
@@ -96,8 +98,11 @@ int resolveWithSystem(const std::string& host, std::vector<SocketAddress>& addre
     hints.ai_socktype = SOCK_STREAM;
     // No AI_ADDRCONFIG: it drops "localhost" on a machine with only a loopback interface; an
     // address of a family without a route fails at once and the next one is tried.
+    // A name beyond ASCII is looked up in its ASCII form, as the DNS holds it.
+    const std::optional<std::string> name = asciiDomainName(host);
+    if (!name) return kCodeHostNotFound;
     addrinfo* answer = nullptr;
-    const int result = ::getaddrinfo(host.c_str(), nullptr, &hints, &answer);
+    const int result = ::getaddrinfo(name->c_str(), nullptr, &hints, &answer);
     if (result != 0) return socketCodeForLookup(result, errno);
     std::vector<SocketAddress> first;
     std::vector<SocketAddress> other;

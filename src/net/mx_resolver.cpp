@@ -1,8 +1,10 @@
 #include "net/mx_resolver.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "net/dns_packet.h"
+#include "net/idna.h"
 
 namespace velmora::net {
 
@@ -10,9 +12,11 @@ bool TMXResolver::Resolve(const std::string& domain, std::vector<std::string>& l
     list.clear();
     malformed_ = false;
     answeredBy_.clear();
-    if (domain.empty()) return false;
+    // The DNS holds a name beyond ASCII in its ASCII form; a name IDNA does not allow has none.
+    const std::optional<std::string> name = asciiDomainName(domain);
+    if (domain.empty() || !name) return false;
     TDNSResultSet query;
-    query.Name = domain;
+    query.Name = *name;
     query.QueryType = kDnsTypeMX;
     query.QueryClass = kDnsClassIN;
     Query(query);

@@ -16,7 +16,8 @@ class TMXResolver : public TDNSQuery {
     // Fills `list` (cleared first) with one entry per MX record of `domain`: the preference as
     // five digits, a space and the exchange name, sorted as text (ascending preference, ties by
     // name). True when a server answered without error, even with no records; false for an empty
-    // domain, a name that does not exist, or when no server answered. Never throws.
+    // domain, a name that does not exist, or when no server answered. Never throws. A domain
+    // beyond ASCII is asked for in its ASCII form (idna.h); one IDNA does not allow gives false.
     // A reply that is truncated or malformed (dns_packet.h readMxReply) gives false and an
     // empty list too, with Malformed() true: it proves neither records nor their absence.
     bool Resolve(const std::string& domain, std::vector<std::string>& list);

@@ -1,9 +1,13 @@
 #include "net/smtp.h"
 
 #include <exception>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "base/text.h"
 #include "mime/errors.h"
+#include "net/idna.h"
 #include "net/internal/errors_bridge.h"
 #include "net/internal/sasl.h"
 #include "net/reply_parsing.h"
@@ -16,6 +20,15 @@ bool hasClass(int code, int expectedClass) {
     return code / 100 == expectedClass;
 }
 
+// The envelope addresses of the message in the order they are given: sender, recipients,
+// carbon copies, blind copies.
+std::vector<mime::TmsMailAddress*> envelopeAddresses(mime::TmsMessage& message) {
+    std::vector<mime::TmsMailAddress*> addresses{&message.Sender()};
+    for (mime::TmsAddressList* list : {&message.Recipients(), &message.CC(), &message.BCC()})
+        for (int i = 0; i < list->Count(); ++i) addresses.push_back(&list->Items(i));
+    return addresses;
+}
+
 // The first envelope address of the message with a byte beyond ASCII; "" when there is none.
 std::string firstAddressBeyondAscii(const mime::TmsMessage& message) {
     if (hasHighBytes(message.Sender().Address())) return message.Sender().Address();
@@ -24,6 +37,36 @@ std::string firstAddressBeyondAscii(const mime::TmsMessage& message) {
             if (hasHighBytes(list->Items(i).Address())) return list->Items(i).Address();
     return {};
 }
+
+// An address's form for a server without SMTPUTF8: its domain in ASCII form; nothing when the
+// local part is beyond ASCII too, or the ASCII form would not fit a path (RFC 5321: 256 octets
+// with the brackets).
+std::optional<std::string> asciiFormOf(const std::string& address) {
+    std::string ascii = addressWithAsciiDomain(address);
+    if (hasHighBytes(ascii) || ascii.size() > 254) return std::nullopt;
+    return ascii;
+}
+
+// For as long as it lives, the message's addresses carry their domains in ASCII form, in the
+// envelope and in the header lines the encoder writes; the message then gets its own back.
+class AsciiDomains {
+  public:
+    explicit AsciiDomains(mime::TmsMessage& message) {
+        for (mime::TmsMailAddress* address : envelopeAddresses(message)) {
+            if (!hasHighBytes(address->Address())) continue;
+            saved_.emplace_back(address, address->Address());
+            address->SetAddress(*asciiFormOf(address->Address()));
+        }
+    }
+    ~AsciiDomains() {
+        for (auto& [address, original] : saved_) address->SetAddress(original);
+    }
+    AsciiDomains(const AsciiDomains&) = delete;
+    AsciiDomains& operator=(const AsciiDomains&) = delete;
+
+  private:
+    std::vector<std::pair<mime::TmsMailAddress*, std::string>> saved_;
+};
 
 }  // namespace
 
@@ -140,9 +183,29 @@ void TmsSMTP::sendMessage() {
     mime::TmsMessage& message = *MailMessage;
     message.CheckRequiredFields();
 
+    // RFC 6531: an address beyond ASCII goes as it is to a server that offers SMTPUTF8, and MAIL
+    // FROM then says so. Any other server gets the domains in their ASCII form (IDNA); a local
+    // part beyond ASCII has none, and such a server could only refuse it, maybe after the other
+    // recipients had been accepted, so nothing is sent.
+    if (OnPrepare) OnPrepare(*this);
+    std::string utf8Parameter;
+    std::optional<AsciiDomains> asciiDomains;
+    if (!firstAddressBeyondAscii(message).empty()) {
+        if (extensions_.offers("SMTPUTF8")) {
+            utf8Parameter = " SMTPUTF8";
+        } else {
+            for (const mime::TmsMailAddress* address : envelopeAddresses(message))
+                if (!asciiFormOf(address->Address()))
+                    internal::throwMessageError("The address " + address->Address() +
+                                                " has letters beyond ASCII, which the server " +
+                                                HostName() +
+                                                " does not accept (it offers no SMTPUTF8)");
+            asciiDomains.emplace(message);
+        }
+    }
+
     // The encoder builds the whole text in memory anyway; a temporary file would only copy it
     // to disk and back.
-    if (OnPrepare) OnPrepare(*this);
     const std::string encoded = message.SaveToString();
     if (OnSending) OnSending(*this);
 
@@ -155,19 +218,7 @@ void TmsSMTP::sendMessage() {
                                     " accepts (" + std::to_string(limit) + " octets)");
     const std::string sizeParameter =
         extensions_.offers("SIZE") ? " SIZE=" + std::to_string(size) : std::string();
-
-    // RFC 6531: an address beyond ASCII goes only to a server that offers SMTPUTF8, and MAIL
-    // FROM then says so. Any other server could only refuse it, maybe after the other
-    // recipients had been accepted, so nothing is sent.
     const std::string sender = message.Sender().Address();
-    std::string utf8Parameter;
-    if (const std::string wide = firstAddressBeyondAscii(message); !wide.empty()) {
-        if (!extensions_.offers("SMTPUTF8"))
-            internal::throwMessageError("The address " + wide +
-                                        " has letters beyond ASCII, which the server " +
-                                        HostName() + " does not accept (it offers no SMTPUTF8)");
-        utf8Parameter = " SMTPUTF8";
-    }
     if (!sender.empty() &&
         !commandAnswered("MAIL FROM:<" + sender + ">" + sizeParameter + utf8Parameter, 2))
         raiseServerError(LastReply);

@@ -14,9 +14,11 @@
 // (nothing is sent in clear); AuthMethod Plain or Login logs in with AUTH (RFC 4954), only over
 // TLS unless Options.allowPlainTextPassword; a server's SIZE limit is checked before MAIL FROM
 // (which then carries SIZE=) and a larger message is refused with EMessageError before any of
-// it is sent. An envelope address beyond ASCII (RFC 6531) goes only to a server that offers
-// SMTPUTF8, with MAIL FROM saying SMTPUTF8; other servers get nothing, and EMessageError says
-// why. Replies are kept whole in the errors, so "535 5.7.8 ..." keeps its enhanced code.
+// it is sent. An envelope address beyond ASCII (RFC 6531) goes as it is to a server that offers
+// SMTPUTF8, with MAIL FROM saying SMTPUTF8; other servers get its domain in ASCII form (IDNA),
+// in the envelope and in the From, To and CC lines, and when a local part is beyond ASCII they
+// get nothing, and EMessageError says why. Replies are kept whole in the errors, so "535 5.7.8 ..."
+// keeps its enhanced code.
 //
 // Failures (socket errors, time-outs and cancellation: socket.h):
 //   ESocketError "MailMessage property must be assigned" (also seen by OnError)

@@ -220,6 +220,7 @@ TEST(MxResolverWithDnsmasq, ServesMxRecordsEmptyAnswersAndUnknownNames) {
     dnsmasq.addMx("example.test", "mx1.example.test", 20);
     dnsmasq.addMx("example.test", "mx0.example.test", 5);
     dnsmasq.addHost("nomx.test", "127.0.0.1");
+    dnsmasq.addMx("xn--bcher-kva.test", "mx.xn--bcher-kva.test", 10);
     if (const std::string error = dnsmasq.start(); !error.empty()) GTEST_SKIP() << error;
 
     for (const bool udp : {true, false}) {
@@ -234,6 +235,8 @@ TEST(MxResolverWithDnsmasq, ServesMxRecordsEmptyAnswersAndUnknownNames) {
         EXPECT_TRUE(resolver.Resolve("nomx.test", entries));
         EXPECT_TRUE(entries.empty());
         EXPECT_FALSE(resolver.Resolve("nosuch.test", entries));
+        ASSERT_TRUE(resolver.Resolve("bücher.test", entries)) << "asked in its ASCII form";
+        EXPECT_EQ(entries, (std::vector<std::string>{"00010 mx.xn--bcher-kva.test"}));
     }
 }
 

@@ -228,23 +228,38 @@ TEST(SmtpClient, TheFirstErrorIsKeptWhenQuitFailsToo) {
     EXPECT_FALSE(smtp.isOpen());
 }
 
-TEST(SmtpClient, AnAddressBeyondAsciiGoesOnlyToAServerOfferingSmtpUtf8) {
+TEST(SmtpClient, AddressesBeyondAsciiGoAsTheyAreOrWithTheirDomainsInAsciiForm) {
     const std::string wide = "jörg@bücher.example";
+    const std::string wideDomain = "joerg@bücher.example";
+    const std::string asciiDomain = "joerg@xn--bcher-kva.example";
     struct Case {
         const char* quirk;
+        std::string recipient;
         Script script;
         std::string error;
+        std::string toLine;  // the To line on the wire, when the message went
     } cases[] = {
         {"offered: MAIL FROM says SMTPUTF8",
+         wide,
          {"S: 220 ready", "C~ EHLO ", "S: 250-mail.test", "S: 250 SMTPUTF8",
           "C: MAIL FROM:<alice@example.test> SMTPUTF8", "S: 250 ok", "C: RCPT TO:<" + wide + ">",
           "S: 250 ok", "C: DATA", "S: 354 go", "DATA", "S: 250 queued", "C: QUIT", "S: 221 bye"},
-         ""},
-        {"not offered: nothing is sent",
+         "",
+         "<" + wide + ">"},
+        {"not offered, only the domain beyond ASCII: its ASCII form in envelope and header",
+         wideDomain,
+         {"S: 220 ready", "C~ EHLO ", "S: 250 mail.test", "C: MAIL FROM:<alice@example.test>",
+          "S: 250 ok", "C: RCPT TO:<" + asciiDomain + ">", "S: 250 ok", "C: DATA", "S: 354 go",
+          "DATA", "S: 250 queued", "C: QUIT", "S: 221 bye"},
+         "",
+         "<" + asciiDomain + ">"},
+        {"not offered, a local part beyond ASCII: nothing is sent",
+         wide,
          {"S: 220 ready", "C~ EHLO ", "S: 250 mail.test", "C: QUIT", "S: 221 bye"},
          "The address " + wide +
              " has letters beyond ASCII, which the server 127.0.0.1 does not accept (it offers no "
-             "SMTPUTF8)"},
+             "SMTPUTF8)",
+         ""},
     };
     for (const Case& c : cases) {
         ScriptedServer server(c.script);
@@ -253,7 +268,7 @@ TEST(SmtpClient, AnAddressBeyondAsciiGoesOnlyToAServerOfferingSmtpUtf8) {
         smtp.Server = server.address();
         mime::TmsMessage message;
         message.Sender().SetAddress("alice@example.test");
-        message.Recipients().AddAddress(wide, "Jörg");
+        message.Recipients().AddAddress(c.recipient, "Jörg");
         smtp.MailMessage = &message;
         std::string error;
         try {
@@ -263,6 +278,17 @@ TEST(SmtpClient, AnAddressBeyondAsciiGoesOnlyToAServerOfferingSmtpUtf8) {
         }
         EXPECT_EQ(error, c.error) << c.quirk;
         EXPECT_EQ(server.finish(), "") << c.quirk;
+        EXPECT_EQ(message.Recipients()[0].Address(), c.recipient) << c.quirk << ": left as it was";
+        if (c.toLine.empty()) continue;
+        ASSERT_EQ(server.data().size(), 1u) << c.quirk;
+        const std::string wire = server.data()[0];
+        const std::size_t to = wire.find("\r\nTo:");
+        ASSERT_NE(to, std::string::npos) << c.quirk;
+        const std::string line = wire.substr(to + 2, wire.find("\r\n", to + 2) - to - 2);
+        EXPECT_NE(line.find(c.toLine), std::string::npos) << c.quirk << ": " << line;
+        if (c.recipient == wideDomain) {
+            EXPECT_EQ(wire.find("bücher"), std::string::npos) << c.quirk;
+        }
     }
 }
 
