@@ -24,6 +24,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "desktop/named_widget.h"
 #include "desktop/text_convert.h"
 
 namespace velmora::desktop {
@@ -114,9 +115,11 @@ class MsgFormDialog final : public QDialog {
             label->setAlignment(Qt::AlignCenter);
             layout->addWidget(label);
         }
+        named(this, "msgForm", toQt(request.caption));
         auto* buttons = new QDialogButtonBox(this);
         auto add = [&](const QString& caption, const char* answer) {
             QPushButton* b = buttons->addButton(caption, QDialogButtonBox::ActionRole);
+            b->setAccessibleName(QString(caption).remove('&'));
             connect(b, &QPushButton::clicked, this, [this, answer] { finish(answer); });
             return b;
         };
@@ -209,16 +212,22 @@ std::optional<platform::InputBoxResult> QtDialogs::inputBox(
     if (ending_) return std::nullopt;
     QDialog dialog(parent_);
     dialog.setWindowTitle(toQt(request.caption));
+    named(&dialog, "inputBox", toQt(request.caption));
     auto* form = new QFormLayout(&dialog);
-    auto addField = [&](const platform::InputField& field) {
-        auto* edit = new QLineEdit(toQt(field.value), &dialog);
+    auto addField = [&](const platform::InputField& field, const char* name) {
+        auto* label = new QLabel(toQt(field.prompt), &dialog);
+        label->setTextFormat(Qt::PlainText);  // a prompt may name a profile or a server
+        auto* edit = named(new QLineEdit(toQt(field.value), &dialog), name, toQt(field.prompt));
         if (field.masked) edit->setEchoMode(QLineEdit::Password);
-        form->addRow(toQt(field.prompt), edit);
+        label->setBuddy(edit);
+        form->addRow(label, edit);
         return edit;
     };
-    QLineEdit* first = addField(request.first);
-    QLineEdit* second = request.second ? addField(*request.second) : nullptr;
+    QLineEdit* first = addField(request.first, "inputFirst");
+    QLineEdit* second = request.second ? addField(*request.second, "inputSecond") : nullptr;
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    named(buttons->button(QDialogButtonBox::Ok), "inputOk", QStringLiteral("OK"));
+    named(buttons->button(QDialogButtonBox::Cancel), "inputCancel", QStringLiteral("Cancel"));
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     form->addRow(buttons);
