@@ -83,7 +83,9 @@ std::string messagesButtonHint(int mode);
 // "Compose A New Email Message|" (mode 1) or "Bring active Compose window to the front|".
 std::string composeButtonHint(int mode);
 
-// "server:port" as the network clients take it: the port trimmed of blanks.
+// "server:port" as the network clients take it, both trimmed of blanks. A server text that names
+// a port of its own ("mail.example.com:2525", "[::1]:995") keeps it, and a bare IPv6 address
+// gets its brackets ("[::1]:110"), so that the port is not read as part of the address.
 std::string serverWithPort(const std::string& server, const std::string& port);
 
 // How long a floating tip stays: the "other.cfg" seconds text times 1000; a text that is not a

@@ -358,6 +358,12 @@ TEST(SettingsRules, ChoicePositionsMeanTheirValues) {
     EXPECT_STREQ(checkIntervalUnit(0), "minute");
     EXPECT_STREQ(checkIntervalUnit(3), "minutes");
     EXPECT_EQ(serverWithPort("pop.example.com", " 110 "), "pop.example.com:110");
+    // The server text's own port wins; an IPv6 address keeps its groups apart from the port.
+    EXPECT_EQ(serverWithPort(" 127.0.0.1:11110 ", "110"), "127.0.0.1:11110");
+    EXPECT_EQ(serverWithPort("[::1]:995", "110"), "[::1]:995");
+    EXPECT_EQ(serverWithPort("[::1]", "110"), "[::1]:110");
+    EXPECT_EQ(serverWithPort("::1", "110"), "[::1]:110");
+    EXPECT_EQ(serverWithPort("2001:db8::1", "25"), "[2001:db8::1]:25");
     EXPECT_EQ(nextTip(4, 5), 0);
     EXPECT_EQ(nextTip(2, 5), 3);
     EXPECT_EQ(composeButtonHint(1), "Compose A New Email Message|");

@@ -155,6 +155,14 @@ TEST_F(SessionTest, CountShowsTheMailboxAndGroupsTheBytes) {
     EXPECT_EQ(host.busyChanges, (std::vector<bool>{true, false}));
 }
 
+TEST_F(SessionTest, AServerTextWithItsOwnPortConnectsThere) {
+    ScriptedServer server(login(0, "secret", 0) + kQuit);
+    addProfile("Home", 110);
+    profiles.record(0).pop3Server = "127.0.0.1:" + std::to_string(server.port());
+    EXPECT_TRUE(retrieval.count().ok);
+    EXPECT_EQ(server.finish(), "");
+}
+
 TEST_F(SessionTest, CountOfAnEmptyMailbox) {
     ScriptedServer server(login(0, "secret", 0) + kQuit);
     addProfile("Home", server.port());
