@@ -487,6 +487,37 @@ TEST_F(Sending_, AnOutBoxMessageInOtherLettersArrivesAtAiosmtpdAsTyped) {
     EXPECT_EQ(store::readableAddressList(arrived.Headers(), "TO:")[0].Name(), "Юлия");
 }
 
+TEST_F(Sending_, ADomainBeyondAsciiReachesAServerWithoutSmtpUtf8InItsAsciiForm) {
+    testing::TempDir serverDir;
+    testing::SmtpSinkServer sink(serverDir.path() / "smtp");
+    sink.withoutSmtpUtf8();
+    if (const std::string error = sink.start(); !error.empty())
+        GTEST_SKIP() << "aiosmtpd: " << error;
+    useServer(sink.port());
+    ComposeFields f;
+    f.to = {"Jörg <joerg@bücher.example>"};
+    f.subject = "Grüße";
+    f.body = "Hallo";
+    fileInto("OutBox", f);
+    auto& outbox = folder("OutBox");
+    outbox.selectAll();
+    host.folderHost.current = &outbox;
+    windows.sendCommand();
+    ASSERT_TRUE(sink.waitForMessages(1, std::chrono::seconds{10}));
+    EXPECT_EQ(sink.envelope(0),
+              (std::vector<std::string>{"ann@example.org", "joerg@xn--bcher-kva.example"}));
+    const std::string received = sink.message(0);
+    EXPECT_FALSE(hasHighBytes(received)) << received;
+    mime::TmsMessage arrived;
+    arrived.LoadFromString(received);
+    ASSERT_EQ(arrived.Recipients().Count(), 1);
+    EXPECT_EQ(arrived.Recipients()[0].Address(), "joerg@xn--bcher-kva.example");
+    // The filed copy keeps the address as it was typed.
+    auto& sent = folder("Sent");
+    ASSERT_EQ(sent.rowCount(), 1u);
+    EXPECT_NE(sent.rows()[0].text.find("bücher.example"), std::string::npos) << sent.rows()[0].text;
+}
+
 // STARTTLS with log-in to a server whose certificate no authority here vouches for: refused
 // with its fingerprint, trusted for the connection profile's SMTP server and sent; a changed
 // certificate is asked about again, from the OutBox as from the compose window.

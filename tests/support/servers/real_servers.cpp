@@ -176,6 +176,7 @@ std::string SmtpSinkServer::start() {
                                  certificate_.key.string(), std::to_string(tlsPort_)});
     }
     if (!authUser_.empty()) argv.insert(argv.end(), {"--auth", authUser_, authPassword_});
+    if (!smtpUtf8_) argv.push_back("--no-smtputf8");
     if (!process_.start(argv, folder_ / "smtp.log")) return "cannot run /usr/bin/python3";
     if (!waitForListener(port_, kStartLimit) || (tls && !waitForListener(tlsPort_, kStartLimit)) ||
         !process_.running()) {

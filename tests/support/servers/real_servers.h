@@ -70,6 +70,8 @@ class SmtpSinkServer {
         authUser_ = user;
         authPassword_ = password;
     }
+    // Before start: no SMTPUTF8 in the EHLO reply, as older servers answer.
+    void withoutSmtpUtf8() { smtpUtf8_ = false; }
 
     std::string start();
     void stop() { process_.stop(); }
@@ -90,6 +92,7 @@ class SmtpSinkServer {
     ServerCertificate certificate_;
     std::string authUser_;
     std::string authPassword_;
+    bool smtpUtf8_ = true;
     ServerProcess process_;
 };
 

@@ -53,6 +53,9 @@ def options(arguments):
         elif arguments[i] == "--auth":
             found["auth"] = arguments[i + 1:i + 3]
             i += 3
+        elif arguments[i] == "--no-smtputf8":
+            found["no-smtputf8"] = True
+            i += 1
         else:
             raise SystemExit("unknown argument " + arguments[i])
     return found
@@ -63,8 +66,9 @@ def main():
     folder = sys.argv[2]
     extra = options(sys.argv[3:])
     handler = StoringHandler(folder)
-    # SMTPUTF8 on, as servers of today offer it for addresses beyond ASCII.
-    settings = {"decode_data": False, "enable_SMTPUTF8": True}
+    # SMTPUTF8 on, as servers of today offer it for addresses beyond ASCII, unless asked to play
+    # an older server.
+    settings = {"decode_data": False, "enable_SMTPUTF8": "no-smtputf8" not in extra}
     implicit = None
     if "auth" in extra:
         user, password = (value.encode() for value in extra["auth"])
