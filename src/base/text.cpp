@@ -1,5 +1,7 @@
 #include "base/text.h"
 
+#include <charconv>
+
 namespace velmora {
 
 std::string toLowerAscii(std::string_view text) {
@@ -48,6 +50,14 @@ std::string_view cutUtf8(std::string_view text, std::size_t limit) {
     std::size_t end = limit;
     while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
     return text.substr(0, end);
+}
+
+std::uint16_t portNumber(std::string_view text) {
+    unsigned port = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
+    if (error != std::errc{} || end != text.data() + text.size() || port < 1 || port > 0xFFFF)
+        return 0;
+    return static_cast<std::uint16_t>(port);
 }
 
 }  // namespace velmora

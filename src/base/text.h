@@ -2,6 +2,7 @@
 // Nothing here knows a character set: bytes above 127 are compared as they are.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,5 +30,8 @@ std::string_view trimmed(std::string_view text);
 bool hasHighBytes(std::string_view text);
 // The text cut at `limit` bytes, never inside a UTF-8 sequence.
 std::string_view cutUtf8(std::string_view text, std::size_t limit);
+
+// A TCP port written in decimal digits only, 1 to 65535; 0 for anything else.
+std::uint16_t portNumber(std::string_view text);
 
 }  // namespace velmora

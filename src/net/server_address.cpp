@@ -2,21 +2,9 @@
 
 #include <arpa/inet.h>
 
-#include <charconv>
+#include "base/text.h"
 
 namespace velmora::net {
-
-namespace {
-
-std::uint16_t portNumber(std::string_view text) {
-    unsigned port = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
-    if (error != std::errc{} || end != text.data() + text.size() || port < 1 || port > 0xFFFF)
-        return 0;
-    return static_cast<std::uint16_t>(port);
-}
-
-}  // namespace
 
 ServerAddress parseServerAddress(std::string_view text) {
     ServerAddress address;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "base/text.h"
 #include "profiles/profile.h"
 
 namespace velmora::profiles {
@@ -56,23 +57,13 @@ std::string composeButtonHint(int mode) {
     return mode == 1 ? "Compose A New Email Message|" : "Bring active Compose window to the front|";
 }
 
-namespace {
-
-bool isPortNumber(std::string_view text) {
-    unsigned port = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
-    return error == std::errc() && end == text.data() + text.size() && port >= 1 && port <= 65535;
-}
-
-}  // namespace
-
 std::string serverWithPort(const std::string& server, const std::string& port) {
     const std::string host = trimBlanks(server);
     const std::string settingsPort = trimBlanks(port);
     if (!host.empty() && host.front() == '[') {
         const std::size_t close = host.find(']');
         if (close != std::string::npos && close + 1 < host.size() && host[close + 1] == ':' &&
-            isPortNumber(std::string_view(host).substr(close + 2)))
+            portNumber(std::string_view(host).substr(close + 2)) != 0)
             return host;
         return host + ":" + settingsPort;
     }
@@ -81,7 +72,7 @@ std::string serverWithPort(const std::string& server, const std::string& port) {
     // A bare IPv6 address: brackets keep the port from reading as one more group of it.
     if (host.find(':', colon + 1) != std::string::npos) return "[" + host + "]:" + settingsPort;
     // The server text names its own port: that one is meant.
-    if (isPortNumber(std::string_view(host).substr(colon + 1))) return host;
+    if (portNumber(std::string_view(host).substr(colon + 1)) != 0) return host;
     return host + ":" + settingsPort;
 }
 

@@ -599,7 +599,9 @@ TEST(Decoder, UuencodedDataNeverExceedsWhatItsTextHolds) {
         ASSERT_GE(message.Attachments().Count(), 1);
         for (const auto& item : message.Attachments()) {
             EXPECT_LE(item->Data().Size(), text.size() * 3 / 4) << item->FileName();
-            if (item->FileName() != "original.eml") EXPECT_EQ(item->Data().Size(), 0u);
+            if (item->FileName() != "original.eml") {
+                EXPECT_EQ(item->Data().Size(), 0u);
+            }
         }
     }
 }
