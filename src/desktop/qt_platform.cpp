@@ -318,6 +318,7 @@ void QtDialogs::showStatus(const std::string& caption, const std::array<std::str
         status_.reset(box);
     }
     status_->setWindowTitle(toQt(caption));
+    status_->setAccessibleName(toQt(caption));
     for (int i = 0; i < 4; ++i) {
         status_->findChild<QLabel*>(QStringLiteral("line%1").arg(i))
             ->setText(toQtMessage(lines[static_cast<std::size_t>(i)]));

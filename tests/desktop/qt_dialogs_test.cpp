@@ -80,5 +80,21 @@ TEST(QtDialogs, TheThreeButtonWindowAnswersByButtonAndByKey) {
     EXPECT_EQ(dialogs.msgForm(request), platform::kMsgFormYes);
 }
 
+TEST(QtDialogs, TheStatusWindowShowsItsLinesAsPlainTextUnderItsCaption) {
+    testing::testApplication();
+    QtDialogs dialogs;
+    dialogs.showStatus("Searching", {"Folder <InBox>", "12 found", "", ""});
+    QWidget* status = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->accessibleName() == QStringLiteral("Searching")) status = w;
+    ASSERT_NE(status, nullptr);
+    auto* first = status->findChild<QLabel*>(QStringLiteral("line0"));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->text(), QStringLiteral("Folder <InBox>"));
+    EXPECT_EQ(first->textFormat(), Qt::PlainText);
+    dialogs.hideStatus();
+    EXPECT_FALSE(status->isVisible());
+}
+
 }  // namespace
 }  // namespace velmora::desktop
