@@ -192,14 +192,23 @@ TEST(ReadingViews, FolderWindowPreviewsAndOpensAReadWindow) {
     EXPECT_EQ(inbox.statusCountsText(), "Total [InBox] Messages 5/4 Unread");
     saveScreenshot(window, "folder-window.png");
 
-    // Home and End go to the first and the last message, not along the columns.
+    // Home and End go to the first and the last message, not along the columns, and select it:
+    // the message shown is the one a Delete takes. Shift+End selects down to the last.
     for (const auto& [key, row] : {std::pair{Qt::Key_End, 4}, std::pair{Qt::Key_Home, 0}}) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
         QApplication::sendEvent(list, &press);
         QApplication::processEvents();
         EXPECT_EQ(list->currentIndex().row(), row);
         EXPECT_EQ(inbox.currentRow(), row);
+        EXPECT_EQ(inbox.selectedRows(), std::vector<int>{row});
     }
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(list, &down);
+    QKeyEvent shiftEnd(QEvent::KeyPress, Qt::Key_End, Qt::ShiftModifier);
+    QApplication::sendEvent(list, &shiftEnd);
+    QApplication::processEvents();
+    EXPECT_EQ(list->currentIndex().row(), 4);
+    EXPECT_EQ(inbox.selectedRows(), (std::vector<int>{1, 2, 3, 4}));
 
     // A click on a row cut off at the bottom of a short list selects that row, though the list
     // scrolls it into view while the click is handled.
