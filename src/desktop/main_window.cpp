@@ -658,6 +658,7 @@ void MainWindow::bringToFront() {
 }
 
 void MainWindow::childOpened(platform::ChildWindow& window) {
+    QMdiSubWindow* previous = mdi_->currentSubWindow();
     auto* frame = new QMdiSubWindow;
     frame->setAttribute(Qt::WA_DeleteOnClose, false);
     ChildView* view = createChildView(window, frame);
@@ -670,10 +671,27 @@ void MainWindow::childOpened(platform::ChildWindow& window) {
     // The frame takes its recorded bounds once shown (showing applies the widget's size hint
     // and reports it back through the tracker, so the bounds are taken first).
     const platform::WindowBounds b = window.bounds();
+    const bool placed = window.boundsSet();
     if (window.visible()) frame->show();
     if (b.width > 0 && b.height > 0) setFrameBounds(*frame, b);
+    if (!placed) placeCascaded(*frame, previous);
     if (window.visible() && window.state() != platform::WindowState::Normal)
         frame->setWindowState(toQtState(window.state()));
+}
+
+void MainWindow::placeCascaded(QMdiSubWindow& frame, const QMdiSubWindow* previous) {
+    // A new window opens a step below and right of the current one, as windows cascade, rather
+    // than over it where it would hide it whole; at the top left when that step would leave
+    // the area.
+    const QSize area = mdi_->viewport()->size();
+    const QSize size = frame.size().boundedTo(area);
+    constexpr int kCascadeStep = 24;
+    QPoint at = previous && previous != &frame && previous->isVisible() && !previous->isMaximized()
+                    ? previous->pos() + QPoint(kCascadeStep, kCascadeStep)
+                    : QPoint(0, 0);
+    if (at.x() + size.width() > area.width() || at.y() + size.height() > area.height())
+        at = QPoint(0, 0);
+    frame.setGeometry(QRect(at, size));
 }
 
 void MainWindow::childClosing(platform::ChildWindow& window) {

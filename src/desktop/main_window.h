@@ -77,6 +77,8 @@ class MainWindow final : public QMainWindow, public core::MainFormView {
     QWidget* focusInFrontChild() const;
     // Tile Vertically (side by side) and Tile Horizontally (one above the other).
     void tile(bool sideBySide);
+    // A child window without bounds of its own: cascaded from `previous`.
+    void placeCascaded(QMdiSubWindow& frame, const QMdiSubWindow* previous);
 
     core::TmainForm& model_;
     QMdiArea* mdi_ = nullptr;

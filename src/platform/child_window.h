@@ -38,7 +38,12 @@ class ChildWindow {
     WindowState state() const { return state_; }
     void setState(WindowState state) { state_ = state; }
     const WindowBounds& bounds() const { return bounds_; }
-    void setBounds(const WindowBounds& bounds) { bounds_ = bounds; }
+    void setBounds(const WindowBounds& bounds) {
+        bounds_ = bounds;
+        boundsSet_ = true;
+    }
+    // False while the window has only the default bounds: its view then places it.
+    bool boundsSet() const { return boundsSet_; }
 
     bool visible() const { return visible_; }
     void setVisible(bool visible) { visible_ = visible; }
@@ -102,6 +107,7 @@ class ChildWindow {
     std::size_t selectionStart_ = kUnknownPlace;
     WindowState state_ = WindowState::Normal;
     WindowBounds bounds_;
+    bool boundsSet_ = false;
     bool visible_ = true;
 };
 

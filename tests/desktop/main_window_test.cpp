@@ -192,6 +192,21 @@ TEST_F(ShownMainWindow, EditMenuCopiesFromTheFocusedPaneAndFillTakesTheWholeArea
     EXPECT_EQ(mdi->activeSubWindow()->geometry(), mdi->viewport()->rect());
 }
 
+TEST_F(ShownMainWindow, ANewWindowCascadesFromTheCurrentOneRatherThanHidingIt) {
+    MainWindow& window = start();
+    model->openFolderWindow("InBox", true);
+    QApplication::processEvents();
+    auto* mdi = window.findChild<QMdiArea*>();
+    QMdiSubWindow* inbox = mdi->currentSubWindow();
+    ASSERT_NE(inbox, nullptr);
+    model->commands().run("compose.new");
+    QApplication::processEvents();
+    QMdiSubWindow* compose = mdi->currentSubWindow();
+    ASSERT_NE(compose, inbox);
+    EXPECT_EQ(compose->pos(), inbox->pos() + QPoint(24, 24));
+    EXPECT_TRUE(mdi->viewport()->rect().contains(compose->geometry())) << "wholly in the area";
+}
+
 TEST_F(ShownMainWindow, KeyPanelsFollowCapsLockAndTheInsertToggle) {
     MainWindow& window = start();
     auto* pane = new QPlainTextEdit(&window);
