@@ -195,7 +195,7 @@ void TmsSMTP::sendMessage() {
             utf8Parameter = " SMTPUTF8";
         } else {
             for (const mime::TmsMailAddress* address : envelopeAddresses(message))
-                if (!asciiFormOf(address->Address()))
+                if (hasHighBytes(address->Address()) && !asciiFormOf(address->Address()))
                     internal::throwMessageError("The address " + address->Address() +
                                                 " has letters beyond ASCII, which the server " +
                                                 HostName() +
