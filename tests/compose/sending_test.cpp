@@ -76,6 +76,14 @@ class Sending_ : public ::testing::Test {
         return outcome.message.fileName;
     }
     std::vector<std::string> infos() { return fake.dialogs.texts("information"); }
+    // Files the message into OutBox and sends the OutBox as its Send command does.
+    void sendFromOutBox(const ComposeFields& f) {
+        fileInto("OutBox", f);
+        auto& outbox = folder("OutBox");
+        outbox.selectAll();
+        host.folderHost.current = &outbox;
+        windows.sendCommand();
+    }
 
     testing::TempDir home;
     testing::FakePlatform fake;
@@ -461,11 +469,7 @@ TEST_F(Sending_, AnOutBoxMessageInOtherLettersArrivesAtAiosmtpdAsTyped) {
     f.to = {"Юлия <julia@x.org>", "Jörg <jörg@bücher.example>"};
     f.subject = subject;
     f.body = body;
-    fileInto("OutBox", f);
-    auto& outbox = folder("OutBox");
-    outbox.selectAll();
-    host.folderHost.current = &outbox;
-    windows.sendCommand();
+    sendFromOutBox(f);
     ASSERT_TRUE(sink.waitForMessages(1, std::chrono::seconds{10}));
     const std::string received = sink.message(0);
     // The address beyond ASCII went through SMTPUTF8, as it is.
@@ -498,11 +502,7 @@ TEST_F(Sending_, ADomainBeyondAsciiReachesAServerWithoutSmtpUtf8InItsAsciiForm) 
     f.to = {"Jörg <joerg@bücher.example>"};
     f.subject = "Grüße";
     f.body = "Hallo";
-    fileInto("OutBox", f);
-    auto& outbox = folder("OutBox");
-    outbox.selectAll();
-    host.folderHost.current = &outbox;
-    windows.sendCommand();
+    sendFromOutBox(f);
     ASSERT_TRUE(sink.waitForMessages(1, std::chrono::seconds{10}));
     EXPECT_EQ(sink.envelope(0),
               (std::vector<std::string>{"ann@example.org", "joerg@xn--bcher-kva.example"}));
