@@ -668,15 +668,17 @@ void MainWindow::childOpened(platform::ChildWindow& window) {
     mdi_->addSubWindow(frame);
     new SubWindowTracker(frame, window, model_);
     subWindows_[&window] = frame;
-    // The frame takes its recorded bounds once shown (showing applies the widget's size hint
-    // and reports it back through the tracker, so the bounds are taken first).
+    // The frame takes its recorded bounds and state once shown (showing applies the widget's
+    // size hint and the normal state and reports both back through the tracker, so bounds and
+    // state are taken first).
     const platform::WindowBounds b = window.bounds();
     const bool placed = window.boundsSet();
+    const platform::WindowState state = window.state();
     if (window.visible()) frame->show();
     if (b.width > 0 && b.height > 0) setFrameBounds(*frame, b);
     if (!placed) placeCascaded(*frame, previous);
-    if (window.visible() && window.state() != platform::WindowState::Normal)
-        frame->setWindowState(toQtState(window.state()));
+    if (window.visible() && state != platform::WindowState::Normal)
+        frame->setWindowState(toQtState(state));
 }
 
 void MainWindow::placeCascaded(QMdiSubWindow& frame, const QMdiSubWindow* previous) {

@@ -192,7 +192,9 @@ TEST_F(ShownMainWindow, EditMenuCopiesFromTheFocusedPaneAndFillTakesTheWholeArea
     EXPECT_EQ(mdi->activeSubWindow()->geometry(), mdi->viewport()->rect());
 }
 
-TEST_F(ShownMainWindow, ANewWindowCascadesFromTheCurrentOneRatherThanHidingIt) {
+// A new compose window fills the client area; restored, it cascades from the window that was
+// current rather than covering it.
+TEST_F(ShownMainWindow, ANewComposeWindowFillsTheAreaAndRestoresCascaded) {
     MainWindow& window = start();
     model->openFolderWindow("InBox", true);
     QApplication::processEvents();
@@ -203,6 +205,12 @@ TEST_F(ShownMainWindow, ANewWindowCascadesFromTheCurrentOneRatherThanHidingIt) {
     QApplication::processEvents();
     QMdiSubWindow* compose = mdi->currentSubWindow();
     ASSERT_NE(compose, inbox);
+    EXPECT_TRUE(compose->isMaximized());
+    const auto* composeModel = model->children().front().get();
+    EXPECT_EQ(composeModel->kind(), "Compose");
+    EXPECT_EQ(composeModel->state(), platform::WindowState::Maximized);
+    compose->showNormal();
+    QApplication::processEvents();
     EXPECT_EQ(compose->pos(), inbox->pos() + QPoint(24, 24));
     EXPECT_TRUE(mdi->viewport()->rect().contains(compose->geometry())) << "wholly in the area";
 }
