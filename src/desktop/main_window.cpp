@@ -668,25 +668,30 @@ void MainWindow::childOpened(platform::ChildWindow& window) {
     mdi_->addSubWindow(frame);
     new SubWindowTracker(frame, window, model_);
     subWindows_[&window] = frame;
-    // The frame takes its recorded bounds and state once shown (showing applies the widget's
-    // size hint and the normal state and reports both back through the tracker, so bounds and
-    // state are taken first).
+    // Bounds and state are taken before the frame is shown: showing reports the frame's size and
+    // normal state back through the tracker. The bounds are set before showing, so that neither
+    // the area's own placement nor a maximized neighbour (which makes the area maximize the new
+    // window at once) can leave the frame at other bounds.
     const platform::WindowBounds b = window.bounds();
     const bool placed = window.boundsSet();
     const platform::WindowState state = window.state();
+    if (!placed)
+        placeCascaded(*frame, previous, b);
+    else if (b.width > 0 && b.height > 0)
+        setFrameBounds(*frame, b);
     if (window.visible()) frame->show();
-    if (b.width > 0 && b.height > 0) setFrameBounds(*frame, b);
-    if (!placed) placeCascaded(*frame, previous);
     if (window.visible() && state != platform::WindowState::Normal)
         frame->setWindowState(toQtState(state));
 }
 
-void MainWindow::placeCascaded(QMdiSubWindow& frame, const QMdiSubWindow* previous) {
+void MainWindow::placeCascaded(QMdiSubWindow& frame, const QMdiSubWindow* previous,
+                               const platform::WindowBounds& bounds) {
     // A new window opens a step below and right of the current one, as windows cascade, rather
     // than over it where it would hide it whole; at the top left when that step would leave
     // the area.
     const QSize area = mdi_->viewport()->size();
-    const QSize size = frame.size().boundedTo(area);
+    const QSize size =
+        QSize(bounds.width, bounds.height).expandedTo(frame.minimumSizeHint()).boundedTo(area);
     constexpr int kCascadeStep = 24;
     QPoint at = previous && previous != &frame && previous->isVisible() && !previous->isMaximized()
                     ? previous->pos() + QPoint(kCascadeStep, kCascadeStep)

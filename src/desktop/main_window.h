@@ -78,7 +78,8 @@ class MainWindow final : public QMainWindow, public core::MainFormView {
     // Tile Vertically (side by side) and Tile Horizontally (one above the other).
     void tile(bool sideBySide);
     // A child window without bounds of its own: cascaded from `previous`.
-    void placeCascaded(QMdiSubWindow& frame, const QMdiSubWindow* previous);
+    void placeCascaded(QMdiSubWindow& frame, const QMdiSubWindow* previous,
+                       const platform::WindowBounds& bounds);
 
     core::TmainForm& model_;
     QMdiArea* mdi_ = nullptr;
