@@ -604,6 +604,11 @@ reading::TinboxForm& TmainForm::openFolderWindow(const std::string& logicalPath,
         std::make_unique<reading::TinboxForm>(platform_, home_, logicalPath, settings_, *this);
     reading::TinboxForm& created = *window;
     created.open();
+    // Its settings may remember it minimized; a window opened to be seen comes up restored, as
+    // an open one does.
+    if (show && created.state() == platform::WindowState::Minimized)
+        created.setState(lastFolderWindowState() == "max" ? platform::WindowState::Maximized
+                                                          : platform::WindowState::Normal);
     folderWindows_.push_back(&created);
     addChild(std::move(window), show);
     return created;

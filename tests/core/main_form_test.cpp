@@ -236,6 +236,19 @@ TEST_F(MainFormTest, WindowsActivatedWhileOneClosesDoNotTakeItsPlace) {
     f.setView(nullptr);
 }
 
+TEST_F(MainFormTest, AFolderWindowClosedMinimizedOpensRestoredAndOneClosedMaximizedMaximized) {
+    addProfile("Home");
+    TmainForm& f = start();
+    for (const auto& [closedAs, opensAs] :
+         {std::pair{platform::WindowState::Minimized, platform::WindowState::Normal},
+          std::pair{platform::WindowState::Maximized, platform::WindowState::Maximized}}) {
+        f.openFolderWindow("Sent", true).setState(closedAs);
+        ASSERT_TRUE(f.closeChild(*f.findChild("InBox.Sent")));
+        EXPECT_EQ(f.openFolderWindow("Sent", true).state(), opensAs);
+        ASSERT_TRUE(f.closeChild(*f.findChild("InBox.Sent")));
+    }
+}
+
 // The frame's side of the Edit and Window menus: the focused field and the arrangements asked for.
 class TextFieldView : public ActivatingView {
   public:
